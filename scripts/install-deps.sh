@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need; quiet when nothing is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  libjpeg62-turbo-dev zlib1g-dev
+  qt6-base-dev
+  googletest libgtest-dev libbenchmark-dev
+  # test and benchmark tools only: independent producers of fixtures and speed references
+  imagemagick netpbm python3-pil libjpeg-turbo-progs
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

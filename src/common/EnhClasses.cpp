@@ -1,0 +1,56 @@
+#include "common/EnhClasses.h"
+
+#include <cstring>
+
+#include "platform/Exceptions.h"
+
+TEnhList::TEnhList(int itemSize) : FItemSize(itemSize)
+{
+    if (itemSize <= 0) throw EListError("Invalid record size");
+}
+
+TEnhList::~TEnhList()
+{
+    // A callback must not throw out of a destructor; the owner's callbacks only free memory.
+    try {
+        Clear();
+    } catch (...) {
+    }
+}
+
+void TEnhList::Grow()
+{
+    int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
+    SetCapacity(FCapacity + delta);
+}
+
+int TEnhList::Add(const void* record)
+{
+    if (FCount == FCapacity) Grow();
+    std::memcpy(Items(FCount), record, size_t(FItemSize));
+    return FCount++;
+}
+
+void TEnhList::Delete(int index)
+{
+    if (index < 0 || index >= FCount) return;
+    if (OnDelete) OnDelete(this, index);
+    --FCount;
+    if (index < FCount)
+        std::memmove(Items(index), Items(index + 1), size_t(FCount - index) * size_t(FItemSize));
+}
+
+void TEnhList::Clear()
+{
+    while (FCount > 0) Delete(FCount - 1);
+}
+
+void TEnhList::SetCapacity(int newCapacity)
+{
+    if (newCapacity < 0 || int64_t(newCapacity) * FItemSize > INT32_MAX)
+        throw EListError("List capacity out of bounds (" + std::to_string(newCapacity) + ")");
+    while (FCount > newCapacity) Delete(FCount - 1);
+    if (newCapacity == FCapacity) return;
+    FData.resize(size_t(newCapacity) * size_t(FItemSize), 0);
+    FCapacity = newCapacity;
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+
+// Milliseconds since an arbitrary fixed point (monotonic); wraps like the 32-bit system tick count.
+inline uint32_t GetTickCount()
+{
+    using namespace std::chrono;
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Milliseconds elapsed since an earlier GetTickCount value, correct across the 32-bit wrap.
+inline uint32_t TicksSince(uint32_t start) { return GetTickCount() - start; }
