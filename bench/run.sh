@@ -27,4 +27,4 @@ while read -r figure cmd; do
   fi
   line=$(printf '%s\n' "${done_cmd[$out_key]}" | grep -E "^$figure: " | tail -n 1 || true)
   if [ -n "$line" ]; then echo "$line"; else echo "$figure: FAILED"; fi
-done < "$SRC/bench/figures.txt"
+done < <(cat "$SRC"/bench/figures/*.txt)
