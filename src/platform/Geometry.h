@@ -1,0 +1,24 @@
+#pragma once
+// Integer points and rectangles in pixel coordinates; a rectangle excludes its right and bottom edge.
+#include <cstdint>
+
+struct TPoint
+{
+    int32_t X = 0;
+    int32_t Y = 0;
+    bool operator==(const TPoint&) const = default;
+};
+
+struct TRect
+{
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
+    int32_t Width() const { return Right - Left; }
+    int32_t Height() const { return Bottom - Top; }
+    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+    bool operator==(const TRect&) const = default;
+};
+
+inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return TRect{left, top, right, bottom}; }
