@@ -1,0 +1,364 @@
+#include "codec/RatioSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/Exceptions.h"
+
+namespace
+{
+using TBytes = std::optional<std::vector<uint8_t>>;
+
+// A 100 x 100 picture (30,000 uncompressed bytes) whose encoded size comes from a script.
+class TScriptedHost : public IRatioSearchHost
+{
+public:
+    using TSizeFn = std::function<int64_t(const TRatioSettings&)>;
+
+    explicit TScriptedHost(TSizeFn sizeOf) : SizeOf(std::move(sizeOf)) {}
+    // Sizes by encode number; the last one repeats.
+    explicit TScriptedHost(std::vector<int64_t> sizes)
+        : SizeOf([this, sizes](const TRatioSettings&) { return sizes[std::min(Encoded.size(), sizes.size()) - 1]; })
+    {
+    }
+
+    int32_t PictureWidth() override { return 100; }
+    int32_t PictureHeight() override { return 100; }
+
+    int64_t EncodeTrial(const TRatioSettings& settings) override
+    {
+        Encoded.push_back(settings);
+        if (Search) Progress.push_back(Search->OverallProgress(50));
+        if (int(Encoded.size()) == FailAt)
+        {
+            Data = FailureLeaves;
+            Fail();
+        }
+        const int64_t size = SizeOf(settings);
+        if (size > 0)
+            Data = std::vector<uint8_t>(size_t(size), uint8_t(Encoded.size()));
+        else
+            Data.reset();
+        return size;
+    }
+
+    struct TBackup : TEncodedBackup
+    {
+        TBytes Data;
+    };
+    std::unique_ptr<TEncodedBackup> BackupEncodedData() override
+    {
+        auto backup = std::make_unique<TBackup>();
+        backup->Data = Data;
+        return backup;
+    }
+    void RestoreEncodedData(const TEncodedBackup& backup) override
+    {
+        Data = static_cast<const TBackup&>(backup).Data;
+    }
+
+    TSizeFn SizeOf;
+    TBytes Data;
+    std::vector<TRatioSettings> Encoded;
+    TRatioSearch* Search = nullptr; // asks for the overall progress during each encode
+    std::vector<int> Progress;
+    int FailAt = 0;                 // encode number that raises
+    TBytes FailureLeaves;           // what the failing encode leaves in the picture
+    std::function<void()> Fail = [] { throw EAbort(); };
+};
+
+// A smooth picture: the ratio falls linearly as the qualities (or, in full control, the bands) rise.
+int64_t SmoothSize(const TRatioSettings& s)
+{
+    const auto& b = s.QualityEqualizerBand;
+    double ratio;
+    if (s.EqualizerFullControl)
+        ratio = 3 + 0.5 * (50 - (b[0] + b[1] + b[2]) / 3.0) + 0.2 * (100 - s.ChromQuality);
+    else
+        ratio = 3 + 0.5 * (100 - s.LumQuality) + 0.2 * (100 - s.ChromQuality) - 0.1 * (b[0] + b[1] + b[2]);
+    return std::llround(30000 / ratio);
+}
+
+TRatioSettings Request(float target, int lum = 50, int chrom = 50, bool fullControl = false, int band = 0)
+{
+    TRatioSettings s;
+    s.ComprRatio = target;
+    s.LumQuality = uint8_t(lum);
+    s.ChromQuality = uint8_t(chrom);
+    s.EqualizerFullControl = fullControl;
+    for (auto& v : s.QualityEqualizerBand) v = int8_t(band);
+    return s;
+}
+
+TRatioSearchResult RunSearch(TScriptedHost& host, const TRatioSettings& request, int maxTrials = 10,
+                             const TRatioSettings& lastRequest = {}, const TRatioSettings& lastWork = {})
+{
+    TRatioSearch search;
+    return search.Run(host, request, lastRequest, lastWork, TRatioLimits{maxTrials, 5});
+}
+} // namespace
+
+TEST(RatioSearch, TrialLimitBelowOneMeansOneEncode)
+{
+    for (int maxTrials : {1, 0, -5})
+    {
+        SCOPED_TRACE(maxTrials);
+        TScriptedHost host(SmoothSize);
+        TRatioSearch search;
+        host.Search = &search;
+        const auto result = search.Run(host, Request(10), {}, {}, TRatioLimits{maxTrials, 5});
+        EXPECT_EQ(host.Encoded.size(), 1u);
+        EXPECT_EQ(result.Trials, 1);
+        EXPECT_EQ(host.Progress, std::vector<int>{45});
+    }
+}
+
+// A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules alone.
+TEST(RatioSearch, ToleranceEndsTheSearch)
+{
+    struct Case { float target; int maxTrials; int trials; };
+    const Case cases[] = {
+        {29, 10, 1}, {29, 1, 1},                         // above the target: done at once
+        {31, 10, 7}, {31, 6, 3}, {31, 5, 2}, {31, 4, 1}, // below: on until trial > maximum - 4
+        {30, 10, 7},                                     // exactly met counts as not above
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.target << " " << c.maxTrials);
+        TScriptedHost host(std::vector<int64_t>{1000});
+        const auto request = Request(c.target);
+        const auto result = RunSearch(host, request, c.maxTrials);
+        EXPECT_EQ(result.Trials, c.trials);
+        EXPECT_EQ(result.TrialCount, int(host.Encoded.size()));
+        EXPECT_LE(result.TrialCount, c.trials);
+        EXPECT_EQ(result.LastRequest, request);
+        EXPECT_EQ(result.WorkProfile, host.Encoded.back());
+        EXPECT_FALSE(result.Restored);
+    }
+}
+
+TEST(RatioSearch, ConvergesOnASmoothPicture)
+{
+    for (bool fullControl : {false, true})
+        for (float target : {12.f, 25.f, 50.f})
+        {
+            SCOPED_TRACE(testing::Message() << fullControl << " " << target);
+            TScriptedHost host(SmoothSize);
+            const auto result = RunSearch(host, Request(target, 70, 50, fullControl));
+            const float ratio = float(30000.0 / SmoothSize(result.WorkProfile));
+            EXPECT_LT(std::fabs(ratio - target), target * 0.05f);
+            EXPECT_LE(host.Encoded.size(), 10u);
+            for (const auto& s : host.Encoded) // full control leaves the luma quality alone
+            {
+                if (fullControl) EXPECT_EQ(s.LumQuality, 70);
+            }
+        }
+}
+
+TEST(RatioSearch, ZeroStepsCountButDoNotEncode)
+{
+    // Full control: ratio 10, then 37.5 for a target of 40; the step factor 2.5 / 27.5 rounds both steps
+    // to 0, so no further trial encodes and the loop runs out its ten trials.
+    TScriptedHost host(std::vector<int64_t>{3000, 800});
+    const auto result = RunSearch(host, Request(40, 50, 50, true));
+    EXPECT_EQ(host.Encoded.size(), 2u);
+    EXPECT_EQ(result.TrialCount, 2);
+    EXPECT_EQ(result.Trials, 10);
+}
+
+TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
+{
+    struct Case { float target; std::vector<int64_t> sizes; int startBand; int band3, band4; size_t encodes; };
+    const Case cases[] = {
+        {40, {3000, 800, 800, 800}, 0, -3, -18, 6},   // below the target: bands go down
+        {5, {1000, 5000, 5000, 5000}, 0, 3, 18, 6},   // above: bands go up
+        {40, {3000, 800, 800, 800}, -50, -50, -50, 3}, // bands already at their end: the search stops
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.target);
+        TScriptedHost host(c.sizes);
+        RunSearch(host, Request(c.target, 50, 50, false, c.startBand));
+        ASSERT_EQ(host.Encoded.size(), c.encodes);
+        EXPECT_EQ(host.Encoded[2].LumQuality, host.Encoded[1].LumQuality);
+        EXPECT_EQ(host.Encoded[2].ChromQuality, host.Encoded[1].ChromQuality);
+        for (int v : host.Encoded[2].QualityEqualizerBand) EXPECT_EQ(v, c.band3);
+        if (c.encodes > 3)
+        {
+            for (int v : host.Encoded[3].QualityEqualizerBand) EXPECT_EQ(v, c.band4);
+        }
+    }
+}
+
+TEST(RatioSearch, ClosedBracketLimitsTheStep)
+{
+    // Ratios 20, 20.13, 40 (crossed: lower end 27), 20 (crossed: upper end 35), 20.07: the next step of -25
+    // would reach 6 but stops at the lower end of the bracket.
+    TScriptedHost host(std::vector<int64_t>{1500, 1490, 750, 1500, 1495, 1000});
+    RunSearch(host, Request(30));
+    ASSERT_GE(host.Encoded.size(), 6u);
+    const int expected[] = {50, 46, 26, 36, 31, 27};
+    for (int i = 0; i < 6; ++i)
+    {
+        EXPECT_EQ(host.Encoded[i].LumQuality, expected[i]) << i;
+        EXPECT_EQ(host.Encoded[i].ChromQuality, expected[i]) << i;
+    }
+}
+
+TEST(RatioSearch, LargeStepsAreDampedNearTheEnds)
+{
+    struct Case { float target; int start; std::vector<int64_t> sizes; int quality; };
+    const Case cases[] = {
+        {100, 20, {600, 500}, 6},  // -16 clamped to -15 at 1, damped to -10
+        {100, 15, {600, 500}, 5},  // clamped to -10, damped to -6 (half to even)
+        {5, 80, {3000, 3010}, 94}, // +20 clamped to +16 at 100, damped to +10
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.start);
+        TScriptedHost host(c.sizes);
+        RunSearch(host, Request(c.target, c.start, c.start));
+        ASSERT_GE(host.Encoded.size(), 3u);
+        EXPECT_EQ(host.Encoded[2].LumQuality, c.quality);
+        EXPECT_EQ(host.Encoded[2].ChromQuality, c.quality);
+    }
+
+    // A small step near the end is left alone.
+    TScriptedHost small(std::vector<int64_t>{3000});
+    RunSearch(small, Request(5, 91, 91));
+    ASSERT_GE(small.Encoded.size(), 2u);
+    EXPECT_EQ(small.Encoded[1].LumQuality, 95);
+
+    // Full control: the bands' step of -16 lands at -50 and is damped to -10; chroma as in normal mode.
+    TScriptedHost full(std::vector<int64_t>{600, 500});
+    RunSearch(full, Request(100, 50, 20, true, -30));
+    ASSERT_GE(full.Encoded.size(), 3u);
+    for (int v : full.Encoded[1].QualityEqualizerBand) EXPECT_EQ(v, -34);
+    for (int v : full.Encoded[2].QualityEqualizerBand) EXPECT_EQ(v, -44);
+    EXPECT_EQ(full.Encoded[1].ChromQuality, 16);
+    EXPECT_EQ(full.Encoded[2].ChromQuality, 6);
+    EXPECT_EQ(full.Encoded[2].LumQuality, 50);
+}
+
+TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
+{
+    const TRatioSettings request = Request(20, 60, 60);
+    TRatioSettings lastWork = Request(20, 30, 40);
+    struct Case { const char* name; std::function<void(TRatioSettings&)> change; bool warm; };
+    const Case cases[] = {
+        {"same", [](TRatioSettings&) {}, true},
+        {"no previous ratio", [](TRatioSettings& s) { s.ComprRatio = 0; }, false},
+        {"ratio 20 % lower", [](TRatioSettings& s) { s.ComprRatio = 16; }, true},
+        {"ratio 20 % higher", [](TRatioSettings& s) { s.ComprRatio = 24; }, true},
+        {"ratio further", [](TRatioSettings& s) { s.ComprRatio = 15.9f; }, false},
+        {"luma 20 apart", [](TRatioSettings& s) { s.LumQuality = 80; }, true},
+        {"luma 21 apart", [](TRatioSettings& s) { s.LumQuality = 81; }, false},
+        {"chroma 21 apart", [](TRatioSettings& s) { s.ChromQuality = 39; }, false},
+        {"grey", [](TRatioSettings& s) { s.Grayscale = true; }, false},
+        {"full control", [](TRatioSettings& s) { s.EqualizerFullControl = true; }, false},
+        {"subsampling", [](TRatioSettings& s) { s.Precision = 1; }, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TRatioSettings last = Request(18, 55, 50);
+        c.change(last);
+        TScriptedHost host(SmoothSize);
+        RunSearch(host, request, 10, last, lastWork);
+        // Warm: 30/40 rebalanced by 33/32 (30 + Round(2.5) = 32); cold: 60/60 stays.
+        EXPECT_EQ(host.Encoded[0].LumQuality, c.warm ? 31 : 60);
+        EXPECT_EQ(host.Encoded[0].ChromQuality, c.warm ? 41 : 60);
+    }
+
+    // Full control also takes the bands, when the previous bands lie within 10 of the requested level.
+    TRatioSettings fullRequest = Request(20, 50, 60, true, 10);
+    fullRequest.QualityEqualizerBand[3] = fullRequest.QualityEqualizerBand[4] = 0;
+    TRatioSettings fullWork = Request(20, 50, 45, true, -20);
+    fullWork.QualityEqualizerBand[3] = fullWork.QualityEqualizerBand[4] = 7;
+    for (int farBand : {18, 21})
+    {
+        SCOPED_TRACE(farBand);
+        TRatioSettings last = fullRequest;
+        last.QualityEqualizerBand[0] = 5;
+        last.QualityEqualizerBand[2] = int8_t(farBand);
+        TScriptedHost host(SmoothSize);
+        RunSearch(host, fullRequest, 10, last, fullWork);
+        const TRatioSettings& expected = farBand <= 20 ? fullWork : fullRequest;
+        EXPECT_EQ(host.Encoded[0].ChromQuality, expected.ChromQuality);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(host.Encoded[0].QualityEqualizerBand[i], expected.QualityEqualizerBand[i]) << i;
+    }
+}
+
+TEST(RatioSearch, FailedTrialReinstatesThePreviousData)
+{
+    const TBytes before = std::vector<uint8_t>(100, 0xAB);
+    struct Case { const char* name; TBytes previous; int failAt; TBytes leaves; std::function<void()> fail; };
+    const Case cases[] = {
+        {"cancel, picture left empty", before, 3, std::nullopt, [] { throw EAbort(); }},
+        {"cancel, longer stream left", before, 3, std::vector<uint8_t>(5000, 1), [] { throw EAbort(); }},
+        {"cancel in the first trial", before, 1, std::vector<uint8_t>(20, 1), [] { throw EAbort(); }},
+        {"encoder error", before, 2, std::nullopt, [] { throw EInvalidGraphic("bad"); }},
+        {"out of memory", before, 2, std::vector<uint8_t>(7, 1), [] { throw std::bad_alloc(); }},
+        {"no data before", std::nullopt, 2, std::vector<uint8_t>(7, 1), [] { throw EAbort(); }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TScriptedHost host(std::vector<int64_t>{3000, 2000, 1500, 1200});
+        host.Data = c.previous;
+        host.FailAt = c.failAt;
+        host.FailureLeaves = c.leaves;
+        host.Fail = c.fail;
+        const TRatioSettings lastRequest = Request(7, 40, 40);
+        TRatioSearchResult result;
+        EXPECT_NO_THROW(result = RunSearch(host, Request(40), 10, lastRequest));
+        EXPECT_EQ(host.Data, c.previous);
+        EXPECT_TRUE(result.Restored);
+        EXPECT_EQ(result.TrialCount, c.failAt);
+        EXPECT_EQ(result.LastRequest, lastRequest); // the search did not complete
+    }
+
+    // Without a failure the picture keeps the last trial; a trial without data ends the search.
+    TScriptedHost host(std::vector<int64_t>{3000, 0});
+    host.Data = before;
+    const auto result = RunSearch(host, Request(40));
+    EXPECT_EQ(host.Encoded.size(), 2u);
+    EXPECT_FALSE(host.Data.has_value());
+    EXPECT_FALSE(result.Restored);
+    EXPECT_EQ(result.LastRequest, Request(40));
+}
+
+TEST(RatioSearch, OverallProgress)
+{
+    struct Case { bool active; int n, t, p, expected; };
+    const Case cases[] = {
+        {false, 10, 3, 37, 37}, // no search: the encode's own percent
+        {true, 10, 1, 0, 0},   {true, 10, 1, 50, 6},  {true, 10, 7, 100, 90}, // first 67 % of trials: 0..90
+        {true, 10, 8, 0, 90},  {true, 10, 8, 50, 92}, {true, 10, 10, 100, 100}, // the rest: 90..100
+        {true, 2, 2, 50, 95},  {true, 1, 1, 50, 45},  {true, 0, 1, 50, 45}, {true, -3, 1, 50, 45},
+        {true, 10, 0, 0, 0}, // asked before the first trial
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.active << " " << c.n << " " << c.t << " " << c.p);
+        TRatioSearch search;
+        search.RatioSearchActive = c.active;
+        search.ComprRatioMaxNumAppr = c.n;
+        search.TrialCount = c.t;
+        EXPECT_EQ(search.OverallProgress(uint8_t(c.p)), c.expected);
+        EXPECT_EQ(search.TrialPercent, c.p);
+    }
+
+    // During a search the figures follow the encodes.
+    TScriptedHost host(std::vector<int64_t>{1000});
+    TRatioSearch search;
+    host.Search = &search;
+    search.Run(host, Request(31), {}, {}, TRatioLimits{10, 5});
+    EXPECT_EQ(host.Progress, (std::vector<int>{6, 19, 32, 45, 58, 71}));
+}
