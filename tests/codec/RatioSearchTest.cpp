@@ -134,6 +134,10 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
         const auto request = Request(c.target);
         const auto result = RunSearch(host, request, c.maxTrials);
         EXPECT_EQ(result.Trials, c.trials);
+        if (c.trials > 1) // qualities rise while the ratio is at or above the target
+        {
+            EXPECT_EQ(host.Encoded[1].LumQuality, c.target <= 30 ? 54 : 46);
+        }
         EXPECT_EQ(result.TrialCount, int(host.Encoded.size()));
         EXPECT_LE(result.TrialCount, c.trials);
         EXPECT_EQ(result.LastRequest, request);
@@ -153,9 +157,9 @@ TEST(RatioSearch, ConvergesOnASmoothPicture)
             const float ratio = float(30000.0 / SmoothSize(result.WorkProfile));
             EXPECT_LT(std::fabs(ratio - target), target * 0.05f);
             EXPECT_LE(host.Encoded.size(), 10u);
-            for (const auto& s : host.Encoded) // full control leaves the luma quality alone
+            if (fullControl) // full control leaves the luma quality alone
             {
-                if (fullControl) EXPECT_EQ(s.LumQuality, 70);
+                for (const auto& s : host.Encoded) EXPECT_EQ(s.LumQuality, 70);
             }
         }
 }
@@ -197,17 +201,36 @@ TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
 
 TEST(RatioSearch, ClosedBracketLimitsTheStep)
 {
-    // Ratios 20, 20.13, 40 (crossed: lower end 27), 20 (crossed: upper end 35), 20.07: the next step of -25
-    // would reach 6 but stops at the lower end of the bracket.
-    TScriptedHost host(std::vector<int64_t>{1500, 1490, 750, 1500, 1495, 1000});
-    RunSearch(host, Request(30));
-    ASSERT_GE(host.Encoded.size(), 6u);
-    const int expected[] = {50, 46, 26, 36, 31, 27};
-    for (int i = 0; i < 6; ++i)
+    // Below: ratios 20, 20.13, 40 (crossed: lower end 27), 20 (crossed: upper end 35), 20.07; the next step of
+    // -25 would reach 6 but stops at the lower end. Above: the mirror image, stopping at the upper end 73.
+    struct Case { std::vector<int64_t> sizes; std::vector<int> qualities; };
+    const Case cases[] = {
+        {{1500, 1490, 750, 1500, 1495, 1000}, {50, 46, 26, 36, 31, 27}},
+        {{750, 752, 1500, 750, 751, 1000}, {50, 54, 74, 64, 69, 73}},
+    };
+    for (const Case& c : cases)
     {
-        EXPECT_EQ(host.Encoded[i].LumQuality, expected[i]) << i;
-        EXPECT_EQ(host.Encoded[i].ChromQuality, expected[i]) << i;
+        TScriptedHost host(c.sizes);
+        RunSearch(host, Request(30));
+        ASSERT_GE(host.Encoded.size(), c.qualities.size());
+        for (size_t i = 0; i < c.qualities.size(); ++i)
+        {
+            EXPECT_EQ(host.Encoded[i].LumQuality, c.qualities[i]) << i;
+            EXPECT_EQ(host.Encoded[i].ChromQuality, c.qualities[i]) << i;
+        }
     }
+}
+
+TEST(RatioSearch, FullControlBandsStopAtTheirEnd)
+{
+    // Bands at 48 step +4 to the end 50, which leaves a step of 2; the next step is 2 x 4/9 -> 1, downwards.
+    TScriptedHost host(std::vector<int64_t>{3000, 30000, 30000});
+    RunSearch(host, Request(5, 50, 50, true, 48));
+    ASSERT_GE(host.Encoded.size(), 3u);
+    for (int v : host.Encoded[1].QualityEqualizerBand) EXPECT_EQ(v, 50);
+    for (int v : host.Encoded[2].QualityEqualizerBand) EXPECT_EQ(v, 49);
+    EXPECT_EQ(host.Encoded[1].ChromQuality, 54);
+    EXPECT_EQ(host.Encoded[2].ChromQuality, 52);
 }
 
 TEST(RatioSearch, LargeStepsAreDampedNearTheEnds)
