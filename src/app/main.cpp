@@ -1,9 +1,10 @@
-#include <cstdio>
+#include <QApplication>
+#include <QLabel>
 
 int main(int argc, char** argv)
 {
-    std::printf("Quillmark core libraries built; the main window is not part of this build yet.\n");
-    for (int i = 1; i < argc; ++i)
-        std::printf("  would open: %s\n", argv[i]);
-    return 0;
+    QApplication app(argc, argv);
+    QLabel label("Quillmark: the main window is not part of this build yet.");
+    label.show();
+    return app.exec();
 }
