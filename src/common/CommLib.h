@@ -72,7 +72,8 @@ std::string FormatModemTime(int64_t bytes, bool slowModem);
 // Keeps the digits and the first decimal separator.
 std::string KeepNumericChars(const std::string& text, char decimalSeparator = '.');
 
-// Clamps value into low..high; low is tested first, so with low > high the result is low.
+// Clamps value into low..high. Low is tested first: with low > high, a value below low gives low
+// and any other value gives high.
 template <class T> void ClampVar(T& value, T low, T high)
 {
     if (low > value)
