@@ -35,9 +35,9 @@ TEST(EnhList, GrowthSequence)
 
 TEST(EnhList, DeleteCallsBackFirstAndIgnoresIndicesOutOfRange)
 {
+    std::vector<int> seen; // index and the X of the record still in place at the call (outlives the list)
     TEnhList l(sizeof(TPointRec));
     for (int i = 0; i < 4; ++i) AddPoint(l, i, 0);
-    std::vector<int> seen; // index and the X of the record still in place at the call
     l.OnDelete = [&](TEnhList* sender, int index) {
         EXPECT_EQ(sender, &l);
         seen.push_back(index);
@@ -57,9 +57,9 @@ TEST(EnhList, DeleteCallsBackFirstAndIgnoresIndicesOutOfRange)
 
 TEST(EnhList, ClearDeletesFromTheLastAndKeepsTheCapacity)
 {
+    std::vector<int> order; // outlives the list, whose destructor calls back too
     TEnhList l(sizeof(TPointRec));
     for (int i = 0; i < 3; ++i) AddPoint(l, i, 0);
-    std::vector<int> order;
     l.OnDelete = [&](TEnhList*, int index) { order.push_back(index); };
     l.Clear();
     EXPECT_EQ(order, (std::vector<int>{2, 1, 0}));
@@ -84,6 +84,7 @@ TEST(EnhList, DestructionRunsTheCallbackForEveryRecord)
 
 TEST(EnhList, CapacityChangesKeepLeadingRecordsAndZeroNewOnes)
 {
+    std::vector<int> order;
     TEnhList l(sizeof(TPointRec));
     for (int i = 1; i <= 3; ++i) AddPoint(l, i, i);
     l.SetCapacity(10);
@@ -95,7 +96,6 @@ TEST(EnhList, CapacityChangesKeepLeadingRecordsAndZeroNewOnes)
     EXPECT_EQ(l.Item<TPointRec>(2).X, 3);
 
     // Below Count: the records that no longer fit are deleted with their callbacks, last first.
-    std::vector<int> order;
     l.OnDelete = [&](TEnhList*, int index) { order.push_back(index); };
     l.SetCapacity(1);
     EXPECT_EQ(order, (std::vector<int>{2, 1}));
