@@ -8,6 +8,7 @@
 // back to the default, while a list raises EConvertError "'%s' is not a valid integer value" so
 // that a broken profile file is reported. In a list an empty value reads as the default; in the
 // store only a missing value does (an empty text is a text, but not a number).
+// A Boolean reads as true for every non-zero integer, in either store.
 #include <string>
 
 class TSettingsStore;

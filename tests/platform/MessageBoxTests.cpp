@@ -33,22 +33,6 @@ TEST(RecordingMessageBox, AnswersQuestionsFromTheScriptAndRecordsEveryBox)
     EXPECT_EQ(calls[3].Text, "again");
 }
 
-TEST(MessageBox, ScopedInstallRestoresThePreviousImplementation)
-{
-    IMessageBox* builtIn = &CurrentMessageBox();
-    TRecordingMessageBox outer, inner;
-    {
-        TScopedMessageBox a(&outer);
-        EXPECT_EQ(&CurrentMessageBox(), &outer);
-        {
-            TScopedMessageBox b(&inner);
-            EXPECT_EQ(&CurrentMessageBox(), &inner);
-        }
-        EXPECT_EQ(&CurrentMessageBox(), &outer);
-    }
-    EXPECT_EQ(&CurrentMessageBox(), builtIn);
-}
-
 TEST(MessageBox, BuiltInImplementationSaysNoWithoutBlocking)
 {
     ::testing::internal::CaptureStderr();

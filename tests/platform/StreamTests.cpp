@@ -48,34 +48,6 @@ TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
     EXPECT_EQ(m.Position(), 6);
 }
 
-TEST(MemoryStream, SeekOriginsAndNegativeTargets)
-{
-    TMemoryStream m(Bytes({1, 2, 3, 4}));
-    struct Case
-    {
-        int64_t start, offset;
-        TSeekOrigin origin;
-        int64_t expected;
-    } cases[] = {
-        {2, 1, TSeekOrigin::soBeginning, 1}, {2, 1, TSeekOrigin::soCurrent, 3},  {2, -1, TSeekOrigin::soEnd, 3},
-        {2, -5, TSeekOrigin::soCurrent, 0},  {0, -9, TSeekOrigin::soEnd, 0},
-    };
-    for (const auto& c : cases) {
-        m.SetPosition(c.start);
-        EXPECT_EQ(m.Seek(c.offset, c.origin), c.expected);
-    }
-}
-
-TEST(MemoryStream, SetSizeShrinksAndPullsThePositionBack)
-{
-    TMemoryStream m(Bytes({1, 2, 3, 4}));
-    m.SetPosition(4);
-    m.SetSize(2);
-    EXPECT_EQ(m.Position(), 2);
-    m.SetSize(-3);
-    EXPECT_EQ(m.Size(), 0);
-}
-
 TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
 {
     TMemoryStream src(Bytes({1, 2, 3, 4, 5}));

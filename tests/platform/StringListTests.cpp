@@ -86,13 +86,4 @@ TEST(StringList, IndexErrorsRaiseListError)
     EXPECT_EQ(l.IndexOf("B"), 1);
 }
 
-TEST(SameText, IgnoresOnlyAsciiLetterCase)
-{
-    EXPECT_TRUE(SameText("Abc", "aBC"));
-    EXPECT_FALSE(SameText("abc", "abd"));
-    EXPECT_FALSE(SameText("ab", "abc"));
-    EXPECT_FALSE(SameText("[", "{")); // 0x5B and 0x7B differ by 32 but are not letters
-    EXPECT_FALSE(SameText("\xC4", "\xE4"));
-}
-
 } // namespace

@@ -71,13 +71,4 @@ TEST(TempFolder, UsesTmpdirAndReportsAnUnusableBase)
         ::unsetenv("TMPDIR");
 }
 
-TEST(TempFolder, RunFolderIsCreatedOnceAndIsAbsolute)
-{
-    TTempFolder& a = RunTempFolder();
-    TTempFolder& b = RunTempFolder();
-    EXPECT_EQ(&a, &b);
-    EXPECT_EQ(a.Path().front(), '/');
-    EXPECT_TRUE(fs::is_directory(a.Path()));
-}
-
 } // namespace

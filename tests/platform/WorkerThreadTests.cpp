@@ -191,23 +191,6 @@ TEST(WorkerThread, StartTwiceAndMissingInvokerAreRefused)
     SetMainThreadInvoker(saved);
 }
 
-TEST(WorkerThread, WaitForOnAWorkerNeverStartedReturnsAtOnce)
-{
-    TQueueInvoker invoker;
-    TTestWorker w(&invoker, [](TTestWorker&) {});
-    w.WaitFor();
-    EXPECT_FALSE(w.Finished());
-}
-
-TEST(QueueInvoker, SendFromTheMainThreadRunsAtOnce)
-{
-    TQueueInvoker invoker;
-    int n = 0;
-    invoker.Send([&] { ++n; });
-    EXPECT_EQ(n, 1);
-    EXPECT_EQ(invoker.ProcessPending(), 0);
-}
-
 TEST(QueueInvoker, AFailingPostedCallKeepsTheCallsQueuedBehindIt)
 {
     TQueueInvoker invoker;
