@@ -1,6 +1,7 @@
 #include "common/EnhClasses.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/Exceptions.h"
 
@@ -20,13 +21,25 @@ TEnhList::~TEnhList()
 
 void TEnhList::Grow()
 {
-    int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
-    SetCapacity(FCapacity + delta);
+    int64_t delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
+    int64_t grown = int64_t(FCapacity) + delta;
+    if (grown > INT32_MAX) throw EListError("List capacity out of bounds (" + std::to_string(grown) + ")");
+    SetCapacity(int(grown));
 }
 
 int TEnhList::Add(const void* record)
 {
-    if (FCount == FCapacity) Grow();
+    if (FCount == FCapacity) {
+        // The record may be one of our own: growing moves the block, so keep a copy first.
+        const auto* p = static_cast<const uint8_t*>(record);
+        if (!FData.empty() && p >= FData.data() && p < FData.data() + FData.size()) {
+            std::vector<uint8_t> copy(p, p + FItemSize);
+            Grow();
+            std::memcpy(Items(FCount), copy.data(), size_t(FItemSize));
+            return FCount++;
+        }
+        Grow();
+    }
     std::memcpy(Items(FCount), record, size_t(FItemSize));
     return FCount++;
 }
@@ -53,4 +66,11 @@ void TEnhList::SetCapacity(int newCapacity)
     if (newCapacity == FCapacity) return;
     FData.resize(size_t(newCapacity) * size_t(FItemSize), 0);
     FCapacity = newCapacity;
+}
+
+void TEnhList::CheckItemType(size_t typeSize) const
+{
+    if (typeSize > size_t(FItemSize))
+        throw EListError("Record type of " + std::to_string(typeSize) + " bytes does not fit a record of " +
+                         std::to_string(FItemSize) + " bytes");
 }

@@ -11,7 +11,10 @@ class TEnhList
 public:
     using TDeleteEvent = std::function<void(TEnhList* sender, int index)>;
 
+    // Raises EListError for an item size below 1.
     explicit TEnhList(int itemSize);
+    // Clears the list (OnDelete runs for every record). This runs TEnhList::Clear: a subclass that
+    // overrides Clear calls it from its own destructor.
     virtual ~TEnhList();
     TEnhList(const TEnhList&) = delete;
     TEnhList& operator=(const TEnhList&) = delete;
@@ -26,17 +29,21 @@ public:
     // Address of record index; the caller keeps 0 <= index < Count.
     uint8_t* Items(int index) { return FData.data() + size_t(index) * size_t(FItemSize); }
     const uint8_t* Items(int index) const { return FData.data() + size_t(index) * size_t(FItemSize); }
-    uint8_t* Last() { return Items(FCount - 1); }
+    // The last record, or nullptr when the list is empty.
+    uint8_t* Last() { return FCount > 0 ? Items(FCount - 1) : nullptr; }
     uint8_t* Data() { return FData.data(); }
 
+    // Record index as a T; T must fit in one record (checked once per call, raises EListError).
     template <class T> T& Item(int index)
     {
         static_assert(std::is_trivially_copyable_v<T>);
+        CheckItemType(sizeof(T));
         return *reinterpret_cast<T*>(Items(index));
     }
     template <class T> const T& Item(int index) const
     {
         static_assert(std::is_trivially_copyable_v<T>);
+        CheckItemType(sizeof(T));
         return *reinterpret_cast<const T*>(Items(index));
     }
 
@@ -53,6 +60,8 @@ protected:
     virtual void Grow();
 
 private:
+    void CheckItemType(size_t typeSize) const;
+
     std::vector<uint8_t> FData;
     int FCount = 0;
     int FCapacity = 0;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <iterator>
 
 namespace {
 std::atomic<IMainThreadInvoker*> gInvoker{nullptr};
@@ -50,8 +51,23 @@ int TQueueInvoker::ProcessPending()
         std::lock_guard<std::mutex> lock(FMutex);
         batch.swap(FQueue);
     }
-    for (auto& fn : batch) fn();
-    return int(batch.size());
+    int served = 0;
+    while (!batch.empty()) {
+        std::function<void()> fn = std::move(batch.front());
+        batch.pop_front();
+        try {
+            fn();
+        } catch (...) {
+            // Keep the calls not yet served (a worker may be waiting on one of them) ahead of
+            // anything queued meanwhile, then let the caller see the failure.
+            std::lock_guard<std::mutex> lock(FMutex);
+            FQueue.insert(FQueue.begin(), std::make_move_iterator(batch.begin()),
+                          std::make_move_iterator(batch.end()));
+            throw;
+        }
+        ++served;
+    }
+    return served;
 }
 
 void TQueueInvoker::ProcessEvents(int timeoutMs)

@@ -8,8 +8,10 @@
 inline int64_t Round(double x)
 {
     if (std::isnan(x)) return 0;
-    if (x >= 9.2e18) return std::numeric_limits<int64_t>::max();
-    if (x <= -9.2e18) return std::numeric_limits<int64_t>::min();
+    // 2^63 is exact in double; every double in [-2^63, 2^63) converts without overflow.
+    constexpr double kTwo63 = 9223372036854775808.0;
+    if (x >= kTwo63) return std::numeric_limits<int64_t>::max();
+    if (x < -kTwo63) return std::numeric_limits<int64_t>::min();
     return static_cast<int64_t>(std::nearbyint(x)); // default rounding mode: to nearest, ties to even
 }
 

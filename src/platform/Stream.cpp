@@ -30,6 +30,7 @@ void TStream::WriteBuffer(const void* buffer, int64_t count)
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count)
 {
+    if (count < 0) throw EReadError("Stream read error");
     if (count == 0) {
         source.SetPosition(0);
         count = source.Size();
@@ -114,7 +115,7 @@ void TMemoryStream::SaveToFile(const std::string& fileName)
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName(fileName)
 {
-    if (mode == fmCreate) {
+    if ((mode & fmCreate) == fmCreate) {
         FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (FHandle < 0)
             throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));

@@ -21,7 +21,7 @@ public:
     int IndexOf(const std::string& s) const;
     // Index of the first line whose name (the text before the first '=') equals name, or -1.
     int IndexOfName(const std::string& name) const;
-    // The name part of line index (the whole line when it has no '=').
+    // The name part of line index (empty when it has no '=').
     std::string Names(int index) const;
     // The value part of line index (empty when it has no '=').
     std::string ValueFromIndex(int index) const;

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/Exceptions.h"
+#include "platform/Stream.h"
+#include "platform/TempFolder.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> v) { return std::vector<uint8_t>(v.begin(), v.end()); }
+
+TEST(MemoryStream, ShortReadReturnsWhatIsLeftAndReadBufferRaises)
+{
+    TMemoryStream m(Bytes({1, 2, 3, 4, 5}));
+    uint8_t buf[8] = {};
+    m.SetPosition(3);
+    EXPECT_EQ(m.Read(buf, 8), 2);
+    EXPECT_EQ(buf[0], 4);
+    EXPECT_EQ(buf[1], 5);
+    EXPECT_EQ(m.Read(buf, 8), 0);
+
+    m.SetPosition(3);
+    try {
+        m.ReadBuffer(buf, 3);
+        FAIL() << "no exception";
+    } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    EXPECT_THROW(m.ReadBuffer(buf, -1), EReadError);
+    EXPECT_NO_THROW(m.ReadBuffer(buf, 0));
+}
+
+TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
+{
+    TMemoryStream m(Bytes({9, 9}));
+    EXPECT_EQ(m.Seek(3, TSeekOrigin::soEnd), 5);
+    uint8_t b = 0;
+    EXPECT_EQ(m.Read(&b, 1), 0);
+    EXPECT_EQ(m.Size(), 2); // seeking alone does not grow the stream
+    const uint8_t seven = 7;
+    m.WriteBuffer(&seven, 1);
+    EXPECT_EQ(m.Data(), Bytes({9, 9, 0, 0, 0, 7}));
+    EXPECT_EQ(m.Position(), 6);
+}
+
+TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
+{
+    TMemoryStream src(Bytes({1, 2, 3, 4, 5}));
+    src.SetPosition(4);
+    TMemoryStream dst;
+    EXPECT_EQ(dst.CopyFrom(src, 0), 5);
+    EXPECT_EQ(dst.Data(), src.Data());
+
+    src.SetPosition(1);
+    TMemoryStream part;
+    EXPECT_EQ(part.CopyFrom(src, 3), 3);
+    EXPECT_EQ(part.Data(), Bytes({2, 3, 4}));
+
+    src.SetPosition(3);
+    EXPECT_THROW(part.CopyFrom(src, 3), EReadError); // only 2 bytes left
+    EXPECT_THROW(part.CopyFrom(src, -1), EReadError);
+}
+
+class FileStreamTest : public ::testing::Test
+{
+protected:
+    TTempFolder folder;
+    std::string PathOf(const std::string& name) { return folder.Path() + "/" + name; }
+};
+
+TEST_F(FileStreamTest, WriteReadRoundTripAndShortRead)
+{
+    std::string p = PathOf("a.bin");
+    {
+        TFileStream f(p, fmCreate);
+        const char text[] = "hello";
+        f.WriteBuffer(text, 5);
+        EXPECT_EQ(f.Size(), 5);
+    }
+    TFileStream f(p, fmOpenRead);
+    char buf[8] = {};
+    f.ReadBuffer(buf, 5);
+    EXPECT_EQ(std::string(buf, 5), "hello");
+    f.SetPosition(2);
+    EXPECT_THROW(f.ReadBuffer(buf, 4), EReadError);
+    EXPECT_EQ(f.Seek(10, TSeekOrigin::soBeginning), 10);
+    EXPECT_EQ(f.Read(buf, 1), 0);
+    EXPECT_EQ(f.Size(), 5);
+}
+
+TEST_F(FileStreamTest, OpenAndCreateFailuresRaiseTheirOwnErrors)
+{
+    EXPECT_THROW(TFileStream(PathOf("missing.bin"), fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(folder.Path(), fmOpenRead), EFOpenError); // a folder is not a file
+    EXPECT_THROW(TFileStream(PathOf("no/such/dir.bin"), fmCreate), EFCreateError);
+    try {
+        TFileStream f(PathOf("missing.bin"), fmOpenReadWrite);
+        FAIL() << "no exception";
+    } catch (const EFOpenError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing.bin"), std::string::npos);
+    }
+}
+
+TEST_F(FileStreamTest, CreateWithShareFlagsStillCreatesAndTruncates)
+{
+    std::string p = PathOf("b.bin");
+    {
+        TFileStream f(p, fmCreate);
+        f.WriteBuffer("12345", 5);
+    }
+    {
+        TFileStream f(p, fmCreate | 0x0010u); // create with an exclusive-share flag
+        f.WriteBuffer("ab", 2);
+    }
+    EXPECT_EQ(std::filesystem::file_size(p), 2u);
+}
+
+TEST_F(FileStreamTest, WritingToAReadOnlyStreamRaisesWriteError)
+{
+    std::string p = PathOf("c.bin");
+    TMemoryStream m(Bytes({1, 2, 3}));
+    m.SaveToFile(p);
+    TFileStream f(p, fmOpenRead);
+    EXPECT_THROW(f.WriteBuffer("x", 1), EWriteError);
+    TMemoryStream back;
+    back.LoadFromFile(p);
+    EXPECT_EQ(back.Data(), Bytes({1, 2, 3}));
+}
+
+} // namespace
