@@ -44,7 +44,7 @@ void ReadExact(TStream& s, void* buffer, int64_t count, const char* what)
 bool KnownHeaderSize(uint32_t size)
 {
     switch (size) {
-    case 12: case 16: case 40: case 52: case 56: case 64: case 108: case 124: return true;
+    case 12: case 40: case 52: case 56: case 64: case 108: case 124: return true;
     default: return false;
     }
 }
@@ -71,7 +71,7 @@ TBmpInfo ReadInfoHeader(TStream& s, int64_t available)
         info.PaletteEntrySize = 3;
         if (info.BitCount != 1 && info.BitCount != 4 && info.BitCount != 8 && info.BitCount != 24)
             BmpInvalid(Format("%d bits per pixel is not valid in an OS/2 bitmap", info.BitCount));
-    } else { // Windows and OS/2 2.x headers share the first 40 bytes; shorter OS/2 ones read as 0
+    } else { // Windows and OS/2 2.x headers share the first 40 bytes
         info.Width = int32_t(Get32(h + 4));
         int32_t height = int32_t(Get32(h + 8));
         info.Planes = Get16(h + 12);
@@ -95,7 +95,7 @@ TBmpInfo ReadInfoHeader(TStream& s, int64_t available)
     if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
         BmpInvalid(Format("%d bits per pixel", b));
 
-    const bool os2v2 = info.HeaderSize == 16 || info.HeaderSize == 64;
+    const bool os2v2 = info.HeaderSize == 64;
     switch (info.Compression) {
     case BI_RGB: break;
     case BI_RLE8:
