@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "BmpTestFiles.h"
 #include "platform/Bitmap.h"
@@ -197,8 +198,12 @@ TEST(BmpFile, SaveToFileReplacesTheTargetOnlyWhenDone)
         std::ofstream f(target, std::ios::binary);
         f << "old contents";
     }
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     TBitmap bmp = Pattern(TPixelFormat::pf24bit, 9, 4, 0);
     SaveBmpToFile(bmp, target);
+    // the replaced file's permissions are kept
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     TBitmap back;
     LoadBmpFromFile(back, target);
     EXPECT_EQ(FirstDifference(back, bmp), "");
@@ -207,6 +212,13 @@ TEST(BmpFile, SaveToFileReplacesTheTargetOnlyWhenDone)
     LoadBmpFromFile(back, target);
     EXPECT_EQ(FirstDifference(back, bmp), "");
     EXPECT_THROW(SaveBmpToFile(bmp, (dir / "missing" / "pic.bmp").string()), EFCreateError);
+    // a new file gets the usual permissions, not a temporary file's private ones
+    std::string fresh = (dir / "new.bmp").string();
+    SaveBmpToFile(bmp, fresh);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(unsigned(fs::status(fresh).permissions() & fs::perms::all), 0666u & ~unsigned(mask));
+    fs::remove(fresh);
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
     EXPECT_EQ(files, 1u);
