@@ -29,11 +29,11 @@ void CheckBmpMasks(const TBmpMasks& masks, int bitsPerPixel);
 // Converts one row of 16- or 32-bit little-endian pixels to blue, green, red, alpha bytes.
 class TBmpBitFieldConverter
 {
-public:
+  public:
     TBmpBitFieldConverter(const TBmpMasks& masks, int bitsPerPixel);
     void ConvertRow(const uint8_t* src, uint8_t* dst, int width) const;
 
-private:
+  private:
     struct TChannel
     {
         uint32_t Mask = 0;

@@ -25,7 +25,8 @@ void Put16(std::vector<uint8_t>& v, uint16_t x)
 
 void Put32(std::vector<uint8_t>& v, uint32_t x)
 {
-    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        v.push_back(uint8_t(x >> (8 * i)));
 }
 
 // The palette TBitmap shows for an indexed bitmap whose palette is empty.
@@ -46,7 +47,8 @@ std::vector<TRGBQuad> DefaultPalette(int bits)
 
 void WriteBmp(const TBitmap& bmp, TStream& s)
 {
-    const int bits = TBitmap::BitsPerPixel(bmp.PixelFormat()) <= 8 ? TBitmap::BitsPerPixel(bmp.PixelFormat()) : 24;
+    const int bits =
+        TBitmap::BitsPerPixel(bmp.PixelFormat()) <= 8 ? TBitmap::BitsPerPixel(bmp.PixelFormat()) : 24;
     std::vector<TRGBQuad> palette;
     if (bits <= 8) {
         palette = bmp.Palette().empty() ? DefaultPalette(bits) : bmp.Palette();
@@ -92,7 +94,8 @@ void WriteBmp(const TBitmap& bmp, TStream& s)
         converted = bmp.To24();
         src = &converted;
     }
-    for (int y = src->Height() - 1; y >= 0; --y) s.WriteBuffer(src->ScanLine(y), stride);
+    for (int y = src->Height() - 1; y >= 0; --y)
+        s.WriteBuffer(src->ScanLine(y), stride);
 }
 } // namespace
 
@@ -118,8 +121,11 @@ void SaveBmpToFile(const TBitmap& bmp, const std::string& fileName)
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
-    struct stat st {};
+    if (fd < 0)
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
+    struct stat st
+    {
+    };
     if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
 
     const uint8_t* p = data.Memory();

@@ -57,7 +57,8 @@ TEST(Bitmap, SizeAndFormatChangesGiveZeroPixels)
     EXPECT_EQ(bmp.Width(), 5);
     EXPECT_EQ(bmp.Height(), 3);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(bmp.ScanLine(y)[x], 0);
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(bmp.ScanLine(y)[x], 0);
     bmp.SetPixelFormat(TPixelFormat::pf24bit);
     EXPECT_EQ(bmp.Stride(), 16u);
     bmp.SetWidth(0);
@@ -107,19 +108,37 @@ TEST(Bitmap, ConvertTo24FromEveryFormat)
         std::vector<std::array<int, 3>> Expected; // blue, green, red of the first pixels
     };
     const TCase cases[] = {
-        {"1-bit", TPixelFormat::pf1bit, {0x5A}, true, {{10, 20, 30}, {40, 50, 60}, {10, 20, 30}, {40, 50, 60}}},
+        {"1-bit",
+         TPixelFormat::pf1bit,
+         {0x5A},
+         true,
+         {{10, 20, 30}, {40, 50, 60}, {10, 20, 30}, {40, 50, 60}}},
         {"1-bit default", TPixelFormat::pf1bit, {0x80}, false, {{255, 255, 255}, {0, 0, 0}}},
         // high nibble first; index 15 is past the palette: black
-        {"4-bit", TPixelFormat::pf4bit, {0x21, 0xF0}, true, {{70, 80, 90}, {40, 50, 60}, {0, 0, 0}, {10, 20, 30}}},
+        {"4-bit",
+         TPixelFormat::pf4bit,
+         {0x21, 0xF0},
+         true,
+         {{70, 80, 90}, {40, 50, 60}, {0, 0, 0}, {10, 20, 30}}},
         {"4-bit default ramp", TPixelFormat::pf4bit, {0x1F}, false, {{17, 17, 17}, {255, 255, 255}}},
         {"8-bit", TPixelFormat::pf8bit, {2, 0, 200}, true, {{70, 80, 90}, {10, 20, 30}, {0, 0, 0}}},
-        {"8-bit default ramp", TPixelFormat::pf8bit, {0, 128, 255}, false, {{0, 0, 0}, {128, 128, 128}, {255, 255, 255}}},
+        {"8-bit default ramp",
+         TPixelFormat::pf8bit,
+         {0, 128, 255},
+         false,
+         {{0, 0, 0}, {128, 128, 128}, {255, 255, 255}}},
         // 1-5-5-5: white, pure blue (ignoring the top bit), red 3 -> 24, green 16 -> 132
-        {"15-bit", TPixelFormat::pf15bit, {0xFF, 0x7F, 0x1F, 0x80, 0x00, 0x0C, 0x00, 0x02},
-         false, {{255, 255, 255}, {255, 0, 0}, {0, 0, 24}, {0, 132, 0}}},
+        {"15-bit",
+         TPixelFormat::pf15bit,
+         {0xFF, 0x7F, 0x1F, 0x80, 0x00, 0x0C, 0x00, 0x02},
+         false,
+         {{255, 255, 255}, {255, 0, 0}, {0, 0, 24}, {0, 132, 0}}},
         // 5-6-5: white, green 63, green 1 -> 4, red 16 -> 132
-        {"16-bit", TPixelFormat::pf16bit, {0xFF, 0xFF, 0xE0, 0x07, 0x20, 0x00, 0x00, 0x80},
-         false, {{255, 255, 255}, {0, 255, 0}, {0, 4, 0}, {0, 0, 132}}},
+        {"16-bit",
+         TPixelFormat::pf16bit,
+         {0xFF, 0xFF, 0xE0, 0x07, 0x20, 0x00, 0x00, 0x80},
+         false,
+         {{255, 255, 255}, {0, 255, 0}, {0, 4, 0}, {0, 0, 132}}},
         {"24-bit", TPixelFormat::pf24bit, {1, 2, 3, 4, 5, 6}, false, {{1, 2, 3}, {4, 5, 6}}},
         // the fourth byte is dropped
         {"32-bit", TPixelFormat::pf32bit, {1, 2, 3, 99, 4, 5, 6, 77}, false, {{1, 2, 3}, {4, 5, 6}}},
@@ -131,7 +150,8 @@ TEST(Bitmap, ConvertTo24FromEveryFormat)
         if (c.Palette) bmp.SetPalette(pal);
         TBitmap copy = bmp.To24();
         ASSERT_EQ(copy.PixelFormat(), TPixelFormat::pf24bit);
-        for (size_t x = 0; x < c.Expected.size(); ++x) EXPECT_EQ(Bgr(copy, int(x)), c.Expected[x]) << "pixel " << x;
+        for (size_t x = 0; x < c.Expected.size(); ++x)
+            EXPECT_EQ(Bgr(copy, int(x)), c.Expected[x]) << "pixel " << x;
         // in place gives the same, with a new generation when the format changed
         const uint64_t before = bmp.Generation();
         bmp.ConvertTo24();

@@ -30,20 +30,28 @@ std::vector<TFixture> Manifest()
     std::vector<TFixture> list;
     std::ifstream f(FixtureDir + "MANIFEST");
     TFixture e;
-    while (f >> e.Name >> e.Format) list.push_back(e);
+    while (f >> e.Name >> e.Format)
+        list.push_back(e);
     return list;
 }
 
 const char* FormatName(TPixelFormat f)
 {
     switch (f) {
-    case TPixelFormat::pf1bit: return "pf1bit";
-    case TPixelFormat::pf4bit: return "pf4bit";
-    case TPixelFormat::pf8bit: return "pf8bit";
-    case TPixelFormat::pf15bit: return "pf15bit";
-    case TPixelFormat::pf16bit: return "pf16bit";
-    case TPixelFormat::pf24bit: return "pf24bit";
-    case TPixelFormat::pf32bit: return "pf32bit";
+    case TPixelFormat::pf1bit:
+        return "pf1bit";
+    case TPixelFormat::pf4bit:
+        return "pf4bit";
+    case TPixelFormat::pf8bit:
+        return "pf8bit";
+    case TPixelFormat::pf15bit:
+        return "pf15bit";
+    case TPixelFormat::pf16bit:
+        return "pf16bit";
+    case TPixelFormat::pf24bit:
+        return "pf24bit";
+    case TPixelFormat::pf32bit:
+        return "pf32bit";
     }
     return "?";
 }
@@ -100,10 +108,12 @@ TBitmap Pattern(TPixelFormat format, int w, int h, size_t paletteSize)
     TBitmap bmp(w, h, format);
     for (int y = 0; y < h; ++y) {
         uint8_t* row = bmp.ScanLine(y);
-        for (size_t i = 0; i < bmp.Stride(); ++i) row[i] = uint8_t(i * 31 + y * 17 + (i >> 3));
+        for (size_t i = 0; i < bmp.Stride(); ++i)
+            row[i] = uint8_t(i * 31 + y * 17 + (i >> 3));
     }
     std::vector<TRGBQuad> pal(paletteSize);
-    for (size_t i = 0; i < pal.size(); ++i) pal[i] = {uint8_t(i * 3), uint8_t(255 - i), uint8_t(i * 7), 0};
+    for (size_t i = 0; i < pal.size(); ++i)
+        pal[i] = {uint8_t(i * 3), uint8_t(255 - i), uint8_t(i * 7), 0};
     if (paletteSize) bmp.SetPalette(pal);
     bmp.Modified();
     return bmp;
@@ -129,17 +139,17 @@ TEST(BmpFile, RoundTripKeepsPixels)
         TPixelFormat Written;
     };
     const TCase cases[] = {
-        {TPixelFormat::pf24bit, 0, TPixelFormat::pf24bit},   {TPixelFormat::pf8bit, 256, TPixelFormat::pf8bit},
-        {TPixelFormat::pf8bit, 40, TPixelFormat::pf8bit},    {TPixelFormat::pf8bit, 0, TPixelFormat::pf8bit},
-        {TPixelFormat::pf4bit, 16, TPixelFormat::pf4bit},    {TPixelFormat::pf4bit, 0, TPixelFormat::pf4bit},
-        {TPixelFormat::pf1bit, 2, TPixelFormat::pf1bit},     {TPixelFormat::pf1bit, 0, TPixelFormat::pf1bit},
-        {TPixelFormat::pf15bit, 0, TPixelFormat::pf24bit},   {TPixelFormat::pf16bit, 0, TPixelFormat::pf24bit},
+        {TPixelFormat::pf24bit, 0, TPixelFormat::pf24bit}, {TPixelFormat::pf8bit, 256, TPixelFormat::pf8bit},
+        {TPixelFormat::pf8bit, 40, TPixelFormat::pf8bit},  {TPixelFormat::pf8bit, 0, TPixelFormat::pf8bit},
+        {TPixelFormat::pf4bit, 16, TPixelFormat::pf4bit},  {TPixelFormat::pf4bit, 0, TPixelFormat::pf4bit},
+        {TPixelFormat::pf1bit, 2, TPixelFormat::pf1bit},   {TPixelFormat::pf1bit, 0, TPixelFormat::pf1bit},
+        {TPixelFormat::pf15bit, 0, TPixelFormat::pf24bit}, {TPixelFormat::pf16bit, 0, TPixelFormat::pf24bit},
         {TPixelFormat::pf32bit, 0, TPixelFormat::pf24bit},
     };
     for (const TCase& c : cases)
         for (int w : {1, 2, 3, 7, 13, 33}) {
-            SCOPED_TRACE(std::string(FormatName(c.Format)) + " palette " + std::to_string(c.Palette) + " width " +
-                         std::to_string(w));
+            SCOPED_TRACE(std::string(FormatName(c.Format)) + " palette " + std::to_string(c.Palette) +
+                         " width " + std::to_string(w));
             TBitmap bmp = Pattern(c.Format, w, 5, c.Palette);
             TBitmap back = RoundTrip(bmp);
             EXPECT_EQ(back.PixelFormat(), c.Written);
@@ -159,22 +169,24 @@ TEST(BmpFile, WrittenHeaderFields)
     TMemoryStream s;
     SaveBmpToStream(bmp, s);
     const Bytes& d = s.Data();
-    auto u32 = [&](size_t at) { return uint32_t(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | uint32_t(d[at + 3]) << 24); };
+    auto u32 = [&](size_t at) {
+        return uint32_t(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | uint32_t(d[at + 3]) << 24);
+    };
     auto u16 = [&](size_t at) { return unsigned(d[at] | d[at + 1] << 8); };
     ASSERT_GE(d.size(), 54u);
     EXPECT_EQ(d[0], 'B');
     EXPECT_EQ(d[1], 'M');
-    EXPECT_EQ(u32(2), d.size());              // bfSize
-    EXPECT_EQ(u32(10), 54u + 20 * 4);         // bfOffBits after 20 palette entries
-    EXPECT_EQ(u32(14), 40u);                  // BITMAPINFOHEADER
-    EXPECT_EQ(int32_t(u32(22)), 7);           // positive height: bottom-up
-    EXPECT_EQ(u16(26), 1u);                   // planes
-    EXPECT_EQ(u16(28), 8u);                   // bits
-    EXPECT_EQ(u32(30), 0u);                   // BI_RGB
-    EXPECT_EQ(u32(34), 16u * 7);              // image size: 13 bytes padded to 16
+    EXPECT_EQ(u32(2), d.size());      // bfSize
+    EXPECT_EQ(u32(10), 54u + 20 * 4); // bfOffBits after 20 palette entries
+    EXPECT_EQ(u32(14), 40u);          // BITMAPINFOHEADER
+    EXPECT_EQ(int32_t(u32(22)), 7);   // positive height: bottom-up
+    EXPECT_EQ(u16(26), 1u);           // planes
+    EXPECT_EQ(u16(28), 8u);           // bits
+    EXPECT_EQ(u32(30), 0u);           // BI_RGB
+    EXPECT_EQ(u32(34), 16u * 7);      // image size: 13 bytes padded to 16
     EXPECT_EQ(u32(38), 2835u);
     EXPECT_EQ(u32(42), 2835u);
-    EXPECT_EQ(u32(46), 20u);                  // colours used
+    EXPECT_EQ(u32(46), 20u); // colours used
     EXPECT_EQ(d.size(), 54u + 80 + 16 * 7);
     // the bottom row comes first
     EXPECT_EQ(0, memcmp(d.data() + u32(10), bmp.ScanLine(6), 13));
@@ -220,7 +232,8 @@ TEST(BmpFile, SaveToFileReplacesTheTargetOnlyWhenDone)
     EXPECT_EQ(unsigned(fs::status(fresh).permissions() & fs::perms::all), 0666u & ~unsigned(mask));
     fs::remove(fresh);
     size_t files = 0;
-    for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    for (const auto& e : fs::directory_iterator(dir))
+        files += e.is_regular_file();
     EXPECT_EQ(files, 1u);
     fs::remove_all(dir);
 }
@@ -237,8 +250,10 @@ TBitmap LoadBitFields(int bits, std::vector<uint32_t> masks, const std::vector<u
     spec.BitCount = uint16_t(bits);
     spec.Compression = masks.size() == 4 ? 6 : 3;
     spec.Masks = std::move(masks);
-    for (uint32_t p : pixels) (bits == 16 ? Put16 : Put32)(spec.Pixels, p);
-    while (spec.Pixels.size() % 4) spec.Pixels.push_back(0);
+    for (uint32_t p : pixels)
+        (bits == 16 ? Put16 : Put32)(spec.Pixels, p);
+    while (spec.Pixels.size() % 4)
+        spec.Pixels.push_back(0);
     TBitmap bmp;
     Load(bmp, spec.Build());
     return bmp;
@@ -272,11 +287,23 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
         // 5-5-5 stored with swapped red and blue masks
         {"555 swapped", 16, {0x001F, 0x03E0, 0x7C00}, 0x7C03, {255, 0, 24, 0}},
         // 10-bit channels round to nearest: 1023 -> 255, 512 -> 128 (127.62), 2 -> 0 (0.4985), 3 -> 1
-        {"101010", 32, {0x3FF00000, 0x000FFC00, 0x000003FF}, (1023u << 20) | (512u << 10) | 2, {0, 128, 255, 0}},
-        {"101010 low", 32, {0x3FF00000, 0x000FFC00, 0x000003FF}, (3u << 20) | (1u << 10) | 1023, {255, 0, 1, 0}},
+        {"101010",
+         32,
+         {0x3FF00000, 0x000FFC00, 0x000003FF},
+         (1023u << 20) | (512u << 10) | 2,
+         {0, 128, 255, 0}},
+        {"101010 low",
+         32,
+         {0x3FF00000, 0x000FFC00, 0x000003FF},
+         (3u << 20) | (1u << 10) | 1023,
+         {255, 0, 1, 0}},
         {"2-bit alpha", 32, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, 0x80000000, {0, 0, 0, 170}},
         // 8-bit channels in an unusual order, alpha in the low byte
-        {"8888 rgba", 32, {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF}, 0x11223344, {0x33, 0x22, 0x11, 0x44}},
+        {"8888 rgba",
+         32,
+         {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF},
+         0x11223344,
+         {0x33, 0x22, 0x11, 0x44}},
         // a single-bit channel is 0 or 255; a missing channel reads as 0
         {"1-bit", 16, {0x8000, 0x4000, 0}, 0x8000, {0, 0, 255, 0}},
     };
@@ -333,7 +360,7 @@ TEST(BmpFile, PaletteSizeRules)
         const char* Name;
         int Bits;
         uint32_t ClrUsed;
-        size_t Stored;     // palette entries in the file
+        size_t Stored;      // palette entries in the file
         int64_t OffBitsGap; // extra bytes between palette and pixels, or -N: pixels start N entries early
         size_t Read;        // entries taken from the file
     };
@@ -352,7 +379,8 @@ TEST(BmpFile, PaletteSizeRules)
         spec.Height = 1;
         spec.BitCount = uint16_t(c.Bits);
         spec.ClrUsed = c.ClrUsed;
-        for (size_t i = 0; i < c.Stored; ++i) spec.Palette.push_back(0x010203u * uint32_t(i + 1) & 0xFFFFFF);
+        for (size_t i = 0; i < c.Stored; ++i)
+            spec.Palette.push_back(0x010203u * uint32_t(i + 1) & 0xFFFFFF);
         Bytes pixels = {0xFF, 0xFF, 0xFF, 0xFF};
         spec.OffBits = 14 + 40 + 4 * int64_t(c.Stored) + (c.OffBitsGap > 0 ? c.OffBitsGap : 4 * c.OffBitsGap);
         if (c.OffBitsGap > 0) spec.Palette.resize(spec.Palette.size() + size_t(c.OffBitsGap) / 4, 0x777777);

@@ -93,7 +93,8 @@ struct TPixelLimitGuard
 
 TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
 {
-    const Bytes core16 = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 1, 0, 1, 0, 1, 0, 16, 0, 0, 0, 0, 0};
+    const Bytes core16 = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0,  26, 0, 0, 0, 12,
+                          0,   0,   0, 1, 0, 1, 0, 1, 0, 16, 0,  0, 0, 0, 0};
     struct TCase
     {
         const char* Name;
@@ -103,12 +104,14 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
     const TCase cases[] = {
         {"empty", {}, "too short for a bitmap file header"},
         {"not BM", Patch32(Rgb24(2, 2).Build(), 0, 0x00004142), "does not start with \"BM\""},
-        {"unknown header size", With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 20; }), "unknown information header size 20"},
+        {"unknown header size", With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 20; }),
+         "unknown information header size 20"},
         {"ends inside the header", Cut(Rgb24(2, 2).Build(), 16 + 30), "ends inside the headers"},
         {"zero width", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = 0; }), "picture size 0 x 2"},
         {"negative width", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = -2; }), "picture size -2 x 2"},
         {"zero height", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Height = 0; }), "picture size 2 x 0"},
-        {"most negative height", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Height = INT32_MIN; }), "picture size 2 x"},
+        {"most negative height", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Height = INT32_MIN; }),
+         "picture size 2 x"},
         {"two planes", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Planes = 2; }), "2 colour planes"},
         {"2 bits per pixel", With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 2; }), "2 bits per pixel"},
         {"16 bits in a core header", core16, "16 bits per pixel is not valid in an OS/2 bitmap"},
@@ -117,30 +120,46 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
         {"RLE4 at 8 bits", With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 8, s.Compression = 2; }),
          "RLE4 compression with 8 bits"},
         {"top-down RLE", Patch32(Rle8(2, 2, {0, 1}), 22, uint32_t(-2)), "cannot be stored top-down"},
-        {"bit fields at 24 bits", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Compression = 3, s.Masks = {0xFF, 0xFF00, 0xFF0000}; }),
+        {"bit fields at 24 bits",
+         With(Rgb24(2, 2),
+              [](TBmpSpec& s) {
+                  s.Compression = 3, s.Masks = {0xFF, 0xFF00, 0xFF0000};
+              }),
          "bit field compression with 24 bits"},
-        {"JPEG compression", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Compression = 4; }), "compression method 4 is not supported"},
-        {"OS/2 Huffman", With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
+        {"JPEG compression", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Compression = 4; }),
+         "compression method 4 is not supported"},
+        {"OS/2 Huffman",
+         With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
          "OS/2 Huffman"},
         {"mask with a hole", BitFields16({0xF00F, 0x0F00, 0x00F0}).Build(), "do not fit 16-bit pixels"},
         {"overlapping masks", BitFields16({0xFF00, 0x0FF0, 0x000F}).Build(), "do not fit 16-bit pixels"},
         {"mask past 16 bits", BitFields16({0x1F0000, 0x07E0, 0x001F}).Build(), "do not fit 16-bit pixels"},
         {"no colour masks", BitFields16({0, 0, 0}).Build(), "select no colour"},
-        {"masks cut off", Cut(BitFields16({0xF800, 0x07E0, 0x001F}).Build(), 4 + 10), "ends inside the bit field masks"},
-        {"pixel offset inside headers", With(Rgb24(2, 2), [](TBmpSpec& s) { s.OffBits = 30; }), "offset 30 lies inside the headers"},
+        {"masks cut off", Cut(BitFields16({0xF800, 0x07E0, 0x001F}).Build(), 4 + 10),
+         "ends inside the bit field masks"},
+        {"pixel offset inside headers", With(Rgb24(2, 2), [](TBmpSpec& s) { s.OffBits = 30; }),
+         "offset 30 lies inside the headers"},
         {"pixel offset past the end", With(Rgb24(2, 2), [](TBmpSpec& s) { s.OffBits = 0x7FFFFFFF; }),
          "is beyond the end of the file"},
         {"pixels one byte short", Cut(Rgb24(3, 5).Build(), 1), "pixel data is truncated"},
-        {"huge picture in a small file", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
+        {"huge picture in a small file",
+         With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
          "pixel data is truncated"},
-        {"palette cut off", Cut(With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }), 8 + 4 * 200),
+        {"palette cut off",
+         Cut(With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }),
+             8 + 4 * 200),
          "pixel data is truncated"},
-        {"RLE run past the padded row", Rle8(5, 2, {9, 1, 0, 1}), "RLE run of 9 pixels at column 0 passes the end of row 0"},
-        {"RLE literal past the row", Rle8(2, 2, {1, 1, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1}), "RLE run of 5 pixels at column 1"},
+        {"RLE run past the padded row", Rle8(5, 2, {9, 1, 0, 1}),
+         "RLE run of 9 pixels at column 0 passes the end of row 0"},
+        {"RLE literal past the row", Rle8(2, 2, {1, 1, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1}),
+         "RLE run of 5 pixels at column 1"},
         {"RLE4 run past the padded row", Rle4(3, 1, {9, 0x11, 0, 1}), "RLE run of 9 pixels"},
-        {"RLE delta past the row", Rle8(4, 2, {0, 2, 5, 0, 0, 1}), "RLE delta (5, 0) from (0, 0) leaves the picture"},
-        {"RLE delta past the top", Rle8(4, 2, {0, 2, 0, 2, 0, 1}), "RLE delta (0, 2) from (0, 0) leaves the picture"},
-        {"RLE pixels above the picture", Rle8(4, 1, {0, 0, 4, 1, 0, 1}), "continues past the top of the picture"},
+        {"RLE delta past the row", Rle8(4, 2, {0, 2, 5, 0, 0, 1}),
+         "RLE delta (5, 0) from (0, 0) leaves the picture"},
+        {"RLE delta past the top", Rle8(4, 2, {0, 2, 0, 2, 0, 1}),
+         "RLE delta (0, 2) from (0, 0) leaves the picture"},
+        {"RLE pixels above the picture", Rle8(4, 1, {0, 0, 4, 1, 0, 1}),
+         "continues past the top of the picture"},
         {"RLE row ends past the top", Rle8(4, 1, {0, 0, 0, 0, 0, 1}), "end-of-row code past the top"},
         {"RLE without end code", Rle8(4, 2, {4, 1, 0, 0, 4, 1}), "ends without an end-of-bitmap code"},
         {"RLE cut inside a literal", Rle8(8, 1, {0, 6, 1, 1, 1}), "ends inside a literal run"},
@@ -185,7 +204,8 @@ TEST(BmpHostile, RleRowsMayCoverTheirPadding)
     TBitmap bmp;
     Load(bmp, Rle8(5, 2, {8, 1, 0, 0, 3, 1, 0, 5, 0, 0, 2, 2, 2, 0, 0, 1}));
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(bmp.ScanLine(y)[x], x < 5 && (y == 1 || x < 3) ? 1 : 0) << x << "," << y;
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(bmp.ScanLine(y)[x], x < 5 && (y == 1 || x < 3) ? 1 : 0) << x << "," << y;
     // RLE4: width 3 pads to 8 pixels.
     Load(bmp, Rle4(3, 1, {8, 0x10, 0, 1}));
     EXPECT_EQ(bmp.ScanLine(0)[0], 0x10);
@@ -230,7 +250,8 @@ TEST(BmpHostile, CorruptionSweepOverAllFixtures)
         // every length through the headers, the palette and the first pixels; then a coarse grid
         const size_t step = std::max<size_t>(1, file.size() / 97);
         for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step) {
-            LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len), loaded);
+            LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len),
+                        loaded);
             ++variants;
         }
         // byte changes: half of them in the headers, some as whole 32-bit fields with edge values
@@ -242,8 +263,12 @@ TEST(BmpHostile, CorruptionSweepOverAllFixtures)
                 const size_t span = (rng() & 1) ? std::min<size_t>(d.size(), 70) : d.size();
                 const size_t at = rng() % span;
                 switch (rng() % 3) {
-                case 0: d[at] ^= uint8_t(1u << (rng() % 8)); break;
-                case 1: d[at] = uint8_t(rng()); break;
+                case 0:
+                    d[at] ^= uint8_t(1u << (rng() % 8));
+                    break;
+                case 1:
+                    d[at] = uint8_t(rng());
+                    break;
                 default:
                     if (at + 4 <= d.size()) Set32(d, at, edges[rng() % std::size(edges)]);
                 }

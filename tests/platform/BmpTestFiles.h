@@ -22,11 +22,13 @@ inline void Put16(Bytes& b, uint32_t v)
 }
 inline void Put32(Bytes& b, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(v >> (8 * i)));
 }
 inline void Set32(Bytes& b, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
 }
 
 // The fields of a file with a 40-byte (or longer Windows) header. Pixels are given as the file
@@ -40,7 +42,7 @@ struct TBmpSpec
     uint16_t BitCount = 24;
     uint32_t Compression = 0;
     uint32_t ClrUsed = 0;
-    std::vector<uint32_t> Masks;  // inside the header (52 and up) or after a 40-byte one
+    std::vector<uint32_t> Masks;   // inside the header (52 and up) or after a 40-byte one
     std::vector<uint32_t> Palette; // 0x00RRGGBB entries, written as 4 bytes
     Bytes Pixels;
     int64_t OffBits = -1; // -1: right after the palette
@@ -59,10 +61,12 @@ struct TBmpSpec
         Put32(info, 2835);
         Put32(info, ClrUsed);
         Put32(info, 0);
-        for (uint32_t m : Masks) Put32(info, m);
+        for (uint32_t m : Masks)
+            Put32(info, m);
         if (info.size() < HeaderSize) info.resize(HeaderSize, 0);
         Bytes pal;
-        for (uint32_t c : Palette) Put32(pal, c);
+        for (uint32_t c : Palette)
+            Put32(pal, c);
         uint32_t off = OffBits >= 0 ? uint32_t(OffBits) : uint32_t(14 + info.size() + pal.size());
         Bytes f{'B', 'M'};
         Put32(f, uint32_t(14 + info.size() + pal.size() + Pixels.size()));
@@ -96,13 +100,15 @@ inline TBitmap ReadPpm(const std::string& name)
         std::string t;
         while (pos < d.size()) {
             if (d[pos] == '#')
-                while (pos < d.size() && d[pos] != '\n') ++pos;
+                while (pos < d.size() && d[pos] != '\n')
+                    ++pos;
             else if (isspace(d[pos]))
                 ++pos;
             else
                 break;
         }
-        while (pos < d.size() && !isspace(d[pos])) t += char(d[pos++]);
+        while (pos < d.size() && !isspace(d[pos]))
+            t += char(d[pos++]);
         return t;
     };
     if (token() != "P6") return {};
@@ -132,8 +138,8 @@ inline std::string FirstDifference(const TBitmap& a, const TBitmap& b)
         const uint8_t *p = a.ScanLine(y), *q = b.ScanLine(y);
         for (int x = 0; x < a.Width() * 3; ++x)
             if (p[x] != q[x])
-                return std::to_string(x / 3) + "," + std::to_string(y) + " channel " + std::to_string(x % 3) + ": " +
-                       std::to_string(p[x]) + " vs " + std::to_string(q[x]);
+                return std::to_string(x / 3) + "," + std::to_string(y) + " channel " + std::to_string(x % 3) +
+                       ": " + std::to_string(p[x]) + " vs " + std::to_string(q[x]);
     }
     return "";
 }
