@@ -165,6 +165,25 @@ std::string FormatJpegMessage(j_common_ptr cinfo)
     return text;
 }
 
+std::string FormatLibraryMessage(int code, int p1, int p2)
+{
+    jpeg_error_mgr mgr;
+    jpeg_std_error(&mgr);
+    mgr.msg_code = code;
+    mgr.msg_parm.i[0] = p1;
+    mgr.msg_parm.i[1] = p2;
+    jpeg_common_struct common{};
+    common.err = &mgr;
+    char text[JMSG_LENGTH_MAX];
+    FormatMessage(&common, text);
+    return text;
+}
+
+void RaiseJpegError(int code, int p1, int p2)
+{
+    throw EJPEG(FormatLibraryMessage(code, p1, p2));
+}
+
 void JpegMemoryDest(j_compress_ptr cinfo, std::vector<uint8_t>& out)
 {
     if (!cinfo->dest)

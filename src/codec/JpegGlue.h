@@ -47,6 +47,11 @@ jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messag
 // The formatted text of the message the library last raised on this object (cut like EJPEG's).
 std::string FormatJpegMessage(j_common_ptr cinfo);
 
+// The library's text for code with its integer parameters filled in, cut like EJPEG's.
+std::string FormatLibraryMessage(int code, int p1 = 0, int p2 = 0);
+// Raises the library's error code as EJPEG from the program's own code, as the library would.
+[[noreturn]] void RaiseJpegError(int code, int p1 = 0, int p2 = 0);
+
 // Stream destination: the compressed stream is appended to out, which must outlive the compression.
 void JpegMemoryDest(j_compress_ptr cinfo, std::vector<uint8_t>& out);
 // Stream source over size bytes at data, which must outlive the decompression. Reading past the end
