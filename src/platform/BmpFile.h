@@ -1,9 +1,10 @@
 #pragma once
 // Reading and writing BMP files.
 //
-// Reading accepts the OS/2 core header (12 bytes, 3-byte palette entries), the OS/2 2.x header
-// (16 or 64 bytes), the Windows header (40 bytes) with its 52/56-byte variants, V4 (108) and
-// V5 (124); 1, 4, 8, 16, 24 and 32 bits per pixel; uncompressed, RLE8, RLE4 and bit fields
+// Reading accepts the OS/2 core header (12 bytes, 3-byte palette entries), the full OS/2 2.x
+// header (64 bytes; its Huffman and RLE24 compressions are refused), the Windows header (40 bytes)
+// with its 52/56-byte variants, V4 (108) and V5 (124); 1, 4, 8, 16, 24 and 32 bits per pixel
+// (1, 4, 8 and 24 in the core header); uncompressed, RLE8, RLE4 and bit fields
 // (three or four masks); bottom-up and top-down rows (compressed pictures are always bottom-up).
 // The picture comes back as:
 //   1/4/8 bits uncompressed     pf1bit/pf4bit/pf8bit, palette padded with black to 2, 16 or 256 entries
