@@ -153,6 +153,7 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         const bool to8 = image.PixelFormat8Bit;
         const TPixelFormat format = to8 ? TPixelFormat::pf8bit : TPixelFormat::pf24bit;
         image.ReportProgress(TProgressStage::psStarting, 0, false, TRect{});
+        progress.LastPercent = 0;
         const bool givenPalette = to8 && !image.Palette.empty();
         if (givenPalette)
             SetColormapFromPalette(cinfo, image.Palette);
