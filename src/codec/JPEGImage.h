@@ -36,6 +36,8 @@ public:
 
 using TPaletteEntries = std::vector<TRGBQuad>; // empty = no palette
 
+struct TDctCache; // the encoder's front-end results, see JpegEncode.cpp
+
 class TJPEGImage : public TGraphic
 {
 public:
@@ -121,6 +123,9 @@ public:
 
     bool PaletteModified = false;
     std::function<void(TJPEGImage* sender)> OnChange;
+    // The unquantised DCT of the last encode's picture, reused while the picture and the settings
+    // before quantisation stay the same (used by the encoder only).
+    std::shared_ptr<TDctCache> DctCache;
 
     // ---- graphic operations ----
     bool Empty() const override { return GetEmpty(); }
