@@ -133,7 +133,8 @@ public:
     int Height() const override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
-    const TBitmap* GetBitmap() override { return EnsureBitmap(); }
+    // The display bitmap; decoded first when there is none.
+    const TBitmap* GetBitmap() override { return Bitmap ? Bitmap.get() : EnsureBitmap(); }
 
     // Shares source's encoded data and copies its bitmap; settings are not copied.
     void Assign(const TJPEGImage& source);
@@ -162,7 +163,7 @@ public:
     // The compression run: WorkProfile := the current settings, one encode.
     void CompressImage();
     void EnsureJpegData();
-    // Decodes when needed; nullptr without encoded data.
+    // Decodes the encoded stream into Bitmap; without a stream, the bitmap there is (or nullptr).
     TBitmap* EnsureBitmap();
     void FreeBitmap();
     bool HasBitmap() const { return Bitmap != nullptr; }

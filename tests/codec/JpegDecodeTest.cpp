@@ -273,6 +273,8 @@ TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
     };
     // The library cannot show CMYK as RGB; the header is still taken in.
     EXPECT_THROW(image.EnsureBitmap(), EJPEG);
+    EXPECT_FALSE(image.HasBitmap());
+    EXPECT_EQ(image.Width(), 64); // still the size of the header
     EXPECT_EQ(image.SamplingFactors[0].H, 1);
     EXPECT_EQ(image.SamplingFactors[2].V, 1);
     ASSERT_FALSE(events.empty());

@@ -341,6 +341,6 @@ TEST(JpegEncode, ReusedFrontEndGivesTheSameFileAsRecomputing)
         fresh.Smoothing = kept.Smoothing;
         fresh.Grayscale = kept.Grayscale;
         fresh.CompressImage();
-        EXPECT_EQ(kept.GetJpegStream()->Data(), fresh.GetJpegStream()->Data()) << s.what;
+        EXPECT_TRUE(kept.GetJpegStream()->Data() == fresh.GetJpegStream()->Data()) << s.what;
     }
 }
