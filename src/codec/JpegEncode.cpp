@@ -137,7 +137,8 @@ void EncodeJpeg(TJPEGImage& image)
         image.ReportProgress(TProgressStage::psStarting, progress.LastPercent, false, TRect{});
         started = true;
         if (!cached) {
-            image.DctCache.reset(); // its memory is free for the new planes
+            cache.reset(); // the old planes' memory is free for the new ones
+            image.DctCache.reset();
             cache = std::make_shared<TDctCache>();
             cache->Key = key;
             if (input->PixelFormat() == TPixelFormat::pf24bit) {
