@@ -28,6 +28,7 @@ struct FastProgressClock
 
 struct TRunResult
 {
+    std::atomic<bool> Freed{false};
     bool Ended = false;
     bool Cancelled = false;
     int64_t SizeAtEnd = -1;
@@ -35,17 +36,32 @@ struct TRunResult
     std::vector<std::pair<int, int>> Events; // (operation, percent)
 };
 
+// An engine that tells when it has freed itself: the test's invoker must outlive it.
+class TTestEngine : public TJPEGEngine
+{
+public:
+    TTestEngine(TJPEGImage* image, TEngineProgressEvent onProgress, IMainThreadInvoker* invoker,
+                std::atomic<bool>& freed)
+        : TJPEGEngine(image, std::move(onProgress), nullptr, invoker), FFreed(freed)
+    {
+    }
+    ~TTestEngine() override { FFreed = true; }
+
+private:
+    std::atomic<bool>& FFreed;
+};
+
 // Starts an engine on image; onEvent runs on the main thread for every progress report.
 TJPEGEngine* StartEngine(TQueueInvoker& invoker, TJPEGImage& image, TRunResult& result,
                          std::function<void(TJPEGEngine*, int op)> onEvent = nullptr)
 {
-    auto* engine = new TJPEGEngine(
+    auto* engine = new TTestEngine(
         &image,
         [&result, onEvent](TWorkerThread* sender, uint8_t op, int percent) {
             result.Events.emplace_back(op, percent);
             if (onEvent) onEvent(static_cast<TJPEGEngine*>(sender), op);
         },
-        nullptr, &invoker);
+        &invoker, result.Freed);
     engine->OnTerminate = [&result, &image](TWorkerThread* w) {
         result.Ended = true;
         result.Cancelled = static_cast<TJPEGEngine*>(w)->Cancelled();
@@ -59,9 +75,9 @@ TJPEGEngine* StartEngine(TQueueInvoker& invoker, TJPEGImage& image, TRunResult& 
 bool Pump(TQueueInvoker& invoker, const TRunResult& result)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!result.Ended && std::chrono::steady_clock::now() < deadline) invoker.ProcessEvents(10);
-    invoker.ProcessPending(); // the engine frees itself
-    return result.Ended;
+    // The engine frees itself after its completion handler.
+    while (!result.Freed && std::chrono::steady_clock::now() < deadline) invoker.ProcessEvents(10);
+    return result.Ended && result.Freed;
 }
 
 int Count(const TRunResult& r, int op)
@@ -199,7 +215,7 @@ TEST(JPEGEngine, StopAndDropAtAnyPoint)
         if (!r.Ended) engine->StopAndWait();
         EXPECT_TRUE(r.Ended);
         image.reset(); // the owner drops the image at once
-        invoker.ProcessPending();
+        EXPECT_TRUE(Pump(invoker, r));
     }
 }
 
