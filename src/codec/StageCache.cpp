@@ -54,6 +54,7 @@ void TStageCache::Store(const TFrontEndKey& key, std::shared_ptr<const TDctPlane
     std::lock_guard<std::mutex> lock(FLock);
     FKey = key;
     FPlanes = std::move(planes);
+    ++FStores;
 }
 
 void TStageCache::Clear()
@@ -67,4 +68,10 @@ bool TStageCache::Empty() const
 {
     std::lock_guard<std::mutex> lock(FLock);
     return !FPlanes;
+}
+
+uint64_t TStageCache::Stores() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FStores;
 }

@@ -50,9 +50,12 @@ public:
     // Releases the memory (runs still holding the planes keep them until they end).
     void Clear();
     bool Empty() const;
+    // How many times the stages were computed and stored (for tests and measurements).
+    uint64_t Stores() const;
 
 private:
     mutable std::mutex FLock;
     TFrontEndKey FKey;
     std::shared_ptr<const TDctPlanes> FPlanes;
+    uint64_t FStores = 0;
 };
