@@ -60,7 +60,7 @@ double ColdEncode(TJPEGImage& image)
 int main()
 {
     const TBitmap photo = MakePhoto();
-    constexpr int Rounds = 3;
+    constexpr int Rounds = 5;
 
     // Target-ratio search, prefilter settings on.
     double encode = 1e9, search = 1e9;

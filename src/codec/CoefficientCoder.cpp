@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/HuffmanStats.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -41,6 +42,37 @@ JDIMENSION RoundUp(int value, int multiple)
     return JDIMENSION((value + multiple - 1) / multiple * multiple);
 }
 
+// Replaces the Huffman tables the scan uses with the optimal ones for the quantised blocks. The
+// library's whole-image access keeps every row in memory, so the rows stay valid here.
+void InstallOptimalTables(j_compress_ptr cinfo, const TFrameLayout& f, const std::array<JBLOCKARRAY, 3>& rows,
+                          int threads)
+{
+    std::array<int, 3> dcSlot{}, acSlot{};
+    std::array<bool, 2> dcUsed{}, acUsed{};
+    for (int c = 0; c < f.NumComponents; ++c)
+    {
+        dcSlot[size_t(c)] = std::clamp(cinfo->comp_info[c].dc_tbl_no, 0, 1);
+        acSlot[size_t(c)] = std::clamp(cinfo->comp_info[c].ac_tbl_no, 0, 1);
+        dcUsed[size_t(dcSlot[size_t(c)])] = acUsed[size_t(acSlot[size_t(c)])] = true;
+    }
+    const qmjpeg::THuffmanCounts counts =
+        qmjpeg::CountHuffmanSymbols(f, rows, dcSlot, acSlot, cinfo->restart_interval, threads);
+    auto common = reinterpret_cast<j_common_ptr>(cinfo);
+    for (size_t s = 0; s < 2; ++s)
+    {
+        if (dcUsed[s])
+        {
+            if (!cinfo->dc_huff_tbl_ptrs[s]) cinfo->dc_huff_tbl_ptrs[s] = jpeg_alloc_huff_table(common);
+            qmjpeg::GenOptimalHuffmanTable(counts.Dc[s], *cinfo->dc_huff_tbl_ptrs[s]);
+        }
+        if (acUsed[s])
+        {
+            if (!cinfo->ac_huff_tbl_ptrs[s]) cinfo->ac_huff_tbl_ptrs[s] = jpeg_alloc_huff_table(common);
+            qmjpeg::GenOptimalHuffmanTable(counts.Ac[s], *cinfo->ac_huff_tbl_ptrs[s]);
+        }
+    }
+}
+
 } // namespace
 
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params,
@@ -68,7 +100,10 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
         cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
     }
     qmjpeg::InstallQuantTables(cinfo.Get(), params.Tables);
-    cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
+    // Optimised coding of a sequential file: the statistics pass runs here on several threads and
+    // the library codes once with the resulting tables, writing the same file as its own two passes.
+    const bool ownStatistics = params.OptimizeCoding && !params.Progressive;
+    cinfo->optimize_coding = params.OptimizeCoding && !ownStatistics ? TRUE : FALSE;
     cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
     cinfo->density_unit = UINT8(params.DensityUnit);
     cinfo->X_density = ClampDensity(params.XDensity);
@@ -96,12 +131,14 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
     WriteTextMarkers(cinfo.Get(), JPEG_COM, params.Comments);
     WriteTextMarkers(cinfo.Get(), JPEG_APP0 + 12, params.AppTexts);
 
+    std::array<JBLOCKARRAY, 3> allRows{};
     for (int c = 0; c < f.NumComponents; ++c)
     {
         const TComponentLayout& comp = f.Comp[size_t(c)];
         JBLOCKARRAY rows = cinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(cinfo.Get()),
                                                           arrays[size_t(c)], 0,
                                                           RoundUp(comp.HeightInBlocks, comp.V), TRUE);
+        allRows[size_t(c)] = rows;
         const TComponentQuantizer& q = quantizers[size_t(c)];
         RunParallelBands(comp.HeightInBlocks, EncoderThreadCount(params.Threads), 8, [&](int first, int last) {
             for (int br = first; br < last; ++br)
@@ -109,6 +146,7 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
                                        reinterpret_cast<int16_t(*)[64]>(rows[br]));
         });
     }
+    if (ownStatistics) InstallOptimalTables(cinfo.Get(), f, allRows, EncoderThreadCount(params.Threads));
     jpeg_finish_compress(cinfo.Get());
     return out;
 }
