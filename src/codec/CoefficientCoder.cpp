@@ -6,6 +6,7 @@
 
 #include "codec/EncoderStages.h"
 #include "codec/FrameLayout.h"
+#include "codec/HuffmanStats.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -43,6 +44,37 @@ JDIMENSION RoundUp(int value, int multiple)
     return JDIMENSION((value + multiple - 1) / multiple * multiple);
 }
 
+// Replaces the Huffman tables the scan uses with the optimal ones for the quantised blocks. The
+// library's whole-image access keeps every row in memory, so the rows stay valid here.
+void InstallOptimalTables(j_compress_ptr cinfo, const TFrameLayout& f, const std::array<JBLOCKARRAY, 3>& rows,
+                          int threads)
+{
+    std::array<int, 3> dcSlot{}, acSlot{};
+    std::array<bool, 2> dcUsed{}, acUsed{};
+    for (int c = 0; c < f.NumComponents; ++c)
+    {
+        dcSlot[size_t(c)] = std::clamp(cinfo->comp_info[c].dc_tbl_no, 0, 1);
+        acSlot[size_t(c)] = std::clamp(cinfo->comp_info[c].ac_tbl_no, 0, 1);
+        dcUsed[size_t(dcSlot[size_t(c)])] = acUsed[size_t(acSlot[size_t(c)])] = true;
+    }
+    const qmjpeg::THuffmanCounts counts =
+        qmjpeg::CountHuffmanSymbols(f, rows, dcSlot, acSlot, cinfo->restart_interval, threads);
+    auto common = reinterpret_cast<j_common_ptr>(cinfo);
+    for (size_t s = 0; s < 2; ++s)
+    {
+        if (dcUsed[s])
+        {
+            if (!cinfo->dc_huff_tbl_ptrs[s]) cinfo->dc_huff_tbl_ptrs[s] = jpeg_alloc_huff_table(common);
+            qmjpeg::GenOptimalHuffmanTable(counts.Dc[s], *cinfo->dc_huff_tbl_ptrs[s]);
+        }
+        if (acUsed[s])
+        {
+            if (!cinfo->ac_huff_tbl_ptrs[s]) cinfo->ac_huff_tbl_ptrs[s] = jpeg_alloc_huff_table(common);
+            qmjpeg::GenOptimalHuffmanTable(counts.Ac[s], *cinfo->ac_huff_tbl_ptrs[s]);
+        }
+    }
+}
+
 } // namespace
 
 struct TCoefficientWriter::TImpl
@@ -55,10 +87,15 @@ struct TCoefficientWriter::TImpl
     TProgressHook Hook{};
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
+    // Optimised coding of a sequential file: the statistics pass runs here on several threads and
+    // the library codes once with the resulting tables, writing the same file as its own two passes.
+    const bool OwnStatistics;
+    const int Threads;
 
     TImpl(const TFrameLayout& f, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q)
-        : Frame(f), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
+        : Frame(f), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel),
+          OwnStatistics(params.OptimizeCoding && !params.Progressive), Threads(EncoderThreadCount(params.Threads))
     {
         j_compress_ptr cinfo = Cinfo.Get();
         JpegMemoryDest(cinfo, Out);
@@ -74,7 +111,7 @@ struct TCoefficientWriter::TImpl
             cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
         }
         qmjpeg::InstallQuantTables(cinfo, params.Tables);
-        cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
+        cinfo->optimize_coding = params.OptimizeCoding && !OwnStatistics ? TRUE : FALSE;
         cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
         cinfo->density_unit = UINT8(params.DensityUnit);
         cinfo->X_density = ClampDensity(params.XDensity);
@@ -126,7 +163,9 @@ void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef
 
 std::vector<uint8_t> TCoefficientWriter::Finish()
 {
-    jpeg_finish_compress(FImpl->Cinfo.Get());
+    TImpl& d = *FImpl;
+    if (d.OwnStatistics) InstallOptimalTables(d.Cinfo.Get(), d.Frame, d.Rows, d.Threads);
+    jpeg_finish_compress(d.Cinfo.Get());
     return std::move(FImpl->Out);
 }
 
