@@ -1,6 +1,6 @@
 // Rank kinds: sliding histograms over the disc. Moving one pixel to the right removes the left end
-// and adds the right end of every disc row; a two-level histogram (16 bins of 16 values) finds the
-// count-th value in a few dozen steps.
+// and adds the right end of every disc row; the count-th value is found by walking from the
+// previous pixel's answer.
 #include <climits>
 #include <cstring>
 
@@ -12,68 +12,57 @@ namespace {
 
 constexpr int MaxRows = 2 * 32 + 1;
 
-// Histograms of `Channels` planes.
-template <int Channels>
+// Histograms of `Channels` planes, each with a tracked value M and the count of its elements on
+// the searched side of M: at or above M when looking for the count-th largest value (Largest), at
+// or below M for the count-th smallest (!Largest). Neighbouring pixels have close ranks, so the
+// walk from the last answer to the next one is short.
+template <int Channels, bool Largest>
 struct THistogram
 {
     uint16_t Fine[Channels][256];
-    uint16_t Coarse[Channels][16];
+    int M[Channels];
+    int Side[Channels];
 
     void Clear() { std::memset(this, 0, sizeof(*this)); }
+    bool OnSide(int ch, int v) const { return Largest ? v >= M[ch] : v <= M[ch]; }
     void Add(int ch, int v)
     {
         ++Fine[ch][v];
-        ++Coarse[ch][v >> 4];
+        Side[ch] += OnSide(ch, v);
     }
     void Remove(int ch, int v)
     {
         --Fine[ch][v];
-        --Coarse[ch][v >> 4];
+        Side[ch] -= OnSide(ch, v);
     }
-    // The value at which the count, walking down from 255, first reaches `count`.
-    int Largest(int ch, int count) const
+    // Largest: the value at which the count, walking down from 255, first reaches `count` (the
+    // largest m with at least `count` elements >= m). Otherwise the value at which the count,
+    // walking up from 0, first reaches `count`. `count` is at most the number of elements.
+    int Find(int ch, int count)
     {
-        int acc = 0;
-        for (int b = 15; b >= 0; --b) {
-            if (acc + Coarse[ch][b] < count) {
-                acc += Coarse[ch][b];
-                continue;
-            }
-            for (int v = 16 * b + 15;; --v) {
-                acc += Fine[ch][v];
-                if (acc >= count) return v;
-            }
+        int m = M[ch], side = Side[ch];
+        if constexpr (Largest) {
+            while (side < count) side += Fine[ch][--m];
+            while (m < 255 && side - Fine[ch][m] >= count) side -= Fine[ch][m++];
+        } else {
+            while (side < count) side += Fine[ch][++m];
+            while (m > 0 && side - Fine[ch][m] >= count) side -= Fine[ch][m--];
         }
-        return 0;
-    }
-    // The value at which the count, walking up from 0, first reaches `count`.
-    int Smallest(int ch, int count) const
-    {
-        int acc = 0;
-        for (int b = 0; b < 16; ++b) {
-            if (acc + Coarse[ch][b] < count) {
-                acc += Coarse[ch][b];
-                continue;
-            }
-            for (int v = 16 * b;; ++v) {
-                acc += Fine[ch][v];
-                if (acc >= count) return v;
-            }
-        }
-        return 255;
+        M[ch] = m, Side[ch] = side;
+        return m;
     }
 };
 
 // Walks the disc rows of one output row: rows[k] points at column 0 of disc row k (element size
 // `Step` bytes per pixel), hw[k] is its half width.
-template <int Channels, int Step>
+template <int Channels, int Step, bool Largest>
 struct TDiscWalker
 {
     const uint8_t* Row[MaxRows];
     int HalfWidth[MaxRows];
     int Rows = 0;
 
-    void Fill(THistogram<Channels>& h, int x) const
+    void Fill(THistogram<Channels, Largest>& h, int x) const
     {
         h.Clear();
         for (int k = 0; k < Rows; ++k) {
@@ -84,7 +73,7 @@ struct TDiscWalker
         }
     }
     // Moves the histogram from column x to x + 1.
-    void Slide(THistogram<Channels>& h, int x) const
+    void Slide(THistogram<Channels, Largest>& h, int x) const
     {
         for (int k = 0; k < Rows; ++k) {
             const uint8_t* out = Row[k] + Step * (x - HalfWidth[k]);
@@ -99,8 +88,8 @@ struct TDiscWalker
 
 // Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x (the centre
 // included) by sliding, or by refilling when the gap to the last computed column is long.
-template <int Channels, int Step, class Emit, class Skip>
-void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step>& walker, THistogram<Channels>& h, Emit emit,
+template <int Channels, int Step, bool Largest, class Emit, class Skip>
+void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& walker, THistogram<Channels, Largest>& h, Emit emit,
              Skip skip)
 {
     const TKindParams& p = *job.P;
@@ -128,24 +117,24 @@ void FilterRowRank(const TRowJob& job, TScratch&)
 {
     const TKindParams& p = *job.P;
     const int r = p.Radius;
-    TDiscWalker<3, 3> walker;
+    TDiscWalker<3, 3, true> walker;
     walker.Rows = 2 * r + 1;
     for (int k = 0; k < walker.Rows; ++k) {
         walker.Row[k] = job.Rows->Pixels(job.Y + k - r) + 3 * size_t(r);
         walker.HalfWidth[k] = p.HalfWidth[k];
     }
     const uint8_t* centre = walker.Row[r];
-    THistogram<3> h;
+    THistogram<3, true> h;
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
     };
-    auto emit = [&](int x, THistogram<3>& hist) {
+    auto emit = [&](int x, THistogram<3, true>& hist) {
         const uint8_t* c = centre + 3 * size_t(x);
         uint8_t* d = job.Dst + 3 * size_t(x);
         int med[3];
         for (int ch = 0; ch < 3; ++ch) {
             hist.Remove(ch, c[ch]); // the centre is not its own neighbour
-            med[ch] = hist.Largest(ch, p.Count);
+            med[ch] = hist.Find(ch, p.Count);
             hist.Add(ch, c[ch]);
         }
         if (p.Kind == 5) {
@@ -161,7 +150,7 @@ void FilterRowLuma(const TRowJob& job, TScratch&)
 {
     const TKindParams& p = *job.P;
     const int r = p.Radius;
-    TDiscWalker<1, 1> walker;
+    TDiscWalker<1, 1, false> walker;
     walker.Rows = 2 * r + 1;
     for (int k = 0; k < walker.Rows; ++k) {
         walker.Row[k] = job.Rows->Luma(job.Y + k - r) + size_t(r);
@@ -169,14 +158,14 @@ void FilterRowLuma(const TRowJob& job, TScratch&)
     }
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
     const uint8_t* centreLuma = walker.Row[r];
-    THistogram<1> h;
+    THistogram<1, false> h;
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
     };
-    auto emit = [&](int x, THistogram<1>& hist) {
+    auto emit = [&](int x, THistogram<1, false>& hist) {
         const int yc = centreLuma[x];
         hist.Remove(0, yc);
-        const int q = 1 + hist.Smallest(0, p.Count);
+        const int q = 1 + hist.Find(0, p.Count);
         hist.Add(0, yc);
         LumaRule(p, centre + 3 * size_t(x), q, 1 + yc, job.Dst + 3 * size_t(x));
     };
