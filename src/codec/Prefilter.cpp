@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -53,8 +54,10 @@ struct TPrefilterBufferAccess
 
 namespace {
 
-// Rows loaded and computed together; a workspace holds them plus the radius above and below.
-constexpr int ChunkRows = 32;
+// Rows loaded and computed together (fewer for very wide pictures, to bound the memory of a
+// workspace, which holds them plus the radius above and below).
+constexpr int MaxChunkRows = 32;
+constexpr int64_t ChunkBytes = 4 << 20;
 // Fewest rows a thread takes when the rows are split between threads.
 constexpr int MinRowsPerThread = 16;
 // Fewest columns a thread takes when the columns of a band are split between threads.
@@ -105,6 +108,7 @@ struct TCall
     uint8_t MaskValue;
     bool OnlyFilter;
     TBitmap* Dest;
+    int ChunkRows;
 };
 
 // Filter flags of row y for columns x0..x1-1 into flags[x].
@@ -140,10 +144,10 @@ void FilterRows(const TCall& c, TWorkspace& ws, int top, int bottom, int threads
     const int x0 = c.Rc.Left, x1 = c.Rc.Right;
     const int columnTasks = std::max(1, std::min(threads, (x1 - x0) / MinColumnsPerThread));
     std::vector<uint8_t> flags;
-    std::vector<uint8_t*> dst(ChunkRows);
+    std::vector<uint8_t*> dst(c.ChunkRows);
     std::vector<TScratch> scratch(columnTasks);
-    for (int a = top; a < bottom; a += ChunkRows) {
-        const int b = std::min(bottom, a + ChunkRows);
+    for (int a = top; a < bottom; a += c.ChunkRows) {
+        const int b = std::min(bottom, a + c.ChunkRows);
         for (int vy = a - r; vy < b + r; ++vy) ws.Load(vy);
         if (c.Mask) {
             flags.resize(size_t(b - a) * size_t(width));
@@ -172,6 +176,34 @@ int ThreadCount(int wanted)
     if (wanted >= 1) return std::min(wanted, 64);
     const unsigned cores = std::thread::hardware_concurrency();
     return int(std::clamp(cores, 1u, 8u));
+}
+
+// Chooses how the rows of the call are worked through.
+void Dispatch(const TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads,
+              TPrefilterBuffer& buffer)
+{
+    const TRect rc = c.Rc;
+    const int r = c.P.Radius;
+    const int rowTasks = std::min(threads, rc.Height() / MinRowsPerThread);
+    if (rowTasks >= 2) {
+        // A tall area: each thread takes a block of rows with a workspace of its own.
+        RunParallel(rowTasks, [&](int t) {
+            TWorkspace ws;
+            ws.Reset(source, r, c.Derived, capacity);
+            const int a = rc.Top + int(int64_t(rc.Height()) * t / rowTasks);
+            const int b = rc.Top + int(int64_t(rc.Height()) * (t + 1) / rowTasks);
+            FilterRows(c, ws, a, b, 1);
+        });
+    } else if (cacheable) {
+        // A band: continue with the rows prepared by the previous band when it joins on.
+        TWorkspace& ws = TPrefilterBufferAccess::Take(buffer, source, r, c.Derived, capacity, rc.Top);
+        FilterRows(c, ws, rc.Top, rc.Bottom, threads);
+        ws.SetLastBottom(rc.Bottom);
+    } else {
+        TWorkspace ws;
+        ws.Reset(source, r, c.Derived, capacity);
+        FilterRows(c, ws, rc.Top, rc.Bottom, threads);
+    }
 }
 
 } // namespace
@@ -218,29 +250,18 @@ void ApplyEffect(const TBitmap& Source, TRect Rect, int Radius, int Strength, in
     c.MaskValue = MaskValue;
     c.OnlyFilter = OnlyFilter;
     c.Dest = &Dest;
+    c.ChunkRows = int(std::clamp<int64_t>(ChunkBytes / (3 * int64_t(source->Width())), 1, MaxChunkRows));
 
     const int r = c.P.Radius;
-    const int capacity = 2 * r + ChunkRows;
-    const int threads = ThreadCount(Buffer.Threads);
-    const int rowTasks = std::min(threads, rc.Height() / MinRowsPerThread);
-    if (rowTasks >= 2) {
-        // A tall area: each thread takes a block of rows with a workspace of its own.
-        RunParallel(rowTasks, [&](int t) {
-            TWorkspace ws;
-            ws.Reset(*source, r, c.Derived, capacity);
-            const int a = rc.Top + int(int64_t(rc.Height()) * t / rowTasks);
-            const int b = rc.Top + int(int64_t(rc.Height()) * (t + 1) / rowTasks);
-            FilterRows(c, ws, a, b, 1);
-        });
-    } else if (source == &Source) {
-        // A band: continue with the rows prepared by the previous band when it joins on.
-        TWorkspace& ws = TPrefilterBufferAccess::Take(Buffer, *source, r, c.Derived, capacity, rc.Top);
-        FilterRows(c, ws, rc.Top, rc.Bottom, threads);
-        ws.SetLastBottom(rc.Bottom);
-    } else {
-        TWorkspace ws;
-        ws.Reset(*source, r, c.Derived, capacity);
-        FilterRows(c, ws, rc.Top, rc.Bottom, threads);
+    const int capacity = 2 * r + c.ChunkRows;
+    try {
+        Dispatch(c, *source, source == &Source, capacity, ThreadCount(Buffer.Threads), Buffer);
+    } catch (const std::bad_alloc&) {
+        Buffer.Clear();
+        throw EOutOfResources("Not enough memory to prefilter the picture");
+    } catch (...) {
+        Buffer.Clear();
+        throw;
     }
     Dest.Modified();
 }

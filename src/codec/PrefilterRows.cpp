@@ -1,5 +1,6 @@
 #include "codec/PrefilterRows.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codec/PrefilterParams.h"
@@ -15,15 +16,16 @@ void TWorkspace::Reset(const TBitmap& source, int radius, TDerived derived, int 
     FRadius = radius;
     FDerived = derived;
     FCapacity = capacity;
+    FSlots = std::max(1, std::min(capacity, FHeight));
     FLastBottom = INT32_MIN;
     const size_t padded = size_t(FWidth) + 2 * size_t(radius);
     FPixelStride = 3 * padded;
     FSumStride = derived == TDerived::Sums ? 3 * (padded + 1) : 0;
     FLumaStride = derived == TDerived::Luma ? padded : 0;
-    FPixels.assign(FPixelStride * capacity, 0);
-    FSums.assign(FSumStride * capacity, 0);
-    FLuma.assign(FLumaStride * capacity, 0);
-    FTag.assign(capacity, INT64_MIN);
+    FPixels.assign(FPixelStride * size_t(FSlots), 0);
+    FSums.assign(FSumStride * size_t(FSlots), 0);
+    FLuma.assign(FLumaStride * size_t(FSlots), 0);
+    FTag.assign(size_t(FSlots), -1);
     FColumn.resize(padded);
     for (size_t j = 0; j < padded; ++j) FColumn[j] = Reflect(int64_t(j) - radius, FWidth);
 }
@@ -37,10 +39,11 @@ bool TWorkspace::Continues(const TBitmap& source, int radius, TDerived derived, 
 
 void TWorkspace::Load(int vy)
 {
-    const size_t slot = Slot(vy);
-    if (FTag[slot] == vy) return;
-    FTag[slot] = vy;
-    const uint8_t* src = FSource->ScanLine(Reflect(vy, FHeight));
+    const int sy = Reflect(vy, FHeight);
+    const size_t slot = size_t(sy % FSlots);
+    if (FTag[slot] == sy) return;
+    FTag[slot] = sy;
+    const uint8_t* src = FSource->ScanLine(sy);
     uint8_t* row = FPixels.data() + slot * FPixelStride;
     const size_t r = size_t(FRadius);
     std::memcpy(row + 3 * r, src, 3 * size_t(FWidth));

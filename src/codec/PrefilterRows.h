@@ -1,7 +1,10 @@
 #pragma once
 // Rows of the picture prepared for the prefilter kernels: each row padded by the radius on both
-// sides with the picture mirrored at its edges, kept in a ring indexed by the (virtual) row number,
-// with the derived rows a kind needs (running sums for the mean kinds, luma for kind 7).
+// sides with the picture mirrored at its edges, with the derived rows a kind needs (running sums
+// for the mean kinds, luma for kind 7). Rows are kept in a ring indexed by the picture row; rows
+// above and below the picture (virtual rows) are read from the picture rows they mirror. The
+// picture rows that a run of consecutive virtual rows mirrors form a range no longer than the run
+// and the picture, so a ring of that capacity holds them all at once.
 #include <cstdint>
 #include <vector>
 
@@ -24,7 +27,8 @@ enum class TDerived { None, Sums, Luma };
 class TWorkspace
 {
 public:
-    // Prepares an empty ring for rows of Source, padded by radius, holding `capacity` rows.
+    // Prepares an empty ring for rows of Source, padded by radius, holding `capacity` rows (at
+    // most the picture's height are kept).
     void Reset(const TBitmap& source, int radius, TDerived derived, int capacity);
 
     // True when the ring was set up for this picture and these settings and `nextTop` continues
@@ -36,6 +40,7 @@ public:
     uint64_t LastUse = 0; // for the owner's choice of which workspace to reuse
 
     // Makes virtual row vy (any integer; mirrored into the picture) present. Not thread-safe.
+    // At most `capacity` consecutive virtual rows are present at once.
     void Load(int vy);
 
     // Padded row of vy (must be loaded); element 3 * (x + radius) is pixel x.
@@ -47,11 +52,7 @@ public:
     const uint8_t* Luma(int vy) const { return FLuma.data() + Slot(vy) * FLumaStride; }
 
 private:
-    size_t Slot(int vy) const
-    {
-        int m = vy % FCapacity;
-        return size_t(m < 0 ? m + FCapacity : m);
-    }
+    size_t Slot(int vy) const { return size_t(Reflect(vy, FHeight) % FSlots); }
 
     const TBitmap* FSource = nullptr;
     uint64_t FGeneration = 0;
@@ -59,12 +60,13 @@ private:
     int FRadius = 0;
     TDerived FDerived = TDerived::None;
     int FCapacity = 0;
+    int FSlots = 1;
     int FLastBottom = INT32_MIN;
     size_t FPixelStride = 0, FSumStride = 0, FLumaStride = 0;
     std::vector<uint8_t> FPixels;
     std::vector<uint32_t> FSums;
     std::vector<uint8_t> FLuma;
-    std::vector<int64_t> FTag; // virtual row held by each slot
+    std::vector<int> FTag; // picture row held by each slot
     std::vector<int> FColumn; // source column of every padded column
 };
 

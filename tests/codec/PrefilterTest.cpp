@@ -82,6 +82,16 @@ TEST(Prefilter, LargeRadiusAndPercentilesMatchReference)
     }
 }
 
+// A very wide picture is worked through a row or two at a time; the result must not change.
+TEST(Prefilter, VeryWidePicture)
+{
+    const int w = 1500000, h = 3;
+    const TBitmap src = reference::Picture(w, h, 17);
+    const TBitmap mask = reference::RandomMask(w, h, 18, 50);
+    const TBitmap want = reference::Filter(src, Whole(src), 2, 100, 50, 255, true, 4, &mask, TBitmap(w, h));
+    EXPECT_TRUE(SamePixels(want, Filtered(src, Whole(src), 2, 100, 255, true, 4, &mask, TBitmap(w, h), 4)));
+}
+
 // The encoder filters 3-row bands into a 3-row work bitmap, the main pass then the selection pass,
 // with one buffer; the bands put together must equal both passes over the whole picture, and
 // spreading the whole picture over threads must change nothing.
