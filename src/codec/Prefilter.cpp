@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <new>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "codec/PrefilterKernels.h"
 #include "codec/PrefilterParams.h"
 #include "codec/PrefilterRows.h"
+#include "codec/TaskPool.h"
 #include "platform/Exceptions.h"
 
 using namespace prefilter_detail;
@@ -25,10 +27,20 @@ TPrefilterBuffer::~TPrefilterBuffer() = default;
 void TPrefilterBuffer::Clear()
 {
     for (auto& slot : FSlots) slot.reset();
+    FPool.reset();
 }
 
 struct TPrefilterBufferAccess
 {
+    static TTaskPool& Pool(TPrefilterBuffer& buffer, int threads)
+    {
+        if (!buffer.FPool || buffer.FPool->Threads() != threads) {
+            buffer.FPool.reset();
+            buffer.FPool = std::make_unique<TTaskPool>(threads);
+        }
+        return *buffer.FPool;
+    }
+
     // A workspace for this call: the one that continues from the previous band, else the least
     // recently used one, set up afresh.
     static TWorkspace& Take(TPrefilterBuffer& buffer, const TBitmap& source, int radius, TDerived derived,
@@ -63,41 +75,6 @@ constexpr int MinRowsPerThread = 16;
 // Fewest columns a thread takes when the columns of a band are split between threads.
 constexpr int MinColumnsPerThread = 256;
 
-// Runs fn(0) .. fn(count - 1), each on its own thread (fn(0) on the caller's).
-template <class Fn>
-void RunParallel(int count, Fn fn)
-{
-    if (count <= 1) {
-        fn(0);
-        return;
-    }
-    std::vector<std::exception_ptr> errors(count);
-    std::vector<std::thread> threads;
-    threads.reserve(count - 1);
-    int started = 1;
-    try {
-        for (; started < count; ++started)
-            threads.emplace_back([&, i = started] {
-                try {
-                    fn(i);
-                } catch (...) {
-                    errors[i] = std::current_exception();
-                }
-            });
-    } catch (...) {
-        // No more threads to be had: the caller's thread does the rest.
-    }
-    try {
-        fn(0);
-        for (int i = started; i < count; ++i) fn(i);
-    } catch (...) {
-        errors[0] = std::current_exception();
-    }
-    for (auto& t : threads) t.join();
-    for (auto& e : errors)
-        if (e) std::rethrow_exception(e);
-}
-
 struct TCall
 {
     const TBitmap* Source;
@@ -109,7 +86,18 @@ struct TCall
     bool OnlyFilter;
     TBitmap* Dest;
     int ChunkRows;
+    TTaskPool* Pool; // nullptr: the calling thread only
 };
+
+// Runs fn(0) .. fn(count - 1) on the call's pool.
+void RunParallel(const TCall& c, int count, const std::function<void(int)>& fn)
+{
+    if (c.Pool && count > 1) {
+        c.Pool->Run(count, fn);
+    } else {
+        for (int i = 0; i < count; ++i) fn(i);
+    }
+}
 
 // Filter flags of row y for columns x0..x1-1 into flags[x].
 void MaskRow(const TCall& c, int y, int x0, int x1, uint8_t* flags)
@@ -136,7 +124,7 @@ void RunKernel(const TCall& c, const TRowJob& job, TScratch& scratch)
 }
 
 // Filters rows top..bottom-1 chunk by chunk through workspace ws, splitting the columns of each
-// chunk between `threads` threads.
+// chunk between `threads` threads of the pool.
 void FilterRows(const TCall& c, TWorkspace& ws, int top, int bottom, int threads)
 {
     const int r = c.P.Radius;
@@ -154,7 +142,7 @@ void FilterRows(const TCall& c, TWorkspace& ws, int top, int bottom, int threads
             for (int y = a; y < b; ++y) MaskRow(c, y, x0, x1, flags.data() + size_t(y - a) * width);
         }
         for (int y = a; y < b; ++y) dst[y - a] = c.Dest->ScanLine(y - c.Rc.Top);
-        RunParallel(columnTasks, [&](int t) {
+        RunParallel(c, columnTasks, [&](int t) {
             TRowJob job;
             job.P = &c.P;
             job.Rows = &ws;
@@ -179,15 +167,15 @@ int ThreadCount(int wanted)
 }
 
 // Chooses how the rows of the call are worked through.
-void Dispatch(const TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads,
-              TPrefilterBuffer& buffer)
+void Dispatch(TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads, TPrefilterBuffer& buffer)
 {
+    c.Pool = threads > 1 ? &TPrefilterBufferAccess::Pool(buffer, threads) : nullptr;
     const TRect rc = c.Rc;
     const int r = c.P.Radius;
     const int rowTasks = std::min(threads, rc.Height() / MinRowsPerThread);
     if (rowTasks >= 2) {
         // A tall area: each thread takes a block of rows with a workspace of its own.
-        RunParallel(rowTasks, [&](int t) {
+        RunParallel(c, rowTasks, [&](int t) {
             TWorkspace ws;
             ws.Reset(source, r, c.Derived, capacity);
             const int a = rc.Top + int(int64_t(rc.Height()) * t / rowTasks);
