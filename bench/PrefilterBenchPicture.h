@@ -19,7 +19,8 @@ inline TBitmap PrefilterBenchPicture(int w, int h, uint32_t seed = 1)
             const int edge = ((x / 211 + y / 173) & 1) ? 35 : -35;
             const int texture = ((x * 7 + y * 13) % 23) - 11;
             for (int ch = 0; ch < 3; ++ch) {
-                int v = int(shade) + edge * (ch == 1 ? 1 : -1) + texture * (ch + 1) / 2 + noise(rng) + 20 * ch;
+                int v =
+                    int(shade) + edge * (ch == 1 ? 1 : -1) + texture * (ch + 1) / 2 + noise(rng) + 20 * ch;
                 p[3 * x + ch] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
             }
         }

@@ -19,7 +19,8 @@ double Seconds(const TBitmap& src, int kind, int radius, int threads, TBitmap& d
     TPrefilterBuffer buffer;
     buffer.Threads = threads;
     const auto t0 = std::chrono::steady_clock::now();
-    ApplyEffect(src, Rect(0, 0, src.Width(), src.Height()), radius, 60, 50, 7, 0, true, kind, nullptr, buffer, dest);
+    ApplyEffect(src, Rect(0, 0, src.Width(), src.Height()), radius, 60, 50, 7, 0, true, kind, nullptr, buffer,
+                dest);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
@@ -27,7 +28,8 @@ double Seconds(const TBitmap& src, int kind, int radius, int threads, TBitmap& d
 double Best(int runs, const TBitmap& src, int kind, int radius, int threads, TBitmap& dest)
 {
     double best = 1e30;
-    for (int i = 0; i < runs; ++i) best = std::min(best, Seconds(src, kind, radius, threads, dest));
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, Seconds(src, kind, radius, threads, dest));
     return best;
 }
 

@@ -27,8 +27,8 @@ int main(int argc, char** argv)
             TBitmap dest;
             TPrefilterBuffer buffer;
             buffer.Threads = argc == 8 ? std::atoi(argv[7]) : 1;
-            ApplyEffect(src, Rect(0, 0, src.Width(), src.Height()), std::atoi(argv[5]), std::atoi(argv[6]), 50, 7, 0,
-                        true, std::atoi(argv[4]), nullptr, buffer, dest);
+            ApplyEffect(src, Rect(0, 0, src.Width(), src.Height()), std::atoi(argv[5]), std::atoi(argv[6]),
+                        50, 7, 0, true, std::atoi(argv[4]), nullptr, buffer, dest);
             SaveBmpToFile(dest, argv[3]);
             return 0;
         }

@@ -28,7 +28,8 @@ bool CopyBitmapBits(const TBitmap& Src, TBitmap& Dst)
     const int height = std::min(Src.Height(), Dst.Height());
     if (width <= 0 || height <= 0) return false;
     const size_t bytes = PixelBytes(width, Src.PixelFormat());
-    for (int y = 0; y < height; ++y) std::memcpy(Dst.ScanLine(y), Src.ScanLine(y), bytes);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(Dst.ScanLine(y), Src.ScanLine(y), bytes);
     Dst.Modified();
     return true;
 }
@@ -47,7 +48,8 @@ bool BlendBitmaps(TBitmap& Dest, const TBitmap* A, const TBitmap* B, int Percent
         const uint8_t* a = A->ScanLine(y);
         const uint8_t* b = B->ScanLine(y);
         uint8_t* d = Dest.ScanLine(y);
-        for (size_t i = 0; i < bytes; ++i) d[i] = uint8_t(Round(b[i] + (a[i] - b[i]) * t));
+        for (size_t i = 0; i < bytes; ++i)
+            d[i] = uint8_t(Round(b[i] + (a[i] - b[i]) * t));
     }
     Dest.Modified();
     return true;

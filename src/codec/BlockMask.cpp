@@ -14,11 +14,15 @@ struct TZeroBitTable
     TZeroBitTable()
     {
         static const uint8_t nibble[16] = {4, 3, 3, 2, 3, 2, 2, 1, 3, 2, 2, 1, 2, 1, 1, 0};
-        for (int b = 0; b < 256; ++b) Count[b] = uint8_t(nibble[b >> 4] + nibble[b & 15]);
+        for (int b = 0; b < 256; ++b)
+            Count[b] = uint8_t(nibble[b >> 4] + nibble[b & 15]);
     }
 };
 
-int64_t DivRoundUp(int64_t a, int64_t b) { return (a + b - 1) / b; }
+int64_t DivRoundUp(int64_t a, int64_t b)
+{
+    return (a + b - 1) / b;
+}
 
 // A subsampled component's mask: a block is selected when every large block it covers is.
 std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int height, TSamplingFactor f,
@@ -36,7 +40,8 @@ std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int heigh
             if (c1 > large.WidthInBlocks) continue;
             bool all = true;
             for (int64_t r = r0; r < r1 && all; ++r)
-                for (int64_t c = c0; c < c1 && all; ++c) all = large.Selected(int(c), int(r));
+                for (int64_t c = c0; c < c1 && all; ++c)
+                    all = large.Selected(int(c), int(r));
             m->Blocks[size_t(by) * size_t(width) + size_t(bx)] = all ? 1 : 0;
         }
     }
@@ -78,7 +83,8 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
     static const TZeroBitTable zeros;
     const int64_t T = Round(selThreshold * 64 * 0.01);
     std::array<uint8_t, 256> decide{};
-    for (int c = 0; c < 256; ++c) decide[c] = c >= T ? 1 : 0;
+    for (int c = 0; c < 256; ++c)
+        decide[c] = c >= T ? 1 : 0;
 
     auto large = std::make_shared<TBlockMask>();
     large->WidthInBlocks = width;
@@ -86,10 +92,12 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
     large->Blocks.assign(size_t(width) * size_t(height), 0);
     for (int by = 0; by < height; ++by) {
         const uint8_t* rows[8];
-        for (int i = 0; i < 8; ++i) rows[i] = mask->ScanLine(8 * by + i);
+        for (int i = 0; i < 8; ++i)
+            rows[i] = mask->ScanLine(8 * by + i);
         for (int bx = 0; bx < width; ++bx) {
             int count = 0;
-            for (int i = 0; i < 8; ++i) count += zeros.Count[rows[i][bx]];
+            for (int i = 0; i < 8; ++i)
+                count += zeros.Count[rows[i][bx]];
             large->Blocks[size_t(by) * size_t(width) + size_t(bx)] = decide[count];
         }
     }
@@ -107,8 +115,8 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
         for (auto& [g, existing] : made)
             if (g.H == f.H && g.V == f.V) m = existing;
         if (!m) {
-            m = Derive(*large, ComponentWidthInBlocks(imageWidth, f, max), ComponentHeightInBlocks(imageHeight, f, max), f,
-                       max);
+            m = Derive(*large, ComponentWidthInBlocks(imageWidth, f, max),
+                       ComponentHeightInBlocks(imageHeight, f, max), f, max);
             made.emplace_back(f, m);
             if (!out.SmallBlockMask) out.SmallBlockMask = m;
         }

@@ -17,7 +17,8 @@ using namespace prefilter_detail;
 
 int PrefilterKindOf(int activeFilter)
 {
-    static const int kinds[6] = {0, pfkMeanBlend, pfkLumaEqualize, pfkMedianReplace, pfkMedianBlend, pfkWeightedMean};
+    static const int kinds[6] = {
+        0, pfkMeanBlend, pfkLumaEqualize, pfkMedianReplace, pfkMedianBlend, pfkWeightedMean};
     return activeFilter >= 0 && activeFilter <= 5 ? kinds[activeFilter] : 0;
 }
 
@@ -26,7 +27,8 @@ TPrefilterBuffer::~TPrefilterBuffer() = default;
 
 void TPrefilterBuffer::Clear()
 {
-    for (auto& slot : FSlots) slot.reset();
+    for (auto& slot : FSlots)
+        slot.reset();
     FPool.reset();
 }
 
@@ -95,7 +97,8 @@ void RunParallel(const TCall& c, int count, const std::function<void(int)>& fn)
     if (c.Pool && count > 1) {
         c.Pool->Run(count, fn);
     } else {
-        for (int i = 0; i < count; ++i) fn(i);
+        for (int i = 0; i < count; ++i)
+            fn(i);
     }
 }
 
@@ -116,10 +119,16 @@ void RunKernel(const TCall& c, const TRowJob& job, TScratch& scratch)
 {
     switch (c.P.Kind) {
     case 4:
-    case 8: FilterRowMean(job, scratch); break;
+    case 8:
+        FilterRowMean(job, scratch);
+        break;
     case 5:
-    case 9: FilterRowRank(job, scratch); break;
-    case 7: FilterRowLuma(job, scratch); break;
+    case 9:
+        FilterRowRank(job, scratch);
+        break;
+    case 7:
+        FilterRowLuma(job, scratch);
+        break;
     }
 }
 
@@ -136,12 +145,15 @@ void FilterRows(const TCall& c, TWorkspace& ws, int top, int bottom, int threads
     std::vector<TScratch> scratch(columnTasks);
     for (int a = top; a < bottom; a += c.ChunkRows) {
         const int b = std::min(bottom, a + c.ChunkRows);
-        for (int vy = a - r; vy < b + r; ++vy) ws.Load(vy);
+        for (int vy = a - r; vy < b + r; ++vy)
+            ws.Load(vy);
         if (c.Mask) {
             flags.resize(size_t(b - a) * size_t(width));
-            for (int y = a; y < b; ++y) MaskRow(c, y, x0, x1, flags.data() + size_t(y - a) * width);
+            for (int y = a; y < b; ++y)
+                MaskRow(c, y, x0, x1, flags.data() + size_t(y - a) * width);
         }
-        for (int y = a; y < b; ++y) dst[y - a] = c.Dest->ScanLine(y - c.Rc.Top);
+        for (int y = a; y < b; ++y)
+            dst[y - a] = c.Dest->ScanLine(y - c.Rc.Top);
         RunParallel(c, columnTasks, [&](int t) {
             TRowJob job;
             job.P = &c.P;
@@ -167,7 +179,8 @@ int ThreadCount(int wanted)
 }
 
 // Chooses how the rows of the call are worked through.
-void Dispatch(TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads, TPrefilterBuffer& buffer)
+void Dispatch(TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads,
+              TPrefilterBuffer& buffer)
 {
     c.Pool = threads > 1 ? &TPrefilterBufferAccess::Pool(buffer, threads) : nullptr;
     const TRect rc = c.Rc;

@@ -16,11 +16,11 @@
 // Filter kinds of the engine.
 enum : int
 {
-    pfkWeightedMean = 4, // blend toward the neighbourhood mean (smoothing)
+    pfkWeightedMean = 4,  // blend toward the neighbourhood mean (smoothing)
     pfkMedianReplace = 5, // replace by the neighbourhood median where close enough (noise removal)
-    pfkLumaEqualize = 7, // scale toward a luma percentile of the neighbourhood
-    pfkMeanBlend = 8, // blend toward the neighbourhood mean (unsharp masking)
-    pfkMedianBlend = 9 // blend toward the neighbourhood median (range equalising)
+    pfkLumaEqualize = 7,  // scale toward a luma percentile of the neighbourhood
+    pfkMeanBlend = 8,     // blend toward the neighbourhood mean (unsharp masking)
+    pfkMedianBlend = 9    // blend toward the neighbourhood median (range equalising)
 };
 
 constexpr int PrefilterMinRadius = 1;
@@ -39,7 +39,7 @@ class TTaskPool;
 // buffer per calling thread.
 class TPrefilterBuffer
 {
-public:
+  public:
     TPrefilterBuffer();
     ~TPrefilterBuffer();
     TPrefilterBuffer(const TPrefilterBuffer&) = delete;
@@ -52,7 +52,7 @@ public:
     // Drops the prepared rows (the next call starts afresh) and the worker threads.
     void Clear();
 
-private:
+  private:
     friend struct TPrefilterBufferAccess;
     std::unique_ptr<prefilter_detail::TWorkspace> FSlots[2];
     std::unique_ptr<TTaskPool> FPool;

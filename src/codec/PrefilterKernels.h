@@ -15,10 +15,10 @@ struct TRowJob
     const TKindParams* P = nullptr;
     const TWorkspace* Rows = nullptr; // holds rows Y - radius .. Y + radius
     int Y = 0;
-    int X0 = 0, X1 = 0; // columns to compute
+    int X0 = 0, X1 = 0;              // columns to compute
     const uint8_t* Filter = nullptr; // per column x: 1 = filter this pixel; nullptr = every pixel
-    bool OnlyFilter = false; // copy the pixels not filtered
-    uint8_t* Dst = nullptr; // output row; pixel x at Dst + 3 * x
+    bool OnlyFilter = false;         // copy the pixels not filtered
+    uint8_t* Dst = nullptr;          // output row; pixel x at Dst + 3 * x
 };
 
 struct TScratch

@@ -14,9 +14,11 @@ void FilterRowMean(const TRowJob& job, TScratch& scratch)
     if (n <= 0) return;
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
     bool any = job.Filter == nullptr;
-    for (int x = job.X0; !any && x < job.X1; ++x) any = job.Filter[x] != 0;
+    for (int x = job.X0; !any && x < job.X1; ++x)
+        any = job.Filter[x] != 0;
     if (!any) {
-        if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(job.X0), centre + 3 * size_t(job.X0), 3 * size_t(n));
+        if (job.OnlyFilter)
+            std::memcpy(job.Dst + 3 * size_t(job.X0), centre + 3 * size_t(job.X0), 3 * size_t(n));
         return;
     }
 
@@ -28,7 +30,8 @@ void FilterRowMean(const TRowJob& job, TScratch& scratch)
         const uint32_t* sums = job.Rows->Sums(job.Y + dy);
         const uint32_t* hi = sums + 3 * (size_t(job.X0) + r + hw + 1);
         const uint32_t* lo = sums + 3 * (size_t(job.X0) + r - hw);
-        for (size_t i = 0; i < count; ++i) acc[i] += hi[i] - lo[i];
+        for (size_t i = 0; i < count; ++i)
+            acc[i] += hi[i] - lo[i];
     }
 
     for (int x = job.X0; x < job.X1; ++x) {
@@ -39,7 +42,8 @@ void FilterRowMean(const TRowJob& job, TScratch& scratch)
             continue;
         }
         const uint32_t* a = acc + 3 * size_t(x - job.X0);
-        for (int ch = 0; ch < 3; ++ch) d[ch] = MeanRule(p, c[ch], a[ch] - c[ch]);
+        for (int ch = 0; ch < 3; ++ch)
+            d[ch] = MeanRule(p, c[ch], a[ch] - c[ch]);
     }
 }
 

@@ -25,7 +25,8 @@ struct TMedianWeights
     TMedianWeights()
     {
         W[0] = 0;
-        for (int i = 1; i <= 510; ++i) W[i] = 300.0 / i;
+        for (int i = 1; i <= 510; ++i)
+            W[i] = 300.0 / i;
     }
 };
 } // namespace
@@ -54,7 +55,8 @@ bool SetupKind(int kind, int radius, int strength, int param5, TKindParams& p)
     int n = 0;
     for (int dy = -r; dy <= r; ++dy) {
         int hw = 0;
-        while ((hw + 1) * (hw + 1) + dy * dy <= R) ++hw;
+        while ((hw + 1) * (hw + 1) + dy * dy <= R)
+            ++hw;
         p.HalfWidth[dy + r] = hw;
         n += 2 * hw + 1;
     }
@@ -62,12 +64,17 @@ bool SetupKind(int kind, int radius, int strength, int param5, TKindParams& p)
     p.Inv = 1.0 / p.N;
     const int half = std::max<int>(int(Round(p.N * 0.5)), 1);
     switch (kind) {
-    case 4: p.W = r == 1 ? (100 - s) * 0.01 : (20 - 0.2 * s) * 0.01; break;
+    case 4:
+        p.W = r == 1 ? (100 - s) * 0.01 : (20 - 0.2 * s) * 0.01;
+        break;
     case 5:
         p.Count = half;
-        if (s <= 50) p.Level = s;
-        else if (s <= 70) p.Level = int(Round((s - 50) * 100 * 0.05)) + 50;
-        else p.Level = int(Round((s - 70) * 700 / 30.0)) + 150;
+        if (s <= 50)
+            p.Level = s;
+        else if (s <= 70)
+            p.Level = int(Round((s - 50) * 100 * 0.05)) + 50;
+        else
+            p.Level = int(Round((s - 70) * 700 / 30.0)) + 150;
         break;
     case 7:
         p.F = s * 0.01;
@@ -75,9 +82,12 @@ bool SetupKind(int kind, int radius, int strength, int param5, TKindParams& p)
         p.Count = int(std::clamp<int64_t>(Round(double(p.N) * param5 * 0.01), 1, p.N));
         break;
     case 8:
-        if (s <= 10) p.A = 0.03 * s;
-        else if (s <= 50) p.A = (0.5 * (s - 10) + 30) * 0.01;
-        else p.A = (0.6 * (s - 50) + 50) * 0.01;
+        if (s <= 10)
+            p.A = 0.03 * s;
+        else if (s <= 50)
+            p.A = (0.5 * (s - 10) + 30) * 0.01;
+        else
+            p.A = (0.6 * (s - 50) + 50) * 0.01;
         break;
     case 9:
         p.Count = half;

@@ -16,8 +16,7 @@ constexpr int MaxRows = 2 * 32 + 1;
 // the searched side of M: at or above M when looking for the count-th largest value (Largest), at
 // or below M for the count-th smallest (!Largest). Neighbouring pixels have close ranks, so the
 // walk from the last answer to the next one is short.
-template <int Channels, bool Largest>
-struct THistogram
+template <int Channels, bool Largest> struct THistogram
 {
     uint16_t Fine[Channels][256];
     int M[Channels];
@@ -42,11 +41,15 @@ struct THistogram
     {
         int m = M[ch], side = Side[ch];
         if constexpr (Largest) {
-            while (side < count) side += Fine[ch][--m];
-            while (m < 255 && side - Fine[ch][m] >= count) side -= Fine[ch][m++];
+            while (side < count)
+                side += Fine[ch][--m];
+            while (m < 255 && side - Fine[ch][m] >= count)
+                side -= Fine[ch][m++];
         } else {
-            while (side < count) side += Fine[ch][++m];
-            while (m > 0 && side - Fine[ch][m] >= count) side -= Fine[ch][m--];
+            while (side < count)
+                side += Fine[ch][++m];
+            while (m > 0 && side - Fine[ch][m] >= count)
+                side -= Fine[ch][m--];
         }
         M[ch] = m, Side[ch] = side;
         return m;
@@ -55,8 +58,7 @@ struct THistogram
 
 // Walks the disc rows of one output row: rows[k] points at column 0 of disc row k (element size
 // `Step` bytes per pixel), hw[k] is its half width.
-template <int Channels, int Step, bool Largest>
-struct TDiscWalker
+template <int Channels, int Step, bool Largest> struct TDiscWalker
 {
     const uint8_t* Row[MaxRows];
     int HalfWidth[MaxRows];
@@ -69,7 +71,8 @@ struct TDiscWalker
             const uint8_t* s = Row[k] + Step * (x - HalfWidth[k]);
             const uint8_t* e = Row[k] + Step * (x + HalfWidth[k] + 1);
             for (; s < e; s += Step)
-                for (int ch = 0; ch < Channels; ++ch) h.Add(ch, s[ch]);
+                for (int ch = 0; ch < Channels; ++ch)
+                    h.Add(ch, s[ch]);
         }
     }
     // Moves the histogram from column x to x + 1.
@@ -89,8 +92,8 @@ struct TDiscWalker
 // Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x (the centre
 // included) by sliding, or by refilling when the gap to the last computed column is long.
 template <int Channels, int Step, bool Largest, class Emit, class Skip>
-void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& walker, THistogram<Channels, Largest>& h, Emit emit,
-             Skip skip)
+void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& walker,
+             THistogram<Channels, Largest>& h, Emit emit, Skip skip)
 {
     const TKindParams& p = *job.P;
     const long slideCost = 2L * (2 * p.Radius + 1);
@@ -104,7 +107,8 @@ void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& wal
         if (at == INT_MIN || (x - at) * slideCost > fillCost) {
             walker.Fill(h, x);
         } else {
-            for (; at < x; ++at) walker.Slide(h, at);
+            for (; at < x; ++at)
+                walker.Slide(h, at);
         }
         at = x;
         emit(x, h);
@@ -140,7 +144,8 @@ void FilterRowRank(const TRowJob& job, TScratch&)
         if (p.Kind == 5) {
             MedianReplaceRule(p, c, med, d);
         } else {
-            for (int ch = 0; ch < 3; ++ch) d[ch] = MedianBlendRule(p, c[ch], med[ch]);
+            for (int ch = 0; ch < 3; ++ch)
+                d[ch] = MedianBlendRule(p, c[ch], med[ch]);
         }
     };
     WalkRow(job, walker, h, emit, skip);

@@ -27,10 +27,12 @@ void TWorkspace::Reset(const TBitmap& source, int radius, TDerived derived, int 
     FLuma.assign(FLumaStride * size_t(FSlots), 0);
     FTag.assign(size_t(FSlots), -1);
     FColumn.resize(padded);
-    for (size_t j = 0; j < padded; ++j) FColumn[j] = Reflect(int64_t(j) - radius, FWidth);
+    for (size_t j = 0; j < padded; ++j)
+        FColumn[j] = Reflect(int64_t(j) - radius, FWidth);
 }
 
-bool TWorkspace::Continues(const TBitmap& source, int radius, TDerived derived, int capacity, int nextTop) const
+bool TWorkspace::Continues(const TBitmap& source, int radius, TDerived derived, int capacity,
+                           int nextTop) const
 {
     return FSource == &source && FGeneration == source.Generation() && FWidth == source.Width() &&
            FHeight == source.Height() && FRadius == radius && FDerived == derived && FCapacity == capacity &&
@@ -68,7 +70,8 @@ void TWorkspace::Load(int vy)
     } else if (FDerived == TDerived::Luma) {
         const TLumaTables& t = LumaTables();
         uint8_t* luma = FLuma.data() + slot * FLumaStride;
-        for (size_t j = 0; j < padded; ++j) luma[j] = uint8_t(LumaOf(t, row + 3 * j));
+        for (size_t j = 0; j < padded; ++j)
+            luma[j] = uint8_t(LumaOf(t, row + 3 * j));
     }
 }
 

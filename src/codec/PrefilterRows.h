@@ -22,11 +22,16 @@ inline int Reflect(int64_t i, int n)
     return int(m < n ? m : period - 1 - m);
 }
 
-enum class TDerived { None, Sums, Luma };
+enum class TDerived
+{
+    None,
+    Sums,
+    Luma
+};
 
 class TWorkspace
 {
-public:
+  public:
     // Prepares an empty ring for rows of Source, padded by radius, holding `capacity` rows (at
     // most the picture's height are kept).
     void Reset(const TBitmap& source, int radius, TDerived derived, int capacity);
@@ -51,7 +56,7 @@ public:
     // Luma of vy; element x + radius is pixel x.
     const uint8_t* Luma(int vy) const { return FLuma.data() + Slot(vy) * FLumaStride; }
 
-private:
+  private:
     size_t Slot(int vy) const { return size_t(Reflect(vy, FHeight) % FSlots); }
 
     const TBitmap* FSource = nullptr;
@@ -66,7 +71,7 @@ private:
     std::vector<uint8_t> FPixels;
     std::vector<uint32_t> FSums;
     std::vector<uint8_t> FLuma;
-    std::vector<int> FTag; // picture row held by each slot
+    std::vector<int> FTag;    // picture row held by each slot
     std::vector<int> FColumn; // source column of every padded column
 };
 

@@ -16,7 +16,8 @@ TBitmap CreateMaskBitmap(int pictureWidth, int pictureHeight)
     return mask;
 }
 
-void PaintSelectionMask(int pictureWidth, int pictureHeight, const std::vector<TMaskShape>& shapes, TBitmap& mask)
+void PaintSelectionMask(int pictureWidth, int pictureHeight, const std::vector<TMaskShape>& shapes,
+                        TBitmap& mask)
 {
     TMaskRaster raster(mask);
     raster.SetColor(mask.PixelFormat() == TPixelFormat::pf1bit ? 1 : 255);
@@ -26,16 +27,22 @@ void PaintSelectionMask(int pictureWidth, int pictureHeight, const std::vector<T
     auto py = [&](int32_t v) { return Round(double(v) * pictureHeight * 0.000001); };
     for (const TMaskShape& s : shapes) {
         switch (s.Kind) {
-        case TMaskShape::Rectangle: raster.FillRect(px(s.BegX), py(s.BegY), px(s.EndX), py(s.EndY)); break;
-        case TMaskShape::Ellipse: raster.FillEllipse(px(s.BegX), py(s.BegY), px(s.EndX), py(s.EndY)); break;
+        case TMaskShape::Rectangle:
+            raster.FillRect(px(s.BegX), py(s.BegY), px(s.EndX), py(s.EndY));
+            break;
+        case TMaskShape::Ellipse:
+            raster.FillEllipse(px(s.BegX), py(s.BegY), px(s.EndX), py(s.EndY));
+            break;
         case TMaskShape::Polygon: {
             std::vector<TRasterPoint> points;
             points.reserve(s.Points.size());
-            for (const TPoint& p : s.Points) points.push_back({px(p.X), py(p.Y)});
+            for (const TPoint& p : s.Points)
+                points.push_back({px(p.X), py(p.Y)});
             raster.FillPolygon(points);
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
 }

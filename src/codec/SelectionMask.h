@@ -12,10 +12,15 @@
 // height (Y).
 struct TMaskShape
 {
-    enum TKind : uint8_t { Rectangle = 0, Ellipse = 1, Polygon = 2 };
+    enum TKind : uint8_t
+    {
+        Rectangle = 0,
+        Ellipse = 1,
+        Polygon = 2
+    };
     uint8_t Kind = Rectangle;
     int32_t BegX = 0, BegY = 0, EndX = 0, EndY = 0; // corners of a rectangle or an ellipse's box
-    std::vector<TPoint> Points; // a polygon's points
+    std::vector<TPoint> Points;                     // a polygon's points
 };
 
 // A white mask bitmap for a picture of this size (EOutOfResources for sizes over the limits).
@@ -25,4 +30,5 @@ TBitmap CreateMaskBitmap(int pictureWidth, int pictureHeight);
 // box, or a polygon through its points. A coordinate v becomes the pixel Round(v * size * 1e-6)
 // with size the picture's width or height (not the mask's rounded size). Shapes of an unknown kind
 // are skipped. The mask must be 1-bit or 8-bit.
-void PaintSelectionMask(int pictureWidth, int pictureHeight, const std::vector<TMaskShape>& shapes, TBitmap& mask);
+void PaintSelectionMask(int pictureWidth, int pictureHeight, const std::vector<TMaskShape>& shapes,
+                        TBitmap& mask);

@@ -3,7 +3,8 @@
 TTaskPool::TTaskPool(int threads) : FThreads(threads)
 {
     try {
-        for (int i = 1; i < threads; ++i) FWorkers.emplace_back([this] { Work(); });
+        for (int i = 1; i < threads; ++i)
+            FWorkers.emplace_back([this] { Work(); });
     } catch (...) {
         // Fewer threads than asked for: the pool works with those it has.
     }
@@ -16,7 +17,8 @@ TTaskPool::~TTaskPool()
         FStop = true;
     }
     FStart.notify_all();
-    for (auto& t : FWorkers) t.join();
+    for (auto& t : FWorkers)
+        t.join();
 }
 
 void TTaskPool::Drain(const std::function<void(int)>* fn, int count)
@@ -53,7 +55,8 @@ void TTaskPool::Run(int count, const std::function<void(int)>& fn)
 {
     if (count <= 0) return;
     if (FWorkers.empty() || count == 1) {
-        for (int i = 0; i < count; ++i) fn(i);
+        for (int i = 0; i < count; ++i)
+            fn(i);
         return;
     }
     {

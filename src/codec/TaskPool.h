@@ -13,7 +13,7 @@
 
 class TTaskPool
 {
-public:
+  public:
     // A pool of `threads` threads in all, the caller's included (threads - 1 workers).
     explicit TTaskPool(int threads);
     ~TTaskPool();
@@ -27,7 +27,7 @@ public:
     // all have ended. Not re-entrant: one Run at a time.
     void Run(int count, const std::function<void(int)>& fn);
 
-private:
+  private:
     void Work();
     void Drain(const std::function<void(int)>* fn, int count);
 

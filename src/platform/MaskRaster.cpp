@@ -11,19 +11,30 @@ namespace {
 
 constexpr int64_t Limit = int64_t(1) << 30;
 
-inline int64_t Clamp(int64_t v) { return std::clamp(v, -Limit, Limit); }
+inline int64_t Clamp(int64_t v)
+{
+    return std::clamp(v, -Limit, Limit);
+}
 
 // Floor and ceiling of a / b for b > 0.
-inline __int128 FloorDiv(__int128 a, __int128 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-inline __int128 CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
+inline __int128 FloorDiv(__int128 a, __int128 b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+inline __int128 CeilDiv(__int128 a, __int128 b)
+{
+    return -FloorDiv(-a, b);
+}
 
 // Largest s with s * s <= v.
 inline int64_t ISqrt(__int128 v)
 {
     if (v <= 0) return 0;
     int64_t s = int64_t(std::sqrt(double(v)));
-    while (s > 0 && __int128(s) * s > v) --s;
-    while (__int128(s + 1) * (s + 1) <= v) ++s;
+    while (s > 0 && __int128(s) * s > v)
+        --s;
+    while (__int128(s + 1) * (s + 1) <= v)
+        ++s;
     return s;
 }
 
@@ -38,9 +49,12 @@ struct TCrossing
 
 TMaskRaster::TMaskRaster(TBitmap& target) : FTarget(target)
 {
-    if (target.PixelFormat() == TPixelFormat::pf1bit) FOneBit = true;
-    else if (target.PixelFormat() == TPixelFormat::pf8bit) FOneBit = false;
-    else throw EInvalidGraphicOperation("A mask bitmap must have 1 or 8 bits per pixel");
+    if (target.PixelFormat() == TPixelFormat::pf1bit)
+        FOneBit = true;
+    else if (target.PixelFormat() == TPixelFormat::pf8bit)
+        FOneBit = false;
+    else
+        throw EInvalidGraphicOperation("A mask bitmap must have 1 or 8 bits per pixel");
 }
 
 void TMaskRaster::Span(int64_t y, int64_t x0, int64_t x1)
@@ -70,7 +84,8 @@ void TMaskRaster::Span(int64_t y, int64_t x0, int64_t x1)
 
 void TMaskRaster::FillAll()
 {
-    for (int y = 0; y < FTarget.Height(); ++y) Span(y, 0, FTarget.Width());
+    for (int y = 0; y < FTarget.Height(); ++y)
+        Span(y, 0, FTarget.Width());
     FTarget.Modified();
 }
 
@@ -80,7 +95,8 @@ void TMaskRaster::FillRect(int64_t left, int64_t top, int64_t right, int64_t bot
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     const int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, FTarget.Height());
-    for (int64_t y = y0; y < y1; ++y) Span(y, left, right);
+    for (int64_t y = y0; y < y1; ++y)
+        Span(y, left, right);
     FTarget.Modified();
 }
 
@@ -175,6 +191,7 @@ void TMaskRaster::FillPolygon(std::span<const TRasterPoint> points)
             Span(y, xa, xb);
         }
     }
-    for (size_t i = 0; i < n; ++i) Line(p[i], p[(i + 1) % n]);
+    for (size_t i = 0; i < n; ++i)
+        Line(p[i], p[(i + 1) % n]);
     FTarget.Modified();
 }

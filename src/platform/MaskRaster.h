@@ -21,7 +21,7 @@ struct TRasterPoint
 
 class TMaskRaster
 {
-public:
+  public:
     // The target must be a 1-bit or 8-bit bitmap (EInvalidGraphicOperation otherwise). A 1-bit
     // target takes the lowest bit of the colour, an 8-bit target the whole byte.
     explicit TMaskRaster(TBitmap& target);
@@ -39,7 +39,7 @@ public:
     // Sets the pixels x0 <= x < x1 of row y (clipped to the bitmap).
     void Span(int64_t y, int64_t x0, int64_t x1);
 
-private:
+  private:
     TBitmap& FTarget;
     uint8_t FColor = 0;
     bool FOneBit = true;

@@ -7,7 +7,8 @@ TBitmap Filled(int w, int h, TPixelFormat f, uint8_t v)
 {
     TBitmap b(w, h, f);
     for (int y = 0; y < h; ++y)
-        for (size_t i = 0; i < b.Stride(); ++i) b.ScanLine(y)[i] = v;
+        for (size_t i = 0; i < b.Stride(); ++i)
+            b.ScanLine(y)[i] = v;
     return b;
 }
 } // namespace
@@ -51,8 +52,8 @@ TEST(BitmapHelpers, BlendBitmaps)
         uint8_t want;
     };
     // Halves round to even; the percent's sign is ignored and it is capped at 100.
-    const Case cases[] = {{1, 0, 50, 0}, {3, 0, 50, 2}, {200, 100, 25, 125}, {10, 20, -150, 10}, {10, 20, 0, 20},
-                          {255, 0, 100, 255}, {0, 255, INT32_MIN, 0}};
+    const Case cases[] = {{1, 0, 50, 0},   {3, 0, 50, 2},      {200, 100, 25, 125},   {10, 20, -150, 10},
+                          {10, 20, 0, 20}, {255, 0, 100, 255}, {0, 255, INT32_MIN, 0}};
     for (Case c : cases) {
         const TBitmap a = Filled(3, 2, TPixelFormat::pf24bit, c.a);
         const TBitmap b = Filled(3, 2, TPixelFormat::pf24bit, c.b);

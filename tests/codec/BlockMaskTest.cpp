@@ -7,7 +7,10 @@
 
 namespace {
 
-std::vector<uint8_t> Blocks(const TBlockMask* m) { return m ? m->Blocks : std::vector<uint8_t>{}; }
+std::vector<uint8_t> Blocks(const TBlockMask* m)
+{
+    return m ? m->Blocks : std::vector<uint8_t>{};
+}
 
 // A rectangle in pixels of a picture of this size, as a shape in millionths.
 TMaskShape PixelRect(int w, int h, int l, int t, int r, int b)
@@ -35,7 +38,8 @@ TEST(SelectionMask, SizeAndPaint)
     ASSERT_EQ(mask.Palette().size(), 2u);
     EXPECT_EQ(mask.Palette()[1], (TRGBQuad{255, 255, 255, 0}));
     for (int y = 0; y < 16; ++y)
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(mask.ScanLine(y)[i], 0xFF);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(mask.ScanLine(y)[i], 0xFF);
 
     // Millionths convert with the picture's size and round half to even: 0.25 * 10 = 2.5 -> 2,
     // 0.35 * 10 = 3.5 -> 4.
@@ -76,7 +80,8 @@ TEST(BlockMask, RectangleOnOneBlock)
         EXPECT_EQ(Blocks(m.LargeBlockMask.get()), (std::vector<uint8_t>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
         // Without subsampling every component quantises with the large mask.
         EXPECT_EQ(m.SmallBlockMask, nullptr);
-        for (size_t c = 0; c < 3; ++c) EXPECT_EQ(m.ForComponent(c), m.LargeBlockMask.get());
+        for (size_t c = 0; c < 3; ++c)
+            EXPECT_EQ(m.ForComponent(c), m.LargeBlockMask.get());
     }
     // One pixel less than the block: not selected at 100, selected at 50.
     PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 15)}, mask);
@@ -93,9 +98,13 @@ TEST(BlockMask, Threshold)
         int rows, threshold;
         uint8_t selected;
     };
-    const Case cases[] = {{4, 50, 1}, {3, 50, 0}, {0, 0, 1}, {8, 100, 1}, {7, 100, 0}, {1, 2, 1}, {0, 1, 0}, {8, 101, 0}};
+    const Case cases[] = {{4, 50, 1},  {3, 50, 0}, {0, 0, 1}, {8, 100, 1},
+                          {7, 100, 0}, {1, 2, 1},  {0, 1, 0}, {8, 101, 0}};
     for (Case c : cases) {
-        PaintSelectionMask(8, 8, c.rows ? std::vector<TMaskShape>{PixelRect(8, 8, 0, 0, 8, c.rows)} : std::vector<TMaskShape>{}, mask);
+        PaintSelectionMask(8, 8,
+                           c.rows ? std::vector<TMaskShape>{PixelRect(8, 8, 0, 0, 8, c.rows)}
+                                  : std::vector<TMaskShape>{},
+                           mask);
         const TBlockMasks m = BuildBlockMasks(&mask, 8, 8, kNone, c.threshold);
         ASSERT_FALSE(m.Empty());
         EXPECT_EQ(m.LargeBlockMask->Blocks[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
@@ -152,13 +161,14 @@ TEST(BlockMask, NoMasksWhenTheMaskDoesNotFit)
         int w, h;
         std::span<const TSamplingFactor> f;
     };
-    const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0}, {&mask, 32, 16, kMode0},
+    const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0},  {&mask, 32, 16, kMode0},
                           {&mask, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&mask, 32, 32, bad},
                           {&mask, 0, 0, kMode0},     {&mask, 32, 32, {}}};
     for (const Case& c : cases) {
         const TBlockMasks m = BuildBlockMasks(c.mask, c.w, c.h, c.f, 50);
         EXPECT_TRUE(m.Empty()) << c.w << "x" << c.h;
-        for (size_t ci = 0; ci < 4; ++ci) EXPECT_EQ(m.ForComponent(ci), nullptr);
+        for (size_t ci = 0; ci < 4; ++ci)
+            EXPECT_EQ(m.ForComponent(ci), nullptr);
     }
     // Rows that match but a picture 1..7 pixels shorter than the mask (rounded) still fits.
     EXPECT_FALSE(BuildBlockMasks(&mask, 25, 30, kMode0, 50).Empty());

@@ -15,11 +15,15 @@ namespace reference {
 
 inline int Mirror(int64_t i, int n)
 {
-    while (i < 0 || i >= n) i = i < 0 ? -1 - i : 2 * int64_t(n) - 1 - i;
+    while (i < 0 || i >= n)
+        i = i < 0 ? -1 - i : 2 * int64_t(n) - 1 - i;
     return int(i);
 }
 
-inline uint8_t Sat(int64_t v) { return uint8_t(std::clamp<int64_t>(v, 0, 255)); }
+inline uint8_t Sat(int64_t v)
+{
+    return uint8_t(std::clamp<int64_t>(v, 0, 255));
+}
 
 struct Offset
 {
@@ -66,7 +70,8 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
             bool filter = true;
             if (mask) {
                 int bit = 1;
-                if (y < mask->Height() && x < mask->Width()) bit = (mask->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1;
+                if (y < mask->Height() && x < mask->Width())
+                    bit = (mask->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1;
                 filter = ((bit ^ (maskValue >> (7 - x % 8))) & 1) != 0;
             }
             if (!filter) {
@@ -76,13 +81,14 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
             if (kind == 4 || kind == 8) {
                 for (int ch = 0; ch < 3; ++ch) {
                     long sum = 0;
-                    for (auto o : disc) sum += at(x + o.dx, y + o.dy)[ch];
+                    for (auto o : disc)
+                        sum += at(x + o.dx, y + o.dy)[ch];
                     const double m = sum * inv;
                     if (kind == 4) {
                         const double w = r == 1 ? (100 - s) * 0.01 : (20 - 0.2 * s) * 0.01;
                         d[ch] = Sat(Round(m + w * (c[ch] - m)));
                     } else {
-                        const double a = s <= 10 ? 0.03 * s
+                        const double a = s <= 10   ? 0.03 * s
                                          : s <= 50 ? (0.5 * (s - 10) + 30) * 0.01
                                                    : (0.6 * (s - 50) + 50) * 0.01;
                         d[ch] = Sat(Round(c[ch] + a * (m - c[ch])));
@@ -92,14 +98,16 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
                 int med[3];
                 for (int ch = 0; ch < 3; ++ch) {
                     std::vector<int> v;
-                    for (auto o : disc) v.push_back(at(x + o.dx, y + o.dy)[ch]);
+                    for (auto o : disc)
+                        v.push_back(at(x + o.dx, y + o.dy)[ch]);
                     std::sort(v.begin(), v.end(), std::greater<int>());
                     med[ch] = v[half - 1];
                 }
                 if (kind == 9) {
-                    for (int ch = 0; ch < 3; ++ch) d[ch] = Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])));
+                    for (int ch = 0; ch < 3; ++ch)
+                        d[ch] = Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])));
                 } else {
-                    const int level = s <= 50 ? s
+                    const int level = s <= 50   ? s
                                       : s <= 70 ? int(Round((s - 50) * 100 * 0.05)) + 50
                                                 : int(Round((s - 70) * 700 / 30.0)) + 150;
                     long score = 0;
@@ -108,18 +116,21 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
                         const double w = i == 0 ? 0.0 : 300.0 / i;
                         score += long(Round(std::abs(c[ch] - med[ch]) * w));
                     }
-                    for (int ch = 0; ch < 3; ++ch) d[ch] = score <= level ? uint8_t(med[ch]) : c[ch];
+                    for (int ch = 0; ch < 3; ++ch)
+                        d[ch] = score <= level ? uint8_t(med[ch]) : c[ch];
                 }
             } else { // kind 7
                 const int count = int(std::clamp<int64_t>(Round(double(N) * param5 * 0.01), 1, N));
                 std::vector<int> v;
-                for (auto o : disc) v.push_back(Luma(at(x + o.dx, y + o.dy)));
+                for (auto o : disc)
+                    v.push_back(Luma(at(x + o.dx, y + o.dy)));
                 std::sort(v.begin(), v.end());
                 const int q = 1 + v[count - 1];
                 const int yc = 1 + Luma(c);
                 const double g = 1 + s * 0.01 * (double(q) / yc - 1);
                 uint8_t out[3];
-                for (int ch = 0; ch < 3; ++ch) out[ch] = Sat(Round(c[ch] * g));
+                for (int ch = 0; ch < 3; ++ch)
+                    out[ch] = Sat(Round(c[ch] * g));
                 std::copy(out, out + 3, d);
             }
         }
@@ -166,7 +177,8 @@ inline TBitmap RandomMask(int w, int h, uint32_t seed, int zeroPercent)
 
 inline bool SamePixels(const TBitmap& a, const TBitmap& b)
 {
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.PixelFormat() != b.PixelFormat()) return false;
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.PixelFormat() != b.PixelFormat())
+        return false;
     const size_t bytes = size_t(a.Width()) * TBitmap::BitsPerPixel(a.PixelFormat()) / 8;
     for (int y = 0; y < a.Height(); ++y)
         if (!std::equal(a.ScanLine(y), a.ScanLine(y) + bytes, b.ScanLine(y))) return false;

@@ -12,13 +12,19 @@ namespace {
 
 const int kKinds[] = {4, 5, 7, 8, 9};
 
-TRect Whole(const TBitmap& b) { return Rect(0, 0, b.Width(), b.Height()); }
+TRect Whole(const TBitmap& b)
+{
+    return Rect(0, 0, b.Width(), b.Height());
+}
 
 // A destination that already holds something, so that "left as it was" is visible.
-TBitmap Prefilled(int w, int h) { return reference::Picture(w, h, 999); }
+TBitmap Prefilled(int w, int h)
+{
+    return reference::Picture(w, h, 999);
+}
 
-TBitmap Filtered(const TBitmap& src, TRect rc, int radius, int strength, uint8_t maskValue, bool only, int kind,
-            const TBitmap* mask, TBitmap dest, int threads = 1, int param5 = 50)
+TBitmap Filtered(const TBitmap& src, TRect rc, int radius, int strength, uint8_t maskValue, bool only,
+                 int kind, const TBitmap* mask, TBitmap dest, int threads = 1, int param5 = 50)
 {
     TPrefilterBuffer buffer;
     buffer.Threads = threads;
@@ -56,9 +62,11 @@ TEST(Prefilter, MatchesReference)
                     const TBitmap before = Prefilled(sz.w, sz.h);
                     const TBitmap want =
                         reference::Filter(src, Whole(src), radius, s, 50, maskValue, only, kind, m, before);
-                    const TBitmap got = Filtered(src, Whole(src), radius, s, maskValue, only, kind, m, before);
-                    ASSERT_TRUE(SamePixels(want, got)) << "kind " << kind << " radius " << radius << " strength " << s
-                                                       << " size " << sz.w << "x" << sz.h << " variant " << variant;
+                    const TBitmap got =
+                        Filtered(src, Whole(src), radius, s, maskValue, only, kind, m, before);
+                    ASSERT_TRUE(SamePixels(want, got))
+                        << "kind " << kind << " radius " << radius << " strength " << s << " size " << sz.w
+                        << "x" << sz.h << " variant " << variant;
                     ++cases;
                 }
     }
@@ -71,13 +79,17 @@ TEST(Prefilter, LargeRadiusAndPercentilesMatchReference)
     const TBitmap src = reference::Picture(45, 23, 5);
     const TBitmap mask = reference::RandomMask(45, 23, 3, 50);
     for (int kind : kKinds) {
-        const TBitmap want = reference::Filter(src, Whole(src), 32, 80, 50, 0, true, kind, &mask, Prefilled(45, 23));
-        EXPECT_TRUE(SamePixels(want, Filtered(src, Whole(src), 32, 80, 0, true, kind, &mask, Prefilled(45, 23))))
+        const TBitmap want =
+            reference::Filter(src, Whole(src), 32, 80, 50, 0, true, kind, &mask, Prefilled(45, 23));
+        EXPECT_TRUE(
+            SamePixels(want, Filtered(src, Whole(src), 32, 80, 0, true, kind, &mask, Prefilled(45, 23))))
             << "kind " << kind;
     }
     for (int param5 : {-5, 0, 1, 25, 75, 100, 250}) {
-        const TBitmap want = reference::Filter(src, Whole(src), 6, 70, param5, 0, true, 7, nullptr, Prefilled(45, 23));
-        EXPECT_TRUE(SamePixels(want, Filtered(src, Whole(src), 6, 70, 0, true, 7, nullptr, Prefilled(45, 23), 1, param5)))
+        const TBitmap want =
+            reference::Filter(src, Whole(src), 6, 70, param5, 0, true, 7, nullptr, Prefilled(45, 23));
+        EXPECT_TRUE(SamePixels(
+            want, Filtered(src, Whole(src), 6, 70, 0, true, 7, nullptr, Prefilled(45, 23), 1, param5)))
             << "param5 " << param5;
     }
 }
@@ -104,13 +116,15 @@ TEST(Prefilter, BandsAndThreadsEqualWholePicture)
     {
         int kind, radius, strength;
     };
-    const Pass passes[][2] = {{{8, 3, 60}, {5, 9, 90}}, {{7, 12, 50}, {4, 2, 30}}, {{9, 32, 100}, {8, 1, 20}},
+    const Pass passes[][2] = {{{8, 3, 60}, {5, 9, 90}},
+                              {{7, 12, 50}, {4, 2, 30}},
+                              {{9, 32, 100}, {8, 1, 20}},
                               {{5, 4, 45}, {5, 4, 95}}};
     for (const auto& pair : passes) {
         TBitmap whole(w, h, TPixelFormat::pf24bit);
         for (int p = 0; p < 2; ++p)
-            whole = Filtered(src, Whole(src), pair[p].radius, pair[p].strength, p ? 255 : 0, false, pair[p].kind, &mask,
-                        whole, 1);
+            whole = Filtered(src, Whole(src), pair[p].radius, pair[p].strength, p ? 255 : 0, false,
+                             pair[p].kind, &mask, whole, 1);
         for (int threads : {1, 3, 8}) {
             TPrefilterBuffer buffer;
             buffer.Threads = threads;
@@ -119,16 +133,17 @@ TEST(Prefilter, BandsAndThreadsEqualWholePicture)
             for (int y = 0; y < h; y += 3) {
                 const int n = std::min(3, h - y);
                 for (int p = 0; p < 2; ++p)
-                    ApplyEffect(src, Rect(0, y, w, y + n), pair[p].radius, pair[p].strength, 50, 7, p ? 255 : 0, false,
-                                pair[p].kind, &mask, buffer, work);
-                for (int i = 0; i < n; ++i) std::copy_n(work.ScanLine(i), 3 * w, joined.ScanLine(y + i));
+                    ApplyEffect(src, Rect(0, y, w, y + n), pair[p].radius, pair[p].strength, 50, 7,
+                                p ? 255 : 0, false, pair[p].kind, &mask, buffer, work);
+                for (int i = 0; i < n; ++i)
+                    std::copy_n(work.ScanLine(i), 3 * w, joined.ScanLine(y + i));
             }
             EXPECT_TRUE(SamePixels(whole, joined)) << "kind " << pair[0].kind << " threads " << threads;
 
             TBitmap spread(w, h, TPixelFormat::pf24bit);
             for (int p = 0; p < 2; ++p)
-                spread = Filtered(src, Whole(src), pair[p].radius, pair[p].strength, p ? 255 : 0, false, pair[p].kind,
-                             &mask, spread, threads);
+                spread = Filtered(src, Whole(src), pair[p].radius, pair[p].strength, p ? 255 : 0, false,
+                                  pair[p].kind, &mask, spread, threads);
             EXPECT_TRUE(SamePixels(whole, spread)) << "kind " << pair[0].kind << " threads " << threads;
         }
     }
@@ -144,7 +159,8 @@ TEST(Prefilter, BufferNotReusedAcrossJumpsOrChanges)
     TBitmap dest(40, 3, TPixelFormat::pf24bit);
     ApplyEffect(src, Rect(0, 0, 40, 3), 5, 60, 50, 7, 0, true, 9, nullptr, buffer, dest);
     for (int y = 0; y < src.Height(); ++y)
-        for (int i = 0; i < 3 * 40; ++i) src.ScanLine(y)[i] ^= 0x5A;
+        for (int i = 0; i < 3 * 40; ++i)
+            src.ScanLine(y)[i] ^= 0x5A;
     src.Modified();
     for (int top : {3, 20, 6}) {
         ApplyEffect(src, Rect(0, top, 40, top + 3), 5, 60, 50, 7, 0, true, 9, nullptr, buffer, dest);
@@ -158,7 +174,9 @@ TEST(Prefilter, IdentityAndMeanCases)
 {
     const TBitmap src = reference::Picture(23, 17, 4);
     // Strength 0 of kind 8 at any radius, and kind 4 at strength 0 and radius 1, change nothing.
-    for (int radius : {1, 4, 32}) EXPECT_TRUE(SamePixels(src, Filtered(src, Whole(src), radius, 0, 0, true, 8, nullptr, Prefilled(23, 17))));
+    for (int radius : {1, 4, 32})
+        EXPECT_TRUE(
+            SamePixels(src, Filtered(src, Whole(src), radius, 0, 0, true, 8, nullptr, Prefilled(23, 17))));
     EXPECT_TRUE(SamePixels(src, Filtered(src, Whole(src), 1, 0, 0, true, 4, nullptr, Prefilled(23, 17))));
 
     // Kind 4 at strength 100: every pixel becomes its neighbourhood mean.
@@ -169,7 +187,8 @@ TEST(Prefilter, IdentityAndMeanCases)
             for (int ch = 0; ch < 3; ++ch) {
                 long sum = 0;
                 for (auto o : disc)
-                    sum += src.ScanLine(reference::Mirror(y + o.dy, 17))[3 * reference::Mirror(x + o.dx, 23) + ch];
+                    sum += src.ScanLine(
+                        reference::Mirror(y + o.dy, 17))[3 * reference::Mirror(x + o.dx, 23) + ch];
                 ASSERT_EQ(mean.ScanLine(y)[3 * x + ch], Round(sum * (1.0 / disc.size()))) << x << "," << y;
             }
 }
@@ -180,9 +199,12 @@ TEST(Prefilter, RadiusClamped)
     for (int kind : kKinds) {
         const TBitmap r32 = Filtered(src, Whole(src), 32, 70, 0, true, kind, nullptr, Prefilled(20, 20));
         const TBitmap r1 = Filtered(src, Whole(src), 1, 70, 0, true, kind, nullptr, Prefilled(20, 20));
-        EXPECT_TRUE(SamePixels(r32, Filtered(src, Whole(src), 40, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
-        EXPECT_TRUE(SamePixels(r1, Filtered(src, Whole(src), 0, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
-        EXPECT_TRUE(SamePixels(r1, Filtered(src, Whole(src), -3, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
+        EXPECT_TRUE(
+            SamePixels(r32, Filtered(src, Whole(src), 40, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
+        EXPECT_TRUE(
+            SamePixels(r1, Filtered(src, Whole(src), 0, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
+        EXPECT_TRUE(
+            SamePixels(r1, Filtered(src, Whole(src), -3, 70, 0, true, kind, nullptr, Prefilled(20, 20))));
     }
 }
 
@@ -197,7 +219,8 @@ TEST(Prefilter, EmptySelectionFiltersNothing)
         EXPECT_TRUE(SamePixels(before, Filtered(src, Whole(src), 4, 100, 255, false, kind, &white, before)));
     }
     // Kinds the engine does not know leave Dest alone, OnlyFilter or not.
-    for (int kind : {0, 1, 6, 10, -4}) EXPECT_TRUE(SamePixels(before, Filtered(src, Whole(src), 4, 100, 0, true, kind, nullptr, before)));
+    for (int kind : {0, 1, 6, 10, -4})
+        EXPECT_TRUE(SamePixels(before, Filtered(src, Whole(src), 4, 100, 0, true, kind, nullptr, before)));
 }
 
 // A mask smaller than the picture: pixels beyond it count as outside the selection.
@@ -212,7 +235,8 @@ TEST(Prefilter, MaskSmallerThanPicture)
         row[0] = y < 8 ? 0x00 : 0xFF;
         row[1] = row[2] = 0xFF;
     }
-    EXPECT_TRUE(SamePixels(reference::Filter(src, Whole(src), 2, 90, 50, 255, true, 9, &full, Prefilled(20, 12)), got));
+    EXPECT_TRUE(SamePixels(
+        reference::Filter(src, Whole(src), 2, 90, 50, 255, true, 9, &full, Prefilled(20, 12)), got));
 }
 
 TEST(Prefilter, DestinationRules)
@@ -229,7 +253,8 @@ TEST(Prefilter, DestinationRules)
     ApplyEffect(src, Rect(0, 4, 16, 7), 3, 60, 50, 7, 0, true, 5, nullptr, buffer, made);
     ASSERT_EQ(made.Width(), 16);
     ASSERT_EQ(made.Height(), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::equal(made.ScanLine(i), made.ScanLine(i) + 48, want.ScanLine(4 + i)));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(std::equal(made.ScanLine(i), made.ScanLine(i) + 48, want.ScanLine(4 + i)));
     // A Rect reaching past the picture is clipped.
     TBitmap clipped(16, 9);
     ApplyEffect(src, Rect(-5, -5, 100, 100), 3, 60, 50, 7, 0, true, 5, nullptr, buffer, clipped);
@@ -249,7 +274,8 @@ TEST(Prefilter, DestinationRules)
 TEST(Prefilter, KindOfUserFilter)
 {
     const int want[] = {0, 8, 7, 5, 9, 4};
-    for (int i = 0; i <= 5; ++i) EXPECT_EQ(PrefilterKindOf(i), want[i]);
+    for (int i = 0; i <= 5; ++i)
+        EXPECT_EQ(PrefilterKindOf(i), want[i]);
     EXPECT_EQ(PrefilterKindOf(6), 0);
     EXPECT_EQ(PrefilterKindOf(-1), 0);
 }

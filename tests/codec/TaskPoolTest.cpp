@@ -15,7 +15,8 @@ TEST(TaskPool, EveryIndexOncePerRun)
             const int count = run % 13;
             std::vector<std::atomic<int>> hits(count);
             pool.Run(count, [&](int i) { hits[i].fetch_add(1); });
-            for (int i = 0; i < count; ++i) ASSERT_EQ(hits[i].load(), 1) << "run " << run << " index " << i;
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(hits[i].load(), 1) << "run " << run << " index " << i;
         }
     }
 }

@@ -8,7 +8,10 @@
 
 namespace {
 
-bool Bit(const TBitmap& m, int x, int y) { return (m.ScanLine(y)[x / 8] >> (7 - x % 8)) & 1; }
+bool Bit(const TBitmap& m, int x, int y)
+{
+    return (m.ScanLine(y)[x / 8] >> (7 - x % 8)) & 1;
+}
 
 // Rows of the mask as text: '#' for a set bit.
 std::vector<std::string> Picture(const TBitmap& m)
@@ -16,7 +19,8 @@ std::vector<std::string> Picture(const TBitmap& m)
     std::vector<std::string> rows;
     for (int y = 0; y < m.Height(); ++y) {
         std::string row;
-        for (int x = 0; x < m.Width(); ++x) row += Bit(m, x, y) ? '#' : '.';
+        for (int x = 0; x < m.Width(); ++x)
+            row += Bit(m, x, y) ? '#' : '.';
         rows.push_back(row);
     }
     return rows;
@@ -26,11 +30,15 @@ int Count(const TBitmap& m)
 {
     int n = 0;
     for (int y = 0; y < m.Height(); ++y)
-        for (int x = 0; x < m.Width(); ++x) n += Bit(m, x, y);
+        for (int x = 0; x < m.Width(); ++x)
+            n += Bit(m, x, y);
     return n;
 }
 
-TBitmap Blank(int w, int h) { return TBitmap(w, h, TPixelFormat::pf1bit); }
+TBitmap Blank(int w, int h)
+{
+    return TBitmap(w, h, TPixelFormat::pf1bit);
+}
 
 } // namespace
 
@@ -42,8 +50,13 @@ TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
         int count;
     };
     // Corners in any order, empty and clipped rectangles, coordinates far outside.
-    const Case cases[] = {{2, 1, 5, 4, 9},       {5, 4, 2, 1, 9},     {5, 1, 2, 4, 9},         {3, 3, 3, 9, 0},
-                          {-4, -4, 2, 2, 4},     {0, 0, 100, 100, 64}, {-(1LL << 50), 3, 1LL << 50, 4, 8},
+    const Case cases[] = {{2, 1, 5, 4, 9},
+                          {5, 4, 2, 1, 9},
+                          {5, 1, 2, 4, 9},
+                          {3, 3, 3, 9, 0},
+                          {-4, -4, 2, 2, 4},
+                          {0, 0, 100, 100, 64},
+                          {-(1LL << 50), 3, 1LL << 50, 4, 8},
                           {7, 7, 8, 8, 1}};
     for (const Case& c : cases) {
         TBitmap m = Blank(8, 8);
@@ -57,7 +70,8 @@ TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
     raster.SetColor(1);
     raster.FillRect(2, 1, 5, 4);
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(Bit(m, x, y), x >= 2 && x < 5 && y >= 1 && y < 4) << x << "," << y;
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(Bit(m, x, y), x >= 2 && x < 5 && y >= 1 && y < 4) << x << "," << y;
 }
 
 TEST(MaskRaster, RectangleClearsAndSetsWholeBytes)
@@ -79,8 +93,8 @@ TEST(MaskRaster, EllipseMatchesPixelCentreRule)
     {
         int l, t, r, b;
     };
-    const Box boxes[] = {{0, 0, 8, 8}, {1, 2, 12, 7}, {12, 7, 1, 2}, {3, 3, 4, 4}, {-5, -3, 9, 20}, {2, 0, 3, 16},
-                         {0, 0, 16, 5}};
+    const Box boxes[] = {{0, 0, 8, 8},    {1, 2, 12, 7}, {12, 7, 1, 2}, {3, 3, 4, 4},
+                         {-5, -3, 9, 20}, {2, 0, 3, 16}, {0, 0, 16, 5}};
     for (Box box : boxes) {
         TBitmap m = Blank(16, 16);
         TMaskRaster raster(m);
@@ -118,7 +132,8 @@ TEST(MaskRaster, PolygonEvenOddWithOutline)
     raster.FillPolygon(sq);
     EXPECT_EQ(Count(square), 25);
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) EXPECT_EQ(Bit(square, x, y), x >= 2 && x <= 6 && y >= 2 && y <= 6);
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(Bit(square, x, y), x >= 2 && x <= 6 && y >= 2 && y <= 6);
 
     // A pentagram: even-odd leaves the inner pentagon empty, the arms are filled.
     TBitmap star = Blank(64, 64);
@@ -127,9 +142,9 @@ TEST(MaskRaster, PolygonEvenOddWithOutline)
     const TRasterPoint pentagram[] = {{32, 2}, {50, 60}, {3, 24}, {61, 24}, {14, 60}};
     starRaster.FillPolygon(pentagram);
     EXPECT_FALSE(Bit(star, 32, 36));
-    EXPECT_TRUE(Bit(star, 32, 8)); // top arm
+    EXPECT_TRUE(Bit(star, 32, 8));  // top arm
     EXPECT_TRUE(Bit(star, 10, 26)); // left arm
-    EXPECT_TRUE(Bit(star, 32, 2)); // a vertex, on the outline
+    EXPECT_TRUE(Bit(star, 32, 2));  // a vertex, on the outline
 
     // A polygon without area still draws its outline; a single point sets one pixel.
     TBitmap flat = Blank(16, 4);
