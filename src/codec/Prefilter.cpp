@@ -185,9 +185,10 @@ void Dispatch(TCall& c, const TBitmap& source, bool cacheable, int capacity, int
     c.Pool = threads > 1 ? &TPrefilterBufferAccess::Pool(buffer, threads) : nullptr;
     const TRect rc = c.Rc;
     const int r = c.P.Radius;
-    const int rowTasks = std::min(threads, rc.Height() / MinRowsPerThread);
+    // A tall area goes in blocks of rows, a few per thread so that a thread held up by other work
+    // on the machine does not hold up the whole call; each block has a workspace of its own.
+    const int rowTasks = threads < 2 ? 0 : std::min(threads * 4, rc.Height() / MinRowsPerThread);
     if (rowTasks >= 2) {
-        // A tall area: each thread takes a block of rows with a workspace of its own.
         RunParallel(c, rowTasks, [&](int t) {
             TWorkspace ws;
             ws.Reset(source, r, c.Derived, capacity);
