@@ -85,6 +85,16 @@ TEST(Prefilter, LargeRadiusAndPercentilesMatchReference)
             SamePixels(want, Filtered(src, Whole(src), 32, 80, 0, true, kind, &mask, Prefilled(45, 23))))
             << "kind " << kind;
     }
+    // A rectangle inside the picture: only its pixels change, Dest rows start at its top.
+    for (int kind : kKinds) {
+        const TRect inner = Rect(5, 2, 30, 20);
+        const TBitmap want =
+            reference::Filter(src, inner, 7, 65, 50, 255, false, kind, &mask, Prefilled(45, 18));
+        for (int threads : {1, 4})
+            EXPECT_TRUE(SamePixels(
+                want, Filtered(src, inner, 7, 65, 255, false, kind, &mask, Prefilled(45, 18), threads)))
+                << "kind " << kind << " threads " << threads;
+    }
     for (int param5 : {-5, 0, 1, 25, 75, 100, 250}) {
         const TBitmap want =
             reference::Filter(src, Whole(src), 6, 70, param5, 0, true, 7, nullptr, Prefilled(45, 23));
@@ -109,7 +119,7 @@ TEST(Prefilter, VeryWidePicture)
 // spreading the whole picture over threads must change nothing.
 TEST(Prefilter, BandsAndThreadsEqualWholePicture)
 {
-    const int w = 300, h = 71; // wide enough for the columns to be split between threads
+    const int w = 800, h = 71; // wide enough for the columns of a band to be split between threads
     const TBitmap src = reference::Picture(w, h, 21);
     const TBitmap mask = reference::RandomMask(w, h, 22, 30);
     struct Pass
