@@ -31,7 +31,7 @@ std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int heigh
     auto m = std::make_shared<TBlockMask>();
     m->WidthInBlocks = width;
     m->HeightInBlocks = height;
-    m->Blocks.assign(size_t(width) * size_t(height), 0);
+    m->Bytes.assign(size_t(width) * size_t(height), 0);
     for (int by = 0; by < height; ++by) {
         const int64_t r0 = int64_t(by) * max.V / f.V, r1 = DivRoundUp(int64_t(by + 1) * max.V, f.V);
         if (r1 > large.HeightInBlocks) continue;
@@ -42,7 +42,7 @@ std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int heigh
             for (int64_t r = r0; r < r1 && all; ++r)
                 for (int64_t c = c0; c < c1 && all; ++c)
                     all = large.Selected(int(c), int(r));
-            m->Blocks[size_t(by) * size_t(width) + size_t(bx)] = all ? 1 : 0;
+            m->Bytes[size_t(by) * size_t(width) + size_t(bx)] = all ? 1 : 0;
         }
     }
     return m;
@@ -89,7 +89,7 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
     auto large = std::make_shared<TBlockMask>();
     large->WidthInBlocks = width;
     large->HeightInBlocks = height;
-    large->Blocks.assign(size_t(width) * size_t(height), 0);
+    large->Bytes.assign(size_t(width) * size_t(height), 0);
     for (int by = 0; by < height; ++by) {
         const uint8_t* rows[8];
         for (int i = 0; i < 8; ++i)
@@ -98,7 +98,7 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
             int count = 0;
             for (int i = 0; i < 8; ++i)
                 count += zeros.Count[rows[i][bx]];
-            large->Blocks[size_t(by) * size_t(width) + size_t(bx)] = decide[count];
+            large->Bytes[size_t(by) * size_t(width) + size_t(bx)] = decide[count];
         }
     }
     out.LargeBlockMask = large;

@@ -6,27 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "codec/EncoderParams.h"
 #include "platform/Bitmap.h"
-
-struct TSamplingFactor
-{
-    int H = 1;
-    int V = 1;
-};
-
-struct TBlockMask
-{
-    int WidthInBlocks = 0;
-    int HeightInBlocks = 0;
-    std::vector<uint8_t> Blocks;
-
-    // The block at (column bx, row by); blocks outside the mask are main area.
-    bool Selected(int bx, int by) const
-    {
-        if (bx < 0 || by < 0 || bx >= WidthInBlocks || by >= HeightInBlocks) return false;
-        return Blocks[size_t(by) * size_t(WidthInBlocks) + size_t(bx)] != 0;
-    }
-};
 
 struct TBlockMasks
 {

@@ -48,6 +48,14 @@ struct TBlockMask
     int WidthInBlocks = 0;
     int HeightInBlocks = 0;
     std::vector<uint8_t> Bytes;
+
+    // The block at (column bx, row by); blocks outside the mask are main area.
+    bool Selected(int bx, int by) const
+    {
+        if (bx < 0 || by < 0 || bx >= WidthInBlocks || by >= HeightInBlocks) return false;
+        const size_t i = size_t(by) * size_t(WidthInBlocks) + size_t(bx);
+        return i < Bytes.size() && Bytes[i] != 0;
+    }
 };
 
 struct TCodingParams

@@ -9,7 +9,7 @@ namespace {
 
 std::vector<uint8_t> Blocks(const TBlockMask* m)
 {
-    return m ? m->Blocks : std::vector<uint8_t>{};
+    return m ? m->Bytes : std::vector<uint8_t>{};
 }
 
 // A rectangle in pixels of a picture of this size, as a shape in millionths.
@@ -85,8 +85,8 @@ TEST(BlockMask, RectangleOnOneBlock)
     }
     // One pixel less than the block: not selected at 100, selected at 50.
     PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 15)}, mask);
-    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 100).LargeBlockMask->Blocks[5], 0);
-    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 50).LargeBlockMask->Blocks[5], 1);
+    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 100).LargeBlockMask->Bytes[5], 0);
+    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 50).LargeBlockMask->Bytes[5], 1);
 }
 
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
@@ -107,7 +107,7 @@ TEST(BlockMask, Threshold)
                            mask);
         const TBlockMasks m = BuildBlockMasks(&mask, 8, 8, kNone, c.threshold);
         ASSERT_FALSE(m.Empty());
-        EXPECT_EQ(m.LargeBlockMask->Blocks[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
+        EXPECT_EQ(m.LargeBlockMask->Bytes[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
     }
 }
 
