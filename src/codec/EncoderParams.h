@@ -69,6 +69,8 @@ struct TCodingParams
     // match, blocks are quantised with their own slot only.
     bool MaskedQuantization = false;
     std::array<const TBlockMask*, 3> BlockMasks{};
+    // The library's DCT method number; only 0, the integer slow DCT, is built in.
+    int DctMethod = 0;
 
     bool OptimizeCoding = false;
     bool Progressive = false;

@@ -6,6 +6,9 @@
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncoder.h"
 #include "codec/JpegProgress.h"
+#include "codec/PrefilterStage.h"
+#include "codec/Quantize.h"
+#include "codec/RegionMask.h"
 #include "codec/StageCache.h"
 #include "platform/Exceptions.h"
 
@@ -48,6 +51,7 @@ TEncodeRun TakeEncodeRun(const TJPEGImage& image)
     GetSettingsRecord(image, run.Request);
     run.SamplingFactors = image.SamplingFactors;
     run.Smoothing = image.Smoothing;
+    run.DCTMethod = image.DCTMethod;
     run.OptimizeCoding = image.OptimizeCoding;
     run.DensityUnit = image.DensityUnit;
     run.XDensity = image.XDensity;
@@ -95,12 +99,13 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
 
     bool started = false;
     try {
+        const TJPEGProfile& request = run.Request;
+        const bool selective = request.SelectiveCompression;
         TCodingParams co;
-        co.Tables = qmjpeg::BuildQuantTables(QuantSettingsOf(settings, run.Request));
+        co.Tables = qmjpeg::BuildQuantTables(QuantSettingsOf(settings, request));
         co.Rounding = TQuantRounding::Program;
-        // Selective compression: the selection mask and the block masks of the selection areas
-        // are built here and handed to the quantiser (MaskedQuantization, BlockMasks).
-        co.MaskedQuantization = false;
+        co.MaskedQuantization = selective;
+        co.DctMethod = run.DCTMethod;
         co.OptimizeCoding = run.OptimizeCoding;
         co.Progressive = settings.ProgressiveEncoding;
         co.RestartInterval = settings.RestartInterval;
@@ -112,26 +117,50 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
         co.Messages = &image.LibraryMessages;
         co.TraceLevel = run.TraceLevel;
         co.Progress = [&](int percent) { ProgressStep(progress, percent, 100, codingPass, passes, nullptr); };
+        CheckDctMethod(co.DctMethod); // before the front end's work
 
         progress.LastPercent = image.OverallProgress(0);
         image.ReportProgress(TProgressStage::psStarting, progress.LastPercent, false, TRect{});
         started = true;
+        // Selective compression: the selection mask of the run's areas, for the prefilters and
+        // for the block masks of the quantiser.
+        if (selective) BuildRegionMask(image, run);
         if (!planes) {
             image.StageCache().Clear(); // the old planes' memory is free for the new ones
             std::optional<TBitmap> copy24;
             if (input->PixelFormat() != TPixelFormat::pf24bit) copy24 = input->To24();
+            // The prefilters of the main and the selection area run on the picture before the
+            // front end; their share of the front end's progress is the first half.
+            TPrefilterStage filters;
+            filters.Main = {settings.ActiveFilter, settings.FilterValue, settings.FilterRadius};
+            if (selective) {
+                filters.Selection = {request.SelActiveFilter, request.SelFilterValue, request.SelFilterRadius};
+                filters.Mask = image.MaskBitmap.get();
+            }
+            const bool filtered = filters.On();
+            if (filtered) {
+                copy24 = ApplyPrefilters(copy24 ? *copy24 : *input, filters, [&](int done, int total) {
+                    ProgressStep(progress, done, 2 * total, FrontEndPass, passes, nullptr);
+                });
+            }
             const TBitmap& bmp24 = copy24 ? *copy24 : *input;
             TFrontEndParams fe;
             fe.Grayscale = settings.Grayscale;
             fe.SamplingFactors = run.SamplingFactors;
             fe.Smoothing = run.Smoothing;
             fe.Progress = [&](int percent) {
-                ProgressStep(progress, percent, 100, FrontEndPass, EncodePasses, nullptr);
+                if (filtered)
+                    ProgressStep(progress, 100 + percent, 200, FrontEndPass, passes, nullptr);
+                else
+                    ProgressStep(progress, percent, 100, FrontEndPass, passes, nullptr);
             };
-            // The prefilters of the main and the selection area run on the picture before the
-            // front end, in bands of 3 rows.
             planes = std::make_shared<const TDctPlanes>(ComputeDctPlanes(bmp24, fe));
             image.StageCache().Store(key, planes);
+        }
+        TBlockMasks masks;
+        if (selective) {
+            masks = BuildBlockMasks(image, planes->Layout, request.SelThreshold);
+            for (size_t c = 0; c < co.BlockMasks.size(); ++c) co.BlockMasks[c] = masks.ForComponent(c);
         }
         std::vector<uint8_t> file = QuantizeAndCode(*planes, co);
         started = false;

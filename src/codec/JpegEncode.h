@@ -26,6 +26,7 @@ struct TEncodeRun
     TJPEGProfile Request; // the image's settings record (GetSettingsRecord)
     std::array<TSamplingFactor, 3> SamplingFactors{};
     int Smoothing = 0;
+    int DCTMethod = 0;
     bool OptimizeCoding = true;
     int DensityUnit = 1;
     int32_t XDensity = 96;

@@ -47,8 +47,14 @@ const qmjpeg::TQuantTable& Slot(const TCodingParams& params, int slot)
 
 } // namespace
 
+void CheckDctMethod(int method)
+{
+    if (method != JDCT_ISLOW) RaiseJpegError(JERR_NOT_COMPILED);
+}
+
 TComponentQuantizer MakeComponentQuantizer(const TCodingParams& params, const TDctPlanes& planes, int comp)
 {
+    CheckDctMethod(params.DctMethod);
     TComponentQuantizer q;
     q.Rounding = params.Rounding;
     const int slot = comp == 0 ? 0 : 1;

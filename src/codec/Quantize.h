@@ -33,8 +33,11 @@ struct TComponentQuantizer
     std::array<float, 64> MainThreshold{}, SelThreshold{};
 };
 
+// Raises EJPEG with the library's not-compiled text unless method is the integer slow DCT.
+void CheckDctMethod(int method);
+
 // The quantiser of component comp (table slot 0 for component 0, else 1). Raises EJPEG with the
-// library's no-quant-table text when a needed slot is empty.
+// library's no-quant-table text when a needed slot is empty, and as CheckDctMethod.
 TComponentQuantizer MakeComponentQuantizer(const TCodingParams& params, const TDctPlanes& planes, int comp);
 
 // Quantises count blocks of the component's block row blockRow, starting at column firstCol.

@@ -1,0 +1,31 @@
+#pragma once
+// The encoder's prefilter stage: the main-area filter and the selection filter applied to the whole
+// picture before colour conversion, band by band.
+#include <functional>
+
+#include "platform/Bitmap.h"
+
+struct TPrefilterPass
+{
+    int ActiveFilter = 0; // the user's filter number 0..5 (0 = none)
+    int Strength = 0;     // 0..100; 0 = off
+    int Radius = 1;
+    bool On() const;
+};
+
+struct TPrefilterStage
+{
+    TPrefilterPass Main;      // pixels outside the selection (all pixels without a mask)
+    TPrefilterPass Selection; // pixels inside the selection; needs the mask
+    const TBitmap* Mask = nullptr; // the selection mask, or nullptr
+    int Threads = 0;               // 0: one per core
+    bool On() const { return Main.On() || (Mask && Selection.On()); }
+};
+
+// Rows filtered per call of the filter engine.
+constexpr int PrefilterBandRows = 3;
+
+// The filtered 24-bit copy of src24. progress(done, total) is called between bands (it may throw to
+// cancel).
+TBitmap ApplyPrefilters(const TBitmap& src24, const TPrefilterStage& stage,
+                        const std::function<void(int done, int total)>& progress);
