@@ -1,0 +1,408 @@
+// Selective compression and the prefilters inside the encoder: the selection's own quantisation
+// reaches exactly the selected blocks, the prefilters give the picture a brute-force filter gives,
+// and kept stages give the bytes of a cold encode.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "EncoderTestUtil.h"
+#include "PrefilterReference.h"
+#include "codec/JPEGImage.h"
+#include "codec/JpegEncoder.h"
+#include "codec/JpegGlue.h"
+#include "codec/Prefilter.h"
+#include "codec/QuantTables.h"
+#include "codec/SelectionMask.h"
+#include "codec/StageCache.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const TJPEGImage& image)
+{
+    TMemoryStream* s = image.GetJpegStream();
+    if (!s) return {};
+    return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
+}
+
+// Decoded RGB pixels (3 bytes each, rows top to bottom) with the library's plain settings.
+struct TDecoded
+{
+    int W = 0, H = 0;
+    std::vector<uint8_t> Rgb;
+    const uint8_t* At(int x, int y) const { return &Rgb[(size_t(y) * size_t(W) + size_t(x)) * 3]; }
+};
+
+TDecoded Decode(const std::vector<uint8_t>& file)
+{
+    TDecoded out;
+    jpeg_decompress_struct d{};
+    jpeg_error_mgr err{};
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, file.data(), (unsigned long)file.size());
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&d);
+    out.W = int(d.output_width);
+    out.H = int(d.output_height);
+    out.Rgb.resize(size_t(out.W) * size_t(out.H) * 3);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW row = out.Rgb.data() + size_t(d.output_scanline) * size_t(out.W) * 3;
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return out;
+}
+
+// Mean absolute difference of the decoded pixels and the source over the pixel rectangle.
+double MeanError(const TDecoded& dec, const TBitmap& src, int x0, int y0, int x1, int y1)
+{
+    double sum = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            for (int c = 0; c < 3; ++c) sum += std::abs(int(dec.At(x, y)[c]) - int(src.ScanLine(y)[3 * x + 2 - c]));
+    return sum / (double(x1 - x0) * (y1 - y0) * 3);
+}
+
+void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
+{
+    TSelUnit u{};
+    u.Kind = kind;
+    u.BegX = bx;
+    u.BegY = by;
+    u.EndX = ex;
+    u.EndY = ey;
+    u.Complete = true;
+    image.SelUnits.Add(&u);
+}
+
+// An image over src with 1x1 sampling (no chroma bleeding across block edges in the decode).
+void UseFullChroma(TJPEGImage& im, const TBitmap& src)
+{
+    im.SetSourceBitmap(&src);
+    im.SetSubsampling(1);
+}
+
+} // namespace
+
+TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
+{
+    const TBitmap src = RandomPicture(64, 48, 5);
+    auto encode = [&](int selQuality) {
+        TJPEGImage im;
+        UseFullChroma(im, src);
+        im.LumQuality = im.ChromQuality = 90;
+        im.SelectiveCompression = true;
+        im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
+        AddArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
+        im.CompressImage();
+        return Decode(Bytes(im));
+    };
+    const TDecoded fine = encode(90), coarse = encode(5);
+    ASSERT_EQ(coarse.W, 64);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 32; x < 64; ++x)
+            for (int c = 0; c < 3; ++c) ASSERT_EQ(fine.At(x, y)[c], coarse.At(x, y)[c]) << x << "," << y;
+    EXPECT_GT(MeanError(coarse, src, 0, 0, 32, 48), MeanError(fine, src, 0, 0, 32, 48) + 20);
+}
+
+TEST(SelectiveEncode, RectangleOfOneBlockAtThreshold100)
+{
+    const TBitmap src = RandomPicture(32, 32, 6);
+    TJPEGImage im;
+    UseFullChroma(im, src);
+    im.LumQuality = im.ChromQuality = 100;
+    im.SelectiveCompression = true;
+    im.SelThreshold = 100;
+    im.SelLumQuality = im.SelChromQuality = 1;
+    AddArea(im, skRectangle, 250000, 250000, 500000, 500000); // pixels 8..15 both ways
+    im.CompressImage();
+    std::vector<uint8_t> want(16, 0);
+    want[5] = 1;
+    EXPECT_EQ(im.LargeBlockMask, want);
+    const TDecoded dec = Decode(Bytes(im));
+    for (int by = 0; by < 4; ++by)
+        for (int bx = 0; bx < 4; ++bx) {
+            const double e = MeanError(dec, src, 8 * bx, 8 * by, 8 * bx + 8, 8 * by + 8);
+            if (bx == 1 && by == 1)
+                EXPECT_GT(e, 40);
+            else
+                EXPECT_LT(e, 3) << bx << "," << by;
+        }
+}
+
+TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
+{
+    const TBitmap src = PhotoLikePicture(48, 40, 7); // whole blocks: a full rectangle covers each
+    auto encode = [&](int threshold, bool wholeArea) {
+        TJPEGImage im;
+        im.SetSourceBitmap(&src);
+        im.LumQuality = 80;
+        im.SelectiveCompression = true;
+        im.SelLumQuality = 20;
+        im.SelChromQuality = 10;
+        im.SelThreshold = uint8_t(threshold);
+        if (wholeArea) AddArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        im.CompressImage();
+        EXPECT_FALSE(im.LargeBlockMask.empty());
+        return Bytes(im);
+    };
+    const std::vector<uint8_t> all = encode(0, false);
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all, encode(100, true));
+    EXPECT_NE(all, encode(50, false)); // no areas at 50: nothing is selected
+}
+
+TEST(SelectiveEncode, ChromaQualityOneLosesTheColour)
+{
+    const TBitmap src = PhotoLikePicture(48, 32, 8);
+    struct TCase
+    {
+        const char* Name;
+        bool Selective;
+        int GreyColumns; // columns 0..GreyColumns-1 must be grey, the rest coloured
+    } cases[] = {{"main chroma 1", false, 48}, {"selection chroma 1", true, 24}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TJPEGImage im;
+        UseFullChroma(im, src);
+        if (c.Selective) {
+            im.SelectiveCompression = true;
+            im.SelChromQuality = 1;
+            AddArea(im, skRectangle, 0, 0, 500000, 1000000);
+        } else {
+            im.ChromQuality = 1;
+        }
+        im.CompressImage();
+        const TDecoded dec = Decode(Bytes(im));
+        int coloured = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const uint8_t* p = dec.At(x, y);
+                const bool grey = p[0] == p[1] && p[1] == p[2];
+                if (x < c.GreyColumns)
+                    ASSERT_TRUE(grey) << x << "," << y;
+                else
+                    coloured += grey ? 0 : 1;
+            }
+        if (c.GreyColumns < 48) {
+            EXPECT_GT(coloured, 24 * 32 / 2);
+        }
+    }
+}
+
+TEST(SelectiveEncode, Mode2SamplingDerivesTheLumaMaskFromTheChromaOne)
+{
+    const TBitmap src = PhotoLikePicture(40, 24, 9);
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.SetSubsampling(2); // luma 1x1, chroma 2x2: the chroma blocks are the large ones
+    im.SelectiveCompression = true;
+    im.SelThreshold = 100;
+    AddArea(im, skRectangle, 0, 0, 400000, 1000000); // columns 0..15: large blocks 0 and 1
+    im.CompressImage();
+    ASSERT_GT(im.GetJpegDataSize(), 0);
+    EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(im.SmallBlockMask, (std::vector<uint8_t>{1, 0, 0, 0, 0, 0})); // 3x2; row 2 of large is missing
+}
+
+TEST(SelectiveEncode, MaskRowsThatDoNotMatchQuantiseWithoutMasks)
+{
+    const TBitmap src = PhotoLikePicture(40, 24, 10);
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.SelectiveCompression = true;
+    im.SelLumQuality = 5;
+    im.OnPaintMask = [](TJPEGImage&, TBitmap& mask) { mask.SetSize(mask.Width(), mask.Height() + 8); };
+    im.CompressImage();
+    EXPECT_GT(im.GetJpegDataSize(), 0);
+    EXPECT_TRUE(im.LargeBlockMask.empty());
+
+    // The quantiser itself: a mask flag with masks of the wrong size, or none, is no mask.
+    TFrontEndParams fe;
+    const TDctPlanes planes = ComputeDctPlanes(src, fe);
+    qmjpeg::TQuantSettings qs;
+    qs.SelectiveCompression = true;
+    qs.SelLumQuality = 5;
+    TCodingParams plain;
+    plain.Tables = qmjpeg::BuildQuantTables(qs);
+    const std::vector<uint8_t> want = QuantizeAndCode(planes, plain);
+    TBlockMask wrong{planes.Layout.Comp[0].WidthInBlocks, planes.Layout.Comp[0].HeightInBlocks + 1, {}};
+    wrong.Bytes.assign(size_t(wrong.WidthInBlocks) * size_t(wrong.HeightInBlocks), 1);
+    TCodingParams masked = plain;
+    masked.MaskedQuantization = true;
+    masked.BlockMasks = {&wrong, nullptr, nullptr};
+    EXPECT_EQ(QuantizeAndCode(planes, masked), want);
+}
+
+TEST(SelectiveEncode, LibraryErrorTexts)
+{
+    const TBitmap src = PhotoLikePicture(16, 16, 11);
+    const TDctPlanes planes = ComputeDctPlanes(src, TFrontEndParams{});
+    qmjpeg::TQuantSettings qs;
+    qs.SelectiveCompression = true;
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TCodingParams&)> Change;
+        std::string Text;
+    } cases[] = {
+        {"float DCT", [](TCodingParams& p) { p.DctMethod = JDCT_FLOAT; }, "Requested feature was omitted at compile time"},
+        {"no selection table", [](TCodingParams& p) { p.Tables[4].reset(); }, "Quantization table 0x04 was not defined"},
+        {"no stored table", [](TCodingParams& p) { p.Tables[1].reset(); }, "Quantization table 0x01 was not defined"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCodingParams p;
+        p.Tables = qmjpeg::BuildQuantTables(qs);
+        TBlockMask m{planes.Layout.Comp[0].WidthInBlocks, planes.Layout.Comp[0].HeightInBlocks, {}};
+        m.Bytes.assign(size_t(m.WidthInBlocks) * size_t(m.HeightInBlocks), 1);
+        p.MaskedQuantization = true;
+        p.BlockMasks = {&m, nullptr, nullptr};
+        c.Change(p);
+        try {
+            QuantizeAndCode(planes, p);
+            ADD_FAILURE() << "no error";
+        } catch (const EJPEG& e) {
+            EXPECT_EQ(std::string(e.what()), c.Text);
+        }
+    }
+    // In the encoder a failure leaves the image empty.
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.DCTMethod = JDCT_IFAST;
+    im.CompressImage();
+    EXPECT_EQ(im.GetJpegDataSize(), 0);
+}
+
+// The encode of a prefiltered run equals the plain encode of the picture the brute-force filter
+// makes, for every band shape of the last band, each filter alone and both together.
+TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
+{
+    struct TFilters
+    {
+        const char* Name;
+        int Main, MainValue, MainRadius;
+        int Sel, SelValue, SelRadius;
+        bool Selective;
+    } filters[] = {
+        {"main alone", 3, 60, 2, 0, 0, 0, false},
+        {"main with a selection", 1, 40, 3, 0, 0, 0, true},
+        {"selection alone", 0, 0, 0, 5, 70, 1, true},
+        {"both", 2, 55, 4, 4, 30, 2, true},
+    };
+    for (int h : {1, 2, 4, 5, 9}) {
+        const TBitmap src = reference::Picture(23, h, uint32_t(h));
+        for (const TFilters& f : filters) {
+            SCOPED_TRACE(std::string(f.Name) + ", height " + std::to_string(h));
+            auto setup = [&](TJPEGImage& im) {
+                im.SelectiveCompression = f.Selective;
+                im.SelLumQuality = 30;
+                AddArea(im, skEllipse, 100000, 0, 700000, 1000000);
+            };
+            TJPEGImage filtered;
+            filtered.SetSourceBitmap(&src);
+            setup(filtered);
+            filtered.ActiveFilter = f.Main;
+            if (f.Main) filtered.SetFilterValue(f.Main, f.MainValue);
+            filtered.FilterRadius = f.MainRadius;
+            filtered.SelActiveFilter = f.Sel;
+            if (f.Sel) filtered.SetSelFilterValue(f.Sel, f.SelValue);
+            filtered.SelFilterRadius = f.SelRadius;
+            filtered.CompressImage();
+
+            TBitmap mask = CreateMaskBitmap(src.Width(), h);
+            PaintSelectionMask(src.Width(), h, {TMaskShape{TMaskShape::Ellipse, 100000, 0, 700000, 1000000, {}}},
+                               mask);
+            const TBitmap* m = f.Selective ? &mask : nullptr;
+            const TRect all = Rect(0, 0, src.Width(), h);
+            const bool mainOn = f.Main > 0, selOn = f.Sel > 0;
+            TBitmap want(src.Width(), h, TPixelFormat::pf24bit);
+            if (mainOn)
+                want = reference::Filter(src, all, f.MainRadius, f.MainValue, 50, 0, !selOn, PrefilterKindOf(f.Main), m,
+                                         want);
+            if (selOn)
+                want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !mainOn, PrefilterKindOf(f.Sel), m,
+                                         want);
+            EXPECT_FALSE(reference::SamePixels(want, src)) << "the filters change the picture";
+            TJPEGImage plain;
+            plain.SetSourceBitmap(&want);
+            setup(plain);
+            plain.CompressImage();
+            ASSERT_GT(plain.GetJpegDataSize(), 0);
+            EXPECT_EQ(Bytes(filtered), Bytes(plain));
+        }
+    }
+}
+
+// Filters that count as off: the encode equals the one without them.
+TEST(SelectiveEncode, FiltersThatAreOff)
+{
+    const TBitmap src = PhotoLikePicture(30, 20, 12);
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TJPEGImage&)> Change;
+    } cases[] = {
+        {"main value 0", [](TJPEGImage& im) { im.ActiveFilter = 3; im.SetFilterValue(3, 0); }},
+        {"selection filter, no areas", [](TJPEGImage& im) { im.SelActiveFilter = 1; im.SetSelFilterValue(1, 90); }},
+        {"selection value 0", [](TJPEGImage& im) {
+             im.SelActiveFilter = 1;
+             im.SetSelFilterValue(1, 0);
+             AddArea(im, skRectangle, 0, 0, 1000000, 1000000);
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TJPEGImage base, changed;
+        for (TJPEGImage* im : {&base, &changed}) {
+            im->SetSourceBitmap(&src);
+            im->SelectiveCompression = true;
+        }
+        c.Change(changed);
+        if (changed.SelUnits.Count() > 0) AddArea(base, skRectangle, 0, 0, 1000000, 1000000);
+        base.CompressImage();
+        changed.CompressImage();
+        ASSERT_GT(base.GetJpegDataSize(), 0);
+        EXPECT_EQ(Bytes(base), Bytes(changed));
+    }
+}
+
+TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
+{
+    const TBitmap src = PhotoLikePicture(77, 50, 13);
+    auto setup = [&](TJPEGImage& im) {
+        im.SetSourceBitmap(&src);
+        im.SelectiveCompression = true;
+        AddArea(im, skRectangle, 100000, 200000, 600000, 700000);
+        im.ActiveFilter = 5;
+        im.SetFilterValue(5, 60);
+        im.SelActiveFilter = 3;
+        im.SetSelFilterValue(3, 80);
+    };
+    const std::function<void(TJPEGImage&)> changes[] = {
+        [](TJPEGImage& im) { im.LumQuality = 30; },
+        [](TJPEGImage& im) { im.SelLumQuality = 10; im.SelChromQuality = 1; },
+        [](TJPEGImage& im) { im.SetCompressionRatio(15); },
+    };
+    for (const auto& change : changes) {
+        TJPEGImage warm, cold;
+        setup(warm);
+        setup(cold);
+        warm.CompressImage();
+        change(warm);
+        warm.CompressImage();
+        EXPECT_EQ(warm.StageCache().Stores(), 1u);
+        change(cold);
+        cold.CompressImage();
+        ASSERT_GT(cold.GetJpegDataSize(), 0);
+        EXPECT_EQ(Bytes(warm), Bytes(cold));
+    }
+}
