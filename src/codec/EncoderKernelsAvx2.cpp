@@ -162,10 +162,45 @@ QM_AVX2 void ForwardDctRowAvx2(const uint8_t* samples, size_t stride, int blocks
 
 // ---- quantisation ----------------------------------------------------------------------------------
 
+// Four coefficients times four divisors, rounded half to even (the products are exact in double).
+QM_AVX2 inline __m128i RoundProducts(__m128i c, const double* d)
+{
+    return _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtepi32_pd(c), _mm256_load_pd(d)));
+}
+
+// Masked quantisation: a coefficient that the divisors of the block's own area round to 0 is 0,
+// else it is quantised with the component's divisors.
+QM_AVX2 void QuantizeMaskedAvx2(const TComponentQuantizer& q, const double* recip, const int16_t* coef, int blockRow,
+                                int firstCol, int count, int16_t (*out)[64])
+{
+    alignas(32) double mainThr[64], selThr[64];
+    for (size_t i = 0; i < 64; ++i)
+    {
+        mainThr[i] = double(q.MainThreshold[i]);
+        selThr[i] = double(q.SelThreshold[i]);
+    }
+    const size_t rowStart = size_t(blockRow) * size_t(q.Mask->WidthInBlocks) + size_t(firstCol);
+    const __m128i zero = _mm_setzero_si128();
+    for (int b = 0; b < count; ++b, coef += 64)
+    {
+        const double* thr = q.Mask->Bytes[rowStart + size_t(b)] ? selThr : mainThr;
+        for (int i = 0; i < 64; i += 8)
+        {
+            const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + i));
+            const __m128i cl = _mm_cvtepi16_epi32(raw), ch = _mm_cvtepi16_epi32(_mm_srli_si128(raw, 8));
+            const __m128i lo = _mm_andnot_si128(_mm_cmpeq_epi32(RoundProducts(cl, thr + i), zero),
+                                                RoundProducts(cl, recip + i));
+            const __m128i hi = _mm_andnot_si128(_mm_cmpeq_epi32(RoundProducts(ch, thr + i + 4), zero),
+                                                RoundProducts(ch, recip + i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out[b] + i), _mm_packs_epi32(lo, hi));
+        }
+    }
+}
+
 QM_AVX2 void QuantizeBlocksAvx2(const TComponentQuantizer& q, const int16_t* coef, int blockRow, int firstCol,
                                 int count, int16_t (*out)[64])
 {
-    if (q.Mask)
+    if (q.Mask && q.Rounding == TQuantRounding::Library)
     {
         QuantizeBlocksPlain(q, coef, blockRow, firstCol, count, out);
         return;
@@ -195,6 +230,11 @@ QM_AVX2 void QuantizeBlocksAvx2(const TComponentQuantizer& q, const int16_t* coe
     }
     alignas(32) double recip[64];
     for (size_t i = 0; i < 64; ++i) recip[i] = double(q.Recip[i]);
+    if (q.Mask)
+    {
+        QuantizeMaskedAvx2(q, recip, coef, blockRow, firstCol, count, out);
+        return;
+    }
     for (int b = 0; b < count; ++b, coef += 64)
         for (int i = 0; i < 64; i += 8)
         {

@@ -14,6 +14,7 @@
 #include "EncoderTestUtil.h"
 #include "PrefilterReference.h"
 #include "codec/JPEGImage.h"
+#include "codec/EncoderKernels.h"
 #include "codec/JpegEncoder.h"
 #include "codec/JpegGlue.h"
 #include "codec/Prefilter.h"
@@ -404,5 +405,37 @@ TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
         cold.CompressImage();
         ASSERT_GT(cold.GetJpegDataSize(), 0);
         EXPECT_EQ(Bytes(warm), Bytes(cold));
+    }
+}
+
+// The vectorised masked quantisation writes what the plain one writes.
+TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
+{
+    const TBitmap src = RandomPicture(67, 41, 14);
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        TFrontEndParams fe;
+        fe.SamplingFactors = mode == 0 ? std::array<TSamplingFactor, 3>{{{2, 2}, {1, 1}, {1, 1}}}
+                                       : mode == 1 ? std::array<TSamplingFactor, 3>{{{1, 1}, {1, 1}, {1, 1}}}
+                                                   : std::array<TSamplingFactor, 3>{{{1, 1}, {2, 2}, {2, 2}}};
+        const TDctPlanes planes = ComputeDctPlanes(src, fe);
+        qmjpeg::TQuantSettings qs;
+        qs.SelectiveCompression = true;
+        qs.LumQuality = 95;
+        qs.SelLumQuality = 30;
+        qs.ChromQuality = 70;
+        qs.SelChromQuality = 1;
+        TCodingParams p;
+        p.Tables = qmjpeg::BuildQuantTables(qs);
+        p.MaskedQuantization = true;
+        std::array<TBlockMask, 3> masks;
+        std::mt19937 rng{uint32_t(mode)};
+        for (int c = 0; c < 3; ++c) {
+            const TComponentLayout& l = planes.Layout.Comp[size_t(c)];
+            masks[size_t(c)] = {l.WidthInBlocks, l.HeightInBlocks, {}};
+            for (int i = 0; i < l.WidthInBlocks * l.HeightInBlocks; ++i) masks[size_t(c)].Bytes.push_back(uint8_t(rng() % 2));
+            p.BlockMasks[size_t(c)] = &masks[size_t(c)];
+        }
+        EXPECT_EQ(QuantizeAndCode(planes, p, FastKernels()), QuantizeAndCode(planes, p, PlainKernels()));
     }
 }
