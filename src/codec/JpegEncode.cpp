@@ -80,6 +80,12 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
     image.LibraryMessages.Clear();
     const TFrontEndKey key = FrontEndKeyOf(run, settings);
     std::shared_ptr<const TDctPlanes> planes = image.StageCache().Find(key);
+    // The key knows the areas, not what a painter of the image's own paints: with one, filters
+    // that read the mask run again.
+    const bool filterReadsMask = run.Request.SelectiveCompression &&
+                                 ((settings.ActiveFilter >= 1 && settings.FilterValue > 0) ||
+                                  (run.Request.SelActiveFilter >= 1 && run.Request.SelFilterValue > 0));
+    if (image.OnPaintMask && filterReadsMask) planes.reset();
 
     TJpegProgress progress;
     progress.Image = &image;

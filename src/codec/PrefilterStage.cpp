@@ -10,8 +10,6 @@ namespace {
 // Parameters the encoder gives every filter call.
 constexpr int EncoderParam5 = 50;
 constexpr int EncoderParam6 = 7;
-// Progress is reported every this many bands.
-constexpr int BandsPerReport = 64;
 } // namespace
 
 bool TPrefilterPass::On() const
@@ -32,11 +30,12 @@ TBitmap ApplyPrefilters(const TBitmap& src24, const TPrefilterStage& stage,
     }
     TPrefilterBuffer buffer;
     buffer.Threads = stage.Threads;
-    TBitmap work(w, std::min(PrefilterBandRows, h), TPixelFormat::pf24bit);
-    const int bands = (h + PrefilterBandRows - 1) / PrefilterBandRows;
+    const int bandRows = std::max(stage.BandRows, 1);
+    TBitmap work(w, std::min(bandRows, h), TPixelFormat::pf24bit);
+    const int bands = (h + bandRows - 1) / bandRows;
     for (int band = 0; band < bands; ++band) {
-        const int top = band * PrefilterBandRows;
-        const int rows = std::min(PrefilterBandRows, h - top);
+        const int top = band * bandRows;
+        const int rows = std::min(bandRows, h - top);
         const TRect r = Rect(0, top, w, top + rows);
         // Each pass is told whether it is the only one, so that the pixels it leaves are copied.
         if (mainOn)
@@ -46,8 +45,7 @@ TBitmap ApplyPrefilters(const TBitmap& src24, const TPrefilterStage& stage,
             ApplyEffect(src24, r, stage.Selection.Radius, stage.Selection.Strength, EncoderParam5, EncoderParam6,
                         255, !mainOn, PrefilterKindOf(stage.Selection.ActiveFilter), stage.Mask, buffer, work);
         for (int y = 0; y < rows; ++y) std::memcpy(out.ScanLine(top + y), work.ScanLine(y), size_t(w) * 3);
-        if (progress && (band + 1) % BandsPerReport == 0) progress(band + 1, bands);
+        if (progress) progress(band + 1, bands);
     }
-    if (progress) progress(bands, bands);
     return out;
 }

@@ -18,6 +18,7 @@
 #include "codec/JpegEncoder.h"
 #include "codec/JpegGlue.h"
 #include "codec/Prefilter.h"
+#include "codec/PrefilterStage.h"
 #include "codec/QuantTables.h"
 #include "codec/SelectionMask.h"
 #include "codec/StageCache.h"
@@ -438,4 +439,75 @@ TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
         }
         EXPECT_EQ(QuantizeAndCode(planes, p, FastKernels()), QuantizeAndCode(planes, p, PlainKernels()));
     }
+}
+
+// The stage's band loop: any band height gives the brute-force picture; progress after each band;
+// a cancel from the progress ends the stage.
+TEST(SelectiveEncode, PrefilterBandsEqualTheWholePicture)
+{
+    for (int h : {1, 2, 3, 4, 7, 10}) {
+        const TBitmap src = reference::Picture(19, h, uint32_t(100 + h));
+        const TBitmap mask = reference::RandomMask(19, h, uint32_t(h), 40);
+        TPrefilterStage stage;
+        stage.Main = {4, 70, 2};
+        stage.Selection = {3, 90, 3};
+        stage.Mask = &mask;
+        const TRect all = Rect(0, 0, 19, h);
+        TBitmap want(19, h, TPixelFormat::pf24bit);
+        want = reference::Filter(src, all, 2, 70, 50, 0, false, PrefilterKindOf(4), &mask, want);
+        want = reference::Filter(src, all, 3, 90, 50, 255, false, PrefilterKindOf(3), &mask, want);
+        for (int bandRows : {1, 3, 4, PrefilterBandRows}) {
+            for (int threads : {1, 0}) {
+                SCOPED_TRACE("height " + std::to_string(h) + ", bands of " + std::to_string(bandRows) + ", threads " +
+                             std::to_string(threads));
+                stage.BandRows = bandRows;
+                stage.Threads = threads;
+                int calls = 0, lastDone = 0, lastTotal = 0;
+                const TBitmap got = ApplyPrefilters(src, stage, [&](int done, int total) {
+                    ++calls;
+                    lastDone = done;
+                    lastTotal = total;
+                });
+                EXPECT_TRUE(reference::SamePixels(got, want));
+                const int bands = (h + bandRows - 1) / bandRows;
+                EXPECT_EQ(calls, bands);
+                EXPECT_EQ(lastDone, bands);
+                EXPECT_EQ(lastTotal, bands);
+            }
+        }
+    }
+    const TBitmap src = reference::Picture(8, 8, 1);
+    TPrefilterStage stage;
+    stage.Main = {1, 50, 1};
+    stage.BandRows = 3;
+    EXPECT_THROW(ApplyPrefilters(src, stage, [](int, int) { throw EAbort(); }), EAbort);
+}
+
+// A painter of the image's own is not in the kept stages' key: with a filter reading the mask, a
+// changed painting is filtered again.
+TEST(SelectiveEncode, OwnMaskPainterWithFiltersIsNotServedFromKeptStages)
+{
+    const TBitmap src = PhotoLikePicture(40, 32, 15);
+    int rows = 8;
+    auto setup = [&](TJPEGImage& im) {
+        im.SetSourceBitmap(&src);
+        im.SelectiveCompression = true;
+        im.SelActiveFilter = 3;
+        im.SetSelFilterValue(3, 90);
+        im.OnPaintMask = [&rows](TJPEGImage&, TBitmap& mask) {
+            for (int y = 0; y < rows; ++y) mask.ScanLine(y)[0] = 0; // the first 8 columns selected
+        };
+    };
+    TJPEGImage warm;
+    setup(warm);
+    warm.CompressImage();
+    const std::vector<uint8_t> first = Bytes(warm);
+    rows = 24;
+    warm.CompressImage();
+    TJPEGImage cold;
+    setup(cold);
+    cold.CompressImage();
+    ASSERT_GT(cold.GetJpegDataSize(), 0);
+    EXPECT_NE(Bytes(cold), first);
+    EXPECT_EQ(Bytes(warm), Bytes(cold));
 }
