@@ -1,5 +1,6 @@
 #include "codec/RegionMask.h"
 
+#include <algorithm>
 #include <span>
 
 #include "codec/JPEGImage.h"
@@ -8,29 +9,33 @@
 
 std::vector<TMaskShape> SelectionShapesOf(const TJPEGProfile& record)
 {
-    // Data[1] areas from entry 2 on: kind, then four corners (kinds 0, 1) or a point count and the
-    // points (kind 2).
+    // Data[0] is the index of the last entry written, Data[1] the number of areas; from entry 2 on
+    // each area's kind, then four corners (kinds 0, 1) or a point count and the points (kind 2).
+    // Nothing past the last entry is read; an unknown kind ends the list.
     const auto& d = record.Data;
-    const size_t size = d.size();
+    const int64_t last = std::clamp<int64_t>(d[0], 0, int64_t(d.size()) - 1);
     std::vector<TMaskShape> shapes;
-    const int64_t count = d[1];
-    size_t i = 2;
-    for (int64_t n = 0; n < count && i < size; ++n) {
+    int64_t next = 2;
+    for (int32_t n = 0; n < d[1] && next <= last; ++n) {
         TMaskShape s;
-        s.Kind = uint8_t(d[i++]);
-        if (s.Kind == TMaskShape::Polygon) {
-            if (i >= size) break;
-            const int64_t points = d[i++];
-            if (points < 0 || uint64_t(points) > (size - i) / 2) break;
+        s.Kind = uint8_t(d[size_t(next)]);
+        if (d[size_t(next)] == TMaskShape::Rectangle || d[size_t(next)] == TMaskShape::Ellipse) {
+            if (next + 4 > last) break;
+            s.BegX = d[size_t(next + 1)];
+            s.BegY = d[size_t(next + 2)];
+            s.EndX = d[size_t(next + 3)];
+            s.EndY = d[size_t(next + 4)];
+            next += 5;
+        } else if (d[size_t(next)] == TMaskShape::Polygon) {
+            if (next + 1 > last) break;
+            const int64_t points = d[size_t(next + 1)];
+            if (points < 0 || next + 1 + 2 * points > last) break;
             s.Points.reserve(size_t(points));
-            for (int64_t p = 0; p < points; ++p, i += 2) s.Points.push_back(TPoint{d[i], d[i + 1]});
+            for (int64_t j = 0; j < points; ++j)
+                s.Points.push_back(TPoint{d[size_t(next + 2 + 2 * j)], d[size_t(next + 3 + 2 * j)]});
+            next += 2 + 2 * points;
         } else {
-            if (size - i < 4) break;
-            s.BegX = d[i];
-            s.BegY = d[i + 1];
-            s.EndX = d[i + 2];
-            s.EndY = d[i + 3];
-            i += 4;
+            break;
         }
         shapes.push_back(std::move(s));
     }

@@ -11,8 +11,8 @@ struct TEncodeRun;
 struct TJPEGProfile;
 class TJPEGImage;
 
-// The complete selection areas stored in a settings record, in list order. Entries that would
-// read past the record end the list.
+// The selection areas stored in a settings record, in list order. An area that would read past
+// the record's last entry, or of an unknown kind, ends the list.
 std::vector<TMaskShape> SelectionShapesOf(const TJPEGProfile& record);
 
 // Replaces the image's MaskBitmap by a white 1-bit mask of the run's picture size (rounded up to

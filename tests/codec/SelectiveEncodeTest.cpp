@@ -20,6 +20,7 @@
 #include "codec/Prefilter.h"
 #include "codec/PrefilterStage.h"
 #include "codec/QuantTables.h"
+#include "codec/RegionMask.h"
 #include "codec/SelectionMask.h"
 #include "codec/StageCache.h"
 
@@ -510,4 +511,50 @@ TEST(SelectiveEncode, OwnMaskPainterWithFiltersIsNotServedFromKeptStages)
     ASSERT_GT(cold.GetJpegDataSize(), 0);
     EXPECT_NE(Bytes(cold), first);
     EXPECT_EQ(Bytes(warm), Bytes(cold));
+}
+
+TEST(SelectiveEncode, AreasFromTheSettingsRecord)
+{
+    TJPEGImage im;
+    AddArea(im, skEllipse, 1, 2, 3, 4);
+    TSelUnit poly{};
+    poly.Kind = skPolygon;
+    poly.Complete = true;
+    poly.Points = NewSelPointList();
+    for (TSelPoint p : {TSelPoint{10, 20}, TSelPoint{30, 40}, TSelPoint{50, 5}}) poly.Points->Add(&p);
+    im.SelUnits.Add(&poly);
+    AddArea(im, skRectangle, 5, 6, 7, 8);
+    TJPEGProfile rec;
+    GetSettingsRecord(im, rec);
+    std::vector<TMaskShape> shapes = SelectionShapesOf(rec);
+    ASSERT_EQ(shapes.size(), 3u);
+    EXPECT_EQ(shapes[0].Kind, TMaskShape::Ellipse);
+    EXPECT_EQ(shapes[0].EndY, 4);
+    EXPECT_EQ(shapes[1].Points, (std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}));
+    EXPECT_EQ(shapes[2].BegX, 5);
+
+    // Damaged records: counts beyond the last entry, a huge point count, an unknown kind.
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TJPEGProfile&)> Damage;
+        size_t Shapes;
+    } cases[] = {
+        {"more areas than written", [](TJPEGProfile& r) { r.Data[1] = 100; }, 3},
+        {"last entry inside the polygon", [](TJPEGProfile& r) { r.Data[0] = 10; }, 1},
+        {"huge point count", [](TJPEGProfile& r) { r.Data[8] = 0x7FFFFFFF; }, 1},
+        {"negative point count", [](TJPEGProfile& r) { r.Data[8] = -1; }, 1},
+        {"unknown kind", [](TJPEGProfile& r) { r.Data[7] = 9; }, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TJPEGProfile damaged = rec;
+        c.Damage(damaged);
+        EXPECT_EQ(SelectionShapesOf(damaged).size(), c.Shapes);
+    }
+    // Counts as large as they go: the zero entries after the areas read as empty rectangles up to
+    // the end of the array, and no further.
+    TJPEGProfile huge = rec;
+    huge.Data[0] = huge.Data[1] = 0x7FFFFFFF;
+    EXPECT_LE(SelectionShapesOf(huge).size(), huge.Data.size() / 5 + 3);
 }
