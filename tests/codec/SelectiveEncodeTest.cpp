@@ -214,6 +214,13 @@ TEST(SelectiveEncode, Mode2SamplingDerivesTheLumaMaskFromTheChromaOne)
     ASSERT_GT(im.GetJpegDataSize(), 0);
     EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
     EXPECT_EQ(im.SmallBlockMask, (std::vector<uint8_t>{1, 0, 0, 0, 0, 0})); // 3x2; row 2 of large is missing
+
+    // A grey picture has one component and no small mask.
+    im.Grayscale = true;
+    im.CompressImage();
+    ASSERT_GT(im.GetJpegDataSize(), 0);
+    EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+    EXPECT_TRUE(im.SmallBlockMask.empty());
 }
 
 TEST(SelectiveEncode, MaskRowsThatDoNotMatchQuantiseWithoutMasks)
