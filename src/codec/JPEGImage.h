@@ -133,7 +133,8 @@ public:
     int Height() const override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
-    const TBitmap* GetBitmap() override { return EnsureBitmap(); }
+    // The display bitmap; decoded first when there is none.
+    const TBitmap* GetBitmap() override { return Bitmap ? Bitmap.get() : EnsureBitmap(); }
 
     // Shares source's encoded data and copies its bitmap; settings are not copied.
     void Assign(const TJPEGImage& source);
@@ -173,7 +174,7 @@ public:
     TStageCache& StageCache() const { return *FStageCache; }
     void ReleaseStageCache();
     void EnsureJpegData();
-    // Decodes when needed; nullptr without encoded data.
+    // Decodes the encoded stream into Bitmap; without a stream, the bitmap there is (or nullptr).
     TBitmap* EnsureBitmap();
     void FreeBitmap();
     bool HasBitmap() const { return Bitmap != nullptr; }

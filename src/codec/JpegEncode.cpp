@@ -117,6 +117,7 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
         image.ReportProgress(TProgressStage::psStarting, progress.LastPercent, false, TRect{});
         started = true;
         if (!planes) {
+            image.StageCache().Clear(); // the old planes' memory is free for the new ones
             std::optional<TBitmap> copy24;
             if (input->PixelFormat() != TPixelFormat::pf24bit) copy24 = input->To24();
             const TBitmap& bmp24 = copy24 ? *copy24 : *input;

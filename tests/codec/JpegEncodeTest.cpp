@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "EncoderTestUtil.h"
 #include "JpegFixtures.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
 #include "codec/JpegProgress.h"
+#include "codec/StageCache.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -301,5 +303,45 @@ TEST(JpegEncode, ProgressFiguresOfThePasses)
         EXPECT_EQ(events[0].Percent, c.want) << c.counter << "/" << c.limit << " pass " << c.completed;
         ProgressStep(p, c.counter, c.limit, c.completed, c.total, nullptr);
         EXPECT_EQ(events.size(), 1u) << "the same percent again is not reported";
+    }
+}
+
+TEST(JpegEncode, ReusedFrontEndGivesTheSameFileAsRecomputing)
+{
+    TBitmap src = PhotoLikePicture(120, 90, 10);
+    TJPEGImage kept;
+    kept.SourceBitmap = &src;
+    kept.CompressImage();
+    ASSERT_FALSE(kept.StageCache().Empty());
+
+    // Each step changes one thing; the kept image must always match a fresh one.
+    struct Step
+    {
+        const char* what;
+        std::function<void(TJPEGImage&)> change;
+    } steps[] = {
+        {"quality", [](TJPEGImage& i) { i.LumQuality = 20; i.ChromQuality = 80; }},
+        {"bands", [](TJPEGImage& i) { i.QualityEqualizerBands = {10, -20, 0, 30, -40}; }},
+        {"progressive", [](TJPEGImage& i) { i.ProgressiveEncoding = true; }},
+        {"subsampling", [](TJPEGImage& i) { i.SetSubsampling(2); }},
+        {"smoothing", [](TJPEGImage& i) { i.Smoothing = 30; }},
+        {"grey", [](TJPEGImage& i) { i.Grayscale = true; }},
+        {"colour", [](TJPEGImage& i) { i.Grayscale = false; }},
+        {"pixels", [&src](TJPEGImage&) { src.ScanLine(40)[60] ^= 0xFF; src.Modified(); }},
+    };
+    for (const Step& s : steps) {
+        s.change(kept);
+        kept.CompressImage();
+        TJPEGImage fresh;
+        fresh.SourceBitmap = &src;
+        fresh.LumQuality = kept.LumQuality;
+        fresh.ChromQuality = kept.ChromQuality;
+        fresh.QualityEqualizerBands = kept.QualityEqualizerBands;
+        fresh.ProgressiveEncoding = kept.ProgressiveEncoding;
+        fresh.SamplingFactors = kept.SamplingFactors;
+        fresh.Smoothing = kept.Smoothing;
+        fresh.Grayscale = kept.Grayscale;
+        fresh.CompressImage();
+        EXPECT_TRUE(kept.GetJpegStream()->Data() == fresh.GetJpegStream()->Data()) << s.what;
     }
 }
