@@ -6,6 +6,7 @@
 
 #include "codec/EncoderStages.h"
 #include "codec/FrameLayout.h"
+#include "codec/HuffmanOptimizer.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -53,6 +54,8 @@ struct TCoefficientWriter::TImpl
     std::vector<uint8_t> Out;
     TJpegCompressor Cinfo;
     TProgressHook Hook{};
+    bool OwnHuffmanTables = false; // optimised tables counted by us instead of the library's extra pass
+    int Threads = 0;
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
 
@@ -74,7 +77,11 @@ struct TCoefficientWriter::TImpl
             cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
         }
         qmjpeg::InstallQuantTables(cinfo, params.Tables);
-        cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
+        // Sequential files get their optimised tables from CountHuffmanSymbols at Finish, which runs on
+        // all threads; progressive files leave it to the library, whose tables differ per scan.
+        OwnHuffmanTables = params.OptimizeCoding && !params.Progressive;
+        Threads = EncoderThreadCount(params.Threads);
+        cinfo->optimize_coding = params.OptimizeCoding && !OwnHuffmanTables ? TRUE : FALSE;
         cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
         cinfo->density_unit = UINT8(params.DensityUnit);
         cinfo->X_density = ClampDensity(params.XDensity);
@@ -126,7 +133,22 @@ void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef
 
 std::vector<uint8_t> TCoefficientWriter::Finish()
 {
-    jpeg_finish_compress(FImpl->Cinfo.Get());
+    j_compress_ptr cinfo = FImpl->Cinfo.Get();
+    if (FImpl->OwnHuffmanTables)
+    {
+        const THuffmanCounts counts =
+            CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads);
+        for (int t = 0; t < std::min(FImpl->Frame.NumComponents, 2); ++t)
+        {
+            JHUFF_TBL*& dc = cinfo->dc_huff_tbl_ptrs[t];
+            JHUFF_TBL*& ac = cinfo->ac_huff_tbl_ptrs[t];
+            if (!dc) dc = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
+            if (!ac) ac = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
+            BuildOptimalHuffmanTable(*dc, counts.Dc[size_t(t)]);
+            BuildOptimalHuffmanTable(*ac, counts.Ac[size_t(t)]);
+        }
+    }
+    jpeg_finish_compress(cinfo);
     return std::move(FImpl->Out);
 }
 
