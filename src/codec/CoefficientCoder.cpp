@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <jerror.h>
+
 #include "codec/EncoderStages.h"
 #include "codec/FrameLayout.h"
 #include "codec/HuffmanOptimizer.h"
@@ -59,10 +61,11 @@ struct TCoefficientWriter::TImpl
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
 
-    TImpl(const TFrameLayout& f, const TCodingParams& params, const TEncoderKernels& k,
+    TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q)
-        : Frame(f), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
+        : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
     {
+        const TFrameLayout& f = Frame;
         j_compress_ptr cinfo = Cinfo.Get();
         JpegMemoryDest(cinfo, Out);
         cinfo->image_width = JDIMENSION(f.Width);
@@ -107,6 +110,12 @@ struct TCoefficientWriter::TImpl
                                                                 heights[size_t(c)], heights[size_t(c)]);
         }
         jpeg_write_coefficients(cinfo, Arrays.data());
+        if (geometry.SmoothingNotSupported)
+        {
+            // The library's downsampler reports this when it starts; ours did the downsampling.
+            cinfo->err->msg_code = JTRC_SMOOTH_NOTIMPL;
+            cinfo->err->emit_message(reinterpret_cast<j_common_ptr>(cinfo), 0);
+        }
         WriteTextMarkers(cinfo, JPEG_COM, params.Comments);
         WriteTextMarkers(cinfo, JPEG_APP0 + 12, params.AppTexts);
         for (int c = 0; c < f.NumComponents; ++c)
@@ -115,10 +124,10 @@ struct TCoefficientWriter::TImpl
     }
 };
 
-TCoefficientWriter::TCoefficientWriter(const TFrameLayout& frame, const TCodingParams& params,
+TCoefficientWriter::TCoefficientWriter(const TDctPlanes& geometry, const TCodingParams& params,
                                        const TEncoderKernels& kernels,
                                        const std::array<TComponentQuantizer, 3>& quantizers)
-    : FImpl(std::make_unique<TImpl>(frame, params, kernels, quantizers))
+    : FImpl(std::make_unique<TImpl>(geometry, params, kernels, quantizers))
 {
 }
 
@@ -167,7 +176,7 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
 {
     const TFrameLayout& f = planes.Layout;
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
-    TCoefficientWriter writer(f, params, kernels, MakeQuantizers(params, planes));
+    TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes));
     for (int c = 0; c < f.NumComponents; ++c)
         RunParallelBands(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
                          [&](int first, int last) {
@@ -189,8 +198,9 @@ std::vector<uint8_t> EncodeBitmapToJpeg(const TBitmap& bmp24, const TEncodeParam
     TDctPlanes geometry; // layout only, for the quantisers
     geometry.Grayscale = fp.Grayscale;
     geometry.Layout = MakeFrameLayout(bmp24.Width(), bmp24.Height(), fp.Grayscale, fp.SamplingFactors);
+    geometry.SmoothingNotSupported = SmoothingNotSupported(geometry.Layout, ClampSmoothing(fp.Smoothing));
     const TEncoderKernels& kernels = FastKernels();
-    TCoefficientWriter writer(geometry.Layout, params.Coding, kernels, MakeQuantizers(params.Coding, geometry));
+    TCoefficientWriter writer(geometry, params.Coding, kernels, MakeQuantizers(params.Coding, geometry));
     RunFrontEnd(bmp24, geometry.Layout, fp, kernels, nullptr,
                 [&](int comp, int blockRow, const int16_t* coef) { writer.QuantizeRow(comp, blockRow, coef); });
     return writer.Finish();

@@ -180,6 +180,7 @@ TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, c
     planes.Grayscale = params.Grayscale;
     planes.Layout = MakeFrameLayout(bmp.Width(), bmp.Height(), params.Grayscale, params.SamplingFactors);
     const TFrameLayout& f = planes.Layout;
+    planes.SmoothingNotSupported = SmoothingNotSupported(f, ClampSmoothing(params.Smoothing));
     for (int c = 0; c < f.NumComponents; ++c)
         planes.Coef[size_t(c)].resize(size_t(f.Comp[size_t(c)].WidthInBlocks) *
                                       size_t(f.Comp[size_t(c)].HeightInBlocks) * 64);

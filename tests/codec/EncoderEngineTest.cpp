@@ -238,3 +238,31 @@ TEST(EncoderEngine, RefusedInputsAndSettings)
     missing.Coding.Tables[1].reset();
     EXPECT_THROW(EncodeBitmapToJpeg(bmp, missing), EJPEG);
 }
+
+TEST(EncoderEngine, LibraryMessagesMatchTheLibrarysEncoder)
+{
+    TBitmap bmp = PhotoLikePicture(40, 24, 6);
+    struct Case { const char* Name; std::array<TSamplingFactor, 3> Sampling; int Smoothing; int TraceLevel; int Lines; };
+    const Case cases[] = {{"2x2 smoothed", {}, 20, 0, 0},
+                          {"2x1 smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 20, 0, 1},
+                          {"2x1 not smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 0, 0, 0},
+                          {"3x1 smoothed, traced", {{{3, 1}, {1, 1}, {1, 1}}}, 5, 1, -1}};
+    for (const Case& c : cases)
+    {
+        TEncodeParams p = IdentityParams();
+        p.FrontEnd.SamplingFactors = c.Sampling;
+        p.FrontEnd.Smoothing = c.Smoothing;
+        p.Coding.TraceLevel = c.TraceLevel;
+        TStringList ours, library;
+        p.Coding.Messages = &ours;
+        EncodeBitmapToJpeg(bmp, p);
+        LibraryEncode(bmp, p, &library);
+        if (c.TraceLevel == 0)
+        {
+            EXPECT_EQ(ours.Lines(), library.Lines()) << c.Name;
+            EXPECT_EQ(ours.Count(), c.Lines) << c.Name;
+        }
+        else // traced: the smoothing line is there; the tracing of the passes differs by design
+            EXPECT_GE(ours.IndexOf("Smoothing not supported with nonstandard sampling ratios"), 0) << c.Name;
+    }
+}
