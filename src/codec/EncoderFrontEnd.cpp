@@ -132,8 +132,9 @@ void ProcessImcuRow(const TFrontEnd& fe, TWorkspace& ws, int imcuRow)
 
 int EncoderThreadCount(int requested)
 {
-    if (requested > 0) return requested;
-    return std::max(1, int(std::thread::hardware_concurrency()));
+    constexpr int MaxThreads = 64;
+    if (requested > 0) return std::min(requested, MaxThreads);
+    return std::clamp(int(std::thread::hardware_concurrency()), 1, MaxThreads);
 }
 
 void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& f, const TFrontEndParams& params,
