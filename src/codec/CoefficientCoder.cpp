@@ -1,6 +1,8 @@
 // Quantisation and entropy coding: the quantised blocks go into the library's coefficient arrays and
 // the library writes the file (markers, Huffman or progressive coding, restart markers). The library
-// itself fills the padding blocks of partial MCUs at the edges.
+// itself fills the padding blocks of partial MCUs at the edges. For optimised sequential files the
+// symbol statistics are counted here on all threads (HuffmanOptimizer) and the library gets the
+// finished tables, which saves its serial gathering pass; the bytes are the same.
 #include <algorithm>
 #include <cstring>
 
