@@ -148,7 +148,7 @@ std::vector<uint8_t> TCoefficientWriter::Finish()
     if (FImpl->OwnHuffmanTables)
     {
         const THuffmanCounts counts =
-            CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads);
+            CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads, FImpl->Kernels);
         for (int t = 0; t < std::min(FImpl->Frame.NumComponents, 2); ++t)
         {
             JHUFF_TBL*& dc = cinfo->dc_huff_tbl_ptrs[t];

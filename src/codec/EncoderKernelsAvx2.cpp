@@ -5,6 +5,7 @@
 #include "codec/ColorConvert.h"
 #include "codec/EncoderKernels.h"
 #include "codec/ForwardDct.h"
+#include "codec/QuantTables.h"
 
 #define QM_AVX2 __attribute__((target("avx2")))
 
@@ -301,11 +302,52 @@ QM_AVX2 void QuantizeBlocksAvx2(const TComponentQuantizer& q, const int16_t* coe
         }
 }
 
+// ---- non-zero mask in zigzag order (Huffman statistics) -----------------------------------------
+
+// Byte shuffles that move the per-coefficient flags from natural order into zigzag order:
+// output chunk j (zigzag positions 16j..16j+15) takes from input chunk i the bytes given here.
+struct TZigzagShuffles
+{
+    alignas(16) int8_t M[4][4][16];
+    TZigzagShuffles()
+    {
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i)
+                for (int t = 0; t < 16; ++t)
+                {
+                    const int natural = qmjpeg::NaturalOrder[size_t(16 * j + t)];
+                    M[j][i][t] = int8_t(natural / 16 == i ? natural % 16 : -1);
+                }
+    }
+};
+const TZigzagShuffles ZigzagShuffles;
+
+QM_AVX2 uint64_t ZigzagNonZeroMaskAvx2(const int16_t* block)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i isZero[4]; // one byte per coefficient in natural order: 0xFF where it is 0
+    for (int i = 0; i < 4; ++i)
+    {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i + 8));
+        isZero[i] = _mm_packs_epi16(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero));
+    }
+    uint64_t zeroMask = 0;
+    for (int j = 0; j < 4; ++j)
+    {
+        const __m128i* m = reinterpret_cast<const __m128i*>(ZigzagShuffles.M[j]);
+        __m128i out = _mm_shuffle_epi8(isZero[0], _mm_load_si128(m));
+        for (int i = 1; i < 4; ++i) out = _mm_or_si128(out, _mm_shuffle_epi8(isZero[i], _mm_load_si128(m + i)));
+        zeroMask |= uint64_t(uint32_t(_mm_movemask_epi8(out))) << (16 * j);
+    }
+    return ~zeroMask & ~uint64_t(1); // the DC coefficient is not part of the mask
+}
+
 } // namespace
 
 const TEncoderKernels& Avx2Kernels()
 {
-    static const TEncoderKernels k = {"avx2", BgrToYccAvx2, BgrToGrayAvx2, DownsampleAvx2, ForwardDctRowAvx2,
-                                      QuantizeBlocksAvx2};
+    static const TEncoderKernels k = {"avx2",         BgrToYccAvx2,      BgrToGrayAvx2, DownsampleAvx2, ForwardDctRowAvx2,
+                                      QuantizeBlocksAvx2, ZigzagNonZeroMaskAvx2};
     return k;
 }

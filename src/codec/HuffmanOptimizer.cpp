@@ -30,28 +30,30 @@ inline int BitCount(int v) // bits of |v|; 0 for 0
     return m ? 32 - __builtin_clz(m) : 0;
 }
 
-// One block as the library's gathering counts it.
-inline void CountBlock(const JCOEF* block, int lastDc, std::array<long, 257>& dc, std::array<long, 257>& ac)
+// One block as the library's gathering counts it: the DC difference's size, then along the zigzag
+// order each non-zero AC coefficient as (zero run, size) with a ZRL per 16 zeros before it, and an
+// end-of-block when zeros end the block. The non-zero coefficients are found from a bit mask.
+inline void CountBlock(const JCOEF* block, int lastDc, std::array<long, 257>& dc, std::array<long, 257>& ac,
+                       const TEncoderKernels& kernels)
 {
     const int dcBits = BitCount(block[0] - lastDc);
     if (dcBits > MaxCoefBits + 1) RaiseJpegError(JERR_BAD_DCT_COEF);
     ++dc[size_t(dcBits)];
-    int run = 0;
-    for (size_t k = 1; k < 64; ++k)
+
+    uint64_t nonZero = kernels.ZigzagNonZeroMask(block);
+    int last = 0; // zigzag position of the previous non-zero coefficient
+    while (nonZero)
     {
-        const int v = block[qmjpeg::NaturalOrder[k]];
-        if (v == 0)
-        {
-            ++run;
-            continue;
-        }
+        const int k = __builtin_ctzll(nonZero);
+        nonZero &= nonZero - 1;
+        int run = k - last - 1;
         for (; run > 15; run -= 16) ++ac[0xF0];
-        const int bits = BitCount(v);
+        const int bits = BitCount(block[qmjpeg::NaturalOrder[size_t(k)]]);
         if (bits > MaxCoefBits) RaiseJpegError(JERR_BAD_DCT_COEF);
         ++ac[size_t((run << 4) + bits)];
-        run = 0;
+        last = k;
     }
-    if (run > 0) ++ac[0];
+    if (last < 63) ++ac[0];
 }
 
 struct TScan
@@ -92,7 +94,7 @@ struct TScan
 } // namespace
 
 THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBlockRows, 3>& rows,
-                                   unsigned restartInterval, int threads)
+                                   unsigned restartInterval, int threads, const TEncoderKernels& kernels)
 {
     TScan scan{f, rows, f.NumComponents > 1, 0, 0};
     if (scan.Interleaved)
@@ -126,7 +128,7 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBloc
                     if (!scan.Interleaved)
                     {
                         const JCOEF* block = rows[0][mr][mc];
-                        CountBlock(block, lastDc[0], dc, ac);
+                        CountBlock(block, lastDc[0], dc, ac, kernels);
                         lastDc[0] = block[0];
                         continue;
                     }
@@ -138,7 +140,7 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBloc
                             if (row < comp.HeightInBlocks && col < comp.WidthInBlocks)
                             {
                                 const JCOEF* block = rows[size_t(c)][row][col];
-                                CountBlock(block, lastDc[c], dc, ac);
+                                CountBlock(block, lastDc[c], dc, ac, kernels);
                                 lastDc[c] = block[0];
                             }
                             else

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "codec/EncoderKernels.h"
 #include "codec/EncoderParams.h"
 #include "codec/JpegGlue.h"
 
@@ -23,7 +24,8 @@ using TBlockRows = JBLOCKARRAY;
 // Counts the symbols of the single interleaved scan (or, for one component, the non-interleaved
 // scan) over all blocks. Raises EJPEG with the library's text for a coefficient out of range.
 THuffmanCounts CountHuffmanSymbols(const TFrameLayout& frame, const std::array<TBlockRows, 3>& rows,
-                                   unsigned restartInterval, int threads);
+                                   unsigned restartInterval, int threads,
+                                   const TEncoderKernels& kernels = FastKernels());
 
 // The library's optimal-table procedure (code lengths limited to 16 bits, no code of all ones).
 void BuildOptimalHuffmanTable(JHUFF_TBL& table, std::array<long, 257> freq);

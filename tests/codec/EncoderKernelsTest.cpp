@@ -159,3 +159,22 @@ TEST(EncoderKernels, Quantization)
                 }
             }
 }
+
+TEST(EncoderKernels, ZigzagNonZeroMask)
+{
+    std::mt19937 rng(5);
+    for (const TEncoderKernels* k : FastVariants())
+        for (int density : {0, 1, 8, 32, 64})
+            for (int trial = 0; trial < 50; ++trial)
+            {
+                int16_t block[64] = {};
+                for (int n = 0; n < density; ++n) block[rng() % 64] = int16_t(int(rng() % 2001) - 1000);
+                if (trial == 0) block[63] = 1; // the last zigzag position is the last natural one
+                ASSERT_EQ(k->ZigzagNonZeroMask(block), ZigzagNonZeroMaskPlain(block)) << k->Name;
+            }
+    int16_t block[64] = {};
+    block[0] = 5;  // DC: never in the mask
+    block[8] = 1;  // zigzag position 2
+    block[63] = -1; // zigzag position 63
+    EXPECT_EQ(ZigzagNonZeroMaskPlain(block), (uint64_t(1) << 2) | (uint64_t(1) << 63));
+}
