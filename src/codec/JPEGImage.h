@@ -41,7 +41,6 @@ public:
 
 using TPaletteEntries = std::vector<TRGBQuad>; // empty = no palette
 
-
 class TJPEGImage : public TGraphic
 {
 public:

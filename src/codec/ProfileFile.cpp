@@ -7,6 +7,7 @@
 #include "codec/JPEGImage.h"
 #include "common/SettingsAccess.h"
 #include "platform/Exceptions.h"
+#include "platform/ReplaceFile.h"
 #include "platform/Round.h"
 #include "platform/Stream.h"
 #include "platform/StringList.h"
@@ -315,7 +316,8 @@ void WriteProfileFile(const TJPEGImage& image, const std::string& fileName)
     GetSettingsRecord(image, rec);
     TStringList list;
     ProfileToList(rec, list);
-    list.SaveToFile(fileName);
+    const std::string text = list.Text();
+    SaveFileReplacing(fileName, text.data(), text.size());
 }
 
 void ReadProfileFile(TJPEGImage& image, const std::string& fileName)

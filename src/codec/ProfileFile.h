@@ -12,7 +12,7 @@
 class TJPEGImage;
 class TStringList;
 
-// Writes the image's current settings to fileName, replacing it.
+// Writes the image's current settings to fileName, replacing it (a failed write leaves the old file).
 void WriteProfileFile(const TJPEGImage& image, const std::string& fileName);
 // Reads fileName into a record that starts as the image's settings, names it after the file and
 // applies it to the image.

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <random>
 
+#include <unistd.h>
+
 #include "codec/JPEGImage.h"
 #include "codec/ProfileFile.h"
 #include "platform/Exceptions.h"
@@ -306,6 +308,15 @@ TEST_F(ProfileFile, DamagedFiles)
     TJPEGImage im;
     EXPECT_THROW(ReadProfileFile(im, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
     EXPECT_THROW(ReadProfileFile(im, (Dir / "missing.qmp").string()), EFOpenError);
+    // A write that cannot happen leaves the file it would replace.
+    const std::string kept = Put("MatchMask=1\r\n", "kept.qmp");
+    EXPECT_THROW(WriteProfileFile(im, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
+    fs::permissions(Dir, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(Dir.c_str(), W_OK) != 0) { // not when running as root
+        EXPECT_THROW(WriteProfileFile(im, kept), EFCreateError);
+    }
+    fs::permissions(Dir, fs::perms::owner_all);
+    EXPECT_EQ(Get(kept), "MatchMask=1\r\n");
     {
         std::string path = (Dir / "big.qmp").string();
         std::ofstream f(path, std::ios::binary);

@@ -1,11 +1,11 @@
-// Optimised coding with the statistics counted by the program: the file must equal the library's
-// own two-pass optimisation over layouts with partial MCUs, restart intervals and thread counts.
+// Optimised coding through the whole engine (front end, kept planes, own statistics): the file must
+// equal the library's own two-pass optimisation over layouts with partial MCUs, restart intervals
+// and thread counts.
 #include <gtest/gtest.h>
 
 #include "EncoderTestUtil.h"
-#include "codec/HuffmanStats.h"
 
-TEST(HuffmanStats, OptimisedFilesEqualTheLibrarys)
+TEST(OptimisedCoding, FilesEqualTheLibrarysOverLayoutsRestartsAndThreads)
 {
     const std::array<TSamplingFactor, 3> layouts[] = {
         {}, {{{1, 1}, {1, 1}, {1, 1}}}, {{{1, 1}, {2, 2}, {2, 2}}}, {{{2, 1}, {1, 1}, {1, 1}}},
@@ -31,34 +31,4 @@ TEST(HuffmanStats, OptimisedFilesEqualTheLibrarys)
                     }
                 }
         }
-}
-
-TEST(HuffmanStats, TablesForSkewedAndSparseCounts)
-{
-    // A single symbol, two symbols, and counts that push plain Huffman codes past 16 bits.
-    std::array<long, 257> one{}, two{}, fib{};
-    one[0] = 1000;
-    two[3] = 5;
-    two[200] = 5;
-    long a = 1, b = 1;
-    for (size_t i = 0; i < 40; ++i) {
-        fib[i] = a;
-        long c = a + b;
-        a = b;
-        b = c;
-    }
-    for (const auto& freq : {one, two, fib}) {
-        JHUFF_TBL t{};
-        qmjpeg::GenOptimalHuffmanTable(freq, t);
-        int codes = 0;
-        for (int len = 1; len <= 16; ++len) codes += t.bits[len];
-        int used = 0;
-        for (long f : freq) used += f != 0;
-        EXPECT_EQ(codes, used);
-        EXPECT_EQ(t.bits[0], 0);
-        // Kraft: the code (with its reserved code point) fits in 16 bits.
-        double kraft = 0;
-        for (int len = 1; len <= 16; ++len) kraft += t.bits[len] / double(1 << len);
-        EXPECT_LT(kraft, 1.0);
-    }
 }
