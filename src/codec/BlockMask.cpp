@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "codec/JpegEncoder.h"
-#include "codec/ParallelBands.h"
 #include "platform/Round.h"
 
 namespace {
@@ -92,21 +90,17 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
     large->WidthInBlocks = width;
     large->HeightInBlocks = height;
     large->Bytes.assign(size_t(width) * size_t(height), 0);
-    // Block rows on several threads: a 12-megapixel picture has some 190,000 blocks.
-    RunParallelBands(height, EncoderThreadCount(0), 32, [&](int first, int last) {
-        for (int by = first; by < last; ++by) {
-            const uint8_t* rows[8];
+    for (int by = 0; by < height; ++by) {
+        const uint8_t* rows[8];
+        for (int i = 0; i < 8; ++i)
+            rows[i] = mask->ScanLine(8 * by + i);
+        for (int bx = 0; bx < width; ++bx) {
+            int count = 0;
             for (int i = 0; i < 8; ++i)
-                rows[i] = mask->ScanLine(8 * by + i);
-            uint8_t* out = large->Bytes.data() + size_t(by) * size_t(width);
-            for (int bx = 0; bx < width; ++bx) {
-                int count = 0;
-                for (int i = 0; i < 8; ++i)
-                    count += zeros.Count[rows[i][bx]];
-                out[bx] = decide[count];
-            }
+                count += zeros.Count[rows[i][bx]];
+            large->Bytes[size_t(by) * size_t(width) + size_t(bx)] = decide[count];
         }
-    });
+    }
     out.LargeBlockMask = large;
 
     // Subsampled components: one mask per distinct size, derived from the large one.
