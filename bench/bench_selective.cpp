@@ -71,7 +71,7 @@ int main()
     AddArea(image, skEllipse, 500000, 200000, 900000, 700000);
     AddArea(image, skPolygon, 150000, 550000, 450000, 950000);
     double off = 1e9, on = 1e9;
-    for (int round = 0; round < 9; ++round) { // best of 9: the machine may be shared
+    for (int round = 0; round < 15; ++round) { // best of 15: the machine may be shared
         image.SelectiveCompression = false;
         off = std::min(off, ColdEncode(image));
         image.SelectiveCompression = true;
