@@ -45,7 +45,8 @@ void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
     if (kind == skPolygon) {
         u.Points = NewSelPointList();
         const TSelPoint points[] = {{bx, by}, {ex, by}, {(bx + ex) / 2, ey}, {bx, (by + ey) / 2}};
-        for (const TSelPoint& p : points) u.Points->Add(&p);
+        for (const TSelPoint& p : points)
+            u.Points->Add(&p);
     }
     image.SelUnits.Add(&u);
 }

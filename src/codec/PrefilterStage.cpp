@@ -25,7 +25,8 @@ TBitmap ApplyPrefilters(const TBitmap& src24, const TPrefilterStage& stage,
     const bool mainOn = stage.Main.On();
     const bool selOn = stage.Mask && stage.Selection.On();
     if (!mainOn && !selOn) {
-        for (int y = 0; y < h; ++y) std::memcpy(out.ScanLine(y), src24.ScanLine(y), size_t(w) * 3);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(out.ScanLine(y), src24.ScanLine(y), size_t(w) * 3);
         return out;
     }
     TPrefilterBuffer buffer;
@@ -39,12 +40,14 @@ TBitmap ApplyPrefilters(const TBitmap& src24, const TPrefilterStage& stage,
         const TRect r = Rect(0, top, w, top + rows);
         // Each pass is told whether it is the only one, so that the pixels it leaves are copied.
         if (mainOn)
-            ApplyEffect(src24, r, stage.Main.Radius, stage.Main.Strength, EncoderParam5, EncoderParam6, 0, !selOn,
-                        PrefilterKindOf(stage.Main.ActiveFilter), stage.Mask, buffer, work);
+            ApplyEffect(src24, r, stage.Main.Radius, stage.Main.Strength, EncoderParam5, EncoderParam6, 0,
+                        !selOn, PrefilterKindOf(stage.Main.ActiveFilter), stage.Mask, buffer, work);
         if (selOn)
-            ApplyEffect(src24, r, stage.Selection.Radius, stage.Selection.Strength, EncoderParam5, EncoderParam6,
-                        255, !mainOn, PrefilterKindOf(stage.Selection.ActiveFilter), stage.Mask, buffer, work);
-        for (int y = 0; y < rows; ++y) std::memcpy(out.ScanLine(top + y), work.ScanLine(y), size_t(w) * 3);
+            ApplyEffect(src24, r, stage.Selection.Radius, stage.Selection.Strength, EncoderParam5,
+                        EncoderParam6, 255, !mainOn, PrefilterKindOf(stage.Selection.ActiveFilter),
+                        stage.Mask, buffer, work);
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(out.ScanLine(top + y), work.ScanLine(y), size_t(w) * 3);
         if (progress) progress(band + 1, bands);
     }
     return out;

@@ -20,14 +20,13 @@ struct TPrefilterPass
 
 struct TPrefilterStage
 {
-    TPrefilterPass Main;      // pixels outside the selection (all pixels without a mask)
-    TPrefilterPass Selection; // pixels inside the selection; needs the mask
+    TPrefilterPass Main;           // pixels outside the selection (all pixels without a mask)
+    TPrefilterPass Selection;      // pixels inside the selection; needs the mask
     const TBitmap* Mask = nullptr; // the selection mask, or nullptr
     int Threads = 0;               // 0: one per core
     int BandRows = PrefilterBandRows;
     bool On() const { return Main.On() || (Mask && Selection.On()); }
 };
-
 
 // The filtered 24-bit copy of src24, filtered band by band. progress(done, total) is called after
 // each band (it may throw to cancel).

@@ -70,7 +70,8 @@ double MeanError(const TDecoded& dec, const TBitmap& src, int x0, int y0, int x1
     double sum = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            for (int c = 0; c < 3; ++c) sum += std::abs(int(dec.At(x, y)[c]) - int(src.ScanLine(y)[3 * x + 2 - c]));
+            for (int c = 0; c < 3; ++c)
+                sum += std::abs(int(dec.At(x, y)[c]) - int(src.ScanLine(y)[3 * x + 2 - c]));
     return sum / (double(x1 - x0) * (y1 - y0) * 3);
 }
 
@@ -112,7 +113,8 @@ TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
     ASSERT_EQ(coarse.W, 64);
     for (int y = 0; y < 48; ++y)
         for (int x = 32; x < 64; ++x)
-            for (int c = 0; c < 3; ++c) ASSERT_EQ(fine.At(x, y)[c], coarse.At(x, y)[c]) << x << "," << y;
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(fine.At(x, y)[c], coarse.At(x, y)[c]) << x << "," << y;
     EXPECT_GT(MeanError(coarse, src, 0, 0, 32, 48), MeanError(fine, src, 0, 0, 32, 48) + 20);
 }
 
@@ -264,9 +266,12 @@ TEST(SelectiveEncode, LibraryErrorTexts)
         std::function<void(TCodingParams&)> Change;
         std::string Text;
     } cases[] = {
-        {"float DCT", [](TCodingParams& p) { p.DctMethod = JDCT_FLOAT; }, "Requested feature was omitted at compile time"},
-        {"no selection table", [](TCodingParams& p) { p.Tables[4].reset(); }, "Quantization table 0x04 was not defined"},
-        {"no stored table", [](TCodingParams& p) { p.Tables[1].reset(); }, "Quantization table 0x01 was not defined"},
+        {"float DCT", [](TCodingParams& p) { p.DctMethod = JDCT_FLOAT; },
+         "Requested feature was omitted at compile time"},
+        {"no selection table", [](TCodingParams& p) { p.Tables[4].reset(); },
+         "Quantization table 0x04 was not defined"},
+        {"no stored table", [](TCodingParams& p) { p.Tables[1].reset(); },
+         "Quantization table 0x01 was not defined"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -329,18 +334,18 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
             filtered.CompressImage();
 
             TBitmap mask = CreateMaskBitmap(src.Width(), h);
-            PaintSelectionMask(src.Width(), h, {TMaskShape{TMaskShape::Ellipse, 100000, 0, 700000, 1000000, {}}},
-                               mask);
+            PaintSelectionMask(src.Width(), h,
+                               {TMaskShape{TMaskShape::Ellipse, 100000, 0, 700000, 1000000, {}}}, mask);
             const TBitmap* m = f.Selective ? &mask : nullptr;
             const TRect all = Rect(0, 0, src.Width(), h);
             const bool mainOn = f.Main > 0, selOn = f.Sel > 0;
             TBitmap want(src.Width(), h, TPixelFormat::pf24bit);
             if (mainOn)
-                want = reference::Filter(src, all, f.MainRadius, f.MainValue, 50, 0, !selOn, PrefilterKindOf(f.Main), m,
-                                         want);
+                want = reference::Filter(src, all, f.MainRadius, f.MainValue, 50, 0, !selOn,
+                                         PrefilterKindOf(f.Main), m, want);
             if (selOn)
-                want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !mainOn, PrefilterKindOf(f.Sel), m,
-                                         want);
+                want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !mainOn,
+                                         PrefilterKindOf(f.Sel), m, want);
             EXPECT_FALSE(reference::SamePixels(want, src)) << "the filters change the picture";
             TJPEGImage plain;
             plain.SetSourceBitmap(&want);
@@ -361,9 +366,18 @@ TEST(SelectiveEncode, FiltersThatAreOff)
         const char* Name;
         std::function<void(TJPEGImage&)> Change;
     } cases[] = {
-        {"main value 0", [](TJPEGImage& im) { im.ActiveFilter = 3; im.SetFilterValue(3, 0); }},
-        {"selection filter, no areas", [](TJPEGImage& im) { im.SelActiveFilter = 1; im.SetSelFilterValue(1, 90); }},
-        {"selection value 0", [](TJPEGImage& im) {
+        {"main value 0",
+         [](TJPEGImage& im) {
+             im.ActiveFilter = 3;
+             im.SetFilterValue(3, 0);
+         }},
+        {"selection filter, no areas",
+         [](TJPEGImage& im) {
+             im.SelActiveFilter = 1;
+             im.SetSelFilterValue(1, 90);
+         }},
+        {"selection value 0",
+         [](TJPEGImage& im) {
              im.SelActiveFilter = 1;
              im.SetSelFilterValue(1, 0);
              AddArea(im, skRectangle, 0, 0, 1000000, 1000000);
@@ -399,7 +413,10 @@ TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
     };
     const std::function<void(TJPEGImage&)> changes[] = {
         [](TJPEGImage& im) { im.LumQuality = 30; },
-        [](TJPEGImage& im) { im.SelLumQuality = 10; im.SelChromQuality = 1; },
+        [](TJPEGImage& im) {
+            im.SelLumQuality = 10;
+            im.SelChromQuality = 1;
+        },
         [](TJPEGImage& im) { im.SetCompressionRatio(15); },
     };
     for (const auto& change : changes) {
@@ -424,9 +441,9 @@ TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
         TFrontEndParams fe;
-        fe.SamplingFactors = mode == 0 ? std::array<TSamplingFactor, 3>{{{2, 2}, {1, 1}, {1, 1}}}
-                                       : mode == 1 ? std::array<TSamplingFactor, 3>{{{1, 1}, {1, 1}, {1, 1}}}
-                                                   : std::array<TSamplingFactor, 3>{{{1, 1}, {2, 2}, {2, 2}}};
+        fe.SamplingFactors = mode == 0   ? std::array<TSamplingFactor, 3>{{{2, 2}, {1, 1}, {1, 1}}}
+                             : mode == 1 ? std::array<TSamplingFactor, 3>{{{1, 1}, {1, 1}, {1, 1}}}
+                                         : std::array<TSamplingFactor, 3>{{{1, 1}, {2, 2}, {2, 2}}};
         const TDctPlanes planes = ComputeDctPlanes(src, fe);
         qmjpeg::TQuantSettings qs;
         qs.SelectiveCompression = true;
@@ -442,7 +459,8 @@ TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
         for (int c = 0; c < 3; ++c) {
             const TComponentLayout& l = planes.Layout.Comp[size_t(c)];
             masks[size_t(c)] = {l.WidthInBlocks, l.HeightInBlocks, {}};
-            for (int i = 0; i < l.WidthInBlocks * l.HeightInBlocks; ++i) masks[size_t(c)].Bytes.push_back(uint8_t(rng() % 2));
+            for (int i = 0; i < l.WidthInBlocks * l.HeightInBlocks; ++i)
+                masks[size_t(c)].Bytes.push_back(uint8_t(rng() % 2));
             p.BlockMasks[size_t(c)] = &masks[size_t(c)];
         }
         EXPECT_EQ(QuantizeAndCode(planes, p, FastKernels()), QuantizeAndCode(planes, p, PlainKernels()));
@@ -466,8 +484,8 @@ TEST(SelectiveEncode, PrefilterBandsEqualTheWholePicture)
         want = reference::Filter(src, all, 3, 90, 50, 255, false, PrefilterKindOf(3), &mask, want);
         for (int bandRows : {1, 3, 4, PrefilterBandRows}) {
             for (int threads : {1, 0}) {
-                SCOPED_TRACE("height " + std::to_string(h) + ", bands of " + std::to_string(bandRows) + ", threads " +
-                             std::to_string(threads));
+                SCOPED_TRACE("height " + std::to_string(h) + ", bands of " + std::to_string(bandRows) +
+                             ", threads " + std::to_string(threads));
                 stage.BandRows = bandRows;
                 stage.Threads = threads;
                 int calls = 0, lastDone = 0, lastTotal = 0;
@@ -503,7 +521,8 @@ TEST(SelectiveEncode, OwnMaskPainterWithFiltersIsNotServedFromKeptStages)
         im.SelActiveFilter = 3;
         im.SetSelFilterValue(3, 90);
         im.OnPaintMask = [&rows](TJPEGImage&, TBitmap& mask) {
-            for (int y = 0; y < rows; ++y) mask.ScanLine(y)[0] = 0; // the first 8 columns selected
+            for (int y = 0; y < rows; ++y)
+                mask.ScanLine(y)[0] = 0; // the first 8 columns selected
         };
     };
     TJPEGImage warm;
@@ -528,7 +547,8 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
     poly.Kind = skPolygon;
     poly.Complete = true;
     poly.Points = NewSelPointList();
-    for (TSelPoint p : {TSelPoint{10, 20}, TSelPoint{30, 40}, TSelPoint{50, 5}}) poly.Points->Add(&p);
+    for (TSelPoint p : {TSelPoint{10, 20}, TSelPoint{30, 40}, TSelPoint{50, 5}})
+        poly.Points->Add(&p);
     im.SelUnits.Add(&poly);
     AddArea(im, skRectangle, 5, 6, 7, 8);
     TJPEGProfile rec;
