@@ -1,6 +1,7 @@
 #include "resample/FilterResample.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "platform/Exceptions.h"
@@ -30,19 +31,24 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, 
     TFilterProgress progress(OnProgress);
     auto listDone = [&] { progress.ReportFilterProgress(double(++units) * step); };
 
-    TBitmap work(dw, sh, TPixelFormat::pf24bit);
+    // The work rows are left uninitialised: every byte is written by the first pass, and the threads
+    // that write them also bring their pages in.
+    TBitmap::CheckSize(dw, sh, 24);
+    const size_t stride = size_t(TBitmap::RowBytes(dw, 24));
+    std::unique_ptr<uint8_t[]> workBits(new uint8_t[stride * size_t(sh)]);
+    const TWorkRows work{workBits.get(), stride, dw};
 
     TContributorTable columns;
     BuildContributors(columns, sw, dw, filter, listDone);
     {
         int64_t ops = int64_t(sh) * int64_t(columns.Pixel.size());
         int threads = ResampleThreadCount(Threads, sh, ops);
-        std::vector<std::vector<float>> scratch(size_t(threads), std::vector<float>(size_t(4) * sw));
+        std::vector<std::vector<float>> scratch(size_t(threads), std::vector<float>(size_t(HorizontalScratchFloats(sw))));
         const int64_t base = units;
         ParallelRows(
             sh, threads,
             [&](int y, int t) {
-                FilterRowHorizontal(Src.ScanLine(y), sw, work.ScanLine(y), columns, Fidelity, scratch[size_t(t)].data());
+                FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity, scratch[size_t(t)].data());
             },
             [&](int done) {
                 units = base + done;

@@ -1,5 +1,6 @@
 #pragma once
 // Per-channel steps shared by the resampling passes.
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/Round.h"
@@ -7,9 +8,8 @@
 // A filtered channel value as a byte: clamped to 0..255, rounded half to even.
 inline uint8_t ClampRoundByte(float v)
 {
-    if (v > 255.0f) return 255;
-    if (v < 0.0f) return 0;
-    return uint8_t(RoundInt(v));
+    v = std::min(255.0f, std::max(0.0f, v)); // branch-free; NaN gives 0
+    return uint8_t(int(RoundSmall(v)));
 }
 
 // Blends a computed channel with the reference sample: fidelity 0 gives the reference, 256 the

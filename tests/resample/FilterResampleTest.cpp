@@ -4,6 +4,7 @@
 
 #include "ResampleTestUtil.h"
 #include "platform/Exceptions.h"
+#include "resample/FilterPasses.h"
 #include "resample/FilterResample.h"
 #include "resample/ResampleContributors.h"
 #include "resample/ResamplePixel.h"
@@ -186,6 +187,22 @@ TEST(FilterResample, MatchesThePlainComputationExactly)
                 TBitmap plain = PlainFilter(src, s[0], s[1], method, fidelity);
                 EXPECT_TRUE(SamePixels(fast, plain))
                     << ResampleFilters[method].Name << " " << s[0] << "x" << s[1] << " fidelity " << fidelity;
+            }
+}
+
+TEST(FilterPasses, VectorRowEqualsPlainRow)
+{
+    const TBitmap src = TestPicture(97, 1, 13);
+    for (int method = 0; method < ResampleFilterCount; ++method)
+        for (int dw : {1, 2, 3, 5, 31, 97, 250})
+            for (int fidelity : {256, 0, 77}) {
+                TContributorTable t;
+                BuildContributors(t, 97, dw, ResampleFilters[method]);
+                std::vector<uint8_t> plain(size_t(3 * dw)), vec(size_t(3 * dw), 1);
+                std::vector<float> scratch(size_t(HorizontalScratchFloats(97)));
+                FilterRowHorizontalPlain(src.ScanLine(0), 97, plain.data(), t, fidelity);
+                FilterRowHorizontalVector(src.ScanLine(0), 97, vec.data(), t, fidelity, scratch.data());
+                EXPECT_EQ(plain, vec) << ResampleFilters[method].Name << " to " << dw << " fidelity " << fidelity;
             }
 }
 
