@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/EncoderParams.h" // TSamplingFactor
 #include "codec/JPEGProfile.h"
 #include "codec/SelUnit.h"
 #include "common/EnhClasses.h"
@@ -31,12 +32,6 @@ public:
     int32_t Width = 0;
     int32_t Height = 0;
     bool Grayscale = false; // the stored picture has one component
-};
-
-struct TSamplingFactor
-{
-    int32_t H = 0;
-    int32_t V = 0;
 };
 
 using TPaletteEntries = std::vector<TRGBQuad>; // empty = no palette

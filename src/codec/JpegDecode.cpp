@@ -153,6 +153,7 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         const bool to8 = image.PixelFormat8Bit;
         const TPixelFormat format = to8 ? TPixelFormat::pf8bit : TPixelFormat::pf24bit;
         image.ReportProgress(TProgressStage::psStarting, 0, false, TRect{});
+        progress.LastPercent = 0;
         const bool givenPalette = to8 && !image.Palette.empty();
         if (givenPalette)
             SetColormapFromPalette(cinfo, image.Palette);
@@ -163,8 +164,15 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         jpeg_calc_output_dimensions(cinfo);
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
         jpeg_start_decompress(cinfo);
-        bmp = TBitmap(int(cinfo->output_width), int(cinfo->output_height), format);
-        if (givenPalette) bmp.SetPalette(TPaletteEntries(image.Palette.begin(), image.Palette.begin() + std::min<size_t>(image.Palette.size(), 256)));
+        const int width = int(cinfo->output_width), height = int(cinfo->output_height);
+        // A bitmap of the right size and format is reused: every row is written again.
+        if (bmp.PixelFormat() != format || bmp.Width() != width || bmp.Height() != height)
+            bmp = TBitmap(width, height, format);
+        if (givenPalette)
+            bmp.SetPalette(TPaletteEntries(image.Palette.begin(),
+                                           image.Palette.begin() + std::min<size_t>(image.Palette.size(), 256)));
+        else if (!bmp.Palette().empty())
+            bmp.SetPalette({});
         if (int64_t(cinfo->output_width) * cinfo->output_components > int64_t(bmp.Stride()))
             throw EJPEG("Decoder output does not fit the bitmap");
 
