@@ -99,7 +99,6 @@ TImageForm::~TImageForm()
     // A window destroyed while its worker runs stops it and waits, serving events, until the
     // worker's completion handler has run: the worker never outlives the image it works on.
     WaitForWorker();
-    if (IMainThreadInvoker* invoker = MainThreadInvoker()) invoker->ProcessEvents(0);
     MarkParamsChanged(false);
     SrcImage->SetViewBitmap(nullptr);
     ResImage->SetViewBitmap(nullptr);
@@ -166,8 +165,10 @@ void TImageForm::LoadSourceFromDialog(std::unique_ptr<TGraphic> picture, const T
 void TImageForm::LoadSourceFromNames(const std::vector<std::string>& names)
 {
     LoadSource(TSourceKind::Names, [&] {
-        FileInfo.FileName = names.empty() ? std::string() : names.front();
-        LoadPicture(FPicture, FileInfo.FileName, false, 0, 0, FileInfo);
+        std::string name = names.empty() ? std::string() : names.front();
+        FileInfo.FileName = name;
+        LoadPicture(FPicture, name, false, 0, 0, FileInfo);
+        FileInfo.FileName = name;
     });
 }
 
