@@ -320,8 +320,11 @@ TEST_F(ImageFormTest, StartFailsCleanlyWithoutAnEngine)
     SetCompressionWorkerFactory(nullptr);
     TImageForm* form = NewForm();
     form->LoadSourceFromBitmap(TwoColourBitmap(16, 16), 1);
+    ASSERT_TRUE(form->AutoCompressDue());
     form->StartCompression();
     EXPECT_FALSE(form->Busy);
+    // The failure is not repeated at every tick of the timer.
+    EXPECT_FALSE(form->AutoCompressDue());
     ASSERT_EQ(box.Calls().size(), 1u);
     EXPECT_EQ(box.Calls()[0].Text,
               "There are not enough free resources in the system to proceed the current operation. ");
