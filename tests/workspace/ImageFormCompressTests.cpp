@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "GuiTestApp.h"
+#include "app/ClipboardBitmap.h"
 #include "TestCompressionEngine.h"
 #include "controls/EnhScrollBox.h"
 #include "platform/BmpFile.h"
@@ -181,6 +182,48 @@ TEST_F(ImageFormTest, BitmapSourceIsNamedAndDescribed)
     EXPECT_EQ(form->FileInfo.Created, form->FileInfo.Modified);
     EXPECT_EQ(form->FileInfo.FileSize, 32 * 6);
     EXPECT_EQ(form->SourceBitmap()->PixelFormat(), TPixelFormat::pf24bit);
+}
+
+TEST_F(ImageFormTest, ClipboardPasteIsNumberedAndDescribed)
+{
+    SetClipboardBitmap(TwoColourBitmap(30, 20));
+    ASSERT_TRUE(ClipboardHasBitmap());
+    TImageForm* form = NewForm();
+    form->LoadSourceFromClipboard(3);
+    EXPECT_EQ(form->FileInfo.FileName, "NoName3");
+    EXPECT_EQ(form->FileInfo.Width, 30);
+    EXPECT_EQ(form->FileInfo.BitsPerPixel, 24);
+    EXPECT_EQ(form->FileInfo.FormatIndex, 1);
+    EXPECT_EQ(form->FileInfo.Bytes24, 30 * 20 * 3);
+    ASSERT_NE(form->SourceBitmap(), nullptr);
+    EXPECT_EQ(form->SourceBitmap()->ScanLine(5)[2], 255); // red on the left
+}
+
+TEST_F(ImageFormTest, ProfileResamplingRunsBeforeTheFirstCompressionOnly)
+{
+    TImageForm* form = NewForm();
+    form->LoadSourceFromBitmap(TwoColourBitmap(64, 48), 1);
+    form->Image->ResamplingOptions.Width = 32; // pixels; the height follows the aspect ratio
+    ASSERT_TRUE(WaitUntil([&] { return form->AutoCompressDue(); }));
+    form->StartCompression();
+    EXPECT_EQ(form->ProgressOperation, 2);
+    // The resampled picture becomes the source; the compression follows on its own.
+    ASSERT_TRUE(WaitUntil([&] { return form->ResultSize > 0 && !form->Busy; }));
+    EXPECT_EQ(form->SourceBitmap()->Width(), 32);
+    EXPECT_EQ(form->SourceBitmap()->Height(), 24);
+    EXPECT_EQ(form->Image->Bitmap->Width(), 32);
+    EXPECT_EQ(form->FileInfo.FileName, "NoName1");
+    EXPECT_TRUE(form->ProfileResizeDone);
+    EXPECT_EQ(form->ResultBitmap(), form->Image->Bitmap.get());
+    // A resampling that is a no-op compresses at once.
+    TImageForm* other = NewForm();
+    other->LoadSourceFromBitmap(TwoColourBitmap(64, 48), 2);
+    other->Image->ResamplingOptions.Width = 64;
+    ASSERT_TRUE(WaitUntil([&] { return other->AutoCompressDue(); }));
+    other->StartCompression();
+    EXPECT_EQ(other->ProgressOperation, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !other->Busy; }));
+    EXPECT_EQ(other->SourceBitmap()->Width(), 64);
 }
 
 TEST_F(ImageFormTest, TwoChangesDuringARunCauseOneMoreRun)
