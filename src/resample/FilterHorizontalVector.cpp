@@ -61,6 +61,7 @@ void HorizontalRow(const uint8_t* Src, int srcWidth, uint8_t* Dst, const TContri
     const int32_t* first = Columns.First.data();
     const int32_t* pixel = Columns.Pixel.data();
     const float* weight = Columns.Weight.data();
+    const uint8_t* consecutive = Columns.Consecutive.data();
     const int targets = Columns.Targets();
     int i = 0;
     // Four target pixels at a time: four independent sums keep the vector unit busy.
@@ -72,11 +73,23 @@ void HorizontalRow(const uint8_t* Src, int srcWidth, uint8_t* Dst, const TContri
         if (n2 < common) common = n2;
         if (n3 < common) common = n3;
         V4 s0 = {0, 0, 0, 0}, s1 = s0, s2 = s0, s3 = s0;
-        for (int k = 0; k < common; ++k) {
-            s0 += px[pixel[b0 + k]] * Splat(weight[b0 + k]);
-            s1 += px[pixel[b1 + k]] * Splat(weight[b1 + k]);
-            s2 += px[pixel[b2 + k]] * Splat(weight[b2 + k]);
-            s3 += px[pixel[b3 + k]] * Splat(weight[b3 + k]);
+        if (consecutive[i] & consecutive[i + 1] & consecutive[i + 2] & consecutive[i + 3]) {
+            // The usual case away from the edges: no index lookups.
+            const V4 *p0 = px + pixel[b0], *p1 = px + pixel[b1], *p2 = px + pixel[b2], *p3 = px + pixel[b3];
+            const float *w0 = weight + b0, *w1 = weight + b1, *w2 = weight + b2, *w3 = weight + b3;
+            for (int k = 0; k < common; ++k) {
+                s0 += p0[k] * Splat(w0[k]);
+                s1 += p1[k] * Splat(w1[k]);
+                s2 += p2[k] * Splat(w2[k]);
+                s3 += p3[k] * Splat(w3[k]);
+            }
+        } else {
+            for (int k = 0; k < common; ++k) {
+                s0 += px[pixel[b0 + k]] * Splat(weight[b0 + k]);
+                s1 += px[pixel[b1 + k]] * Splat(weight[b1 + k]);
+                s2 += px[pixel[b2 + k]] * Splat(weight[b2 + k]);
+                s3 += px[pixel[b3 + k]] * Splat(weight[b3 + k]);
+            }
         }
         for (int k = b0 + common; k < b1; ++k) s0 += px[pixel[k]] * Splat(weight[k]);
         for (int k = b1 + common; k < b2; ++k) s1 += px[pixel[k]] * Splat(weight[k]);
