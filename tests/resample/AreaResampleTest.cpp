@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "ResampleTestUtil.h"
-#include "platform/Exceptions.h"
 #include "resample/AreaResample.h"
 
 namespace {
@@ -138,13 +137,6 @@ TEST(AreaResample, FidelityZeroGivesTheReferenceSamples)
     EXPECT_TRUE(SamePixels(Reduced(src, 10, 6, 300), Reduced(src, 10, 6, 256)));
 }
 
-TEST(AreaResample, HalfFidelityLiesBetween)
-{
-    TBitmap src = RowPicture({0, 200, 0, 200});
-    // Averages 100, references 200: (200 * 256 + (100 - 200) * 128 + 127) >> 8 = 150.
-    EXPECT_EQ(RowValues(Reduced(src, 2, 1, 128)), (std::vector<int>{150, 150}));
-}
-
 TEST(AreaResample, ThreadCountDoesNotChangeTheResult)
 {
     TBitmap src = TestPicture(513, 387, 21);
@@ -154,12 +146,6 @@ TEST(AreaResample, ThreadCountDoesNotChangeTheResult)
             for (int threads : {2, 5})
                 EXPECT_TRUE(SamePixels(one, Reduced(src, s.first, s.second, fidelity, threads)));
         }
-}
-
-TEST(AreaResample, RefusesToEnlarge)
-{
-    TBitmap src = TestPicture(4, 4, 1), wide(5, 2);
-    EXPECT_THROW(AreaResample(src, wide, 256, {}), EInvalidGraphicOperation);
 }
 
 } // namespace

@@ -249,15 +249,4 @@ TEST(FilterResample, RefusesWhatItCannotIndex)
     EXPECT_THROW(FilterResample(grey, dst, 2, 256, {}), EInvalidGraphicOperation);
 }
 
-TEST(FilterResample, ProgressRisesToTheEnd)
-{
-    const TBitmap src = TestPicture(40, 30, 3);
-    std::vector<float> seen;
-    TBitmap dst(20, 60);
-    FilterResample(src, dst, Mitchell, 256, [&](float f) { seen.push_back(f); }, 1);
-    ASSERT_FALSE(seen.empty());
-    for (size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i], seen[i - 1]);
-    EXPECT_NEAR(seen.back(), 1.0f, 1e-6f);
-}
-
 } // namespace
