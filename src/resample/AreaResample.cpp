@@ -68,6 +68,19 @@ void BuildAreaAxis(TAreaAxis& Axis, int srcSize, int dstSize)
     }
 }
 
+void SkipZeroWeights(TAreaAxis& Axis)
+{
+    for (size_t d = 0; d < Axis.Count.size(); ++d) {
+        while (Axis.Count[d] > 1 && Axis.Weight[size_t(Axis.WeightIndex[d])] == 0.0f) {
+            ++Axis.Start[d];
+            ++Axis.WeightIndex[d];
+            --Axis.Count[d];
+        }
+        while (Axis.Count[d] > 1 && Axis.Weight[size_t(Axis.WeightIndex[d] + Axis.Count[d] - 1)] == 0.0f)
+            --Axis.Count[d];
+    }
+}
+
 namespace {
 
 struct TAreaJob
@@ -145,6 +158,8 @@ void AreaResample(const TBitmap& Src, TBitmap& Dst, int Fidelity, const TResampl
     TAreaAxis ax, ay;
     BuildAreaAxis(ax, Src.Width(), Dst.Width());
     BuildAreaAxis(ay, Src.Height(), Dst.Height());
+    SkipZeroWeights(ax);
+    SkipZeroWeights(ay);
     TAreaJob job{&Src, &Dst, &ax, &ay, std::clamp(Fidelity, 0, 256), {}, {}};
     if (job.Fidelity < 256) {
         job.RefColumn = ReferenceIndices(Src.Width(), Dst.Width());

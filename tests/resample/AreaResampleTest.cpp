@@ -55,6 +55,10 @@ TEST(AreaAxis, HalvingReadsTheSharedPixelAgainAtWeightZero)
     EXPECT_EQ(a.Start, (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(a.Count, (std::vector<int32_t>{2, 3}));
     EXPECT_EQ(a.Weight, (std::vector<float>{0.5f, 0.5f, 0.0f, 0.5f, 0.5f}));
+    SkipZeroWeights(a);
+    EXPECT_EQ(a.Start, (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(a.Count, (std::vector<int32_t>{2, 2}));
+    EXPECT_EQ(a.WeightIndex, (std::vector<int32_t>{0, 3}));
     EXPECT_EQ(RowValues(Reduced(RowPicture({10, 30, 100, 200}), 2, 1)), (std::vector<int>{20, 150}));
 }
 
