@@ -42,7 +42,7 @@ void BuildContributors(TContributorTable& Table, int srcSize, int dstSize, const
     const double width = shrinking ? support / scale : support;
 
     // Every list spans at most this many source positions; check the total before allocating.
-    const int64_t span = int64_t(std::ceil(width)) * 2 + 2;
+    const int64_t span = int64_t(std::ceil(width)) * 2 + 3;
     if (span > MaxContributorEntries || span * dstSize > MaxContributorEntries)
         throw EOutOfResources(Format("Resampling %d pixels to %d needs too much memory", srcSize, dstSize));
 

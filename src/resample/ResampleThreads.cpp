@@ -62,7 +62,8 @@ void ParallelRows(int rows, int Threads, const std::function<void(int row, int t
     } catch (...) {
         fail();
     }
-    for (auto& h : helpers) h.join();
+    for (auto& h : helpers)
+        h.join();
     if (error) std::rethrow_exception(error);
     if (Progress) Progress(done.load());
 }
