@@ -31,6 +31,6 @@ inline int HorizontalScratchFloats(int srcWidth)
 }
 
 // Filters target row Row along y from the work rows: the listed rows are added into a row of float
-// sums in list order. Sums holds 3 x Work.Width floats.
+// sums in list order. Sums holds min(3 x Work.Width, 2048) floats.
 void FilterRowVertical(const TWorkRows& Work, const TContributorTable& Rows, int Row, uint8_t* Dst,
                        float* Sums);
