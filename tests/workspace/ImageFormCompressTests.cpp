@@ -13,6 +13,7 @@
 #include "controls/EnhScrollBox.h"
 #include "platform/BmpFile.h"
 #include "platform/MessageBox.h"
+#include "platform/TickCount.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
 
@@ -122,6 +123,49 @@ TEST_F(ImageFormTest, BmpFileIsCompressedAutomaticallyAndTheResultViewShowsDecod
     EXPECT_GT(right.blue(), 200);
     EXPECT_LT(right.red(), 60);
     EXPECT_FALSE(form->AutoCompressDue());
+    // Loading activated the window; changes and progress were reported.
+    EXPECT_GE(StateChanges[0], 1);
+    EXPECT_GE(StateChanges[1], 2);
+}
+
+TEST_F(ImageFormTest, DueAfterTheQuietTimeAlsoAcrossTheTickCounterWrap)
+{
+    ImageWindowPrefs().ComprDelay = 1500;
+    TImageForm* form = NewForm();
+    form->LoadSourceFromBitmap(TwoColourBitmap(16, 16), 1);
+    form->ForceRun = false;
+    struct TCase
+    {
+        uint32_t ago; // milliseconds since the last change
+        bool due;
+    } cases[] = {{0, false}, {1400, false}, {1600, true}, {100000, true}};
+    for (const TCase& c : cases) {
+        // The change tick lies on the other side of a counter wrap when now - ago wraps; the
+        // difference is what counts.
+        form->LastChangeTick = GetTickCount() - c.ago;
+        EXPECT_EQ(form->AutoCompressDue(), c.due) << c.ago;
+    }
+    form->LastChangeTick = GetTickCount();
+    form->ForceRun = true;
+    EXPECT_TRUE(form->AutoCompressDue());
+    form->LastRunStopped = true;
+    form->ForceRun = false;
+    form->LastChangeTick = GetTickCount() - 5000;
+    EXPECT_FALSE(form->AutoCompressDue());
+    form->PendingChanges = 0;
+    form->LastRunStopped = false;
+    EXPECT_FALSE(form->AutoCompressDue());
+}
+
+TEST(ComprPriority, MapsToNiceValuesAndOtherValuesRunNormally)
+{
+    EXPECT_GT(ComprPriorityNice(0), ComprPriorityNice(1));
+    EXPECT_GT(ComprPriorityNice(1), 0);
+    EXPECT_EQ(ComprPriorityNice(2), 0);
+    EXPECT_LT(ComprPriorityNice(3), 0);
+    EXPECT_LT(ComprPriorityNice(4), ComprPriorityNice(3));
+    EXPECT_EQ(ComprPriorityNice(7), 0);
+    EXPECT_EQ(ComprPriorityNice(-1), 0);
 }
 
 TEST_F(ImageFormTest, JpegFileIsDecodedAndCompressed)
