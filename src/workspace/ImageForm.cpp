@@ -75,7 +75,10 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
 
     for (TEnhScrollBox* box : {SrcScrollBox, ResScrollBox}) {
         box->OnPosChange = [this](TEnhScrollBox* sender) { ScrollBoxPosChange(sender); };
-        box->OnMouseUp = [this](TEnhScrollBox*, QMouseEvent*) {};
+        box->OnMouseUp = [this](TEnhScrollBox*, QMouseEvent* e) { ScrollBoxMouseUp(e->button()); };
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](const QPoint& pos) { ContextMenuRequested(box->mapToGlobal(pos)); });
         TEnhImage* view = box->Image();
         view->OnMouseDown = [this](TEnhImage* v, QMouseEvent* e) {
             ImageMouseDown(v, e->button(), int(e->position().x()), int(e->position().y()));

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <unistd.h>
+
 #include <QMdiArea>
 #include <QPointer>
 #include <gtest/gtest.h>

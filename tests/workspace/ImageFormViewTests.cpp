@@ -148,6 +148,35 @@ TEST_F(ImageFormViewTest, PolygonNeedsTwoClicks)
     EXPECT_FALSE(Form->HasRectSelection());
 }
 
+TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileDrawingOrZooming)
+{
+    int shown = 0;
+    Form->OnPopupMenu = [&](TImageForm*, const QPoint&) { ++shown; };
+    auto rightClick = [&] {
+        Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
+        Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
+        return Form->PopupAllowed;
+    };
+    EXPECT_TRUE(rightClick()); // move tool
+    // The right click that finishes a polygon opens no menu.
+    Form->SetTool(2);
+    Form->SetSelectionShape(2);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 10, 10);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 60, 10);
+    EXPECT_FALSE(rightClick());
+    EXPECT_EQ(Form->SelectionCount(), 1);
+    // Zoom out with the right button: no menu either.
+    Form->SetTool(1);
+    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
+    EXPECT_FALSE(Form->PopupAllowed);
+    Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
+    // The menu request that follows is refused once; later ones are served.
+    emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(shown, 0);
+    emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(shown, 1);
+}
+
 TEST_F(ImageFormViewTest, AreasDrawnAtTwiceTheZoomStoreTheSameMillionths)
 {
     Form->SetTool(2);
