@@ -1,14 +1,26 @@
 #include "workspace/CompressionWorker.h"
 
+#include "codec/JPEGEngine.h"
+
 namespace {
 TCompressionWorkerFactory& Factory()
 {
-    static TCompressionWorkerFactory factory;
+    static TCompressionWorkerFactory factory = NewJpegEngineWorker;
     return factory;
 }
 } // namespace
 
-void SetCompressionWorkerFactory(TCompressionWorkerFactory factory) { Factory() = std::move(factory); }
+TCompressionWorker NewJpegEngineWorker(TJPEGImage* image, TEngineProgressEvent onProgress,
+                                       TEngineProgressEvent onSecond)
+{
+    auto* engine = new TJPEGEngine(image, std::move(onProgress), std::move(onSecond));
+    return TCompressionWorker{engine, [engine] { return engine->Cancelled(); }};
+}
+
+void SetCompressionWorkerFactory(TCompressionWorkerFactory factory)
+{
+    Factory() = factory ? std::move(factory) : TCompressionWorkerFactory(NewJpegEngineWorker);
+}
 const TCompressionWorkerFactory& CompressionWorkerFactory() { return Factory(); }
 
 int ComprPriorityNice(int comprPriority)

@@ -1,8 +1,8 @@
 #pragma once
 // How an image window gets its compression worker: a thread, created suspended for one image, that
 // compresses it and decodes the result, reports progress to the main thread and frees itself when
-// it has ended. The program installs the factory of its compression engine at start-up; until one
-// is installed, starting a compression fails like any other start failure.
+// it has ended. The program's compression engine (TJPEGEngine) is the default; tests may install
+// another factory.
 #include <functional>
 
 #include "platform/EngineProgress.h"
@@ -20,8 +20,12 @@ struct TCompressionWorker
 using TCompressionWorkerFactory =
     std::function<TCompressionWorker(TJPEGImage* image, TEngineProgressEvent onProgress, TEngineProgressEvent onSecond)>;
 
+// nullptr restores the default.
 void SetCompressionWorkerFactory(TCompressionWorkerFactory factory);
 const TCompressionWorkerFactory& CompressionWorkerFactory();
+// The default: a TJPEGEngine.
+TCompressionWorker NewJpegEngineWorker(TJPEGImage* image, TEngineProgressEvent onProgress,
+                                       TEngineProgressEvent onSecond);
 
 // The nice value of a worker for the ComprPriority preference: 0 lowest, 1 lower, 2 normal,
 // 3 higher, 4 highest; any other value normal.

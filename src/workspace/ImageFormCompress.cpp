@@ -48,7 +48,6 @@ void TImageForm::StartCompression()
     }
     try {
         const TCompressionWorkerFactory& factory = CompressionWorkerFactory();
-        if (!factory) throw EInvalidOperation("No compression engine");
         PendingChanges = 1;
         Busy = true;
         ProgressOperation = 0;

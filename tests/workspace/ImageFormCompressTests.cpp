@@ -14,6 +14,7 @@
 #include "TestCompressionEngine.h"
 #include "controls/EnhScrollBox.h"
 #include "platform/BmpFile.h"
+#include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 #include "platform/TickCount.h"
 #include "workspace/ImageForm.h"
@@ -402,11 +403,13 @@ TEST_F(ImageFormTest, DestroyingABusyWindowStopsAndWaitsForItsWorker)
     EXPECT_EQ(TTestCompressionEngine::Running, 0);
 }
 
-TEST_F(ImageFormTest, StartFailsCleanlyWithoutAnEngine)
+TEST_F(ImageFormTest, AStartThatFailsWarnsOnce)
 {
     TRecordingMessageBox box;
     TScopedMessageBox scoped(&box);
-    SetCompressionWorkerFactory(nullptr);
+    SetCompressionWorkerFactory([](TJPEGImage*, TEngineProgressEvent, TEngineProgressEvent) -> TCompressionWorker {
+        throw EOutOfResources("Out of system resources");
+    });
     TImageForm* form = NewForm();
     form->LoadSourceFromBitmap(TwoColourBitmap(16, 16), 1);
     ASSERT_TRUE(form->AutoCompressDue());
