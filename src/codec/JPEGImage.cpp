@@ -1,0 +1,363 @@
+#include "codec/JPEGImage.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "codec/JpegDecode.h"
+#include "codec/JpegEncode.h"
+#include "platform/Exceptions.h"
+#include "platform/Round.h"
+
+namespace {
+std::atomic<bool> gDefaultPixelFormat8Bit{false};
+
+constexpr uint8_t DefaultQuality = 50;
+constexpr uint8_t DefaultFilterValue = 50;
+constexpr int32_t DefaultFilterRadius = 5;
+} // namespace
+
+void SetJpegScreenDepth(int bitsPerPixel) { gDefaultPixelFormat8Bit = bitsPerPixel <= 8; }
+bool DefaultPixelFormat8Bit() { return gDefaultPixelFormat8Bit; }
+
+TJPEGImage::TJPEGImage() : Data(std::make_shared<TJPEGData>()), PixelFormat8Bit(DefaultPixelFormat8Bit())
+{
+    InstallSelUnitDeleter(SelUnits);
+}
+
+TJPEGImage::~TJPEGImage()
+{
+    SelUnits.Clear();
+}
+
+// ---- graphic operations ----
+
+int TJPEGImage::Width() const { return const_cast<TJPEGImage*>(this)->GetWidth(); }
+int TJPEGImage::Height() const { return const_cast<TJPEGImage*>(this)->GetHeight(); }
+
+int TJPEGImage::GetWidth()
+{
+    if (Bitmap) return Bitmap->Width();
+    if (SourceBitmap) return SourceBitmap->Width();
+    if (Scale != 0) {
+        if (NeedHeader) RecalcScaledSize(*this);
+        return ScaledWidth;
+    }
+    return Data->Width;
+}
+
+int TJPEGImage::GetHeight()
+{
+    if (Bitmap) return Bitmap->Height();
+    if (SourceBitmap) return SourceBitmap->Height();
+    if (Scale != 0) {
+        if (NeedHeader) RecalcScaledSize(*this);
+        return ScaledHeight;
+    }
+    return Data->Height;
+}
+
+bool TJPEGImage::GetEmpty() const
+{
+    if (Data && Data->Data) return false;
+    if (!Bitmap) return true;
+    return Bitmap->Empty();
+}
+
+void TJPEGImage::Assign(const TJPEGImage& source)
+{
+    if (&source == this) return;
+    Data = source.Data;
+    // A bitmap decoded from the data dropped here would no longer match the shared data.
+    if (source.Bitmap)
+        Bitmap = std::make_unique<TBitmap>(*source.Bitmap);
+    else
+        Bitmap.reset();
+    Changed();
+}
+
+void TJPEGImage::Assign(const TBitmap& source)
+{
+    Data = std::make_shared<TJPEGData>();
+    Bitmap = std::make_unique<TBitmap>(source);
+    Changed();
+}
+
+void TJPEGImage::AssignTo(TBitmap& dest)
+{
+    const TBitmap* bmp = Bitmap ? Bitmap.get() : EnsureBitmap();
+    dest = bmp ? *bmp : TBitmap();
+}
+
+void TJPEGImage::Changed()
+{
+    Modified = true;
+    if (OnChange) OnChange(this);
+}
+
+bool TJPEGImage::Equals(const TGraphic& other) const
+{
+    auto* o = dynamic_cast<const TJPEGImage*>(&other);
+    return o && Data && o->Data == Data;
+}
+
+const TPaletteEntries& TJPEGImage::GetPalette() const
+{
+    if (Bitmap && !Bitmap->Palette().empty()) return Bitmap->Palette();
+    return Palette;
+}
+
+void TJPEGImage::SetPalette(const TPaletteEntries& p)
+{
+    if (p == Palette) return;
+    bool freed = false;
+    if (Bitmap && Bitmap->Palette() != p) {
+        FreeBitmap();
+        freed = true;
+    }
+    Palette = p;
+    if (freed) Changed();
+}
+
+void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+
+void TJPEGImage::LoadFromStream(TStream& stream) { ReadStreamHeader(stream.Size() - stream.Position(), stream); }
+
+void TJPEGImage::ReadData(TStream& stream)
+{
+    uint8_t len[4];
+    stream.ReadBuffer(len, 4);
+    int32_t size = int32_t(uint32_t(len[0]) | uint32_t(len[1]) << 8 | uint32_t(len[2]) << 16 | uint32_t(len[3]) << 24);
+    ReadStreamHeader(size, stream);
+}
+
+void TJPEGImage::WriteData(TStream& stream)
+{
+    int64_t size = GetJpegDataSize();
+    if (size > INT32_MAX) throw EWriteError("Stream write error");
+    uint32_t u = uint32_t(size);
+    uint8_t len[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+    stream.WriteBuffer(len, 4);
+    if (size >= 1) stream.WriteBuffer(Data->Data->Memory(), size);
+}
+
+void TJPEGImage::ReadStreamHeader(int64_t size, TStream& stream)
+{
+    // The length comes from the stream itself: check it before allocating.
+    if (size < 0 || size > stream.Size() - stream.Position()) throw EReadError("Stream read error");
+    auto data = std::make_shared<TJPEGData>();
+    data->Data = std::make_unique<TMemoryStream>();
+    data->Data->SetSize(size);
+    stream.ReadBuffer(data->Data->Memory(), size);
+    Data = std::move(data);
+    // The bitmap and the scaled size belonged to the previous data.
+    Bitmap.reset();
+    NeedHeader = true;
+    if (size > 0) ReadStreamInfo(*this);
+    PaletteModified = true;
+    Changed();
+}
+
+void TJPEGImage::SaveToStream(TStream& stream)
+{
+    EnsureJpegData();
+    if (GetJpegDataSize() > 0) stream.WriteBuffer(Data->Data->Memory(), GetJpegDataSize());
+}
+
+// ---- program operations ----
+
+void TJPEGImage::CompressImage()
+{
+    // A target ratio (ComprRatio > 0) is reached by repeated trial encodes; until that search is
+    // in place a target run encodes once with the current settings, like a run without target.
+    RatioSearchActive = false;
+    GetSettingsRecord(*this, WorkProfile);
+    try {
+        EncodeJpeg(*this);
+    } catch (...) {
+        // A failed or cancelled encode leaves the image as the encoder left it; not reported.
+    }
+    LastRequest = WorkProfile;
+    DisplayRatio = RoundedRatio();
+}
+
+void TJPEGImage::EnsureJpegData()
+{
+    if (!Data->Data) CompressImage();
+}
+
+TBitmap* TJPEGImage::EnsureBitmap()
+{
+    if (!Data->Data) return Bitmap.get();
+    return DecodeJpeg(*this);
+}
+
+void TJPEGImage::FreeBitmap() { Bitmap.reset(); }
+
+int64_t TJPEGImage::GetJpegDataSize() const { return Data && Data->Data ? Data->Data->Size() : 0; }
+
+TMemoryStream* TJPEGImage::GetJpegStream() const { return Data ? Data->Data.get() : nullptr; }
+
+bool TJPEGImage::IsGrayscale() const { return Grayscale || (Data && Data->Grayscale); }
+
+int TJPEGImage::GetEqualizerBand(int i) const { return i >= 0 && i < 5 ? QualityEqualizerBands[size_t(i)] : 0; }
+void TJPEGImage::SetEqualizerBand(int i, int v)
+{
+    if (i >= 0 && i < 5) QualityEqualizerBands[size_t(i)] = int8_t(v);
+}
+int TJPEGImage::GetSelEqualizerBand(int i) const { return i >= 0 && i < 5 ? SelQualityEqualizerBands[size_t(i)] : 0; }
+void TJPEGImage::SetSelEqualizerBand(int i, int v)
+{
+    if (i >= 0 && i < 5) SelQualityEqualizerBands[size_t(i)] = int8_t(v);
+}
+int TJPEGImage::GetFilterValue(int kind) const { return kind >= 1 && kind <= 5 ? FilterValues[size_t(kind - 1)] : 0; }
+void TJPEGImage::SetFilterValue(int kind, int v)
+{
+    if (kind >= 1 && kind <= 5) FilterValues[size_t(kind - 1)] = uint8_t(v);
+}
+int TJPEGImage::GetSelFilterValue(int kind) const
+{
+    return kind >= 1 && kind <= 5 ? SelFilterValues[size_t(kind - 1)] : 0;
+}
+void TJPEGImage::SetSelFilterValue(int kind, int v)
+{
+    if (kind >= 1 && kind <= 5) SelFilterValues[size_t(kind - 1)] = uint8_t(v);
+}
+
+void TJPEGImage::SetCompressionRatio(float r)
+{
+    ComprRatio = r;
+    if (r > 0) DisplayRatio = RoundInt(r);
+}
+
+void TJPEGImage::SetSubsampling(int mode)
+{
+    switch (mode) {
+    case 0: SamplingFactors = {{{2, 2}, {1, 1}, {1, 1}}}; break;
+    case 1: SamplingFactors = {{{1, 1}, {1, 1}, {1, 1}}}; break;
+    case 2: SamplingFactors = {{{1, 1}, {2, 2}, {2, 2}}}; break;
+    default: break;
+    }
+}
+
+int TJPEGImage::GetSubsampling() const
+{
+    if (IsGrayscale()) return 0;
+    if (SamplingFactors[0].H == 1 && SamplingFactors[1].H == 1) return 1;
+    if (SamplingFactors[0].H == 1 && SamplingFactors[1].H == 2) return 2;
+    return 0;
+}
+
+void TJPEGImage::SetScale(uint8_t s)
+{
+    if (s == Scale) return;
+    FreeBitmap();
+    Scale = s;
+    NeedHeader = true;
+    Changed();
+}
+
+bool TJPEGImage::ResetSettings(int group)
+{
+    bool changed = false;
+    switch (group & 0x7F) {
+    case 0:
+        changed = LumQuality != DefaultQuality || ChromQuality != DefaultQuality;
+        LumQuality = ChromQuality = DefaultQuality;
+        break;
+    case 1:
+        changed = SelLumQuality != DefaultQuality || SelChromQuality != DefaultQuality || SelThreshold != 50;
+        SelLumQuality = SelChromQuality = DefaultQuality;
+        SelThreshold = 50;
+        break;
+    case 2:
+        changed = std::any_of(QualityEqualizerBands.begin(), QualityEqualizerBands.end(), [](int8_t b) { return b; });
+        QualityEqualizerBands.fill(0);
+        break;
+    case 3:
+        changed =
+            std::any_of(SelQualityEqualizerBands.begin(), SelQualityEqualizerBands.end(), [](int8_t b) { return b; });
+        SelQualityEqualizerBands.fill(0);
+        break;
+    case 4:
+        changed = ActiveFilter > 0;
+        ActiveFilter = 0;
+        FilterValues.fill(DefaultFilterValue);
+        FilterRadius = DefaultFilterRadius;
+        break;
+    case 5:
+        changed = SelActiveFilter > 0;
+        SelActiveFilter = 0;
+        SelFilterValues.fill(DefaultFilterValue);
+        SelFilterRadius = DefaultFilterRadius;
+        break;
+    default: break;
+    }
+    return changed;
+}
+
+int TJPEGImage::RoundedRatio() const
+{
+    if (ComprRatio != 0) return RoundInt(ComprRatio);
+    int64_t size = GetJpegDataSize();
+    if (size <= 0) return 20;
+    float r = float(double(int64_t(Data->Width) * Data->Height * 3) / double(size));
+    if (r > 50) return RoundInt(r * 0.1) * 10;
+    if (r > 8) return RoundInt(r * 0.2) * 5;
+    return std::max(RoundInt(r), 1);
+}
+
+bool TJPEGImage::FitDecodeScale(int boxW, int boxH)
+{
+    // The full size of the stored picture, whatever scale the display uses now.
+    double w = Data->Width, h = Data->Height;
+    if (w <= 0 || h <= 0) return false;
+    double a = w / h, fw, fh;
+    if (a > 1) {
+        fw = 1;
+        fh = 1 / a;
+    } else {
+        fw = a;
+        fh = 1;
+    }
+    static constexpr double factors[3] = {0.6, 0.3, 0.15};
+    uint8_t scale = 3;
+    for (uint8_t s = 0; s < 3; ++s)
+        if (boxW > Round(w * factors[s] * fw) && boxH > Round(h * factors[s] * fh)) {
+            scale = s;
+            break;
+        }
+    SetScale(scale);
+    return Scale != 0;
+}
+
+void TJPEGImage::CopySettingsFrom(TJPEGImage& source, bool withFlags)
+{
+    DensityUnit = source.DensityUnit;
+    XDensity = source.XDensity;
+    YDensity = source.YDensity;
+    if (!withFlags) return;
+    Comments.SetText(source.Comments.Text());
+    RestartInterval = source.RestartInterval;
+    Grayscale = source.IsGrayscale();
+    ProgressiveEncoding = source.ProgressiveEncoding;
+    SetSubsampling(source.GetSubsampling());
+}
+
+uint8_t TJPEGImage::OverallProgress(int p)
+{
+    p = std::clamp(p, 0, 100);
+    TrialPercent = uint8_t(p);
+    if (!RatioSearchActive) return uint8_t(p);
+    int n = ComprRatioMaxNumAppr;
+    int k = RoundInt(n * 0.67);
+    int t = TrialCount;
+    double v;
+    if (k >= t && k >= 1)
+        v = ((t - 1) / double(k) + p * 0.01 / k) * 90;
+    else if (n - k >= 1)
+        v = 90 + double(Round(((t - k - 1) / double(n - k) + p * 0.01 / (n - k)) * 10));
+    else
+        v = 100;
+    return uint8_t(std::clamp<int64_t>(Round(v), 0, 100));
+}

@@ -1,0 +1,269 @@
+#include "codec/JpegDecode.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "codec/JPEGImage.h"
+#include "platform/Round.h"
+
+namespace {
+
+// A damaged or hostile progressive file may hold a great many scans; only this many are shown
+// one by one, the rest are read in one go before the final pass.
+constexpr int MaxDisplayedScans = 100;
+constexpr int DefaultDpi = 96;
+
+void AttachSource(j_decompress_ptr cinfo, TMemoryStream& stream)
+{
+    stream.SetPosition(0);
+    JpegMemorySource(cinfo, stream.Memory(), size_t(stream.Size()));
+}
+
+unsigned ScaleDenominator(uint8_t scale) { return 1u << std::min<unsigned>(scale, 3); }
+
+// A palette of the decoder's actual colours (a one-component map gives grey entries).
+TPaletteEntries CreatePaletteFromColormap(j_decompress_ptr cinfo)
+{
+    TPaletteEntries palette;
+    if (!cinfo->colormap) return palette;
+    const int n = std::clamp(cinfo->actual_number_of_colors, 0, 256);
+    const bool grey = cinfo->out_color_components == 1;
+    palette.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        TRGBQuad& q = palette[size_t(i)];
+        q.rgbRed = cinfo->colormap[0][i];
+        q.rgbGreen = grey ? q.rgbRed : cinfo->colormap[1][i];
+        q.rgbBlue = grey ? q.rgbRed : cinfo->colormap[2][i];
+    }
+    return palette;
+}
+
+// Makes up to 256 palette entries the decoder's colour map (rows red, green, blue).
+void SetColormapFromPalette(j_decompress_ptr cinfo, const TPaletteEntries& palette)
+{
+    const int n = int(std::min<size_t>(palette.size(), 256));
+    if (n == 0) return;
+    JSAMPARRAY map = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, JDIMENSION(n), 3);
+    for (int i = 0; i < n; ++i) {
+        map[0][i] = palette[size_t(i)].rgbRed;
+        map[1][i] = palette[size_t(i)].rgbGreen;
+        map[2][i] = palette[size_t(i)].rgbBlue;
+    }
+    cinfo->colormap = map;
+    cinfo->actual_number_of_colors = n;
+}
+
+void TakeDensity(TJPEGImage& image, j_decompress_ptr cinfo)
+{
+    int64_t x = cinfo->X_density, y = cinfo->Y_density;
+    if (cinfo->density_unit == 2) { // dots per centimetre
+        x = Round(double(x) * 2.54);
+        y = Round(double(y) * 2.54);
+    }
+    if (cinfo->density_unit == 0 || x == 0 || y == 0) x = y = DefaultDpi;
+    image.DensityUnit = 1;
+    image.XDensity = int32_t(x);
+    image.YDensity = int32_t(y);
+}
+
+} // namespace
+
+void ReadJpegHeader(TJPEGImage& image, TJpegDecompressor& dec, TJpegProgress& progress,
+                    TJpegFinalPassOptions& finalPass)
+{
+    j_decompress_ptr cinfo = dec.Get();
+    image.LibraryMessages.Clear();
+    InstallProgressMonitor(reinterpret_cast<j_common_ptr>(cinfo), progress, &image);
+
+    image.Comments.Clear();
+    image.AppTexts.Clear();
+    jpeg_save_markers(cinfo, JPEG_COM, 0xFFFF);
+    jpeg_save_markers(cinfo, JPEG_APP0 + 12, 0xFFFF);
+    AttachSource(cinfo, *image.GetJpegStream());
+    jpeg_read_header(cinfo, TRUE);
+
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+        std::string text(reinterpret_cast<const char*>(m->data), m->data_length);
+        if (m->marker == JPEG_COM)
+            image.Comments.Add(text);
+        else if (m->marker == JPEG_APP0 + 12)
+            image.AppTexts.Add(text);
+    }
+
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = ScaleDenominator(image.Scale);
+    cinfo->do_block_smoothing = image.BlockSmoothing;
+
+    image.RestartInterval = int32_t(cinfo->restart_interval);
+    TakeDensity(image, cinfo);
+    // The image keeps three pairs; a four-component file has one more that is not taken.
+    const int components = std::min(cinfo->num_components, int(image.SamplingFactors.size()));
+    for (int i = 0; i < components; ++i) {
+        image.SamplingFactors[size_t(i)].H = cinfo->comp_info[i].h_samp_factor;
+        image.SamplingFactors[size_t(i)].V = cinfo->comp_info[i].v_samp_factor;
+    }
+
+    // Colour quantisation yields palette indices, so it serves the 8-bit bitmap only.
+    const bool quantize = image.PixelFormat8Bit;
+    cinfo->dct_method = J_DCT_METHOD(image.DCTMethod);
+    cinfo->quantize_colors = quantize;
+    cinfo->desired_number_of_colors = image.DesiredColors;
+    cinfo->dither_mode = J_DITHER_MODE(image.DitherMode);
+    cinfo->two_pass_quantize = image.TwoPassQuantize;
+
+    const bool multiScan = jpeg_has_multiple_scans(cinfo);
+    if (multiScan) image.ProgressiveEncoding = true;
+    image.Grayscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
+    // Indices when quantising (the colour map's rows are then red, green, blue); otherwise rows in
+    // the bitmap's blue, green, red order. A grey file gives grey pixels.
+    cinfo->out_color_space = quantize ? JCS_RGB : JCS_EXT_BGR;
+
+    if (image.FastDecode) {
+        cinfo->dct_method = JDCT_IFAST;
+        cinfo->two_pass_quantize = FALSE;
+        cinfo->dither_mode = JDITHER_ORDERED;
+    }
+    finalPass.DctMethod = cinfo->dct_method;
+    finalPass.TwoPassQuantize = cinfo->two_pass_quantize;
+    finalPass.DitherMode = cinfo->dither_mode;
+
+    if (image.ProgressiveDisplay && multiScan) {
+        cinfo->buffered_image = TRUE;
+        cinfo->dct_method = JDCT_IFAST;
+        cinfo->two_pass_quantize = FALSE;
+        cinfo->dither_mode = JDITHER_ORDERED;
+        cinfo->enable_2pass_quant = finalPass.TwoPassQuantize;
+    }
+}
+
+TBitmap* DecodeJpeg(TJPEGImage& image)
+{
+    const std::shared_ptr<TJPEGData> data = image.Data; // keeps the stream alive while decoding
+    if (!data || !data->Data) return nullptr;
+    if (!image.Bitmap) image.Bitmap = std::make_unique<TBitmap>();
+    TBitmap& bmp = *image.Bitmap;
+    bool paletteModified = false;
+    try {
+        TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
+        TJpegProgress progress;
+        TJpegFinalPassOptions finalPass;
+        ReadJpegHeader(image, dec, progress, finalPass);
+        j_decompress_ptr cinfo = dec.Get();
+
+        const bool to8 = image.PixelFormat8Bit;
+        const TPixelFormat format = to8 ? TPixelFormat::pf8bit : TPixelFormat::pf24bit;
+        image.ReportProgress(TProgressStage::psStarting, 0, false, TRect{});
+        progress.LastPercent = 0;
+        const bool givenPalette = to8 && !image.Palette.empty();
+        if (givenPalette)
+            SetColormapFromPalette(cinfo, image.Palette);
+        else if (!image.Palette.empty())
+            image.Palette.clear();
+
+        // The header's size is refused before the library or the bitmap allocates anything for it.
+        jpeg_calc_output_dimensions(cinfo);
+        TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
+        jpeg_start_decompress(cinfo);
+        const int width = int(cinfo->output_width), height = int(cinfo->output_height);
+        // A bitmap of the right size and format is reused: every row is written again.
+        if (bmp.PixelFormat() != format || bmp.Width() != width || bmp.Height() != height)
+            bmp = TBitmap(width, height, format);
+        if (givenPalette)
+            bmp.SetPalette(TPaletteEntries(image.Palette.begin(),
+                                           image.Palette.begin() + std::min<size_t>(image.Palette.size(), 256)));
+        else if (!bmp.Palette().empty())
+            bmp.SetPalette({});
+        if (int64_t(cinfo->output_width) * cinfo->output_components > int64_t(bmp.Stride()))
+            throw EJPEG("Decoder output does not fit the bitmap");
+
+        const bool quantize = cinfo->quantize_colors;
+        auto takePalette = [&] {
+            if (quantize && !givenPalette) {
+                bmp.SetPalette(CreatePaletteFromColormap(cinfo));
+                paletteModified = true;
+            }
+        };
+        auto readRows = [&] {
+            while (cinfo->output_scanline < cinfo->output_height) {
+                JSAMPROW row = bmp.ScanLine(int(cinfo->output_scanline));
+                if (jpeg_read_scanlines(cinfo, &row, 1) != 1) break;
+            }
+            bmp.Modified();
+        };
+
+        if (cinfo->buffered_image) {
+            bool first = true;
+            for (int shown = 0; !jpeg_input_complete(cinfo) && shown < MaxDisplayedScans; ++shown) {
+                jpeg_start_output(cinfo, cinfo->input_scan_number);
+                if (first) takePalette();
+                first = false;
+                readRows();
+                jpeg_finish_output(cinfo);
+            }
+            while (!jpeg_input_complete(cinfo)) {
+                int r = jpeg_consume_input(cinfo);
+                if (r == JPEG_SUSPENDED || r == JPEG_REACHED_EOI) break;
+            }
+            cinfo->dct_method = finalPass.DctMethod;
+            cinfo->two_pass_quantize = finalPass.TwoPassQuantize;
+            cinfo->dither_mode = finalPass.DitherMode;
+            // The final two-pass quantisation builds its own colour map.
+            if (quantize && finalPass.TwoPassQuantize && !givenPalette) cinfo->colormap = nullptr;
+            jpeg_start_output(cinfo, cinfo->input_scan_number);
+            if (finalPass.TwoPassQuantize) takePalette();
+        } else {
+            takePalette();
+        }
+        readRows();
+        if (cinfo->buffered_image) jpeg_finish_output(cinfo);
+        jpeg_finish_decompress(cinfo);
+    } catch (...) {
+        image.ReportProgress(TProgressStage::psEnding, 0, false, TRect{});
+        if (paletteModified) {
+            image.PaletteModified = true;
+            image.Changed();
+        }
+        throw;
+    }
+    image.ReportProgress(TProgressStage::psEnding, 100, false, TRect{});
+    if (paletteModified) {
+        image.PaletteModified = true;
+        image.Changed();
+    }
+    return image.Bitmap.get();
+}
+
+void RecalcScaledSize(TJPEGImage& image)
+{
+    if (!image.NeedHeader) return;
+    const std::shared_ptr<TJPEGData> data = image.Data;
+    if (!data || !data->Data) {
+        image.ScaledWidth = image.ScaledHeight = 0;
+        return;
+    }
+    TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
+    j_decompress_ptr cinfo = dec.Get();
+    AttachSource(cinfo, *data->Data);
+    jpeg_read_header(cinfo, TRUE);
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = ScaleDenominator(image.Scale);
+    jpeg_calc_output_dimensions(cinfo);
+    image.ScaledWidth = int32_t(cinfo->output_width);
+    image.ScaledHeight = int32_t(cinfo->output_height);
+    image.ProgressiveEncoding = jpeg_has_multiple_scans(cinfo);
+    image.NeedHeader = false;
+}
+
+void ReadStreamInfo(TJPEGImage& image)
+{
+    const std::shared_ptr<TJPEGData> data = image.Data;
+    if (!data || !data->Data) return;
+    TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
+    j_decompress_ptr cinfo = dec.Get();
+    AttachSource(cinfo, *data->Data);
+    jpeg_read_header(cinfo, TRUE);
+    data->Width = int32_t(cinfo->image_width);
+    data->Height = int32_t(cinfo->image_height);
+    data->Grayscale = cinfo->jpeg_color_space == JCS_GRAYSCALE;
+    image.ProgressiveEncoding = jpeg_has_multiple_scans(cinfo);
+}

@@ -1,0 +1,101 @@
+#pragma once
+// What the JPEG library needs from the program: an error manager that turns fatal library errors
+// into EJPEG exceptions and collects messages, memory stream source and destination, the library's
+// own message texts, and holders that always destroy a compressor or decompressor.
+//
+// Library errors leave the library by a C++ exception thrown from error_exit. The library is built
+// with unwind tables on this platform and keeps no resources outside its memory pools, so the
+// exception passes through its frames; the holders' destructors then release everything with
+// jpeg_destroy_*. (tests/codec/JpegGlueTest.cpp checks this, also under the sanitizers.)
+#include <cstddef>
+#include <cstdint>
+#include <cstdio> // jpeglib.h needs FILE and size_t
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "platform/Exceptions.h"
+#include "platform/StringList.h"
+
+// A fatal error of the JPEG library, carrying its formatted message (at most 79 characters).
+class EJPEG : public EInvalidGraphic
+{
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
+
+// The installed library's own text for a message code; an unknown code gives entry 0,
+// "Bogus message code %d".
+std::string LibraryMessageText(int code);
+
+// The library formats at most this many characters of a message for the program.
+constexpr size_t JpegMessageLimit = 79;
+
+struct TJpegErrorManager
+{
+    jpeg_error_mgr Mgr; // first member: the library's err pointer is a pointer to this record
+    TStringList* Messages = nullptr;
+};
+
+// Fills err: error_exit raises EJPEG with the formatted text; emit_message counts warnings and
+// passes a message to output_message when its level <= traceLevel; output_message adds the text as a
+// line to *Messages when set; format_message cuts the text to JpegMessageLimit characters.
+// Returns &err.Mgr for cinfo.err.
+jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messages, int traceLevel);
+
+// The formatted text of the message the library last raised on this object (cut like EJPEG's).
+std::string FormatJpegMessage(j_common_ptr cinfo);
+
+// The library's text for code with its integer parameters filled in, cut like EJPEG's.
+std::string FormatLibraryMessage(int code, int p1 = 0, int p2 = 0);
+// Raises the library's error code as EJPEG from the program's own code, as the library would.
+[[noreturn]] void RaiseJpegError(int code, int p1 = 0, int p2 = 0);
+
+// Stream destination: the compressed stream is appended to out, which must outlive the compression.
+void JpegMemoryDest(j_compress_ptr cinfo, std::vector<uint8_t>& out);
+// Stream source over size bytes at data, which must outlive the decompression. Reading past the end
+// gives the library's end-of-data behaviour: a "premature end" warning and a fake end-of-image marker.
+void JpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t size);
+
+// A compressor that is created with the program's error manager and always destroyed.
+class TJpegCompressor
+{
+public:
+    explicit TJpegCompressor(TStringList* messages = nullptr, int traceLevel = 0);
+    ~TJpegCompressor();
+    TJpegCompressor(const TJpegCompressor&) = delete;
+    TJpegCompressor& operator=(const TJpegCompressor&) = delete;
+
+    j_compress_ptr Get() { return &Info; }
+    j_compress_ptr operator->() { return &Info; }
+    long Warnings() const { return Err.Mgr.num_warnings; }
+
+private:
+    TJpegErrorManager Err;
+    jpeg_compress_struct Info;
+};
+
+// A decompressor that is created with the program's error manager and always destroyed.
+class TJpegDecompressor
+{
+public:
+    explicit TJpegDecompressor(TStringList* messages = nullptr, int traceLevel = 0);
+    ~TJpegDecompressor();
+    TJpegDecompressor(const TJpegDecompressor&) = delete;
+    TJpegDecompressor& operator=(const TJpegDecompressor&) = delete;
+
+    j_decompress_ptr Get() { return &Info; }
+    j_decompress_ptr operator->() { return &Info; }
+    long Warnings() const { return Err.Mgr.num_warnings; }
+
+private:
+    TJpegErrorManager Err;
+    jpeg_decompress_struct Info;
+};
+
+// Values the program keeps in wider ranges than the library's fields, brought into the library's
+// ranges before they reach it.
+uint16_t ClampRestartInterval(int64_t value); // 0..65535
+uint16_t ClampDensity(int64_t value);         // 1..65535
+int ClampSmoothing(int64_t value);            // 0..100

@@ -1,0 +1,374 @@
+#include "formats/ColorManager.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/Round.h"
+
+namespace {
+const char* const kDepthError = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
+const char* const kSampleCountError = "Sample count per pixel does not correspond to the given color scheme.";
+
+bool IsIndexedSource(TColorSchemeCode s) { return s == schIndexed || s == schGray || s == schGrayAlpha; }
+bool IsIndexedTarget(TColorSchemeCode s) { return s == schIndexed || s == schGray; }
+bool IsRGBTarget(TColorSchemeCode s) { return s == schRGB || s == schRGBA; }
+bool IsBGRTarget(TColorSchemeCode s) { return s == schBGR || s == schBGRA; }
+
+inline uint8_t RotateRight(uint8_t v, unsigned n)
+{
+    n &= 7;
+    return n == 0 ? v : uint8_t((v >> n) | (v << (8 - n)));
+}
+
+inline uint16_t LoadWord(const uint8_t* p)
+{
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+
+inline void StoreWord(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+
+// Row conversions that are not built yet: while a slot is empty the choice stays empty and
+// ConvertRow reports that no method was found, so nothing is silently left unconverted.
+constexpr TColorManager::TRowConversion kConvertIndexedBoth16 = nullptr;
+constexpr TColorManager::TRowConversion kConvertIndexedSource16 = nullptr;
+constexpr TColorManager::TRowConversion kConvertIndexedTarget16 = nullptr;
+constexpr TColorManager::TRowConversion kConvertGray = nullptr;
+constexpr TColorManager::TRowConversion kConvertCMYKToRGB = nullptr;
+constexpr TColorManager::TRowConversion kConvertCMYKToBGR = nullptr;
+constexpr TColorManager::TRowConversion kConvertLabToRGB = nullptr;
+constexpr TColorManager::TRowConversion kConvertLabToBGR = nullptr;
+constexpr TColorManager::TRowConversion kConvertYCbCrToRGB = nullptr;
+constexpr TColorManager::TRowConversion kConvertYCbCrToBGR = nullptr;
+constexpr TColorManager::TRowConversion kConvertPhotoYCCToRGB = nullptr;
+constexpr TColorManager::TRowConversion kConvertPhotoYCCToBGR = nullptr;
+} // namespace
+
+TColorManager::TColorManager()
+{
+    SetGamma(1.0f, 2.2f);
+    FChanged = true;
+}
+
+void TColorManager::RaiseConversionError(const char* message) { throw EColorConversionError(message); }
+
+void TColorManager::SetSourceBitsPerSample(int value)
+{
+    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
+    if (FSourceBPS != value) {
+        FSourceBPS = uint8_t(value);
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetTargetBitsPerSample(int value)
+{
+    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
+    if (FTargetBPS != value) {
+        FTargetBPS = uint8_t(value);
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetSourceSamplesPerPixel(int value)
+{
+    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
+    if (FSourceSPP != value) {
+        FSourceSPP = uint8_t(value);
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetTargetSamplesPerPixel(int value)
+{
+    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
+    if (FTargetSPP != value) {
+        FTargetSPP = uint8_t(value);
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetSourceScheme(TColorSchemeCode value)
+{
+    if (FSourceScheme != value) {
+        FSourceScheme = value;
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetTargetScheme(TColorSchemeCode value)
+{
+    if (FTargetScheme != value) {
+        FTargetScheme = value;
+        FChanged = true;
+    }
+}
+
+void TColorManager::SetGamma(float mainGamma, float displayGamma)
+{
+    FMainGamma = mainGamma <= 0 ? 1.0f : mainGamma;
+    FDisplayGamma = displayGamma <= 0 ? 2.2f : displayGamma;
+    BuildGammaTable();
+}
+
+void TColorManager::BuildGammaTable()
+{
+    const float gamma = 1.0f / (FMainGamma * FDisplayGamma);
+    const int high = FSourceBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
+    const int top = FTargetBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
+    for (int i = 0; i <= high && i < 256; ++i) {
+        double v = i == 0 ? 0.0 : std::pow(double(i) / high, double(gamma)) * top;
+        int64_t r = Round(v);
+        FGammaTable[i] = uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+    }
+}
+
+void TColorManager::SetYCbCrSubsampling(const std::vector<float>& coefficients, int hSubsampling, int vSubsampling)
+{
+    if (coefficients.empty()) RaiseConversionError("At least one luma coefficient is needed.");
+    auto valid = [](int v) { return v == 1 || v == 2 || v == 4; };
+    if (!valid(hSubsampling) || !valid(vSubsampling))
+        RaiseConversionError("Subsampling value is invalid. Allowed are 1, 2 and 4.");
+    if (vSubsampling > hSubsampling)
+        RaiseConversionError("Vertical subsampling value must be <= horizontal subsampling value.");
+    for (size_t i = 0; i < coefficients.size() && i < 3; ++i) FYCbCrCoefficients[i] = coefficients[i];
+    FHSubsampling = uint8_t(hSubsampling);
+    FVSubsampling = uint8_t(vSubsampling);
+}
+
+void TColorManager::BuildYCbCrTables()
+{
+    const float lumaRed = FYCbCrCoefficients[0];
+    const float lumaGreen = FYCbCrCoefficients[1];
+    const float lumaBlue = FYCbCrCoefficients[2];
+    const float f1 = 2 - 2 * lumaRed;
+    const float f2 = lumaRed * f1 / lumaGreen;
+    const float f3 = 2 - 2 * lumaBlue;
+    const float f4 = lumaBlue * f3 / lumaGreen;
+    const bool photoYCC = FSourceScheme == schPhotoYCC;
+    FCrToRedTable.assign(256, 0);
+    FCbToBlueTable.assign(256, 0);
+    FCrToGreenTable.assign(256, 0);
+    FCbToGreenTable.assign(256, 0);
+    for (int i = 0; i < 256; ++i) {
+        const int cr = photoYCC ? i - 137 : i - 128;
+        const int cb = photoYCC ? i - 156 : i - 128;
+        FCrToRedTable[i] = RoundInt(double(f1) * cr);
+        FCbToBlueTable[i] = RoundInt(double(f3) * cb);
+        FCrToGreenTable[i] = -RoundInt(double(f2) * cr);
+        FCbToGreenTable[i] = -RoundInt(double(f4) * cb);
+    }
+}
+
+void TColorManager::PrepareConversion()
+{
+    FRowConversion = nullptr;
+    FChanged = true;
+    if (IsIndexedSource(FSourceScheme) != IsIndexedTarget(FTargetScheme))
+        RaiseConversionError("Conversion between indexed and non-indexed pixel formats is not supported.");
+
+    auto setAlpha = [](TConversionOptions& options, TColorSchemeCode scheme) {
+        if (scheme == schGrayAlpha || scheme == schRGBA || scheme == schBGRA)
+            options |= optAlpha;
+        else
+            options &= TConversionOptions(~optAlpha);
+    };
+    setAlpha(SourceOptions, FSourceScheme);
+    setAlpha(TargetOptions, FTargetScheme);
+
+    const int s = FSourceBPS, t = FTargetBPS;
+    const bool rgbTarget = IsRGBTarget(FTargetScheme), bgrTarget = IsBGRTarget(FTargetScheme);
+    auto byTarget = [&](TRowConversion toRGB, TRowConversion toBGR) -> TRowConversion {
+        return rgbTarget ? toRGB : bgrTarget ? toBGR : nullptr;
+    };
+    switch (FSourceScheme) {
+    case schIndexed:
+        if (s == 16 && t == 16)
+            FRowConversion = kConvertIndexedBoth16;
+        else if (s == 16)
+            FRowConversion = kConvertIndexedSource16;
+        else if (t == 16)
+            FRowConversion = kConvertIndexedTarget16;
+        else
+            FRowConversion = &TColorManager::ConvertIndexed8;
+        break;
+    case schGray:
+        if (s == 16 || t == 16)
+            FRowConversion = (s >= 8 && t >= 8) ? kConvertGray : nullptr;
+        else
+            FRowConversion = &TColorManager::ConvertIndexed8;
+        break;
+    case schGrayAlpha:
+        if ((s == 8 || s == 16) && (t == 8 || t == 16)) FRowConversion = kConvertGray;
+        break;
+    case schRGB:
+    case schRGBA:
+        FRowConversion = byTarget(&TColorManager::ConvertRGBToRGB, &TColorManager::ConvertRGBToBGR);
+        break;
+    case schBGR:
+    case schBGRA:
+        FRowConversion = byTarget(&TColorManager::ConvertBGRToRGB, &TColorManager::ConvertBGRToBGR);
+        break;
+    case schCMYK: FRowConversion = byTarget(kConvertCMYKToRGB, kConvertCMYKToBGR); break;
+    case schCIELab: FRowConversion = byTarget(kConvertLabToRGB, kConvertLabToBGR); break;
+    case schYCbCr:
+        BuildYCbCrTables();
+        FRowConversion = byTarget(kConvertYCbCrToRGB, kConvertYCbCrToBGR);
+        break;
+    case schPhotoYCC:
+        BuildYCbCrTables();
+        FRowConversion = byTarget(kConvertPhotoYCCToRGB, kConvertPhotoYCCToBGR);
+        break;
+    default: break; // schUnknown, schCMY and unknown codes have no conversion
+    }
+    FChanged = false;
+}
+
+void TColorManager::ConvertRow(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
+                               uint8_t mask)
+{
+    if (FChanged) PrepareConversion();
+    if (!FRowConversion) RaiseConversionError("Color conversion failed. Could not find a proper method.");
+    (this->*FRowConversion)(source, target, count, mask);
+}
+
+std::optional<TPixelFormat> TColorManager::PixelFormatFor(int index) const
+{
+    const int samples = index == 0 ? FSourceSPP : FTargetSPP;
+    const int bits = index == 0 ? FSourceBPS : FTargetBPS;
+    switch (samples) {
+    case 1:
+        if (bits == 1) return TPixelFormat::pf1bit;
+        if (bits >= 2 && bits <= 4) return TPixelFormat::pf4bit;
+        if (bits >= 8 && bits <= 16) return TPixelFormat::pf8bit;
+        return std::nullopt;
+    case 3: return bits <= 5 ? TPixelFormat::pf15bit : TPixelFormat::pf24bit;
+    case 4:
+        if (bits >= 8) return TPixelFormat::pf32bit;
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+template <bool SwapOrder>
+void TColorManager::ConvertRGBFamily(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
+                                     uint8_t mask)
+{
+    const int s = FSourceBPS, t = FTargetBPS;
+    if ((s != 8 && s != 16) || (t != 8 && t != 16)) return; // depth not handled
+    const bool sourceAlpha = SourceOptions & optAlpha;
+    const bool targetAlpha = TargetOptions & optAlpha;
+    const bool copyAlpha = sourceAlpha && targetAlpha;
+    const bool planar = source.size() > 1;
+    if (source.empty() || (planar && source.size() < (copyAlpha ? 4u : 3u))) return;
+    for (size_t i = 0; i < (planar ? source.size() : 1); ++i)
+        if (!source[i]) return;
+
+    const bool gamma = TargetOptions & optApplyGamma;
+    const bool swap = SourceOptions & optSwapBytes;
+    const size_t sourceStride = planar ? 1 : (sourceAlpha ? 4 : 3); // in samples
+    const size_t targetStride = targetAlpha ? 4 : 3;
+    const size_t sourceBytes = s / 8, targetBytes = t / 8;
+
+    auto read = [&](size_t plane, size_t pixel) -> unsigned {
+        const uint8_t* p = planar ? source[plane] + pixel * sourceBytes
+                                  : source[0] + (pixel * sourceStride + plane) * sourceBytes;
+        return sourceBytes == 1 ? *p : LoadWord(p);
+    };
+    auto convertColour = [&](unsigned v) -> unsigned {
+        if (s == 8 && t == 8) return gamma ? FGammaTable[v] : v;
+        if (s == 8) { // to 16 bits
+            uint16_t w = MulDivWord(uint16_t(gamma ? FGammaTable[v] : v), 65535, 255);
+            return swap ? SwapWord(w) : w;
+        }
+        uint16_t w = swap ? SwapWord(uint16_t(v)) : uint16_t(v);
+        if (t == 8) return gamma ? FGammaTable[ScaleWord(w)] : ScaleWord(w);
+        return w;
+    };
+    auto convertAlpha = [&](unsigned v) -> unsigned {
+        if (s == 8 && t == 8) return v;
+        if (s == 8) {
+            uint16_t w = MulDivWord(uint16_t(v), 65535, 255);
+            return swap ? SwapWord(w) : w;
+        }
+        uint16_t w = swap ? SwapWord(uint16_t(v)) : uint16_t(v);
+        return t == 8 ? ScaleWord(w) : w;
+    };
+    auto write = [&](uint8_t* pixel, size_t sample, unsigned v) {
+        if (targetBytes == 1)
+            pixel[sample] = uint8_t(v);
+        else
+            StoreWord(pixel + 2 * sample, uint16_t(v));
+    };
+
+    uint8_t bit = 0x80;
+    size_t consumed = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (mask & bit) {
+            uint8_t* pixel = target + size_t(i) * targetStride * targetBytes;
+            for (size_t c = 0; c < 3; ++c) write(pixel, SwapOrder ? 2 - c : c, convertColour(read(c, consumed)));
+            if (copyAlpha) write(pixel, 3, convertAlpha(read(3, consumed)));
+            ++consumed;
+        }
+        bit = RotateRight(bit, 1);
+    }
+}
+
+void TColorManager::ConvertRGBToRGB(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
+{
+    ConvertRGBFamily<false>(s, t, n, m);
+}
+
+void TColorManager::ConvertRGBToBGR(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
+{
+    ConvertRGBFamily<true>(s, t, n, m);
+}
+
+void TColorManager::ConvertBGRToRGB(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
+{
+    ConvertRGBFamily<true>(s, t, n, m);
+}
+
+void TColorManager::ConvertBGRToBGR(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
+{
+    ConvertRGBFamily<false>(s, t, n, m);
+}
+
+void TColorManager::ConvertIndexed8(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
+                                    uint8_t mask)
+{
+    const unsigned s = FSourceBPS, t = FTargetBPS;
+    auto packed = [](unsigned d) { return d == 1 || d == 2 || d == 4 || d == 8; };
+    if (!packed(s) || !packed(t) || source.empty() || !source[0]) return; // depth not handled
+    const uint8_t* src = source[0];
+    if (s == t && mask == 0xFF) {
+        std::memcpy(target, src, (size_t(count) * s + 7) / 8);
+        return;
+    }
+    uint8_t sourceMask = uint8_t(~((1u << (8 - s)) - 1));
+    const uint16_t maxIn = uint16_t((1u << s) - 1);
+    uint8_t targetMask = uint8_t((1u << (8 - t)) - 1);
+    const uint16_t maxOut = uint16_t((1u << t) - 1);
+    unsigned sourceShift = 8, targetShift = 8 - t;
+    const uint32_t perTargetByte = 8 / t;
+    uint8_t bit = 0x80;
+    for (uint32_t done = 0; done < count;) {
+        if (mask & bit) {
+            sourceShift -= s;
+            uint16_t value = uint16_t((*src & sourceMask) >> sourceShift);
+            value = MulDivWord(value, maxOut, maxIn);
+            *target = uint8_t((*target & targetMask) | (value << targetShift));
+            if (sourceShift == 0) {
+                sourceShift = 8;
+                ++src;
+            }
+            sourceMask = RotateRight(sourceMask, s);
+        }
+        bit = RotateRight(bit, 1);
+        targetMask = RotateRight(targetMask, t);
+        targetShift = targetShift == 0 ? 8 - t : targetShift - t;
+        ++done;
+        if (done % perTargetByte == 0) ++target;
+    }
+}

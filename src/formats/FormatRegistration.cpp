@@ -1,0 +1,42 @@
+// The program's picture formats, registered once in this order; the order of the classes is the
+// order in which content sniffing asks them. A new format adds its rows here.
+#include "formats/BitmapGraphic.h"
+#include "formats/FileFormatList.h"
+#include "formats/JpegFormat.h"
+
+namespace {
+struct TFormatRegistration
+{
+    const char* Extension;
+    const TGraphicClass& (*GraphicClass)();
+    const char* Common;
+    const char* Individual;
+    TFormatTypes FormatTypes;
+};
+
+const TFormatRegistration kRegistrations[] = {
+    {"bmp", &TBitmapGraphic::Class, "Windows Bitmap", "", ftRaster},
+    {"jfif", &JpegGraphicClass, "JPEG/JFIF compliant", "JPEG/JFIF compliant", ftRaster},
+    {"jpg", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
+    {"jpe", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
+    {"jpeg", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
+    {"rle", &TBitmapGraphic::Class, "Windows Bitmap", "Run length encoded Windows bitmaps", ftRaster},
+    {"dib", &TBitmapGraphic::Class, "", "Device independant Windows bitmaps", ftRaster},
+};
+} // namespace
+
+void RegisterStandardFormats(TFileFormatList& list)
+{
+    for (const auto& r : kRegistrations)
+        list.RegisterFileFormat(r.Extension, r.Common, r.Individual, r.FormatTypes, false, r.GraphicClass());
+}
+
+const TFileFormatList& FileFormatList()
+{
+    static const TFileFormatList* const list = [] {
+        auto* l = new TFileFormatList;
+        RegisterStandardFormats(*l);
+        return l;
+    }();
+    return *list;
+}

@@ -1,0 +1,297 @@
+// The JPEG graphic's own operations: ratios, sharing, settings groups, sizes, streams.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "JpegFixtures.h"
+#include "codec/JPEGImage.h"
+#include "platform/Exceptions.h"
+
+namespace {
+
+// Installs size bytes of stand-in data for a w x h picture.
+void SetData(TJPEGImage& image, int w, int h, size_t size)
+{
+    auto data = std::make_shared<TJPEGData>();
+    data->Data = std::make_unique<TMemoryStream>(std::vector<uint8_t>(size, 0xAB));
+    data->Width = w;
+    data->Height = h;
+    image.Data = data;
+}
+
+} // namespace
+
+TEST(JPEGImage, RoundedRatio)
+{
+    struct Case
+    {
+        int w, h;
+        size_t size;
+        float target;
+        int want;
+    } cases[] = {
+        {100, 100, 3000, 0, 10},   // r = 10: Round(2) x 5
+        {100, 100, 600, 0, 50},    // r = 50 is not above 50: Round(10) x 5
+        {100, 100, 500, 0, 60},    // r = 60: Round(6) x 10
+        {100, 100, 2400, 0, 10},   // r = 12.5: Round(2.5) is 2 (half to even)
+        {100, 100, 4000, 0, 8},    // r = 7.5: Round is 8
+        {100, 100, 300000, 0, 1},  // r = 0.1: at least 1
+        {100, 100, 272, 0, 110},   // r = 110.3: Round(11.03) x 10
+        {100, 100, 3000, 12.5f, 12}, // a target wins: Round(12.5) = 12
+        {100, 100, 0, 0, 20},      // no data
+    };
+    for (const Case& c : cases) {
+        TJPEGImage image;
+        if (c.size) SetData(image, c.w, c.h, c.size);
+        image.ComprRatio = c.target;
+        EXPECT_EQ(image.RoundedRatio(), c.want) << c.size << " " << c.target;
+    }
+}
+
+TEST(JPEGImage, DefaultsAndEmptiness)
+{
+    TJPEGImage image;
+    EXPECT_TRUE(image.Empty());
+    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(image.LumQuality, 50);
+    EXPECT_EQ(image.SamplingFactors[0].H, 2);
+    EXPECT_EQ(image.SamplingFactors[1].V, 1);
+    EXPECT_EQ(image.MatchMask, 0x3E7F);
+    EXPECT_EQ(image.DisplayRatio, 20);
+    EXPECT_EQ(image.DesiredColors, 236);
+    EXPECT_EQ(image.GetSubsampling(), 0);
+    EXPECT_EQ(image.LastRequest.LumQuality, 0);
+    image.Assign(TBitmap(5, 4));
+    EXPECT_FALSE(image.Empty());
+    EXPECT_EQ(image.Width(), 5);
+    EXPECT_EQ(image.EnsureBitmap(), image.Bitmap.get()); // nothing to decode: the bitmap itself
+    TBitmap copy;
+    image.AssignTo(copy);
+    EXPECT_EQ(copy.Height(), 4);
+    image.Assign(TBitmap(0, 0));
+    EXPECT_TRUE(image.Empty());
+}
+
+TEST(JPEGImage, SizeCannotBeSet)
+{
+    TJPEGImage image;
+    try {
+        image.SetWidth(10);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_STREQ(e.what(), "Cannot change the size of a JPEG image");
+    }
+    EXPECT_THROW(image.SetHeight(10), EInvalidGraphicOperation);
+}
+
+TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
+{
+    TJPEGImage a, b;
+    TMemoryStream s(fixtures::MakeJpeg({}));
+    a.LoadFromStream(s);
+    a.EnsureBitmap();
+    a.LumQuality = 90;
+    b.Assign(a);
+    EXPECT_TRUE(b.Equals(a));
+    EXPECT_TRUE(a.Equals(b));
+    EXPECT_EQ(b.LumQuality, 50); // settings are not copied
+    ASSERT_TRUE(b.HasBitmap());
+    EXPECT_NE(b.Bitmap.get(), a.Bitmap.get());
+    EXPECT_EQ(b.Width(), 64);
+
+    const std::vector<uint8_t> before = a.GetJpegStream()->Data();
+    {
+        fixtures::TJpegSpec spec;
+        spec.Width = 30;
+        TMemoryStream other(fixtures::MakeJpeg(spec));
+        b.LoadFromStream(other);
+    }
+    EXPECT_FALSE(b.Equals(a));
+    EXPECT_EQ(a.GetJpegStream()->Data(), before);
+    EXPECT_EQ(a.Data->Width, 64);
+    EXPECT_FALSE(b.HasBitmap()); // the old bitmap belonged to the old data
+    EXPECT_EQ(b.Width(), 30);
+
+    // Taking over data without a bitmap drops a bitmap that showed other data.
+    TJPEGImage c;
+    c.Assign(TBitmap(7, 7));
+    TJPEGImage d;
+    d.Data = a.Data;
+    c.Assign(d);
+    EXPECT_FALSE(c.HasBitmap());
+    EXPECT_EQ(c.Width(), 64);
+    EXPECT_FALSE(c.Equals(TJPEGImage()));
+}
+
+TEST(JPEGImage, WriteDataAndReadDataRoundTrip)
+{
+    TJPEGImage a;
+    TMemoryStream s(fixtures::MakeJpeg({}));
+    a.LoadFromStream(s);
+    TMemoryStream out;
+    a.WriteData(out);
+    EXPECT_EQ(out.Size(), 4 + a.GetJpegDataSize());
+    out.SetPosition(0);
+    TJPEGImage b;
+    b.ReadData(out);
+    EXPECT_EQ(b.GetJpegStream()->Data(), a.GetJpegStream()->Data());
+    EXPECT_EQ(b.Data->Height, 48);
+
+    TMemoryStream empty;
+    TJPEGImage().WriteData(empty);
+    EXPECT_EQ(empty.Size(), 4);
+
+    // A length beyond the stream is refused before anything is allocated for it.
+    TMemoryStream bogus(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3});
+    EXPECT_THROW(b.ReadData(bogus), EReadError);
+    TMemoryStream negative(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_THROW(b.ReadData(negative), EReadError);
+}
+
+TEST(JPEGImage, Subsampling)
+{
+    TJPEGImage image;
+    const int modes[] = {1, 2, 0};
+    const int wantH[][3] = {{1, 1, 1}, {1, 2, 2}, {2, 1, 1}};
+    for (int i = 0; i < 3; ++i) {
+        image.SetSubsampling(modes[i]);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[i][c]);
+        EXPECT_EQ(image.GetSubsampling(), modes[i]);
+    }
+    image.SetSubsampling(1);
+    image.SetSubsampling(3); // no such mode: unchanged
+    EXPECT_EQ(image.GetSubsampling(), 1);
+    image.Grayscale = true;
+    EXPECT_EQ(image.GetSubsampling(), 0);
+}
+
+TEST(JPEGImage, ResetSettingsGroups)
+{
+    TJPEGImage image;
+    EXPECT_FALSE(image.ResetSettings(0));
+    image.ChromQuality = 20;
+    EXPECT_TRUE(image.ResetSettings(0x80)); // only the low 7 bits count
+    EXPECT_EQ(image.ChromQuality, 50);
+
+    image.SelThreshold = 10;
+    EXPECT_TRUE(image.ResetSettings(1));
+    EXPECT_EQ(image.SelThreshold, 50);
+
+    image.QualityEqualizerBands[4] = -3;
+    EXPECT_TRUE(image.ResetSettings(2));
+    EXPECT_FALSE(image.ResetSettings(2));
+    image.SelQualityEqualizerBands[0] = 1;
+    EXPECT_TRUE(image.ResetSettings(3));
+    EXPECT_EQ(image.SelQualityEqualizerBands[0], 0);
+
+    // No active filter: reports false but still resets strengths and radius.
+    image.FilterValues[2] = 7;
+    image.FilterRadius = 2;
+    EXPECT_FALSE(image.ResetSettings(4));
+    EXPECT_EQ(image.FilterValues[2], 50);
+    EXPECT_EQ(image.FilterRadius, 5);
+    image.SelActiveFilter = 3;
+    image.SelFilterRadius = 8;
+    EXPECT_TRUE(image.ResetSettings(5));
+    EXPECT_EQ(image.SelActiveFilter, 0);
+    EXPECT_EQ(image.SelFilterRadius, 5);
+
+    image.LumQuality = 1;
+    EXPECT_FALSE(image.ResetSettings(6));
+    EXPECT_EQ(image.LumQuality, 1);
+}
+
+TEST(JPEGImage, FitDecodeScale)
+{
+    TJPEGImage empty;
+    EXPECT_FALSE(empty.FitDecodeScale(100, 100));
+    EXPECT_EQ(empty.Scale, 0);
+    EXPECT_FALSE(empty.NeedHeader);
+
+    struct Case
+    {
+        int w, h, boxW, boxH;
+        int scale;
+    } cases[] = {
+        {1000, 600, 601, 217, 0}, // 1000 x 0.6 = 600, 600 x 0.6 x 0.6 = 216
+        {1000, 600, 600, 217, 1}, // box not above 600
+        {1000, 600, 301, 109, 1}, // 300 and Round(108) = 108
+        {1000, 600, 151, 55, 2},  // 150 and Round(54) = 54
+        {1000, 600, 150, 55, 3},
+        {600, 1000, 217, 601, 0}, // portrait: 600 x 0.6 x 0.6 = 216, 1000 x 0.6 = 600
+    };
+    for (const Case& c : cases) {
+        TJPEGImage image;
+        SetData(image, c.w, c.h, 100);
+        EXPECT_EQ(image.FitDecodeScale(c.boxW, c.boxH), c.scale != 0) << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(image.Scale, c.scale) << c.boxW << "x" << c.boxH;
+    }
+}
+
+TEST(JPEGImage, SmallSettersAndCopies)
+{
+    TJPEGImage image;
+    image.SetCompressionRatio(12.5f);
+    EXPECT_EQ(image.DisplayRatio, 12);
+    image.SetCompressionRatio(0);
+    EXPECT_EQ(image.DisplayRatio, 12);
+    image.SetFilterValue(5, 99);
+    EXPECT_EQ(image.FilterValues[4], 99);
+    image.SetFilterValue(6, 1); // outside the five kinds: ignored
+    image.SetFilterValue(0, 1);
+    EXPECT_EQ(image.GetFilterValue(0), 0);
+    image.SetSelEqualizerBand(2, -50);
+    EXPECT_EQ(image.GetSelEqualizerBand(2), -50);
+    EXPECT_EQ(image.GetSelEqualizerBand(5), 0);
+
+    TJPEGImage src;
+    src.XDensity = 300;
+    src.Comments.SetText("a\r\n\r\nb");
+    src.RestartInterval = 4;
+    src.Data->Grayscale = true;
+    src.ProgressiveEncoding = true;
+    image.CopySettingsFrom(src, false);
+    EXPECT_EQ(image.XDensity, 300);
+    EXPECT_EQ(image.Comments.Count(), 0);
+    image.CopySettingsFrom(src, true);
+    EXPECT_EQ(image.Comments.Lines(), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(image.RestartInterval, 4);
+    EXPECT_TRUE(image.Grayscale);
+    EXPECT_TRUE(image.ProgressiveEncoding);
+}
+
+TEST(JPEGImage, OverallProgressOfARatioSearch)
+{
+    TJPEGImage image;
+    EXPECT_EQ(image.OverallProgress(37), 37);
+    EXPECT_EQ(image.TrialPercent, 37);
+    image.RatioSearchActive = true;
+    image.ComprRatioMaxNumAppr = 10; // k = Round(6.7) = 7
+    struct Case
+    {
+        int trial, p, want;
+    } cases[] = {
+        {1, 0, 0}, {1, 100, 13}, {7, 100, 90}, {8, 0, 90}, {8, 50, 92}, {10, 100, 100},
+    };
+    for (const Case& c : cases) {
+        image.TrialCount = c.trial;
+        EXPECT_EQ(image.OverallProgress(c.p), c.want) << c.trial << " " << c.p;
+        EXPECT_EQ(image.TrialPercent, c.p);
+    }
+    image.ComprRatioMaxNumAppr = 1; // k = 1 = n: no later phase to divide by
+    image.TrialCount = 2;
+    EXPECT_LE(image.OverallProgress(50), 100);
+}
+
+TEST(JPEGImage, RegistersItsExtensions)
+{
+    std::map<std::string, std::string> seen;
+    RegisterJpegFormat([&](const std::string& ext, const std::string& desc, TGraphicFactory make) {
+        seen[ext] = desc;
+        EXPECT_NE(dynamic_cast<TJPEGImage*>(make().get()), nullptr);
+    });
+    EXPECT_EQ(seen, (std::map<std::string, std::string>{{"jpg", "JPEG Image File"},
+                                                         {"jpeg", "JPEG Image File"},
+                                                         {"jpe", "JPEG Image File"},
+                                                         {"jfif", "JPEG Image File"}}));
+}

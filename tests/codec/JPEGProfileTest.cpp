@@ -1,0 +1,303 @@
+// Profile records: capture, apply by MatchMask group, group-wise comparison, selection areas.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "codec/JPEGImage.h"
+#include "codec/JPEGProfile.h"
+
+namespace {
+
+void AddRect(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey, bool complete = true)
+{
+    TSelUnit u{};
+    u.Kind = kind;
+    u.BegX = bx;
+    u.BegY = by;
+    u.EndX = ex;
+    u.EndY = ey;
+    u.Complete = complete;
+    image.SelUnits.Add(&u);
+}
+
+void AddPolygon(TJPEGImage& image, const std::vector<TSelPoint>& pts, bool complete = true)
+{
+    TSelUnit u{};
+    u.Kind = skPolygon;
+    u.Points = NewSelPointList();
+    for (const TSelPoint& p : pts) u.Points->Add(&p);
+    u.Complete = complete;
+    image.SelUnits.Add(&u);
+}
+
+// An image whose every setting differs from the defaults.
+void Customise(TJPEGImage& im)
+{
+    im.LumQuality = 71;
+    im.ChromQuality = 33;
+    im.ComprRatio = 14.5f;
+    im.QualityEqualizerBands = {1, -2, 3, -4, 5};
+    im.ActiveFilter = 3;
+    im.FilterValues[2] = 77;
+    im.FilterRadius = 6;
+    im.Grayscale = true;
+    im.ProgressiveEncoding = true;
+    im.SamplingFactors = {{{1, 1}, {1, 1}, {1, 1}}};
+    im.RestartInterval = 9;
+    im.EqualizerFullControl = true;
+    im.SelectiveCompression = true;
+    im.SelLumQuality = 90;
+    im.SelChromQuality = 80;
+    im.SelThreshold = 12;
+    im.SelQualityEqualizerBands = {-9, 8, -7, 6, -5};
+    im.SelActiveFilter = 2;
+    im.SelFilterValues[1] = 22;
+    im.SelFilterRadius = 3;
+    im.Comments.SetText("one\r\ntwo");
+    im.ResamplingOptions.Purpose = 1;
+    im.ResamplingOptions.Width = 640;
+    im.ResamplingOptions.Method = 2;
+    im.XDensity = 300;
+    im.YDensity = 150;
+    im.ProfileName = "Custom";
+    im.MatchMask = 0x7FFF;
+    AddRect(im, skEllipse, 100, 200, 300, 400);
+}
+
+} // namespace
+
+TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
+{
+    TJPEGImage im;
+    Customise(im);
+    im.Grayscale = false;
+    AddPolygon(im, {{1, 2}, {3, 4}, {5, 6}});
+    AddRect(im, skRectangle, 1, 1, 2, 2, false); // still being drawn: not stored
+    TJPEGProfile rec;
+    rec.Data[500] = 42;
+    GetSettingsRecord(im, rec);
+    EXPECT_EQ(rec.LumQuality, 71);
+    EXPECT_EQ(rec.FilterValue, 77);
+    EXPECT_EQ(rec.SelFilterValue, 22);
+    EXPECT_EQ(rec.Precision, 1);
+    EXPECT_EQ(rec.Comments, "one\r\ntwo\r\n");
+    EXPECT_EQ(rec.Resampling.HorzDPI, 300);
+    EXPECT_EQ(rec.Resampling.VertDPI, 150);
+    EXPECT_EQ(rec.Resampling.Width, 640);
+    EXPECT_EQ(rec.Name, "Custom");
+    const std::vector<int32_t> want = {14, 2, 1, 100, 200, 300, 400, 2, 3, 1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(std::vector<int32_t>(rec.Data.begin(), rec.Data.begin() + 15), want);
+    EXPECT_EQ(rec.Data[500], 0); // the whole record is zeroed first
+
+    im.ActiveFilter = 0;
+    im.ProfileName = std::string(100, 'n');
+    GetSettingsRecord(im, rec);
+    EXPECT_EQ(rec.FilterValue, 0);
+    EXPECT_EQ(rec.Name.size(), 63u);
+}
+
+TEST(JPEGProfile, ApplyThenCaptureGivesTheSameRecord)
+{
+    TJPEGImage src;
+    Customise(src);
+    AddPolygon(src, {{10, 20}, {30, 40}, {50, 60}, {70, 80}});
+    TJPEGProfile rec;
+    GetSettingsRecord(src, rec);
+
+    TJPEGImage dst;
+    AddRect(dst, skRectangle, 5, 5, 6, 6);
+    ApplySettingsRecord(dst, rec);
+    TJPEGProfile back;
+    GetSettingsRecord(dst, back);
+    EXPECT_TRUE(ProfilesMatch(back, rec));
+    EXPECT_EQ(dst.DisplayRatio, 14); // Round(14.5), half to even
+    ASSERT_EQ(dst.SelUnits.Count(), 2);
+    const TSelUnit& poly = dst.SelUnits.Item<TSelUnit>(1);
+    EXPECT_EQ(poly.Kind, skPolygon);
+    EXPECT_TRUE(poly.Complete);
+    EXPECT_EQ(poly.BegX, 10);
+    EXPECT_EQ(poly.BegY, 20);
+    EXPECT_EQ(poly.EndX, 70);
+    EXPECT_EQ(poly.EndY, 80);
+    ASSERT_NE(poly.Points, nullptr);
+    EXPECT_EQ(poly.Points->Count(), 4);
+}
+
+TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
+{
+    TJPEGImage src;
+    Customise(src);
+    TJPEGProfile rec;
+    GetSettingsRecord(src, rec);
+    EXPECT_EQ(rec.Precision, 0); // a grey image has no subsampling mode
+    rec.Precision = 2;
+
+    struct Case
+    {
+        uint16_t mask;
+        std::function<bool(const TJPEGImage&)> applied;
+    } cases[] = {
+        {mmQualities, [](const TJPEGImage& i) { return i.LumQuality == 71 && i.ChromQuality == 33; }},
+        {mmBands, [](const TJPEGImage& i) { return i.QualityEqualizerBands[4] == 5; }},
+        {mmRatio, [](const TJPEGImage& i) { return i.ComprRatio == 14.5f && i.DisplayRatio == 14; }},
+        {mmFilter, [](const TJPEGImage& i) { return i.ActiveFilter == 3 && i.FilterValues[2] == 77 && i.FilterRadius == 6; }},
+        {mmGrayscale, [](const TJPEGImage& i) { return i.Grayscale; }},
+        {mmProgressive, [](const TJPEGImage& i) { return i.ProgressiveEncoding; }},
+        {mmPrecision, [](const TJPEGImage& i) { return i.SamplingFactors[1].H == 2; }},
+        {mmRestartInterval, [](const TJPEGImage& i) { return i.RestartInterval == 9; }},
+        {mmComments, [](const TJPEGImage& i) { return i.Comments.Count() == 2; }},
+        {mmSelective, [](const TJPEGImage& i) { return i.SelectiveCompression && i.SelLumQuality == 90 && i.SelThreshold == 12; }},
+        {mmSelBands, [](const TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == -9; }},
+        {mmSelFilter, [](const TJPEGImage& i) { return i.SelActiveFilter == 2 && i.SelFilterValues[1] == 22 && i.SelFilterRadius == 3; }},
+        {mmSelAreas, [](const TJPEGImage& i) { return i.SelUnits.Count() == 1; }},
+        {mmResampling, [](const TJPEGImage& i) { return i.ResamplingOptions.Width == 640 && i.ResamplingOptions.HorzDPI == 96; }},
+        {mmResolution, [](const TJPEGImage& i) { return i.XDensity == 300 && i.YDensity == 150; }},
+    };
+    for (const Case& c : cases) {
+        rec.MatchMask = c.mask;
+        TJPEGImage dst;
+        ApplySettingsRecord(dst, rec);
+        EXPECT_TRUE(c.applied(dst)) << std::hex << c.mask;
+        EXPECT_EQ(dst.MatchMask, c.mask);
+        EXPECT_EQ(dst.ProfileName, "Custom");
+        for (const Case& other : cases)
+            if (other.mask != c.mask) {
+                EXPECT_FALSE(other.applied(dst)) << std::hex << c.mask << " also set " << other.mask;
+            }
+        // The equalizer mode travels with the qualities and bands of either area.
+        EXPECT_EQ(dst.EqualizerFullControl, (c.mask & (mmQualities | mmBands | mmSelective | mmSelBands)) != 0)
+            << std::hex << c.mask;
+    }
+    // Resampling with the resolution bit: its DPIs are the record's.
+    rec.MatchMask = mmResampling | mmResolution;
+    TJPEGImage dst;
+    ApplySettingsRecord(dst, rec);
+    EXPECT_EQ(dst.ResamplingOptions.HorzDPI, 300);
+}
+
+TEST(JPEGProfile, AreasAreReplacedOnlyByARecordThatHasSome)
+{
+    TJPEGImage im;
+    AddRect(im, skRectangle, 1, 2, 3, 4);
+    TJPEGProfile rec;
+    GetSettingsRecord(TJPEGImage(), rec);
+    rec.MatchMask = mmSelAreas;
+    ApplySettingsRecord(im, rec);
+    EXPECT_EQ(im.SelUnits.Count(), 1);
+}
+
+TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
+{
+    TJPEGImage im;
+    std::vector<TSelPoint> pts(1000, TSelPoint{7, 8});
+    for (int i = 0; i < 5; ++i) AddPolygon(im, pts); // 2002 entries each
+    AddRect(im, skRectangle, 1, 2, 3, 4);
+    TJPEGProfile rec;
+    GetSettingsRecord(im, rec);
+    EXPECT_EQ(rec.Data[1], 4);
+    EXPECT_EQ(rec.Data[0], 1 + 4 * 2002);
+
+    TJPEGImage back;
+    rec.MatchMask = mmSelAreas;
+    ApplySettingsRecord(back, rec);
+    EXPECT_EQ(back.SelUnits.Count(), 4);
+}
+
+TEST(JPEGProfile, MalformedAreaDataIsReadOnlyAsFarAsItIsSound)
+{
+    struct Case
+    {
+        std::vector<int32_t> head;
+        int units;
+    } cases[] = {
+        {{6, 9, 0, 1, 2, 3, 4}, 1},               // claims 9 areas, holds 1
+        {{8, 2, 2, 1000000, 5, 6}, 0},            // a polygon of a million points
+        {{8, 2, 2, -3, 5, 6}, 0},                 // a negative point count
+        {{6, 1, 7, 1, 2, 3, 4}, 0},               // unknown kind
+        {{100000, 1, 0, 1, 2, 3, 4}, 1},          // last index beyond the array
+        {{3, 1, 0, 1, 2, 3, 4}, 0},               // last index cuts the area
+    };
+    for (const Case& c : cases) {
+        TJPEGProfile rec;
+        std::copy(c.head.begin(), c.head.end(), rec.Data.begin());
+        rec.MatchMask = mmSelAreas;
+        TJPEGImage im;
+        ApplySettingsRecord(im, rec);
+        EXPECT_EQ(im.SelUnits.Count(), c.units) << c.head[0] << " " << c.head[1];
+    }
+}
+
+TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
+{
+    TJPEGImage im;
+    Customise(im);
+    TJPEGProfile base;
+    GetSettingsRecord(im, base);
+
+    struct Case
+    {
+        uint16_t group;
+        std::function<void(TJPEGProfile&)> change;
+    } cases[] = {
+        {mmQualities, [](TJPEGProfile& p) { p.ChromQuality++; }},
+        {mmQualities | mmBands | mmSelective, [](TJPEGProfile& p) { p.EqualizerFullControl = !p.EqualizerFullControl; }},
+        {mmBands, [](TJPEGProfile& p) { p.QualityEqualizerBand[2] = 0; }},
+        {mmRatio, [](TJPEGProfile& p) { p.ComprRatio = 3; }},
+        {mmFilter, [](TJPEGProfile& p) { p.FilterRadius = 1; }},
+        {mmGrayscale, [](TJPEGProfile& p) { p.Grayscale = !p.Grayscale; }},
+        {mmProgressive, [](TJPEGProfile& p) { p.ProgressiveEncoding = false; }},
+        {mmPrecision, [](TJPEGProfile& p) { p.Precision = 2; }},
+        {mmRestartInterval, [](TJPEGProfile& p) { p.RestartInterval = 0; }},
+        {mmComments, [](TJPEGProfile& p) { p.Comments = "One\r\ntwo\r\n"; }},
+        {mmSelective, [](TJPEGProfile& p) { p.SelThreshold = 0; }},
+        {mmSelBands, [](TJPEGProfile& p) { p.SelQualityEqualizerBand[4] = 0; }},
+        {mmSelFilter, [](TJPEGProfile& p) { p.SelFilterValue = 0; }},
+        {mmSelAreas, [](TJPEGProfile& p) { p.Data[3] = 0; }},
+        {mmResampling, [](TJPEGProfile& p) { p.Resampling.Aspect = true; }},
+        {mmResolution, [](TJPEGProfile& p) { p.Resampling.VertDPI = 1; }},
+    };
+    for (const Case& c : cases) {
+        TJPEGProfile a = base;
+        c.change(a);
+        TJPEGProfile b = base;
+        b.MatchMask = c.group;
+        EXPECT_FALSE(ProfilesMatch(a, b)) << std::hex << c.group;
+        b.MatchMask = uint16_t(0x7FFF & ~c.group);
+        EXPECT_TRUE(ProfilesMatch(a, b)) << std::hex << c.group;
+    }
+
+    // Values that only count when their switch is on; resampling fields past the first six.
+    TJPEGProfile a = base, b = base;
+    a.ActiveFilter = b.ActiveFilter = 0;
+    a.FilterValue = 1;
+    a.SelectiveCompression = b.SelectiveCompression = false;
+    a.SelLumQuality = 1;
+    a.SelActiveFilter = b.SelActiveFilter = 0;
+    a.SelFilterRadius = 1;
+    a.Resampling.Method = 3;
+    a.Resampling.Fidelity = 9;
+    b.MatchMask = 0x7FFF;
+    EXPECT_TRUE(ProfilesMatch(a, b));
+    // Areas are compared through the last entry only.
+    a.Data[9] = 5;
+    EXPECT_TRUE(ProfilesMatch(a, b));
+}
+
+TEST(JPEGProfile, ZeroMaskChangesOnlyNameAndMask)
+{
+    TJPEGImage src;
+    Customise(src);
+    TJPEGProfile rec;
+    GetSettingsRecord(src, rec);
+    rec.MatchMask = 0;
+    TJPEGImage dst;
+    TJPEGProfile before, after;
+    GetSettingsRecord(dst, before);
+    ApplySettingsRecord(dst, rec);
+    EXPECT_EQ(dst.ProfileName, "Custom");
+    EXPECT_EQ(dst.MatchMask, 0);
+    GetSettingsRecord(dst, after);
+    before.Name = after.Name;
+    before.MatchMask = after.MatchMask = 0x7FFF;
+    EXPECT_TRUE(ProfilesMatch(after, before));
+}

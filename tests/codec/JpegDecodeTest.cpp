@@ -1,0 +1,347 @@
+// Decoding and header reading: texts, density, scale, grey and 8-bit output, progressive display,
+// and files that are damaged, hostile or of a kind the decoder cannot show.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "JpegFixtures.h"
+#include "codec/JPEGImage.h"
+#include "codec/JpegDecode.h"
+#include "codec/JpegProgress.h"
+#include "platform/Exceptions.h"
+
+using fixtures::MakeJpeg;
+using fixtures::TJpegSpec;
+
+namespace {
+
+void Load(TJPEGImage& image, const std::vector<uint8_t>& file)
+{
+    TMemoryStream s(file);
+    image.LoadFromStream(s);
+}
+
+struct TEvent
+{
+    TProgressStage Stage;
+    int Percent;
+    bool Redraw;
+    TRect R;
+};
+
+// A clock that moves 200 ms on every reading, so the progress throttle lets every call through.
+uint32_t gFakeTicks = 0;
+uint32_t FastClock() { return gFakeTicks += 200; }
+
+struct FastProgressClock
+{
+    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
+    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
+};
+
+} // namespace
+
+TEST(JpegDecode, CommentAndApp12MarkersBecomeLinesInFileOrder)
+{
+    TJpegSpec spec;
+    spec.Comments = {"first", "second line", "third"};
+    spec.App12 = {"Ducky text"};
+    TJPEGImage image;
+    image.Comments.Add("stale");
+    Load(image, MakeJpeg(spec));
+    ASSERT_NE(image.EnsureBitmap(), nullptr);
+    EXPECT_EQ(image.Comments.Lines(), (std::vector<std::string>{"first", "second line", "third"}));
+    EXPECT_EQ(image.AppTexts.Lines(), (std::vector<std::string>{"Ducky text"}));
+}
+
+TEST(JpegDecode, DensityRules)
+{
+    struct Case
+    {
+        bool jfif;
+        int unit, x, y;
+        int wantX, wantY;
+    } cases[] = {
+        {true, 2, 100, 100, 254, 254}, // dots per centimetre
+        {true, 2, 118, 39, 300, 99},   // 299.72 and 99.06 rounded
+        {true, 0, 3, 2, 96, 96},       // aspect ratio only
+        {true, 1, 72, 300, 72, 300},
+        {true, 1, 0, 300, 96, 96},     // a zero density
+        {false, 1, 72, 72, 96, 96},    // no JFIF header at all
+    };
+    for (const Case& c : cases) {
+        TJpegSpec spec;
+        spec.WriteJfif = c.jfif;
+        spec.DensityUnit = c.unit;
+        spec.XDensity = c.x;
+        spec.YDensity = c.y;
+        TJPEGImage image;
+        image.DensityUnit = 7;
+        Load(image, MakeJpeg(spec));
+        image.EnsureBitmap();
+        SCOPED_TRACE(testing::Message() << "unit " << c.unit << " " << c.x << "x" << c.y);
+        EXPECT_EQ(image.DensityUnit, 1);
+        EXPECT_EQ(image.XDensity, c.wantX);
+        EXPECT_EQ(image.YDensity, c.wantY);
+    }
+}
+
+TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
+{
+    TJpegSpec spec;
+    spec.Width = 1000;
+    spec.Height = 600;
+    TJPEGImage image;
+    Load(image, MakeJpeg(spec));
+    struct Case
+    {
+        uint8_t scale;
+        int w, h;
+    } cases[] = {{3, 125, 75}, {1, 500, 300}, {2, 250, 150}, {0, 1000, 600}};
+    for (const Case& c : cases) {
+        image.SetScale(c.scale);
+        EXPECT_EQ(image.Width(), c.w) << int(c.scale); // from the header, nothing decoded yet
+        EXPECT_EQ(image.Height(), c.h);
+        EXPECT_FALSE(image.HasBitmap());
+        TBitmap* bmp = image.EnsureBitmap();
+        ASSERT_NE(bmp, nullptr);
+        EXPECT_EQ(bmp->Width(), c.w);
+        EXPECT_EQ(bmp->Height(), c.h);
+    }
+}
+
+TEST(JpegDecode, GreyFileGivesGreyColourPixels)
+{
+    TJpegSpec spec;
+    spec.Components = 1;
+    TJPEGImage image;
+    Load(image, MakeJpeg(spec));
+    EXPECT_TRUE(image.Data->Grayscale);
+    TBitmap* bmp = image.EnsureBitmap();
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_TRUE(image.Grayscale);
+    EXPECT_EQ(bmp->PixelFormat(), TPixelFormat::pf24bit);
+    int differing = 0;
+    for (int y = 0; y < bmp->Height(); ++y) {
+        const uint8_t* p = bmp->ScanLine(y);
+        for (int x = 0; x < bmp->Width(); ++x, p += 3) {
+            EXPECT_EQ(p[0], p[1]);
+            EXPECT_EQ(p[1], p[2]);
+            differing += std::abs(int(p[0]) - int(fixtures::Sample(x, y, 0))) > 16;
+        }
+    }
+    EXPECT_LT(differing, bmp->Width() * bmp->Height() / 20);
+}
+
+TEST(JpegDecode, ColourPixelsComeInBlueGreenRedOrder)
+{
+    TJpegSpec spec;
+    spec.Quality = 100;
+    TJPEGImage image;
+    Load(image, MakeJpeg(spec));
+    TBitmap* bmp = image.EnsureBitmap();
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_FALSE(image.Grayscale);
+    long errRGB = 0, errBGR = 0;
+    for (int y = 0; y < bmp->Height(); ++y)
+        for (int x = 0; x < bmp->Width(); ++x) {
+            const uint8_t* p = bmp->ScanLine(y) + 3 * x;
+            for (int c = 0; c < 3; ++c) {
+                errBGR += std::abs(int(p[2 - c]) - int(fixtures::Sample(x, y, c)));
+                errRGB += std::abs(int(p[c]) - int(fixtures::Sample(x, y, c)));
+            }
+        }
+    EXPECT_LT(errBGR * 4, errRGB);
+}
+
+TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
+{
+    for (bool progressiveDisplay : {false, true})
+        for (bool twoPass : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "progressive display " << progressiveDisplay << " two-pass " << twoPass);
+            TJpegSpec spec;
+            spec.Progressive = true;
+            TJPEGImage image;
+            image.PixelFormat8Bit = true;
+            image.ProgressiveDisplay = progressiveDisplay;
+            image.TwoPassQuantize = twoPass;
+            image.DesiredColors = 64;
+            int changes = 0;
+            image.OnChange = [&](TJPEGImage*) { ++changes; };
+            Load(image, MakeJpeg(spec));
+            changes = 0;
+            TBitmap* bmp = image.EnsureBitmap();
+            ASSERT_NE(bmp, nullptr);
+            EXPECT_EQ(bmp->PixelFormat(), TPixelFormat::pf8bit);
+            size_t n = bmp->Palette().size();
+            EXPECT_GE(n, 2u);
+            EXPECT_LE(n, 64u);
+            EXPECT_EQ(changes, 1);
+            for (int y = 0; y < bmp->Height(); ++y)
+                for (int x = 0; x < bmp->Width(); ++x) EXPECT_LT(bmp->ScanLine(y)[x], n);
+
+            // A given palette is used as it is.
+            TPaletteEntries given;
+            for (int i = 0; i < 16; ++i) given.push_back({uint8_t(i * 17), uint8_t(255 - i * 17), uint8_t(i * 8), 0});
+            image.SetPalette(given);
+            EXPECT_FALSE(image.HasBitmap()); // the bitmap's palette differed
+            bmp = image.EnsureBitmap();
+            EXPECT_EQ(bmp->Palette(), given);
+            for (int y = 0; y < bmp->Height(); ++y)
+                for (int x = 0; x < bmp->Width(); ++x) EXPECT_LT(bmp->ScanLine(y)[x], 16);
+        }
+}
+
+TEST(JpegDecode, PaletteIsDroppedForColourOutput)
+{
+    TJPEGImage image;
+    Load(image, MakeJpeg(TJpegSpec{}));
+    image.Palette = {{1, 2, 3, 0}};
+    image.EnsureBitmap();
+    EXPECT_TRUE(image.Palette.empty());
+    EXPECT_EQ(image.Bitmap->PixelFormat(), TPixelFormat::pf24bit);
+}
+
+TEST(JpegDecode, ProgressiveDisplaySendsRedrawEventsForEachScan)
+{
+    FastProgressClock clock;
+    TJpegSpec spec;
+    spec.Width = 256;
+    spec.Height = 256;
+    spec.Progressive = true;
+    for (bool display : {true, false}) {
+        TJPEGImage image;
+        image.ProgressiveDisplay = display;
+        Load(image, MakeJpeg(spec));
+        EXPECT_TRUE(image.ProgressiveEncoding);
+        std::vector<TEvent> events;
+        image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool redraw, const TRect& r, const std::string&) {
+            events.push_back({st, pc, redraw, r});
+        };
+        image.EnsureBitmap();
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(events.front().Stage, TProgressStage::psStarting);
+        EXPECT_EQ(events.back().Stage, TProgressStage::psEnding);
+        EXPECT_EQ(events.back().Percent, 100);
+        int redraws = 0, lastPercent = -1;
+        for (size_t i = 1; i + 1 < events.size(); ++i) {
+            const TEvent& e = events[i];
+            EXPECT_EQ(e.Stage, TProgressStage::psRunning);
+            EXPECT_NE(e.Percent, lastPercent); // only on a change of percent
+            lastPercent = e.Percent;
+            EXPECT_GE(e.Percent, 0);
+            EXPECT_LE(e.Percent, 100);
+            if (e.Redraw) {
+                ++redraws;
+                EXPECT_EQ(e.R.Left, 0);
+                EXPECT_EQ(e.R.Right, 256);
+                EXPECT_GE(e.R.Height(), 4);
+                EXPECT_LE(e.R.Bottom, 256);
+            }
+        }
+        if (display)
+            EXPECT_GE(redraws, 10) << "a simple progression has ten scans, each drawn";
+        else
+            EXPECT_GE(redraws, 1);
+    }
+}
+
+TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
+{
+    // With the real clock a small picture decodes well within 120 ms: no running events at all.
+    TJPEGImage image;
+    Load(image, MakeJpeg(TJpegSpec{}));
+    int running = 0;
+    image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
+        running += st == TProgressStage::psRunning;
+    };
+    image.EnsureBitmap();
+    EXPECT_EQ(running, 0);
+}
+
+TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
+{
+    TJpegSpec spec;
+    spec.Components = 4;
+    TJPEGImage image;
+    image.SamplingFactors = {{{3, 3}, {3, 3}, {3, 3}}};
+    Load(image, MakeJpeg(spec));
+    std::vector<TEvent> events;
+    image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool r, const TRect& rc, const std::string&) {
+        events.push_back({st, pc, r, rc});
+    };
+    // The library cannot show CMYK as RGB; the header is still taken in.
+    EXPECT_THROW(image.EnsureBitmap(), EJPEG);
+    EXPECT_EQ(image.SamplingFactors[0].H, 1);
+    EXPECT_EQ(image.SamplingFactors[2].V, 1);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().Stage, TProgressStage::psEnding);
+    EXPECT_EQ(events.back().Percent, 0);
+}
+
+TEST(JpegDecode, DamagedStreams)
+{
+    std::vector<uint8_t> good = MakeJpeg(TJpegSpec{});
+    std::vector<uint8_t> garbage(500);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
+    std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 100);
+    std::vector<uint8_t> badMarkerLength = good;
+    size_t dqt = 2;
+    while (dqt + 4 < good.size() && good[dqt + 1] != 0xDB) dqt += 2 + (size_t(good[dqt + 2]) << 8 | good[dqt + 3]);
+    ASSERT_LT(dqt + 4, good.size());
+    badMarkerLength[dqt + 2] = 0; // the quantisation table marker claims a length of 1
+    badMarkerLength[dqt + 3] = 1;
+
+    for (const auto* bad : {&garbage, &headerOnly, &badMarkerLength}) {
+        SCOPED_TRACE(bad->size());
+        TJPEGImage image;
+        TMemoryStream s(*bad);
+        EXPECT_THROW(image.LoadFromStream(s), EJPEG); // the header is read while loading
+        EXPECT_THROW(image.EnsureBitmap(), EJPEG);
+    }
+    {
+        TJPEGImage image;
+        TMemoryStream s(garbage);
+        try {
+            image.LoadFromStream(s);
+            FAIL();
+        } catch (const EJPEG& e) {
+            EXPECT_STREQ(e.what(), "Not a JPEG file: starts with 0x0b 0x30");
+        }
+    }
+    // Data cut inside the picture: the decoder shows what there is and warns.
+    for (bool progressive : {false, true}) {
+        TJpegSpec spec;
+        spec.Progressive = progressive;
+        std::vector<uint8_t> f = MakeJpeg(spec);
+        f.resize(f.size() * 2 / 3);
+        TJPEGImage image;
+        image.ProgressiveDisplay = progressive;
+        Load(image, f);
+        ASSERT_NE(image.EnsureBitmap(), nullptr);
+        EXPECT_EQ(image.Bitmap->Width(), 64);
+        ASSERT_GE(image.LibraryMessages.Count(), 1);
+        EXPECT_NE(image.LibraryMessages.Text().find("Premature end of JPEG file"), std::string::npos);
+    }
+}
+
+TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
+{
+    TJpegSpec spec;
+    spec.Progressive = true;
+    std::vector<uint8_t> f = MakeJpeg(spec);
+    // Patch the frame header to claim 60000 x 60000 pixels.
+    size_t p = 2;
+    while (p + 9 < f.size() && !(f[p] == 0xFF && (f[p + 1] == 0xC0 || f[p + 1] == 0xC2)))
+        p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]);
+    ASSERT_LT(p + 9, f.size());
+    f[p + 5] = 0xEA; // height
+    f[p + 6] = 0x60;
+    f[p + 7] = 0xEA; // width
+    f[p + 8] = 0x60;
+    TJPEGImage image;
+    Load(image, f);
+    EXPECT_EQ(image.Data->Width, 60000);
+    EXPECT_THROW(image.EnsureBitmap(), EOutOfResources);
+}

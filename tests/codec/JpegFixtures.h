@@ -1,0 +1,87 @@
+#pragma once
+// Small JPEG files made in the tests with the library's own encoder.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "codec/JpegGlue.h"
+
+namespace fixtures {
+
+struct TJpegSpec
+{
+    int Width = 64;
+    int Height = 48;
+    int Components = 3; // 1 grey, 3 colour, 4 CMYK
+    bool Progressive = false;
+    int Quality = 85;
+    bool WriteJfif = true;
+    int DensityUnit = 1;
+    int XDensity = 72;
+    int YDensity = 72;
+    std::vector<std::string> Comments; // one COM marker each
+    std::vector<std::string> App12;    // one APP12 marker each
+};
+
+// A smooth picture whose three channels differ: sample c of pixel (x, y).
+inline uint8_t Sample(int x, int y, int c)
+{
+    int v = c == 0 ? x * 4 + y : c == 1 ? y * 5 + x : 2 * x + 3 * y + 128;
+    v %= 510;
+    return uint8_t(v < 256 ? v : 509 - v); // a triangle wave: no hard edges
+}
+
+inline std::vector<uint8_t> MakeJpeg(const TJpegSpec& spec)
+{
+    std::vector<uint8_t> out;
+    TJpegCompressor c;
+    j_compress_ptr cinfo = c.Get();
+    JpegMemoryDest(cinfo, out);
+    cinfo->image_width = JDIMENSION(spec.Width);
+    cinfo->image_height = JDIMENSION(spec.Height);
+    cinfo->input_components = spec.Components;
+    cinfo->in_color_space = spec.Components == 1 ? JCS_GRAYSCALE : spec.Components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, spec.Quality, TRUE);
+    cinfo->write_JFIF_header = spec.WriteJfif && spec.Components != 4;
+    cinfo->density_unit = UINT8(spec.DensityUnit);
+    cinfo->X_density = UINT16(spec.XDensity);
+    cinfo->Y_density = UINT16(spec.YDensity);
+    if (spec.Progressive) jpeg_simple_progression(cinfo);
+    jpeg_start_compress(cinfo, TRUE);
+    for (const std::string& s : spec.Comments)
+        jpeg_write_marker(cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(s.data()), unsigned(s.size()));
+    for (const std::string& s : spec.App12)
+        jpeg_write_marker(cinfo, JPEG_APP0 + 12, reinterpret_cast<const JOCTET*>(s.data()), unsigned(s.size()));
+    std::vector<uint8_t> row(size_t(spec.Width) * size_t(spec.Components));
+    while (cinfo->next_scanline < cinfo->image_height) {
+        int y = int(cinfo->next_scanline);
+        for (int x = 0; x < spec.Width; ++x)
+            for (int k = 0; k < spec.Components; ++k) row[size_t(x * spec.Components + k)] = Sample(x, y, k);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(cinfo, &r, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    return out;
+}
+
+// The markers of a JPEG file up to the first scan: (code, payload) in file order.
+inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vector<uint8_t>& f)
+{
+    std::vector<std::pair<int, std::string>> list;
+    size_t p = 2;
+    while (p + 4 <= f.size() && f[p] == 0xFF) {
+        int code = f[p + 1];
+        size_t len = size_t(f[p + 2]) << 8 | f[p + 3];
+        if (len < 2 || p + 2 + len > f.size()) break;
+        list.emplace_back(code, std::string(reinterpret_cast<const char*>(&f[p + 4]), len - 2));
+        if (code == 0xDA) break;
+        p += 2 + len;
+    }
+    return list;
+}
+
+} // namespace fixtures

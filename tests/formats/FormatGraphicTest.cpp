@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "TestFormats.h"
+#include "formats/FormatErrors.h"
+#include "platform/BmpFile.h"
+
+namespace {
+struct ProgressRecord
+{
+    TProgressStage stage;
+    int percent;
+    bool redraw;
+    TRect rect;
+    std::string message;
+};
+} // namespace
+
+TEST(FormatGraphic, BaseReadImagePropertiesResetsTheRecord)
+{
+    TTestGraphic g;
+    g.ImageProperties.Width = 5;
+    g.ImageProperties.RowsPerStrip = {1, 2};
+    g.ImageProperties.FileGamma = 2.0f;
+    TMemoryStream empty;
+    EXPECT_FALSE(g.TFormatGraphic::ReadImageProperties(empty, 0));
+    EXPECT_EQ(g.ImageProperties.Width, 0);
+    EXPECT_TRUE(g.ImageProperties.RowsPerStrip.empty());
+    EXPECT_FLOAT_EQ(g.ImageProperties.FileGamma, 1.0f);
+    EXPECT_FALSE(TFormatGraphic::CanLoad(empty));
+}
+
+TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
+{
+    TTestGraphic g;
+    std::vector<ProgressRecord> events;
+    g.OnProgress = [&](TGraphic*, TProgressStage s, int p, bool r, const TRect& rect, const std::string& m) {
+        events.push_back({s, p, r, rect, m});
+    };
+    std::vector<uint8_t> data = {'x', 'y'}; // the image starts at position 2 of the stream
+    auto image = TTestGraphic::Make(2, 3, 10);
+    data.insert(data.end(), image.begin(), image.end());
+    TMemoryStream stream(data);
+    stream.SetPosition(2);
+    g.LoadFromStream(stream);
+
+    EXPECT_EQ(g.BasePosition, 2);
+    EXPECT_EQ(g.Stream, nullptr);
+    ASSERT_EQ(g.Width(), 2);
+    ASSERT_EQ(g.Height(), 3);
+    const uint8_t* row = g.Bitmap().ScanLine(1);
+    EXPECT_EQ(row[0], 10 + 8); // red, green, blue stored; blue, green, red in the bitmap
+    EXPECT_EQ(row[2], 10 + 6);
+
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].stage, TProgressStage::psStarting);
+    EXPECT_EQ(events[0].message, "Transfering...");
+    EXPECT_EQ(events[0].rect, Rect(0, 0, 2, 1));
+    const int percents[] = {33, 67, 100};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(events[1 + i].stage, TProgressStage::psRunning);
+        EXPECT_EQ(events[1 + i].percent, percents[i]);
+        EXPECT_TRUE(events[1 + i].redraw);
+        EXPECT_EQ(events[1 + i].rect, Rect(0, i, 2, i + 1));
+    }
+    EXPECT_EQ(events[4].stage, TProgressStage::psEnding);
+}
+
+TEST(FormatGraphic, RefusedHeaders)
+{
+    TTestGraphic strict;
+    TMemoryStream junk(std::vector<uint8_t>(32, 0x55));
+    try {
+        strict.LoadFromStream(junk);
+        FAIL() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Cannot load image. Invalid or unexpected QMT image format.");
+    }
+    TLenientGraphic quiet;
+    junk.SetPosition(0);
+    EXPECT_NO_THROW(quiet.LoadFromStream(junk));
+    EXPECT_TRUE(quiet.Empty());
+}
+
+TEST(FormatGraphic, HostileSizesFailBeforeAllocating)
+{
+    auto truncated = TTestGraphic::Make(4, 4);
+    truncated.resize(truncated.size() - 1);
+    struct Case
+    {
+        std::vector<uint8_t> data;
+        int64_t pixelLimit;
+        const char* kind;
+    } cases[] = {
+        {TTestGraphic::Make(4, 4), 1 << 20, "ok"},
+        {truncated, 1 << 20, "read"},
+        // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
+        {{'Q', 'M', 'T', '1', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}, int64_t(1) << 40, "read"},
+        // Data complete but the picture above the pixel limit.
+        {TTestGraphic::Make(4, 4), 15, "size"},
+    };
+    const int64_t oldLimit = TBitmap::PixelLimit();
+    for (const auto& c : cases) {
+        TBitmap::SetPixelLimit(c.pixelLimit);
+        TTestGraphic g;
+        TMemoryStream s(c.data);
+        std::string kind = "ok";
+        try {
+            g.LoadFromStream(s);
+        } catch (const EReadError& e) {
+            kind = "read";
+            EXPECT_STREQ(e.what(), "Stream read error");
+        } catch (const EOutOfResources&) {
+            kind = "size";
+        }
+        EXPECT_EQ(kind, c.kind);
+        EXPECT_EQ(g.Empty(), kind != "ok"); // a failed load leaves no half picture
+    }
+    TBitmap::SetPixelLimit(oldLimit);
+}
+
+TEST(FormatGraphic, AssignAndSave)
+{
+    TTestGraphic a;
+    TMemoryStream s(TTestGraphic::Make(3, 2, 40));
+    a.LoadFromStream(s);
+    TTestGraphic b;
+    b.Assign(a);
+    EXPECT_EQ(b.ImageProperties.BitsPerPixel, 24);
+    EXPECT_EQ(b.Bitmap().ByteSize(), a.Bitmap().ByteSize());
+
+    TMemoryStream out;
+    b.SaveToStream(out);
+    out.SetPosition(0);
+    TBitmap back;
+    LoadBmpFromStream(back, out);
+    ASSERT_EQ(back.Width(), 3);
+    EXPECT_EQ(std::vector<uint8_t>(back.ScanLine(1), back.ScanLine(1) + 9),
+              std::vector<uint8_t>(a.Bitmap().ScanLine(1), a.Bitmap().ScanLine(1) + 9));
+}

@@ -1,0 +1,100 @@
+// Damaged pictures: every fixture, cut short at many lengths and with single bytes changed, must
+// load or fail with the loaders' own exceptions, never crash, hang or raise anything else.
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "codec/JPEGImage.h"
+#include "formats/BitmapGraphic.h"
+#include "formats/Picture.h"
+#include "formats/PictureLoader.h"
+#include "platform/Exceptions.h"
+
+namespace {
+const char* const kFixtures[] = {"bits1_10x1.bmp", "bits8_7x5.bmp", "bits24_3x2.bmp", "gray_16x16.jpg",
+                                 "color_40x24.jpg"};
+
+// The damaged copies of a file: cut at about 80 lengths, and each of about 150 positions set to
+// 0x00, 0xFF and its inverse.
+std::vector<std::vector<uint8_t>> Mutations(const std::vector<uint8_t>& data)
+{
+    std::vector<std::vector<uint8_t>> out;
+    const size_t cutStep = std::max<size_t>(1, data.size() / 80);
+    for (size_t n = 0; n < data.size(); n += cutStep) out.emplace_back(data.begin(), data.begin() + std::ptrdiff_t(n));
+    const size_t flipStep = std::max<size_t>(1, data.size() / 150);
+    for (size_t i = 0; i < data.size(); i += (i < 64 ? 1 : flipStep)) {
+        for (int kind = 0; kind < 3; ++kind) {
+            auto copy = data;
+            copy[i] = kind == 0 ? 0x00 : kind == 1 ? 0xFF : uint8_t(~copy[i]);
+            out.push_back(std::move(copy));
+        }
+    }
+    return out;
+}
+
+// Loads a graphic of the class from the data (decoding it fully); "" when it loads, else the
+// exception's kind; "other" for anything outside the loaders' exceptions.
+std::string LoadKind(TGraphic& graphic, const std::vector<uint8_t>& data)
+{
+    try {
+        TMemoryStream s(data);
+        graphic.LoadFromStream(s);
+        graphic.GetBitmap();
+        return "";
+    } catch (const EInvalidGraphic&) {
+        return "invalid";
+    } catch (const EReadError&) {
+        return "read";
+    } catch (const EOutOfResources&) {
+        return "size";
+    } catch (...) {
+        return "other";
+    }
+}
+} // namespace
+
+TEST(Mutation, GraphicsRaiseOnlyTheirOwnExceptions)
+{
+    for (const char* name : kFixtures) {
+        const auto data = ReadFixture(name);
+        ASSERT_FALSE(data.empty()) << name;
+        const bool jpeg = std::string(name).ends_with(".jpg");
+        int failures = 0;
+        for (const auto& m : Mutations(data)) {
+            std::unique_ptr<TGraphic> g;
+            if (jpeg)
+                g = std::make_unique<TJPEGImage>();
+            else
+                g = std::make_unique<TBitmapGraphic>();
+            std::string kind = LoadKind(*g, m);
+            EXPECT_NE(kind, "other") << name << " size " << m.size();
+            if (!kind.empty()) ++failures;
+        }
+        EXPECT_GT(failures, 0) << name; // the truncations at least fail
+    }
+}
+
+TEST(Mutation, LoadPictureFailsWithTheExtensionMessageOnly)
+{
+    TTempFolder tmp;
+    for (const char* name : kFixtures) {
+        const auto data = ReadFixture(name);
+        int n = 0;
+        for (const auto& m : Mutations(data)) {
+            if (n++ % 3 != 0) continue; // a third of the cases: each goes through a file
+            const std::string path = tmp.Write(name, m);
+            TPicture picture;
+            TImageFileInfo info;
+            try {
+                LoadPicture(picture, path, true, 8, 8, info);
+                EXPECT_TRUE(info.PictureInfoValid) << name;
+                EXPECT_FALSE(picture.Empty()) << name;
+            } catch (const EInvalidGraphic&) {
+                // the preview decode of a damaged JPEG reports the library's error
+                EXPECT_EQ(info.FormatIndex, ImageFormatJPEG) << name;
+            } catch (const Exception& e) {
+                EXPECT_EQ(typeid(e), typeid(Exception)) << name;
+                EXPECT_EQ(picture.Graphic(), nullptr) << name;
+            }
+        }
+    }
+}

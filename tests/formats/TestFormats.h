@@ -1,0 +1,113 @@
+#pragma once
+// Small format graphics used by the tests to drive the registry and the common load pattern.
+#include <string>
+#include <vector>
+
+#include "formats/FormatGraphic.h"
+#include "formats/SafeLoad.h"
+
+// "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples.
+class TTestGraphic : public TFormatGraphic
+{
+public:
+    static bool CanLoad(TStream& stream)
+    {
+        const int64_t start = stream.Position();
+        char magic[4] = {};
+        const bool ok = stream.Read(magic, 4) == 4 && std::string(magic, 4) == "QMT1";
+        stream.SetPosition(start);
+        return ok;
+    }
+
+    bool ReadImageProperties(TStream& stream, unsigned index) override
+    {
+        TFormatGraphic::ReadImageProperties(stream, index);
+        if (!CanLoad(stream)) return false;
+        stream.Seek(4, TSeekOrigin::soCurrent);
+        ImageProperties.Width = safeload::ReadWordLE(stream);
+        ImageProperties.Height = safeload::ReadWordLE(stream);
+        ImageProperties.ColorScheme = schRGB;
+        ImageProperties.BitsPerSample = 8;
+        ImageProperties.SamplesPerPixel = 3;
+        ImageProperties.BitsPerPixel = 24;
+        ImageProperties.Compression = ctNone;
+        return ImageProperties.Width > 0 && ImageProperties.Height > 0;
+    }
+
+    static const TGraphicClass& Class()
+    {
+        static const TGraphicClass cls = MakeFormatGraphicClass<TTestGraphic>("TTestGraphic");
+        return cls;
+    }
+
+    static std::vector<uint8_t> Make(int width, int height, uint8_t seed = 0)
+    {
+        std::vector<uint8_t> data = {'Q', 'M', 'T', '1', uint8_t(width), uint8_t(width >> 8), uint8_t(height),
+                                     uint8_t(height >> 8)};
+        for (int i = 0; i < width * height * 3; ++i) data.push_back(uint8_t(seed + i));
+        return data;
+    }
+
+protected:
+    const char* ShortName() const override { return "QMT"; }
+    void LoadImageData(TStream& stream, TBitmap& target) override
+    {
+        const auto& p = ImageProperties;
+        stream.Seek(8, TSeekOrigin::soCurrent);
+        const uint64_t rowBytes = safeload::CheckedMul(uint64_t(p.Width), 3);
+        safeload::CheckRemaining(stream, safeload::CheckedMul(rowBytes, uint64_t(p.Height)));
+        ColorManager.SetSourceScheme(schRGB);
+        ColorManager.SetTargetScheme(schBGR);
+        PrepareTarget(target, TPixelFormat::pf24bit);
+        ProgressStarting("Transfering...");
+        std::vector<uint8_t> row(rowBytes);
+        for (int y = 0; y < p.Height; ++y) {
+            safeload::ReadExact(stream, row.data(), int64_t(rowBytes));
+            ColorManager.ConvertRow({row.data()}, target.ScanLine(y), uint32_t(p.Width), 0xFF);
+            ProgressRowDone(y + 1);
+        }
+    }
+};
+
+// Accepts every stream of at least four bytes (as a format without a signature would) but loads
+// only "LNT1" files; a refused header ends its load quietly.
+class TLenientGraphic : public TTestGraphic
+{
+public:
+    static bool CanLoad(TStream& stream)
+    {
+        uint8_t b[4];
+        const bool ok = stream.Read(b, 4) == 4; // leaves the position moved on purpose
+        return ok;
+    }
+    bool ReadImageProperties(TStream& stream, unsigned) override
+    {
+        TFormatGraphic::ReadImageProperties(stream, 0);
+        return false;
+    }
+    static const TGraphicClass& Class()
+    {
+        static const TGraphicClass cls = MakeFormatGraphicClass<TLenientGraphic>("TLenientGraphic");
+        return cls;
+    }
+
+protected:
+    bool QuietOnRefusedHeader() const override { return true; }
+};
+
+// A content test that reads more than short files hold (and so raises on them).
+class TGreedyGraphic : public TTestGraphic
+{
+public:
+    static bool CanLoad(TStream& stream)
+    {
+        uint8_t b[64];
+        safeload::ReadExact(stream, b, sizeof b);
+        return true;
+    }
+    static const TGraphicClass& Class()
+    {
+        static const TGraphicClass cls = MakeFormatGraphicClass<TGreedyGraphic>("TGreedyGraphic");
+        return cls;
+    }
+};
