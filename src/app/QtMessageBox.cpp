@@ -17,17 +17,23 @@ int TQtMessageBox::Show(TWindowHandle owner, TMsgKind kind, const std::string& c
         icon = QMessageBox::Question;
         buttons = QMessageBox::Yes | QMessageBox::No;
         break;
+    case TMsgKind::mkYesNoCancel:
+        icon = QMessageBox::Question;
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
     }
     QString body = QString::fromUtf8(text.c_str()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(icon, QString::fromUtf8(caption.c_str()), body, buttons, static_cast<QWidget*>(owner));
     box.setWindowModality(Qt::ApplicationModal);
-    if (kind == TMsgKind::mkYesNo) {
+    const bool withCancel = kind == TMsgKind::mkYesNoCancel;
+    if (kind == TMsgKind::mkYesNo || withCancel) {
         box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
+        box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
     }
     int r = box.exec();
-    if (kind != TMsgKind::mkYesNo) return mrOk;
-    return r == QMessageBox::Yes ? mrYes : mrNo;
+    if (kind != TMsgKind::mkYesNo && !withCancel) return mrOk;
+    if (r == QMessageBox::Yes) return mrYes;
+    return withCancel && r != QMessageBox::No ? mrCancel : mrNo;
 }
 
 TCheckAnswer TQtMessageBox::ShowCheck(TWindowHandle owner, const TCheckMessage& message)

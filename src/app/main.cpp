@@ -1,21 +1,40 @@
-#include <QStringList>
+#include <string>
+#include <vector>
 
+#include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
+#include "app/QtMessageBox.h"
+#include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
-#include "app/TestHost.h"
+#include "app/Splash.h"
+#include "common/HandOver.h"
 #include "platform/MainThread.h"
+#include "platform/MessageBox.h"
 
 int main(int argc, char** argv)
 {
+    // A second start hands its files to the running instance and ends.
+    std::vector<std::string> params(argv + 1, argv + argc);
+    if (!params.empty() && ForwardToRunningInstance(params)) return 0;
+
     TQuillmarkApplication app(argc, argv);
     TQtMainThreadInvoker invoker;
     SetMainThreadInvoker(&invoker);
-    TTestHostWindow host;
-    host.resize(1400, 900);
-    host.show();
-    const QStringList args = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < args.size(); ++i) host.OpenFile(args[i].toStdString());
-    int rc = app.exec();
+    TQtMessageBox boxes;
+    TScopedMessageBox useBoxes(&boxes);
+    int rc = 0;
+    {
+        QWidget* splash = nullptr;
+        {
+            TQtSettingsStore settings;
+            CheckColorDepth(&settings);
+            splash = ShowSplash(&settings);
+        }
+        TMainForm mainForm(params);
+        mainForm.Splash = splash;
+        mainForm.show();
+        rc = app.exec();
+    }
     SetMainThreadInvoker(nullptr);
     return rc;
 }
