@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/EncoderStages.h"
+#include "codec/FrameLayout.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -43,74 +45,113 @@ JDIMENSION RoundUp(int value, int multiple)
 
 } // namespace
 
+struct TCoefficientWriter::TImpl
+{
+    const TFrameLayout Frame;
+    const TEncoderKernels& Kernels;
+    const std::array<TComponentQuantizer, 3> Quantizers;
+    std::vector<uint8_t> Out;
+    TJpegCompressor Cinfo;
+    TProgressHook Hook{};
+    std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
+    std::array<JBLOCKARRAY, 3> Rows{};
+
+    TImpl(const TFrameLayout& f, const TCodingParams& params, const TEncoderKernels& k,
+          const std::array<TComponentQuantizer, 3>& q)
+        : Frame(f), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
+    {
+        j_compress_ptr cinfo = Cinfo.Get();
+        JpegMemoryDest(cinfo, Out);
+        cinfo->image_width = JDIMENSION(f.Width);
+        cinfo->image_height = JDIMENSION(f.Height);
+        cinfo->input_components = f.NumComponents;
+        cinfo->in_color_space = f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        jpeg_set_defaults(cinfo);
+        jpeg_set_colorspace(cinfo, f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_YCbCr);
+        for (int c = 0; c < f.NumComponents; ++c)
+        {
+            cinfo->comp_info[c].h_samp_factor = f.Comp[size_t(c)].H;
+            cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
+        }
+        qmjpeg::InstallQuantTables(cinfo, params.Tables);
+        cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
+        cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
+        cinfo->density_unit = UINT8(params.DensityUnit);
+        cinfo->X_density = ClampDensity(params.XDensity);
+        cinfo->Y_density = ClampDensity(params.YDensity);
+        if (params.Progressive) jpeg_simple_progression(cinfo);
+        if (params.Progress)
+        {
+            Hook.Pub.progress_monitor = ProgressMonitor;
+            Hook.Callback = &params.Progress;
+            Hook.Last = -1;
+            cinfo->progress = &Hook.Pub;
+        }
+
+        // Arrays padded to whole MCUs; the library makes the padding blocks itself and never reads
+        // these, so they need not be cleared.
+        std::array<JDIMENSION, 3> heights{};
+        for (int c = 0; c < f.NumComponents; ++c)
+        {
+            const TComponentLayout& comp = f.Comp[size_t(c)];
+            heights[size_t(c)] = RoundUp(comp.HeightInBlocks, comp.V);
+            Arrays[size_t(c)] = cinfo->mem->request_virt_barray(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                                FALSE, RoundUp(comp.WidthInBlocks, comp.H),
+                                                                heights[size_t(c)], heights[size_t(c)]);
+        }
+        jpeg_write_coefficients(cinfo, Arrays.data());
+        WriteTextMarkers(cinfo, JPEG_COM, params.Comments);
+        WriteTextMarkers(cinfo, JPEG_APP0 + 12, params.AppTexts);
+        for (int c = 0; c < f.NumComponents; ++c)
+            Rows[size_t(c)] = cinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(cinfo), Arrays[size_t(c)],
+                                                             0, heights[size_t(c)], TRUE);
+    }
+};
+
+TCoefficientWriter::TCoefficientWriter(const TFrameLayout& frame, const TCodingParams& params,
+                                       const TEncoderKernels& kernels,
+                                       const std::array<TComponentQuantizer, 3>& quantizers)
+    : FImpl(std::make_unique<TImpl>(frame, params, kernels, quantizers))
+{
+}
+
+TCoefficientWriter::~TCoefficientWriter() = default;
+
+void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef)
+{
+    const TImpl& d = *FImpl;
+    d.Kernels.QuantizeBlocks(d.Quantizers[size_t(comp)], coef, blockRow, 0,
+                             d.Frame.Comp[size_t(comp)].WidthInBlocks, d.Rows[size_t(comp)][blockRow]);
+}
+
+std::vector<uint8_t> TCoefficientWriter::Finish()
+{
+    jpeg_finish_compress(FImpl->Cinfo.Get());
+    return std::move(FImpl->Out);
+}
+
+namespace
+{
+std::array<TComponentQuantizer, 3> MakeQuantizers(const TCodingParams& params, const TDctPlanes& planes)
+{
+    std::array<TComponentQuantizer, 3> q;
+    for (int c = 0; c < planes.Layout.NumComponents; ++c) q[size_t(c)] = MakeComponentQuantizer(params, planes, c);
+    return q;
+}
+} // namespace
+
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params,
                                      const TEncoderKernels& kernels)
 {
     const TFrameLayout& f = planes.Layout;
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
-
-    // The quantisers first: a missing table fails before anything is written.
-    std::array<TComponentQuantizer, 3> quantizers;
-    for (int c = 0; c < f.NumComponents; ++c) quantizers[size_t(c)] = MakeComponentQuantizer(params, planes, c);
-
-    std::vector<uint8_t> out;
-    TJpegCompressor cinfo(params.Messages, params.TraceLevel);
-    JpegMemoryDest(cinfo.Get(), out);
-    cinfo->image_width = JDIMENSION(f.Width);
-    cinfo->image_height = JDIMENSION(f.Height);
-    cinfo->input_components = f.NumComponents;
-    cinfo->in_color_space = f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(cinfo.Get());
-    jpeg_set_colorspace(cinfo.Get(), f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_YCbCr);
+    TCoefficientWriter writer(f, params, kernels, MakeQuantizers(params, planes));
     for (int c = 0; c < f.NumComponents; ++c)
-    {
-        cinfo->comp_info[c].h_samp_factor = f.Comp[size_t(c)].H;
-        cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
-    }
-    qmjpeg::InstallQuantTables(cinfo.Get(), params.Tables);
-    cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
-    cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
-    cinfo->density_unit = UINT8(params.DensityUnit);
-    cinfo->X_density = ClampDensity(params.XDensity);
-    cinfo->Y_density = ClampDensity(params.YDensity);
-    if (params.Progressive) jpeg_simple_progression(cinfo.Get());
-
-    TProgressHook hook{};
-    if (params.Progress)
-    {
-        hook.Pub.progress_monitor = ProgressMonitor;
-        hook.Callback = &params.Progress;
-        hook.Last = -1;
-        cinfo->progress = &hook.Pub;
-    }
-
-    std::array<jvirt_barray_ptr, 3> arrays{};
-    for (int c = 0; c < f.NumComponents; ++c)
-    {
-        const TComponentLayout& comp = f.Comp[size_t(c)];
-        const JDIMENSION rows = RoundUp(comp.HeightInBlocks, comp.V);
-        arrays[size_t(c)] = cinfo->mem->request_virt_barray(reinterpret_cast<j_common_ptr>(cinfo.Get()), JPOOL_IMAGE,
-                                                            TRUE, RoundUp(comp.WidthInBlocks, comp.H), rows, rows);
-    }
-    jpeg_write_coefficients(cinfo.Get(), arrays.data());
-    WriteTextMarkers(cinfo.Get(), JPEG_COM, params.Comments);
-    WriteTextMarkers(cinfo.Get(), JPEG_APP0 + 12, params.AppTexts);
-
-    for (int c = 0; c < f.NumComponents; ++c)
-    {
-        const TComponentLayout& comp = f.Comp[size_t(c)];
-        JBLOCKARRAY rows = cinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(cinfo.Get()),
-                                                          arrays[size_t(c)], 0,
-                                                          RoundUp(comp.HeightInBlocks, comp.V), TRUE);
-        const TComponentQuantizer& q = quantizers[size_t(c)];
-        RunParallelBands(comp.HeightInBlocks, EncoderThreadCount(params.Threads), 8, [&](int first, int last) {
-            for (int br = first; br < last; ++br)
-                kernels.QuantizeBlocks(q, planes.Block(c, br, 0), br, 0, comp.WidthInBlocks,
-                                       reinterpret_cast<int16_t(*)[64]>(rows[br]));
-        });
-    }
-    jpeg_finish_compress(cinfo.Get());
-    return out;
+        RunParallelBands(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
+                         [&](int first, int last) {
+                             for (int br = first; br < last; ++br) writer.QuantizeRow(c, br, planes.Block(c, br, 0));
+                         });
+    return writer.Finish();
 }
 
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params)
@@ -120,5 +161,15 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
 
 std::vector<uint8_t> EncodeBitmapToJpeg(const TBitmap& bmp24, const TEncodeParams& params)
 {
-    return QuantizeAndCode(ComputeDctPlanes(bmp24, params.FrontEnd), params.Coding);
+    // One pass without keeping the planes: each block row is quantised as soon as it is transformed.
+    CheckEncoderInput(bmp24);
+    const TFrontEndParams& fp = params.FrontEnd;
+    TDctPlanes geometry; // layout only, for the quantisers
+    geometry.Grayscale = fp.Grayscale;
+    geometry.Layout = MakeFrameLayout(bmp24.Width(), bmp24.Height(), fp.Grayscale, fp.SamplingFactors);
+    const TEncoderKernels& kernels = FastKernels();
+    TCoefficientWriter writer(geometry.Layout, params.Coding, kernels, MakeQuantizers(params.Coding, geometry));
+    RunFrontEnd(bmp24, geometry.Layout, fp, kernels, nullptr,
+                [&](int comp, int blockRow, const int16_t* coef) { writer.QuantizeRow(comp, blockRow, coef); });
+    return writer.Finish();
 }

@@ -14,6 +14,7 @@
 
 #include "codec/FrameLayout.h"
 #include "codec/EdgeExpand.h"
+#include "codec/EncoderStages.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -28,7 +29,8 @@ struct TFrontEnd
     int Smoothing;
     std::array<TDownsampleMethod, 3> Methods{};
     int Context = 0; // rows of context above and below each row group
-    TDctPlanes& Out;
+    TDctPlanes* Planes;
+    const TBlockRowDone& RowDone;
 };
 
 // Buffers of one thread.
@@ -37,6 +39,7 @@ struct TWorkspace
     int ConvRows = 0;
     std::array<std::vector<uint8_t>, 3> Conv, Comp;
     std::array<std::vector<uint8_t*>, 3> ConvPtr, CompPtr;
+    std::vector<int16_t> Coef; // one block row when the rows go to RowDone
 
     explicit TWorkspace(const TFrontEnd& fe)
     {
@@ -51,6 +54,7 @@ struct TWorkspace
             const size_t cols = size_t(comp.WidthInBlocks) * 8;
             Comp[size_t(c)].resize(size_t(comp.V) * 8 * cols);
             for (int r = 0; r < comp.V * 8; ++r) CompPtr[size_t(c)].push_back(Comp[size_t(c)].data() + size_t(r) * cols);
+            if (!fe.Planes) Coef.resize(std::max(Coef.size(), cols * 8));
         }
     }
 };
@@ -115,8 +119,11 @@ void ProcessImcuRow(const TFrontEnd& fe, TWorkspace& ws, int imcuRow)
         {
             const int blockRow = imcuRow * comp.V + br;
             if (blockRow >= comp.HeightInBlocks) break;
-            int16_t* out = fe.Out.Coef[size_t(c)].data() + size_t(blockRow) * size_t(comp.WidthInBlocks) * 64;
+            int16_t* out = fe.Planes ? fe.Planes->Coef[size_t(c)].data() +
+                                           size_t(blockRow) * size_t(comp.WidthInBlocks) * 64
+                                     : ws.Coef.data();
             fe.K.ForwardDctRow(compRows[br * 8], size_t(cols), comp.WidthInBlocks, out);
+            if (!fe.Planes) fe.RowDone(c, blockRow, out);
         }
     }
 }
@@ -129,19 +136,10 @@ int EncoderThreadCount(int requested)
     return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
-TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, const TEncoderKernels& kernels)
+void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& f, const TFrontEndParams& params,
+                 const TEncoderKernels& kernels, TDctPlanes* planes, const TBlockRowDone& rowDone)
 {
-    if (bmp.PixelFormat() != TPixelFormat::pf24bit || bmp.Empty())
-        throw EInvalidGraphicOperation("The encoder needs a 24-bit picture of a non-zero size");
-    TDctPlanes planes;
-    planes.Grayscale = params.Grayscale;
-    planes.Layout = MakeFrameLayout(bmp.Width(), bmp.Height(), params.Grayscale, params.SamplingFactors);
-    const TFrameLayout& f = planes.Layout;
-    for (int c = 0; c < f.NumComponents; ++c)
-        planes.Coef[size_t(c)].resize(size_t(f.Comp[size_t(c)].WidthInBlocks) *
-                                      size_t(f.Comp[size_t(c)].HeightInBlocks) * 64);
-
-    TFrontEnd fe{bmp, f, kernels, ClampSmoothing(params.Smoothing), {}, 0, planes};
+    TFrontEnd fe{bmp, f, kernels, ClampSmoothing(params.Smoothing), {}, 0, planes, rowDone};
     for (int c = 0; c < f.NumComponents; ++c)
     {
         fe.Methods[size_t(c)] = ChooseDownsampleMethod(f, c, fe.Smoothing);
@@ -167,6 +165,25 @@ TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, c
             for (int r = first; r < last; ++r) ProcessImcuRow(fe, ws, r);
         },
         progress);
+}
+
+void CheckEncoderInput(const TBitmap& bmp)
+{
+    if (bmp.PixelFormat() != TPixelFormat::pf24bit || bmp.Empty())
+        throw EInvalidGraphicOperation("The encoder needs a 24-bit picture of a non-zero size");
+}
+
+TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, const TEncoderKernels& kernels)
+{
+    CheckEncoderInput(bmp);
+    TDctPlanes planes;
+    planes.Grayscale = params.Grayscale;
+    planes.Layout = MakeFrameLayout(bmp.Width(), bmp.Height(), params.Grayscale, params.SamplingFactors);
+    const TFrameLayout& f = planes.Layout;
+    for (int c = 0; c < f.NumComponents; ++c)
+        planes.Coef[size_t(c)].resize(size_t(f.Comp[size_t(c)].WidthInBlocks) *
+                                      size_t(f.Comp[size_t(c)].HeightInBlocks) * 64);
+    RunFrontEnd(bmp, f, params, kernels, &planes, {});
     return planes;
 }
 

@@ -21,5 +21,6 @@ const TEncoderKernels& PlainKernels()
 
 const TEncoderKernels& FastKernels()
 {
-    return Plain;
+    static const TEncoderKernels& chosen = __builtin_cpu_supports("avx2") ? Avx2Kernels() : Plain;
+    return chosen;
 }

@@ -20,5 +20,7 @@ struct TEncoderKernels
 };
 
 const TEncoderKernels& PlainKernels();
+// The AVX2 kernels; only to be called on a processor that has AVX2.
+const TEncoderKernels& Avx2Kernels();
 // The fastest kernels this processor runs (chosen once).
 const TEncoderKernels& FastKernels();

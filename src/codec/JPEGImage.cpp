@@ -84,7 +84,7 @@ void TJPEGImage::Assign(const TBitmap& source)
 
 void TJPEGImage::AssignTo(TBitmap& dest)
 {
-    const TBitmap* bmp = Bitmap ? Bitmap.get() : EnsureBitmap();
+    const TBitmap* bmp = GetBitmap();
     dest = bmp ? *bmp : TBitmap();
 }
 

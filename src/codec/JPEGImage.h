@@ -36,6 +36,8 @@ public:
 
 using TPaletteEntries = std::vector<TRGBQuad>; // empty = no palette
 
+struct TDctCache; // the encoder's front-end results, see JpegEncode.cpp
+
 class TJPEGImage : public TGraphic
 {
 public:
@@ -121,6 +123,9 @@ public:
 
     bool PaletteModified = false;
     std::function<void(TJPEGImage* sender)> OnChange;
+    // The unquantised DCT of the last encode's picture, reused while the picture and the settings
+    // before quantisation stay the same (used by the encoder only).
+    std::shared_ptr<TDctCache> DctCache;
 
     // ---- graphic operations ----
     bool Empty() const override { return GetEmpty(); }
@@ -128,7 +133,8 @@ public:
     int Height() const override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
-    const TBitmap* GetBitmap() override { return EnsureBitmap(); }
+    // The display bitmap; decoded first when there is none.
+    const TBitmap* GetBitmap() override { return Bitmap ? Bitmap.get() : EnsureBitmap(); }
 
     // Shares source's encoded data and copies its bitmap; settings are not copied.
     void Assign(const TJPEGImage& source);
@@ -157,7 +163,7 @@ public:
     // The compression run: WorkProfile := the current settings, one encode.
     void CompressImage();
     void EnsureJpegData();
-    // Decodes when needed; nullptr without encoded data.
+    // Decodes the encoded stream into Bitmap; without a stream, the bitmap there is (or nullptr).
     TBitmap* EnsureBitmap();
     void FreeBitmap();
     bool HasBitmap() const { return Bitmap != nullptr; }

@@ -140,7 +140,8 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
 {
     const std::shared_ptr<TJPEGData> data = image.Data; // keeps the stream alive while decoding
     if (!data || !data->Data) return nullptr;
-    if (!image.Bitmap) image.Bitmap = std::make_unique<TBitmap>();
+    const bool created = !image.Bitmap;
+    if (created) image.Bitmap = std::make_unique<TBitmap>();
     TBitmap& bmp = *image.Bitmap;
     bool paletteModified = false;
     try {
@@ -218,6 +219,8 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         if (cinfo->buffered_image) jpeg_finish_output(cinfo);
         jpeg_finish_decompress(cinfo);
     } catch (...) {
+        // A bitmap made by this call would hold nothing, yet stand for the picture's size.
+        if (created) image.Bitmap.reset();
         image.ReportProgress(TProgressStage::psEnding, 0, false, TRect{});
         if (paletteModified) {
             image.PaletteModified = true;

@@ -1,7 +1,7 @@
 #include "codec/JpegEncode.h"
 
+#include <array>
 #include <memory>
-#include <optional>
 
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncoder.h"
@@ -15,6 +15,36 @@ namespace {
 constexpr int FrontEndPass = 0;
 constexpr int CodingPass = 1;
 constexpr int EncodePasses = 2;
+
+// Everything the front end's result depends on. The picture is known by its generation, which
+// changes with every change of its pixels and is unique across all bitmaps.
+struct TDctKey
+{
+    uint64_t Generation = 0;
+    int Width = 0, Height = 0;
+    TPixelFormat Format = TPixelFormat::pf24bit;
+    bool Grayscale = false;
+    std::array<TSamplingFactor, 3> Sampling{};
+    int Smoothing = 0;
+
+    bool operator==(const TDctKey& o) const
+    {
+        for (size_t i = 0; i < Sampling.size(); ++i)
+            if (Sampling[i].H != o.Sampling[i].H || Sampling[i].V != o.Sampling[i].V) return false;
+        return Generation == o.Generation && Width == o.Width && Height == o.Height && Format == o.Format &&
+               Grayscale == o.Grayscale && Smoothing == o.Smoothing;
+    }
+};
+
+} // namespace
+
+struct TDctCache
+{
+    TDctKey Key;
+    TDctPlanes Planes;
+};
+
+namespace {
 
 qmjpeg::TQuantSettings QuantSettingsOf(const TJPEGImage& image)
 {
@@ -57,18 +87,30 @@ void EncodeJpeg(TJPEGImage& image)
     data->Height = input->Height();
     data->Grayscale = run.Grayscale;
 
+    // The prefilter settings join this key when the prefilters run before the front end.
+    TDctKey key;
+    key.Generation = input->Generation();
+    key.Width = input->Width();
+    key.Height = input->Height();
+    key.Format = input->PixelFormat();
+    key.Grayscale = run.Grayscale;
+    key.Sampling = image.SamplingFactors;
+    key.Smoothing = image.Smoothing;
+    std::shared_ptr<TDctCache> cache = image.DctCache;
+    const bool cached = cache && cache->Key == key;
+    // Without the front end the coding passes are all there is.
+    const int firstCodingPass = cached ? 0 : CodingPass;
+    const int passes = cached ? 1 : EncodePasses;
+    if (cached) progress.MainFilterOn = false;
+
     bool started = false;
     try {
-        std::optional<TBitmap> copy24;
-        if (input->PixelFormat() != TPixelFormat::pf24bit) copy24 = input->To24();
-        const TBitmap& bmp24 = copy24 ? *copy24 : *input;
-
         TEncodeParams params;
         TFrontEndParams& fe = params.FrontEnd;
         fe.Grayscale = run.Grayscale;
         fe.SamplingFactors = image.SamplingFactors;
         fe.Smoothing = image.Smoothing;
-        fe.Progress = [&](int percent) { ProgressStep(progress, percent, 100, FrontEndPass, EncodePasses, nullptr); };
+        fe.Progress = [&](int percent) { ProgressStep(progress, percent, 100, FrontEndPass, passes, nullptr); };
 
         TCodingParams& co = params.Coding;
         co.Tables = qmjpeg::BuildQuantTables(QuantSettingsOf(image));
@@ -86,7 +128,7 @@ void EncodeJpeg(TJPEGImage& image)
         co.AppTexts = image.AppTexts.Lines();
         co.Messages = &image.LibraryMessages;
         co.TraceLevel = image.TraceLevel;
-        co.Progress = [&](int percent) { ProgressStep(progress, percent, 100, CodingPass, EncodePasses, nullptr); };
+        co.Progress = [&](int percent) { ProgressStep(progress, percent, 100, firstCodingPass, passes, nullptr); };
 
         // The prefilters of the main and the selection area run on the picture before the front
         // end, in bands of 3 rows.
@@ -94,7 +136,20 @@ void EncodeJpeg(TJPEGImage& image)
         progress.LastPercent = image.OverallProgress(0);
         image.ReportProgress(TProgressStage::psStarting, progress.LastPercent, false, TRect{});
         started = true;
-        std::vector<uint8_t> file = EncodeBitmapToJpeg(bmp24, params);
+        if (!cached) {
+            cache.reset(); // the old planes' memory is free for the new ones
+            image.DctCache.reset();
+            cache = std::make_shared<TDctCache>();
+            cache->Key = key;
+            if (input->PixelFormat() == TPixelFormat::pf24bit) {
+                cache->Planes = ComputeDctPlanes(*input, fe);
+            } else {
+                const TBitmap copy24 = input->To24(); // the caller's bitmap stays as it is
+                cache->Planes = ComputeDctPlanes(copy24, fe);
+            }
+            image.DctCache = cache;
+        }
+        std::vector<uint8_t> file = QuantizeAndCode(cache->Planes, co);
         started = false;
 
         data->Data = std::make_unique<TMemoryStream>(std::move(file));

@@ -65,3 +65,17 @@ void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t buf
     const uint8_t* prev = lastRow - scan;
     for (size_t i = 0; i < 2 * w; ++i) lastRow[i] = prev[i];
 }
+
+namespace {
+void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples)
+{
+    if (width <= 1) return;
+    size_t end = size_t(width) * samples;
+    if (end > rowBytes) end = rowBytes;
+    for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+}
+} // namespace
+
+void HorizontalPredictor1(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 1); }
+void HorizontalPredictor3(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 3); }
+void HorizontalPredictor4(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 4); }

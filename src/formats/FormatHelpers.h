@@ -12,3 +12,10 @@ uint32_t SwapLong(uint32_t value);
 // directions (rows stay scanLength apart). The buffer must hold 2 x height rows of at least
 // 2 x width bytes; EInvalidGraphicOperation otherwise.
 void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t bufferSize);
+
+// Undo horizontal differencing on a row of 8-bit samples of width pixels (rowBytes bytes): every
+// sample from the second pixel on gets the same sample of the pixel before it added (modulo 256).
+// One, three or four samples per pixel; the work never passes the end of the row.
+void HorizontalPredictor1(uint8_t* row, size_t rowBytes, int width);
+void HorizontalPredictor3(uint8_t* row, size_t rowBytes, int width);
+void HorizontalPredictor4(uint8_t* row, size_t rowBytes, int width);

@@ -65,6 +65,7 @@ void TBmpBitFieldConverter::ConvertRow(const uint8_t* src, uint8_t* dst, int wid
     for (int x = 0; x < width; ++x, src += FBytesPerPixel, dst += 4) {
         uint32_t p = uint32_t(src[0]) | (uint32_t(src[1]) << 8);
         if (FBytesPerPixel == 4) p |= (uint32_t(src[2]) << 16) | (uint32_t(src[3]) << 24);
-        for (int c = 0; c < 4; ++c) dst[c] = FChannels[c].Mask ? FChannels[c].Widen(p) : 0;
+        for (int c = 0; c < 4; ++c)
+            dst[c] = FChannels[c].Mask ? FChannels[c].Widen(p) : 0;
     }
 }

@@ -10,8 +10,10 @@ class TBitmap;
 [[noreturn]] void BmpInvalid(const std::string& detail);
 
 // Decodes RLE8 (bitsPerPixel 8) or RLE4 (4) data into bmp, which has its final size and format
-// (pf8bit or pf4bit) and zero pixels. Rows run bottom-up. Runs or deltas that leave the row or
-// the picture and data that ends before the end-of-bitmap code raise EInvalidGraphic.
+// (pf8bit or pf4bit) and zero pixels. Rows run bottom-up. A row takes as many pixels as its bytes
+// padded to 4 hold (some writers encode the padding); pixels past the width are dropped. Runs or
+// deltas that leave the padded row or the picture, and data that ends before the end-of-bitmap
+// code, raise EInvalidGraphic.
 void DecodeBmpRle(const uint8_t* data, size_t size, int bitsPerPixel, TBitmap& bmp);
 
 // Channel masks of a bit-field picture.
@@ -27,11 +29,11 @@ void CheckBmpMasks(const TBmpMasks& masks, int bitsPerPixel);
 // Converts one row of 16- or 32-bit little-endian pixels to blue, green, red, alpha bytes.
 class TBmpBitFieldConverter
 {
-public:
+  public:
     TBmpBitFieldConverter(const TBmpMasks& masks, int bitsPerPixel);
     void ConvertRow(const uint8_t* src, uint8_t* dst, int width) const;
 
-private:
+  private:
     struct TChannel
     {
         uint32_t Mask = 0;

@@ -16,8 +16,14 @@ namespace {
 constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
 constexpr int64_t FileHeaderSize = 14;
 
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint16_t Get16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+uint32_t Get32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 // What the headers say about the picture.
 struct TBmpInfo
@@ -44,8 +50,16 @@ void ReadExact(TStream& s, void* buffer, int64_t count, const char* what)
 bool KnownHeaderSize(uint32_t size)
 {
     switch (size) {
-    case 12: case 16: case 40: case 52: case 56: case 64: case 108: case 124: return true;
-    default: return false;
+    case 12:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -71,7 +85,7 @@ TBmpInfo ReadInfoHeader(TStream& s, int64_t available)
         info.PaletteEntrySize = 3;
         if (info.BitCount != 1 && info.BitCount != 4 && info.BitCount != 8 && info.BitCount != 24)
             BmpInvalid(Format("%d bits per pixel is not valid in an OS/2 bitmap", info.BitCount));
-    } else { // Windows and OS/2 2.x headers share the first 40 bytes; shorter OS/2 ones read as 0
+    } else { // Windows and OS/2 2.x headers share the first 40 bytes
         info.Width = int32_t(Get32(h + 4));
         int32_t height = int32_t(Get32(h + 8));
         info.Planes = Get16(h + 12);
@@ -95,13 +109,15 @@ TBmpInfo ReadInfoHeader(TStream& s, int64_t available)
     if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
         BmpInvalid(Format("%d bits per pixel", b));
 
-    const bool os2v2 = info.HeaderSize == 16 || info.HeaderSize == 64;
+    const bool os2v2 = info.HeaderSize == 64;
     switch (info.Compression) {
-    case BI_RGB: break;
+    case BI_RGB:
+        break;
     case BI_RLE8:
     case BI_RLE4:
         if (b != (info.Compression == BI_RLE8 ? 8 : 4))
-            BmpInvalid(Format("RLE%d compression with %d bits per pixel", info.Compression == BI_RLE8 ? 8 : 4, b));
+            BmpInvalid(
+                Format("RLE%d compression with %d bits per pixel", info.Compression == BI_RLE8 ? 8 : 4, b));
         if (info.TopDown) BmpInvalid("a compressed picture cannot be stored top-down");
         break;
     case BI_BITFIELDS:
@@ -112,13 +128,15 @@ TBmpInfo ReadInfoHeader(TStream& s, int64_t available)
         if (info.HeaderSize == 40) { // the masks follow the header
             int count = info.Compression == BI_ALPHABITFIELDS ? 4 : 3;
             uint8_t m[16] = {};
-            if (available - info.HeaderSize < count * 4) BmpInvalid("the file ends inside the bit field masks");
+            if (available - info.HeaderSize < count * 4)
+                BmpInvalid("the file ends inside the bit field masks");
             ReadExact(s, m, count * 4, "bit field masks");
             info.Masks = {Get32(m), Get32(m + 4), Get32(m + 8), count == 4 ? Get32(m + 12) : 0};
         }
         CheckBmpMasks(info.Masks, b);
         break;
-    default: BmpInvalid(Format("compression method %u is not supported", info.Compression));
+    default:
+        BmpInvalid(Format("compression method %u is not supported", info.Compression));
     }
     return info;
 }
@@ -142,19 +160,25 @@ std::vector<TRGBQuad> ReadPalette(TStream& s, const TBmpInfo& info, int64_t pale
 TPixelFormat ResultFormat(const TBmpInfo& info)
 {
     switch (info.BitCount) {
-    case 1: return TPixelFormat::pf1bit;
-    case 4: return TPixelFormat::pf4bit;
-    case 8: return TPixelFormat::pf8bit;
+    case 1:
+        return TPixelFormat::pf1bit;
+    case 4:
+        return TPixelFormat::pf4bit;
+    case 8:
+        return TPixelFormat::pf8bit;
     case 16: {
         if (!info.HasMasks) return TPixelFormat::pf15bit;
         const TBmpMasks& m = info.Masks;
         if (m.Red == 0x7C00 && m.Green == 0x03E0 && m.Blue == 0x001F && (m.Alpha == 0 || m.Alpha == 0x8000))
             return TPixelFormat::pf15bit;
-        if (m.Red == 0xF800 && m.Green == 0x07E0 && m.Blue == 0x001F && m.Alpha == 0) return TPixelFormat::pf16bit;
+        if (m.Red == 0xF800 && m.Green == 0x07E0 && m.Blue == 0x001F && m.Alpha == 0)
+            return TPixelFormat::pf16bit;
         return TPixelFormat::pf32bit;
     }
-    case 24: return TPixelFormat::pf24bit;
-    default: return TPixelFormat::pf32bit;
+    case 24:
+        return TPixelFormat::pf24bit;
+    default:
+        return TPixelFormat::pf32bit;
     }
 }
 
@@ -163,8 +187,9 @@ void ReadRows(TStream& s, const TBmpInfo& info, int64_t available, TBitmap& out)
 {
     const int64_t stride = TBitmap::RowBytes(info.Width, info.BitCount);
     if (stride <= 0 || info.Height > available / stride)
-        BmpInvalid(Format("the pixel data is truncated: %lld rows of %lld bytes do not fit in the %lld bytes left",
-                          (long long)info.Height, (long long)stride, (long long)available));
+        BmpInvalid(
+            Format("the pixel data is truncated: %lld rows of %lld bytes do not fit in the %lld bytes left",
+                   (long long)info.Height, (long long)stride, (long long)available));
     TBitmap::CheckSize(info.Width, info.Height, TBitmap::BitsPerPixel(out.PixelFormat()));
     out.SetSize(int(info.Width), int(info.Height));
     const int h = int(info.Height);
@@ -193,7 +218,10 @@ void ReadRle(TStream& s, const TBmpInfo& info, int64_t available, TBitmap& out)
 }
 } // namespace
 
-void BmpInvalid(const std::string& detail) { throw EInvalidGraphic("Bitmap image is not valid: " + detail); }
+void BmpInvalid(const std::string& detail)
+{
+    throw EInvalidGraphic("Bitmap image is not valid: " + detail);
+}
 
 void LoadBmpFromStream(TBitmap& bmp, TStream& s)
 {
@@ -210,8 +238,8 @@ void LoadBmpFromStream(TBitmap& bmp, TStream& s)
     if (offBits != 0 && offBits < paletteStart)
         BmpInvalid(Format("pixel data offset %lld lies inside the headers", (long long)offBits));
     if (offBits > fileSize)
-        BmpInvalid(Format("pixel data offset %lld is beyond the end of the file (%lld bytes)", (long long)offBits,
-                          (long long)fileSize));
+        BmpInvalid(Format("pixel data offset %lld is beyond the end of the file (%lld bytes)",
+                          (long long)offBits, (long long)fileSize));
 
     const TPixelFormat format = ResultFormat(info);
     TBitmap out;

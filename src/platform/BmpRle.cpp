@@ -12,21 +12,30 @@
 namespace {
 class TRleTarget
 {
-public:
-    TRleTarget(TBitmap& bmp, int bitsPerPixel) : FBmp(bmp), FRle4(bitsPerPixel == 4) {}
+  public:
+    TRleTarget(TBitmap& bmp, int bitsPerPixel)
+        : FBmp(bmp), FRle4(bitsPerPixel == 4),
+          FRowLimit(TBitmap::RowBytes(bmp.Width(), bitsPerPixel) * 8 / bitsPerPixel)
+    {
+    }
 
-    // Checks that count pixels fit at the current position.
+    // Checks that count pixels fit at the current position. Writers may encode the padding at the
+    // end of a row, so a row holds as many pixels as its padded bytes; those past the width are dropped.
     void Reserve(int64_t count) const
     {
         if (Y >= FBmp.Height())
             BmpInvalid(Format("RLE data continues past the top of the picture (row %lld)", (long long)Y));
-        if (X + count > FBmp.Width())
-            BmpInvalid(Format("RLE run of %lld pixels at column %lld passes the end of row %lld", (long long)count,
-                              (long long)X, (long long)Y));
+        if (X + count > FRowLimit)
+            BmpInvalid(Format("RLE run of %lld pixels at column %lld passes the end of row %lld",
+                              (long long)count, (long long)X, (long long)Y));
     }
 
     void Put(uint8_t value)
     {
+        if (X >= FBmp.Width()) {
+            ++X;
+            return;
+        }
         uint8_t* row = FBmp.ScanLine(FBmp.Height() - 1 - int(Y));
         if (FRle4) {
             uint8_t& b = row[X >> 1];
@@ -37,12 +46,15 @@ public:
         ++X;
     }
 
+    int64_t RowLimit() const { return FRowLimit; }
+
     int64_t X = 0;
     int64_t Y = 0; // counted from the bottom row
 
-private:
+  private:
     TBitmap& FBmp;
     bool FRle4;
+    int64_t FRowLimit;
 };
 } // namespace
 
@@ -57,7 +69,8 @@ void DecodeBmpRle(const uint8_t* data, size_t size, int bitsPerPixel, TBitmap& b
         pos += 2;
         if (count > 0) { // encoded run
             t.Reserve(count);
-            for (unsigned i = 0; i < count; ++i) t.Put(rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
+            for (unsigned i = 0; i < count; ++i)
+                t.Put(rle4 ? ((i & 1) ? value & 15 : value >> 4) : value);
             continue;
         }
         switch (value) {
@@ -71,9 +84,9 @@ void DecodeBmpRle(const uint8_t* data, size_t size, int bitsPerPixel, TBitmap& b
             if (size - pos < 2) BmpInvalid("RLE data ends inside a delta code");
             unsigned dx = data[pos], dy = data[pos + 1];
             pos += 2;
-            if (t.X + dx > bmp.Width() || t.Y + dy >= bmp.Height())
-                BmpInvalid(Format("RLE delta (%u, %u) from (%lld, %lld) leaves the picture", dx, dy, (long long)t.X,
-                                  (long long)t.Y));
+            if (t.X + dx > t.RowLimit() || t.Y + dy >= bmp.Height())
+                BmpInvalid(Format("RLE delta (%u, %u) from (%lld, %lld) leaves the picture", dx, dy,
+                                  (long long)t.X, (long long)t.Y));
             t.X += dx;
             t.Y += dy;
             break;
@@ -84,7 +97,8 @@ void DecodeBmpRle(const uint8_t* data, size_t size, int bitsPerPixel, TBitmap& b
             if (size - pos < padded) BmpInvalid("RLE data ends inside a literal run");
             t.Reserve(value);
             const uint8_t* p = data + pos;
-            for (unsigned i = 0; i < value; ++i) t.Put(rle4 ? ((i & 1) ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i]);
+            for (unsigned i = 0; i < value; ++i)
+                t.Put(rle4 ? ((i & 1) ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i]);
             pos += padded;
             break;
         }

@@ -1,7 +1,10 @@
 // Writing BMP files: indexed pictures at their own depth, everything else as 24 bits.
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,7 +25,8 @@ void Put16(std::vector<uint8_t>& v, uint16_t x)
 
 void Put32(std::vector<uint8_t>& v, uint32_t x)
 {
-    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        v.push_back(uint8_t(x >> (8 * i)));
 }
 
 // The palette TBitmap shows for an indexed bitmap whose palette is empty.
@@ -43,7 +47,8 @@ std::vector<TRGBQuad> DefaultPalette(int bits)
 
 void WriteBmp(const TBitmap& bmp, TStream& s)
 {
-    const int bits = TBitmap::BitsPerPixel(bmp.PixelFormat()) <= 8 ? TBitmap::BitsPerPixel(bmp.PixelFormat()) : 24;
+    const int bits =
+        TBitmap::BitsPerPixel(bmp.PixelFormat()) <= 8 ? TBitmap::BitsPerPixel(bmp.PixelFormat()) : 24;
     std::vector<TRGBQuad> palette;
     if (bits <= 8) {
         palette = bmp.Palette().empty() ? DefaultPalette(bits) : bmp.Palette();
@@ -89,7 +94,8 @@ void WriteBmp(const TBitmap& bmp, TStream& s)
         converted = bmp.To24();
         src = &converted;
     }
-    for (int y = src->Height() - 1; y >= 0; --y) s.WriteBuffer(src->ScanLine(y), stride);
+    for (int y = src->Height() - 1; y >= 0; --y)
+        s.WriteBuffer(src->ScanLine(y), stride);
 }
 } // namespace
 
@@ -102,21 +108,46 @@ void SaveBmpToStream(const TBitmap& bmp, TStream& s)
 void SaveBmpToFile(const TBitmap& bmp, const std::string& fileName)
 {
     if (bmp.Empty()) throw EInvalidGraphicOperation("An empty bitmap cannot be saved");
-    // A fresh name in the target folder, created exclusively, then renamed over the target.
-    std::string temp = fileName + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    TMemoryStream data;
+    WriteBmp(bmp, data);
+
+    // A fresh name beside the target, created exclusively with the usual permissions (those of the
+    // file being replaced, if any), filled, then renamed over the target.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = fileName + Format(".%d.%u.tmp", int(::getpid()), counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0)
         throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
-    ::close(fd);
-    try {
-        {
-            TFileStream f(temp, fmOpenWrite);
-            WriteBmp(bmp, f);
+    struct stat st
+    {
+    };
+    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+
+    const uint8_t* p = data.Memory();
+    size_t left = data.Data().size();
+    bool ok = true;
+    while (ok && left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) {
+            p += n;
+            left -= size_t(n);
         }
-        if (std::rename(temp.c_str(), fileName.c_str()) != 0)
-            throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
-    } catch (...) {
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
         ::unlink(temp.c_str());
-        throw;
+        throw EWriteError("Stream write error");
+    }
+    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(err)));
     }
 }

@@ -48,19 +48,11 @@ TEST(JPEGImage, RoundedRatio)
     }
 }
 
-TEST(JPEGImage, DefaultsAndEmptiness)
+TEST(JPEGImage, Emptiness)
 {
     TJPEGImage image;
     EXPECT_TRUE(image.Empty());
     EXPECT_EQ(image.Width(), 0);
-    EXPECT_EQ(image.LumQuality, 50);
-    EXPECT_EQ(image.SamplingFactors[0].H, 2);
-    EXPECT_EQ(image.SamplingFactors[1].V, 1);
-    EXPECT_EQ(image.MatchMask, 0x3E7F);
-    EXPECT_EQ(image.DisplayRatio, 20);
-    EXPECT_EQ(image.DesiredColors, 236);
-    EXPECT_EQ(image.GetSubsampling(), 0);
-    EXPECT_EQ(image.LastRequest.LumQuality, 0);
     image.Assign(TBitmap(5, 4));
     EXPECT_FALSE(image.Empty());
     EXPECT_EQ(image.Width(), 5);

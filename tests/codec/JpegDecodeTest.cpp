@@ -249,7 +249,8 @@ TEST(JpegDecode, ProgressiveDisplaySendsRedrawEventsForEachScan)
 
 TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
 {
-    // With the real clock a small picture decodes well within 120 ms: no running events at all.
+    // A clock that stands still: no call is 120 ms after the first, so no running events at all.
+    SetJpegProgressTickSource([]() -> uint32_t { return 5000; });
     TJPEGImage image;
     Load(image, MakeJpeg(TJpegSpec{}));
     int running = 0;
@@ -257,6 +258,7 @@ TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
         running += st == TProgressStage::psRunning;
     };
     image.EnsureBitmap();
+    SetJpegProgressTickSource(nullptr);
     EXPECT_EQ(running, 0);
 }
 
@@ -273,6 +275,8 @@ TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
     };
     // The library cannot show CMYK as RGB; the header is still taken in.
     EXPECT_THROW(image.EnsureBitmap(), EJPEG);
+    EXPECT_FALSE(image.HasBitmap());
+    EXPECT_EQ(image.Width(), 64); // still the size of the header
     EXPECT_EQ(image.SamplingFactors[0].H, 1);
     EXPECT_EQ(image.SamplingFactors[2].V, 1);
     ASSERT_FALSE(events.empty());

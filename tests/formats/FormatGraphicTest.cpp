@@ -84,7 +84,7 @@ TEST(FormatGraphic, RefusedHeaders)
 TEST(FormatGraphic, HostileSizesFailBeforeAllocating)
 {
     auto truncated = TTestGraphic::Make(4, 4);
-    truncated.resize(truncated.size() - 1);
+    truncated.pop_back();
     struct Case
     {
         std::vector<uint8_t> data;

@@ -138,6 +138,8 @@ TEST(PictureLoader, ImageFileInfoFigures)
         {"bits1_10x1.bmp", 10, 1, 1, 4, 32, ImageFormatBMP, "Windows Bitmap"},
         {"bits8_7x5.bmp", 7, 5, 8, 40, 120, ImageFormatBMP, "Windows Bitmap"},
         {"bits24_3x2.bmp", 3, 2, 24, 24, 24, ImageFormatBMP, "Windows Bitmap"},
+        {"rle8_9x4.bmp", 9, 4, 8, 48, 112, ImageFormatBMP, "Windows Bitmap"},
+        {"progressive_24x16.jpg", 24, 16, 24, 1152, 1152, ImageFormatJPEG, "JPEG/JFIF compliant"},
         {"gray_16x16.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG, "JPEG/JFIF compliant"},
         {"color_40x24.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG, "JPEG/JFIF compliant"},
     };

@@ -70,6 +70,19 @@ TEST(FormatHelpers, SwapsAndUpsample)
     EXPECT_THROW(Upsample(2, 1, 4, small, sizeof small), EInvalidGraphicOperation);
 }
 
+TEST(FormatHelpers, HorizontalPredictors)
+{
+    uint8_t one[] = {10, 1, 2, 250, 9};
+    HorizontalPredictor1(one, sizeof one, 4); // the fifth byte is past the width
+    EXPECT_EQ(std::vector<uint8_t>(one, one + 5), (std::vector<uint8_t>{10, 11, 13, 7, 9}));
+    uint8_t three[] = {1, 2, 3, 1, 1, 1, 1, 1, 1};
+    HorizontalPredictor3(three, sizeof three, 3);
+    EXPECT_EQ(std::vector<uint8_t>(three, three + 9), (std::vector<uint8_t>{1, 2, 3, 2, 3, 4, 3, 4, 5}));
+    uint8_t four[] = {1, 2, 3, 4, 1, 1};
+    HorizontalPredictor4(four, sizeof four, 100); // a width beyond the row stops at its end
+    EXPECT_EQ(std::vector<uint8_t>(four, four + 6), (std::vector<uint8_t>{1, 2, 3, 4, 2, 3}));
+}
+
 TEST(Decoder, BoundedCursorsAndCompressionCodes)
 {
     uint8_t out[3] = {};

@@ -69,8 +69,8 @@ protected:
     }
 };
 
-// Accepts every stream of at least four bytes (as a format without a signature would) but loads
-// only "LNT1" files; a refused header ends its load quietly.
+// Accepts every stream of at least four bytes (as a format without a signature would) but refuses
+// every header, which ends its load quietly with an empty picture.
 class TLenientGraphic : public TTestGraphic
 {
 public:

@@ -1,0 +1,166 @@
+// Encoder engine against the library's own scanline encoder on a 12-megapixel photo-like picture
+// (4:2:0, optimised Huffman coding, quality-75 tables), in the same process.
+//   encode_ratio_1t: our engine on one thread / the library
+//   encode_ratio_mt: our engine on all cores / the library
+// Each time is the best of several runs. Options: --width N --height N --runs N
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "codec/JpegEncoder.h"
+
+namespace
+{
+
+TBitmap MakePicture(int width, int height)
+{
+    // Smooth gradients, a fine texture and a few hard edges, built from per-row and per-column
+    // waves so that making the picture costs little next to encoding it.
+    TBitmap bmp(width, height, TPixelFormat::pf24bit);
+    const size_t w = size_t(width), h = size_t(height);
+    std::vector<int> rx(w), gx(w), bx(w), tx(w);
+    std::vector<int> ry(h), gy(h), by(h), ty(h);
+    for (int x = 0; x < width; ++x)
+    {
+        const double fx = double(x) / width;
+        rx[size_t(x)] = int(60 * std::sin(fx * 5.0));
+        gx[size_t(x)] = int(40 * std::cos(fx * 3.0));
+        bx[size_t(x)] = int(50 * std::sin(fx * 2.0 + 1.0));
+        tx[size_t(x)] = int(12 * std::sin(x * 0.9));
+    }
+    for (int y = 0; y < height; ++y)
+    {
+        const double fy = double(y) / height;
+        ry[size_t(y)] = int(50 * std::cos(fy * 2.0));
+        gy[size_t(y)] = int(60 * std::sin(fy * 4.0));
+        by[size_t(y)] = int(40 * std::cos(fy * 3.0 - 0.5));
+        ty[size_t(y)] = int(10 * std::cos(y * 0.7));
+    }
+    uint32_t seed = 12345;
+    for (int y = 0; y < height; ++y)
+    {
+        uint8_t* row = bmp.ScanLine(y);
+        for (int x = 0; x < width; ++x)
+        {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = int(seed >> 28) - 8;
+            const size_t ux = size_t(x), uy = size_t(y);
+            int r = 120 + rx[ux] + ry[uy] + tx[ux] * ty[uy] / 8;
+            int g = 110 + gx[ux] + gy[uy] + tx[ux] / 2;
+            int b = 100 + bx[ux] + by[uy];
+            if ((x / 300 + y / 200) % 3 == 0) std::swap(r, b);
+            if (x % 500 < 3 || y % 400 < 2) r = g = b = 20;
+            row[x * 3 + 0] = uint8_t(std::clamp(b + noise, 0, 255));
+            row[x * 3 + 1] = uint8_t(std::clamp(g + noise, 0, 255));
+            row[x * 3 + 2] = uint8_t(std::clamp(r + noise, 0, 255));
+        }
+    }
+    return bmp;
+}
+
+std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParams& p)
+{
+    std::vector<uint8_t> out;
+    TJpegCompressor c;
+    JpegMemoryDest(c.Get(), out);
+    c->image_width = JDIMENSION(bmp.Width());
+    c->image_height = JDIMENSION(bmp.Height());
+    c->input_components = 3;
+    c->in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(c.Get());
+    for (int t = 0; t < 2; ++t)
+    {
+        unsigned int basic[64];
+        for (size_t i = 0; i < 64; ++i) basic[i] = (*p.Coding.Tables[size_t(t)])[i];
+        jpeg_add_quant_table(c.Get(), t, basic, 100, TRUE);
+    }
+    c->dct_method = JDCT_ISLOW;
+    c->optimize_coding = TRUE;
+    jpeg_start_compress(c.Get(), TRUE);
+    while (c->next_scanline < c->image_height)
+    {
+        JSAMPROW row = const_cast<uint8_t*>(bmp.ScanLine(int(c->next_scanline)));
+        jpeg_write_scanlines(c.Get(), &row, 1);
+    }
+    jpeg_finish_compress(c.Get());
+    return out;
+}
+
+template <class F> double BestSeconds(int runs, F f)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i)
+    {
+        auto t0 = std::chrono::steady_clock::now();
+        f();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int width = 4000, height = 3000, runs = 5;
+    std::string only; // "library" or "engine": time one of them alone (for profiling)
+    for (int i = 1; i + 1 < argc; i += 2)
+    {
+        if (!std::strcmp(argv[i], "--width")) width = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--height")) height = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
+    }
+    TBitmap bmp = MakePicture(width, height);
+    TEncodeParams p;
+    qmjpeg::TQuantSettings q;
+    q.LumQuality = 75;
+    q.ChromQuality = 75;
+    p.Coding.Tables = qmjpeg::BuildQuantTables(q);
+    p.Coding.OptimizeCoding = true;
+    p.Coding.Rounding = TQuantRounding::Program;
+
+    size_t libSize = 0, oneSize = 0, allSize = 0;
+    if (!only.empty())
+    {
+        p.FrontEnd.Threads = p.Coding.Threads = 1;
+        const double t = BestSeconds(runs, [&] {
+            if (only == "library")
+                LibraryEncode(bmp, p);
+            else
+                EncodeBitmapToJpeg(bmp, p);
+        });
+        std::printf("%s: %.1f ms\n", only.c_str(), t * 1000);
+        return 0;
+    }
+    const double lib = BestSeconds(runs, [&] { libSize = LibraryEncode(bmp, p).size(); });
+    p.FrontEnd.Threads = 1;
+    p.Coding.Threads = 1;
+    const double one = BestSeconds(runs, [&] { oneSize = EncodeBitmapToJpeg(bmp, p).size(); });
+    p.FrontEnd.Threads = 0;
+    p.Coding.Threads = 0;
+    const double all = BestSeconds(runs, [&] { allSize = EncodeBitmapToJpeg(bmp, p).size(); });
+    // The front end alone, to see where the time goes.
+    p.FrontEnd.Threads = 1;
+    const double front = BestSeconds(runs, [&] { ComputeDctPlanes(bmp, p.FrontEnd); });
+
+    TDctPlanes planes = ComputeDctPlanes(bmp, p.FrontEnd);
+    p.Coding.Threads = 1;
+    const double coding = BestSeconds(runs, [&] { QuantizeAndCode(planes, p.Coding); });
+    p.Coding.Rounding = TQuantRounding::Library;
+    const double codingLib = BestSeconds(runs, [&] { QuantizeAndCode(planes, p.Coding); });
+    std::printf("quantisation and coding, 1 thread: %.1f ms (library rounding %.1f ms)\n", coding * 1000,
+                codingLib * 1000);
+    std::printf("picture: %dx%d, kernels %s, %d threads\n", width, height, FastKernels().Name,
+                EncoderThreadCount(0));
+    std::printf("library: %.1f ms (%zu bytes)\n", lib * 1000, libSize);
+    std::printf("engine 1 thread: %.1f ms (%zu bytes), front end %.1f ms\n", one * 1000, oneSize, front * 1000);
+    std::printf("engine all threads: %.1f ms (%zu bytes)\n", all * 1000, allSize);
+    std::printf("encode_ratio_1t: %.3f\n", one / lib);
+    std::printf("encode_ratio_mt: %.3f\n", all / lib);
+    return 0;
+}
