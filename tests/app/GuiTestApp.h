@@ -1,5 +1,5 @@
 #pragma once
-// The application object of the offscreen GUI tests: created on first use, kept for the program.
+// The application object of the offscreen GUI tests: created on first use, kept to the end.
 #include <QApplication>
 #include <cstdlib>
 
@@ -10,6 +10,7 @@ inline QApplication* EnsureGuiTestApp()
     static int argc = 1;
     static char name[] = "tests_app";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return &app;
+    // Never destroyed: Qt's own objects that outlive main() must not find it gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return app;
 }

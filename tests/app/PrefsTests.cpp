@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QWidget>
+#include <memory>
 #include <set>
 
 #include "GuiTestApp.h"
@@ -205,17 +206,19 @@ protected:
     {
         EnsureGuiTestApp();
         Designed = QRect(120, 90, 640, 480);
-        Window.resize(Designed.size());
-        Window.move(Designed.topLeft());
+        WindowPtr = std::make_unique<QWidget>();
+        WindowPtr->resize(Designed.size());
+        WindowPtr->move(Designed.topLeft());
     }
     void Load()
     {
-        LoadWindowSettings(&Store, Window, Prefs, Batch, Folders);
+        LoadWindowSettings(&Store, Window(), Prefs, Batch, Folders);
     }
-    QRect Place() const { return QRect(Window.pos(), Window.size()); }
+    QRect Place() { return QRect(Window().pos(), Window().size()); }
 
     TMemorySettingsStore Store;
-    QWidget Window;
+    std::unique_ptr<QWidget> WindowPtr;
+    QWidget& Window() { return *WindowPtr; }
     QRect Designed;
     TProgramPrefs Prefs;
     TBatchProcOptions Batch;
@@ -229,7 +232,7 @@ TEST_F(WindowSettingsTest, FirstRunKeepsTheDesignedPlaceAndAnExitStoresIt)
     Load();
     EXPECT_TRUE(Prefs.FirstRun);
     EXPECT_EQ(Place(), Designed);
-    SaveWindowSettings(&Store, Window, Prefs, Batch, Folders);
+    SaveWindowSettings(&Store, Window(), Prefs, Batch, Folders);
     EXPECT_EQ(Store.ReadValue("ParamsSaved"), "1");
     EXPECT_EQ(Store.ReadValue("MainFormMaximized"), "0");
     EXPECT_EQ(Store.ReadValue("MainFormLeft"), "120");
@@ -282,10 +285,10 @@ TEST_F(WindowSettingsTest, MaximizedAtExitKeepsTheStoredNormalPlaceAndStartsMaxi
     Store.WriteValue("MainFormWidth", "700");
     Store.WriteValue("MainFormHeight", "500");
     Load();
-    Window.showMaximized();
+    Window().showMaximized();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(Window.isMaximized());
-    SaveWindowSettings(&Store, Window, Prefs, Batch, Folders);
+    ASSERT_TRUE(Window().isMaximized());
+    SaveWindowSettings(&Store, Window(), Prefs, Batch, Folders);
     EXPECT_EQ(Store.ReadValue("MainFormMaximized"), "1");
     EXPECT_EQ(Store.ReadValue("MainFormLeft"), "210");
     EXPECT_EQ(Store.ReadValue("MainFormTop"), "110");
