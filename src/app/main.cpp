@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InterimEngine.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     SetMainThreadInvoker(&invoker);
     TQtMessageBox boxes;
     TScopedMessageBox useBoxes(&boxes);
+    InstallInterimCompressionWorker();
     int rc = 0;
     {
         QWidget* splash = nullptr;
