@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 
 #include "app/ActivateApp.h"
@@ -33,6 +34,8 @@
 TMainForm* MainForm = nullptr;
 
 namespace {
+
+std::atomic<bool> gSessionEndRequested{false};
 
 constexpr int KTimerInterval = 100; // ms between the timer's firings
 constexpr int KIdleInterval = 30;   // ms between idle passes
@@ -364,6 +367,10 @@ void TMainForm::UpdateImageActions()
 
 void TMainForm::AppIdle()
 {
+    if (gSessionEndRequested.exchange(false)) {
+        EndSession();
+        return;
+    }
     if (FirstIdle) FirstIdle = false;
     if (Splash) {
         Splash->close();
@@ -381,7 +388,7 @@ void TMainForm::AppIdle()
 
 void TMainForm::OpenCommandLineFiles()
 {
-    QueueFiles(CommandLineFileNames(FParams), FileQueue, this);
+    QueueFiles(CommandLineFileNames(FParams), FileQueue, Owner());
     CommandLinePending = false;
 }
 
@@ -396,7 +403,7 @@ void TMainForm::OpenQueuedFiles()
 
 void TMainForm::ReceiveInstanceCommand(const std::vector<std::string>& lines)
 {
-    QueueFiles(lines, FileQueue, this);
+    QueueFiles(lines, FileQueue, Owner());
     ActivateAppWindow(this);
 }
 
@@ -519,7 +526,7 @@ void TMainForm::ApplyPreferences()
 bool TMainForm::FormCloseQuery()
 {
     bool canClose = true;
-    if (!HelpOfferShown && ShowCheckMessage(this, Settings.get(), CmHelpOffer) == mrYes) {
+    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer) == mrYes) {
         if (OnHelp) OnHelp(KHelpOfferTopic);
         HelpOfferShown = true;
         canClose = false;
@@ -550,6 +557,8 @@ void TMainForm::EndSession()
     Closing = true;
     QCoreApplication::quit();
 }
+
+void TMainForm::RequestSessionEnd() { gSessionEndRequested.store(true); }
 
 void TMainForm::StopImageWorkers()
 {

@@ -81,6 +81,9 @@ public:
     // The desktop session ends: agree at once and leave the event loop without close queries (the
     // settings are still saved when the window is destroyed).
     void EndSession();
+    // Asks the main window to end as at the end of the session (at its next idle pass); safe to
+    // call from a signal handler (the system's request to terminate).
+    static void RequestSessionEnd();
 
     // ---- actions (object names as the command names) ----
     QAction* FileOpenAction;
@@ -122,6 +125,8 @@ private:
     void UpdateImageActions();
     void UpdateNoImageState();
     void StopImageWorkers();
+    // The owner handle of the boxes this window shows: its QWidget.
+    void* Owner() { return static_cast<QWidget*>(this); }
     void RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front);
 
     std::vector<std::string> FParams;

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ int main(int argc, char** argv)
     TQtMessageBox boxes;
     TScopedMessageBox useBoxes(&boxes);
     InstallInterimCompressionWorker();
+    // The system asking the program to end (at logout or shutdown) ends it like the session's end.
+    std::signal(SIGTERM, [](int) { TMainForm::RequestSessionEnd(); });
+    std::signal(SIGHUP, [](int) { TMainForm::RequestSessionEnd(); });
     int rc = 0;
     {
         QWidget* splash = nullptr;

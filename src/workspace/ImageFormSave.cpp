@@ -33,6 +33,9 @@ std::optional<time_t> UnixFromLocalDateTime(double dateTime)
     return t;
 }
 
+// The owner handle of a box: the window's QWidget.
+TWindowHandle Owner(QWidget* window) { return window; }
+
 bool FileExists(const std::string& name)
 {
     std::error_code ec;
@@ -81,14 +84,14 @@ std::string TImageForm::GetModeText(bool resultView) const
 bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
 {
     if (Busy) return false; // the image belongs to the running worker
-    if (LastRunStopped && !AskYesNo(this, SParamsNotApplied)) return false;
+    if (LastRunStopped && !AskYesNo(Owner(this), SParamsNotApplied)) return false;
     std::string target = fileName.empty() ? FileInfo.FileName : fileName;
     try {
         const bool jpegSource = dynamic_cast<TJPEGImage*>(FPicture.Graphic()) != nullptr;
         if (jpegSource) {
             target = ReplaceFileExt(target, ExtractFileExt(FileInfo.FileName));
             if (fileName.empty() && !OverwriteConfirmed &&
-                !IsConsent(ShowCheckMessage(this, ImageWindowPrefs().Settings, CmConfirmOverwrite)))
+                !IsConsent(ShowCheckMessage(Owner(this), ImageWindowPrefs().Settings, CmConfirmOverwrite)))
                 return false;
         } else {
             target = ReplaceFileExt(target, ".jpg");
@@ -98,7 +101,7 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         // the user agrees.
         const std::string chosen = fileName.empty() ? FileInfo.FileName : fileName;
         if (target != chosen && (!fileName.empty() || !OverwriteConfirmed) && FileExists(target) &&
-            !AskYesNo(this, Format(SReplaceExistingFile, target.c_str())))
+            !AskYesNo(Owner(this), Format(SReplaceExistingFile, target.c_str())))
             return false;
 
         TMemoryStream* data = Image->GetJpegStream();
@@ -115,7 +118,7 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         UpdateCaption();
         return true;
     } catch (const std::exception&) {
-        ShowWarning(this, SCannotSaveFile + target);
+        ShowWarning(Owner(this), SCannotSaveFile + target);
         if (!copyOnly) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
         return false;
     }
@@ -160,7 +163,7 @@ bool TImageForm::ExportSourceBitmap(const std::string& fileName)
         SaveBmpToFile(*source, fileName);
         return true;
     } catch (const std::exception&) {
-        ShowWarning(this, SCannotSaveFile + fileName);
+        ShowWarning(Owner(this), SCannotSaveFile + fileName);
         return false;
     }
 }
