@@ -413,7 +413,7 @@ TImageForm* TMainForm::NewImageWindow(const std::vector<std::string>& names)
     form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
     MdiArea->addSubWindow(form);
     QSize area = MdiArea->viewport()->size();
-    form->resize(std::max(320, area.width() * 9 / 10), std::max(240, area.height() * 9 / 10));
+    form->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
     form->show();
     form->LoadSourceFromNames(names);
     return form;

@@ -144,6 +144,16 @@ TEST_F(HandOverTest, AStaleSocketIsClearedAndALiveOneIsLeftAlone)
     EXPECT_TRUE(sent.get());
 }
 
+TEST_F(HandOverTest, ASenderThatGaveUpWaitingGetsNothingOpenedTwice)
+{
+    ASSERT_TRUE(Receiver.Listen(Path));
+    // The receiving instance serves no events while the sender waits: the sender gives up and
+    // starts normally, so its names must not be opened here as well.
+    EXPECT_FALSE(ForwardToRunningInstance({"/late/x.jpg"}, Path, 200));
+    PumpUntil([&] { return !Received.empty(); }, 300);
+    EXPECT_TRUE(Received.empty());
+}
+
 TEST_F(HandOverTest, AHungInstanceLeadsToANormalStart)
 {
     int fd = HungListener();
