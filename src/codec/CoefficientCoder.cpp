@@ -1,11 +1,16 @@
 // Quantisation and entropy coding: the quantised blocks go into the library's coefficient arrays and
 // the library writes the file (markers, Huffman or progressive coding, restart markers). The library
-// itself fills the padding blocks of partial MCUs at the edges.
+// itself fills the padding blocks of partial MCUs at the edges. For optimised sequential files the
+// symbol statistics are counted here on all threads (HuffmanOptimizer) and the library gets the
+// finished tables, which saves its serial gathering pass; the bytes are the same.
 #include <algorithm>
 #include <cstring>
 
+#include <jerror.h>
+
 #include "codec/EncoderStages.h"
 #include "codec/FrameLayout.h"
+#include "codec/HuffmanOptimizer.h"
 #include "codec/JpegEncoder.h"
 #include "codec/ParallelBands.h"
 
@@ -53,13 +58,16 @@ struct TCoefficientWriter::TImpl
     std::vector<uint8_t> Out;
     TJpegCompressor Cinfo;
     TProgressHook Hook{};
+    bool OwnHuffmanTables = false; // optimised tables counted by us instead of the library's extra pass
+    int Threads = 0;
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
 
-    TImpl(const TFrameLayout& f, const TCodingParams& params, const TEncoderKernels& k,
+    TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q)
-        : Frame(f), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
+        : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
     {
+        const TFrameLayout& f = Frame;
         j_compress_ptr cinfo = Cinfo.Get();
         JpegMemoryDest(cinfo, Out);
         cinfo->image_width = JDIMENSION(f.Width);
@@ -74,7 +82,11 @@ struct TCoefficientWriter::TImpl
             cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
         }
         qmjpeg::InstallQuantTables(cinfo, params.Tables);
-        cinfo->optimize_coding = params.OptimizeCoding ? TRUE : FALSE;
+        // Sequential files get their optimised tables from CountHuffmanSymbols at Finish, which runs on
+        // all threads; progressive files leave it to the library, whose tables differ per scan.
+        OwnHuffmanTables = params.OptimizeCoding && !params.Progressive;
+        Threads = EncoderThreadCount(params.Threads);
+        cinfo->optimize_coding = params.OptimizeCoding && !OwnHuffmanTables ? TRUE : FALSE;
         cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
         cinfo->density_unit = UINT8(params.DensityUnit);
         cinfo->X_density = ClampDensity(params.XDensity);
@@ -100,6 +112,12 @@ struct TCoefficientWriter::TImpl
                                                                 heights[size_t(c)], heights[size_t(c)]);
         }
         jpeg_write_coefficients(cinfo, Arrays.data());
+        if (geometry.SmoothingNotSupported)
+        {
+            // The library's downsampler reports this when it starts; ours did the downsampling.
+            cinfo->err->msg_code = JTRC_SMOOTH_NOTIMPL;
+            cinfo->err->emit_message(reinterpret_cast<j_common_ptr>(cinfo), 0);
+        }
         WriteTextMarkers(cinfo, JPEG_COM, params.Comments);
         WriteTextMarkers(cinfo, JPEG_APP0 + 12, params.AppTexts);
         for (int c = 0; c < f.NumComponents; ++c)
@@ -108,10 +126,10 @@ struct TCoefficientWriter::TImpl
     }
 };
 
-TCoefficientWriter::TCoefficientWriter(const TFrameLayout& frame, const TCodingParams& params,
+TCoefficientWriter::TCoefficientWriter(const TDctPlanes& geometry, const TCodingParams& params,
                                        const TEncoderKernels& kernels,
                                        const std::array<TComponentQuantizer, 3>& quantizers)
-    : FImpl(std::make_unique<TImpl>(frame, params, kernels, quantizers))
+    : FImpl(std::make_unique<TImpl>(geometry, params, kernels, quantizers))
 {
 }
 
@@ -126,7 +144,22 @@ void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef
 
 std::vector<uint8_t> TCoefficientWriter::Finish()
 {
-    jpeg_finish_compress(FImpl->Cinfo.Get());
+    j_compress_ptr cinfo = FImpl->Cinfo.Get();
+    if (FImpl->OwnHuffmanTables)
+    {
+        const THuffmanCounts counts =
+            CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads, FImpl->Kernels);
+        for (int t = 0; t < std::min(FImpl->Frame.NumComponents, 2); ++t)
+        {
+            JHUFF_TBL*& dc = cinfo->dc_huff_tbl_ptrs[t];
+            JHUFF_TBL*& ac = cinfo->ac_huff_tbl_ptrs[t];
+            if (!dc) dc = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
+            if (!ac) ac = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
+            BuildOptimalHuffmanTable(*dc, counts.Dc[size_t(t)]);
+            BuildOptimalHuffmanTable(*ac, counts.Ac[size_t(t)]);
+        }
+    }
+    jpeg_finish_compress(cinfo);
     return std::move(FImpl->Out);
 }
 
@@ -145,7 +178,7 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
 {
     const TFrameLayout& f = planes.Layout;
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
-    TCoefficientWriter writer(f, params, kernels, MakeQuantizers(params, planes));
+    TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes));
     for (int c = 0; c < f.NumComponents; ++c)
         RunParallelBands(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
                          [&](int first, int last) {
@@ -167,8 +200,9 @@ std::vector<uint8_t> EncodeBitmapToJpeg(const TBitmap& bmp24, const TEncodeParam
     TDctPlanes geometry; // layout only, for the quantisers
     geometry.Grayscale = fp.Grayscale;
     geometry.Layout = MakeFrameLayout(bmp24.Width(), bmp24.Height(), fp.Grayscale, fp.SamplingFactors);
+    geometry.SmoothingNotSupported = SmoothingNotSupported(geometry.Layout, ClampSmoothing(fp.Smoothing));
     const TEncoderKernels& kernels = FastKernels();
-    TCoefficientWriter writer(geometry.Layout, params.Coding, kernels, MakeQuantizers(params.Coding, geometry));
+    TCoefficientWriter writer(geometry, params.Coding, kernels, MakeQuantizers(params.Coding, geometry));
     RunFrontEnd(bmp24, geometry.Layout, fp, kernels, nullptr,
                 [&](int comp, int blockRow, const int16_t* coef) { writer.QuantizeRow(comp, blockRow, coef); });
     return writer.Finish();

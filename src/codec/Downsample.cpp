@@ -13,6 +13,17 @@ TDownsampleMethod ChooseDownsampleMethod(const TFrameLayout& frame, int comp, in
     return TDownsampleMethod::Generic;
 }
 
+bool SmoothingNotSupported(const TFrameLayout& frame, int smoothing)
+{
+    if (smoothing <= 0) return false;
+    for (int c = 0; c < frame.NumComponents; ++c)
+    {
+        const TDownsampleMethod m = ChooseDownsampleMethod(frame, c, smoothing);
+        if (m == TDownsampleMethod::H2V1 || m == TDownsampleMethod::Generic) return true;
+    }
+    return false;
+}
+
 namespace
 {
 

@@ -17,6 +17,10 @@ inline bool NeedsContextRows(TDownsampleMethod m)
     return m == TDownsampleMethod::FullsizeSmooth || m == TDownsampleMethod::H2V2Smooth;
 }
 
+// True when smoothing is asked for but some component's method has no smoothing variant (the
+// library then reports its trace message "Smoothing not supported with nonstandard sampling ratios").
+bool SmoothingNotSupported(const TFrameLayout& frame, int smoothing);
+
 struct TDownsampleArgs
 {
     TDownsampleMethod Method;

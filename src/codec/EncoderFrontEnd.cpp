@@ -132,8 +132,9 @@ void ProcessImcuRow(const TFrontEnd& fe, TWorkspace& ws, int imcuRow)
 
 int EncoderThreadCount(int requested)
 {
-    if (requested > 0) return requested;
-    return std::max(1, int(std::thread::hardware_concurrency()));
+    constexpr int MaxThreads = 64;
+    if (requested > 0) return std::min(requested, MaxThreads);
+    return std::clamp(int(std::thread::hardware_concurrency()), 1, MaxThreads);
 }
 
 void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& f, const TFrontEndParams& params,
@@ -180,6 +181,7 @@ TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, c
     planes.Grayscale = params.Grayscale;
     planes.Layout = MakeFrameLayout(bmp.Width(), bmp.Height(), params.Grayscale, params.SamplingFactors);
     const TFrameLayout& f = planes.Layout;
+    planes.SmoothingNotSupported = SmoothingNotSupported(f, ClampSmoothing(params.Smoothing));
     for (int c = 0; c < f.NumComponents; ++c)
         planes.Coef[size_t(c)].resize(size_t(f.Comp[size_t(c)].WidthInBlocks) *
                                       size_t(f.Comp[size_t(c)].HeightInBlocks) * 64);

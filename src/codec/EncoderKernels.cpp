@@ -10,9 +10,16 @@ void ForwardDctRowPlain(const uint8_t* samples, size_t stride, int blocks, int16
     for (int b = 0; b < blocks; ++b) ForwardDctPlain(samples + size_t(b) * 8, stride, out + size_t(b) * 64);
 }
 
-const TEncoderKernels Plain = {"plain", ConvertBgrToYccPlain, ConvertBgrToGrayPlain, DownsamplePlain,
-                               ForwardDctRowPlain, QuantizeBlocksPlain};
+const TEncoderKernels Plain = {"plain",          ConvertBgrToYccPlain, ConvertBgrToGrayPlain, DownsamplePlain,
+                               ForwardDctRowPlain, QuantizeBlocksPlain,  ZigzagNonZeroMaskPlain};
 } // namespace
+
+uint64_t ZigzagNonZeroMaskPlain(const int16_t* block)
+{
+    uint64_t mask = 0;
+    for (size_t k = 1; k < 64; ++k) mask |= uint64_t(block[qmjpeg::NaturalOrder[k]] != 0) << k;
+    return mask;
+}
 
 const TEncoderKernels& PlainKernels()
 {

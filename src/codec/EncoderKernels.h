@@ -17,7 +17,11 @@ struct TEncoderKernels
     void (*ForwardDctRow)(const uint8_t* samples, size_t stride, int blocks, int16_t* out);
     void (*QuantizeBlocks)(const TComponentQuantizer& q, const int16_t* coef, int blockRow, int firstCol,
                            int count, int16_t (*out)[64]);
+    // Bit k set when the AC coefficient at zigzag position k (1..63) of a natural-order block is not 0.
+    uint64_t (*ZigzagNonZeroMask)(const int16_t* block);
 };
+
+uint64_t ZigzagNonZeroMaskPlain(const int16_t* block);
 
 const TEncoderKernels& PlainKernels();
 // The AVX2 kernels; only to be called on a processor that has AVX2.

@@ -5,6 +5,7 @@
 #include "codec/ColorConvert.h"
 #include "codec/EncoderKernels.h"
 #include "codec/ForwardDct.h"
+#include "codec/QuantTables.h"
 
 #define QM_AVX2 __attribute__((target("avx2")))
 
@@ -13,25 +14,118 @@ namespace
 
 // ---- colour conversion -----------------------------------------------------------------------------
 
-// Written so that the compiler vectorises it for AVX2; the arithmetic is the plain version's.
-QM_AVX2 void BgrToYccAvx2(const uint8_t* __restrict bgr, int width, uint8_t* __restrict y, uint8_t* __restrict cb,
-                          uint8_t* __restrict cr)
+// 16 pixels at a time: the blue, green and red bytes are gathered with byte shuffles, then each
+// output is formed with 16-bit multiply-adds on (component, component) pairs. The library's
+// constants above 32767 are split: 38470 g = 19235 g + 19235 g, and 32768 x = x << 15.
+struct TDeinterleaveMasks
 {
-    using namespace colorconv;
-    for (int x = 0; x < width; ++x)
+    alignas(16) int8_t M[3][3][16]; // [channel][source vector][output byte]
+    TDeinterleaveMasks()
     {
-        const int32_t b = bgr[3 * x], g = bgr[3 * x + 1], r = bgr[3 * x + 2];
-        y[x] = uint8_t((RY * r + GY * g + BY * b + OneHalf) >> ScaleBits);
-        cb[x] = uint8_t((RCb * r + GCb * g + BCb * b + CbCrOffset + OneHalf - 1) >> ScaleBits);
-        cr[x] = uint8_t((RCr * r + GCr * g + BCr * b + CbCrOffset + OneHalf - 1) >> ScaleBits);
+        for (int ch = 0; ch < 3; ++ch)
+            for (int v = 0; v < 3; ++v)
+                for (int i = 0; i < 16; ++i)
+                {
+                    const int src = 3 * i + ch - 16 * v;
+                    M[ch][v][i] = int8_t(src >= 0 && src < 16 ? src : -1);
+                }
+    }
+};
+const TDeinterleaveMasks Masks;
+
+QM_AVX2 inline void Deinterleave16(const uint8_t* bgr, __m128i& b, __m128i& g, __m128i& r)
+{
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgr));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgr + 16));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgr + 32));
+    __m128i* out[3] = {&b, &g, &r};
+    for (int ch = 0; ch < 3; ++ch)
+    {
+        const __m128i* m = reinterpret_cast<const __m128i*>(Masks.M[ch]);
+        *out[ch] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v0, _mm_load_si128(m)), _mm_shuffle_epi8(v1, _mm_load_si128(m + 1))),
+                                _mm_shuffle_epi8(v2, _mm_load_si128(m + 2)));
     }
 }
 
-QM_AVX2 void BgrToGrayAvx2(const uint8_t* __restrict bgr, int width, uint8_t* __restrict y)
+// (lo, hi) 16-bit pairs in each 32-bit lane, for eight pixels.
+QM_AVX2 inline __m256i Pairs(__m256i lo32, __m256i hi32)
+{
+    return _mm256_or_si256(lo32, _mm256_slli_epi32(hi32, 16));
+}
+
+QM_AVX2 inline __m256i PairConst(int lo, int hi)
+{
+    return _mm256_set1_epi32(int32_t(uint32_t(uint16_t(int16_t(lo))) | uint32_t(uint16_t(int16_t(hi))) << 16));
+}
+
+// Sixteen 32-bit results (each 0..255) -> sixteen bytes in order.
+QM_AVX2 inline __m128i PackBytes(__m256i lo, __m256i hi)
+{
+    const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(lo, hi), 0xD8);
+    return _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
+}
+
+QM_AVX2 void BgrToYccAvx2(const uint8_t* bgr, int width, uint8_t* y, uint8_t* cb, uint8_t* cr)
 {
     using namespace colorconv;
-    for (int x = 0; x < width; ++x)
-        y[x] = uint8_t((RY * bgr[3 * x + 2] + GY * bgr[3 * x + 1] + BY * bgr[3 * x] + OneHalf) >> ScaleBits);
+    const __m256i kYrg = PairConst(RY, GY / 2), kYbg = PairConst(BY, GY - GY / 2);
+    const __m256i kCbRg = PairConst(RCb, GCb), kCrGb = PairConst(GCr, BCr);
+    const __m256i yRound = _mm256_set1_epi32(OneHalf);
+    const __m256i cRound = _mm256_set1_epi32(CbCrOffset + OneHalf - 1);
+    static_assert(BCb == 1 << 15 && RCr == 1 << 15, "the chroma constants of one half are shifts");
+    int x = 0;
+    for (; x + 16 <= width; x += 16)
+    {
+        __m128i b8, g8, r8;
+        Deinterleave16(bgr + 3 * x, b8, g8, r8);
+        __m256i yv[2], cbv[2], crv[2];
+        for (int h = 0; h < 2; ++h)
+        {
+            const __m256i b = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(b8, 8) : b8);
+            const __m256i g = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(g8, 8) : g8);
+            const __m256i r = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(r8, 8) : r8);
+            const __m256i rg = Pairs(r, g), bg = Pairs(b, g), gb = Pairs(g, b);
+            yv[h] = _mm256_srli_epi32(
+                _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg, kYrg), _mm256_madd_epi16(bg, kYbg)), yRound),
+                ScaleBits);
+            cbv[h] = _mm256_srai_epi32(
+                _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg, kCbRg), _mm256_slli_epi32(b, 15)), cRound),
+                ScaleBits);
+            crv[h] = _mm256_srai_epi32(
+                _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(gb, kCrGb), _mm256_slli_epi32(r, 15)), cRound),
+                ScaleBits);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), PackBytes(yv[0], yv[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + x), PackBytes(cbv[0], cbv[1]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + x), PackBytes(crv[0], crv[1]));
+    }
+    if (x < width) ConvertBgrToYccPlain(bgr + 3 * x, width - x, y + x, cb + x, cr + x);
+}
+
+QM_AVX2 void BgrToGrayAvx2(const uint8_t* bgr, int width, uint8_t* y)
+{
+    using namespace colorconv;
+    const __m256i kYrg = PairConst(RY, GY / 2), kYbg = PairConst(BY, GY - GY / 2);
+    const __m256i yRound = _mm256_set1_epi32(OneHalf);
+    int x = 0;
+    for (; x + 16 <= width; x += 16)
+    {
+        __m128i b8, g8, r8;
+        Deinterleave16(bgr + 3 * x, b8, g8, r8);
+        __m256i yv[2];
+        for (int h = 0; h < 2; ++h)
+        {
+            const __m256i b = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(b8, 8) : b8);
+            const __m256i g = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(g8, 8) : g8);
+            const __m256i r = _mm256_cvtepu8_epi32(h ? _mm_srli_si128(r8, 8) : r8);
+            yv[h] = _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(Pairs(r, g), kYrg),
+                                                                        _mm256_madd_epi16(Pairs(b, g), kYbg)),
+                                                       yRound),
+                                      ScaleBits);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(y + x), PackBytes(yv[0], yv[1]));
+    }
+    if (x < width) ConvertBgrToGrayPlain(bgr + 3 * x, width - x, y + x);
 }
 
 // ---- downsampling ----------------------------------------------------------------------------------
@@ -208,11 +302,52 @@ QM_AVX2 void QuantizeBlocksAvx2(const TComponentQuantizer& q, const int16_t* coe
         }
 }
 
+// ---- non-zero mask in zigzag order (Huffman statistics) -----------------------------------------
+
+// Byte shuffles that move the per-coefficient flags from natural order into zigzag order:
+// output chunk j (zigzag positions 16j..16j+15) takes from input chunk i the bytes given here.
+struct TZigzagShuffles
+{
+    alignas(16) int8_t M[4][4][16];
+    TZigzagShuffles()
+    {
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i)
+                for (int t = 0; t < 16; ++t)
+                {
+                    const int natural = qmjpeg::NaturalOrder[size_t(16 * j + t)];
+                    M[j][i][t] = int8_t(natural / 16 == i ? natural % 16 : -1);
+                }
+    }
+};
+const TZigzagShuffles ZigzagShuffles;
+
+QM_AVX2 uint64_t ZigzagNonZeroMaskAvx2(const int16_t* block)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i isZero[4]; // one byte per coefficient in natural order: 0xFF where it is 0
+    for (int i = 0; i < 4; ++i)
+    {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i + 8));
+        isZero[i] = _mm_packs_epi16(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero));
+    }
+    uint64_t zeroMask = 0;
+    for (int j = 0; j < 4; ++j)
+    {
+        const __m128i* m = reinterpret_cast<const __m128i*>(ZigzagShuffles.M[j]);
+        __m128i out = _mm_shuffle_epi8(isZero[0], _mm_load_si128(m));
+        for (int i = 1; i < 4; ++i) out = _mm_or_si128(out, _mm_shuffle_epi8(isZero[i], _mm_load_si128(m + i)));
+        zeroMask |= uint64_t(uint32_t(_mm_movemask_epi8(out))) << (16 * j);
+    }
+    return ~zeroMask & ~uint64_t(1); // the DC coefficient is not part of the mask
+}
+
 } // namespace
 
 const TEncoderKernels& Avx2Kernels()
 {
-    static const TEncoderKernels k = {"avx2", BgrToYccAvx2, BgrToGrayAvx2, DownsampleAvx2, ForwardDctRowAvx2,
-                                      QuantizeBlocksAvx2};
+    static const TEncoderKernels k = {"avx2",         BgrToYccAvx2,      BgrToGrayAvx2, DownsampleAvx2, ForwardDctRowAvx2,
+                                      QuantizeBlocksAvx2, ZigzagNonZeroMaskAvx2};
     return k;
 }

@@ -109,6 +109,7 @@ struct TDctPlanes
 {
     TFrameLayout Layout;
     bool Grayscale = false;
+    bool SmoothingNotSupported = false; // reported among the library's messages when coding
     std::array<std::vector<int16_t>, 3> Coef;
 
     const int16_t* Block(int comp, int blockRow, int blockCol) const

@@ -21,11 +21,12 @@ void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& frame, const TFrontEndP
 void CheckEncoderInput(const TBitmap& bmp);
 
 // A compressor that takes quantised block rows and writes the file: set-up, tables and markers at
-// construction, coding at Finish. Rows may be quantised from several threads at once.
+// construction, coding at Finish. geometry gives the layout and the flags (its coefficients are
+// not read). Rows may be quantised from several threads at once.
 class TCoefficientWriter
 {
 public:
-    TCoefficientWriter(const TFrameLayout& frame, const TCodingParams& params, const TEncoderKernels& kernels,
+    TCoefficientWriter(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& kernels,
                        const std::array<TComponentQuantizer, 3>& quantizers);
     ~TCoefficientWriter();
     TCoefficientWriter(const TCoefficientWriter&) = delete;

@@ -5,6 +5,8 @@
 
 #include "codec/JpegDecode.h"
 #include "codec/JpegEncode.h"
+#include "codec/RatioSearch.h"
+#include "codec/StageCache.h"
 #include "platform/Exceptions.h"
 #include "platform/Round.h"
 
@@ -19,7 +21,9 @@ constexpr int32_t DefaultFilterRadius = 5;
 void SetJpegScreenDepth(int bitsPerPixel) { gDefaultPixelFormat8Bit = bitsPerPixel <= 8; }
 bool DefaultPixelFormat8Bit() { return gDefaultPixelFormat8Bit; }
 
-TJPEGImage::TJPEGImage() : Data(std::make_shared<TJPEGData>()), PixelFormat8Bit(DefaultPixelFormat8Bit())
+TJPEGImage::TJPEGImage()
+    : Data(std::make_shared<TJPEGData>()), PixelFormat8Bit(DefaultPixelFormat8Bit()),
+      FStageCache(std::make_unique<TStageCache>())
 {
     InstallSelUnitDeleter(SelUnits);
 }
@@ -166,20 +170,13 @@ void TJPEGImage::SaveToStream(TStream& stream)
 
 // ---- program operations ----
 
-void TJPEGImage::CompressImage()
+void TJPEGImage::SetSourceBitmap(const TBitmap* source)
 {
-    // A target ratio (ComprRatio > 0) is reached by repeated trial encodes; until that search is
-    // in place a target run encodes once with the current settings, like a run without target.
-    RatioSearchActive = false;
-    GetSettingsRecord(*this, WorkProfile);
-    try {
-        EncodeJpeg(*this);
-    } catch (...) {
-        // A failed or cancelled encode leaves the image as the encoder left it; not reported.
-    }
-    LastRequest = WorkProfile;
-    DisplayRatio = RoundedRatio();
+    if (source != SourceBitmap) ReleaseStageCache();
+    SourceBitmap = source;
 }
+
+void TJPEGImage::ReleaseStageCache() { FStageCache->Clear(); }
 
 void TJPEGImage::EnsureJpegData()
 {
@@ -296,9 +293,11 @@ bool TJPEGImage::ResetSettings(int group)
     return changed;
 }
 
-int TJPEGImage::RoundedRatio() const
+int TJPEGImage::RoundedRatio() const { return RoundedRatioFor(ComprRatio); }
+
+int TJPEGImage::RoundedRatioFor(float comprRatio) const
 {
-    if (ComprRatio != 0) return RoundInt(ComprRatio);
+    if (comprRatio != 0) return RoundInt(comprRatio);
     int64_t size = GetJpegDataSize();
     if (size <= 0) return 20;
     float r = float(double(int64_t(Data->Width) * Data->Height * 3) / double(size));
@@ -348,6 +347,7 @@ uint8_t TJPEGImage::OverallProgress(int p)
 {
     p = std::clamp(p, 0, 100);
     TrialPercent = uint8_t(p);
+    if (TRatioSearch* search = FActiveSearch.load()) return search->OverallProgress(uint8_t(p));
     if (!RatioSearchActive) return uint8_t(p);
     int n = ComprRatioMaxNumAppr;
     int k = RoundInt(n * 0.67);

@@ -7,6 +7,7 @@
 // Drawing, palette handles of the screen and the clipboard belong to the GUI layer; this class
 // keeps the data they use.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +26,10 @@
 
 // The encoded data, shared by every image that holds a reference to it. Encoding installs a fresh
 // object, so images that shared the old one keep it unchanged.
+struct TEncodeRun;
+class TRatioSearch;
+class TStageCache;
+
 class TJPEGData
 {
 public:
@@ -35,8 +40,6 @@ public:
 };
 
 using TPaletteEntries = std::vector<TRGBQuad>; // empty = no palette
-
-struct TDctCache; // the encoder's front-end results, see JpegEncode.cpp
 
 class TJPEGImage : public TGraphic
 {
@@ -123,9 +126,6 @@ public:
 
     bool PaletteModified = false;
     std::function<void(TJPEGImage* sender)> OnChange;
-    // The unquantised DCT of the last encode's picture, reused while the picture and the settings
-    // before quantisation stay the same (used by the encoder only).
-    std::shared_ptr<TDctCache> DctCache;
 
     // ---- graphic operations ----
     bool Empty() const override { return GetEmpty(); }
@@ -160,8 +160,19 @@ public:
     void ReadStreamHeader(int64_t size, TStream& stream);
 
     // ---- program operations ----
-    // The compression run: WorkProfile := the current settings, one encode.
+    // The compression run with the image's current settings: one encode into WorkProfile's
+    // settings, or, with a target ratio (ComprRatio > 0), a search of trial encodes. Failures and
+    // cancels are not reported: the image keeps what the encoder or the search left.
     void CompressImage();
+    // The same with the settings copied when the run started (TakeEncodeRun, on the main thread);
+    // what a worker thread runs.
+    void CompressImage(const TEncodeRun& run);
+    // Sets the picture the encoder compresses; a different picture drops the stage cache.
+    void SetSourceBitmap(const TBitmap* source);
+    // The encoder's kept quality-independent stages; released with ReleaseStageCache, when the
+    // source changes through SetSourceBitmap, and with the image.
+    TStageCache& StageCache() const { return *FStageCache; }
+    void ReleaseStageCache();
     void EnsureJpegData();
     // Decodes the encoded stream into Bitmap; without a stream, the bitmap there is (or nullptr).
     TBitmap* EnsureBitmap();
@@ -189,6 +200,8 @@ public:
     // Resets a group of settings (0..5); returns whether something changed.
     bool ResetSettings(int group);
     int RoundedRatio() const;
+    // RoundedRatio for a run whose target ratio was comprRatio.
+    int RoundedRatioFor(float comprRatio) const;
     // Picks the decode scale for a preview box; true when the chosen scale is not full size.
     bool FitDecodeScale(int boxW, int boxH);
     void CopySettingsFrom(TJPEGImage& source, bool withFlags);
@@ -200,6 +213,11 @@ public:
     {
         Progress(stage, percent, redrawNow, r, std::string());
     }
+
+private:
+    friend class TImageRatioHost;
+    std::unique_ptr<TStageCache> FStageCache;
+    std::atomic<TRatioSearch*> FActiveSearch{nullptr}; // the search of the run in progress
 };
 
 // The default of PixelFormat8Bit for new images: true when the screen shows at most 8 bits per pixel.

@@ -1,11 +1,12 @@
 #include "codec/JpegEncode.h"
 
-#include <array>
 #include <memory>
+#include <optional>
 
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncoder.h"
 #include "codec/JpegProgress.h"
+#include "codec/StageCache.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -16,140 +17,123 @@ constexpr int FrontEndPass = 0;
 constexpr int CodingPass = 1;
 constexpr int EncodePasses = 2;
 
-// Everything the front end's result depends on. The picture is known by its generation, which
-// changes with every change of its pixels and is unique across all bitmaps.
-struct TDctKey
+qmjpeg::TQuantSettings QuantSettingsOf(const TJPEGProfile& main, const TJPEGProfile& request)
 {
-    uint64_t Generation = 0;
-    int Width = 0, Height = 0;
-    TPixelFormat Format = TPixelFormat::pf24bit;
-    bool Grayscale = false;
-    std::array<TSamplingFactor, 3> Sampling{};
-    int Smoothing = 0;
-
-    bool operator==(const TDctKey& o) const
-    {
-        for (size_t i = 0; i < Sampling.size(); ++i)
-            if (Sampling[i].H != o.Sampling[i].H || Sampling[i].V != o.Sampling[i].V) return false;
-        return Generation == o.Generation && Width == o.Width && Height == o.Height && Format == o.Format &&
-               Grayscale == o.Grayscale && Smoothing == o.Smoothing;
-    }
-};
-
-} // namespace
-
-struct TDctCache
-{
-    TDctKey Key;
-    TDctPlanes Planes;
-};
-
-namespace {
-
-qmjpeg::TQuantSettings QuantSettingsOf(const TJPEGImage& image)
-{
-    // The main area from the run's settings; the selection from the image's own fields.
-    const TJPEGProfile& run = image.WorkProfile;
+    // The main area from the trial's settings; the selection from the run's request.
     qmjpeg::TQuantSettings q;
-    q.LumQuality = run.LumQuality;
-    q.ChromQuality = run.ChromQuality;
+    q.LumQuality = main.LumQuality;
+    q.ChromQuality = main.ChromQuality;
     for (size_t i = 0; i < 5; ++i) {
-        q.Bands[i] = run.QualityEqualizerBand[i];
-        q.SelBands[i] = image.SelQualityEqualizerBands[i];
+        q.Bands[i] = main.QualityEqualizerBand[i];
+        q.SelBands[i] = request.SelQualityEqualizerBand[i];
     }
-    q.EqualizerFullControl = run.EqualizerFullControl;
-    q.SelectiveCompression = image.SelectiveCompression;
-    q.SelLumQuality = image.SelLumQuality;
-    q.SelChromQuality = image.SelChromQuality;
+    q.EqualizerFullControl = main.EqualizerFullControl;
+    q.SelectiveCompression = request.SelectiveCompression;
+    q.SelLumQuality = request.SelLumQuality;
+    q.SelChromQuality = request.SelChromQuality;
     return q;
 }
 
 } // namespace
 
-void EncodeJpeg(TJPEGImage& image)
+TEncodeRun TakeEncodeRun(const TJPEGImage& image)
 {
+    TEncodeRun run;
     const TBitmap* input = image.SourceBitmap && !image.SourceBitmap->Empty() ? image.SourceBitmap
                                                                                 : image.Bitmap.get();
+    if (input && !input->Empty()) {
+        run.Input = input;
+        run.InputGeneration = input->Generation();
+    }
+    GetSettingsRecord(image, run.Request);
+    run.SamplingFactors = image.SamplingFactors;
+    run.Smoothing = image.Smoothing;
+    run.OptimizeCoding = image.OptimizeCoding;
+    run.DensityUnit = image.DensityUnit;
+    run.XDensity = image.XDensity;
+    run.YDensity = image.YDensity;
+    run.Comments = image.Comments.Lines();
+    run.AppTexts = image.AppTexts.Lines();
+    run.TraceLevel = image.TraceLevel;
+    run.ComprRatioMaxNumAppr = image.ComprRatioMaxNumAppr;
+    run.ComprRatioMaxDiff = image.ComprRatioMaxDiff;
+    run.LastRequest = image.LastRequest;
+    run.LastWork = image.WorkProfile;
+    return run;
+}
+
+void EncodeJpeg(TJPEGImage& image)
+{
+    TEncodeRun run = TakeEncodeRun(image);
+    EncodeJpeg(image, run, image.WorkProfile);
+}
+
+void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& settings)
+{
+    const TBitmap* input = run.Input;
     if (!input || input->Empty()) return;
 
     image.LibraryMessages.Clear();
-    const TJPEGProfile& run = image.WorkProfile;
+    const TFrontEndKey key = FrontEndKeyOf(run, settings);
+    std::shared_ptr<const TDctPlanes> planes = image.StageCache().Find(key);
+
     TJpegProgress progress;
     progress.Image = &image;
     progress.Compressing = true;
-    progress.MainFilterOn = run.ActiveFilter >= 1 && run.FilterValue > 0;
-    progress.Progressive = run.ProgressiveEncoding;
+    // Without the front end (kept from an earlier run) the coding is the whole encode.
+    progress.MainFilterOn = !planes && settings.ActiveFilter >= 1 && settings.FilterValue > 0;
+    progress.Progressive = settings.ProgressiveEncoding;
+    const int passes = planes ? 1 : EncodePasses;
+    const int codingPass = planes ? 0 : CodingPass;
 
     // The new stream goes into a fresh TJPEGData; the one in place may be shared with copies and
     // stays as it is until the new one replaces it.
     auto data = std::make_shared<TJPEGData>();
     data->Width = input->Width();
     data->Height = input->Height();
-    data->Grayscale = run.Grayscale;
-
-    // The prefilter settings join this key when the prefilters run before the front end.
-    TDctKey key;
-    key.Generation = input->Generation();
-    key.Width = input->Width();
-    key.Height = input->Height();
-    key.Format = input->PixelFormat();
-    key.Grayscale = run.Grayscale;
-    key.Sampling = image.SamplingFactors;
-    key.Smoothing = image.Smoothing;
-    std::shared_ptr<TDctCache> cache = image.DctCache;
-    const bool cached = cache && cache->Key == key;
-    // Without the front end the coding passes are all there is.
-    const int firstCodingPass = cached ? 0 : CodingPass;
-    const int passes = cached ? 1 : EncodePasses;
-    if (cached) progress.MainFilterOn = false;
+    data->Grayscale = settings.Grayscale;
 
     bool started = false;
     try {
-        TEncodeParams params;
-        TFrontEndParams& fe = params.FrontEnd;
-        fe.Grayscale = run.Grayscale;
-        fe.SamplingFactors = image.SamplingFactors;
-        fe.Smoothing = image.Smoothing;
-        fe.Progress = [&](int percent) { ProgressStep(progress, percent, 100, FrontEndPass, passes, nullptr); };
-
-        TCodingParams& co = params.Coding;
-        co.Tables = qmjpeg::BuildQuantTables(QuantSettingsOf(image));
+        TCodingParams co;
+        co.Tables = qmjpeg::BuildQuantTables(QuantSettingsOf(settings, run.Request));
         co.Rounding = TQuantRounding::Program;
         // Selective compression: the selection mask and the block masks of the selection areas
         // are built here and handed to the quantiser (MaskedQuantization, BlockMasks).
         co.MaskedQuantization = false;
-        co.OptimizeCoding = image.OptimizeCoding;
-        co.Progressive = run.ProgressiveEncoding;
-        co.RestartInterval = run.RestartInterval;
-        co.DensityUnit = image.DensityUnit;
-        co.XDensity = image.XDensity;
-        co.YDensity = image.YDensity;
-        co.Comments = image.Comments.Lines();
-        co.AppTexts = image.AppTexts.Lines();
+        co.OptimizeCoding = run.OptimizeCoding;
+        co.Progressive = settings.ProgressiveEncoding;
+        co.RestartInterval = settings.RestartInterval;
+        co.DensityUnit = run.DensityUnit;
+        co.XDensity = run.XDensity;
+        co.YDensity = run.YDensity;
+        co.Comments = run.Comments;
+        co.AppTexts = run.AppTexts;
         co.Messages = &image.LibraryMessages;
-        co.TraceLevel = image.TraceLevel;
-        co.Progress = [&](int percent) { ProgressStep(progress, percent, 100, firstCodingPass, passes, nullptr); };
-
-        // The prefilters of the main and the selection area run on the picture before the front
-        // end, in bands of 3 rows.
+        co.TraceLevel = run.TraceLevel;
+        co.Progress = [&](int percent) { ProgressStep(progress, percent, 100, codingPass, passes, nullptr); };
 
         progress.LastPercent = image.OverallProgress(0);
         image.ReportProgress(TProgressStage::psStarting, progress.LastPercent, false, TRect{});
         started = true;
-        if (!cached) {
-            cache.reset(); // the old planes' memory is free for the new ones
-            image.DctCache.reset();
-            cache = std::make_shared<TDctCache>();
-            cache->Key = key;
-            if (input->PixelFormat() == TPixelFormat::pf24bit) {
-                cache->Planes = ComputeDctPlanes(*input, fe);
-            } else {
-                const TBitmap copy24 = input->To24(); // the caller's bitmap stays as it is
-                cache->Planes = ComputeDctPlanes(copy24, fe);
-            }
-            image.DctCache = cache;
+        if (!planes) {
+            image.StageCache().Clear(); // the old planes' memory is free for the new ones
+            std::optional<TBitmap> copy24;
+            if (input->PixelFormat() != TPixelFormat::pf24bit) copy24 = input->To24();
+            const TBitmap& bmp24 = copy24 ? *copy24 : *input;
+            TFrontEndParams fe;
+            fe.Grayscale = settings.Grayscale;
+            fe.SamplingFactors = run.SamplingFactors;
+            fe.Smoothing = run.Smoothing;
+            fe.Progress = [&](int percent) {
+                ProgressStep(progress, percent, 100, FrontEndPass, EncodePasses, nullptr);
+            };
+            // The prefilters of the main and the selection area run on the picture before the
+            // front end, in bands of 3 rows.
+            planes = std::make_shared<const TDctPlanes>(ComputeDctPlanes(bmp24, fe));
+            image.StageCache().Store(key, planes);
         }
-        std::vector<uint8_t> file = QuantizeAndCode(cache->Planes, co);
+        std::vector<uint8_t> file = QuantizeAndCode(*planes, co);
         started = false;
 
         data->Data = std::make_unique<TMemoryStream>(std::move(file));

@@ -29,5 +29,5 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
 // Both steps.
 std::vector<uint8_t> EncodeBitmapToJpeg(const TBitmap& bmp24, const TEncodeParams& params);
 
-// The number of threads a Threads setting stands for (0 or less: one per core).
+// The number of threads a Threads setting stands for (0 or less: one per core; at most 64).
 int EncoderThreadCount(int requested);

@@ -125,10 +125,12 @@ void SourceSkip(j_decompress_ptr cinfo, long count)
 {
     if (count <= 0) return;
     jpeg_source_mgr* src = cinfo->src;
-    while (size_t(count) > src->bytes_in_buffer)
+    if (size_t(count) > src->bytes_in_buffer)
     {
-        count -= long(src->bytes_in_buffer);
-        src->fill_input_buffer(cinfo); // always succeeds (see SourceFill)
+        // Past the end of the data: one warning and the end-of-image marker. (Refilling once per two
+        // bytes skipped, as a file source would, could add tens of thousands of warnings.)
+        src->fill_input_buffer(cinfo);
+        return;
     }
     src->next_input_byte += count;
     src->bytes_in_buffer -= size_t(count);

@@ -50,9 +50,7 @@ void TWorkerThread::Run()
         FFailed.store(true);
     }
     try {
-        FInvoker->Send([this] {
-            if (OnTerminate) OnTerminate(this);
-        });
+        FInvoker->Send([this] { DoTerminate(); });
     } catch (...) {
         // A completion handler that fails must not take the process down from this thread.
     }
@@ -62,6 +60,11 @@ void TWorkerThread::Run()
         IMainThreadInvoker* invoker = FInvoker;
         invoker->Post([this] { delete this; });
     }
+}
+
+void TWorkerThread::DoTerminate()
+{
+    if (OnTerminate) OnTerminate(this);
 }
 
 void TWorkerThread::Synchronize(const std::function<void()>& fn) { FInvoker->Send(fn); }

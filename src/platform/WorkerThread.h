@@ -49,6 +49,9 @@ public:
 
 protected:
     virtual void Execute() = 0;
+    // Runs on the main thread after Execute has ended; calls OnTerminate. A descendant that
+    // overrides it hands over its results here and then calls the inherited one.
+    virtual void DoTerminate();
     // Runs fn on the main thread and waits for it; an exception in fn is raised here.
     void Synchronize(const std::function<void()>& fn);
     IMainThreadInvoker* Invoker() const { return FInvoker; }

@@ -44,10 +44,10 @@ inline TBitmap PhotoLikePicture(int width, int height, uint32_t seed)
 }
 
 // The library's own scanline encoder with the same settings and the tables of slots 0 and 1.
-inline std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParams& p)
+inline std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParams& p, TStringList* messages = nullptr)
 {
     std::vector<uint8_t> out;
-    TJpegCompressor c;
+    TJpegCompressor c(messages, p.Coding.TraceLevel);
     JpegMemoryDest(c.Get(), out);
     c->image_width = JDIMENSION(bmp.Width());
     c->image_height = JDIMENSION(bmp.Height());

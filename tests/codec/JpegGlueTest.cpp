@@ -160,6 +160,28 @@ TEST(JpegGlue, TruncatedStreamsNeverCrash)
     }
 }
 
+TEST(JpegGlue, SkippingPastTheEndWarnsOnce)
+{
+    // A comment marker that claims 65000 bytes in a stream that ends after a few.
+    std::vector<uint8_t> good = EncodeSample(16, 16);
+    std::vector<uint8_t> data(good.begin(), good.begin() + 20);
+    const std::vector<uint8_t> com = {0xFF, 0xFE, 0xFD, 0xE8, 'a', 'b'};
+    data.insert(data.end(), com.begin(), com.end());
+    TStringList messages;
+    try
+    {
+        TJpegDecompressor d(&messages, 0);
+        JpegMemorySource(d.Get(), data.data(), data.size());
+        jpeg_read_header(d.Get(), TRUE);
+        ADD_FAILURE() << "a stream without a frame decoded";
+    }
+    catch (const EJPEG&)
+    {
+    }
+    EXPECT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages[0], "Premature end of JPEG file");
+}
+
 TEST(JpegGlue, TraceLevelLetsTraceMessagesThrough)
 {
     std::vector<uint8_t> good = EncodeSample(16, 16);

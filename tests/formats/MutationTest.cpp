@@ -2,7 +2,7 @@
 // load or fail with the loaders' own exceptions, never crash, hang or raise anything else.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 #include "codec/JPEGImage.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/Picture.h"
@@ -75,7 +75,7 @@ TEST(Mutation, GraphicsRaiseOnlyTheirOwnExceptions)
 
 TEST(Mutation, LoadPictureFailsWithTheExtensionMessageOnly)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     for (const char* name : kFixtures) {
         const auto data = ReadFixture(name);
         int n = 0;

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 #include "TestFormats.h"
 #include "codec/JPEGImage.h"
 #include "formats/BitmapGraphic.h"
@@ -66,7 +66,7 @@ TEST(FileFormatList, ProgramRegistry)
 
 TEST(PictureLoader, JpegWithABitmapNameLoadsByContent)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     const std::string path = tmp.Write("x.bmp", ReadFixture("color_40x24.jpg"));
     EXPECT_FALSE(IsBitmapFile(path));
     EXPECT_TRUE(IsJpegFile(path));
@@ -84,7 +84,7 @@ TEST(PictureLoader, JpegWithABitmapNameLoadsByContent)
 
 TEST(PictureLoader, FailuresReportTheLoadByExtension)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     std::vector<uint8_t> garbage(300);
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 7 + 3);
     std::vector<uint8_t> fakeBitmap = garbage;
@@ -143,7 +143,7 @@ TEST(PictureLoader, ImageFileInfoFigures)
         {"gray_16x16.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG, "JPEG/JFIF compliant"},
         {"color_40x24.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG, "JPEG/JFIF compliant"},
     };
-    TTempFolder tmp;
+    TScratchFolder tmp;
     for (const auto& c : cases) {
         const auto data = ReadFixture(c.fixture);
         const std::string path = tmp.Write(c.fixture, data);
@@ -210,7 +210,7 @@ TEST(PictureLoader, FiguresAbove2GBStayPositive)
 
 TEST(PictureLoader, LongFileNamesLoadWhole)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     std::filesystem::path dir = tmp.Root();
     for (int i = 0; i < 3; ++i) dir /= std::string(120, char('a' + i));
     std::filesystem::create_directories(dir);
@@ -228,7 +228,7 @@ TEST(PictureLoader, LongFileNamesLoadWhole)
 
 TEST(PictureLoader, AnEmptyLoadCountsAsAFailure)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     TFileFormatList formats;
     // "lnt" loads quietly into an empty picture whatever the file holds.
     formats.RegisterFileFormat("lnt", "Lenient", "", ftRaster, false, TLenientGraphic::Class());
@@ -251,7 +251,7 @@ TEST(PictureLoader, AnEmptyLoadCountsAsAFailure)
 
 TEST(PictureLoader, ContentSniffingAsksTheRegistryLast)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     TFileFormatList formats;
     formats.RegisterFileFormat("qmt", "Test images", "", ftRaster, false, TTestGraphic::Class());
     const std::string path = tmp.Write("test.dat", TTestGraphic::Make(5, 4));
@@ -269,7 +269,7 @@ TEST(PictureLoader, ContentSniffingAsksTheRegistryLast)
 
 TEST(PictureLoader, PreviewDecodesJpegAtAFittingScale)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     const std::string path = tmp.Write("c.jpg", ReadFixture("color_40x24.jpg"));
     TPicture picture;
     TImageFileInfo info;
@@ -286,7 +286,7 @@ TEST(PictureLoader, PreviewDecodesJpegAtAFittingScale)
 
 TEST(PictureLoader, SignatureTests)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     struct Case
     {
         std::vector<uint8_t> data;
@@ -306,7 +306,7 @@ TEST(PictureLoader, SignatureTests)
 
 TEST(PictureLoader, LoadsOnSeveralThreadsAtOnce)
 {
-    TTempFolder tmp;
+    TScratchFolder tmp;
     const std::string files[] = {tmp.Write("a.bmp", ReadFixture("bits8_7x5.bmp")),
                                  tmp.Write("b.bmp", ReadFixture("color_40x24.jpg"))};
     std::vector<std::thread> threads;

@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-class TTempFolder
+class TScratchFolder
 {
 public:
-    TTempFolder()
+    TScratchFolder()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         FPath = pattern;
     }
-    ~TTempFolder()
+    ~TScratchFolder()
     {
         std::error_code ec;
         std::filesystem::remove_all(FPath, ec);

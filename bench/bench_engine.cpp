@@ -1,0 +1,105 @@
+// Compression runs that reuse the image's kept encoder stages, against a full encode of the same
+// 12-megapixel picture in the same process:
+//   ratio_search_over_encode   a 10-trial target-ratio search / one full encode with the same
+//                              settings (goal <= 2.5)
+//   quality_change_over_encode a run after a quality-only change, default settings of a new image
+//                              / a full encode (goal <= 0.65)
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "codec/JPEGImage.h"
+#include "codec/StageCache.h"
+
+namespace {
+
+constexpr int W = 4000, H = 3000;
+
+// A photo-like picture: soft gradients, a horizon, texture and sensor-like noise.
+TBitmap MakePhoto()
+{
+    TBitmap bmp(W, H, TPixelFormat::pf24bit);
+    uint32_t seed = 12345;
+    for (int y = 0; y < H; ++y) {
+        uint8_t* row = bmp.ScanLine(y);
+        for (int x = 0; x < W; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            int noise = int(seed >> 28) - 8;
+            double sky = 0.5 + 0.5 * std::sin(x * 0.0015 + y * 0.0007);
+            double hill = y > 1800 + 300 * std::sin(x * 0.002) ? 1.0 : 0.0;
+            double texture = 12 * std::sin(x * 0.09) * std::cos(y * 0.07);
+            int r = int(90 + 120 * sky * (1 - hill) + 40 * hill + texture) + noise;
+            int g = int(120 + 80 * sky + 60 * hill + texture) + noise;
+            int b = int(200 * sky * (1 - hill) + 30 * hill) + noise;
+            row[3 * x] = uint8_t(std::clamp(b, 0, 255));
+            row[3 * x + 1] = uint8_t(std::clamp(g, 0, 255));
+            row[3 * x + 2] = uint8_t(std::clamp(r, 0, 255));
+        }
+    }
+    bmp.Modified();
+    return bmp;
+}
+
+template <class F> double Seconds(F&& f)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// A full encode: nothing kept from an earlier run.
+double ColdEncode(TJPEGImage& image)
+{
+    image.ReleaseStageCache();
+    return Seconds([&] { image.CompressImage(); });
+}
+
+} // namespace
+
+int main()
+{
+    const TBitmap photo = MakePhoto();
+    constexpr int Rounds = 5;
+
+    // Target-ratio search, prefilter settings on.
+    double encode = 1e9, search = 1e9;
+    int trials = 0;
+    {
+        TJPEGImage image;
+        image.SetSourceBitmap(&photo);
+        image.ActiveFilter = 1;
+        image.SetFilterValue(1, 50);
+        image.ComprRatioMaxNumAppr = 10;
+        image.ComprRatioMaxDiff = 0; // never close enough: all ten trials run
+        for (int round = 0; round < Rounds; ++round) {
+            image.SetCompressionRatio(0);
+            encode = std::min(encode, ColdEncode(image));
+            image.SetCompressionRatio(25);
+            image.LastRequest = TJPEGProfile{}; // a cold start of the search each round
+            search = std::min(search, ColdEncode(image));
+            trials = image.TrialCount;
+        }
+    }
+    std::printf("ratio_search_trials: %d\n", trials);
+    std::printf("ratio_search_ms: %.1f\n", search * 1000);
+    std::printf("ratio_search_encode_ms: %.1f\n", encode * 1000);
+    std::printf("ratio_search_over_encode: %.3f\n", search / encode);
+
+    // A quality-only change with the defaults of a new image.
+    double full = 1e9, change = 1e9;
+    {
+        TJPEGImage image;
+        image.SetSourceBitmap(&photo);
+        for (int round = 0; round < Rounds; ++round) {
+            image.LumQuality = 50;
+            full = std::min(full, ColdEncode(image));
+            image.LumQuality = 60;
+            change = std::min(change, Seconds([&] { image.CompressImage(); }));
+        }
+    }
+    std::printf("quality_change_ms: %.1f\n", change * 1000);
+    std::printf("quality_change_encode_ms: %.1f\n", full * 1000);
+    std::printf("quality_change_over_encode: %.3f\n", change / full);
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Optimal Huffman tables for a sequential scan, counted by the program (on several threads) instead
+// of by the library's extra gathering pass. The counting follows the library's gathering exactly
+// (the padding blocks of partial MCUs, the DC prediction and its reset at restart markers), and the
+// tables are built with the library's procedure, so the file is the one the library would write.
+#include <array>
+#include <cstdint>
+
+#include "codec/EncoderKernels.h"
+#include "codec/EncoderParams.h"
+#include "codec/JpegGlue.h"
+
+struct THuffmanCounts
+{
+    // Per table number (0 luma, 1 chroma): DC symbols 0..16, AC symbols 0..255; entry 256 is kept
+    // free for the table builder.
+    std::array<std::array<long, 257>, 2> Dc{}, Ac{};
+    void Add(const THuffmanCounts& other);
+};
+
+// The quantised blocks of one component: rows[blockRow][blockCol].
+using TBlockRows = JBLOCKARRAY;
+
+// Counts the symbols of the single interleaved scan (or, for one component, the non-interleaved
+// scan) over all blocks. Raises EJPEG with the library's text for a coefficient out of range.
+THuffmanCounts CountHuffmanSymbols(const TFrameLayout& frame, const std::array<TBlockRows, 3>& rows,
+                                   unsigned restartInterval, int threads,
+                                   const TEncoderKernels& kernels = FastKernels());
+
+// The library's optimal-table procedure (code lengths limited to 16 bits, no code of all ones).
+void BuildOptimalHuffmanTable(JHUFF_TBL& table, std::array<long, 257> freq);

@@ -1,0 +1,61 @@
+#pragma once
+// The image's cache of the encoder stages that the quality settings do not change: the prefiltered
+// picture's colour conversion, downsampling and unquantised DCT blocks. One entry, keyed by every
+// input of those stages; a run whose key matches skips straight to quantisation and entropy coding.
+// The planes are shared: a run keeps using the ones it took even when the image drops the entry.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "codec/EncoderParams.h"
+#include "platform/Bitmap.h"
+
+struct TEncodeRun;
+struct TJPEGProfile;
+
+struct TFrontEndKey
+{
+    // The picture: its object, its generation (new on every change of pixels, size or palette),
+    // size and format.
+    const TBitmap* Input = nullptr;
+    uint64_t Generation = 0;
+    int Width = 0, Height = 0;
+    TPixelFormat Format = TPixelFormat::pf24bit;
+    bool Grayscale = false;
+    std::array<int, 6> Sampling{}; // (h, v) of the three components
+    int Smoothing = 0;
+    // Main-area prefilter (all zero when off).
+    int32_t ActiveFilter = 0, FilterValue = 0, FilterRadius = 0;
+    // Selection: the flag, the selection's prefilter, the threshold and the stored areas.
+    bool SelectiveCompression = false;
+    int32_t SelThreshold = 0;
+    int32_t SelActiveFilter = 0, SelFilterValue = 0, SelFilterRadius = 0;
+    std::vector<int32_t> Areas;
+
+    bool operator==(const TFrontEndKey&) const = default;
+};
+
+// The key of an encode with these main-area settings.
+TFrontEndKey FrontEndKeyOf(const TEncodeRun& run, const TJPEGProfile& settings);
+
+class TStageCache
+{
+public:
+    // The planes stored under key, or nullptr.
+    std::shared_ptr<const TDctPlanes> Find(const TFrontEndKey& key) const;
+    // Replaces the entry.
+    void Store(const TFrontEndKey& key, std::shared_ptr<const TDctPlanes> planes);
+    // Releases the memory (runs still holding the planes keep them until they end).
+    void Clear();
+    bool Empty() const;
+    // How many times the stages were computed and stored (for tests and measurements).
+    uint64_t Stores() const;
+
+private:
+    mutable std::mutex FLock;
+    TFrontEndKey FKey;
+    std::shared_ptr<const TDctPlanes> FPlanes;
+    uint64_t FStores = 0;
+};

@@ -1,0 +1,51 @@
+#include "platform/ReplaceFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Exceptions.h"
+#include "platform/Format.h"
+
+void SaveFileReplacing(const std::string& fileName, const void* data, size_t size)
+{
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = fileName + Format(".%d.%u.tmp", int(::getpid()), counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0)
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
+    struct stat st{};
+    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+
+    const auto* p = static_cast<const uint8_t*>(data);
+    size_t left = size;
+    bool ok = true;
+    while (ok && left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) {
+            p += n;
+            left -= size_t(n);
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        throw EWriteError("Stream write error");
+    }
+    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(err)));
+    }
+}

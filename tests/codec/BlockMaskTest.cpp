@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "codec/BlockMask.h"
+#include "codec/SelectionMask.h"
+
+namespace {
+
+std::vector<uint8_t> Blocks(const TBlockMask* m)
+{
+    return m ? m->Blocks : std::vector<uint8_t>{};
+}
+
+// A rectangle in pixels of a picture of this size, as a shape in millionths.
+TMaskShape PixelRect(int w, int h, int l, int t, int r, int b)
+{
+    TMaskShape s;
+    s.Kind = TMaskShape::Rectangle;
+    s.BegX = l * 1000000 / w;
+    s.BegY = t * 1000000 / h;
+    s.EndX = r * 1000000 / w;
+    s.EndY = b * 1000000 / h;
+    return s;
+}
+
+const TSamplingFactor kMode0[] = {{2, 2}, {1, 1}, {1, 1}};
+const TSamplingFactor kMode2[] = {{1, 1}, {2, 2}, {2, 2}};
+const TSamplingFactor kNone[] = {{1, 1}, {1, 1}, {1, 1}};
+
+} // namespace
+
+TEST(SelectionMask, SizeAndPaint)
+{
+    TBitmap mask = CreateMaskBitmap(20, 10);
+    EXPECT_EQ(mask.Width(), 24);
+    EXPECT_EQ(mask.Height(), 16);
+    ASSERT_EQ(mask.Palette().size(), 2u);
+    EXPECT_EQ(mask.Palette()[1], (TRGBQuad{255, 255, 255, 0}));
+    for (int y = 0; y < 16; ++y)
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(mask.ScanLine(y)[i], 0xFF);
+
+    // Millionths convert with the picture's size and round half to even: 0.25 * 10 = 2.5 -> 2,
+    // 0.35 * 10 = 3.5 -> 4.
+    TMaskShape s;
+    s.BegX = 250000;
+    s.EndX = 350000;
+    s.BegY = 0;
+    s.EndY = 100000;
+    PaintSelectionMask(10, 10, {s}, mask);
+    EXPECT_EQ(mask.ScanLine(0)[0], 0b11001111);
+    EXPECT_EQ(mask.ScanLine(1)[0], 0xFF);
+
+    // Kinds painted in order; a polygon; an unknown kind skipped.
+    TMaskShape poly;
+    poly.Kind = TMaskShape::Polygon;
+    poly.Points = {{0, 500000}, {400000, 500000}, {400000, 900000}, {0, 900000}};
+    TMaskShape odd;
+    odd.Kind = 7;
+    odd.EndX = odd.EndY = 1000000;
+    PaintSelectionMask(10, 10, {poly, odd}, mask);
+    EXPECT_EQ(mask.ScanLine(0)[0], 0xFF); // repainted white first
+    EXPECT_EQ(mask.ScanLine(5)[0], 0b00000111);
+    EXPECT_EQ(mask.ScanLine(9)[0], 0b00000111);
+    EXPECT_EQ(mask.ScanLine(4)[0], 0xFF);
+    EXPECT_EQ(mask.ScanLine(10)[0], 0xFF);
+}
+
+TEST(BlockMask, RectangleOnOneBlock)
+{
+    const int w = 32, h = 24;
+    TBitmap mask = CreateMaskBitmap(w, h);
+    PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 16)}, mask);
+    for (int threshold : {100, 50, 1}) {
+        const TBlockMasks m = BuildBlockMasks(&mask, w, h, kNone, threshold);
+        ASSERT_FALSE(m.Empty());
+        EXPECT_EQ(m.LargeBlockMask->WidthInBlocks, 4);
+        EXPECT_EQ(m.LargeBlockMask->HeightInBlocks, 3);
+        EXPECT_EQ(Blocks(m.LargeBlockMask.get()), (std::vector<uint8_t>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+        // Without subsampling every component quantises with the large mask.
+        EXPECT_EQ(m.SmallBlockMask, nullptr);
+        for (size_t c = 0; c < 3; ++c)
+            EXPECT_EQ(m.ForComponent(c), m.LargeBlockMask.get());
+    }
+    // One pixel less than the block: not selected at 100, selected at 50.
+    PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 15)}, mask);
+    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 100).LargeBlockMask->Blocks[5], 0);
+    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 50).LargeBlockMask->Blocks[5], 1);
+}
+
+// The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
+TEST(BlockMask, Threshold)
+{
+    TBitmap mask = CreateMaskBitmap(8, 8);
+    struct Case
+    {
+        int rows, threshold;
+        uint8_t selected;
+    };
+    const Case cases[] = {{4, 50, 1},  {3, 50, 0}, {0, 0, 1}, {8, 100, 1},
+                          {7, 100, 0}, {1, 2, 1},  {0, 1, 0}, {8, 101, 0}};
+    for (Case c : cases) {
+        PaintSelectionMask(8, 8,
+                           c.rows ? std::vector<TMaskShape>{PixelRect(8, 8, 0, 0, 8, c.rows)}
+                                  : std::vector<TMaskShape>{},
+                           mask);
+        const TBlockMasks m = BuildBlockMasks(&mask, 8, 8, kNone, c.threshold);
+        ASSERT_FALSE(m.Empty());
+        EXPECT_EQ(m.LargeBlockMask->Blocks[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
+    }
+}
+
+// Subsampled components take a block when all the large blocks it covers are selected; blocks
+// at the edge that cover fewer are not. In mode 2 the chroma mask is the large one and the luma
+// mask derives from it.
+TEST(BlockMask, SubsampledMasks)
+{
+    const int w = 40, h = 24; // 5 x 3 large blocks, 3 x 2 small ones
+    TBitmap mask = CreateMaskBitmap(w, h);
+    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, 24, 16), PixelRect(w, h, 32, 16, 40, 24)}, mask);
+    const std::vector<uint8_t> large = {1, 1, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1};
+    const std::vector<uint8_t> small = {1, 0, 0, 0, 0, 0};
+
+    const TBlockMasks m0 = BuildBlockMasks(&mask, w, h, kMode0, 50);
+    EXPECT_EQ(Blocks(m0.LargeBlockMask.get()), large);
+    EXPECT_EQ(Blocks(m0.SmallBlockMask.get()), small);
+    EXPECT_EQ(m0.ForComponent(0), m0.LargeBlockMask.get());
+    EXPECT_EQ(m0.ForComponent(1), m0.SmallBlockMask.get());
+    EXPECT_EQ(m0.ForComponent(2), m0.SmallBlockMask.get());
+
+    const TBlockMasks m2 = BuildBlockMasks(&mask, w, h, kMode2, 50);
+    EXPECT_EQ(Blocks(m2.LargeBlockMask.get()), large);
+    EXPECT_EQ(m2.ForComponent(0), m2.SmallBlockMask.get());
+    EXPECT_EQ(m2.ForComponent(1), m2.LargeBlockMask.get());
+    EXPECT_EQ(m2.ForComponent(2), m2.LargeBlockMask.get());
+    EXPECT_EQ(m2.SmallBlockMask->WidthInBlocks, 3);
+    EXPECT_EQ(m2.SmallBlockMask->HeightInBlocks, 2);
+    EXPECT_EQ(Blocks(m2.SmallBlockMask.get()), small);
+
+    // Everything selected: still only the small blocks that are whole inside the picture.
+    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, w, h)}, mask);
+    EXPECT_EQ(Blocks(BuildBlockMasks(&mask, w, h, kMode0, 100).SmallBlockMask.get()),
+              (std::vector<uint8_t>{1, 1, 0, 0, 0, 0}));
+    // A grey picture: one component, the large mask.
+    const TSamplingFactor grey[] = {{1, 1}};
+    const TBlockMasks g = BuildBlockMasks(&mask, w, h, grey, 100);
+    EXPECT_EQ(g.ForComponent(0), g.LargeBlockMask.get());
+    EXPECT_EQ(g.ForComponent(1), nullptr);
+}
+
+// Without a usable mask no block masks are made: the picture is quantised as without masks.
+TEST(BlockMask, NoMasksWhenTheMaskDoesNotFit)
+{
+    TBitmap mask = CreateMaskBitmap(32, 32);
+    const TSamplingFactor bad[] = {{2, 2}, {0, 1}};
+    TBitmap bytes(32, 32, TPixelFormat::pf8bit);
+    struct Case
+    {
+        const TBitmap* mask;
+        int w, h;
+        std::span<const TSamplingFactor> f;
+    };
+    const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0},  {&mask, 32, 16, kMode0},
+                          {&mask, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&mask, 32, 32, bad},
+                          {&mask, 0, 0, kMode0},     {&mask, 32, 32, {}}};
+    for (const Case& c : cases) {
+        const TBlockMasks m = BuildBlockMasks(c.mask, c.w, c.h, c.f, 50);
+        EXPECT_TRUE(m.Empty()) << c.w << "x" << c.h;
+        for (size_t ci = 0; ci < 4; ++ci)
+            EXPECT_EQ(m.ForComponent(ci), nullptr);
+    }
+    // Rows that match but a picture 1..7 pixels shorter than the mask (rounded) still fits.
+    EXPECT_FALSE(BuildBlockMasks(&mask, 25, 30, kMode0, 50).Empty());
+    // Lookups outside a mask read as main area.
+    const TBlockMasks m = BuildBlockMasks(&mask, 32, 32, kMode0, 0);
+    EXPECT_TRUE(m.LargeBlockMask->Selected(3, 3));
+    EXPECT_FALSE(m.LargeBlockMask->Selected(4, 0));
+    EXPECT_FALSE(m.LargeBlockMask->Selected(-1, 0));
+}

@@ -1,0 +1,127 @@
+// The compression run of an image with a target ratio: the real codec as the search's host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "EncoderTestUtil.h"
+#include "codec/JPEGImage.h"
+#include "codec/JpegEncode.h"
+#include "codec/JpegProgress.h"
+#include "platform/Exceptions.h"
+
+namespace {
+
+uint32_t gTicks = 0;
+uint32_t FastClock() { return gTicks += 200; }
+struct FastProgressClock
+{
+    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
+    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
+};
+
+double RatioOf(const TJPEGImage& image, const TBitmap& src)
+{
+    return double(src.Width()) * src.Height() * 3 / double(image.GetJpegDataSize());
+}
+
+} // namespace
+
+TEST(CompressImage, SearchEndsWithinTolerance)
+{
+    TBitmap src = PhotoLikePicture(160, 120, 3);
+    for (float target : {8.0f, 15.0f, 25.0f}) {
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        image.SetCompressionRatio(target);
+        image.CompressImage();
+        ASSERT_GT(image.GetJpegDataSize(), 0);
+        EXPECT_LE(std::fabs(RatioOf(image, src) - target), target * 0.05) << target;
+        EXPECT_GE(image.TrialCount, 1);
+        EXPECT_LE(image.TrialCount, 10);
+        EXPECT_FALSE(image.RatioSearchActive);
+        EXPECT_EQ(image.LastRequest.ComprRatio, target);
+        EXPECT_EQ(image.DisplayRatio, std::lround(target));
+        // WorkProfile holds the settings of the last trial: encoding them again gives the same stream.
+        auto found = image.Data;
+        TJPEGImage again;
+        again.SetSourceBitmap(&src);
+        again.WorkProfile = image.WorkProfile;
+        EncodeJpeg(again);
+        ASSERT_EQ(again.GetJpegDataSize(), image.GetJpegDataSize());
+        EXPECT_EQ(0, std::memcmp(again.GetJpegStream()->Memory(), found->Data->Memory(),
+                                 size_t(again.GetJpegDataSize())));
+    }
+}
+
+TEST(CompressImage, TrialLimitBelowOneMeansOneEncode)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(200, 150, 4);
+    for (int limit : {0, -3, 1}) {
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        image.ComprRatioMaxNumAppr = limit;
+        image.SetCompressionRatio(40);
+        std::vector<int> percents;
+        image.OnProgress = [&](TGraphic*, TProgressStage, int pc, bool, const TRect&, const std::string&) {
+            percents.push_back(pc);
+        };
+        image.CompressImage();
+        EXPECT_EQ(image.TrialCount, 1) << limit;
+        EXPECT_GT(image.GetJpegDataSize(), 0);
+        for (int p : percents) EXPECT_LE(p, 100);
+    }
+}
+
+TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(300, 200, 5);
+    struct TCase
+    {
+        bool HadData;
+        int CancelInEncode;
+    };
+    for (TCase c : {TCase{true, 1}, TCase{true, 3}, TCase{false, 2}}) {
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        if (c.HadData) image.CompressImage();
+        auto before = image.Data;
+        const int64_t size = image.GetJpegDataSize();
+        image.SetCompressionRatio(60);
+        image.ComprRatioMaxDiff = 0; // never close enough: every allowed trial runs
+        int starts = 0;
+        image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
+            if (st == TProgressStage::psStarting) ++starts;
+            if (st == TProgressStage::psRunning && starts == c.CancelInEncode) throw EAbort();
+        };
+        const TJPEGProfile lastRequest = image.LastRequest;
+        EXPECT_NO_THROW(image.CompressImage());
+        EXPECT_EQ(image.Data, before) << c.CancelInEncode;
+        EXPECT_EQ(image.GetJpegDataSize(), size);
+        EXPECT_EQ(image.LastRequest.ComprRatio, lastRequest.ComprRatio);
+        EXPECT_EQ(image.TrialCount, c.CancelInEncode);
+        EXPECT_FALSE(image.RatioSearchActive);
+    }
+}
+
+TEST(CompressImage, ProgressSpansTheWholeSearch)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(300, 200, 6);
+    TJPEGImage image;
+    image.SetSourceBitmap(&src);
+    image.SetCompressionRatio(30);
+    image.ComprRatioMaxDiff = 0;
+    image.ComprRatioMaxNumAppr = 6;
+    std::vector<int> percents;
+    image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool, const TRect&, const std::string&) {
+        if (st == TProgressStage::psRunning) percents.push_back(pc);
+    };
+    image.CompressImage();
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_GT(percents.back(), 90);
+}

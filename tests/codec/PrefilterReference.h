@@ -1,0 +1,188 @@
+#pragma once
+// Straightforward prefilter used to check the engine: every pixel walks its whole disc, reading
+// neighbours outside the picture from the picture mirrored at its edges.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "platform/Geometry.h"
+#include "platform/Round.h"
+
+namespace reference {
+
+inline int Mirror(int64_t i, int n)
+{
+    while (i < 0 || i >= n)
+        i = i < 0 ? -1 - i : 2 * int64_t(n) - 1 - i;
+    return int(i);
+}
+
+inline uint8_t Sat(int64_t v)
+{
+    return uint8_t(std::clamp<int64_t>(v, 0, 255));
+}
+
+struct Offset
+{
+    int dx, dy;
+};
+
+inline std::vector<Offset> Disc(int r)
+{
+    const int R = r == 1 ? 2 : r * r;
+    std::vector<Offset> out;
+    for (int dy = -r; dy <= r; ++dy)
+        for (int dx = -r; dx <= r; ++dx)
+            if ((dx || dy) && dx * dx + dy * dy <= R) out.push_back({dx, dy});
+    return out;
+}
+
+inline int Luma(const uint8_t* p)
+{
+    return int(Round(p[2] * 0.299)) + int(Round(p[1] * 0.587)) + int(Round(p[0] * 0.114));
+}
+
+// The expected Dest after one pass. `dest` is Dest before the call (band-relative rows).
+inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, int param5, uint8_t maskValue,
+                      bool onlyFilter, int kind, const TBitmap* mask, TBitmap dest)
+{
+    const int W = src.Width(), H = src.Height();
+    rc.Left = std::max(rc.Left, 0);
+    rc.Top = std::max(rc.Top, 0);
+    rc.Right = std::min(rc.Right, W);
+    rc.Bottom = std::min(rc.Bottom, H);
+    if (kind != 4 && kind != 5 && kind != 7 && kind != 8 && kind != 9) return dest;
+    const int r = std::clamp(radius, 1, 32);
+    const int s = std::clamp(strength, 0, 100);
+    const auto disc = Disc(r);
+    const int N = int(disc.size());
+    const double inv = 1.0 / N;
+    const int half = std::max(int(Round(N * 0.5)), 1);
+    auto at = [&](int x, int y) { return src.ScanLine(Mirror(y, H)) + 3 * Mirror(x, W); };
+
+    for (int y = rc.Top; y < rc.Bottom; ++y) {
+        for (int x = rc.Left; x < rc.Right; ++x) {
+            const uint8_t* c = src.ScanLine(y) + 3 * x;
+            uint8_t* d = dest.ScanLine(y - rc.Top) + 3 * x;
+            bool filter = true;
+            if (mask) {
+                int bit = 1;
+                if (y < mask->Height() && x < mask->Width())
+                    bit = (mask->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1;
+                filter = ((bit ^ (maskValue >> (7 - x % 8))) & 1) != 0;
+            }
+            if (!filter) {
+                if (onlyFilter) std::copy(c, c + 3, d);
+                continue;
+            }
+            if (kind == 4 || kind == 8) {
+                for (int ch = 0; ch < 3; ++ch) {
+                    long sum = 0;
+                    for (auto o : disc)
+                        sum += at(x + o.dx, y + o.dy)[ch];
+                    const double m = sum * inv;
+                    if (kind == 4) {
+                        const double w = r == 1 ? (100 - s) * 0.01 : (20 - 0.2 * s) * 0.01;
+                        d[ch] = Sat(Round(m + w * (c[ch] - m)));
+                    } else {
+                        const double a = s <= 10   ? 0.03 * s
+                                         : s <= 50 ? (0.5 * (s - 10) + 30) * 0.01
+                                                   : (0.6 * (s - 50) + 50) * 0.01;
+                        d[ch] = Sat(Round(c[ch] + a * (m - c[ch])));
+                    }
+                }
+            } else if (kind == 5 || kind == 9) {
+                int med[3];
+                for (int ch = 0; ch < 3; ++ch) {
+                    std::vector<int> v;
+                    for (auto o : disc)
+                        v.push_back(at(x + o.dx, y + o.dy)[ch]);
+                    std::sort(v.begin(), v.end(), std::greater<int>());
+                    med[ch] = v[half - 1];
+                }
+                if (kind == 9) {
+                    for (int ch = 0; ch < 3; ++ch)
+                        d[ch] = Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])));
+                } else {
+                    const int level = s <= 50   ? s
+                                      : s <= 70 ? int(Round((s - 50) * 100 * 0.05)) + 50
+                                                : int(Round((s - 70) * 700 / 30.0)) + 150;
+                    long score = 0;
+                    for (int ch = 0; ch < 3; ++ch) {
+                        const int i = c[ch] + med[ch];
+                        const double w = i == 0 ? 0.0 : 300.0 / i;
+                        score += long(Round(std::abs(c[ch] - med[ch]) * w));
+                    }
+                    for (int ch = 0; ch < 3; ++ch)
+                        d[ch] = score <= level ? uint8_t(med[ch]) : c[ch];
+                }
+            } else { // kind 7
+                const int count = int(std::clamp<int64_t>(Round(double(N) * param5 * 0.01), 1, N));
+                std::vector<int> v;
+                for (auto o : disc)
+                    v.push_back(Luma(at(x + o.dx, y + o.dy)));
+                std::sort(v.begin(), v.end());
+                const int q = 1 + v[count - 1];
+                const int yc = 1 + Luma(c);
+                const double g = 1 + s * 0.01 * (double(q) / yc - 1);
+                uint8_t out[3];
+                for (int ch = 0; ch < 3; ++ch)
+                    out[ch] = Sat(Round(c[ch] * g));
+                std::copy(out, out + 3, d);
+            }
+        }
+    }
+    return dest;
+}
+
+// A picture with smooth areas, edges, noise and isolated outliers, so that every branch of the
+// rank kinds is taken.
+inline TBitmap Picture(int w, int h, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    TBitmap b(w, h, TPixelFormat::pf24bit);
+    std::uniform_int_distribution<int> noise(-6, 6), any(0, 255), pct(0, 99);
+    const int base[3] = {any(rng), any(rng), any(rng)};
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = b.ScanLine(y);
+        for (int x = 0; x < w; ++x)
+            for (int ch = 0; ch < 3; ++ch) {
+                int v = base[ch] + (x * (ch + 1) * 7 + y * 5) % 97 + noise(rng);
+                if ((x / 5 + y / 4) % 3 == 0) v += 60;
+                if (pct(rng) < 4) v = any(rng);
+                p[3 * x + ch] = Sat(v);
+            }
+    }
+    b.Modified();
+    return b;
+}
+
+// A 1-bit mask the picture's size rounded up to 8, with random blobs of 0 bits.
+inline TBitmap RandomMask(int w, int h, uint32_t seed, int zeroPercent)
+{
+    std::mt19937 rng(seed);
+    TBitmap m((w + 7) / 8 * 8, (h + 7) / 8 * 8, TPixelFormat::pf1bit);
+    std::uniform_int_distribution<int> pct(0, 99);
+    for (int y = 0; y < m.Height(); ++y) {
+        uint8_t* row = m.ScanLine(y);
+        for (int x = 0; x < m.Width(); ++x)
+            if (pct(rng) >= zeroPercent) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+    }
+    m.Modified();
+    return m;
+}
+
+inline bool SamePixels(const TBitmap& a, const TBitmap& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.PixelFormat() != b.PixelFormat())
+        return false;
+    const size_t bytes = size_t(a.Width()) * TBitmap::BitsPerPixel(a.PixelFormat()) / 8;
+    for (int y = 0; y < a.Height(); ++y)
+        if (!std::equal(a.ScanLine(y), a.ScanLine(y) + bytes, b.ScanLine(y))) return false;
+    return true;
+}
+
+} // namespace reference

@@ -1,0 +1,345 @@
+// Compression profile files: layout, keys, defaults and clamps, round trips, and damaged files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <unistd.h>
+
+#include "codec/JPEGImage.h"
+#include "codec/ProfileFile.h"
+#include "platform/Exceptions.h"
+#include "platform/StringList.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Dir = fs::temp_directory_path() / ("qm_profile_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(Dir);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    std::string Put(const std::string& text, const std::string& name = "test.qmp")
+    {
+        std::string path = (Dir / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string Get(const std::string& path)
+    {
+        std::ifstream f(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }
+
+    fs::path Dir;
+};
+
+void AddRect(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
+{
+    TSelUnit u{};
+    u.Kind = kind;
+    u.BegX = bx;
+    u.BegY = by;
+    u.EndX = ex;
+    u.EndY = ey;
+    u.Complete = true;
+    image.SelUnits.Add(&u);
+}
+
+void AddPolygon(TJPEGImage& image, const std::vector<TSelPoint>& points)
+{
+    TSelUnit u{};
+    u.Kind = skPolygon;
+    u.Points = NewSelPointList();
+    for (TSelPoint p : points) u.Points->Add(&p);
+    u.BegX = points.front().X;
+    u.BegY = points.front().Y;
+    u.EndX = points.back().X;
+    u.EndY = points.back().Y;
+    u.Complete = true;
+    image.SelUnits.Add(&u);
+}
+
+// An image with every setting away from its default.
+void SetEverything(TJPEGImage& im)
+{
+    im.LumQuality = 77;
+    im.ChromQuality = 33;
+    im.SetCompressionRatio(12.345f);
+    im.QualityEqualizerBands = {-50, -7, 0, 9, 50};
+    im.ActiveFilter = 3;
+    im.SetFilterValue(3, 64);
+    im.FilterRadius = 6;
+    im.Grayscale = true;
+    im.ProgressiveEncoding = true;
+    im.RestartInterval = 17;
+    im.EqualizerFullControl = true;
+    im.Comments.SetText("A comment = with an equals sign");
+    im.ResamplingOptions = {1, 640, 75, 0, 1, false, 0, 0, 2, 200};
+    im.XDensity = 300;
+    im.YDensity = 150;
+    im.SelectiveCompression = true;
+    im.SelLumQuality = 91;
+    im.SelChromQuality = 12;
+    im.SelThreshold = 61;
+    im.SelQualityEqualizerBands = {5, -5, 25, -25, 1};
+    im.SelActiveFilter = 2;
+    im.SetSelFilterValue(2, 17);
+    im.SelFilterRadius = 2;
+    im.MatchMask = 0x7FFF;
+    AddRect(im, skRectangle, 1000, 2000, 500000, 600000);
+    AddRect(im, skEllipse, 0, 0, 1000000, 999999);
+    AddPolygon(im, {{10, 20}, {300000, 40}, {500000, 700000}, {0, 999999}});
+}
+
+} // namespace
+
+TEST_F(ProfileFile, LayoutOfAWrittenFile)
+{
+    TJPEGImage im;
+    im.MatchMask = DefaultMatchMask;
+    im.LumQuality = 80;
+    im.XDensity = im.YDensity = 72;
+    std::string path = (Dir / "a.qmp").string();
+    WriteProfileFile(im, path);
+    const std::string expected =
+        "[ Quillmark ]\r\n[ Compression Profile ]\r\n\r\nVersion=3\r\n[ Main ]\r\n\r\nMatchMask=15999\r\n"
+        "LumCompressionLevel=21\r\nChromCompressionLevel=51\r\nComprRatio=0\r\n"
+        "QualityEqualizerBand1=0\r\nQualityEqualizerBand2=0\r\nQualityEqualizerBand3=0\r\n"
+        "QualityEqualizerBand4=0\r\nQualityEqualizerBand5=0\r\nActiveFilter=0\r\nFilterValue=0\r\n"
+        "FilterRadius=5\r\nGrayscale=0\r\nProgressiveEncoding=0\r\nPrecision=0\r\nRestartInterval=0\r\n"
+        "EqualizerFullControl=0\r\n\r\n[ Resampling ]\r\n\r\nResamplingPurpose=0\r\nResamplingWidth=0\r\n"
+        "ResamplingHeight=0\r\nResamplingWUnits=0\r\nResamplingHUnits=0\r\nResamplingMethod=0\r\n"
+        "ResamplingFidLevel=0\r\nResolutionHorzDPI=72\r\nResolutionVertDPI=72\r\nNumSelUnits=0\r\n";
+    EXPECT_EQ(Get(path), expected);
+}
+
+TEST_F(ProfileFile, AreasAndSelectiveSectionAreKeyedByNumber)
+{
+    TJPEGImage im;
+    SetEverything(im);
+    TJPEGProfile rec;
+    GetSettingsRecord(im, rec);
+    TStringList list;
+    ProfileToList(rec, list);
+    EXPECT_GE(list.IndexOf("[ Selective Compression ]"), 0);
+    EXPECT_EQ(list.Values("NumSelUnits"), "3");
+    EXPECT_EQ(list.Values("SelUnitKind2"), "1");
+    EXPECT_EQ(list.Values("SelUnitEndY2"), "999999");
+    EXPECT_EQ(list.Values("SelUnitNumPoints3"), "4");
+    EXPECT_EQ(list.Values("SelUnitPnt3X3"), "500000");
+    EXPECT_EQ(list.Values("SelUnitPnt4Y3"), "999999");
+    EXPECT_EQ(list.Values("ComprRatio"), "12345");
+    EXPECT_EQ(list.Values("SelLumCompressionLevel"), "10");
+    EXPECT_EQ(list.Values("Comments"), "A comment = with an equals sign");
+    // An empty line follows the comment, as the file always had it.
+    const int c = list.IndexOfName("Comments");
+    EXPECT_EQ(list[c + 1], "");
+}
+
+TEST_F(ProfileFile, RoundTripOfEveryGroup)
+{
+    TJPEGImage a;
+    SetEverything(a);
+    std::string path = (Dir / "Everything.qmp").string();
+    WriteProfileFile(a, path);
+
+    TJPEGImage b;
+    ReadProfileFile(b, path);
+    TJPEGProfile ra, rb;
+    GetSettingsRecord(a, ra);
+    GetSettingsRecord(b, rb);
+    EXPECT_TRUE(ProfilesMatch(ra, rb));
+    EXPECT_TRUE(ProfilesMatch(rb, ra));
+    EXPECT_EQ(b.ProfileName, "Everything");
+    EXPECT_FLOAT_EQ(b.ComprRatio, 12.345f);
+    EXPECT_EQ(b.Comments.Text(), "A comment = with an equals sign\r\n");
+    EXPECT_EQ(b.XDensity, 300);
+    EXPECT_EQ(b.ResamplingOptions.Fidelity, 200);
+    ASSERT_EQ(b.SelUnits.Count(), 3);
+    EXPECT_EQ(b.SelUnits.Item<TSelUnit>(0).Kind, skRectangle);
+    EXPECT_EQ(b.SelUnits.Item<TSelUnit>(1).EndX, 1000000);
+    const TSelUnit& poly = b.SelUnits.Item<TSelUnit>(2);
+    ASSERT_EQ(poly.Kind, skPolygon);
+    ASSERT_EQ(poly.Points->Count(), 4);
+    EXPECT_EQ(poly.Points->Item<TSelPoint>(1).X, 300000);
+    EXPECT_EQ(poly.Points->Item<TSelPoint>(3).Y, 999999);
+}
+
+TEST_F(ProfileFile, KeysDefaultsAndClamps)
+{
+    struct TCase
+    {
+        const char* Text;
+        std::function<void(TJPEGImage&)> Check;
+    };
+    const TCase cases[] = {
+        {"MatchMask=1\r\nLumCompressionLevel=1\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_EQ(im.LumQuality, 100);
+             EXPECT_EQ(im.ChromQuality, 50);
+             EXPECT_EQ(im.QualityEqualizerBands[0], 9); // not in the mask: unchanged
+             EXPECT_EQ(im.ComprRatio, 0);
+             EXPECT_EQ(im.MatchMask, 1);
+         }},
+        {"MatchMask=4\r\nComprRatio=12500\r\n", [](TJPEGImage& im) { EXPECT_FLOAT_EQ(im.ComprRatio, 12.5f); }},
+        {"MatchMask=9\r\nFilterRadius=20\r\nLumCompressionLevel=0\r\nChromCompressionLevel=500\r\nActiveFilter=9\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_EQ(im.FilterRadius, 8);
+             EXPECT_EQ(im.LumQuality, 100);
+             EXPECT_EQ(im.ChromQuality, 1);
+             EXPECT_EQ(im.ActiveFilter, 5);
+         }},
+        {"MatchMask=2\r\nQualityEqualizerBand1=-99\r\nQualityEqualizerBand5=2147483647\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_EQ(im.QualityEqualizerBands[0], -50);
+             EXPECT_EQ(im.QualityEqualizerBands[4], 50);
+         }},
+        {"MatchMask=1\r\nLumCompressionLevel=-2147483648\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.LumQuality, 100); }},
+        // Without the resolution bit the image keeps its own.
+        {"MatchMask=16383\r\nResolutionHorzDPI=600\r\nResolutionVertDPI=600\r\n",
+         [](TJPEGImage& im) { EXPECT_EQ(im.XDensity, 123); }},
+        {"MatchMask=16384\r\nResolutionHorzDPI=99999\r\nResolutionVertDPI=-5\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_EQ(im.XDensity, 32000);
+             EXPECT_EQ(im.YDensity, 0);
+         }},
+        {"MatchMask=16384\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.XDensity, 0); }},
+        {"MatchMask=8192\r\nResamplingPurpose=7\r\nResamplingWUnits=-1\r\nResamplingMethod=4\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_EQ(im.ResamplingOptions.Purpose, 1);
+             EXPECT_EQ(im.ResamplingOptions.WUnits, 0);
+             EXPECT_EQ(im.ResamplingOptions.Method, 3);
+             EXPECT_EQ(im.ResamplingOptions.Fidelity, 256);
+         }},
+        // Selective compression off: only the flag changes.
+        {"MatchMask=512\r\nSelLumCompressionLevel=1\r\nSelThreshold=3\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_FALSE(im.SelectiveCompression);
+             EXPECT_EQ(im.SelLumQuality, 44);
+             EXPECT_EQ(im.SelThreshold, 22);
+         }},
+        {"MatchMask=512\r\nSelectiveCompression=1\r\nSelThreshold=300\r\n",
+         [](TJPEGImage& im) {
+             EXPECT_TRUE(im.SelectiveCompression);
+             EXPECT_EQ(im.SelLumQuality, 50);
+             EXPECT_EQ(im.SelThreshold, 100);
+         }},
+        // A key counts where it first stands, whatever the section and letter case.
+        {"[ Main ]\r\nlumcompressionlevel=11\r\nMatchMask=1\r\nLumCompressionLevel=99\r\n",
+         [](TJPEGImage& im) { EXPECT_EQ(im.LumQuality, 90); }},
+    };
+    for (const TCase& c : cases) {
+        TJPEGImage im;
+        im.QualityEqualizerBands[0] = 9;
+        im.XDensity = 123;
+        im.SelLumQuality = 44;
+        im.SelThreshold = 22;
+        ReadProfileFile(im, Put(c.Text));
+        SCOPED_TRACE(c.Text);
+        c.Check(im);
+    }
+}
+
+TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
+{
+    TJPEGImage a;
+    a.Comments.SetText("first line\r\nMatchMask=0\r\nLumCompressionLevel=100");
+    a.MatchMask = mmComments | mmQualities;
+    a.LumQuality = 80;
+    std::string path = Put("", "c.qmp");
+    WriteProfileFile(a, path);
+    TStringList written;
+    written.SetText(Get(path));
+    EXPECT_EQ(written.Values("MatchMask"), std::to_string(mmComments | mmQualities));
+    EXPECT_EQ(written.Values("LumCompressionLevel"), "21");
+
+    TJPEGImage b;
+    ReadProfileFile(b, path);
+    EXPECT_EQ(b.Comments.Text(), "first line\r\n");
+    EXPECT_EQ(b.LumQuality, 80);
+}
+
+TEST_F(ProfileFile, HostileAreaCounts)
+{
+    struct TCase
+    {
+        std::string Text;
+        int Areas; // -1: the image's own areas stay
+    };
+    std::string many = "MatchMask=4096\r\nNumSelUnits=2000\r\n";
+    for (int i = 1; i <= 2000; ++i) many += "SelUnitKind" + std::to_string(i) + "=1\r\n";
+    const TCase cases[] = {
+        {"MatchMask=4096\r\nNumSelUnits=-5\r\nSelUnitKind1=0\r\n", -1},
+        {"MatchMask=4096\r\nNumSelUnits=2147483647\r\nSelUnitKind1=0\r\nSelUnitBegX1=5\r\n", 4},
+        {"MatchMask=4096\r\nNumSelUnits=1\r\nSelUnitKind1=2\r\nSelUnitNumPoints1=-3\r\n", -1},
+        {"MatchMask=4096\r\nNumSelUnits=1\r\nSelUnitKind1=2\r\nSelUnitNumPoints1=2147483647\r\n", -1},
+        {"MatchMask=4096\r\nNumSelUnits=2\r\nSelUnitKind1=1\r\nSelUnitKind2=2\r\nSelUnitNumPoints2=5000\r\n", 1},
+        {"MatchMask=4096\r\nNumSelUnits=2\r\nSelUnitKind1=7\r\n", -1},
+        {many, 1638}, // (8193 - 2) / 5 rectangles fit
+    };
+    for (const TCase& c : cases) {
+        TJPEGImage im;
+        AddRect(im, skRectangle, 1, 2, 3, 4);
+        ReadProfileFile(im, Put(c.Text));
+        SCOPED_TRACE(c.Text.substr(0, 80));
+        if (c.Areas < 0) {
+            ASSERT_EQ(im.SelUnits.Count(), 1);
+            EXPECT_EQ(im.SelUnits.Item<TSelUnit>(0).EndY, 4);
+        } else {
+            EXPECT_EQ(im.SelUnits.Count(), c.Areas);
+            TJPEGProfile rec;
+            GetSettingsRecord(im, rec);
+            EXPECT_EQ(rec.Data[1], c.Areas);
+        }
+    }
+}
+
+TEST_F(ProfileFile, DamagedFiles)
+{
+    TJPEGImage im;
+    EXPECT_THROW(ReadProfileFile(im, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
+    EXPECT_THROW(ReadProfileFile(im, (Dir / "missing.qmp").string()), EFOpenError);
+    // A write that cannot happen leaves the file it would replace.
+    const std::string kept = Put("MatchMask=1\r\n", "kept.qmp");
+    EXPECT_THROW(WriteProfileFile(im, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
+    fs::permissions(Dir, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(Dir.c_str(), W_OK) != 0) { // not when running as root
+        EXPECT_THROW(WriteProfileFile(im, kept), EFCreateError);
+    }
+    fs::permissions(Dir, fs::perms::owner_all);
+    EXPECT_EQ(Get(kept), "MatchMask=1\r\n");
+    {
+        std::string path = (Dir / "big.qmp").string();
+        std::ofstream f(path, std::ios::binary);
+        f.seekp(ProfileFileMaxSize);
+        f.put('x');
+    }
+    EXPECT_THROW(ReadProfileFile(im, (Dir / "big.qmp").string()), EReadError);
+    // Random bytes and truncated files: a conversion error or a clean read, never a crash.
+    std::mt19937 rng(5);
+    TJPEGImage good;
+    SetEverything(good);
+    std::string path = (Dir / "g.qmp").string();
+    WriteProfileFile(good, path);
+    const std::string text = Get(path);
+    for (int i = 0; i < 60; ++i) {
+        std::string t = text.substr(0, rng() % text.size());
+        if (i % 2) {
+            for (int k = 0; k < 20; ++k) t[rng() % t.size()] = char(rng());
+        }
+        TJPEGImage victim;
+        try {
+            ReadProfileFile(victim, Put(t));
+        } catch (const EConvertError&) {
+        }
+    }
+}

@@ -1,0 +1,131 @@
+// The two rounding rules of the quantiser, the dropped chroma table and masked quantisation.
+#include <gtest/gtest.h>
+
+#include "codec/Quantize.h"
+
+namespace
+{
+
+TCodingParams ParamsWithTables(int luma, int chroma, TQuantRounding rounding)
+{
+    TCodingParams p;
+    p.Rounding = rounding;
+    qmjpeg::TQuantTable t;
+    t.fill(uint16_t(luma));
+    p.Tables[0] = t;
+    t.fill(uint16_t(chroma));
+    p.Tables[1] = t;
+    return p;
+}
+
+int QuantizeOne(const TComponentQuantizer& q, int16_t c, int index = 5)
+{
+    int16_t coef[64] = {};
+    coef[index] = c;
+    int16_t out[1][64];
+    QuantizeBlocksPlain(q, coef, 0, 0, 1, out);
+    return out[0][index];
+}
+
+} // namespace
+
+TEST(Quantize, TieCasesOfBothRules)
+{
+    TDctPlanes planes;
+    planes.Layout.NumComponents = 3;
+    // Coefficients are scaled by 8: with table entry 1 the divisor is 8, with 2 it is 16.
+    struct Case { int Table; int16_t Coef; int Program; int Library; };
+    const Case cases[] = {
+        {1, 4, 0, 1},     // 0.5: even -> 0; the library rounds half away from zero
+        {1, -4, 0, -1},   // -0.5
+        {1, 12, 2, 2},    // 1.5 -> 2 both ways
+        {1, 20, 2, 3},    // 2.5: even -> 2, the library 3
+        {1, -20, -2, -3}, // -2.5
+        {1, 13, 2, 2},    // 1.625
+        {2, 8, 0, 1},     // 0.5
+        {2, 24, 2, 2},    // 1.5
+        {2, 40, 2, 3},    // 2.5
+        {128, 512, 0, 1},     // 0.5 (power-of-two divisors have exact reciprocals: true ties)
+        {128, 2560, 2, 3},    // 2.5
+        // Other divisors have inexact single-precision reciprocals, so the exact quotient's ties are
+        // no ties for the program: float(1/24) and float(1/2040) lie above the true values.
+        {3, 36, 2, 2},        // 1.5 + a little
+        {3, 12, 1, 1},        // 0.5 + a little
+        {255, 1020, 1, 1},    // 0.5 + a little
+        {255, 3060, 2, 2},    // 1.5 + a little
+        {255, -5100, -3, -3}, // -2.5 - a little
+    };
+    for (const Case& c : cases)
+    {
+        TComponentQuantizer program = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Program), planes, 0);
+        TComponentQuantizer library = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Library), planes, 0);
+        EXPECT_EQ(QuantizeOne(program, c.Coef), c.Program) << c.Table << " " << c.Coef;
+        EXPECT_EQ(QuantizeOne(library, c.Coef), c.Library) << c.Table << " " << c.Coef;
+    }
+}
+
+TEST(Quantize, LibraryRuleIsRoundingHalfAwayFromZero)
+{
+    // The reciprocal form equals the exact division for every table entry and every coefficient the
+    // DCT can produce.
+    for (uint32_t q = 1; q <= 255; ++q)
+    {
+        const uint32_t d = q * 8;
+        const TLibraryDivisor r = ComputeLibraryDivisor(d);
+        for (uint32_t mag = 0; mag <= 8192; ++mag)
+        {
+            const uint32_t got = uint32_t((mag + r.Correction) * r.Reciprocal) >> r.Shift;
+            ASSERT_EQ(got, (mag + d / 2) / d) << "q " << q << " |c| " << mag;
+        }
+    }
+}
+
+TEST(Quantize, ChromaTableWithDc255DropsTheComponentInProgramRule)
+{
+    TDctPlanes planes;
+    planes.Layout.NumComponents = 3;
+    TCodingParams p = ParamsWithTables(255, 255, TQuantRounding::Program);
+    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 0), 8000, 0), 4); // luma keeps its content
+    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 1), 8000, 0), 0);
+    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 2), -8000, 3), 0);
+    p.Rounding = TQuantRounding::Library; // the library's rule keeps it (the files must match the library's)
+    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 1), 8000, 0), 4);
+}
+
+TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
+{
+    TDctPlanes planes;
+    planes.Layout.NumComponents = 1;
+    planes.Layout.Comp[0].WidthInBlocks = 2;
+    planes.Layout.Comp[0].HeightInBlocks = 1;
+    TCodingParams p = ParamsWithTables(2, 2, TQuantRounding::Program);
+    qmjpeg::TQuantTable t;
+    t.fill(10); // main area: coarser
+    p.Tables[2] = t;
+    p.Tables[3] = t;
+    t.fill(1); // selection: finer
+    p.Tables[4] = t;
+    p.Tables[5] = t;
+    TBlockMask mask{2, 1, {0, 1}}; // block 0 main area, block 1 selected
+    p.MaskedQuantization = true;
+    p.BlockMasks[0] = &mask;
+    TComponentQuantizer q = MakeComponentQuantizer(p, planes, 0);
+    ASSERT_TRUE(q.Mask);
+    int16_t coef[128] = {};
+    coef[3] = 32;       // 32 / 16 = 2 with the stored table; 32 / 80 = 0.4 -> zeroed in the main area
+    coef[4] = 48;       // 48 / 80 = 0.6 -> kept: 3
+    coef[64 + 3] = 32;  // selection: 32 / 8 = 4 -> kept: 2
+    int16_t out[2][64];
+    QuantizeBlocksPlain(q, coef, 0, 0, 2, out);
+    EXPECT_EQ(out[0][3], 0);
+    EXPECT_EQ(out[0][4], 3);
+    EXPECT_EQ(out[1][3], 2);
+
+    // A mask of the wrong size is ignored; a missing threshold slot is the library's error 52.
+    TBlockMask wrong{3, 1, {0, 0, 0}};
+    p.BlockMasks[0] = &wrong;
+    EXPECT_FALSE(MakeComponentQuantizer(p, planes, 0).Mask);
+    p.BlockMasks[0] = &mask;
+    p.Tables[4].reset();
+    EXPECT_THROW(MakeComponentQuantizer(p, planes, 0), EJPEG);
+}

@@ -1,0 +1,124 @@
+// The encoder's stage cache: a run that reuses the kept stages writes the same bytes as a cold
+// encode, and every input of the front end invalidates what was kept.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "EncoderTestUtil.h"
+#include "codec/JPEGImage.h"
+#include "codec/StageCache.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const TJPEGImage& image)
+{
+    TMemoryStream* s = image.GetJpegStream();
+    if (!s) return {};
+    return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
+}
+
+void AddRect(TJPEGImage& image, int bx, int by, int ex, int ey)
+{
+    TSelUnit u{};
+    u.Kind = skRectangle;
+    u.BegX = bx;
+    u.BegY = by;
+    u.EndX = ex;
+    u.EndY = ey;
+    u.Complete = true;
+    image.SelUnits.Add(&u);
+}
+
+} // namespace
+
+TEST(StageCache, CachedRunsEqualColdEncodes)
+{
+    TBitmap src = PhotoLikePicture(203, 151, 21);
+    TBitmap other = PhotoLikePicture(203, 151, 22);
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TJPEGImage&)> Change;
+        bool FeedsFrontEnd;
+    };
+    const TCase cases[] = {
+        {"quality", [](TJPEGImage& im) { im.LumQuality = 85; im.ChromQuality = 12; }, false},
+        {"band", [](TJPEGImage& im) { im.QualityEqualizerBands[2] = -30; }, false},
+        {"full control", [](TJPEGImage& im) { im.EqualizerFullControl = true; im.QualityEqualizerBands = {9, 9, 9, 0, 0}; }, false},
+        {"ratio", [](TJPEGImage& im) { im.SetCompressionRatio(18); }, false},
+        {"progressive", [](TJPEGImage& im) { im.ProgressiveEncoding = true; }, false},
+        {"plain coding", [](TJPEGImage& im) { im.OptimizeCoding = false; }, false},
+        {"restart", [](TJPEGImage& im) { im.RestartInterval = 3; }, false},
+        {"comments", [](TJPEGImage& im) { im.Comments.SetText("one\r\ntwo"); im.AppTexts.SetText("app"); }, false},
+        {"density", [](TJPEGImage& im) { im.XDensity = 300; }, false},
+        {"areas, selection off", [](TJPEGImage& im) { AddRect(im, 0, 0, 500000, 500000); }, false},
+        {"filter on", [](TJPEGImage& im) { im.ActiveFilter = 2; im.SetFilterValue(2, 40); }, true},
+        {"grey", [](TJPEGImage& im) { im.Grayscale = true; }, true},
+        {"sampling", [](TJPEGImage& im) { im.SetSubsampling(1); }, true},
+        {"smoothing", [](TJPEGImage& im) { im.Smoothing = 30; }, true},
+        {"selection on", [](TJPEGImage& im) { im.SelectiveCompression = true; }, true},
+        {"source pixels", [&](TJPEGImage&) { src.ScanLine(7)[9] = 3; src.Modified(); }, true},
+        {"other source", [&](TJPEGImage& im) { im.SetSourceBitmap(&other); }, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TJPEGImage warm;
+        warm.SetSourceBitmap(&src);
+        warm.CompressImage();
+        ASSERT_EQ(warm.StageCache().Stores(), 1u);
+        c.Change(warm);
+        warm.CompressImage();
+        const uint64_t stores = warm.StageCache().Stores();
+        // A ratio search computes the front end at most once, whatever the number of trials.
+        EXPECT_EQ(stores, c.FeedsFrontEnd ? 2u : 1u);
+
+        // The same runs with nothing kept between them.
+        TJPEGImage cold;
+        cold.SetSourceBitmap(&src);
+        cold.CompressImage();
+        c.Change(cold);
+        cold.ReleaseStageCache();
+        cold.CompressImage();
+        ASSERT_GT(warm.GetJpegDataSize(), 0);
+        EXPECT_EQ(cold.TrialCount, warm.TrialCount);
+        EXPECT_EQ(Bytes(warm), Bytes(cold));
+    }
+}
+
+TEST(StageCache, AreasCountWhenTheSelectionIsOn)
+{
+    TBitmap src = PhotoLikePicture(96, 64, 23);
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.SelectiveCompression = true;
+    AddRect(im, 0, 0, 400000, 400000);
+    im.CompressImage();
+    im.SelLumQuality = 90; // a quality of the selection: quantisation only
+    im.CompressImage();
+    EXPECT_EQ(im.StageCache().Stores(), 1u);
+    AddRect(im, 500000, 500000, 900000, 900000);
+    im.CompressImage();
+    EXPECT_EQ(im.StageCache().Stores(), 2u);
+    im.SelActiveFilter = 1;
+    im.SetSelFilterValue(1, 20);
+    im.CompressImage();
+    EXPECT_EQ(im.StageCache().Stores(), 3u);
+}
+
+TEST(StageCache, MemoryGoesWithTheSource)
+{
+    TBitmap src = PhotoLikePicture(64, 64, 24);
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.CompressImage();
+    EXPECT_FALSE(im.StageCache().Empty());
+    im.SetSourceBitmap(&src); // the same picture keeps it
+    EXPECT_FALSE(im.StageCache().Empty());
+    im.SetSourceBitmap(nullptr);
+    EXPECT_TRUE(im.StageCache().Empty());
+    im.SetSourceBitmap(&src);
+    im.CompressImage();
+    im.ReleaseStageCache();
+    EXPECT_TRUE(im.StageCache().Empty());
+}
