@@ -17,8 +17,10 @@
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s IN.bmp OUT.bmp WIDTH HEIGHT [--method M] [--fidelity F] [--threads N] "
-                             "[--repeat R]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s IN.bmp OUT.bmp WIDTH HEIGHT [--method M] [--fidelity F] [--threads N] "
+                     "[--repeat R]\n",
+                     argv[0]);
         return 2;
     }
     int method = 2, fidelity = 256, threads = 0, repeat = 0;

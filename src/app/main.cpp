@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/InterimEngine.h"
+#include "app/EngineSetup.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     SetMainThreadInvoker(&invoker);
     TQtMessageBox boxes;
     TScopedMessageBox useBoxes(&boxes);
-    InstallInterimCompressionWorker();
+    InstallCompressionEngine();
     // The system asking the program to end (at logout or shutdown) ends it like the session's end.
     std::signal(SIGTERM, [](int) { TMainForm::RequestSessionEnd(); });
     std::signal(SIGHUP, [](int) { TMainForm::RequestSessionEnd(); });

@@ -68,6 +68,19 @@ void BuildAreaAxis(TAreaAxis& Axis, int srcSize, int dstSize)
     }
 }
 
+void SkipZeroWeights(TAreaAxis& Axis)
+{
+    for (size_t d = 0; d < Axis.Count.size(); ++d) {
+        while (Axis.Count[d] > 1 && Axis.Weight[size_t(Axis.WeightIndex[d])] == 0.0f) {
+            ++Axis.Start[d];
+            ++Axis.WeightIndex[d];
+            --Axis.Count[d];
+        }
+        while (Axis.Count[d] > 1 && Axis.Weight[size_t(Axis.WeightIndex[d] + Axis.Count[d] - 1)] == 0.0f)
+            --Axis.Count[d];
+    }
+}
+
 namespace {
 
 struct TAreaJob
@@ -82,7 +95,10 @@ struct TAreaJob
 };
 
 // Weights a hair below 0 (the walk's tolerance) must not wrap a black pixel round to white.
-inline int AverageByte(double sum) { return int(std::clamp<int64_t>(Round(sum), 0, 255)); }
+inline int AverageByte(double sum)
+{
+    return int(std::clamp<int64_t>(Round(sum), 0, 255));
+}
 
 void AreaRow(const TAreaJob& job, int y, std::vector<const uint8_t*>& rowPtr)
 {
@@ -91,7 +107,8 @@ void AreaRow(const TAreaJob& job, int y, std::vector<const uint8_t*>& rowPtr)
     const int rowCount = ay.Count[size_t(y)];
     const float* wy = ay.Weight.data() + ay.WeightIndex[size_t(y)];
     rowPtr.resize(size_t(rowCount));
-    for (int r = 0; r < rowCount; ++r) rowPtr[size_t(r)] = job.Src->ScanLine(ay.Start[size_t(y)] + r);
+    for (int r = 0; r < rowCount; ++r)
+        rowPtr[size_t(r)] = job.Src->ScanLine(ay.Start[size_t(y)] + r);
     const uint8_t* refRow = job.Fidelity < 256 ? job.Src->ScanLine(job.RefRow[size_t(y)]) : nullptr;
 
     uint8_t* out = job.Dst->ScanLine(y);
@@ -114,9 +131,11 @@ void AreaRow(const TAreaJob& job, int y, std::vector<const uint8_t*>& rowPtr)
         const int avg[3] = {AverageByte(sum0), AverageByte(sum1), AverageByte(sum2)};
         if (refRow) {
             const uint8_t* ref = refRow + job.RefColumn[size_t(x)];
-            for (int c = 0; c < 3; ++c) out[c] = BlendFidelity(ref[c], avg[c], job.Fidelity);
+            for (int c = 0; c < 3; ++c)
+                out[c] = BlendFidelity(ref[c], avg[c], job.Fidelity);
         } else {
-            for (int c = 0; c < 3; ++c) out[c] = uint8_t(avg[c]);
+            for (int c = 0; c < 3; ++c)
+                out[c] = uint8_t(avg[c]);
         }
     }
 }
@@ -133,7 +152,8 @@ std::vector<int32_t> ReferenceIndices(int srcSize, int dstSize)
 
 } // namespace
 
-void AreaResample(const TBitmap& Src, TBitmap& Dst, int Fidelity, const TResampleProgress& OnProgress, int Threads)
+void AreaResample(const TBitmap& Src, TBitmap& Dst, int Fidelity, const TResampleProgress& OnProgress,
+                  int Threads)
 {
     if (Src.Empty() || Dst.Empty() || Src.PixelFormat() != TPixelFormat::pf24bit ||
         Dst.PixelFormat() != TPixelFormat::pf24bit)
@@ -145,10 +165,13 @@ void AreaResample(const TBitmap& Src, TBitmap& Dst, int Fidelity, const TResampl
     TAreaAxis ax, ay;
     BuildAreaAxis(ax, Src.Width(), Dst.Width());
     BuildAreaAxis(ay, Src.Height(), Dst.Height());
+    SkipZeroWeights(ax);
+    SkipZeroWeights(ay);
     TAreaJob job{&Src, &Dst, &ax, &ay, std::clamp(Fidelity, 0, 256), {}, {}};
     if (job.Fidelity < 256) {
         job.RefColumn = ReferenceIndices(Src.Width(), Dst.Width());
-        for (auto& c : job.RefColumn) c *= 3;
+        for (auto& c : job.RefColumn)
+            c *= 3;
         job.RefRow = ReferenceIndices(Src.Height(), Dst.Height());
     }
 

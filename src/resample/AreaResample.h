@@ -21,6 +21,10 @@ struct TAreaAxis
 // shared by two target pixels is taken by both; every index stays inside the source.
 void BuildAreaAxis(TAreaAxis& Axis, int srcSize, int dstSize);
 
+// Drops entries of weight 0 at either end of each target pixel's run (a shared pixel used up by the
+// one before): they add exactly nothing, so the average stays the same to the last bit.
+void SkipZeroWeights(TAreaAxis& Axis);
+
 // Reduces Src to the size of Dst (both 24 bits per pixel, Dst no larger on either axis). Fidelity
 // (clamped to 0..256): 256 the pure average, 0 the reference sample. Threads: 0 = all cores; the
 // result does not depend on it. Raises EInvalidGraphicOperation for unusable bitmaps.

@@ -20,13 +20,17 @@ struct TWorkRows
 void FilterRowHorizontal(const uint8_t* Src, int srcWidth, uint8_t* Dst, const TContributorTable& Columns,
                          int Fidelity, float* Scratch);
 // The plain variant: every channel on its own.
-void FilterRowHorizontalPlain(const uint8_t* Src, int srcWidth, uint8_t* Dst, const TContributorTable& Columns,
-                              int Fidelity);
+void FilterRowHorizontalPlain(const uint8_t* Src, int srcWidth, uint8_t* Dst,
+                              const TContributorTable& Columns, int Fidelity);
 // The vector variant: a pixel's three channels in one four-lane vector, four target pixels at once.
-void FilterRowHorizontalVector(const uint8_t* Src, int srcWidth, uint8_t* Dst, const TContributorTable& Columns,
-                               int Fidelity, float* Scratch);
-inline int HorizontalScratchFloats(int srcWidth) { return 4 * srcWidth + 4; }
+void FilterRowHorizontalVector(const uint8_t* Src, int srcWidth, uint8_t* Dst,
+                               const TContributorTable& Columns, int Fidelity, float* Scratch);
+inline int HorizontalScratchFloats(int srcWidth)
+{
+    return 4 * srcWidth + 4;
+}
 
 // Filters target row Row along y from the work rows: the listed rows are added into a row of float
-// sums in list order. Sums holds 3 x Work.Width floats.
-void FilterRowVertical(const TWorkRows& Work, const TContributorTable& Rows, int Row, uint8_t* Dst, float* Sums);
+// sums in list order. Sums holds min(3 x Work.Width, 2048) floats.
+void FilterRowVertical(const TWorkRows& Work, const TContributorTable& Rows, int Row, uint8_t* Dst,
+                       float* Sums);

@@ -10,8 +10,8 @@
 #include "resample/ResampleContributors.h"
 #include "resample/ResampleThreads.h"
 
-void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, const TResampleProgress& OnProgress,
-                    int Threads)
+void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
+                    const TResampleProgress& OnProgress, int Threads)
 {
     if (Src.Empty() || Dst.Empty() || Src.PixelFormat() != TPixelFormat::pf24bit ||
         Dst.PixelFormat() != TPixelFormat::pf24bit)
@@ -31,7 +31,7 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, 
     TFilterProgress progress(OnProgress);
     auto listDone = [&] { progress.ReportFilterProgress(double(++units) * step); };
 
-    // The work rows are left uninitialised: every byte is written by the first pass, and the threads
+    // The work rows are left uninitialised: the first pass writes every pixel, and the threads
     // that write them also bring their pages in.
     TBitmap::CheckSize(dw, sh, 24);
     const size_t stride = size_t(TBitmap::RowBytes(dw, 24));
@@ -43,12 +43,14 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, 
     {
         int64_t ops = int64_t(sh) * int64_t(columns.Pixel.size());
         int threads = ResampleThreadCount(Threads, sh, ops);
-        std::vector<std::vector<float>> scratch(size_t(threads), std::vector<float>(size_t(HorizontalScratchFloats(sw))));
+        std::vector<std::vector<float>> scratch(size_t(threads),
+                                                std::vector<float>(size_t(HorizontalScratchFloats(sw))));
         const int64_t base = units;
         ParallelRows(
             sh, threads,
             [&](int y, int t) {
-                FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity, scratch[size_t(t)].data());
+                FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity,
+                                    scratch[size_t(t)].data());
             },
             [&](int done) {
                 units = base + done;

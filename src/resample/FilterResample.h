@@ -8,5 +8,5 @@
 // ResampleFilters[Method]. Fidelity (clamped to 0..256) blends the row pass with the reference
 // pixel; 256 keeps the filtered values. Threads: 0 = all cores; the result does not depend on it.
 // Raises EInvalidGraphicOperation for unusable bitmaps or an unknown method.
-void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, const TResampleProgress& OnProgress,
-                    int Threads = 0);
+void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
+                    const TResampleProgress& OnProgress, int Threads = 0);

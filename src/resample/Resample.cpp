@@ -6,7 +6,8 @@
 #include "resample/FilterResample.h"
 #include "resample/ResampleKernels.h"
 
-void Resample(TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, const TResampleProgress& OnProgress, int Threads)
+void Resample(TBitmap& Src, TBitmap& Dst, int Method, int Fidelity, const TResampleProgress& OnProgress,
+              int Threads)
 {
     if (Src.Width() < 1 || Src.Height() < 1) throw EInvalidGraphicOperation("Source bitmap is not created");
     if (Dst.Width() < 1 || Dst.Height() < 1) throw EInvalidGraphicOperation("Result bitmap is not created");

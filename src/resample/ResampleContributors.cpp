@@ -42,7 +42,7 @@ void BuildContributors(TContributorTable& Table, int srcSize, int dstSize, const
     const double width = shrinking ? support / scale : support;
 
     // Every list spans at most this many source positions; check the total before allocating.
-    const int64_t span = int64_t(std::ceil(width)) * 2 + 2;
+    const int64_t span = int64_t(std::ceil(width)) * 2 + 3;
     if (span > MaxContributorEntries || span * dstSize > MaxContributorEntries)
         throw EOutOfResources(Format("Resampling %d pixels to %d needs too much memory", srcSize, dstSize));
 
@@ -50,6 +50,7 @@ void BuildContributors(TContributorTable& Table, int srcSize, int dstSize, const
     Table.First.reserve(size_t(dstSize) + 1);
     Table.Pixel.clear();
     Table.Weight.clear();
+    Table.Consecutive.assign(size_t(dstSize), 0);
     Table.Pixel.reserve(size_t(span * dstSize));
     Table.Weight.reserve(size_t(span * dstSize));
 
@@ -73,6 +74,10 @@ void BuildContributors(TContributorTable& Table, int srcSize, int dstSize, const
             Table.Weight.push_back(1.0f);
         }
         Table.First.push_back(int32_t(Table.Pixel.size()));
+        bool consecutive = true;
+        for (size_t k = before + 1; k < Table.Pixel.size(); ++k)
+            consecutive = consecutive && Table.Pixel[k] == Table.Pixel[k - 1] + 1;
+        Table.Consecutive[size_t(i)] = consecutive;
         if (ListDone) ListDone();
     }
 }

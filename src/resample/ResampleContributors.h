@@ -11,8 +11,10 @@ struct TContributorTable
 {
     // The entries of target i are First[i] .. First[i + 1] - 1 of Pixel and Weight.
     std::vector<int32_t> First;
-    std::vector<int32_t> Pixel;  // source index, always inside the source
-    std::vector<float> Weight;   // never 0
+    std::vector<int32_t> Pixel; // source index, always inside the source
+    std::vector<float> Weight;  // never 0
+    // 1 where target i's pixels are consecutive (Pixel[First[i]] + 0, 1, 2, ...): most of an axis.
+    std::vector<uint8_t> Consecutive;
     int Targets() const { return int(First.size()) - 1; }
 };
 

@@ -7,7 +7,8 @@
 
 TResampleEngine::TResampleEngine(TBitmap* Src, TBitmap* Dst, int Method, int Fidelity,
                                  TEngineProgressEvent OnProgress, TEngineProgressEvent OnSecond,
-                                 std::function<void(TWorkerThread*)> OnEnd, IMainThreadInvoker* invoker, int Threads)
+                                 std::function<void(TWorkerThread*)> OnEnd, IMainThreadInvoker* invoker,
+                                 int Threads)
     : TWorkerThread(invoker), FSrc(Src), FDst(Dst), FOnProgress(std::move(OnProgress)),
       FOnSecond(std::move(OnSecond)), FMethod(Method), FFidelity(Fidelity), FThreads(Threads)
 {
@@ -24,7 +25,8 @@ void TResampleEngine::Execute()
     try {
         if (!FSrc) throw EInvalidGraphicOperation("Source bitmap is not created");
         if (!FDst) throw EInvalidGraphicOperation("Result bitmap is not created");
-        Resample(*FSrc, *FDst, FMethod, FFidelity, [this](float f) { EngineProgress(f); }, FThreads);
+        Resample(
+            *FSrc, *FDst, FMethod, FFidelity, [this](float f) { EngineProgress(f); }, FThreads);
     } catch (...) {
         FFailedRun.store(true);
         throw; // the worker base keeps the message (and ends a cancel silently)

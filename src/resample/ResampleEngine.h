@@ -10,7 +10,7 @@
 
 class TResampleEngine final : public TWorkerThread
 {
-public:
+  public:
     // Created on the main thread; converts Src to 24 bits per pixel there, then starts at once and
     // frees itself after OnEnd (the end handler, run on the main thread) has run. Src and Dst stay
     // the caller's; the main thread leaves both alone until the end handler. Dst is already sized.
@@ -25,10 +25,10 @@ public:
     // The last percentage handed to the main thread.
     int Percent() const { return FPercent; }
 
-protected:
+  protected:
     void Execute() override;
 
-private:
+  private:
     void EngineProgress(float Fraction);
     void DoEngineProgress();
 

@@ -48,7 +48,10 @@ inline float Mitchell(float x)
     return 0.0f;
 }
 
-inline float Box(float x) { return (x > -0.5f && x <= 0.5f) ? 1.0f : 0.0f; }
+inline float Box(float x)
+{
+    return (x > -0.5f && x <= 0.5f) ? 1.0f : 0.0f;
+}
 
 inline float Triangle(float x)
 {
@@ -79,7 +82,7 @@ inline float Lanczos3(float x)
 
 // Indexed by the method code.
 inline constexpr TResampleFilter ResampleFilters[] = {
-    {"B-Spline", ResampleKernel::BSpline, 2.0f}, {"Bell", ResampleKernel::Bell, 1.5f},
+    {"B-Spline", ResampleKernel::BSpline, 2.0f},  {"Bell", ResampleKernel::Bell, 1.5f},
     {"Mitchell", ResampleKernel::Mitchell, 2.0f}, {"Box", ResampleKernel::Box, 0.5f},
     {"Triangle", ResampleKernel::Triangle, 1.0f}, {"Hermite", ResampleKernel::Hermite, 1.0f},
     {"Lanczos3", ResampleKernel::Lanczos3, 3.0f},

@@ -1,15 +1,18 @@
 #pragma once
 // Per-channel steps shared by the resampling passes.
-#include <algorithm>
 #include <cstdint>
 
 #include "platform/Round.h"
 
-// A filtered channel value as a byte: clamped to 0..255, rounded half to even.
+// A filtered channel value as a byte: rounded half to even, clamped to 0..255 (the same as clamping
+// first). Filtered sums lie far inside the int range. Written without branches so loops over a row
+// vectorise.
 inline uint8_t ClampRoundByte(float v)
 {
-    v = std::min(255.0f, std::max(0.0f, v)); // branch-free; NaN gives 0
-    return uint8_t(int(RoundSmall(v)));
+    int i = int(RoundSmall(v));
+    i = i < 0 ? 0 : i;
+    i = i > 255 ? 255 : i;
+    return uint8_t(i);
 }
 
 // Blends a computed channel with the reference sample: fidelity 0 gives the reference, 256 the

@@ -12,7 +12,7 @@ using TResampleProgress = std::function<void(float Fraction)>;
 // once the run is nearly done.
 class TFilterProgress
 {
-public:
+  public:
     explicit TFilterProgress(const TResampleProgress& OnProgress) : FOnProgress(OnProgress) {}
     void ReportFilterProgress(double Fraction)
     {
@@ -23,7 +23,7 @@ public:
         }
     }
 
-private:
+  private:
     const TResampleProgress& FOnProgress;
     uint32_t FLastTick = 0;
 };
@@ -31,7 +31,7 @@ private:
 // The area reducer looks at the clock every 32 rows and reports when at least 100 ms have passed.
 class TAreaProgress
 {
-public:
+  public:
     TAreaProgress(const TResampleProgress& OnProgress, int Rows) : FOnProgress(OnProgress), FRows(Rows) {}
     void ReportAreaProgress(int DoneRows)
     {
@@ -44,7 +44,7 @@ public:
         }
     }
 
-private:
+  private:
     const TResampleProgress& FOnProgress;
     int FRows;
     int FNextCheck = 0;

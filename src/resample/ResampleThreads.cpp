@@ -38,13 +38,19 @@ void ParallelRows(int rows, int Threads, const std::function<void(int row, int t
         if (!error) error = std::current_exception();
         stop.store(true);
     };
+    // Threads take runs of neighbouring rows, which share source rows in their caches; runs are
+    // short enough that every thread gets several.
+    const int run = std::max(1, std::min(16, rows / (Threads * 8)));
     auto loop = [&](int thread, bool reports) {
         while (!stop.load(std::memory_order_relaxed)) {
-            int r = next.fetch_add(1);
-            if (r >= rows) break;
-            Work(r, thread);
-            int d = done.fetch_add(1) + 1;
-            if (reports && Progress) Progress(d);
+            const int r0 = next.fetch_add(run);
+            if (r0 >= rows) break;
+            const int r1 = std::min(rows, r0 + run);
+            for (int r = r0; r < r1; ++r) {
+                Work(r, thread);
+                const int d = done.fetch_add(1) + 1;
+                if (reports && Progress) Progress(d);
+            }
         }
     };
     std::vector<std::thread> helpers;
@@ -62,7 +68,8 @@ void ParallelRows(int rows, int Threads, const std::function<void(int row, int t
     } catch (...) {
         fail();
     }
-    for (auto& h : helpers) h.join();
+    for (auto& h : helpers)
+        h.join();
     if (error) std::rethrow_exception(error);
     if (Progress) Progress(done.load());
 }

@@ -23,7 +23,8 @@ std::unique_ptr<TBitmap> CreateResizedBitmap(const TResamplingOptions& Options, 
     CalcResampleSize(newWidth, newHeight, Options, Width, Height);
     if (newWidth < 1 || newHeight < 1)
         throw EInvalidGraphicOperation(
-            Format("The resized picture would be %d x %d pixels; both sides must be at least 1", newWidth, newHeight));
+            Format("The resized picture would be %d x %d pixels; both sides must be at least 1", newWidth,
+                   newHeight));
     TBitmap::CheckSize(newWidth, newHeight, 24);
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(TPixelFormat::pf24bit);

@@ -11,4 +11,5 @@ bool ResizeIsNoOp(const TResamplingOptions& Options, int32_t Width, int32_t Heig
 
 // A new, zeroed 24-bit bitmap of the target size for a picture of Width x Height. A target side
 // below 1 raises EInvalidGraphicOperation, a target over the bitmap limits EOutOfResources.
-std::unique_ptr<TBitmap> CreateResizedBitmap(const TResamplingOptions& Options, int32_t Width, int32_t Height);
+std::unique_ptr<TBitmap> CreateResizedBitmap(const TResamplingOptions& Options, int32_t Width,
+                                             int32_t Height);

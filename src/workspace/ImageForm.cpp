@@ -70,7 +70,10 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
 
     for (TEnhScrollBox* box : {SrcScrollBox, ResScrollBox}) {
         box->OnPosChange = [this](TEnhScrollBox* sender) { ScrollBoxPosChange(sender); };
-        box->OnMouseUp = [this](TEnhScrollBox*, QMouseEvent*) {};
+        box->OnMouseUp = [this](TEnhScrollBox*, QMouseEvent* e) { ScrollBoxMouseUp(e->button()); };
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this,
+                [this, box](const QPoint& pos) { ContextMenuRequested(box->mapToGlobal(pos)); });
         TEnhImage* view = box->Image();
         view->OnMouseDown = [this](TEnhImage* v, QMouseEvent* e) {
             ImageMouseDown(v, e->button(), int(e->position().x()), int(e->position().y()));
@@ -94,7 +97,6 @@ TImageForm::~TImageForm()
     // A window destroyed while its worker runs stops it and waits, serving events, until the
     // worker's completion handler has run: the worker never outlives the image it works on.
     WaitForWorker();
-    if (IMainThreadInvoker* invoker = MainThreadInvoker()) invoker->ProcessEvents(0);
     MarkParamsChanged(false);
     SrcImage->SetViewBitmap(nullptr);
     ResImage->SetViewBitmap(nullptr);
@@ -161,10 +163,10 @@ void TImageForm::LoadSourceFromDialog(std::unique_ptr<TGraphic> picture, const T
 void TImageForm::LoadSourceFromNames(const std::vector<std::string>& names)
 {
     LoadSource(TSourceKind::Names, [&] {
-        // The name is passed as a copy: LoadPicture refills FileInfo, the name's own record.
-        const std::string name = names.empty() ? std::string() : names.front();
+        std::string name = names.empty() ? std::string() : names.front();
         FileInfo.FileName = name;
         LoadPicture(FPicture, name, false, 0, 0, FileInfo);
+        FileInfo.FileName = name;
     });
 }
 

@@ -180,6 +180,10 @@ public:
     uint8_t ResPanelColor = 0;
     bool SrcPanelRaised = false;
     bool ResPanelRaised = false;
+    // The image pop-up menu may open for the press or release just handled (not for the right
+    // button while an area is drawn or zoom is active); OnPopupMenu shows it at a screen position.
+    bool PopupAllowed = true;
+    std::function<void(TImageForm*, const QPoint& globalPos)> OnPopupMenu;
     // Runs the main window's save command for this window (the close query's Yes).
     std::function<void(TImageForm*)> OnSaveRequest;
 
@@ -201,6 +205,8 @@ private:
     TEnhScrollBox* MainBox() const;
     void ScrollTo(double fx, double fy);
     void ScrollBoxPosChange(TEnhScrollBox* sender);
+    void ScrollBoxMouseUp(Qt::MouseButton button);
+    void ContextMenuRequested(const QPoint& globalPos);
     void UpdateResultView();
     void UpdateCursors();
     void StartContinuousZoom(TEnhImage* view, Qt::MouseButton button, int x, int y);

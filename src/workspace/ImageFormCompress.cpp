@@ -72,6 +72,9 @@ void TImageForm::StartCompression()
         Busy = false;
         if (FShownResult && !Image->Bitmap) Image->Bitmap = std::move(FShownResult);
         FShownResult.reset();
+        // Automatic runs wait for the next change instead of failing again at every timer tick.
+        ForceRun = false;
+        LastRunStopped = true;
         ShowWarning(this, SNotEnoughResources);
     }
 }

@@ -178,7 +178,11 @@ void TImageForm::UpdateCursors()
 void TImageForm::ImageMouseDown(TEnhImage* view, Qt::MouseButton button, int x, int y)
 {
     if (QMdiArea* area = mdiArea(); area && area->activeSubWindow() != this) area->setActiveSubWindow(this);
-    if (DrawingSelection && view != SelectionImage) return;
+    if (DrawingSelection && view != SelectionImage) {
+        PopupAllowed = button != Qt::RightButton;
+        return;
+    }
+    bool wasDrawing = DrawingSelection;
     if (Tool == 1) {
         view->setCursor(ImageCursor(ToolCursorSlot(Tool, SelShape, true)));
         StartContinuousZoom(view, button, x, y);
@@ -190,6 +194,18 @@ void TImageForm::ImageMouseDown(TEnhImage* view, Qt::MouseButton button, int x, 
     } else if (button == Qt::RightButton && DrawingSelection && SelShape == 2) {
         EndSelection(nullptr, x, y);
     }
+    PopupAllowed = !((wasDrawing || DrawingSelection || ZoomActive) && button == Qt::RightButton);
+}
+
+void TImageForm::ScrollBoxMouseUp(Qt::MouseButton button)
+{
+    PopupAllowed = !(DrawingSelection || ZoomActive) || button != Qt::RightButton;
+}
+
+void TImageForm::ContextMenuRequested(const QPoint& globalPos)
+{
+    if (PopupAllowed && OnPopupMenu) OnPopupMenu(this, globalPos);
+    PopupAllowed = true;
 }
 
 void TImageForm::ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y)

@@ -1,48 +1,28 @@
 #pragma once
-// What the image-window and main-window tests share: the application and main-thread invoker, a
-// compression worker that encodes and decodes on a thread of its own, pictures written as files,
-// and serving events until something holds.
+// What the image-window and main-window tests share: the application and main-thread invoker, the
+// program's compression worker, pictures written as files, and serving events until something holds.
 #include <QCoreApplication>
 #include <chrono>
 #include <fstream>
 #include <string>
 
 #include "GuiTestApp.h"
+#include "app/EngineSetup.h"
 #include "app/QtMainThreadInvoker.h"
 #include "codec/JPEGImage.h"
 #include "platform/BmpFile.h"
 #include "platform/Bitmap.h"
 #include "platform/MainThread.h"
-#include "platform/WorkerThread.h"
-#include "workspace/CompressionWorker.h"
 
 namespace testkit {
 
-class TEncodeWorker : public TWorkerThread
-{
-public:
-    explicit TEncodeWorker(TJPEGImage* image) : FImage(image) { FreeOnTerminate = true; }
-
-protected:
-    void Execute() override
-    {
-        FImage->CompressImage();
-        FImage->EnsureBitmap();
-    }
-
-private:
-    TJPEGImage* FImage;
-};
-
-// The application, the invoker and the compression worker, once for the test program.
+// The application, the invoker and the program's compression worker.
 inline void SetUpGui()
 {
     EnsureGuiTestApp();
     static TQtMainThreadInvoker* invoker = new TQtMainThreadInvoker;
     SetMainThreadInvoker(invoker);
-    SetCompressionWorkerFactory([](TJPEGImage* image, TEngineProgressEvent, TEngineProgressEvent) {
-        return TCompressionWorker{new TEncodeWorker(image), [] { return false; }};
-    });
+    InstallCompressionEngine();
 }
 
 template <class Pred> bool PumpUntil(Pred pred, int ms = 20000)

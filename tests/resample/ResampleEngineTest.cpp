@@ -59,7 +59,8 @@ TEST(Resample, ConvertsBothBitmapsTo24Bits)
 {
     TBitmap src(6, 4, TPixelFormat::pf8bit), dst(3, 2, TPixelFormat::pf32bit);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) src.ScanLine(y)[x] = 100;
+        for (int x = 0; x < 6; ++x)
+            src.ScanLine(y)[x] = 100;
     Resample(src, dst, 3, 256, {});
     EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(dst.PixelFormat(), TPixelFormat::pf24bit);
@@ -98,9 +99,11 @@ struct EngineRun
             message = engine->FatalMessage();
         };
         new TResampleEngine(&src, &dst, method, fidelity, onProgress, {}, onEnd, &invoker);
-        for (int i = 0; i < 3000 && ends == 0; ++i) invoker.ProcessEvents(10);
+        for (int i = 0; i < 3000 && ends == 0; ++i)
+            invoker.ProcessEvents(10);
         // The engine frees itself through one more queued call.
-        for (int i = 0; i < 5; ++i) invoker.ProcessEvents(5);
+        for (int i = 0; i < 5; ++i)
+            invoker.ProcessEvents(5);
     }
 };
 
@@ -114,7 +117,8 @@ TEST(ResampleEngine, RunsAndReportsOnTheMainThread)
     EXPECT_FALSE(run.aborted);
     EXPECT_FALSE(run.failed);
     ASSERT_FALSE(run.percents.empty());
-    for (size_t i = 1; i < run.percents.size(); ++i) EXPECT_GE(run.percents[i], run.percents[i - 1]);
+    for (size_t i = 1; i < run.percents.size(); ++i)
+        EXPECT_GE(run.percents[i], run.percents[i - 1]);
     TBitmap want(450, 300);
     FilterResample(picture, want, 2, 256, {});
     EXPECT_TRUE(SamePixels(dst, want));
@@ -151,12 +155,15 @@ TEST(ResampleEngine, ConvertsTheSourceBeforeTheWorkerStarts)
     TQueueInvoker invoker;
     TBitmap src(16, 16, TPixelFormat::pf8bit), dst(8, 8);
     bool ended = false;
-    auto* engine = new TResampleEngine(&src, &dst, 3, 256, {}, {}, [&](TWorkerThread*) { ended = true; }, &invoker);
+    auto* engine = new TResampleEngine(
+        &src, &dst, 3, 256, {}, {}, [&](TWorkerThread*) { ended = true; }, &invoker);
     (void)engine;
     // Checked before the main thread has served anything: the conversion happened in the constructor.
     EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
-    for (int i = 0; i < 1000 && !ended; ++i) invoker.ProcessEvents(10);
-    for (int i = 0; i < 5; ++i) invoker.ProcessEvents(5);
+    for (int i = 0; i < 1000 && !ended; ++i)
+        invoker.ProcessEvents(10);
+    for (int i = 0; i < 5; ++i)
+        invoker.ProcessEvents(5);
     EXPECT_TRUE(ended);
 }
 

@@ -41,9 +41,11 @@ inline std::vector<int> RowValues(const TBitmap& b, int c = 0)
 {
     std::vector<int> out;
     if (b.Height() == 1)
-        for (int x = 0; x < b.Width(); ++x) out.push_back(b.ScanLine(0)[3 * x + c]);
+        for (int x = 0; x < b.Width(); ++x)
+            out.push_back(b.ScanLine(0)[3 * x + c]);
     else
-        for (int y = 0; y < b.Height(); ++y) out.push_back(b.ScanLine(y)[c]);
+        for (int y = 0; y < b.Height(); ++y)
+            out.push_back(b.ScanLine(y)[c]);
     return out;
 }
 

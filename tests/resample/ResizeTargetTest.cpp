@@ -42,7 +42,8 @@ TEST(ResizeIsNoOp, Table)
         {"unknown purpose", Opts(2, 100, 100), 640, 480, false},
         {"unknown purpose, empty picture", Opts(2, 100, 100), 0, 0, true},
     };
-    for (const auto& c : cases) EXPECT_EQ(ResizeIsNoOp(c.options, c.w0, c.h0), c.noOp) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(ResizeIsNoOp(c.options, c.w0, c.h0), c.noOp) << c.what;
 }
 
 TEST(CreateResizedBitmap, MakesAnEmpty24BitTarget)
