@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -96,6 +97,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 
     CreateActions();
     CreateMenus();
+    CreateImageMenu();
 
     UntitledCounter = 1;
     AutoCompress = true;
@@ -206,13 +208,8 @@ void TMainForm::CreateActions()
     make(EditStopAction, "EditStopAction", "Stop", QKeySequence("Shift+P"), compress);
     make(EditCopyAction, "EditCopyAction", "&Copy", QKeySequence("Ctrl+C"),
          onActive([](TImageForm* a) { a->CopyToClipboard(); }));
-    make(EditPasteAction, "EditPasteAction", "&Paste as New Image", QKeySequence("Ctrl+V"), [this] {
-        auto* form = new TImageForm(nullptr, [this](TImageForm* s, uint8_t k) { ImageStateChanged(s, k); });
-        form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
-        MdiArea->addSubWindow(form);
-        form->show();
-        form->LoadSourceFromClipboard(UntitledCounter++);
-    });
+    make(EditPasteAction, "EditPasteAction", "&Paste as New Image", QKeySequence("Ctrl+V"),
+         [this] { MakeImageWindow()->LoadSourceFromClipboard(UntitledCounter++); });
 
     make(SelRectAction, "SelRectAction", "&Rectangular", {}, onActive([](TImageForm* a) { a->SetSelectionShape(0); }));
     make(SelElliptAction, "SelElliptAction", "&Elliptic", {}, onActive([](TImageForm* a) { a->SetSelectionShape(1); }));
@@ -330,6 +327,52 @@ void TMainForm::CreateMenus()
     zoomBar->addAction(ViewActSizeAction);
 }
 
+void TMainForm::CreateImageMenu()
+{
+    ImageMenu = new QMenu(this);
+    ImageMenu->setObjectName("ImageMenu");
+    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction})
+        ImageMenu->addAction(a);
+    ImageMenu->addSeparator();
+    ImageMenu->addAction(EditCopyAction);
+    QMenu* selection = ImageMenu->addMenu("&Selection");
+    for (QAction* a : {SelRectAction, SelElliptAction, SelPolyAction}) selection->addAction(a);
+    ImageMenu->addSeparator();
+    ImageMenu->addAction(ViewZoomFitAction);
+    ImageMenu->addAction(ViewActSizeAction);
+    ImageMenu->addSeparator();
+
+    // The units of the status figures: bit 4 sizes in KBytes, 8 and 16 the download times.
+    QMenu* units = ImageMenu->addMenu("&File Size Units");
+    QAction* bytes = units->addAction("&Bytes");
+    QAction* kbytes = units->addAction("&KBytes");
+    units->addSeparator();
+    QAction* slow = units->addAction("Download Time at &28.8 Kbit");
+    QAction* fast = units->addAction("Download Time at &56 KBit");
+    for (QAction* a : {bytes, kbytes, slow, fast}) a->setCheckable(true);
+    auto change = [this](int set, int clear) {
+        Prefs.ImageInfoOptions = (Prefs.ImageInfoOptions | set) & ~clear;
+        ImageWindowPrefs().ImageInfoOptions = Prefs.ImageInfoOptions;
+        for (TImageForm* f : ImageWindows()) f->StatusBar->update();
+    };
+    connect(bytes, &QAction::triggered, this, [change] { change(0, 4); });
+    connect(kbytes, &QAction::triggered, this, [change] { change(4, 0); });
+    connect(slow, &QAction::triggered, this, [this, change] {
+        if (Prefs.ImageInfoOptions & 8) change(0, 8);
+        else change(8, 16);
+    });
+    connect(fast, &QAction::triggered, this, [this, change] {
+        if (Prefs.ImageInfoOptions & 16) change(0, 16);
+        else change(16, 8);
+    });
+    connect(units, &QMenu::aboutToShow, this, [this, bytes, kbytes, slow, fast] {
+        bytes->setChecked(!(Prefs.ImageInfoOptions & 4));
+        kbytes->setChecked(Prefs.ImageInfoOptions & 4);
+        slow->setChecked(Prefs.ImageInfoOptions & 8);
+        fast->setChecked(Prefs.ImageInfoOptions & 16);
+    });
+}
+
 void TMainForm::UpdateNoImageState()
 {
     for (QAction* a : {FileSaveAction, FileSaveAsAction, FileExportBMPAction, FileCloseAction, EditCompressAction,
@@ -407,14 +450,21 @@ void TMainForm::ReceiveInstanceCommand(const std::vector<std::string>& lines)
     ActivateAppWindow(this);
 }
 
-TImageForm* TMainForm::NewImageWindow(const std::vector<std::string>& names)
+TImageForm* TMainForm::MakeImageWindow()
 {
     auto* form = new TImageForm(nullptr, [this](TImageForm* s, uint8_t k) { ImageStateChanged(s, k); });
     form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
+    form->OnPopupMenu = [this](TImageForm*, const QPoint& at) { ImageMenu->popup(at); };
     MdiArea->addSubWindow(form);
     QSize area = MdiArea->viewport()->size();
     form->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
     form->show();
+    return form;
+}
+
+TImageForm* TMainForm::NewImageWindow(const std::vector<std::string>& names)
+{
+    TImageForm* form = MakeImageWindow();
     form->LoadSourceFromNames(names);
     return form;
 }

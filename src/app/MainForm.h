@@ -112,6 +112,8 @@ public:
     QAction* ViewActSizeAction;
     QAction* WindowCascadeAction;
     QAction* WindowTileAction;
+    // The image windows' pop-up menu.
+    QMenu* ImageMenu = nullptr;
 
     void FileSaveActionExecute(TImageForm* window = nullptr);
     void FileSaveAsActionExecute(TImageForm* window = nullptr);
@@ -122,6 +124,8 @@ protected:
 private:
     void CreateActions();
     void CreateMenus();
+    void CreateImageMenu();
+    TImageForm* MakeImageWindow();
     void UpdateImageActions();
     void UpdateNoImageState();
     void StopImageWorkers();
