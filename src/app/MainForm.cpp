@@ -125,6 +125,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     OptMaxOptAction->setChecked(Prefs.ExtraOptimization);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
+    qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm()
@@ -568,7 +569,12 @@ void TMainForm::ApplyPreferences()
         f->Image->ComprRatioMaxDiff = Prefs.ComprRatioMaxDiff;
         f->StatusBar->update();
     }
-    setToolTipDuration(Prefs.ShowTips ? -1 : 0);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && !Prefs.ShowTips) return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- closing ----

@@ -120,6 +120,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Hints (tool tips) show only while the ShowTips preference is on.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
