@@ -18,6 +18,7 @@
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkerThread.h"
+#include "workspace/ImageStatusBar.h"
 #include "workspace/ImageWindowPrefs.h"
 
 namespace {
@@ -54,14 +55,8 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
     Spacer = new QWidget(client);
     Spacer->setAutoFillBackground(true);
     Spacer->setBackgroundRole(QPalette::Button);
-    StatusBar = new QWidget(client);
+    StatusBar = new TImageStatusBar(client, this);
     StatusBar->setToolTip("File sizes of source and result (compressed) images and the compression ratio");
-    auto* statusLayout = new QHBoxLayout(StatusBar);
-    statusLayout->setContentsMargins(4, 0, 4, 0);
-    FSrcSizeLabel = new QLabel(StatusBar);
-    FResSizeLabel = new QLabel(StatusBar);
-    statusLayout->addWidget(FSrcSizeLabel, 1);
-    statusLayout->addWidget(FResSizeLabel, 1);
     setWidget(client);
     client->OnResize = [this] { LayoutViews(); };
 
@@ -314,13 +309,6 @@ void TImageForm::SetRestartInterval(int32_t value)
 void TImageForm::UpdateCaption()
 {
     setWindowTitle(QString::fromStdString(FileInfo.FileName + "  [zoom:" + std::to_string(Zoom) + "%]"));
-}
-
-void TImageForm::UpdateSizeStats()
-{
-    FSrcSizeLabel->setText(QString::fromStdString(FormatSizeKB(FileInfo.FileSize)));
-    FResSizeLabel->setText(ResultSize > 0 ? QString::fromStdString(FormatSizeKB(ResultSize)) : QString());
-    StatusBar->update();
 }
 
 // ---- closing ----

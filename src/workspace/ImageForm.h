@@ -66,6 +66,21 @@ public:
     void SetRestartInterval(int32_t value);
     void UpdateCaption();
 
+    // ---- status figures, saving, clipboard and export ----
+    // "Source: [w x h] x bpp FMT" for the main window's status bar.
+    std::string GetSourceInfoText() const;
+    // "Grayscale", "Progressive" (joined by ", ") of the source or the result when it is a JPEG.
+    std::string GetModeText(bool resultView) const;
+    // Writes the result to fileName (empty: over the source, after the one-time confirmation);
+    // a copy changes neither the window's name nor its saved state. False when nothing was written.
+    bool SaveResult(const std::string& fileName, bool copyOnly);
+    // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
+    void CopyToClipboard();
+    // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
+    bool ExportSourceBitmap(const std::string& fileName);
+    // The percentages, ratio and panel colours after a run.
+    void UpdateSizeStats();
+
     // ---- compression control ----
     void MarkParamsChanged(bool changed);
     bool AutoCompressDue() const;
@@ -157,6 +172,14 @@ public:
     bool ZoomTimerActive = false;
     bool DefaultProfileApplied = false;
     bool KeepOrigDatetime = false;
+    // Status figures (UpdateSizeStats): each size as a percentage of the other, panel colours and
+    // which panel is raised (the larger size).
+    float SrcPercent = 0;
+    float ResPercent = 0;
+    uint8_t SrcPanelColor = 0; // a TPanelColor (workspace/StatusPanels.h)
+    uint8_t ResPanelColor = 0;
+    bool SrcPanelRaised = false;
+    bool ResPanelRaised = false;
     // The image pop-up menu may open for the press or release just handled (not for the right
     // button while an area is drawn or zoom is active); OnPopupMenu shows it at a screen position.
     bool PopupAllowed = true;
@@ -186,7 +209,6 @@ private:
     void ContextMenuRequested(const QPoint& globalPos);
     void UpdateResultView();
     void UpdateCursors();
-    void UpdateSizeStats();
     void StartContinuousZoom(TEnhImage* view, Qt::MouseButton button, int x, int y);
     void ImagePaint(TEnhImage* view, QPainter& painter);
     void DrawArea(QPainter& painter, const struct TSelUnit& unit, bool open);
@@ -198,6 +220,4 @@ private:
     TZoomScales FScales;
     bool FStopRequested = false;
     bool FDestroying = false;
-    QLabel* FSrcSizeLabel = nullptr;
-    QLabel* FResSizeLabel = nullptr;
 };

@@ -3,6 +3,8 @@
 // some of them when it is created.
 #include <cstdint>
 
+class TSettingsStore;
+
 struct TImageWindowPrefs
 {
     int32_t ComprDelay = 1500;  // quiet time (ms) after the last change before automatic compression
@@ -12,6 +14,9 @@ struct TImageWindowPrefs
     bool ExtraOptimization = true;
     bool KeepOrigDatetime = true;
     bool WarnToSave = true;
+    int32_t ImageInfoOptions = 4; // status figures: 4 sizes in KBytes, 8 time at 28.8 kbit/s, 16 at 56 kbit/s
+    // The program's settings: where the answers of the check-message boxes are kept (may be nullptr).
+    TSettingsStore* Settings = nullptr;
 };
 
 TImageWindowPrefs& ImageWindowPrefs();
