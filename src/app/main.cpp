@@ -1,10 +1,46 @@
-#include <QApplication>
-#include <QLabel>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "app/EngineSetup.h"
+#include "app/MainForm.h"
+#include "app/QtMainThreadInvoker.h"
+#include "app/QtMessageBox.h"
+#include "app/QtSettingsStore.h"
+#include "app/QuillmarkApplication.h"
+#include "app/Splash.h"
+#include "common/HandOver.h"
+#include "platform/MainThread.h"
+#include "platform/MessageBox.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLabel label("Quillmark: the main window is not part of this build yet.");
-    label.show();
-    return app.exec();
+    // A second start hands its files to the running instance and ends.
+    std::vector<std::string> params(argv + 1, argv + argc);
+    if (!params.empty() && ForwardToRunningInstance(params)) return 0;
+
+    TQuillmarkApplication app(argc, argv);
+    TQtMainThreadInvoker invoker;
+    SetMainThreadInvoker(&invoker);
+    TQtMessageBox boxes;
+    TScopedMessageBox useBoxes(&boxes);
+    InstallCompressionEngine();
+    // The system asking the program to end (at logout or shutdown) ends it like the session's end.
+    std::signal(SIGTERM, [](int) { TMainForm::RequestSessionEnd(); });
+    std::signal(SIGHUP, [](int) { TMainForm::RequestSessionEnd(); });
+    int rc = 0;
+    {
+        QWidget* splash = nullptr;
+        {
+            TQtSettingsStore settings;
+            CheckColorDepth(&settings);
+            splash = ShowSplash(&settings);
+        }
+        TMainForm mainForm(params);
+        mainForm.Splash = splash;
+        mainForm.show();
+        rc = app.exec();
+    }
+    SetMainThreadInvoker(nullptr);
+    return rc;
 }

@@ -60,3 +60,6 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+
+// Saving under a name other than the one chosen.
+inline constexpr const char* SReplaceExistingFile = "%s already exists.\r\nDo you want to replace it?";

@@ -12,7 +12,7 @@ public:
     int Show(TWindowHandle, TMsgKind kind, const std::string& caption, const std::string& text) override
     {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return kind == TMsgKind::mkYesNo ? mrNo : mrOk;
+        return kind == TMsgKind::mkYesNo || kind == TMsgKind::mkYesNoCancel ? mrNo : mrOk;
     }
     TCheckAnswer ShowCheck(TWindowHandle, const TCheckMessage& message) override
     {
@@ -45,7 +45,8 @@ int TRecordingMessageBox::Show(TWindowHandle owner, TMsgKind kind, const std::st
     call.Kind = kind;
     call.Caption = caption;
     call.Text = text;
-    call.Answer.Result = kind == TMsgKind::mkYesNo ? NextAnswer().Result : mrOk;
+    bool question = kind == TMsgKind::mkYesNo || kind == TMsgKind::mkYesNoCancel;
+    call.Answer.Result = question ? NextAnswer().Result : mrOk;
     FCalls.push_back(call);
     return call.Answer.Result;
 }

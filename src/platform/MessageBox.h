@@ -12,7 +12,7 @@
 // The owner window of a box (the GUI passes its window object); nullptr for none.
 using TWindowHandle = void*;
 
-enum class TMsgKind { mkWarning, mkInformation, mkError, mkYesNo };
+enum class TMsgKind { mkWarning, mkInformation, mkError, mkYesNo, mkYesNoCancel };
 
 // Answers of the boxes (the values the program stores and compares).
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
@@ -39,7 +39,8 @@ class IMessageBox
 {
 public:
     virtual ~IMessageBox() = default;
-    // Shows a modal box; returns mrYes or mrNo for mkYesNo, mrOk for the others.
+    // Shows a modal box; returns mrYes or mrNo for mkYesNo, mrYes, mrNo or mrCancel for mkYesNoCancel,
+    // mrOk for the others.
     virtual int Show(TWindowHandle owner, TMsgKind kind, const std::string& caption, const std::string& text) = 0;
     virtual TCheckAnswer ShowCheck(TWindowHandle owner, const TCheckMessage& message) = 0;
 };
@@ -63,7 +64,7 @@ private:
     IMessageBox* FPrevious;
 };
 
-// Records every box and answers questions (mkYesNo and check boxes) from a scripted queue; when the
+// Records every box and answers questions (mkYesNo, mkYesNoCancel and check boxes) from a scripted queue; when the
 // queue is empty, a question gets DefaultAnswer. Boxes that ask nothing take no answer.
 class TRecordingMessageBox : public IMessageBox
 {

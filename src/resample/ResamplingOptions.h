@@ -17,3 +17,11 @@ struct TResamplingOptions
     int32_t Method = 0;    // 0 B-Spline, 1 Bell, 2 Mitchell, 3 Bicubic HQ VF
     int32_t Fidelity = 0;  // 0..256, 256 = full fidelity
 };
+
+// Two requests are the same resize when purpose, size, units and the aspect lock agree; resolution,
+// method and fidelity do not make a different entry in the resize history.
+inline bool SameResizeOptions(const TResamplingOptions& a, const TResamplingOptions& b)
+{
+    return a.Purpose == b.Purpose && a.Width == b.Width && a.Height == b.Height && a.WUnits == b.WUnits &&
+           a.HUnits == b.HUnits && a.Aspect == b.Aspect;
+}

@@ -1,0 +1,73 @@
+// view_paint_ms: painting the visible part of a 24-megapixel picture into a 1920x1080 view, at
+// several zooms (the slowest zoom's mean is the figure; goal < 10 ms). The same for a 1-megapixel
+// picture gives view_paint_size_ratio (24 MP / 1 MP at the zooms where both pictures fill the view;
+// goal about 1: the time does not depend on the picture's size).
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "controls/EnhScrollBox.h"
+#include "platform/Bitmap.h"
+
+namespace {
+
+TBitmap Picture(int w, int h)
+{
+    TBitmap bmp(w, h, TPixelFormat::pf24bit);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = bmp.ScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = uint8_t(x * 7 + y);
+            row[x * 3 + 1] = uint8_t(y * 3);
+            row[x * 3 + 2] = uint8_t(x ^ y);
+        }
+    }
+    return bmp;
+}
+
+// Mean milliseconds of one paint of the view at each zoom; returns the largest.
+double SlowestZoomMs(const TBitmap& bmp, double* sum)
+{
+    TEnhScrollBox box;
+    box.resize(1920 + 40, 1080 + 40);
+    box.show();
+    box.Image()->SetViewBitmap(&bmp);
+    QImage target(box.viewport()->size(), QImage::Format_RGB32);
+    double worst = 0;
+    *sum = 0;
+    for (int zoom : {10, 33, 50, 100, 150, 200, 300}) {
+        int w = int(int64_t(bmp.Width()) * zoom / 100), h = int(int64_t(bmp.Height()) * zoom / 100);
+        box.SetImageSize(w, h);
+        box.SetPositions(w / 3, h / 3);
+        const int runs = 20;
+        box.viewport()->render(&target); // warm-up
+        auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < runs; ++i) box.viewport()->render(&target);
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / runs;
+        std::printf("zoom %d%%: %.2f ms\n", zoom, ms);
+        worst = std::max(worst, ms);
+        if (zoom >= 200) *sum += ms; // both pictures fill the view from here on
+    }
+    return worst;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    double sumLarge = 0, sumSmall = 0;
+    std::printf("24 MP (6000 x 4000):\n");
+    double large = SlowestZoomMs(Picture(6000, 4000), &sumLarge);
+    std::printf("1 MP (1224 x 816):\n");
+    SlowestZoomMs(Picture(1224, 816), &sumSmall);
+    std::printf("view_paint_ms: %.2f\n", large);
+    std::printf("view_paint_size_ratio: %.2f\n", sumLarge / sumSmall);
+    return 0;
+}

@@ -1,0 +1,67 @@
+#include "app/FileQueue.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/CommLib.h"
+#include "common/StrRes.h"
+
+namespace {
+
+bool Starts5(const std::string& s, const char* prefix) { return s.compare(0, 5, prefix) == 0; }
+
+bool IsFile(const std::string& name)
+{
+    std::error_code ec;
+    return !name.empty() && std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec);
+}
+
+} // namespace
+
+std::vector<std::string> CommandLineFileNames(const std::vector<std::string>& params)
+{
+    std::vector<std::string> names;
+    for (const std::string& p : params) {
+        if (Starts5(p, "http:") || Starts5(p, "file:")) {
+            names.push_back(p);
+            continue;
+        }
+        std::error_code ec;
+        std::string path = p.empty() ? p : std::filesystem::absolute(p, ec).string();
+        names.push_back(path.empty() ? path : GetExactFileName(path));
+    }
+    return names;
+}
+
+std::string FileUrlToPath(const std::string& url)
+{
+    std::string rest = url.substr(std::min<size_t>(5, url.size()));
+    if (rest.compare(0, 2, "//") == 0) {
+        size_t pathStart = rest.find('/', 2);
+        rest = pathStart == std::string::npos ? std::string() : rest.substr(pathStart);
+    }
+    std::string path = UrlDecode(rest);
+    size_t slashes = path.find_first_not_of('/');
+    if (slashes == std::string::npos) return path.empty() ? path : "/";
+    return slashes > 1 ? path.substr(slashes - 1) : path;
+}
+
+void QueueFiles(const std::vector<std::string>& names, std::vector<std::string>& queue, TWindowHandle owner)
+{
+    for (std::string name : names) {
+        try {
+            if (Starts5(name, "http:")) {
+                std::string cached = GetUrlCacheFileName(name);
+                if (!IsFile(cached)) {
+                    ShowError(owner, SImageNotCached);
+                    continue;
+                }
+                name = cached;
+            }
+            if (Starts5(name, "file:")) name = FileUrlToPath(name);
+            if (IsFile(name)) queue.push_back(name);
+        } catch (const std::exception&) {
+            // A name that cannot be understood opens nothing.
+        }
+    }
+}

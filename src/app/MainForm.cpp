@@ -1,0 +1,627 @@
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+
+#include "app/ActivateApp.h"
+#include "app/CheckMessage.h"
+#include "app/ClipboardBitmap.h"
+#include "app/FileQueue.h"
+#include "app/PrefsForm.h"
+#include "app/QtSettingsStore.h"
+#include "app/WindowSettings.h"
+#include "common/CommLib.h"
+#include "common/StrRes.h"
+#include "controls/TextCmd.h"
+#include "controls/ThrTimer.h"
+#include "platform/MainThread.h"
+#include "platform/Round.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+std::atomic<bool> gSessionEndRequested{false};
+
+constexpr int KTimerInterval = 100; // ms between the timer's firings
+constexpr int KIdleInterval = 30;   // ms between idle passes
+constexpr int KHelpOfferTopic = 146;
+const char* const KVersion = "4.5";
+
+std::string ProgramFolder()
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : IncludeBackslash(exe.parent_path().string());
+}
+
+int ZoomInStep(int z)
+{
+    if (z < 100) {
+        int n = std::max(1, RoundInt(100.0 / z) - 1);
+        return RoundInt(100.0 / n);
+    }
+    return (RoundInt(z * 0.01) + 1) * 100;
+}
+
+int ZoomOutStep(int z)
+{
+    if (z > 100) return std::max(1, RoundInt(z * 0.01) - 1) * 100;
+    int n = std::max(1, RoundInt(100.0 / z) + 1);
+    return RoundInt(100.0 / n);
+}
+
+} // namespace
+
+TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSettingsStore> settings,
+                     const std::string& socketPath)
+    : FParams(params)
+{
+    MainForm = this;
+    QApplication::setApplicationName(SProductName);
+    setMinimumWidth(300);
+    MdiArea = new QMdiArea(this);
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(MdiArea);
+    statusBar();
+
+    FTimer = std::make_unique<TExtTimer>(KTimerInterval, [this](TExtTimer*) { TimerTimer(); });
+    FIdleTimer = new QTimer(this);
+    connect(FIdleTimer, &QTimer::timeout, this, [this] { AppIdle(); });
+    FIdleTimer->start(KIdleInterval);
+
+    CommandWindow = new TTextCmd(this);
+    CommandWindow->OnCommand = [this](const std::vector<std::string>& lines) { ReceiveInstanceCommand(lines); };
+    CommandWindow->Listen(socketPath); // a second instance without the socket still works on its own
+
+    ProgramDir = ProgramFolder();
+    MainCaption = std::string(SProductName) + " v" + KVersion;
+    setWindowTitle(QString::fromStdString(MainCaption));
+    FirstIdle = true;
+
+    CreateActions();
+    CreateMenus();
+    CreateImageMenu();
+
+    UntitledCounter = 1;
+    AutoCompress = true;
+    NoImageState = false;
+    UpdateNoImageState();
+    CommandLinePending = !FParams.empty();
+    HelpOfferShown = false;
+
+    if (settings) {
+        Settings = std::move(settings);
+    } else {
+        try {
+            Settings = std::make_unique<TQtSettingsStore>();
+        } catch (...) {
+        }
+    }
+
+    // The designed place: centred on the desktop.
+    resize(900, 650);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    LoadWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
+    ApplyPreferences();
+    OptKeepDateAction->setChecked(Prefs.KeepOrigDatetime);
+    OptMaxOptAction->setChecked(Prefs.ExtraOptimization);
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
+    qApp->installEventFilter(this);
+}
+
+TMainForm::~TMainForm()
+{
+    // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
+    StopImageWorkers();
+    for (TImageForm* form : ImageWindows()) {
+        form->OnStateChange = nullptr;
+        form->OnSaveRequest = nullptr;
+        delete form;
+    }
+    CommandWindow->Close();
+    FileQueue.clear();
+    FIdleTimer->stop();
+    FTimer.reset(); // terminates the timer thread and waits for it
+    SaveWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
+    if (auto* qs = dynamic_cast<TQtSettingsStore*>(Settings.get())) {
+        try {
+            qs->Flush();
+        } catch (...) {
+        }
+    }
+    ImageWindowPrefs().Settings = nullptr;
+    for (const std::string& name : TempFileList) {
+        std::error_code ec;
+        std::filesystem::remove(name, ec);
+    }
+    if (MainForm == this) MainForm = nullptr;
+}
+
+// ---- actions and menus ----
+
+void TMainForm::CreateActions()
+{
+    auto make = [this](QAction*& action, const char* name, const char* caption, QKeySequence keys,
+                       std::function<void()> run) {
+        action = new QAction(QString::fromUtf8(caption), this);
+        action->setObjectName(name);
+        if (!keys.isEmpty()) action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [run] { run(); });
+    };
+    auto onActive = [this](std::function<void(TImageForm*)> fn) {
+        return [this, fn] {
+            if (TImageForm* a = ActiveImage()) fn(a);
+        };
+    };
+
+    make(FileOpenAction, "FileOpenAction", "&Open...", QKeySequence("Ctrl+O"), [this] {
+        QString name = QFileDialog::getOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
+                                                    "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
+        if (name.isEmpty()) return;
+        std::string file = name.toStdString();
+        DialogFolders.OpenDir = ExtractFilePath(file);
+        RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.OpenDir, true);
+        RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.OpenDir, false);
+        // A file chosen in the open dialog saves in place.
+        NewImageWindow({file})->HasFileName = true;
+    });
+    make(FileSaveAction, "FileSaveAction", "&Save", QKeySequence("Ctrl+S"), [this] { FileSaveActionExecute(); });
+    make(FileSaveAsAction, "FileSaveAsAction", "Save &As...", QKeySequence("F12"), [this] { FileSaveAsActionExecute(); });
+    make(FileExportBMPAction, "FileExportBMPAction", "Windows &Bitmap (BMP)", {}, onActive([this](TImageForm* a) {
+        std::string start = IncludeBackslash(DialogFolders.ExportDir) + ExtractFileNameNoExt(a->FileInfo.FileName);
+        QString name = QFileDialog::getSaveFileName(this, "Export To...", QString::fromStdString(start),
+                                                    "Windows Bitmap (*.bmp)");
+        if (name.isEmpty()) return;
+        std::string file = name.toStdString();
+        if (ExtractFileExt(file).empty()) file += ".bmp";
+        a->ExportSourceBitmap(file);
+        DialogFolders.ExportDir = ExtractFilePath(file);
+    }));
+    make(FileCloseAction, "FileCloseAction", "&Close", {}, onActive([](TImageForm* a) { a->close(); }));
+    make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
+
+    auto compress = onActive([](TImageForm* a) {
+        if (a->Busy)
+            a->StopProcessing();
+        else
+            a->StartCompression();
+    });
+    make(EditCompressAction, "EditCompressAction", "Com&press", QKeySequence("Ctrl+P"), compress);
+    make(EditStopAction, "EditStopAction", "Stop", QKeySequence("Shift+P"), compress);
+    make(EditCopyAction, "EditCopyAction", "&Copy", QKeySequence("Ctrl+C"),
+         onActive([](TImageForm* a) { a->CopyToClipboard(); }));
+    make(EditPasteAction, "EditPasteAction", "&Paste as New Image", QKeySequence("Ctrl+V"),
+         [this] { MakeImageWindow()->LoadSourceFromClipboard(UntitledCounter++); });
+
+    make(SelRectAction, "SelRectAction", "&Rectangular", {}, onActive([](TImageForm* a) { a->SetSelectionShape(0); }));
+    make(SelElliptAction, "SelElliptAction", "&Elliptic", {}, onActive([](TImageForm* a) { a->SetSelectionShape(1); }));
+    make(SelPolyAction, "SelPolyAction", "&Polygonal", {}, onActive([](TImageForm* a) { a->SetSelectionShape(2); }));
+    auto* shapes = new QActionGroup(this);
+    for (QAction* a : {SelRectAction, SelElliptAction, SelPolyAction}) {
+        a->setCheckable(true);
+        shapes->addAction(a);
+    }
+    SelRectAction->setChecked(true);
+    make(SelDelAction, "SelDelAction", "&Delete", QKeySequence("Ctrl+D"),
+         onActive([](TImageForm* a) { a->DeleteLastSelection(); }));
+    make(SelDelAllAction, "SelDelAllAction", "Delele &All", QKeySequence("Ctrl+Alt+D"),
+         onActive([](TImageForm* a) { a->DeleteAllSelections(); }));
+
+    make(OptCompAutAction, "OptCompAutAction", "&Options change (automatically)", {}, [this] { AutoCompress = true; });
+    make(OptCompCmdAction, "OptCompCmdAction", "&Command", {}, [this] { AutoCompress = false; });
+    auto* compressOn = new QActionGroup(this);
+    for (QAction* a : {OptCompAutAction, OptCompCmdAction}) {
+        a->setCheckable(true);
+        compressOn->addAction(a);
+    }
+    OptCompAutAction->setChecked(true);
+    make(OptKeepDateAction, "OptKeepDateAction", "Keep original file date", {}, [this] {
+        Prefs.KeepOrigDatetime = OptKeepDateAction->isChecked();
+        ImageWindowPrefs().KeepOrigDatetime = Prefs.KeepOrigDatetime;
+        for (TImageForm* f : ImageWindows()) f->KeepOrigDatetime = Prefs.KeepOrigDatetime;
+    });
+    OptKeepDateAction->setCheckable(true);
+    make(OptMaxOptAction, "OptMaxOptAction", "Maximum optimization", {}, [this] {
+        Prefs.ExtraOptimization = OptMaxOptAction->isChecked();
+        ImageWindowPrefs().ExtraOptimization = Prefs.ExtraOptimization;
+        for (TImageForm* f : ImageWindows()) f->Image->OptimizeCoding = Prefs.ExtraOptimization;
+    });
+    OptMaxOptAction->setCheckable(true);
+    make(OptPrefsAction, "OptPrefsAction", "Program Preferences...", QKeySequence("Alt+A"), [this] { OptPrefsActionExecute(); });
+
+    make(ViewZoomInAction, "ViewZoomInAction", "Zoom &In", QKeySequence("Ctrl+Up"),
+         onActive([](TImageForm* a) { a->SetZoom(ZoomInStep(a->Zoom)); }));
+    make(ViewZoomOutAction, "ViewZoomOutAction", "Zoom &Out", QKeySequence("Ctrl+Down"),
+         onActive([](TImageForm* a) { a->SetZoom(ZoomOutStep(a->Zoom)); }));
+    make(ViewZoomFitAction, "ViewZoomFitAction", "Zoom to &Fit", QKeySequence("Ctrl+Ins"),
+         onActive([](TImageForm* a) { a->ZoomToFit(); }));
+    make(ViewActSizeAction, "ViewActSizeAction", "&Actual size", QKeySequence("Ctrl+1"),
+         onActive([](TImageForm* a) { a->SetZoom(100); }));
+
+    make(WindowCascadeAction, "WindowCascadeAction", "&Cascade", {}, [this] { MdiArea->cascadeSubWindows(); });
+    make(WindowTileAction, "WindowTileAction", "&Tile", {}, [this] { MdiArea->tileSubWindows(); });
+}
+
+void TMainForm::CreateMenus()
+{
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(FileOpenAction);
+    file->addSeparator();
+    file->addAction(FileSaveAction);
+    file->addAction(FileSaveAsAction);
+    file->addMenu("&Export To")->addAction(FileExportBMPAction);
+    file->addAction(FileCloseAction);
+    file->addSeparator();
+    file->addAction(FileExitAction);
+
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->addAction(EditCompressAction);
+    edit->addAction(EditStopAction);
+    edit->addSeparator();
+    edit->addAction(EditCopyAction);
+    edit->addAction(EditPasteAction);
+
+    QMenu* sel = menuBar()->addMenu("&Selection");
+    sel->addAction(SelRectAction);
+    sel->addAction(SelElliptAction);
+    sel->addAction(SelPolyAction);
+    sel->addSeparator();
+    sel->addAction(SelDelAction);
+    sel->addAction(SelDelAllAction);
+
+    QMenu* opt = menuBar()->addMenu("&Options");
+    QMenu* advanced = opt->addMenu("Advanced");
+    advanced->addAction(OptKeepDateAction);
+    advanced->addAction(OptMaxOptAction);
+    opt->addSeparator();
+    QMenu* compressOn = opt->addMenu("Co&mpress on");
+    compressOn->addAction(OptCompAutAction);
+    compressOn->addAction(OptCompCmdAction);
+    opt->addSeparator();
+    opt->addAction(OptPrefsAction);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    view->addAction(ViewZoomInAction);
+    view->addAction(ViewZoomOutAction);
+    view->addAction(ViewZoomFitAction);
+    view->addAction(ViewActSizeAction);
+
+    QMenu* window = menuBar()->addMenu("&Window");
+    window->addAction(WindowCascadeAction);
+    window->addAction(WindowTileAction);
+
+    QToolBar* fileBar = addToolBar("File");
+    fileBar->setObjectName("FileToolbar");
+    fileBar->addAction(FileOpenAction);
+    fileBar->addAction(FileSaveAction);
+    fileBar->addAction(FileSaveAsAction);
+    QToolBar* editBar = addToolBar("Edit");
+    editBar->setObjectName("EditToolbar");
+    editBar->addAction(EditCompressAction);
+    editBar->addAction(EditStopAction);
+    editBar->addAction(EditCopyAction);
+    editBar->addAction(EditPasteAction);
+    QToolBar* zoomBar = addToolBar("Zoom");
+    zoomBar->setObjectName("ZoomToolbar");
+    zoomBar->addAction(ViewZoomInAction);
+    zoomBar->addAction(ViewZoomOutAction);
+    zoomBar->addAction(ViewZoomFitAction);
+    zoomBar->addAction(ViewActSizeAction);
+}
+
+void TMainForm::CreateImageMenu()
+{
+    ImageMenu = new QMenu(this);
+    ImageMenu->setObjectName("ImageMenu");
+    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction})
+        ImageMenu->addAction(a);
+    ImageMenu->addSeparator();
+    ImageMenu->addAction(EditCopyAction);
+    QMenu* selection = ImageMenu->addMenu("&Selection");
+    for (QAction* a : {SelRectAction, SelElliptAction, SelPolyAction}) selection->addAction(a);
+    ImageMenu->addSeparator();
+    ImageMenu->addAction(ViewZoomFitAction);
+    ImageMenu->addAction(ViewActSizeAction);
+    ImageMenu->addSeparator();
+
+    // The units of the status figures: bit 4 sizes in KBytes, 8 and 16 the download times.
+    QMenu* units = ImageMenu->addMenu("&File Size Units");
+    QAction* bytes = units->addAction("&Bytes");
+    QAction* kbytes = units->addAction("&KBytes");
+    units->addSeparator();
+    QAction* slow = units->addAction("Download Time at &28.8 Kbit");
+    QAction* fast = units->addAction("Download Time at &56 KBit");
+    for (QAction* a : {bytes, kbytes, slow, fast}) a->setCheckable(true);
+    auto change = [this](int set, int clear) {
+        Prefs.ImageInfoOptions = (Prefs.ImageInfoOptions | set) & ~clear;
+        ImageWindowPrefs().ImageInfoOptions = Prefs.ImageInfoOptions;
+        for (TImageForm* f : ImageWindows()) f->StatusBar->update();
+    };
+    connect(bytes, &QAction::triggered, this, [change] { change(0, 4); });
+    connect(kbytes, &QAction::triggered, this, [change] { change(4, 0); });
+    connect(slow, &QAction::triggered, this, [this, change] {
+        if (Prefs.ImageInfoOptions & 8) change(0, 8);
+        else change(8, 16);
+    });
+    connect(fast, &QAction::triggered, this, [this, change] {
+        if (Prefs.ImageInfoOptions & 16) change(0, 16);
+        else change(16, 8);
+    });
+    connect(units, &QMenu::aboutToShow, this, [this, bytes, kbytes, slow, fast] {
+        bytes->setChecked(!(Prefs.ImageInfoOptions & 4));
+        kbytes->setChecked(Prefs.ImageInfoOptions & 4);
+        slow->setChecked(Prefs.ImageInfoOptions & 8);
+        fast->setChecked(Prefs.ImageInfoOptions & 16);
+    });
+}
+
+void TMainForm::UpdateNoImageState()
+{
+    for (QAction* a : {FileSaveAction, FileSaveAsAction, FileExportBMPAction, FileCloseAction, EditCompressAction,
+                       EditStopAction, EditCopyAction, SelDelAction, SelDelAllAction, ViewZoomInAction,
+                       ViewZoomOutAction, ViewZoomFitAction, ViewActSizeAction})
+        a->setEnabled(false);
+    NoImageState = true;
+}
+
+void TMainForm::UpdateImageActions()
+{
+    TImageForm* a = ActiveImage();
+    if (!a) {
+        UpdateNoImageState();
+        return;
+    }
+    NoImageState = false;
+    FileSaveAction->setEnabled(a->CanSave());
+    FileSaveAsAction->setEnabled(a->CanSave());
+    FileExportBMPAction->setEnabled(a->SourceBitmap() != nullptr);
+    FileCloseAction->setEnabled(true);
+    EditCompressAction->setEnabled(!a->Busy);
+    EditStopAction->setEnabled(a->Busy);
+    EditCopyAction->setEnabled(a->SourceBitmap() != nullptr);
+    SelDelAction->setEnabled(a->SelectionCount() > 0);
+    SelDelAllAction->setEnabled(a->SelectionCount() > 0);
+    ViewZoomInAction->setEnabled(a->CanZoomIn());
+    ViewZoomOutAction->setEnabled(a->CanZoomOut());
+    ViewZoomFitAction->setEnabled(true);
+    ViewActSizeAction->setEnabled(!a->IsActualSize());
+    statusBar()->showMessage(QString::fromStdString(a->GetSourceInfoText()));
+}
+
+// ---- the file queue and the idle pass ----
+
+void TMainForm::AppIdle()
+{
+    if (gSessionEndRequested.exchange(false)) {
+        EndSession();
+        return;
+    }
+    if (FirstIdle) FirstIdle = false;
+    if (Splash) {
+        Splash->close();
+        Splash = nullptr;
+        repaint();
+    }
+    if (CommandLinePending) OpenCommandLineFiles();
+    if (!FileQueue.empty()) OpenQueuedFiles();
+    if (!ImageWindows().empty())
+        UpdateImageActions();
+    else if (!NoImageState)
+        UpdateNoImageState();
+    EditPasteAction->setEnabled(ClipboardHasBitmap());
+}
+
+void TMainForm::OpenCommandLineFiles()
+{
+    QueueFiles(CommandLineFileNames(FParams), FileQueue, Owner());
+    CommandLinePending = false;
+}
+
+void TMainForm::OpenQueuedFiles()
+{
+    for (size_t n = FileQueue.size(); n > 0 && !FileQueue.empty(); --n) {
+        std::vector<std::string> names = FileQueue;
+        FileQueue.erase(FileQueue.begin());
+        NewImageWindow(names);
+    }
+}
+
+void TMainForm::ReceiveInstanceCommand(const std::vector<std::string>& lines)
+{
+    QueueFiles(lines, FileQueue, Owner());
+    ActivateAppWindow(this);
+}
+
+TImageForm* TMainForm::MakeImageWindow()
+{
+    auto* form = new TImageForm(nullptr, [this](TImageForm* s, uint8_t k) { ImageStateChanged(s, k); });
+    form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
+    form->OnPopupMenu = [this](TImageForm*, const QPoint& at) { ImageMenu->popup(at); };
+    MdiArea->addSubWindow(form);
+    QSize area = MdiArea->viewport()->size();
+    form->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
+    form->show();
+    return form;
+}
+
+TImageForm* TMainForm::NewImageWindow(const std::vector<std::string>& names)
+{
+    TImageForm* form = MakeImageWindow();
+    form->LoadSourceFromNames(names);
+    return form;
+}
+
+// ---- the timer ----
+
+void TMainForm::TimerTimer()
+{
+    for (TImageForm* form : ImageWindows())
+        if (form->ZoomTimerActive) form->TimerEvent();
+    TImageForm* active = ActiveImage();
+    if (AutoCompress && active && !active->Busy && active->AutoCompressDue()) active->StartCompression();
+}
+
+// ---- image windows ----
+
+TImageForm* TMainForm::ActiveImage() const
+{
+    if (auto* a = qobject_cast<TImageForm*>(MdiArea->activeSubWindow())) return a;
+    // Without an active window (the frame itself not active, e.g. offscreen) the current one.
+    return qobject_cast<TImageForm*>(MdiArea->currentSubWindow());
+}
+
+std::vector<TImageForm*> TMainForm::ImageWindows() const
+{
+    std::vector<TImageForm*> forms;
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+        if (auto* f = qobject_cast<TImageForm*>(w)) forms.push_back(f);
+    return forms;
+}
+
+void TMainForm::ImageStateChanged(TImageForm* sender, uint8_t kind)
+{
+    if (kind == 2) return; // closing: the next idle pass brings the actions up to date
+    if (sender == ActiveImage()) UpdateImageActions();
+}
+
+void TMainForm::FileSaveActionExecute(TImageForm* window)
+{
+    TImageForm* a = window ? window : ActiveImage();
+    if (!a) return;
+    if (!a->HasFileName)
+        FileSaveAsActionExecute(a);
+    else
+        a->SaveResult(std::string(), false);
+}
+
+void TMainForm::FileSaveAsActionExecute(TImageForm* window)
+{
+    TImageForm* a = window ? window : ActiveImage();
+    if (!a) return;
+    std::string start = IncludeBackslash(DialogFolders.SaveDir) + ExtractFileName(a->FileInfo.FileName);
+    QString name = QFileDialog::getSaveFileName(this, "Save As...", QString::fromStdString(start),
+                                                "JPEG Image File (*.jpg)");
+    if (name.isEmpty()) return;
+    std::string file = name.toStdString();
+    if (ExtractFileExt(file).empty()) file += ".jpg";
+    a->SaveResult(file, false);
+    DialogFolders.SaveDir = ExtractFilePath(file);
+    RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.SaveDir, true);
+    RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.SaveDir, false);
+}
+
+void TMainForm::RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front)
+{
+    if (folder.empty()) return;
+    auto it = std::find(history.begin(), history.end(), folder);
+    if (!front) {
+        if (it == history.end()) history.push_back(folder);
+        return;
+    }
+    if (it != history.end()) history.erase(it);
+    history.insert(history.begin(), folder);
+}
+
+// ---- preferences ----
+
+void TMainForm::OptPrefsActionExecute()
+{
+    QStringList names;
+    for (const std::string& n : ProfileNames) names << QString::fromStdString(n);
+    if (!EditPreferences(this, Prefs, names, OnHelp)) return;
+    SavePreferences(Settings.get(), Prefs, BatchOptions);
+    ApplyPreferences();
+}
+
+void TMainForm::ApplyPreferences()
+{
+    TImageWindowPrefs& p = ImageWindowPrefs();
+    p.ComprDelay = Prefs.ComprDelay;
+    p.ComprPriority = Prefs.ComprPriority;
+    p.ComprRatioMaxNumAppr = Prefs.ComprRatioMaxNumAppr;
+    p.ComprRatioMaxDiff = Prefs.ComprRatioMaxDiff;
+    p.ExtraOptimization = Prefs.ExtraOptimization;
+    p.KeepOrigDatetime = Prefs.KeepOrigDatetime;
+    p.WarnToSave = Prefs.WarnToSave;
+    p.ImageInfoOptions = Prefs.ImageInfoOptions;
+    p.Settings = Settings.get();
+    for (TImageForm* f : ImageWindows()) {
+        f->Image->ComprRatioMaxNumAppr = Prefs.ComprRatioMaxNumAppr;
+        f->Image->ComprRatioMaxDiff = Prefs.ComprRatioMaxDiff;
+        f->StatusBar->update();
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && !Prefs.ShowTips) return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- closing ----
+
+bool TMainForm::FormCloseQuery()
+{
+    bool canClose = true;
+    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer) == mrYes) {
+        if (OnHelp) OnHelp(KHelpOfferTopic);
+        HelpOfferShown = true;
+        canClose = false;
+    }
+    if (canClose) {
+        for (TImageForm* form : ImageWindows())
+            if (!form->close()) {
+                canClose = false;
+                break;
+            }
+    }
+    Closing = canClose;
+    return canClose;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (FSessionEnding || FormCloseQuery()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void TMainForm::EndSession()
+{
+    FSessionEnding = true;
+    Closing = true;
+    QCoreApplication::quit();
+}
+
+void TMainForm::RequestSessionEnd() { gSessionEndRequested.store(true); }
+
+void TMainForm::StopImageWorkers()
+{
+    std::vector<TImageForm*> forms = ImageWindows();
+    for (TImageForm* f : forms)
+        if (f->Busy) f->StopProcessing();
+    IMainThreadInvoker* invoker = MainThreadInvoker();
+    for (TImageForm* f : forms)
+        while (f->Busy && invoker && (f->JPEGEngine || f->ResampleEngine)) invoker->ProcessEvents(10);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The main window's settings as a whole: the preferences, the batch values, the window's place and
+// size, and the picture dialogs' folders. The toolbars and menu checks are the main window's own.
+#include <QList>
+#include <QRect>
+
+#include "app/Prefs.h"
+
+class QWidget;
+class TSettingsStore;
+
+// Loads the preferences and the dialog folders, then places the window: maximized when the window
+// size is kept and it was maximized at exit; otherwise (after the first run) the stored position
+// and size where they are kept, defaults the window's current ones. A place that would leave the
+// window's top edge on no screen is moved onto the nearest screen. Failures propagate.
+void LoadWindowSettings(TSettingsStore* settings, QWidget& window, TProgramPrefs& prefs, TBatchProcOptions& batch,
+                        TDialogFolders& folders);
+// Saves the preferences, the window's maximized state and (only in the normal state) its position
+// and size, and the dialog folders. A failure ends the save silently.
+void SaveWindowSettings(TSettingsStore* settings, const QWidget& window, const TProgramPrefs& prefs,
+                        const TBatchProcOptions& batch, const TDialogFolders& folders);
+
+// The window rectangle (position of the frame, client size) moved onto the available screen areas:
+// kept when at least a grip of its top edge lies on one of them, otherwise shrunk to fit and moved
+// into the area nearest to it. Unchanged when there are no screens.
+QRect PlaceOnScreens(const QRect& window, const QList<QRect>& screens);

@@ -1,0 +1,223 @@
+#pragma once
+// TImageForm: the image window. It holds one source picture, its compressed result and the
+// TJPEGImage carrying every compression setting and selection area of the picture, shows source
+// and result in two views that scroll and zoom together, and runs at most one worker (resampling
+// or compression) at a time. It reports to its owner through OnStateChange.
+//
+// The result view never shows a bitmap a worker writes: a run decodes into a bitmap of its own,
+// which the window takes over on the main thread when the run has ended; until then the view keeps
+// the previous result.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QMdiSubWindow>
+
+#include "codec/JPEGImage.h"
+#include "formats/ImageFileInfo.h"
+#include "formats/Picture.h"
+#include "platform/Bitmap.h"
+#include "platform/EngineProgress.h"
+#include "resample/ResamplingOptions.h"
+#include "workspace/ViewMath.h"
+
+class QLabel;
+class QPainter;
+class TEnhImage;
+class TEnhScrollBox;
+class TWorkerThread;
+class TResampleEngine;
+
+class TImageForm : public QMdiSubWindow
+{
+    Q_OBJECT
+public:
+    // Kind 0 activated, 1 changed or progress, 2 closing.
+    using TStateChangeEvent = std::function<void(TImageForm* sender, uint8_t kind)>;
+
+    TImageForm(QWidget* parent, TStateChangeEvent onStateChange);
+    ~TImageForm() override;
+
+    // ---- sources (a failure is reported in a box and closes the window) ----
+    void LoadSourceFromClipboard(int number);
+    // number >= 0 names the picture NoName<number>; a negative number keeps the name.
+    void LoadSourceFromBitmap(const TBitmap& bitmap, int number);
+    // A window holding a resampled bitmap (this one too) gives that up as the new source;
+    // any other window is duplicated.
+    void LoadSourceFromWindow(TImageForm* window, int number);
+    // The picture and information the open-picture dialog loaded.
+    void LoadSourceFromDialog(std::unique_ptr<TGraphic> picture, const TImageFileInfo& info);
+    // The first name of the list, loaded through LoadPicture.
+    void LoadSourceFromNames(const std::vector<std::string>& names);
+
+    // ---- accessors ----
+    const TBitmap* SourceBitmap() const;
+    const TBitmap* ResultBitmap() const; // what the result view shows
+    bool IsSaved() const { return Saved; }
+    void SetSaved(bool value) { Saved = value; }
+    bool HasResult() const;
+    bool CanSave() const { return !Busy && ResultSize > 0; }
+    bool HasPendingChanges() const { return PendingChanges > 0; }
+    std::string GetCommentText() const;
+    void SetCommentText(const std::string& text);
+    int32_t GetRestartInterval() const;
+    void SetRestartInterval(int32_t value);
+    void UpdateCaption();
+
+    // ---- status figures, saving, clipboard and export ----
+    // "Source: [w x h] x bpp FMT" for the main window's status bar.
+    std::string GetSourceInfoText() const;
+    // "Grayscale", "Progressive" (joined by ", ") of the source or the result when it is a JPEG.
+    std::string GetModeText(bool resultView) const;
+    // Writes the result to fileName (empty: over the source, after the one-time confirmation);
+    // a copy changes neither the window's name nor its saved state. False when nothing was written.
+    bool SaveResult(const std::string& fileName, bool copyOnly);
+    // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
+    void CopyToClipboard();
+    // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
+    bool ExportSourceBitmap(const std::string& fileName);
+    // The percentages, ratio and panel colours after a run.
+    void UpdateSizeStats();
+
+    // ---- compression control ----
+    void MarkParamsChanged(bool changed);
+    bool AutoCompressDue() const;
+    void StartCompression();
+    void StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback);
+    void StopProcessing();
+    void OnEngineProgress(TWorkerThread* sender, uint8_t operation, int percent);
+
+    // ---- views, zoom and tools ----
+    void SetViewLayout(uint8_t layout);
+    void LayoutViews();
+    void SetZoom(int32_t zoom);
+    void ZoomToFit();
+    bool IsZoomedToFit() const;
+    bool CanZoomIn() const { return ::CanZoomIn(Zoom); }
+    bool CanZoomOut() const { return ::CanZoomOut(Zoom); }
+    bool IsActualSize() const { return Zoom == 100; }
+    void CenterView();
+    void FitWindowToImage(const QRect& area);
+    void SetTool(uint8_t tool);
+    void SetSelectionShape(uint8_t shape);
+    void ShowSourceAsResult(bool value);
+    void TimerEvent();
+    const TZoomScales& Scales() const { return FScales; }
+
+    // ---- selection areas ----
+    void BeginSelection(TEnhImage* view, int x, int y);
+    void TrackSelection(TEnhImage* view, int x, int y);
+    // view nullptr: the window itself (the right-click finish of a polygon).
+    void EndSelection(TEnhImage* view, int x, int y);
+    void CancelSelection(TEnhImage* view);
+    int SelectionCount() const { return Image->SelUnits.Count(); }
+    bool HasRectSelection() const;
+    void DeleteLastSelection();
+    void DeleteAllSelections();
+    void ToggleSelectionsHidden();
+
+    // ---- mouse (public so that tests can drive the tools in view coordinates) ----
+    void ImageMouseDown(TEnhImage* view, Qt::MouseButton button, int x, int y);
+    void ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y);
+    void ImageMouseUp(TEnhImage* view, Qt::MouseButton button, int x, int y);
+
+    // ---- components ----
+    TEnhScrollBox* SrcScrollBox;
+    TEnhScrollBox* ResScrollBox;
+    TEnhImage* SrcImage;
+    TEnhImage* ResImage;
+    QWidget* Spacer;
+    QWidget* StatusBar;
+
+    // ---- state ----
+    uint8_t ViewLayout = 0;
+    uint8_t Tool = 0;
+    uint8_t SelShape = 0;
+    TStateChangeEvent OnStateChange;
+    bool Saved = true;
+    int32_t PendingChanges = 0;
+    int32_t Zoom = 100;
+    int32_t PanMoveCount = 0;
+    int32_t PanX = 0, PanY = 0;
+    bool DrawingSelection = false;
+    bool ZoomActive = false;
+    double ZoomPointX = 0, ZoomPointY = 0;
+    TEnhImage* SelectionImage = nullptr;
+    int32_t ZoomStep = 2;
+    Qt::MouseButton ZoomButton = Qt::NoButton;
+    bool SourceAsResult = false;
+    bool OverwriteConfirmed = false;
+    std::function<void(TImageForm*)> OnResampled;
+    TWorkerThread* JPEGEngine = nullptr;
+    TResampleEngine* ResampleEngine = nullptr;
+    bool LastRunStopped = false;
+    std::unique_ptr<TJPEGImage> Image;
+    TImageFileInfo FileInfo;
+    bool Busy = false;
+    bool ForceRun = false;
+    int32_t ProgressPercent = 0;
+    uint8_t ProgressOperation = 0;
+    uint32_t LastChangeTick = 0;
+    int64_t ResultSize = 0;
+    float ComprRatio = 0;
+    bool HasFileName = false;
+    bool LumChromSync = false, SLumChromSync = false;
+    bool SelectionsHidden = false;
+    uint8_t SavedPrecision = 0;
+    TResamplingOptions ResizeOptions;
+    std::unique_ptr<TBitmap> ResampledBitmap;
+    bool ProfileResizeDone = false;
+    bool ZoomTimerActive = false;
+    bool DefaultProfileApplied = false;
+    bool KeepOrigDatetime = false;
+    // Status figures (UpdateSizeStats): each size as a percentage of the other, panel colours and
+    // which panel is raised (the larger size).
+    float SrcPercent = 0;
+    float ResPercent = 0;
+    uint8_t SrcPanelColor = 0; // a TPanelColor (workspace/StatusPanels.h)
+    uint8_t ResPanelColor = 0;
+    bool SrcPanelRaised = false;
+    bool ResPanelRaised = false;
+    // The image pop-up menu may open for the press or release just handled (not for the right
+    // button while an area is drawn or zoom is active); OnPopupMenu shows it at a screen position.
+    bool PopupAllowed = true;
+    std::function<void(TImageForm*, const QPoint& globalPos)> OnPopupMenu;
+    // Runs the main window's save command for this window (the close query's Yes).
+    std::function<void(TImageForm*)> OnSaveRequest;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class TSourceKind { Clipboard, Bitmap, Resampled, Duplicate, Dialog, Names };
+    void LoadSource(TSourceKind kind, const std::function<void()>& fill);
+    void DuplicateFrom(TImageForm* other);
+    void AfterJpegSource();
+    void StateChange(uint8_t kind);
+    void CompressionDone(TWorkerThread* worker, const std::function<bool()>& cancelled);
+    void ResamplingDone(TWorkerThread* worker);
+    void OnDecodeProgress(int percent);
+    void WaitForWorker();
+    void ApplyZoom(int32_t zoom);
+    void ApplyInitialZoom();
+    TEnhScrollBox* MainBox() const;
+    void ScrollTo(double fx, double fy);
+    void ScrollBoxPosChange(TEnhScrollBox* sender);
+    void ScrollBoxMouseUp(Qt::MouseButton button);
+    void ContextMenuRequested(const QPoint& globalPos);
+    void UpdateResultView();
+    void UpdateCursors();
+    void StartContinuousZoom(TEnhImage* view, Qt::MouseButton button, int x, int y);
+    void ImagePaint(TEnhImage* view, QPainter& painter);
+    void DrawArea(QPainter& painter, const struct TSelUnit& unit, bool open);
+    QRect AreaViewBounds(const struct TSelUnit& unit) const;
+    void RepaintArea(TEnhImage* view, const QRect& before);
+
+    TPicture FPicture;                       // the source picture
+    std::unique_ptr<TBitmap> FShownResult;   // the previous result, shown while a run is on
+    TZoomScales FScales;
+    bool FStopRequested = false;
+    bool FDestroying = false;
+};

@@ -1,0 +1,188 @@
+// Compression control of the image window: the change counter, when a run is due, starting and
+// stopping the workers, and taking their results on the main thread.
+#include <cstdlib>
+
+#include "common/CommLib.h"
+#include "common/StrRes.h"
+#include "controls/EnhScrollBox.h"
+#include "platform/Exceptions.h"
+#include "platform/TickCount.h"
+#include "platform/WorkerThread.h"
+#include "resample/ResampleEngine.h"
+#include "resample/ResizeTarget.h"
+#include "workspace/CompressionWorker.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+
+void TImageForm::MarkParamsChanged(bool changed)
+{
+    if (changed) {
+        LastChangeTick = GetTickCount();
+        ++PendingChanges;
+    } else {
+        PendingChanges = 0;
+    }
+    LastRunStopped = false;
+    if (PendingChanges <= 1) StateChange(1);
+}
+
+bool TImageForm::AutoCompressDue() const
+{
+    if (Busy) return false;
+    if (PendingChanges <= 0) return false;
+    if (LastRunStopped && !ForceRun) return false;
+    // The signed difference stays small across the wrap of the tick counter.
+    int32_t since = int32_t(LastChangeTick - GetTickCount());
+    return std::abs(int64_t(since)) > ImageWindowPrefs().ComprDelay || ForceRun;
+}
+
+void TImageForm::StartCompression()
+{
+    if (Busy) return;
+    const TBitmap* source = SourceBitmap();
+    if (!ProfileResizeDone && source &&
+        !ResizeIsNoOp(Image->ResamplingOptions, source->Width(), source->Height())) {
+        ProfileResizeDone = true;
+        StartResampling(false, nullptr);
+        return;
+    }
+    try {
+        const TCompressionWorkerFactory& factory = CompressionWorkerFactory();
+        PendingChanges = 1;
+        Busy = true;
+        ProgressOperation = 0;
+        FStopRequested = false;
+        Image->SourceBitmap = source;
+        // The worker decodes the new result into a bitmap of its own; the view keeps showing the
+        // previous one, which the image gives up for the run.
+        FShownResult = std::move(Image->Bitmap);
+        TCompressionWorker worker = factory(
+            Image.get(), [this](TWorkerThread* s, uint8_t op, int pc) { OnEngineProgress(s, op, pc); },
+            [](TWorkerThread*, uint8_t, int) {});
+        if (!worker.Thread) throw EInvalidOperation("No compression engine");
+        JPEGEngine = worker.Thread;
+        std::function<bool()> cancelled = worker.Cancelled;
+        JPEGEngine->OnTerminate = [this, cancelled](TWorkerThread* w) { CompressionDone(w, cancelled); };
+        JPEGEngine->SetNiceValue(ComprPriorityNice(ImageWindowPrefs().ComprPriority));
+        JPEGEngine->Start();
+    } catch (...) {
+        if (JPEGEngine && !JPEGEngine->Started()) delete JPEGEngine;
+        JPEGEngine = nullptr;
+        Busy = false;
+        if (FShownResult && !Image->Bitmap) Image->Bitmap = std::move(FShownResult);
+        FShownResult.reset();
+        // Automatic runs wait for the next change instead of failing again at every timer tick.
+        ForceRun = false;
+        LastRunStopped = true;
+        ShowWarning(this, SNotEnoughResources);
+    }
+}
+
+void TImageForm::StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback)
+{
+    if (Busy) return;
+    OnResampled = std::move(callback);
+    Busy = true;
+    ProgressOperation = 2;
+    try {
+        TResamplingOptions options = explicitResize ? ResizeOptions : Image->ResamplingOptions;
+        const TBitmap* source = SourceBitmap();
+        if (!source) throw EInvalidGraphic("The picture is empty");
+        ResampledBitmap = CreateResizedBitmap(options, source->Width(), source->Height());
+        // The engine reads the source while it runs; the window does not change it meanwhile.
+        ResampleEngine = new TResampleEngine(
+            const_cast<TBitmap*>(source), ResampledBitmap.get(), options.Method, options.Fidelity,
+            [this](TWorkerThread* s, uint8_t op, int pc) { OnEngineProgress(s, op, pc); },
+            [](TWorkerThread*, uint8_t, int) {}, [this](TWorkerThread* w) { ResamplingDone(w); });
+    } catch (...) {
+        ResampleEngine = nullptr;
+        Busy = false;
+        ShowWarning(this, SNotEnoughResources);
+    }
+}
+
+void TImageForm::StopProcessing()
+{
+    if (!Busy) return;
+    if (ProgressOperation == 0 && JPEGEngine) {
+        FStopRequested = true;
+        JPEGEngine->Terminate();
+    } else if (ProgressOperation == 2 && ResampleEngine) {
+        ResampleEngine->Terminate();
+    }
+}
+
+void TImageForm::CompressionDone(TWorkerThread*, const std::function<bool()>& cancelledFn)
+{
+    bool cancelled = cancelledFn && cancelledFn();
+    JPEGEngine = nullptr;
+    if (!cancelled) --PendingChanges;
+    ForceRun = false;
+    Busy = false;
+    ProgressPercent = 0;
+    LastRunStopped = cancelled;
+
+    if (cancelled) {
+        // A stopped run leaves the encoded data as it was: the previous result stays.
+        if (!Image->Bitmap) Image->Bitmap = std::move(FShownResult);
+    } else if (!Image->Bitmap && Image->GetJpegDataSize() > 0 && FStopRequested) {
+        // Stopped between encoding and decoding: the new data is there, the decode was skipped.
+        try {
+            Image->EnsureBitmap();
+        } catch (...) {
+            Image->FreeBitmap();
+        }
+    }
+    FShownResult.reset();
+    FStopRequested = false;
+
+    if (!Image->Bitmap) {
+        ResultSize = 0;
+    } else if (Image->GetJpegDataSize() > 0) {
+        ResultSize = Image->GetJpegDataSize();
+        if (!cancelled) Saved = false;
+    } else {
+        ResultSize = 0;
+    }
+    ComprRatio = ResultSize > 0 ? float(double(FileInfo.Bytes24) / double(ResultSize)) : 0.0f;
+    UpdateResultView();
+    UpdateSizeStats();
+    ApplyZoom(Zoom);
+    ResScrollBox->SetPositions(SrcScrollBox->HorzPosition(), SrcScrollBox->VertPosition());
+    StateChange(1);
+    if (!Image->Bitmap && !cancelled && !FDestroying) ShowWarning(this, SNotEnoughResources);
+}
+
+void TImageForm::ResamplingDone(TWorkerThread* worker)
+{
+    auto* engine = static_cast<TResampleEngine*>(worker);
+    bool aborted = engine->Aborted();
+    bool failed = engine->Failed();
+    ResampleEngine = nullptr;
+    Busy = false;
+    ProgressPercent = 0;
+    StateChange(1);
+    if (failed) {
+        ResampledBitmap.reset();
+        if (!aborted && !FDestroying) ShowWarning(this, SNotEnoughResources);
+    } else if (OnResampled) {
+        OnResampled(this);
+    } else if (!FDestroying) {
+        LoadSourceFromWindow(this, 0);
+        if (AutoCompressDue()) StartCompression();
+    }
+    if (aborted) {
+        ForceRun = false;
+        ProfileResizeDone = false;
+        if (!OnResampled) LastRunStopped = true;
+    }
+}
+
+void TImageForm::OnEngineProgress(TWorkerThread*, uint8_t operation, int percent)
+{
+    ProgressPercent = percent;
+    ProgressOperation = operation;
+    // The partly decoded result belongs to the worker until the run ends; the view keeps the
+    // previous result meanwhile.
+    StateChange(1);
+}

@@ -1,0 +1,169 @@
+// The image window's status figures, saving the result, the clipboard copy and the bitmap export.
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "app/CheckMessage.h"
+#include "app/ClipboardBitmap.h"
+#include "common/CommLib.h"
+#include "common/FileReplace.h"
+#include "common/StrRes.h"
+#include "platform/BmpFile.h"
+#include "platform/Exceptions.h"
+#include "platform/Format.h"
+#include "platform/Round.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+#include "workspace/StatusPanels.h"
+
+namespace {
+
+// A local date-time (days since 30 Dec 1899, whole seconds) as a time in seconds since 1970.
+std::optional<time_t> UnixFromLocalDateTime(double dateTime)
+{
+    if (dateTime <= 0) return std::nullopt;
+    time_t local = time_t(std::llround((dateTime - 25569.0) * 86400.0));
+    tm parts{};
+    if (!gmtime_r(&local, &parts)) return std::nullopt;
+    parts.tm_isdst = -1;
+    time_t t = mktime(&parts);
+    if (t == time_t(-1)) return std::nullopt;
+    return t;
+}
+
+// The owner handle of a box: the window's QWidget.
+TWindowHandle Owner(QWidget* window) { return window; }
+
+bool FileExists(const std::string& name)
+{
+    std::error_code ec;
+    return std::filesystem::exists(name, ec);
+}
+
+std::string JpegModes(const TGraphic* g)
+{
+    auto* jpeg = dynamic_cast<const TJPEGImage*>(g);
+    if (!jpeg) return std::string();
+    std::string text;
+    if (jpeg->IsGrayscale()) text = "Grayscale";
+    if (jpeg->ProgressiveEncoding) text += std::string(text.empty() ? "" : ", ") + "Progressive";
+    return text;
+}
+
+} // namespace
+
+// ---- status figures ----
+
+void TImageForm::UpdateSizeStats()
+{
+    TStatusFigures f;
+    CalcStatusFigures(FileInfo.FileSize, ResultSize, FileInfo.Bytes24, f, SrcPanelRaised, ResPanelRaised);
+    SrcPercent = f.SrcPercent;
+    ResPercent = f.ResPercent;
+    ComprRatio = f.ComprRatio;
+    SrcPanelColor = f.SrcColor;
+    ResPanelColor = f.ResColor;
+    StatusBar->update();
+}
+
+std::string TImageForm::GetSourceInfoText() const
+{
+    return Format("%s[%dx%d]x%d %s", "Source: ", FPicture.Width(), FPicture.Height(), FileInfo.BitsPerPixel,
+                  ImageFormatShortName(FileInfo.FormatIndex));
+}
+
+std::string TImageForm::GetModeText(bool resultView) const
+{
+    return JpegModes(resultView ? static_cast<const TGraphic*>(Image.get()) : FPicture.Graphic());
+}
+
+// ---- saving ----
+
+bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
+{
+    if (Busy) return false; // the image belongs to the running worker
+    if (LastRunStopped && !AskYesNo(Owner(this), SParamsNotApplied)) return false;
+    std::string target = fileName.empty() ? FileInfo.FileName : fileName;
+    try {
+        const bool jpegSource = dynamic_cast<TJPEGImage*>(FPicture.Graphic()) != nullptr;
+        if (jpegSource) {
+            target = ReplaceFileExt(target, ExtractFileExt(FileInfo.FileName));
+            if (fileName.empty() && !OverwriteConfirmed &&
+                !IsConsent(ShowCheckMessage(Owner(this), ImageWindowPrefs().Settings, CmConfirmOverwrite)))
+                return false;
+        } else {
+            target = ReplaceFileExt(target, ".jpg");
+        }
+        // The extension rules may lead to a file other than the one the user chose (or, saving
+        // under the window's own name, other than the source): such a file is replaced only when
+        // the user agrees.
+        const std::string chosen = fileName.empty() ? FileInfo.FileName : fileName;
+        if (target != chosen && (!fileName.empty() || !OverwriteConfirmed) && FileExists(target) &&
+            !AskYesNo(Owner(this), Format(SReplaceExistingFile, target.c_str())))
+            return false;
+
+        TMemoryStream* data = Image->GetJpegStream();
+        if (!data || data->Size() <= 0) throw EInvalidGraphicOperation("There is no compressed image to save");
+        std::optional<time_t> date;
+        if (KeepOrigDatetime) date = UnixFromLocalDateTime(FileInfo.Modified);
+        WriteFileReplacing(target, data->Memory(), size_t(data->Size()), date);
+
+        OverwriteConfirmed = true;
+        if (copyOnly) return true;
+        Saved = true;
+        if (!fileName.empty()) FileInfo.FileName = target.substr(0, 255);
+        HasFileName = true;
+        UpdateCaption();
+        return true;
+    } catch (const std::exception&) {
+        ShowWarning(Owner(this), SCannotSaveFile + target);
+        if (!copyOnly) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
+        return false;
+    }
+}
+
+// ---- clipboard and export ----
+
+void TImageForm::CopyToClipboard()
+{
+    const TBitmap* source = SourceBitmap();
+    if (!source) return;
+    if (!HasRectSelection()) {
+        SetClipboardBitmap(source->PixelFormat() == TPixelFormat::pf24bit ? *source : source->To24());
+        return;
+    }
+    const TSelUnit& unit = Image->SelUnits.Item<TSelUnit>(Image->SelUnits.Count() - 1);
+    const TZoomScales s = CalcZoomScales(100, FPicture.Width(), FPicture.Height());
+    int x1 = RoundInt(double(unit.BegX) * s.MillionthToPixelX), x2 = RoundInt(double(unit.EndX) * s.MillionthToPixelX);
+    int y1 = RoundInt(double(unit.BegY) * s.MillionthToPixelY), y2 = RoundInt(double(unit.EndY) * s.MillionthToPixelY);
+    int w = std::abs(x1 - x2), h = std::abs(y1 - y2);
+    if (w < 1 || h < 1) return;
+    int left = std::min(x1, x2), top = std::min(y1, y2);
+    TBitmap src24 = source->PixelFormat() == TPixelFormat::pf24bit ? TBitmap() : source->To24();
+    const TBitmap& from = src24.Empty() ? *source : src24;
+    TBitmap cut(w, h, TPixelFormat::pf24bit);
+    // Parts of the rectangle outside the picture stay black.
+    int sx0 = std::max(left, 0), sx1 = std::min(left + w, from.Width());
+    for (int y = 0; y < h; ++y) {
+        int sy = top + y;
+        if (sy < 0 || sy >= from.Height() || sx0 >= sx1) continue;
+        std::copy_n(from.ScanLine(sy) + size_t(sx0) * 3, size_t(sx1 - sx0) * 3, cut.ScanLine(y) + size_t(sx0 - left) * 3);
+    }
+    cut.Modified();
+    SetClipboardBitmap(cut);
+}
+
+bool TImageForm::ExportSourceBitmap(const std::string& fileName)
+{
+    try {
+        const TBitmap* source = SourceBitmap();
+        if (!source) throw EInvalidGraphicOperation("There is no picture to export");
+        SaveBmpToFile(*source, fileName);
+        return true;
+    } catch (const std::exception&) {
+        ShowWarning(Owner(this), SCannotSaveFile + fileName);
+        return false;
+    }
+}

@@ -1,0 +1,7 @@
+#include "workspace/ImageWindowPrefs.h"
+
+TImageWindowPrefs& ImageWindowPrefs()
+{
+    static TImageWindowPrefs prefs;
+    return prefs;
+}

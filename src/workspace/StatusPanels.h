@@ -1,0 +1,40 @@
+#pragma once
+// The two figure panels of an image window's status bar, as the pieces they are drawn from: the
+// source panel shows the file size (and the download time) and its percentage of the result; the
+// result panel the result's size, time and percentage of the source, and the compression ratio.
+// Pieces are drawn left to right, each starting where the previous one ended.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum TPanelColor : uint8_t { pcNormal, pcBlack, pcRed, pcBlue };
+
+struct TStatusPiece
+{
+    std::string Text;
+    bool Bold = false;
+    uint8_t Color = pcNormal;
+    int Icon = -1; // >= 0: a picture of the main window's image list takes the place of a text
+    bool operator==(const TStatusPiece&) const = default;
+};
+
+struct TStatusFigures
+{
+    int64_t FileSize = 0;   // source file, bytes
+    int64_t ResultSize = 0; // compressed result, bytes (0: none yet)
+    float SrcPercent = 0;
+    float ResPercent = 0;
+    float ComprRatio = 0;
+    uint8_t SrcColor = pcBlack;
+    uint8_t ResColor = pcBlack;
+};
+
+// The percentages, ratio (from the 24-bit size) and colours: the larger size is red, the smaller
+// blue (both black when equal, or when there is no result). srcRaised/resRaised tell which panel
+// stands out.
+void CalcStatusFigures(int64_t fileSize, int64_t resultSize, int64_t bytes24, TStatusFigures& figures,
+                       bool& srcRaised, bool& resRaised);
+
+// infoOptions: 4 sizes in KBytes, 8 transfer time at 28.8 kbit/s, 16 at 56 kbit/s.
+std::vector<TStatusPiece> SourcePanelPieces(const TStatusFigures& f, int infoOptions);
+std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOptions);

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "ImageTestKit.h"
+#include "app/ClipboardBitmap.h"
+#include "platform/MessageBox.h"
+#include "platform/SettingsStore.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+#include "workspace/StatusPanels.h"
+
+namespace {
+
+using namespace testkit;
+
+// ---- the status figures ----
+
+TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
+{
+    TStatusFigures f;
+    bool srcRaised = false, resRaised = false;
+    CalcStatusFigures(10240, 2048, 30720, f, srcRaised, resRaised);
+    EXPECT_TRUE(srcRaised);
+    EXPECT_FALSE(resRaised);
+    using P = TStatusPiece;
+    EXPECT_EQ(SourcePanelPieces(f, 4 + 8),
+              (std::vector<P>{{"Source: "}, {"10.0", true, pcBlack}, {" Kbytes, "}, {"2.8", true, pcBlack},
+                              {" sec  ["}, {"500", true, pcRed}, {"%*Result]"}}));
+    EXPECT_EQ(ResultPanelPieces(f, 16),
+              (std::vector<P>{{"Result: "}, {"2048", true, pcBlue}, {" bytes, "}, {"0.29", true, pcBlack},
+                              {" sec  ["}, {"20", true, pcBlue}, {"%*Source]   "}, {"", false, pcNormal, 99},
+                              {"1:15.0", true, pcBlack}}));
+
+    CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet
+    EXPECT_EQ(ResultPanelPieces(f, 4),
+              (std::vector<P>{{"Result: "}, {"?", true, pcBlack}, {"  ["}, {"?", true, pcBlack}, {"%*Source]   "}}));
+    EXPECT_EQ(SourcePanelPieces(f, 0).back(), P{"%*Result]"});
+    EXPECT_EQ(SourcePanelPieces(f, 0)[3], (P{"?", true, pcBlack}));
+
+    CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
+    EXPECT_EQ(f.SrcColor, pcBlue);
+    EXPECT_EQ(f.ResColor, pcRed);
+    EXPECT_TRUE(resRaised);
+    EXPECT_FALSE(srcRaised);
+}
+
+// ---- saving ----
+
+class ImageSaveTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetUpGui();
+        ASSERT_TRUE(Dir.isValid());
+        ImageWindowPrefs().Settings = &Store;
+        ImageWindowPrefs().KeepOrigDatetime = true;
+    }
+    void TearDown() override
+    {
+        for (TImageForm* f : Forms) {
+            f->SetSaved(true);
+            delete f;
+        }
+        ImageWindowPrefs().Settings = nullptr;
+    }
+    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
+
+    // A window on the file, compressed once.
+    TImageForm* Open(const std::string& path)
+    {
+        auto* form = new TImageForm(nullptr, nullptr);
+        Forms.push_back(form);
+        form->resize(400, 300);
+        form->LoadSourceFromNames({path});
+        form->StartCompression();
+        EXPECT_TRUE(PumpUntil([&] { return !form->Busy; }));
+        EXPECT_GT(form->ResultSize, 0);
+        return form;
+    }
+
+    QTemporaryDir Dir;
+    TMemorySettingsStore Store;
+    TRecordingMessageBox Box;
+    TScopedMessageBox UseBox{&Box};
+    std::vector<TImageForm*> Forms;
+};
+
+TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithoutAQuestion)
+{
+    WriteBmp(Path("photo.bmp"), 40, 30);
+    TImageForm* form = Open(Path("photo.bmp"));
+    EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_TRUE(Box.Calls().empty());
+    std::string jpeg = ReadAll(Path("photo.jpg"));
+    ASSERT_GT(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    EXPECT_TRUE(form->IsSaved());
+    EXPECT_EQ(form->FileInfo.FileName, Path("photo.bmp")); // saving under the window's name keeps it
+}
+
+TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndKeepsItsExtension)
+{
+    WriteJpeg(Path("photo.JPEG"), 40, 30);
+    const std::string before = ReadAll(Path("photo.JPEG"));
+    TImageForm* form = Open(Path("photo.JPEG"));
+
+    Box.Answer(mrNo, true); // a ticked No
+    EXPECT_FALSE(form->SaveResult("", false));
+    EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
+    EXPECT_FALSE(form->SaveResult("", false)); // remembered: still No, without asking
+    EXPECT_EQ(Box.Calls().size(), 1u);
+    EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
+
+    Store.DeleteValue("ConfirmOverwrite");
+    Box.Answer(mrYes, false);
+    EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_NE(ReadAll(Path("photo.JPEG")), before);
+    EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg")));
+    EXPECT_TRUE(form->SaveResult("", false)); // asked once per window
+    EXPECT_EQ(Box.Calls().size(), 2u);
+}
+
+TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedName)
+{
+    WriteJpeg(Path("photo.jpg"), 40, 30);
+    TImageForm* form = Open(Path("photo.jpg"));
+    EXPECT_TRUE(form->SaveResult(Path("out.png"), false));
+    EXPECT_TRUE(std::filesystem::exists(Path("out.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
+    EXPECT_EQ(form->FileInfo.FileName, Path("out.jpg"));
+    EXPECT_TRUE(Box.Calls().empty());
+
+    std::ofstream(Path("keep.jpg")) << "precious";
+    Box.Answer(mrNo);
+    EXPECT_FALSE(form->SaveResult(Path("keep.png"), false));
+    EXPECT_EQ(ReadAll(Path("keep.jpg")), "precious");
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    EXPECT_EQ(Box.Calls()[0].Kind, TMsgKind::mkYesNo);
+    Box.Answer(mrYes);
+    EXPECT_TRUE(form->SaveResult(Path("keep.png"), false));
+    EXPECT_NE(ReadAll(Path("keep.jpg")), "precious");
+}
+
+TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
+{
+    WriteJpeg(Path("photo.jpg"), 64, 48);
+    const std::string before = ReadAll(Path("photo.jpg"));
+    TImageForm* form = Open(Path("photo.jpg"));
+    Box.Answer(mrYes, false);
+
+    // Files may not grow beyond 16 bytes: the write fails part-way (for every user).
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool saved = form->SaveResult("", false);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadAll(Path("photo.jpg")), before);
+    auto calls = Box.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].Text, "Cannot save file " + Path("photo.jpg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.path().toStdString()), {}), 1); // no leftovers
+    form->SetSaved(true);
+}
+
+TEST_F(ImageSaveTest, TheSourceFileDateIsKeptWhenAsked)
+{
+    WriteBmp(Path("dated.bmp"), 20, 20);
+    const time_t old = 981201600; // 2001-02-03 12:00 UTC
+    utimbuf times{old, old};
+    ASSERT_EQ(utime(Path("dated.bmp").c_str(), &times), 0);
+    for (bool keep : {true, false}) {
+        TImageForm* form = Open(Path("dated.bmp"));
+        form->KeepOrigDatetime = keep;
+        ASSERT_TRUE(form->SaveResult(Path(keep ? "kept.jpg" : "new.jpg"), true));
+        struct stat st{};
+        ASSERT_EQ(stat(Path(keep ? "kept.jpg" : "new.jpg").c_str(), &st), 0);
+        if (keep)
+            EXPECT_EQ(st.st_mtime, old);
+        else
+            EXPECT_GT(st.st_mtime, old + 1000000);
+        EXPECT_FALSE(form->IsSaved()); // a copy leaves the window unsaved
+    }
+}
+
+TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard)
+{
+    WriteBmp(Path("pic.bmp"), 60, 40);
+    TImageForm* form = Open(Path("pic.bmp"));
+    form->CopyToClipboard();
+    TBitmap whole = GetClipboardBitmap();
+    EXPECT_EQ(whole.Width(), 60);
+    EXPECT_EQ(whole.Height(), 40);
+
+    form->SetTool(1);
+    form->SetSelectionShape(0);
+    form->BeginSelection(form->SrcImage, 5, 7);
+    form->TrackSelection(form->SrcImage, 25, 17);
+    form->EndSelection(form->SrcImage, 25, 17);
+    ASSERT_TRUE(form->HasRectSelection());
+    form->CopyToClipboard();
+    TBitmap cut = GetClipboardBitmap();
+    ASSERT_EQ(cut.Width(), 20);
+    ASSERT_EQ(cut.Height(), 10);
+    TBitmap source = Pattern(60, 40);
+    for (int y : {0, 9})
+        for (int x : {0, 19})
+            EXPECT_EQ(std::memcmp(cut.ScanLine(y) + 3 * x, source.ScanLine(7 + y) + 3 * (5 + x), 3), 0) << x << "," << y;
+}
+
+TEST_F(ImageSaveTest, ExportWritesTheSourceBitmapAndReportsAFailure)
+{
+    WriteJpeg(Path("photo.jpg"), 30, 20);
+    TImageForm* form = Open(Path("photo.jpg"));
+    EXPECT_TRUE(form->ExportSourceBitmap(Path("export.bmp")));
+    TBitmap back;
+    LoadBmpFromFile(back, Path("export.bmp"));
+    EXPECT_EQ(back.Width(), 30);
+    EXPECT_FALSE(form->ExportSourceBitmap(Path("no/such/folder/x.bmp")));
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    EXPECT_EQ(Box.Calls()[0].Text, "Cannot save file " + Path("no/such/folder/x.bmp"));
+}
+
+} // namespace

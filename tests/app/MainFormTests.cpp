@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <future>
+
+#include "ImageTestKit.h"
+#include "app/CheckMessage.h"
+#include "app/MainForm.h"
+#include "app/QtSettingsStore.h"
+#include "common/HandOver.h"
+#include "platform/MessageBox.h"
+#include "workspace/ImageForm.h"
+
+namespace {
+
+using namespace testkit;
+
+class MainFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetUpGui();
+        ASSERT_TRUE(Dir.isValid());
+    }
+    void TearDown() override
+    {
+        if (Form) {
+            for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
+            Form.reset();
+        }
+    }
+    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
+
+    void Start(const std::vector<std::string>& params)
+    {
+        Form = std::make_unique<TMainForm>(params, std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
+        Form->OnHelp = [this](int topic) { HelpTopics.push_back(topic); };
+        Form->show();
+    }
+
+    bool Compressed(TImageForm* w)
+    {
+        Form->MdiArea->setActiveSubWindow(w);
+        return PumpUntil([&] { return w->ResultSize > 0 && !w->Busy; });
+    }
+
+    QTemporaryDir Dir;
+    TRecordingMessageBox Box;
+    TScopedMessageBox UseBox{&Box};
+    std::unique_ptr<TMainForm> Form;
+    std::vector<int> HelpTopics;
+};
+
+TEST_F(MainFormTest, StartsWithTwoFilesCompressesThemAndSavesItsSettingsOnExit)
+{
+    WriteJpeg(Path("a.jpg"), 64, 48);
+    WriteBmp(Path("b.bmp"), 50, 40);
+    Start({Path("a.jpg"), Path("missing.jpg"), Path("b.bmp")});
+    EXPECT_EQ(Form->windowTitle(), "Quillmark v4.5");
+    ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 2; }));
+    auto windows = Form->ImageWindows();
+    EXPECT_EQ(windows[0]->FileInfo.FileName, Path("a.jpg"));
+    EXPECT_EQ(windows[1]->FileInfo.FileName, Path("b.bmp"));
+    for (TImageForm* w : windows) EXPECT_TRUE(Compressed(w)) << w->FileInfo.FileName;
+    EXPECT_TRUE(Form->FileSaveAction->isEnabled());
+    EXPECT_EQ(Form->findChild<QAction*>("FileSaveAsAction"), Form->FileSaveAsAction);
+
+    EXPECT_TRUE(Form->close()); // help offer and both save questions answered No
+    auto calls = Box.Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_TRUE(calls[0].IsCheck);
+    EXPECT_EQ(calls[0].Check.Text, CmHelpOffer.Text);
+    EXPECT_EQ(calls[1].Kind, TMsgKind::mkYesNoCancel);
+    EXPECT_TRUE(Form->ImageWindows().empty());
+    Form.reset();
+
+    TQtSettingsStore saved(Path("QMK.conf"));
+    EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");
+    EXPECT_TRUE(saved.ValueExists("MainFormWidth"));
+    EXPECT_EQ(saved.ReadValue("ComprDelay"), "1500");
+    EXPECT_FALSE(saved.ValueExists("HelpOffer")); // answered without the tick
+}
+
+TEST_F(MainFormTest, HelpOfferYesKeepsTheProgramOpenOnceAndSecondStartsHandTheirFilesOver)
+{
+    WriteBmp(Path("c.bmp"), 30, 20);
+    Start({});
+    auto sent = std::async(std::launch::async,
+                           [this] { return ForwardToRunningInstance({Path("c.bmp")}, Path("sock"), 5000); });
+    ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 1; }));
+    EXPECT_TRUE(sent.get());
+    Form->ImageWindows()[0]->SetSaved(true);
+
+    Box.Answer(mrYes, false);
+    EXPECT_FALSE(Form->close());
+    EXPECT_EQ(HelpTopics, std::vector<int>{146});
+    EXPECT_EQ(Form->ImageWindows().size(), 1u); // nothing was closed
+    EXPECT_TRUE(Form->close());                  // not offered again in this run
+    EXPECT_EQ(Box.Calls().size(), 1u);
+}
+
+TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSettings)
+{
+    WriteBmp(Path("big.bmp"), 1600, 1200);
+    Start({Path("big.bmp")});
+    ASSERT_TRUE(PumpUntil([&] { return !Form->ImageWindows().empty() && Form->ImageWindows()[0]->Busy; }));
+    Form->EndSession();
+    EXPECT_TRUE(Form->Closing);
+    Form.reset(); // destroys the window while the compression runs
+    EXPECT_TRUE(Box.Calls().empty());
+    TQtSettingsStore saved(Path("QMK.conf"));
+    EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");
+}
+
+} // namespace

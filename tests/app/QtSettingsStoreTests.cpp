@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/QtSettingsStore.h"
+#include "common/SettingsAccess.h"
+#include "platform/Exceptions.h"
+
+namespace {
+
+class QtSettingsStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        ::setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
+    }
+    void TearDown() override { ::unsetenv("QM_SETTINGS_DIR"); }
+    std::string Path(const char* rel) const { return Dir.filePath(rel).toStdString(); }
+    QTemporaryDir Dir;
+};
+
+TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAReopen)
+{
+    {
+        TQtSettingsStore s;
+        EXPECT_EQ(s.FileName(), Path("Tarnwick/QMK.conf"));
+        EXPECT_FALSE(s.ReadValue("ParamsSaved").has_value()); // first run: nothing there
+        WriteBoolSetting(&s, nullptr, "ParamsSaved", true);
+        WriteIntSetting(&s, nullptr, "ComprDelay", -1500);
+        WriteStrSetting(&s, nullptr, "OpenDir", "/home/u/My Pictures, 2024@x\\y");
+        WriteStrSetting(&s, nullptr, "NameDefProfile", "");
+        WriteStrSetting(&s, nullptr, "Weird", "@Variant(x)");
+        s.OpenGroup("Toolbars\\")->WriteValue("MainBar/Visible", "1");
+        s.Flush();
+    }
+    TQtSettingsStore s;
+    EXPECT_TRUE(ReadBoolSetting(&s, nullptr, "ParamsSaved", false));
+    EXPECT_EQ(ReadIntSetting(&s, nullptr, "ComprDelay", 0), -1500);
+    std::string text;
+    ReadStrSetting(&s, nullptr, "OpenDir", text, "");
+    EXPECT_EQ(text, "/home/u/My Pictures, 2024@x\\y");
+    ASSERT_TRUE(s.ReadValue("NameDefProfile").has_value()); // an empty text is a value
+    EXPECT_EQ(*s.ReadValue("NameDefProfile"), "");
+    EXPECT_EQ(s.ReadValue("Weird"), "@Variant(x)");        // text that looks like a typed value stays text
+    EXPECT_EQ(s.ReadValue("Toolbars/MainBar/Visible"), "1");
+    EXPECT_EQ(s.OpenGroup("Toolbars")->OpenGroup("MainBar")->ValueNames(), std::vector<std::string>{"Visible"});
+    EXPECT_EQ(s.ValueNames(), (std::vector<std::string>{"ComprDelay", "NameDefProfile", "OpenDir", "ParamsSaved",
+                                                        "Weird"}));
+    EXPECT_TRUE(s.DeleteValue("Weird"));
+    EXPECT_FALSE(s.DeleteValue("Weird"));
+    EXPECT_THROW(s.WriteValue("\\", "x"), ERegistryException); // no name
+}
+
+TEST_F(QtSettingsStoreTest, MalformedNumbersInTheFileReadAsTheDefault)
+{
+    {
+        std::ofstream f(Path("QMK-hand.conf"));
+        f << "[General]\nComprDelay=abc\nComprPriority=\nImageInfoOptions=12\nShowTips=0\n";
+    }
+    TQtSettingsStore s(Path("QMK-hand.conf"));
+    struct { const char* Name; int Default, Expected; } const cases[] = {
+        {"ComprDelay", 1500, 1500}, {"ComprPriority", 2, 2}, {"ImageInfoOptions", 4, 12}, {"Missing", 7, 7}};
+    for (const auto& c : cases) EXPECT_EQ(ReadIntSetting(&s, nullptr, c.Name, c.Default), c.Expected) << c.Name;
+    EXPECT_FALSE(ReadBoolSetting(&s, nullptr, "ShowTips", true));
+}
+
+} // namespace

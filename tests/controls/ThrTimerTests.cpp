@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "controls/ThrTimer.h"
+#include "platform/MainThread.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+TEST(ExtTimer, DistanceRuleHandlesTheWrapAndIsStrict)
+{
+    struct
+    {
+        uint32_t Last, Now;
+        int32_t Interval;
+        bool Due;
+    } const cases[] = {
+        {0, 100, 100, false},                 // exactly the interval: not yet
+        {0, 101, 100, true},
+        {0, 5, 0, true},                      // interval 0: whenever the count has moved
+        {5, 5, 0, false},
+        {0xFFFFFFF0u, 0x00000005u, 100, false}, // 21 ms across the wrap: not early
+        {0xFFFFFF00u, 0x00000010u, 100, true},  // 272 ms across the wrap: due
+        {1000, 900, 50, true},                // a count that went back still counts as distance
+        {0, 0x80000000u, 100, true},          // the largest distance does not overflow
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TExtTimer::IsDue(c.Last, c.Now, c.Interval), c.Due) << c.Last << " " << c.Now << " " << c.Interval;
+}
+
+// Serves the invoker until pred holds (or a generous limit passes).
+template <class Pred> bool PumpUntil(TQueueInvoker& inv, Pred pred)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!pred() && std::chrono::steady_clock::now() < end) inv.ProcessEvents(5);
+    return pred();
+}
+
+TEST(ExtTimer, FiresOnTheMainThreadWithItselfAsSenderMoreThanAnIntervalApart)
+{
+    TQueueInvoker inv;
+    std::atomic<uint32_t> clock{0};
+    auto tick = [&] { return clock += 7; }; // a clock that moves 7 ms per check
+    std::vector<uint32_t> firings;
+    TExtTimer* seen = nullptr;
+    bool onMain = true;
+    {
+        TExtTimer timer(20, [&](TExtTimer* sender) {
+            seen = sender;
+            onMain = onMain && inv.IsMainThread();
+            firings.push_back(sender->LastTick());
+        }, &inv, tick);
+        ASSERT_TRUE(PumpUntil(inv, [&] { return firings.size() >= 4; }));
+        EXPECT_EQ(seen, &timer);
+        EXPECT_EQ(timer.Interval(), 20);
+    }
+    EXPECT_TRUE(onMain);
+    // Checks at 7, 14, 21 (fires), 28, 35, 42 (fires: 21 > 20), ...
+    ASSERT_GE(firings.size(), 4u);
+    EXPECT_EQ(std::vector<uint32_t>(firings.begin(), firings.begin() + 4), (std::vector<uint32_t>{21, 42, 63, 84}));
+}
+
+TEST(ExtTimer, KeepsTickingAcrossTheWrapOfTheTickCount)
+{
+    TQueueInvoker inv;
+    std::atomic<uint32_t> clock{0xFFFFFF00u};
+    std::vector<uint32_t> firings;
+    TExtTimer timer(100, [&](TExtTimer* t) { firings.push_back(t->LastTick()); }, &inv, [&] { return clock += 30; });
+    ASSERT_TRUE(PumpUntil(inv, [&] { return firings.size() >= 4; }));
+    for (size_t i = 1; i < firings.size(); ++i) EXPECT_EQ(uint32_t(firings[i] - firings[i - 1]), 120u) << i;
+}
+
+TEST(ExtTimer, WithoutAHandlerAndWhileTheMainThreadIsBusyItStopsCleanly)
+{
+    TQueueInvoker inv;
+    {
+        TExtTimer idle(0, {}, &inv);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40)); // the thread now waits in a firing
+    }                                                                 // the destructor serves it and stops
+    EXPECT_EQ(inv.ProcessPending(), 0);
+}
+
+TEST(ExtTimer, AFailingHandlerIsReportedAndTheTimerGoesOn)
+{
+    TQueueInvoker inv;
+    TRecordingMessageBox box;
+    TScopedMessageBox scope(&box);
+    int calls = 0;
+    TExtTimer timer(0, [&](TExtTimer*) {
+        if (++calls == 1) throw std::runtime_error("handler failed");
+    }, &inv);
+    ASSERT_TRUE(PumpUntil(inv, [&] { return calls >= 3; }));
+    EXPECT_FALSE(timer.Failed());
+    ASSERT_EQ(box.Calls().size(), 1u);
+    EXPECT_EQ(box.Calls()[0].Text, "handler failed");
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ResampleTestUtil.h"
+#include "platform/Exceptions.h"
+#include "platform/MainThread.h"
+#include "resample/AreaResample.h"
+#include "resample/FilterResample.h"
+#include "resample/Resample.h"
+#include "resample/ResampleEngine.h"
+
+namespace {
+
+TEST(Resample, EmptyBitmapsAreRefusedBeforeAnythingIsTouched)
+{
+    TBitmap src(8, 8, TPixelFormat::pf8bit), empty, dst(4, 4);
+    try {
+        Resample(src, empty, 2, 256, {});
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_STREQ(e.what(), "Result bitmap is not created");
+    }
+    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf8bit);
+    try {
+        Resample(empty, dst, 2, 256, {});
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_STREQ(e.what(), "Source bitmap is not created");
+    }
+    EXPECT_THROW(Resample(src, dst, 7, 256, {}), EInvalidGraphicOperation);
+    EXPECT_THROW(Resample(src, dst, -1, 256, {}), EInvalidGraphicOperation);
+    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf8bit);
+}
+
+TEST(Resample, ChoosesBetweenTheReducerAndTheFilter)
+{
+    const TBitmap picture = TestPicture(40, 30, 4);
+    struct Case
+    {
+        int w, h;
+        bool area;
+    } cases[] = {{40, 30, true}, {20, 15, true}, {40, 10, true}, {50, 20, false}, {20, 31, false}};
+    for (auto c : cases) {
+        TBitmap src = picture, got(c.w, c.h), want(c.w, c.h);
+        Resample(src, got, 3, 200, {});
+        if (c.area)
+            AreaResample(picture, want, 200, {});
+        else
+            FilterResample(picture, want, 2, 200, {});
+        EXPECT_TRUE(SamePixels(got, want)) << c.w << "x" << c.h;
+    }
+    TBitmap src = picture, same(40, 30);
+    Resample(src, same, 3, 256, {});
+    EXPECT_TRUE(SamePixels(same, picture));
+}
+
+TEST(Resample, ConvertsBothBitmapsTo24Bits)
+{
+    TBitmap src(6, 4, TPixelFormat::pf8bit), dst(3, 2, TPixelFormat::pf32bit);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            src.ScanLine(y)[x] = 100;
+    Resample(src, dst, 3, 256, {});
+    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(dst.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(RowValues(dst), (std::vector<int>{100, 100}));
+}
+
+// Runs an engine to its end on a queue the test pumps.
+struct EngineRun
+{
+    TQueueInvoker invoker;
+    std::vector<int> percents;
+    int ends = 0;
+    bool aborted = false, failed = false;
+    std::string message;
+    bool terminateOnFirstProgress = false;
+    int progressAfterTerminate = 0;
+    bool terminated = false;
+
+    void Run(TBitmap& src, TBitmap& dst, int method, int fidelity)
+    {
+        auto onProgress = [this](TWorkerThread* sender, uint8_t op, int percent) {
+            EXPECT_EQ(op, 2);
+            EXPECT_TRUE(invoker.IsMainThread());
+            if (terminated) ++progressAfterTerminate;
+            percents.push_back(percent);
+            if (terminateOnFirstProgress && !terminated) {
+                sender->Terminate();
+                terminated = true;
+            }
+        };
+        auto onEnd = [this](TWorkerThread* t) {
+            auto* engine = static_cast<TResampleEngine*>(t);
+            ++ends;
+            aborted = engine->Aborted();
+            failed = engine->Failed();
+            message = engine->FatalMessage();
+        };
+        new TResampleEngine(&src, &dst, method, fidelity, onProgress, {}, onEnd, &invoker);
+        for (int i = 0; i < 3000 && ends == 0; ++i)
+            invoker.ProcessEvents(10);
+        // The engine frees itself through one more queued call.
+        for (int i = 0; i < 5; ++i)
+            invoker.ProcessEvents(5);
+    }
+};
+
+TEST(ResampleEngine, RunsAndReportsOnTheMainThread)
+{
+    TBitmap picture = TestPicture(300, 200, 8);
+    TBitmap src = picture, dst(450, 300);
+    EngineRun run;
+    run.Run(src, dst, 2, 256);
+    EXPECT_EQ(run.ends, 1);
+    EXPECT_FALSE(run.aborted);
+    EXPECT_FALSE(run.failed);
+    ASSERT_FALSE(run.percents.empty());
+    for (size_t i = 1; i < run.percents.size(); ++i)
+        EXPECT_GE(run.percents[i], run.percents[i - 1]);
+    TBitmap want(450, 300);
+    FilterResample(picture, want, 2, 256, {});
+    EXPECT_TRUE(SamePixels(dst, want));
+}
+
+TEST(ResampleEngine, AStopRequestAbortsWithoutFurtherProgress)
+{
+    TBitmap src = TestPicture(600, 400, 2), dst(1800, 1200);
+    EngineRun run;
+    run.terminateOnFirstProgress = true;
+    run.Run(src, dst, 2, 256);
+    EXPECT_EQ(run.ends, 1);
+    EXPECT_TRUE(run.terminated);
+    EXPECT_EQ(run.percents.size(), 1u);
+    EXPECT_EQ(run.progressAfterTerminate, 0);
+    EXPECT_TRUE(run.aborted);
+    EXPECT_TRUE(run.failed);
+}
+
+TEST(ResampleEngine, AnEmptyTargetFails)
+{
+    TBitmap src = TestPicture(10, 10, 2), dst;
+    EngineRun run;
+    run.Run(src, dst, 3, 256);
+    EXPECT_EQ(run.ends, 1);
+    EXPECT_TRUE(run.failed);
+    EXPECT_FALSE(run.aborted);
+    EXPECT_EQ(run.message, "Result bitmap is not created");
+    EXPECT_TRUE(run.percents.empty());
+}
+
+TEST(ResampleEngine, ConvertsTheSourceBeforeTheWorkerStarts)
+{
+    TQueueInvoker invoker;
+    TBitmap src(16, 16, TPixelFormat::pf8bit), dst(8, 8);
+    bool ended = false;
+    auto* engine = new TResampleEngine(
+        &src, &dst, 3, 256, {}, {}, [&](TWorkerThread*) { ended = true; }, &invoker);
+    (void)engine;
+    // Checked before the main thread has served anything: the conversion happened in the constructor.
+    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
+    for (int i = 0; i < 1000 && !ended; ++i)
+        invoker.ProcessEvents(10);
+    for (int i = 0; i < 5; ++i)
+        invoker.ProcessEvents(5);
+    EXPECT_TRUE(ended);
+}
+
+} // namespace

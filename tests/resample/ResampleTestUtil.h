@@ -1,0 +1,58 @@
+#pragma once
+// Pictures for the resampling tests.
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/Bitmap.h"
+
+// Noise with smooth parts and hard edges, so both the averaging and the lobes of the kernels show.
+inline TBitmap TestPicture(int w, int h, uint32_t seed)
+{
+    TBitmap b(w, h, TPixelFormat::pf24bit);
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> noise(0, 255);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = b.ScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            p[3 * x + 0] = uint8_t((x * 255) / (w > 1 ? w - 1 : 1));
+            p[3 * x + 1] = ((x / 3 + y / 5) % 2) ? 255 : 0;
+            p[3 * x + 2] = uint8_t(noise(rng));
+        }
+    }
+    return b;
+}
+
+// A picture of one row (or column) from channel values given per pixel (all channels alike).
+inline TBitmap RowPicture(const std::vector<int>& v, bool vertical = false)
+{
+    int n = int(v.size());
+    TBitmap b(vertical ? 1 : n, vertical ? n : 1, TPixelFormat::pf24bit);
+    for (int i = 0; i < n; ++i) {
+        uint8_t* p = vertical ? b.ScanLine(i) : b.ScanLine(0) + 3 * i;
+        p[0] = p[1] = p[2] = uint8_t(v[size_t(i)]);
+    }
+    return b;
+}
+
+// Channel c of every pixel of a one-row or one-column picture.
+inline std::vector<int> RowValues(const TBitmap& b, int c = 0)
+{
+    std::vector<int> out;
+    if (b.Height() == 1)
+        for (int x = 0; x < b.Width(); ++x)
+            out.push_back(b.ScanLine(0)[3 * x + c]);
+    else
+        for (int y = 0; y < b.Height(); ++y)
+            out.push_back(b.ScanLine(y)[c]);
+    return out;
+}
+
+inline bool SamePixels(const TBitmap& a, const TBitmap& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), size_t(3) * a.Width()) != 0) return false;
+    return true;
+}

@@ -1,0 +1,227 @@
+// The image window's zoom, layouts, tools and selection areas, driven through its mouse handlers.
+#include <memory>
+
+#include <QMdiArea>
+#include <gtest/gtest.h>
+
+#include "GuiTestApp.h"
+#include "codec/SelUnit.h"
+#include "controls/EnhScrollBox.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+
+namespace {
+
+class ImageFormViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureGuiTestApp();
+        ImageWindowPrefs() = TImageWindowPrefs();
+        Area = std::make_unique<QMdiArea>();
+        Area->resize(1000, 700);
+        Area->show();
+        Form = new TImageForm(nullptr, nullptr);
+        Area->addSubWindow(Form);
+        Form->resize(900, 600);
+        Form->show();
+        Form->LoadSourceFromBitmap(TBitmap(200, 100), 1);
+    }
+    void TearDown() override { Area.reset(); }
+
+    void Drag(TEnhImage* view, int x0, int y0, int x1, int y1)
+    {
+        Form->ImageMouseDown(view, Qt::LeftButton, x0, y0);
+        Form->ImageMouseMove(view, Qt::LeftButton, (x0 + x1) / 2, (y0 + y1) / 2);
+        Form->ImageMouseMove(view, Qt::LeftButton, x1, y1);
+        Form->ImageMouseUp(view, Qt::LeftButton, x1, y1);
+    }
+    const TSelUnit& Unit(int i) { return Form->Image->SelUnits.Item<TSelUnit>(i); }
+
+    std::unique_ptr<QMdiArea> Area;
+    TImageForm* Form = nullptr;
+};
+
+TEST_F(ImageFormViewTest, ZoomResizesBothViewsAndTheCaption)
+{
+    EXPECT_EQ(Form->Zoom, 100);
+    Form->SetZoom(250);
+    EXPECT_EQ(Form->SrcImage->size(), QSize(500, 250));
+    // No result yet: the result view stays empty.
+    EXPECT_EQ(Form->ResImage->size(), QSize(0, 0));
+    EXPECT_EQ(Form->windowTitle(), "NoName1  [zoom:250%]");
+    EXPECT_FALSE(Form->IsActualSize());
+    EXPECT_TRUE(Form->CanZoomIn());
+}
+
+TEST_F(ImageFormViewTest, ContinuousZoomWithTheRightButtonZoomsOutAndStopsAtTen)
+{
+    Form->SetTool(1);
+    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 50, 50);
+    EXPECT_TRUE(Form->ZoomActive);
+    EXPECT_TRUE(Form->ZoomTimerActive);
+    for (int i = 0; i < 100; ++i) Form->TimerEvent();
+    EXPECT_EQ(Form->Zoom, 10);
+    // Another button's release does not stop it; the starting one does.
+    Form->ImageMouseUp(Form->SrcImage, Qt::LeftButton, 0, 0);
+    EXPECT_TRUE(Form->ZoomActive);
+    Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 0, 0);
+    EXPECT_FALSE(Form->ZoomActive);
+    EXPECT_FALSE(Form->ZoomTimerActive);
+
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 5, 5);
+    for (int i = 0; i < 200; ++i) Form->TimerEvent();
+    EXPECT_EQ(Form->Zoom, 300);
+}
+
+TEST_F(ImageFormViewTest, LayoutsPlaceTheViews)
+{
+    QWidget* client = Form->widget();
+    int w = client->width();
+    EXPECT_EQ(Form->SrcScrollBox->width(), (w - 10) / 2);
+    Form->SetViewLayout(2);
+    EXPECT_FALSE(Form->SrcScrollBox->isVisible());
+    EXPECT_EQ(Form->ResScrollBox->width(), w);
+    Form->SetViewLayout(0);
+    EXPECT_TRUE(Form->SrcScrollBox->isVisible());
+    EXPECT_EQ(Form->SrcScrollBox->width(), Form->ResScrollBox->width());
+    EXPECT_EQ(Form->Spacer->width(), w - 2 * ((w - 10) / 2));
+    Form->SetViewLayout(1);
+    EXPECT_EQ(Form->SrcScrollBox->width(), w);
+    EXPECT_EQ(Form->SrcScrollBox->height(), Form->ResScrollBox->height());
+}
+
+TEST_F(ImageFormViewTest, PanningScrollsBothViews)
+{
+    Form->SetZoom(300);
+    Form->ResScrollBox->SetImageSize(600, 300); // as with a result
+    Form->CenterView();
+    int h0 = Form->SrcScrollBox->HorzPosition();
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 300, 150);
+    Form->ImageMouseMove(Form->SrcImage, Qt::LeftButton, 330, 150);
+    // The view moves by 30 / 1.5 = 20 pixels, with the pointer.
+    EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), h0 - 20);
+    EXPECT_EQ(Form->ResScrollBox->HorzPosition(), Form->SrcScrollBox->HorzPosition());
+}
+
+TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoArea)
+{
+    Form->SetTool(2);
+    for (uint8_t shape : {0, 1}) {
+        Form->SetSelectionShape(shape);
+        Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 20, 20);
+        Form->ImageMouseUp(Form->SrcImage, Qt::LeftButton, 20, 20);
+        Drag(Form->SrcImage, 20, 20, 22, 60);
+        Drag(Form->ResImage, 20, 20, 60, 18);
+        EXPECT_EQ(Form->SelectionCount(), 0);
+        EXPECT_FALSE(Form->DrawingSelection);
+    }
+    Drag(Form->SrcImage, 20, 20, 60, 50);
+    ASSERT_EQ(Form->SelectionCount(), 1);
+    EXPECT_EQ(Unit(0).Kind, skEllipse);
+    EXPECT_TRUE(Unit(0).Complete);
+    EXPECT_EQ(Unit(0).BegX, 100000);
+    EXPECT_EQ(Unit(0).EndY, 500000);
+}
+
+TEST_F(ImageFormViewTest, PolygonNeedsTwoClicks)
+{
+    Form->SetTool(2);
+    Form->SetSelectionShape(2);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 10, 10);
+    Form->ImageMouseUp(Form->SrcImage, Qt::LeftButton, 10, 10);
+    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 50, 50);
+    EXPECT_EQ(Form->SelectionCount(), 0);
+    EXPECT_FALSE(Form->DrawingSelection);
+
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 10, 10);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 80, 10);
+    Form->ImageMouseMove(Form->SrcImage, Qt::NoButton, 80, 60);
+    // Presses in the other view are ignored while an area is drawn.
+    Form->ImageMouseDown(Form->ResImage, Qt::LeftButton, 5, 5);
+    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 80, 60);
+    ASSERT_EQ(Form->SelectionCount(), 1);
+    ASSERT_NE(Unit(0).Points, nullptr);
+    EXPECT_EQ(Unit(0).Points->Count(), 3);
+    EXPECT_TRUE(Unit(0).Complete);
+    EXPECT_FALSE(Form->HasRectSelection());
+}
+
+TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileDrawingOrZooming)
+{
+    int shown = 0;
+    Form->OnPopupMenu = [&](TImageForm*, const QPoint&) { ++shown; };
+    auto rightClick = [&] {
+        Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
+        Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
+        return Form->PopupAllowed;
+    };
+    EXPECT_TRUE(rightClick()); // move tool
+    // The right click that finishes a polygon opens no menu.
+    Form->SetTool(2);
+    Form->SetSelectionShape(2);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 10, 10);
+    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 60, 10);
+    EXPECT_FALSE(rightClick());
+    EXPECT_EQ(Form->SelectionCount(), 1);
+    // Zoom out with the right button: no menu either.
+    Form->SetTool(1);
+    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
+    EXPECT_FALSE(Form->PopupAllowed);
+    Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
+    // The menu request that follows is refused once; later ones are served.
+    emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(shown, 0);
+    emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(ImageFormViewTest, AreasDrawnAtTwiceTheZoomStoreTheSameMillionths)
+{
+    Form->SetTool(2);
+    Drag(Form->SrcImage, 20, 10, 100, 80);
+    Form->SetZoom(200);
+    Drag(Form->SrcImage, 40, 20, 200, 160);
+    ASSERT_EQ(Form->SelectionCount(), 2);
+    EXPECT_EQ(Unit(0).BegX, Unit(1).BegX);
+    EXPECT_EQ(Unit(0).BegY, Unit(1).BegY);
+    EXPECT_EQ(Unit(0).EndX, Unit(1).EndX);
+    EXPECT_EQ(Unit(0).EndY, Unit(1).EndY);
+    EXPECT_TRUE(Form->HasRectSelection());
+}
+
+TEST_F(ImageFormViewTest, DeletingAreasCountsAChangeOnlyWithSelectiveCompression)
+{
+    Form->SetTool(2);
+    Drag(Form->SrcImage, 20, 10, 100, 80);
+    Drag(Form->SrcImage, 30, 10, 100, 80);
+    Form->MarkParamsChanged(false);
+    Form->DeleteLastSelection();
+    EXPECT_EQ(Form->SelectionCount(), 1);
+    EXPECT_EQ(Form->PendingChanges, 0);
+    Form->Image->SelectiveCompression = true;
+    Drag(Form->SrcImage, 30, 10, 100, 80);
+    EXPECT_EQ(Form->PendingChanges, 1);
+    Form->DeleteAllSelections();
+    EXPECT_EQ(Form->SelectionCount(), 0);
+    EXPECT_EQ(Form->PendingChanges, 2);
+}
+
+TEST_F(ImageFormViewTest, OutlinesArePaintedFromTheAreaState)
+{
+    // A black picture: the inverted outline shows white on the result view when the source is
+    // shown as the result.
+    Form->ShowSourceAsResult(true);
+    Form->ResScrollBox->SetImageSize(200, 100);
+    Form->SetTool(2);
+    Drag(Form->SrcImage, 20, 10, 100, 80);
+    QImage shot = Form->ResImage->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(20, 40), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(60, 40), QColor(Qt::black));
+    Form->ToggleSelectionsHidden();
+    shot = Form->ResImage->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(20, 40), QColor(Qt::black));
+}
+
+} // namespace
