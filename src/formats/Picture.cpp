@@ -1,14 +1,13 @@
 #include "formats/Picture.h"
 
+#include "common/CommLib.h"
 #include "formats/FileFormatList.h"
 #include "platform/Exceptions.h"
 
 std::string ExtractFileExtension(const std::string& fileName)
 {
-    size_t slash = fileName.find_last_of('/');
-    size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-    return fileName.substr(dot + 1);
+    const std::string ext = ExtractFileExt(fileName);
+    return ext.empty() ? ext : ext.substr(1);
 }
 
 void TPicture::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, FileFormatList()); }
