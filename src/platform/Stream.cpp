@@ -122,13 +122,17 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
         return;
     }
     int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    // Opened without waiting, so that a named pipe without a writer cannot hang the caller; reads
+    // then block as usual (a pipe without a writer reads as empty).
+    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (FHandle >= 0) {
         struct stat st {};
         if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(FHandle);
             FHandle = -1;
             errno = EISDIR;
+        } else {
+            ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
         }
     }
     if (FHandle < 0)
