@@ -4,17 +4,12 @@
 #include "formats/FileFormatList.h"
 #include "platform/Exceptions.h"
 
-std::string ExtractFileExtension(const std::string& fileName)
-{
-    const std::string ext = ExtractFileExt(fileName);
-    return ext.empty() ? ext : ext.substr(1);
-}
-
 void TPicture::LoadFromFile(const std::string& fileName) { LoadFromFile(fileName, FileFormatList()); }
 
 void TPicture::LoadFromFile(const std::string& fileName, const TFileFormatList& formats)
 {
-    const std::string extension = ExtractFileExtension(fileName);
+    std::string extension = ExtractFileExt(fileName);
+    if (!extension.empty()) extension.erase(0, 1); // without its dot
     const TGraphicClass* cls = formats.FindPictureClass(extension);
     if (!cls) throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     std::unique_ptr<TGraphic> graphic = cls->Create();
