@@ -57,7 +57,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count)
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count)
 {
-    if (count <= 0) return 0;
+    if (count <= 0 || count > INT64_MAX - FPosition) return 0;
     int64_t end = FPosition + count;
     if (end > int64_t(FData.size())) FData.resize(size_t(end));
     std::memcpy(FData.data() + FPosition, buffer, size_t(count));
@@ -70,7 +70,9 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
     int64_t base = origin == TSeekOrigin::soBeginning ? 0
                  : origin == TSeekOrigin::soCurrent   ? FPosition
                                                       : int64_t(FData.size());
-    int64_t pos = base + offset;
+    int64_t pos;
+    // A hostile offset must not overflow: the position saturates at the ends of the range.
+    if (__builtin_add_overflow(base, offset, &pos)) pos = offset > 0 ? INT64_MAX : 0;
     if (pos < 0) pos = 0;
     FPosition = pos;
     return FPosition;
