@@ -44,41 +44,19 @@ TColorManager::TColorManager()
 
 void TColorManager::RaiseConversionError(const char* message) { throw EColorConversionError(message); }
 
-void TColorManager::SetSourceBitsPerSample(int value)
+void TColorManager::SetChecked(uint8_t& field, int value, int low, int high, const char* error)
 {
-    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
-    if (FSourceBPS != value) {
-        FSourceBPS = uint8_t(value);
+    if (value < low || value > high) RaiseConversionError(error);
+    if (field != value) {
+        field = uint8_t(value);
         FChanged = true;
     }
 }
 
-void TColorManager::SetTargetBitsPerSample(int value)
-{
-    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
-    if (FTargetBPS != value) {
-        FTargetBPS = uint8_t(value);
-        FChanged = true;
-    }
-}
-
-void TColorManager::SetSourceSamplesPerPixel(int value)
-{
-    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
-    if (FSourceSPP != value) {
-        FSourceSPP = uint8_t(value);
-        FChanged = true;
-    }
-}
-
-void TColorManager::SetTargetSamplesPerPixel(int value)
-{
-    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
-    if (FTargetSPP != value) {
-        FTargetSPP = uint8_t(value);
-        FChanged = true;
-    }
-}
+void TColorManager::SetSourceBitsPerSample(int value) { SetChecked(FSourceBPS, value, 1, 16, kDepthError); }
+void TColorManager::SetTargetBitsPerSample(int value) { SetChecked(FTargetBPS, value, 1, 16, kDepthError); }
+void TColorManager::SetSourceSamplesPerPixel(int value) { SetChecked(FSourceSPP, value, 1, 4, kSampleCountError); }
+void TColorManager::SetTargetSamplesPerPixel(int value) { SetChecked(FTargetSPP, value, 1, 4, kSampleCountError); }
 
 void TColorManager::SetSourceScheme(TColorSchemeCode value)
 {
