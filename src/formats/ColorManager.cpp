@@ -300,7 +300,8 @@ void ConvertRGBRow(const TRGBRowLayout& row, TColour colour, TAlpha alpha)
             for (size_t c = 0; c < 3; ++c)
                 StoreSample<TOut>(target + (SwapOrder ? 2 - c : c) * sizeof(TOut),
                                   TOut(colour(LoadSample<TIn>(row.Planes[c] + offset))));
-            if (row.CopyAlpha) StoreSample<TOut>(target + 3 * sizeof(TOut), TOut(alpha(LoadSample<TIn>(row.Planes[3] + offset))));
+            if (row.CopyAlpha)
+                StoreSample<TOut>(target + 3 * sizeof(TOut), TOut(alpha(LoadSample<TIn>(row.Planes[3] + offset))));
             offset += row.SourceStep;
         }
         bit = RotateRight(bit, 1);
