@@ -39,6 +39,8 @@ std::string ReplaceFileExt(const std::string& path, const std::string& ext);
 std::string GetExactFileName(const std::string& path);
 // Rebuilds path part by part from the left, giving each part that exists (file or folder) its
 // letter case as stored on disk; parts that cannot be found are kept unchanged.
+// (The file systems here keep no short names, system attributes or volume labels, so these two
+// have only the letter case to restore and nothing of that kind to skip.)
 std::string GetLongPathNameStr(const std::string& path);
 // "+" becomes a blank, "%%" a "%", "%" and two hexadecimal digits the byte they spell; everything
 // else is copied. A "%" followed by a pair that is not hexadecimal raises EConvertError

@@ -27,6 +27,13 @@ void TEnhList::Grow()
     SetCapacity(int(grown));
 }
 
+void TEnhList::GrowForAdd()
+{
+    Grow();
+    // A descendant's Grow that adds no room must not let Add write past the block.
+    if (FCount >= FCapacity) throw EListError("List capacity out of bounds (" + std::to_string(FCapacity) + ")");
+}
+
 int TEnhList::Add(const void* record)
 {
     if (FCount == FCapacity) {
@@ -34,11 +41,11 @@ int TEnhList::Add(const void* record)
         const auto* p = static_cast<const uint8_t*>(record);
         if (!FData.empty() && p >= FData.data() && p < FData.data() + FData.size()) {
             std::vector<uint8_t> copy(p, p + FItemSize);
-            Grow();
+            GrowForAdd();
             std::memcpy(Items(FCount), copy.data(), size_t(FItemSize));
             return FCount++;
         }
-        Grow();
+        GrowForAdd();
     }
     std::memcpy(Items(FCount), record, size_t(FItemSize));
     return FCount++;

@@ -60,6 +60,7 @@ protected:
     virtual void Grow();
 
 private:
+    void GrowForAdd();
     void CheckItemType(size_t typeSize) const;
 
     std::vector<uint8_t> FData;

@@ -20,15 +20,6 @@ inline uint8_t RotateRight(uint8_t v, unsigned n)
     return n == 0 ? v : uint8_t((v >> n) | (v << (8 - n)));
 }
 
-inline uint16_t LoadWord(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
-inline void StoreWord(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-
 // Row conversions that are not built yet: while a slot is empty the choice stays empty and
 // ConvertRow reports that no method was found, so nothing is silently left unconverted.
 constexpr TColorManager::TRowConversion kConvertIndexedBoth16 = nullptr;
@@ -53,41 +44,19 @@ TColorManager::TColorManager()
 
 void TColorManager::RaiseConversionError(const char* message) { throw EColorConversionError(message); }
 
-void TColorManager::SetSourceBitsPerSample(int value)
+void TColorManager::SetChecked(uint8_t& field, int value, int low, int high, const char* error)
 {
-    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
-    if (FSourceBPS != value) {
-        FSourceBPS = uint8_t(value);
+    if (value < low || value > high) RaiseConversionError(error);
+    if (field != value) {
+        field = uint8_t(value);
         FChanged = true;
     }
 }
 
-void TColorManager::SetTargetBitsPerSample(int value)
-{
-    if (value < 1 || value > 16) RaiseConversionError(kDepthError);
-    if (FTargetBPS != value) {
-        FTargetBPS = uint8_t(value);
-        FChanged = true;
-    }
-}
-
-void TColorManager::SetSourceSamplesPerPixel(int value)
-{
-    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
-    if (FSourceSPP != value) {
-        FSourceSPP = uint8_t(value);
-        FChanged = true;
-    }
-}
-
-void TColorManager::SetTargetSamplesPerPixel(int value)
-{
-    if (value < 1 || value > 4) RaiseConversionError(kSampleCountError);
-    if (FTargetSPP != value) {
-        FTargetSPP = uint8_t(value);
-        FChanged = true;
-    }
-}
+void TColorManager::SetSourceBitsPerSample(int value) { SetChecked(FSourceBPS, value, 1, 16, kDepthError); }
+void TColorManager::SetTargetBitsPerSample(int value) { SetChecked(FTargetBPS, value, 1, 16, kDepthError); }
+void TColorManager::SetSourceSamplesPerPixel(int value) { SetChecked(FSourceSPP, value, 1, 4, kSampleCountError); }
+void TColorManager::SetTargetSamplesPerPixel(int value) { SetChecked(FTargetSPP, value, 1, 4, kSampleCountError); }
 
 void TColorManager::SetSourceScheme(TColorSchemeCode value)
 {
@@ -251,6 +220,95 @@ std::optional<TPixelFormat> TColorManager::PixelFormatFor(int index) const
     }
 }
 
+namespace {
+// Component converters: each maps one sample. A row conversion picks them once per call and runs
+// the loop of its depth pair with them, so the pixel loop tests no option but the mask.
+struct TPassSample // PassByte and PassWord
+{
+    unsigned operator()(unsigned v) const { return v; }
+};
+struct TGammaByte
+{
+    const uint8_t* Gamma;
+    unsigned operator()(unsigned v) const { return Gamma[v]; }
+};
+struct TScaleWord
+{
+    unsigned operator()(unsigned v) const { return TColorManager::ScaleWord(uint16_t(v)); }
+};
+struct TSwapScaleWord
+{
+    unsigned operator()(unsigned v) const { return TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v))); }
+};
+struct TScaleGammaWord
+{
+    const uint8_t* Gamma;
+    unsigned operator()(unsigned v) const { return Gamma[TColorManager::ScaleWord(uint16_t(v))]; }
+};
+struct TSwapScaleGammaWord
+{
+    const uint8_t* Gamma;
+    unsigned operator()(unsigned v) const
+    {
+        return Gamma[TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v)))];
+    }
+};
+struct TSwapWord
+{
+    unsigned operator()(unsigned v) const { return TColorManager::SwapWord(uint16_t(v)); }
+};
+// 8 to 16 bits: the 8-bit converter, widened to 16 bits, then swapped when the source says so.
+template <class TByteConverter, bool Swap> struct TWidenByte
+{
+    TByteConverter Byte;
+    unsigned operator()(unsigned v) const
+    {
+        const uint16_t w = TColorManager::MulDivWord(uint16_t(Byte(v)), 65535, 255);
+        return Swap ? TColorManager::SwapWord(w) : w;
+    }
+};
+
+template <class T> inline T LoadSample(const uint8_t* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+template <class T> inline void StoreSample(uint8_t* p, T v) { std::memcpy(p, &v, sizeof v); }
+
+// Where the samples of one RGB-family row are and how far each side moves per pixel.
+struct TRGBRowLayout
+{
+    const uint8_t* Planes[4]; // first, second, third sample and alpha of the first source pixel
+    size_t SourceStep;        // bytes from one source pixel to the next (per plane when planar)
+    uint8_t* Target;
+    size_t TargetStride;      // samples per target pixel
+    uint32_t Count;
+    uint8_t Mask;
+    bool CopyAlpha;
+};
+
+template <bool SwapOrder, class TIn, class TOut, class TColour, class TAlpha>
+void ConvertRGBRow(const TRGBRowLayout& row, TColour colour, TAlpha alpha)
+{
+    const size_t advance = row.TargetStride * sizeof(TOut);
+    uint8_t* target = row.Target;
+    size_t offset = 0;
+    uint8_t bit = 0x80;
+    for (uint32_t i = 0; i < row.Count; ++i, target += advance) {
+        if (row.Mask & bit) {
+            for (size_t c = 0; c < 3; ++c)
+                StoreSample<TOut>(target + (SwapOrder ? 2 - c : c) * sizeof(TOut),
+                                  TOut(colour(LoadSample<TIn>(row.Planes[c] + offset))));
+            if (row.CopyAlpha)
+                StoreSample<TOut>(target + 3 * sizeof(TOut), TOut(alpha(LoadSample<TIn>(row.Planes[3] + offset))));
+            offset += row.SourceStep;
+        }
+        bit = RotateRight(bit, 1);
+    }
+}
+} // namespace
+
 template <bool SwapOrder>
 void TColorManager::ConvertRGBFamily(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
                                      uint8_t mask)
@@ -261,57 +319,57 @@ void TColorManager::ConvertRGBFamily(const std::vector<const uint8_t*>& source, 
     const bool targetAlpha = TargetOptions & optAlpha;
     const bool copyAlpha = sourceAlpha && targetAlpha;
     const bool planar = source.size() > 1;
-    if (source.empty() || (planar && source.size() < (copyAlpha ? 4u : 3u))) return;
-    for (size_t i = 0; i < (planar ? source.size() : 1); ++i)
+    const size_t planes = planar ? (copyAlpha ? 4u : 3u) : 1u;
+    if (source.size() < planes) return;
+    for (size_t i = 0; i < planes; ++i)
         if (!source[i]) return;
+
+    const size_t sourceBytes = size_t(s) / 8;
+    TRGBRowLayout row{};
+    for (size_t c = 0; c < 4; ++c)
+        row.Planes[c] = planar ? (c < planes ? source[c] : nullptr) : source[0] + c * sourceBytes;
+    row.SourceStep = planar ? sourceBytes : (sourceAlpha ? 4 : 3) * sourceBytes;
+    row.Target = target;
+    row.TargetStride = targetAlpha ? 4 : 3;
+    row.Count = count;
+    row.Mask = mask;
+    row.CopyAlpha = copyAlpha;
 
     const bool gamma = TargetOptions & optApplyGamma;
     const bool swap = SourceOptions & optSwapBytes;
-    const size_t sourceStride = planar ? 1 : (sourceAlpha ? 4 : 3); // in samples
-    const size_t targetStride = targetAlpha ? 4 : 3;
-    const size_t sourceBytes = s / 8, targetBytes = t / 8;
-
-    auto read = [&](size_t plane, size_t pixel) -> unsigned {
-        const uint8_t* p = planar ? source[plane] + pixel * sourceBytes
-                                  : source[0] + (pixel * sourceStride + plane) * sourceBytes;
-        return sourceBytes == 1 ? *p : LoadWord(p);
-    };
-    auto convertColour = [&](unsigned v) -> unsigned {
-        if (s == 8 && t == 8) return gamma ? FGammaTable[v] : v;
-        if (s == 8) { // to 16 bits
-            uint16_t w = MulDivWord(uint16_t(gamma ? FGammaTable[v] : v), 65535, 255);
-            return swap ? SwapWord(w) : w;
-        }
-        uint16_t w = swap ? SwapWord(uint16_t(v)) : uint16_t(v);
-        if (t == 8) return gamma ? FGammaTable[ScaleWord(w)] : ScaleWord(w);
-        return w;
-    };
-    auto convertAlpha = [&](unsigned v) -> unsigned {
-        if (s == 8 && t == 8) return v;
-        if (s == 8) {
-            uint16_t w = MulDivWord(uint16_t(v), 65535, 255);
-            return swap ? SwapWord(w) : w;
-        }
-        uint16_t w = swap ? SwapWord(uint16_t(v)) : uint16_t(v);
-        return t == 8 ? ScaleWord(w) : w;
-    };
-    auto write = [&](uint8_t* pixel, size_t sample, unsigned v) {
-        if (targetBytes == 1)
-            pixel[sample] = uint8_t(v);
+    const TGammaByte gammaByte{FGammaTable};
+    if (s == 8 && t == 8) {
+        if (gamma)
+            ConvertRGBRow<SwapOrder, uint8_t, uint8_t>(row, gammaByte, TPassSample{});
         else
-            StoreWord(pixel + 2 * sample, uint16_t(v));
-    };
-
-    uint8_t bit = 0x80;
-    size_t consumed = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (mask & bit) {
-            uint8_t* pixel = target + size_t(i) * targetStride * targetBytes;
-            for (size_t c = 0; c < 3; ++c) write(pixel, SwapOrder ? 2 - c : c, convertColour(read(c, consumed)));
-            if (copyAlpha) write(pixel, 3, convertAlpha(read(3, consumed)));
-            ++consumed;
-        }
-        bit = RotateRight(bit, 1);
+            ConvertRGBRow<SwapOrder, uint8_t, uint8_t>(row, TPassSample{}, TPassSample{});
+    } else if (s == 8) {
+        if (gamma && swap)
+            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TGammaByte, true>{gammaByte},
+                                                        TWidenByte<TPassSample, true>{});
+        else if (gamma)
+            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TGammaByte, false>{gammaByte},
+                                                        TWidenByte<TPassSample, false>{});
+        else if (swap)
+            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TPassSample, true>{},
+                                                        TWidenByte<TPassSample, true>{});
+        else
+            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TPassSample, false>{},
+                                                        TWidenByte<TPassSample, false>{});
+    } else if (t == 8) { // alpha is never gamma-corrected
+        if (gamma && swap)
+            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TSwapScaleGammaWord{FGammaTable}, TSwapScaleWord{});
+        else if (gamma)
+            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TScaleGammaWord{FGammaTable}, TScaleWord{});
+        else if (swap)
+            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TSwapScaleWord{}, TSwapScaleWord{});
+        else
+            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TScaleWord{}, TScaleWord{});
+    } else {
+        if (swap)
+            ConvertRGBRow<SwapOrder, uint16_t, uint16_t>(row, TSwapWord{}, TSwapWord{});
+        else
+            ConvertRGBRow<SwapOrder, uint16_t, uint16_t>(row, TPassSample{}, TPassSample{});
     }
 }
 

@@ -93,6 +93,8 @@ public:
     static uint8_t ScaleWord(uint16_t v) { return uint8_t(MulDivWord(v, 255, 65535)); }
 
 private:
+    // Stores a depth or sample count after checking its range; Changed only when it differs.
+    void SetChecked(uint8_t& field, int value, int low, int high, const char* error);
     void BuildGammaTable();
     void BuildYCbCrTables();
 

@@ -4,18 +4,7 @@
 
 #include "formats/FormatErrors.h"
 #include "platform/Exceptions.h"
-
-namespace {
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-} // namespace
+#include "platform/StringList.h"
 
 bool TGraphicClass::CanLoadFile(const std::string& fileName) const
 {

@@ -1,10 +1,10 @@
 #include "formats/FormatGraphic.h"
 
+#include "common/CommLib.h"
 #include "formats/FormatErrors.h"
 #include "formats/SafeLoad.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
-#include "platform/Round.h"
 
 bool TFormatGraphic::ReadImageProperties(TStream&, unsigned)
 {
@@ -56,7 +56,7 @@ void TFormatGraphic::ProgressStarting(const std::string& message)
 void TFormatGraphic::ProgressRowDone(int rowsDone)
 {
     const int height = ImageProperties.Height;
-    const int percent = height > 0 ? RoundInt(double(rowsDone) * 100.0 / height) : 100;
+    const int percent = height > 0 ? MulDiv(rowsDone, 100, height) : 100;
     Progress(TProgressStage::psRunning, percent, true, ProgressRect, std::string());
     ProgressRect.Top += 1;
     ProgressRect.Bottom += 1;

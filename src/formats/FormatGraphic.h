@@ -13,6 +13,13 @@
 #include "platform/Graphic.h"
 #include "platform/Stream.h"
 
+// Messages of the starting progress stages of a load: set-up work first, rows following at once,
+// a separate reading phase, and the Photo-CD upsampling.
+inline constexpr const char* gesPreparing = "Preparing...";
+inline constexpr const char* gesTransfering = "Transfering...";
+inline constexpr const char* gesLoadingData = "Loading data...";
+inline constexpr const char* gesUpsampling = "Upsampling...";
+
 // TImageProperties::Options bits.
 using TImageOptions = uint8_t;
 constexpr TImageOptions ioTiled = 1;

@@ -77,7 +77,8 @@ double LocalDateTimeFromUnix(int64_t seconds)
 
 void ReadFileSizeAndTimes(TImageFileInfo& info)
 {
-    int fd = ::open(info.FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a named pipe is no picture file and must not block the load.
+    int fd = ::open(info.FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return;
     struct statx sx{};
     bool ok = ::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_TYPE, &sx) == 0;

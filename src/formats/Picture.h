@@ -31,6 +31,3 @@ public:
 private:
     std::unique_ptr<TGraphic> FGraphic;
 };
-
-// The extension of a file name, without the dot; empty when the name part has none.
-std::string ExtractFileExtension(const std::string& fileName);

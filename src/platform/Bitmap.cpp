@@ -51,8 +51,8 @@ void TBitmap::CheckSize(int64_t width, int64_t height, int bitsPerPixel)
     if (width > INT32_MAX || height > INT32_MAX || (width > 0 && height > PixelLimit() / width))
         throw EOutOfResources(Format("Bitmap of %lld x %lld pixels exceeds the limit of %lld pixels",
                                      (long long)width, (long long)height, (long long)PixelLimit()));
-    int64_t bytes = RowBytes(width, bitsPerPixel) * height;
-    if (bytes < 0 || uint64_t(bytes) > SIZE_MAX / 2)
+    int64_t bytes = 0;
+    if (__builtin_mul_overflow(RowBytes(width, bitsPerPixel), height, &bytes) || uint64_t(bytes) > SIZE_MAX / 2)
         throw EOutOfResources("Bitmap too large for memory");
 }
 

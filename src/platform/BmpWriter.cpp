@@ -1,17 +1,10 @@
 // Writing BMP files: indexed pictures at their own depth, everything else as 24 bits.
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Bitmap.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
-#include "platform/Format.h"
+#include "platform/ReplaceFile.h"
 #include "platform/Stream.h"
 
 namespace {
@@ -110,44 +103,5 @@ void SaveBmpToFile(const TBitmap& bmp, const std::string& fileName)
     if (bmp.Empty()) throw EInvalidGraphicOperation("An empty bitmap cannot be saved");
     TMemoryStream data;
     WriteBmp(bmp, data);
-
-    // A fresh name beside the target, created exclusively with the usual permissions (those of the
-    // file being replaced, if any), filled, then renamed over the target.
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = fileName + Format(".%d.%u.tmp", int(::getpid()), counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
-    struct stat st
-    {
-    };
-    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-
-    const uint8_t* p = data.Memory();
-    size_t left = data.Data().size();
-    bool ok = true;
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) {
-            p += n;
-            left -= size_t(n);
-        }
-    }
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw EWriteError("Stream write error");
-    }
-    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(err)));
-    }
+    SaveFileReplacing(fileName, data.Memory(), data.Data().size());
 }

@@ -57,7 +57,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count)
 
 int64_t TMemoryStream::Write(const void* buffer, int64_t count)
 {
-    if (count <= 0) return 0;
+    if (count <= 0 || count > INT64_MAX - FPosition) return 0;
     int64_t end = FPosition + count;
     if (end > int64_t(FData.size())) FData.resize(size_t(end));
     std::memcpy(FData.data() + FPosition, buffer, size_t(count));
@@ -70,7 +70,9 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
     int64_t base = origin == TSeekOrigin::soBeginning ? 0
                  : origin == TSeekOrigin::soCurrent   ? FPosition
                                                       : int64_t(FData.size());
-    int64_t pos = base + offset;
+    int64_t pos;
+    // A hostile offset must not overflow: the position saturates at the ends of the range.
+    if (__builtin_add_overflow(base, offset, &pos)) pos = offset > 0 ? INT64_MAX : 0;
     if (pos < 0) pos = 0;
     FPosition = pos;
     return FPosition;
@@ -122,13 +124,17 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName
         return;
     }
     int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    // Opened without waiting, so that a named pipe without a writer cannot hang the caller; reads
+    // then block as usual (a pipe without a writer reads as empty).
+    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (FHandle >= 0) {
         struct stat st {};
         if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(FHandle);
             FHandle = -1;
             errno = EISDIR;
+        } else {
+            ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
         }
     }
     if (FHandle < 0)

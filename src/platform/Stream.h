@@ -58,6 +58,8 @@ private:
     int64_t FPosition = 0;
 };
 
+// Open modes. The share modes of Windows (deny none, deny write) have no counterpart here: files
+// are opened without locks, so readers that asked for sharing simply open for reading.
 enum TFileMode : unsigned {
     fmOpenRead = 0x0000,
     fmOpenWrite = 0x0001,

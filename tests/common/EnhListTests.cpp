@@ -121,6 +121,27 @@ TEST(EnhList, AddingOneOfItsOwnRecordsWhileGrowing)
     EXPECT_EQ(l.Item<TPointRec>(4).Y, 101);
 }
 
+// A descendant whose growth rule adds no room.
+class TStuckRecordList : public TEnhList
+{
+public:
+    using TEnhList::TEnhList;
+
+protected:
+    void Grow() override {}
+};
+
+TEST(EnhList, AGrowthThatAddsNoRoomIsRefusedByAdd)
+{
+    TStuckRecordList l(sizeof(TPointRec));
+    EXPECT_THROW(AddPoint(l, 1, 2), EListError);
+    EXPECT_EQ(l.Count(), 0);
+    l.SetCapacity(1);
+    AddPoint(l, 1, 2);
+    EXPECT_THROW(l.Add(l.Items(0)), EListError); // also when the record is one of its own
+    EXPECT_EQ(l.Count(), 1);
+}
+
 TEST(EnhList, BadItemSizesAndRecordTypesAreRefused)
 {
     EXPECT_THROW(TEnhList(0), EListError);

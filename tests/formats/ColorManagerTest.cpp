@@ -264,3 +264,56 @@ TEST(ColorManager, YCbCrSubsampling)
     EXPECT_EQ(cm.HSubsampling(), 4);
     EXPECT_EQ(cm.VSubsampling(), 2);
 }
+
+// Each depth pair with gamma and byte swapping on and off: one RGBA pixel to BGRA, so the colour
+// and the alpha converters are both checked. Alpha never passes the gamma table.
+TEST(ColorManager, RGBConvertersByDepthAndOptions)
+{
+    auto swap16 = [](unsigned v) { return ((v & 0xFF) << 8) | (v >> 8); };
+    for (int sourceBits : {8, 16})
+        for (int targetBits : {8, 16})
+            for (bool gamma : {false, true})
+                for (bool swap : {false, true}) {
+                    TColorManager cm;
+                    cm.SetSourceScheme(schRGBA);
+                    cm.SetTargetScheme(schBGRA);
+                    cm.SetSourceSamplesPerPixel(4);
+                    cm.SetTargetSamplesPerPixel(4);
+                    cm.SetSourceBitsPerSample(sourceBits);
+                    cm.SetTargetBitsPerSample(targetBits);
+                    cm.SourceOptions = swap ? optSwapBytes : 0;
+                    cm.TargetOptions = gamma ? optApplyGamma : 0;
+                    const unsigned in[4] = {0x12, 0x80, 0xFE, 0x40}; // red, green, blue, alpha (8-bit)
+                    const unsigned in16[4] = {0x1234, 0x8001, 0xFEFF, 0x4000};
+                    uint8_t src[8] = {}, dst[8] = {};
+                    for (int c = 0; c < 4; ++c) {
+                        if (sourceBits == 8) {
+                            src[c] = uint8_t(in[c]);
+                        } else {
+                            const uint16_t w = uint16_t(in16[c]);
+                            std::memcpy(src + 2 * c, &w, 2);
+                        }
+                    }
+                    cm.ConvertRow({src}, dst, 1, 0xFF);
+                    for (int c = 0; c < 4; ++c) {
+                        const bool alpha = c == 3;
+                        unsigned expected;
+                        if (sourceBits == 8) {
+                            unsigned v = gamma && !alpha ? cm.GammaTable()[in[c]] : in[c];
+                            expected = targetBits == 8 ? v : (swap ? swap16(v * 257) : v * 257);
+                        } else {
+                            unsigned v = swap ? swap16(in16[c]) : in16[c];
+                            expected = targetBits == 16 ? v : (gamma && !alpha ? cm.GammaTable()[v / 257] : v / 257);
+                        }
+                        const int position = alpha ? 3 : 2 - c; // BGRA order
+                        unsigned got = dst[position];
+                        if (targetBits == 16) {
+                            uint16_t w;
+                            std::memcpy(&w, dst + 2 * position, 2);
+                            got = w;
+                        }
+                        EXPECT_EQ(got, expected) << sourceBits << "->" << targetBits << " gamma " << gamma
+                                                 << " swap " << swap << " sample " << c;
+                    }
+                }
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/time.h>
 
 #include <thread>
@@ -123,6 +124,13 @@ TEST(PictureLoader, FailuresReportTheLoadByExtension)
     EXPECT_EQ(LoadError(missing, info, picture), ExtensionMessage(missing));
     EXPECT_FALSE(info.FileInfoValid);
     EXPECT_EQ(info.FileSize, 0);
+
+    // A named pipe that nobody writes to fails like a file without a picture instead of waiting.
+    const std::string pipe = tmp.Path("pipe.bmp");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(LoadError(pipe, info, picture), ExtensionMessage(pipe));
+    EXPECT_FALSE(info.FileInfoValid);
+    EXPECT_EQ(picture.Graphic(), nullptr);
 }
 
 TEST(PictureLoader, ImageFileInfoFigures)

@@ -59,7 +59,7 @@ protected:
         ColorManager.SetSourceScheme(schRGB);
         ColorManager.SetTargetScheme(schBGR);
         PrepareTarget(target, TPixelFormat::pf24bit);
-        ProgressStarting("Transfering...");
+        ProgressStarting(gesTransfering);
         std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < p.Height; ++y) {
             safeload::ReadExact(stream, row.data(), int64_t(rowBytes));

@@ -82,6 +82,11 @@ TEST(Bitmap, PixelLimitRefusesOversizedPicturesWithoutAllocating)
     EXPECT_THROW(TBitmap(0x7FFFFFFF, 0x7FFFFFFF), EOutOfResources);
     EXPECT_THROW(TBitmap::CheckSize(-1, 5, 24), EOutOfResources);
     EXPECT_THROW(TBitmap::CheckSize(int64_t(1) << 32, 1, 8), EOutOfResources);
+    {
+        // Without a pixel limit the byte count itself must not overflow.
+        TPixelLimitGuard none(INT64_MAX);
+        EXPECT_THROW(TBitmap::CheckSize(0x7FFFFFFF, 0x7FFFFFFF, 32), EOutOfResources);
+    }
     TPixelLimitGuard limit(100);
     EXPECT_NO_THROW(TBitmap::CheckSize(10, 10, 32));
     EXPECT_THROW(TBitmap::CheckSize(10, 11, 32), EOutOfResources);

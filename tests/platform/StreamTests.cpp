@@ -46,6 +46,13 @@ TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
     m.WriteBuffer(&seven, 1);
     EXPECT_EQ(m.Data(), Bytes({9, 9, 0, 0, 0, 7}));
     EXPECT_EQ(m.Position(), 6);
+
+    // Offsets at the ends of the range saturate instead of overflowing; nothing is read or written there.
+    EXPECT_EQ(m.Seek(INT64_MAX, TSeekOrigin::soCurrent), INT64_MAX);
+    EXPECT_EQ(m.Read(&b, 1), 0);
+    EXPECT_THROW(m.WriteBuffer(&seven, 1), EWriteError);
+    EXPECT_EQ(m.Seek(INT64_MIN, TSeekOrigin::soEnd), 0);
+    EXPECT_EQ(m.Size(), 6);
 }
 
 TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
