@@ -74,6 +74,9 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 {
     MainForm = this;
     QApplication::setApplicationName(SProductName);
+    // Windows-only steps have no counterpart here: no check of the common-controls version (Qt
+    // draws the menus), no help-file registration or WinHelp shutdown (help pages open by topic
+    // through OnHelp).
     setMinimumWidth(300);
     MdiArea = new QMdiArea(this);
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -130,6 +133,12 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 
 TMainForm::~TMainForm()
 {
+    // Nothing new may start while the workers are waited for (the waits serve events): no second
+    // start's names, no idle pass opening queued files, no timer tick starting a compression.
+    CommandWindow->Close();
+    FileQueue.clear();
+    FIdleTimer->stop();
+    FTimer.reset(); // terminates the timer thread and waits for it
     // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
     StopImageWorkers();
     for (TImageForm* form : ImageWindows()) {
@@ -137,10 +146,6 @@ TMainForm::~TMainForm()
         form->OnSaveRequest = nullptr;
         delete form;
     }
-    CommandWindow->Close();
-    FileQueue.clear();
-    FIdleTimer->stop();
-    FTimer.reset(); // terminates the timer thread and waits for it
     SaveWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
     if (auto* qs = dynamic_cast<TQtSettingsStore*>(Settings.get())) {
         try {
@@ -582,7 +587,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 bool TMainForm::FormCloseQuery()
 {
     bool canClose = true;
-    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer) == mrYes) {
+    // Help opens only on a Yes given now: a remembered answer (the box ticked) means the offer is
+    // not to be made again, whichever button went with the tick.
+    bool shown = false;
+    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer, &shown) == mrYes && shown) {
         if (OnHelp) OnHelp(KHelpOfferTopic);
         HelpOfferShown = true;
         canClose = false;
