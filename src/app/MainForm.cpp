@@ -192,12 +192,9 @@ void TMainForm::CreateActions()
     make(FileSaveAction, "FileSaveAction", "&Save", QKeySequence("Ctrl+S"), [this] { FileSaveActionExecute(); });
     make(FileSaveAsAction, "FileSaveAsAction", "Save &As...", QKeySequence("F12"), [this] { FileSaveAsActionExecute(); });
     make(FileExportBMPAction, "FileExportBMPAction", "Windows &Bitmap (BMP)", {}, onActive([this](TImageForm* a) {
-        std::string start = IncludeBackslash(DialogFolders.ExportDir) + ExtractFileNameNoExt(a->FileInfo.FileName);
-        QString name = QFileDialog::getSaveFileName(this, "Export To...", QString::fromStdString(start),
-                                                    "Windows Bitmap (*.bmp)");
-        if (name.isEmpty()) return;
-        std::string file = name.toStdString();
-        if (ExtractFileExt(file).empty()) file += ".bmp";
+        std::string file = AskSaveName("Export To...", IncludeBackslash(DialogFolders.ExportDir) +
+                                       ExtractFileNameNoExt(a->FileInfo.FileName), "Windows Bitmap (*.bmp)", ".bmp");
+        if (file.empty()) return;
         a->ExportSourceBitmap(file);
         DialogFolders.ExportDir = ExtractFilePath(file);
     }));
@@ -522,16 +519,23 @@ void TMainForm::FileSaveAsActionExecute(TImageForm* window)
 {
     TImageForm* a = window ? window : ActiveImage();
     if (!a) return;
-    std::string start = IncludeBackslash(DialogFolders.SaveDir) + ExtractFileName(a->FileInfo.FileName);
-    QString name = QFileDialog::getSaveFileName(this, "Save As...", QString::fromStdString(start),
-                                                "JPEG Image File (*.jpg)");
-    if (name.isEmpty()) return;
-    std::string file = name.toStdString();
-    if (ExtractFileExt(file).empty()) file += ".jpg";
+    std::string file = AskSaveName("Save As...", IncludeBackslash(DialogFolders.SaveDir) +
+                                   ExtractFileName(a->FileInfo.FileName), "JPEG Image File (*.jpg)", ".jpg");
+    if (file.empty()) return;
     a->SaveResult(file, false);
     DialogFolders.SaveDir = ExtractFilePath(file);
     RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.SaveDir, true);
     RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.SaveDir, false);
+}
+
+std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,
+                                   const char* defaultExt)
+{
+    QString name = QFileDialog::getSaveFileName(this, title, QString::fromStdString(start), filter);
+    if (name.isEmpty()) return std::string();
+    std::string file = name.toStdString();
+    if (ExtractFileExt(file).empty()) file += defaultExt;
+    return file;
 }
 
 void TMainForm::RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front)
