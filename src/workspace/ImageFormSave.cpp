@@ -113,7 +113,8 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         OverwriteConfirmed = true;
         if (copyOnly) return true;
         Saved = true;
-        if (!fileName.empty()) FileInfo.FileName = target.substr(0, 255);
+        // The whole name: a name cut short would send the next save to another file.
+        if (!fileName.empty()) FileInfo.FileName = target;
         HasFileName = true;
         UpdateCaption();
         return true;
