@@ -26,8 +26,9 @@ int StoredAnswer(int stored, int buttons)
 } // namespace
 
 int ShowCheckMessage(TWindowHandle owner, const std::string& text, TSettingsStore* key, const std::string& valueName,
-                     int iconIndex, int buttons, int width, int height, int topOffset)
+                     int iconIndex, int buttons, int width, int height, int topOffset, bool* shown)
 {
+    if (shown) *shown = false;
     if (key) {
         int remembered = StoredAnswer(ReadIntSetting(key, nullptr, valueName, 0), buttons);
         if (remembered != mrNone) return remembered;
@@ -40,6 +41,7 @@ int ShowCheckMessage(TWindowHandle owner, const std::string& text, TSettingsStor
     message.Width = width;
     message.Height = height;
     message.TopOffset = topOffset;
+    if (shown) *shown = true;
     TCheckAnswer answer = CurrentMessageBox().ShowCheck(owner, message);
     // Only a ticked answer is remembered; a Cancel or a dismissed box (which never reports the
     // tick) leaves the value as it was, so the box keeps appearing.
@@ -48,8 +50,8 @@ int ShowCheckMessage(TWindowHandle owner, const std::string& text, TSettingsStor
     return answer.Result;
 }
 
-int ShowCheckMessage(TWindowHandle owner, TSettingsStore* key, const TCheckMessageUse& use)
+int ShowCheckMessage(TWindowHandle owner, TSettingsStore* key, const TCheckMessageUse& use, bool* shown)
 {
     return ShowCheckMessage(owner, use.Text, key, use.ValueName, use.IconIndex, use.Buttons, use.Width, use.Height,
-                            use.TopOffset);
+                            use.TopOffset, shown);
 }

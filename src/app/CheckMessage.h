@@ -14,9 +14,11 @@ class TSettingsStore;
 
 // Returns the answer (mrOk, mrCancel, mrYes, mrNo), shown or remembered. Buttons, sizes and icon as
 // TCheckMessage. The settings store may be nullptr (the box is then always shown, nothing stored).
-// A store that refuses the write raises ERegistryException.
+// A store that refuses the write raises ERegistryException. shown (when given) tells whether the
+// box was on the screen: a caller whose Yes starts something of its own (the help offer) acts only
+// on a Yes given now, not on a remembered one.
 int ShowCheckMessage(TWindowHandle owner, const std::string& text, TSettingsStore* key, const std::string& valueName,
-                     int iconIndex, int buttons, int width, int height, int topOffset);
+                     int iconIndex, int buttons, int width, int height, int topOffset, bool* shown = nullptr);
 
 // True for the answers that let the caller go on: Yes and OK.
 inline bool IsConsent(int answer) { return answer == mrYes || answer == mrOk; }
@@ -33,4 +35,4 @@ extern const TCheckMessageUse CmConfirmBatchOverwrite; // batch output names equ
 extern const TCheckMessageUse CmHelpOffer;             // the help offer when the program closes
 extern const TCheckMessageUse CmColorDepth;            // the colour-depth warning at start
 
-int ShowCheckMessage(TWindowHandle owner, TSettingsStore* key, const TCheckMessageUse& use);
+int ShowCheckMessage(TWindowHandle owner, TSettingsStore* key, const TCheckMessageUse& use, bool* shown = nullptr);

@@ -74,6 +74,9 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 {
     MainForm = this;
     QApplication::setApplicationName(SProductName);
+    // Windows-only steps have no counterpart here: no check of the common-controls version (Qt
+    // draws the menus), no help-file registration or WinHelp shutdown (help pages open by topic
+    // through OnHelp).
     setMinimumWidth(300);
     MdiArea = new QMdiArea(this);
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -130,6 +133,12 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 
 TMainForm::~TMainForm()
 {
+    // Nothing new may start while the workers are waited for (the waits serve events): no second
+    // start's names, no idle pass opening queued files, no timer tick starting a compression.
+    CommandWindow->Close();
+    FileQueue.clear();
+    FIdleTimer->stop();
+    FTimer.reset(); // terminates the timer thread and waits for it
     // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
     StopImageWorkers();
     for (TImageForm* form : ImageWindows()) {
@@ -137,10 +146,6 @@ TMainForm::~TMainForm()
         form->OnSaveRequest = nullptr;
         delete form;
     }
-    CommandWindow->Close();
-    FileQueue.clear();
-    FIdleTimer->stop();
-    FTimer.reset(); // terminates the timer thread and waits for it
     SaveWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
     if (auto* qs = dynamic_cast<TQtSettingsStore*>(Settings.get())) {
         try {
@@ -187,12 +192,9 @@ void TMainForm::CreateActions()
     make(FileSaveAction, "FileSaveAction", "&Save", QKeySequence("Ctrl+S"), [this] { FileSaveActionExecute(); });
     make(FileSaveAsAction, "FileSaveAsAction", "Save &As...", QKeySequence("F12"), [this] { FileSaveAsActionExecute(); });
     make(FileExportBMPAction, "FileExportBMPAction", "Windows &Bitmap (BMP)", {}, onActive([this](TImageForm* a) {
-        std::string start = IncludeBackslash(DialogFolders.ExportDir) + ExtractFileNameNoExt(a->FileInfo.FileName);
-        QString name = QFileDialog::getSaveFileName(this, "Export To...", QString::fromStdString(start),
-                                                    "Windows Bitmap (*.bmp)");
-        if (name.isEmpty()) return;
-        std::string file = name.toStdString();
-        if (ExtractFileExt(file).empty()) file += ".bmp";
+        std::string file = AskSaveName("Export To...", IncludeBackslash(DialogFolders.ExportDir) +
+                                       ExtractFileNameNoExt(a->FileInfo.FileName), "Windows Bitmap (*.bmp)", ".bmp");
+        if (file.empty()) return;
         a->ExportSourceBitmap(file);
         DialogFolders.ExportDir = ExtractFilePath(file);
     }));
@@ -517,16 +519,23 @@ void TMainForm::FileSaveAsActionExecute(TImageForm* window)
 {
     TImageForm* a = window ? window : ActiveImage();
     if (!a) return;
-    std::string start = IncludeBackslash(DialogFolders.SaveDir) + ExtractFileName(a->FileInfo.FileName);
-    QString name = QFileDialog::getSaveFileName(this, "Save As...", QString::fromStdString(start),
-                                                "JPEG Image File (*.jpg)");
-    if (name.isEmpty()) return;
-    std::string file = name.toStdString();
-    if (ExtractFileExt(file).empty()) file += ".jpg";
+    std::string file = AskSaveName("Save As...", IncludeBackslash(DialogFolders.SaveDir) +
+                                   ExtractFileName(a->FileInfo.FileName), "JPEG Image File (*.jpg)", ".jpg");
+    if (file.empty()) return;
     a->SaveResult(file, false);
     DialogFolders.SaveDir = ExtractFilePath(file);
     RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.SaveDir, true);
     RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.SaveDir, false);
+}
+
+std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,
+                                   const char* defaultExt)
+{
+    QString name = QFileDialog::getSaveFileName(this, title, QString::fromStdString(start), filter);
+    if (name.isEmpty()) return std::string();
+    std::string file = name.toStdString();
+    if (ExtractFileExt(file).empty()) file += defaultExt;
+    return file;
 }
 
 void TMainForm::RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front)
@@ -582,7 +591,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 bool TMainForm::FormCloseQuery()
 {
     bool canClose = true;
-    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer) == mrYes) {
+    // Help opens only on a Yes given now: a remembered answer (the box ticked) means the offer is
+    // not to be made again, whichever button went with the tick.
+    bool shown = false;
+    if (!HelpOfferShown && ShowCheckMessage(Owner(), Settings.get(), CmHelpOffer, &shown) == mrYes && shown) {
         if (OnHelp) OnHelp(KHelpOfferTopic);
         HelpOfferShown = true;
         canClose = false;

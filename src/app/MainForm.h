@@ -134,6 +134,8 @@ private:
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
     void RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front);
+    // The name chosen in a save dialog (defaultExt added when it has none); empty when cancelled.
+    std::string AskSaveName(const char* title, const std::string& start, const char* filter, const char* defaultExt);
 
     std::vector<std::string> FParams;
     std::unique_ptr<TExtTimer> FTimer;

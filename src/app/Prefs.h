@@ -35,7 +35,7 @@ struct TProgramPrefs
 enum : int { iioSizesInKB = 4, iioTime28k = 8, iioTime56k = 16 };
 
 constexpr size_t KMaxProfileNameLength = 63;
-// The name cut to KMaxProfileNameLength characters.
+// The name cut to KMaxProfileNameLength characters (UTF-8 sequences are kept whole).
 std::string CutProfileName(const std::string& name);
 
 // Initial folders, folder histories and display options of the picture dialogs.

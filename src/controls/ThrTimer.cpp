@@ -9,7 +9,8 @@
 #include "platform/TickCount.h"
 
 namespace {
-constexpr int KTimerNice = 10; // below every worker; the handler runs on the main thread anyway
+// Below normal workers; it only sleeps and compares, and its handler runs on the main thread.
+constexpr int KTimerNice = 10;
 }
 
 TExtTimer::TExtTimer(int32_t interval, TNotifyEvent onTimer, IMainThreadInvoker* invoker, TTickSource tickSource)
@@ -37,8 +38,8 @@ void TExtTimer::Execute()
     do {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         uint32_t now = FTickSource();
-        if (IsDue(FLastTick, now, FInterval)) {
-            FLastTick = now;
+        if (IsDue(LastTick(), now, FInterval)) {
+            FLastTick.store(now, std::memory_order_relaxed);
             Synchronize([this] { Fire(); });
         }
     } while (!Terminated());

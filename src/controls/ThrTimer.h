@@ -7,6 +7,7 @@
 // thread has run the handler, so ticks never queue up or overlap, and the handler's own time counts
 // towards the next interval. The 32-bit tick count may wrap: the distance is taken as the absolute
 // value of the signed 32-bit difference.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -26,8 +27,8 @@ public:
     ~TExtTimer() override;
 
     int32_t Interval() const { return FInterval; }
-    // The tick count of the last firing (0 before the first). Read it on the main thread.
-    uint32_t LastTick() const { return FLastTick; }
+    // The tick count of the last firing (0 before the first).
+    uint32_t LastTick() const { return FLastTick.load(std::memory_order_relaxed); }
 
     // True when a firing is due at now after one at lastTick.
     static bool IsDue(uint32_t lastTick, uint32_t now, int32_t interval);
@@ -41,5 +42,5 @@ private:
     const int32_t FInterval;
     const TNotifyEvent FOnTimer;
     const TTickSource FTickSource;
-    uint32_t FLastTick = 0; // written by the timer thread only while the main thread is not in the handler
+    std::atomic<uint32_t> FLastTick{0}; // written by the timer thread, read by anyone
 };

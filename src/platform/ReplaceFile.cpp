@@ -11,7 +11,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
 
-void SaveFileReplacing(const std::string& fileName, const void* data, size_t size)
+void SaveFileReplacing(const std::string& fileName, const void* data, size_t size, std::optional<time_t> modified)
 {
     static std::atomic<unsigned> counter{0};
     std::string temp;
@@ -38,6 +38,15 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
             left -= size_t(n);
         }
     }
+    if (ok && modified) {
+        timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT; // access time as it is
+        times[1].tv_sec = *modified;
+        times[1].tv_nsec = 0;
+        ok = ::futimens(fd, times) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
         ::unlink(temp.c_str());

@@ -8,11 +8,11 @@
 #include "app/CheckMessage.h"
 #include "app/ClipboardBitmap.h"
 #include "common/CommLib.h"
-#include "common/FileReplace.h"
 #include "common/StrRes.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
+#include "platform/ReplaceFile.h"
 #include "platform/Round.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
@@ -24,7 +24,7 @@ namespace {
 std::optional<time_t> UnixFromLocalDateTime(double dateTime)
 {
     if (dateTime <= 0) return std::nullopt;
-    time_t local = time_t(std::llround((dateTime - 25569.0) * 86400.0));
+    time_t local = time_t(Round((dateTime - 25569.0) * 86400.0));
     tm parts{};
     if (!gmtime_r(&local, &parts)) return std::nullopt;
     parts.tm_isdst = -1;
@@ -108,12 +108,13 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         if (!data || data->Size() <= 0) throw EInvalidGraphicOperation("There is no compressed image to save");
         std::optional<time_t> date;
         if (KeepOrigDatetime) date = UnixFromLocalDateTime(FileInfo.Modified);
-        WriteFileReplacing(target, data->Memory(), size_t(data->Size()), date);
+        SaveFileReplacing(target, data->Memory(), size_t(data->Size()), date);
 
         OverwriteConfirmed = true;
         if (copyOnly) return true;
         Saved = true;
-        if (!fileName.empty()) FileInfo.FileName = target.substr(0, 255);
+        // The whole name: a name cut short would send the next save to another file.
+        if (!fileName.empty()) FileInfo.FileName = target;
         HasFileName = true;
         UpdateCaption();
         return true;

@@ -148,6 +148,22 @@ TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedN
     EXPECT_NE(ReadAll(Path("keep.jpg")), "precious");
 }
 
+TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
+{
+    WriteBmp(Path("pic.bmp"), 30, 20);
+    TImageForm* form = Open(Path("pic.bmp"));
+    std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
+    ASSERT_GT(target.size(), 300u);
+    ASSERT_TRUE(form->SaveResult(target, false));
+    EXPECT_EQ(form->FileInfo.FileName, target);
+    std::filesystem::remove(target);
+    ASSERT_TRUE(form->SaveResult("", false));
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_TRUE(Box.Calls().empty());
+}
+
 TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
 {
     WriteJpeg(Path("photo.jpg"), 64, 48);

@@ -101,6 +101,23 @@ TEST_F(MainFormTest, HelpOfferYesKeepsTheProgramOpenOnceAndSecondStartsHandTheir
     EXPECT_EQ(Box.Calls().size(), 1u);
 }
 
+TEST_F(MainFormTest, ARememberedHelpOfferAnswerClosesWithoutOfferingHelp)
+{
+    // "6" a ticked Yes, "7" a ticked No, "1" the flag of earlier versions: the offer is not made
+    // again, and help does not open by itself at every exit.
+    for (const char* stored : {"6", "7", "1"}) {
+        {
+            TQtSettingsStore settings(Path("QMK.conf"));
+            settings.WriteValue("HelpOffer", stored);
+        }
+        Start({});
+        EXPECT_TRUE(Form->close()) << stored;
+        EXPECT_TRUE(HelpTopics.empty()) << stored;
+        EXPECT_TRUE(Box.Calls().empty()) << stored;
+        Form.reset();
+    }
+}
+
 TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSettings)
 {
     WriteBmp(Path("big.bmp"), 1600, 1200);
