@@ -162,7 +162,11 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
             image.Palette.clear();
 
         // The header's size is refused before the library or the bitmap allocates anything for it.
+        // A file of several scans is held whole by the library, at its full size whatever the
+        // scale: that size must pass the same limits as a bitmap of the picture.
         jpeg_calc_output_dimensions(cinfo);
+        if (jpeg_has_multiple_scans(cinfo))
+            TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
         jpeg_start_decompress(cinfo);
         const int width = int(cinfo->output_width), height = int(cinfo->output_height);
