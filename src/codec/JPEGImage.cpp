@@ -71,7 +71,8 @@ void TJPEGImage::Assign(const TJPEGImage& source)
 {
     if (&source == this) return;
     Data = source.Data;
-    // A bitmap decoded from the data dropped here would no longer match the shared data.
+    // The scaled size and a bitmap decoded from the data dropped here belonged to that data.
+    NeedHeader = true;
     if (source.Bitmap)
         Bitmap = std::make_unique<TBitmap>(*source.Bitmap);
     else
@@ -82,6 +83,7 @@ void TJPEGImage::Assign(const TJPEGImage& source)
 void TJPEGImage::Assign(const TBitmap& source)
 {
     Data = std::make_shared<TJPEGData>();
+    NeedHeader = true;
     Bitmap = std::make_unique<TBitmap>(source);
     Changed();
 }
