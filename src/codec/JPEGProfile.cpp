@@ -173,12 +173,8 @@ void ApplySettingsRecord(TJPEGImage& image, const TJPEGProfile& record)
 bool ProfilesMatch(const TJPEGProfile& a, const TJPEGProfile& b)
 {
     const uint16_t m = b.MatchMask;
-    if (Has(m, mmResampling)) {
-        const TResamplingOptions &ra = a.Resampling, &rb = b.Resampling;
-        if (ra.Purpose != rb.Purpose || ra.Width != rb.Width || ra.Height != rb.Height || ra.WUnits != rb.WUnits ||
-            ra.HUnits != rb.HUnits || ra.Aspect != rb.Aspect)
-            return false;
-    }
+    // Resampling: purpose, size, units and aspect lock; the resolution is a group of its own.
+    if (Has(m, mmResampling) && !SameResizeOptions(a.Resampling, b.Resampling)) return false;
     if (Has(m, mmQualities) && (a.LumQuality != b.LumQuality || a.ChromQuality != b.ChromQuality ||
                                 a.EqualizerFullControl != b.EqualizerFullControl))
         return false;
