@@ -16,6 +16,7 @@ std::atomic<bool> gDefaultPixelFormat8Bit{false};
 constexpr uint8_t DefaultQuality = 50;
 constexpr uint8_t DefaultFilterValue = 50;
 constexpr int32_t DefaultFilterRadius = 5;
+constexpr const char* SCannotResize = "Cannot change the size of a JPEG image";
 } // namespace
 
 void SetJpegScreenDepth(int bitsPerPixel) { gDefaultPixelFormat8Bit = bitsPerPixel <= 8; }
@@ -124,8 +125,8 @@ void TJPEGImage::SetPalette(const TPaletteEntries& p)
     if (freed) Changed();
 }
 
-void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
-void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation(SCannotResize); }
+void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation(SCannotResize); }
 
 void TJPEGImage::LoadFromStream(TStream& stream) { ReadStreamHeader(stream.Size() - stream.Position(), stream); }
 
