@@ -248,6 +248,7 @@ void RecalcScaledSize(TJPEGImage& image)
         image.ScaledWidth = image.ScaledHeight = 0;
         return;
     }
+    image.LibraryMessages.Clear();
     TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
     j_decompress_ptr cinfo = dec.Get();
     AttachSource(cinfo, *data->Data);
@@ -265,6 +266,7 @@ void ReadStreamInfo(TJPEGImage& image)
 {
     const std::shared_ptr<TJPEGData> data = image.Data;
     if (!data || !data->Data) return;
+    image.LibraryMessages.Clear(); // the messages of the data dropped are gone with it
     TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
     j_decompress_ptr cinfo = dec.Get();
     AttachSource(cinfo, *data->Data);

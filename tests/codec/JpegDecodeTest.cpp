@@ -323,6 +323,29 @@ TEST(JpegDecode, DamagedStreams)
     }
 }
 
+TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
+{
+    std::vector<uint8_t> good = MakeJpeg(TJpegSpec{});
+    // Three stray bytes after the JFIF marker: the header read warns about them.
+    std::vector<uint8_t> stray = good;
+    ASSERT_EQ(stray[3], 0xE0);
+    const size_t afterApp0 = 4 + (size_t(stray[4]) << 8 | stray[5]);
+    stray.insert(stray.begin() + std::ptrdiff_t(afterApp0), {0x01, 0x02, 0x03});
+
+    TJPEGImage image;
+    Load(image, stray);
+    ASSERT_EQ(image.LibraryMessages.Count(), 1);
+    EXPECT_NE(image.LibraryMessages[0].find("3 extraneous bytes"), std::string::npos) << image.LibraryMessages[0];
+    Load(image, good);
+    EXPECT_EQ(image.LibraryMessages.Count(), 0);
+    // The scaled size is read from the header again: the same rule.
+    Load(image, stray);
+    image.LibraryMessages.Add("earlier");
+    image.SetScale(1);
+    EXPECT_EQ(image.Width(), 32);
+    EXPECT_EQ(image.LibraryMessages.Count(), 1);
+}
+
 TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
 {
     TJpegSpec spec;
