@@ -2,6 +2,9 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "app/EngineSetup.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
@@ -9,6 +12,7 @@
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
 #include "app/Splash.h"
+#include "codec/JPEGImage.h"
 #include "common/HandOver.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
@@ -20,6 +24,8 @@ int main(int argc, char** argv)
     if (!params.empty() && ForwardToRunningInstance(params)) return 0;
 
     TQuillmarkApplication app(argc, argv);
+    // New JPEG images decode to 8-bit palette bitmaps by default on a screen of 8 bits or fewer.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) SetJpegScreenDepth(screen->depth());
     TQtMainThreadInvoker invoker;
     SetMainThreadInvoker(&invoker);
     TQtMessageBox boxes;

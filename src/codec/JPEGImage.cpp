@@ -16,6 +16,7 @@ std::atomic<bool> gDefaultPixelFormat8Bit{false};
 constexpr uint8_t DefaultQuality = 50;
 constexpr uint8_t DefaultFilterValue = 50;
 constexpr int32_t DefaultFilterRadius = 5;
+constexpr const char* SCannotResize = "Cannot change the size of a JPEG image";
 } // namespace
 
 void SetJpegScreenDepth(int bitsPerPixel) { gDefaultPixelFormat8Bit = bitsPerPixel <= 8; }
@@ -71,7 +72,8 @@ void TJPEGImage::Assign(const TJPEGImage& source)
 {
     if (&source == this) return;
     Data = source.Data;
-    // A bitmap decoded from the data dropped here would no longer match the shared data.
+    // The scaled size and a bitmap decoded from the data dropped here belonged to that data.
+    NeedHeader = true;
     if (source.Bitmap)
         Bitmap = std::make_unique<TBitmap>(*source.Bitmap);
     else
@@ -82,6 +84,7 @@ void TJPEGImage::Assign(const TJPEGImage& source)
 void TJPEGImage::Assign(const TBitmap& source)
 {
     Data = std::make_shared<TJPEGData>();
+    NeedHeader = true;
     Bitmap = std::make_unique<TBitmap>(source);
     Changed();
 }
@@ -122,8 +125,8 @@ void TJPEGImage::SetPalette(const TPaletteEntries& p)
     if (freed) Changed();
 }
 
-void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
-void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation(SCannotResize); }
+void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation(SCannotResize); }
 
 void TJPEGImage::LoadFromStream(TStream& stream) { ReadStreamHeader(stream.Size() - stream.Position(), stream); }
 

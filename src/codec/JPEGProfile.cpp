@@ -92,6 +92,15 @@ void LoadSelUnits(TJPEGImage& image, const TJPEGProfile& rec)
 
 } // namespace
 
+std::string CutProfileName(const std::string& name)
+{
+    size_t n = std::min(name.size(), size_t(ProfileNameMaxLength));
+    // Back off over continuation bytes (10xxxxxx) so that a character cut at the limit goes whole.
+    if (n < name.size())
+        while (n > 0 && (uint8_t(name[n]) & 0xC0) == 0x80) --n;
+    return name.substr(0, n);
+}
+
 void GetSettingsRecord(const TJPEGImage& image, TJPEGProfile& rec)
 {
     rec = TJPEGProfile{};
@@ -119,7 +128,7 @@ void GetSettingsRecord(const TJPEGImage& image, TJPEGProfile& rec)
     rec.Resampling = image.ResamplingOptions;
     rec.Resampling.HorzDPI = image.XDensity;
     rec.Resampling.VertDPI = image.YDensity;
-    rec.Name = image.ProfileName.substr(0, ProfileNameMaxLength);
+    rec.Name = CutProfileName(image.ProfileName);
     rec.MatchMask = image.MatchMask;
     StoreSelUnits(image, rec);
 }
@@ -173,12 +182,8 @@ void ApplySettingsRecord(TJPEGImage& image, const TJPEGProfile& record)
 bool ProfilesMatch(const TJPEGProfile& a, const TJPEGProfile& b)
 {
     const uint16_t m = b.MatchMask;
-    if (Has(m, mmResampling)) {
-        const TResamplingOptions &ra = a.Resampling, &rb = b.Resampling;
-        if (ra.Purpose != rb.Purpose || ra.Width != rb.Width || ra.Height != rb.Height || ra.WUnits != rb.WUnits ||
-            ra.HUnits != rb.HUnits || ra.Aspect != rb.Aspect)
-            return false;
-    }
+    // Resampling: purpose, size, units and aspect lock; the resolution is a group of its own.
+    if (Has(m, mmResampling) && !SameResizeOptions(a.Resampling, b.Resampling)) return false;
     if (Has(m, mmQualities) && (a.LumQuality != b.LumQuality || a.ChromQuality != b.ChromQuality ||
                                 a.EqualizerFullControl != b.EqualizerFullControl))
         return false;

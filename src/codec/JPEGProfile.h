@@ -31,7 +31,9 @@ enum : uint16_t {
 // Every group but the restart interval, the comments and the resolution.
 constexpr uint16_t DefaultMatchMask = 0x3E7F;
 
-constexpr int ProfileNameMaxLength = 63;
+constexpr int ProfileNameMaxLength = 63; // bytes of UTF-8
+// The name cut to at most ProfileNameMaxLength bytes, never inside a character.
+std::string CutProfileName(const std::string& name);
 constexpr int ProfileDataEntries = 8193;
 
 struct TJPEGProfile

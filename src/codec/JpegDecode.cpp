@@ -162,7 +162,11 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
             image.Palette.clear();
 
         // The header's size is refused before the library or the bitmap allocates anything for it.
+        // A file of several scans is held whole by the library, at its full size whatever the
+        // scale: that size must pass the same limits as a bitmap of the picture.
         jpeg_calc_output_dimensions(cinfo);
+        if (jpeg_has_multiple_scans(cinfo))
+            TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
         jpeg_start_decompress(cinfo);
         const int width = int(cinfo->output_width), height = int(cinfo->output_height);
@@ -244,6 +248,7 @@ void RecalcScaledSize(TJPEGImage& image)
         image.ScaledWidth = image.ScaledHeight = 0;
         return;
     }
+    image.LibraryMessages.Clear();
     TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
     j_decompress_ptr cinfo = dec.Get();
     AttachSource(cinfo, *data->Data);
@@ -261,6 +266,7 @@ void ReadStreamInfo(TJPEGImage& image)
 {
     const std::shared_ptr<TJPEGData> data = image.Data;
     if (!data || !data->Data) return;
+    image.LibraryMessages.Clear(); // the messages of the data dropped are gone with it
     TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
     j_decompress_ptr cinfo = dec.Get();
     AttachSource(cinfo, *data->Data);

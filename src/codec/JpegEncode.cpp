@@ -175,7 +175,8 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
         image.Data = data;
         image.ReportProgress(TProgressStage::psEnding, image.OverallProgress(100), false, TRect{});
     } catch (const EAbort&) {
-        // A cancelled run: the partial stream is gone, the image keeps its data.
+        // A cancelled run: the partial stream is gone, the image keeps its data. Releasing the
+        // stream cannot fail here, so there is no error box for a failed release.
         if (started) image.ReportProgress(TProgressStage::psEnding, image.OverallProgress(0), false, TRect{});
         throw;
     } catch (...) {

@@ -160,13 +160,6 @@ jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messag
     return &err.Mgr;
 }
 
-std::string FormatJpegMessage(j_common_ptr cinfo)
-{
-    char text[JMSG_LENGTH_MAX];
-    cinfo->err->format_message(cinfo, text);
-    return text;
-}
-
 std::string FormatLibraryMessage(int code, int p1, int p2)
 {
     jpeg_error_mgr mgr;

@@ -44,9 +44,6 @@ struct TJpegErrorManager
 // Returns &err.Mgr for cinfo.err.
 jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messages, int traceLevel);
 
-// The formatted text of the message the library last raised on this object (cut like EJPEG's).
-std::string FormatJpegMessage(j_common_ptr cinfo);
-
 // The library's text for code with its integer parameters filled in, cut like EJPEG's.
 std::string FormatLibraryMessage(int code, int p1 = 0, int p2 = 0);
 // Raises the library's error code as EJPEG from the program's own code, as the library would.

@@ -35,8 +35,7 @@ void ProgressMonitor(j_common_ptr cinfo)
     auto* progress = reinterpret_cast<TJpegProgress*>(cinfo->progress);
     if (!progress) return;
     const jpeg_progress_mgr& pub = progress->Pub;
-    ProgressStep(*progress, pub.pass_counter, pub.pass_limit, pub.completed_passes + progress->PassOffset,
-                 pub.total_passes + progress->ExtraPasses,
+    ProgressStep(*progress, pub.pass_counter, pub.pass_limit, pub.completed_passes, pub.total_passes,
                  cinfo->is_decompressor ? reinterpret_cast<j_decompress_ptr>(cinfo) : nullptr);
 }
 

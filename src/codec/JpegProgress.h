@@ -17,9 +17,6 @@ struct TJpegProgress
     // Compressing: the main prefilter makes the first pass the slow one.
     bool MainFilterOn = false;
     bool Progressive = false;
-    // Passes of the program's own that come before the library's (the encoder's front end).
-    int PassOffset = 0;
-    int ExtraPasses = 0;
     // Throttle and change detection.
     bool HaveTick = false;
     uint32_t LastTick = 0;

@@ -198,7 +198,7 @@ std::string BaseName(const std::string& fileName)
     std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name.substr(0, ProfileNameMaxLength);
+    return CutProfileName(name);
 }
 
 } // namespace

@@ -8,18 +8,13 @@
 #include "EncoderTestUtil.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
+#include "ProgressTestClock.h"
 #include "codec/JpegProgress.h"
 #include "platform/Exceptions.h"
 
 namespace {
 
-uint32_t gTicks = 0;
-uint32_t FastClock() { return gTicks += 200; }
-struct FastProgressClock
-{
-    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
-    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
-};
+using progress_test::FastProgressClock;
 
 double RatioOf(const TJPEGImage& image, const TBitmap& src)
 {

@@ -9,22 +9,14 @@
 
 #include "EncoderTestUtil.h"
 #include "codec/JPEGEngine.h"
+#include "ProgressTestClock.h"
 #include "codec/JpegProgress.h"
 #include "platform/Exceptions.h"
 #include "platform/MainThread.h"
 
 namespace {
 
-uint32_t FastClock()
-{
-    static std::atomic<uint32_t> ticks{0};
-    return ticks += 200;
-}
-struct FastProgressClock
-{
-    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
-    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
-};
+using progress_test::FastProgressClock;
 
 struct TRunResult
 {

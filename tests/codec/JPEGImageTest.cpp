@@ -113,6 +113,21 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     EXPECT_FALSE(c.HasBitmap());
     EXPECT_EQ(c.Width(), 64);
     EXPECT_FALSE(c.Equals(TJPEGImage()));
+
+    // At a reduced scale the size is read again from the data taken over, not kept from the old.
+    TJPEGImage e;
+    e.SetScale(1);
+    {
+        fixtures::TJpegSpec spec;
+        spec.Width = 30;
+        spec.Height = 20;
+        TMemoryStream small(fixtures::MakeJpeg(spec));
+        e.LoadFromStream(small);
+    }
+    EXPECT_EQ(e.Width(), 15);
+    e.Assign(d);
+    EXPECT_EQ(e.Width(), 32);
+    EXPECT_EQ(e.Height(), 24);
 }
 
 TEST(JPEGImage, WriteDataAndReadDataRoundTrip)

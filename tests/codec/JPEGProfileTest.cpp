@@ -94,6 +94,20 @@ TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
     GetSettingsRecord(im, rec);
     EXPECT_EQ(rec.FilterValue, 0);
     EXPECT_EQ(rec.Name.size(), 63u);
+
+    // Names are cut to 63 bytes, never inside a character ("\xC3\xA9" is one two-byte character).
+    struct Case { std::string In, Out; };
+    const std::string n62(62, 'n'), n61(61, 'n');
+    for (const Case& c : std::vector<Case>{{n62 + "\xC3\xA9", n62},
+                                           {n61 + "\xC3\xA9" + "x", n61 + "\xC3\xA9"},
+                                           {n62 + "\xE2\x82\xAC", n62},
+                                           {n61 + "\xE2\x82\xAC", n61},
+                                           {"Kurz \xC3\xA9", "Kurz \xC3\xA9"}}) {
+        im.ProfileName = c.In;
+        GetSettingsRecord(im, rec);
+        EXPECT_EQ(rec.Name, c.Out) << c.In.size();
+        EXPECT_EQ(CutProfileName(c.In), c.Out);
+    }
 }
 
 TEST(JPEGProfile, ApplyThenCaptureGivesTheSameRecord)

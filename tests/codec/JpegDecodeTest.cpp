@@ -8,6 +8,7 @@
 #include "JpegFixtures.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegDecode.h"
+#include "ProgressTestClock.h"
 #include "codec/JpegProgress.h"
 #include "platform/Exceptions.h"
 
@@ -30,15 +31,7 @@ struct TEvent
     TRect R;
 };
 
-// A clock that moves 200 ms on every reading, so the progress throttle lets every call through.
-uint32_t gFakeTicks = 0;
-uint32_t FastClock() { return gFakeTicks += 200; }
-
-struct FastProgressClock
-{
-    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
-    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
-};
+using progress_test::FastProgressClock;
 
 } // namespace
 
@@ -330,6 +323,29 @@ TEST(JpegDecode, DamagedStreams)
     }
 }
 
+TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
+{
+    std::vector<uint8_t> good = MakeJpeg(TJpegSpec{});
+    // Three stray bytes after the JFIF marker: the header read warns about them.
+    std::vector<uint8_t> stray = good;
+    ASSERT_EQ(stray[3], 0xE0);
+    const size_t afterApp0 = 4 + (size_t(stray[4]) << 8 | stray[5]);
+    stray.insert(stray.begin() + std::ptrdiff_t(afterApp0), {0x01, 0x02, 0x03});
+
+    TJPEGImage image;
+    Load(image, stray);
+    ASSERT_EQ(image.LibraryMessages.Count(), 1);
+    EXPECT_NE(image.LibraryMessages[0].find("3 extraneous bytes"), std::string::npos) << image.LibraryMessages[0];
+    Load(image, good);
+    EXPECT_EQ(image.LibraryMessages.Count(), 0);
+    // The scaled size is read from the header again: the same rule.
+    Load(image, stray);
+    image.LibraryMessages.Add("earlier");
+    image.SetScale(1);
+    EXPECT_EQ(image.Width(), 32);
+    EXPECT_EQ(image.LibraryMessages.Count(), 1);
+}
+
 TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
 {
     TJpegSpec spec;
@@ -344,8 +360,14 @@ TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
     f[p + 6] = 0x60;
     f[p + 7] = 0xEA; // width
     f[p + 8] = 0x60;
-    TJPEGImage image;
-    Load(image, f);
-    EXPECT_EQ(image.Data->Width, 60000);
-    EXPECT_THROW(image.EnsureBitmap(), EOutOfResources);
+    // At full size the bitmap is refused; at an eighth the bitmap would fit, but the library holds
+    // every scan of the file at its full size.
+    for (uint8_t scale : {0, 3}) {
+        TJPEGImage image;
+        image.SetScale(scale);
+        Load(image, f);
+        EXPECT_EQ(image.Data->Width, 60000);
+        EXPECT_THROW(image.EnsureBitmap(), EOutOfResources) << "scale " << int(scale);
+        EXPECT_FALSE(image.HasBitmap());
+    }
 }

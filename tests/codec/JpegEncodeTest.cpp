@@ -10,19 +10,14 @@
 #include "JpegFixtures.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
+#include "ProgressTestClock.h"
 #include "codec/JpegProgress.h"
 #include "codec/StageCache.h"
 #include "platform/Exceptions.h"
 
 namespace {
 
-uint32_t gTicks = 0;
-uint32_t FastClock() { return gTicks += 200; }
-struct FastProgressClock
-{
-    FastProgressClock() { SetJpegProgressTickSource(FastClock); }
-    ~FastProgressClock() { SetJpegProgressTickSource(nullptr); }
-};
+using progress_test::FastProgressClock;
 
 struct TEvent
 {

@@ -2,6 +2,9 @@
 // memory source and destination on good, garbage and truncated streams.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include <jerror.h>
 
 #include "codec/JpegGlue.h"
@@ -203,6 +206,45 @@ TEST(JpegGlue, LibraryStateErrorsFromTheCompressor)
     c->input_components = 3;
     jpeg_set_defaults(c.Get());
     EXPECT_THROW(jpeg_finish_compress(c.Get()), EJPEG);
+}
+
+TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
+{
+    // "JPEG parameter struct mismatch: library thinks size is %u, caller expects %u" with two
+    // ten-digit numbers is 95 characters long.
+    const std::string mismatch = "JPEG parameter struct mismatch: library thinks size is 4294967295, caller expects 4294967295";
+    struct Case { int Code, P1, P2; std::string Text; };
+    for (const Case& c : std::vector<Case>{{JERR_BAD_STRUCT_SIZE, -1, -1, mismatch.substr(0, JpegMessageLimit)},
+                                           {JERR_BAD_STRUCT_SIZE, 7, 9, "JPEG parameter struct mismatch: library thinks size is 7, caller expects 9"},
+                                           {99999, 0, 0, "Bogus message code 99999"},
+                                           {0, 0, 0, "Bogus message code 0"}})
+    {
+        EXPECT_EQ(FormatLibraryMessage(c.Code, c.P1, c.P2), c.Text) << c.Code;
+        try
+        {
+            RaiseJpegError(c.Code, c.P1, c.P2);
+        }
+        catch (const EJPEG& e)
+        {
+            EXPECT_EQ(e.what(), c.Text);
+        }
+    }
+    // The same cut on an error raised inside the library.
+    jpeg_compress_struct info;
+    TJpegErrorManager err;
+    info.err = InitJpegErrorManager(err, nullptr, 0);
+    char full[256];
+    std::snprintf(full, sizeof full, LibraryMessageText(JERR_BAD_STRUCT_SIZE).c_str(), unsigned(sizeof info), 4294967295u);
+    ASSERT_GT(std::strlen(full), JpegMessageLimit);
+    try
+    {
+        jpeg_CreateCompress(&info, JPEG_LIB_VERSION, size_t(-1));
+        ADD_FAILURE() << "a wrong record size was accepted";
+    }
+    catch (const EJPEG& e)
+    {
+        EXPECT_EQ(e.what(), std::string(full, JpegMessageLimit));
+    }
 }
 
 TEST(JpegGlue, ClampsToTheLibraryRanges)
