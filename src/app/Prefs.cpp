@@ -1,18 +1,8 @@
 #include "app/Prefs.h"
 
+#include "codec/JPEGProfile.h"
 #include "common/SettingsAccess.h"
 #include "platform/SettingsStore.h"
-
-std::string CutProfileName(const std::string& name)
-{
-    // Characters, not bytes: a cut inside a UTF-8 sequence would leave a name that matches no file.
-    size_t chars = 0;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue; // continuation byte
-        if (chars++ == KMaxProfileNameLength) return name.substr(0, i);
-    }
-    return name;
-}
 
 namespace {
 

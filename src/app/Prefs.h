@@ -34,9 +34,6 @@ struct TProgramPrefs
 // Image-information bits of ImageInfoOptions.
 enum : int { iioSizesInKB = 4, iioTime28k = 8, iioTime56k = 16 };
 
-constexpr size_t KMaxProfileNameLength = 63;
-// The name cut to KMaxProfileNameLength characters (UTF-8 sequences are kept whole).
-std::string CutProfileName(const std::string& name);
 
 // Initial folders, folder histories and display options of the picture dialogs.
 struct TDialogFolders

@@ -1,5 +1,7 @@
 #include "app/PrefsForm.h"
 
+#include "codec/JPEGProfile.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -94,11 +94,13 @@ void LoadSelUnits(TJPEGImage& image, const TJPEGProfile& rec)
 
 std::string CutProfileName(const std::string& name)
 {
-    size_t n = std::min(name.size(), size_t(ProfileNameMaxLength));
-    // Back off over continuation bytes (10xxxxxx) so that a character cut at the limit goes whole.
-    if (n < name.size())
-        while (n > 0 && (uint8_t(name[n]) & 0xC0) == 0x80) --n;
-    return name.substr(0, n);
+    // Characters, not bytes: a cut inside a UTF-8 sequence would leave a name that matches no file.
+    size_t chars = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue; // continuation byte
+        if (chars++ == size_t(ProfileNameMaxLength)) return name.substr(0, i);
+    }
+    return name;
 }
 
 void GetSettingsRecord(const TJPEGImage& image, TJPEGProfile& rec)

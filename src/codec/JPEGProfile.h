@@ -31,8 +31,8 @@ enum : uint16_t {
 // Every group but the restart interval, the comments and the resolution.
 constexpr uint16_t DefaultMatchMask = 0x3E7F;
 
-constexpr int ProfileNameMaxLength = 63; // bytes of UTF-8
-// The name cut to at most ProfileNameMaxLength bytes, never inside a character.
+constexpr int ProfileNameMaxLength = 63; // characters
+// The name cut to at most ProfileNameMaxLength characters (UTF-8 sequences are kept whole).
 std::string CutProfileName(const std::string& name);
 constexpr int ProfileDataEntries = 8193;
 

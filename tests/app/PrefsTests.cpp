@@ -135,24 +135,6 @@ TEST(Preferences, MalformedOrOverlongValuesReadAsDefaultsOrAreCut)
     EXPECT_FALSE(p.WarnToSave);
 }
 
-TEST(Preferences, ProfileNamesAreCutToCharactersKeepingUtf8Whole)
-{
-    const std::string e = "\xC3\xA9"; // one character, two bytes
-    struct
-    {
-        std::string In, Out;
-    } const cases[] = {
-        {std::string(63, 'n'), std::string(63, 'n')},
-        {std::string(64, 'n'), std::string(63, 'n')},
-        {std::string(62, 'n') + e, std::string(62, 'n') + e},
-        {std::string(63, 'n') + e, std::string(63, 'n')},
-        {[&] { std::string t; for (int i = 0; i < 40; ++i) t += e; return t; }(),
-         [&] { std::string t; for (int i = 0; i < 40; ++i) t += e; return t; }()},
-        {"", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CutProfileName(c.In), c.Out) << c.In;
-}
-
 TEST(Preferences, AStoreThatRefusesWritesIsSwallowed)
 {
     TMemorySettingsStore store;

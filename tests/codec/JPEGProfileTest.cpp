@@ -95,14 +95,18 @@ TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
     EXPECT_EQ(rec.FilterValue, 0);
     EXPECT_EQ(rec.Name.size(), 63u);
 
-    // Names are cut to 63 bytes, never inside a character ("\xC3\xA9" is one two-byte character).
+    // Names are cut to 63 characters, never inside one ("\xC3\xA9" is one two-byte character).
     struct Case { std::string In, Out; };
-    const std::string n62(62, 'n'), n61(61, 'n');
-    for (const Case& c : std::vector<Case>{{n62 + "\xC3\xA9", n62},
-                                           {n61 + "\xC3\xA9" + "x", n61 + "\xC3\xA9"},
-                                           {n62 + "\xE2\x82\xAC", n62},
-                                           {n61 + "\xE2\x82\xAC", n61},
-                                           {"Kurz \xC3\xA9", "Kurz \xC3\xA9"}}) {
+    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n');
+    std::string forty;
+    for (int i = 0; i < 40; ++i) forty += e;
+    for (const Case& c : std::vector<Case>{{n63, n63},
+                                           {n63 + "n", n63},
+                                           {n62 + e, n62 + e},
+                                           {n63 + e, n63},
+                                           {n62 + "\xE2\x82\xAC" + "x", n62 + "\xE2\x82\xAC"},
+                                           {forty, forty},
+                                           {"", ""}}) {
         im.ProfileName = c.In;
         GetSettingsRecord(im, rec);
         EXPECT_EQ(rec.Name, c.Out) << c.In.size();
