@@ -48,8 +48,8 @@ std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int heigh
     return m;
 }
 
-} // namespace
-
+// Blocks per row and per column of a component with factors f in a picture of this size, as the
+// JPEG library counts them (ceil(size * f / (8 * largest factor))).
 int ComponentWidthInBlocks(int imageWidth, TSamplingFactor f, TSamplingFactor largest)
 {
     return int(DivRoundUp(int64_t(imageWidth) * f.H, 8 * int64_t(largest.H)));
@@ -59,6 +59,8 @@ int ComponentHeightInBlocks(int imageHeight, TSamplingFactor f, TSamplingFactor 
 {
     return int(DivRoundUp(int64_t(imageHeight) * f.V, 8 * int64_t(largest.V)));
 }
+
+} // namespace
 
 TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight,
                             std::span<const TSamplingFactor> components, int selThreshold)

@@ -27,11 +27,6 @@ struct TBlockMasks
     }
 };
 
-// Blocks per row and per column of a component with factors f in a picture of this size, as the
-// JPEG library counts them (ceil(size * f / (8 * largest factor))).
-int ComponentWidthInBlocks(int imageWidth, TSamplingFactor f, TSamplingFactor largest);
-int ComponentHeightInBlocks(int imageHeight, TSamplingFactor f, TSamplingFactor largest);
-
 // Reduces the 1-bit selection mask (0 bits selected, size rounded up to 8) to block masks.
 // A block of the large component is selected when at least Round(selThreshold * 64 / 100) of its
 // 64 pixels are; a block of a subsampled component when every large block it covers is (blocks at

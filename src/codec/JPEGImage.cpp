@@ -352,15 +352,5 @@ uint8_t TJPEGImage::OverallProgress(int p)
     TrialPercent = uint8_t(p);
     if (TRatioSearch* search = FActiveSearch.load()) return search->OverallProgress(uint8_t(p));
     if (!RatioSearchActive) return uint8_t(p);
-    int n = ComprRatioMaxNumAppr;
-    int k = RoundInt(n * 0.67);
-    int t = TrialCount;
-    double v;
-    if (k >= t && k >= 1)
-        v = ((t - 1) / double(k) + p * 0.01 / k) * 90;
-    else if (n - k >= 1)
-        v = 90 + double(Round(((t - k - 1) / double(n - k) + p * 0.01 / (n - k)) * 10));
-    else
-        v = 100;
-    return uint8_t(std::clamp<int64_t>(Round(v), 0, 100));
+    return RatioSearchProgress(ComprRatioMaxNumAppr, TrialCount, p);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codec/JPEGImage.h"
+#include "codec/RegionMask.h"
 
 namespace {
 
@@ -45,46 +46,31 @@ void StoreSelUnits(const TJPEGImage& image, TJPEGProfile& rec)
     }
 }
 
-// Rebuilds the image's selection areas from rec.Data. The record may come from a file: every
-// count and index is checked against the array, and reading stops at the first malformed area.
+// Rebuilds the image's selection areas from rec.Data. The record may come from a file: the shared
+// reader checks every count and index against the array and stops at the first malformed area.
 void LoadSelUnits(TJPEGImage& image, const TJPEGProfile& rec)
 {
-    const auto& d = rec.Data;
-    const int64_t last = std::min<int64_t>(d[0], int64_t(d.size()) - 1);
     image.SelUnits.Clear();
-    int64_t next = 2;
-    for (int32_t i = 0; i < d[1]; ++i) {
-        if (next > last) break;
+    for (const TMaskShape& s : SelectionShapesOf(rec)) {
         TSelUnit u{};
         u.Complete = true;
-        u.Kind = uint8_t(d[size_t(next)]);
-        if (d[size_t(next)] == skRectangle || d[size_t(next)] == skEllipse) {
-            if (next + 4 > last) break;
-            u.BegX = d[size_t(next + 1)];
-            u.BegY = d[size_t(next + 2)];
-            u.EndX = d[size_t(next + 3)];
-            u.EndY = d[size_t(next + 4)];
-            next += 5;
-        } else if (d[size_t(next)] == skPolygon) {
-            if (next + 1 > last) break;
-            int64_t n = d[size_t(next + 1)];
-            if (n < 0 || next + 1 + 2 * n > last) break;
+        u.Kind = s.Kind;
+        u.BegX = s.BegX;
+        u.BegY = s.BegY;
+        u.EndX = s.EndX;
+        u.EndY = s.EndY;
+        if (s.Kind == TMaskShape::Polygon) {
             u.Points = NewSelPointList();
-            for (int64_t j = 0; j < n; ++j) {
-                TSelPoint p{d[size_t(next + 2 + 2 * j)], d[size_t(next + 3 + 2 * j)]};
-                u.Points->Add(&p);
+            for (const TPoint& p : s.Points) {
+                TSelPoint point{p.X, p.Y};
+                u.Points->Add(&point);
             }
-            if (n > 0) {
-                const TSelPoint& first = u.Points->Item<TSelPoint>(0);
-                const TSelPoint& lastPt = u.Points->Item<TSelPoint>(int(n - 1));
-                u.BegX = first.X;
-                u.BegY = first.Y;
-                u.EndX = lastPt.X;
-                u.EndY = lastPt.Y;
+            if (!s.Points.empty()) {
+                u.BegX = s.Points.front().X;
+                u.BegY = s.Points.front().Y;
+                u.EndX = s.Points.back().X;
+                u.EndY = s.Points.back().Y;
             }
-            next += 2 + 2 * n;
-        } else {
-            break;
         }
         image.SelUnits.Add(&u);
     }

@@ -1,5 +1,7 @@
 #include "codec/PrefilterParams.h"
 
+#include "codec/Prefilter.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -46,7 +48,7 @@ const double* MedianWeights()
 bool SetupKind(int kind, int radius, int strength, int param5, TKindParams& p)
 {
     if (kind != 4 && kind != 5 && kind != 7 && kind != 8 && kind != 9) return false;
-    const int r = std::clamp(radius, 1, 32);
+    const int r = std::clamp(radius, PrefilterMinRadius, PrefilterMaxRadius);
     const int s = std::clamp(strength, 0, 100);
     const int R = r == 1 ? 2 : r * r;
     p.Kind = kind;

@@ -4,13 +4,14 @@
 #include <climits>
 #include <cstring>
 
+#include "codec/Prefilter.h"
 #include "codec/PrefilterKernels.h"
 
 namespace prefilter_detail {
 
 namespace {
 
-constexpr int MaxRows = 2 * 32 + 1;
+constexpr int MaxRows = 2 * PrefilterMaxRadius + 1;
 
 // Histograms of `Channels` planes, each with a tracked value M and the count of its elements on
 // the searched side of M: at or above M when looking for the count-th largest value (Largest), at

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "codec/JPEGImage.h"
+#include "codec/RegionMask.h"
 #include "common/SettingsAccess.h"
 #include "platform/Exceptions.h"
 #include "platform/ReplaceFile.h"
@@ -42,48 +43,24 @@ private:
 
 void WriteAreas(TWriter& w, const TJPEGProfile& rec)
 {
-    // The record's areas as GetSettingsRecord stored them: walked with the same bounds as a read.
-    const auto& d = rec.Data;
-    const int64_t last = std::min<int64_t>(d[0], int64_t(d.size()) - 1);
-    int64_t next = 2;
-    int32_t count = 0;
-    struct TArea
-    {
-        int64_t At;
-    };
-    std::vector<TArea> areas;
-    for (int32_t i = 0; i < d[1] && next <= last; ++i) {
-        const int32_t kind = d[size_t(next)];
-        int64_t size;
-        if (kind == skRectangle || kind == skEllipse)
-            size = 5;
-        else if (kind == skPolygon && next + 1 <= last && d[size_t(next + 1)] >= 0)
-            size = 2 + 2 * int64_t(d[size_t(next + 1)]);
-        else
-            break;
-        if (next + size - 1 > last) break;
-        areas.push_back({next});
-        next += size;
-        ++count;
-    }
-    w.Int("NumSelUnits", count);
-    for (int32_t i = 1; i <= count; ++i) {
-        const int64_t at = areas[size_t(i - 1)].At;
-        const std::string n = Num(i);
-        const int32_t kind = d[size_t(at)];
-        w.Int("SelUnitKind" + n, kind);
-        if (kind == skPolygon) {
-            const int32_t points = d[size_t(at + 1)];
-            w.Int("SelUnitNumPoints" + n, points);
-            for (int32_t j = 0; j < points; ++j) {
-                w.Int("SelUnitPnt" + Num(j + 1) + "X" + n, d[size_t(at + 2 + 2 * j)]);
-                w.Int("SelUnitPnt" + Num(j + 1) + "Y" + n, d[size_t(at + 3 + 2 * j)]);
+    // The record's areas as GetSettingsRecord stored them, walked with the bounds of a read.
+    const std::vector<TMaskShape> areas = SelectionShapesOf(rec);
+    w.Int("NumSelUnits", int64_t(areas.size()));
+    for (size_t i = 0; i < areas.size(); ++i) {
+        const TMaskShape& a = areas[i];
+        const std::string n = Num(int64_t(i) + 1);
+        w.Int("SelUnitKind" + n, a.Kind);
+        if (a.Kind == TMaskShape::Polygon) {
+            w.Int("SelUnitNumPoints" + n, int64_t(a.Points.size()));
+            for (size_t j = 0; j < a.Points.size(); ++j) {
+                w.Int("SelUnitPnt" + Num(int64_t(j) + 1) + "X" + n, a.Points[j].X);
+                w.Int("SelUnitPnt" + Num(int64_t(j) + 1) + "Y" + n, a.Points[j].Y);
             }
         } else {
-            w.Int("SelUnitBegX" + n, d[size_t(at + 1)]);
-            w.Int("SelUnitBegY" + n, d[size_t(at + 2)]);
-            w.Int("SelUnitEndX" + n, d[size_t(at + 3)]);
-            w.Int("SelUnitEndY" + n, d[size_t(at + 4)]);
+            w.Int("SelUnitBegX" + n, a.BegX);
+            w.Int("SelUnitBegY" + n, a.BegY);
+            w.Int("SelUnitEndX" + n, a.EndX);
+            w.Int("SelUnitEndY" + n, a.EndY);
         }
     }
 }

@@ -194,10 +194,15 @@ void TRatioSearch::FirstRatioGuess(const TRatioSettings& lastRequest, const TRat
             s += b[i] + 50;
             sWork += Work.QualityEqualizerBand[i] + 50;
         }
-        const int32_t d = std::max(RoundInt(s / 3.0), int32_t(1));
+        // With the first three bands at their lower end the level is 0: scaling by 0 would throw
+        // the chroma quality down to 1, so the start is kept as it is.
+        const int32_t d = RoundInt(s / 3.0);
         const int32_t n = RoundInt(sWork / 3.0);
-        for (int32_t& band : b) band = RoundInt(double(band + 50) * n / d) - 50;
-        C = RoundInt(double(C) * n / d);
+        if (d >= 1)
+        {
+            for (int32_t& band : b) band = RoundInt(double(band + 50) * n / d) - 50;
+            C = RoundInt(double(C) * n / d);
+        }
     }
     StoreSearchVars();
 }
@@ -288,13 +293,12 @@ void TRatioSearch::NextRatioGuess()
     StoreSearchVars();
 }
 
-uint8_t TRatioSearch::OverallProgress(uint8_t p)
+uint8_t RatioSearchProgress(int32_t maxTrials, int32_t trialCount, int p)
 {
-    TrialPercent = p;
-    if (!RatioSearchActive) return p;
-    const int32_t n = std::max(ComprRatioMaxNumAppr.load(), int32_t(1));
+    const int32_t n = std::max(maxTrials, int32_t(1));
     const int32_t k = RoundInt(n * 0.67);
-    const int32_t t = TrialCount;
+    const int32_t t = trialCount;
+    p = std::clamp(p, 0, 100);
     int64_t percent;
     if (k >= t && k >= 1)
         percent = Round(((t - 1) / double(k) + p * 0.01 / k) * 90);
@@ -304,4 +308,11 @@ uint8_t TRatioSearch::OverallProgress(uint8_t p)
         percent = 90 + Round(((t - k - 1) / rest + p * 0.01 / rest) * 10);
     }
     return uint8_t(std::clamp<int64_t>(percent, 0, 100));
+}
+
+uint8_t TRatioSearch::OverallProgress(uint8_t p)
+{
+    TrialPercent = p;
+    if (!RatioSearchActive) return p;
+    return RatioSearchProgress(ComprRatioMaxNumAppr, TrialCount, p);
 }

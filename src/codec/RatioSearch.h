@@ -59,6 +59,11 @@ struct TRatioSearchResult
     bool Restored = false;      // a trial raised an exception and the encoded data was reinstated
 };
 
+// Percent of a whole search from the percent p (0..100) of the current encode, with maxTrials the
+// trial limit (below 1 counts as 1) and trialCount the encodes begun: the first two thirds of the
+// trials cover 0..90, the rest 90..100.
+uint8_t RatioSearchProgress(int32_t maxTrials, int32_t trialCount, int p);
+
 class TRatioSearch
 {
 public:

@@ -21,16 +21,19 @@ TFrontEndKey FrontEndKeyOf(const TEncodeRun& run, const TJPEGProfile& settings)
         k.Sampling[2 * c + 1] = run.SamplingFactors[c].V;
     }
     k.Smoothing = run.Smoothing;
-    if (settings.ActiveFilter >= 1 && settings.FilterValue > 0) {
+    const bool mainFilter = settings.ActiveFilter >= 1 && settings.FilterValue > 0;
+    if (mainFilter) {
         k.ActiveFilter = settings.ActiveFilter;
         k.FilterValue = settings.FilterValue;
         k.FilterRadius = settings.FilterRadius;
     }
+    // The selection reaches the front end only through the prefilters, which read the painted
+    // mask: with no filter on, the areas and the threshold feed the quantiser alone.
     const TJPEGProfile& r = run.Request;
-    k.SelectiveCompression = r.SelectiveCompression;
-    if (r.SelectiveCompression) {
-        k.SelThreshold = r.SelThreshold;
-        if (r.SelActiveFilter >= 1 && r.SelFilterValue > 0) {
+    const bool selFilter = r.SelectiveCompression && r.SelActiveFilter >= 1 && r.SelFilterValue > 0;
+    if (r.SelectiveCompression && (mainFilter || selFilter)) {
+        k.SelectiveCompression = true;
+        if (selFilter) {
             k.SelActiveFilter = r.SelActiveFilter;
             k.SelFilterValue = r.SelFilterValue;
             k.SelFilterRadius = r.SelFilterRadius;

@@ -28,9 +28,9 @@ struct TFrontEndKey
     int Smoothing = 0;
     // Main-area prefilter (all zero when off).
     int32_t ActiveFilter = 0, FilterValue = 0, FilterRadius = 0;
-    // Selection: the flag, the selection's prefilter, the threshold and the stored areas.
+    // Selection, only while a prefilter reads its mask: the flag, the selection's prefilter and the
+    // stored areas.
     bool SelectiveCompression = false;
-    int32_t SelThreshold = 0;
     int32_t SelActiveFilter = 0, SelFilterValue = 0, SelFilterRadius = 0;
     std::vector<int32_t> Areas;
 

@@ -41,6 +41,25 @@ TEST(BitmapHelpers, CopyBitmapBitsCommonArea)
     TBitmap other = Filled(5, 4, TPixelFormat::pf32bit, 1);
     EXPECT_FALSE(CopyBitmapBits(src, other));
     EXPECT_EQ(other.ScanLine(0)[0], 1);
+
+    // Packed formats: the pixels of the last, shared byte beyond the common width stay as they were.
+    struct PackedCase
+    {
+        TPixelFormat format;
+        int srcWidth;
+        uint8_t want; // first byte of a 0xFF row after copying a 0x00 source
+    };
+    for (PackedCase c : {PackedCase{TPixelFormat::pf1bit, 3, 0x1F}, PackedCase{TPixelFormat::pf4bit, 1, 0x0F},
+                         PackedCase{TPixelFormat::pf1bit, 8, 0x00}}) {
+        const TBitmap zero = Filled(c.srcWidth, 2, c.format, 0x00);
+        TBitmap ones = Filled(16, 2, c.format, 0xFF);
+        EXPECT_TRUE(CopyBitmapBits(zero, ones));
+        EXPECT_EQ(ones.ScanLine(1)[0], c.want) << c.srcWidth;
+        EXPECT_EQ(ones.ScanLine(1)[1], 0xFF);
+        TBitmap blended = Filled(16, 2, c.format, 0xFF);
+        EXPECT_TRUE(BlendBitmaps(blended, &zero, &zero, 100));
+        EXPECT_EQ(blended.ScanLine(1)[0], c.want) << c.srcWidth;
+    }
 }
 
 TEST(BitmapHelpers, BlendBitmaps)

@@ -233,6 +233,13 @@ TEST(RatioSearch, FullControlBandsStopAtTheirEnd)
     for (int v : host.Encoded[2].QualityEqualizerBand) EXPECT_EQ(v, 49);
     EXPECT_EQ(host.Encoded[1].ChromQuality, 54);
     EXPECT_EQ(host.Encoded[2].ChromQuality, 52);
+
+    // Bands that start at their lower end keep the requested chroma quality for the first trial.
+    TScriptedHost low(std::vector<int64_t>{3000});
+    RunSearch(low, Request(10, 50, 80, true, -50));
+    ASSERT_GE(low.Encoded.size(), 1u);
+    EXPECT_EQ(low.Encoded[0].ChromQuality, 80);
+    for (int v : low.Encoded[0].QualityEqualizerBand) EXPECT_EQ(v, -50);
 }
 
 TEST(RatioSearch, LargeStepsAreDampedNearTheEnds)

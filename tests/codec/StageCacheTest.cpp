@@ -57,7 +57,10 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
         {"grey", [](TJPEGImage& im) { im.Grayscale = true; }, true},
         {"sampling", [](TJPEGImage& im) { im.SetSubsampling(1); }, true},
         {"smoothing", [](TJPEGImage& im) { im.Smoothing = 30; }, true},
-        {"selection on", [](TJPEGImage& im) { im.SelectiveCompression = true; }, true},
+        {"selection on, no filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); }, false},
+        {"threshold", [](TJPEGImage& im) { im.SelectiveCompression = true; im.SelThreshold = 0; }, false},
+        {"selection on, main filter", [](TJPEGImage& im) { im.ActiveFilter = 5; im.SetFilterValue(5, 60); im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); }, true},
+        {"selection filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); im.SelActiveFilter = 3; im.SetSelFilterValue(3, 70); }, true},
         {"source pixels", [&](TJPEGImage&) { src.ScanLine(7)[9] = 3; src.Modified(); }, true},
         {"other source", [&](TJPEGImage& im) { im.SetSourceBitmap(&other); }, true},
     };
@@ -86,7 +89,7 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
     }
 }
 
-TEST(StageCache, AreasCountWhenTheSelectionIsOn)
+TEST(StageCache, AreasCountWhenAFilterReadsTheMask)
 {
     TBitmap src = PhotoLikePicture(96, 64, 23);
     TJPEGImage im;
@@ -96,12 +99,15 @@ TEST(StageCache, AreasCountWhenTheSelectionIsOn)
     im.CompressImage();
     im.SelLumQuality = 90; // a quality of the selection: quantisation only
     im.CompressImage();
-    EXPECT_EQ(im.StageCache().Stores(), 1u);
-    AddRect(im, 500000, 500000, 900000, 900000);
+    AddRect(im, 500000, 500000, 900000, 900000); // no filter reads the mask: quantisation only
+    im.SelThreshold = 80;
     im.CompressImage();
-    EXPECT_EQ(im.StageCache().Stores(), 2u);
+    EXPECT_EQ(im.StageCache().Stores(), 1u);
     im.SelActiveFilter = 1;
     im.SetSelFilterValue(1, 20);
+    im.CompressImage();
+    EXPECT_EQ(im.StageCache().Stores(), 2u);
+    AddRect(im, 100000, 600000, 300000, 900000);
     im.CompressImage();
     EXPECT_EQ(im.StageCache().Stores(), 3u);
 }
