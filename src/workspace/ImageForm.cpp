@@ -104,10 +104,13 @@ TImageForm::~TImageForm()
 
 void TImageForm::WaitForWorker()
 {
-    if (!Busy) return;
-    StopProcessing();
     IMainThreadInvoker* invoker = MainThreadInvoker();
-    while (Busy && invoker && (JPEGEngine || ResampleEngine)) invoker->ProcessEvents(10);
+    // The stop is asked again at every pass: a resampling that ends on its own goes on to a
+    // compression, which must not run its course while the window waits to close.
+    while (Busy && invoker && (JPEGEngine || ResampleEngine)) {
+        StopProcessing();
+        invoker->ProcessEvents(10);
+    }
 }
 
 void TImageForm::StateChange(uint8_t kind)
