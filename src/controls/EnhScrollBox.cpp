@@ -10,6 +10,8 @@
 
 TEnhScrollBox::TEnhScrollBox(QWidget* parent) : QScrollArea(parent), FImage(new TEnhImage)
 {
+    // The scroll bars track while dragged (Qt's default); their thickness, button size and hot
+    // tracking are the platform style's, not fixed here.
     setWidgetResizable(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWidget(FImage);
