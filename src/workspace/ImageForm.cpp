@@ -348,6 +348,7 @@ void TImageForm::closeEvent(QCloseEvent* event)
             }
         }
     }
+    FClosed = true;
     StateChange(2);
     event->accept();
     QMdiSubWindow::closeEvent(event);

@@ -224,4 +224,5 @@ private:
     TZoomScales FScales;
     bool FStopRequested = false;
     bool FDestroying = false;
+    bool FClosed = false; // closing was allowed: the window starts no more runs
 };

@@ -26,7 +26,7 @@ void TImageForm::MarkParamsChanged(bool changed)
 
 bool TImageForm::AutoCompressDue() const
 {
-    if (Busy) return false;
+    if (Busy || FClosed) return false;
     if (PendingChanges <= 0) return false;
     if (LastRunStopped && !ForceRun) return false;
     return TickDistance(LastChangeTick, GetTickCount()) > ImageWindowPrefs().ComprDelay || ForceRun;
@@ -34,7 +34,8 @@ bool TImageForm::AutoCompressDue() const
 
 void TImageForm::StartCompression()
 {
-    if (Busy) return;
+    // A window that is closing (a failed reload closes it, too) starts nothing more.
+    if (Busy || FClosed) return;
     const TBitmap* source = SourceBitmap();
     if (!ProfileResizeDone && source &&
         !ResizeIsNoOp(Image->ResamplingOptions, source->Width(), source->Height())) {
@@ -76,7 +77,7 @@ void TImageForm::StartCompression()
 
 void TImageForm::StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback)
 {
-    if (Busy) return;
+    if (Busy || FClosed) return;
     OnResampled = std::move(callback);
     Busy = true;
     ProgressOperation = 2;

@@ -216,6 +216,18 @@ TEST_F(ImageFormTest, LoadFailuresWarnAndCloseTheWindow)
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].Text.rfind("Cannot load an image from  ", 0), 0u);
     EXPECT_EQ(calls[1].Text, "Cannot load an image from  NoName3");
+
+    // A window whose new source fails to load closes; its pending changes start no run meanwhile.
+    QPointer<TImageForm> form = NewForm();
+    form->LoadSourceFromBitmap(TwoColourBitmap(16, 16), 1);
+    ASSERT_TRUE(form->AutoCompressDue());
+    form->LoadSourceFromBitmap(TBitmap(), 2);
+    ASSERT_FALSE(form.isNull());
+    EXPECT_FALSE(form->AutoCompressDue());
+    form->StartCompression();
+    EXPECT_FALSE(form->Busy);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
 }
 
 TEST_F(ImageFormTest, BitmapSourceIsNamedAndDescribed)
