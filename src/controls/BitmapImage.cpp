@@ -5,14 +5,10 @@
 namespace {
 QList<QRgb> ColorTable(const TBitmap& bitmap, int entries)
 {
+    TRGBQuad colours[256];
+    bitmap.IndexColours(colours);
     QList<QRgb> table;
-    const auto& pal = bitmap.Palette();
-    for (int i = 0; i < entries; ++i) {
-        if (size_t(i) < pal.size())
-            table.append(qRgb(pal[size_t(i)].rgbRed, pal[size_t(i)].rgbGreen, pal[size_t(i)].rgbBlue));
-        else
-            table.append(qRgb(i * 255 / (entries - 1), i * 255 / (entries - 1), i * 255 / (entries - 1)));
-    }
+    for (int i = 0; i < entries; ++i) table.append(qRgb(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue));
     return table;
 }
 } // namespace

@@ -37,30 +37,24 @@ QImage StretchVisiblePart(const TBitmap& bitmap, int imageW, int imageH, const Q
     QRect area = wanted.intersected(QRect(0, 0, imageW, imageH));
     if (area.isEmpty()) return QImage();
 
-    // Depths without a row routine of their own are shown through a 24-bit copy.
-    const TBitmap* bmp = &bitmap;
-    TBitmap copy;
-    TPixelFormat fmt = bitmap.PixelFormat();
-    if (fmt != TPixelFormat::pf24bit && fmt != TPixelFormat::pf32bit && fmt != TPixelFormat::pf8bit) {
-        copy = bitmap.To24();
-        bmp = &copy;
-        fmt = TPixelFormat::pf24bit;
-    }
-    int bytesPerPixel = fmt == TPixelFormat::pf24bit ? 3 : fmt == TPixelFormat::pf32bit ? 4 : 1;
+    // Depths without a row routine of their own are converted row by row, and only the rows shown.
+    const TPixelFormat fmt = bitmap.PixelFormat();
+    const bool direct = fmt == TPixelFormat::pf24bit || fmt == TPixelFormat::pf32bit || fmt == TPixelFormat::pf8bit;
+    const int bytesPerPixel = fmt == TPixelFormat::pf32bit ? 4 : fmt == TPixelFormat::pf8bit ? 1 : 3;
+    std::vector<uint8_t> converted(direct ? 0 : size_t(bitmap.Width()) * 3);
 
     const int w = area.width(), h = area.height();
     std::vector<int32_t> cols(static_cast<size_t>(w));
     for (int x = 0; x < w; ++x)
-        cols[size_t(x)] = StretchSource(area.left() + x, imageW, bmp->Width()) * bytesPerPixel;
+        cols[size_t(x)] = StretchSource(area.left() + x, imageW, bitmap.Width()) * bytesPerPixel;
     std::vector<int32_t> rows(static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y) rows[size_t(y)] = StretchSource(area.top() + y, imageH, bmp->Height());
+    for (int y = 0; y < h; ++y) rows[size_t(y)] = StretchSource(area.top() + y, imageH, bitmap.Height());
 
     std::array<QRgb, 256> lut{};
     if (fmt == TPixelFormat::pf8bit) {
-        const auto& pal = bmp->Palette();
-        for (size_t i = 0; i < 256; ++i)
-            lut[i] = i < pal.size() ? qRgb(pal[i].rgbRed, pal[i].rgbGreen, pal[i].rgbBlue)
-                                    : qRgb(int(i), int(i), int(i));
+        TRGBQuad colours[256];
+        bitmap.IndexColours(colours);
+        for (size_t i = 0; i < 256; ++i) lut[i] = qRgb(colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue);
     }
 
     QImage out(w, h, QImage::Format_RGB32);
@@ -74,13 +68,16 @@ QImage StretchVisiblePart(const TBitmap& bitmap, int imageW, int imageH, const Q
             continue;
         }
         prevRow = sy;
-        const uint8_t* src = bmp->ScanLine(sy);
-        if (fmt == TPixelFormat::pf24bit)
-            Row24(src, cols.data(), w, dst);
-        else if (fmt == TPixelFormat::pf32bit)
-            Row32(src, cols.data(), w, dst);
-        else
-            Row8(src, cols.data(), w, lut.data(), dst);
+        if (!direct) {
+            bitmap.RowTo24(sy, converted.data());
+            Row24(converted.data(), cols.data(), w, dst);
+        } else if (fmt == TPixelFormat::pf24bit) {
+            Row24(bitmap.ScanLine(sy), cols.data(), w, dst);
+        } else if (fmt == TPixelFormat::pf32bit) {
+            Row32(bitmap.ScanLine(sy), cols.data(), w, dst);
+        } else {
+            Row8(bitmap.ScanLine(sy), cols.data(), w, lut.data(), dst);
+        }
     }
     return out;
 }

@@ -1,7 +1,8 @@
 #include "controls/EnhScrollBox.h"
 
-#include <cstdlib>
+#include <algorithm>
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -9,6 +10,8 @@
 
 TEnhScrollBox::TEnhScrollBox(QWidget* parent) : QScrollArea(parent), FImage(new TEnhImage)
 {
+    // The scroll bars track while dragged (Qt's default); their thickness, button size and hot
+    // tracking are the platform style's, not fixed here.
     setWidgetResizable(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWidget(FImage);
@@ -61,7 +64,7 @@ void TEnhScrollBox::DrawBorder()
 void TEnhScrollBox::enterEvent(QEnterEvent* event)
 {
     QScrollArea::enterEvent(event);
-    if (HilightBorder && window()->isActiveWindow()) {
+    if (HilightBorder && QApplication::activeWindow()) {
         FHot = true;
         DrawBorder();
     }
@@ -81,7 +84,7 @@ void TEnhScrollBox::mouseMoveEvent(QMouseEvent* event)
     QScrollArea::mouseMoveEvent(event);
     // Border refreshes from mouse moves are limited to one per 250 ms.
     uint32_t now = GetTickCount();
-    if (HilightBorder && std::abs(int32_t(FLastHotTick - now)) >= 250) {
+    if (HilightBorder && TickDistance(FLastHotTick, now) >= 250) {
         FLastHotTick = now;
         FHot = true;
         DrawBorder();

@@ -1,7 +1,6 @@
 #include "controls/ThrTimer.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "common/CommLib.h"
@@ -29,8 +28,7 @@ TExtTimer::~TExtTimer()
 
 bool TExtTimer::IsDue(uint32_t lastTick, uint32_t now, int32_t interval)
 {
-    int64_t distance = std::llabs(int64_t(int32_t(lastTick - now)));
-    return distance > int64_t(interval);
+    return TickDistance(lastTick, now) > int64_t(interval);
 }
 
 void TExtTimer::Execute()

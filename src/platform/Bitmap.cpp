@@ -104,50 +104,67 @@ const uint8_t* TBitmap::ScanLine(int y) const
     return FBits.data() + size_t(y) * FStride;
 }
 
+void TBitmap::IndexColours(TRGBQuad (&pal)[256]) const
+{
+    // Palette lookups: indices past the end of the palette read as black.
+    for (TRGBQuad& q : pal) q = {};
+    for (size_t i = 0; i < FPalette.size() && i < 256; ++i) pal[i] = FPalette[i];
+    if (!FPalette.empty()) return;
+    if (FFormat == TPixelFormat::pf1bit) pal[1] = {255, 255, 255, 0};
+    if (FFormat == TPixelFormat::pf8bit || FFormat == TPixelFormat::pf4bit) {
+        int n = FFormat == TPixelFormat::pf8bit ? 256 : 16;
+        for (int i = 0; i < n; ++i) {
+            uint8_t g = uint8_t(i * 255 / (n - 1));
+            pal[i] = {g, g, g, 0};
+        }
+    }
+}
+
+namespace {
+
+void ConvertRowTo24(const uint8_t* s, int width, TPixelFormat format, const TRGBQuad (&pal)[256], uint8_t* d)
+{
+    for (int x = 0; x < width; ++x, d += 3) {
+        TRGBQuad q;
+        switch (format) {
+        case TPixelFormat::pf1bit: q = pal[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
+        case TPixelFormat::pf4bit: q = pal[(x & 1) ? (s[x >> 1] & 15) : (s[x >> 1] >> 4)]; break;
+        case TPixelFormat::pf8bit: q = pal[s[x]]; break;
+        case TPixelFormat::pf15bit: {
+            unsigned v = s[2 * x] | (unsigned(s[2 * x + 1]) << 8);
+            q = {Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31), 0};
+            break;
+        }
+        case TPixelFormat::pf16bit: {
+            unsigned v = s[2 * x] | (unsigned(s[2 * x + 1]) << 8);
+            q = {Expand5(v & 31), Expand6((v >> 5) & 63), Expand5((v >> 11) & 31), 0};
+            break;
+        }
+        case TPixelFormat::pf24bit: q = {s[3 * x], s[3 * x + 1], s[3 * x + 2], 0}; break;
+        case TPixelFormat::pf32bit: q = {s[4 * x], s[4 * x + 1], s[4 * x + 2], 0}; break;
+        }
+        d[0] = q.rgbBlue;
+        d[1] = q.rgbGreen;
+        d[2] = q.rgbRed;
+    }
+}
+
+} // namespace
+
+void TBitmap::RowTo24(int y, uint8_t* dst) const
+{
+    TRGBQuad pal[256];
+    IndexColours(pal);
+    ConvertRowTo24(ScanLine(y), FWidth, FFormat, pal, dst);
+}
+
 TBitmap TBitmap::To24() const
 {
     TBitmap out(FWidth, FHeight, TPixelFormat::pf24bit);
     if (Empty()) return out;
-    // Palette lookups: indices past the end of the palette read as black.
-    TRGBQuad pal[256] = {};
-    for (size_t i = 0; i < FPalette.size() && i < 256; ++i) pal[i] = FPalette[i];
-    if (FPalette.empty()) {
-        if (FFormat == TPixelFormat::pf1bit) pal[1] = {255, 255, 255, 0};
-        if (FFormat == TPixelFormat::pf8bit || FFormat == TPixelFormat::pf4bit) {
-            int n = FFormat == TPixelFormat::pf8bit ? 256 : 16;
-            for (int i = 0; i < n; ++i) {
-                uint8_t g = uint8_t(i * 255 / (n - 1));
-                pal[i] = {g, g, g, 0};
-            }
-        }
-    }
-    for (int y = 0; y < FHeight; ++y) {
-        const uint8_t* s = ScanLine(y);
-        uint8_t* d = out.ScanLine(y);
-        for (int x = 0; x < FWidth; ++x, d += 3) {
-            TRGBQuad q;
-            switch (FFormat) {
-            case TPixelFormat::pf1bit: q = pal[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case TPixelFormat::pf4bit: q = pal[(x & 1) ? (s[x >> 1] & 15) : (s[x >> 1] >> 4)]; break;
-            case TPixelFormat::pf8bit: q = pal[s[x]]; break;
-            case TPixelFormat::pf15bit: {
-                unsigned v = s[2 * x] | (unsigned(s[2 * x + 1]) << 8);
-                q = {Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31), 0};
-                break;
-            }
-            case TPixelFormat::pf16bit: {
-                unsigned v = s[2 * x] | (unsigned(s[2 * x + 1]) << 8);
-                q = {Expand5(v & 31), Expand6((v >> 5) & 63), Expand5((v >> 11) & 31), 0};
-                break;
-            }
-            case TPixelFormat::pf24bit: q = {s[3 * x], s[3 * x + 1], s[3 * x + 2], 0}; break;
-            case TPixelFormat::pf32bit: q = {s[4 * x], s[4 * x + 1], s[4 * x + 2], 0}; break;
-            }
-            d[0] = q.rgbBlue;
-            d[1] = q.rgbGreen;
-            d[2] = q.rgbRed;
-        }
-    }
+    TRGBQuad pal[256];
+    IndexColours(pal);
+    for (int y = 0; y < FHeight; ++y) ConvertRowTo24(ScanLine(y), FWidth, FFormat, pal, out.ScanLine(y));
     return out;
 }
 

@@ -51,6 +51,11 @@ public:
     void ConvertTo24();
     // A 24-bit copy of this bitmap.
     TBitmap To24() const;
+    // Row y converted to 24 bits per pixel (blue, green, red) into dst, which holds Width() x 3 bytes.
+    void RowTo24(int y, uint8_t* dst) const;
+    // The colours the indices of a 1-, 4- or 8-bit bitmap stand for: the palette, indices past its
+    // end black; without a palette a grey ramp (black and white for 1 bit).
+    void IndexColours(TRGBQuad (&colours)[256]) const;
 
     // Every change of pixels or size gives the bitmap a new generation number, unique across all
     // bitmaps of the run, so caches can tell a changed picture. Code that writes pixels through

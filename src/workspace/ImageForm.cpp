@@ -47,16 +47,16 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
 
     auto* client = new TImageFormClient;
     SrcScrollBox = new TEnhScrollBox(client);
-    SrcScrollBox->setToolTip("Source image");
+    SrcScrollBox->setStatusTip("Source image");
     ResScrollBox = new TEnhScrollBox(client);
-    ResScrollBox->setToolTip("Result (compressed) image");
+    ResScrollBox->setStatusTip("Result (compressed) image");
     SrcImage = SrcScrollBox->Image();
     ResImage = ResScrollBox->Image();
     Spacer = new QWidget(client);
     Spacer->setAutoFillBackground(true);
     Spacer->setBackgroundRole(QPalette::Button);
     StatusBar = new TImageStatusBar(client, this);
-    StatusBar->setToolTip("File sizes of source and result (compressed) images and the compression ratio");
+    StatusBar->setStatusTip("File sizes of source and result (compressed) images and the compression ratio");
     setWidget(client);
     client->OnResize = [this] { LayoutViews(); };
 
@@ -79,7 +79,7 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
             ImageMouseDown(v, e->button(), int(e->position().x()), int(e->position().y()));
         };
         view->OnMouseMove = [this](TEnhImage* v, QMouseEvent* e) {
-            ImageMouseMove(v, e->buttons(), int(e->position().x()), int(e->position().y()));
+            ImageMouseMove(v, e->buttons(), int(e->position().x()), int(e->position().y()), e->modifiers());
         };
         view->OnMouseUp = [this](TEnhImage* v, QMouseEvent* e) {
             ImageMouseUp(v, e->button(), int(e->position().x()), int(e->position().y()));
@@ -104,10 +104,13 @@ TImageForm::~TImageForm()
 
 void TImageForm::WaitForWorker()
 {
-    if (!Busy) return;
-    StopProcessing();
     IMainThreadInvoker* invoker = MainThreadInvoker();
-    while (Busy && invoker && (JPEGEngine || ResampleEngine)) invoker->ProcessEvents(10);
+    // The stop is asked again at every pass: a resampling that ends on its own goes on to a
+    // compression, which must not run its course while the window waits to close.
+    while (Busy && invoker && (JPEGEngine || ResampleEngine)) {
+        StopProcessing();
+        invoker->ProcessEvents(10);
+    }
 }
 
 void TImageForm::StateChange(uint8_t kind)
@@ -174,6 +177,10 @@ void TImageForm::LoadSource(TSourceKind kind, const std::function<void()>& fill)
 {
     Zoom = 100;
     if (kind != TSourceKind::Resampled) FileInfo = TImageFileInfo();
+    // The picture being replaced is freed by fill(): no view may paint it from here on (a failure
+    // below shows a box, whose event loop repaints the window).
+    SrcImage->SetViewBitmap(nullptr);
+    if (SourceAsResult) ResImage->SetViewBitmap(nullptr);
     try {
         fill();
         AfterJpegSource();
@@ -194,6 +201,7 @@ void TImageForm::LoadSource(TSourceKind kind, const std::function<void()>& fill)
             FileInfo.FormatDescription = GetGraphicFormatDescription(FPicture);
         }
         SrcImage->SetViewBitmap(SourceBitmap());
+        UpdateResultView();
         MarkParamsChanged(true);
         ForceRun = true;
         ApplyInitialZoom();
@@ -340,6 +348,7 @@ void TImageForm::closeEvent(QCloseEvent* event)
             }
         }
     }
+    FClosed = true;
     StateChange(2);
     event->accept();
     QMdiSubWindow::closeEvent(event);

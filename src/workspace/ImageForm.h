@@ -120,7 +120,10 @@ public:
 
     // ---- mouse (public so that tests can drive the tools in view coordinates) ----
     void ImageMouseDown(TEnhImage* view, Qt::MouseButton button, int x, int y);
-    void ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y);
+    // Panning and the rubber band of a rectangle or ellipse follow the left button held alone
+    // (no other button, no modifier key).
+    void ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void ImageMouseUp(TEnhImage* view, Qt::MouseButton button, int x, int y);
 
     // ---- components ----
@@ -214,10 +217,12 @@ private:
     void DrawArea(QPainter& painter, const struct TSelUnit& unit, bool open);
     QRect AreaViewBounds(const struct TSelUnit& unit) const;
     void RepaintArea(TEnhImage* view, const QRect& before);
+    void DeleteSelections(const std::function<void()>& remove);
 
     TPicture FPicture;                       // the source picture
     std::unique_ptr<TBitmap> FShownResult;   // the previous result, shown while a run is on
     TZoomScales FScales;
     bool FStopRequested = false;
     bool FDestroying = false;
+    bool FClosed = false; // closing was allowed: the window starts no more runs
 };

@@ -1,7 +1,5 @@
 // Compression control of the image window: the change counter, when a run is due, starting and
 // stopping the workers, and taking their results on the main thread.
-#include <cstdlib>
-
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/EnhScrollBox.h"
@@ -28,17 +26,16 @@ void TImageForm::MarkParamsChanged(bool changed)
 
 bool TImageForm::AutoCompressDue() const
 {
-    if (Busy) return false;
+    if (Busy || FClosed) return false;
     if (PendingChanges <= 0) return false;
     if (LastRunStopped && !ForceRun) return false;
-    // The signed difference stays small across the wrap of the tick counter.
-    int32_t since = int32_t(LastChangeTick - GetTickCount());
-    return std::abs(int64_t(since)) > ImageWindowPrefs().ComprDelay || ForceRun;
+    return TickDistance(LastChangeTick, GetTickCount()) > ImageWindowPrefs().ComprDelay || ForceRun;
 }
 
 void TImageForm::StartCompression()
 {
-    if (Busy) return;
+    // A window that is closing (a failed reload closes it, too) starts nothing more.
+    if (Busy || FClosed) return;
     const TBitmap* source = SourceBitmap();
     if (!ProfileResizeDone && source &&
         !ResizeIsNoOp(Image->ResamplingOptions, source->Width(), source->Height())) {
@@ -52,7 +49,7 @@ void TImageForm::StartCompression()
         Busy = true;
         ProgressOperation = 0;
         FStopRequested = false;
-        Image->SourceBitmap = source;
+        Image->SetSourceBitmap(source);
         // The worker decodes the new result into a bitmap of its own; the view keeps showing the
         // previous one, which the image gives up for the run.
         FShownResult = std::move(Image->Bitmap);
@@ -80,7 +77,7 @@ void TImageForm::StartCompression()
 
 void TImageForm::StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback)
 {
-    if (Busy) return;
+    if (Busy || FClosed) return;
     OnResampled = std::move(callback);
     Busy = true;
     ProgressOperation = 2;
@@ -96,6 +93,7 @@ void TImageForm::StartResampling(bool explicitResize, std::function<void(TImageF
             [](TWorkerThread*, uint8_t, int) {}, [this](TWorkerThread* w) { ResamplingDone(w); });
     } catch (...) {
         ResampleEngine = nullptr;
+        ResampledBitmap.reset();
         Busy = false;
         ShowWarning(this, SNotEnoughResources);
     }
@@ -144,7 +142,6 @@ void TImageForm::CompressionDone(TWorkerThread*, const std::function<bool()>& ca
     } else {
         ResultSize = 0;
     }
-    ComprRatio = ResultSize > 0 ? float(double(FileInfo.Bytes24) / double(ResultSize)) : 0.0f;
     UpdateResultView();
     UpdateSizeStats();
     ApplyZoom(Zoom);

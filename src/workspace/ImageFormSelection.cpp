@@ -113,25 +113,24 @@ bool TImageForm::HasRectSelection() const
 void TImageForm::DeleteLastSelection()
 {
     if (Image->SelUnits.Count() == 0) return;
-    if (DrawingSelection) {
-        DrawingSelection = false;
-        SelectionImage = nullptr;
-        SrcImage->update();
-    }
-    Image->SelUnits.Delete(Image->SelUnits.Count() - 1);
-    if (Image->SelectiveCompression) MarkParamsChanged(true);
-    ResImage->update();
+    DeleteSelections([this] { Image->SelUnits.Delete(Image->SelUnits.Count() - 1); });
 }
 
 void TImageForm::DeleteAllSelections()
 {
     if (Image->SelUnits.Count() == 0) return;
+    DeleteSelections([this] { Image->SelUnits.Clear(); });
+}
+
+void TImageForm::DeleteSelections(const std::function<void()>& remove)
+{
+    // An area still being drawn is given up first: the mouse must not go on with a deleted area.
     if (DrawingSelection) {
         DrawingSelection = false;
         SelectionImage = nullptr;
         SrcImage->update();
     }
-    Image->SelUnits.Clear();
+    remove();
     if (Image->SelectiveCompression) MarkParamsChanged(true);
     ResImage->update();
 }

@@ -16,6 +16,9 @@ void TImageForm::SetViewLayout(uint8_t layout)
     if (layout == ViewLayout || layout > 2) return;
     ViewLayout = layout;
     LayoutViews();
+    // A source box shown again takes the result box's positions (it did not follow while hidden
+    // with a stale range).
+    if (layout != 2) SrcScrollBox->SetPositions(ResScrollBox->HorzPosition(), ResScrollBox->VertPosition());
     SrcScrollBox->update();
     ResScrollBox->update();
     StatusBar->update();
@@ -139,8 +142,14 @@ void TImageForm::ShowSourceAsResult(bool value)
 
 // ---- scrolling together ----
 
+// The other view takes the sender's positions. No count of paints that lag behind is kept to
+// force both views to paint together: Qt paints every dirty region of one top-level window in the
+// same pass, so the two views cannot drift apart on the screen.
 void TImageForm::ScrollBoxPosChange(TEnhScrollBox* sender)
 {
+    // The source box hidden by the result-only layout keeps a stale size and scroll range: it
+    // follows the result box but does not lead it.
+    if (sender->isHidden()) return;
     TEnhScrollBox* other = sender == SrcScrollBox ? ResScrollBox : SrcScrollBox;
     other->SetPositions(sender->HorzPosition(), sender->VertPosition());
 }
@@ -208,14 +217,15 @@ void TImageForm::ContextMenuRequested(const QPoint& globalPos)
     PopupAllowed = true;
 }
 
-void TImageForm::ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y)
+void TImageForm::ImageMouseMove(TEnhImage* view, Qt::MouseButtons buttons, int x, int y,
+                                Qt::KeyboardModifiers modifiers)
 {
     if (DrawingSelection && view != SelectionImage) return;
     if (ZoomActive && view->width() > 0 && view->height() > 0) {
         ZoomPointX = double(x) / view->width();
         ZoomPointY = double(y) / view->height();
     }
-    if (buttons == Qt::LeftButton) {
+    if (buttons == Qt::LeftButton && modifiers == Qt::NoModifier) {
         if (Tool == 0) {
             ++PanMoveCount;
             if (PanMoveApplies(PanMoveCount)) {

@@ -76,8 +76,26 @@ TEST(BitmapStretch, IndexedAndOtherDepthsGoThroughThePalette)
     EXPECT_EQ(part.pixelColor(7, 3), QColor(215, 40, 40));
     EXPECT_EQ(part.pixelColor(0, 0), QColor(255, 0, 0));
 
-    TBitmap hi(3, 3, TPixelFormat::pf16bit);
-    EXPECT_EQ(StretchVisiblePart(hi, 3, 3, QRect(0, 0, 3, 3)).size(), QSize(3, 3));
+    // Every depth shows the colours of its 24-bit conversion, indices past a short palette black.
+    std::vector<TRGBQuad> shortPal = {{0, 0, 255, 0}, {0, 255, 0, 0}};
+    for (TPixelFormat f : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+                           TPixelFormat::pf16bit}) {
+        for (bool withPalette : {false, true}) {
+            TBitmap bmp(13, 5, f);
+            for (int y = 0; y < 5; ++y)
+                for (size_t i = 0; i < size_t(TBitmap::RowBytes(13, TBitmap::BitsPerPixel(f))); ++i)
+                    bmp.ScanLine(y)[i] = uint8_t(i * 37 + y * 11);
+            if (withPalette && TBitmap::BitsPerPixel(f) <= 8) bmp.SetPalette(shortPal);
+            TBitmap ref = bmp.To24();
+            QImage got = StretchVisiblePart(bmp, 26, 10, QRect(3, 1, 20, 8));
+            QImage want = StretchVisiblePart(ref, 26, 10, QRect(3, 1, 20, 8));
+            EXPECT_EQ(got, want) << TBitmap::BitsPerPixel(f) << " " << withPalette;
+            if (TBitmap::BitsPerPixel(f) <= 8) {
+                QImage wrapped = BitmapAsQImage(bmp).convertToFormat(QImage::Format_RGB32);
+                EXPECT_EQ(wrapped, BitmapAsQImage(ref).convertToFormat(QImage::Format_RGB32));
+            }
+        }
+    }
 }
 
 TEST(BitmapImage, CommonDepthsAreWrappedWithoutCopying)

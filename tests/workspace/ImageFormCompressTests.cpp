@@ -11,6 +11,7 @@
 
 #include "GuiTestApp.h"
 #include "app/ClipboardBitmap.h"
+#include "codec/StageCache.h"
 #include "TestCompressionEngine.h"
 #include "controls/EnhScrollBox.h"
 #include "platform/BmpFile.h"
@@ -215,6 +216,18 @@ TEST_F(ImageFormTest, LoadFailuresWarnAndCloseTheWindow)
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].Text.rfind("Cannot load an image from  ", 0), 0u);
     EXPECT_EQ(calls[1].Text, "Cannot load an image from  NoName3");
+
+    // A window whose new source fails to load closes; its pending changes start no run meanwhile.
+    QPointer<TImageForm> form = NewForm();
+    form->LoadSourceFromBitmap(TwoColourBitmap(16, 16), 1);
+    ASSERT_TRUE(form->AutoCompressDue());
+    form->LoadSourceFromBitmap(TBitmap(), 2);
+    ASSERT_FALSE(form.isNull());
+    EXPECT_FALSE(form->AutoCompressDue());
+    form->StartCompression();
+    EXPECT_FALSE(form->Busy);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
 }
 
 TEST_F(ImageFormTest, BitmapSourceIsNamedAndDescribed)
@@ -312,6 +325,28 @@ TEST_F(ImageFormTest, TheViewKeepsThePreviousResultWhileARunDecodesItsOwn)
     ASSERT_TRUE(WaitUntil([&] { return !form->Busy; }));
     ASSERT_NE(form->Image->Bitmap, nullptr);
     EXPECT_EQ(form->ResImage->ViewBitmap(), form->Image->Bitmap.get());
+}
+
+TEST_F(ImageFormTest, ANewSourceReplacesWhatTheViewsShowAndTheEncodersCache)
+{
+    TImageForm* form = NewForm();
+    form->LoadSourceFromBitmap(TwoColourBitmap(64, 48), 1);
+    CompressWhenDue(form);
+    EXPECT_FALSE(form->Image->StageCache().Empty());
+    // The result view shows the source; the source is then replaced (as after a resampling).
+    form->ShowSourceAsResult(true);
+    form->LoadSourceFromBitmap(TwoColourBitmap(32, 40), -1);
+    EXPECT_EQ(form->FileInfo.FileName, "NoName1");
+    EXPECT_EQ(form->SrcImage->ViewBitmap(), form->SourceBitmap());
+    EXPECT_EQ(form->ResImage->ViewBitmap(), form->SourceBitmap());
+    EXPECT_TRUE(ResultPixel(form, 4, 4).isValid()); // paints the new picture, not the freed one
+    // The next run works on the new picture: the stages kept for the old one are dropped.
+    TTestCompressionEngine::GateOpen = false;
+    ASSERT_TRUE(WaitUntil([&] { return form->AutoCompressDue(); }));
+    form->StartCompression();
+    EXPECT_TRUE(form->Image->StageCache().Empty());
+    TTestCompressionEngine::GateOpen = true;
+    ASSERT_TRUE(WaitUntil([&] { return !form->Busy; }));
 }
 
 TEST_F(ImageFormTest, StopKeepsThePreviousResultAndSuspendsAutomaticRuns)

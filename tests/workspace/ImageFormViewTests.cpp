@@ -53,6 +53,12 @@ TEST_F(ImageFormViewTest, ZoomResizesBothViewsAndTheCaption)
     EXPECT_EQ(Form->windowTitle(), "NoName1  [zoom:250%]");
     EXPECT_FALSE(Form->IsActualSize());
     EXPECT_TRUE(Form->CanZoomIn());
+    // The views' hints are status-bar texts, not pop-up tips.
+    EXPECT_EQ(Form->SrcScrollBox->statusTip(), "Source image");
+    EXPECT_EQ(Form->ResScrollBox->statusTip(), "Result (compressed) image");
+    EXPECT_EQ(Form->StatusBar->statusTip(),
+              "File sizes of source and result (compressed) images and the compression ratio");
+    EXPECT_TRUE(Form->SrcScrollBox->toolTip().isEmpty());
 }
 
 TEST_F(ImageFormViewTest, ContinuousZoomWithTheRightButtonZoomsOutAndStopsAtTen)
@@ -103,6 +109,28 @@ TEST_F(ImageFormViewTest, PanningScrollsBothViews)
     // The view moves by 30 / 1.5 = 20 pixels, with the pointer.
     EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), h0 - 20);
     EXPECT_EQ(Form->ResScrollBox->HorzPosition(), Form->SrcScrollBox->HorzPosition());
+    // Only the left button held alone pans: with a modifier key or a second button nothing moves.
+    Form->ImageMouseMove(Form->SrcImage, Qt::LeftButton, 360, 150, Qt::ControlModifier);
+    Form->ImageMouseMove(Form->SrcImage, Qt::LeftButton | Qt::RightButton, 390, 150);
+    EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), h0 - 20);
+}
+
+TEST_F(ImageFormViewTest, ResultOnlyLayoutScrollsItsOwnView)
+{
+    // The hidden source box does not hold the result box back to its own (stale) range.
+    Form->SetViewLayout(2);
+    Form->ShowSourceAsResult(true);
+    Form->SetZoom(300);
+    Form->ResScrollBox->SetImageSize(2000, 1500); // larger than the view in both directions
+    Form->ResScrollBox->SetPositions(150, 120);
+    EXPECT_EQ(Form->ResScrollBox->HorzPosition(), 150);
+    EXPECT_EQ(Form->ResScrollBox->VertPosition(), 120);
+    // Shown again, the source box takes the result box's positions.
+    Form->SrcScrollBox->SetImageSize(2000, 1500);
+    Form->SetViewLayout(0);
+    EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), 150);
+    EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), Form->ResScrollBox->HorzPosition());
+    EXPECT_EQ(Form->SrcScrollBox->VertPosition(), Form->ResScrollBox->VertPosition());
 }
 
 TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoArea)
