@@ -1,6 +1,7 @@
 // JPEG header reading and decoding on arbitrary bytes. The last input byte picks the decoder
 // options (bytes after the end-of-image marker do not matter to the decoder), so one corpus covers
-// every scale, the 8-bit quantised output, fast decoding and the progressive display.
+// every scale, the 8-bit quantised output, fast decoding and the progressive display. The byte is
+// taken relative to 0xD9, so a whole file (which ends with the end-of-image marker) decodes plainly.
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -13,7 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzzsupport::LowerPixelLimit();
-    const uint8_t options = size ? data[size - 1] : 0;
+    const uint8_t options = size ? uint8_t(data[size - 1] ^ 0xD9) : 0;
     TJPEGImage image;
     // Bits 0-1 scale, 2 the 8-bit output, 3 the progressive display, 4 fast decoding, 5 two-pass
     // quantisation; bits 6-7: 0 plain, 1 ordered dither with a given palette and no block smoothing,
