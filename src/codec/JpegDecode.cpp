@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "codec/JPEGImage.h"
+#include "platform/Format.h"
 #include "platform/Round.h"
 
 namespace {
@@ -11,7 +12,23 @@ namespace {
 // A damaged or hostile progressive file may hold a great many scans; only this many are shown
 // one by one, the rest are read in one go before the final pass.
 constexpr int MaxDisplayedScans = 100;
+// Every scan walks the whole picture, so a small file of very many scans would keep the decoder
+// busy for hours; a file with more scans than this is refused (real files have a few dozen at most).
+constexpr int MaxScans = 500;
 constexpr int DefaultDpi = 96;
+
+void CheckScanCount(j_decompress_ptr cinfo)
+{
+    if (cinfo->input_scan_number > MaxScans)
+        throw EJPEG(Format("The file holds more than %d scans", MaxScans));
+}
+
+// The progress hook while decoding: the scan limit, then the image's progress events.
+void DecodeProgressMonitor(j_common_ptr cinfo)
+{
+    CheckScanCount(reinterpret_cast<j_decompress_ptr>(cinfo));
+    ProgressMonitor(cinfo);
+}
 
 void AttachSource(j_decompress_ptr cinfo, TMemoryStream& stream)
 {
@@ -74,6 +91,7 @@ void ReadJpegHeader(TJPEGImage& image, TJpegDecompressor& dec, TJpegProgress& pr
     j_decompress_ptr cinfo = dec.Get();
     image.LibraryMessages.Clear();
     InstallProgressMonitor(reinterpret_cast<j_common_ptr>(cinfo), progress, &image);
+    progress.Pub.progress_monitor = DecodeProgressMonitor;
 
     image.Comments.Clear();
     image.AppTexts.Clear();
@@ -168,6 +186,9 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         if (jpeg_has_multiple_scans(cinfo))
             TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
+        // A file of several scans is held whole while it is read, as the coefficients of the
+        // full-size picture, whatever the scale: its full size must be within the limit as well.
+        if (jpeg_has_multiple_scans(cinfo)) TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, 24);
         jpeg_start_decompress(cinfo);
         const int width = int(cinfo->output_width), height = int(cinfo->output_height);
         // A bitmap of the right size and format is reused: every row is written again.
@@ -206,6 +227,7 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
                 jpeg_finish_output(cinfo);
             }
             while (!jpeg_input_complete(cinfo)) {
+                CheckScanCount(cinfo);
                 int r = jpeg_consume_input(cinfo);
                 if (r == JPEG_SUSPENDED || r == JPEG_REACHED_EOI) break;
             }

@@ -22,7 +22,9 @@ void ReadJpegHeader(TJPEGImage& image, TJpegDecompressor& dec, TJpegProgress& pr
                     TJpegFinalPassOptions& finalPass);
 
 // Decodes the encoded stream into image.Bitmap at the image's Scale; nullptr without a stream.
-// Library errors raise EJPEG.
+// Library errors raise EJPEG, and so does a file of more than 500 scans. An output over the pixel
+// limit raises EOutOfResources before anything is allocated, and so does a file of several scans
+// whose full size is over it, whatever the scale (such a file is held whole while it is read).
 TBitmap* DecodeJpeg(TJPEGImage& image);
 
 // When NeedHeader is set: reads the header and stores the output size at the current Scale in
