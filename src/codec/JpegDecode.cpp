@@ -186,9 +186,6 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         if (jpeg_has_multiple_scans(cinfo))
             TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
-        // A file of several scans is held whole while it is read, as the coefficients of the
-        // full-size picture, whatever the scale: its full size must be within the limit as well.
-        if (jpeg_has_multiple_scans(cinfo)) TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, 24);
         jpeg_start_decompress(cinfo);
         const int width = int(cinfo->output_width), height = int(cinfo->output_height);
         // A bitmap of the right size and format is reused: every row is written again.
