@@ -93,9 +93,9 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
 
     const std::vector<uint8_t> before = a.GetJpegStream()->Data();
     {
-        fixtures::TJpegSpec spec;
-        spec.Width = 30;
-        TMemoryStream other(fixtures::MakeJpeg(spec));
+        fixtures::TJpegRecipe recipe;
+        recipe.Width = 30;
+        TMemoryStream other(fixtures::MakeJpeg(recipe));
         b.LoadFromStream(other);
     }
     EXPECT_FALSE(b.Equals(a));
@@ -118,10 +118,10 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     TJPEGImage e;
     e.SetScale(1);
     {
-        fixtures::TJpegSpec spec;
-        spec.Width = 30;
-        spec.Height = 20;
-        TMemoryStream small(fixtures::MakeJpeg(spec));
+        fixtures::TJpegRecipe recipe;
+        recipe.Width = 30;
+        recipe.Height = 20;
+        TMemoryStream small(fixtures::MakeJpeg(recipe));
         e.LoadFromStream(small);
     }
     EXPECT_EQ(e.Width(), 15);

@@ -13,7 +13,7 @@
 #include "platform/Exceptions.h"
 
 using fixtures::MakeJpeg;
-using fixtures::TJpegSpec;
+using fixtures::TJpegRecipe;
 
 namespace {
 
@@ -37,12 +37,12 @@ using progress_test::FastProgressClock;
 
 TEST(JpegDecode, CommentAndApp12MarkersBecomeLinesInFileOrder)
 {
-    TJpegSpec spec;
-    spec.Comments = {"first", "second line", "third"};
-    spec.App12 = {"Ducky text"};
+    TJpegRecipe recipe;
+    recipe.Comments = {"first", "second line", "third"};
+    recipe.App12 = {"Ducky text"};
     TJPEGImage image;
     image.Comments.Add("stale");
-    Load(image, MakeJpeg(spec));
+    Load(image, MakeJpeg(recipe));
     ASSERT_NE(image.EnsureBitmap(), nullptr);
     EXPECT_EQ(image.Comments.Lines(), (std::vector<std::string>{"first", "second line", "third"}));
     EXPECT_EQ(image.AppTexts.Lines(), (std::vector<std::string>{"Ducky text"}));
@@ -64,14 +64,14 @@ TEST(JpegDecode, DensityRules)
         {false, 1, 72, 72, 96, 96},    // no JFIF header at all
     };
     for (const Case& c : cases) {
-        TJpegSpec spec;
-        spec.WriteJfif = c.jfif;
-        spec.DensityUnit = c.unit;
-        spec.XDensity = c.x;
-        spec.YDensity = c.y;
+        TJpegRecipe recipe;
+        recipe.WriteJfif = c.jfif;
+        recipe.DensityUnit = c.unit;
+        recipe.XDensity = c.x;
+        recipe.YDensity = c.y;
         TJPEGImage image;
         image.DensityUnit = 7;
-        Load(image, MakeJpeg(spec));
+        Load(image, MakeJpeg(recipe));
         image.EnsureBitmap();
         SCOPED_TRACE(testing::Message() << "unit " << c.unit << " " << c.x << "x" << c.y);
         EXPECT_EQ(image.DensityUnit, 1);
@@ -82,11 +82,11 @@ TEST(JpegDecode, DensityRules)
 
 TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
 {
-    TJpegSpec spec;
-    spec.Width = 1000;
-    spec.Height = 600;
+    TJpegRecipe recipe;
+    recipe.Width = 1000;
+    recipe.Height = 600;
     TJPEGImage image;
-    Load(image, MakeJpeg(spec));
+    Load(image, MakeJpeg(recipe));
     struct Case
     {
         uint8_t scale;
@@ -106,10 +106,10 @@ TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
 
 TEST(JpegDecode, GreyFileGivesGreyColourPixels)
 {
-    TJpegSpec spec;
-    spec.Components = 1;
+    TJpegRecipe recipe;
+    recipe.Components = 1;
     TJPEGImage image;
-    Load(image, MakeJpeg(spec));
+    Load(image, MakeJpeg(recipe));
     EXPECT_TRUE(image.Data->Grayscale);
     TBitmap* bmp = image.EnsureBitmap();
     ASSERT_NE(bmp, nullptr);
@@ -129,10 +129,10 @@ TEST(JpegDecode, GreyFileGivesGreyColourPixels)
 
 TEST(JpegDecode, ColourPixelsComeInBlueGreenRedOrder)
 {
-    TJpegSpec spec;
-    spec.Quality = 100;
+    TJpegRecipe recipe;
+    recipe.Quality = 100;
     TJPEGImage image;
-    Load(image, MakeJpeg(spec));
+    Load(image, MakeJpeg(recipe));
     TBitmap* bmp = image.EnsureBitmap();
     ASSERT_NE(bmp, nullptr);
     EXPECT_FALSE(image.Grayscale);
@@ -153,8 +153,8 @@ TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
     for (bool progressiveDisplay : {false, true})
         for (bool twoPass : {false, true}) {
             SCOPED_TRACE(testing::Message() << "progressive display " << progressiveDisplay << " two-pass " << twoPass);
-            TJpegSpec spec;
-            spec.Progressive = true;
+            TJpegRecipe recipe;
+            recipe.Progressive = true;
             TJPEGImage image;
             image.PixelFormat8Bit = true;
             image.ProgressiveDisplay = progressiveDisplay;
@@ -162,7 +162,7 @@ TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
             image.DesiredColors = 64;
             int changes = 0;
             image.OnChange = [&](TJPEGImage*) { ++changes; };
-            Load(image, MakeJpeg(spec));
+            Load(image, MakeJpeg(recipe));
             changes = 0;
             TBitmap* bmp = image.EnsureBitmap();
             ASSERT_NE(bmp, nullptr);
@@ -189,7 +189,7 @@ TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
 TEST(JpegDecode, PaletteIsDroppedForColourOutput)
 {
     TJPEGImage image;
-    Load(image, MakeJpeg(TJpegSpec{}));
+    Load(image, MakeJpeg(TJpegRecipe{}));
     image.Palette = {{1, 2, 3, 0}};
     image.EnsureBitmap();
     EXPECT_TRUE(image.Palette.empty());
@@ -199,14 +199,14 @@ TEST(JpegDecode, PaletteIsDroppedForColourOutput)
 TEST(JpegDecode, ProgressiveDisplaySendsRedrawEventsForEachScan)
 {
     FastProgressClock clock;
-    TJpegSpec spec;
-    spec.Width = 256;
-    spec.Height = 256;
-    spec.Progressive = true;
+    TJpegRecipe recipe;
+    recipe.Width = 256;
+    recipe.Height = 256;
+    recipe.Progressive = true;
     for (bool display : {true, false}) {
         TJPEGImage image;
         image.ProgressiveDisplay = display;
-        Load(image, MakeJpeg(spec));
+        Load(image, MakeJpeg(recipe));
         EXPECT_TRUE(image.ProgressiveEncoding);
         std::vector<TEvent> events;
         image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool redraw, const TRect& r, const std::string&) {
@@ -245,7 +245,7 @@ TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
     // A clock that stands still: no call is 120 ms after the first, so no running events at all.
     SetJpegProgressTickSource([]() -> uint32_t { return 5000; });
     TJPEGImage image;
-    Load(image, MakeJpeg(TJpegSpec{}));
+    Load(image, MakeJpeg(TJpegRecipe{}));
     int running = 0;
     image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
         running += st == TProgressStage::psRunning;
@@ -257,11 +257,11 @@ TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
 
 TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
 {
-    TJpegSpec spec;
-    spec.Components = 4;
+    TJpegRecipe recipe;
+    recipe.Components = 4;
     TJPEGImage image;
     image.SamplingFactors = {{{3, 3}, {3, 3}, {3, 3}}};
-    Load(image, MakeJpeg(spec));
+    Load(image, MakeJpeg(recipe));
     std::vector<TEvent> events;
     image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool r, const TRect& rc, const std::string&) {
         events.push_back({st, pc, r, rc});
@@ -279,7 +279,7 @@ TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
 
 TEST(JpegDecode, DamagedStreams)
 {
-    std::vector<uint8_t> good = MakeJpeg(TJpegSpec{});
+    std::vector<uint8_t> good = MakeJpeg(TJpegRecipe{});
     std::vector<uint8_t> garbage(500);
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
     std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 100);
@@ -309,9 +309,9 @@ TEST(JpegDecode, DamagedStreams)
     }
     // Data cut inside the picture: the decoder shows what there is and warns.
     for (bool progressive : {false, true}) {
-        TJpegSpec spec;
-        spec.Progressive = progressive;
-        std::vector<uint8_t> f = MakeJpeg(spec);
+        TJpegRecipe recipe;
+        recipe.Progressive = progressive;
+        std::vector<uint8_t> f = MakeJpeg(recipe);
         f.resize(f.size() * 2 / 3);
         TJPEGImage image;
         image.ProgressiveDisplay = progressive;
@@ -325,7 +325,7 @@ TEST(JpegDecode, DamagedStreams)
 
 TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
 {
-    std::vector<uint8_t> good = MakeJpeg(TJpegSpec{});
+    std::vector<uint8_t> good = MakeJpeg(TJpegRecipe{});
     // Three stray bytes after the JFIF marker: the header read warns about them.
     std::vector<uint8_t> stray = good;
     ASSERT_EQ(stray[3], 0xE0);
@@ -348,9 +348,9 @@ TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
 
 TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
 {
-    TJpegSpec spec;
-    spec.Progressive = true;
-    std::vector<uint8_t> f = MakeJpeg(spec);
+    TJpegRecipe recipe;
+    recipe.Progressive = true;
+    std::vector<uint8_t> f = MakeJpeg(recipe);
     // Patch the frame header to claim 60000 x 60000 pixels.
     size_t p = 2;
     while (p + 9 < f.size() && !(f[p] == 0xFF && (f[p + 1] == 0xC0 || f[p + 1] == 0xC2)))

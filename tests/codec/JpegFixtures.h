@@ -11,7 +11,7 @@
 
 namespace fixtures {
 
-struct TJpegSpec
+struct TJpegRecipe
 {
     int Width = 64;
     int Height = 48;
@@ -34,33 +34,33 @@ inline uint8_t Sample(int x, int y, int c)
     return uint8_t(v < 256 ? v : 509 - v); // a triangle wave: no hard edges
 }
 
-inline std::vector<uint8_t> MakeJpeg(const TJpegSpec& spec)
+inline std::vector<uint8_t> MakeJpeg(const TJpegRecipe& recipe)
 {
     std::vector<uint8_t> out;
     TJpegCompressor c;
     j_compress_ptr cinfo = c.Get();
     JpegMemoryDest(cinfo, out);
-    cinfo->image_width = JDIMENSION(spec.Width);
-    cinfo->image_height = JDIMENSION(spec.Height);
-    cinfo->input_components = spec.Components;
-    cinfo->in_color_space = spec.Components == 1 ? JCS_GRAYSCALE : spec.Components == 4 ? JCS_CMYK : JCS_RGB;
+    cinfo->image_width = JDIMENSION(recipe.Width);
+    cinfo->image_height = JDIMENSION(recipe.Height);
+    cinfo->input_components = recipe.Components;
+    cinfo->in_color_space = recipe.Components == 1 ? JCS_GRAYSCALE : recipe.Components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(cinfo);
-    jpeg_set_quality(cinfo, spec.Quality, TRUE);
-    cinfo->write_JFIF_header = spec.WriteJfif && spec.Components != 4;
-    cinfo->density_unit = UINT8(spec.DensityUnit);
-    cinfo->X_density = UINT16(spec.XDensity);
-    cinfo->Y_density = UINT16(spec.YDensity);
-    if (spec.Progressive) jpeg_simple_progression(cinfo);
+    jpeg_set_quality(cinfo, recipe.Quality, TRUE);
+    cinfo->write_JFIF_header = recipe.WriteJfif && recipe.Components != 4;
+    cinfo->density_unit = UINT8(recipe.DensityUnit);
+    cinfo->X_density = UINT16(recipe.XDensity);
+    cinfo->Y_density = UINT16(recipe.YDensity);
+    if (recipe.Progressive) jpeg_simple_progression(cinfo);
     jpeg_start_compress(cinfo, TRUE);
-    for (const std::string& s : spec.Comments)
+    for (const std::string& s : recipe.Comments)
         jpeg_write_marker(cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(s.data()), unsigned(s.size()));
-    for (const std::string& s : spec.App12)
+    for (const std::string& s : recipe.App12)
         jpeg_write_marker(cinfo, JPEG_APP0 + 12, reinterpret_cast<const JOCTET*>(s.data()), unsigned(s.size()));
-    std::vector<uint8_t> row(size_t(spec.Width) * size_t(spec.Components));
+    std::vector<uint8_t> row(size_t(recipe.Width) * size_t(recipe.Components));
     while (cinfo->next_scanline < cinfo->image_height) {
         int y = int(cinfo->next_scanline);
-        for (int x = 0; x < spec.Width; ++x)
-            for (int k = 0; k < spec.Components; ++k) row[size_t(x * spec.Components + k)] = Sample(x, y, k);
+        for (int x = 0; x < recipe.Width; ++x)
+            for (int k = 0; k < recipe.Components; ++k) row[size_t(x * recipe.Components + k)] = Sample(x, y, k);
         JSAMPROW r = row.data();
         jpeg_write_scanlines(cinfo, &r, 1);
     }

@@ -11,7 +11,7 @@
 #include "platform/Exceptions.h"
 
 using fixtures::MakeJpeg;
-using fixtures::TJpegSpec;
+using fixtures::TJpegRecipe;
 
 namespace {
 
@@ -91,9 +91,9 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.Progressive) + " " + std::to_string(c.Width));
-        TJpegSpec spec;
-        spec.Progressive = c.Progressive;
-        const std::vector<uint8_t> f = WithFrameSize(MakeJpeg(spec), c.Width, c.Height);
+        TJpegRecipe recipe;
+        recipe.Progressive = c.Progressive;
+        const std::vector<uint8_t> f = WithFrameSize(MakeJpeg(recipe), c.Width, c.Height);
         for (bool display : {false, true}) {
             TJPEGImage image;
             image.Scale = 3;
@@ -114,9 +114,9 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
 // hour at the default limit. More than 500 scans are refused; fewer decode as before.
 TEST(JpegHostile, ScanCountIsBounded)
 {
-    TJpegSpec spec;
-    spec.Progressive = true;
-    const std::vector<uint8_t> f = MakeJpeg(spec);
+    TJpegRecipe recipe;
+    recipe.Progressive = true;
+    const std::vector<uint8_t> f = MakeJpeg(recipe);
     struct TCase
     {
         int Scans;

@@ -244,18 +244,18 @@ namespace {
 // One row of 16- or 32-bit pixels with the given masks (after a 40-byte header).
 TBitmap LoadBitFields(int bits, std::vector<uint32_t> masks, const std::vector<uint32_t>& pixels)
 {
-    TBmpSpec spec;
-    spec.Width = int32_t(pixels.size());
-    spec.Height = 1;
-    spec.BitCount = uint16_t(bits);
-    spec.Compression = masks.size() == 4 ? 6 : 3;
-    spec.Masks = std::move(masks);
+    TBmpRecipe recipe;
+    recipe.Width = int32_t(pixels.size());
+    recipe.Height = 1;
+    recipe.BitCount = uint16_t(bits);
+    recipe.Compression = masks.size() == 4 ? 6 : 3;
+    recipe.Masks = std::move(masks);
     for (uint32_t p : pixels)
-        (bits == 16 ? Put16 : Put32)(spec.Pixels, p);
-    while (spec.Pixels.size() % 4)
-        spec.Pixels.push_back(0);
+        (bits == 16 ? Put16 : Put32)(recipe.Pixels, p);
+    while (recipe.Pixels.size() % 4)
+        recipe.Pixels.push_back(0);
     TBitmap bmp;
-    Load(bmp, spec.Build());
+    Load(bmp, recipe.Build());
     return bmp;
 }
 
@@ -325,13 +325,13 @@ TEST(BmpFile, NativeSixteenBitLayoutsStayPacked)
     TBitmap b = LoadBitFields(16, {0x7C00, 0x03E0, 0x001F, 0x8000}, {0x1234, 0xFFFF});
     EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf15bit);
     // uncompressed 16-bit is 5-5-5
-    TBmpSpec spec;
-    spec.Width = 1;
-    spec.Height = 1;
-    spec.BitCount = 16;
-    spec.Pixels = {0x1F, 0x7C, 0, 0}; // red 31, blue 31
+    TBmpRecipe recipe;
+    recipe.Width = 1;
+    recipe.Height = 1;
+    recipe.BitCount = 16;
+    recipe.Pixels = {0x1F, 0x7C, 0, 0}; // red 31, blue 31
     TBitmap c;
-    Load(c, spec.Build());
+    Load(c, recipe.Build());
     EXPECT_EQ(c.PixelFormat(), TPixelFormat::pf15bit);
     TBitmap c24 = c.To24();
     const uint8_t* p = c24.ScanLine(0);
@@ -342,13 +342,13 @@ TEST(BmpFile, NativeSixteenBitLayoutsStayPacked)
 
 TEST(BmpFile, ThirtyTwoBitUncompressedKeepsTheFourthByte)
 {
-    TBmpSpec spec;
-    spec.Width = 2;
-    spec.Height = 1;
-    spec.BitCount = 32;
-    spec.Pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+    TBmpRecipe recipe;
+    recipe.Width = 2;
+    recipe.Height = 1;
+    recipe.BitCount = 32;
+    recipe.Pixels = {1, 2, 3, 4, 5, 6, 7, 8};
     TBitmap bmp;
-    Load(bmp, spec.Build());
+    Load(bmp, recipe.Build());
     ASSERT_EQ(bmp.PixelFormat(), TPixelFormat::pf32bit);
     EXPECT_EQ(Pixel32(bmp, 1), (TRGBQuad{5, 6, 7, 8}));
 }
@@ -374,18 +374,18 @@ TEST(BmpFile, PaletteSizeRules)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TBmpSpec spec;
-        spec.Width = 3;
-        spec.Height = 1;
-        spec.BitCount = uint16_t(c.Bits);
-        spec.ClrUsed = c.ClrUsed;
+        TBmpRecipe recipe;
+        recipe.Width = 3;
+        recipe.Height = 1;
+        recipe.BitCount = uint16_t(c.Bits);
+        recipe.ClrUsed = c.ClrUsed;
         for (size_t i = 0; i < c.Stored; ++i)
-            spec.Palette.push_back(0x010203u * uint32_t(i + 1) & 0xFFFFFF);
+            recipe.Palette.push_back(0x010203u * uint32_t(i + 1) & 0xFFFFFF);
         Bytes pixels = {0xFF, 0xFF, 0xFF, 0xFF};
-        spec.OffBits = 14 + 40 + 4 * int64_t(c.Stored) + (c.OffBitsGap > 0 ? c.OffBitsGap : 4 * c.OffBitsGap);
-        if (c.OffBitsGap > 0) spec.Palette.resize(spec.Palette.size() + size_t(c.OffBitsGap) / 4, 0x777777);
-        Bytes file = spec.Build();
-        file.insert(file.begin() + spec.OffBits, pixels.begin(), pixels.end());
+        recipe.OffBits = 14 + 40 + 4 * int64_t(c.Stored) + (c.OffBitsGap > 0 ? c.OffBitsGap : 4 * c.OffBitsGap);
+        if (c.OffBitsGap > 0) recipe.Palette.resize(recipe.Palette.size() + size_t(c.OffBitsGap) / 4, 0x777777);
+        Bytes file = recipe.Build();
+        file.insert(file.begin() + recipe.OffBits, pixels.begin(), pixels.end());
         TBitmap bmp;
         Load(bmp, file);
         const auto& pal = bmp.Palette();
@@ -401,13 +401,13 @@ TEST(BmpFile, PaletteSizeRules)
 
 TEST(BmpFile, TopDownAndBottomUpGiveTheSamePicture)
 {
-    TBmpSpec up;
+    TBmpRecipe up;
     up.Width = 2;
     up.Height = 3;
     up.BitCount = 8;
     up.Palette.assign(256, 0);
     up.Pixels = {1, 2, 0, 0, 3, 4, 0, 0, 5, 6, 0, 0}; // bottom row first
-    TBmpSpec down = up;
+    TBmpRecipe down = up;
     down.Height = -3;
     down.Pixels = {5, 6, 0, 0, 3, 4, 0, 0, 1, 2, 0, 0};
     TBitmap a, b;

@@ -19,7 +19,7 @@ const std::string FixtureDir = std::string(QM_FIXTURES_DIR) + "/bmp/";
 // An 8-bit RLE file of the given size around the compressed data.
 Bytes Rle8(int w, int h, Bytes data)
 {
-    TBmpSpec s;
+    TBmpRecipe s;
     s.Width = w;
     s.Height = h;
     s.BitCount = 8;
@@ -32,7 +32,7 @@ Bytes Rle8(int w, int h, Bytes data)
 
 Bytes Rle4(int w, int h, Bytes data)
 {
-    TBmpSpec s;
+    TBmpRecipe s;
     s.Width = w;
     s.Height = h;
     s.BitCount = 4;
@@ -43,18 +43,18 @@ Bytes Rle4(int w, int h, Bytes data)
     return s.Build();
 }
 
-TBmpSpec Rgb24(int w, int h)
+TBmpRecipe Rgb24(int w, int h)
 {
-    TBmpSpec s;
+    TBmpRecipe s;
     s.Width = w;
     s.Height = h;
     s.Pixels.assign(size_t(TBitmap::RowBytes(w, 24) * h), 0x40);
     return s;
 }
 
-TBmpSpec BitFields16(std::vector<uint32_t> masks)
+TBmpRecipe BitFields16(std::vector<uint32_t> masks)
 {
-    TBmpSpec s;
+    TBmpRecipe s;
     s.Width = 2;
     s.Height = 1;
     s.BitCount = 16;
@@ -64,7 +64,7 @@ TBmpSpec BitFields16(std::vector<uint32_t> masks)
     return s;
 }
 
-template <class F> Bytes With(TBmpSpec s, F change)
+template <class F> Bytes With(TBmpRecipe s, F change)
 {
     change(s);
     return s.Build();
@@ -104,32 +104,32 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
     const TCase cases[] = {
         {"empty", {}, "too short for a bitmap file header"},
         {"not BM", Patch32(Rgb24(2, 2).Build(), 0, 0x00004142), "does not start with \"BM\""},
-        {"unknown header size", With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 20; }),
+        {"unknown header size", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.HeaderSize = 20; }),
          "unknown information header size 20"},
         {"ends inside the header", Cut(Rgb24(2, 2).Build(), 16 + 30), "ends inside the headers"},
-        {"zero width", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = 0; }), "picture size 0 x 2"},
-        {"negative width", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = -2; }), "picture size -2 x 2"},
-        {"zero height", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Height = 0; }), "picture size 2 x 0"},
-        {"most negative height", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Height = INT32_MIN; }),
+        {"zero width", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = 0; }), "picture size 0 x 2"},
+        {"negative width", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = -2; }), "picture size -2 x 2"},
+        {"zero height", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Height = 0; }), "picture size 2 x 0"},
+        {"most negative height", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Height = INT32_MIN; }),
          "picture size 2 x"},
-        {"two planes", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Planes = 2; }), "2 colour planes"},
-        {"2 bits per pixel", With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 2; }), "2 bits per pixel"},
+        {"two planes", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Planes = 2; }), "2 colour planes"},
+        {"2 bits per pixel", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 2; }), "2 bits per pixel"},
         {"16 bits in a core header", core16, "16 bits per pixel is not valid in an OS/2 bitmap"},
-        {"RLE8 at 4 bits", With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 4, s.Compression = 1; }),
+        {"RLE8 at 4 bits", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 4, s.Compression = 1; }),
          "RLE8 compression with 4 bits"},
-        {"RLE4 at 8 bits", With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 8, s.Compression = 2; }),
+        {"RLE4 at 8 bits", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 8, s.Compression = 2; }),
          "RLE4 compression with 8 bits"},
         {"top-down RLE", Patch32(Rle8(2, 2, {0, 1}), 22, uint32_t(-2)), "cannot be stored top-down"},
         {"bit fields at 24 bits",
          With(Rgb24(2, 2),
-              [](TBmpSpec& s) {
+              [](TBmpRecipe& s) {
                   s.Compression = 3, s.Masks = {0xFF, 0xFF00, 0xFF0000};
               }),
          "bit field compression with 24 bits"},
-        {"JPEG compression", With(Rgb24(2, 2), [](TBmpSpec& s) { s.Compression = 4; }),
+        {"JPEG compression", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Compression = 4; }),
          "compression method 4 is not supported"},
         {"OS/2 Huffman",
-         With(Rgb24(2, 2), [](TBmpSpec& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
+         With(Rgb24(2, 2), [](TBmpRecipe& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
          "OS/2 Huffman"},
         {"mask with a hole", BitFields16({0xF00F, 0x0F00, 0x00F0}).Build(), "do not fit 16-bit pixels"},
         {"overlapping masks", BitFields16({0xFF00, 0x0FF0, 0x000F}).Build(), "do not fit 16-bit pixels"},
@@ -137,16 +137,16 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
         {"no colour masks", BitFields16({0, 0, 0}).Build(), "select no colour"},
         {"masks cut off", Cut(BitFields16({0xF800, 0x07E0, 0x001F}).Build(), 4 + 10),
          "ends inside the bit field masks"},
-        {"pixel offset inside headers", With(Rgb24(2, 2), [](TBmpSpec& s) { s.OffBits = 30; }),
+        {"pixel offset inside headers", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.OffBits = 30; }),
          "offset 30 lies inside the headers"},
-        {"pixel offset past the end", With(Rgb24(2, 2), [](TBmpSpec& s) { s.OffBits = 0x7FFFFFFF; }),
+        {"pixel offset past the end", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.OffBits = 0x7FFFFFFF; }),
          "is beyond the end of the file"},
         {"pixels one byte short", Cut(Rgb24(3, 5).Build(), 1), "pixel data is truncated"},
         {"huge picture in a small file",
-         With(Rgb24(2, 2), [](TBmpSpec& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
+         With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
          "pixel data is truncated"},
         {"palette cut off",
-         Cut(With(Rgb24(2, 2), [](TBmpSpec& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }),
+         Cut(With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }),
              8 + 4 * 200),
          "pixel data is truncated"},
         {"RLE run past the padded row", Rle8(5, 2, {9, 1, 0, 1}),

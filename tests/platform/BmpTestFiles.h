@@ -33,7 +33,7 @@ inline void Set32(Bytes& b, size_t at, uint32_t v)
 
 // The fields of a file with a 40-byte (or longer Windows) header. Pixels are given as the file
 // stores them, rows in file order and already padded.
-struct TBmpSpec
+struct TBmpRecipe
 {
     uint32_t HeaderSize = 40;
     int32_t Width = 4;
