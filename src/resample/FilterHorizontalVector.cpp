@@ -1,8 +1,6 @@
 // The horizontal pass with four-lane float vectors (the compiler's vector extension: SSE on x86,
 // NEON on ARM). Lane c of a sum sees exactly the multiplications and additions, in the same order,
 // that channel c sees in the plain pass, so both give the same bytes.
-#include <cstring>
-
 #include "resample/FilterPasses.h"
 #include "resample/ResamplePixel.h"
 

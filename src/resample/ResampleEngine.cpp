@@ -40,10 +40,8 @@ void TResampleEngine::EngineProgress(float Fraction)
         FAbortedRun.store(true);
         throw EAbort();
     }
-    uint32_t now = GetTickCount();
-    int64_t elapsed = int32_t(now - FLastTick);
-    if (elapsed < 0) elapsed = -elapsed;
-    if (elapsed > 100) {
+    const uint32_t now = GetTickCount();
+    if (TickDistance(now, FLastTick) > 100) {
         FLastTick = now;
         FPercent = RoundInt(double(Fraction) * 100.0);
         Synchronize([this] { DoEngineProgress(); });

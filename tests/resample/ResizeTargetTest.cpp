@@ -2,19 +2,9 @@
 
 #include "platform/Exceptions.h"
 #include "resample/ResizeTarget.h"
+#include "ResizeOptionsTestUtil.h"
 
 namespace {
-
-TResamplingOptions Opts(int purpose, int w, int h, int wu = 0, int hu = 0)
-{
-    TResamplingOptions o;
-    o.Purpose = purpose;
-    o.Width = w;
-    o.Height = h;
-    o.WUnits = wu;
-    o.HUnits = hu;
-    return o;
-}
 
 struct NoOpCase
 {
