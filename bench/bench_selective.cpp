@@ -8,32 +8,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
 
 namespace {
 
 constexpr int W = 4000, H = 3000;
-
-// Gradients, texture and noise.
-TBitmap MakePhoto()
-{
-    TBitmap bmp(W, H, TPixelFormat::pf24bit);
-    uint32_t seed = 777;
-    for (int y = 0; y < H; ++y) {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < W; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 28) - 8;
-            const double texture = 14 * std::sin(x * 0.08) * std::cos(y * 0.06);
-            row[3 * x] = uint8_t(std::clamp(int(60 + x / 40 + texture) + noise, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(int(90 + y / 30 + texture) + noise, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp(int(200 - x / 30 + texture) + noise, 0, 255));
-        }
-    }
-    bmp.Modified();
-    return bmp;
-}
 
 void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
 {
@@ -65,7 +46,7 @@ double ColdEncode(TJPEGImage& image)
 
 int main()
 {
-    const TBitmap photo = MakePhoto();
+    const TBitmap photo = BenchPicture(W, H);
     TJPEGImage image;
     image.SetSourceBitmap(&photo);
     image.SelLumQuality = 20;
