@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../tests/codec/SelectionTestUtil.h"
 #include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
@@ -15,24 +16,6 @@
 namespace {
 
 constexpr int W = 4000, H = 3000;
-
-void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
-{
-    TSelUnit u{};
-    u.Kind = kind;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = true;
-    if (kind == skPolygon) {
-        u.Points = NewSelPointList();
-        const TSelPoint points[] = {{bx, by}, {ex, by}, {(bx + ex) / 2, ey}, {bx, (by + ey) / 2}};
-        for (const TSelPoint& p : points)
-            u.Points->Add(&p);
-    }
-    image.SelUnits.Add(&u);
-}
 
 double ColdEncode(TJPEGImage& image)
 {
@@ -51,9 +34,9 @@ int main()
     image.SetSourceBitmap(&photo);
     image.SelLumQuality = 20;
     image.SelChromQuality = 15;
-    AddArea(image, skRectangle, 100000, 100000, 400000, 350000);
-    AddArea(image, skEllipse, 500000, 200000, 900000, 700000);
-    AddArea(image, skPolygon, 150000, 550000, 450000, 950000);
+    AddSelectionArea(image, skRectangle, 100000, 100000, 400000, 350000);
+    AddSelectionArea(image, skEllipse, 500000, 200000, 900000, 700000);
+    AddSelectionArea(image, skPolygon, 150000, 550000, 450000, 950000);
     // Each round times the two encodes back to back; the figure is the median of the rounds'
     // ratios, which holds up better than separate best times when the machine is shared.
     std::vector<double> ratios;
