@@ -8,6 +8,7 @@
 
 #include <jpeglib.h>
 
+#include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegDecode.h"
 #include "codec/JpegGlue.h"
@@ -16,26 +17,20 @@ namespace {
 
 constexpr int W = 4000, H = 3000; // 12 megapixels
 
-// A photo-like picture: soft gradients, a few shapes, texture and sensor-like noise.
+// The benchmark picture as a JPEG file.
 std::vector<uint8_t> MakePhoto()
 {
+    const TBitmap bmp = BenchPicture(W, H);
     std::vector<uint8_t> rgb(size_t(W) * H * 3);
-    uint32_t seed = 12345;
-    for (int y = 0; y < H; ++y)
+    for (int y = 0; y < H; ++y) {
+        const uint8_t* row = bmp.ScanLine(y);
+        uint8_t* p = &rgb[size_t(y) * W * 3];
         for (int x = 0; x < W; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            int noise = int(seed >> 28) - 8;
-            double sky = 0.5 + 0.5 * std::sin(x * 0.0015 + y * 0.0007);
-            double hill = y > 1800 + 300 * std::sin(x * 0.002) ? 1.0 : 0.0;
-            double texture = 12 * std::sin(x * 0.09) * std::cos(y * 0.07);
-            int r = int(90 + 120 * sky * (1 - hill) + 40 * hill + texture) + noise;
-            int g = int(120 + 80 * sky + 60 * hill + texture) + noise;
-            int b = int(200 * sky * (1 - hill) + 30 * hill) + noise;
-            uint8_t* p = &rgb[(size_t(y) * W + x) * 3];
-            p[0] = uint8_t(std::clamp(r, 0, 255));
-            p[1] = uint8_t(std::clamp(g, 0, 255));
-            p[2] = uint8_t(std::clamp(b, 0, 255));
+            p[3 * x] = row[3 * x + 2];
+            p[3 * x + 1] = row[3 * x + 1];
+            p[3 * x + 2] = row[3 * x];
         }
+    }
     std::vector<uint8_t> out;
     TJpegCompressor c;
     JpegMemoryDest(c.Get(), out);

@@ -11,56 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchPicture.h"
 #include "codec/JpegEncoder.h"
 
 namespace
 {
-
-TBitmap MakePicture(int width, int height)
-{
-    // Smooth gradients, a fine texture and a few hard edges, built from per-row and per-column
-    // waves so that making the picture costs little next to encoding it.
-    TBitmap bmp(width, height, TPixelFormat::pf24bit);
-    const size_t w = size_t(width), h = size_t(height);
-    std::vector<int> rx(w), gx(w), bx(w), tx(w);
-    std::vector<int> ry(h), gy(h), by(h), ty(h);
-    for (int x = 0; x < width; ++x)
-    {
-        const double fx = double(x) / width;
-        rx[size_t(x)] = int(60 * std::sin(fx * 5.0));
-        gx[size_t(x)] = int(40 * std::cos(fx * 3.0));
-        bx[size_t(x)] = int(50 * std::sin(fx * 2.0 + 1.0));
-        tx[size_t(x)] = int(12 * std::sin(x * 0.9));
-    }
-    for (int y = 0; y < height; ++y)
-    {
-        const double fy = double(y) / height;
-        ry[size_t(y)] = int(50 * std::cos(fy * 2.0));
-        gy[size_t(y)] = int(60 * std::sin(fy * 4.0));
-        by[size_t(y)] = int(40 * std::cos(fy * 3.0 - 0.5));
-        ty[size_t(y)] = int(10 * std::cos(y * 0.7));
-    }
-    uint32_t seed = 12345;
-    for (int y = 0; y < height; ++y)
-    {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < width; ++x)
-        {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 28) - 8;
-            const size_t ux = size_t(x), uy = size_t(y);
-            int r = 120 + rx[ux] + ry[uy] + tx[ux] * ty[uy] / 8;
-            int g = 110 + gx[ux] + gy[uy] + tx[ux] / 2;
-            int b = 100 + bx[ux] + by[uy];
-            if ((x / 300 + y / 200) % 3 == 0) std::swap(r, b);
-            if (x % 500 < 3 || y % 400 < 2) r = g = b = 20;
-            row[x * 3 + 0] = uint8_t(std::clamp(b + noise, 0, 255));
-            row[x * 3 + 1] = uint8_t(std::clamp(g + noise, 0, 255));
-            row[x * 3 + 2] = uint8_t(std::clamp(r + noise, 0, 255));
-        }
-    }
-    return bmp;
-}
 
 std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParams& p)
 {
@@ -115,7 +70,7 @@ int main(int argc, char** argv)
         if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
     }
-    TBitmap bmp = MakePicture(width, height);
+    TBitmap bmp = BenchPicture(width, height);
     TEncodeParams p;
     qmjpeg::TQuantSettings q;
     q.LumQuality = 75;

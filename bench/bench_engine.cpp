@@ -9,37 +9,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
 
 namespace {
 
 constexpr int W = 4000, H = 3000;
-
-// A photo-like picture: soft gradients, a horizon, texture and sensor-like noise.
-TBitmap MakePhoto()
-{
-    TBitmap bmp(W, H, TPixelFormat::pf24bit);
-    uint32_t seed = 12345;
-    for (int y = 0; y < H; ++y) {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < W; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            int noise = int(seed >> 28) - 8;
-            double sky = 0.5 + 0.5 * std::sin(x * 0.0015 + y * 0.0007);
-            double hill = y > 1800 + 300 * std::sin(x * 0.002) ? 1.0 : 0.0;
-            double texture = 12 * std::sin(x * 0.09) * std::cos(y * 0.07);
-            int r = int(90 + 120 * sky * (1 - hill) + 40 * hill + texture) + noise;
-            int g = int(120 + 80 * sky + 60 * hill + texture) + noise;
-            int b = int(200 * sky * (1 - hill) + 30 * hill) + noise;
-            row[3 * x] = uint8_t(std::clamp(b, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(g, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp(r, 0, 255));
-        }
-    }
-    bmp.Modified();
-    return bmp;
-}
 
 template <class F> double Seconds(F&& f)
 {
@@ -59,7 +35,7 @@ double ColdEncode(TJPEGImage& image)
 
 int main()
 {
-    const TBitmap photo = MakePhoto();
+    const TBitmap photo = BenchPicture(W, H);
     constexpr int Rounds = 5;
 
     // Target-ratio search, prefilter settings on.

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMdiArea>
 
+#include "BenchPicture.h"
 #include "app/QtMainThreadInvoker.h"
 #include "controls/EnhScrollBox.h"
 #include "platform/MainThread.h"
@@ -20,27 +21,6 @@
 namespace {
 
 constexpr int W = 4000, H = 3000;
-
-TBitmap Photo()
-{
-    TBitmap bmp(W, H, TPixelFormat::pf24bit);
-    uint32_t seed = 12345;
-    for (int y = 0; y < H; ++y) {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < W; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            int noise = int(seed >> 28) - 8;
-            double sky = 0.5 + 0.5 * std::sin(x * 0.0015 + y * 0.0007);
-            double hill = y > 1800 + 300 * std::sin(x * 0.002) ? 1.0 : 0.0;
-            double texture = 12 * std::sin(x * 0.09) * std::cos(y * 0.07);
-            row[x * 3 + 2] = uint8_t(std::clamp(int(90 + 120 * sky * (1 - hill) + 40 * hill + texture) + noise, 0, 255));
-            row[x * 3 + 1] = uint8_t(std::clamp(int(120 + 80 * sky + 60 * hill + texture) + noise, 0, 255));
-            row[x * 3 + 0] = uint8_t(std::clamp(int(200 * sky * (1 - hill) + 30 * hill) + noise, 0, 255));
-        }
-    }
-    bmp.Modified();
-    return bmp;
-}
 
 // Milliseconds from the change to the result view's first paint of the new result.
 double ChangeToRepaint(TImageForm* form, const std::function<void()>& change)
@@ -73,7 +53,7 @@ int main(int argc, char** argv)
     TQtMainThreadInvoker invoker;
     SetMainThreadInvoker(&invoker);
     ImageWindowPrefs().ComprDelay = 0;
-    TBitmap photo = Photo();
+    TBitmap photo = BenchPicture(W, H);
 
     double cold = 1e9, warm = 1e9;
     for (int round = 0; round < 3; ++round) {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "PrefilterBenchPicture.h"
+#include "BenchPicture.h"
 #include "codec/Prefilter.h"
 
 namespace {
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
 {
     const int w = argc > 2 ? std::atoi(argv[1]) : 4000;
     const int h = argc > 2 ? std::atoi(argv[2]) : 3000;
-    const TBitmap src = PrefilterBenchPicture(w, h);
+    const TBitmap src = BenchPicture(w, h);
     TBitmap dest(w, h, TPixelFormat::pf24bit);
     const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 

@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "PrefilterBenchPicture.h"
+#include "BenchPicture.h"
 #include "codec/Prefilter.h"
 #include "platform/BmpFile.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     try {
         const std::string cmd = argc > 1 ? argv[1] : "";
         if (cmd == "make" && argc == 5) {
-            SaveBmpToFile(PrefilterBenchPicture(std::atoi(argv[3]), std::atoi(argv[4])), argv[2]);
+            SaveBmpToFile(BenchPicture(std::atoi(argv[3]), std::atoi(argv[4])), argv[2]);
             return 0;
         }
         if (cmd == "filter" && (argc == 7 || argc == 8)) {

@@ -8,50 +8,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "../tests/codec/SelectionTestUtil.h"
+#include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
 
 namespace {
 
 constexpr int W = 4000, H = 3000;
-
-// Gradients, texture and noise.
-TBitmap MakePhoto()
-{
-    TBitmap bmp(W, H, TPixelFormat::pf24bit);
-    uint32_t seed = 777;
-    for (int y = 0; y < H; ++y) {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < W; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 28) - 8;
-            const double texture = 14 * std::sin(x * 0.08) * std::cos(y * 0.06);
-            row[3 * x] = uint8_t(std::clamp(int(60 + x / 40 + texture) + noise, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(int(90 + y / 30 + texture) + noise, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp(int(200 - x / 30 + texture) + noise, 0, 255));
-        }
-    }
-    bmp.Modified();
-    return bmp;
-}
-
-void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
-{
-    TSelUnit u{};
-    u.Kind = kind;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = true;
-    if (kind == skPolygon) {
-        u.Points = NewSelPointList();
-        const TSelPoint points[] = {{bx, by}, {ex, by}, {(bx + ex) / 2, ey}, {bx, (by + ey) / 2}};
-        for (const TSelPoint& p : points)
-            u.Points->Add(&p);
-    }
-    image.SelUnits.Add(&u);
-}
 
 double ColdEncode(TJPEGImage& image)
 {
@@ -65,14 +29,14 @@ double ColdEncode(TJPEGImage& image)
 
 int main()
 {
-    const TBitmap photo = MakePhoto();
+    const TBitmap photo = BenchPicture(W, H);
     TJPEGImage image;
     image.SetSourceBitmap(&photo);
     image.SelLumQuality = 20;
     image.SelChromQuality = 15;
-    AddArea(image, skRectangle, 100000, 100000, 400000, 350000);
-    AddArea(image, skEllipse, 500000, 200000, 900000, 700000);
-    AddArea(image, skPolygon, 150000, 550000, 450000, 950000);
+    AddSelectionArea(image, skRectangle, 100000, 100000, 400000, 350000);
+    AddSelectionArea(image, skEllipse, 500000, 200000, 900000, 700000);
+    AddSelectionArea(image, skPolygon, 150000, 550000, 450000, 950000);
     // Each round times the two encodes back to back; the figure is the median of the rounds'
     // ratios, which holds up better than separate best times when the machine is shared.
     std::vector<double> ratios;

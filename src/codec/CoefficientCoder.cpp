@@ -12,7 +12,7 @@
 #include "codec/FrameLayout.h"
 #include "codec/HuffmanOptimizer.h"
 #include "codec/JpegEncoder.h"
-#include "codec/ParallelBands.h"
+#include "platform/Parallel.h"
 
 namespace
 {
@@ -180,8 +180,8 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
     TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes));
     for (int c = 0; c < f.NumComponents; ++c)
-        RunParallelBands(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
-                         [&](int first, int last) {
+        ParallelFor(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
+                         [&](int first, int last, int) {
                              for (int br = first; br < last; ++br) writer.QuantizeRow(c, br, planes.Block(c, br, 0));
                          });
     return writer.Finish();

@@ -16,7 +16,7 @@
 #include "codec/EdgeExpand.h"
 #include "codec/EncoderStages.h"
 #include "codec/JpegEncoder.h"
-#include "codec/ParallelBands.h"
+#include "platform/Parallel.h"
 
 namespace
 {
@@ -159,9 +159,9 @@ void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& f, const TFrontEndParam
                 params.Progress(percent);
             }
         };
-    RunParallelBands(
+    ParallelFor(
         total, EncoderThreadCount(params.Threads), 2,
-        [&](int first, int last) {
+        [&](int first, int last, int) {
             TWorkspace ws(fe);
             for (int r = first; r < last; ++r) ProcessImcuRow(fe, ws, r);
         },

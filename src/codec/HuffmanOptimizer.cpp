@@ -6,7 +6,7 @@
 
 #include <jerror.h>
 
-#include "codec/ParallelBands.h"
+#include "platform/Parallel.h"
 #include "codec/QuantTables.h"
 
 void THuffmanCounts::Add(const THuffmanCounts& other)
@@ -111,7 +111,7 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBloc
 
     THuffmanCounts total;
     std::mutex lock;
-    RunParallelBands(scan.McuRows, threads, 4, [&](int firstRow, int lastRow) {
+    ParallelFor(scan.McuRows, threads, 4, [&](int firstRow, int lastRow, int) {
         THuffmanCounts counts;
         int lastDc[3];
         for (int c = 0; c < f.NumComponents; ++c)

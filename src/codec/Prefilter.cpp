@@ -10,7 +10,7 @@
 #include "codec/PrefilterKernels.h"
 #include "codec/PrefilterParams.h"
 #include "codec/PrefilterRows.h"
-#include "codec/TaskPool.h"
+#include "platform/Parallel.h"
 #include "platform/Exceptions.h"
 
 using namespace prefilter_detail;
@@ -29,20 +29,10 @@ void TPrefilterBuffer::Clear()
 {
     for (auto& slot : FSlots)
         slot.reset();
-    FPool.reset();
 }
 
 struct TPrefilterBufferAccess
 {
-    static TTaskPool& Pool(TPrefilterBuffer& buffer, int threads)
-    {
-        if (!buffer.FPool || buffer.FPool->Threads() != threads) {
-            buffer.FPool.reset();
-            buffer.FPool = std::make_unique<TTaskPool>(threads);
-        }
-        return *buffer.FPool;
-    }
-
     // A workspace for this call: the one that continues from the previous band, else the least
     // recently used one, set up afresh.
     static TWorkspace& Take(TPrefilterBuffer& buffer, const TBitmap& source, int radius, TDerived derived,
@@ -88,18 +78,13 @@ struct TCall
     bool OnlyFilter;
     TBitmap* Dest;
     int ChunkRows;
-    TTaskPool* Pool; // nullptr: the calling thread only
+    int Threads; // 1: the calling thread only
 };
 
-// Runs fn(0) .. fn(count - 1) on the call's pool.
+// Runs fn(0) .. fn(count - 1) on the call's threads.
 void RunParallel(const TCall& c, int count, const std::function<void(int)>& fn)
 {
-    if (c.Pool && count > 1) {
-        c.Pool->Run(count, fn);
-    } else {
-        for (int i = 0; i < count; ++i)
-            fn(i);
-    }
+    ParallelFor(count, c.Threads, 1, [&](int first, int, int) { fn(first); });
 }
 
 // Filter flags of row y for columns x0..x1-1 into flags[x].
@@ -182,7 +167,7 @@ int ThreadCount(int wanted)
 void Dispatch(TCall& c, const TBitmap& source, bool cacheable, int capacity, int threads,
               TPrefilterBuffer& buffer)
 {
-    c.Pool = threads > 1 ? &TPrefilterBufferAccess::Pool(buffer, threads) : nullptr;
+    c.Threads = std::max(threads, 1);
     const TRect rc = c.Rc;
     const int r = c.P.Radius;
     // A tall area goes in blocks of rows, a few per thread so that a thread held up by other work

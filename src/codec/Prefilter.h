@@ -32,7 +32,6 @@ int PrefilterKindOf(int activeFilter);
 namespace prefilter_detail {
 class TWorkspace;
 }
-class TTaskPool;
 
 // Scratch state kept by the caller between calls of ApplyEffect. Consecutive bands of the same
 // picture and filter reuse the rows already prepared for the previous band. Not thread-safe: one
@@ -49,13 +48,12 @@ class TPrefilterBuffer
     // The result is the same whatever the count.
     int Threads = 0;
 
-    // Drops the prepared rows (the next call starts afresh) and the worker threads.
+    // Drops the prepared rows (the next call starts afresh).
     void Clear();
 
   private:
     friend struct TPrefilterBufferAccess;
     std::unique_ptr<prefilter_detail::TWorkspace> FSlots[2];
-    std::unique_ptr<TTaskPool> FPool;
     uint64_t FUse = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Round.h"
 #include "resample/ResamplePixel.h"
+#include "platform/Parallel.h"
 #include "resample/ResampleThreads.h"
 
 void BuildAreaAxis(TAreaAxis& Axis, int srcSize, int dstSize)
@@ -181,8 +182,12 @@ void AreaResample(const TBitmap& Src, TBitmap& Dst, int Fidelity, const TResampl
     std::vector<std::vector<const uint8_t*>> rowPtr(static_cast<size_t>(threads));
     TAreaProgress progress(OnProgress, dh);
     progress.ReportAreaProgress(0);
-    ParallelRows(
-        dh, threads, [&](int y, int t) { AreaRow(job, y, rowPtr[size_t(t)]); },
+    ParallelFor(
+        dh, threads, ResampleRowRun(dh, threads),
+        [&](int y0, int y1, int t) {
+            for (int y = y0; y < y1; ++y)
+                AreaRow(job, y, rowPtr[size_t(t)]);
+        },
         [&](int done) { progress.ReportAreaProgress(done); });
     Dst.Modified();
 }

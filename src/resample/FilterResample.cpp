@@ -8,6 +8,7 @@
 #include "platform/Format.h"
 #include "resample/FilterPasses.h"
 #include "resample/ResampleContributors.h"
+#include "platform/Parallel.h"
 #include "resample/ResampleThreads.h"
 
 void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
@@ -46,11 +47,12 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
         std::vector<std::vector<float>> scratch(size_t(threads),
                                                 std::vector<float>(size_t(HorizontalScratchFloats(sw))));
         const int64_t base = units;
-        ParallelRows(
-            sh, threads,
-            [&](int y, int t) {
-                FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity,
-                                    scratch[size_t(t)].data());
+        ParallelFor(
+            sh, threads, ResampleRowRun(sh, threads),
+            [&](int y0, int y1, int t) {
+                for (int y = y0; y < y1; ++y)
+                    FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity,
+                                        scratch[size_t(t)].data());
             },
             [&](int done) {
                 units = base + done;
@@ -65,9 +67,12 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
         int threads = ResampleThreadCount(Threads, dh, ops);
         std::vector<std::vector<float>> sums(size_t(threads), std::vector<float>(size_t(3) * dw));
         const int64_t base = units;
-        ParallelRows(
-            dh, threads,
-            [&](int y, int t) { FilterRowVertical(work, rows, y, Dst.ScanLine(y), sums[size_t(t)].data()); },
+        ParallelFor(
+            dh, threads, ResampleRowRun(dh, threads),
+            [&](int y0, int y1, int t) {
+                for (int y = y0; y < y1; ++y)
+                    FilterRowVertical(work, rows, y, Dst.ScanLine(y), sums[size_t(t)].data());
+            },
             [&](int done) {
                 units = base + done;
                 progress.ReportFilterProgress(double(units) * step);

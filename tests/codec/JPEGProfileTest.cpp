@@ -3,32 +3,11 @@
 
 #include <functional>
 
+#include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
 #include "codec/JPEGProfile.h"
 
 namespace {
-
-void AddRect(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey, bool complete = true)
-{
-    TSelUnit u{};
-    u.Kind = kind;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = complete;
-    image.SelUnits.Add(&u);
-}
-
-void AddPolygon(TJPEGImage& image, const std::vector<TSelPoint>& pts, bool complete = true)
-{
-    TSelUnit u{};
-    u.Kind = skPolygon;
-    u.Points = NewSelPointList();
-    for (const TSelPoint& p : pts) u.Points->Add(&p);
-    u.Complete = complete;
-    image.SelUnits.Add(&u);
-}
 
 // An image whose every setting differs from the defaults.
 void Customise(TJPEGImage& im)
@@ -61,7 +40,7 @@ void Customise(TJPEGImage& im)
     im.YDensity = 150;
     im.ProfileName = "Custom";
     im.MatchMask = 0x7FFF;
-    AddRect(im, skEllipse, 100, 200, 300, 400);
+    AddSelectionArea(im, skEllipse, 100, 200, 300, 400);
 }
 
 } // namespace
@@ -71,8 +50,8 @@ TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
     TJPEGImage im;
     Customise(im);
     im.Grayscale = false;
-    AddPolygon(im, {{1, 2}, {3, 4}, {5, 6}});
-    AddRect(im, skRectangle, 1, 1, 2, 2, false); // still being drawn: not stored
+    AddSelectionPolygon(im, {{1, 2}, {3, 4}, {5, 6}});
+    AddSelectionArea(im, skRectangle, 1, 1, 2, 2, false); // still being drawn: not stored
     TJPEGProfile rec;
     rec.Data[500] = 42;
     GetSettingsRecord(im, rec);
@@ -118,12 +97,12 @@ TEST(JPEGProfile, ApplyThenCaptureGivesTheSameRecord)
 {
     TJPEGImage src;
     Customise(src);
-    AddPolygon(src, {{10, 20}, {30, 40}, {50, 60}, {70, 80}});
+    AddSelectionPolygon(src, {{10, 20}, {30, 40}, {50, 60}, {70, 80}});
     TJPEGProfile rec;
     GetSettingsRecord(src, rec);
 
     TJPEGImage dst;
-    AddRect(dst, skRectangle, 5, 5, 6, 6);
+    AddSelectionArea(dst, skRectangle, 5, 5, 6, 6);
     ApplySettingsRecord(dst, rec);
     TJPEGProfile back;
     GetSettingsRecord(dst, back);
@@ -196,7 +175,7 @@ TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
 TEST(JPEGProfile, AreasAreReplacedOnlyByARecordThatHasSome)
 {
     TJPEGImage im;
-    AddRect(im, skRectangle, 1, 2, 3, 4);
+    AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
     TJPEGProfile rec;
     GetSettingsRecord(TJPEGImage(), rec);
     rec.MatchMask = mmSelAreas;
@@ -208,8 +187,8 @@ TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
 {
     TJPEGImage im;
     std::vector<TSelPoint> pts(1000, TSelPoint{7, 8});
-    for (int i = 0; i < 5; ++i) AddPolygon(im, pts); // 2002 entries each
-    AddRect(im, skRectangle, 1, 2, 3, 4);
+    for (int i = 0; i < 5; ++i) AddSelectionPolygon(im, pts); // 2002 entries each
+    AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
     TJPEGProfile rec;
     GetSettingsRecord(im, rec);
     EXPECT_EQ(rec.Data[1], 4);

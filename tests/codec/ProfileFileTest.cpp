@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
 #include "codec/ProfileFile.h"
 #include "platform/Exceptions.h"
@@ -42,32 +43,6 @@ protected:
     fs::path Dir;
 };
 
-void AddRect(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
-{
-    TSelUnit u{};
-    u.Kind = kind;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = true;
-    image.SelUnits.Add(&u);
-}
-
-void AddPolygon(TJPEGImage& image, const std::vector<TSelPoint>& points)
-{
-    TSelUnit u{};
-    u.Kind = skPolygon;
-    u.Points = NewSelPointList();
-    for (TSelPoint p : points) u.Points->Add(&p);
-    u.BegX = points.front().X;
-    u.BegY = points.front().Y;
-    u.EndX = points.back().X;
-    u.EndY = points.back().Y;
-    u.Complete = true;
-    image.SelUnits.Add(&u);
-}
-
 // An image with every setting away from its default.
 void SetEverything(TJPEGImage& im)
 {
@@ -95,9 +70,9 @@ void SetEverything(TJPEGImage& im)
     im.SetSelFilterValue(2, 17);
     im.SelFilterRadius = 2;
     im.MatchMask = 0x7FFF;
-    AddRect(im, skRectangle, 1000, 2000, 500000, 600000);
-    AddRect(im, skEllipse, 0, 0, 1000000, 999999);
-    AddPolygon(im, {{10, 20}, {300000, 40}, {500000, 700000}, {0, 999999}});
+    AddSelectionArea(im, skRectangle, 1000, 2000, 500000, 600000);
+    AddSelectionArea(im, skEllipse, 0, 0, 1000000, 999999);
+    AddSelectionPolygon(im, {{10, 20}, {300000, 40}, {500000, 700000}, {0, 999999}});
 }
 
 } // namespace
@@ -288,7 +263,7 @@ TEST_F(ProfileFile, HostileAreaCounts)
     };
     for (const TCase& c : cases) {
         TJPEGImage im;
-        AddRect(im, skRectangle, 1, 2, 3, 4);
+        AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
         ReadProfileFile(im, Put(c.Text));
         SCOPED_TRACE(c.Text.substr(0, 80));
         if (c.Areas < 0) {

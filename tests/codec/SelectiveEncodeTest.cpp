@@ -13,6 +13,7 @@
 
 #include "EncoderTestUtil.h"
 #include "PrefilterReference.h"
+#include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
 #include "codec/EncoderKernels.h"
 #include "codec/JpegEncoder.h"
@@ -25,13 +26,6 @@
 #include "codec/StageCache.h"
 
 namespace {
-
-std::vector<uint8_t> Bytes(const TJPEGImage& image)
-{
-    TMemoryStream* s = image.GetJpegStream();
-    if (!s) return {};
-    return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
-}
 
 // Decoded RGB pixels (3 bytes each, rows top to bottom) with the library's plain settings.
 struct TDecoded
@@ -75,18 +69,6 @@ double MeanError(const TDecoded& dec, const TBitmap& src, int x0, int y0, int x1
     return sum / (double(x1 - x0) * (y1 - y0) * 3);
 }
 
-void AddArea(TJPEGImage& image, uint8_t kind, int bx, int by, int ex, int ey)
-{
-    TSelUnit u{};
-    u.Kind = kind;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = true;
-    image.SelUnits.Add(&u);
-}
-
 // An image over src with 1x1 sampling (no chroma bleeding across block edges in the decode).
 void UseFullChroma(TJPEGImage& im, const TBitmap& src)
 {
@@ -105,9 +87,9 @@ TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
         im.LumQuality = im.ChromQuality = 90;
         im.SelectiveCompression = true;
         im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
-        AddArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
+        AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
         im.CompressImage();
-        return Decode(Bytes(im));
+        return Decode(CompressedBytes(im));
     };
     const TDecoded fine = encode(90), coarse = encode(5);
     ASSERT_EQ(coarse.W, 64);
@@ -127,12 +109,12 @@ TEST(SelectiveEncode, RectangleOfOneBlockAtThreshold100)
     im.SelectiveCompression = true;
     im.SelThreshold = 100;
     im.SelLumQuality = im.SelChromQuality = 1;
-    AddArea(im, skRectangle, 250000, 250000, 500000, 500000); // pixels 8..15 both ways
+    AddSelectionArea(im, skRectangle, 250000, 250000, 500000, 500000); // pixels 8..15 both ways
     im.CompressImage();
     std::vector<uint8_t> want(16, 0);
     want[5] = 1;
     EXPECT_EQ(im.LargeBlockMask, want);
-    const TDecoded dec = Decode(Bytes(im));
+    const TDecoded dec = Decode(CompressedBytes(im));
     for (int by = 0; by < 4; ++by)
         for (int bx = 0; bx < 4; ++bx) {
             const double e = MeanError(dec, src, 8 * bx, 8 * by, 8 * bx + 8, 8 * by + 8);
@@ -154,10 +136,10 @@ TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
         im.SelLumQuality = 20;
         im.SelChromQuality = 10;
         im.SelThreshold = uint8_t(threshold);
-        if (wholeArea) AddArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        if (wholeArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
         im.CompressImage();
         EXPECT_FALSE(im.LargeBlockMask.empty());
-        return Bytes(im);
+        return CompressedBytes(im);
     };
     const std::vector<uint8_t> all = encode(0, false);
     ASSERT_FALSE(all.empty());
@@ -181,12 +163,12 @@ TEST(SelectiveEncode, ChromaQualityOneLosesTheColour)
         if (c.Selective) {
             im.SelectiveCompression = true;
             im.SelChromQuality = 1;
-            AddArea(im, skRectangle, 0, 0, 500000, 1000000);
+            AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000);
         } else {
             im.ChromQuality = 1;
         }
         im.CompressImage();
-        const TDecoded dec = Decode(Bytes(im));
+        const TDecoded dec = Decode(CompressedBytes(im));
         int coloured = 0;
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 48; ++x) {
@@ -211,7 +193,7 @@ TEST(SelectiveEncode, Mode2SamplingDerivesTheLumaMaskFromTheChromaOne)
     im.SetSubsampling(2); // luma 1x1, chroma 2x2: the chroma blocks are the large ones
     im.SelectiveCompression = true;
     im.SelThreshold = 100;
-    AddArea(im, skRectangle, 0, 0, 400000, 1000000); // columns 0..15: large blocks 0 and 1
+    AddSelectionArea(im, skRectangle, 0, 0, 400000, 1000000); // columns 0..15: large blocks 0 and 1
     im.CompressImage();
     ASSERT_GT(im.GetJpegDataSize(), 0);
     EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
@@ -320,7 +302,7 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
             auto setup = [&](TJPEGImage& im) {
                 im.SelectiveCompression = f.Selective;
                 im.SelLumQuality = 30;
-                AddArea(im, skEllipse, 100000, 0, 700000, 1000000);
+                AddSelectionArea(im, skEllipse, 100000, 0, 700000, 1000000);
             };
             TJPEGImage filtered;
             filtered.SetSourceBitmap(&src);
@@ -352,7 +334,7 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
             setup(plain);
             plain.CompressImage();
             ASSERT_GT(plain.GetJpegDataSize(), 0);
-            EXPECT_EQ(Bytes(filtered), Bytes(plain));
+            EXPECT_EQ(CompressedBytes(filtered), CompressedBytes(plain));
         }
     }
 }
@@ -380,7 +362,7 @@ TEST(SelectiveEncode, FiltersThatAreOff)
          [](TJPEGImage& im) {
              im.SelActiveFilter = 1;
              im.SetSelFilterValue(1, 0);
-             AddArea(im, skRectangle, 0, 0, 1000000, 1000000);
+             AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
          }},
     };
     for (const TCase& c : cases) {
@@ -391,11 +373,11 @@ TEST(SelectiveEncode, FiltersThatAreOff)
             im->SelectiveCompression = true;
         }
         c.Change(changed);
-        if (changed.SelUnits.Count() > 0) AddArea(base, skRectangle, 0, 0, 1000000, 1000000);
+        if (changed.SelUnits.Count() > 0) AddSelectionArea(base, skRectangle, 0, 0, 1000000, 1000000);
         base.CompressImage();
         changed.CompressImage();
         ASSERT_GT(base.GetJpegDataSize(), 0);
-        EXPECT_EQ(Bytes(base), Bytes(changed));
+        EXPECT_EQ(CompressedBytes(base), CompressedBytes(changed));
     }
 }
 
@@ -405,7 +387,7 @@ TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
     auto setup = [&](TJPEGImage& im) {
         im.SetSourceBitmap(&src);
         im.SelectiveCompression = true;
-        AddArea(im, skRectangle, 100000, 200000, 600000, 700000);
+        AddSelectionArea(im, skRectangle, 100000, 200000, 600000, 700000);
         im.ActiveFilter = 5;
         im.SetFilterValue(5, 60);
         im.SelActiveFilter = 3;
@@ -430,7 +412,7 @@ TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
         change(cold);
         cold.CompressImage();
         ASSERT_GT(cold.GetJpegDataSize(), 0);
-        EXPECT_EQ(Bytes(warm), Bytes(cold));
+        EXPECT_EQ(CompressedBytes(warm), CompressedBytes(cold));
     }
 }
 
@@ -528,21 +510,21 @@ TEST(SelectiveEncode, OwnMaskPainterWithFiltersIsNotServedFromKeptStages)
     TJPEGImage warm;
     setup(warm);
     warm.CompressImage();
-    const std::vector<uint8_t> first = Bytes(warm);
+    const std::vector<uint8_t> first = CompressedBytes(warm);
     rows = 24;
     warm.CompressImage();
     TJPEGImage cold;
     setup(cold);
     cold.CompressImage();
     ASSERT_GT(cold.GetJpegDataSize(), 0);
-    EXPECT_NE(Bytes(cold), first);
-    EXPECT_EQ(Bytes(warm), Bytes(cold));
+    EXPECT_NE(CompressedBytes(cold), first);
+    EXPECT_EQ(CompressedBytes(warm), CompressedBytes(cold));
 }
 
 TEST(SelectiveEncode, AreasFromTheSettingsRecord)
 {
     TJPEGImage im;
-    AddArea(im, skEllipse, 1, 2, 3, 4);
+    AddSelectionArea(im, skEllipse, 1, 2, 3, 4);
     TSelUnit poly{};
     poly.Kind = skPolygon;
     poly.Complete = true;
@@ -550,7 +532,7 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
     for (TSelPoint p : {TSelPoint{10, 20}, TSelPoint{30, 40}, TSelPoint{50, 5}})
         poly.Points->Add(&p);
     im.SelUnits.Add(&poly);
-    AddArea(im, skRectangle, 5, 6, 7, 8);
+    AddSelectionArea(im, skRectangle, 5, 6, 7, 8);
     TJPEGProfile rec;
     GetSettingsRecord(im, rec);
     std::vector<TMaskShape> shapes = SelectionShapesOf(rec);

@@ -6,31 +6,9 @@
 #include <functional>
 
 #include "EncoderTestUtil.h"
+#include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
-
-namespace {
-
-std::vector<uint8_t> Bytes(const TJPEGImage& image)
-{
-    TMemoryStream* s = image.GetJpegStream();
-    if (!s) return {};
-    return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
-}
-
-void AddRect(TJPEGImage& image, int bx, int by, int ex, int ey)
-{
-    TSelUnit u{};
-    u.Kind = skRectangle;
-    u.BegX = bx;
-    u.BegY = by;
-    u.EndX = ex;
-    u.EndY = ey;
-    u.Complete = true;
-    image.SelUnits.Add(&u);
-}
-
-} // namespace
 
 TEST(StageCache, CachedRunsEqualColdEncodes)
 {
@@ -52,15 +30,15 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
         {"restart", [](TJPEGImage& im) { im.RestartInterval = 3; }, false},
         {"comments", [](TJPEGImage& im) { im.Comments.SetText("one\r\ntwo"); im.AppTexts.SetText("app"); }, false},
         {"density", [](TJPEGImage& im) { im.XDensity = 300; }, false},
-        {"areas, selection off", [](TJPEGImage& im) { AddRect(im, 0, 0, 500000, 500000); }, false},
+        {"areas, selection off", [](TJPEGImage& im) { AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); }, false},
         {"filter on", [](TJPEGImage& im) { im.ActiveFilter = 2; im.SetFilterValue(2, 40); }, true},
         {"grey", [](TJPEGImage& im) { im.Grayscale = true; }, true},
         {"sampling", [](TJPEGImage& im) { im.SetSubsampling(1); }, true},
         {"smoothing", [](TJPEGImage& im) { im.Smoothing = 30; }, true},
-        {"selection on, no filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); }, false},
+        {"selection on, no filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); }, false},
         {"threshold", [](TJPEGImage& im) { im.SelectiveCompression = true; im.SelThreshold = 0; }, false},
-        {"selection on, main filter", [](TJPEGImage& im) { im.ActiveFilter = 5; im.SetFilterValue(5, 60); im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); }, true},
-        {"selection filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddRect(im, 0, 0, 500000, 500000); im.SelActiveFilter = 3; im.SetSelFilterValue(3, 70); }, true},
+        {"selection on, main filter", [](TJPEGImage& im) { im.ActiveFilter = 5; im.SetFilterValue(5, 60); im.SelectiveCompression = true; AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); }, true},
+        {"selection filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); im.SelActiveFilter = 3; im.SetSelFilterValue(3, 70); }, true},
         {"source pixels", [&](TJPEGImage&) { src.ScanLine(7)[9] = 3; src.Modified(); }, true},
         {"other source", [&](TJPEGImage& im) { im.SetSourceBitmap(&other); }, true},
     };
@@ -85,7 +63,7 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
         cold.CompressImage();
         ASSERT_GT(warm.GetJpegDataSize(), 0);
         EXPECT_EQ(cold.TrialCount, warm.TrialCount);
-        EXPECT_EQ(Bytes(warm), Bytes(cold));
+        EXPECT_EQ(CompressedBytes(warm), CompressedBytes(cold));
     }
 }
 
@@ -95,11 +73,11 @@ TEST(StageCache, AreasCountWhenAFilterReadsTheMask)
     TJPEGImage im;
     im.SetSourceBitmap(&src);
     im.SelectiveCompression = true;
-    AddRect(im, 0, 0, 400000, 400000);
+    AddSelectionArea(im, skRectangle, 0, 0, 400000, 400000);
     im.CompressImage();
     im.SelLumQuality = 90; // a quality of the selection: quantisation only
     im.CompressImage();
-    AddRect(im, 500000, 500000, 900000, 900000); // no filter reads the mask: quantisation only
+    AddSelectionArea(im, skRectangle, 500000, 500000, 900000, 900000); // no filter reads the mask: quantisation only
     im.SelThreshold = 80;
     im.CompressImage();
     EXPECT_EQ(im.StageCache().Stores(), 1u);
@@ -107,7 +85,7 @@ TEST(StageCache, AreasCountWhenAFilterReadsTheMask)
     im.SetSelFilterValue(1, 20);
     im.CompressImage();
     EXPECT_EQ(im.StageCache().Stores(), 2u);
-    AddRect(im, 100000, 600000, 300000, 900000);
+    AddSelectionArea(im, skRectangle, 100000, 600000, 300000, 900000);
     im.CompressImage();
     EXPECT_EQ(im.StageCache().Stores(), 3u);
 }
