@@ -7,12 +7,12 @@ scripts/install-deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQM_SANITIZE=OFF -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=ON -DQM_BUILD_GUI=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release -j"$jobs" --output-on-failure --timeout 600
 
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-      -DQM_SANITIZE=ON -DQM_BUILD_BENCH=OFF -DQM_BUILD_GUI=OFF >/dev/null
+      -DQM_SANITIZE=ON -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=OFF -DQM_BUILD_GUI=OFF >/dev/null
 cmake --build build/asan --target qm_unit_tests -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j"$jobs" --output-on-failure --timeout 1200 -L unit

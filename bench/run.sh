@@ -7,7 +7,7 @@ SRC=$(cd "$(dirname "$0")/.." && pwd)
 export SRC
 "$SRC/scripts/install-deps.sh"
 BUILD="$SRC/build/release"
-cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_BENCH=ON >/dev/null
+cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DQM_SANITIZE=OFF -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=ON -DQM_BUILD_GUI=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" >/dev/null
 export BENCH_BIN="$BUILD/bench"
 export BENCH_WORK="$BUILD/bench-work"
