@@ -5,6 +5,8 @@
 // finished tables, which saves its serial gathering pass; the bytes are the same.
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
 #include <jerror.h>
 
@@ -62,6 +64,7 @@ struct TCoefficientWriter::TImpl
     int Threads = 0;
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
+    std::optional<THuffmanCounts> Counts; // counted while quantising (QuantizePlanes)
 
     TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q)
@@ -82,8 +85,8 @@ struct TCoefficientWriter::TImpl
             cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
         }
         qmjpeg::InstallQuantTables(cinfo, params.Tables);
-        // Sequential files get their optimised tables from CountHuffmanSymbols at Finish, which runs on
-        // all threads; progressive files leave it to the library, whose tables differ per scan.
+        // Sequential files get their optimised tables from our own counting on all threads (while
+        // quantising kept planes, or at Finish); progressive files leave it to the library, whose tables differ per scan.
         OwnHuffmanTables = params.OptimizeCoding && !params.Progressive;
         Threads = EncoderThreadCount(params.Threads);
         cinfo->optimize_coding = params.OptimizeCoding && !OwnHuffmanTables ? TRUE : FALSE;
@@ -142,13 +145,47 @@ void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef
                              d.Frame.Comp[size_t(comp)].WidthInBlocks, d.Rows[size_t(comp)][blockRow]);
 }
 
+void TCoefficientWriter::QuantizePlanes(const TDctPlanes& planes)
+{
+    // One parallel region over the MCU rows: each chunk quantises the block rows of all components
+    // it covers and, for optimised tables, counts their symbols while the blocks are in cache. The
+    // DC of a chunk's first MCU depends on the chunk before it and is counted after the region.
+    TImpl& d = *FImpl;
+    const TFrameLayout& f = d.Frame;
+    const THuffmanScan scan(f, d.Rows, d.Cinfo.Get()->restart_interval, d.Kernels);
+    std::vector<char> chunkStarts(size_t(scan.McuRows()), 0);
+    THuffmanCounts total;
+    std::mutex lock;
+    ParallelFor(scan.McuRows(), d.Threads, 2, [&](int firstRow, int lastRow, int) {
+        for (int c = 0; c < f.NumComponents; ++c)
+        {
+            int first = 0, last = 0, ignored = 0;
+            scan.BlockRows(c, firstRow, first, ignored);
+            scan.BlockRows(c, lastRow - 1, ignored, last);
+            for (int br = first; br < last; ++br) QuantizeRow(c, br, planes.Block(c, br, 0));
+        }
+        if (!d.OwnHuffmanTables) return;
+        chunkStarts[size_t(firstRow)] = 1;
+        THuffmanCounts counts;
+        scan.CountRows(firstRow, lastRow, counts, true);
+        std::lock_guard<std::mutex> guard(lock);
+        total.Add(counts);
+    });
+    if (!d.OwnHuffmanTables) return;
+    for (int row = 0; row < scan.McuRows(); ++row)
+        if (chunkStarts[size_t(row)]) scan.AddFirstDc(row, total);
+    d.Counts = total;
+}
+
 std::vector<uint8_t> TCoefficientWriter::Finish()
 {
     j_compress_ptr cinfo = FImpl->Cinfo.Get();
     if (FImpl->OwnHuffmanTables)
     {
         const THuffmanCounts counts =
-            CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads, FImpl->Kernels);
+            FImpl->Counts ? *FImpl->Counts
+                          : CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads,
+                                                FImpl->Kernels);
         for (int t = 0; t < std::min(FImpl->Frame.NumComponents, 2); ++t)
         {
             JHUFF_TBL*& dc = cinfo->dc_huff_tbl_ptrs[t];
@@ -179,11 +216,7 @@ std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingPara
     const TFrameLayout& f = planes.Layout;
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
     TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes));
-    for (int c = 0; c < f.NumComponents; ++c)
-        ParallelFor(f.Comp[size_t(c)].HeightInBlocks, EncoderThreadCount(params.Threads), 8,
-                         [&](int first, int last, int) {
-                             for (int br = first; br < last; ++br) writer.QuantizeRow(c, br, planes.Block(c, br, 0));
-                         });
+    writer.QuantizePlanes(planes);
     return writer.Finish();
 }
 

@@ -33,6 +33,8 @@ public:
     TCoefficientWriter& operator=(const TCoefficientWriter&) = delete;
 
     void QuantizeRow(int comp, int blockRow, const int16_t* coef);
+    // Quantises all block rows of planes (same layout as geometry) in one pass over all threads.
+    void QuantizePlanes(const TDctPlanes& planes);
     std::vector<uint8_t> Finish();
 
 private:

@@ -34,11 +34,14 @@ inline int BitCount(int v) // bits of |v|; 0 for 0
 // order each non-zero AC coefficient as (zero run, size) with a ZRL per 16 zeros before it, and an
 // end-of-block when zeros end the block. The non-zero coefficients are found from a bit mask.
 inline void CountBlock(const JCOEF* block, int lastDc, std::array<long, 257>& dc, std::array<long, 257>& ac,
-                       const TEncoderKernels& kernels)
+                       const TEncoderKernels& kernels, bool skipDc)
 {
-    const int dcBits = BitCount(block[0] - lastDc);
-    if (dcBits > MaxCoefBits + 1) RaiseJpegError(JERR_BAD_DCT_COEF);
-    ++dc[size_t(dcBits)];
+    if (!skipDc)
+    {
+        const int dcBits = BitCount(block[0] - lastDc);
+        if (dcBits > MaxCoefBits + 1) RaiseJpegError(JERR_BAD_DCT_COEF);
+        ++dc[size_t(dcBits)];
+    }
 
     uint64_t nonZero = kernels.ZigzagNonZeroMask(block);
     int last = 0; // zigzag position of the previous non-zero coefficient
@@ -56,102 +59,126 @@ inline void CountBlock(const JCOEF* block, int lastDc, std::array<long, 257>& dc
     if (last < 63) ++ac[0];
 }
 
-struct TScan
-{
-    const TFrameLayout& F;
-    const std::array<TBlockRows, 3>& Rows;
-    bool Interleaved;
-    int McusPerRow, McuRows;
-
-    // DC of the block at (yy, xx) of component c in MCU (mr, mc): a padding block repeats the DC of
-    // the block before it in the MCU.
-    int BlockDc(int c, int mr, int mc, int yy, int xx) const
-    {
-        const TComponentLayout& comp = F.Comp[size_t(c)];
-        for (;;)
-        {
-            const int row = mr * comp.V + yy, col = mc * comp.H + xx;
-            if (row < comp.HeightInBlocks && col < comp.WidthInBlocks) return Rows[size_t(c)][row][col][0];
-            if (xx > 0)
-                --xx;
-            else
-                --yy, xx = comp.H - 1;
-        }
-    }
-
-    // The DC prediction of component c at the start of MCU number mcu (0 after a restart marker).
-    int PredictionBefore(int c, long mcu, unsigned restartInterval) const
-    {
-        if (mcu == 0 || (restartInterval && mcu % long(restartInterval) == 0)) return 0;
-        const long prev = mcu - 1;
-        const int mr = int(prev / McusPerRow), mc = int(prev % McusPerRow);
-        if (!Interleaved) return Rows[size_t(c)][mr][mc][0];
-        const TComponentLayout& comp = F.Comp[size_t(c)];
-        return BlockDc(c, mr, mc, comp.V - 1, comp.H - 1);
-    }
-};
+constexpr int TableOf[3] = {0, 1, 1};
 
 } // namespace
+
+THuffmanScan::THuffmanScan(const TFrameLayout& frame, const std::array<TBlockRows, 3>& rows,
+                           unsigned restartInterval, const TEncoderKernels& kernels)
+    : F(frame), Rows(rows), RestartInterval(restartInterval), Kernels(kernels), Interleaved(frame.NumComponents > 1)
+{
+    if (Interleaved)
+    {
+        McusPerRow = (F.Width + F.MaxH * 8 - 1) / (F.MaxH * 8);
+        FMcuRows = F.TotalImcuRows;
+    }
+    else
+    {
+        McusPerRow = F.Comp[0].WidthInBlocks;
+        FMcuRows = F.Comp[0].HeightInBlocks;
+    }
+}
+
+void THuffmanScan::BlockRows(int comp, int mcuRow, int& first, int& last) const
+{
+    const TComponentLayout& c = F.Comp[size_t(comp)];
+    const int v = Interleaved ? c.V : 1;
+    first = std::min(mcuRow * v, c.HeightInBlocks);
+    last = std::min(first + v, c.HeightInBlocks);
+}
+
+// DC of the block at (yy, xx) of component c in MCU (mr, mc): a padding block repeats the DC of
+// the block before it in the MCU.
+int THuffmanScan::BlockDc(int c, int mr, int mc, int yy, int xx) const
+{
+    const TComponentLayout& comp = F.Comp[size_t(c)];
+    for (;;)
+    {
+        const int row = mr * comp.V + yy, col = mc * comp.H + xx;
+        if (row < comp.HeightInBlocks && col < comp.WidthInBlocks) return Rows[size_t(c)][row][col][0];
+        if (xx > 0)
+            --xx;
+        else
+            --yy, xx = comp.H - 1;
+    }
+}
+
+// The DC prediction of component c at the start of MCU number mcu (0 after a restart marker).
+int THuffmanScan::PredictionBefore(int c, long mcu) const
+{
+    if (mcu == 0 || (RestartInterval && mcu % long(RestartInterval) == 0)) return 0;
+    const long prev = mcu - 1;
+    const int mr = int(prev / McusPerRow), mc = int(prev % McusPerRow);
+    if (!Interleaved) return Rows[size_t(c)][mr][mc][0];
+    const TComponentLayout& comp = F.Comp[size_t(c)];
+    return BlockDc(c, mr, mc, comp.V - 1, comp.H - 1);
+}
+
+void THuffmanScan::AddFirstDc(int mcuRow, THuffmanCounts& counts) const
+{
+    const long mcu = long(mcuRow) * McusPerRow;
+    for (int c = 0; c < F.NumComponents; ++c)
+    {
+        const int dcBits = BitCount(Rows[size_t(c)][Interleaved ? mcuRow * F.Comp[size_t(c)].V : mcuRow][0][0] -
+                                    PredictionBefore(c, mcu));
+        if (dcBits > MaxCoefBits + 1) RaiseJpegError(JERR_BAD_DCT_COEF);
+        ++counts.Dc[size_t(TableOf[c])][size_t(dcBits)];
+    }
+}
+
+void THuffmanScan::CountRows(int firstRow, int lastRow, THuffmanCounts& counts, bool deferFirstDc) const
+{
+    int lastDc[3] = {0, 0, 0};
+    if (!deferFirstDc)
+        for (int c = 0; c < F.NumComponents; ++c) lastDc[c] = PredictionBefore(c, long(firstRow) * McusPerRow);
+    for (int mr = firstRow; mr < lastRow; ++mr)
+        for (int mc = 0; mc < McusPerRow; ++mc)
+        {
+            const long mcu = long(mr) * McusPerRow + mc;
+            if (RestartInterval && mcu % long(RestartInterval) == 0) std::fill_n(lastDc, 3, 0);
+            const bool skipDc = deferFirstDc && mr == firstRow && mc == 0;
+            for (int c = 0; c < F.NumComponents; ++c)
+            {
+                auto& dc = counts.Dc[size_t(TableOf[c])];
+                auto& ac = counts.Ac[size_t(TableOf[c])];
+                if (!Interleaved)
+                {
+                    const JCOEF* block = Rows[0][mr][mc];
+                    CountBlock(block, lastDc[0], dc, ac, Kernels, skipDc);
+                    lastDc[0] = block[0];
+                    continue;
+                }
+                const TComponentLayout& comp = F.Comp[size_t(c)];
+                for (int yy = 0; yy < comp.V; ++yy)
+                    for (int xx = 0; xx < comp.H; ++xx)
+                    {
+                        const int row = mr * comp.V + yy, col = mc * comp.H + xx;
+                        if (row < comp.HeightInBlocks && col < comp.WidthInBlocks)
+                        {
+                            const JCOEF* block = Rows[size_t(c)][row][col];
+                            CountBlock(block, lastDc[c], dc, ac, Kernels, skipDc && yy == 0 && xx == 0);
+                            lastDc[c] = block[0];
+                        }
+                        else
+                        {
+                            // Padding block: the DC of the block before it, no AC.
+                            ++dc[0];
+                            ++ac[0];
+                        }
+                    }
+            }
+        }
+}
 
 THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBlockRows, 3>& rows,
                                    unsigned restartInterval, int threads, const TEncoderKernels& kernels)
 {
-    TScan scan{f, rows, f.NumComponents > 1, 0, 0};
-    if (scan.Interleaved)
-    {
-        scan.McusPerRow = (f.Width + f.MaxH * 8 - 1) / (f.MaxH * 8);
-        scan.McuRows = f.TotalImcuRows;
-    }
-    else
-    {
-        scan.McusPerRow = f.Comp[0].WidthInBlocks;
-        scan.McuRows = f.Comp[0].HeightInBlocks;
-    }
-    const int tableOf[3] = {0, 1, 1};
-
+    const THuffmanScan scan(f, rows, restartInterval, kernels);
     THuffmanCounts total;
     std::mutex lock;
-    ParallelFor(scan.McuRows, threads, 4, [&](int firstRow, int lastRow, int) {
+    ParallelFor(scan.McuRows(), threads, 4, [&](int firstRow, int lastRow, int) {
         THuffmanCounts counts;
-        int lastDc[3];
-        for (int c = 0; c < f.NumComponents; ++c)
-            lastDc[c] = scan.PredictionBefore(c, long(firstRow) * scan.McusPerRow, restartInterval);
-        for (int mr = firstRow; mr < lastRow; ++mr)
-            for (int mc = 0; mc < scan.McusPerRow; ++mc)
-            {
-                const long mcu = long(mr) * scan.McusPerRow + mc;
-                if (restartInterval && mcu % long(restartInterval) == 0) std::fill_n(lastDc, 3, 0);
-                for (int c = 0; c < f.NumComponents; ++c)
-                {
-                    auto& dc = counts.Dc[size_t(tableOf[c])];
-                    auto& ac = counts.Ac[size_t(tableOf[c])];
-                    if (!scan.Interleaved)
-                    {
-                        const JCOEF* block = rows[0][mr][mc];
-                        CountBlock(block, lastDc[0], dc, ac, kernels);
-                        lastDc[0] = block[0];
-                        continue;
-                    }
-                    const TComponentLayout& comp = f.Comp[size_t(c)];
-                    for (int yy = 0; yy < comp.V; ++yy)
-                        for (int xx = 0; xx < comp.H; ++xx)
-                        {
-                            const int row = mr * comp.V + yy, col = mc * comp.H + xx;
-                            if (row < comp.HeightInBlocks && col < comp.WidthInBlocks)
-                            {
-                                const JCOEF* block = rows[size_t(c)][row][col];
-                                CountBlock(block, lastDc[c], dc, ac, kernels);
-                                lastDc[c] = block[0];
-                            }
-                            else
-                            {
-                                // Padding block: the DC of the block before it, no AC.
-                                ++dc[0];
-                                ++ac[0];
-                            }
-                        }
-                }
-            }
+        scan.CountRows(firstRow, lastRow, counts, false);
         std::lock_guard<std::mutex> guard(lock);
         total.Add(counts);
     });

@@ -27,5 +27,31 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& frame, const std::array<T
                                    unsigned restartInterval, int threads,
                                    const TEncoderKernels& kernels = FastKernels());
 
+// The symbol counting over a range of MCU rows, for callers that quantise and count in one pass
+// (while the blocks are still in cache). A range may be counted before the rows above it exist:
+// CountRows(..., deferFirstDc = true) leaves out the DC of the range's first MCU, whose prediction
+// comes from the MCU before it, and AddFirstDc counts it once all rows are there.
+class THuffmanScan
+{
+public:
+    THuffmanScan(const TFrameLayout& frame, const std::array<TBlockRows, 3>& rows, unsigned restartInterval,
+                 const TEncoderKernels& kernels);
+    int McuRows() const { return FMcuRows; }
+    // The block rows [first, last) of component comp that MCU row mcuRow covers.
+    void BlockRows(int comp, int mcuRow, int& first, int& last) const;
+    void CountRows(int firstRow, int lastRow, THuffmanCounts& counts, bool deferFirstDc) const;
+    void AddFirstDc(int mcuRow, THuffmanCounts& counts) const;
+
+private:
+    int BlockDc(int c, int mr, int mc, int yy, int xx) const;
+    int PredictionBefore(int c, long mcu) const;
+    const TFrameLayout& F;
+    const std::array<TBlockRows, 3>& Rows;
+    unsigned RestartInterval;
+    const TEncoderKernels& Kernels;
+    bool Interleaved;
+    int McusPerRow = 0, FMcuRows = 0;
+};
+
 // The library's optimal-table procedure (code lengths limited to 16 bits, no code of all ones).
 void BuildOptimalHuffmanTable(JHUFF_TBL& table, std::array<long, 257> freq);

@@ -1,6 +1,6 @@
 // Optimised coding through the whole engine (front end, kept planes, own statistics): the file must
 // equal the library's own two-pass optimisation over layouts with partial MCUs, restart intervals
-// and thread counts.
+// and thread counts, both for the one-pass encoder and for coding the kept planes.
 #include <gtest/gtest.h>
 
 #include "EncoderTestUtil.h"
@@ -28,6 +28,11 @@ TEST(OptimisedCoding, FilesEqualTheLibrarysOverLayoutsRestartsAndThreads)
                         std::vector<uint8_t> ours = EncodeBitmapToJpeg(bmp, p);
                         EXPECT_TRUE(ours == lib) << "gray " << gray << " layout " << (&layout - layouts) << " " << w
                                                  << "x" << h << " restart " << restart << " threads " << threads;
+                        // The kept planes: quantised and counted in one pass, in chunks.
+                        std::vector<uint8_t> kept = QuantizeAndCode(ComputeDctPlanes(bmp, p.FrontEnd), p.Coding);
+                        EXPECT_TRUE(kept == lib) << "kept planes, gray " << gray << " layout " << (&layout - layouts)
+                                                 << " " << w << "x" << h << " restart " << restart << " threads "
+                                                 << threads;
                     }
                 }
         }
