@@ -45,6 +45,31 @@ void WriteTextMarkers(j_compress_ptr cinfo, int marker, const std::vector<std::s
             jpeg_write_marker(cinfo, marker, reinterpret_cast<const JOCTET*>(line.data()), unsigned(line.size()));
 }
 
+// The coefficient arrays in a TCoefficientStore, handed to the library as its virtual arrays: the
+// library reaches them only through access_virt_barray, which is redirected here while the
+// compressor lives; any other array goes to the library's own function.
+struct TKeptArrays
+{
+    std::array<std::vector<JBLOCKROW>, 3> Rows;
+    std::array<char, 3> Handles{}; // their addresses are the arrays' handles
+    decltype(jpeg_memory_mgr::access_virt_barray) LibraryAccess = nullptr;
+
+    jvirt_barray_ptr Handle(size_t c) { return reinterpret_cast<jvirt_barray_ptr>(&Handles[c]); }
+};
+
+JBLOCKARRAY AccessKeptArray(j_common_ptr cinfo, jvirt_barray_ptr array, JDIMENSION startRow, JDIMENSION numRows,
+                            boolean writable)
+{
+    auto* kept = static_cast<TKeptArrays*>(cinfo->client_data);
+    for (size_t c = 0; c < 3; ++c)
+        if (array == kept->Handle(c))
+        {
+            if (size_t(startRow) + numRows > kept->Rows[c].size()) ERREXIT(cinfo, JERR_BAD_VIRTUAL_ACCESS);
+            return kept->Rows[c].data() + startRow;
+        }
+    return kept->LibraryAccess(cinfo, array, startRow, numRows, writable);
+}
+
 JDIMENSION RoundUp(int value, int multiple)
 {
     return JDIMENSION((value + multiple - 1) / multiple * multiple);
@@ -65,9 +90,10 @@ struct TCoefficientWriter::TImpl
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
     std::optional<THuffmanCounts> Counts; // counted while quantising (QuantizePlanes)
+    TKeptArrays Kept;
 
     TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
-          const std::array<TComponentQuantizer, 3>& q)
+          const std::array<TComponentQuantizer, 3>& q, TCoefficientStore* store)
         : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
     {
         const TFrameLayout& f = Frame;
@@ -105,14 +131,45 @@ struct TCoefficientWriter::TImpl
 
         // Arrays padded to whole MCUs; the library makes the padding blocks itself and never reads
         // these, so they need not be cleared.
-        std::array<JDIMENSION, 3> heights{};
+        std::array<JDIMENSION, 3> heights{}, widths{};
+        size_t blocks = 0;
         for (int c = 0; c < f.NumComponents; ++c)
         {
             const TComponentLayout& comp = f.Comp[size_t(c)];
             heights[size_t(c)] = RoundUp(comp.HeightInBlocks, comp.V);
-            Arrays[size_t(c)] = cinfo->mem->request_virt_barray(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                                FALSE, RoundUp(comp.WidthInBlocks, comp.H),
-                                                                heights[size_t(c)], heights[size_t(c)]);
+            widths[size_t(c)] = RoundUp(comp.WidthInBlocks, comp.H);
+            blocks += size_t(heights[size_t(c)]) * widths[size_t(c)];
+        }
+        if (store)
+        {
+            if (store->Capacity < blocks)
+            {
+                store->Coefficients.reset();
+                store->Capacity = 0;
+                store->Coefficients = std::make_unique_for_overwrite<int16_t[]>(blocks * DCTSIZE2);
+                store->Capacity = blocks;
+            }
+            auto* next = reinterpret_cast<JBLOCK*>(store->Coefficients.get());
+            for (size_t c = 0; c < size_t(f.NumComponents); ++c)
+            {
+                Kept.Rows[c].resize(heights[c]);
+                for (JBLOCKROW& row : Kept.Rows[c])
+                {
+                    row = next;
+                    next += widths[c];
+                }
+                Arrays[c] = Kept.Handle(c);
+            }
+            Kept.LibraryAccess = cinfo->mem->access_virt_barray;
+            cinfo->mem->access_virt_barray = AccessKeptArray;
+            cinfo->client_data = &Kept;
+        }
+        else
+        {
+            for (int c = 0; c < f.NumComponents; ++c)
+                Arrays[size_t(c)] = cinfo->mem->request_virt_barray(reinterpret_cast<j_common_ptr>(cinfo),
+                                                                    JPOOL_IMAGE, FALSE, widths[size_t(c)],
+                                                                    heights[size_t(c)], heights[size_t(c)]);
         }
         jpeg_write_coefficients(cinfo, Arrays.data());
         if (geometry.SmoothingNotSupported)
@@ -131,8 +188,9 @@ struct TCoefficientWriter::TImpl
 
 TCoefficientWriter::TCoefficientWriter(const TDctPlanes& geometry, const TCodingParams& params,
                                        const TEncoderKernels& kernels,
-                                       const std::array<TComponentQuantizer, 3>& quantizers)
-    : FImpl(std::make_unique<TImpl>(geometry, params, kernels, quantizers))
+                                       const std::array<TComponentQuantizer, 3>& quantizers,
+                                       TCoefficientStore* store)
+    : FImpl(std::make_unique<TImpl>(geometry, params, kernels, quantizers, store))
 {
 }
 
@@ -211,11 +269,11 @@ std::array<TComponentQuantizer, 3> MakeQuantizers(const TCodingParams& params, c
 } // namespace
 
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params,
-                                     const TEncoderKernels& kernels)
+                                     const TEncoderKernels& kernels, TCoefficientStore* store)
 {
     const TFrameLayout& f = planes.Layout;
     if (f.NumComponents < 1) throw EInvalidGraphicOperation("Nothing to encode");
-    TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes));
+    TCoefficientWriter writer(planes, params, kernels, MakeQuantizers(params, planes), store);
     writer.QuantizePlanes(planes);
     return writer.Finish();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "codec/CoefficientStore.h"
 #include "codec/EncoderKernels.h"
 #include "codec/EncoderParams.h"
 #include "platform/Bitmap.h"
@@ -22,12 +23,12 @@ void CheckEncoderInput(const TBitmap& bmp);
 
 // A compressor that takes quantised block rows and writes the file: set-up, tables and markers at
 // construction, coding at Finish. geometry gives the layout and the flags (its coefficients are
-// not read). Rows may be quantised from several threads at once.
+// not read). With a store, the blocks live in its memory instead of the library's. Rows may be quantised from several threads at once.
 class TCoefficientWriter
 {
 public:
     TCoefficientWriter(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& kernels,
-                       const std::array<TComponentQuantizer, 3>& quantizers);
+                       const std::array<TComponentQuantizer, 3>& quantizers, TCoefficientStore* store = nullptr);
     ~TCoefficientWriter();
     TCoefficientWriter(const TCoefficientWriter&) = delete;
     TCoefficientWriter& operator=(const TCoefficientWriter&) = delete;

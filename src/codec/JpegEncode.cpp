@@ -168,7 +168,10 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
             masks = BuildBlockMasks(image, planes->Layout, request.SelThreshold);
             for (size_t c = 0; c < co.BlockMasks.size(); ++c) co.BlockMasks[c] = masks.ForComponent(c);
         }
-        std::vector<uint8_t> file = QuantizeAndCode(*planes, co);
+        std::unique_ptr<TCoefficientStore> store = image.StageCache().TakeCoefficients();
+        if (!store) store = std::make_unique<TCoefficientStore>();
+        std::vector<uint8_t> file = QuantizeAndCode(*planes, co, FastKernels(), store.get());
+        image.StageCache().KeepCoefficients(std::move(store));
         started = false;
 
         data->Data = std::make_unique<TMemoryStream>(std::move(file));

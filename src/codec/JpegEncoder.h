@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "codec/CoefficientStore.h"
 #include "codec/EncoderKernels.h"
 #include "codec/EncoderParams.h"
 #include "platform/Bitmap.h"
@@ -23,8 +24,9 @@ TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params);
 TDctPlanes ComputeDctPlanes(const TBitmap& bmp, const TFrontEndParams& params, const TEncoderKernels& kernels);
 
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params);
+// store (optional): memory for the quantised blocks, reused and grown as needed.
 std::vector<uint8_t> QuantizeAndCode(const TDctPlanes& planes, const TCodingParams& params,
-                                     const TEncoderKernels& kernels);
+                                     const TEncoderKernels& kernels, TCoefficientStore* store = nullptr);
 
 // Both steps.
 std::vector<uint8_t> EncodeBitmapToJpeg(const TBitmap& bmp24, const TEncodeParams& params);

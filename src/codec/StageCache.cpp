@@ -65,6 +65,19 @@ void TStageCache::Clear()
     std::lock_guard<std::mutex> lock(FLock);
     FKey = TFrontEndKey{};
     FPlanes.reset();
+    FCoefficients.reset();
+}
+
+std::unique_ptr<TCoefficientStore> TStageCache::TakeCoefficients()
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return std::move(FCoefficients);
+}
+
+void TStageCache::KeepCoefficients(std::unique_ptr<TCoefficientStore> store)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FPlanes) FCoefficients = std::move(store);
 }
 
 bool TStageCache::Empty() const

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "codec/CoefficientStore.h"
 #include "codec/EncoderParams.h"
 #include "platform/Bitmap.h"
 
@@ -49,6 +50,11 @@ public:
     void Store(const TFrontEndKey& key, std::shared_ptr<const TDctPlanes> planes);
     // Releases the memory (runs still holding the planes keep them until they end).
     void Clear();
+    // The memory of the last run's quantised coefficients, for the next run to reuse (nullptr when
+    // none is kept or another run holds it); a run gives it back when it ends. It is kept only while
+    // the cache holds planes.
+    std::unique_ptr<TCoefficientStore> TakeCoefficients();
+    void KeepCoefficients(std::unique_ptr<TCoefficientStore> store);
     bool Empty() const;
     // How many times the stages were computed and stored (for tests and measurements).
     uint64_t Stores() const;
@@ -57,5 +63,6 @@ private:
     mutable std::mutex FLock;
     TFrontEndKey FKey;
     std::shared_ptr<const TDctPlanes> FPlanes;
+    std::unique_ptr<TCoefficientStore> FCoefficients;
     uint64_t FStores = 0;
 };

@@ -266,3 +266,41 @@ TEST(EncoderEngine, LibraryMessagesMatchTheLibrarysEncoder)
             EXPECT_GE(ours.IndexOf("Smoothing not supported with nonstandard sampling ratios"), 0) << c.Name;
     }
 }
+
+TEST(EncoderEngine, AKeptCoefficientStoreGivesTheSameFiles)
+{
+    // One store through growing and shrinking pictures, layouts and coding modes: every file equals
+    // the one coded in the library's own arrays, and a smaller picture reuses the memory.
+    struct TStoreCase
+    {
+        int W, H;
+        bool Gray, Optimize, Progressive;
+        int Restart;
+    };
+    const TStoreCase cases[] = {{97, 61, false, true, false, 0},   {300, 211, false, true, false, 3},
+                                {33, 17, true, true, false, 0},    {300, 211, false, false, false, 0},
+                                {130, 47, false, true, true, 0},   {161, 203, true, false, false, 2},
+                                {301, 212, false, true, false, 0}, {9, 9, false, true, false, 1}};
+    TCoefficientStore store;
+    const int16_t* memory = nullptr;
+    size_t capacity = 0;
+    for (const TStoreCase& c : cases)
+    {
+        TEncodeParams p = ProductionParams();
+        p.FrontEnd.Grayscale = c.Gray;
+        p.FrontEnd.SamplingFactors = {{{2, 2}, {1, 1}, {1, 1}}};
+        p.Coding.OptimizeCoding = c.Optimize;
+        p.Coding.Progressive = c.Progressive;
+        p.Coding.RestartInterval = c.Restart;
+        p.Coding.Threads = 3;
+        const TDctPlanes planes = ComputeDctPlanes(PhotoLikePicture(c.W, c.H, 5), p.FrontEnd);
+        const std::vector<uint8_t> want = QuantizeAndCode(planes, p.Coding);
+        EXPECT_EQ(QuantizeAndCode(planes, p.Coding, FastKernels(), &store), want) << c.W << "x" << c.H;
+        if (store.Capacity <= capacity)
+        {
+            EXPECT_EQ(store.Coefficients.get(), memory) << c.W << "x" << c.H;
+        }
+        memory = store.Coefficients.get();
+        capacity = store.Capacity;
+    }
+}

@@ -106,3 +106,24 @@ TEST(StageCache, MemoryGoesWithTheSource)
     im.ReleaseStageCache();
     EXPECT_TRUE(im.StageCache().Empty());
 }
+
+TEST(StageCache, CoefficientMemoryIsLentToOneRunAndGoesWithThePlanes)
+{
+    TBitmap src = PhotoLikePicture(64, 64, 24);
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    im.CompressImage();
+    TStageCache& cache = im.StageCache();
+    std::unique_ptr<TCoefficientStore> lent = cache.TakeCoefficients();
+    ASSERT_TRUE(lent);
+    EXPECT_GE(lent->Capacity, size_t(64 / 8 * 64 / 8));
+    EXPECT_FALSE(cache.TakeCoefficients()); // one run at a time
+    im.LumQuality = 20; // a run meanwhile codes in memory of its own, and keeps that
+    im.CompressImage();
+    EXPECT_TRUE(cache.TakeCoefficients());
+    cache.KeepCoefficients(std::move(lent));
+    im.ReleaseStageCache();
+    EXPECT_FALSE(cache.TakeCoefficients());
+    cache.KeepCoefficients(std::make_unique<TCoefficientStore>()); // no planes: nothing is kept
+    EXPECT_FALSE(cache.TakeCoefficients());
+}
