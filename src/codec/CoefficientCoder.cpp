@@ -91,15 +91,11 @@ struct TCoefficientWriter::TImpl
     std::array<JBLOCKARRAY, 3> Rows{};
     std::optional<THuffmanCounts> Counts; // counted while quantising (QuantizePlanes)
     TKeptArrays Kept;
-    TCoefficientStore* Store = nullptr;
 
     TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q, TCoefficientStore* store)
-        : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel), Store(store)
+        : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
     {
-        // The file of the last run with this store tells how much to reserve, so that the serial
-        // coding does not copy the growing file over and over.
-        if (store && store->LastFileSize) Out.reserve(store->LastFileSize + store->LastFileSize / 4 + 128 * 1024);
         const TFrameLayout& f = Frame;
         j_compress_ptr cinfo = Cinfo.Get();
         JpegMemoryDest(cinfo, Out);
@@ -259,7 +255,6 @@ std::vector<uint8_t> TCoefficientWriter::Finish()
         }
     }
     jpeg_finish_compress(cinfo);
-    if (FImpl->Store) FImpl->Store->LastFileSize = FImpl->Out.size();
     return std::move(FImpl->Out);
 }
 

@@ -10,5 +10,4 @@ struct TCoefficientStore
 {
     std::unique_ptr<int16_t[]> Coefficients; // Capacity blocks of 64 values, not cleared
     size_t Capacity = 0;
-    size_t LastFileSize = 0; // of the last file coded with the store, to size the next one's buffer
 };
