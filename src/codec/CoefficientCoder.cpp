@@ -112,7 +112,8 @@ struct TCoefficientWriter::TImpl
         }
         qmjpeg::InstallQuantTables(cinfo, params.Tables);
         // Sequential files get their optimised tables from our own counting on all threads (while
-        // quantising kept planes, or at Finish); progressive files leave it to the library, whose tables differ per scan.
+        // quantising kept planes, or at Finish); progressive files leave it to the library, whose
+        // tables differ per scan.
         OwnHuffmanTables = params.OptimizeCoding && !params.Progressive;
         Threads = EncoderThreadCount(params.Threads);
         cinfo->optimize_coding = params.OptimizeCoding && !OwnHuffmanTables ? TRUE : FALSE;

@@ -23,7 +23,8 @@ void CheckEncoderInput(const TBitmap& bmp);
 
 // A compressor that takes quantised block rows and writes the file: set-up, tables and markers at
 // construction, coding at Finish. geometry gives the layout and the flags (its coefficients are
-// not read). With a store, the blocks live in its memory instead of the library's. Rows may be quantised from several threads at once.
+// not read). With a store, the blocks live in its memory instead of the library's. Rows may be
+// quantised from several threads at once.
 class TCoefficientWriter
 {
 public:
