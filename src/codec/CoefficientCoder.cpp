@@ -133,26 +133,25 @@ struct TCoefficientWriter::TImpl
         // Arrays padded to whole MCUs; the library makes the padding blocks itself and never reads
         // these, so they need not be cleared.
         std::array<JDIMENSION, 3> heights{}, widths{};
-        size_t blocks = 0;
         for (int c = 0; c < f.NumComponents; ++c)
         {
             const TComponentLayout& comp = f.Comp[size_t(c)];
             heights[size_t(c)] = RoundUp(comp.HeightInBlocks, comp.V);
             widths[size_t(c)] = RoundUp(comp.WidthInBlocks, comp.H);
-            blocks += size_t(heights[size_t(c)]) * widths[size_t(c)];
         }
         if (store)
         {
-            if (store->Capacity < blocks)
-            {
-                store->Coefficients.reset();
-                store->Capacity = 0;
-                store->Coefficients = std::make_unique_for_overwrite<int16_t[]>(blocks * DCTSIZE2);
-                store->Capacity = blocks;
-            }
-            auto* next = reinterpret_cast<JBLOCK*>(store->Coefficients.get());
             for (size_t c = 0; c < size_t(f.NumComponents); ++c)
             {
+                const size_t blocks = size_t(heights[c]) * widths[c];
+                if (store->Capacity[c] < blocks)
+                {
+                    store->Coefficients[c].reset();
+                    store->Capacity[c] = 0;
+                    store->Coefficients[c] = std::make_unique_for_overwrite<int16_t[]>(blocks * DCTSIZE2);
+                    store->Capacity[c] = blocks;
+                }
+                auto* next = reinterpret_cast<JBLOCK*>(store->Coefficients[c].get());
                 Kept.Rows[c].resize(heights[c]);
                 for (JBLOCKROW& row : Kept.Rows[c])
                 {

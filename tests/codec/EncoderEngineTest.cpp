@@ -296,11 +296,11 @@ TEST(EncoderEngine, AKeptCoefficientStoreGivesTheSameFiles)
         const TDctPlanes planes = ComputeDctPlanes(PhotoLikePicture(c.W, c.H, 5), p.FrontEnd);
         const std::vector<uint8_t> want = QuantizeAndCode(planes, p.Coding);
         EXPECT_EQ(QuantizeAndCode(planes, p.Coding, FastKernels(), &store), want) << c.W << "x" << c.H;
-        if (store.Capacity <= capacity)
+        if (store.Capacity[0] <= capacity)
         {
-            EXPECT_EQ(store.Coefficients.get(), memory) << c.W << "x" << c.H;
+            EXPECT_EQ(store.Coefficients[0].get(), memory) << c.W << "x" << c.H;
         }
-        memory = store.Coefficients.get();
-        capacity = store.Capacity;
+        memory = store.Coefficients[0].get();
+        capacity = store.Capacity[0];
     }
 }

@@ -116,7 +116,7 @@ TEST(StageCache, CoefficientMemoryIsLentToOneRunAndGoesWithThePlanes)
     TStageCache& cache = im.StageCache();
     std::unique_ptr<TCoefficientStore> lent = cache.TakeCoefficients();
     ASSERT_TRUE(lent);
-    EXPECT_GE(lent->Capacity, size_t(64 / 8 * 64 / 8));
+    EXPECT_GE(lent->Capacity[0], size_t(64 / 8 * 64 / 8));
     EXPECT_FALSE(cache.TakeCoefficients()); // one run at a time
     im.LumQuality = 20; // a run meanwhile codes in memory of its own, and keeps that
     im.CompressImage();
