@@ -19,3 +19,8 @@ int ResampleRowRun(int rows, int threads)
     if (threads <= 1) return 1;
     return std::max(1, std::min(16, rows / (threads * 8)));
 }
+
+int ResampleBandRows(int rows, int threads)
+{
+    return std::max(1, std::min(64, rows / (std::max(1, threads) * 4)));
+}
