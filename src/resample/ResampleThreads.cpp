@@ -22,5 +22,7 @@ int ResampleRowRun(int rows, int threads)
 
 int ResampleBandRows(int rows, int threads)
 {
-    return std::max(1, std::min(64, rows / (std::max(1, threads) * 4)));
+    // Four bands a thread, rounded up so that the bands come out as a multiple of the threads.
+    const int64_t bands = int64_t(std::max(1, threads)) * 4;
+    return int(std::max<int64_t>(1, std::min<int64_t>(64, (rows + bands - 1) / bands)));
 }
