@@ -4,13 +4,14 @@
 
 #include "resample/ResampleContributors.h"
 
-// The work rows between the passes: as wide as the target, as high as the source.
+// The work rows between the passes: as wide as the target, holding source rows FirstRow onwards.
 struct TWorkRows
 {
     uint8_t* Bits;
     size_t Stride;
     int Width;
-    uint8_t* Row(int y) const { return Bits + size_t(y) * Stride; }
+    int FirstRow = 0;
+    uint8_t* Row(int y) const { return Bits + size_t(y - FirstRow) * Stride; }
 };
 
 // Filters one source row (3 bytes a pixel, blue first) along x into a row of Columns.Targets()

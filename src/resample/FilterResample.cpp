@@ -25,58 +25,63 @@ void FilterResample(const TBitmap& Src, TBitmap& Dst, int Method, int Fidelity,
 
     const int sw = Src.Width(), sh = Src.Height();
     const int dw = Dst.Width(), dh = Dst.Height();
-    // Progress units: a contributor list per target column and row, a filtered row per source row
-    // (horizontal pass) and per target row (vertical pass).
+    // Progress units: a contributor list per target column and row, then per target row its share
+    // of both passes.
     const double step = 1.0 / (double(dw) + sh + 2.0 * dh);
     int64_t units = 0;
     TFilterProgress progress(OnProgress);
     auto listDone = [&] { progress.ReportFilterProgress(double(++units) * step); };
 
-    // The work rows are left uninitialised: the first pass writes every pixel, and the threads
-    // that write them also bring their pages in.
     TBitmap::CheckSize(dw, sh, 24);
     const size_t stride = size_t(TBitmap::RowBytes(dw, 24));
-    std::unique_ptr<uint8_t[]> workBits(new uint8_t[stride * size_t(sh)]);
-    const TWorkRows work{workBits.get(), stride, dw};
 
-    TContributorTable columns;
+    TContributorTable columns, rows;
     BuildContributors(columns, sw, dw, filter, listDone);
-    {
-        int64_t ops = int64_t(sh) * int64_t(columns.Pixel.size());
-        int threads = ResampleThreadCount(Threads, sh, ops);
-        std::vector<std::vector<float>> scratch(size_t(threads),
-                                                std::vector<float>(size_t(HorizontalScratchFloats(sw))));
-        const int64_t base = units;
-        ParallelFor(
-            sh, threads, ResampleRowRun(sh, threads),
-            [&](int y0, int y1, int t) {
-                for (int y = y0; y < y1; ++y)
-                    FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity,
-                                        scratch[size_t(t)].data());
-            },
-            [&](int done) {
-                units = base + done;
-                progress.ReportFilterProgress(double(units) * step);
-            });
-    }
-
-    TContributorTable rows;
     BuildContributors(rows, sh, dh, filter, listDone);
+
+    // The target rows are done in bands: each thread filters along x the source rows a band of
+    // target rows needs into work rows of its own, then filters them along y. The work rows stay
+    // in the cache between the passes; neighbouring bands filter their few shared source rows each.
+    const int64_t ops = int64_t(sh) * int64_t(columns.Pixel.size()) + int64_t(dw) * int64_t(rows.Pixel.size());
+    const int threads = ResampleThreadCount(Threads, dh, ops);
+    const int band = ResampleBandRows(dh, threads);
+    struct TBandScratch
     {
-        int64_t ops = int64_t(dw) * int64_t(rows.Pixel.size());
-        int threads = ResampleThreadCount(Threads, dh, ops);
-        std::vector<std::vector<float>> sums(size_t(threads), std::vector<float>(size_t(3) * dw));
-        const int64_t base = units;
-        ParallelFor(
-            dh, threads, ResampleRowRun(dh, threads),
-            [&](int y0, int y1, int t) {
-                for (int y = y0; y < y1; ++y)
-                    FilterRowVertical(work, rows, y, Dst.ScanLine(y), sums[size_t(t)].data());
-            },
-            [&](int done) {
-                units = base + done;
-                progress.ReportFilterProgress(double(units) * step);
-            });
-    }
+        std::vector<float> Horizontal, Sums;
+        std::unique_ptr<uint8_t[]> Work;
+        size_t WorkRows = 0;
+    };
+    std::vector<TBandScratch> scratch(static_cast<size_t>(threads));
+    const int64_t base = units;
+    const double perRow = (double(sh) + dh) / dh;
+    ParallelFor(
+        dh, threads, band,
+        [&](int y0, int y1, int t) {
+            TBandScratch& own = scratch[size_t(t)];
+            int lo = sh, hi = -1;
+            for (int k = rows.First[y0]; k < rows.First[y1]; ++k) {
+                lo = std::min(lo, rows.Pixel[k]);
+                hi = std::max(hi, rows.Pixel[k]);
+            }
+            if (hi < lo) lo = hi = 0;
+            const size_t need = size_t(hi - lo + 1);
+            if (own.WorkRows < need) {
+                own.Work.reset(new uint8_t[stride * need]);
+                own.WorkRows = need;
+            }
+            if (own.Horizontal.empty()) {
+                own.Horizontal.resize(size_t(HorizontalScratchFloats(sw)));
+                own.Sums.resize(size_t(3) * dw);
+            }
+            const TWorkRows work{own.Work.get(), stride, dw, lo};
+            for (int y = lo; y <= hi; ++y)
+                FilterRowHorizontal(Src.ScanLine(y), sw, work.Row(y), columns, Fidelity, own.Horizontal.data());
+            for (int y = y0; y < y1; ++y)
+                FilterRowVertical(work, rows, y, Dst.ScanLine(y), own.Sums.data());
+        },
+        [&](int done) {
+            units = base + int64_t(double(done) * perRow);
+            progress.ReportFilterProgress(done == dh ? 1.0 : double(units) * step);
+        });
     Dst.Modified();
 }

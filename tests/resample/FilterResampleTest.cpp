@@ -197,10 +197,14 @@ TEST(FilterResample, MatchesThePlainComputationExactly)
     for (int method = 0; method < ResampleFilterCount; ++method)
         for (auto s : sizes)
             for (int fidelity : {256, 100}) {
-                TBitmap fast = Filtered(src, s[0], s[1], method, fidelity);
                 TBitmap plain = PlainFilter(src, s[0], s[1], method, fidelity);
-                EXPECT_TRUE(SamePixels(fast, plain))
-                    << ResampleFilters[method].Name << " " << s[0] << "x" << s[1] << " fidelity " << fidelity;
+                // One thread works in long bands of target rows, five in bands of a row or two.
+                for (int threads : {1, 5}) {
+                    TBitmap fast = Filtered(src, s[0], s[1], method, fidelity, threads);
+                    EXPECT_TRUE(SamePixels(fast, plain)) << ResampleFilters[method].Name << " " << s[0] << "x"
+                                                         << s[1] << " fidelity " << fidelity << " threads "
+                                                         << threads;
+                }
             }
 }
 
