@@ -11,39 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "../tests/codec/EncoderTestUtil.h" // LibraryEncode: the library's own encoder
 #include "BenchPicture.h"
 #include "codec/JpegEncoder.h"
 
 namespace
 {
-
-std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParams& p)
-{
-    std::vector<uint8_t> out;
-    TJpegCompressor c;
-    JpegMemoryDest(c.Get(), out);
-    c->image_width = JDIMENSION(bmp.Width());
-    c->image_height = JDIMENSION(bmp.Height());
-    c->input_components = 3;
-    c->in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(c.Get());
-    for (int t = 0; t < 2; ++t)
-    {
-        unsigned int basic[64];
-        for (size_t i = 0; i < 64; ++i) basic[i] = (*p.Coding.Tables[size_t(t)])[i];
-        jpeg_add_quant_table(c.Get(), t, basic, 100, TRUE);
-    }
-    c->dct_method = JDCT_ISLOW;
-    c->optimize_coding = TRUE;
-    jpeg_start_compress(c.Get(), TRUE);
-    while (c->next_scanline < c->image_height)
-    {
-        JSAMPROW row = const_cast<uint8_t*>(bmp.ScanLine(int(c->next_scanline)));
-        jpeg_write_scanlines(c.Get(), &row, 1);
-    }
-    jpeg_finish_compress(c.Get());
-    return out;
-}
 
 template <class F> double BestSeconds(int runs, F f)
 {
