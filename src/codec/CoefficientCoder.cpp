@@ -2,7 +2,8 @@
 // the library writes the file (markers, Huffman or progressive coding, restart markers). The library
 // itself fills the padding blocks of partial MCUs at the edges. For optimised sequential files the
 // symbol statistics are counted here on all threads (HuffmanOptimizer) and the library gets the
-// finished tables, which saves its serial gathering pass; the bytes are the same.
+// finished tables, which saves its serial gathering pass; the bytes are the same. A large picture
+// is coded in strips on all threads (EntropyStrips).
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -10,7 +11,9 @@
 
 #include <jerror.h>
 
+#include "codec/CompressorSetup.h"
 #include "codec/EncoderStages.h"
+#include "codec/EntropyStrips.h"
 #include "codec/FrameLayout.h"
 #include "codec/HuffmanOptimizer.h"
 #include "codec/JpegEncoder.h"
@@ -38,38 +41,6 @@ void ProgressMonitor(j_common_ptr cinfo)
     (*hook->Callback)(percent);
 }
 
-void WriteTextMarkers(j_compress_ptr cinfo, int marker, const std::vector<std::string>& lines)
-{
-    for (const std::string& line : lines)
-        if (!line.empty())
-            jpeg_write_marker(cinfo, marker, reinterpret_cast<const JOCTET*>(line.data()), unsigned(line.size()));
-}
-
-// The coefficient arrays in a TCoefficientStore, handed to the library as its virtual arrays: the
-// library reaches them only through access_virt_barray, which is redirected here while the
-// compressor lives; any other array goes to the library's own function.
-struct TKeptArrays
-{
-    std::array<std::vector<JBLOCKROW>, 3> Rows;
-    std::array<char, 3> Handles{}; // their addresses are the arrays' handles
-    decltype(jpeg_memory_mgr::access_virt_barray) LibraryAccess = nullptr;
-
-    jvirt_barray_ptr Handle(size_t c) { return reinterpret_cast<jvirt_barray_ptr>(&Handles[c]); }
-};
-
-JBLOCKARRAY AccessKeptArray(j_common_ptr cinfo, jvirt_barray_ptr array, JDIMENSION startRow, JDIMENSION numRows,
-                            boolean writable)
-{
-    auto* kept = static_cast<TKeptArrays*>(cinfo->client_data);
-    for (size_t c = 0; c < 3; ++c)
-        if (array == kept->Handle(c))
-        {
-            if (size_t(startRow) + numRows > kept->Rows[c].size()) ERREXIT(cinfo, JERR_BAD_VIRTUAL_ACCESS);
-            return kept->Rows[c].data() + startRow;
-        }
-    return kept->LibraryAccess(cinfo, array, startRow, numRows, writable);
-}
-
 JDIMENSION RoundUp(int value, int multiple)
 {
     return JDIMENSION((value + multiple - 1) / multiple * multiple);
@@ -80,6 +51,7 @@ JDIMENSION RoundUp(int value, int multiple)
 struct TCoefficientWriter::TImpl
 {
     const TFrameLayout Frame;
+    const TCodingParams& Params;
     const TEncoderKernels& Kernels;
     const std::array<TComponentQuantizer, 3> Quantizers;
     std::vector<uint8_t> Out;
@@ -89,39 +61,26 @@ struct TCoefficientWriter::TImpl
     int Threads = 0;
     std::array<jvirt_barray_ptr, 3> Arrays{}; // the library keeps a pointer to this array until the end
     std::array<JBLOCKARRAY, 3> Rows{};
-    std::optional<THuffmanCounts> Counts; // counted while quantising (QuantizePlanes)
+    TStripLayout Strips;
+    std::array<JDIMENSION, 3> Heights{}; // rows of each component's array
+    // Counted while quantising (QuantizePlanes): one entry per strip.
+    std::optional<std::vector<THuffmanCounts>> Counts;
     TKeptArrays Kept;
 
     TImpl(const TDctPlanes& geometry, const TCodingParams& params, const TEncoderKernels& k,
           const std::array<TComponentQuantizer, 3>& q, TCoefficientStore* store)
-        : Frame(geometry.Layout), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
+        : Frame(geometry.Layout), Params(params), Kernels(k), Quantizers(q), Cinfo(params.Messages, params.TraceLevel)
     {
         const TFrameLayout& f = Frame;
         j_compress_ptr cinfo = Cinfo.Get();
         JpegMemoryDest(cinfo, Out);
-        cinfo->image_width = JDIMENSION(f.Width);
-        cinfo->image_height = JDIMENSION(f.Height);
-        cinfo->input_components = f.NumComponents;
-        cinfo->in_color_space = f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_RGB;
-        jpeg_set_defaults(cinfo);
-        jpeg_set_colorspace(cinfo, f.NumComponents == 1 ? JCS_GRAYSCALE : JCS_YCbCr);
-        for (int c = 0; c < f.NumComponents; ++c)
-        {
-            cinfo->comp_info[c].h_samp_factor = f.Comp[size_t(c)].H;
-            cinfo->comp_info[c].v_samp_factor = f.Comp[size_t(c)].V;
-        }
-        qmjpeg::InstallQuantTables(cinfo, params.Tables);
         // Sequential files get their optimised tables from our own counting on all threads (while
         // quantising kept planes, or at Finish); progressive files leave it to the library, whose
         // tables differ per scan.
         OwnHuffmanTables = params.OptimizeCoding && !params.Progressive;
         Threads = EncoderThreadCount(params.Threads);
-        cinfo->optimize_coding = params.OptimizeCoding && !OwnHuffmanTables ? TRUE : FALSE;
-        cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
-        cinfo->density_unit = UINT8(params.DensityUnit);
-        cinfo->X_density = ClampDensity(params.XDensity);
-        cinfo->Y_density = ClampDensity(params.YDensity);
-        if (params.Progressive) jpeg_simple_progression(cinfo);
+        Strips = PlanEntropyStrips(f, params, Threads);
+        SetUpCompressor(cinfo, f, params, f.Height, params.OptimizeCoding && !OwnHuffmanTables);
         if (params.Progress)
         {
             Hook.Pub.progress_monitor = ProgressMonitor;
@@ -132,18 +91,18 @@ struct TCoefficientWriter::TImpl
 
         // Arrays padded to whole MCUs; the library makes the padding blocks itself and never reads
         // these, so they need not be cleared.
-        std::array<JDIMENSION, 3> heights{}, widths{};
+        std::array<JDIMENSION, 3> widths{};
         for (int c = 0; c < f.NumComponents; ++c)
         {
             const TComponentLayout& comp = f.Comp[size_t(c)];
-            heights[size_t(c)] = RoundUp(comp.HeightInBlocks, comp.V);
+            Heights[size_t(c)] = RoundUp(comp.HeightInBlocks, comp.V);
             widths[size_t(c)] = RoundUp(comp.WidthInBlocks, comp.H);
         }
         if (store)
         {
             for (size_t c = 0; c < size_t(f.NumComponents); ++c)
             {
-                const size_t blocks = size_t(heights[c]) * widths[c];
+                const size_t blocks = size_t(Heights[c]) * widths[c];
                 if (store->Capacity[c] < blocks)
                 {
                     store->Coefficients[c].reset();
@@ -152,24 +111,22 @@ struct TCoefficientWriter::TImpl
                     store->Capacity[c] = blocks;
                 }
                 auto* next = reinterpret_cast<JBLOCK*>(store->Coefficients[c].get());
-                Kept.Rows[c].resize(heights[c]);
+                Kept.Rows[c].resize(Heights[c]);
                 for (JBLOCKROW& row : Kept.Rows[c])
                 {
                     row = next;
                     next += widths[c];
                 }
-                Arrays[c] = Kept.Handle(c);
             }
-            Kept.LibraryAccess = cinfo->mem->access_virt_barray;
-            cinfo->mem->access_virt_barray = AccessKeptArray;
-            cinfo->client_data = &Kept;
+            Kept.Install(cinfo, f.NumComponents);
+            Arrays = Kept.Handles;
         }
         else
         {
             for (int c = 0; c < f.NumComponents; ++c)
                 Arrays[size_t(c)] = cinfo->mem->request_virt_barray(reinterpret_cast<j_common_ptr>(cinfo),
                                                                     JPOOL_IMAGE, FALSE, widths[size_t(c)],
-                                                                    heights[size_t(c)], heights[size_t(c)]);
+                                                                    Heights[size_t(c)], Heights[size_t(c)]);
         }
         jpeg_write_coefficients(cinfo, Arrays.data());
         if (geometry.SmoothingNotSupported)
@@ -178,11 +135,10 @@ struct TCoefficientWriter::TImpl
             cinfo->err->msg_code = JTRC_SMOOTH_NOTIMPL;
             cinfo->err->emit_message(reinterpret_cast<j_common_ptr>(cinfo), 0);
         }
-        WriteTextMarkers(cinfo, JPEG_COM, params.Comments);
-        WriteTextMarkers(cinfo, JPEG_APP0 + 12, params.AppTexts);
+        WriteTextMarkers(cinfo, params);
         for (int c = 0; c < f.NumComponents; ++c)
             Rows[size_t(c)] = cinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(cinfo), Arrays[size_t(c)],
-                                                             0, heights[size_t(c)], TRUE);
+                                                             0, Heights[size_t(c)], TRUE);
     }
 };
 
@@ -206,15 +162,18 @@ void TCoefficientWriter::QuantizeRow(int comp, int blockRow, const int16_t* coef
 void TCoefficientWriter::QuantizePlanes(const TDctPlanes& planes)
 {
     // One parallel region over the MCU rows: each chunk quantises the block rows of all components
-    // it covers and, for optimised tables, counts their symbols while the blocks are in cache. The
-    // DC of a chunk's first MCU depends on the chunk before it and is counted after the region.
+    // it covers and, when the symbols are needed (our optimised tables, coding in strips), counts
+    // them while the blocks are in cache, per strip. The DC of a chunk's first MCU depends on the
+    // chunk before it and is counted after the region.
     TImpl& d = *FImpl;
     const TFrameLayout& f = d.Frame;
     const THuffmanScan scan(f, d.Rows, d.Cinfo.Get()->restart_interval, d.Kernels);
+    const bool count = d.OwnHuffmanTables || d.Strips.On();
+    const int chunk = d.Strips.On() ? d.Strips.RowsPerStrip : 2; // chunks never cross strips
     std::vector<char> chunkStarts(size_t(scan.McuRows()), 0);
-    THuffmanCounts total;
+    std::vector<THuffmanCounts> counts(size_t(d.Strips.Count));
     std::mutex lock;
-    ParallelFor(scan.McuRows(), d.Threads, 2, [&](int firstRow, int lastRow, int) {
+    ParallelFor(scan.McuRows(), d.Threads, chunk, [&](int firstRow, int lastRow, int) {
         for (int c = 0; c < f.NumComponents; ++c)
         {
             int first = 0, last = 0, ignored = 0;
@@ -222,40 +181,67 @@ void TCoefficientWriter::QuantizePlanes(const TDctPlanes& planes)
             scan.BlockRows(c, lastRow - 1, ignored, last);
             for (int br = first; br < last; ++br) QuantizeRow(c, br, planes.Block(c, br, 0));
         }
-        if (!d.OwnHuffmanTables) return;
+        if (!count) return;
         chunkStarts[size_t(firstRow)] = 1;
-        THuffmanCounts counts;
-        scan.CountRows(firstRow, lastRow, counts, true);
+        THuffmanCounts chunkCounts;
+        scan.CountRows(firstRow, lastRow, chunkCounts, TFirstDc::Deferred);
         std::lock_guard<std::mutex> guard(lock);
-        total.Add(counts);
+        counts[size_t(d.Strips.StripOf(firstRow))].Add(chunkCounts);
     });
-    if (!d.OwnHuffmanTables) return;
+    if (!count) return;
     for (int row = 0; row < scan.McuRows(); ++row)
-        if (chunkStarts[size_t(row)]) scan.AddFirstDc(row, total);
-    d.Counts = total;
+        if (chunkStarts[size_t(row)]) scan.AddFirstDc(row, counts[size_t(d.Strips.StripOf(row))]);
+    d.Counts = std::move(counts);
 }
 
 std::vector<uint8_t> TCoefficientWriter::Finish()
 {
-    j_compress_ptr cinfo = FImpl->Cinfo.Get();
-    if (FImpl->OwnHuffmanTables)
+    TImpl& d = *FImpl;
+    j_compress_ptr cinfo = d.Cinfo.Get();
+    if (!d.Counts && (d.OwnHuffmanTables || d.Strips.On()))
     {
-        const THuffmanCounts counts =
-            FImpl->Counts ? *FImpl->Counts
-                          : CountHuffmanSymbols(FImpl->Frame, FImpl->Rows, cinfo->restart_interval, FImpl->Threads,
-                                                FImpl->Kernels);
-        for (int t = 0; t < std::min(FImpl->Frame.NumComponents, 2); ++t)
+        if (d.Strips.On())
+            d.Counts = CountHuffmanSymbolsByStrip(d.Frame, d.Rows, cinfo->restart_interval, d.Threads,
+                                                  d.Strips.RowsPerStrip, d.Kernels);
+        else
+            d.Counts = {CountHuffmanSymbols(d.Frame, d.Rows, cinfo->restart_interval, d.Threads, d.Kernels)};
+    }
+    const int tables = std::min(d.Frame.NumComponents, 2);
+    if (d.OwnHuffmanTables)
+    {
+        THuffmanCounts total;
+        for (const THuffmanCounts& strip : *d.Counts) total.Add(strip);
+        for (int t = 0; t < tables; ++t)
         {
             JHUFF_TBL*& dc = cinfo->dc_huff_tbl_ptrs[t];
             JHUFF_TBL*& ac = cinfo->ac_huff_tbl_ptrs[t];
             if (!dc) dc = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
             if (!ac) ac = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
-            BuildOptimalHuffmanTable(*dc, counts.Dc[size_t(t)]);
-            BuildOptimalHuffmanTable(*ac, counts.Ac[size_t(t)]);
+            BuildOptimalHuffmanTable(*dc, total.Dc[size_t(t)]);
+            BuildOptimalHuffmanTable(*ac, total.Ac[size_t(t)]);
         }
     }
+    if (d.Strips.On())
+    {
+        // The compressor made here has written only the start of a file; the strips write all of it.
+        TStripCoding coding{d.Frame, d.Params, d.Rows, d.Heights, {}, {}, d.Strips, *d.Counts, d.Kernels, d.Threads,
+                            {}};
+        for (int t = 0; t < tables; ++t)
+        {
+            coding.Dc[size_t(t)] = cinfo->dc_huff_tbl_ptrs[t];
+            coding.Ac[size_t(t)] = cinfo->ac_huff_tbl_ptrs[t];
+        }
+        if (d.Params.Progress)
+            coding.Progress = [&d](int done, int total) {
+                const int percent = int(int64_t(done) * 100 / total);
+                if (percent == d.Hook.Last) return;
+                d.Hook.Last = percent;
+                d.Params.Progress(percent);
+            };
+        return CodeInStrips(coding);
+    }
     jpeg_finish_compress(cinfo);
-    return std::move(FImpl->Out);
+    return std::move(d.Out);
 }
 
 namespace

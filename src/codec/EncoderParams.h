@@ -81,6 +81,9 @@ struct TCodingParams
     std::vector<std::string> Comments; // one COM marker per non-empty line
     std::vector<std::string> AppTexts; // one APP12 marker per non-empty line
     int Threads = 0;                   // 0: one per core
+    // Strips the entropy coding is split into over the threads: 0 chooses by the picture's size and
+    // the threads, 1 keeps the library's single pass. The file is the same either way.
+    int EntropyStrips = 0;
     TStringList* Messages = nullptr;   // the library's messages up to TraceLevel
     int TraceLevel = 0;
     TEncoderProgress Progress; // percent over the library's coding passes

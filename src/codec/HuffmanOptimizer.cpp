@@ -126,10 +126,11 @@ void THuffmanScan::AddFirstDc(int mcuRow, THuffmanCounts& counts) const
     }
 }
 
-void THuffmanScan::CountRows(int firstRow, int lastRow, THuffmanCounts& counts, bool deferFirstDc) const
+void THuffmanScan::CountRows(int firstRow, int lastRow, THuffmanCounts& counts, TFirstDc firstDc) const
 {
     int lastDc[3] = {0, 0, 0};
-    if (!deferFirstDc)
+    const bool deferFirstDc = firstDc == TFirstDc::Deferred;
+    if (firstDc == TFirstDc::Predicted)
         for (int c = 0; c < F.NumComponents; ++c) lastDc[c] = PredictionBefore(c, long(firstRow) * McusPerRow);
     for (int mr = firstRow; mr < lastRow; ++mr)
         for (int mc = 0; mc < McusPerRow; ++mc)
@@ -178,11 +179,26 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& f, const std::array<TBloc
     std::mutex lock;
     ParallelFor(scan.McuRows(), threads, 4, [&](int firstRow, int lastRow, int) {
         THuffmanCounts counts;
-        scan.CountRows(firstRow, lastRow, counts, false);
+        scan.CountRows(firstRow, lastRow, counts, TFirstDc::Predicted);
         std::lock_guard<std::mutex> guard(lock);
         total.Add(counts);
     });
     return total;
+}
+
+std::vector<THuffmanCounts> CountHuffmanSymbolsByStrip(const TFrameLayout& f, const std::array<TBlockRows, 3>& rows,
+                                                       unsigned restartInterval, int threads, int rowsPerStrip,
+                                                       const TEncoderKernels& kernels)
+{
+    const THuffmanScan scan(f, rows, restartInterval, kernels);
+    rowsPerStrip = std::max(rowsPerStrip, 1);
+    std::vector<THuffmanCounts> strips(size_t((scan.McuRows() + rowsPerStrip - 1) / rowsPerStrip));
+    ParallelFor(int(strips.size()), threads, 1, [&](int first, int last, int) {
+        for (int s = first; s < last; ++s)
+            scan.CountRows(s * rowsPerStrip, std::min(scan.McuRows(), (s + 1) * rowsPerStrip), strips[size_t(s)],
+                           TFirstDc::Predicted);
+    });
+    return strips;
 }
 
 void BuildOptimalHuffmanTable(JHUFF_TBL& table, std::array<long, 257> freq)

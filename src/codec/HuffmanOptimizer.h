@@ -5,6 +5,7 @@
 // tables are built with the library's procedure, so the file is the one the library would write.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "codec/EncoderKernels.h"
 #include "codec/EncoderParams.h"
@@ -27,10 +28,26 @@ THuffmanCounts CountHuffmanSymbols(const TFrameLayout& frame, const std::array<T
                                    unsigned restartInterval, int threads,
                                    const TEncoderKernels& kernels = FastKernels());
 
+// The counts of each strip of rowsPerStrip MCU rows (the last one may be shorter), every DC with
+// the prediction it has in the whole scan; their sum is CountHuffmanSymbols.
+std::vector<THuffmanCounts> CountHuffmanSymbolsByStrip(const TFrameLayout& frame,
+                                                       const std::array<TBlockRows, 3>& rows, unsigned restartInterval,
+                                                       int threads, int rowsPerStrip,
+                                                       const TEncoderKernels& kernels = FastKernels());
+
+// How CountRows takes the DC of the range's first MCU, whose prediction comes from the MCU before
+// it: with that prediction, left out (for AddFirstDc once the rows above exist), or predicted from
+// 0 as at the start of a scan.
+enum class TFirstDc
+{
+    Predicted,
+    Deferred,
+    FromZero,
+};
+
 // The symbol counting over a range of MCU rows, for callers that quantise and count in one pass
-// (while the blocks are still in cache). A range may be counted before the rows above it exist:
-// CountRows(..., deferFirstDc = true) leaves out the DC of the range's first MCU, whose prediction
-// comes from the MCU before it, and AddFirstDc counts it once all rows are there.
+// (while the blocks are still in cache) and for strips of the scan. A range may be counted before
+// the rows above it exist (TFirstDc::Deferred); AddFirstDc counts that DC once all rows are there.
 class THuffmanScan
 {
 public:
@@ -39,7 +56,7 @@ public:
     int McuRows() const { return FMcuRows; }
     // The block rows [first, last) of component comp that MCU row mcuRow covers.
     void BlockRows(int comp, int mcuRow, int& first, int& last) const;
-    void CountRows(int firstRow, int lastRow, THuffmanCounts& counts, bool deferFirstDc) const;
+    void CountRows(int firstRow, int lastRow, THuffmanCounts& counts, TFirstDc firstDc) const;
     void AddFirstDc(int mcuRow, THuffmanCounts& counts) const;
 
 private:
