@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/Parallel.h"
 #include "platform/Round.h"
 
 namespace {
@@ -19,6 +20,9 @@ struct TZeroBitTable
     }
 };
 
+// Block rows a thread takes at a time.
+constexpr int RowsPerChunk = 16;
+
 int64_t DivRoundUp(int64_t a, int64_t b)
 {
     return (a + b - 1) / b;
@@ -32,19 +36,21 @@ std::shared_ptr<TBlockMask> Derive(const TBlockMask& large, int width, int heigh
     m->WidthInBlocks = width;
     m->HeightInBlocks = height;
     m->Bytes.assign(size_t(width) * size_t(height), 0);
-    for (int by = 0; by < height; ++by) {
-        const int64_t r0 = int64_t(by) * max.V / f.V, r1 = DivRoundUp(int64_t(by + 1) * max.V, f.V);
-        if (r1 > large.HeightInBlocks) continue;
-        for (int bx = 0; bx < width; ++bx) {
-            const int64_t c0 = int64_t(bx) * max.H / f.H, c1 = DivRoundUp(int64_t(bx + 1) * max.H, f.H);
-            if (c1 > large.WidthInBlocks) continue;
-            bool all = true;
-            for (int64_t r = r0; r < r1 && all; ++r)
-                for (int64_t c = c0; c < c1 && all; ++c)
-                    all = large.Selected(int(c), int(r));
-            m->Bytes[size_t(by) * size_t(width) + size_t(bx)] = all ? 1 : 0;
+    ParallelFor(height, 0, RowsPerChunk, [&](int firstRow, int lastRow, int) {
+        for (int by = firstRow; by < lastRow; ++by) {
+            const int64_t r0 = int64_t(by) * max.V / f.V, r1 = DivRoundUp(int64_t(by + 1) * max.V, f.V);
+            if (r1 > large.HeightInBlocks) continue;
+            for (int bx = 0; bx < width; ++bx) {
+                const int64_t c0 = int64_t(bx) * max.H / f.H, c1 = DivRoundUp(int64_t(bx + 1) * max.H, f.H);
+                if (c1 > large.WidthInBlocks) continue;
+                bool all = true;
+                for (int64_t r = r0; r < r1 && all; ++r)
+                    for (int64_t c = c0; c < c1 && all; ++c)
+                        all = large.Selected(int(c), int(r));
+                m->Bytes[size_t(by) * size_t(width) + size_t(bx)] = all ? 1 : 0;
+            }
         }
-    }
+    });
     return m;
 }
 
@@ -92,17 +98,20 @@ TBlockMasks BuildBlockMasks(const TBitmap* mask, int imageWidth, int imageHeight
     large->WidthInBlocks = width;
     large->HeightInBlocks = height;
     large->Bytes.assign(size_t(width) * size_t(height), 0);
-    for (int by = 0; by < height; ++by) {
-        const uint8_t* rows[8];
-        for (int i = 0; i < 8; ++i)
-            rows[i] = mask->ScanLine(8 * by + i);
-        for (int bx = 0; bx < width; ++bx) {
-            int count = 0;
+    ParallelFor(height, 0, RowsPerChunk, [&](int firstRow, int lastRow, int) {
+        for (int by = firstRow; by < lastRow; ++by) {
+            const uint8_t* rows[8];
             for (int i = 0; i < 8; ++i)
-                count += zeros.Count[rows[i][bx]];
-            large->Bytes[size_t(by) * size_t(width) + size_t(bx)] = decide[count];
+                rows[i] = mask->ScanLine(8 * by + i);
+            uint8_t* out = large->Bytes.data() + size_t(by) * size_t(width);
+            for (int bx = 0; bx < width; ++bx) {
+                int count = 0;
+                for (int i = 0; i < 8; ++i)
+                    count += zeros.Count[rows[i][bx]];
+                out[bx] = decide[count];
+            }
         }
-    }
+    });
     out.LargeBlockMask = large;
 
     // Subsampled components: one mask per distinct size, derived from the large one.
