@@ -10,6 +10,7 @@
 // - the bytes are stuffed anew after joining, and the first strip's headers (with the frame's
 //   height) and the end marker frame the scan.
 // Progressive files, restart intervals and message tracing keep the library's single pass.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
