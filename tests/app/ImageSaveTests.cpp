@@ -230,7 +230,7 @@ TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard
     TBitmap cut = GetClipboardBitmap();
     ASSERT_EQ(cut.Width(), 20);
     ASSERT_EQ(cut.Height(), 10);
-    TBitmap source = Pattern(60, 40);
+    TBitmap source = TestPattern(60, 40);
     for (int y : {0, 9})
         for (int x : {0, 19})
             EXPECT_EQ(std::memcmp(cut.ScanLine(y) + 3 * x, source.ScanLine(7 + y) + 3 * (5 + x), 3), 0) << x << "," << y;

@@ -37,11 +37,7 @@ TBitmap Ramp(int w, int h)
 TEST(BitmapStretch, EveryPixelShowsTheNearestSourcePixelBelowIt)
 {
     TBitmap bmp = Ramp(200, 100);
-    struct TCase
-    {
-        int imageW, imageH;
-        QRect area;
-    } cases[] = {
+    struct TCase { int imageW, imageH; QRect area; } cases[] = {
         {400, 200, QRect(300, 0, 50, 10)},  // twice the size, scrolled 300 to the left
         {200, 100, QRect(0, 0, 200, 100)},  // full size
         {60, 30, QRect(5, 7, 40, 20)},      // reduced

@@ -24,11 +24,7 @@ std::string Cwd()
 
 TEST(HandOverText, FileNamesBecomeAbsoluteAndAddressesPassUnchanged)
 {
-    struct
-    {
-        TLines Params;
-        std::string Folder, Text;
-    } const cases[] = {
+    struct { TLines Params; std::string Folder, Text; } const cases[] = {
         {{"a.jpg"}, "/home/u", "/home/u/a.jpg\r\n"},
         {{"sub/b c.jpg"}, "/home/u/", "/home/u/sub/b c.jpg\r\n"},
         {{"/abs/x.bmp", "file:///tmp/a%20b.jpg", "http://host/p.jpg"}, "/w",

@@ -14,12 +14,7 @@ namespace {
 
 TEST(ExtTimer, DistanceRuleHandlesTheWrapAndIsStrict)
 {
-    struct
-    {
-        uint32_t Last, Now;
-        int32_t Interval;
-        bool Due;
-    } const cases[] = {
+    struct { uint32_t Last, Now; int32_t Interval; bool Due; } const cases[] = {
         {0, 100, 100, false},                 // exactly the interval: not yet
         {0, 101, 100, true},
         {0, 5, 0, true},                      // interval 0: whenever the count has moved
