@@ -1,90 +1,15 @@
-// Image windows on real files with a compression worker: automatic compression, the change counter
-// across a run, stopping, closing and destroying busy windows.
-#include <memory>
-
-#include <QMdiArea>
+// Image windows on real files with a compression worker (the stand-in, and the program's own engine):
+// automatic compression, the change counter across a run, stopping, closing and destroying busy windows.
 #include <QPointer>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include "TestCompressionEngine.h"
+#include "ImageFormFixture.h"
 #include "app/ClipboardBitmap.h"
-#include "app/GuiTestApp.h"
 #include "codec/StageCache.h"
-#include "controls/EnhScrollBox.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
-#include "platform/MessageBox.h"
 #include "platform/TickCount.h"
-#include "workspace/ImageForm.h"
-#include "workspace/ImageWindowPrefs.h"
 
 namespace {
-
-class ImageFormTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        EnsureGuiInvoker();
-        TTestCompressionEngine::Install();
-        TTestCompressionEngine::GateOpen = true;
-        ImageWindowPrefs() = TImageWindowPrefs();
-        ImageWindowPrefs().ComprDelay = 0;
-        Area = std::make_unique<QMdiArea>();
-        Area->resize(1000, 700);
-        Area->show();
-    }
-    void TearDown() override
-    {
-        TTestCompressionEngine::GateOpen = true;
-        Area.reset();
-        ASSERT_TRUE(PumpUntil([] { return TTestCompressionEngine::Running == 0; }));
-    }
-
-    // A new window; with a number, holding a 64 x 48 picture named after it.
-    TImageForm* NewForm(int number = -1)
-    {
-        auto* form = new TImageForm(nullptr, [this](TImageForm*, uint8_t kind) { ++StateChanges[kind]; });
-        Area->addSubWindow(form);
-        form->resize(900, 600);
-        form->show();
-        if (number >= 0) form->LoadSourceFromBitmap(TestPattern(64, 48), number);
-        return form;
-    }
-
-    // What the host's timer does: start the run once it is due; then wait for its end.
-    static void CompressWhenDue(TImageForm* form)
-    {
-        TTestCompressionEngine::GateOpen = true;
-        ASSERT_TRUE(PumpUntil([&] { return form->AutoCompressDue(); }));
-        form->StartCompression();
-        ASSERT_TRUE(form->Busy);
-        ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
-    }
-
-    // Starts the run once it is due, its worker held before it compresses.
-    static void StartHeldRun(TImageForm* form)
-    {
-        TTestCompressionEngine::GateOpen = false;
-        ASSERT_TRUE(PumpUntil([&] { return form->AutoCompressDue(); }));
-        form->StartCompression();
-    }
-
-    static void ReleaseRun(TImageForm* form)
-    {
-        TTestCompressionEngine::GateOpen = true;
-        ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
-    }
-
-    static QColor ResultPixel(TImageForm* form, int x, int y) { return form->ResImage->grab().toImage().pixelColor(x, y); }
-
-    std::unique_ptr<QMdiArea> Area;
-    QTemporaryDir Dir;
-    TRecordingMessageBox Box;
-    TScopedMessageBox UseBox{&Box};
-    int StateChanges[3] = {0, 0, 0};
-};
 
 TEST_F(ImageFormTest, FilesAreCompressedAutomaticallyAndTheResultViewShowsDecodedPixels)
 {
@@ -380,6 +305,63 @@ TEST_F(ImageFormTest, DuplicateCopiesPictureSettingsAndAreas)
     EXPECT_NE(b->SourceBitmap(), a->SourceBitmap());
     EXPECT_TRUE(b->ForceRun);
     EXPECT_EQ(b->Zoom, a->Zoom);
+}
+
+// ---- the program's own engine ----
+
+class ImageFormEngineTest : public ImageFormTest
+{
+protected:
+    void SetUp() override
+    {
+        ImageFormTest::SetUp();
+        SetCompressionWorkerFactory(nullptr);
+    }
+};
+
+TEST_F(ImageFormEngineTest, AutomaticRunShowsTheDecodedResultAndALowerQualityRunsSmaller)
+{
+    TImageForm* form = NewForm();
+    form->LoadSourceFromBitmap(TestPattern(120, 80), 1);
+    CompressWhenDue(form);
+    ASSERT_GT(form->ResultSize, 0);
+    EXPECT_EQ(form->ResultSize, form->Image->GetJpegDataSize());
+    ASSERT_NE(form->Image->Bitmap, nullptr);
+    EXPECT_EQ(form->ResImage->ViewBitmap(), form->Image->Bitmap.get());
+    const TBitmap* src = form->SourceBitmap();
+    for (QPoint p : {QPoint(10, 10), QPoint(100, 60)}) {
+        const uint8_t* px = src->ScanLine(p.y()) + p.x() * 3;
+        QColor got = ResultPixel(form, p.x(), p.y());
+        EXPECT_NEAR(got.blue(), px[0], 40);
+        EXPECT_NEAR(got.green(), px[1], 40);
+        EXPECT_NEAR(got.red(), px[2], 40);
+    }
+    int64_t first = form->ResultSize;
+    form->Image->LumQuality = 10;
+    form->Image->ChromQuality = 10;
+    form->MarkParamsChanged(true);
+    CompressWhenDue(form);
+    EXPECT_LT(form->ResultSize, first);
+}
+
+TEST_F(ImageFormEngineTest, WindowsClosedOrDestroyedDuringARunWaitForTheEngine)
+{
+    TBitmap big = TestPattern(1600, 1200);
+    for (bool close : {true, false}) {
+        QPointer<TImageForm> form = NewForm();
+        form->LoadSourceFromBitmap(big, 1);
+        form->StartCompression();
+        ASSERT_TRUE(form->Busy);
+        if (close) {
+            EXPECT_TRUE(form->close());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(form.isNull());
+        } else {
+            delete form.data();
+        }
+    }
+    // A run the stop came too late for ends with a result: then the close asked (answered No).
+    for (const auto& c : Box.Calls()) EXPECT_EQ(c.Kind, TMsgKind::mkYesNoCancel);
 }
 
 } // namespace

@@ -1,35 +1,21 @@
 // The image window's zoom, layouts, tools and selection areas, driven through its mouse handlers.
-#include <memory>
 #include <tuple>
 
-#include <QMdiArea>
-#include <gtest/gtest.h>
-
-#include "app/GuiTestApp.h"
+#include "ImageFormFixture.h"
 #include "codec/SelUnit.h"
-#include "controls/EnhScrollBox.h"
-#include "workspace/ImageForm.h"
-#include "workspace/ImageWindowPrefs.h"
 
 namespace {
 
-class ImageFormViewTest : public ::testing::Test
+// A window on a black 200 x 100 picture.
+class ImageFormViewTest : public ImageFormTest
 {
 protected:
     void SetUp() override
     {
-        EnsureGuiInvoker();
-        ImageWindowPrefs() = TImageWindowPrefs();
-        Area = std::make_unique<QMdiArea>();
-        Area->resize(1000, 700);
-        Area->show();
-        Form = new TImageForm(nullptr, nullptr);
-        Area->addSubWindow(Form);
-        Form->resize(900, 600);
-        Form->show();
+        ImageFormTest::SetUp();
+        Form = NewForm();
         Form->LoadSourceFromBitmap(TBitmap(200, 100), 1);
     }
-    void TearDown() override { Area.reset(); }
 
     void Drag(TEnhImage* view, int x0, int y0, int x1, int y1)
     {
@@ -41,7 +27,6 @@ protected:
     const TSelUnit& Unit(int i) { return Form->Image->SelUnits.Item<TSelUnit>(i); }
     std::tuple<int, int, int, int> Corners(int i) { return {Unit(i).BegX, Unit(i).BegY, Unit(i).EndX, Unit(i).EndY}; }
 
-    std::unique_ptr<QMdiArea> Area;
     TImageForm* Form = nullptr;
 };
 
