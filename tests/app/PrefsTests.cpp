@@ -73,11 +73,11 @@ TEST(Preferences, EveryValueIsStoredUnderItsNameAndReadBackAndAFirstRunGivesEver
     }
     const std::vector<std::string> expected = {
         "BatchDestFolder", "BatchFGProcess", "BatchFNContOrig", "BatchFNLeadZeroes", "BatchFNLeadZeroesN",
-        "BatchFNPrefInitN", "BatchFNPrefType", "BatchFNPrefix", "BatchFNSufInitN", "BatchFNSufType", "BatchFNSuffix",
-        "BatchMinWnd", "BatchProfile", "ComprDelay", "ComprPriority", "ComprRatioMaxDiff", "ComprRatioMaxNumAppr",
-        "EmailMethod", "ExtraOptimization", "FlatButtons", "HiliteButtons", "ImageInfoOptions", "InitComprParams",
-        "KeepOrigDatetime", "NameDefProfile", "ParamsSaved", "SaveToolbarsPos", "SaveWindowPos", "SaveWindowSize",
-        "ShowTips"};
+        "BatchFNPrefInitN", "BatchFNPrefType", "BatchFNPrefix", "BatchFNSufInitN", "BatchFNSufType",
+        "BatchFNSuffix", "BatchMinWnd", "BatchProfile", "ComprDelay", "ComprPriority", "ComprRatioMaxDiff",
+        "ComprRatioMaxNumAppr", "EmailMethod", "ExtraOptimization", "FlatButtons", "HiliteButtons",
+        "ImageInfoOptions", "InitComprParams", "KeepOrigDatetime", "NameDefProfile", "ParamsSaved",
+        "SaveToolbarsPos", "SaveWindowPos", "SaveWindowSize", "ShowTips"};
     EXPECT_EQ(names, expected); // "WarnToSave" is only read
     EXPECT_EQ(changed.at("ComprDelay"), "700");
     EXPECT_EQ(changed.at("ShowTips"), "0");
@@ -126,8 +126,8 @@ TEST(DialogFolders, HistoriesStopAtTheFirstGapAndAreWrittenWithoutEmptyEntries)
 {
     TMemorySettingsStore store;
     for (auto [n, v] : {std::pair{"SaveDir", "/s"}, {"RecentOpenDir1", "/a"}, {"RecentOpenDir2", "/b"},
-                        {"RecentOpenDir4", "/after-gap"}, {"RecentSaveDir1", ""}, {"RecentSaveDir2", "/hidden"},
-                        {"FileDialogOptions", "5"}})
+                        {"RecentOpenDir4", "/after-gap"}, {"RecentSaveDir1", ""},
+                        {"RecentSaveDir2", "/hidden"}, {"FileDialogOptions", "5"}})
         store.WriteValue(n, v);
     TDialogFolders f;
     LoadDialogFolders(&store, f);
@@ -191,7 +191,7 @@ protected:
     static std::vector<std::string> StoredPlace(TMemorySettingsStore& store)
     {
         std::vector<std::string> v;
-        for (const char* n : {"MainFormMaximized", "MainFormLeft", "MainFormTop", "MainFormWidth", "MainFormHeight"})
+        for (auto n : {"MainFormMaximized", "MainFormLeft", "MainFormTop", "MainFormWidth", "MainFormHeight"})
             v.push_back(store.ReadValue(n).value_or("?"));
         return v;
     }

@@ -53,7 +53,8 @@ protected:
 
     std::future<bool> SendAsync(TLines params)
     {
-        return std::async(std::launch::async, [params, path = Path] { return ForwardToRunningInstance(params, path, 5000); });
+        return std::async(std::launch::async,
+                          [params, path = Path] { return ForwardToRunningInstance(params, path, 5000); });
     }
 
     // A socket that listens at Path and never accepts: an instance that hangs.
@@ -80,7 +81,8 @@ TEST_F(HandOverTest, TheRunningInstanceReceivesAnAbsoluteNameAndAFileAddress)
     ASSERT_TRUE(PumpUntil([&] { return !Received.empty(); }));
     EXPECT_TRUE(sent.get());
     ASSERT_EQ(Received.size(), 1u);
-    EXPECT_EQ(Received[0], (TLines{std::filesystem::current_path().string() + "/photo one.jpg", "file:///tmp/a%20b.jpg"}));
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(Received[0], (TLines{cwd + "/photo one.jpg", "file:///tmp/a%20b.jpg"}));
 }
 
 TEST_F(HandOverTest, TwoSendersBackToBackBothArriveWhole)

@@ -25,7 +25,10 @@ protected:
         Form->ImageMouseUp(view, Qt::LeftButton, x1, y1);
     }
     const TSelUnit& Unit(int i) { return Form->Image->SelUnits.Item<TSelUnit>(i); }
-    std::tuple<int, int, int, int> Corners(int i) { return {Unit(i).BegX, Unit(i).BegY, Unit(i).EndX, Unit(i).EndY}; }
+    std::tuple<int, int, int, int> Corners(int i)
+    {
+        return {Unit(i).BegX, Unit(i).BegY, Unit(i).EndX, Unit(i).EndY};
+    }
 
     TImageForm* Form = nullptr;
 };

@@ -29,7 +29,8 @@ TEST(ViewMath, InitialAndFittingZoom)
     // Larger than the box both ways: just above the larger fitting scale, so the picture covers the box.
     // Fits in one direction: full size.
     struct { int picW, picH, initial, fitting; } const cases[] = {
-        {1000, 1000, 41, 30}, {800, 2000, 51, 15}, {300, 1000, 100, 30}, {100, 100, 100, 300}, {800, 300, 100, 50}};
+        {1000, 1000, 41, 30}, {800, 2000, 51, 15}, {300, 1000, 100, 30}, {100, 100, 100, 300},
+        {800, 300, 100, 50}};
     for (const auto& c : cases) {
         EXPECT_EQ(InitialZoom(400, 300, c.picW, c.picH), c.initial) << c.picW << "x" << c.picH;
         EXPECT_EQ(FittingZoom(400, 300, c.picW, c.picH), c.fitting) << c.picW << "x" << c.picH;
@@ -58,7 +59,8 @@ TEST(ViewMath, CentreAndScrollPositionsRoundTripAndPanTravelIsSlowed)
     EXPECT_EQ(ScrollPosFor(300, 0.5, 500), 0);
     EXPECT_DOUBLE_EQ(ViewCentre(0, 500, 0), 0.5);
     // Two thirds of the travel, rounded half to even away from the fractions.
-    for (auto [travel, delta] : {std::pair{3, 2}, {-3, -2}, {9, 6}, {1, 1}, {-4, -3}}) EXPECT_EQ(PanDelta(travel), delta);
+    for (auto [travel, delta] : {std::pair{3, 2}, {-3, -2}, {9, 6}, {1, 1}, {-4, -3}})
+        EXPECT_EQ(PanDelta(travel), delta) << travel;
 }
 
 TEST(ViewMath, Layouts)
@@ -110,9 +112,9 @@ TEST(SelectionMath, AreasNarrowerThanThreePixelsAreTooSmall)
     struct { int x0, y0, x1, y1; bool tooSmall; } const cases[] = {
         {10, 10, 10, 10, true}, {10, 10, 12, 40, true}, {10, 10, 40, 8, true}, {10, 10, 13, 13, false},
         {40, 40, 10, 10, false}};
+    auto at = [&](int x, int y) { return ViewToMillionths(x, y, s); };
     for (const auto& c : cases)
-        EXPECT_EQ(SelectionTooSmall(ViewToMillionths(c.x0, c.y0, s), ViewToMillionths(c.x1, c.y1, s), s), c.tooSmall)
-            << c.x1 << "," << c.y1;
+        EXPECT_EQ(SelectionTooSmall(at(c.x0, c.y0), at(c.x1, c.y1), s), c.tooSmall) << c.x1 << "," << c.y1;
 }
 
 } // namespace
