@@ -122,9 +122,17 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
     }
 
-    static QColor ResultPixel(TImageForm* form, int x, int y)
+    // The result view shows what is within tolerance of the source at each point.
+    static void ExpectResultNearSource(TImageForm* form, std::initializer_list<QPoint> points, int tolerance)
     {
-        return form->ResImage->grab().toImage().pixelColor(x, y);
+        const QImage shot = form->ResImage->grab().toImage();
+        for (QPoint p : points) {
+            const uint8_t* px = form->SourceBitmap()->ScanLine(p.y()) + p.x() * 3;
+            const QColor got = shot.pixelColor(p);
+            EXPECT_NEAR(got.blue(), px[0], tolerance) << p.x() << "," << p.y();
+            EXPECT_NEAR(got.green(), px[1], tolerance) << p.x() << "," << p.y();
+            EXPECT_NEAR(got.red(), px[2], tolerance) << p.x() << "," << p.y();
+        }
     }
 
     std::unique_ptr<QMdiArea> Area;
