@@ -52,13 +52,12 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
 
 // ---- saving ----
 
-class ImageSaveTest : public ::testing::Test
+class ImageSaveTest : public TFolderTest
 {
 protected:
     void SetUp() override
     {
-        SetUpGui();
-        ASSERT_TRUE(Dir.isValid());
+        TFolderTest::SetUp();
         ImageWindowPrefs().Settings = &Store;
         ImageWindowPrefs().KeepOrigDatetime = true;
     }
@@ -70,8 +69,6 @@ protected:
         }
         ImageWindowPrefs().Settings = nullptr;
     }
-    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
-
     // A window on the file, compressed once.
     TImageForm* Open(const std::string& path)
     {
@@ -85,10 +82,7 @@ protected:
         return form;
     }
 
-    QTemporaryDir Dir;
     TMemorySettingsStore Store;
-    TRecordingMessageBox Box;
-    TScopedMessageBox UseBox{&Box};
     std::vector<TImageForm*> Forms;
 };
 

@@ -1,13 +1,16 @@
 #pragma once
 // What the image-window and main-window tests share: the program's compression worker and pictures
 // written as files.
+#include <QTemporaryDir>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "GuiTestApp.h"
 #include "app/EngineSetup.h"
 #include "codec/JPEGImage.h"
 #include "platform/BmpFile.h"
+#include "platform/MessageBox.h"
 
 namespace testkit {
 
@@ -36,5 +39,21 @@ inline std::string ReadAll(const std::string& path)
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
+
+// A test with the program's worker, a scratch folder and a box that records what is shown.
+class TFolderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetUpGui();
+        ASSERT_TRUE(Dir.isValid());
+    }
+    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
+
+    QTemporaryDir Dir;
+    TRecordingMessageBox Box;
+    TScopedMessageBox UseBox{&Box};
+};
 
 } // namespace testkit
