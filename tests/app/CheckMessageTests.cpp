@@ -54,13 +54,13 @@ TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
     }
 }
 
-TEST(ShowCheckMessage, PassesTheUseToTheBoxAndOnlyYesOrOkIsConsent)
+TEST(ShowCheckMessage, PassesTheUseToTheBox)
 {
     TMemorySettingsStore store;
     TRecordingMessageBox box;
     TScopedMessageBox scope(&box);
     box.Answer(mrYes, false);
-    EXPECT_TRUE(IsConsent(ShowCheckMessage(nullptr, &store, CmHelpOffer)));
+    EXPECT_EQ(ShowCheckMessage(nullptr, &store, CmHelpOffer), mrYes);
     const auto calls = box.Calls();
     ASSERT_EQ(calls.size(), 1u);
     const auto& call = calls[0];
@@ -70,8 +70,6 @@ TEST(ShowCheckMessage, PassesTheUseToTheBoxAndOnlyYesOrOkIsConsent)
     const auto& u = CmHelpOffer;
     EXPECT_EQ(std::tie(m.Text, m.Buttons, m.Width, m.Height, m.TopOffset, m.IconIndex),
               std::tie(u.Text, u.Buttons, u.Width, u.Height, u.TopOffset, u.IconIndex));
-    EXPECT_TRUE(IsConsent(mrOk));
-    for (int answer : {mrNo, mrCancel, mrNone}) EXPECT_FALSE(IsConsent(answer)) << answer;
 }
 
 TEST(ShowCheckMessage, AFlagStoredByEarlierVersionsStillMeansYesAndGarbageShowsTheBox)
