@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
+#include "ImageTestKit.h"
 #include "app/FileQueue.h"
 #include "platform/Exceptions.h"
 
@@ -23,42 +23,30 @@ TEST(FileQueue, FileAddressesBecomePaths)
     EXPECT_THROW(FileUrlToPath("file:///a%zz.jpg"), EConvertError);
 }
 
-class FileQueueTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(Dir.isValid()); }
-    std::string Make(const std::string& name)
-    {
-        std::string p = Dir.filePath(QString::fromStdString(name)).toStdString();
-        std::ofstream(p) << "x";
-        return p;
-    }
-    QTemporaryDir Dir;
-};
+using FileQueueTest = testkit::TFolderTest;
 
 TEST_F(FileQueueTest, OnlyExistingFilesAreQueuedInOrderAndABadNameDoesNotStopTheRest)
 {
-    std::string a = Make("a b.jpg"), c = Make("c.bmp");
-    std::string folder = Dir.path().toStdString();
-    TRecordingMessageBox box;
-    TScopedMessageBox scope(&box);
+    const std::string a = Path("a b.jpg"), c = Path("c.bmp"), folder = Dir.path().toStdString();
+    std::ofstream(a) << "x";
+    std::ofstream(c) << "x";
     std::vector<std::string> queue{"/already/queued.jpg"};
     QueueFiles({"file://" + folder + "/a%20b.jpg", folder + "/missing.jpg", folder, "file:///bad%zz.jpg",
                 "http://example.invalid/p.jpg", c},
                queue);
     EXPECT_EQ(queue, (std::vector<std::string>{"/already/queued.jpg", a, c}));
-    ASSERT_EQ(box.Calls().size(), 1u); // the address that is not in a cache
-    EXPECT_NE(box.Calls()[0].Text.find("not cached"), std::string::npos);
+    ASSERT_EQ(Box.Calls().size(), 1u); // the address that is not in a cache
+    EXPECT_NE(Box.Calls()[0].Text.find("not cached"), std::string::npos);
 }
 
 TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
 {
-    std::string onDisk = Make("Photo.JPG");
+    std::ofstream(Path("Photo.JPG")) << "x";
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(Dir.path().toStdString());
     auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg"});
     std::filesystem::current_path(old);
-    EXPECT_EQ(names, (std::vector<std::string>{onDisk, "file:///x%20y.jpg", "http:/a", ""}));
+    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", ""}));
 }
 
 } // namespace

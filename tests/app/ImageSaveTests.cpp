@@ -52,13 +52,12 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
 
 // ---- saving ----
 
-class ImageSaveTest : public ::testing::Test
+class ImageSaveTest : public TFolderTest
 {
 protected:
     void SetUp() override
     {
-        SetUpGui();
-        ASSERT_TRUE(Dir.isValid());
+        TFolderTest::SetUp();
         ImageWindowPrefs().Settings = &Store;
         ImageWindowPrefs().KeepOrigDatetime = true;
     }
@@ -70,8 +69,6 @@ protected:
         }
         ImageWindowPrefs().Settings = nullptr;
     }
-    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
-
     // A window on the file, compressed once.
     TImageForm* Open(const std::string& path)
     {
@@ -85,10 +82,7 @@ protected:
         return form;
     }
 
-    QTemporaryDir Dir;
     TMemorySettingsStore Store;
-    TRecordingMessageBox Box;
-    TScopedMessageBox UseBox{&Box};
     std::vector<TImageForm*> Forms;
 };
 
@@ -230,7 +224,7 @@ TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard
     TBitmap cut = GetClipboardBitmap();
     ASSERT_EQ(cut.Width(), 20);
     ASSERT_EQ(cut.Height(), 10);
-    TBitmap source = Pattern(60, 40);
+    TBitmap source = TestPattern(60, 40);
     for (int y : {0, 9})
         for (int x : {0, 19})
             EXPECT_EQ(std::memcmp(cut.ScanLine(y) + 3 * x, source.ScanLine(7 + y) + 3 * (5 + x), 3), 0) << x << "," << y;

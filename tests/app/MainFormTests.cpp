@@ -16,14 +16,9 @@ namespace {
 
 using namespace testkit;
 
-class MainFormTest : public ::testing::Test
+class MainFormTest : public TFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        SetUpGui();
-        ASSERT_TRUE(Dir.isValid());
-    }
     void TearDown() override
     {
         if (Form) {
@@ -31,8 +26,6 @@ protected:
             Form.reset();
         }
     }
-    std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }
-
     void Start(const std::vector<std::string>& params)
     {
         Form = std::make_unique<TMainForm>(params, std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
@@ -46,9 +39,6 @@ protected:
         return PumpUntil([&] { return w->ResultSize > 0 && !w->Busy; });
     }
 
-    QTemporaryDir Dir;
-    TRecordingMessageBox Box;
-    TScopedMessageBox UseBox{&Box};
     std::unique_ptr<TMainForm> Form;
     std::vector<int> HelpTopics;
 };

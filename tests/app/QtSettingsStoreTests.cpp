@@ -57,14 +57,12 @@ TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAR
 
 TEST_F(QtSettingsStoreTest, MalformedNumbersInTheFileReadAsTheDefault)
 {
-    {
-        std::ofstream f(Path("QMK-hand.conf"));
-        f << "[General]\nComprDelay=abc\nComprPriority=\nImageInfoOptions=12\nShowTips=0\n";
-    }
+    std::ofstream(Path("QMK-hand.conf")) << "[General]\nComprDelay=abc\nComprPriority=\nImageInfoOptions=12\n"
+                                            "ShowTips=0\n";
     TQtSettingsStore s(Path("QMK-hand.conf"));
-    struct { const char* Name; int Default, Expected; } const cases[] = {
-        {"ComprDelay", 1500, 1500}, {"ComprPriority", 2, 2}, {"ImageInfoOptions", 4, 12}, {"Missing", 7, 7}};
-    for (const auto& c : cases) EXPECT_EQ(ReadIntSetting(&s, nullptr, c.Name, c.Default), c.Expected) << c.Name;
+    for (auto [name, def, expected] : {std::tuple{"ComprDelay", 1500, 1500}, {"ComprPriority", 2, 2},
+                                       {"ImageInfoOptions", 4, 12}, {"Missing", 7, 7}})
+        EXPECT_EQ(ReadIntSetting(&s, nullptr, name, def), expected) << name;
     EXPECT_FALSE(ReadBoolSetting(&s, nullptr, "ShowTips", true));
 }
 

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
+#include "app/GuiTestApp.h"
 #include "controls/BitmapImage.h"
 #include "controls/BitmapStretch.h"
 #include "controls/EnhScrollBox.h"
@@ -11,37 +12,10 @@
 
 namespace {
 
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
-}
-
-// A 24-bit bitmap whose pixel (x, y) is blue x, green y, red x+y (all modulo 256).
-TBitmap Ramp(int w, int h)
-{
-    TBitmap bmp(w, h, TPixelFormat::pf24bit);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = bmp.ScanLine(y) + x * 3;
-            p[0] = uint8_t(x);
-            p[1] = uint8_t(y);
-            p[2] = uint8_t(x + y);
-        }
-    return bmp;
-}
-
 TEST(BitmapStretch, EveryPixelShowsTheNearestSourcePixelBelowIt)
 {
-    TBitmap bmp = Ramp(200, 100);
-    struct TCase
-    {
-        int imageW, imageH;
-        QRect area;
-    } cases[] = {
+    TBitmap bmp = TestPattern(200, 100);
+    struct TCase { int imageW, imageH; QRect area; } cases[] = {
         {400, 200, QRect(300, 0, 50, 10)},  // twice the size, scrolled 300 to the left
         {200, 100, QRect(0, 0, 200, 100)},  // full size
         {60, 30, QRect(5, 7, 40, 20)},      // reduced
@@ -106,7 +80,7 @@ TEST(BitmapImage, CommonDepthsAreWrappedWithoutCopying)
         EXPECT_EQ(img.constBits(), bmp.Bits());
         EXPECT_EQ(img.size(), QSize(7, 5));
     }
-    TBitmap ramp = Ramp(9, 4);
+    TBitmap ramp = TestPattern(9, 4);
     TBitmap back = BitmapFromQImage(BitmapAsQImage(ramp));
     ASSERT_EQ(back.Width(), 9);
     for (int y = 0; y < 4; ++y) EXPECT_EQ(std::memcmp(back.ScanLine(y), ramp.ScanLine(y), 27), 0);
@@ -114,16 +88,13 @@ TEST(BitmapImage, CommonDepthsAreWrappedWithoutCopying)
 
 TEST(EnhScrollBox, PositionChangesAreReportedOncePerScroll)
 {
-    EnsureApp();
+    EnsureGuiTestApp();
     TEnhScrollBox box;
     box.resize(200, 150);
     box.show();
     box.SetImageSize(1000, 800);
     int calls = 0;
-    box.OnPosChange = [&](TEnhScrollBox* sender) {
-        EXPECT_EQ(sender, &box);
-        ++calls;
-    };
+    box.OnPosChange = [&](TEnhScrollBox* sender) { calls += sender == &box ? 1 : 100; };
     box.SetPositions(10, 0);
     EXPECT_EQ(calls, 1);
     box.SetPositions(10, 0);
@@ -142,11 +113,11 @@ TEST(EnhScrollBox, PositionChangesAreReportedOncePerScroll)
 
 TEST(EnhScrollBox, ImagePaintsItsViewBitmapAndThenItsOverlay)
 {
-    EnsureApp();
+    EnsureGuiTestApp();
     TEnhScrollBox box;
     box.resize(300, 200);
     box.show();
-    TBitmap bmp = Ramp(100, 50);
+    TBitmap bmp = TestPattern(100, 50);
     box.Image()->SetViewBitmap(&bmp);
     box.SetImageSize(200, 100);
     bool overlay = false;
@@ -159,12 +130,10 @@ TEST(EnhScrollBox, ImagePaintsItsViewBitmapAndThenItsOverlay)
 
 TEST(ImageFromList, IndexZeroShowsNothing)
 {
-    EnsureApp();
-    QPixmap red(8, 8);
-    red.fill(Qt::red);
-    QPixmap green(8, 8);
-    green.fill(Qt::green);
-    QList<QPixmap> list{red, green};
+    EnsureGuiTestApp();
+    QList<QPixmap> list{QPixmap(8, 8), QPixmap(8, 8)};
+    list[0].fill(Qt::red);
+    list[1].fill(Qt::green);
     TImageFromList w;
     w.resize(8, 8);
     w.SetImages(&list);

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <chrono>
+#include <filesystem>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -16,19 +16,9 @@ namespace {
 
 using TLines = std::vector<std::string>;
 
-std::string Cwd()
-{
-    char buf[4096];
-    return ::getcwd(buf, sizeof buf) ? buf : "";
-}
-
 TEST(HandOverText, FileNamesBecomeAbsoluteAndAddressesPassUnchanged)
 {
-    struct
-    {
-        TLines Params;
-        std::string Folder, Text;
-    } const cases[] = {
+    struct { TLines Params; std::string Folder, Text; } const cases[] = {
         {{"a.jpg"}, "/home/u", "/home/u/a.jpg\r\n"},
         {{"sub/b c.jpg"}, "/home/u/", "/home/u/sub/b c.jpg\r\n"},
         {{"/abs/x.bmp", "file:///tmp/a%20b.jpg", "http://host/p.jpg"}, "/w",
@@ -61,19 +51,10 @@ protected:
         Receiver.OnCommand = [this](const TLines& lines) { Received.push_back(lines); };
     }
 
-    template <class Pred> bool PumpUntil(Pred pred, int ms = 10000)
+    std::future<bool> SendAsync(TLines params)
     {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!pred() && std::chrono::steady_clock::now() < end)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return pred();
-    }
-
-    std::future<bool> SendAsync(TLines params, int timeoutMs = 5000)
-    {
-        std::string path = Path;
         return std::async(std::launch::async,
-                          [params, path, timeoutMs] { return ForwardToRunningInstance(params, path, timeoutMs); });
+                          [params, path = Path] { return ForwardToRunningInstance(params, path, 5000); });
     }
 
     // A socket that listens at Path and never accepts: an instance that hangs.
@@ -100,7 +81,8 @@ TEST_F(HandOverTest, TheRunningInstanceReceivesAnAbsoluteNameAndAFileAddress)
     ASSERT_TRUE(PumpUntil([&] { return !Received.empty(); }));
     EXPECT_TRUE(sent.get());
     ASSERT_EQ(Received.size(), 1u);
-    EXPECT_EQ(Received[0], (TLines{Cwd() + "/photo one.jpg", "file:///tmp/a%20b.jpg"}));
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(Received[0], (TLines{cwd + "/photo one.jpg", "file:///tmp/a%20b.jpg"}));
 }
 
 TEST_F(HandOverTest, TwoSendersBackToBackBothArriveWhole)
@@ -130,10 +112,7 @@ TEST_F(HandOverTest, WithoutAListenerOrWithTooMuchTextTheProgramStartsNormally)
 
 TEST_F(HandOverTest, AStaleSocketIsClearedAndALiveOneIsLeftAlone)
 {
-    {
-        int fd = HungListener(); // bound, then the instance ends without removing the file
-        ::close(fd);
-    }
+    ::close(HungListener()); // bound, then the instance ends without removing the file
     EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 1000));
     ASSERT_TRUE(Receiver.Listen(Path));
 

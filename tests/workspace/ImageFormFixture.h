@@ -1,0 +1,143 @@
+#pragma once
+// What the image-window tests share: a stand-in for the compression engine, and windows in an MDI
+// area with the helpers that run them.
+//
+// The stand-in compresses the image and decodes the result like the program's engine, reports
+// through synchronised calls, and can be held at a gate before it compresses, where a stop request
+// is honoured (the run then counts as cancelled).
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/GuiTestApp.h"
+#include "codec/JPEGImage.h"
+#include "controls/EnhScrollBox.h"
+#include "platform/MessageBox.h"
+#include "platform/WorkerThread.h"
+#include "workspace/CompressionWorker.h"
+#include "workspace/ImageForm.h"
+#include "workspace/ImageWindowPrefs.h"
+
+class TTestCompressionEngine : public TWorkerThread
+{
+public:
+    static inline std::atomic<bool> GateOpen{true};
+    static inline std::atomic<int> Running{0};
+
+    TTestCompressionEngine(TJPEGImage* image, TEngineProgressEvent onProgress)
+        : FImage(image), FOnProgress(std::move(onProgress))
+    {
+        FreeOnTerminate = true;
+    }
+    std::atomic<bool> Cancelled{false};
+
+    static void Install()
+    {
+        SetCompressionWorkerFactory([](TJPEGImage* image, TEngineProgressEvent p, TEngineProgressEvent) {
+            auto* e = new TTestCompressionEngine(image, std::move(p));
+            return TCompressionWorker{e, [e] { return e->Cancelled.load(); }};
+        });
+    }
+
+protected:
+    void Execute() override
+    {
+        ++Running;
+        struct TDone { ~TDone() { --Running; } } done;
+        while (!GateOpen.load() && !Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (Terminated()) {
+            Cancelled = true;
+            return;
+        }
+        Synchronize([this] { FOnProgress(this, 0, 50); });
+        FImage->CompressImage();
+        if (Terminated()) return;
+        FImage->EnsureBitmap();
+        Synchronize([this] { FOnProgress(this, 1, 100); });
+    }
+
+private:
+    TJPEGImage* FImage;
+    TEngineProgressEvent FOnProgress;
+};
+
+class ImageFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EnsureGuiInvoker();
+        TTestCompressionEngine::Install();
+        TTestCompressionEngine::GateOpen = true;
+        ImageWindowPrefs() = TImageWindowPrefs();
+        ImageWindowPrefs().ComprDelay = 0;
+        Area = std::make_unique<QMdiArea>();
+        Area->resize(1000, 700);
+        Area->show();
+    }
+    void TearDown() override
+    {
+        TTestCompressionEngine::GateOpen = true;
+        Area.reset();
+        ASSERT_TRUE(PumpUntil([] { return TTestCompressionEngine::Running == 0; }));
+    }
+
+    // A new window; with a number, holding a 64 x 48 picture named after it.
+    TImageForm* NewForm(int number = -1)
+    {
+        auto* form = new TImageForm(nullptr, [this](TImageForm*, uint8_t kind) { ++StateChanges[kind]; });
+        Area->addSubWindow(form);
+        form->resize(900, 600);
+        form->show();
+        if (number >= 0) form->LoadSourceFromBitmap(TestPattern(64, 48), number);
+        return form;
+    }
+
+    // What the host's timer does: start the run once it is due; then wait for its end.
+    static void CompressWhenDue(TImageForm* form)
+    {
+        TTestCompressionEngine::GateOpen = true;
+        ASSERT_TRUE(PumpUntil([&] { return form->AutoCompressDue(); }));
+        form->StartCompression();
+        ASSERT_TRUE(form->Busy);
+        ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
+    }
+
+    // Starts the run once it is due, its worker held before it compresses.
+    static void StartHeldRun(TImageForm* form)
+    {
+        TTestCompressionEngine::GateOpen = false;
+        ASSERT_TRUE(PumpUntil([&] { return form->AutoCompressDue(); }));
+        form->StartCompression();
+    }
+
+    static void ReleaseRun(TImageForm* form)
+    {
+        TTestCompressionEngine::GateOpen = true;
+        ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
+    }
+
+    // The result view shows what is within tolerance of the source at each point.
+    static void ExpectResultNearSource(TImageForm* form, std::initializer_list<QPoint> points, int tolerance)
+    {
+        const QImage shot = form->ResImage->grab().toImage();
+        for (QPoint p : points) {
+            const uint8_t* px = form->SourceBitmap()->ScanLine(p.y()) + p.x() * 3;
+            const QColor got = shot.pixelColor(p);
+            EXPECT_NEAR(got.blue(), px[0], tolerance) << p.x() << "," << p.y();
+            EXPECT_NEAR(got.green(), px[1], tolerance) << p.x() << "," << p.y();
+            EXPECT_NEAR(got.red(), px[2], tolerance) << p.x() << "," << p.y();
+        }
+    }
+
+    std::unique_ptr<QMdiArea> Area;
+    QTemporaryDir Dir;
+    TRecordingMessageBox Box;
+    TScopedMessageBox UseBox{&Box};
+    int StateChanges[3] = {0, 0, 0};
+};
