@@ -90,96 +90,56 @@ TEST(ColorManager, SchemePairs)
     EXPECT_FALSE(grey.TargetOptions & optAlpha);
 }
 
-TEST(ColorManager, InterlaceMaskSkipsPixelsWithoutConsumingSource)
+// Rows through a fresh manager (RGB to BGR, 8 bits) with a few settings changed. A sample count
+// follows the scheme: 1 for indexed, 4 with alpha, else 3.
+TEST(ColorManager, RowConversions)
 {
-    TColorManager cm;
-    cm.SetTargetScheme(schRGB);
-    uint8_t src[12];
-    for (int i = 0; i < 12; ++i) src[i] = uint8_t(10 + i);
-    uint8_t dst[24];
-    std::memset(dst, 0xEE, sizeof dst);
-    cm.ConvertRow({src}, dst, 8, 0xAA);
-    for (int p = 0; p < 8; ++p) {
-        for (int c = 0; c < 3; ++c) {
-            if (p % 2 == 0)
-                EXPECT_EQ(dst[3 * p + c], 10 + 3 * (p / 2) + c) << p;
-            else
-                EXPECT_EQ(dst[3 * p + c], 0xEE) << p;
-        }
-    }
-}
-
-// Two pixels through a fresh manager (RGB to BGR) with one setting changed each: alpha skipped in
-// the source, a fourth target byte left alone, planar sources, 16-bit samples and a depth no
-// converter handles (nothing is written).
-TEST(ColorManager, SampleLayouts)
-{
-    const std::vector<uint8_t> zeros(6);
+    using Bytes = std::vector<uint8_t>;
+    const Bytes zeros(6), sevens(6, 7), spare(24, 0xEE);
     const struct
     {
         const char* what;
         TColorSchemeCode source, target;
-        int sourceBits;
-        std::vector<std::vector<uint8_t>> planes;
-        std::vector<uint8_t> before, after;
+        int sourceBits, targetBits, count;
+        uint8_t mask;
+        std::vector<Bytes> planes;
+        Bytes before, after;
     } cases[] = {
-        {"fresh", schRGB, schBGR, 8, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
-        {"RGBA source", schRGBA, schBGR, 8, {{1, 2, 3, 99, 4, 5, 6, 99}}, zeros, {3, 2, 1, 6, 5, 4}},
-        {"BGRA target", schRGB, schBGRA, 8, {{1, 2, 3, 4, 5, 6}}, {0, 0, 0, 77, 0, 0, 0, 77}, {3, 2, 1, 77, 6, 5, 4, 77}},
-        {"planar", schRGB, schBGR, 8, {{1, 4}, {2, 5}, {3, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
-        {"16 bits, div 257", schRGB, schBGR, 16, {{0x34, 0x12, 0xFF, 0xFF, 0x00, 0x01, 0, 0, 1, 1, 0xFF, 0xFE}}, zeros,
-         {0, 255, 18, 254, 1, 0}},
-        {"12 bits", schRGB, schBGR, 12, {std::vector<uint8_t>(12, 1)}, {7, 7, 7, 7, 7, 7}, {7, 7, 7, 7, 7, 7}},
+        {"fresh", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
+        {"RGBA source: alpha skipped", schRGBA, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 99, 4, 5, 6, 99}}, zeros,
+         {3, 2, 1, 6, 5, 4}},
+        {"BGRA target: fourth byte kept", schRGB, schBGRA, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}},
+         {0, 0, 0, 77, 0, 0, 0, 77}, {3, 2, 1, 77, 6, 5, 4, 77}},
+        {"planar", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 4}, {2, 5}, {3, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
+        {"16 bits, div 257", schRGB, schBGR, 16, 8, 2, 0xFF, {{0x34, 0x12, 0xFF, 0xFF, 0, 1, 0, 0, 1, 1, 0xFF, 0xFE}},
+         zeros, {0, 255, 18, 254, 1, 0}},
+        {"12 bits: no converter, nothing written", schRGB, schBGR, 12, 8, 2, 0xFF, {Bytes(12, 1)}, sevens, sevens},
+        // The interlace mask skips target pixels without using up source pixels.
+        {"interlace mask", schRGB, schRGB, 8, 8, 8, 0xAA, {{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}}, spare,
+         {10, 11, 12, 0xEE, 0xEE, 0xEE, 13, 14, 15, 0xEE, 0xEE, 0xEE,
+          16, 17, 18, 0xEE, 0xEE, 0xEE, 19, 20, 21, 0xEE, 0xEE, 0xEE}},
+        {"1-bit indices", schIndexed, schIndexed, 1, 8, 8, 0xFF, {{0x80}}, Bytes(8), {255, 0, 0, 0, 0, 0, 0, 0}},
+        {"4-bit indices", schIndexed, schIndexed, 4, 8, 2, 0xFF, {{0xF7}}, Bytes(2), {255, 119}},
+        {"packed into 4 bits, the spare half kept", schIndexed, schIndexed, 8, 4, 3, 0xFF, {{255, 17, 0}},
+         {0, 0xAB}, {0xF1, 0x0B}},
+        {"equal depths copy whole bytes", schIndexed, schIndexed, 4, 4, 3, 0xFF, {{0x12, 0x3F}}, Bytes(2),
+         {0x12, 0x3F}},
     };
+    const auto samples = [](TColorSchemeCode s) { return s == schIndexed ? 1 : s == schRGBA || s == schBGRA ? 4 : 3; };
     for (const auto& c : cases) {
         TColorManager cm;
         cm.SetSourceScheme(c.source);
-        cm.SetSourceSamplesPerPixel(c.source == schRGBA ? 4 : 3);
         cm.SetTargetScheme(c.target);
+        cm.SetSourceSamplesPerPixel(samples(c.source));
+        cm.SetTargetSamplesPerPixel(samples(c.target));
         cm.SetSourceBitsPerSample(c.sourceBits);
+        cm.SetTargetBitsPerSample(c.targetBits);
         std::vector<const uint8_t*> planes;
         for (const auto& p : c.planes) planes.push_back(p.data());
-        std::vector<uint8_t> dst = c.before;
-        cm.ConvertRow(planes, dst.data(), 2, 0xFF);
+        Bytes dst = c.before;
+        cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask);
         EXPECT_EQ(dst, c.after) << c.what;
     }
-}
-
-TEST(ColorManager, PackedIndexConversions)
-{
-    TColorManager cm;
-    cm.SetSourceScheme(schIndexed);
-    cm.SetTargetScheme(schIndexed);
-    cm.SetSourceSamplesPerPixel(1);
-    cm.SetTargetSamplesPerPixel(1);
-    cm.SetSourceBitsPerSample(1);
-    const uint8_t bits[] = {0x80};
-    uint8_t out[8];
-    cm.ConvertRow({bits}, out, 8, 0xFF);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 8), (std::vector<uint8_t>{255, 0, 0, 0, 0, 0, 0, 0}));
-
-    cm.SetSourceBitsPerSample(4);
-    const uint8_t nibbles[] = {0xF7};
-    cm.ConvertRow({nibbles}, out, 2, 0xFF);
-    EXPECT_EQ(out[0], 255);
-    EXPECT_EQ(out[1], 119);
-
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetBitsPerSample(4);
-    const uint8_t bytes[] = {255, 17, 0};
-    uint8_t packed[2] = {0, 0xAB};
-    cm.ConvertRow({bytes}, packed, 3, 0xFF);
-    EXPECT_EQ(packed[0], 0xF1);
-    EXPECT_EQ(packed[1] & 0xF0, 0x00);
-    EXPECT_EQ(packed[1] & 0x0F, 0x0B); // the spare half of the last byte is kept
-
-    // Equal depths with a full mask copy whole bytes, spare bits included.
-    cm.SetSourceBitsPerSample(4);
-    const uint8_t same[] = {0x12, 0x3F};
-    uint8_t copy[2] = {};
-    cm.ConvertRow({same}, copy, 3, 0xFF);
-    EXPECT_EQ(copy[0], 0x12);
-    EXPECT_EQ(copy[1], 0x3F);
 }
 
 TEST(ColorManager, GammaTableRoundsHalfToEvenAndFitsLowDepths)

@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestFormats.h"
 #include "formats/FormatErrors.h"
 #include "platform/BmpFile.h"
-
-namespace {
-struct ProgressRecord
-{
-    TProgressStage stage;
-    int percent;
-    bool redraw;
-    TRect rect;
-    std::string message;
-};
-} // namespace
 
 TEST(FormatGraphic, BaseReadImagePropertiesResetsTheRecord)
 {
@@ -32,9 +23,11 @@ TEST(FormatGraphic, BaseReadImagePropertiesResetsTheRecord)
 TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
 {
     TTestGraphic g;
-    std::vector<ProgressRecord> events;
+    std::vector<std::tuple<TProgressStage, int, bool, TRect>> events;
+    std::string firstMessage;
     g.OnProgress = [&](TGraphic*, TProgressStage s, int p, bool r, const TRect& rect, const std::string& m) {
-        events.push_back({s, p, r, rect, m});
+        if (events.empty()) firstMessage = m;
+        events.emplace_back(s, p, r, rect);
     };
     std::vector<uint8_t> data = {'x', 'y'}; // the image starts at position 2 of the stream
     auto image = TTestGraphic::Make(2, 3, 10);
@@ -51,18 +44,14 @@ TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
     EXPECT_EQ(row[0], 10 + 8); // red, green, blue stored; blue, green, red in the bitmap
     EXPECT_EQ(row[2], 10 + 6);
 
+    using P = TProgressStage;
+    const std::tuple<TProgressStage, int, bool, TRect> expected[] = {
+        {P::psStarting, 0, false, Rect(0, 0, 2, 1)}, {P::psRunning, 33, true, Rect(0, 0, 2, 1)},
+        {P::psRunning, 67, true, Rect(0, 1, 2, 2)},  {P::psRunning, 100, true, Rect(0, 2, 2, 3)}};
     ASSERT_EQ(events.size(), 5u);
-    EXPECT_EQ(events[0].stage, TProgressStage::psStarting);
-    EXPECT_EQ(events[0].message, "Transfering...");
-    EXPECT_EQ(events[0].rect, Rect(0, 0, 2, 1));
-    const int percents[] = {33, 67, 100};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(events[1 + i].stage, TProgressStage::psRunning);
-        EXPECT_EQ(events[1 + i].percent, percents[i]);
-        EXPECT_TRUE(events[1 + i].redraw);
-        EXPECT_EQ(events[1 + i].rect, Rect(0, i, 2, i + 1));
-    }
-    EXPECT_EQ(events[4].stage, TProgressStage::psEnding);
+    EXPECT_EQ(std::vector(events.begin(), events.begin() + 4), std::vector(std::begin(expected), std::end(expected)));
+    EXPECT_EQ(std::get<0>(events[4]), P::psEnding);
+    EXPECT_EQ(firstMessage, "Transfering...");
 }
 
 TEST(FormatGraphic, RefusedHeaders)

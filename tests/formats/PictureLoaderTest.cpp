@@ -4,6 +4,7 @@
 #include <sys/time.h>
 
 #include <thread>
+#include <tuple>
 
 #include "ScratchFolder.h"
 #include "TestFormats.h"
@@ -68,19 +69,6 @@ TEST(FileFormatList, ProgramRegistry)
     EXPECT_EQ(list.GraphicFromContent(bmp), nullptr);
 }
 
-TEST(PictureLoader, JpegWithABitmapNameLoadsByContent)
-{
-    TScratchFolder tmp;
-    const std::string path = tmp.Write("x.bmp", ReadFixture("color_40x24.jpg"));
-    TPicture picture;
-    const TImageFileInfo info = LoadedInfo(picture, path);
-    EXPECT_TRUE(info.LoadedByContent);
-    EXPECT_EQ(info.FormatIndex, ImageFormatJPEG);
-    EXPECT_EQ(info.FormatDescription, "JPEG/JFIF compliant");
-    EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
-    EXPECT_EQ(info.Width, 40);
-}
-
 TEST(PictureLoader, FailuresReportTheLoadByExtension)
 {
     TScratchFolder tmp;
@@ -119,27 +107,30 @@ TEST(PictureLoader, FailuresReportTheLoadByExtension)
     }
 }
 
+// Each fixture under its own name, and a JPEG named as a bitmap (loaded by content).
 TEST(PictureLoader, ImageFileInfoFigures)
 {
     const struct
     {
         const char* fixture;
+        const char* name;
         int width, height, bits;
         int64_t imageBytes, bytes24;
         int formatIndex;
     } cases[] = {
-        {"bits1_10x1.bmp", 10, 1, 1, 4, 32, ImageFormatBMP},
-        {"bits8_7x5.bmp", 7, 5, 8, 40, 120, ImageFormatBMP},
-        {"bits24_3x2.bmp", 3, 2, 24, 24, 24, ImageFormatBMP},
-        {"rle8_9x4.bmp", 9, 4, 8, 48, 112, ImageFormatBMP},
-        {"progressive_24x16.jpg", 24, 16, 24, 1152, 1152, ImageFormatJPEG},
-        {"gray_16x16.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG},
-        {"color_40x24.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
+        {"bits1_10x1.bmp", "a.bmp", 10, 1, 1, 4, 32, ImageFormatBMP},
+        {"bits8_7x5.bmp", "b.bmp", 7, 5, 8, 40, 120, ImageFormatBMP},
+        {"bits24_3x2.bmp", "c.bmp", 3, 2, 24, 24, 24, ImageFormatBMP},
+        {"rle8_9x4.bmp", "d.bmp", 9, 4, 8, 48, 112, ImageFormatBMP},
+        {"progressive_24x16.jpg", "e.jpg", 24, 16, 24, 1152, 1152, ImageFormatJPEG},
+        {"gray_16x16.jpg", "f.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG},
+        {"color_40x24.jpg", "g.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
+        {"color_40x24.jpg", "jpeg.bmp", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
     };
     TScratchFolder tmp;
     for (const auto& c : cases) {
         const auto data = ReadFixture(c.fixture);
-        const std::string path = tmp.Write(c.fixture, data);
+        const std::string path = tmp.Write(c.name, data);
         // A known modification time: 2 Jan 1970 01:00:00 UTC.
         struct timeval times[2] = {{86400 + 3600, 0}, {86400 + 3600, 0}};
         ASSERT_EQ(utimes(path.c_str(), times), 0);
@@ -147,14 +138,12 @@ TEST(PictureLoader, ImageFileInfoFigures)
         const TImageFileInfo info = LoadedInfo(picture, path);
         const double size = double(data.size());
         const char* description = c.formatIndex == ImageFormatBMP ? "Windows Bitmap" : "JPEG/JFIF compliant";
-        EXPECT_FALSE(info.LoadedByContent);
+        EXPECT_EQ(info.LoadedByContent, std::string(c.name) == "jpeg.bmp");
         EXPECT_TRUE(info.PictureInfoValid && info.FileInfoValid);
         EXPECT_EQ(info.FileSize, int64_t(data.size()));
-        EXPECT_EQ(info.Width, c.width) << c.fixture;
-        EXPECT_EQ(info.Height, c.height) << c.fixture;
-        EXPECT_EQ(info.BitsPerPixel, c.bits) << c.fixture;
-        EXPECT_EQ(info.ImageBytes, c.imageBytes) << c.fixture;
-        EXPECT_EQ(info.Bytes24, c.bytes24) << c.fixture;
+        EXPECT_EQ(std::tuple(info.Width, info.Height, info.BitsPerPixel, info.ImageBytes, info.Bytes24),
+                  std::tuple(c.width, c.height, c.bits, c.imageBytes, c.bytes24))
+            << c.name;
         EXPECT_FLOAT_EQ(info.ImageRatio, float(c.imageBytes / size));
         EXPECT_FLOAT_EQ(info.Ratio24, float(c.bytes24 / size));
         EXPECT_FLOAT_EQ(info.FileBitsPerPixel, float(size * 8 / (c.width * c.height)));
@@ -213,14 +202,25 @@ TEST(PictureLoader, LongFileNamesLoadWhole)
     EXPECT_EQ(info.Width, 3);
 }
 
-TEST(PictureLoader, AnEmptyLoadCountsAsAFailure)
+// A private registry: its content test names a class after BMP and JPEG, and a load that leaves an
+// empty picture counts as a failure.
+TEST(PictureLoader, ContentSniffingAsksTheRegistryLastAndRefusesEmptyLoads)
 {
     TScratchFolder tmp;
     TFileFormatList formats;
+    formats.RegisterFileFormat("qmt", "Test images", "", ftRaster, false, TTestGraphic::Class());
     // "lnt" loads quietly into an empty picture whatever the file holds.
     formats.RegisterFileFormat("lnt", "Lenient", "", ftRaster, false, TLenientGraphic::Class());
+    const std::string path = tmp.Write("test.dat", TTestGraphic::Make(5, 4));
     TPicture picture;
-    const TImageFileInfo info = LoadedInfo(picture, tmp.Write("a.lnt", ReadFixture("gray_16x16.jpg")), formats);
+    TImageFileInfo info = LoadedInfo(picture, path, formats);
+    EXPECT_TRUE(info.LoadedByContent);
+    EXPECT_EQ(picture.Width(), 5);
+    EXPECT_EQ(info.FormatIndex, 0); // not a class of the image format table
+    EXPECT_FALSE(info.PictureInfoValid);
+    EXPECT_EQ(LoadGraphicByContent(path), nullptr); // the program's registry knows no such format
+
+    info = LoadedInfo(picture, tmp.Write("a.lnt", ReadFixture("gray_16x16.jpg")), formats);
     EXPECT_TRUE(info.LoadedByContent);
     EXPECT_EQ(picture.Width(), 16);
     try {
@@ -230,21 +230,6 @@ TEST(PictureLoader, AnEmptyLoadCountsAsAFailure)
         EXPECT_STREQ(e.what(), gesEmptyPicture);
     }
     EXPECT_EQ(picture.Graphic(), nullptr);
-}
-
-TEST(PictureLoader, ContentSniffingAsksTheRegistryLast)
-{
-    TScratchFolder tmp;
-    TFileFormatList formats;
-    formats.RegisterFileFormat("qmt", "Test images", "", ftRaster, false, TTestGraphic::Class());
-    const std::string path = tmp.Write("test.dat", TTestGraphic::Make(5, 4));
-    TPicture picture;
-    const TImageFileInfo info = LoadedInfo(picture, path, formats);
-    EXPECT_TRUE(info.LoadedByContent);
-    EXPECT_EQ(picture.Width(), 5);
-    EXPECT_EQ(info.FormatIndex, 0); // not a class of the image format table
-    EXPECT_FALSE(info.PictureInfoValid);
-    EXPECT_EQ(LoadGraphicByContent(path), nullptr); // the program's registry knows no such format
 }
 
 TEST(PictureLoader, PreviewDecodesJpegAtAFittingScale)
