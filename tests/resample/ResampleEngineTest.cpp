@@ -37,19 +37,16 @@ TEST(Resample, EmptyBitmapsAndUnknownMethodsAreRefusedBeforeAnythingIsTouched)
 TEST(Resample, ChoosesBetweenTheReducerAndTheFilter)
 {
     const TBitmap picture = TestPicture(40, 30, 4);
-    struct Case
-    {
-        int w, h;
-        bool area;
-    } cases[] = {{40, 30, true}, {20, 15, true}, {40, 10, true}, {50, 20, false}, {20, 31, false}};
+    // Width, height, and 1 where the reducer serves (no side larger than the source's).
+    const int cases[][3] = {{40, 30, 1}, {20, 15, 1}, {40, 10, 1}, {50, 20, 0}, {20, 31, 0}};
     for (auto c : cases) {
-        TBitmap src = picture, got(c.w, c.h), want(c.w, c.h);
+        TBitmap src = picture, got(c[0], c[1]), want(c[0], c[1]);
         Resample(src, got, 3, 200, {});
-        if (c.area)
+        if (c[2])
             AreaResample(picture, want, 200, {});
         else
             FilterResample(picture, want, 2, 200, {});
-        EXPECT_TRUE(SamePixels(got, want)) << c.w << "x" << c.h;
+        EXPECT_TRUE(SamePixels(got, want)) << c[0] << "x" << c[1];
     }
     // Equal size at full fidelity: the reducer copies the picture.
     TBitmap src = picture, same(40, 30);
