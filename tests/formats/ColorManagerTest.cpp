@@ -21,11 +21,10 @@ const char* kIndexedError = "Conversion between indexed and non-indexed pixel fo
 const char* kNoMethod = "Color conversion failed. Could not find a proper method.";
 } // namespace
 
-TEST(ColorManager, SettersValidateAndKeepStateOnError)
+TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
 {
     TColorManager cm;
     cm.SetSourceBitsPerSample(5); // every depth 1..16 is accepted
-    EXPECT_EQ(cm.SourceBitsPerSample(), 5);
     for (int bad : {0, 17}) {
         EXPECT_EQ(ErrorOf([&] { cm.SetSourceBitsPerSample(bad); }),
                   "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.");
@@ -38,19 +37,13 @@ TEST(ColorManager, SettersValidateAndKeepStateOnError)
     EXPECT_EQ(cm.SourceBitsPerSample(), 5);
     EXPECT_EQ(cm.TargetBitsPerSample(), 8);
     EXPECT_EQ(cm.TargetSamplesPerPixel(), 3);
-}
 
-TEST(ColorManager, SettingTheSameValueNeedsNoNewPreparation)
-{
-    TColorManager cm;
-    cm.PrepareConversion();
-    EXPECT_FALSE(cm.Changed());
-    cm.SetSourceScheme(schRGB);
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetSamplesPerPixel(3);
-    EXPECT_FALSE(cm.Changed());
-    cm.SetTargetScheme(schRGB);
-    EXPECT_TRUE(cm.Changed());
+    EXPECT_EQ(ErrorOf([&] { cm.SetYCbCrSubsampling({0.3f}, 2, 4); }),
+              "Vertical subsampling value must be <= horizontal subsampling value.");
+    EXPECT_EQ(ErrorOf([&] { cm.SetYCbCrSubsampling({0.3f}, 3, 1); }),
+              "Subsampling value is invalid. Allowed are 1, 2 and 4.");
+    EXPECT_FLOAT_EQ(cm.YCbCrCoefficients()[0], 0.299f);
+    EXPECT_EQ(cm.HSubsampling(), 1);
 }
 
 TEST(ColorManager, SchemePairs)
@@ -86,140 +79,74 @@ TEST(ColorManager, SchemePairs)
             EXPECT_TRUE(cm.Changed());
         }
     }
+    // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
+    TColorManager grey;
+    grey.SetSourceScheme(schGrayAlpha);
+    grey.SetTargetScheme(schGray);
+    EXPECT_NO_THROW(grey.PrepareConversion());
+    EXPECT_TRUE(grey.SourceOptions & optAlpha);
+    EXPECT_FALSE(grey.TargetOptions & optAlpha);
 }
 
-TEST(ColorManager, GrayAlphaToGrayIsAccepted)
+// Rows through a fresh manager (RGB to BGR, 8 bits) with a few settings changed. A sample count
+// follows the scheme: 1 for indexed, 4 with alpha, else 3.
+TEST(ColorManager, RowConversions)
 {
-    TColorManager cm;
-    cm.SetSourceScheme(schGrayAlpha);
-    cm.SetTargetScheme(schGray);
-    EXPECT_NO_THROW(cm.PrepareConversion());
-    EXPECT_TRUE(cm.SourceOptions & optAlpha);
-    EXPECT_FALSE(cm.TargetOptions & optAlpha);
-}
-
-TEST(ColorManager, FreshManagerConvertsRGBToBGR)
-{
-    TColorManager cm;
-    const uint8_t src[] = {1, 2, 3, 4, 5, 6};
-    uint8_t dst[6] = {};
-    cm.ConvertRow({src}, dst, 2, 0xFF);
-    EXPECT_EQ(std::vector<uint8_t>(dst, dst + 6), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
-}
-
-TEST(ColorManager, InterlaceMaskSkipsPixelsWithoutConsumingSource)
-{
-    TColorManager cm;
-    cm.SetTargetScheme(schRGB);
-    uint8_t src[12];
-    for (int i = 0; i < 12; ++i) src[i] = uint8_t(10 + i);
-    uint8_t dst[24];
-    std::memset(dst, 0xEE, sizeof dst);
-    cm.ConvertRow({src}, dst, 8, 0xAA);
-    for (int p = 0; p < 8; ++p) {
-        for (int c = 0; c < 3; ++c) {
-            if (p % 2 == 0)
-                EXPECT_EQ(dst[3 * p + c], 10 + 3 * (p / 2) + c) << p;
-            else
-                EXPECT_EQ(dst[3 * p + c], 0xEE) << p;
-        }
-    }
-}
-
-TEST(ColorManager, AlphaStridesAndPlanarSources)
-{
-    { // RGBA source to BGR: alpha skipped, 3-byte targets
+    using Bytes = std::vector<uint8_t>;
+    const Bytes zeros(6), sevens(6, 7), spare(24, 0xEE);
+    const struct
+    {
+        const char* what;
+        TColorSchemeCode source, target;
+        int sourceBits, targetBits, count;
+        uint8_t mask;
+        std::vector<Bytes> planes;
+        Bytes before, after;
+    } cases[] = {
+        {"fresh", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
+        {"RGBA source: alpha skipped", schRGBA, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 99, 4, 5, 6, 99}}, zeros,
+         {3, 2, 1, 6, 5, 4}},
+        {"BGRA target: fourth byte kept", schRGB, schBGRA, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}},
+         {0, 0, 0, 77, 0, 0, 0, 77}, {3, 2, 1, 77, 6, 5, 4, 77}},
+        {"planar", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 4}, {2, 5}, {3, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
+        {"16 bits, div 257", schRGB, schBGR, 16, 8, 2, 0xFF, {{0x34, 0x12, 0xFF, 0xFF, 0, 1, 0, 0, 1, 1, 0xFF, 0xFE}},
+         zeros, {0, 255, 18, 254, 1, 0}},
+        {"12 bits: no converter, nothing written", schRGB, schBGR, 12, 8, 2, 0xFF, {Bytes(12, 1)}, sevens, sevens},
+        // The interlace mask skips target pixels without using up source pixels.
+        {"interlace mask", schRGB, schRGB, 8, 8, 8, 0xAA, {{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}}, spare,
+         {10, 11, 12, 0xEE, 0xEE, 0xEE, 13, 14, 15, 0xEE, 0xEE, 0xEE,
+          16, 17, 18, 0xEE, 0xEE, 0xEE, 19, 20, 21, 0xEE, 0xEE, 0xEE}},
+        {"1-bit indices", schIndexed, schIndexed, 1, 8, 8, 0xFF, {{0x80}}, Bytes(8), {255, 0, 0, 0, 0, 0, 0, 0}},
+        {"4-bit indices", schIndexed, schIndexed, 4, 8, 2, 0xFF, {{0xF7}}, Bytes(2), {255, 119}},
+        {"packed into 4 bits, the spare half kept", schIndexed, schIndexed, 8, 4, 3, 0xFF, {{255, 17, 0}},
+         {0, 0xAB}, {0xF1, 0x0B}},
+        {"equal depths copy whole bytes", schIndexed, schIndexed, 4, 4, 3, 0xFF, {{0x12, 0x3F}}, Bytes(2),
+         {0x12, 0x3F}},
+    };
+    const auto samples = [](TColorSchemeCode s) { return s == schIndexed ? 1 : s == schRGBA || s == schBGRA ? 4 : 3; };
+    for (const auto& c : cases) {
         TColorManager cm;
-        cm.SetSourceScheme(schRGBA);
-        cm.SetSourceSamplesPerPixel(4);
-        const uint8_t src[] = {1, 2, 3, 99, 4, 5, 6, 99};
-        uint8_t dst[6] = {};
-        cm.ConvertRow({src}, dst, 2, 0xFF);
-        EXPECT_EQ(std::vector<uint8_t>(dst, dst + 6), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
-    }
-    { // RGB source to BGRA: 4-byte targets, the fourth byte left alone
-        TColorManager cm;
-        cm.SetTargetScheme(schBGRA);
-        const uint8_t src[] = {1, 2, 3, 4, 5, 6};
-        uint8_t dst[8] = {0, 0, 0, 77, 0, 0, 0, 77};
-        cm.ConvertRow({src}, dst, 2, 0xFF);
-        EXPECT_EQ(std::vector<uint8_t>(dst, dst + 8), (std::vector<uint8_t>{3, 2, 1, 77, 6, 5, 4, 77}));
-    }
-    { // planar RGB: one byte from each plane per pixel
-        TColorManager cm;
-        const uint8_t r[] = {1, 4}, g[] = {2, 5}, b[] = {3, 6};
-        uint8_t dst[6] = {};
-        cm.ConvertRow({r, g, b}, dst, 2, 0xFF);
-        EXPECT_EQ(std::vector<uint8_t>(dst, dst + 6), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
+        cm.SetSourceScheme(c.source);
+        cm.SetTargetScheme(c.target);
+        cm.SetSourceSamplesPerPixel(samples(c.source));
+        cm.SetTargetSamplesPerPixel(samples(c.target));
+        cm.SetSourceBitsPerSample(c.sourceBits);
+        cm.SetTargetBitsPerSample(c.targetBits);
+        std::vector<const uint8_t*> planes;
+        for (const auto& p : c.planes) planes.push_back(p.data());
+        Bytes dst = c.before;
+        cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask);
+        EXPECT_EQ(dst, c.after) << c.what;
     }
 }
 
-TEST(ColorManager, SixteenBitSamples)
-{
-    TColorManager cm;
-    cm.SetSourceBitsPerSample(16);
-    cm.SetTargetScheme(schRGB);
-    // Bytes 0x12 0x34 stored big-endian: swapped to 0x1234, 0x1234 div 257 = 18.
-    const uint8_t src[] = {0x12, 0x34, 0xFF, 0xFF, 0x01, 0x00};
-    uint8_t dst[3] = {};
-    cm.SourceOptions = optSwapBytes;
-    cm.ConvertRow({src}, dst, 1, 0xFF);
-    EXPECT_EQ(dst[0], 18);
-    EXPECT_EQ(dst[1], 255);
-    EXPECT_EQ(dst[2], 0); // 0x0100 = 256 gives 0
-    // 12-bit data is not a handled depth: nothing is written.
-    cm.SetSourceBitsPerSample(12);
-    uint8_t untouched[3] = {7, 7, 7};
-    cm.ConvertRow({src}, untouched, 1, 0xFF);
-    EXPECT_EQ(untouched[0], 7);
-}
-
-TEST(ColorManager, PackedIndexConversions)
-{
-    TColorManager cm;
-    cm.SetSourceScheme(schIndexed);
-    cm.SetTargetScheme(schIndexed);
-    cm.SetSourceSamplesPerPixel(1);
-    cm.SetTargetSamplesPerPixel(1);
-    cm.SetSourceBitsPerSample(1);
-    const uint8_t bits[] = {0x80};
-    uint8_t out[8];
-    cm.ConvertRow({bits}, out, 8, 0xFF);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 8), (std::vector<uint8_t>{255, 0, 0, 0, 0, 0, 0, 0}));
-
-    cm.SetSourceBitsPerSample(4);
-    const uint8_t nibbles[] = {0xF7};
-    cm.ConvertRow({nibbles}, out, 2, 0xFF);
-    EXPECT_EQ(out[0], 255);
-    EXPECT_EQ(out[1], 119);
-
-    cm.SetSourceBitsPerSample(8);
-    cm.SetTargetBitsPerSample(4);
-    const uint8_t bytes[] = {255, 17, 0};
-    uint8_t packed[2] = {0, 0xAB};
-    cm.ConvertRow({bytes}, packed, 3, 0xFF);
-    EXPECT_EQ(packed[0], 0xF1);
-    EXPECT_EQ(packed[1] & 0xF0, 0x00);
-    EXPECT_EQ(packed[1] & 0x0F, 0x0B); // the spare half of the last byte is kept
-
-    // Equal depths with a full mask copy whole bytes, spare bits included.
-    cm.SetSourceBitsPerSample(4);
-    const uint8_t same[] = {0x12, 0x3F};
-    uint8_t copy[2] = {};
-    cm.ConvertRow({same}, copy, 3, 0xFF);
-    EXPECT_EQ(copy[0], 0x12);
-    EXPECT_EQ(copy[1], 0x3F);
-}
-
-TEST(ColorManager, GammaTable)
+TEST(ColorManager, GammaTableRoundsHalfToEvenAndFitsLowDepths)
 {
     TColorManager cm;
     for (int i : {0, 1, 64, 128, 255})
         EXPECT_EQ(cm.GammaTable()[i], Round(255 * std::pow(i / 255.0, double(1.0f / 2.2f)))) << i;
     TColorManager other;
-    other.SetGamma(0, 0);
-    EXPECT_FLOAT_EQ(other.MainGamma(), 1.0f);
-    EXPECT_FLOAT_EQ(other.DisplayGamma(), 2.2f);
+    other.SetGamma(0, 0); // zeros mean the defaults
     EXPECT_EQ(std::memcmp(cm.GammaTable(), other.GammaTable(), 256), 0);
 
     // Low-depth target: the table covers 0..2^bits-1 and answers in that range.
@@ -249,20 +176,6 @@ TEST(ColorManager, PixelFormatFor)
         EXPECT_EQ(cm.PixelFormatFor(1), c.expected) << c.samples << " x " << c.bits;
         EXPECT_EQ(cm.PixelFormatFor(0), TPixelFormat::pf24bit);
     }
-}
-
-TEST(ColorManager, YCbCrSubsampling)
-{
-    TColorManager cm;
-    EXPECT_EQ(ErrorOf([&] { cm.SetYCbCrSubsampling({0.3f}, 2, 4); }),
-              "Vertical subsampling value must be <= horizontal subsampling value.");
-    EXPECT_EQ(ErrorOf([&] { cm.SetYCbCrSubsampling({0.3f}, 3, 1); }),
-              "Subsampling value is invalid. Allowed are 1, 2 and 4.");
-    EXPECT_FLOAT_EQ(cm.YCbCrCoefficients()[0], 0.299f); // unchanged after the errors
-    cm.SetYCbCrSubsampling({0.25f, 0.5f, 0.25f, 9.0f}, 4, 2);
-    EXPECT_FLOAT_EQ(cm.YCbCrCoefficients()[2], 0.25f);
-    EXPECT_EQ(cm.HSubsampling(), 4);
-    EXPECT_EQ(cm.VSubsampling(), 2);
 }
 
 // Each depth pair with gamma and byte swapping on and off: one RGBA pixel to BGRA, so the colour

@@ -28,7 +28,6 @@ public:
                                                     std::streamsize(data.size()));
         return path;
     }
-    const std::filesystem::path& Root() const { return FPath; }
 
 private:
     std::filesystem::path FPath;

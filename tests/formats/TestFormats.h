@@ -77,8 +77,7 @@ public:
     static bool CanLoad(TStream& stream)
     {
         uint8_t b[4];
-        const bool ok = stream.Read(b, 4) == 4; // leaves the position moved on purpose
-        return ok;
+        return stream.Read(b, 4) == 4; // leaves the position moved on purpose
     }
     bool ReadImageProperties(TStream& stream, unsigned) override
     {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 
 #include "ResampleTestUtil.h"
 #include "platform/Exceptions.h"
@@ -11,16 +11,7 @@
 
 namespace {
 
-enum
-{
-    BSpline,
-    Bell,
-    Mitchell,
-    Box,
-    Triangle,
-    Hermite,
-    Lanczos3
-};
+enum { BSpline, Bell, Mitchell, Box, Triangle, Hermite, Lanczos3 };
 
 TBitmap Filtered(const TBitmap& src, int w, int h, int method, int fidelity = 256, int threads = 1)
 {
@@ -57,52 +48,28 @@ TBitmap PlainFilter(const TBitmap& src, int dw, int dh, int method, int fidelity
     return dst;
 }
 
-TEST(FilterContributors, SinglePixelSourceScalesByTheTargetSize)
+// Rows and columns small enough to work out by hand. A single source pixel scales by the target
+// size; end pixels line up (2 -> 3 puts the middle halfway); indices past an edge are mirrored
+// (-1 reads pixel 1, 5 reads pixel 4 of five).
+TEST(FilterResample, TinyRowsAndColumnsGiveKnownValues)
 {
-    EXPECT_EQ(ContributorScale(1, 5), 5.0);
-    TContributorTable t;
-    BuildContributors(t, 1, 5, ResampleFilters[Mitchell]);
-    ASSERT_EQ(t.Targets(), 5);
-    for (int i = 0; i < 5; ++i) {
-        float sum = 0.0f;
-        for (int k = t.First[i]; k < t.First[i + 1]; ++k) {
-            EXPECT_EQ(t.Pixel[k], 0);
-            sum += t.Weight[k];
-        }
-        // Centre i / 5: the kernel's weights at that offset add up to 1.
-        EXPECT_NEAR(sum, 1.0f, 1e-5f) << i;
-    }
-    EXPECT_EQ(RowValues(Filtered(RowPicture({77}), 5, 1, Mitchell)), std::vector<int>(5, 77));
-}
-
-TEST(FilterContributors, EndPixelsLineUp)
-{
-    EXPECT_EQ(ContributorScale(2, 3), 2.0); // not 1.5
-    EXPECT_EQ(ContributorScale(5, 3), 0.5);
-    // A triangle has no overshoot: the middle target lies halfway between the two source pixels.
-    EXPECT_EQ(RowValues(Filtered(RowPicture({0, 200}), 3, 1, Triangle)), (std::vector<int>{0, 100, 200}));
-    EXPECT_EQ(RowValues(Filtered(RowPicture({0, 200}, true), 1, 3, Triangle)),
-              (std::vector<int>{0, 100, 200}));
-}
-
-TEST(FilterContributors, EqualSizeMitchellMirrorsAtTheEdges)
-{
-    TContributorTable t;
-    BuildContributors(t, 5, 5, ResampleFilters[Mitchell]);
-    const std::vector<std::vector<std::pair<int, float>>> want = {
-        {{1, 1 / 18.f}, {0, 8 / 9.f}, {1, 1 / 18.f}}, {{0, 1 / 18.f}, {1, 8 / 9.f}, {2, 1 / 18.f}},
-        {{1, 1 / 18.f}, {2, 8 / 9.f}, {3, 1 / 18.f}}, {{2, 1 / 18.f}, {3, 8 / 9.f}, {4, 1 / 18.f}},
-        {{3, 1 / 18.f}, {4, 8 / 9.f}, {4, 1 / 18.f}},
+    const struct
+    {
+        std::vector<int> source;
+        int size, method;
+        std::vector<int> expected;
+    } cases[] = {
+        {{77}, 5, Mitchell, std::vector<int>(5, 77)},
+        {{0, 200}, 3, Triangle, {0, 100, 200}},
+        {{0, 0, 180, 0, 0}, 5, Mitchell, {0, 10, 160, 10, 0}},
+        {{100, 0, 0, 0, 200}, 5, Mitchell, {89, 6, 0, 11, 189}},
     };
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(t.First[i + 1] - t.First[i], 3) << i;
-        for (int e = 0; e < 3; ++e) {
-            EXPECT_EQ(t.Pixel[t.First[i] + e], want[i][e].first) << i;
-            EXPECT_NEAR(t.Weight[t.First[i] + e], want[i][e].second, 1e-6f) << i;
+    for (const auto& c : cases)
+        for (bool vertical : {false, true}) {
+            const TBitmap dst = Filtered(RowPicture(c.source, vertical), vertical ? 1 : c.size, vertical ? c.size : 1,
+                                         c.method);
+            EXPECT_EQ(RowValues(dst), c.expected) << c.source.size() << "->" << c.size << " vertical " << vertical;
         }
-    }
-    EXPECT_EQ(RowValues(Filtered(RowPicture({0, 0, 180, 0, 0}), 5, 1, Mitchell)),
-              (std::vector<int>{0, 10, 160, 10, 0}));
 }
 
 TEST(FilterContributors, IndicesStayInsideTinySources)
@@ -123,56 +90,41 @@ TEST(FilterContributors, IndicesStayInsideTinySources)
             }
 }
 
-float ZeroKernel(float)
-{
-    return 0.0f;
-}
-
 TEST(FilterContributors, AListThatComesOutEmptyTakesTheNearestPixel)
 {
     TContributorTable t;
-    BuildContributors(t, 9, 3, {"Zero", ZeroKernel, 1.0f});
-    ASSERT_EQ(t.Pixel.size(), 3u);
+    BuildContributors(t, 9, 3, {"Zero", [](float) { return 0.0f; }, 1.0f});
     EXPECT_EQ(t.Pixel, (std::vector<int32_t>{0, 4, 8}));
     EXPECT_EQ(t.Weight, (std::vector<float>{1.0f, 1.0f, 1.0f}));
 }
 
 TEST(FilterContributors, OneTargetPixelTakesTheSourceCentre)
 {
-    EXPECT_TRUE(std::isfinite(ContributorScale(100, 1)));
     TContributorTable t;
     BuildContributors(t, 101, 1, ResampleFilters[Triangle]);
-    // The largest weight sits on the middle pixel.
-    int best = t.First[0];
-    for (int k = t.First[0]; k < t.First[1]; ++k)
-        if (t.Weight[k] > t.Weight[best]) best = k;
-    EXPECT_EQ(t.Pixel[best], 50);
-    std::vector<int> ramp;
-    for (int i = 0; i < 101; ++i)
-        ramp.push_back(i * 2);
-    int v = RowValues(Filtered(RowPicture(ramp), 1, 1, Triangle))[0];
-    EXPECT_NEAR(v, 100, 15);
+    const auto best = std::max_element(t.Weight.begin() + t.First[0], t.Weight.begin() + t.First[1]);
+    EXPECT_EQ(t.Pixel[size_t(best - t.Weight.begin())], 50);
+    std::vector<int> ramp(101);
+    for (int i = 0; i < 101; ++i) ramp[size_t(i)] = i * 2;
+    EXPECT_NEAR(RowValues(Filtered(RowPicture(ramp), 1, 1, Triangle))[0], 100, 15);
 }
 
+// Where the exact sum of a kernel with negative lobes leaves 0..255, the pixel is clamped.
 TEST(FilterResample, OvershootIsClampedNotWrapped)
 {
-    std::vector<int> step = {0, 0, 0, 0, 255, 255, 255, 255};
+    const std::vector<int> step = {0, 0, 0, 0, 255, 255, 255, 255};
     for (int method : {Mitchell, Lanczos3}) {
         TContributorTable t;
         BuildContributors(t, 8, 29, ResampleFilters[method]);
-        std::vector<int> out = RowValues(Filtered(RowPicture(step), 29, 1, method));
+        const std::vector<int> out = RowValues(Filtered(RowPicture(step), 29, 1, method));
         bool below = false, above = false;
         for (int i = 0; i < 29; ++i) {
             double sum = 0;
-            for (int k = t.First[i]; k < t.First[i + 1]; ++k)
-                sum += step[t.Pixel[k]] * double(t.Weight[k]);
-            if (sum < -0.6) {
-                below = true;
-                EXPECT_EQ(out[i], 0) << i;
-            }
-            if (sum > 255.6) {
-                above = true;
-                EXPECT_EQ(out[i], 255) << i;
+            for (int k = t.First[i]; k < t.First[i + 1]; ++k) sum += step[t.Pixel[k]] * double(t.Weight[k]);
+            below |= sum < -0.6;
+            above |= sum > 255.6;
+            if (sum < -0.6 || sum > 255.6) {
+                EXPECT_EQ(out[i], sum < 0 ? 0 : 255) << i;
             }
         }
         EXPECT_TRUE(below && above) << ResampleFilters[method].Name << " should overshoot this step";
@@ -190,21 +142,26 @@ TEST(FilterResample, FidelityZeroGivesTheLastContributor)
     EXPECT_TRUE(SamePixels(Filtered(src, 5, 1, Mitchell, 9999), Filtered(src, 5, 1, Mitchell, 256)));
 }
 
-TEST(FilterResample, MatchesThePlainComputationExactly)
+// Small and large pictures, each kernel, with and without the fidelity blend: one thread works in
+// long bands of target rows, more threads in bands of a few rows; all give the plain result.
+TEST(FilterResample, EveryThreadCountMatchesThePlainComputationExactly)
 {
-    const TBitmap src = TestPicture(53, 37, 7);
-    const int sizes[][2] = {{53, 37}, {106, 74}, {26, 18}, {17, 61}, {80, 9}, {1, 1}, {2, 2}, {53, 1}};
+    const TBitmap small = TestPicture(53, 37, 7), large = TestPicture(301, 203, 11);
+    const struct
+    {
+        const TBitmap& src;
+        int w, h;
+    } cases[] = {{small, 53, 37}, {small, 106, 74}, {small, 26, 18}, {small, 17, 61}, {small, 80, 9},
+                 {small, 1, 1},   {small, 2, 2},    {small, 53, 1},  {large, 640, 430}, {large, 150, 101},
+                 {large, 1, 500}, {large, 700, 1}};
     for (int method = 0; method < ResampleFilterCount; ++method)
-        for (auto s : sizes)
+        for (const auto& c : cases)
             for (int fidelity : {256, 100}) {
-                TBitmap plain = PlainFilter(src, s[0], s[1], method, fidelity);
-                // One thread works in long bands of target rows, five in bands of a row or two.
-                for (int threads : {1, 5}) {
-                    TBitmap fast = Filtered(src, s[0], s[1], method, fidelity, threads);
-                    EXPECT_TRUE(SamePixels(fast, plain)) << ResampleFilters[method].Name << " " << s[0] << "x"
-                                                         << s[1] << " fidelity " << fidelity << " threads "
-                                                         << threads;
-                }
+                const TBitmap plain = PlainFilter(c.src, c.w, c.h, method, fidelity);
+                for (int threads : {1, 3, 8})
+                    EXPECT_TRUE(SamePixels(Filtered(c.src, c.w, c.h, method, fidelity, threads), plain))
+                        << ResampleFilters[method].Name << " " << c.src.Width() << "->" << c.w << "x" << c.h
+                        << " fidelity " << fidelity << " threads " << threads;
             }
 }
 
@@ -225,18 +182,6 @@ TEST(FilterPasses, VectorRowEqualsPlainRow)
             }
 }
 
-TEST(FilterResample, ThreadCountDoesNotChangeTheResult)
-{
-    const TBitmap src = TestPicture(301, 203, 11);
-    for (int method : {BSpline, Mitchell, Lanczos3})
-        for (auto s : {std::pair{640, 430}, std::pair{150, 101}, std::pair{1, 500}, std::pair{700, 1}}) {
-            TBitmap one = Filtered(src, s.first, s.second, method, 200, 1);
-            for (int threads : {2, 3, 8})
-                EXPECT_TRUE(SamePixels(one, Filtered(src, s.first, s.second, method, 200, threads)))
-                    << ResampleFilters[method].Name << " " << threads << " threads";
-        }
-}
-
 TEST(FilterResample, DegenerateSizesWithEveryKernel)
 {
     // Flat pictures stay flat (within the kernels' deviation from a partition of unity), whatever
@@ -244,18 +189,17 @@ TEST(FilterResample, DegenerateSizesWithEveryKernel)
     const int sizes[][4] = {{100, 1, 2, 1}, {100, 1, 1, 1}, {1, 1, 1, 1},  {1, 1, 9, 4},
                             {1, 100, 1, 2}, {1, 100, 1, 1}, {1, 7, 30, 3}, {7, 1, 3, 30},
                             {3, 3, 1, 1},   {2, 2, 1, 5},   {5, 1, 1, 1},  {1, 5, 1, 1}};
+    const auto flat = [](int x) { return 60 + x % 3 * 60; };
     for (int method = 0; method < ResampleFilterCount; ++method)
         for (auto s : sizes) {
             TBitmap src(s[0], s[1]);
             for (int y = 0; y < s[1]; ++y)
-                for (int x = 0; x < 3 * s[0]; ++x)
-                    src.ScanLine(y)[x] = uint8_t(60 + x % 3 * 60);
-            TBitmap dst = Filtered(src, s[2], s[3], method);
+                for (int x = 0; x < 3 * s[0]; ++x) src.ScanLine(y)[x] = uint8_t(flat(x));
+            const TBitmap dst = Filtered(src, s[2], s[3], method);
             for (int y = 0; y < s[3]; ++y)
                 for (int x = 0; x < 3 * s[2]; ++x)
-                    ASSERT_NEAR(dst.ScanLine(y)[x], 60 + x % 3 * 60, 3)
-                        << ResampleFilters[method].Name << " " << s[0] << "x" << s[1] << "->" << s[2] << "x"
-                        << s[3];
+                    ASSERT_NEAR(dst.ScanLine(y)[x], flat(x), 3) << ResampleFilters[method].Name << " " << s[0]
+                                                                << "x" << s[1] << "->" << s[2] << "x" << s[3];
         }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "ResampleTestUtil.h"
@@ -12,44 +14,41 @@
 
 namespace {
 
-TEST(Resample, EmptyBitmapsAreRefusedBeforeAnythingIsTouched)
+std::string RefusalOf(TBitmap& src, TBitmap& dst, int method)
+{
+    try {
+        Resample(src, dst, method, 256, {});
+    } catch (const EInvalidGraphicOperation& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Resample, EmptyBitmapsAndUnknownMethodsAreRefusedBeforeAnythingIsTouched)
 {
     TBitmap src(8, 8, TPixelFormat::pf8bit), empty, dst(4, 4);
-    try {
-        Resample(src, empty, 2, 256, {});
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_STREQ(e.what(), "Result bitmap is not created");
-    }
-    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf8bit);
-    try {
-        Resample(empty, dst, 2, 256, {});
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_STREQ(e.what(), "Source bitmap is not created");
-    }
-    EXPECT_THROW(Resample(src, dst, 7, 256, {}), EInvalidGraphicOperation);
-    EXPECT_THROW(Resample(src, dst, -1, 256, {}), EInvalidGraphicOperation);
+    EXPECT_EQ(RefusalOf(src, empty, 2), "Result bitmap is not created");
+    EXPECT_EQ(RefusalOf(empty, dst, 2), "Source bitmap is not created");
+    EXPECT_NE(RefusalOf(src, dst, 7), "");
+    EXPECT_NE(RefusalOf(src, dst, -1), "");
     EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf8bit);
 }
 
 TEST(Resample, ChoosesBetweenTheReducerAndTheFilter)
 {
     const TBitmap picture = TestPicture(40, 30, 4);
-    struct Case
-    {
-        int w, h;
-        bool area;
-    } cases[] = {{40, 30, true}, {20, 15, true}, {40, 10, true}, {50, 20, false}, {20, 31, false}};
+    // Width, height, and 1 where the reducer serves (no side larger than the source's).
+    const int cases[][3] = {{40, 30, 1}, {20, 15, 1}, {40, 10, 1}, {50, 20, 0}, {20, 31, 0}};
     for (auto c : cases) {
-        TBitmap src = picture, got(c.w, c.h), want(c.w, c.h);
+        TBitmap src = picture, got(c[0], c[1]), want(c[0], c[1]);
         Resample(src, got, 3, 200, {});
-        if (c.area)
+        if (c[2])
             AreaResample(picture, want, 200, {});
         else
             FilterResample(picture, want, 2, 200, {});
-        EXPECT_TRUE(SamePixels(got, want)) << c.w << "x" << c.h;
+        EXPECT_TRUE(SamePixels(got, want)) << c[0] << "x" << c[1];
     }
+    // Equal size at full fidelity: the reducer copies the picture.
     TBitmap src = picture, same(40, 30);
     Resample(src, same, 3, 256, {});
     EXPECT_TRUE(SamePixels(same, picture));
@@ -58,9 +57,7 @@ TEST(Resample, ChoosesBetweenTheReducerAndTheFilter)
 TEST(Resample, ConvertsBothBitmapsTo24Bits)
 {
     TBitmap src(6, 4, TPixelFormat::pf8bit), dst(3, 2, TPixelFormat::pf32bit);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x)
-            src.ScanLine(y)[x] = 100;
+    for (int y = 0; y < 4; ++y) std::memset(src.ScanLine(y), 100, 6);
     Resample(src, dst, 3, 256, {});
     EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(dst.PixelFormat(), TPixelFormat::pf24bit);
@@ -75,16 +72,14 @@ struct EngineRun
     int ends = 0;
     bool aborted = false, failed = false;
     std::string message;
-    bool terminateOnFirstProgress = false;
-    int progressAfterTerminate = 0;
-    bool terminated = false;
+    bool terminateOnFirstProgress = false, terminated = false;
+    std::function<void()> beforePumping;
 
     void Run(TBitmap& src, TBitmap& dst, int method, int fidelity)
     {
         auto onProgress = [this](TWorkerThread* sender, uint8_t op, int percent) {
             EXPECT_EQ(op, 2);
             EXPECT_TRUE(invoker.IsMainThread());
-            if (terminated) ++progressAfterTerminate;
             percents.push_back(percent);
             if (terminateOnFirstProgress && !terminated) {
                 sender->Terminate();
@@ -99,6 +94,7 @@ struct EngineRun
             message = engine->FatalMessage();
         };
         new TResampleEngine(&src, &dst, method, fidelity, onProgress, {}, onEnd, &invoker);
+        if (beforePumping) beforePumping();
         for (int i = 0; i < 3000 && ends == 0; ++i)
             invoker.ProcessEvents(10);
         // The engine frees itself through one more queued call.
@@ -132,8 +128,7 @@ TEST(ResampleEngine, AStopRequestAbortsWithoutFurtherProgress)
     run.Run(src, dst, 2, 256);
     EXPECT_EQ(run.ends, 1);
     EXPECT_TRUE(run.terminated);
-    EXPECT_EQ(run.percents.size(), 1u);
-    EXPECT_EQ(run.progressAfterTerminate, 0);
+    EXPECT_EQ(run.percents.size(), 1u); // nothing reported after the request
     EXPECT_TRUE(run.aborted);
     EXPECT_TRUE(run.failed);
 }
@@ -152,19 +147,12 @@ TEST(ResampleEngine, AnEmptyTargetFails)
 
 TEST(ResampleEngine, ConvertsTheSourceBeforeTheWorkerStarts)
 {
-    TQueueInvoker invoker;
     TBitmap src(16, 16, TPixelFormat::pf8bit), dst(8, 8);
-    bool ended = false;
-    auto* engine = new TResampleEngine(
-        &src, &dst, 3, 256, {}, {}, [&](TWorkerThread*) { ended = true; }, &invoker);
-    (void)engine;
+    EngineRun run;
     // Checked before the main thread has served anything: the conversion happened in the constructor.
-    EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit);
-    for (int i = 0; i < 1000 && !ended; ++i)
-        invoker.ProcessEvents(10);
-    for (int i = 0; i < 5; ++i)
-        invoker.ProcessEvents(5);
-    EXPECT_TRUE(ended);
+    run.beforePumping = [&] { EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit); };
+    run.Run(src, dst, 3, 256);
+    EXPECT_EQ(run.ends, 1);
 }
 
 } // namespace

@@ -36,16 +36,13 @@ inline TBitmap RowPicture(const std::vector<int>& v, bool vertical = false)
     return b;
 }
 
-// Channel c of every pixel of a one-row or one-column picture.
-inline std::vector<int> RowValues(const TBitmap& b, int c = 0)
+// The first channel of every pixel of a one-row or one-column picture.
+inline std::vector<int> RowValues(const TBitmap& b)
 {
     std::vector<int> out;
-    if (b.Height() == 1)
-        for (int x = 0; x < b.Width(); ++x)
-            out.push_back(b.ScanLine(0)[3 * x + c]);
-    else
-        for (int y = 0; y < b.Height(); ++y)
-            out.push_back(b.ScanLine(y)[c]);
+    const bool row = b.Height() == 1;
+    for (int i = 0; i < (row ? b.Width() : b.Height()); ++i)
+        out.push_back(row ? b.ScanLine(0)[3 * i] : b.ScanLine(i)[0]);
     return out;
 }
 

@@ -6,17 +6,15 @@
 
 namespace {
 
-struct NoOpCase
-{
-    const char* what;
-    TResamplingOptions options;
-    int w0, h0;
-    bool noOp;
-};
-
 TEST(ResizeIsNoOp, Table)
 {
-    const NoOpCase cases[] = {
+    const struct
+    {
+        const char* what;
+        TResamplingOptions options;
+        int w0, h0;
+        bool noOp;
+    } cases[] = {
         {"nothing given", Opts(0, 0, 0), 640, 480, true},
         {"width 100 percent", Opts(0, 100, 0, 1, 1), 640, 480, true},
         {"width 100 percent, odd size", Opts(0, 100, 0, 1, 1), 37, 1, true},
@@ -36,24 +34,19 @@ TEST(ResizeIsNoOp, Table)
         EXPECT_EQ(ResizeIsNoOp(c.options, c.w0, c.h0), c.noOp) << c.what;
 }
 
-TEST(CreateResizedBitmap, MakesAnEmpty24BitTarget)
+TEST(CreateResizedBitmap, MakesA24BitTargetOrRefusesUnusableSizes)
 {
     auto b = CreateResizedBitmap(Opts(0, 50, 0, 1, 1), 102, 98);
     ASSERT_TRUE(b);
     EXPECT_EQ(b->Width(), 51);
     EXPECT_EQ(b->Height(), 49);
     EXPECT_EQ(b->PixelFormat(), TPixelFormat::pf24bit);
-}
-
-TEST(CreateResizedBitmap, RefusesUnusableSizes)
-{
     // Nothing given gives 0 x 0; a negative or tiny percentage gives no pixels.
-    EXPECT_THROW(CreateResizedBitmap(Opts(0, 0, 0), 640, 480), EInvalidGraphicOperation);
-    EXPECT_THROW(CreateResizedBitmap(Opts(0, -10, 10), 640, 480), EInvalidGraphicOperation);
-    EXPECT_THROW(CreateResizedBitmap(Opts(0, 0, 0, 1, 1), 640, 480), EInvalidGraphicOperation);
+    for (const auto& o : {Opts(0, 0, 0), Opts(0, -10, 10), Opts(0, 0, 0, 1, 1)})
+        EXPECT_THROW(CreateResizedBitmap(o, 640, 480), EInvalidGraphicOperation);
     EXPECT_THROW(CreateResizedBitmap(Opts(0, 1, 1, 1, 1), 10, 10), EInvalidGraphicOperation);
-    EXPECT_THROW(CreateResizedBitmap(Opts(0, 200000, 200000), 640, 480), EOutOfResources);
-    EXPECT_THROW(CreateResizedBitmap(Opts(0, 2000000000, 0, 1, 1), 640, 480), EOutOfResources);
+    for (const auto& o : {Opts(0, 200000, 200000), Opts(0, 2000000000, 0, 1, 1)})
+        EXPECT_THROW(CreateResizedBitmap(o, 640, 480), EOutOfResources);
 }
 
 TEST(SameResizeOptions, ComparesTheRequestNotTheMethod)
