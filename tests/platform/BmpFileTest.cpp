@@ -132,17 +132,11 @@ TEST(BmpFile, SaveToFileWritesALoadableFileAndAFailedSaveKeepsTheOldOne)
 // One row of 16- or 32-bit pixels with the given masks (after a 40-byte header).
 TBitmap LoadBitFields(int bits, std::vector<uint32_t> masks, const std::vector<uint32_t>& pixels)
 {
-    TBmpRecipe r;
-    r.Width = int32_t(pixels.size());
-    r.Height = 1;
-    r.BitCount = uint16_t(bits);
-    r.Compression = masks.size() == 4 ? 6 : 3;
-    r.Masks = std::move(masks);
+    TBmpRecipe r{.Width = int32_t(pixels.size()), .Height = 1, .BitCount = uint16_t(bits),
+                 .Compression = masks.size() == 4 ? 6u : 3u, .Masks = std::move(masks)};
     for (uint32_t p : pixels) PutLE(r.Pixels, p, bits / 8);
     r.Pixels.resize((r.Pixels.size() + 3) / 4 * 4, 0);
-    TBitmap bmp;
-    LoadBytes(bmp, r.Build());
-    return bmp;
+    return Loaded(r);
 }
 
 TRGBQuad Pixel32(const TBitmap& bmp, int x)
@@ -163,8 +157,7 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
         M Masks; // red, green, blue [, alpha]
         uint32_t Pixel;
         TRGBQuad Expected; // blue, green, red, alpha
-    };
-    const TCase cases[] = {
+    } const cases[] = {
         // 4-bit channels: 15 is white, 1 is 17
         {"4444 max", 16, m4444, 0xFFFF, {255, 255, 255, 255}},
         {"4444 ones", 16, m4444, 0x1111, {17, 17, 17, 17}},
@@ -198,36 +191,29 @@ TEST(BmpFile, NativeLayoutsStayPackedAndUncompressedKeepsEveryByte)
     EXPECT_EQ(a.ScanLine(0)[1], 0x12);
     EXPECT_EQ(LoadBitFields(16, {0x7C00, 0x03E0, 0x1F, 0x8000}, {0x1234, 0xFFFF}).PixelFormat(), PF::pf15bit);
 
-    TBmpRecipe r; // uncompressed 16-bit is 5-5-5: red 31, blue 31
-    r.Width = r.Height = 1;
-    r.BitCount = 16;
-    r.Pixels = {0x1F, 0x7C, 0, 0};
-    TBitmap c;
-    LoadBytes(c, r.Build());
+    // uncompressed 16-bit is 5-5-5 (red 31, blue 31 here); uncompressed 32-bit keeps the fourth byte
+    TBitmap c = Loaded(TBmpRecipe{.Width = 1, .Height = 1, .BitCount = 16, .Pixels = {0x1F, 0x7C, 0, 0}});
     EXPECT_EQ(c.PixelFormat(), PF::pf15bit);
     TBitmap c24 = c.To24();
     EXPECT_EQ(Bytes(c24.ScanLine(0), c24.ScanLine(0) + 3), (Bytes{255, 0, 255}));
-
-    r.Width = 2; // uncompressed 32-bit keeps the fourth byte
-    r.BitCount = 32;
-    r.Pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    LoadBytes(c, r.Build());
+    c = Loaded(TBmpRecipe{.Width = 2, .Height = 1, .BitCount = 32, .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}});
     ASSERT_EQ(c.PixelFormat(), PF::pf32bit);
     EXPECT_EQ(Pixel32(c, 1), (TRGBQuad{5, 6, 7, 8}));
 }
 
 TEST(BmpFile, PaletteSizeRules)
 {
+    // Stored: palette entries in the file; Gap: extra bytes between palette and pixels, or -N: pixels
+    // start N entries early; Read: entries taken from the file.
     struct TCase
     {
         const char* Name;
         int Bits;
         uint32_t ClrUsed;
-        size_t Stored;      // palette entries in the file
-        int64_t OffBitsGap; // extra bytes between palette and pixels, or -N: pixels start N entries early
-        size_t Read;        // entries taken from the file
-    };
-    const TCase cases[] = {
+        size_t Stored;
+        int64_t Gap;
+        size_t Read;
+    } const cases[] = {
         {"all used", 4, 0, 16, 0, 16},
         {"fewer used", 8, 5, 5, 0, 5},
         {"more than the depth allows", 1, 200, 2, 0, 2},
@@ -238,19 +224,13 @@ TEST(BmpFile, PaletteSizeRules)
     auto entry = [](size_t i) { return 0x010203u * uint32_t(i + 1) & 0xFFFFFF; };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TBmpRecipe r;
-        r.Width = 3;
-        r.Height = 1;
-        r.BitCount = uint16_t(c.Bits);
-        r.ClrUsed = c.ClrUsed;
+        TBmpRecipe r{.Width = 3, .Height = 1, .BitCount = uint16_t(c.Bits), .ClrUsed = c.ClrUsed};
         for (size_t i = 0; i < c.Stored; ++i) r.Palette.push_back(entry(i));
-        r.OffBits = 14 + 40 + 4 * int64_t(c.Stored) + (c.OffBitsGap > 0 ? c.OffBitsGap : 4 * c.OffBitsGap);
-        if (c.OffBitsGap > 0) r.Palette.resize(r.Palette.size() + size_t(c.OffBitsGap) / 4, 0x777777);
+        r.OffBits = 14 + 40 + 4 * int64_t(c.Stored) + (c.Gap > 0 ? c.Gap : 4 * c.Gap);
+        if (c.Gap > 0) r.Palette.resize(r.Palette.size() + size_t(c.Gap) / 4, 0x777777);
         Bytes file = r.Build();
         file.insert(file.begin() + r.OffBits, 4, 0xFF);
-        TBitmap bmp;
-        LoadBytes(bmp, file);
-        const auto& pal = bmp.Palette();
+        const std::vector<TRGBQuad> pal = Loaded(file).Palette();
         ASSERT_EQ(pal.size(), size_t(1) << c.Bits);
         for (size_t i = 0; i < pal.size(); ++i) {
             uint32_t got = uint32_t(pal[i].rgbRed) << 16 | pal[i].rgbGreen << 8 | pal[i].rgbBlue;
@@ -262,18 +242,12 @@ TEST(BmpFile, PaletteSizeRules)
 
 TEST(BmpFile, TopDownAndBottomUpGiveTheSamePicture)
 {
-    TBmpRecipe up;
-    up.Width = 2;
-    up.Height = 3;
-    up.BitCount = 8;
-    up.Palette.assign(256, 0);
-    up.Pixels = {1, 2, 0, 0, 3, 4, 0, 0, 5, 6, 0, 0}; // bottom row first
+    TBmpRecipe up{.Width = 2, .Height = 3, .BitCount = 8, .Palette = std::vector<uint32_t>(256, 0),
+                  .Pixels = {1, 2, 0, 0, 3, 4, 0, 0, 5, 6, 0, 0}}; // bottom row first
     TBmpRecipe down = up;
     down.Height = -3;
     down.Pixels = {5, 6, 0, 0, 3, 4, 0, 0, 1, 2, 0, 0};
-    TBitmap a, b;
-    LoadBytes(a, up.Build());
-    LoadBytes(b, down.Build());
+    TBitmap a = Loaded(up), b = Loaded(down);
     ASSERT_EQ(b.Height(), 3);
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(a.ScanLine(y)[0], 5 - 2 * y);

@@ -13,24 +13,15 @@ namespace {
 // An RLE file (8 bits: RLE8, 4 bits: RLE4) of the given size around the compressed data.
 Bytes Rle(int bits, int w, int h, Bytes data)
 {
-    TBmpRecipe s;
-    s.Width = w;
-    s.Height = h;
-    s.BitCount = uint16_t(bits);
-    s.Compression = bits == 8 ? 1 : 2;
-    s.ClrUsed = 2;
-    s.Palette = {0x000000, 0xFFFFFF};
-    s.Pixels = std::move(data);
-    return s.Build();
+    return TBmpRecipe{.Width = w, .Height = h, .BitCount = uint16_t(bits), .Compression = bits == 8 ? 1u : 2u,
+                      .ClrUsed = 2, .Palette = {0x000000, 0xFFFFFF}, .Pixels = std::move(data)}
+        .Build();
 }
 
 // A 24-bit file of the given size, changed by the function before it is built.
 template <class F> Bytes Rgb24(int w, int h, F change)
 {
-    TBmpRecipe s;
-    s.Width = w;
-    s.Height = h;
-    s.Pixels.assign(size_t(TBitmap::RowBytes(w, 24) * h), 0x40);
+    TBmpRecipe s{.Width = w, .Height = h, .Pixels = Bytes(size_t(TBitmap::RowBytes(w, 24) * h), 0x40)};
     change(s);
     return s.Build();
 }
@@ -38,27 +29,13 @@ Bytes Rgb24(int w, int h) { return Rgb24(w, h, [](TBmpRecipe&) {}); }
 
 Bytes BitFields16(std::vector<uint32_t> masks)
 {
-    TBmpRecipe s;
-    s.Width = 2;
-    s.Height = 1;
-    s.BitCount = 16;
-    s.Compression = 3;
-    s.Masks = std::move(masks);
-    s.Pixels = {1, 2, 3, 4};
-    return s.Build();
+    return TBmpRecipe{
+        .Width = 2, .Height = 1, .BitCount = 16, .Compression = 3, .Masks = masks, .Pixels = {1, 2, 3, 4}}
+        .Build();
 }
 
-Bytes Patch32(Bytes b, size_t at, uint32_t v)
-{
-    Set32(b, at, v);
-    return b;
-}
-
-Bytes Cut(Bytes b, size_t drop)
-{
-    b.resize(b.size() - drop);
-    return b;
-}
+Bytes Patch32(Bytes b, size_t at, uint32_t v) { return Set32(b, at, v), b; }
+Bytes Cut(Bytes b, size_t drop) { return b.resize(b.size() - drop), b; }
 
 TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
 {
@@ -180,9 +157,7 @@ TEST(BmpHostile, RleRowsMayCoverTheirPadding)
 void LoadDamaged(const Bytes& file, const std::string& what, int& loaded)
 {
     try {
-        TBitmap bmp;
-        LoadBytes(bmp, file);
-        TBitmap rgb = bmp.To24(); // touches every pixel
+        TBitmap rgb = Loaded(file).To24(); // touches every pixel
         ASSERT_GT(rgb.Width(), 0);
         ASSERT_GT(rgb.Height(), 0);
         ++loaded;

@@ -33,9 +33,9 @@ struct TBmpRecipe
     int32_t Width = 4, Height = 2;
     uint16_t Planes = 1, BitCount = 24;
     uint32_t Compression = 0, ClrUsed = 0;
-    std::vector<uint32_t> Masks;   // inside the header (52 and up) or after a 40-byte one
-    std::vector<uint32_t> Palette; // 0x00RRGGBB entries, written as 4 bytes
-    Bytes Pixels;
+    std::vector<uint32_t> Masks{};   // inside the header (52 and up) or after a 40-byte one
+    std::vector<uint32_t> Palette{}; // 0x00RRGGBB entries, written as 4 bytes
+    Bytes Pixels{};
     int64_t OffBits = -1; // -1: right after the palette
 
     Bytes Build() const
@@ -63,6 +63,13 @@ inline void LoadBytes(TBitmap& bmp, const Bytes& file)
     TMemoryStream s(file);
     LoadBmpFromStream(bmp, s);
 }
+inline TBitmap Loaded(const Bytes& file)
+{
+    TBitmap bmp;
+    LoadBytes(bmp, file);
+    return bmp;
+}
+inline TBitmap Loaded(const TBmpRecipe& recipe) { return Loaded(recipe.Build()); }
 
 inline Bytes ReadFileBytes(const std::string& name)
 {

@@ -56,15 +56,9 @@ TEST(TempFolder, UsesTmpdirAndReportsAnUnusableBase)
     const char* saved = std::getenv("TMPDIR");
     std::string savedValue = saved ? saved : "";
     ::setenv("TMPDIR", base.Path().c_str(), 1);
-    {
-        TTempFolder f;
-        EXPECT_EQ(f.Path().rfind(base.Path() + "/", 0), 0u);
-    }
+    EXPECT_EQ(TTempFolder().Path().rfind(base.Path() + "/", 0), 0u);
     ::setenv("TMPDIR", "/nonexistent/tmpdir", 1);
-    {
-        TTempFolder f; // falls back to /tmp
-        EXPECT_EQ(f.Path().rfind("/tmp/", 0), 0u);
-    }
+    EXPECT_EQ(TTempFolder().Path().rfind("/tmp/", 0), 0u); // falls back to /tmp
     if (saved)
         ::setenv("TMPDIR", savedValue.c_str(), 1);
     else
