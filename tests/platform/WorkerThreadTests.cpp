@@ -56,6 +56,13 @@ TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
         {"std exception", [](TTestWorker&) { throw std::runtime_error("boom"); }, true, false, "boom"},
         {"non-standard", [](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
         {"silent abort", [](TTestWorker&) { throw EAbort(); }, false, true, ""},
+        {"exception in a call made on the main thread",
+         [main = std::this_thread::get_id()](TTestWorker& self) {
+             self.Synchronize([main] {
+                 throw EConvertError(std::this_thread::get_id() == main ? "on the main thread" : "elsewhere");
+             });
+         },
+         true, false, "on the main thread"},
     };
     for (auto& c : cases) {
         TQueueInvoker invoker;
@@ -107,21 +114,6 @@ TEST(WorkerThread, OwnerStoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
     EXPECT_TRUE(w.Aborted());
     EXPECT_FALSE(w.Failed());
     EXPECT_GE(progressCalls, 1);
-}
-
-TEST(WorkerThread, SynchronizeRunsOnTheMainThreadAndPassesExceptionsBack)
-{
-    TQueueInvoker invoker;
-    std::thread::id ranOn;
-    TTestWorker w(&invoker, [&](TTestWorker& self) {
-        self.Synchronize([&] { ranOn = std::this_thread::get_id(); });
-        self.Synchronize([] { throw EConvertError("from the main thread"); });
-    });
-    w.Start();
-    w.WaitFor();
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-    EXPECT_TRUE(w.Failed());
-    EXPECT_EQ(w.FatalMessage(), "from the main thread");
 }
 
 TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandlerAndAFailingHandlerIsContained)
