@@ -117,15 +117,12 @@ inline TBitmap ReadPpm(const std::string& name)
 // The first pixel where two 24-bit bitmaps differ, as "x,y channel c: ours vs reference", or "".
 inline std::string FirstDifference(const TBitmap& a, const TBitmap& b)
 {
-    auto size = [](const TBitmap& m) { return std::to_string(m.Width()) + "x" + std::to_string(m.Height()); };
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return "size " + size(a) + " vs " + size(b);
-    for (int y = 0; y < a.Height(); ++y) {
-        const uint8_t *p = a.ScanLine(y), *q = b.ScanLine(y);
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return "the sizes differ";
+    for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width() * 3; ++x)
-            if (p[x] != q[x])
+            if (a.ScanLine(y)[x] != b.ScanLine(y)[x])
                 return std::to_string(x / 3) + "," + std::to_string(y) + " channel " + std::to_string(x % 3) +
-                       ": " + std::to_string(p[x]) + " vs " + std::to_string(q[x]);
-    }
+                       ": " + std::to_string(a.ScanLine(y)[x]) + " vs " + std::to_string(b.ScanLine(y)[x]);
     return "";
 }
 

@@ -23,7 +23,7 @@ TBitmap Drawn(int w, int h, const std::function<void(TMaskRaster&)>& draw)
 }
 
 // Rows of the mask as text: '#' for a set bit.
-std::vector<std::string> Rows(const TBitmap& m)
+std::vector<std::string> MaskRows(const TBitmap& m)
 {
     std::vector<std::string> rows(size_t(m.Height()));
     for (int y = 0; y < m.Height(); ++y)
@@ -34,7 +34,7 @@ std::vector<std::string> Rows(const TBitmap& m)
 int SetBits(const TBitmap& m)
 {
     int n = 0;
-    for (const std::string& row : Rows(m)) n += int(std::count(row.begin(), row.end(), '#'));
+    for (const std::string& row : MaskRows(m)) n += int(std::count(row.begin(), row.end(), '#'));
     return n;
 }
 
@@ -63,8 +63,8 @@ TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
         r.SetColor(0);
         r.FillRect(3, 0, 37, 1);
     });
-    EXPECT_EQ(Rows(wide)[0], "###" + std::string(34, '.') + "###");
-    EXPECT_EQ(Rows(wide)[1], std::string(40, '#'));
+    EXPECT_EQ(MaskRows(wide)[0], "###" + std::string(34, '.') + "###");
+    EXPECT_EQ(MaskRows(wide)[1], std::string(40, '#'));
 }
 
 // The ellipse covers the pixels whose centres lie inside the ellipse inscribed in the box.
@@ -106,7 +106,7 @@ TEST(MaskRaster, PolygonEvenOddWithOutline)
     // A polygon without area still draws its outline; a single point sets one pixel.
     const TRasterPoint line[] = {{1, 1}, {9, 1}, {4, 1}}, dot[] = {{12, 3}};
     TBitmap flat = Drawn(16, 4, [&](TMaskRaster& r) { r.FillPolygon(line); });
-    EXPECT_EQ(Rows(flat)[1], ".#########......");
+    EXPECT_EQ(MaskRows(flat)[1], ".#########......");
     EXPECT_EQ(SetBits(flat), 9);
     TBitmap point = Drawn(16, 4, [&](TMaskRaster& r) { r.FillPolygon(dot); });
     EXPECT_TRUE(Bit(point, 12, 3));

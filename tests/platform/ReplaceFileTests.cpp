@@ -21,7 +21,7 @@ std::string ReadWhole(const std::string& name)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-size_t EntriesIn(const std::string& folder) { return size_t(std::distance(fs::directory_iterator(folder), {})); }
+size_t EntriesIn(const std::string& dir) { return size_t(std::distance(fs::directory_iterator(dir), {})); }
 
 TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
 {
@@ -87,7 +87,7 @@ TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
     EXPECT_EQ(ReadWhole(target), "precious");
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 
-    EXPECT_THROW(SaveFileReplacing(dir.Path() + "/no/such/folder/x.jpg", big.data(), big.size()), EFCreateError);
+    EXPECT_THROW(SaveFileReplacing(dir.Path() + "/no/such/x.jpg", big.data(), big.size()), EFCreateError);
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 

@@ -9,15 +9,15 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> v) { return std::vector<uint8_t>(v.begin(), v.end()); }
+std::vector<uint8_t> ByteList(std::initializer_list<int> v) { return std::vector<uint8_t>(v.begin(), v.end()); }
 
 TEST(MemoryStream, ShortReadReturnsWhatIsLeftAndReadBufferRaises)
 {
-    TMemoryStream m(Bytes({1, 2, 3, 4, 5}));
+    TMemoryStream m(ByteList({1, 2, 3, 4, 5}));
     uint8_t buf[8] = {};
     m.SetPosition(3);
     EXPECT_EQ(m.Read(buf, 8), 2);
-    EXPECT_EQ(Bytes({buf[0], buf[1]}), Bytes({4, 5}));
+    EXPECT_EQ(ByteList({buf[0], buf[1]}), ByteList({4, 5}));
     EXPECT_EQ(m.Read(buf, 8), 0);
 
     m.SetPosition(3);
@@ -33,14 +33,14 @@ TEST(MemoryStream, ShortReadReturnsWhatIsLeftAndReadBufferRaises)
 
 TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
 {
-    TMemoryStream m(Bytes({9, 9}));
+    TMemoryStream m(ByteList({9, 9}));
     EXPECT_EQ(m.Seek(3, TSeekOrigin::soEnd), 5);
     uint8_t b = 0;
     EXPECT_EQ(m.Read(&b, 1), 0);
     EXPECT_EQ(m.Size(), 2); // seeking alone does not grow the stream
     const uint8_t seven = 7;
     m.WriteBuffer(&seven, 1);
-    EXPECT_EQ(m.Data(), Bytes({9, 9, 0, 0, 0, 7}));
+    EXPECT_EQ(m.Data(), ByteList({9, 9, 0, 0, 0, 7}));
     EXPECT_EQ(m.Position(), 6);
 
     // Offsets at the ends of the range saturate instead of overflowing; nothing is read or written there.
@@ -53,7 +53,7 @@ TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
 
 TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
 {
-    TMemoryStream src(Bytes({1, 2, 3, 4, 5}));
+    TMemoryStream src(ByteList({1, 2, 3, 4, 5}));
     src.SetPosition(4);
     TMemoryStream dst;
     EXPECT_EQ(dst.CopyFrom(src, 0), 5);
@@ -62,7 +62,7 @@ TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
     src.SetPosition(1);
     TMemoryStream part;
     EXPECT_EQ(part.CopyFrom(src, 3), 3);
-    EXPECT_EQ(part.Data(), Bytes({2, 3, 4}));
+    EXPECT_EQ(part.Data(), ByteList({2, 3, 4}));
 
     src.SetPosition(3);
     EXPECT_THROW(part.CopyFrom(src, 3), EReadError); // only 2 bytes left
@@ -96,7 +96,7 @@ TEST_F(FileStreamTest, RoundTripShortReadsCreateOverExistingAndWritesToAReadOnly
     EXPECT_THROW(f.WriteBuffer("x", 1), EWriteError);
     TMemoryStream back;
     back.LoadFromFile(p);
-    EXPECT_EQ(back.Data(), Bytes({'h', 'e', 'l', 'l', 'o'}));
+    EXPECT_EQ(back.Data(), ByteList({'h', 'e', 'l', 'l', 'o'}));
 }
 
 TEST_F(FileStreamTest, OpenAndCreateFailuresRaiseTheirOwnErrors)
