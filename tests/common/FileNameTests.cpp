@@ -76,25 +76,17 @@ TEST(UrlDecode, NonHexadecimalPairRaisesTheConversionError)
     }
 }
 
-class OnDiskNames : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        root = folder.Path();
-        fs::create_directories(root + "/Photos/Holiday");
-        std::ofstream(root + "/Photos/Holiday/Beach.JPG") << "x";
-        std::ofstream(root + "/Photos/.Hidden.jpg") << "x";
-        fs::create_directory(root + "/Photos/Album.jpg"); // a folder with a file-like name
-    }
-    TTempFolder folder;
-    std::string root;
-};
-
 // GetExactFileName gives the case on disk of the file name only and skips folders; GetLongPathNameStr
-// fixes every part that exists, folders too. "" stands for no result.
-TEST_F(OnDiskNames, NamesTakeTheCaseOnDisk)
+// fixes every part that exists, folders too. "" stands for no result. Relative names start from the
+// current folder.
+TEST(FileNames, NamesOnDiskTakeTheirCaseFromTheDisk)
 {
+    TTempFolder folder;
+    const std::string root = folder.Path();
+    fs::create_directories(root + "/Photos/Holiday");
+    std::ofstream(root + "/Photos/Holiday/Beach.JPG") << "x";
+    std::ofstream(root + "/Photos/.Hidden.jpg") << "x";
+    fs::create_directory(root + "/Photos/Album.jpg"); // a folder with a file-like name
     const std::pair<std::string (*)(const std::string&), std::vector<Case>> groups[] = {
         {GetExactFileName,
          {{"/Photos/Holiday/Beach.JPG", "/Photos/Holiday/Beach.JPG"},
@@ -115,18 +107,15 @@ TEST_F(OnDiskNames, NamesTakeTheCaseOnDisk)
         for (const auto& c : cases) EXPECT_EQ(fn(root + c.in), *c.out ? root + c.out : "") << c.in;
     EXPECT_EQ(GetLongPathNameStr(""), "");
     EXPECT_EQ(GetLongPathNameStr("/"), "/");
-}
 
-TEST_F(OnDiskNames, RelativePathsAreLookedUpFromTheCurrentFolder)
-{
     fs::path saved = fs::current_path();
     fs::current_path(root);
-    const std::string names[] = {GetExactFileName("photos/holiday/beach.jpg"),
-                                 GetExactFileName("Photos/Holiday/BEACH.jpg"),
-                                 GetLongPathNameStr("photos/holiday/beach.jpg")};
+    const std::vector<std::string> relative = {GetExactFileName("photos/holiday/beach.jpg"),
+                                               GetExactFileName("Photos/Holiday/BEACH.jpg"),
+                                               GetLongPathNameStr("photos/holiday/beach.jpg")};
     fs::current_path(saved);
-    EXPECT_EQ(std::vector<std::string>(names, names + 3),
-              (std::vector<std::string>{"", "Photos/Holiday/Beach.JPG", "Photos/Holiday/Beach.JPG"}));
+    const std::string beach = "Photos/Holiday/Beach.JPG";
+    EXPECT_EQ(relative, (std::vector<std::string>{"", beach, beach}));
 }
 
 TEST(TempFiles, NamesAreNewFilesInThePrivateFolder)
