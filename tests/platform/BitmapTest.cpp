@@ -12,7 +12,7 @@ using bmptest::TPixelLimitGuard;
 using PF = TPixelFormat;
 
 namespace {
-TEST(Bitmap, StrideIsPaddedToFourBytes)
+TEST(Bitmap, RowsArePaddedToFourBytesChangesGiveZeroPixelsAndRowsOutsideRaise)
 {
     struct TCase
     {
@@ -32,12 +32,9 @@ TEST(Bitmap, StrideIsPaddedToFourBytes)
         EXPECT_EQ(bmp.ByteSize(), c.Stride * 3);
         EXPECT_EQ(bmp.ScanLine(2) - bmp.ScanLine(0), ptrdiff_t(2 * c.Stride));
     }
-    // 64-bit row sizes
-    EXPECT_EQ(TBitmap::RowBytes(0x7FFFFFFF, 32), int64_t(0x7FFFFFFF) * 4);
-}
+    EXPECT_EQ(TBitmap::RowBytes(0x7FFFFFFF, 32), int64_t(0x7FFFFFFF) * 4); // 64-bit row sizes
 
-TEST(Bitmap, SizeAndFormatChangesGiveZeroPixelsAndRowsOutsideRaise)
-{
+    // size and format changes give zero pixels; rows outside the picture raise
     TBitmap bmp(4, 2, PF::pf8bit);
     EXPECT_FALSE(bmp.Empty());
     std::memset(bmp.ScanLine(1), 7, 4);

@@ -9,9 +9,9 @@
 
 namespace {
 
-std::vector<uint8_t> ByteList(std::initializer_list<int> v) { return std::vector<uint8_t>(v.begin(), v.end()); }
+std::vector<uint8_t> ByteList(std::initializer_list<int> v) { return {v.begin(), v.end()}; }
 
-TEST(MemoryStream, ShortReadReturnsWhatIsLeftAndReadBufferRaises)
+TEST(MemoryStream, ReadsStopAtTheEndAndWritesPastItFillTheGapWithoutOverflow)
 {
     TMemoryStream m(ByteList({1, 2, 3, 4, 5}));
     uint8_t buf[8] = {};
@@ -29,26 +29,23 @@ TEST(MemoryStream, ShortReadReturnsWhatIsLeftAndReadBufferRaises)
     }
     EXPECT_THROW(m.ReadBuffer(buf, -1), EReadError);
     EXPECT_NO_THROW(m.ReadBuffer(buf, 0));
-}
 
-TEST(MemoryStream, SeekPastEndReadsNothingAndWriteFillsTheGapWithZeros)
-{
-    TMemoryStream m(ByteList({9, 9}));
-    EXPECT_EQ(m.Seek(3, TSeekOrigin::soEnd), 5);
+    // A seek past the end reads nothing and does not grow the stream; a write there fills the gap with zeros.
+    EXPECT_EQ(m.Seek(3, TSeekOrigin::soEnd), 8);
     uint8_t b = 0;
     EXPECT_EQ(m.Read(&b, 1), 0);
-    EXPECT_EQ(m.Size(), 2); // seeking alone does not grow the stream
+    EXPECT_EQ(m.Size(), 5);
     const uint8_t seven = 7;
     m.WriteBuffer(&seven, 1);
-    EXPECT_EQ(m.Data(), ByteList({9, 9, 0, 0, 0, 7}));
-    EXPECT_EQ(m.Position(), 6);
+    EXPECT_EQ(m.Data(), ByteList({1, 2, 3, 4, 5, 0, 0, 0, 7}));
+    EXPECT_EQ(m.Position(), 9);
 
     // Offsets at the ends of the range saturate instead of overflowing; nothing is read or written there.
     EXPECT_EQ(m.Seek(INT64_MAX, TSeekOrigin::soCurrent), INT64_MAX);
     EXPECT_EQ(m.Read(&b, 1), 0);
     EXPECT_THROW(m.WriteBuffer(&seven, 1), EWriteError);
     EXPECT_EQ(m.Seek(INT64_MIN, TSeekOrigin::soEnd), 0);
-    EXPECT_EQ(m.Size(), 6);
+    EXPECT_EQ(m.Size(), 9);
 }
 
 TEST(Stream, CopyFromCopiesTheWholeSourceForZeroAndRefusesNegativeCounts)
