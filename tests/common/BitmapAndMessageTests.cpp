@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "platform/Bitmap.h"
@@ -10,57 +12,40 @@ namespace {
 TBitmap RampBitmap(int w, int h)
 {
     TBitmap b(w, h, TPixelFormat::pf24bit);
-    int v = 0;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = b.ScanLine(y);
-        for (int x = 0; x < w * 3; ++x) row[x] = uint8_t(v++ % 256);
-    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) b.ScanLine(y)[x] = uint8_t(y * w * 3 + x);
     return b;
 }
 
 TEST(AdjustBrightness, MovesEveryChannelTowardWhiteOrBlackAndClamps)
 {
-    struct Case
-    {
-        int amount;
-        int in, out;
-    } cases[] = {
-        {0, 77, 77},       {50, 0, 128},   // 127.5 rounds to even
-        {50, 1, 128},      {50, 255, 255}, {-30, 255, 179}, // 255 - 76.5 -> 255 - 76 (ties to even)
-        {-30, 100, 70},    {-100, 200, 0}, {100, 3, 255},
-        {150, 200, 255},   // beyond 100 %: clamped, not wrapped
-        {-150, 100, 0},
-    };
+    // amount, in, out: 127.5 and 255 - 76.5 round to even; beyond 100 % clamps, never wraps
+    const int cases[][3] = {{0, 77, 77},    {50, 0, 128},   {50, 1, 128},  {50, 255, 255},  {-30, 255, 179},
+                            {-30, 100, 70}, {-100, 200, 0}, {100, 3, 255}, {150, 200, 255}, {-150, 100, 0}};
     for (const auto& c : cases) {
         TBitmap src(1, 1), dst(1, 1);
-        src.ScanLine(0)[0] = src.ScanLine(0)[1] = src.ScanLine(0)[2] = uint8_t(c.in);
-        AdjustBrightness(src, c.amount, dst);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(dst.ScanLine(0)[i], c.out) << c.amount << " " << c.in;
+        std::memset(src.ScanLine(0), c[1], 3);
+        AdjustBrightness(src, c[0], dst);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(dst.ScanLine(0)[i], c[2]) << c[0] << " " << c[1];
     }
 }
 
-TEST(AdjustBrightness, WorksInPlaceOnPaddedRowsAndLeavesThePaddingAlone)
+TEST(AdjustBrightness, WorksInPlaceLeavingRowPaddingAloneAndRefusesOtherFormatsAndSizes)
 {
-    TBitmap b = RampBitmap(5, 3); // 15 bytes of pixels in rows of 16
+    TBitmap b = RampBitmap(5, 3), copy(5, 3); // 15 bytes of pixels in rows of 16
     ASSERT_EQ(b.Stride(), 16u);
+    AdjustBrightness(b, -30, copy);
     b.ScanLine(1)[15] = 0xAB;
-    TBitmap expected = RampBitmap(5, 3);
-    TBitmap copyDst(5, 3);
-    AdjustBrightness(expected, -30, copyDst);
     uint64_t before = b.Generation();
     AdjustBrightness(b, -30, b);
     EXPECT_NE(b.Generation(), before);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 15; ++x) EXPECT_EQ(b.ScanLine(y)[x], copyDst.ScanLine(y)[x]);
+    for (int y = 0; y < 3; ++y) EXPECT_EQ(0, std::memcmp(b.ScanLine(y), copy.ScanLine(y), 15)) << y;
     EXPECT_EQ(b.ScanLine(1)[15], 0xAB);
-}
 
-TEST(AdjustBrightness, RefusesOtherFormatsAndSizes)
-{
-    TBitmap a(4, 4), smaller(3, 4), indexed(4, 4, TPixelFormat::pf8bit);
-    EXPECT_THROW(AdjustBrightness(a, 10, smaller), EInvalidGraphicOperation);
-    EXPECT_THROW(AdjustBrightness(indexed, 10, a), EInvalidGraphicOperation);
-    EXPECT_THROW(AdjustBrightness(a, 10, indexed), EInvalidGraphicOperation);
+    TBitmap smaller(3, 3), indexed(5, 3, TPixelFormat::pf8bit);
+    EXPECT_THROW(AdjustBrightness(b, 10, smaller), EInvalidGraphicOperation);
+    EXPECT_THROW(AdjustBrightness(indexed, 10, b), EInvalidGraphicOperation);
+    EXPECT_THROW(AdjustBrightness(b, 10, indexed), EInvalidGraphicOperation);
 }
 
 TEST(MessageBoxHelpers, CaptionKindAndAnswer)

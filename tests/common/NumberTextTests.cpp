@@ -6,47 +6,30 @@
 
 namespace {
 
-struct SizeCase
+// Two decimals, then one, then none as the value grows (steps at 10 and 1000 KB, at 1 and 100 seconds);
+// ties go to even.
+TEST(NumberText, SizesAndModemTimesChooseTheirDecimalsByMagnitude)
 {
-    int64_t bytes;
-    const char* text;
-};
-
-TEST(FormatSizeKB, DecimalsByMagnitude)
-{
-    const SizeCase cases[] = {
-        {0, "0.00"},
-        {10239, "10.00"},      // two decimals below 10240 bytes
-        {10240, "10.0"},       // one from 10240
-        {1023999, "1000.0"},
-        {1024000, "1000"},     // none from 1024000
-        {64, "0.06"},          // 0.0625: the tie goes to even
+    const std::pair<int64_t, const char*> sizes[] = {
+        {0, "0.00"}, {10239, "10.00"}, {10240, "10.0"}, {1023999, "1000.0"}, {1024000, "1000"},
+        {64, "0.06"}, // 0.0625
         {5 * 1024 * 1024 * 1024LL, "5242880"},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatSizeKB(c.bytes), c.text) << c.bytes;
-}
-
-TEST(FormatModemTime, SecondsAtBothRates)
-{
-    struct Case
+    for (const auto& [bytes, text] : sizes) EXPECT_EQ(FormatSizeKB(bytes), text) << bytes;
+    // seconds at 28800 bit/s (slow) or 56000 bit/s
+    const struct
     {
         int64_t bytes;
         bool slow;
         const char* text;
-    } cases[] = {
-        {3600, true, "1.0"},   // exactly one second at 28800 bit/s
-        {3599, true, "1.00"},  // just below: two decimals, rounded up
-        {7000, false, "1.0"},  // exactly one second at 56000 bit/s
-        {0, false, "0.00"},
-        {360000, true, "100"}, // 100 seconds: no decimals
-        {359999, true, "100.0"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FormatModemTime(c.bytes, c.slow), c.text) << c.bytes;
+    } times[] = {{3600, true, "1.0"}, {3599, true, "1.00"},   {7000, false, "1.0"},
+                 {0, false, "0.00"},  {360000, true, "100"}, {359999, true, "100.0"}};
+    for (const auto& c : times) EXPECT_EQ(FormatModemTime(c.bytes, c.slow), c.text) << c.bytes;
 }
 
 TEST(KeepNumericChars, KeepsDigitsAndTheFirstSeparator)
 {
-    struct Case
+    const struct
     {
         const char* in;
         char sep;
@@ -61,37 +44,31 @@ TEST(KeepNumericChars, KeepsDigitsAndTheFirstSeparator)
 
 TEST(Clamp, LowIsTestedFirst)
 {
-    struct Case
-    {
-        int value, low, high, out;
-    } cases[] = {
-        {5, 1, 10, 5}, {0, 1, 10, 1}, {11, 1, 10, 10}, {5, 10, 1, 10}, {0, 10, 1, 10}, {20, 10, 1, 1}, // low > high: low wins only below it
-        {INT_MIN, -5, 5, -5},
-    };
+    // value, low, high, result; low > high: low wins only below it
+    const int cases[][4] = {{5, 1, 10, 5},   {0, 1, 10, 1},  {11, 1, 10, 10},      {5, 10, 1, 10},
+                            {0, 10, 1, 10},  {20, 10, 1, 1}, {INT_MIN, -5, 5, -5}};
     for (const auto& c : cases) {
-        EXPECT_EQ(ClampValue(c.value, c.low, c.high), c.out) << c.value << " " << c.low << " " << c.high;
-        int v = c.value;
-        ClampVar(v, c.low, c.high);
-        EXPECT_EQ(v, c.out);
+        EXPECT_EQ(ClampValue(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+        int v = c[0];
+        ClampVar(v, c[1], c[2]);
+        EXPECT_EQ(v, c[3]);
     }
 }
 
 TEST(MulDiv, RoundsToNearestWithTiesToEvenInBothSigns)
 {
-    struct Case
-    {
-        int32_t a, b, c, out;
-    } cases[] = {
-        {1, 3, 2, 2},   {1, 5, 2, 2},    {7, 1, 2, 4},  {-1, 5, 2, -2}, {-1, 3, 2, -2}, {1, -3, -2, 2},
-        {10, 10, 3, 33}, {20, 10, 3, 67}, {5, 7, 0, -1}, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
-        {INT32_MAX, 2, 1, -1}, // overflow
-    };
-    for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.out) << c.a << "*" << c.b << "/" << c.c;
+    // a, b, c, a * b / c; -1 for a division by zero or an overflow
+    const int32_t kMax = INT32_MAX, cases[][4] = {
+        {1, 3, 2, 2},    {1, 5, 2, 2},    {7, 1, 2, 4},  {-1, 5, 2, -2},   {-1, 3, 2, -2},
+        {1, -3, -2, 2},  {10, 10, 3, 33}, {20, 10, 3, 67}, {5, 7, 0, -1},  {kMax, 2, 1, -1},
+        {kMax, kMax, kMax, kMax}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
 }
 
 TEST(FitRectCentered, KeepsOrScalesByThePicturesOrientation)
 {
-    struct Case
+    const struct
     {
         int32_t w, h, W, H;
         TRect r;
@@ -107,7 +84,7 @@ TEST(FitRectCentered, KeepsOrScalesByThePicturesOrientation)
         {0, 300, 100, 100, {50, 0, 50, 100}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FitRectCentered(c.w, c.h, c.W, c.H), c.r) << c.w << "x" << c.h << " in " << c.W << "x" << c.H;
+        EXPECT_EQ(FitRectCentered(c.w, c.h, c.W, c.H), c.r) << c.w << " " << c.h << " " << c.W << " " << c.H;
 }
 
 } // namespace

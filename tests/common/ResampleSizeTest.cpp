@@ -7,16 +7,14 @@
 
 namespace {
 
-struct SizeCase
+TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
 {
-    const char* what;
-    TResamplingOptions options;
-    int w0, h0, w, h;
-};
-
-TEST(CalcResampleSize, Table)
-{
-    const SizeCase cases[] = {
+    const struct
+    {
+        const char* what;
+        TResamplingOptions options;
+        int w0, h0, w, h;
+    } cases[] = {
         {"percent both sides", Opts(0, 50, 50, 1, 1), 102, 98, 51, 49},
         {"percent rounds half to even", Opts(0, 50, 50, 1, 1), 101, 103, 50, 52},
         {"pixels, height follows", Opts(0, 800, 0), 1600, 1200, 800, 600},

@@ -7,34 +7,22 @@
 
 namespace {
 
-// The stored text of a value, as a list or a store holds it.
-struct ReadCase
-{
-    const char* stored; // nullptr: no value at all
-    int def;
-    int listInt;        // what a list read gives (kThrows: conversion error)
-    int storeInt;       // what a store read gives
-};
 constexpr int kThrows = INT32_MIN;
 
+// An integer stored as text (nullptr: no value) read with the default 7: what a list read gives
+// (kThrows: a conversion error) and what a store read gives. Empty text is the default in both;
+// leading blanks are accepted; malformed or out-of-range text raises from a list, falls back in a store.
 TEST(SettingsAccess, IntegerReadsInBothStores)
 {
-    const ReadCase cases[] = {
-        {nullptr, 7, 7, 7},
-        {"", 7, 7, 7},           // empty: the default in both
-        {"42", 7, 42, 42},
-        {"-5", 7, -5, -5},
-        {"+5", 7, 5, 5},
-        {"  12", 7, 12, 12},     // leading blanks are accepted
-        {"abc", 7, kThrows, 7},  // malformed: the list raises, the store falls back
-        {"12 ", 7, kThrows, 7},
-        {"1.5", 7, kThrows, 7},
-        {"0x10", 7, kThrows, 7},
-        {"$10", 7, kThrows, 7},
-        {"2147483647", 7, 2147483647, 2147483647},
-        {"2147483648", 7, kThrows, 7}, // out of range
-        {"-", 7, kThrows, 7},
-        {"+-1", 7, kThrows, 7},
+    const struct
+    {
+        const char* stored;
+        int listInt, storeInt;
+    } cases[] = {
+        {nullptr, 7, 7},     {"", 7, 7},           {"42", 42, 42},      {"-5", -5, -5},
+        {"+5", 5, 5},        {"  12", 12, 12},     {"abc", kThrows, 7}, {"12 ", kThrows, 7},
+        {"1.5", kThrows, 7}, {"0x10", kThrows, 7}, {"$10", kThrows, 7}, {"2147483648", kThrows, 7},
+        {"-", kThrows, 7},   {"+-1", kThrows, 7},  {"2147483647", 2147483647, 2147483647},
     };
     for (const auto& c : cases) {
         std::string label = c.stored ? c.stored : "(missing)";
@@ -46,22 +34,22 @@ TEST(SettingsAccess, IntegerReadsInBothStores)
         }
         if (c.listInt == kThrows) {
             try {
-                ReadIntSetting(&store, &list, "Value", c.def);
+                ReadIntSetting(&store, &list, "Value", 7);
                 ADD_FAILURE() << "no exception for " << label;
             } catch (const EConvertError& e) {
-                EXPECT_EQ(std::string(e.what()), "'" + std::string(c.stored) + "' is not a valid integer value");
+                EXPECT_EQ(e.what(), "'" + std::string(c.stored) + "' is not a valid integer value");
             }
             EXPECT_THROW(ReadBoolSetting(nullptr, &list, "Value", true), EConvertError) << label;
         } else {
-            EXPECT_EQ(ReadIntSetting(&store, &list, "Value", c.def), c.listInt) << label;
+            EXPECT_EQ(ReadIntSetting(&store, &list, "Value", 7), c.listInt) << label;
         }
-        EXPECT_EQ(ReadIntSetting(&store, nullptr, "Value", c.def), c.storeInt) << label;
+        EXPECT_EQ(ReadIntSetting(&store, nullptr, "Value", 7), c.storeInt) << label;
     }
 }
 
 TEST(SettingsAccess, BooleanReadsAreTrueForEveryNonZeroInteger)
 {
-    struct Case
+    const struct
     {
         const char* stored;
         bool def, expected;
@@ -90,15 +78,15 @@ TEST(SettingsAccess, StringReadsEmptyMeansDefaultOnlyInAList)
     list.Add("Name=");
     TMemorySettingsStore store;
     store.WriteValue("Name", "");
-    std::string s;
-    ReadStrSetting(nullptr, &list, "Name", s, "def");
-    EXPECT_EQ(s, "def");
-    ReadStrSetting(&store, nullptr, "Name", s, "def");
-    EXPECT_EQ(s, ""); // the store keeps an empty text
-    ReadStrSetting(&store, nullptr, "Missing", s, "def");
-    EXPECT_EQ(s, "def");
-    ReadStrSetting(nullptr, nullptr, "Name", s, "none");
-    EXPECT_EQ(s, "none");
+    auto read = [](TSettingsStore* store, TStringList* list, const char* name) {
+        std::string s = "old";
+        ReadStrSetting(store, list, name, s, "def");
+        return s;
+    };
+    EXPECT_EQ(read(nullptr, &list, "Name"), "def");
+    EXPECT_EQ(read(&store, nullptr, "Name"), ""); // the store keeps an empty text
+    EXPECT_EQ(read(&store, nullptr, "Missing"), "def");
+    EXPECT_EQ(read(nullptr, nullptr, "Name"), "def");
 }
 
 TEST(SettingsAccess, WritesStoreTextAndTheListWins)
@@ -125,19 +113,10 @@ TEST(SettingsAccess, WritesStoreTextAndTheListWins)
     ReadStrSetting(nullptr, &list, "Text", s, "");
     EXPECT_EQ(s, "a=b");
     EXPECT_EQ(ReadIntSetting(nullptr, &list, "num", 0), 34); // list names ignore letter case
-}
 
-TEST(SettingsAccess, RoundTripThroughAGroupAndRefusedWrites)
-{
-    TMemorySettingsStore root;
-    auto g = root.OpenGroup("Resampling\\");
-    WriteIntSetting(g.get(), nullptr, "Width3", 640);
-    EXPECT_EQ(ReadIntSetting(g.get(), nullptr, "Width3", 0), 640);
-    EXPECT_EQ(root.ReadValue("Resampling/Width3"), "640");
-
-    root.SetReadOnly(true);
-    EXPECT_THROW(WriteBoolSetting(&root, nullptr, "X", true), ERegistryException);
-    EXPECT_TRUE(ReadBoolSetting(&root, nullptr, "X", true));
+    store.SetReadOnly(true); // a refused write is reported, reads go on
+    EXPECT_THROW(WriteBoolSetting(&store, nullptr, "X", true), ERegistryException);
+    EXPECT_TRUE(ReadBoolSetting(&store, nullptr, "X", true));
 }
 
 } // namespace

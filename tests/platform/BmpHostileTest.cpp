@@ -2,94 +2,40 @@
 // (or EOutOfResources for a picture over the pixel limit), never a crash, overrun or hang.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
 #include <random>
 
 #include "BmpTestFiles.h"
-#include "platform/Bitmap.h"
-#include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
 
 using namespace bmptest;
 
 namespace {
-const std::string FixtureDir = std::string(QM_FIXTURES_DIR) + "/bmp/";
-
-// An 8-bit RLE file of the given size around the compressed data.
-Bytes Rle8(int w, int h, Bytes data)
+// An RLE file (8 bits: RLE8, 4 bits: RLE4) of the given size around the compressed data.
+Bytes Rle(int bits, int w, int h, Bytes data)
 {
-    TBmpRecipe s;
-    s.Width = w;
-    s.Height = h;
-    s.BitCount = 8;
-    s.Compression = 1;
-    s.ClrUsed = 2;
-    s.Palette = {0x000000, 0xFFFFFF};
-    s.Pixels = std::move(data);
-    return s.Build();
+    return TBmpRecipe{.Width = w, .Height = h, .BitCount = uint16_t(bits), .Compression = bits == 8 ? 1u : 2u,
+                      .ClrUsed = 2, .Palette = {0x000000, 0xFFFFFF}, .Pixels = std::move(data)}
+        .Build();
 }
 
-Bytes Rle4(int w, int h, Bytes data)
+// A 24-bit file of the given size, changed by the function before it is built.
+template <class F> Bytes Rgb24(int w, int h, F change)
 {
-    TBmpRecipe s;
-    s.Width = w;
-    s.Height = h;
-    s.BitCount = 4;
-    s.Compression = 2;
-    s.ClrUsed = 2;
-    s.Palette = {0x000000, 0xFFFFFF};
-    s.Pixels = std::move(data);
-    return s.Build();
-}
-
-TBmpRecipe Rgb24(int w, int h)
-{
-    TBmpRecipe s;
-    s.Width = w;
-    s.Height = h;
-    s.Pixels.assign(size_t(TBitmap::RowBytes(w, 24) * h), 0x40);
-    return s;
-}
-
-TBmpRecipe BitFields16(std::vector<uint32_t> masks)
-{
-    TBmpRecipe s;
-    s.Width = 2;
-    s.Height = 1;
-    s.BitCount = 16;
-    s.Compression = 3;
-    s.Masks = std::move(masks);
-    s.Pixels = {1, 2, 3, 4};
-    return s;
-}
-
-template <class F> Bytes With(TBmpRecipe s, F change)
-{
+    TBmpRecipe s{.Width = w, .Height = h, .Pixels = Bytes(size_t(TBitmap::RowBytes(w, 24) * h), 0x40)};
     change(s);
     return s.Build();
 }
+Bytes Rgb24(int w, int h) { return Rgb24(w, h, [](TBmpRecipe&) {}); }
 
-Bytes Patch32(Bytes b, size_t at, uint32_t v)
+Bytes BitFields16(std::vector<uint32_t> masks)
 {
-    Set32(b, at, v);
-    return b;
+    return TBmpRecipe{
+        .Width = 2, .Height = 1, .BitCount = 16, .Compression = 3, .Masks = masks, .Pixels = {1, 2, 3, 4}}
+        .Build();
 }
 
-Bytes Cut(Bytes b, size_t drop)
-{
-    b.resize(b.size() - drop);
-    return b;
-}
-
-// Restores the pixel limit when a test ends.
-struct TPixelLimitGuard
-{
-    int64_t Saved = TBitmap::PixelLimit();
-    explicit TPixelLimitGuard(int64_t limit) { TBitmap::SetPixelLimit(limit); }
-    ~TPixelLimitGuard() { TBitmap::SetPixelLimit(Saved); }
-};
-} // namespace
+Bytes Patch32(Bytes b, size_t at, uint32_t v) { return Set32(b, at, v), b; }
+Bytes Cut(Bytes b, size_t drop) { return b.resize(b.size() - drop), b; }
 
 TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
 {
@@ -100,78 +46,71 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
         const char* Name;
         Bytes File;
         const char* Text;
-    };
-    const TCase cases[] = {
+    } const cases[] = {
         {"empty", {}, "too short for a bitmap file header"},
-        {"not BM", Patch32(Rgb24(2, 2).Build(), 0, 0x00004142), "does not start with \"BM\""},
-        {"unknown header size", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.HeaderSize = 20; }),
+        {"not BM", Patch32(Rgb24(2, 2), 0, 0x00004142), "does not start with \"BM\""},
+        {"unknown header size", Rgb24(2, 2, [](auto& s) { s.HeaderSize = 20; }),
          "unknown information header size 20"},
-        {"ends inside the header", Cut(Rgb24(2, 2).Build(), 16 + 30), "ends inside the headers"},
-        {"zero width", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = 0; }), "picture size 0 x 2"},
-        {"negative width", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = -2; }), "picture size -2 x 2"},
-        {"zero height", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Height = 0; }), "picture size 2 x 0"},
-        {"most negative height", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Height = INT32_MIN; }),
-         "picture size 2 x"},
-        {"two planes", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Planes = 2; }), "2 colour planes"},
-        {"2 bits per pixel", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 2; }), "2 bits per pixel"},
+        {"ends inside the header", Cut(Rgb24(2, 2), 16 + 30), "ends inside the headers"},
+        {"zero width", Rgb24(2, 2, [](auto& s) { s.Width = 0; }), "picture size 0 x 2"},
+        {"negative width", Rgb24(2, 2, [](auto& s) { s.Width = -2; }), "picture size -2 x 2"},
+        {"zero height", Rgb24(2, 2, [](auto& s) { s.Height = 0; }), "picture size 2 x 0"},
+        {"most negative height", Rgb24(2, 2, [](auto& s) { s.Height = INT32_MIN; }), "picture size 2 x"},
+        {"two planes", Rgb24(2, 2, [](auto& s) { s.Planes = 2; }), "2 colour planes"},
+        {"2 bits per pixel", Rgb24(2, 2, [](auto& s) { s.BitCount = 2; }), "2 bits per pixel"},
         {"16 bits in a core header", core16, "16 bits per pixel is not valid in an OS/2 bitmap"},
-        {"RLE8 at 4 bits", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 4, s.Compression = 1; }),
+        {"RLE8 at 4 bits", Rgb24(2, 2, [](auto& s) { s.BitCount = 4, s.Compression = 1; }),
          "RLE8 compression with 4 bits"},
-        {"RLE4 at 8 bits", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 8, s.Compression = 2; }),
+        {"RLE4 at 8 bits", Rgb24(2, 2, [](auto& s) { s.BitCount = 8, s.Compression = 2; }),
          "RLE4 compression with 8 bits"},
-        {"top-down RLE", Patch32(Rle8(2, 2, {0, 1}), 22, uint32_t(-2)), "cannot be stored top-down"},
+        {"top-down RLE", Patch32(Rle(8, 2, 2, {0, 1}), 22, uint32_t(-2)), "cannot be stored top-down"},
         {"bit fields at 24 bits",
-         With(Rgb24(2, 2),
-              [](TBmpRecipe& s) {
-                  s.Compression = 3, s.Masks = {0xFF, 0xFF00, 0xFF0000};
-              }),
+         Rgb24(2, 2, [](auto& s) { s.Compression = 3, s.Masks = {0xFF, 0xFF00, 0xFF0000}; }),
          "bit field compression with 24 bits"},
-        {"JPEG compression", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Compression = 4; }),
+        {"JPEG compression", Rgb24(2, 2, [](auto& s) { s.Compression = 4; }),
          "compression method 4 is not supported"},
-        {"OS/2 Huffman",
-         With(Rgb24(2, 2), [](TBmpRecipe& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
+        {"OS/2 Huffman", Rgb24(2, 2, [](auto& s) { s.HeaderSize = 64, s.BitCount = 16, s.Compression = 3; }),
          "OS/2 Huffman"},
-        {"mask with a hole", BitFields16({0xF00F, 0x0F00, 0x00F0}).Build(), "do not fit 16-bit pixels"},
-        {"overlapping masks", BitFields16({0xFF00, 0x0FF0, 0x000F}).Build(), "do not fit 16-bit pixels"},
-        {"mask past 16 bits", BitFields16({0x1F0000, 0x07E0, 0x001F}).Build(), "do not fit 16-bit pixels"},
-        {"no colour masks", BitFields16({0, 0, 0}).Build(), "select no colour"},
-        {"masks cut off", Cut(BitFields16({0xF800, 0x07E0, 0x001F}).Build(), 4 + 10),
-         "ends inside the bit field masks"},
-        {"pixel offset inside headers", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.OffBits = 30; }),
+        {"mask with a hole", BitFields16({0xF00F, 0x0F00, 0x00F0}), "do not fit 16-bit pixels"},
+        {"overlapping masks", BitFields16({0xFF00, 0x0FF0, 0x000F}), "do not fit 16-bit pixels"},
+        {"mask past 16 bits", BitFields16({0x1F0000, 0x07E0, 0x001F}), "do not fit 16-bit pixels"},
+        {"no colour masks", BitFields16({0, 0, 0}), "select no colour"},
+        {"masks cut off", Cut(BitFields16({0xF800, 0x07E0, 0x001F}), 14), "ends inside the bit field masks"},
+        {"pixel offset inside headers", Rgb24(2, 2, [](auto& s) { s.OffBits = 30; }),
          "offset 30 lies inside the headers"},
-        {"pixel offset past the end", With(Rgb24(2, 2), [](TBmpRecipe& s) { s.OffBits = 0x7FFFFFFF; }),
+        {"pixel offset past the end", Rgb24(2, 2, [](auto& s) { s.OffBits = 0x7FFFFFFF; }),
          "is beyond the end of the file"},
-        {"pixels one byte short", Cut(Rgb24(3, 5).Build(), 1), "pixel data is truncated"},
+        {"pixels one byte short", Cut(Rgb24(3, 5), 1), "pixel data is truncated"},
         {"huge picture in a small file",
-         With(Rgb24(2, 2), [](TBmpRecipe& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
+         Rgb24(2, 2, [](auto& s) { s.Width = 0x7FFFFFFF, s.Height = 0x7FFFFFFF; }),
          "pixel data is truncated"},
         {"palette cut off",
-         Cut(With(Rgb24(2, 2), [](TBmpRecipe& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }),
+         Cut(Rgb24(2, 2, [](auto& s) { s.BitCount = 8, s.OffBits = 0, s.Palette.assign(256, 1); }),
              8 + 4 * 200),
          "pixel data is truncated"},
-        {"RLE run past the padded row", Rle8(5, 2, {9, 1, 0, 1}),
+        {"RLE run past the padded row", Rle(8, 5, 2, {9, 1, 0, 1}),
          "RLE run of 9 pixels at column 0 passes the end of row 0"},
-        {"RLE literal past the row", Rle8(2, 2, {1, 1, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1}),
+        {"RLE literal past the row", Rle(8, 2, 2, {1, 1, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1}),
          "RLE run of 5 pixels at column 1"},
-        {"RLE4 run past the padded row", Rle4(3, 1, {9, 0x11, 0, 1}), "RLE run of 9 pixels"},
-        {"RLE delta past the row", Rle8(4, 2, {0, 2, 5, 0, 0, 1}),
+        {"RLE4 run past the padded row", Rle(4, 3, 1, {9, 0x11, 0, 1}), "RLE run of 9 pixels"},
+        {"RLE delta past the row", Rle(8, 4, 2, {0, 2, 5, 0, 0, 1}),
          "RLE delta (5, 0) from (0, 0) leaves the picture"},
-        {"RLE delta past the top", Rle8(4, 2, {0, 2, 0, 2, 0, 1}),
+        {"RLE delta past the top", Rle(8, 4, 2, {0, 2, 0, 2, 0, 1}),
          "RLE delta (0, 2) from (0, 0) leaves the picture"},
-        {"RLE pixels above the picture", Rle8(4, 1, {0, 0, 4, 1, 0, 1}),
+        {"RLE pixels above the picture", Rle(8, 4, 1, {0, 0, 4, 1, 0, 1}),
          "continues past the top of the picture"},
-        {"RLE row ends past the top", Rle8(4, 1, {0, 0, 0, 0, 0, 1}), "end-of-row code past the top"},
-        {"RLE without end code", Rle8(4, 2, {4, 1, 0, 0, 4, 1}), "ends without an end-of-bitmap code"},
-        {"RLE cut inside a literal", Rle8(8, 1, {0, 6, 1, 1, 1}), "ends inside a literal run"},
-        {"RLE cut inside a delta", Rle8(8, 2, {0, 2, 1}), "ends inside a delta code"},
-        {"RLE odd byte count", Rle8(8, 2, {0}), "ends without an end-of-bitmap code"},
+        {"RLE row ends past the top", Rle(8, 4, 1, {0, 0, 0, 0, 0, 1}), "end-of-row code past the top"},
+        {"RLE without end code", Rle(8, 4, 2, {4, 1, 0, 0, 4, 1}), "ends without an end-of-bitmap code"},
+        {"RLE cut inside a literal", Rle(8, 8, 1, {0, 6, 1, 1, 1}), "ends inside a literal run"},
+        {"RLE cut inside a delta", Rle(8, 8, 2, {0, 2, 1}), "ends inside a delta code"},
+        {"RLE odd byte count", Rle(8, 8, 2, {0}), "ends without an end-of-bitmap code"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TBitmap bmp(3, 3, TPixelFormat::pf8bit);
         const uint64_t generation = bmp.Generation();
         try {
-            Load(bmp, c.File);
+            LoadBytes(bmp, c.File);
             ADD_FAILURE() << "loaded";
         } catch (const EInvalidGraphic& e) {
             std::string msg = e.what();
@@ -189,41 +128,36 @@ TEST(BmpHostile, PictureOverThePixelLimitIsRefusedBeforeAllocating)
 {
     // An RLE file can describe any size in a few bytes: the pixel limit is what stops it.
     TBitmap bmp;
-    EXPECT_THROW(Load(bmp, Rle8(0x7FFFFFFF, 0x7FFFFFFF, {0, 1})), EOutOfResources);
-    EXPECT_THROW(Load(bmp, Rle4(100000, 100000, {0, 1})), EOutOfResources);
+    EXPECT_THROW(LoadBytes(bmp, Rle(8, 0x7FFFFFFF, 0x7FFFFFFF, {0, 1})), EOutOfResources);
+    EXPECT_THROW(LoadBytes(bmp, Rle(4, 100000, 100000, {0, 1})), EOutOfResources);
     TPixelLimitGuard limit(1000);
-    EXPECT_THROW(Load(bmp, Rle8(40, 26, {0, 1})), EOutOfResources);
-    EXPECT_NO_THROW(Load(bmp, Rle8(40, 25, {0, 1})));
-    EXPECT_THROW(Load(bmp, Rgb24(40, 26).Build()), EOutOfResources);
-    EXPECT_NO_THROW(Load(bmp, Rgb24(40, 25).Build()));
+    EXPECT_THROW(LoadBytes(bmp, Rle(8, 40, 26, {0, 1})), EOutOfResources);
+    EXPECT_NO_THROW(LoadBytes(bmp, Rle(8, 40, 25, {0, 1})));
+    EXPECT_THROW(LoadBytes(bmp, Rgb24(40, 26)), EOutOfResources);
+    EXPECT_NO_THROW(LoadBytes(bmp, Rgb24(40, 25)));
 }
 
 TEST(BmpHostile, RleRowsMayCoverTheirPadding)
 {
     // Width 5 at 8 bits pads to 8 bytes: a run of 8 fits, the pixels past the width are dropped.
     TBitmap bmp;
-    Load(bmp, Rle8(5, 2, {8, 1, 0, 0, 3, 1, 0, 5, 0, 0, 2, 2, 2, 0, 0, 1}));
+    LoadBytes(bmp, Rle(8, 5, 2, {8, 1, 0, 0, 3, 1, 0, 5, 0, 0, 2, 2, 2, 0, 0, 1}));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(bmp.ScanLine(y)[x], x < 5 && (y == 1 || x < 3) ? 1 : 0) << x << "," << y;
     // RLE4: width 3 pads to 8 pixels.
-    Load(bmp, Rle4(3, 1, {8, 0x10, 0, 1}));
+    LoadBytes(bmp, Rle(4, 3, 1, {8, 0x10, 0, 1}));
     EXPECT_EQ(bmp.ScanLine(0)[0], 0x10);
     EXPECT_EQ(bmp.ScanLine(0)[1], 0x10);
     // A delta may stop at the end of the padded row.
-    EXPECT_NO_THROW(Load(bmp, Rle8(5, 2, {0, 2, 8, 0, 0, 0, 0, 1})));
+    EXPECT_NO_THROW(LoadBytes(bmp, Rle(8, 5, 2, {0, 2, 8, 0, 0, 0, 0, 1})));
 }
 
-// ---- corruption sweep ---------------------------------------------------------------------------
-
-namespace {
 // Loads a damaged file: success or the documented exceptions only. Others fail the test.
 void LoadDamaged(const Bytes& file, const std::string& what, int& loaded)
 {
     try {
-        TBitmap bmp;
-        Load(bmp, file);
-        TBitmap rgb = bmp.To24(); // touches every pixel
+        TBitmap rgb = Loaded(file).To24(); // touches every pixel
         ASSERT_GT(rgb.Width(), 0);
         ASSERT_GT(rgb.Height(), 0);
         ++loaded;
@@ -233,51 +167,43 @@ void LoadDamaged(const Bytes& file, const std::string& what, int& loaded)
         ADD_FAILURE() << what << ": unexpected exception " << e.what();
     }
 }
-} // namespace
 
 TEST(BmpHostile, CorruptionSweepOverAllFixtures)
 {
     TPixelLimitGuard limit(1 << 22); // keeps the allocations of damaged RLE headers small
-    std::ifstream manifest(FixtureDir + "MANIFEST");
-    std::string name, format;
     int files = 0, variants = 0, loaded = 0;
     std::mt19937 rng(20261206);
-    while (manifest >> name >> format) {
-        const Bytes file = ReadFile(FixtureDir + name + ".bmp");
+    for (const auto& [name, format] : FixtureList()) {
+        const Bytes file = ReadFileBytes(FixtureDir + name + ".bmp");
         ASSERT_GT(file.size(), 54u) << name;
         ++files;
         const size_t offBits = std::min<size_t>(file.size(), file[10] | file[11] << 8 | file[12] << 16);
         // every length through the headers, the palette and the first pixels; then a coarse grid
         const size_t step = std::max<size_t>(1, file.size() / 97);
-        for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step) {
+        for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step, ++variants)
             LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len),
                         loaded);
-            ++variants;
-        }
         // byte changes: half of them in the headers, some as whole 32-bit fields with edge values
         const uint32_t edges[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x10000, 3, 255, 256};
-        for (int v = 0; v < 300; ++v) {
+        for (int v = 0; v < 300; ++v, ++variants) {
             Bytes d = file;
             const int changes = 1 + int(rng() % 3);
             for (int c = 0; c < changes; ++c) {
                 const size_t span = (rng() & 1) ? std::min<size_t>(d.size(), 70) : d.size();
                 const size_t at = rng() % span;
-                switch (rng() % 3) {
-                case 0:
+                const uint32_t kind = rng() % 3;
+                if (kind == 0)
                     d[at] ^= uint8_t(1u << (rng() % 8));
-                    break;
-                case 1:
+                else if (kind == 1)
                     d[at] = uint8_t(rng());
-                    break;
-                default:
-                    if (at + 4 <= d.size()) Set32(d, at, edges[rng() % std::size(edges)]);
-                }
+                else if (at + 4 <= d.size())
+                    Set32(d, at, edges[rng() % std::size(edges)]);
             }
             LoadDamaged(d, name + " variant " + std::to_string(v), loaded);
-            ++variants;
         }
     }
     EXPECT_GE(files, 40);
     EXPECT_GT(loaded, 0);
     std::printf("%d files, %d damaged variants, %d still loaded\n", files, variants, loaded);
 }
+} // namespace

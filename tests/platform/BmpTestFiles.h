@@ -1,5 +1,5 @@
 #pragma once
-// Building BMP files byte by byte, and reading the P6 reference pictures, for the BMP tests.
+// Building BMP files byte by byte, the fixture list and the P6 reference pictures, for the BMP tests.
 #include <cctype>
 #include <cstdint>
 #include <fstream>
@@ -14,21 +14,15 @@
 namespace bmptest {
 
 using Bytes = std::vector<uint8_t>;
+const std::string FixtureDir = std::string(QM_FIXTURES_DIR) + "/bmp/";
 
-inline void Put16(Bytes& b, uint32_t v)
+inline void PutLE(Bytes& b, uint32_t v, int bytes = 4)
 {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-inline void Put32(Bytes& b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
 inline void Set32(Bytes& b, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
 // The fields of a file with a 40-byte (or longer Windows) header. Pixels are given as the file
@@ -36,79 +30,76 @@ inline void Set32(Bytes& b, size_t at, uint32_t v)
 struct TBmpRecipe
 {
     uint32_t HeaderSize = 40;
-    int32_t Width = 4;
-    int32_t Height = 2;
-    uint16_t Planes = 1;
-    uint16_t BitCount = 24;
-    uint32_t Compression = 0;
-    uint32_t ClrUsed = 0;
-    std::vector<uint32_t> Masks;   // inside the header (52 and up) or after a 40-byte one
-    std::vector<uint32_t> Palette; // 0x00RRGGBB entries, written as 4 bytes
-    Bytes Pixels;
+    int32_t Width = 4, Height = 2;
+    uint16_t Planes = 1, BitCount = 24;
+    uint32_t Compression = 0, ClrUsed = 0;
+    std::vector<uint32_t> Masks{};   // inside the header (52 and up) or after a 40-byte one
+    std::vector<uint32_t> Palette{}; // 0x00RRGGBB entries, written as 4 bytes
+    Bytes Pixels{};
     int64_t OffBits = -1; // -1: right after the palette
 
     Bytes Build() const
     {
-        Bytes info;
-        Put32(info, HeaderSize);
-        Put32(info, uint32_t(Width));
-        Put32(info, uint32_t(Height));
-        Put16(info, Planes);
-        Put16(info, BitCount);
-        Put32(info, Compression);
-        Put32(info, uint32_t(Pixels.size()));
-        Put32(info, 2835);
-        Put32(info, 2835);
-        Put32(info, ClrUsed);
-        Put32(info, 0);
-        for (uint32_t m : Masks)
-            Put32(info, m);
+        Bytes info, pal;
+        for (uint32_t v : {HeaderSize, uint32_t(Width), uint32_t(Height)}) PutLE(info, v);
+        PutLE(info, Planes, 2);
+        PutLE(info, BitCount, 2);
+        for (uint32_t v : {Compression, uint32_t(Pixels.size()), 2835u, 2835u, ClrUsed, 0u}) PutLE(info, v);
+        for (uint32_t m : Masks) PutLE(info, m);
         if (info.size() < HeaderSize) info.resize(HeaderSize, 0);
-        Bytes pal;
-        for (uint32_t c : Palette)
-            Put32(pal, c);
-        uint32_t off = OffBits >= 0 ? uint32_t(OffBits) : uint32_t(14 + info.size() + pal.size());
+        for (uint32_t c : Palette) PutLE(pal, c);
         Bytes f{'B', 'M'};
-        Put32(f, uint32_t(14 + info.size() + pal.size() + Pixels.size()));
-        Put32(f, 0);
-        Put32(f, off);
-        f.insert(f.end(), info.begin(), info.end());
-        f.insert(f.end(), pal.begin(), pal.end());
-        f.insert(f.end(), Pixels.begin(), Pixels.end());
+        PutLE(f, uint32_t(14 + info.size() + pal.size() + Pixels.size()));
+        PutLE(f, 0);
+        PutLE(f, OffBits >= 0 ? uint32_t(OffBits) : uint32_t(14 + info.size() + pal.size()));
+        for (const Bytes* part : std::initializer_list<const Bytes*>{&info, &pal, &Pixels})
+            f.insert(f.end(), part->begin(), part->end());
         return f;
     }
 };
 
-inline void Load(TBitmap& bmp, const Bytes& file)
+inline void LoadBytes(TBitmap& bmp, const Bytes& file)
 {
     TMemoryStream s(file);
     LoadBmpFromStream(bmp, s);
 }
+inline TBitmap Loaded(const Bytes& file)
+{
+    TBitmap bmp;
+    LoadBytes(bmp, file);
+    return bmp;
+}
+inline TBitmap Loaded(const TBmpRecipe& recipe) { return Loaded(recipe.Build()); }
 
-inline Bytes ReadFile(const std::string& name)
+inline Bytes ReadFileBytes(const std::string& name)
 {
     std::ifstream f(name, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), {});
 }
 
+// The fixture names and the pixel format each must load as, from MANIFEST.
+inline std::vector<std::pair<std::string, std::string>> FixtureList()
+{
+    std::vector<std::pair<std::string, std::string>> list;
+    std::ifstream f(FixtureDir + "MANIFEST");
+    std::string name, format;
+    while (f >> name >> format) list.emplace_back(name, format);
+    return list;
+}
+
 // A binary P6 file with maxval 255 as a 24-bit bitmap; an empty bitmap if it is not one.
 inline TBitmap ReadPpm(const std::string& name)
 {
-    Bytes d = ReadFile(name);
+    Bytes d = ReadFileBytes(name);
     size_t pos = 0;
     auto token = [&]() {
         std::string t;
-        while (pos < d.size()) {
+        while (pos < d.size() && (d[pos] == '#' || isspace(d[pos])))
             if (d[pos] == '#')
-                while (pos < d.size() && d[pos] != '\n')
-                    ++pos;
-            else if (isspace(d[pos]))
-                ++pos;
+                while (pos < d.size() && d[pos] != '\n') ++pos;
             else
-                break;
-        }
-        while (pos < d.size() && !isspace(d[pos]))
-            t += char(d[pos++]);
+                ++pos;
+        while (pos < d.size() && !isspace(d[pos])) t += char(d[pos++]);
         return t;
     };
     if (token() != "P6") return {};
@@ -117,31 +108,30 @@ inline TBitmap ReadPpm(const std::string& name)
     ++pos; // the single white space before the pixels
     if (d.size() - pos < size_t(w) * h * 3) return {};
     TBitmap bmp(w, h, TPixelFormat::pf24bit);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = bmp.ScanLine(y);
-        for (int x = 0; x < w; ++x, pos += 3) {
-            row[3 * x] = d[pos + 2];
-            row[3 * x + 1] = d[pos + 1];
-            row[3 * x + 2] = d[pos];
-        }
-    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x, pos += 3)
+            for (int c = 0; c < 3; ++c) bmp.ScanLine(y)[3 * x + c] = d[pos + 2 - c];
     return bmp;
 }
 
-// Index of the first pixel where two 24-bit bitmaps differ, as "x,y: ours vs reference", or "".
+// The first pixel where two 24-bit bitmaps differ, as "x,y channel c: ours vs reference", or "".
 inline std::string FirstDifference(const TBitmap& a, const TBitmap& b)
 {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return "size " + std::to_string(a.Width()) + "x" + std::to_string(a.Height()) + " vs " +
-               std::to_string(b.Width()) + "x" + std::to_string(b.Height());
-    for (int y = 0; y < a.Height(); ++y) {
-        const uint8_t *p = a.ScanLine(y), *q = b.ScanLine(y);
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return "the sizes differ";
+    for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width() * 3; ++x)
-            if (p[x] != q[x])
+            if (a.ScanLine(y)[x] != b.ScanLine(y)[x])
                 return std::to_string(x / 3) + "," + std::to_string(y) + " channel " + std::to_string(x % 3) +
-                       ": " + std::to_string(p[x]) + " vs " + std::to_string(q[x]);
-    }
+                       ": " + std::to_string(a.ScanLine(y)[x]) + " vs " + std::to_string(b.ScanLine(y)[x]);
     return "";
 }
+
+// Restores the pixel limit when a test ends.
+struct TPixelLimitGuard
+{
+    int64_t Saved = TBitmap::PixelLimit();
+    explicit TPixelLimitGuard(int64_t limit) { TBitmap::SetPixelLimit(limit); }
+    ~TPixelLimitGuard() { TBitmap::SetPixelLimit(Saved); }
+};
 
 } // namespace bmptest

@@ -8,8 +8,8 @@ namespace {
 TEST(SettingsPath, NormalizesSeparatorsAndEmptyParts)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"", ""},           {"Toolbars\\", "Toolbars"}, {"\\a\\\\b/", "a/b"},
-        {"/", ""},          {"a/b/c", "a/b/c"},         {"Software\\Tarnwick\\QMK\\", "Software/Tarnwick/QMK"},
+        {"", ""},       {"Toolbars\\", "Toolbars"}, {"\\a\\\\b/", "a/b"},
+        {"/", ""},      {"a/b/c", "a/b/c"},         {"Software\\Tarnwick\\QMK\\", "Software/Tarnwick/QMK"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeSettingsPath(in), out) << in;
 }

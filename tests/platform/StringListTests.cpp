@@ -15,21 +15,15 @@ TStringList ListOf(std::initializer_list<const char*> lines)
 TEST(StringList, NameValueLookup)
 {
     TStringList l = ListOf({"Quality=75", "quality=10", "NoValue", "=orphan", "Path=a=b", "Empty="});
-    struct Case
+    // the first line of a name, letter case ignored; a line without "=" has no name; the value runs
+    // from the first "="; no prefix matches
+    const struct
     {
         const char* name;
         int index;
         const char* value;
-    } cases[] = {
-        {"Quality", 0, "75"}, // the first line of that name, letter case ignored
-        {"QUALITY", 0, "75"},
-        {"NoValue", -1, ""},  // a line without "=" has no name
-        {"", 3, "orphan"},
-        {"Path", 4, "a=b"},   // the value runs from the first "="
-        {"Empty", 5, ""},
-        {"Qual", -1, ""},     // no prefix matches
-        {"Quality=75", -1, ""},
-    };
+    } cases[] = {{"Quality", 0, "75"}, {"QUALITY", 0, "75"}, {"NoValue", -1, ""}, {"", 3, "orphan"},
+                 {"Path", 4, "a=b"},   {"Empty", 5, ""},     {"Qual", -1, ""},    {"Quality=75", -1, ""}};
     for (const auto& c : cases) {
         EXPECT_EQ(l.IndexOfName(c.name), c.index) << c.name;
         EXPECT_EQ(l.Values(c.name), c.value) << c.name;
@@ -54,23 +48,15 @@ TEST(StringList, SetValueReplacesTheFirstLineAppendsOrDeletes)
 
 TEST(StringList, TextSplitsAtEveryLineBreakKind)
 {
-    struct Case
-    {
-        const char* text;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"", {}},
-        {"a", {"a"}},
-        {"a\r\n", {"a"}},
-        {"a\r\n\r\n", {"a", ""}},
-        {"a\nb\rc\r\nd", {"a", "b", "c", "d"}},
-        {"\n", {""}},
-        {"a\n\rb", {"a", "", "b"}}, // LF then CR: two breaks
+    // LF then CR is two breaks
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"", {}},       {"a", {"a"}},           {"a\r\n", {"a"}},  {"a\r\n\r\n", {"a", ""}},
+        {"\n", {""}}, {"a\n\rb", {"a", "", "b"}}, {"a\nb\rc\r\nd", {"a", "b", "c", "d"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, lines] : cases) {
         TStringList l;
-        l.SetText(c.text);
-        EXPECT_EQ(l.Lines(), c.lines) << c.text;
+        l.SetText(text);
+        EXPECT_EQ(l.Lines(), lines) << text;
     }
     TStringList l = ListOf({"x", "", "y"});
     EXPECT_EQ(l.Text(), "x\r\n\r\ny\r\n");

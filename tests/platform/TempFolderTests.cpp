@@ -11,7 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(TempFolder, IsPrivateAndRemovedWithItsContents)
+// The folder and its files are private; a name is created exclusively (a taken name or a planted
+// link is never reused); the folder goes with everything in it.
+TEST(TempFolder, IsPrivateCreatesFilesExclusivelyAndIsRemovedWithItsContents)
 {
     TTempFolder base; // a scratch base for the folder under test
     std::string path;
@@ -24,29 +26,21 @@ TEST(TempFolder, IsPrivateAndRemovedWithItsContents)
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_TRUE(S_ISDIR(st.st_mode));
         EXPECT_EQ(st.st_mode & 0777, 0700u);
-        ASSERT_TRUE(f.CreateFileExclusive("a.tmp"));
+
+        ASSERT_TRUE(f.CreateFileExclusive("TWK1.tmp"));
+        EXPECT_FALSE(f.CreateFileExclusive("TWK1.tmp"));
+        ASSERT_EQ(::stat((path + "/TWK1.tmp").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(st.st_size, 0);
+        fs::create_symlink("/nonexistent/target", path + "/link.tmp");
+        EXPECT_FALSE(f.CreateFileExclusive("link.tmp"));
+        for (const char* bad : {"", ".", "..", "a/b", "../escape"})
+            EXPECT_THROW(f.CreateFileExclusive(bad), EFCreateError) << bad;
+
         fs::create_directory(path + "/sub");
         std::ofstream(path + "/sub/b.tmp") << "x";
     }
     EXPECT_FALSE(fs::exists(path));
-}
-
-TEST(TempFolder, FilesAreCreatedExclusivelyAndPrivately)
-{
-    TTempFolder f;
-    ASSERT_TRUE(f.CreateFileExclusive("TWK1.tmp"));
-    EXPECT_FALSE(f.CreateFileExclusive("TWK1.tmp")); // taken: never reused
-    struct stat st {};
-    ASSERT_EQ(::stat((f.Path() + "/TWK1.tmp").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(st.st_size, 0);
-
-    // A planted link is not followed and counts as taken.
-    fs::create_symlink("/nonexistent/target", f.Path() + "/link.tmp");
-    EXPECT_FALSE(f.CreateFileExclusive("link.tmp"));
-
-    for (const char* bad : {"", ".", "..", "a/b", "../escape"})
-        EXPECT_THROW(f.CreateFileExclusive(bad), EFCreateError) << bad;
 }
 
 TEST(TempFolder, UsesTmpdirAndReportsAnUnusableBase)
@@ -56,15 +50,9 @@ TEST(TempFolder, UsesTmpdirAndReportsAnUnusableBase)
     const char* saved = std::getenv("TMPDIR");
     std::string savedValue = saved ? saved : "";
     ::setenv("TMPDIR", base.Path().c_str(), 1);
-    {
-        TTempFolder f;
-        EXPECT_EQ(f.Path().rfind(base.Path() + "/", 0), 0u);
-    }
+    EXPECT_EQ(TTempFolder().Path().rfind(base.Path() + "/", 0), 0u);
     ::setenv("TMPDIR", "/nonexistent/tmpdir", 1);
-    {
-        TTempFolder f; // falls back to /tmp
-        EXPECT_EQ(f.Path().rfind("/tmp/", 0), 0u);
-    }
+    EXPECT_EQ(TTempFolder().Path().rfind("/tmp/", 0), 0u); // falls back to /tmp
     if (saved)
         ::setenv("TMPDIR", savedValue.c_str(), 1);
     else

@@ -1,6 +1,3 @@
-// The distance between two tick counts across the 32-bit wrap.
-#include <cstdint>
-
 #include <gtest/gtest.h>
 
 #include "platform/TickCount.h"
@@ -9,20 +6,11 @@ namespace {
 
 TEST(TickDistance, SignedDifferenceStaysSmallAcrossTheWrap)
 {
-    struct TCase
-    {
-        uint32_t A, B;
-        int64_t Expected;
-    };
-    const TCase cases[] = {
-        {1000, 400, 600},
-        {400, 1000, 600},
-        {5, 0xFFFFFFF0u, 21}, // the counter wrapped between the two readings
-        {0xFFFFFFF0u, 5, 21},
-        {0x80000000u, 0, 0x80000000LL}, // the farthest apart: no overflow
-        {7, 7, 0},
-    };
-    for (const TCase& c : cases) EXPECT_EQ(TickDistance(c.A, c.B), c.Expected) << c.A << " " << c.B;
+    // A, B, distance: plain, wrapped between the readings, the farthest apart (no overflow), equal
+    const int64_t cases[][3] = {{1000, 400, 600},     {400, 1000, 600}, {5, 0xFFFFFFF0u, 21},
+                                {0xFFFFFFF0u, 5, 21}, {1LL << 31, 0, 1LL << 31}, {7, 7, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TickDistance(uint32_t(c[0]), uint32_t(c[1])), c[2]) << c[0] << " " << c[1];
 }
 
 } // namespace

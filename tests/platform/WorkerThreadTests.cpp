@@ -16,28 +16,25 @@ using Clock = std::chrono::steady_clock;
 class TTestWorker : public TWorkerThread
 {
 public:
-    TTestWorker(IMainThreadInvoker* invoker, std::function<void(TTestWorker&)> body,
-                std::atomic<bool>* destroyed = nullptr, std::thread::id* destroyedOn = nullptr)
-        : TWorkerThread(invoker), FBody(std::move(body)), FDestroyed(destroyed), FDestroyedOn(destroyedOn)
+    TTestWorker(IMainThreadInvoker* invoker, std::function<void(TTestWorker&)> body)
+        : TWorkerThread(invoker), FBody(std::move(body))
     {
     }
     ~TTestWorker() override
     {
-        if (FDestroyedOn) *FDestroyedOn = std::this_thread::get_id();
-        if (FDestroyed) FDestroyed->store(true);
+        if (OnDestroy) OnDestroy();
     }
     using TWorkerThread::Synchronize;
+    std::function<void()> OnDestroy;
 
 protected:
     void Execute() override { FBody(*this); }
 
 private:
     std::function<void(TTestWorker&)> FBody;
-    std::atomic<bool>* FDestroyed;
-    std::thread::id* FDestroyedOn;
 };
 
-// Serves the invoker until done() or a few seconds have passed; returns done().
+// Serves the invoker until done() or ten seconds have passed; returns done().
 bool PumpUntil(TQueueInvoker& invoker, const std::function<bool()>& done)
 {
     auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -45,25 +42,27 @@ bool PumpUntil(TQueueInvoker& invoker, const std::function<bool()>& done)
     return done();
 }
 
-struct Outcome
-{
-    bool failed, aborted;
-    const char* message;
-};
-
 TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
 {
     struct Case
     {
         const char* label;
         std::function<void(TTestWorker&)> body;
-        Outcome expected;
+        bool failed, aborted;
+        const char* message;
     } cases[] = {
-        {"normal end", [](TTestWorker&) {}, {false, false, ""}},
-        {"exception", [](TTestWorker&) { throw EInvalidGraphic("Bad file"); }, {true, false, "Bad file"}},
-        {"std exception", [](TTestWorker&) { throw std::runtime_error("boom"); }, {true, false, "boom"}},
-        {"non-standard", [](TTestWorker&) { throw 42; }, {true, false, "Unknown error in worker thread"}},
-        {"silent abort", [](TTestWorker&) { throw EAbort(); }, {false, true, ""}},
+        {"normal end", [](TTestWorker&) {}, false, false, ""},
+        {"exception", [](TTestWorker&) { throw EInvalidGraphic("Bad file"); }, true, false, "Bad file"},
+        {"std exception", [](TTestWorker&) { throw std::runtime_error("boom"); }, true, false, "boom"},
+        {"non-standard", [](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
+        {"silent abort", [](TTestWorker&) { throw EAbort(); }, false, true, ""},
+        {"exception in a call made on the main thread",
+         [main = std::this_thread::get_id()](TTestWorker& self) {
+             self.Synchronize([main] {
+                 throw EConvertError(std::this_thread::get_id() == main ? "on the main thread" : "elsewhere");
+             });
+         },
+         true, false, "on the main thread"},
     };
     for (auto& c : cases) {
         TQueueInvoker invoker;
@@ -74,39 +73,22 @@ TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
             ++calls;
             onMain = invoker.IsMainThread() && sender == &w;
             sawFinishedInHandler = sender->Finished();
-            sawMessage = sender->FatalMessage() == c.expected.message;
+            sawMessage = sender->FatalMessage() == c.message;
         };
         w.Start();
         w.WaitFor();
-        EXPECT_EQ(calls, 1) << c.label;
-        EXPECT_TRUE(onMain) << c.label;
-        EXPECT_FALSE(sawFinishedInHandler) << c.label; // the handler runs before the worker counts as finished
-        EXPECT_TRUE(sawMessage) << c.label;
-        EXPECT_TRUE(w.Finished()) << c.label;
-        EXPECT_EQ(w.Failed(), c.expected.failed) << c.label;
-        EXPECT_EQ(w.Aborted(), c.expected.aborted) << c.label;
-        EXPECT_EQ(w.FatalMessage(), c.expected.message) << c.label;
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(calls, 1);
+        EXPECT_TRUE(onMain);
+        EXPECT_FALSE(sawFinishedInHandler); // the handler runs before the worker counts as finished
+        EXPECT_TRUE(sawMessage);
+        EXPECT_TRUE(w.Finished());
+        EXPECT_EQ(w.Failed(), c.failed);
+        EXPECT_EQ(w.Aborted(), c.aborted);
+        EXPECT_EQ(w.FatalMessage(), c.message);
         invoker.ProcessPending();
-        EXPECT_EQ(calls, 1) << c.label;
+        EXPECT_EQ(calls, 1);
     }
-}
-
-TEST(WorkerThread, StopRequestIsHonoured)
-{
-    TQueueInvoker invoker;
-    std::atomic<bool> running{false};
-    TTestWorker w(&invoker, [&](TTestWorker& self) {
-        running = true;
-        while (!self.Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        throw EAbort();
-    });
-    w.Start();
-    while (!running) std::this_thread::yield();
-    EXPECT_FALSE(w.Finished());
-    w.Terminate();
-    w.WaitFor();
-    EXPECT_TRUE(w.Aborted());
-    EXPECT_FALSE(w.Failed());
 }
 
 TEST(WorkerThread, OwnerStoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
@@ -126,34 +108,25 @@ TEST(WorkerThread, OwnerStoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
     while (!synchronizing) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(progressCalls, 0);
+    EXPECT_FALSE(w.Finished());
     w.Terminate();
     w.WaitFor(); // serves the pending call, so the worker can see the stop request
     EXPECT_TRUE(w.Aborted());
+    EXPECT_FALSE(w.Failed());
     EXPECT_GE(progressCalls, 1);
 }
 
-TEST(WorkerThread, SynchronizeRunsOnTheMainThreadAndPassesExceptionsBack)
-{
-    TQueueInvoker invoker;
-    std::thread::id ranOn;
-    TTestWorker w(&invoker, [&](TTestWorker& self) {
-        self.Synchronize([&] { ranOn = std::this_thread::get_id(); });
-        self.Synchronize([] { throw EConvertError("from the main thread"); });
-    });
-    w.Start();
-    w.WaitFor();
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-    EXPECT_TRUE(w.Failed());
-    EXPECT_EQ(w.FatalMessage(), "from the main thread");
-}
-
-TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandler)
+TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandlerAndAFailingHandlerIsContained)
 {
     TQueueInvoker invoker;
     std::atomic<bool> destroyed{false};
     std::thread::id destroyedOn;
     bool handlerRan = false, destroyedBeforeHandler = false;
-    auto* w = new TTestWorker(&invoker, [](TTestWorker&) {}, &destroyed, &destroyedOn);
+    auto* w = new TTestWorker(&invoker, [](TTestWorker&) {});
+    w->OnDestroy = [&] {
+        destroyedOn = std::this_thread::get_id();
+        destroyed = true;
+    };
     w->FreeOnTerminate = true;
     w->OnTerminate = [&](TWorkerThread*) {
         handlerRan = true;
@@ -164,17 +137,13 @@ TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandler)
     EXPECT_TRUE(handlerRan);
     EXPECT_FALSE(destroyedBeforeHandler);
     EXPECT_EQ(destroyedOn, std::this_thread::get_id());
-}
 
-TEST(WorkerThread, FailingCompletionHandlerDoesNotStopTheWorkerFromFinishing)
-{
-    TQueueInvoker invoker;
-    TTestWorker w(&invoker, [](TTestWorker&) {});
-    w.OnTerminate = [](TWorkerThread*) { throw std::runtime_error("handler"); };
-    w.Start();
-    w.WaitFor();
-    EXPECT_TRUE(w.Finished());
-    EXPECT_FALSE(w.Failed());
+    TTestWorker failing(&invoker, [](TTestWorker&) {});
+    failing.OnTerminate = [](TWorkerThread*) { throw std::runtime_error("handler"); };
+    failing.Start();
+    failing.WaitFor();
+    EXPECT_TRUE(failing.Finished());
+    EXPECT_FALSE(failing.Failed());
 }
 
 TEST(WorkerThread, StartTwiceAndMissingInvokerAreRefused)
