@@ -84,4 +84,13 @@ inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vec
     return list;
 }
 
+// Offset of the first marker of one of the kinds before the first scan (0 when there is none).
+inline size_t MarkerOffset(const std::vector<uint8_t>& f, std::initializer_list<uint8_t> kinds)
+{
+    for (size_t p = 2; p + 4 < f.size() && f[p] == 0xFF; p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]))
+        for (uint8_t k : kinds)
+            if (f[p + 1] == k) return p;
+    return 0;
+}
+
 } // namespace fixtures
