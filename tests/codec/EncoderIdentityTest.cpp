@@ -5,8 +5,7 @@
 
 #include "EncoderTestUtil.h"
 
-namespace
-{
+namespace {
 
 struct TLayout { const char* Name; bool Gray; std::array<TSamplingFactor, 3> Sampling; };
 
@@ -40,8 +39,7 @@ TEST(EncoderIdentity, SizesLayoutsAndSmoothing)
     int n = 0;
     for (const TLayout& layout : Layouts)
         for (auto [w, h] : Sizes)
-            for (int smoothing : {0, 10, 50, 100})
-            {
+            for (int smoothing : {0, 10, 50, 100}) {
                 // Not every combination: smoothing 10/50 on every other size keeps this quick.
                 if ((smoothing == 10 || smoothing == 50) && (n++ % 2)) continue;
                 TEncodeParams p = IdentityParams();
@@ -74,11 +72,9 @@ TEST(EncoderIdentity, CodingModesTablesAndMarkers)
     maxed.fill(255);
     for (const TMode& m : modes)
         for (int tables = 0; tables < 3; ++tables)
-            for (const TLayout* layout : {&Layouts[0], &Layouts[1], &Layouts[3]})
-            {
+            for (const TLayout* layout : {&Layouts[0], &Layouts[1], &Layouts[3]}) {
                 TEncodeParams p = IdentityParams(tables == 0 ? 90 : 50, 40);
-                if (tables > 0)
-                {
+                if (tables > 0) {
                     qmjpeg::TQuantSlots slots;
                     const uint8_t* t = tables == 1 ? ones.data() : maxed.data();
                     qmjpeg::jpeg_add_quant_table(slots, 0, t, true, 100);
@@ -95,8 +91,7 @@ TEST(EncoderIdentity, CodingModesTablesAndMarkers)
                 p.Coding.YDensity = 72;
                 p.Coding.Comments = {"first", "", "second line"};
                 p.Coding.AppTexts = {"", "app text"};
-                for (int picture = 0; picture < 2; ++picture)
-                {
+                for (int picture = 0; picture < 2; ++picture) {
                     TBitmap bmp = picture ? RandomPicture(83, 57, 11) : PhotoLikePicture(120, 90, 5);
                     ExpectSameFile(bmp, p,
                                    std::string(m.Name) + " tables " + std::to_string(tables) + " " + layout->Name +

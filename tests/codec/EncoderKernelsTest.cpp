@@ -6,8 +6,7 @@
 
 #include "codec/EncoderKernels.h"
 
-namespace
-{
+namespace {
 
 std::vector<uint8_t> RandomBytes(size_t n, std::mt19937& rng, int mode)
 {
@@ -31,8 +30,7 @@ TEST(EncoderKernels, ColorConversion)
     std::mt19937 rng(1);
     for (const TEncoderKernels* k : FastVariants())
         for (int width : {1, 2, 15, 16, 17, 31, 32, 33, 100, 1001})
-            for (int mode = 0; mode < 3; ++mode)
-            {
+            for (int mode = 0; mode < 3; ++mode) {
                 std::vector<uint8_t> bgr = RandomBytes(size_t(width) * 3, rng, mode);
                 std::vector<uint8_t> p[3], f[3];
                 for (int c = 0; c < 3; ++c) p[c].assign(size_t(width), 0), f[c].assign(size_t(width), 0);
@@ -56,8 +54,7 @@ TEST(EncoderKernels, Downsampling)
     for (const TEncoderKernels* k : FastVariants())
         for (const Case& c : cases)
             for (int outCols : {8, 16, 24, 200})
-                for (int smoothing : {1, 37, 100})
-                {
+                for (int smoothing : {1, 37, 100}) {
                     const int inCols = outCols * c.HExpand;
                     std::vector<std::vector<uint8_t>> in;
                     std::vector<const uint8_t*> inPtr;
@@ -80,8 +77,7 @@ TEST(EncoderKernels, ForwardDct)
     std::mt19937 rng(3);
     for (const TEncoderKernels* k : FastVariants())
         for (int mode = 0; mode < 3; ++mode)
-            for (int blocks : {1, 3, 8})
-            {
+            for (int blocks : {1, 3, 8}) {
                 const size_t stride = size_t(blocks) * 8 + 5;
                 std::vector<uint8_t> samples = RandomBytes(stride * 8, rng, mode);
                 std::vector<int16_t> p(size_t(blocks) * 64), f(p.size());
@@ -98,18 +94,15 @@ TEST(EncoderKernels, Quantization)
     planes.Layout.NumComponents = 3;
     for (const TEncoderKernels* k : FastVariants())
         for (TQuantRounding rounding : {TQuantRounding::Library, TQuantRounding::Program})
-            for (int tables = 0; tables < 3; ++tables)
-            {
+            for (int tables = 0; tables < 3; ++tables) {
                 TCodingParams params;
                 params.Rounding = rounding;
-                for (int s = 0; s < 2; ++s)
-                {
+                for (int s = 0; s < 2; ++s) {
                     qmjpeg::TQuantTable t;
                     for (auto& v : t) v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
                     params.Tables[size_t(s)] = t;
                 }
-                for (int comp = 0; comp < 2; ++comp)
-                {
+                for (int comp = 0; comp < 2; ++comp) {
                     TComponentQuantizer q = MakeComponentQuantizer(params, planes, comp);
                     std::vector<int16_t> coef(64 * 5);
                     for (size_t i = 0; i < coef.size(); ++i)
@@ -132,8 +125,7 @@ TEST(EncoderKernels, ZigzagNonZeroMask)
     std::mt19937 rng(5);
     for (const TEncoderKernels* k : FastVariants())
         for (int density : {0, 1, 8, 32, 64})
-            for (int trial = 0; trial < 50; ++trial)
-            {
+            for (int trial = 0; trial < 50; ++trial) {
                 int16_t block[64] = {};
                 for (int n = 0; n < density; ++n) block[rng() % 64] = int16_t(int(rng() % 2001) - 1000);
                 if (trial == 0) block[63] = 1; // the last zigzag position is the last natural one
