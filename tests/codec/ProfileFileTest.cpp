@@ -106,6 +106,7 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     WriteProfileFile(a, path);
 
     TJPEGImage b;
+    AddSelectionArea(b, skRectangle, 5, 5, 6, 6); // replaced by the file's areas
     ReadProfileFile(b, path);
     TJPEGProfile ra, rb;
     GetSettingsRecord(a, ra);
@@ -114,6 +115,7 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     EXPECT_TRUE(ProfilesMatch(rb, ra));
     EXPECT_EQ(b.ProfileName, "Everything");
     EXPECT_FLOAT_EQ(b.ComprRatio, 14.5f);
+    EXPECT_EQ(b.DisplayRatio, 14); // Round(14.5), half to even
     EXPECT_EQ(b.Comments.Text(), "A comment = with an equals sign\r\n");
     EXPECT_EQ(b.XDensity, 300);
     EXPECT_EQ(b.ResamplingOptions.Fidelity, 200);
@@ -122,6 +124,8 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     EXPECT_EQ(b.SelUnits.Item<TSelUnit>(1).EndX, 1000000);
     const TSelUnit& poly = b.SelUnits.Item<TSelUnit>(2);
     ASSERT_EQ(poly.Kind, skPolygon);
+    EXPECT_TRUE(poly.Complete);
+    EXPECT_EQ(std::tuple(poly.BegX, poly.BegY, poly.EndX, poly.EndY), std::tuple(10, 20, 0, 999999));
     ASSERT_EQ(poly.Points->Count(), 4);
     EXPECT_EQ(poly.Points->Item<TSelPoint>(1).X, 300000);
     EXPECT_EQ(poly.Points->Item<TSelPoint>(3).Y, 999999);
