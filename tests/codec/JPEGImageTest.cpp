@@ -7,6 +7,8 @@
 #include "codec/JPEGImage.h"
 #include "platform/Exceptions.h"
 
+using namespace fixtures;
+
 namespace {
 
 // Installs size bytes of stand-in data for a w x h picture.
@@ -73,8 +75,7 @@ TEST(JPEGImage, SizeCannotBeSet)
 TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
 {
     TJPEGImage a, b;
-    TMemoryStream s(fixtures::MakeJpeg({}));
-    a.LoadFromStream(s);
+    LoadInto(a, MakeJpeg({}));
     a.EnsureBitmap();
     a.LumQuality = 90;
     b.Assign(a);
@@ -85,12 +86,9 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     EXPECT_EQ(b.Width(), 64);
 
     const std::vector<uint8_t> before = a.GetJpegStream()->Data();
-    {
-        fixtures::TJpegRecipe recipe;
-        recipe.Width = 30;
-        TMemoryStream other(fixtures::MakeJpeg(recipe));
-        b.LoadFromStream(other);
-    }
+    TJpegRecipe recipe;
+    recipe.Width = 30;
+    LoadInto(b, MakeJpeg(recipe));
     EXPECT_FALSE(b.Equals(a));
     EXPECT_EQ(a.GetJpegStream()->Data(), before);
     EXPECT_EQ(a.Data->Width, 64);
@@ -110,13 +108,8 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     // At a reduced scale the size is read again from the data taken over, not kept from the old.
     TJPEGImage e;
     e.SetScale(1);
-    {
-        fixtures::TJpegRecipe recipe;
-        recipe.Width = 30;
-        recipe.Height = 20;
-        TMemoryStream small(fixtures::MakeJpeg(recipe));
-        e.LoadFromStream(small);
-    }
+    recipe.Height = 20;
+    LoadInto(e, MakeJpeg(recipe));
     EXPECT_EQ(e.Width(), 15);
     e.Assign(d);
     EXPECT_EQ(e.Width(), 32);
@@ -126,8 +119,7 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
 TEST(JPEGImage, WriteDataAndReadDataRoundTrip)
 {
     TJPEGImage a;
-    TMemoryStream s(fixtures::MakeJpeg({}));
-    a.LoadFromStream(s);
+    LoadInto(a, MakeJpeg({}));
     TMemoryStream out;
     a.WriteData(out);
     EXPECT_EQ(out.Size(), 4 + a.GetJpegDataSize());

@@ -7,6 +7,7 @@
 
 #include <jpeglib.h>
 
+#include "codec/JPEGImage.h"
 #include "codec/JpegGlue.h"
 
 namespace fixtures {
@@ -66,6 +67,13 @@ inline std::vector<uint8_t> MakeJpeg(const TJpegRecipe& recipe)
     }
     jpeg_finish_compress(cinfo);
     return out;
+}
+
+// Loads the file into the image (the header is read while loading).
+inline void LoadInto(TJPEGImage& image, const std::vector<uint8_t>& file)
+{
+    TMemoryStream s(file);
+    image.LoadFromStream(s);
 }
 
 // The markers of a JPEG file up to the first scan: (code, payload) in file order.

@@ -52,8 +52,7 @@ std::vector<uint8_t> WithScanCount(const std::vector<uint8_t>& f, int scans)
 
 TBitmap* LoadAndDecode(TJPEGImage& image, const std::vector<uint8_t>& file)
 {
-    TMemoryStream s(file);
-    image.LoadFromStream(s);
+    fixtures::LoadInto(image, file);
     return image.EnsureBitmap();
 }
 
