@@ -103,27 +103,15 @@ TRatioSearchResult RunSearch(TScriptedHost& host, const TRatioSettings& request,
 }
 } // namespace
 
-TEST(RatioSearch, TrialLimitBelowOneMeansOneEncode)
-{
-    for (int maxTrials : {1, 0, -5}) {
-        SCOPED_TRACE(maxTrials);
-        TScriptedHost host(SmoothSize);
-        TRatioSearch search;
-        host.Search = &search;
-        const auto result = search.Run(host, Request(10), {}, {}, TRatioLimits{maxTrials, 5});
-        EXPECT_EQ(host.Encoded.size(), 1u);
-        EXPECT_EQ(result.Trials, 1);
-        EXPECT_EQ(host.Progress, std::vector<int>{45});
-    }
-}
-
-// A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules alone.
+// A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules and the
+// trial limit alone.
 TEST(RatioSearch, ToleranceEndsTheSearch)
 {
     struct Case { float target; int maxTrials; int trials; };
     const Case cases[] = {
         {29, 10, 1}, {29, 1, 1},                         // above the target: done at once
         {31, 10, 7}, {31, 6, 3}, {31, 5, 2}, {31, 4, 1}, // below: on until trial > maximum - 4
+        {100, 1, 1}, {100, 0, 1}, {100, -5, 1},          // far off, but a limit below 1 means one encode
         {30, 10, 7},                                     // exactly met counts as not above
     };
     for (const Case& c : cases) {
