@@ -149,10 +149,6 @@ TEST(EncoderEngine, RefusedInputsAndSettings)
     p.FrontEnd.SamplingFactors = {{{4, 4}, {4, 4}, {4, 4}}};
     p.FrontEnd.Grayscale = true;
     EXPECT_NO_THROW(EncodeBitmapToJpeg(bmp, p));
-
-    TEncodeParams missing = ProductionParams();
-    missing.Coding.Tables[1].reset();
-    EXPECT_THROW(EncodeBitmapToJpeg(bmp, missing), EJPEG);
 }
 
 TEST(EncoderEngine, LibraryMessagesMatchTheLibrarysEncoder)

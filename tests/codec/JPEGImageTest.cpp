@@ -47,11 +47,9 @@ TEST(JPEGImage, RoundedRatio)
 TEST(JPEGImage, Emptiness)
 {
     TJPEGImage image;
-    EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(std::pair(image.Empty(), image.Width()), std::pair(true, 0));
     image.Assign(TBitmap(5, 4));
-    EXPECT_FALSE(image.Empty());
-    EXPECT_EQ(image.Width(), 5);
+    EXPECT_EQ(std::pair(image.Empty(), image.Width()), std::pair(false, 5));
     EXPECT_EQ(image.EnsureBitmap(), image.Bitmap.get()); // nothing to decode: the bitmap itself
     TBitmap copy;
     image.AssignTo(copy);
