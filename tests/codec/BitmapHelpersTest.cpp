@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "codec/BitmapHelpers.h"
 
 namespace {
@@ -19,9 +21,7 @@ TEST(BitmapHelpers, CloneBitmapFormat)
     src.SetPalette({TRGBQuad{1, 2, 3, 0}, TRGBQuad{4, 5, 6, 0}});
     src.ScanLine(0)[0] = 9;
     const TBitmap c = CloneBitmapFormat(src);
-    EXPECT_EQ(c.Width(), 7);
-    EXPECT_EQ(c.Height(), 5);
-    EXPECT_EQ(c.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(std::tuple(c.Width(), c.Height(), c.PixelFormat()), std::tuple(7, 5, TPixelFormat::pf8bit));
     EXPECT_EQ(c.Palette(), src.Palette());
     EXPECT_EQ(c.ScanLine(0)[0], 0);
 }
@@ -43,12 +43,7 @@ TEST(BitmapHelpers, CopyBitmapBitsCommonArea)
     EXPECT_EQ(other.ScanLine(0)[0], 1);
 
     // Packed formats: the pixels of the last, shared byte beyond the common width stay as they were.
-    struct PackedCase
-    {
-        TPixelFormat format;
-        int srcWidth;
-        uint8_t want; // first byte of a 0xFF row after copying a 0x00 source
-    };
+    struct PackedCase { TPixelFormat format; int srcWidth; uint8_t want; }; // want: byte 0 of a 0xFF row after a 0x00 copy
     for (PackedCase c : {PackedCase{TPixelFormat::pf1bit, 3, 0x1F}, PackedCase{TPixelFormat::pf4bit, 1, 0x0F},
                          PackedCase{TPixelFormat::pf1bit, 8, 0x00}}) {
         const TBitmap zero = Filled(c.srcWidth, 2, c.format, 0x00);
@@ -64,12 +59,7 @@ TEST(BitmapHelpers, CopyBitmapBitsCommonArea)
 
 TEST(BitmapHelpers, BlendBitmaps)
 {
-    struct Case
-    {
-        uint8_t a, b;
-        int percent;
-        uint8_t want;
-    };
+    struct Case { uint8_t a, b; int percent; uint8_t want; };
     // Halves round to even; the percent's sign is ignored and it is capped at 100.
     const Case cases[] = {{1, 0, 50, 0},   {3, 0, 50, 2},      {200, 100, 25, 125},   {10, 20, -150, 10},
                           {10, 20, 0, 20}, {255, 0, 100, 255}, {0, 255, INT32_MIN, 0}};

@@ -67,37 +67,12 @@ TEST(SelectionMask, SizeAndPaint)
     EXPECT_EQ(mask.ScanLine(10)[0], 0xFF);
 }
 
-TEST(BlockMask, RectangleOnOneBlock)
-{
-    const int w = 32, h = 24;
-    TBitmap mask = CreateMaskBitmap(w, h);
-    PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 16)}, mask);
-    for (int threshold : {100, 50, 1}) {
-        const TBlockMasks m = BuildBlockMasks(&mask, w, h, kNone, threshold);
-        ASSERT_FALSE(m.Empty());
-        EXPECT_EQ(m.LargeBlockMask->WidthInBlocks, 4);
-        EXPECT_EQ(m.LargeBlockMask->HeightInBlocks, 3);
-        EXPECT_EQ(Blocks(m.LargeBlockMask.get()), (std::vector<uint8_t>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
-        // Without subsampling every component quantises with the large mask.
-        EXPECT_EQ(m.SmallBlockMask, nullptr);
-        for (size_t c = 0; c < 3; ++c)
-            EXPECT_EQ(m.ForComponent(c), m.LargeBlockMask.get());
-    }
-    // One pixel less than the block: not selected at 100, selected at 50.
-    PaintSelectionMask(w, h, {PixelRect(w, h, 8, 8, 16, 15)}, mask);
-    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 100).LargeBlockMask->Bytes[5], 0);
-    EXPECT_EQ(BuildBlockMasks(&mask, w, h, kNone, 50).LargeBlockMask->Bytes[5], 1);
-}
-
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
+// Without subsampling every component quantises with the large mask.
 TEST(BlockMask, Threshold)
 {
     TBitmap mask = CreateMaskBitmap(8, 8);
-    struct Case
-    {
-        int rows, threshold;
-        uint8_t selected;
-    };
+    struct Case { int rows, threshold; uint8_t selected; };
     const Case cases[] = {{4, 50, 1},  {3, 50, 0}, {0, 0, 1}, {8, 100, 1},
                           {7, 100, 0}, {1, 2, 1},  {0, 1, 0}, {8, 101, 0}};
     for (Case c : cases) {
@@ -108,6 +83,8 @@ TEST(BlockMask, Threshold)
         const TBlockMasks m = BuildBlockMasks(&mask, 8, 8, kNone, c.threshold);
         ASSERT_FALSE(m.Empty());
         EXPECT_EQ(m.LargeBlockMask->Bytes[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
+        EXPECT_EQ(m.SmallBlockMask, nullptr);
+        for (size_t comp = 0; comp < 3; ++comp) EXPECT_EQ(m.ForComponent(comp), m.LargeBlockMask.get());
     }
 }
 
@@ -155,12 +132,7 @@ TEST(BlockMask, NoMasksWhenTheMaskDoesNotFit)
     TBitmap mask = CreateMaskBitmap(32, 32);
     const TSamplingFactor bad[] = {{2, 2}, {0, 1}};
     TBitmap bytes(32, 32, TPixelFormat::pf8bit);
-    struct Case
-    {
-        const TBitmap* mask;
-        int w, h;
-        std::span<const TSamplingFactor> f;
-    };
+    struct Case { const TBitmap* mask; int w, h; std::span<const TSamplingFactor> f; };
     const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0},  {&mask, 32, 16, kMode0},
                           {&mask, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&mask, 32, 32, bad},
                           {&mask, 0, 0, kMode0},     {&mask, 32, 32, {}}};

@@ -1,12 +1,12 @@
-// Every fast kernel gives the bytes of its plain version, on random and extreme inputs.
+// Every fast kernel gives the bytes of its plain version, on random and extreme inputs. (The plain
+// versions are held to the library's results by the identity harness.)
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "codec/EncoderKernels.h"
 
-namespace
-{
+namespace {
 
 std::vector<uint8_t> RandomBytes(size_t n, std::mt19937& rng, int mode)
 {
@@ -30,8 +30,7 @@ TEST(EncoderKernels, ColorConversion)
     std::mt19937 rng(1);
     for (const TEncoderKernels* k : FastVariants())
         for (int width : {1, 2, 15, 16, 17, 31, 32, 33, 100, 1001})
-            for (int mode = 0; mode < 3; ++mode)
-            {
+            for (int mode = 0; mode < 3; ++mode) {
                 std::vector<uint8_t> bgr = RandomBytes(size_t(width) * 3, rng, mode);
                 std::vector<uint8_t> p[3], f[3];
                 for (int c = 0; c < 3; ++c) p[c].assign(size_t(width), 0), f[c].assign(size_t(width), 0);
@@ -42,17 +41,6 @@ TEST(EncoderKernels, ColorConversion)
                 k->BgrToGray(bgr.data(), width, f[0].data());
                 EXPECT_EQ(p[0], f[0]) << k->Name << " grey width " << width;
             }
-}
-
-TEST(EncoderKernels, ColorConversionKnownValues)
-{
-    // Black, white, pure red, pure blue (blue, green, red byte order).
-    const uint8_t bgr[] = {0, 0, 0, 255, 255, 255, 0, 0, 255, 255, 0, 0};
-    uint8_t y[4], cb[4], cr[4];
-    PlainKernels().BgrToYcc(bgr, 4, y, cb, cr);
-    EXPECT_EQ(std::vector<int>(y, y + 4), (std::vector<int>{0, 255, 76, 29}));
-    EXPECT_EQ(std::vector<int>(cb, cb + 4), (std::vector<int>{128, 128, 85, 255}));
-    EXPECT_EQ(std::vector<int>(cr, cr + 4), (std::vector<int>{128, 128, 255, 107}));
 }
 
 TEST(EncoderKernels, Downsampling)
@@ -66,8 +54,7 @@ TEST(EncoderKernels, Downsampling)
     for (const TEncoderKernels* k : FastVariants())
         for (const Case& c : cases)
             for (int outCols : {8, 16, 24, 200})
-                for (int smoothing : {1, 37, 100})
-                {
+                for (int smoothing : {1, 37, 100}) {
                     const int inCols = outCols * c.HExpand;
                     std::vector<std::vector<uint8_t>> in;
                     std::vector<const uint8_t*> inPtr;
@@ -85,30 +72,12 @@ TEST(EncoderKernels, Downsampling)
                 }
 }
 
-TEST(EncoderKernels, DownsamplingBiasesAlternate)
-{
-    // (0 + 1 + bias) >> 1 with bias 0, 1, 0, 1 ... ; (0 + 0 + 1 + 0 + bias) >> 2 with bias 1, 2, 1, 2 ...
-    std::vector<uint8_t> row0(16), row1(16, 0);
-    for (size_t i = 0; i < 16; i += 2) row0[i] = 0, row0[i + 1] = 1;
-    const uint8_t* in[2] = {row0.data(), row1.data()};
-    uint8_t out[8];
-    uint8_t* outRows[1] = {out};
-    TDownsampleArgs a{TDownsampleMethod::H2V1, in, outRows, 8, 1, 1, 2, 1, 0};
-    PlainKernels().Downsample(a);
-    EXPECT_EQ(std::vector<int>(out, out + 8), (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1}));
-    for (size_t i = 0; i < 16; i += 2) row0[i] = 2, row0[i + 1] = 0; // sums of 2: (2 + 1) >> 2 = 0, (2 + 2) >> 2 = 1
-    a = {TDownsampleMethod::H2V2, in, outRows, 8, 2, 1, 2, 2, 0};
-    PlainKernels().Downsample(a);
-    EXPECT_EQ(std::vector<int>(out, out + 8), (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1}));
-}
-
 TEST(EncoderKernels, ForwardDct)
 {
     std::mt19937 rng(3);
     for (const TEncoderKernels* k : FastVariants())
         for (int mode = 0; mode < 3; ++mode)
-            for (int blocks : {1, 3, 8})
-            {
+            for (int blocks : {1, 3, 8}) {
                 const size_t stride = size_t(blocks) * 8 + 5;
                 std::vector<uint8_t> samples = RandomBytes(stride * 8, rng, mode);
                 std::vector<int16_t> p(size_t(blocks) * 64), f(p.size());
@@ -116,12 +85,6 @@ TEST(EncoderKernels, ForwardDct)
                 k->ForwardDctRow(samples.data(), stride, blocks, f.data());
                 EXPECT_EQ(p, f) << k->Name << " mode " << mode;
             }
-    // A flat block of 255 has only a DC term: 8 x 64 x 127 / 8.
-    std::vector<uint8_t> flat(64, 255);
-    int16_t out[64];
-    PlainKernels().ForwardDctRow(flat.data(), 8, 1, out);
-    EXPECT_EQ(out[0], 8128);
-    for (int i = 1; i < 64; ++i) EXPECT_EQ(out[i], 0);
 }
 
 TEST(EncoderKernels, Quantization)
@@ -131,18 +94,15 @@ TEST(EncoderKernels, Quantization)
     planes.Layout.NumComponents = 3;
     for (const TEncoderKernels* k : FastVariants())
         for (TQuantRounding rounding : {TQuantRounding::Library, TQuantRounding::Program})
-            for (int tables = 0; tables < 3; ++tables)
-            {
+            for (int tables = 0; tables < 3; ++tables) {
                 TCodingParams params;
                 params.Rounding = rounding;
-                for (int s = 0; s < 2; ++s)
-                {
+                for (int s = 0; s < 2; ++s) {
                     qmjpeg::TQuantTable t;
                     for (auto& v : t) v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
                     params.Tables[size_t(s)] = t;
                 }
-                for (int comp = 0; comp < 2; ++comp)
-                {
+                for (int comp = 0; comp < 2; ++comp) {
                     TComponentQuantizer q = MakeComponentQuantizer(params, planes, comp);
                     std::vector<int16_t> coef(64 * 5);
                     for (size_t i = 0; i < coef.size(); ++i)
@@ -165,16 +125,10 @@ TEST(EncoderKernels, ZigzagNonZeroMask)
     std::mt19937 rng(5);
     for (const TEncoderKernels* k : FastVariants())
         for (int density : {0, 1, 8, 32, 64})
-            for (int trial = 0; trial < 50; ++trial)
-            {
+            for (int trial = 0; trial < 50; ++trial) {
                 int16_t block[64] = {};
                 for (int n = 0; n < density; ++n) block[rng() % 64] = int16_t(int(rng() % 2001) - 1000);
                 if (trial == 0) block[63] = 1; // the last zigzag position is the last natural one
                 ASSERT_EQ(k->ZigzagNonZeroMask(block), ZigzagNonZeroMaskPlain(block)) << k->Name;
             }
-    int16_t block[64] = {};
-    block[0] = 5;  // DC: never in the mask
-    block[8] = 1;  // zigzag position 2
-    block[63] = -1; // zigzag position 63
-    EXPECT_EQ(ZigzagNonZeroMaskPlain(block), (uint64_t(1) << 2) | (uint64_t(1) << 63));
 }

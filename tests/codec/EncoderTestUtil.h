@@ -90,6 +90,25 @@ inline std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParam
     return out;
 }
 
+// The file decoded by the library into a 24-bit bitmap (blue, green, red); `components` gets the
+// file's component count.
+inline TBitmap LibraryDecode(const std::vector<uint8_t>& file, int* components = nullptr)
+{
+    TJpegDecompressor d;
+    JpegMemorySource(d.Get(), file.data(), file.size());
+    jpeg_read_header(d.Get(), TRUE);
+    if (components) *components = d->num_components;
+    d->out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(d.Get());
+    TBitmap bmp(int(d->output_width), int(d->output_height), TPixelFormat::pf24bit);
+    while (d->output_scanline < d->output_height) {
+        JSAMPROW row = bmp.ScanLine(int(d->output_scanline));
+        jpeg_read_scanlines(d.Get(), &row, 1);
+    }
+    jpeg_finish_decompress(d.Get());
+    return bmp;
+}
+
 // Library rounding with the tables of the given qualities.
 inline TEncodeParams IdentityParams(int lumQuality = 75, int chromQuality = 60)
 {

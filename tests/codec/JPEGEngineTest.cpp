@@ -2,12 +2,13 @@
 // queue standing in for the main thread's event loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "EncoderTestUtil.h"
+#include "SelectionTestUtil.h"
 #include "codec/JPEGEngine.h"
 #include "ProgressTestClock.h"
 #include "codec/JpegProgress.h"
@@ -21,10 +22,8 @@ using progress_test::FastProgressClock;
 struct TRunResult
 {
     std::atomic<bool> Freed{false};
-    bool Ended = false;
-    bool Cancelled = false;
+    bool Ended = false, Cancelled = false, BitmapAtEnd = false;
     int64_t SizeAtEnd = -1;
-    bool BitmapAtEnd = false;
     std::vector<std::pair<int, int>> Events; // (operation, percent)
 };
 
@@ -74,89 +73,81 @@ bool Pump(TQueueInvoker& invoker, const TRunResult& result)
 
 int Count(const TRunResult& r, int op)
 {
-    int n = 0;
-    for (auto& e : r.Events) n += e.first == op;
-    return n;
+    return int(std::count_if(r.Events.begin(), r.Events.end(), [op](auto& e) { return e.first == op; }));
 }
+
+// A photo of 320 x 240 and an image over it, with every progress call let through.
+class JPEGEngine : public ::testing::Test
+{
+protected:
+    void SetUp() override { Image.SetSourceBitmap(&Src); }
+    FastProgressClock Clock;
+    TQueueInvoker Invoker;
+    TBitmap Src = PhotoLikePicture(320, 240, 11);
+    TJPEGImage Image;
+    TRunResult R;
+};
 
 } // namespace
 
-TEST(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
+TEST_F(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
 {
-    FastProgressClock clock;
-    TQueueInvoker invoker;
-    TBitmap src = PhotoLikePicture(320, 240, 11);
-    TJPEGImage image;
-    image.SetSourceBitmap(&src);
-    image.PixelFormat8Bit = false;
-    image.LumQuality = 70;
-    TRunResult r;
-    StartEngine(invoker, image, r, [&](TJPEGEngine* e, int) {
+    Image.PixelFormat8Bit = false;
+    Image.LumQuality = 70;
+    StartEngine(Invoker, Image, R, [&](TJPEGEngine* e, int) {
         // The view may paint the image's bitmap at any time: the worker never writes it.
-        EXPECT_FALSE(image.HasBitmap());
+        EXPECT_FALSE(Image.HasBitmap());
         // Settings changed during the run do not reach it.
-        image.LumQuality = 5;
-        EXPECT_EQ(e->Image(), &image);
+        Image.LumQuality = 5;
+        EXPECT_EQ(e->Image(), &Image);
     });
-    ASSERT_TRUE(Pump(invoker, r));
-    EXPECT_FALSE(r.Cancelled);
-    EXPECT_TRUE(r.BitmapAtEnd);
-    EXPECT_GT(Count(r, 0), 0);
-    EXPECT_GT(Count(r, 1), 0);
-    ASSERT_TRUE(image.HasBitmap());
-    EXPECT_EQ(image.Bitmap->Width(), 320);
-    EXPECT_EQ(image.WorkProfile.LumQuality, 70);
+    ASSERT_TRUE(Pump(Invoker, R));
+    EXPECT_FALSE(R.Cancelled);
+    EXPECT_TRUE(R.BitmapAtEnd);
+    EXPECT_GT(Count(R, 0), 0);
+    EXPECT_GT(Count(R, 1), 0);
+    ASSERT_TRUE(Image.HasBitmap());
+    EXPECT_EQ(Image.Bitmap->Width(), 320);
+    EXPECT_EQ(Image.WorkProfile.LumQuality, 70);
 
     TJPEGImage cold;
-    cold.SetSourceBitmap(&src);
+    cold.SetSourceBitmap(&Src);
     cold.LumQuality = 70;
     cold.CompressImage();
-    ASSERT_EQ(cold.GetJpegDataSize(), image.GetJpegDataSize());
-    EXPECT_EQ(0, std::memcmp(cold.GetJpegStream()->Memory(), image.GetJpegStream()->Memory(),
-                             size_t(cold.GetJpegDataSize())));
+    EXPECT_EQ(CompressedBytes(cold), CompressedBytes(Image));
     // The image's own progress handler is back.
     int own = 0;
-    image.OnProgress = nullptr;
-    image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
-    image.CompressImage();
+    Image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
+    Image.CompressImage();
     EXPECT_GT(own, 0);
 }
 
-TEST(JPEGEngine, TerminateDuringDecodeLetsTheDecodeFinish)
+TEST_F(JPEGEngine, TerminateDuringDecodeLetsTheDecodeFinish)
 {
-    FastProgressClock clock;
-    TQueueInvoker invoker;
-    TBitmap src = PhotoLikePicture(320, 240, 12);
-    TJPEGImage image;
-    image.SetSourceBitmap(&src);
-    TRunResult r;
-    StartEngine(invoker, image, r, [](TJPEGEngine* e, int op) {
+    StartEngine(Invoker, Image, R, [](TJPEGEngine* e, int op) {
         if (op == 1) e->Terminate();
     });
-    ASSERT_TRUE(Pump(invoker, r));
-    ASSERT_GT(Count(r, 1), 0);
-    EXPECT_FALSE(r.Cancelled);
-    EXPECT_TRUE(r.BitmapAtEnd);
-    EXPECT_GT(r.SizeAtEnd, 0);
+    ASSERT_TRUE(Pump(Invoker, R));
+    ASSERT_GT(Count(R, 1), 0);
+    EXPECT_FALSE(R.Cancelled);
+    EXPECT_TRUE(R.BitmapAtEnd);
+    EXPECT_GT(R.SizeAtEnd, 0);
 }
 
-TEST(JPEGEngine, TerminateDuringCompressionKeepsTheOldDataAndSkipsTheDecode)
+TEST_F(JPEGEngine, TerminateDuringCompressionKeepsTheOldDataAndSkipsTheDecode)
 {
-    FastProgressClock clock;
-    TQueueInvoker invoker;
-    TBitmap src = PhotoLikePicture(320, 240, 13);
     for (float target : {0.0f, 30.0f}) {
         TJPEGImage image;
-        image.SetSourceBitmap(&src);
+        image.SetSourceBitmap(&Src);
         image.CompressImage();
         auto old = image.Data;
         image.LumQuality = 20;
         image.SetCompressionRatio(target);
         TRunResult r;
-        StartEngine(invoker, image, r, [](TJPEGEngine* e, int op) {
+        StartEngine(Invoker, image, r, [](TJPEGEngine* e, int op) {
             if (op == 0) e->Terminate();
         });
-        ASSERT_TRUE(Pump(invoker, r));
+        ASSERT_TRUE(Pump(Invoker, r));
         EXPECT_TRUE(r.Cancelled) << target;
         EXPECT_EQ(image.Data, old) << target;
         EXPECT_EQ(Count(r, 1), 0) << target;
@@ -164,62 +155,49 @@ TEST(JPEGEngine, TerminateDuringCompressionKeepsTheOldDataAndSkipsTheDecode)
     }
 }
 
-TEST(JPEGEngine, FailureInDecodeLeavesNoBitmap)
+TEST_F(JPEGEngine, FailureInDecodeLeavesNoBitmap)
 {
-    FastProgressClock clock;
-    TQueueInvoker invoker;
-    TBitmap src = PhotoLikePicture(320, 240, 14);
-    TJPEGImage image;
-    image.SetSourceBitmap(&src);
-    image.CompressImage();
-    image.EnsureBitmap(); // a bitmap of the previous result
-    ASSERT_TRUE(image.HasBitmap());
-    image.LumQuality = 90;
-    TRunResult r;
-    StartEngine(invoker, image, r, [](TJPEGEngine*, int op) {
+    Image.CompressImage();
+    Image.EnsureBitmap(); // a bitmap of the previous result
+    ASSERT_TRUE(Image.HasBitmap());
+    Image.LumQuality = 90;
+    StartEngine(Invoker, Image, R, [](TJPEGEngine*, int op) {
         if (op == 1) throw EOutOfResources("no memory for the display");
     });
-    ASSERT_TRUE(Pump(invoker, r));
-    EXPECT_FALSE(r.Cancelled);
-    EXPECT_FALSE(r.BitmapAtEnd);
-    EXPECT_GT(r.SizeAtEnd, 0);
+    ASSERT_TRUE(Pump(Invoker, R));
+    EXPECT_FALSE(R.Cancelled);
+    EXPECT_FALSE(R.BitmapAtEnd);
+    EXPECT_GT(R.SizeAtEnd, 0);
 }
 
-TEST(JPEGEngine, StopAndDropAtAnyPoint)
+TEST_F(JPEGEngine, StopAndDropAtAnyPoint)
 {
-    FastProgressClock clock;
-    TQueueInvoker invoker;
-    TBitmap src = PhotoLikePicture(400, 300, 15);
     // Stop before the first report, during compression, during decoding.
     for (int stopAt : {0, 1, 2}) {
         auto image = std::make_unique<TJPEGImage>();
-        image->SetSourceBitmap(&src);
+        image->SetSourceBitmap(&Src);
         image->SetCompressionRatio(stopAt == 1 ? 25.0f : 0.0f);
         TRunResult r;
         int seen = 0;
-        TJPEGEngine* engine = StartEngine(invoker, *image, r, [&](TJPEGEngine*, int op) {
+        TJPEGEngine* engine = StartEngine(Invoker, *image, r, [&](TJPEGEngine*, int op) {
             if (op == 1) ++seen;
         });
         if (stopAt == 2)
-            while (seen == 0 && !r.Ended) invoker.ProcessEvents(10);
+            while (seen == 0 && !r.Ended) Invoker.ProcessEvents(10);
         else if (stopAt == 1)
-            invoker.ProcessEvents(10);
+            Invoker.ProcessEvents(10);
         if (!r.Ended) engine->StopAndWait();
         EXPECT_TRUE(r.Ended);
         image.reset(); // the owner drops the image at once
-        EXPECT_TRUE(Pump(invoker, r));
+        EXPECT_TRUE(Pump(Invoker, r));
     }
 }
 
-TEST(JPEGEngine, AnEngineNeverStartedGivesTheImageBack)
+TEST_F(JPEGEngine, AnEngineNeverStartedGivesTheImageBack)
 {
-    TQueueInvoker invoker;
-    TJPEGImage image;
     int own = 0;
-    image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
-    delete new TJPEGEngine(&image, nullptr, nullptr, &invoker);
-    TBitmap src = PhotoLikePicture(64, 64, 1);
-    image.SetSourceBitmap(&src);
-    image.CompressImage();
+    Image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
+    delete new TJPEGEngine(&Image, nullptr, nullptr, &Invoker);
+    Image.CompressImage();
     EXPECT_GT(own, 0);
 }

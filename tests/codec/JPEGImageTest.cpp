@@ -1,11 +1,13 @@
 // The JPEG graphic's own operations: ratios, sharing, settings groups, sizes, streams.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <functional>
 
 #include "JpegFixtures.h"
 #include "codec/JPEGImage.h"
 #include "platform/Exceptions.h"
+
+using namespace fixtures;
 
 namespace {
 
@@ -23,13 +25,7 @@ void SetData(TJPEGImage& image, int w, int h, size_t size)
 
 TEST(JPEGImage, RoundedRatio)
 {
-    struct Case
-    {
-        int w, h;
-        size_t size;
-        float target;
-        int want;
-    } cases[] = {
+    struct Case { int w, h; size_t size; float target; int want; } cases[] = {
         {100, 100, 3000, 0, 10},   // r = 10: Round(2) x 5
         {100, 100, 600, 0, 50},    // r = 50 is not above 50: Round(10) x 5
         {100, 100, 500, 0, 60},    // r = 60: Round(6) x 10
@@ -51,11 +47,9 @@ TEST(JPEGImage, RoundedRatio)
 TEST(JPEGImage, Emptiness)
 {
     TJPEGImage image;
-    EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(std::pair(image.Empty(), image.Width()), std::pair(true, 0));
     image.Assign(TBitmap(5, 4));
-    EXPECT_FALSE(image.Empty());
-    EXPECT_EQ(image.Width(), 5);
+    EXPECT_EQ(std::pair(image.Empty(), image.Width()), std::pair(false, 5));
     EXPECT_EQ(image.EnsureBitmap(), image.Bitmap.get()); // nothing to decode: the bitmap itself
     TBitmap copy;
     image.AssignTo(copy);
@@ -67,37 +61,32 @@ TEST(JPEGImage, Emptiness)
 TEST(JPEGImage, SizeCannotBeSet)
 {
     TJPEGImage image;
-    try {
-        image.SetWidth(10);
-        FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_STREQ(e.what(), "Cannot change the size of a JPEG image");
-    }
-    EXPECT_THROW(image.SetHeight(10), EInvalidGraphicOperation);
+    for (auto set : {&TJPEGImage::SetWidth, &TJPEGImage::SetHeight})
+        try {
+            (image.*set)(10);
+            ADD_FAILURE();
+        } catch (const EInvalidGraphicOperation& e) {
+            EXPECT_STREQ(e.what(), "Cannot change the size of a JPEG image");
+        }
 }
 
 TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
 {
     TJPEGImage a, b;
-    TMemoryStream s(fixtures::MakeJpeg({}));
-    a.LoadFromStream(s);
+    LoadInto(a, MakeJpeg({}));
     a.EnsureBitmap();
     a.LumQuality = 90;
     b.Assign(a);
-    EXPECT_TRUE(b.Equals(a));
-    EXPECT_TRUE(a.Equals(b));
+    EXPECT_TRUE(b.Equals(a) && a.Equals(b));
     EXPECT_EQ(b.LumQuality, 50); // settings are not copied
     ASSERT_TRUE(b.HasBitmap());
     EXPECT_NE(b.Bitmap.get(), a.Bitmap.get());
     EXPECT_EQ(b.Width(), 64);
 
     const std::vector<uint8_t> before = a.GetJpegStream()->Data();
-    {
-        fixtures::TJpegRecipe recipe;
-        recipe.Width = 30;
-        TMemoryStream other(fixtures::MakeJpeg(recipe));
-        b.LoadFromStream(other);
-    }
+    TJpegRecipe recipe;
+    recipe.Width = 30;
+    LoadInto(b, MakeJpeg(recipe));
     EXPECT_FALSE(b.Equals(a));
     EXPECT_EQ(a.GetJpegStream()->Data(), before);
     EXPECT_EQ(a.Data->Width, 64);
@@ -117,13 +106,8 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     // At a reduced scale the size is read again from the data taken over, not kept from the old.
     TJPEGImage e;
     e.SetScale(1);
-    {
-        fixtures::TJpegRecipe recipe;
-        recipe.Width = 30;
-        recipe.Height = 20;
-        TMemoryStream small(fixtures::MakeJpeg(recipe));
-        e.LoadFromStream(small);
-    }
+    recipe.Height = 20;
+    LoadInto(e, MakeJpeg(recipe));
     EXPECT_EQ(e.Width(), 15);
     e.Assign(d);
     EXPECT_EQ(e.Width(), 32);
@@ -133,8 +117,7 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
 TEST(JPEGImage, WriteDataAndReadDataRoundTrip)
 {
     TJPEGImage a;
-    TMemoryStream s(fixtures::MakeJpeg({}));
-    a.LoadFromStream(s);
+    LoadInto(a, MakeJpeg({}));
     TMemoryStream out;
     a.WriteData(out);
     EXPECT_EQ(out.Size(), 4 + a.GetJpegDataSize());
@@ -158,12 +141,11 @@ TEST(JPEGImage, WriteDataAndReadDataRoundTrip)
 TEST(JPEGImage, Subsampling)
 {
     TJPEGImage image;
-    const int modes[] = {1, 2, 0};
-    const int wantH[][3] = {{1, 1, 1}, {1, 2, 2}, {2, 1, 1}};
-    for (int i = 0; i < 3; ++i) {
-        image.SetSubsampling(modes[i]);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[i][c]);
-        EXPECT_EQ(image.GetSubsampling(), modes[i]);
+    const int wantH[][3] = {{2, 1, 1}, {1, 1, 1}, {1, 2, 2}};
+    for (int mode : {1, 2, 0}) {
+        image.SetSubsampling(mode);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[mode][c]);
+        EXPECT_EQ(image.GetSubsampling(), mode);
     }
     image.SetSubsampling(1);
     image.SetSubsampling(3); // no such mode: unchanged
@@ -172,40 +154,32 @@ TEST(JPEGImage, Subsampling)
     EXPECT_EQ(image.GetSubsampling(), 0);
 }
 
+// Each group resets its settings and reports whether anything changed; only the low 7 bits count.
+// A filter group without an active filter reports false but still resets strengths and radius.
 TEST(JPEGImage, ResetSettingsGroups)
 {
-    TJPEGImage image;
-    EXPECT_FALSE(image.ResetSettings(0));
-    image.ChromQuality = 20;
-    EXPECT_TRUE(image.ResetSettings(0x80)); // only the low 7 bits count
-    EXPECT_EQ(image.ChromQuality, 50);
-
-    image.SelThreshold = 10;
-    EXPECT_TRUE(image.ResetSettings(1));
-    EXPECT_EQ(image.SelThreshold, 50);
-
-    image.QualityEqualizerBands[4] = -3;
-    EXPECT_TRUE(image.ResetSettings(2));
-    EXPECT_FALSE(image.ResetSettings(2));
-    image.SelQualityEqualizerBands[0] = 1;
-    EXPECT_TRUE(image.ResetSettings(3));
-    EXPECT_EQ(image.SelQualityEqualizerBands[0], 0);
-
-    // No active filter: reports false but still resets strengths and radius.
-    image.FilterValues[2] = 7;
-    image.FilterRadius = 2;
-    EXPECT_FALSE(image.ResetSettings(4));
-    EXPECT_EQ(image.FilterValues[2], 50);
-    EXPECT_EQ(image.FilterRadius, 5);
-    image.SelActiveFilter = 3;
-    image.SelFilterRadius = 8;
-    EXPECT_TRUE(image.ResetSettings(5));
-    EXPECT_EQ(image.SelActiveFilter, 0);
-    EXPECT_EQ(image.SelFilterRadius, 5);
-
-    image.LumQuality = 1;
-    EXPECT_FALSE(image.ResetSettings(6));
-    EXPECT_EQ(image.LumQuality, 1);
+    struct Case { int Group; std::function<void(TJPEGImage&)> Change; bool Changed; std::function<bool(TJPEGImage&)> Reset; };
+    const Case cases[] = {
+        {0, [](TJPEGImage&) {}, false, [](TJPEGImage&) { return true; }},
+        {0x80, [](TJPEGImage& i) { i.ChromQuality = 20; }, true, [](TJPEGImage& i) { return i.ChromQuality == 50; }},
+        {1, [](TJPEGImage& i) { i.SelThreshold = 10; }, true, [](TJPEGImage& i) { return i.SelThreshold == 50; }},
+        {2, [](TJPEGImage& i) { i.QualityEqualizerBands[4] = -3; }, true,
+         [](TJPEGImage& i) { return i.QualityEqualizerBands[4] == 0; }},
+        {2, [](TJPEGImage&) {}, false, [](TJPEGImage&) { return true; }},
+        {3, [](TJPEGImage& i) { i.SelQualityEqualizerBands[0] = 1; }, true,
+         [](TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == 0; }},
+        {4, [](TJPEGImage& i) { i.FilterValues[2] = 7; i.FilterRadius = 2; }, false,
+         [](TJPEGImage& i) { return i.FilterValues[2] == 50 && i.FilterRadius == 5; }},
+        {5, [](TJPEGImage& i) { i.SelActiveFilter = 3; i.SelFilterRadius = 8; }, true,
+         [](TJPEGImage& i) { return i.SelActiveFilter == 0 && i.SelFilterRadius == 5; }},
+        {6, [](TJPEGImage& i) { i.LumQuality = 1; }, false, [](TJPEGImage& i) { return i.LumQuality == 1; }},
+    };
+    for (const Case& c : cases) {
+        TJPEGImage image;
+        c.Change(image);
+        EXPECT_EQ(image.ResetSettings(c.Group), c.Changed) << c.Group;
+        EXPECT_TRUE(c.Reset(image)) << c.Group;
+    }
 }
 
 TEST(JPEGImage, FitDecodeScale)
@@ -215,11 +189,7 @@ TEST(JPEGImage, FitDecodeScale)
     EXPECT_EQ(empty.Scale, 0);
     EXPECT_FALSE(empty.NeedHeader);
 
-    struct Case
-    {
-        int w, h, boxW, boxH;
-        int scale;
-    } cases[] = {
+    struct Case { int w, h, boxW, boxH, scale; } cases[] = {
         {1000, 600, 601, 217, 0}, // 1000 x 0.6 = 600, 600 x 0.6 x 0.6 = 216
         {1000, 600, 600, 217, 1}, // box not above 600
         {1000, 600, 301, 109, 1}, // 300 and Round(108) = 108
@@ -238,17 +208,13 @@ TEST(JPEGImage, FitDecodeScale)
 TEST(JPEGImage, SmallSettersAndCopies)
 {
     TJPEGImage image;
-    image.SetCompressionRatio(12.5f);
+    image.SetCompressionRatio(12.5f); // half to even
+    image.SetCompressionRatio(0);     // no target: the display keeps the last one
     EXPECT_EQ(image.DisplayRatio, 12);
-    image.SetCompressionRatio(0);
-    EXPECT_EQ(image.DisplayRatio, 12);
-    image.SetFilterValue(5, 99);
-    EXPECT_EQ(image.FilterValues[4], 99);
-    image.SetFilterValue(6, 1); // outside the five kinds: ignored
+    // Outside the five kinds and bands: ignored.
+    image.SetFilterValue(6, 1);
     image.SetFilterValue(0, 1);
     EXPECT_EQ(image.GetFilterValue(0), 0);
-    image.SetSelEqualizerBand(2, -50);
-    EXPECT_EQ(image.GetSelEqualizerBand(2), -50);
     EXPECT_EQ(image.GetSelEqualizerBand(5), 0);
 
     TJPEGImage src;
@@ -265,40 +231,4 @@ TEST(JPEGImage, SmallSettersAndCopies)
     EXPECT_EQ(image.RestartInterval, 4);
     EXPECT_TRUE(image.Grayscale);
     EXPECT_TRUE(image.ProgressiveEncoding);
-}
-
-TEST(JPEGImage, OverallProgressOfARatioSearch)
-{
-    TJPEGImage image;
-    EXPECT_EQ(image.OverallProgress(37), 37);
-    EXPECT_EQ(image.TrialPercent, 37);
-    image.RatioSearchActive = true;
-    image.ComprRatioMaxNumAppr = 10; // k = Round(6.7) = 7
-    struct Case
-    {
-        int trial, p, want;
-    } cases[] = {
-        {1, 0, 0}, {1, 100, 13}, {7, 100, 90}, {8, 0, 90}, {8, 50, 92}, {10, 100, 100},
-    };
-    for (const Case& c : cases) {
-        image.TrialCount = c.trial;
-        EXPECT_EQ(image.OverallProgress(c.p), c.want) << c.trial << " " << c.p;
-        EXPECT_EQ(image.TrialPercent, c.p);
-    }
-    image.ComprRatioMaxNumAppr = 1; // k = 1 = n: no later phase to divide by
-    image.TrialCount = 2;
-    EXPECT_LE(image.OverallProgress(50), 100);
-}
-
-TEST(JPEGImage, RegistersItsExtensions)
-{
-    std::map<std::string, std::string> seen;
-    RegisterJpegFormat([&](const std::string& ext, const std::string& desc, TGraphicFactory make) {
-        seen[ext] = desc;
-        EXPECT_NE(dynamic_cast<TJPEGImage*>(make().get()), nullptr);
-    });
-    EXPECT_EQ(seen, (std::map<std::string, std::string>{{"jpg", "JPEG Image File"},
-                                                         {"jpeg", "JPEG Image File"},
-                                                         {"jpe", "JPEG Image File"},
-                                                         {"jfif", "JPEG Image File"}}));
 }

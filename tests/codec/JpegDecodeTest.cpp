@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "JpegFixtures.h"
 #include "codec/JPEGImage.h"
@@ -14,22 +15,11 @@
 
 using fixtures::MakeJpeg;
 using fixtures::TJpegRecipe;
+using fixtures::LoadInto;
 
 namespace {
 
-void Load(TJPEGImage& image, const std::vector<uint8_t>& file)
-{
-    TMemoryStream s(file);
-    image.LoadFromStream(s);
-}
-
-struct TEvent
-{
-    TProgressStage Stage;
-    int Percent;
-    bool Redraw;
-    TRect R;
-};
+struct TEvent { TProgressStage Stage; int Percent; bool Redraw; TRect R; };
 
 using progress_test::FastProgressClock;
 
@@ -42,7 +32,7 @@ TEST(JpegDecode, CommentAndApp12MarkersBecomeLinesInFileOrder)
     recipe.App12 = {"Ducky text"};
     TJPEGImage image;
     image.Comments.Add("stale");
-    Load(image, MakeJpeg(recipe));
+    LoadInto(image, MakeJpeg(recipe));
     ASSERT_NE(image.EnsureBitmap(), nullptr);
     EXPECT_EQ(image.Comments.Lines(), (std::vector<std::string>{"first", "second line", "third"}));
     EXPECT_EQ(image.AppTexts.Lines(), (std::vector<std::string>{"Ducky text"}));
@@ -50,12 +40,7 @@ TEST(JpegDecode, CommentAndApp12MarkersBecomeLinesInFileOrder)
 
 TEST(JpegDecode, DensityRules)
 {
-    struct Case
-    {
-        bool jfif;
-        int unit, x, y;
-        int wantX, wantY;
-    } cases[] = {
+    struct Case { bool jfif; int unit, x, y, wantX, wantY; } cases[] = {
         {true, 2, 100, 100, 254, 254}, // dots per centimetre
         {true, 2, 118, 39, 300, 99},   // 299.72 and 99.06 rounded
         {true, 0, 3, 2, 96, 96},       // aspect ratio only
@@ -71,12 +56,10 @@ TEST(JpegDecode, DensityRules)
         recipe.YDensity = c.y;
         TJPEGImage image;
         image.DensityUnit = 7;
-        Load(image, MakeJpeg(recipe));
+        LoadInto(image, MakeJpeg(recipe));
         image.EnsureBitmap();
         SCOPED_TRACE(testing::Message() << "unit " << c.unit << " " << c.x << "x" << c.y);
-        EXPECT_EQ(image.DensityUnit, 1);
-        EXPECT_EQ(image.XDensity, c.wantX);
-        EXPECT_EQ(image.YDensity, c.wantY);
+        EXPECT_EQ(std::tuple(image.DensityUnit, image.XDensity, image.YDensity), std::tuple(1, c.wantX, c.wantY));
     }
 }
 
@@ -86,66 +69,51 @@ TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
     recipe.Width = 1000;
     recipe.Height = 600;
     TJPEGImage image;
-    Load(image, MakeJpeg(recipe));
-    struct Case
-    {
-        uint8_t scale;
-        int w, h;
-    } cases[] = {{3, 125, 75}, {1, 500, 300}, {2, 250, 150}, {0, 1000, 600}};
+    LoadInto(image, MakeJpeg(recipe));
+    struct Case { uint8_t scale; int w, h; } cases[] = {{3, 125, 75}, {1, 500, 300}, {2, 250, 150}, {0, 1000, 600}};
     for (const Case& c : cases) {
         image.SetScale(c.scale);
-        EXPECT_EQ(image.Width(), c.w) << int(c.scale); // from the header, nothing decoded yet
-        EXPECT_EQ(image.Height(), c.h);
+        EXPECT_EQ(std::pair(image.Width(), image.Height()), std::pair(c.w, c.h)) << int(c.scale); // from the header
         EXPECT_FALSE(image.HasBitmap());
         TBitmap* bmp = image.EnsureBitmap();
         ASSERT_NE(bmp, nullptr);
-        EXPECT_EQ(bmp->Width(), c.w);
-        EXPECT_EQ(bmp->Height(), c.h);
+        EXPECT_EQ(std::pair(bmp->Width(), bmp->Height()), std::pair(c.w, c.h));
     }
 }
 
-TEST(JpegDecode, GreyFileGivesGreyColourPixels)
+// Grey files give grey 24-bit pixels; colour pixels come in blue, green, red order.
+TEST(JpegDecode, PixelsOfGreyAndColourFiles)
 {
-    TJpegRecipe recipe;
-    recipe.Components = 1;
-    TJPEGImage image;
-    Load(image, MakeJpeg(recipe));
-    EXPECT_TRUE(image.Data->Grayscale);
-    TBitmap* bmp = image.EnsureBitmap();
-    ASSERT_NE(bmp, nullptr);
-    EXPECT_TRUE(image.Grayscale);
-    EXPECT_EQ(bmp->PixelFormat(), TPixelFormat::pf24bit);
-    int differing = 0;
-    for (int y = 0; y < bmp->Height(); ++y) {
-        const uint8_t* p = bmp->ScanLine(y);
-        for (int x = 0; x < bmp->Width(); ++x, p += 3) {
-            EXPECT_EQ(p[0], p[1]);
-            EXPECT_EQ(p[1], p[2]);
-            differing += std::abs(int(p[0]) - int(fixtures::Sample(x, y, 0))) > 16;
-        }
-    }
-    EXPECT_LT(differing, bmp->Width() * bmp->Height() / 20);
-}
-
-TEST(JpegDecode, ColourPixelsComeInBlueGreenRedOrder)
-{
-    TJpegRecipe recipe;
-    recipe.Quality = 100;
-    TJPEGImage image;
-    Load(image, MakeJpeg(recipe));
-    TBitmap* bmp = image.EnsureBitmap();
-    ASSERT_NE(bmp, nullptr);
-    EXPECT_FALSE(image.Grayscale);
-    long errRGB = 0, errBGR = 0;
-    for (int y = 0; y < bmp->Height(); ++y)
-        for (int x = 0; x < bmp->Width(); ++x) {
-            const uint8_t* p = bmp->ScanLine(y) + 3 * x;
-            for (int c = 0; c < 3; ++c) {
-                errBGR += std::abs(int(p[2 - c]) - int(fixtures::Sample(x, y, c)));
-                errRGB += std::abs(int(p[c]) - int(fixtures::Sample(x, y, c)));
+    for (int components : {1, 3}) {
+        TJpegRecipe recipe;
+        recipe.Components = components;
+        recipe.Quality = 100;
+        TJPEGImage image;
+        LoadInto(image, MakeJpeg(recipe));
+        EXPECT_EQ(image.Data->Grayscale, components == 1);
+        TBitmap* bmp = image.EnsureBitmap();
+        ASSERT_NE(bmp, nullptr);
+        EXPECT_EQ(image.Grayscale, components == 1);
+        EXPECT_EQ(bmp->PixelFormat(), TPixelFormat::pf24bit);
+        long errRGB = 0, errBGR = 0, differing = 0;
+        for (int y = 0; y < bmp->Height(); ++y)
+            for (int x = 0; x < bmp->Width(); ++x) {
+                const uint8_t* p = bmp->ScanLine(y) + 3 * x;
+                if (components == 1) {
+                    ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << x << "," << y;
+                    differing += std::abs(int(p[0]) - int(fixtures::Sample(x, y, 0))) > 16;
+                } else
+                    for (int c = 0; c < 3; ++c) {
+                        errBGR += std::abs(int(p[2 - c]) - int(fixtures::Sample(x, y, c)));
+                        errRGB += std::abs(int(p[c]) - int(fixtures::Sample(x, y, c)));
+                    }
             }
+        if (components == 1) {
+            EXPECT_LT(differing, bmp->Width() * bmp->Height() / 20);
+        } else {
+            EXPECT_LT(errBGR * 4, errRGB);
         }
-    EXPECT_LT(errBGR * 4, errRGB);
+    }
 }
 
 TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
@@ -162,7 +130,7 @@ TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
             image.DesiredColors = 64;
             int changes = 0;
             image.OnChange = [&](TJPEGImage*) { ++changes; };
-            Load(image, MakeJpeg(recipe));
+            LoadInto(image, MakeJpeg(recipe));
             changes = 0;
             TBitmap* bmp = image.EnsureBitmap();
             ASSERT_NE(bmp, nullptr);
@@ -189,7 +157,7 @@ TEST(JpegDecode, EightBitOutputWithDerivedAndGivenPalettes)
 TEST(JpegDecode, PaletteIsDroppedForColourOutput)
 {
     TJPEGImage image;
-    Load(image, MakeJpeg(TJpegRecipe{}));
+    LoadInto(image, MakeJpeg(TJpegRecipe{}));
     image.Palette = {{1, 2, 3, 0}};
     image.EnsureBitmap();
     EXPECT_TRUE(image.Palette.empty());
@@ -206,7 +174,7 @@ TEST(JpegDecode, ProgressiveDisplaySendsRedrawEventsForEachScan)
     for (bool display : {true, false}) {
         TJPEGImage image;
         image.ProgressiveDisplay = display;
-        Load(image, MakeJpeg(recipe));
+        LoadInto(image, MakeJpeg(recipe));
         EXPECT_TRUE(image.ProgressiveEncoding);
         std::vector<TEvent> events;
         image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool redraw, const TRect& r, const std::string&) {
@@ -245,7 +213,7 @@ TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
     // A clock that stands still: no call is 120 ms after the first, so no running events at all.
     SetJpegProgressTickSource([]() -> uint32_t { return 5000; });
     TJPEGImage image;
-    Load(image, MakeJpeg(TJpegRecipe{}));
+    LoadInto(image, MakeJpeg(TJpegRecipe{}));
     int running = 0;
     image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
         running += st == TProgressStage::psRunning;
@@ -261,7 +229,7 @@ TEST(JpegDecode, FourComponentFileReadsThreeSamplingPairsAndFailsCleanly)
     recipe.Components = 4;
     TJPEGImage image;
     image.SamplingFactors = {{{3, 3}, {3, 3}, {3, 3}}};
-    Load(image, MakeJpeg(recipe));
+    LoadInto(image, MakeJpeg(recipe));
     std::vector<TEvent> events;
     image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool r, const TRect& rc, const std::string&) {
         events.push_back({st, pc, r, rc});
@@ -284,28 +252,16 @@ TEST(JpegDecode, DamagedStreams)
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
     std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 100);
     std::vector<uint8_t> badMarkerLength = good;
-    size_t dqt = 2;
-    while (dqt + 4 < good.size() && good[dqt + 1] != 0xDB) dqt += 2 + (size_t(good[dqt + 2]) << 8 | good[dqt + 3]);
-    ASSERT_LT(dqt + 4, good.size());
+    const size_t dqt = fixtures::MarkerOffset(good, {0xDB});
+    ASSERT_NE(dqt, 0u);
     badMarkerLength[dqt + 2] = 0; // the quantisation table marker claims a length of 1
     badMarkerLength[dqt + 3] = 1;
 
     for (const auto* bad : {&garbage, &headerOnly, &badMarkerLength}) {
         SCOPED_TRACE(bad->size());
         TJPEGImage image;
-        TMemoryStream s(*bad);
-        EXPECT_THROW(image.LoadFromStream(s), EJPEG); // the header is read while loading
+        EXPECT_THROW(LoadInto(image, *bad), EJPEG); // the header is read while loading
         EXPECT_THROW(image.EnsureBitmap(), EJPEG);
-    }
-    {
-        TJPEGImage image;
-        TMemoryStream s(garbage);
-        try {
-            image.LoadFromStream(s);
-            FAIL();
-        } catch (const EJPEG& e) {
-            EXPECT_STREQ(e.what(), "Not a JPEG file: starts with 0x0b 0x30");
-        }
     }
     // Data cut inside the picture: the decoder shows what there is and warns.
     for (bool progressive : {false, true}) {
@@ -315,7 +271,7 @@ TEST(JpegDecode, DamagedStreams)
         f.resize(f.size() * 2 / 3);
         TJPEGImage image;
         image.ProgressiveDisplay = progressive;
-        Load(image, f);
+        LoadInto(image, f);
         ASSERT_NE(image.EnsureBitmap(), nullptr);
         EXPECT_EQ(image.Bitmap->Width(), 64);
         ASSERT_GE(image.LibraryMessages.Count(), 1);
@@ -333,41 +289,15 @@ TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
     stray.insert(stray.begin() + std::ptrdiff_t(afterApp0), {0x01, 0x02, 0x03});
 
     TJPEGImage image;
-    Load(image, stray);
+    LoadInto(image, stray);
     ASSERT_EQ(image.LibraryMessages.Count(), 1);
     EXPECT_NE(image.LibraryMessages[0].find("3 extraneous bytes"), std::string::npos) << image.LibraryMessages[0];
-    Load(image, good);
+    LoadInto(image, good);
     EXPECT_EQ(image.LibraryMessages.Count(), 0);
     // The scaled size is read from the header again: the same rule.
-    Load(image, stray);
+    LoadInto(image, stray);
     image.LibraryMessages.Add("earlier");
     image.SetScale(1);
     EXPECT_EQ(image.Width(), 32);
     EXPECT_EQ(image.LibraryMessages.Count(), 1);
-}
-
-TEST(JpegDecode, HugeHeaderSizeIsRefusedBeforeAllocating)
-{
-    TJpegRecipe recipe;
-    recipe.Progressive = true;
-    std::vector<uint8_t> f = MakeJpeg(recipe);
-    // Patch the frame header to claim 60000 x 60000 pixels.
-    size_t p = 2;
-    while (p + 9 < f.size() && !(f[p] == 0xFF && (f[p + 1] == 0xC0 || f[p + 1] == 0xC2)))
-        p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]);
-    ASSERT_LT(p + 9, f.size());
-    f[p + 5] = 0xEA; // height
-    f[p + 6] = 0x60;
-    f[p + 7] = 0xEA; // width
-    f[p + 8] = 0x60;
-    // At full size the bitmap is refused; at an eighth the bitmap would fit, but the library holds
-    // every scan of the file at its full size.
-    for (uint8_t scale : {0, 3}) {
-        TJPEGImage image;
-        image.SetScale(scale);
-        Load(image, f);
-        EXPECT_EQ(image.Data->Width, 60000);
-        EXPECT_THROW(image.EnsureBitmap(), EOutOfResources) << "scale " << int(scale);
-        EXPECT_FALSE(image.HasBitmap());
-    }
 }

@@ -7,6 +7,7 @@
 
 #include <jpeglib.h>
 
+#include "codec/JPEGImage.h"
 #include "codec/JpegGlue.h"
 
 namespace fixtures {
@@ -68,6 +69,13 @@ inline std::vector<uint8_t> MakeJpeg(const TJpegRecipe& recipe)
     return out;
 }
 
+// Loads the file into the image (the header is read while loading).
+inline void LoadInto(TJPEGImage& image, const std::vector<uint8_t>& file)
+{
+    TMemoryStream s(file);
+    image.LoadFromStream(s);
+}
+
 // The markers of a JPEG file up to the first scan: (code, payload) in file order.
 inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vector<uint8_t>& f)
 {
@@ -82,6 +90,15 @@ inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vec
         p += 2 + len;
     }
     return list;
+}
+
+// Offset of the first marker of one of the kinds before the first scan (0 when there is none).
+inline size_t MarkerOffset(const std::vector<uint8_t>& f, std::initializer_list<uint8_t> kinds)
+{
+    for (size_t p = 2; p + 4 < f.size() && f[p] == 0xFF; p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]))
+        for (uint8_t k : kinds)
+            if (f[p + 1] == k) return p;
+    return 0;
 }
 
 } // namespace fixtures

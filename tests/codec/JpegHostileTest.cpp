@@ -22,22 +22,10 @@ struct TJpegPixelLimitScope
     int64_t Saved = TBitmap::PixelLimit();
 };
 
-// Offset of the first marker of one of the kinds in a file's header part (0 when there is none).
-size_t FindMarker(const std::vector<uint8_t>& f, std::initializer_list<uint8_t> kinds)
-{
-    size_t p = 2;
-    while (p + 4 < f.size() && f[p] == 0xFF) {
-        for (uint8_t k : kinds)
-            if (f[p + 1] == k) return p;
-        p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]);
-    }
-    return 0;
-}
-
 // The file with the frame header claiming width x height pixels.
 std::vector<uint8_t> WithFrameSize(std::vector<uint8_t> f, int width, int height)
 {
-    const size_t p = FindMarker(f, {0xC0, 0xC1, 0xC2});
+    const size_t p = fixtures::MarkerOffset(f, {0xC0, 0xC1, 0xC2});
     EXPECT_NE(p, 0u);
     f[p + 5] = uint8_t(height >> 8);
     f[p + 6] = uint8_t(height);
@@ -64,42 +52,39 @@ std::vector<uint8_t> WithScanCount(const std::vector<uint8_t>& f, int scans)
 
 TBitmap* LoadAndDecode(TJPEGImage& image, const std::vector<uint8_t>& file)
 {
-    TMemoryStream s(file);
-    image.LoadFromStream(s);
+    fixtures::LoadInto(image, file);
     return image.EnsureBitmap();
 }
 
 } // namespace
 
-// A progressive file is held whole at full size while it is read, so a reduced scale must not let a
-// header far beyond the pixel limit through (a 750-byte file claiming 16000 x 16000 pixels took
-// close to 1 GB at 1/8 scale; 65535 x 65535 asked for 25 GB). A sequential file needs no such
-// buffer and still decodes at the reduced scale.
+// A header's size is checked before anything is allocated. A progressive file is held whole at full
+// size while it is read, so a reduced scale must not let a header far beyond the pixel limit through
+// (a 750-byte file claiming 16000 x 16000 pixels took close to 1 GB at 1/8 scale; 65535 x 65535
+// asked for 25 GB). A sequential file needs no such buffer and still decodes at the reduced scale.
 TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
 {
     TJpegPixelLimitScope limit(int64_t(1) << 20);
-    struct TCase
-    {
-        bool Progressive;
-        int Width, Height;
-        bool Refused;
-    };
+    struct TCase { bool Progressive; int Width, Height; uint8_t Scale; bool Refused; };
     const TCase cases[] = {
-        {true, 2048, 2048, true},   // 4 M pixels, 256 x 256 at 1/8
-        {true, 1024, 1024, false},  // exactly at the limit
-        {false, 2048, 2048, false}, // sequential: only the output counts
+        {true, 2048, 2048, 3, true},    // 4 M pixels, 256 x 256 at 1/8
+        {true, 1024, 1024, 3, false},   // exactly at the limit
+        {false, 2048, 2048, 3, false},  // sequential: only the output counts
+        {true, 60000, 60000, 0, true},  // the bitmap alone is far too large
+        {true, 60000, 60000, 3, true},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.Progressive) + " " + std::to_string(c.Width));
+        SCOPED_TRACE(std::to_string(c.Progressive) + " " + std::to_string(c.Width) + " scale " + std::to_string(c.Scale));
         TJpegRecipe recipe;
         recipe.Progressive = c.Progressive;
         const std::vector<uint8_t> f = WithFrameSize(MakeJpeg(recipe), c.Width, c.Height);
         for (bool display : {false, true}) {
             TJPEGImage image;
-            image.Scale = 3;
+            image.SetScale(c.Scale);
             image.ProgressiveDisplay = display;
             if (c.Refused) {
                 EXPECT_THROW(LoadAndDecode(image, f), EOutOfResources);
+                EXPECT_EQ(image.Data->Width, c.Width);
                 EXPECT_EQ(image.Bitmap, nullptr);
             } else {
                 TBitmap* bmp = LoadAndDecode(image, f); // truncated data: the rest is grey
@@ -117,11 +102,7 @@ TEST(JpegHostile, ScanCountIsBounded)
     TJpegRecipe recipe;
     recipe.Progressive = true;
     const std::vector<uint8_t> f = MakeJpeg(recipe);
-    struct TCase
-    {
-        int Scans;
-        bool Refused;
-    };
+    struct TCase { int Scans; bool Refused; };
     for (const TCase& c : {TCase{500, false}, TCase{501, true}, TCase{3000, true}}) {
         const std::vector<uint8_t> many = WithScanCount(f, c.Scans);
         for (bool display : {false, true}) {

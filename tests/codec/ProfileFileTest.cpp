@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -43,33 +44,10 @@ protected:
     fs::path Dir;
 };
 
-// An image with every setting away from its default.
+// An image with every setting away from its default and three areas.
 void SetEverything(TJPEGImage& im)
 {
-    im.LumQuality = 77;
-    im.ChromQuality = 33;
-    im.SetCompressionRatio(12.345f);
-    im.QualityEqualizerBands = {-50, -7, 0, 9, 50};
-    im.ActiveFilter = 3;
-    im.SetFilterValue(3, 64);
-    im.FilterRadius = 6;
-    im.Grayscale = true;
-    im.ProgressiveEncoding = true;
-    im.RestartInterval = 17;
-    im.EqualizerFullControl = true;
-    im.Comments.SetText("A comment = with an equals sign");
-    im.ResamplingOptions = {1, 640, 75, 0, 1, false, 0, 0, 2, 200};
-    im.XDensity = 300;
-    im.YDensity = 150;
-    im.SelectiveCompression = true;
-    im.SelLumQuality = 91;
-    im.SelChromQuality = 12;
-    im.SelThreshold = 61;
-    im.SelQualityEqualizerBands = {5, -5, 25, -25, 1};
-    im.SelActiveFilter = 2;
-    im.SetSelFilterValue(2, 17);
-    im.SelFilterRadius = 2;
-    im.MatchMask = 0x7FFF;
+    SetEverySetting(im);
     AddSelectionArea(im, skRectangle, 1000, 2000, 500000, 600000);
     AddSelectionArea(im, skEllipse, 0, 0, 1000000, 999999);
     AddSelectionPolygon(im, {{10, 20}, {300000, 40}, {500000, 700000}, {0, 999999}});
@@ -112,7 +90,7 @@ TEST_F(ProfileFile, AreasAndSelectiveSectionAreKeyedByNumber)
     EXPECT_EQ(list.Values("SelUnitNumPoints3"), "4");
     EXPECT_EQ(list.Values("SelUnitPnt3X3"), "500000");
     EXPECT_EQ(list.Values("SelUnitPnt4Y3"), "999999");
-    EXPECT_EQ(list.Values("ComprRatio"), "12345");
+    EXPECT_EQ(list.Values("ComprRatio"), "14500");
     EXPECT_EQ(list.Values("SelLumCompressionLevel"), "10");
     EXPECT_EQ(list.Values("Comments"), "A comment = with an equals sign");
     // An empty line follows the comment, as the file always had it.
@@ -128,6 +106,7 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     WriteProfileFile(a, path);
 
     TJPEGImage b;
+    AddSelectionArea(b, skRectangle, 5, 5, 6, 6); // replaced by the file's areas
     ReadProfileFile(b, path);
     TJPEGProfile ra, rb;
     GetSettingsRecord(a, ra);
@@ -135,7 +114,8 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     EXPECT_TRUE(ProfilesMatch(ra, rb));
     EXPECT_TRUE(ProfilesMatch(rb, ra));
     EXPECT_EQ(b.ProfileName, "Everything");
-    EXPECT_FLOAT_EQ(b.ComprRatio, 12.345f);
+    EXPECT_FLOAT_EQ(b.ComprRatio, 14.5f);
+    EXPECT_EQ(b.DisplayRatio, 14); // Round(14.5), half to even
     EXPECT_EQ(b.Comments.Text(), "A comment = with an equals sign\r\n");
     EXPECT_EQ(b.XDensity, 300);
     EXPECT_EQ(b.ResamplingOptions.Fidelity, 200);
@@ -144,6 +124,8 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     EXPECT_EQ(b.SelUnits.Item<TSelUnit>(1).EndX, 1000000);
     const TSelUnit& poly = b.SelUnits.Item<TSelUnit>(2);
     ASSERT_EQ(poly.Kind, skPolygon);
+    EXPECT_TRUE(poly.Complete);
+    EXPECT_EQ(std::tuple(poly.BegX, poly.BegY, poly.EndX, poly.EndY), std::tuple(10, 20, 0, 999999));
     ASSERT_EQ(poly.Points->Count(), 4);
     EXPECT_EQ(poly.Points->Item<TSelPoint>(1).X, 300000);
     EXPECT_EQ(poly.Points->Item<TSelPoint>(3).Y, 999999);
@@ -151,62 +133,44 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
 
 TEST_F(ProfileFile, KeysDefaultsAndClamps)
 {
-    struct TCase
-    {
-        const char* Text;
-        std::function<void(TJPEGImage&)> Check;
-    };
+    struct TCase { const char* Text; std::function<void(TJPEGImage&)> Check; };
+    using std::tuple;
     const TCase cases[] = {
         {"MatchMask=1\r\nLumCompressionLevel=1\r\n",
-         [](TJPEGImage& im) {
-             EXPECT_EQ(im.LumQuality, 100);
-             EXPECT_EQ(im.ChromQuality, 50);
-             EXPECT_EQ(im.QualityEqualizerBands[0], 9); // not in the mask: unchanged
+         [](TJPEGImage& im) { // bands not in the mask: unchanged
+             EXPECT_EQ(tuple(im.LumQuality, im.ChromQuality, im.QualityEqualizerBands[0], im.MatchMask),
+                       tuple(100, 50, 9, 1));
              EXPECT_EQ(im.ComprRatio, 0);
-             EXPECT_EQ(im.MatchMask, 1);
          }},
         {"MatchMask=4\r\nComprRatio=12500\r\n", [](TJPEGImage& im) { EXPECT_FLOAT_EQ(im.ComprRatio, 12.5f); }},
         {"MatchMask=9\r\nFilterRadius=20\r\nLumCompressionLevel=0\r\nChromCompressionLevel=500\r\nActiveFilter=9\r\n",
          [](TJPEGImage& im) {
-             EXPECT_EQ(im.FilterRadius, 8);
-             EXPECT_EQ(im.LumQuality, 100);
-             EXPECT_EQ(im.ChromQuality, 1);
-             EXPECT_EQ(im.ActiveFilter, 5);
+             EXPECT_EQ(tuple(im.FilterRadius, im.LumQuality, im.ChromQuality, im.ActiveFilter), tuple(8, 100, 1, 5));
          }},
         {"MatchMask=2\r\nQualityEqualizerBand1=-99\r\nQualityEqualizerBand5=2147483647\r\n",
          [](TJPEGImage& im) {
-             EXPECT_EQ(im.QualityEqualizerBands[0], -50);
-             EXPECT_EQ(im.QualityEqualizerBands[4], 50);
+             EXPECT_EQ(tuple(im.QualityEqualizerBands[0], im.QualityEqualizerBands[4]), tuple(-50, 50));
          }},
         {"MatchMask=1\r\nLumCompressionLevel=-2147483648\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.LumQuality, 100); }},
         // Without the resolution bit the image keeps its own.
         {"MatchMask=16383\r\nResolutionHorzDPI=600\r\nResolutionVertDPI=600\r\n",
          [](TJPEGImage& im) { EXPECT_EQ(im.XDensity, 123); }},
         {"MatchMask=16384\r\nResolutionHorzDPI=99999\r\nResolutionVertDPI=-5\r\n",
-         [](TJPEGImage& im) {
-             EXPECT_EQ(im.XDensity, 32000);
-             EXPECT_EQ(im.YDensity, 0);
-         }},
+         [](TJPEGImage& im) { EXPECT_EQ(tuple(im.XDensity, im.YDensity), tuple(32000, 0)); }},
         {"MatchMask=16384\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.XDensity, 0); }},
         {"MatchMask=8192\r\nResamplingPurpose=7\r\nResamplingWUnits=-1\r\nResamplingMethod=4\r\n",
          [](TJPEGImage& im) {
-             EXPECT_EQ(im.ResamplingOptions.Purpose, 1);
-             EXPECT_EQ(im.ResamplingOptions.WUnits, 0);
-             EXPECT_EQ(im.ResamplingOptions.Method, 3);
-             EXPECT_EQ(im.ResamplingOptions.Fidelity, 256);
+             const TResamplingOptions& o = im.ResamplingOptions;
+             EXPECT_EQ(tuple(o.Purpose, o.WUnits, o.Method, o.Fidelity), tuple(1, 0, 3, 256));
          }},
         // Selective compression off: only the flag changes.
         {"MatchMask=512\r\nSelLumCompressionLevel=1\r\nSelThreshold=3\r\n",
          [](TJPEGImage& im) {
-             EXPECT_FALSE(im.SelectiveCompression);
-             EXPECT_EQ(im.SelLumQuality, 44);
-             EXPECT_EQ(im.SelThreshold, 22);
+             EXPECT_EQ(tuple(im.SelectiveCompression, im.SelLumQuality, im.SelThreshold), tuple(false, 44, 22));
          }},
         {"MatchMask=512\r\nSelectiveCompression=1\r\nSelThreshold=300\r\n",
          [](TJPEGImage& im) {
-             EXPECT_TRUE(im.SelectiveCompression);
-             EXPECT_EQ(im.SelLumQuality, 50);
-             EXPECT_EQ(im.SelThreshold, 100);
+             EXPECT_EQ(tuple(im.SelectiveCompression, im.SelLumQuality, im.SelThreshold), tuple(true, 50, 100));
          }},
         // A key counts where it first stands, whatever the section and letter case.
         {"[ Main ]\r\nlumcompressionlevel=11\r\nMatchMask=1\r\nLumCompressionLevel=99\r\n",
@@ -245,11 +209,7 @@ TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
 
 TEST_F(ProfileFile, HostileAreaCounts)
 {
-    struct TCase
-    {
-        std::string Text;
-        int Areas; // -1: the image's own areas stay
-    };
+    struct TCase { std::string Text; int Areas; }; // Areas -1: the image's own areas stay
     std::string many = "MatchMask=4096\r\nNumSelUnits=2000\r\n";
     for (int i = 1; i <= 2000; ++i) many += "SelUnitKind" + std::to_string(i) + "=1\r\n";
     const TCase cases[] = {

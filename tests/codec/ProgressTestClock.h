@@ -1,8 +1,12 @@
 #pragma once
-// A clock for the progress throttle of the encoder and the decoder that moves 200 ms on every
+// Progress helpers of the codec tests. A clock for the progress throttle of the encoder and the decoder that moves 200 ms on every
 // reading, so every progress call gets through. Installed for the lifetime of the object.
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Graphic.h"
 
 #include "codec/JpegProgress.h"
 
@@ -21,5 +25,21 @@ struct FastProgressClock
     FastProgressClock(const FastProgressClock&) = delete;
     FastProgressClock& operator=(const FastProgressClock&) = delete;
 };
+
+
+// One progress call of a picture: stage and percent.
+struct TProgressRecord
+{
+    TProgressStage Stage;
+    int Percent;
+};
+
+// Lets `graphic` append each of its progress calls to `calls`.
+inline void RecordProgressCalls(TGraphic& graphic, std::vector<TProgressRecord>& calls)
+{
+    graphic.OnProgress = [&calls](TGraphic*, TProgressStage st, int pc, bool, const TRect&, const std::string&) {
+        calls.push_back({st, pc});
+    };
+}
 
 } // namespace progress_test

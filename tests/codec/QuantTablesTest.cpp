@@ -49,13 +49,10 @@ TEST(QuantTables, AddQuantTableErrorsUseTheLibraryTexts)
                                            {-1, JpegStartState, "Bogus DQT index -1"},
                                            {0, 101, "Improper call to JPEG library in state 101"}})
     {
-        try
-        {
+        try {
             jpeg_add_quant_table(slots, c.Slot, basic, true, 100, c.State);
             ADD_FAILURE() << "no error for slot " << c.Slot;
-        }
-        catch (const EJPEG& e)
-        {
+        } catch (const EJPEG& e) {
             EXPECT_EQ(std::string(e.what()), c.Text);
         }
     }
@@ -65,8 +62,7 @@ TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
 {
     // Above quality 20 our curve differs from the library's only in rounding (250 - 2.5q vs 200 - 2q
     // above 50); at equal scales the tables must be the library's.
-    for (int scale : {1, 50, 100, 125, 200, 5000})
-    {
+    for (int scale : {1, 50, 100, 125, 200, 5000}) {
         TQuantSlots ours;
         jpeg_set_linear_quality(ours, scale, scale, true);
         TJpegCompressor c;
@@ -133,8 +129,7 @@ TEST(QuantTables, BuildQuantTables)
     ASSERT_TRUE(plain[0] && plain[1]);
     for (size_t q = 2; q < 6; ++q) EXPECT_FALSE(plain[q]);
     TBaseTable luma = EqualizeBaseTable(false, s.Bands, 40), chroma = EqualizeBaseTable(true, {}, 30);
-    for (size_t i = 0; i < 64; ++i)
-    {
+    for (size_t i = 0; i < 64; ++i) {
         EXPECT_EQ((*plain[0])[i], luma[i]);
         EXPECT_EQ((*plain[1])[i], chroma[i]);
     }

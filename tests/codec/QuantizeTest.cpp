@@ -3,8 +3,7 @@
 
 #include "codec/Quantize.h"
 
-namespace
-{
+namespace {
 
 TCodingParams ParamsWithTables(int luma, int chroma, TQuantRounding rounding)
 {
@@ -55,8 +54,7 @@ TEST(Quantize, TieCasesOfBothRules)
         {255, 3060, 2, 2},    // 1.5 + a little
         {255, -5100, -3, -3}, // -2.5 - a little
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         TComponentQuantizer program = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Program), planes, 0);
         TComponentQuantizer library = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Library), planes, 0);
         EXPECT_EQ(QuantizeOne(program, c.Coef), c.Program) << c.Table << " " << c.Coef;
@@ -68,12 +66,10 @@ TEST(Quantize, LibraryRuleIsRoundingHalfAwayFromZero)
 {
     // The reciprocal form equals the exact division for every table entry and every coefficient the
     // DCT can produce.
-    for (uint32_t q = 1; q <= 255; ++q)
-    {
+    for (uint32_t q = 1; q <= 255; ++q) {
         const uint32_t d = q * 8;
         const TLibraryDivisor r = ComputeLibraryDivisor(d);
-        for (uint32_t mag = 0; mag <= 8192; ++mag)
-        {
+        for (uint32_t mag = 0; mag <= 8192; ++mag) {
             const uint32_t got = uint32_t((mag + r.Correction) * r.Reciprocal) >> r.Shift;
             ASSERT_EQ(got, (mag + d / 2) / d) << "q " << q << " |c| " << mag;
         }

@@ -12,8 +12,7 @@
 
 #include "platform/Exceptions.h"
 
-namespace
-{
+namespace {
 using TBytes = std::optional<std::vector<uint8_t>>;
 
 // A 100 x 100 picture (30,000 uncompressed bytes) whose encoded size comes from a script.
@@ -36,8 +35,7 @@ public:
     {
         Encoded.push_back(settings);
         if (Search) Progress.push_back(Search->OverallProgress(50));
-        if (int(Encoded.size()) == FailAt)
-        {
+        if (int(Encoded.size()) == FailAt) {
             Data = FailureLeaves;
             Fail();
         }
@@ -105,39 +103,24 @@ TRatioSearchResult RunSearch(TScriptedHost& host, const TRatioSettings& request,
 }
 } // namespace
 
-TEST(RatioSearch, TrialLimitBelowOneMeansOneEncode)
-{
-    for (int maxTrials : {1, 0, -5})
-    {
-        SCOPED_TRACE(maxTrials);
-        TScriptedHost host(SmoothSize);
-        TRatioSearch search;
-        host.Search = &search;
-        const auto result = search.Run(host, Request(10), {}, {}, TRatioLimits{maxTrials, 5});
-        EXPECT_EQ(host.Encoded.size(), 1u);
-        EXPECT_EQ(result.Trials, 1);
-        EXPECT_EQ(host.Progress, std::vector<int>{45});
-    }
-}
-
-// A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules alone.
+// A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules and the
+// trial limit alone.
 TEST(RatioSearch, ToleranceEndsTheSearch)
 {
     struct Case { float target; int maxTrials; int trials; };
     const Case cases[] = {
         {29, 10, 1}, {29, 1, 1},                         // above the target: done at once
         {31, 10, 7}, {31, 6, 3}, {31, 5, 2}, {31, 4, 1}, // below: on until trial > maximum - 4
+        {100, 1, 1}, {100, 0, 1}, {100, -5, 1},          // far off, but a limit below 1 means one encode
         {30, 10, 7},                                     // exactly met counts as not above
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.target << " " << c.maxTrials);
         TScriptedHost host(std::vector<int64_t>{1000});
         const auto request = Request(c.target);
         const auto result = RunSearch(host, request, c.maxTrials);
         EXPECT_EQ(result.Trials, c.trials);
-        if (c.trials > 1) // qualities rise while the ratio is at or above the target
-        {
+        if (c.trials > 1) { // qualities rise while the ratio is at or above the target
             EXPECT_EQ(host.Encoded[1].LumQuality, c.target <= 30 ? 54 : 46);
         }
         EXPECT_EQ(result.TrialCount, int(host.Encoded.size()));
@@ -151,16 +134,14 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
 TEST(RatioSearch, ConvergesOnASmoothPicture)
 {
     for (bool fullControl : {false, true})
-        for (float target : {12.f, 25.f, 50.f})
-        {
+        for (float target : {12.f, 25.f, 50.f}) {
             SCOPED_TRACE(testing::Message() << fullControl << " " << target);
             TScriptedHost host(SmoothSize);
             const auto result = RunSearch(host, Request(target, 70, 50, fullControl));
             const float ratio = float(30000.0 / SmoothSize(result.WorkProfile));
             EXPECT_LT(std::fabs(ratio - target), target * 0.05f);
             EXPECT_LE(host.Encoded.size(), 10u);
-            if (fullControl) // full control leaves the luma quality alone
-            {
+            if (fullControl) { // full control leaves the luma quality alone
                 for (const auto& s : host.Encoded) EXPECT_EQ(s.LumQuality, 70);
             }
         }
@@ -185,8 +166,7 @@ TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
         {5, {1000, 5000, 5000, 5000}, 0, 3, 18, 6},   // above: bands go up
         {40, {3000, 800, 800, 800}, -50, -50, -50, 3}, // bands already at their end: the search stops
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
         TScriptedHost host(c.sizes);
         RunSearch(host, Request(c.target, 50, 50, false, c.startBand));
@@ -194,8 +174,7 @@ TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
         EXPECT_EQ(host.Encoded[2].LumQuality, host.Encoded[1].LumQuality);
         EXPECT_EQ(host.Encoded[2].ChromQuality, host.Encoded[1].ChromQuality);
         for (int v : host.Encoded[2].QualityEqualizerBand) EXPECT_EQ(v, c.band3);
-        if (c.encodes > 3)
-        {
+        if (c.encodes > 3) {
             for (int v : host.Encoded[3].QualityEqualizerBand) EXPECT_EQ(v, c.band4);
         }
     }
@@ -210,13 +189,11 @@ TEST(RatioSearch, ClosedBracketLimitsTheStep)
         {{1500, 1490, 750, 1500, 1495, 1000}, {50, 46, 26, 36, 31, 27}},
         {{750, 752, 1500, 750, 751, 1000}, {50, 54, 74, 64, 69, 73}},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         TScriptedHost host(c.sizes);
         RunSearch(host, Request(30));
         ASSERT_GE(host.Encoded.size(), c.qualities.size());
-        for (size_t i = 0; i < c.qualities.size(); ++i)
-        {
+        for (size_t i = 0; i < c.qualities.size(); ++i) {
             EXPECT_EQ(host.Encoded[i].LumQuality, c.qualities[i]) << i;
             EXPECT_EQ(host.Encoded[i].ChromQuality, c.qualities[i]) << i;
         }
@@ -250,8 +227,7 @@ TEST(RatioSearch, LargeStepsAreDampedNearTheEnds)
         {100, 15, {600, 500}, 5},  // clamped to -10, damped to -6 (half to even)
         {5, 80, {3000, 3010}, 94}, // +20 clamped to +16 at 100, damped to +10
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
         TScriptedHost host(c.sizes);
         RunSearch(host, Request(c.target, c.start, c.start));
@@ -295,8 +271,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
         {"full control", [](TRatioSettings& s) { s.EqualizerFullControl = true; }, false},
         {"subsampling", [](TRatioSettings& s) { s.Precision = 1; }, false},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TRatioSettings last = Request(18, 55, 50);
         c.change(last);
@@ -312,8 +287,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
     fullRequest.QualityEqualizerBand[3] = fullRequest.QualityEqualizerBand[4] = 0;
     TRatioSettings fullWork = Request(20, 50, 45, true, -20);
     fullWork.QualityEqualizerBand[3] = fullWork.QualityEqualizerBand[4] = 7;
-    for (int farBand : {18, 21})
-    {
+    for (int farBand : {18, 21}) {
         SCOPED_TRACE(farBand);
         TRatioSettings last = fullRequest;
         last.QualityEqualizerBand[0] = 5;
@@ -339,8 +313,7 @@ TEST(RatioSearch, FailedTrialReinstatesThePreviousData)
         {"out of memory", before, 2, std::vector<uint8_t>(7, 1), [] { throw std::bad_alloc(); }},
         {"no data before", std::nullopt, 2, std::vector<uint8_t>(7, 1), [] { throw EAbort(); }},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TScriptedHost host(std::vector<int64_t>{3000, 2000, 1500, 1200});
         host.Data = c.previous;
@@ -376,8 +349,7 @@ TEST(RatioSearch, OverallProgress)
         {true, 2, 2, 50, 95},  {true, 1, 1, 50, 45},  {true, 0, 1, 50, 45}, {true, -3, 1, 50, 45},
         {true, 10, 0, 0, 0}, // asked before the first trial
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.active << " " << c.n << " " << c.t << " " << c.p);
         TRatioSearch search;
         search.RatioSearchActive = c.active;

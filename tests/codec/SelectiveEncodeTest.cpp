@@ -3,13 +3,9 @@
 // and kept stages give the bytes of a cold encode.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "EncoderTestUtil.h"
 #include "PrefilterReference.h"
@@ -27,46 +23,23 @@
 
 namespace {
 
-// Decoded RGB pixels (3 bytes each, rows top to bottom) with the library's plain settings.
-struct TDecoded
-{
-    int W = 0, H = 0;
-    std::vector<uint8_t> Rgb;
-    const uint8_t* At(int x, int y) const { return &Rgb[(size_t(y) * size_t(W) + size_t(x)) * 3]; }
-};
-
-TDecoded Decode(const std::vector<uint8_t>& file)
-{
-    TDecoded out;
-    jpeg_decompress_struct d{};
-    jpeg_error_mgr err{};
-    d.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, file.data(), (unsigned long)file.size());
-    jpeg_read_header(&d, TRUE);
-    d.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&d);
-    out.W = int(d.output_width);
-    out.H = int(d.output_height);
-    out.Rgb.resize(size_t(out.W) * size_t(out.H) * 3);
-    while (d.output_scanline < d.output_height) {
-        JSAMPROW row = out.Rgb.data() + size_t(d.output_scanline) * size_t(out.W) * 3;
-        jpeg_read_scanlines(&d, &row, 1);
-    }
-    jpeg_finish_decompress(&d);
-    jpeg_destroy_decompress(&d);
-    return out;
-}
-
 // Mean absolute difference of the decoded pixels and the source over the pixel rectangle.
-double MeanError(const TDecoded& dec, const TBitmap& src, int x0, int y0, int x1, int y1)
+double MeanError(const TBitmap& dec, const TBitmap& src, int x0, int y0, int x1, int y1)
 {
     double sum = 0;
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            for (int c = 0; c < 3; ++c)
-                sum += std::abs(int(dec.At(x, y)[c]) - int(src.ScanLine(y)[3 * x + 2 - c]));
+        for (int i = 3 * x0; i < 3 * x1; ++i) sum += std::abs(int(dec.ScanLine(y)[i]) - int(src.ScanLine(y)[i]));
     return sum / (double(x1 - x0) * (y1 - y0) * 3);
+}
+
+// The file of an image over src after `setup`.
+std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<void(TJPEGImage&)>& setup)
+{
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    setup(im);
+    im.CompressImage();
+    return CompressedBytes(im);
 }
 
 // An image over src with 1x1 sampling (no chroma bleeding across block edges in the decode).
@@ -89,14 +62,12 @@ TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
         im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
         AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
         im.CompressImage();
-        return Decode(CompressedBytes(im));
+        return LibraryDecode(CompressedBytes(im));
     };
-    const TDecoded fine = encode(90), coarse = encode(5);
-    ASSERT_EQ(coarse.W, 64);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 32; x < 64; ++x)
-            for (int c = 0; c < 3; ++c)
-                ASSERT_EQ(fine.At(x, y)[c], coarse.At(x, y)[c]) << x << "," << y;
+    const TBitmap fine = encode(90), coarse = encode(5);
+    ASSERT_EQ(coarse.Width(), 64);
+    for (int y = 0; y < 48; ++y) // the right half, columns 32..63
+        ASSERT_TRUE(std::equal(fine.ScanLine(y) + 96, fine.ScanLine(y) + 192, coarse.ScanLine(y) + 96)) << y;
     EXPECT_GT(MeanError(coarse, src, 0, 0, 32, 48), MeanError(fine, src, 0, 0, 32, 48) + 20);
 }
 
@@ -114,7 +85,7 @@ TEST(SelectiveEncode, RectangleOfOneBlockAtThreshold100)
     std::vector<uint8_t> want(16, 0);
     want[5] = 1;
     EXPECT_EQ(im.LargeBlockMask, want);
-    const TDecoded dec = Decode(CompressedBytes(im));
+    const TBitmap dec = LibraryDecode(CompressedBytes(im));
     for (int by = 0; by < 4; ++by)
         for (int bx = 0; bx < 4; ++bx) {
             const double e = MeanError(dec, src, 8 * bx, 8 * by, 8 * bx + 8, 8 * by + 8);
@@ -129,17 +100,14 @@ TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
 {
     const TBitmap src = PhotoLikePicture(48, 40, 7); // whole blocks: a full rectangle covers each
     auto encode = [&](int threshold, bool wholeArea) {
-        TJPEGImage im;
-        im.SetSourceBitmap(&src);
-        im.LumQuality = 80;
-        im.SelectiveCompression = true;
-        im.SelLumQuality = 20;
-        im.SelChromQuality = 10;
-        im.SelThreshold = uint8_t(threshold);
-        if (wholeArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
-        im.CompressImage();
-        EXPECT_FALSE(im.LargeBlockMask.empty());
-        return CompressedBytes(im);
+        return EncodeImage(src, [&](TJPEGImage& im) {
+            im.LumQuality = 80;
+            im.SelectiveCompression = true;
+            im.SelLumQuality = 20;
+            im.SelChromQuality = 10;
+            im.SelThreshold = uint8_t(threshold);
+            if (wholeArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        });
     };
     const std::vector<uint8_t> all = encode(0, false);
     ASSERT_FALSE(all.empty());
@@ -150,12 +118,9 @@ TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
 TEST(SelectiveEncode, ChromaQualityOneLosesTheColour)
 {
     const TBitmap src = PhotoLikePicture(48, 32, 8);
-    struct TCase
-    {
-        const char* Name;
-        bool Selective;
-        int GreyColumns; // columns 0..GreyColumns-1 must be grey, the rest coloured
-    } cases[] = {{"main chroma 1", false, 48}, {"selection chroma 1", true, 24}};
+    // Columns 0..GreyColumns-1 must be grey, the rest coloured.
+    struct TCase { const char* Name; bool Selective; int GreyColumns; } cases[] = {
+        {"main chroma 1", false, 48}, {"selection chroma 1", true, 24}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TJPEGImage im;
@@ -168,20 +133,18 @@ TEST(SelectiveEncode, ChromaQualityOneLosesTheColour)
             im.ChromQuality = 1;
         }
         im.CompressImage();
-        const TDecoded dec = Decode(CompressedBytes(im));
+        const TBitmap dec = LibraryDecode(CompressedBytes(im));
         int coloured = 0;
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 48; ++x) {
-                const uint8_t* p = dec.At(x, y);
+                const uint8_t* p = dec.ScanLine(y) + 3 * x;
                 const bool grey = p[0] == p[1] && p[1] == p[2];
                 if (x < c.GreyColumns)
                     ASSERT_TRUE(grey) << x << "," << y;
                 else
                     coloured += grey ? 0 : 1;
             }
-        if (c.GreyColumns < 48) {
-            EXPECT_GT(coloured, 24 * 32 / 2);
-        }
+        if (c.GreyColumns < 48) { EXPECT_GT(coloured, 24 * 32 / 2); }
     }
 }
 
@@ -194,16 +157,16 @@ TEST(SelectiveEncode, Mode2SamplingDerivesTheLumaMaskFromTheChromaOne)
     im.SelectiveCompression = true;
     im.SelThreshold = 100;
     AddSelectionArea(im, skRectangle, 0, 0, 400000, 1000000); // columns 0..15: large blocks 0 and 1
+    const std::vector<uint8_t> large = {1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0};
     im.CompressImage();
     ASSERT_GT(im.GetJpegDataSize(), 0);
-    EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(im.LargeBlockMask, large);
     EXPECT_EQ(im.SmallBlockMask, (std::vector<uint8_t>{1, 0, 0, 0, 0, 0})); // 3x2; row 2 of large is missing
-
     // A grey picture has one component and no small mask.
     im.Grayscale = true;
     im.CompressImage();
     ASSERT_GT(im.GetJpegDataSize(), 0);
-    EXPECT_EQ(im.LargeBlockMask, (std::vector<uint8_t>{1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(im.LargeBlockMask, large);
     EXPECT_TRUE(im.SmallBlockMask.empty());
 }
 
@@ -218,22 +181,6 @@ TEST(SelectiveEncode, MaskRowsThatDoNotMatchQuantiseWithoutMasks)
     im.CompressImage();
     EXPECT_GT(im.GetJpegDataSize(), 0);
     EXPECT_TRUE(im.LargeBlockMask.empty());
-
-    // The quantiser itself: a mask flag with masks of the wrong size, or none, is no mask.
-    TFrontEndParams fe;
-    const TDctPlanes planes = ComputeDctPlanes(src, fe);
-    qmjpeg::TQuantSettings qs;
-    qs.SelectiveCompression = true;
-    qs.SelLumQuality = 5;
-    TCodingParams plain;
-    plain.Tables = qmjpeg::BuildQuantTables(qs);
-    const std::vector<uint8_t> want = QuantizeAndCode(planes, plain);
-    TBlockMask wrong{planes.Layout.Comp[0].WidthInBlocks, planes.Layout.Comp[0].HeightInBlocks + 1, {}};
-    wrong.Bytes.assign(size_t(wrong.WidthInBlocks) * size_t(wrong.HeightInBlocks), 1);
-    TCodingParams masked = plain;
-    masked.MaskedQuantization = true;
-    masked.BlockMasks = {&wrong, nullptr, nullptr};
-    EXPECT_EQ(QuantizeAndCode(planes, masked), want);
 }
 
 TEST(SelectiveEncode, LibraryErrorTexts)
@@ -242,12 +189,7 @@ TEST(SelectiveEncode, LibraryErrorTexts)
     const TDctPlanes planes = ComputeDctPlanes(src, TFrontEndParams{});
     qmjpeg::TQuantSettings qs;
     qs.SelectiveCompression = true;
-    struct TCase
-    {
-        const char* Name;
-        std::function<void(TCodingParams&)> Change;
-        std::string Text;
-    } cases[] = {
+    struct TCase { const char* Name; std::function<void(TCodingParams&)> Change; std::string Text; } cases[] = {
         {"float DCT", [](TCodingParams& p) { p.DctMethod = JDCT_FLOAT; },
          "Requested feature was omitted at compile time"},
         {"no selection table", [](TCodingParams& p) { p.Tables[4].reset(); },
@@ -283,13 +225,7 @@ TEST(SelectiveEncode, LibraryErrorTexts)
 // makes, for every band shape of the last band, each filter alone and both together.
 TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
 {
-    struct TFilters
-    {
-        const char* Name;
-        int Main, MainValue, MainRadius;
-        int Sel, SelValue, SelRadius;
-        bool Selective;
-    } filters[] = {
+    struct TFilters { const char* Name; int Main, MainValue, MainRadius, Sel, SelValue, SelRadius; bool Selective; } filters[] = {
         {"main alone", 3, 60, 2, 0, 0, 0, false},
         {"main with a selection", 1, 40, 3, 0, 0, 0, true},
         {"selection alone", 0, 0, 0, 5, 70, 1, true},
@@ -304,16 +240,15 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
                 im.SelLumQuality = 30;
                 AddSelectionArea(im, skEllipse, 100000, 0, 700000, 1000000);
             };
-            TJPEGImage filtered;
-            filtered.SetSourceBitmap(&src);
-            setup(filtered);
-            filtered.ActiveFilter = f.Main;
-            if (f.Main) filtered.SetFilterValue(f.Main, f.MainValue);
-            filtered.FilterRadius = f.MainRadius;
-            filtered.SelActiveFilter = f.Sel;
-            if (f.Sel) filtered.SetSelFilterValue(f.Sel, f.SelValue);
-            filtered.SelFilterRadius = f.SelRadius;
-            filtered.CompressImage();
+            const std::vector<uint8_t> filtered = EncodeImage(src, [&](TJPEGImage& im) {
+                setup(im);
+                im.ActiveFilter = f.Main;
+                if (f.Main) im.SetFilterValue(f.Main, f.MainValue);
+                im.FilterRadius = f.MainRadius;
+                im.SelActiveFilter = f.Sel;
+                if (f.Sel) im.SetSelFilterValue(f.Sel, f.SelValue);
+                im.SelFilterRadius = f.SelRadius;
+            });
 
             TBitmap mask = CreateMaskBitmap(src.Width(), h);
             PaintSelectionMask(src.Width(), h,
@@ -329,12 +264,9 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
                 want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !mainOn,
                                          PrefilterKindOf(f.Sel), m, want);
             EXPECT_FALSE(reference::SamePixels(want, src)) << "the filters change the picture";
-            TJPEGImage plain;
-            plain.SetSourceBitmap(&want);
-            setup(plain);
-            plain.CompressImage();
-            ASSERT_GT(plain.GetJpegDataSize(), 0);
-            EXPECT_EQ(CompressedBytes(filtered), CompressedBytes(plain));
+            const std::vector<uint8_t> plain = EncodeImage(want, setup);
+            ASSERT_FALSE(plain.empty());
+            EXPECT_EQ(filtered, plain);
         }
     }
 }
@@ -343,23 +275,10 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
 TEST(SelectiveEncode, FiltersThatAreOff)
 {
     const TBitmap src = PhotoLikePicture(30, 20, 12);
-    struct TCase
-    {
-        const char* Name;
-        std::function<void(TJPEGImage&)> Change;
-    } cases[] = {
-        {"main value 0",
-         [](TJPEGImage& im) {
-             im.ActiveFilter = 3;
-             im.SetFilterValue(3, 0);
-         }},
-        {"selection filter, no areas",
-         [](TJPEGImage& im) {
-             im.SelActiveFilter = 1;
-             im.SetSelFilterValue(1, 90);
-         }},
-        {"selection value 0",
-         [](TJPEGImage& im) {
+    struct TCase { const char* Name; std::function<void(TJPEGImage&)> Change; } cases[] = {
+        {"main value 0", [](TJPEGImage& im) { im.ActiveFilter = 3; im.SetFilterValue(3, 0); }},
+        {"selection filter, no areas", [](TJPEGImage& im) { im.SelActiveFilter = 1; im.SetSelFilterValue(1, 90); }},
+        {"selection value 0", [](TJPEGImage& im) {
              im.SelActiveFilter = 1;
              im.SetSelFilterValue(1, 0);
              AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
@@ -367,52 +286,18 @@ TEST(SelectiveEncode, FiltersThatAreOff)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TJPEGImage base, changed;
-        for (TJPEGImage* im : {&base, &changed}) {
-            im->SetSourceBitmap(&src);
-            im->SelectiveCompression = true;
-        }
-        c.Change(changed);
-        if (changed.SelUnits.Count() > 0) AddSelectionArea(base, skRectangle, 0, 0, 1000000, 1000000);
-        base.CompressImage();
-        changed.CompressImage();
-        ASSERT_GT(base.GetJpegDataSize(), 0);
-        EXPECT_EQ(CompressedBytes(base), CompressedBytes(changed));
-    }
-}
-
-TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
-{
-    const TBitmap src = PhotoLikePicture(77, 50, 13);
-    auto setup = [&](TJPEGImage& im) {
-        im.SetSourceBitmap(&src);
-        im.SelectiveCompression = true;
-        AddSelectionArea(im, skRectangle, 100000, 200000, 600000, 700000);
-        im.ActiveFilter = 5;
-        im.SetFilterValue(5, 60);
-        im.SelActiveFilter = 3;
-        im.SetSelFilterValue(3, 80);
-    };
-    const std::function<void(TJPEGImage&)> changes[] = {
-        [](TJPEGImage& im) { im.LumQuality = 30; },
-        [](TJPEGImage& im) {
-            im.SelLumQuality = 10;
-            im.SelChromQuality = 1;
-        },
-        [](TJPEGImage& im) { im.SetCompressionRatio(15); },
-    };
-    for (const auto& change : changes) {
-        TJPEGImage warm, cold;
-        setup(warm);
-        setup(cold);
-        warm.CompressImage();
-        change(warm);
-        warm.CompressImage();
-        EXPECT_EQ(warm.StageCache().Stores(), 1u);
-        change(cold);
-        cold.CompressImage();
-        ASSERT_GT(cold.GetJpegDataSize(), 0);
-        EXPECT_EQ(CompressedBytes(warm), CompressedBytes(cold));
+        bool withArea = false;
+        const std::vector<uint8_t> changed = EncodeImage(src, [&](TJPEGImage& im) {
+            im.SelectiveCompression = true;
+            c.Change(im);
+            withArea = im.SelUnits.Count() > 0;
+        });
+        const std::vector<uint8_t> base = EncodeImage(src, [&](TJPEGImage& im) {
+            im.SelectiveCompression = true;
+            if (withArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        });
+        ASSERT_FALSE(base.empty());
+        EXPECT_EQ(base, changed);
     }
 }
 
@@ -420,12 +305,12 @@ TEST(SelectiveEncode, KeptStagesWithSelectionAndFiltersEqualColdEncodes)
 TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
 {
     const TBitmap src = RandomPicture(67, 41, 14);
+    const std::array<TSamplingFactor, 3> layouts[] = {
+        {{{2, 2}, {1, 1}, {1, 1}}}, {{{1, 1}, {1, 1}, {1, 1}}}, {{{1, 1}, {2, 2}, {2, 2}}}};
     for (int mode : {0, 1, 2}) {
         SCOPED_TRACE(mode);
         TFrontEndParams fe;
-        fe.SamplingFactors = mode == 0   ? std::array<TSamplingFactor, 3>{{{2, 2}, {1, 1}, {1, 1}}}
-                             : mode == 1 ? std::array<TSamplingFactor, 3>{{{1, 1}, {1, 1}, {1, 1}}}
-                                         : std::array<TSamplingFactor, 3>{{{1, 1}, {2, 2}, {2, 2}}};
+        fe.SamplingFactors = layouts[mode];
         const TDctPlanes planes = ComputeDctPlanes(src, fe);
         qmjpeg::TQuantSettings qs;
         qs.SelectiveCompression = true;
@@ -525,13 +410,7 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
 {
     TJPEGImage im;
     AddSelectionArea(im, skEllipse, 1, 2, 3, 4);
-    TSelUnit poly{};
-    poly.Kind = skPolygon;
-    poly.Complete = true;
-    poly.Points = NewSelPointList();
-    for (TSelPoint p : {TSelPoint{10, 20}, TSelPoint{30, 40}, TSelPoint{50, 5}})
-        poly.Points->Add(&p);
-    im.SelUnits.Add(&poly);
+    AddSelectionPolygon(im, {{10, 20}, {30, 40}, {50, 5}});
     AddSelectionArea(im, skRectangle, 5, 6, 7, 8);
     TJPEGProfile rec;
     GetSettingsRecord(im, rec);
@@ -542,14 +421,11 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
     EXPECT_EQ(shapes[1].Points, (std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}));
     EXPECT_EQ(shapes[2].BegX, 5);
 
-    // Damaged records: counts beyond the last entry, a huge point count, an unknown kind.
-    struct TCase
-    {
-        const char* Name;
-        std::function<void(TJPEGProfile&)> Damage;
-        size_t Shapes;
-    } cases[] = {
+    // Damaged records (the image's areas are read through the same reader): counts beyond the last
+    // entry, a huge point count, an unknown kind.
+    struct TCase { const char* Name; std::function<void(TJPEGProfile&)> Damage; size_t Shapes; } cases[] = {
         {"more areas than written", [](TJPEGProfile& r) { r.Data[1] = 100; }, 3},
+        {"last entry beyond the array", [](TJPEGProfile& r) { r.Data[0] = 100000; }, 3},
         {"last entry inside the polygon", [](TJPEGProfile& r) { r.Data[0] = 10; }, 1},
         {"huge point count", [](TJPEGProfile& r) { r.Data[8] = 0x7FFFFFFF; }, 1},
         {"negative point count", [](TJPEGProfile& r) { r.Data[8] = -1; }, 1},

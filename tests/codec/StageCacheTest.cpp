@@ -14,11 +14,20 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
 {
     TBitmap src = PhotoLikePicture(203, 151, 21);
     TBitmap other = PhotoLikePicture(203, 151, 22);
+    // Changes from a plain image, or (Filtered) from one with an area and both filters on.
     struct TCase
     {
         const char* Name;
         std::function<void(TJPEGImage&)> Change;
-        bool FeedsFrontEnd;
+        bool FeedsFrontEnd, Filtered = false;
+    };
+    auto filtered = [](TJPEGImage& im) {
+        im.SelectiveCompression = true;
+        AddSelectionArea(im, skRectangle, 100000, 200000, 600000, 700000);
+        im.ActiveFilter = 5;
+        im.SetFilterValue(5, 60);
+        im.SelActiveFilter = 3;
+        im.SetSelFilterValue(3, 80);
     };
     const TCase cases[] = {
         {"quality", [](TJPEGImage& im) { im.LumQuality = 85; im.ChromQuality = 12; }, false},
@@ -41,11 +50,15 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
         {"selection filter", [](TJPEGImage& im) { im.SelectiveCompression = true; AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); im.SelActiveFilter = 3; im.SetSelFilterValue(3, 70); }, true},
         {"source pixels", [&](TJPEGImage&) { src.ScanLine(7)[9] = 3; src.Modified(); }, true},
         {"other source", [&](TJPEGImage& im) { im.SetSourceBitmap(&other); }, true},
+        {"quality, filtered", [](TJPEGImage& im) { im.LumQuality = 30; }, false, true},
+        {"selection qualities, filtered", [](TJPEGImage& im) { im.SelLumQuality = 10; im.SelChromQuality = 1; }, false, true},
+        {"ratio, filtered", [](TJPEGImage& im) { im.SetCompressionRatio(15); }, false, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TJPEGImage warm;
         warm.SetSourceBitmap(&src);
+        if (c.Filtered) filtered(warm);
         warm.CompressImage();
         ASSERT_EQ(warm.StageCache().Stores(), 1u);
         c.Change(warm);
@@ -57,6 +70,7 @@ TEST(StageCache, CachedRunsEqualColdEncodes)
         // The same runs with nothing kept between them.
         TJPEGImage cold;
         cold.SetSourceBitmap(&src);
+        if (c.Filtered) filtered(cold);
         cold.CompressImage();
         c.Change(cold);
         cold.ReleaseStageCache();
