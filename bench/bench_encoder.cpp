@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/codec/EncoderTestUtil.h" // LibraryEncode: the library's own encoder
+#include "support/LibraryCodec.h" // LibraryEncode: the library's own encoder
 #include "BenchPicture.h"
 #include "codec/JpegEncoder.h"
 

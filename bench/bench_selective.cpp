@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "../tests/codec/SelectionTestUtil.h"
+#include "support/SelectionAreas.h"
 #include "BenchPicture.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
