@@ -5,7 +5,7 @@
 set -euo pipefail
 SRC=$(cd "$(dirname "$0")/.." && pwd)
 export SRC
-"$SRC/scripts/install-deps.sh"
+"$SRC/scripts/install-deps.sh" --bench
 BUILD="$SRC/build/release"
 cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DQM_SANITIZE=OFF -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=ON -DQM_BUILD_GUI=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" >/dev/null

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the benchmarks need; quiet when nothing is missing.
+# Installs every Debian package the build and the tests need; quiet when nothing is missing.
+#   scripts/install-deps.sh          build and tests
+#   scripts/install-deps.sh --bench  the same and what only the benchmarks use (bench/run.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -10,6 +12,11 @@ PACKAGES=(
   # test and benchmark tools only: independent producers of fixtures and speed references
   imagemagick netpbm python3-pil libjpeg-turbo-progs
 )
+# benchmarks only: the real photographs they measure on and the speed references
+BENCH_PACKAGES=(
+  mate-backgrounds python3-opencv
+)
+[ "${1:-}" = "--bench" ] && PACKAGES+=("${BENCH_PACKAGES[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
