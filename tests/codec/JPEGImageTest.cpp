@@ -1,7 +1,7 @@
-// The JPEG graphic's own operations: ratios, sharing, settings groups, sizes, streams, run ownership.
+// The JPEG graphic's own operations: ratios, sharing, sizes, streams, run ownership.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <tuple>
 #include <thread>
 
 #include "JpegFixtures.h"
@@ -9,17 +9,7 @@
 #include "platform/Exceptions.h"
 
 using namespace fixtures;
-
-namespace {
-// Installs size bytes of stand-in data for a w x h picture.
-void SetData(TJPEGImage& image, int w, int h, size_t size)
-{
-    image.Data = std::make_shared<TJPEGData>();
-    image.Data->Data = std::make_unique<TMemoryStream>(std::vector<uint8_t>(size, 0xAB));
-    image.Data->Width = w;
-    image.Data->Height = h;
-}
-} // namespace
+using std::tuple;
 
 TEST(JPEGImage, RoundedRatio)
 {
@@ -31,7 +21,8 @@ TEST(JPEGImage, RoundedRatio)
     };
     for (const Case& c : cases) {
         TJPEGImage image;
-        if (c.size) SetData(image, 100, 100, c.size);
+        image.Data->Data = c.size ? std::make_unique<TMemoryStream>(std::vector<uint8_t>(c.size)) : nullptr;
+        image.Data->Width = image.Data->Height = 100;
         image.ComprRatio = c.target;
         EXPECT_EQ(image.RoundedRatio(), c.want) << c.size << " " << c.target;
     }
@@ -49,53 +40,34 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     small.Width = 30;
     LoadInto(b, MakeJpeg(small));
     EXPECT_FALSE(b.Equals(a) || b.HasBitmap()); // the old bitmap belonged to the old data
-    EXPECT_EQ(std::tuple(a.Data->Width, b.Width()), std::tuple(64, 30));
+    EXPECT_EQ(tuple(a.Data->Width, b.Width()), tuple(64, 30));
     // At a reduced scale the size is read again from the data taken over, not kept from the old.
     e.SetScale(1);
     LoadInto(e, MakeJpeg(small));
     EXPECT_EQ(e.GetWidth(), 15);
     e.Assign(a);
-    EXPECT_EQ(std::tuple(e.HasBitmap(), e.GetWidth(), e.Height()), std::tuple(true, 64, 48));
+    EXPECT_EQ(tuple(e.HasBitmap(), e.GetWidth(), e.Height()), tuple(true, 64, 48));
     e.FreeBitmap();
-    EXPECT_EQ(std::tuple(e.Width(), e.Height()), std::tuple(32, 24));
+    EXPECT_EQ(tuple(e.Width(), e.Height()), tuple(32, 24));
     // A bitmap without data; an empty bitmap is an empty picture.
     e.Assign(TBitmap(5, 4));
-    EXPECT_EQ(std::tuple(e.Empty(), e.Width(), e.EnsureBitmap() == e.Bitmap.get()), std::tuple(false, 5, true));
+    EXPECT_EQ(tuple(e.Empty(), e.Width(), e.EnsureBitmap() == e.Bitmap.get()), tuple(false, 5, true));
     e.Assign(TBitmap(0, 0));
     EXPECT_TRUE(e.Empty());
 }
 
+// WriteData's length and bytes come back; a length beyond the stream is refused before allocating.
 TEST(JPEGImage, WriteDataAndReadData)
 {
     TJPEGImage a, b;
     LoadInto(a, MakeJpeg({}));
-    TMemoryStream out;
+    TMemoryStream out, bogus(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1}), negative(std::vector<uint8_t>(4, 0xFF));
     a.WriteData(out);
     out.SetPosition(0);
     b.ReadData(out);
-    EXPECT_EQ(std::tuple(out.Size(), b.GetJpegStream()->Data() == a.GetJpegStream()->Data()),
-              std::tuple(4 + a.GetJpegDataSize(), true));
-    // A length beyond the stream is refused before anything is allocated for it.
-    for (uint8_t top : {0x7F, 0xFF}) {
-        TMemoryStream bogus(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, top, 1, 2, 3});
-        EXPECT_THROW(b.ReadData(bogus), EReadError);
-    }
-}
-
-TEST(JPEGImage, FitDecodeScale)
-{
-    // Full size needs a box above 1000 x 0.6 = 600 by 600 x 0.6 x 0.6 = 216; half size above 300 by
-    // Round(108); a quarter above 150 by Round(54); portrait the other way round; nothing stored: no scale.
-    struct Case { int w, h, boxW, boxH, scale; } cases[] = {
-        {0, 0, 100, 100, 0},     {1000, 600, 601, 217, 0}, {1000, 600, 600, 217, 1}, {1000, 600, 301, 109, 1},
-        {1000, 600, 151, 55, 2}, {1000, 600, 150, 55, 3},  {600, 1000, 217, 601, 0},
-    };
-    for (const Case& c : cases) {
-        TJPEGImage image;
-        SetData(image, c.w, c.h, 100);
-        EXPECT_EQ(image.FitDecodeScale(c.boxW, c.boxH), c.scale != 0) << c.boxW << "x" << c.boxH;
-        EXPECT_EQ(image.Scale, c.scale) << c.boxW << "x" << c.boxH;
-    }
+    EXPECT_EQ(tuple(out.Size(), b.GetJpegStream()->Data() == a.GetJpegStream()->Data()), tuple(4 + a.GetJpegDataSize(), true));
+    EXPECT_THROW(b.ReadData(bogus), EReadError);
+    EXPECT_THROW(b.ReadData(negative), EReadError);
 }
 
 // While a compression run is in progress only the run's worker thread may use the fields it writes.
@@ -110,7 +82,7 @@ TEST(JPEGImage, RunFieldsBelongToTheRunningWorker)
         workerMay = image.MayUseRunFields();
     });
     worker.join();
-    EXPECT_EQ(std::tuple(image.RunInProgress(), image.MayUseRunFields(), workerMay), std::tuple(true, false, true));
+    EXPECT_EQ(tuple(image.RunInProgress(), image.MayUseRunFields(), workerMay), tuple(true, false, true));
     image.EndRun();
-    EXPECT_EQ(std::tuple(image.RunInProgress(), image.MayUseRunFields()), std::tuple(false, true));
+    EXPECT_EQ(tuple(image.RunInProgress(), image.MayUseRunFields()), tuple(false, true));
 }

@@ -105,7 +105,6 @@ TEST_F(ProfileFile, KeysDefaultsAndClamps)
                              im.QualityEqualizerBands[4]),
                        tuple(8, 100, 1, 5, -50, 50));
          }},
-        {"MatchMask=1\r\nLumCompressionLevel=-2147483648\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.LumQuality, 100); }},
         // Without the resolution bit the image keeps its own.
         {"MatchMask=16383\r\nResolutionHorzDPI=600\r\n", [](TJPEGImage& im) { EXPECT_EQ(im.XDensity, 123); }},
         {"MatchMask=16384\r\nResolutionHorzDPI=99999\r\nResolutionVertDPI=-5\r\n",
@@ -118,8 +117,6 @@ TEST_F(ProfileFile, KeysDefaultsAndClamps)
         // Selective compression off: only the flag changes.
         {"MatchMask=512\r\nSelLumCompressionLevel=1\r\nSelThreshold=3\r\n",
          [](TJPEGImage& im) { EXPECT_EQ(tuple(im.SelectiveCompression, im.SelLumQuality, im.SelThreshold), tuple(false, 44, 22)); }},
-        {"MatchMask=512\r\nSelectiveCompression=1\r\nSelThreshold=300\r\n",
-         [](TJPEGImage& im) { EXPECT_EQ(tuple(im.SelectiveCompression, im.SelLumQuality, im.SelThreshold), tuple(true, 50, 100)); }},
         // A key counts where it first stands, whatever the section and letter case.
         {"[ Main ]\r\nlumcompressionlevel=11\r\nMatchMask=1\r\nLumCompressionLevel=99\r\n",
          [](TJPEGImage& im) { EXPECT_EQ(im.LumQuality, 90); }},
