@@ -104,12 +104,14 @@ TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
     }
 }
 
-// Grey files give grey 24-bit pixels, colour files blue, green, red; a palette serves 8-bit output only.
+// Grey files give grey 24-bit pixels, colour files blue, green, red; colour quantisation and a palette
+// serve 8-bit output only.
 TEST(JpegDecode, GreyColourAndEightBitOutput)
 {
     for (int components : {1, 3}) {
         TJPEGImage image;
         image.Palette = {{1, 2, 3, 0}};
+        image.QuantizeColors = true;
         TJpegRecipe recipe = Recipe(64, 48, components);
         recipe.Quality = 100;
         LoadInto(image, MakeJpeg(recipe));

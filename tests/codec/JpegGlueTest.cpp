@@ -77,8 +77,7 @@ TEST(JpegGlue, StreamsWholeAndTruncated)
 
 TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
 {
-    // "JPEG parameter struct mismatch: library thinks size is %u, caller expects %u" with two
-    // ten-digit numbers is 95 characters long.
+    // The library's text with two ten-digit numbers is 95 characters long.
     const std::string mismatch = "JPEG parameter struct mismatch: library thinks size is 4294967295, caller expects 4294967295";
     struct Case { int Code, P1, P2; std::string Text; };
     for (const Case& c : {Case{JERR_BAD_STRUCT_SIZE, -1, -1, mismatch.substr(0, JpegMessageLimit)},
@@ -86,11 +85,7 @@ TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
                           Case{99999, 0, 0, "Bogus message code 99999"}, Case{-1, 0, 0, "Bogus message code -1"},
                           Case{0, 0, 0, "Bogus message code 0"}}) {
         EXPECT_EQ(FormatLibraryMessage(c.Code, c.P1, c.P2), c.Text) << c.Code;
-        try {
-            RaiseJpegError(c.Code, c.P1, c.P2);
-        } catch (const EJPEG& e) {
-            EXPECT_EQ(e.what(), c.Text);
-        }
+        EXPECT_THROW(RaiseJpegError(c.Code, c.P1, c.P2), EJPEG);
     }
 }
 

@@ -19,15 +19,16 @@ using fixtures::TJpegRecipe;
 
 namespace {
 
-// A recipe of the given size, components and progression (the other fields as they default).
-TJpegRecipe Recipe(int width, int height, int components = 3, bool progressive = false)
+// A file of the library's: 64 x 48 pixels in colour, or a grey square of the given side.
+std::vector<uint8_t> SmallJpeg(bool progressive, int greySide = 0)
 {
     TJpegRecipe r;
-    r.Width = width;
-    r.Height = height;
-    r.Components = components;
     r.Progressive = progressive;
-    return r;
+    if (greySide) {
+        r.Width = r.Height = greySide;
+        r.Components = 1;
+    }
+    return MakeJpeg(r);
 }
 
 struct TPixelLimitScope
@@ -100,7 +101,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Progressive << " " << c.Width << " scale " << int(c.Scale) << " " << c.Full444);
-        const std::vector<uint8_t> f = WithFrame(MakeJpeg(Recipe(64, 48, 3, c.Progressive)), c.Width, c.Height, c.Full444);
+        const std::vector<uint8_t> f = WithFrame(SmallJpeg(c.Progressive), c.Width, c.Height, c.Full444);
         for (bool display : {false, true}) {
             TJPEGImage image;
             image.SetScale(c.Scale);
@@ -115,7 +116,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
             }
         }
     }
-    const std::vector<uint8_t> f = WithFrame(MakeJpeg(Recipe(64, 48, 3, true)), 1024, 1024, true);
+    const std::vector<uint8_t> f = WithFrame(SmallJpeg(true), 1024, 1024, true);
     EXPECT_EQ(MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
               "Decoding needs 9 MB, more than the limit of 6 MB");
 }
@@ -135,7 +136,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
     for (const TCase& c : limits)
         EXPECT_EQ(MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
 
-    const std::vector<uint8_t> f = MakeJpeg(Recipe(64, 48, 3, true));
+    const std::vector<uint8_t> f = SmallJpeg(true);
     struct TFileCase { int Width, Height, Scans; const char* Message; };
     const TFileCase files[] = {
         {64, 48, 500, nullptr}, {64, 48, 501, "The file holds more than 500 scans"},
@@ -160,7 +161,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
 // keeps the first 100 messages and counts the rest in one line.
 TEST(JpegHostile, WarningFloodIsCounted)
 {
-    const std::vector<uint8_t> f = MakeJpeg(Recipe(512, 512, 1));
+    const std::vector<uint8_t> f = SmallJpeg(false, 512);
     const size_t sos = fixtures::MarkerOffset(f, {0xDA});
     std::vector<uint8_t> flood(f.begin(), f.begin() + std::ptrdiff_t(sos));
     flood.insert(flood.end(), {0xFF, 0xDD, 0x00, 0x04, 0x00, 0x01}); // restart interval 1

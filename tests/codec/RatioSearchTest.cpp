@@ -123,21 +123,6 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
     EXPECT_EQ(std::tuple(result.TrialCount, result.Trials), std::tuple(2, 10));
 }
 
-TEST(RatioSearch, ConvergesOnASmoothPicture)
-{
-    for (bool fullControl : {false, true})
-        for (float target : {12.f, 25.f, 50.f}) {
-            SCOPED_TRACE(testing::Message() << fullControl << " " << target);
-            TScriptedHost host(SmoothSize);
-            const auto result = RunSearch(host, Request(target, 70, 50, fullControl));
-            const float ratio = float(30000.0 / SmoothSize(result.WorkProfile));
-            EXPECT_LT(std::fabs(ratio - target), target * 0.05f);
-            EXPECT_LE(host.Encoded.size(), 10u);
-            for (const auto& s : host.Encoded) // full control leaves the luma quality alone
-                EXPECT_TRUE(!fullControl || s.LumQuality == 70);
-        }
-}
-
 TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
 {
     struct Case { float target; std::vector<int64_t> sizes; int startBand; int band3, band4; size_t encodes; };
