@@ -27,9 +27,7 @@ inline std::vector<uint8_t> LibraryEncode(const TBitmap& bmp, const TEncodeParam
     c->smoothing_factor = ClampSmoothing(p.FrontEnd.Smoothing);
     c->optimize_coding = p.Coding.OptimizeCoding;
     c->restart_interval = ClampRestartInterval(p.Coding.RestartInterval);
-    c->density_unit = UINT8(p.Coding.DensityUnit);
-    c->X_density = ClampDensity(p.Coding.XDensity);
-    c->Y_density = ClampDensity(p.Coding.YDensity);
+    SetJfifDensity(c.Get(), p.Coding.DensityUnit, p.Coding.XDensity, p.Coding.YDensity);
     for (int i = 0; i < 3; ++i)
         if (p.FrontEnd.SamplingFactors[size_t(i)].H > 0 && p.FrontEnd.SamplingFactors[size_t(i)].V > 0)
         {

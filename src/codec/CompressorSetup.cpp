@@ -21,9 +21,7 @@ void SetUpCompressor(j_compress_ptr cinfo, const TFrameLayout& f, const TCodingP
     qmjpeg::InstallQuantTables(cinfo, params.Tables);
     cinfo->optimize_coding = libraryOptimizes ? TRUE : FALSE;
     cinfo->restart_interval = ClampRestartInterval(params.RestartInterval);
-    cinfo->density_unit = UINT8(params.DensityUnit);
-    cinfo->X_density = ClampDensity(params.XDensity);
-    cinfo->Y_density = ClampDensity(params.YDensity);
+    SetJfifDensity(cinfo, params.DensityUnit, params.XDensity, params.YDensity);
     if (params.Progressive) jpeg_simple_progression(cinfo);
 }
 

@@ -76,7 +76,7 @@ struct TCodingParams
     bool Progressive = false;
     int64_t RestartInterval = 0; // in MCUs, clamped to 0..65535
     int DensityUnit = 1;
-    int64_t XDensity = 96; // clamped to 1..65535
+    int64_t XDensity = 96; // see SetJfifDensity
     int64_t YDensity = 96;
     std::vector<std::string> Comments; // one COM marker per non-empty line
     std::vector<std::string> AppTexts; // one APP12 marker per non-empty line

@@ -35,16 +35,21 @@ TJPEGEngine::TJPEGEngine(TJPEGImage* image, TEngineProgressEvent onProgress, TEn
     FImageProgress = image->OnProgress;
     image->OnProgress = [this](TGraphic*, TProgressStage stage, int percent, bool, const TRect&,
                                const std::string&) { EngineProgress(stage, percent); };
+    image->BeginRun();
 }
 
 TJPEGEngine::~TJPEGEngine()
 {
     // A run that never started still hands the image its own handler back.
-    if (!Started() && FImage) FImage->OnProgress = FImageProgress;
+    if (!Started() && FImage) {
+        FImage->OnProgress = FImageProgress;
+        FImage->EndRun();
+    }
 }
 
 void TJPEGEngine::Execute()
 {
+    FImage->ClaimRun();
     try {
         FPhase = 0;
         FImage->CompressImage(FRun);
@@ -65,6 +70,7 @@ void TJPEGEngine::Execute()
 
 void TJPEGEngine::DoTerminate()
 {
+    FImage->EndRun();
     FImage->OnProgress = FImageProgress;
     if (FRunFailed) {
         FImage->FreeBitmap();

@@ -7,7 +7,8 @@
 // the owner may go on changing them. The decode goes into a bitmap of the engine's own; it becomes
 // the image's display bitmap on the main thread, before the completion handler runs, and only if
 // the image still holds the data that was decoded. The image itself stays the owner's: it must
-// outlive the run (StopAndWait ends a run early).
+// outlive the run (StopAndWait ends a run early). From creation until the completion handler the
+// image's run-owned fields are the worker's (TJPEGImage::BeginRun, ClaimRun, EndRun).
 //
 // Stopping (Terminate) takes effect only while compressing, at the next running progress event of
 // the encoder: Cancelled() is then true, the image keeps the data it had and no decode runs.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include "codec/JpegDecode.h"
 #include "codec/JpegEncode.h"
@@ -36,29 +37,31 @@ TJPEGImage::~TJPEGImage()
 
 // ---- graphic operations ----
 
-int TJPEGImage::Width() const { return const_cast<TJPEGImage*>(this)->GetWidth(); }
-int TJPEGImage::Height() const { return const_cast<TJPEGImage*>(this)->GetHeight(); }
+int TJPEGImage::Width() const { return ShownSize().first; }
+int TJPEGImage::Height() const { return ShownSize().second; }
+
+std::pair<int, int> TJPEGImage::ShownSize() const
+{
+    if (Bitmap) return {Bitmap->Width(), Bitmap->Height()};
+    if (SourceBitmap) return {SourceBitmap->Width(), SourceBitmap->Height()};
+    if (Scale != 0) {
+        if (!NeedHeader) return {ScaledWidth, ScaledHeight};
+        const TJpegScaledSize size = ReadScaledSize(*this);
+        return {size.Width, size.Height};
+    }
+    return {Data->Width, Data->Height};
+}
 
 int TJPEGImage::GetWidth()
 {
-    if (Bitmap) return Bitmap->Width();
-    if (SourceBitmap) return SourceBitmap->Width();
-    if (Scale != 0) {
-        if (NeedHeader) RecalcScaledSize(*this);
-        return ScaledWidth;
-    }
-    return Data->Width;
+    if (!Bitmap && !SourceBitmap && Scale != 0) RecalcScaledSize(*this);
+    return Width();
 }
 
 int TJPEGImage::GetHeight()
 {
-    if (Bitmap) return Bitmap->Height();
-    if (SourceBitmap) return SourceBitmap->Height();
-    if (Scale != 0) {
-        if (NeedHeader) RecalcScaledSize(*this);
-        return ScaledHeight;
-    }
-    return Data->Height;
+    if (!Bitmap && !SourceBitmap && Scale != 0) RecalcScaledSize(*this);
+    return Height();
 }
 
 bool TJPEGImage::GetEmpty() const
@@ -128,7 +131,12 @@ void TJPEGImage::SetPalette(const TPaletteEntries& p)
 void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation(SCannotResize); }
 void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation(SCannotResize); }
 
-void TJPEGImage::LoadFromStream(TStream& stream) { ReadStreamHeader(stream.Size() - stream.Position(), stream); }
+void TJPEGImage::LoadFromStream(TStream& stream)
+{
+    const int64_t size = stream.Size() - stream.Position();
+    if (size == 0) throw EJPEG(SEmptyJpegFile);
+    ReadStreamHeader(size, stream);
+}
 
 void TJPEGImage::ReadData(TStream& stream)
 {
@@ -188,15 +196,40 @@ void TJPEGImage::EnsureJpegData()
 
 TBitmap* TJPEGImage::EnsureBitmap()
 {
+    assert(MayUseRunFields());
     if (!Data->Data) return Bitmap.get();
     return DecodeJpeg(*this);
 }
 
 void TJPEGImage::FreeBitmap() { Bitmap.reset(); }
 
-int64_t TJPEGImage::GetJpegDataSize() const { return Data && Data->Data ? Data->Data->Size() : 0; }
+int64_t TJPEGImage::GetJpegDataSize() const
+{
+    assert(MayUseRunFields());
+    return Data && Data->Data ? Data->Data->Size() : 0;
+}
 
-TMemoryStream* TJPEGImage::GetJpegStream() const { return Data ? Data->Data.get() : nullptr; }
+TMemoryStream* TJPEGImage::GetJpegStream() const
+{
+    assert(MayUseRunFields());
+    return Data ? Data->Data.get() : nullptr;
+}
+
+void TJPEGImage::BeginRun()
+{
+    FRunThread = std::thread::id();
+    FRunActive = true;
+}
+
+void TJPEGImage::ClaimRun() { FRunThread = std::this_thread::get_id(); }
+
+void TJPEGImage::EndRun()
+{
+    FRunActive = false;
+    FRunThread = std::thread::id();
+}
+
+bool TJPEGImage::MayUseRunFields() const { return !FRunActive || FRunThread.load() == std::this_thread::get_id(); }
 
 bool TJPEGImage::IsGrayscale() const { return Grayscale || (Data && Data->Grayscale); }
 

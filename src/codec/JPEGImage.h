@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "codec/EncoderParams.h" // TSamplingFactor
@@ -146,6 +148,7 @@ public:
     // True when other is a TJPEGImage sharing the same encoded data object.
     bool Equals(const TGraphic& other) const;
     bool GetEmpty() const;
+    // Width and Height that keep the size read from the header for the next call.
     int GetWidth();
     int GetHeight();
     // The bitmap's palette, else Palette (empty = none).
@@ -208,6 +211,19 @@ public:
     // Percent of the whole run from the percent p of the current encode (stores p in TrialPercent).
     uint8_t OverallProgress(int p);
 
+    // ---- compression runs ----
+    // From the creation of a compression run (TJPEGEngine) until its completion handler has run on
+    // the main thread, the run's worker thread writes Data, WorkProfile, TrialCount, TrialPercent,
+    // RatioSearchActive, MaskBitmap, the block masks, LibraryMessages and the stage cache; no other
+    // thread uses them meanwhile (the image window keeps out while it is Busy). The accessors of the
+    // encoded data assert it.
+    void BeginRun(); // main thread, when the run is created
+    void ClaimRun(); // the worker thread, when the run starts
+    void EndRun();   // main thread, when the run has ended
+    bool RunInProgress() const { return FRunActive.load(); }
+    // True when the calling thread may use the fields a run writes: no run, or the run's own thread.
+    bool MayUseRunFields() const;
+
     // Sends the graphic's progress event (used by the encoder and the decoder).
     void ReportProgress(TProgressStage stage, int percent, bool redrawNow, const TRect& r)
     {
@@ -216,8 +232,13 @@ public:
 
 private:
     friend class TImageRatioHost;
+    // The display bitmap's size, else the source's, the size at the decode scale (read from the
+    // header when NeedHeader is set, without keeping it) or the stored picture's.
+    std::pair<int, int> ShownSize() const;
     std::unique_ptr<TStageCache> FStageCache;
     std::atomic<TRatioSearch*> FActiveSearch{nullptr}; // the search of the run in progress
+    std::atomic<bool> FRunActive{false};
+    std::atomic<std::thread::id> FRunThread{};
 };
 
 // The default of PixelFormat8Bit for new images: true when the screen shows at most 8 bits per pixel.

@@ -1,6 +1,7 @@
 #include "codec/JpegDecode.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "codec/JPEGImage.h"
@@ -12,28 +13,62 @@ namespace {
 // A damaged or hostile progressive file may hold a great many scans; only this many are shown
 // one by one, the rest are read in one go before the final pass.
 constexpr int MaxDisplayedScans = 100;
-// Every scan walks the whole picture, so a small file of very many scans would keep the decoder
-// busy for hours; a file with more scans than this is refused (real files have a few dozen at most).
-constexpr int MaxScans = 500;
 constexpr int DefaultDpi = 96;
 
-void CheckScanCount(j_decompress_ptr cinfo)
-{
-    if (cinfo->input_scan_number > MaxScans)
-        throw EJPEG(Format("The file holds more than %d scans", MaxScans));
-}
-
-// The progress hook while decoding: the scan limit, then the image's progress events.
+// The progress hook while decoding: the work limit, then the image's progress events.
 void DecodeProgressMonitor(j_common_ptr cinfo)
 {
-    CheckScanCount(reinterpret_cast<j_decompress_ptr>(cinfo));
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    CheckJpegDecodeWork(int64_t(d->image_width) * d->image_height, d->input_scan_number);
     ProgressMonitor(cinfo);
 }
 
-void AttachSource(j_decompress_ptr cinfo, TMemoryStream& stream)
+// The scans (start-of-scan markers) of a JPEG stream: marker segments are skipped by their
+// lengths, entropy-coded data up to the next marker. Ends at the end-of-image marker or the data.
+int64_t CountScans(const uint8_t* data, size_t size)
 {
-    stream.SetPosition(0);
-    JpegMemorySource(cinfo, stream.Memory(), size_t(stream.Size()));
+    int64_t scans = 0;
+    for (size_t p = 0; p + 1 < size;) {
+        const void* ff = std::memchr(data + p, 0xFF, size - p - 1);
+        if (!ff) break;
+        p = size_t(static_cast<const uint8_t*>(ff) - data);
+        const uint8_t m = data[p + 1];
+        if (m == 0xD9) break;
+        // Fill bytes, stuffed zeros, restart markers and the markers without a length.
+        if (m == 0xFF) {
+            ++p;
+            continue;
+        }
+        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD8) || p + 3 >= size) {
+            p += 2;
+            continue;
+        }
+        if (m == 0xDA) ++scans;
+        p += 2 + (size_t(data[p + 2]) << 8 | data[p + 3]);
+    }
+    return scans;
+}
+
+// Bytes the library holds while it reads a file of several scans: a coefficient array of the
+// whole picture (2 bytes a sample, in whole MCUs) besides the bitmap.
+int64_t MultiScanBytes(j_decompress_ptr cinfo, int64_t bitmapBytes)
+{
+    int64_t bytes = bitmapBytes;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        const int64_t h = std::max(comp.h_samp_factor, 1), v = std::max(comp.v_samp_factor, 1);
+        const int64_t w = (int64_t(comp.width_in_blocks) + h - 1) / h * h;
+        const int64_t rows = (int64_t(comp.height_in_blocks) + v - 1) / v * v;
+        bytes += w * rows * DCTSIZE2 * int64_t(sizeof(JCOEF));
+    }
+    return bytes;
+}
+
+void AttachSource(j_decompress_ptr cinfo, const TMemoryStream& stream)
+{
+    // The library would report the end-of-image marker it inserts at the end of the data.
+    if (stream.Data().empty()) throw EJPEG(SEmptyJpegFile);
+    JpegMemorySource(cinfo, stream.Data().data(), stream.Data().size());
 }
 
 unsigned ScaleDenominator(uint8_t scale) { return 1u << std::min<unsigned>(scale, 3); }
@@ -84,6 +119,25 @@ void TakeDensity(TJPEGImage& image, j_decompress_ptr cinfo)
 }
 
 } // namespace
+
+void CheckJpegDecodeWork(int64_t pixels, int64_t scans)
+{
+    if (scans > MaxJpegScans) throw EJPEG(Format("The file holds more than %d scans", MaxJpegScans));
+    if (scans > 0 && pixels > MaxJpegPixelScans / scans)
+        throw EJPEG(Format("Too much work to decode: %lld scans of %lld pixels", static_cast<long long>(scans),
+                           static_cast<long long>(pixels)));
+}
+
+void CheckJpegDecodeMemory(int64_t bytes)
+{
+    const int64_t budget = JpegDecodeMemoryBudget();
+    if (bytes > budget)
+        throw EOutOfResources(Format("Decoding needs %lld MB, more than the limit of %lld MB",
+                                     static_cast<long long>((bytes + (1 << 20) - 1) >> 20),
+                                     static_cast<long long>(budget >> 20)));
+}
+
+int64_t JpegDecodeMemoryBudget() { return TBitmap::PixelLimit() * 6; }
 
 void ReadJpegHeader(TJPEGImage& image, TJpegDecompressor& dec, TJpegProgress& progress,
                     TJpegFinalPassOptions& finalPass)
@@ -183,9 +237,16 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
         // A file of several scans is held whole by the library, at its full size whatever the
         // scale: that size must pass the same limits as a bitmap of the picture.
         jpeg_calc_output_dimensions(cinfo);
-        if (jpeg_has_multiple_scans(cinfo))
-            TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
         TBitmap::CheckSize(cinfo->output_width, cinfo->output_height, TBitmap::BitsPerPixel(format));
+        if (jpeg_has_multiple_scans(cinfo)) {
+            TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
+            const TMemoryStream& stream = *data->Data;
+            CheckJpegDecodeWork(int64_t(cinfo->image_width) * cinfo->image_height,
+                                CountScans(stream.Data().data(), stream.Data().size()));
+            const int64_t bitmapBytes =
+                TBitmap::RowBytes(cinfo->output_width, TBitmap::BitsPerPixel(format)) * cinfo->output_height;
+            CheckJpegDecodeMemory(MultiScanBytes(cinfo, bitmapBytes));
+        }
         jpeg_start_decompress(cinfo);
         const int width = int(cinfo->output_width), height = int(cinfo->output_height);
         // A bitmap of the right size and format is reused: every row is written again.
@@ -224,7 +285,7 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
                 jpeg_finish_output(cinfo);
             }
             while (!jpeg_input_complete(cinfo)) {
-                CheckScanCount(cinfo);
+                CheckJpegDecodeWork(int64_t(cinfo->image_width) * cinfo->image_height, cinfo->input_scan_number);
                 int r = jpeg_consume_input(cinfo);
                 if (r == JPEG_SUSPENDED || r == JPEG_REACHED_EOI) break;
             }
@@ -259,25 +320,30 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
     return image.Bitmap.get();
 }
 
-void RecalcScaledSize(TJPEGImage& image)
+TJpegScaledSize ReadScaledSize(const TJPEGImage& image, TStringList* messages)
 {
-    if (!image.NeedHeader) return;
     const std::shared_ptr<TJPEGData> data = image.Data;
-    if (!data || !data->Data) {
-        image.ScaledWidth = image.ScaledHeight = 0;
-        return;
-    }
-    image.LibraryMessages.Clear();
-    TJpegDecompressor dec(&image.LibraryMessages, image.TraceLevel);
+    if (!data || !data->Data) return {};
+    TJpegDecompressor dec(messages, image.TraceLevel);
     j_decompress_ptr cinfo = dec.Get();
     AttachSource(cinfo, *data->Data);
     jpeg_read_header(cinfo, TRUE);
     cinfo->scale_num = 1;
     cinfo->scale_denom = ScaleDenominator(image.Scale);
     jpeg_calc_output_dimensions(cinfo);
-    image.ScaledWidth = int32_t(cinfo->output_width);
-    image.ScaledHeight = int32_t(cinfo->output_height);
-    image.ProgressiveEncoding = jpeg_has_multiple_scans(cinfo);
+    return {int32_t(cinfo->output_width), int32_t(cinfo->output_height), bool(jpeg_has_multiple_scans(cinfo))};
+}
+
+void RecalcScaledSize(TJPEGImage& image)
+{
+    if (!image.NeedHeader) return;
+    const bool hasData = image.Data && image.Data->Data;
+    if (hasData) image.LibraryMessages.Clear();
+    const TJpegScaledSize size = ReadScaledSize(image, &image.LibraryMessages);
+    image.ScaledWidth = size.Width;
+    image.ScaledHeight = size.Height;
+    if (!hasData) return;
+    image.ProgressiveEncoding = size.MultiScan;
     image.NeedHeader = false;
 }
 

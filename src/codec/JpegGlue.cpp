@@ -6,6 +6,8 @@
 
 #include <jerror.h>
 
+#include "platform/Format.h"
+
 static_assert(std::is_standard_layout_v<TJpegErrorManager>, "the library's err pointer must address the record");
 
 namespace
@@ -42,9 +44,25 @@ void FormatMessage(j_common_ptr cinfo, char* buffer)
 
 void OutputMessage(j_common_ptr cinfo)
 {
-    char text[JMSG_LENGTH_MAX];
-    cinfo->err->format_message(cinfo, text);
-    if (TStringList* messages = Manager(cinfo).Messages) messages->Add(text);
+    TJpegErrorManager& err = Manager(cinfo);
+    TStringList* messages = err.Messages;
+    if (!messages) return;
+    if (++err.MessagesOutput <= JpegMessagesKept)
+    {
+        char text[JMSG_LENGTH_MAX];
+        cinfo->err->format_message(cinfo, text);
+        messages->Add(text);
+        return;
+    }
+    const std::string summary =
+        Format("... and %lld more warnings", static_cast<long long>(err.MessagesOutput - JpegMessagesKept));
+    if (err.SummaryLine >= 0 && err.SummaryLine < messages->Count())
+        (*messages)[err.SummaryLine] = summary;
+    else
+    {
+        messages->Add(summary);
+        err.SummaryLine = messages->Count() - 1;
+    }
 }
 
 void EmitMessage(j_common_ptr cinfo, int level)
@@ -157,6 +175,8 @@ jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messag
     err.Mgr.reset_error_mgr = ResetErrorManager;
     err.Mgr.trace_level = traceLevel;
     err.Messages = messages;
+    err.MessagesOutput = 0;
+    err.SummaryLine = -1;
     return &err.Mgr;
 }
 
@@ -240,9 +260,17 @@ uint16_t ClampRestartInterval(int64_t value)
     return uint16_t(std::clamp<int64_t>(value, 0, 65535));
 }
 
-uint16_t ClampDensity(int64_t value)
+void SetJfifDensity(j_compress_ptr cinfo, int unit, int64_t x, int64_t y)
 {
-    return uint16_t(std::clamp<int64_t>(value, 1, 65535));
+    if (x < 1 || y < 1)
+    {
+        // No usable resolution: a pixel aspect of 1:1 without a unit.
+        unit = 0;
+        x = y = 1;
+    }
+    cinfo->density_unit = UINT8(unit);
+    cinfo->X_density = UINT16(std::min<int64_t>(x, 65535));
+    cinfo->Y_density = UINT16(std::min<int64_t>(y, 65535));
 }
 
 int ClampSmoothing(int64_t value)

@@ -32,16 +32,22 @@ std::string LibraryMessageText(int code);
 // The library formats at most this many characters of a message for the program.
 constexpr size_t JpegMessageLimit = 79;
 
+// A damaged file can make the library warn once per block: the message list keeps this many
+// messages and then one last line "... and N more warnings" counting the rest.
+constexpr int64_t JpegMessagesKept = 100;
+
 struct TJpegErrorManager
 {
     jpeg_error_mgr Mgr; // first member: the library's err pointer is a pointer to this record
     TStringList* Messages = nullptr;
+    int64_t MessagesOutput = 0; // messages passed to output_message
+    int SummaryLine = -1;       // index in *Messages of the "... more warnings" line
 };
 
 // Fills err: error_exit raises EJPEG with the formatted text; emit_message counts warnings and
 // passes a message to output_message when its level <= traceLevel; output_message adds the text as a
-// line to *Messages when set; format_message cuts the text to JpegMessageLimit characters.
-// Returns &err.Mgr for cinfo.err.
+// line to *Messages when set (the first JpegMessagesKept, then the count of the rest); format_message
+// cuts the text to JpegMessageLimit characters. Returns &err.Mgr for cinfo.err.
 jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messages, int traceLevel);
 
 // The library's text for code with its integer parameters filled in, cut like EJPEG's.
@@ -94,5 +100,7 @@ private:
 // Values the program keeps in wider ranges than the library's fields, brought into the library's
 // ranges before they reach it.
 uint16_t ClampRestartInterval(int64_t value); // 0..65535
-uint16_t ClampDensity(int64_t value);         // 1..65535
+// The JFIF resolution: densities above 65535 are cut; a density below 1 in either direction gives
+// unit 0 with a 1:1 aspect, which the decoder reads as its default resolution.
+void SetJfifDensity(j_compress_ptr cinfo, int unit, int64_t x, int64_t y);
 int ClampSmoothing(int64_t value);            // 0..100

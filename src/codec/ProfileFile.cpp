@@ -84,7 +84,6 @@ public:
     }
 
     bool Has(const std::string& name) const { return FIndex.count(Lower(name)) != 0; }
-    int64_t Lines() const { return FList->Count(); }
 
     int Int(const std::string& name, int def) const
     {
@@ -126,11 +125,12 @@ private:
 };
 
 // Reads the areas into rec.Data. Areas are taken in order while they fit in the array; the first
-// one that does not (or that has a negative number of points) ends the list.
+// one that does not (or that has a negative number of points or an unknown kind) ends the list.
 void ReadAreas(const TReader& r, TJPEGProfile& rec)
 {
-    // Each area has at least one line of its own in a file the program wrote.
-    const int64_t count = std::min<int64_t>(r.Int("NumSelUnits", 0), r.Lines());
+    // Areas missing from the file take the defaults (a rectangle at -1, -1, -1, -1); however large
+    // the count, the loop ends when the array is full.
+    const int64_t count = r.Int("NumSelUnits", 0);
     if (count <= 0) return;
     auto& d = rec.Data;
     d.fill(0);

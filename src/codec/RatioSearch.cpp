@@ -16,6 +16,19 @@ bool BandsAtEnds(const int32_t* b)
     return std::all_of(b, b + 3, [](int32_t v) { return v == BandMin || v == BandMax; });
 }
 
+// num / den (den > 0) rounded to the nearest integer, ties to even, without floating point.
+int64_t RoundRatio(int64_t num, int64_t den)
+{
+    int64_t q = num / den, r = num % den;
+    if (r < 0) // floor division
+    {
+        --q;
+        r += den;
+    }
+    if (2 * r > den || (2 * r == den && (q & 1) != 0)) ++q;
+    return q;
+}
+
 int32_t MeanOfFirstThree(const int32_t* b)
 {
     return RoundInt((b[0] + b[1] + b[2]) / 3.0);
@@ -194,15 +207,12 @@ void TRatioSearch::FirstRatioGuess(const TRatioSettings& lastRequest, const TRat
             s += b[i] + 50;
             sWork += Work.QualityEqualizerBand[i] + 50;
         }
-        // With the first three bands at their lower end the level is 0: scaling by 0 would throw
-        // the chroma quality down to 1, so the start is kept as it is.
-        const int32_t d = RoundInt(s / 3.0);
+        // With the first three bands at (or next to) their lower end the level rounds to 0: every
+        // band then starts at -50 and the chroma quality at 1 (StoreSearchVars clamps it).
+        const int32_t d = std::max(RoundInt(s / 3.0), int32_t(1));
         const int32_t n = RoundInt(sWork / 3.0);
-        if (d >= 1)
-        {
-            for (int32_t& band : b) band = RoundInt(double(band + 50) * n / d) - 50;
-            C = RoundInt(double(C) * n / d);
-        }
+        for (int32_t& band : b) band = RoundInt(double(band + 50) * n / d) - 50;
+        C = RoundInt(double(C) * n / d);
     }
     StoreSearchVars();
 }
@@ -295,18 +305,19 @@ void TRatioSearch::NextRatioGuess()
 
 uint8_t RatioSearchProgress(int32_t maxTrials, int32_t trialCount, int p)
 {
-    const int32_t n = std::max(maxTrials, int32_t(1));
-    const int32_t k = RoundInt(n * 0.67);
-    const int32_t t = trialCount;
+    // Exact rational arithmetic: k = Round(n x 0.67) = Round(67 n / 100), and the percent of the first
+    // part, Round(((t - 1) / k + p / 100k) x 90), is Round(9 (100 (t - 1) + p) / 10k); that of the
+    // rest, 90 + Round(((t - k - 1) / (n - k) + p / 100 (n - k)) x 10), is
+    // 90 + Round((100 (t - k - 1) + p) / 10 (n - k)).
+    const int64_t n = std::max(maxTrials, int32_t(1));
+    const int64_t k = RoundRatio(67 * n, 100);
+    const int64_t t = trialCount;
     p = std::clamp(p, 0, 100);
     int64_t percent;
     if (k >= t && k >= 1)
-        percent = Round(((t - 1) / double(k) + p * 0.01 / k) * 90);
+        percent = RoundRatio(9 * (100 * (t - 1) + p), 10 * k);
     else
-    {
-        const double rest = std::max(n - k, int32_t(1));
-        percent = 90 + Round(((t - k - 1) / rest + p * 0.01 / rest) * 10);
-    }
+        percent = 90 + RoundRatio(100 * (t - k - 1) + p, 10 * std::max(n - k, int64_t(1)));
     return uint8_t(std::clamp<int64_t>(percent, 0, 100));
 }
 

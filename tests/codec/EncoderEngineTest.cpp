@@ -77,7 +77,7 @@ TEST(EncoderEngine, MarkersAndHeaderFields)
     TEncodeParams p = ProductionParams();
     p.Coding.Comments = {"a"};
     p.Coding.DensityUnit = 1;
-    p.Coding.XDensity = 0;      // below the range: 1
+    p.Coding.XDensity = 1;
     p.Coding.YDensity = 100000; // above it: 65535
     p.Coding.RestartInterval = 70000;
     const auto m = fixtures::MarkersBeforeScan(EncodeBitmapToJpeg(RandomPicture(20, 10, 1), p));
