@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "GuiTestApp.h"
-#include "app/CheckMessage.h"
+#include "common/CheckMessage.h"
 #include "app/InfoCBox.h"
 #include "app/QtMessageBox.h"
 #include "platform/Exceptions.h"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QTemporaryDir>
+#include <cstring>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -8,7 +10,7 @@
 #include <utime.h>
 
 #include "ImageTestKit.h"
-#include "app/ClipboardBitmap.h"
+#include "controls/ClipboardBitmap.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsStore.h"
 #include "workspace/ImageForm.h"
@@ -99,25 +101,33 @@ TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithoutAQuestion)
     EXPECT_EQ(form->FileInfo.FileName, Path("photo.bmp")); // saving under the window's name keeps it
 }
 
-TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndKeepsItsExtension)
+TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSavesUnderAnotherName)
 {
     WriteJpeg(Path("photo.JPEG"), 40, 30);
     const std::string before = ReadAll(Path("photo.JPEG"));
     TImageForm* form = Open(Path("photo.JPEG"));
-
-    Box.Answer(mrNo, true); // a ticked No
+    std::vector<TImageForm*> askedForName;
+    form->OnSaveAsRequest = [&](TImageForm* f) {
+        askedForName.push_back(f);
+        return f->SaveResult(Path("other.jpg"), false);
+    };
+    Box.Answer(mrNo, true); // a ticked No given now: nothing is written
     EXPECT_FALSE(form->SaveResult("", false));
+    EXPECT_TRUE(askedForName.empty());
+    // Remembered: Save asks for another name instead of doing nothing.
+    EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_EQ(askedForName, std::vector<TImageForm*>{form});
     EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
-    EXPECT_FALSE(form->SaveResult("", false)); // remembered: still No, without asking
-    EXPECT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
+    EXPECT_TRUE(std::filesystem::exists(Path("other.JPEG")));
+    EXPECT_TRUE(form->IsSaved());
 
     Store.DeleteValue("ConfirmOverwrite");
+    TImageForm* second = Open(Path("photo.JPEG"));
     Box.Answer(mrYes, false);
-    EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_TRUE(second->SaveResult("", false));
     EXPECT_NE(ReadAll(Path("photo.JPEG")), before);
-    EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg")));
-    EXPECT_TRUE(form->SaveResult("", false)); // asked once per window
+    EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg"))); // the extension is kept
+    EXPECT_TRUE(second->SaveResult("", false));                // asked once per window
     EXPECT_EQ(Box.Calls().size(), 2u);
 }
 
@@ -127,7 +137,6 @@ TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedN
     TImageForm* form = Open(Path("photo.jpg"));
     EXPECT_TRUE(form->SaveResult(Path("out.png"), false));
     EXPECT_TRUE(std::filesystem::exists(Path("out.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
     EXPECT_EQ(form->FileInfo.FileName, Path("out.jpg"));
     EXPECT_TRUE(Box.Calls().empty());
 
@@ -135,11 +144,10 @@ TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedN
     Box.Answer(mrNo);
     EXPECT_FALSE(form->SaveResult(Path("keep.png"), false));
     EXPECT_EQ(ReadAll(Path("keep.jpg")), "precious");
-    ASSERT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(Box.Calls()[0].Kind, TMsgKind::mkYesNo);
     Box.Answer(mrYes);
     EXPECT_TRUE(form->SaveResult(Path("keep.png"), false));
     EXPECT_NE(ReadAll(Path("keep.jpg")), "precious");
+    EXPECT_EQ(Box.Calls().size(), 2u);
 }
 
 TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
@@ -149,7 +157,6 @@ TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
     std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
     std::filesystem::create_directories(folder);
     const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
-    ASSERT_GT(target.size(), 300u);
     ASSERT_TRUE(form->SaveResult(target, false));
     EXPECT_EQ(form->FileInfo.FileName, target);
     std::filesystem::remove(target);
@@ -158,14 +165,20 @@ TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
     EXPECT_TRUE(Box.Calls().empty());
 }
 
-TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
+TEST_F(ImageSaveTest, AFailedSaveGivesTheSystemsReasonAndLeavesTheSourceAndTheWindowAlone)
 {
     WriteJpeg(Path("photo.jpg"), 64, 48);
     const std::string before = ReadAll(Path("photo.jpg"));
-    TImageForm* form = Open(Path("photo.jpg"));
-    Box.Answer(mrYes, false);
+    QPointer<TImageForm> form = Open(Path("photo.jpg"));
+    EXPECT_FALSE(form->SaveResult(Path("no/such/folder/x.jpg"), false));
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    const std::string text = Box.Calls()[0].Text;
+    EXPECT_EQ(text.substr(0, text.find('\n')), "Cannot save file " + Path("no/such/folder/x.jpg"));
+    EXPECT_NE(text.find("\n"), std::string::npos);
+    EXPECT_NE(text.find(std::strerror(ENOENT)), std::string::npos);
 
     // Files may not grow beyond 16 bytes: the write fails part-way (for every user).
+    Box.Answer(mrYes, false);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -175,14 +188,30 @@ TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
     bool saved = form->SaveResult("", false);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadAll(Path("photo.jpg")), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.path().toStdString()), {}), 1); // no leftovers
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(form.isNull()); // the window does not start closing
+    EXPECT_FALSE(form->IsSaved());
+}
+
+TEST_F(ImageSaveTest, ACloseWhoseSaveDidNotHappenStaysOpenAndSaysWhy)
+{
+    WriteJpeg(Path("photo.jpg"), 40, 30);
+    Store.WriteValue("ConfirmOverwrite", "7"); // never overwrite the source
+    QPointer<TImageForm> form = Open(Path("photo.jpg"));
+    form->OnSaveRequest = [](TImageForm* f) { f->SaveResult("", false); };
+    form->OnSaveAsRequest = [](TImageForm*) { return false; }; // no name chosen
+    Box.Answer(mrYes);                                          // "Save the result image ?"
+    EXPECT_FALSE(form->close());
     auto calls = Box.Calls();
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].Text, "Cannot save file " + Path("photo.jpg"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.path().toStdString()), {}), 1); // no leftovers
-    form->SetSaved(true);
+    EXPECT_EQ(calls[0].Kind, TMsgKind::mkYesNoCancel);
+    EXPECT_EQ(calls[1].Text, "The result image has not been saved, so the window stays open.");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form.isNull());
 }
 
 TEST_F(ImageSaveTest, TheSourceFileDateIsKeptWhenAsked)
@@ -230,7 +259,7 @@ TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard
             EXPECT_EQ(std::memcmp(cut.ScanLine(y) + 3 * x, source.ScanLine(7 + y) + 3 * (5 + x), 3), 0) << x << "," << y;
 }
 
-TEST_F(ImageSaveTest, ExportWritesTheSourceBitmapAndReportsAFailure)
+TEST_F(ImageSaveTest, ExportWritesTheSourceBitmapAndReportsAFailureWithItsReason)
 {
     WriteJpeg(Path("photo.jpg"), 30, 20);
     TImageForm* form = Open(Path("photo.jpg"));
@@ -238,9 +267,9 @@ TEST_F(ImageSaveTest, ExportWritesTheSourceBitmapAndReportsAFailure)
     TBitmap back;
     LoadBmpFromFile(back, Path("export.bmp"));
     EXPECT_EQ(back.Width(), 30);
-    EXPECT_FALSE(form->ExportSourceBitmap(Path("no/such/folder/x.bmp")));
+    EXPECT_FALSE(form->ExportSourceBitmap(Path("no/x.bmp")));
     ASSERT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(Box.Calls()[0].Text, "Cannot save file " + Path("no/such/folder/x.bmp"));
+    EXPECT_EQ(Box.Calls()[0].Text.rfind("Cannot save file " + Path("no/x.bmp") + "\n", 0), 0u);
 }
 
 } // namespace

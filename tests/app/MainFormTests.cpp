@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <future>
 
 #include "ImageTestKit.h"
-#include "app/CheckMessage.h"
+#include "common/CheckMessage.h"
 #include "app/MainForm.h"
 #include "app/QtSettingsStore.h"
 #include "common/HandOver.h"
@@ -71,6 +72,38 @@ TEST_F(MainFormTest, StartsWithTwoFilesCompressesThemAndSavesItsSettingsOnExit)
     EXPECT_TRUE(saved.ValueExists("MainFormWidth"));
     EXPECT_EQ(saved.ReadValue("ComprDelay"), "1500");
     EXPECT_FALSE(saved.ValueExists("HelpOffer")); // answered without the tick
+}
+
+TEST_F(MainFormTest, WindowsOpenAtCascadeStepsInsideTheAreaAndTheStatusBarClearsWithTheLast)
+{
+    WriteBmp(Path("w.bmp"), 40, 30);
+    Start({});
+    Form->resize(900, 700);
+    QCoreApplication::processEvents();
+    const QRect area(QPoint(0, 0), Form->MdiArea->viewport()->size());
+    const QSize usable(area.width() * 3 / 4, area.height() * 3 / 4);
+    ASSERT_GE(usable.width(), 320);
+    auto expectPlaced = [&](const char* when) {
+        int atTopLeft = 0;
+        for (TImageForm* w : Form->ImageWindows()) {
+            EXPECT_TRUE(area.contains(w->geometry())) << when;
+            EXPECT_EQ(w->size(), usable) << when;
+            atTopLeft += w->pos() == QPoint(0, 0);
+        }
+        EXPECT_GE(atTopLeft, 2) << when; // the steps wrapped
+    };
+    const int count = 2 + (area.height() - usable.height()) / 8; // more windows than steps fit
+    for (int i = 0; i < count; ++i) Form->NewImageWindow({Path("w.bmp")});
+    expectPlaced("opened");
+    Form->WindowCascadeAction->trigger();
+    expectPlaced("cascaded");
+
+    ASSERT_TRUE(PumpUntil([&] { return Form->statusBar()->currentMessage().startsWith("Source: "); }));
+    for (TImageForm* w : Form->ImageWindows()) {
+        w->SetSaved(true);
+        w->close();
+    }
+    EXPECT_TRUE(PumpUntil([&] { return Form->statusBar()->currentMessage().isEmpty(); }));
 }
 
 TEST_F(MainFormTest, HelpOfferYesKeepsTheProgramOpenOnceAndSecondStartsHandTheirFilesOver)

@@ -40,9 +40,6 @@ TEST_F(ImageFormViewTest, ZoomResizesBothViewsAndTheCaption)
     // No result yet: the result view stays empty.
     EXPECT_EQ(Form->ResImage->size(), QSize(0, 0));
     EXPECT_EQ(Form->windowTitle(), "NoName1  [zoom:250%]");
-    // The views' hints are status-bar texts, not pop-up tips.
-    EXPECT_EQ(Form->SrcScrollBox->statusTip(), "Source image");
-    EXPECT_TRUE(Form->SrcScrollBox->toolTip().isEmpty());
 }
 
 TEST_F(ImageFormViewTest, ContinuousZoomWithTheRightButtonZoomsOutAndStopsAtTen)
@@ -63,21 +60,6 @@ TEST_F(ImageFormViewTest, ContinuousZoomWithTheRightButtonZoomsOutAndStopsAtTen)
     Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 5, 5);
     for (int i = 0; i < 200; ++i) Form->TimerEvent();
     EXPECT_EQ(Form->Zoom, 300);
-}
-
-TEST_F(ImageFormViewTest, LayoutsPlaceTheViews)
-{
-    const int w = Form->widget()->width();
-    EXPECT_EQ(Form->SrcScrollBox->width(), (w - 10) / 2);
-    Form->SetViewLayout(2);
-    EXPECT_FALSE(Form->SrcScrollBox->isVisible());
-    EXPECT_EQ(Form->ResScrollBox->width(), w);
-    Form->SetViewLayout(0);
-    EXPECT_TRUE(Form->SrcScrollBox->isVisible());
-    EXPECT_EQ(Form->SrcScrollBox->width(), Form->ResScrollBox->width());
-    Form->SetViewLayout(1);
-    EXPECT_EQ(Form->SrcScrollBox->width(), w);
-    EXPECT_EQ(Form->SrcScrollBox->height(), Form->ResScrollBox->height());
 }
 
 TEST_F(ImageFormViewTest, PanningScrollsBothViews)
@@ -183,17 +165,6 @@ TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileDrawingOrZooming)
     EXPECT_EQ(shown, 0);
     emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
     EXPECT_EQ(shown, 1);
-}
-
-TEST_F(ImageFormViewTest, AreasDrawnAtTwiceTheZoomStoreTheSameMillionths)
-{
-    Form->SetTool(2);
-    Drag(Form->SrcImage, 20, 10, 100, 80);
-    Form->SetZoom(200);
-    Drag(Form->SrcImage, 40, 20, 200, 160);
-    ASSERT_EQ(Form->SelectionCount(), 2);
-    EXPECT_EQ(Corners(0), Corners(1));
-    EXPECT_TRUE(Form->HasRectSelection());
 }
 
 TEST_F(ImageFormViewTest, DeletingAreasCountsAChangeOnlyWithSelectiveCompression)

@@ -92,6 +92,23 @@ TEST(ViewMath, FitWindowStaysInsideTheArea)
     EXPECT_EQ(FitWindowRect(1, Rect(700, 600, 900, 700), 3000, 3000, 100, 100, area), Rect(0, 0, 1000, 800));
 }
 
+TEST(ViewMath, NewAndCascadedWindowsStayInsideTheAreaAtAUsableSize)
+{
+    // Three quarters of a 1000 x 700 area is 750 x 525: 250 / 30 = 8 and 175 / 30 = 5 more steps
+    // fit, so step 6 starts again at the top left.
+    struct { int index, areaW, areaH, step; TRect expected; } const cases[] = {
+        {0, 1000, 700, 30, Rect(0, 0, 750, 525)},
+        {5, 1000, 700, 30, Rect(150, 150, 900, 675)},
+        {6, 1000, 700, 30, Rect(0, 0, 750, 525)},
+        {13, 1000, 700, 30, Rect(30, 30, 780, 555)},
+        {4, 400, 300, 20, Rect(0, 0, 320, 240)},  // at least 320 x 240; four steps fit
+        {1, 300, 200, 20, Rect(0, 0, 300, 200)},  // a small area: the whole of it
+        {2, 0, 0, 20, Rect(0, 0, 0, 0)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CascadeRect(c.index, c.areaW, c.areaH, c.step), c.expected) << c.index << " " << c.areaW;
+}
+
 TEST(SelectionMath, TheSamePicturePointStoresTheSameMillionthsAtAnyZoom)
 {
     TZoomScales s100 = CalcZoomScales(100, 640, 480);
