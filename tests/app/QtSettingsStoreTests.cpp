@@ -2,7 +2,6 @@
 
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <fstream>
 
 #include "app/QtSettingsStore.h"
 #include "common/SettingsAccess.h"
@@ -40,30 +39,15 @@ TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAR
     TQtSettingsStore s;
     EXPECT_TRUE(ReadBoolSetting(&s, nullptr, "ParamsSaved", false));
     EXPECT_EQ(ReadIntSetting(&s, nullptr, "ComprDelay", 0), -1500);
-    std::string text;
-    ReadStrSetting(&s, nullptr, "OpenDir", text, "");
-    EXPECT_EQ(text, "/home/u/My Pictures, 2024@x\\y");
-    ASSERT_TRUE(s.ReadValue("NameDefProfile").has_value()); // an empty text is a value
-    EXPECT_EQ(*s.ReadValue("NameDefProfile"), "");
-    EXPECT_EQ(s.ReadValue("Weird"), "@Variant(x)");        // text that looks like a typed value stays text
-    EXPECT_EQ(s.ReadValue("Toolbars/MainBar/Visible"), "1");
+    EXPECT_EQ(s.ReadValue("OpenDir"), "/home/u/My Pictures, 2024@x\\y");
+    EXPECT_EQ(s.ReadValue("NameDefProfile"), ""); // an empty text is a value
+    EXPECT_EQ(s.ReadValue("Weird"), "@Variant(x)"); // text that looks like a typed value stays text
     EXPECT_EQ(s.OpenGroup("Toolbars")->OpenGroup("MainBar")->ValueNames(), std::vector<std::string>{"Visible"});
     EXPECT_EQ(s.ValueNames(), (std::vector<std::string>{"ComprDelay", "NameDefProfile", "OpenDir", "ParamsSaved",
                                                         "Weird"}));
     EXPECT_TRUE(s.DeleteValue("Weird"));
     EXPECT_FALSE(s.DeleteValue("Weird"));
     EXPECT_THROW(s.WriteValue("\\", "x"), ERegistryException); // no name
-}
-
-TEST_F(QtSettingsStoreTest, MalformedNumbersInTheFileReadAsTheDefault)
-{
-    std::ofstream(Path("QMK-hand.conf")) << "[General]\nComprDelay=abc\nComprPriority=\nImageInfoOptions=12\n"
-                                            "ShowTips=0\n";
-    TQtSettingsStore s(Path("QMK-hand.conf"));
-    for (auto [name, def, expected] : {std::tuple{"ComprDelay", 1500, 1500}, {"ComprPriority", 2, 2},
-                                       {"ImageInfoOptions", 4, 12}, {"Missing", 7, 7}})
-        EXPECT_EQ(ReadIntSetting(&s, nullptr, name, def), expected) << name;
-    EXPECT_FALSE(ReadBoolSetting(&s, nullptr, "ShowTips", true));
 }
 
 } // namespace
