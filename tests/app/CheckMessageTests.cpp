@@ -59,16 +59,6 @@ TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
     }
 }
 
-TEST(ShowCheckMessage, AStoreThatRefusesTheAnswerRaises)
-{
-    TMemorySettingsStore store;
-    store.SetReadOnly(true);
-    TRecordingMessageBox box;
-    TScopedMessageBox scope(&box);
-    box.Answer(mrYes, true);
-    EXPECT_THROW(ShowCheckMessage(nullptr, &store, CmConfirmOverwrite), ERegistryException);
-}
-
 // ---- The dialog itself, driven offscreen ----
 
 class InfoCBoxTest : public ::testing::Test

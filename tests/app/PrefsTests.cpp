@@ -1,56 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QCheckBox>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QWidget>
 #include <map>
 
 #include "GuiTestApp.h"
 #include "app/Prefs.h"
-#include "app/PrefsForm.h"
 #include "app/WindowSettings.h"
 #include "platform/SettingsStore.h"
 
 namespace {
-
-// Every stored value differs from its default.
-TProgramPrefs ChangedPrefs()
-{
-    TProgramPrefs p;
-    p.FirstRun = false;
-    p.SaveWindowSize = p.SaveWindowPos = p.SaveToolbarsPos = p.ShowTips = p.FlatButtons = p.HiliteButtons = false;
-    p.ExtraOptimization = p.KeepOrigDatetime = false;
-    p.EmailMethod = 3;
-    p.InitComprParams = 2;
-    p.NameDefProfile = "Web small";
-    p.ComprPriority = 4;
-    p.ComprDelay = 700;
-    p.ComprRatioMaxNumAppr = 33;
-    p.ComprRatioMaxDiff = 9;
-    p.ImageInfoOptions = 4 + 16;
-    return p;
-}
-
-TBatchProcOptions ChangedBatch()
-{
-    TBatchProcOptions b;
-    b.DestFolder = "/out/";
-    b.ProfileFile = "/p/web.qmp";
-    b.PrefixText = "pre";
-    b.SuffixText = "suf";
-    b.KeepOriginalName = b.RunForeground = false;
-    b.LeadingZeros = b.MinimizeMain = true;
-    b.PrefixMode = 1;
-    b.SuffixMode = 2;
-    b.PrefixN = 17;
-    b.SuffixN = 0;
-    b.Digits = 6;
-    return b;
-}
 
 // What saving these values writes.
 std::map<std::string, std::string> SavedValues(const TProgramPrefs& p, const TBatchProcOptions& b)
@@ -62,38 +22,33 @@ std::map<std::string, std::string> SavedValues(const TProgramPrefs& p, const TBa
 
 TEST(Preferences, EveryValueIsStoredUnderItsNameAndReadBackAndAFirstRunGivesEveryDefault)
 {
-    const auto changed = SavedValues(ChangedPrefs(), ChangedBatch());
-    const auto defaults = SavedValues(TProgramPrefs{}, TBatchProcOptions{});
-    std::vector<std::string> names;
-    for (const auto& [name, value] : changed) {
-        names.push_back(name);
-        if (name != "ParamsSaved") {
-            EXPECT_NE(value, defaults.at(name)) << name;
-        }
-    }
-    const std::vector<std::string> expected = {
-        "BatchDestFolder", "BatchFGProcess", "BatchFNContOrig", "BatchFNLeadZeroes", "BatchFNLeadZeroesN",
-        "BatchFNPrefInitN", "BatchFNPrefType", "BatchFNPrefix", "BatchFNSufInitN", "BatchFNSufType",
-        "BatchFNSuffix", "BatchMinWnd", "BatchProfile", "ComprDelay", "ComprPriority", "ComprRatioMaxDiff",
-        "ComprRatioMaxNumAppr", "EmailMethod", "ExtraOptimization", "FlatButtons", "HiliteButtons",
-        "ImageInfoOptions", "InitComprParams", "KeepOrigDatetime", "NameDefProfile", "ParamsSaved",
-        "SaveToolbarsPos", "SaveWindowPos", "SaveWindowSize", "ShowTips"};
-    EXPECT_EQ(names, expected); // "WarnToSave" is only read
-    EXPECT_EQ(changed.at("ComprDelay"), "700");
-    EXPECT_EQ(changed.at("ShowTips"), "0");
-
+    // Every value the preferences write ("WarnToSave" is only read), each different from its default.
+    const std::map<std::string, std::string> changed = {
+        {"BatchDestFolder", "/out/"}, {"BatchFGProcess", "0"}, {"BatchFNContOrig", "0"}, {"BatchFNLeadZeroes", "1"},
+        {"BatchFNLeadZeroesN", "6"}, {"BatchFNPrefInitN", "17"}, {"BatchFNPrefType", "1"}, {"BatchFNPrefix", "pre"},
+        {"BatchFNSufInitN", "0"}, {"BatchFNSufType", "2"}, {"BatchFNSuffix", "suf"}, {"BatchMinWnd", "1"},
+        {"BatchProfile", "/p/web.qmp"}, {"ComprDelay", "700"}, {"ComprPriority", "4"}, {"ComprRatioMaxDiff", "9"},
+        {"ComprRatioMaxNumAppr", "33"}, {"EmailMethod", "3"}, {"ExtraOptimization", "0"}, {"FlatButtons", "0"},
+        {"HiliteButtons", "0"}, {"ImageInfoOptions", "20"}, {"InitComprParams", "2"}, {"KeepOrigDatetime", "0"},
+        {"NameDefProfile", "Web small"}, {"ParamsSaved", "1"}, {"SaveToolbarsPos", "0"}, {"SaveWindowPos", "0"},
+        {"SaveWindowSize", "0"}, {"ShowTips", "0"}};
     TMemorySettingsStore store;
-    TProgramPrefs p = ChangedPrefs();
-    TBatchProcOptions b = ChangedBatch();
+    TProgramPrefs p;
+    TBatchProcOptions b;
     LoadPreferences(&store, p, b); // nothing stored: every default, a first run
     EXPECT_TRUE(p.FirstRun);
-    EXPECT_EQ(SavedValues(p, b), defaults);
-    for (const auto& [name, value] : changed) store.WriteValue(name, value);
+    const auto defaults = SavedValues(p, b);
+    for (const auto& [name, value] : changed) {
+        if (name != "ParamsSaved") {
+            EXPECT_NE(defaults.at(name), value) << name;
+        }
+        store.WriteValue(name, value);
+    }
     LoadPreferences(&store, p, b);
     EXPECT_FALSE(p.FirstRun);
     EXPECT_EQ(SavedValues(p, b), changed);
     store.WriteValue("ComprDelay", "abc"); // malformed: the default
-    store.WriteValue("WarnToSave", "0");   // read, never written
+    store.WriteValue("WarnToSave", "0");
     LoadPreferences(&store, p, b);
     EXPECT_EQ(p.ComprDelay, 1500);
     EXPECT_FALSE(p.WarnToSave);
@@ -139,77 +94,32 @@ TEST(PlaceOnScreens, KeepsAReachableWindowAndBringsALostOneBack)
     for (const auto& c : cases) EXPECT_EQ(PlaceOnScreens(c.In, c.Screens), c.Out) << c.Case;
 }
 
-class WindowSettingsTest : public ::testing::Test
+TEST(WindowSettings, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTheCurrentOnes)
 {
-protected:
-    void SetUp() override { EnsureGuiTestApp(); }
-
-    // A window at its designed place (120, 90, 640 x 480), then loaded from the store.
-    QRect LoadInto(TMemorySettingsStore& store, QWidget& w)
-    {
-        w.setGeometry(120, 90, 640, 480);
-        LoadWindowSettings(&store, w, Prefs, Batch, Folders);
-        return QRect(w.pos(), w.size());
-    }
-    TProgramPrefs Prefs;
-    TBatchProcOptions Batch;
-    TDialogFolders Folders;
-};
-
-TEST_F(WindowSettingsTest, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTheCurrentOnes)
-{
+    EnsureGuiTestApp();
     struct { const char* Case; const char* Saved; bool KeepSize, KeepPos; const char* Left; QRect Expected; } const cases[] = {
         {"first run: the designed place", nullptr, true, true, "200", QRect(120, 90, 640, 480)},
-        {"both", "1", true, true, "200", QRect(200, 150, 400, 300)},
         {"size only", "1", true, false, "200", QRect(120, 90, 400, 300)},
         {"position only", "1", false, true, "200", QRect(200, 150, 640, 480)},
         {"malformed left", "1", true, true, "abc", QRect(120, 150, 400, 300)},
         {"off every screen", "1", true, true, "-9000", QRect(0, 150, 400, 300)},
     };
-    QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
-    ASSERT_GE(avail.width(), 700);
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     for (const auto& c : cases) {
         TMemorySettingsStore store;
         if (c.Saved) store.WriteValue("ParamsSaved", c.Saved);
-        store.WriteValue("SaveWindowSize", c.KeepSize ? "1" : "0");
-        store.WriteValue("SaveWindowPos", c.KeepPos ? "1" : "0");
-        for (auto [n, v] : {std::pair{"MainFormLeft", c.Left}, {"MainFormTop", "150"}, {"MainFormWidth", "400"},
+        for (auto [n, v] : {std::pair{"SaveWindowSize", c.KeepSize ? "1" : "0"}, {"SaveWindowPos", c.KeepPos ? "1" : "0"},
+                            {"MainFormLeft", c.Left}, {"MainFormTop", "150"}, {"MainFormWidth", "400"},
                             {"MainFormHeight", "300"}})
             store.WriteValue(n, v);
         QWidget w;
-        QRect expected = c.Expected.translated(c.Expected.left() == 0 ? avail.left() : 0, 0);
-        EXPECT_EQ(LoadInto(store, w), expected) << c.Case;
-    }
-}
-
-// ---- The dialog ----
-
-class PrefsFormTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { EnsureGuiTestApp(); }
-    const QStringList Names{"Web", "Print", "Thumbs"};
-};
-
-TEST_F(PrefsFormTest, ShowsThePreferencesAndTakesThemBackAndTheNamedProfileNeedsAName)
-{
-    TProgramPrefs p;
-    p.InitComprParams = 2;
-    p.NameDefProfile = "Print";
-    p.ComprPriority = 9;
-    TPrefsForm form(nullptr, p, Names);
-    form.PrefsToForm();
-    EXPECT_EQ(form.ProfileCombo->currentText(), "Print");
-    EXPECT_EQ(form.PriorityCombo->currentText(), "Normal"); // an unknown priority shows as normal
-    form.MaxDiffUpDown->setValue(60);                       // beyond the range: held at 50
-    form.FormToPrefs();
-    EXPECT_EQ(std::tie(form.Prefs.ComprRatioMaxDiff, form.Prefs.InitComprParams, form.Prefs.ComprPriority),
-              std::tuple(50, 2, 2));
-    for (auto [item, expected, name] : {std::tuple{0, 0, "Print"}, {3, 2, "Thumbs"}}) {
-        form.ProfileCombo->setCurrentIndex(item); // 0: the prompt, not a name
-        form.accept();
-        EXPECT_EQ(form.Prefs.InitComprParams, expected) << item;
-        EXPECT_EQ(form.Prefs.NameDefProfile, name) << item;
+        w.setGeometry(120, 90, 640, 480); // the designed place
+        TProgramPrefs prefs;
+        TBatchProcOptions batch;
+        TDialogFolders folders;
+        LoadWindowSettings(&store, w, prefs, batch, folders);
+        EXPECT_EQ(QRect(w.pos(), w.size()), c.Expected.translated(c.Expected.left() == 0 ? avail.left() : 0, 0))
+            << c.Case;
     }
 }
 
