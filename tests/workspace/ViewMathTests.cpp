@@ -1,7 +1,6 @@
 // Zoom maths, layouts and pan rules of the image window's views.
 #include <gtest/gtest.h>
 
-#include "workspace/SelectionMath.h"
 #include "workspace/ViewMath.h"
 
 namespace {
@@ -107,31 +106,6 @@ TEST(ViewMath, NewAndCascadedWindowsStayInsideTheAreaAtAUsableSize)
     };
     for (const auto& c : cases)
         EXPECT_EQ(CascadeRect(c.index, c.areaW, c.areaH, c.step), c.expected) << c.index << " " << c.areaW;
-}
-
-TEST(SelectionMath, TheSamePicturePointStoresTheSameMillionthsAtAnyZoom)
-{
-    TZoomScales s100 = CalcZoomScales(100, 640, 480);
-    TZoomScales s200 = CalcZoomScales(200, 640, 480);
-    for (int px : {0, 1, 17, 320, 639}) {
-        TSelPoint a = ViewToMillionths(px, px * 3 / 4, s100);
-        TSelPoint b = ViewToMillionths(px * 2, px * 3 / 4 * 2, s200);
-        EXPECT_EQ(a.X, b.X);
-        EXPECT_EQ(a.Y, b.Y);
-        EXPECT_EQ(MillionthsToView(b.X, b.Y, s200).X, px * 2);
-    }
-    EXPECT_EQ(ViewToMillionths(320, 240, s100).X, 500000);
-}
-
-TEST(SelectionMath, AreasNarrowerThanThreePixelsAreTooSmall)
-{
-    TZoomScales s = CalcZoomScales(100, 1000, 1000);
-    struct { int x0, y0, x1, y1; bool tooSmall; } const cases[] = {
-        {10, 10, 10, 10, true}, {10, 10, 12, 40, true}, {10, 10, 40, 8, true}, {10, 10, 13, 13, false},
-        {40, 40, 10, 10, false}};
-    auto at = [&](int x, int y) { return ViewToMillionths(x, y, s); };
-    for (const auto& c : cases)
-        EXPECT_EQ(SelectionTooSmall(at(c.x0, c.y0), at(c.x1, c.y1), s), c.tooSmall) << c.x1 << "," << c.y1;
 }
 
 } // namespace
