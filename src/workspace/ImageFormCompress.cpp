@@ -108,8 +108,10 @@ TBitmap* TImageForm::ResampleSource()
     // else a copy, so the picture is never changed behind its graphic's back.
     TGraphic* graphic = FPicture.Graphic();
     TBitmap* own = nullptr;
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) own = jpeg->Bitmap.get();
-    else if (auto* bitmap = dynamic_cast<TBitmapGraphic*>(graphic)) own = &bitmap->Bitmap();
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic))
+        own = jpeg->Bitmap.get();
+    else if (auto* bitmap = dynamic_cast<TBitmapGraphic*>(graphic))
+        own = &bitmap->Bitmap();
     if (own && !own->Empty() && own->PixelFormat() == TPixelFormat::pf24bit) return own;
     const TBitmap* source = SourceBitmap();
     if (!source) return nullptr;

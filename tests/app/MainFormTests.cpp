@@ -70,6 +70,7 @@ TEST_F(MainFormTest, FilesOpenAtCascadeStepsInsideTheAreaAndClosingClearsTheStat
     expectPlaced("opened");
     Form->WindowCascadeAction->trigger();
     expectPlaced("cascaded");
+    EXPECT_EQ(Form->ImageWindows()[0]->sizeHint(), usable);
 
     EXPECT_TRUE(Form->close()); // the help offer and every save question answered No
     auto calls = Box.Calls();

@@ -97,7 +97,14 @@ TEST(PlaceOnScreens, KeepsAReachableWindowAndBringsALostOneBack)
 TEST(WindowSettings, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTheCurrentOnes)
 {
     EnsureGuiTestApp();
-    struct { const char* Case; const char* Saved; bool KeepSize, KeepPos; const char* Left; QRect Expected; } const cases[] = {
+    struct
+    {
+        const char* Case;
+        const char* Saved;
+        bool KeepSize, KeepPos;
+        const char* Left;
+        QRect Expected;
+    } const cases[] = {
         {"first run: the designed place", nullptr, true, true, "200", QRect(120, 90, 640, 480)},
         {"size only", "1", true, false, "200", QRect(120, 90, 400, 300)},
         {"position only", "1", false, true, "200", QRect(200, 150, 640, 480)},
@@ -108,9 +115,9 @@ TEST(WindowSettings, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTh
     for (const auto& c : cases) {
         TMemorySettingsStore store;
         if (c.Saved) store.WriteValue("ParamsSaved", c.Saved);
-        for (auto [n, v] : {std::pair{"SaveWindowSize", c.KeepSize ? "1" : "0"}, {"SaveWindowPos", c.KeepPos ? "1" : "0"},
-                            {"MainFormLeft", c.Left}, {"MainFormTop", "150"}, {"MainFormWidth", "400"},
-                            {"MainFormHeight", "300"}})
+        for (auto [n, v] : {std::pair{"SaveWindowSize", c.KeepSize ? "1" : "0"},
+                            {"SaveWindowPos", c.KeepPos ? "1" : "0"}, {"MainFormLeft", c.Left}, {"MainFormTop", "150"},
+                            {"MainFormWidth", "400"}, {"MainFormHeight", "300"}})
             store.WriteValue(n, v);
         QWidget w;
         w.setGeometry(120, 90, 640, 480); // the designed place

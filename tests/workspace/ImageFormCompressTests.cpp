@@ -162,7 +162,8 @@ TEST_F(ImageFormTest, AnExplicitResizeHandsItsResultOverAndNeverConvertsTheSourc
     ASSERT_TRUE(PumpUntil([&] { return !form->Busy; }));
     EXPECT_EQ(handedTo, form);
     ASSERT_NE(form->ResampledBitmap, nullptr);
-    EXPECT_EQ(std::tuple(form->ResampledBitmap->Width(), form->SourceBitmap()->PixelFormat(), form->SourceBitmap()->Width()),
+    const TBitmap* source = form->SourceBitmap();
+    EXPECT_EQ(std::tuple(form->ResampledBitmap->Width(), source->PixelFormat(), source->Width()),
               std::tuple(20, TPixelFormat::pf8bit, 40));
 }
 
@@ -229,7 +230,8 @@ TEST_F(ImageFormTest, StopKeepsThePreviousResultSuspendsAutomaticRunsAndNeedsNoS
 
     EXPECT_EQ(std::tuple(form->LastRunStopped, form->PendingChanges, form->ResultSize, form->AutoCompressDue()),
               std::tuple(true, 1, firstSize, false));
-    EXPECT_EQ(std::tuple(form->Image->Bitmap.get(), form->ResImage->ViewBitmap()), std::tuple(firstBitmap, firstBitmap));
+    EXPECT_EQ(std::tuple(form->Image->Bitmap.get(), form->ResImage->ViewBitmap()),
+              std::tuple(firstBitmap, firstBitmap));
     EXPECT_TRUE(form->close()); // a stopped run's window closes without asking to save
     EXPECT_TRUE(Box.Calls().empty());
 }
@@ -279,7 +281,8 @@ TEST_F(ImageFormTest, DuplicateCopiesPictureSettingsAndAreas)
     a->ImageMouseUp(a->SrcImage, Qt::LeftButton, 30, 30);
     TImageForm* b = NewForm();
     b->LoadSourceFromWindow(a, 2);
-    EXPECT_EQ(std::tie(b->FileInfo.FileName, b->Image->LumQuality, b->Zoom), std::tie(a->FileInfo.FileName, a->Image->LumQuality, a->Zoom));
+    EXPECT_EQ(std::tie(b->FileInfo.FileName, b->Image->LumQuality, b->Zoom),
+              std::tie(a->FileInfo.FileName, a->Image->LumQuality, a->Zoom));
     EXPECT_EQ(b->SelectionCount(), 1);
     ASSERT_NE(b->SourceBitmap(), nullptr);
     EXPECT_NE(b->SourceBitmap(), a->SourceBitmap());

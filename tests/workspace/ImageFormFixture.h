@@ -130,8 +130,9 @@ protected:
         for (QPoint p : points) {
             const uint8_t* px = form->SourceBitmap()->ScanLine(p.y()) + p.x() * 3;
             const QColor got = shot.pixelColor(p);
-            EXPECT_LE(std::max({std::abs(got.blue() - px[0]), std::abs(got.green() - px[1]), std::abs(got.red() - px[2])}),
-                      tolerance) << p.x() << "," << p.y();
+            const int off = std::max({std::abs(got.blue() - px[0]), std::abs(got.green() - px[1]),
+                                      std::abs(got.red() - px[2])});
+            EXPECT_LE(off, tolerance) << p.x() << "," << p.y();
         }
     }
 

@@ -126,7 +126,8 @@ TEST_F(ImageFormViewTest, PolygonNeedsTwoClicks)
     Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 80, 60);
     ASSERT_EQ(Form->SelectionCount(), 1);
     ASSERT_NE(Unit(0).Points, nullptr);
-    EXPECT_EQ(std::tuple(Unit(0).Points->Count(), Unit(0).Complete, Form->HasRectSelection()), std::tuple(3, true, false));
+    EXPECT_EQ(std::tuple(Unit(0).Points->Count(), Unit(0).Complete, Form->HasRectSelection()),
+              std::tuple(3, true, false));
 }
 
 TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileDrawingOrZooming)
