@@ -61,14 +61,9 @@ TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
 
 // ---- The dialog itself, driven offscreen ----
 
-class InfoCBoxTest : public ::testing::Test
+TEST(InfoCBox, ButtonsAnswerAndEscapeOrCloseMeansNoWithoutTheTick)
 {
-protected:
-    void SetUp() override { EnsureGuiTestApp(); }
-};
-
-TEST_F(InfoCBoxTest, ButtonsAnswerAndEscapeOrCloseMeansNoWithoutTheTick)
-{
+    EnsureGuiTestApp();
     auto tickThen = [](TBoxAction act) {
         return [act](TInfoCBoxForm& f) { f.ShowMesCheckBox->setChecked(true); act(f); };
     };
@@ -87,13 +82,14 @@ TEST_F(InfoCBoxTest, ButtonsAnswerAndEscapeOrCloseMeansNoWithoutTheTick)
         TInfoCBoxForm form(nullptr, TCheckMessage{"Quillmark", "?", 0, c.Buttons, 0, 0, 0});
         QTimer::singleShot(0, &form, [&form, &c] { c.Act(form); });
         form.exec();
-        EXPECT_EQ(form.Answer().Result, c.Expected.Result) << c.Case;
-        EXPECT_EQ(form.Answer().DontShowAgain, c.Expected.DontShowAgain) << c.Case;
+        EXPECT_EQ(std::tuple(form.Answer().Result, form.Answer().DontShowAgain),
+                  std::tuple(c.Expected.Result, c.Expected.DontShowAgain)) << c.Case;
     }
 }
 
-TEST_F(InfoCBoxTest, TheQtBoxPassesATickedAnswerOnToBeStored)
+TEST(InfoCBox, TheQtBoxPassesATickedAnswerOnToBeStored)
 {
+    EnsureGuiTestApp();
     TQtMessageBox qtBox;
     TScopedMessageBox scope(&qtBox);
     TMemorySettingsStore store;

@@ -39,7 +39,7 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
                               {" sec  ["}, {"20", true, pcBlue}, {"%*Source]   "}, {"", false, pcNormal, 99},
                               {"1:15.0", true, pcBlack}}));
 
-    CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet
+    CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet: no ratio
     EXPECT_EQ(ResultPanelPieces(f, 4),
               (std::vector<P>{{"Result: "}, {"?", true, pcBlack}, {"  ["}, {"?", true, pcBlack}, {"%*Source]   "}}));
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
@@ -82,14 +82,20 @@ protected:
     std::vector<TImageForm*> Forms;
 };
 
-TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItAndAfterSaveAsTheWholeNewNameIsKept)
+TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithItsDateAndAfterSaveAsTheWholeNewNameIsKept)
 {
-    WriteBmp(Path("photo.bmp"), 40, 30);
+    WriteBmp(Path("photo.bmp"), 60, 40);
+    const time_t old = 981201600; // 2001-02-03 12:00 UTC
+    utimbuf times{old, old};
+    ASSERT_EQ(utime(Path("photo.bmp").c_str(), &times), 0);
     TImageForm* form = Open(Path("photo.bmp"));
+    ASSERT_TRUE(form->SaveResult(Path("copy.jpg"), true)); // a copy changes nothing in the window
+    EXPECT_EQ(std::tuple(form->IsSaved(), form->FileInfo.FileName), std::tuple(false, Path("photo.bmp")));
     EXPECT_TRUE(form->SaveResult("", false));
     EXPECT_EQ(ReadAll(Path("photo.jpg")).substr(0, 2), "\xFF\xD8");
-    EXPECT_TRUE(form->IsSaved());
-    EXPECT_EQ(form->FileInfo.FileName, Path("photo.bmp")); // saving under the window's name keeps it
+    struct stat st{};
+    EXPECT_TRUE(stat(Path("photo.jpg").c_str(), &st) == 0 && st.st_mtime == old);
+    EXPECT_EQ(std::tuple(form->IsSaved(), form->FileInfo.FileName), std::tuple(true, Path("photo.bmp")));
 
     const std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
     std::filesystem::create_directories(folder);
@@ -99,6 +105,20 @@ TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItAndAfterSaveAsTheWholeNe
     ASSERT_TRUE(form->SaveResult("", false)); // the next save goes to the same, uncut name
     EXPECT_TRUE(std::filesystem::exists(target));
     EXPECT_TRUE(Box.Calls().empty());
+
+    // The clipboard and the export take the source: the last rectangle of it, or the whole.
+    form->SetTool(1);
+    form->BeginSelection(form->SrcImage, 5, 7);
+    form->TrackSelection(form->SrcImage, 25, 17);
+    form->EndSelection(form->SrcImage, 25, 17);
+    form->CopyToClipboard();
+    TBitmap cut = GetClipboardBitmap(), back;
+    const TBitmap source = TestPattern(60, 40);
+    ASSERT_EQ(QSize(cut.Width(), cut.Height()), QSize(20, 10));
+    for (int y : {0, 9}) EXPECT_EQ(std::memcmp(cut.ScanLine(y), source.ScanLine(7 + y) + 3 * 5, 60), 0) << y;
+    ASSERT_TRUE(form->ExportSourceBitmap(Path("export.bmp")));
+    LoadBmpFromFile(back, Path("export.bmp"));
+    EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
 }
 
 TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSavesUnderAnotherName)
@@ -188,34 +208,6 @@ TEST_F(ImageSaveTest, ACloseWhoseSaveDidNotHappenStaysOpenAndSaysWhy)
     EXPECT_EQ(Box.Calls()[1].Text, "The result image has not been saved, so the window stays open.");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(form.isNull());
-}
-
-TEST_F(ImageSaveTest, ADatedCopyTheExportAndTheClipboardTakeTheSourceAndLeaveTheWindowAsItWas)
-{
-    WriteBmp(Path("pic.bmp"), 60, 40);
-    const time_t old = 981201600; // 2001-02-03 12:00 UTC
-    utimbuf times{old, old};
-    ASSERT_EQ(utime(Path("pic.bmp").c_str(), &times), 0);
-    TImageForm* form = Open(Path("pic.bmp"));
-    ASSERT_TRUE(form->SaveResult(Path("kept.jpg"), true));
-    struct stat st{};
-    EXPECT_TRUE(stat(Path("kept.jpg").c_str(), &st) == 0 && st.st_mtime == old);
-    EXPECT_FALSE(form->IsSaved());
-    EXPECT_EQ(form->FileInfo.FileName, Path("pic.bmp"));
-    ASSERT_TRUE(form->ExportSourceBitmap(Path("export.bmp")));
-    TBitmap back;
-    LoadBmpFromFile(back, Path("export.bmp"));
-    const TBitmap source = TestPattern(60, 40);
-    EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
-
-    form->SetTool(1);
-    form->BeginSelection(form->SrcImage, 5, 7);
-    form->TrackSelection(form->SrcImage, 25, 17);
-    form->EndSelection(form->SrcImage, 25, 17);
-    form->CopyToClipboard();
-    TBitmap cut = GetClipboardBitmap();
-    ASSERT_EQ(QSize(cut.Width(), cut.Height()), QSize(20, 10));
-    for (int y : {0, 9}) EXPECT_EQ(std::memcmp(cut.ScanLine(y), source.ScanLine(7 + y) + 3 * 5, 60), 0) << y;
 }
 
 } // namespace

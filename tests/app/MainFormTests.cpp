@@ -84,8 +84,18 @@ TEST_F(MainFormTest, FilesOpenAtCascadeStepsInsideTheAreaAndClosingClearsTheStat
     EXPECT_FALSE(saved.ValueExists("HelpOffer")); // answered without the tick
 }
 
-TEST_F(MainFormTest, HelpOfferYesKeepsTheProgramOpenOnceAndSecondStartsHandTheirFilesOver)
+TEST_F(MainFormTest, OnlyAHelpOfferYesGivenNowKeepsTheProgramOpenOnceAndSecondStartsHandTheirFilesOver)
 {
+    // "6" a ticked Yes, "7" a ticked No, "1" the flag of earlier versions: the offer is not made
+    // again, and help does not open by itself at every exit.
+    for (const char* stored : {"6", "7", "1"}) {
+        TQtSettingsStore(Path("QMK.conf")).WriteValue("HelpOffer", stored);
+        Start({});
+        EXPECT_TRUE(Form->close()) << stored;
+        EXPECT_EQ(std::tuple(HelpTopics.size(), Box.Calls().size()), std::tuple(0u, 0u)) << stored;
+        Form.reset();
+    }
+    TQtSettingsStore(Path("QMK.conf")).DeleteValue("HelpOffer");
     WriteBmp(Path("c.bmp"), 30, 20);
     Start({});
     auto sent = std::async(std::launch::async,
@@ -93,30 +103,12 @@ TEST_F(MainFormTest, HelpOfferYesKeepsTheProgramOpenOnceAndSecondStartsHandTheir
     ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 1; }));
     EXPECT_TRUE(sent.get());
     Form->ImageWindows()[0]->SetSaved(true);
-
     Box.Answer(mrYes, false);
     EXPECT_FALSE(Form->close());
     EXPECT_EQ(HelpTopics, std::vector<int>{146});
     EXPECT_EQ(Form->ImageWindows().size(), 1u); // nothing was closed
     EXPECT_TRUE(Form->close());                  // not offered again in this run
     EXPECT_EQ(Box.Calls().size(), 1u);
-}
-
-TEST_F(MainFormTest, ARememberedHelpOfferAnswerClosesWithoutOfferingHelp)
-{
-    // "6" a ticked Yes, "7" a ticked No, "1" the flag of earlier versions: the offer is not made
-    // again, and help does not open by itself at every exit.
-    for (const char* stored : {"6", "7", "1"}) {
-        {
-            TQtSettingsStore settings(Path("QMK.conf"));
-            settings.WriteValue("HelpOffer", stored);
-        }
-        Start({});
-        EXPECT_TRUE(Form->close()) << stored;
-        EXPECT_TRUE(HelpTopics.empty()) << stored;
-        EXPECT_TRUE(Box.Calls().empty()) << stored;
-        Form.reset();
-    }
 }
 
 TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSettings)
