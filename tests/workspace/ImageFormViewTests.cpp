@@ -109,7 +109,7 @@ TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoArea)
     EXPECT_EQ(Corners(1), Corners(0));
 }
 
-TEST_F(ImageFormViewTest, PolygonNeedsTwoClicks)
+TEST_F(ImageFormViewTest, PolygonNeedsTwoClicksAndItsFinishingRightClickOpensNoMenu)
 {
     Form->SetTool(2);
     Form->SetSelectionShape(2);
@@ -124,34 +124,23 @@ TEST_F(ImageFormViewTest, PolygonNeedsTwoClicks)
     // Presses in the other view are ignored while an area is drawn.
     Form->ImageMouseDown(Form->ResImage, Qt::LeftButton, 5, 5);
     Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 80, 60);
+    EXPECT_FALSE(Form->PopupAllowed); // the right click that finishes a polygon opens no menu
     ASSERT_EQ(Form->SelectionCount(), 1);
     ASSERT_NE(Unit(0).Points, nullptr);
     EXPECT_EQ(std::tuple(Unit(0).Points->Count(), Unit(0).Complete, Form->HasRectSelection()),
               std::tuple(3, true, false));
 }
 
-TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileDrawingOrZooming)
+TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileZooming)
 {
     int shown = 0;
     Form->OnPopupMenu = [&](TImageForm*, const QPoint&) { ++shown; };
-    auto rightClick = [&] {
+    for (uint8_t tool : {0, 1}) { // move: a menu; zoom out with the right button: none
+        Form->SetTool(tool);
         Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
         Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
-        return Form->PopupAllowed;
-    };
-    EXPECT_TRUE(rightClick()); // move tool
-    // The right click that finishes a polygon opens no menu.
-    Form->SetTool(2);
-    Form->SetSelectionShape(2);
-    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 10, 10);
-    Form->ImageMouseDown(Form->SrcImage, Qt::LeftButton, 60, 10);
-    EXPECT_FALSE(rightClick());
-    EXPECT_EQ(Form->SelectionCount(), 1);
-    // Zoom out with the right button: no menu either.
-    Form->SetTool(1);
-    Form->ImageMouseDown(Form->SrcImage, Qt::RightButton, 30, 30);
-    EXPECT_FALSE(Form->PopupAllowed);
-    Form->ImageMouseUp(Form->SrcImage, Qt::RightButton, 30, 30);
+        EXPECT_EQ(Form->PopupAllowed, tool == 0);
+    }
     // The menu request that follows is refused once; later ones are served.
     emit Form->SrcScrollBox->customContextMenuRequested(QPoint(1, 1));
     EXPECT_EQ(shown, 0);
