@@ -99,17 +99,6 @@ protected:
                           [params, path = Path] { return ForwardToRunningInstance(params, path, 5000); });
     }
 
-    // A socket that listens at Path and never accepts: an instance that hangs.
-    int HungListener()
-    {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", Path.c_str());
-        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        return fd;
-    }
-
     QTemporaryDir Dir;
     std::string Path;
     TTextCmd Receiver;
@@ -133,7 +122,10 @@ TEST_F(HandOverTest, TwoSendersBackToBackBothArriveWholeWithAbsoluteNames)
 TEST_F(HandOverTest, WithoutAListenerTooMuchTextOrAnInstanceThatDoesNotAnswerTheProgramStartsNormally)
 {
     EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 1000)); // nothing there
-    int hung = HungListener();
+    int hung = ::socket(AF_UNIX, SOCK_STREAM, 0); // an instance that hangs: it never accepts
+    sockaddr_un addr{AF_UNIX, {}};
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", Path.c_str());
+    ASSERT_EQ(::bind(hung, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(::listen(hung, 4), 0);
     EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 200));
     EXPECT_FALSE(ClearStaleInstanceSocket(Path)); // it still answers: not removed
