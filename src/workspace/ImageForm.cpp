@@ -283,6 +283,8 @@ void TImageForm::DuplicateFrom(TImageForm* other)
         UpdateSizeStats();
     } catch (const std::exception& e) {
         LoadFailed(TSourceKind::Duplicate, e.what());
+    } catch (...) {
+        LoadFailed(TSourceKind::Duplicate, "");
     }
 }
 
