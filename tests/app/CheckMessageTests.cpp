@@ -21,15 +21,9 @@ using TBoxAction = std::function<void(TInfoCBoxForm&)>;
 
 TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
 {
-    struct
-    {
-        const char* Case;
-        const char* Before; // the stored value before the first call (nullptr: none)
-        int Buttons;
-        TCheckAnswer First;
-        const char* Stored; // value after the first call (nullptr: none)
-        bool Shown, SecondShown;
-    } const cases[] = {
+    // Before and Stored: the value before and after the first call (nullptr: none).
+    struct { const char* Case; const char* Before; int Buttons; TCheckAnswer First; const char* Stored;
+             bool Shown, SecondShown; } const cases[] = {
         {"ticked Yes", nullptr, 4, {mrYes, true}, "6", true, false},
         {"ticked No", nullptr, 4, {mrNo, true}, "7", true, false},
         {"unticked Yes", nullptr, 4, {mrYes, false}, nullptr, true, true},

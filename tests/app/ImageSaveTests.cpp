@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QPointer>
-#include <QTemporaryDir>
 #include <cstring>
 #include <csignal>
 #include <filesystem>
@@ -11,7 +10,6 @@
 
 #include "ImageTestKit.h"
 #include "controls/ClipboardBitmap.h"
-#include "platform/MessageBox.h"
 #include "platform/SettingsStore.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
