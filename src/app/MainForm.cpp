@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
@@ -17,20 +18,21 @@
 #include <filesystem>
 
 #include "app/ActivateApp.h"
-#include "app/CheckMessage.h"
-#include "app/ClipboardBitmap.h"
 #include "app/FileQueue.h"
 #include "app/PrefsForm.h"
 #include "app/QtSettingsStore.h"
 #include "app/WindowSettings.h"
+#include "common/CheckMessage.h"
 #include "common/CommLib.h"
 #include "common/StrRes.h"
+#include "controls/ClipboardBitmap.h"
 #include "controls/TextCmd.h"
 #include "controls/ThrTimer.h"
 #include "platform/MainThread.h"
 #include "platform/Round.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
+#include "workspace/ViewMath.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -144,6 +146,7 @@ TMainForm::~TMainForm()
     for (TImageForm* form : ImageWindows()) {
         form->OnStateChange = nullptr;
         form->OnSaveRequest = nullptr;
+        form->OnSaveAsRequest = nullptr;
         delete form;
     }
     SaveWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
@@ -259,7 +262,7 @@ void TMainForm::CreateActions()
     make(ViewActSizeAction, "ViewActSizeAction", "&Actual size", QKeySequence("Ctrl+1"),
          onActive([](TImageForm* a) { a->SetZoom(100); }));
 
-    make(WindowCascadeAction, "WindowCascadeAction", "&Cascade", {}, [this] { MdiArea->cascadeSubWindows(); });
+    make(WindowCascadeAction, "WindowCascadeAction", "&Cascade", {}, [this] { CascadeImageWindows(); });
     make(WindowTileAction, "WindowTileAction", "&Tile", {}, [this] { MdiArea->tileSubWindows(); });
 }
 
@@ -383,6 +386,9 @@ void TMainForm::UpdateNoImageState()
                        ViewZoomOutAction, ViewZoomFitAction, ViewActSizeAction})
         a->setEnabled(false);
     NoImageState = true;
+    // Nothing is left to describe; the next window opens at the top left again.
+    statusBar()->clearMessage();
+    NextCascadeStep = 0;
 }
 
 void TMainForm::UpdateImageActions()
@@ -457,11 +463,11 @@ TImageForm* TMainForm::MakeImageWindow()
 {
     auto* form = new TImageForm(nullptr, [this](TImageForm* s, uint8_t k) { ImageStateChanged(s, k); });
     form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
+    form->OnSaveAsRequest = [this](TImageForm* w) { return FileSaveAsActionExecute(w); };
     form->OnPopupMenu = [this](TImageForm*, const QPoint& at) { ImageMenu->popup(at); };
     MdiArea->addSubWindow(form);
-    QSize area = MdiArea->viewport()->size();
-    form->resize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
     form->show();
+    PlaceAtCascadeStep(form, NextCascadeStep++);
     return form;
 }
 
@@ -470,6 +476,26 @@ TImageForm* TMainForm::NewImageWindow(const std::vector<std::string>& names)
     TImageForm* form = MakeImageWindow();
     form->LoadSourceFromNames(names);
     return form;
+}
+
+void TMainForm::PlaceAtCascadeStep(QMdiSubWindow* window, int index)
+{
+    if (window->isMaximized() || window->isMinimized()) window->showNormal();
+    const QSize area = MdiArea->viewport()->size();
+    const int step = std::max(8, MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
+    const TRect r = CascadeRect(index, area.width(), area.height(), step);
+    window->setGeometry(r.Left, r.Top, r.Width(), r.Height());
+}
+
+void TMainForm::CascadeImageWindows()
+{
+    const QList<QMdiSubWindow*> windows = MdiArea->subWindowList();
+    for (int i = 0; i < windows.size(); ++i) {
+        PlaceAtCascadeStep(windows[i], i);
+        windows[i]->raise();
+    }
+    NextCascadeStep = int(windows.size());
+    if (QMdiSubWindow* active = MdiArea->activeSubWindow()) active->raise();
 }
 
 // ---- the timer ----
@@ -515,17 +541,18 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
         a->SaveResult(std::string(), false);
 }
 
-void TMainForm::FileSaveAsActionExecute(TImageForm* window)
+bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
 {
     TImageForm* a = window ? window : ActiveImage();
-    if (!a) return;
+    if (!a) return false;
     std::string file = AskSaveName("Save As...", IncludeBackslash(DialogFolders.SaveDir) +
                                    ExtractFileName(a->FileInfo.FileName), "JPEG Image File (*.jpg)", ".jpg");
-    if (file.empty()) return;
-    a->SaveResult(file, false);
+    if (file.empty()) return false;
+    bool saved = a->SaveResult(file, false);
     DialogFolders.SaveDir = ExtractFilePath(file);
     RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.SaveDir, true);
     RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.SaveDir, false);
+    return saved;
 }
 
 std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,

@@ -12,6 +12,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QTimer;
 class QWidget;
@@ -116,7 +117,10 @@ public:
     QMenu* ImageMenu = nullptr;
 
     void FileSaveActionExecute(TImageForm* window = nullptr);
-    void FileSaveAsActionExecute(TImageForm* window = nullptr);
+    // True when the result was saved under the chosen name.
+    bool FileSaveAsActionExecute(TImageForm* window = nullptr);
+    // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
+    void CascadeImageWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,6 +132,8 @@ private:
     void CreateMenus();
     void CreateImageMenu();
     TImageForm* MakeImageWindow();
+    // A new window goes to the next cascade step, so that it opens inside the visible area.
+    void PlaceAtCascadeStep(QMdiSubWindow* window, int index);
     void UpdateImageActions();
     void UpdateNoImageState();
     void StopImageWorkers();
@@ -141,6 +147,7 @@ private:
     std::unique_ptr<TExtTimer> FTimer;
     QTimer* FIdleTimer = nullptr;
     bool FSessionEnding = false;
+    int NextCascadeStep = 0;
 };
 
 // The main window while it exists.

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QSplashScreen>
 
-#include "app/CheckMessage.h"
+#include "common/CheckMessage.h"
 #include "common/SettingsAccess.h"
 #include "common/StrRes.h"
 

@@ -94,7 +94,7 @@ bool StartsWith5(const std::string& s, const char* prefix) { return s.compare(0,
 
 } // namespace
 
-std::string InstanceSocketPath()
+std::string InstanceSocketPath(const std::string& fallbackParent)
 {
     sockaddr_un probe;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -102,7 +102,7 @@ std::string InstanceSocketPath()
         std::string path = std::string(runtime) + "/" + KSocketName;
         if (IsPrivateFolder(runtime) && path.size() < sizeof probe.sun_path) return path;
     }
-    std::string dir = "/tmp/quillmark-" + std::to_string(::getuid());
+    std::string dir = fallbackParent + "/quillmark-" + std::to_string(::getuid());
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return dir + "/instance";
     // A folder of that name that is not ours (or open to others) is not used for the socket:
     // the path then names nothing we listen on or connect to.

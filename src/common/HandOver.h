@@ -20,9 +20,10 @@ constexpr char KHandOverReceipt = '\x06';
 // How long a sender waits for the receipt by default.
 constexpr int KHandOverTimeoutMs = 5000;
 
-// The socket of this user's running instance: in $XDG_RUNTIME_DIR when that is usable, else in a
-// private folder /tmp/quillmark-<uid> (created with mode 0700 when missing).
-std::string InstanceSocketPath();
+// The socket of this user's running instance: in $XDG_RUNTIME_DIR when that is a folder of this
+// user closed to others, else in a private folder <fallbackParent>/quillmark-<uid> (created with
+// mode 0700 when missing). Empty when that folder exists but is someone else's or open to others.
+std::string InstanceSocketPath(const std::string& fallbackParent = "/tmp");
 
 // The text sent for the parameters; relative file names are taken against folder.
 std::string BuildHandOverText(const std::vector<std::string>& params, const std::string& folder);

@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QMdiArea>
 
-#include "app/ClipboardBitmap.h"
 #include "codec/JPEGProfile.h"
 #include "common/CommLib.h"
 #include "common/StrRes.h"
+#include "controls/ClipboardBitmap.h"
 #include "controls/EnhScrollBox.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/PictureLoader.h"
@@ -22,6 +22,8 @@
 #include "workspace/ImageWindowPrefs.h"
 
 namespace {
+
+constexpr const char* KResultNotSaved = "The result image has not been saved, so the window stays open.";
 
 // The client area of the window: lays the views out whenever it is resized.
 class TImageFormClient : public QWidget
@@ -208,13 +210,25 @@ void TImageForm::LoadSource(TSourceKind kind, const std::function<void()>& fill)
         StateChange(0);
         UpdateCaption();
         UpdateSizeStats();
+    } catch (const std::exception& e) {
+        LoadFailed(kind, e.what());
     } catch (...) {
-        Busy = false;
-        std::string name = FileInfo.FileName;
-        ShowWarning(this, kind == TSourceKind::Resampled ? std::string(SNotEnoughResources)
-                                                         : std::string(SCannotLoadImageFrom) + name);
-        close();
+        LoadFailed(kind, "");
     }
+}
+
+void TImageForm::LoadFailed(TSourceKind kind, const char* reason)
+{
+    Busy = false;
+    std::string message = kind == TSourceKind::Resampled ? std::string(SNotEnoughResources)
+                                                         : std::string(SCannotLoadImageFrom) + FileInfo.FileName;
+    ShowWarning(this, WithReason(message, reason));
+    close();
+}
+
+std::string TImageForm::WithReason(const std::string& message, const char* reason)
+{
+    return reason && *reason ? message + "\n" + reason : message;
 }
 
 void TImageForm::AfterJpegSource()
@@ -267,9 +281,10 @@ void TImageForm::DuplicateFrom(TImageForm* other)
         StateChange(0);
         UpdateCaption();
         UpdateSizeStats();
+    } catch (const std::exception& e) {
+        LoadFailed(TSourceKind::Duplicate, e.what());
     } catch (...) {
-        ShowWarning(this, std::string(SCannotLoadImageFrom) + FileInfo.FileName);
-        close();
+        LoadFailed(TSourceKind::Duplicate, "");
     }
 }
 
@@ -319,6 +334,14 @@ void TImageForm::UpdateCaption()
     setWindowTitle(QString::fromStdString(FileInfo.FileName + "  [zoom:" + std::to_string(Zoom) + "%]"));
 }
 
+QSize TImageForm::sizeHint() const
+{
+    const QMdiArea* area = mdiArea();
+    const QSize room = area ? area->viewport()->size() : QSize(640, 480);
+    const TRect r = ImageWindowSize(room.width(), room.height());
+    return QSize(r.Width(), r.Height());
+}
+
 // ---- closing ----
 
 void TImageForm::closeEvent(QCloseEvent* event)
@@ -343,6 +366,7 @@ void TImageForm::closeEvent(QCloseEvent* event)
         if (answer == mrYes) {
             if (OnSaveRequest) OnSaveRequest(this);
             if (!Saved) {
+                ShowWarning(this, KResultNotSaved);
                 event->ignore();
                 return;
             }

@@ -71,8 +71,10 @@ public:
     std::string GetSourceInfoText() const;
     // "Grayscale", "Progressive" (joined by ", ") of the source or the result when it is a JPEG.
     std::string GetModeText(bool resultView) const;
-    // Writes the result to fileName (empty: over the source, after the one-time confirmation);
+    // Writes the result to fileName (empty: over the source, after the one-time confirmation;
+    // a remembered refusal of that confirmation asks for another name through OnSaveAsRequest);
     // a copy changes neither the window's name nor its saved state. False when nothing was written.
+    // A failure is shown with its reason; the window stays open.
     bool SaveResult(const std::string& fileName, bool copyOnly);
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
@@ -105,6 +107,8 @@ public:
     void ShowSourceAsResult(bool value);
     void TimerEvent();
     const TZoomScales& Scales() const { return FScales; }
+    // Three quarters of the MDI area (ImageWindowSize), so that arranging windows keeps them usable.
+    QSize sizeHint() const override;
 
     // ---- selection areas ----
     void BeginSelection(TEnhImage* view, int x, int y);
@@ -189,6 +193,9 @@ public:
     std::function<void(TImageForm*, const QPoint& globalPos)> OnPopupMenu;
     // Runs the main window's save command for this window (the close query's Yes).
     std::function<void(TImageForm*)> OnSaveRequest;
+    // Runs the main window's Save As command for this window; true when the result was saved.
+    // Saving over the source goes there when the user has chosen never to overwrite it.
+    std::function<bool(TImageForm*)> OnSaveAsRequest;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,6 +204,8 @@ private:
     enum class TSourceKind { Clipboard, Bitmap, Resampled, Duplicate, Dialog, Names };
     void LoadSource(TSourceKind kind, const std::function<void()>& fill);
     void DuplicateFrom(TImageForm* other);
+    // Shows why the source could not be loaded and closes the window.
+    void LoadFailed(TSourceKind kind, const char* reason);
     void AfterJpegSource();
     void StateChange(uint8_t kind);
     void CompressionDone(TWorkerThread* worker, const std::function<bool()>& cancelled);
@@ -218,9 +227,13 @@ private:
     QRect AreaViewBounds(const struct TSelUnit& unit) const;
     void RepaintArea(TEnhImage* view, const QRect& before);
     void DeleteSelections(const std::function<void()>& remove);
+    TBitmap* ResampleSource();
+    // A message and, on a line of its own, the reason it happened (when there is one).
+    static std::string WithReason(const std::string& message, const char* reason);
 
     TPicture FPicture;                       // the source picture
     std::unique_ptr<TBitmap> FShownResult;   // the previous result, shown while a run is on
+    std::unique_ptr<TBitmap> FResampleSource; // a 24-bit copy of the source for a resampling run
     TZoomScales FScales;
     bool FStopRequested = false;
     bool FDestroying = false;

@@ -3,6 +3,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/EnhScrollBox.h"
+#include "formats/BitmapGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/TickCount.h"
 #include "platform/WorkerThread.h"
@@ -83,20 +84,39 @@ void TImageForm::StartResampling(bool explicitResize, std::function<void(TImageF
     ProgressOperation = 2;
     try {
         TResamplingOptions options = explicitResize ? ResizeOptions : Image->ResamplingOptions;
-        const TBitmap* source = SourceBitmap();
+        TBitmap* source = ResampleSource();
         if (!source) throw EInvalidGraphic("The picture is empty");
         ResampledBitmap = CreateResizedBitmap(options, source->Width(), source->Height());
         // The engine reads the source while it runs; the window does not change it meanwhile.
         ResampleEngine = new TResampleEngine(
-            const_cast<TBitmap*>(source), ResampledBitmap.get(), options.Method, options.Fidelity,
+            source, ResampledBitmap.get(), options.Method, options.Fidelity,
             [this](TWorkerThread* s, uint8_t op, int pc) { OnEngineProgress(s, op, pc); },
             [](TWorkerThread*, uint8_t, int) {}, [this](TWorkerThread* w) { ResamplingDone(w); });
     } catch (...) {
         ResampleEngine = nullptr;
         ResampledBitmap.reset();
+        FResampleSource.reset();
         Busy = false;
         ShowWarning(this, SNotEnoughResources);
     }
+}
+
+TBitmap* TImageForm::ResampleSource()
+{
+    // The engine converts its source to 24 bits in place: it gets the picture's own bitmap only
+    // where the window holds that bitmap as its own and it is 24-bit already (nothing to convert),
+    // else a copy, so the picture is never changed behind its graphic's back.
+    TGraphic* graphic = FPicture.Graphic();
+    TBitmap* own = nullptr;
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic))
+        own = jpeg->Bitmap.get();
+    else if (auto* bitmap = dynamic_cast<TBitmapGraphic*>(graphic))
+        own = &bitmap->Bitmap();
+    if (own && !own->Empty() && own->PixelFormat() == TPixelFormat::pf24bit) return own;
+    const TBitmap* source = SourceBitmap();
+    if (!source) return nullptr;
+    FResampleSource = std::make_unique<TBitmap>(source->To24());
+    return FResampleSource.get();
 }
 
 void TImageForm::StopProcessing()
@@ -156,6 +176,7 @@ void TImageForm::ResamplingDone(TWorkerThread* worker)
     bool aborted = engine->Aborted();
     bool failed = engine->Failed();
     ResampleEngine = nullptr;
+    FResampleSource.reset();
     Busy = false;
     ProgressPercent = 0;
     StateChange(1);

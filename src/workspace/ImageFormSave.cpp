@@ -1,14 +1,13 @@
 // The image window's status figures, saving the result, the clipboard copy and the bitmap export.
-#include <QMetaObject>
 #include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
 
-#include "app/CheckMessage.h"
-#include "app/ClipboardBitmap.h"
+#include "common/CheckMessage.h"
 #include "common/CommLib.h"
 #include "common/StrRes.h"
+#include "controls/ClipboardBitmap.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
@@ -90,9 +89,14 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         const bool jpegSource = dynamic_cast<TJPEGImage*>(FPicture.Graphic()) != nullptr;
         if (jpegSource) {
             target = ReplaceFileExt(target, ExtractFileExt(FileInfo.FileName));
+            bool shown = false;
             if (fileName.empty() && !OverwriteConfirmed &&
-                !IsConsent(ShowCheckMessage(Owner(this), ImageWindowPrefs().Settings, CmConfirmOverwrite)))
+                !IsConsent(ShowCheckMessage(Owner(this), ImageWindowPrefs().Settings, CmConfirmOverwrite, &shown))) {
+                // A remembered No means the source is never to be overwritten: the result goes to
+                // a file the user names instead, rather than nowhere without a word.
+                if (!shown && !copyOnly && OnSaveAsRequest) return OnSaveAsRequest(this);
                 return false;
+            }
         } else {
             target = ReplaceFileExt(target, ".jpg");
         }
@@ -118,9 +122,9 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         HasFileName = true;
         UpdateCaption();
         return true;
-    } catch (const std::exception&) {
-        ShowWarning(Owner(this), SCannotSaveFile + target);
-        if (!copyOnly) QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
+    } catch (const std::exception& e) {
+        // The window stays open: closing it would lose the result the user just tried to keep.
+        ShowWarning(Owner(this), WithReason(SCannotSaveFile + target, e.what()));
         return false;
     }
 }
@@ -163,8 +167,8 @@ bool TImageForm::ExportSourceBitmap(const std::string& fileName)
         if (!source) throw EInvalidGraphicOperation("There is no picture to export");
         SaveBmpToFile(*source, fileName);
         return true;
-    } catch (const std::exception&) {
-        ShowWarning(Owner(this), SCannotSaveFile + fileName);
+    } catch (const std::exception& e) {
+        ShowWarning(Owner(this), WithReason(SCannotSaveFile + fileName, e.what()));
         return false;
     }
 }

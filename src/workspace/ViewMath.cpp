@@ -92,3 +92,18 @@ TRect FitWindowRect(int32_t layout, const TRect& window, int32_t viewW, int32_t 
     int32_t top = std::max(0, std::min(area.Bottom - h, window.Top));
     return Rect(left, top, left + w, top + h);
 }
+
+TRect ImageWindowSize(int32_t areaW, int32_t areaH)
+{
+    auto side = [](int32_t area, int32_t least) { return std::max(0, std::min(area, std::max(least, area * 3 / 4))); };
+    return Rect(0, 0, side(areaW, 320), side(areaH, 240));
+}
+
+TRect CascadeRect(int32_t index, int32_t areaW, int32_t areaH, int32_t step)
+{
+    TRect size = ImageWindowSize(areaW, areaH);
+    step = std::max(step, 1);
+    const int32_t steps = 1 + std::min((areaW - size.Width()) / step, (areaH - size.Height()) / step);
+    const int32_t at = std::max(index, 0) % steps * step;
+    return Rect(at, at, at + size.Width(), at + size.Height());
+}

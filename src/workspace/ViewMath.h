@@ -67,3 +67,10 @@ TViewLayoutRects CalcViewLayout(int32_t layout, int32_t clientW, int32_t clientH
 // and its box's client size.
 TRect FitWindowRect(int32_t layout, const TRect& window, int32_t viewW, int32_t viewH, int32_t clientW,
                     int32_t clientH, const TRect& area);
+
+// The size an image window gets in an MDI area of areaW x areaH: three quarters of the area, but
+// at least 320 x 240 where the area has room, and never larger than the area.
+TRect ImageWindowSize(int32_t areaW, int32_t areaH);
+// The place of the window at cascade step `index`: each step moves step pixels right and down from
+// the top left; a window that would leave the area starts again at the top left.
+TRect CascadeRect(int32_t index, int32_t areaW, int32_t areaH, int32_t step);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "ImageTestKit.h"
 #include "app/FileQueue.h"

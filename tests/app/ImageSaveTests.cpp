@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <QPointer>
+#include <cstring>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -8,8 +9,7 @@
 #include <utime.h>
 
 #include "ImageTestKit.h"
-#include "app/ClipboardBitmap.h"
-#include "platform/MessageBox.h"
+#include "controls/ClipboardBitmap.h"
 #include "platform/SettingsStore.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
@@ -37,17 +37,11 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
                               {" sec  ["}, {"20", true, pcBlue}, {"%*Source]   "}, {"", false, pcNormal, 99},
                               {"1:15.0", true, pcBlack}}));
 
-    CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet
+    CalcStatusFigures(10240, 0, 30720, f, srcRaised, resRaised); // no result yet: no ratio
     EXPECT_EQ(ResultPanelPieces(f, 4),
               (std::vector<P>{{"Result: "}, {"?", true, pcBlack}, {"  ["}, {"?", true, pcBlack}, {"%*Source]   "}}));
-    EXPECT_EQ(SourcePanelPieces(f, 0).back(), P{"%*Result]"});
-    EXPECT_EQ(SourcePanelPieces(f, 0)[3], (P{"?", true, pcBlack}));
-
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
-    EXPECT_EQ(f.SrcColor, pcBlue);
-    EXPECT_EQ(f.ResColor, pcRed);
-    EXPECT_TRUE(resRaised);
-    EXPECT_FALSE(srcRaised);
+    EXPECT_EQ(std::tie(f.SrcColor, f.ResColor, srcRaised, resRaised), std::tuple(pcBlue, pcRed, false, true));
 }
 
 // ---- saving ----
@@ -86,38 +80,67 @@ protected:
     std::vector<TImageForm*> Forms;
 };
 
-TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithoutAQuestion)
+TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithItsDateAndAfterSaveAsTheWholeNewNameIsKept)
 {
-    WriteBmp(Path("photo.bmp"), 40, 30);
+    WriteBmp(Path("photo.bmp"), 60, 40);
+    const time_t old = 981201600; // 2001-02-03 12:00 UTC
+    utimbuf times{old, old};
+    ASSERT_EQ(utime(Path("photo.bmp").c_str(), &times), 0);
     TImageForm* form = Open(Path("photo.bmp"));
+    ASSERT_TRUE(form->SaveResult(Path("copy.jpg"), true)); // a copy changes nothing in the window
+    EXPECT_EQ(std::tuple(form->IsSaved(), form->FileInfo.FileName), std::tuple(false, Path("photo.bmp")));
     EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_EQ(ReadAll(Path("photo.jpg")).substr(0, 2), "\xFF\xD8");
+    struct stat st{};
+    EXPECT_TRUE(stat(Path("photo.jpg").c_str(), &st) == 0 && st.st_mtime == old);
+    EXPECT_EQ(std::tuple(form->IsSaved(), form->FileInfo.FileName), std::tuple(true, Path("photo.bmp")));
+
+    const std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
+    ASSERT_TRUE(form->SaveResult(target, false));
+    std::filesystem::remove(target);
+    ASSERT_TRUE(form->SaveResult("", false)); // the next save goes to the same, uncut name
+    EXPECT_TRUE(std::filesystem::exists(target));
     EXPECT_TRUE(Box.Calls().empty());
-    std::string jpeg = ReadAll(Path("photo.jpg"));
-    ASSERT_GT(jpeg.size(), 2u);
-    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
-    EXPECT_TRUE(form->IsSaved());
-    EXPECT_EQ(form->FileInfo.FileName, Path("photo.bmp")); // saving under the window's name keeps it
+
+    // The clipboard and the export take the source: the last rectangle of it, or the whole.
+    form->SetTool(1);
+    form->BeginSelection(form->SrcImage, 5, 7);
+    form->TrackSelection(form->SrcImage, 25, 17);
+    form->EndSelection(form->SrcImage, 25, 17);
+    form->CopyToClipboard();
+    TBitmap cut = GetClipboardBitmap(), back;
+    const TBitmap source = TestPattern(60, 40);
+    ASSERT_EQ(QSize(cut.Width(), cut.Height()), QSize(20, 10));
+    for (int y : {0, 9}) EXPECT_EQ(std::memcmp(cut.ScanLine(y), source.ScanLine(7 + y) + 3 * 5, 60), 0) << y;
+    ASSERT_TRUE(form->ExportSourceBitmap(Path("export.bmp")));
+    LoadBmpFromFile(back, Path("export.bmp"));
+    EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
 }
 
-TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndKeepsItsExtension)
+TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSavesUnderAnotherName)
 {
     WriteJpeg(Path("photo.JPEG"), 40, 30);
     const std::string before = ReadAll(Path("photo.JPEG"));
     TImageForm* form = Open(Path("photo.JPEG"));
-
-    Box.Answer(mrNo, true); // a ticked No
+    int askedForName = 0;
+    form->OnSaveAsRequest = [&](TImageForm* f) { return ++askedForName, f->SaveResult(Path("other.jpg"), false); };
+    Box.Answer(mrNo, true); // a ticked No given now: nothing is written
     EXPECT_FALSE(form->SaveResult("", false));
+    EXPECT_EQ(askedForName, 0);
+    EXPECT_TRUE(form->SaveResult("", false)); // remembered: Save asks for another name
+    EXPECT_EQ(askedForName, 1);
     EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
-    EXPECT_FALSE(form->SaveResult("", false)); // remembered: still No, without asking
-    EXPECT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(ReadAll(Path("photo.JPEG")), before);
+    EXPECT_TRUE(std::filesystem::exists(Path("other.JPEG")));
 
     Store.DeleteValue("ConfirmOverwrite");
+    TImageForm* second = Open(Path("photo.JPEG"));
     Box.Answer(mrYes, false);
-    EXPECT_TRUE(form->SaveResult("", false));
+    EXPECT_TRUE(second->SaveResult("", false));
     EXPECT_NE(ReadAll(Path("photo.JPEG")), before);
-    EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg")));
-    EXPECT_TRUE(form->SaveResult("", false)); // asked once per window
+    EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg"))); // the extension is kept
+    EXPECT_TRUE(second->SaveResult("", false));                // asked once per window
     EXPECT_EQ(Box.Calls().size(), 2u);
 }
 
@@ -126,46 +149,32 @@ TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedN
     WriteJpeg(Path("photo.jpg"), 40, 30);
     TImageForm* form = Open(Path("photo.jpg"));
     EXPECT_TRUE(form->SaveResult(Path("out.png"), false));
-    EXPECT_TRUE(std::filesystem::exists(Path("out.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(Path("out.png")));
     EXPECT_EQ(form->FileInfo.FileName, Path("out.jpg"));
-    EXPECT_TRUE(Box.Calls().empty());
-
     std::ofstream(Path("keep.jpg")) << "precious";
     Box.Answer(mrNo);
     EXPECT_FALSE(form->SaveResult(Path("keep.png"), false));
     EXPECT_EQ(ReadAll(Path("keep.jpg")), "precious");
-    ASSERT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(Box.Calls()[0].Kind, TMsgKind::mkYesNo);
     Box.Answer(mrYes);
     EXPECT_TRUE(form->SaveResult(Path("keep.png"), false));
     EXPECT_NE(ReadAll(Path("keep.jpg")), "precious");
+    EXPECT_EQ(Box.Calls().size(), 2u);
 }
 
-TEST_F(ImageSaveTest, AfterSaveAsUnderALongNameTheNextSaveGoesToTheSameFile)
-{
-    WriteBmp(Path("pic.bmp"), 30, 20);
-    TImageForm* form = Open(Path("pic.bmp"));
-    std::string folder = Path(std::string(120, 'a')) + "/" + std::string(120, 'b');
-    std::filesystem::create_directories(folder);
-    const std::string target = folder + "/" + std::string(60, 'c') + ".jpg";
-    ASSERT_GT(target.size(), 300u);
-    ASSERT_TRUE(form->SaveResult(target, false));
-    EXPECT_EQ(form->FileInfo.FileName, target);
-    std::filesystem::remove(target);
-    ASSERT_TRUE(form->SaveResult("", false));
-    EXPECT_TRUE(std::filesystem::exists(target));
-    EXPECT_TRUE(Box.Calls().empty());
-}
-
-TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
+TEST_F(ImageSaveTest, FailuresGiveTheSystemsReasonAndLeaveTheSourceAndTheWindowAlone)
 {
     WriteJpeg(Path("photo.jpg"), 64, 48);
     const std::string before = ReadAll(Path("photo.jpg"));
-    TImageForm* form = Open(Path("photo.jpg"));
-    Box.Answer(mrYes, false);
-
+    QPointer<TImageForm> form = Open(Path("photo.jpg"));
+    EXPECT_FALSE(form->SaveResult(Path("no/x.jpg"), false));
+    EXPECT_FALSE(form->ExportSourceBitmap(Path("no/x.bmp")));
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    for (const char* name : {"no/x.jpg", "no/x.bmp"}) {
+        const std::string text = Box.Calls()[name[5] == 'j' ? 0 : 1].Text;
+        EXPECT_EQ(text.rfind("Cannot save file " + Path(name) + "\n", 0), 0u) << text;
+        EXPECT_NE(text.find(std::strerror(ENOENT)), std::string::npos) << text;
+    }
     // Files may not grow beyond 16 bytes: the write fails part-way (for every user).
+    Box.Answer(mrYes, false);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -175,72 +184,28 @@ TEST_F(ImageSaveTest, AFailedSaveLeavesTheSourceIntact)
     bool saved = form->SaveResult("", false);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadAll(Path("photo.jpg")), before);
-    auto calls = Box.Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].Text, "Cannot save file " + Path("photo.jpg"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.path().toStdString()), {}), 1); // no leftovers
-    form->SetSaved(true);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(form.isNull()); // the window does not start closing
+    EXPECT_FALSE(form->IsSaved());
 }
 
-TEST_F(ImageSaveTest, TheSourceFileDateIsKeptWhenAsked)
+TEST_F(ImageSaveTest, ACloseWhoseSaveDidNotHappenStaysOpenAndSaysWhy)
 {
-    WriteBmp(Path("dated.bmp"), 20, 20);
-    const time_t old = 981201600; // 2001-02-03 12:00 UTC
-    utimbuf times{old, old};
-    ASSERT_EQ(utime(Path("dated.bmp").c_str(), &times), 0);
-    for (bool keep : {true, false}) {
-        TImageForm* form = Open(Path("dated.bmp"));
-        form->KeepOrigDatetime = keep;
-        ASSERT_TRUE(form->SaveResult(Path(keep ? "kept.jpg" : "new.jpg"), true));
-        struct stat st{};
-        ASSERT_EQ(stat(Path(keep ? "kept.jpg" : "new.jpg").c_str(), &st), 0);
-        if (keep)
-            EXPECT_EQ(st.st_mtime, old);
-        else
-            EXPECT_GT(st.st_mtime, old + 1000000);
-        EXPECT_FALSE(form->IsSaved()); // a copy leaves the window unsaved
-    }
-}
-
-TEST_F(ImageSaveTest, CopyPutsTheSelectedRectangleOrTheWholeSourceOnTheClipboard)
-{
-    WriteBmp(Path("pic.bmp"), 60, 40);
-    TImageForm* form = Open(Path("pic.bmp"));
-    form->CopyToClipboard();
-    TBitmap whole = GetClipboardBitmap();
-    EXPECT_EQ(whole.Width(), 60);
-    EXPECT_EQ(whole.Height(), 40);
-
-    form->SetTool(1);
-    form->SetSelectionShape(0);
-    form->BeginSelection(form->SrcImage, 5, 7);
-    form->TrackSelection(form->SrcImage, 25, 17);
-    form->EndSelection(form->SrcImage, 25, 17);
-    ASSERT_TRUE(form->HasRectSelection());
-    form->CopyToClipboard();
-    TBitmap cut = GetClipboardBitmap();
-    ASSERT_EQ(cut.Width(), 20);
-    ASSERT_EQ(cut.Height(), 10);
-    TBitmap source = TestPattern(60, 40);
-    for (int y : {0, 9})
-        for (int x : {0, 19})
-            EXPECT_EQ(std::memcmp(cut.ScanLine(y) + 3 * x, source.ScanLine(7 + y) + 3 * (5 + x), 3), 0) << x << "," << y;
-}
-
-TEST_F(ImageSaveTest, ExportWritesTheSourceBitmapAndReportsAFailure)
-{
-    WriteJpeg(Path("photo.jpg"), 30, 20);
-    TImageForm* form = Open(Path("photo.jpg"));
-    EXPECT_TRUE(form->ExportSourceBitmap(Path("export.bmp")));
-    TBitmap back;
-    LoadBmpFromFile(back, Path("export.bmp"));
-    EXPECT_EQ(back.Width(), 30);
-    EXPECT_FALSE(form->ExportSourceBitmap(Path("no/such/folder/x.bmp")));
-    ASSERT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(Box.Calls()[0].Text, "Cannot save file " + Path("no/such/folder/x.bmp"));
+    WriteJpeg(Path("photo.jpg"), 40, 30);
+    Store.WriteValue("ConfirmOverwrite", "7"); // never overwrite the source
+    QPointer<TImageForm> form = Open(Path("photo.jpg"));
+    form->OnSaveRequest = [](TImageForm* f) { f->SaveResult("", false); };
+    form->OnSaveAsRequest = [](TImageForm*) { return false; }; // no name chosen
+    Box.Answer(mrYes);                                          // "Save the result image ?"
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    EXPECT_EQ(Box.Calls()[1].Text, "The result image has not been saved, so the window stays open.");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(form.isNull());
 }
 
 } // namespace

@@ -14,12 +14,6 @@
 
 namespace testkit {
 
-inline void SetUpGui()
-{
-    EnsureGuiInvoker();
-    InstallCompressionEngine();
-}
-
 inline void WriteBmp(const std::string& path, int w, int h) { SaveBmpToFile(TestPattern(w, h), path); }
 
 // Compressed at a quality other than a window's default, so that a window's result differs from it.
@@ -46,7 +40,8 @@ class TFolderTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SetUpGui();
+        EnsureGuiInvoker();
+        InstallCompressionEngine();
         ASSERT_TRUE(Dir.isValid());
     }
     std::string Path(const std::string& name) const { return Dir.filePath(QString::fromStdString(name)).toStdString(); }

@@ -1,16 +1,10 @@
-// The Qt side of the platform layer: the main-thread invoker on the event loop, and exceptions
-// that escape event handlers.
-#include <atomic>
-#include <thread>
-
+// Exceptions that escape event handlers.
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/QtMainThreadInvoker.h"
 #include "app/QuillmarkApplication.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
-#include "platform/WorkerThread.h"
 
 namespace {
 
@@ -21,48 +15,6 @@ TQuillmarkApplication& App()
     static char* argv[] = {name, nullptr};
     static TQuillmarkApplication* app = new TQuillmarkApplication(argc, argv);
     return *app;
-}
-
-class TSyncWorker : public TWorkerThread
-{
-public:
-    using TWorkerThread::TWorkerThread;
-    std::atomic<int> Served{0};
-    bool SawError = false;
-    std::thread::id RanOn;
-
-protected:
-    void Execute() override
-    {
-        for (int i = 0; i < 20; ++i) Synchronize([this] { ++Served; RanOn = std::this_thread::get_id(); });
-        try {
-            Synchronize([] { throw EConvertError("bad value"); });
-        } catch (const EConvertError&) {
-            SawError = true;
-        }
-    }
-};
-
-TEST(QtMainThreadInvoker, SendBlocksUntilTheMainThreadRanTheCallAndPassesErrorsBack)
-{
-    App();
-    TQtMainThreadInvoker invoker;
-    EXPECT_TRUE(invoker.IsMainThread());
-    TSyncWorker worker(&invoker);
-    int completed = 0;
-    worker.OnTerminate = [&](TWorkerThread*) { ++completed; };
-    worker.Start();
-    worker.WaitFor();
-    EXPECT_EQ(worker.Served, 20);
-    EXPECT_EQ(worker.RanOn, std::this_thread::get_id());
-    EXPECT_TRUE(worker.SawError);
-    EXPECT_EQ(completed, 1);
-
-    int posted = 0;
-    std::thread t([&] { invoker.Post([&] { ++posted; }); });
-    t.join();
-    invoker.ProcessEvents(100);
-    EXPECT_EQ(posted, 1);
 }
 
 TEST(QuillmarkApplication, ExceptionsFromHandlersAreShownAbortsAreSilent)

@@ -2,10 +2,8 @@
 
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <fstream>
 
 #include "app/QtSettingsStore.h"
-#include "common/SettingsAccess.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -23,47 +21,24 @@ protected:
     QTemporaryDir Dir;
 };
 
-TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAReopen)
+TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAReopenAsText)
 {
+    const std::pair<const char*, const char*> values[] = {
+        {"OpenDir", "/home/u/My Pictures, 2024@x\\y"}, {"NameDefProfile", ""}, // an empty text is a value
+        {"Weird", "@Variant(x)"}, {"Toolbars/MainBar/Visible", "1"}};     // typed-looking text stays text
     {
         TQtSettingsStore s;
         EXPECT_EQ(s.FileName(), Path("Tarnwick/QMK.conf"));
-        EXPECT_FALSE(s.ReadValue("ParamsSaved").has_value()); // first run: nothing there
-        WriteBoolSetting(&s, nullptr, "ParamsSaved", true);
-        WriteIntSetting(&s, nullptr, "ComprDelay", -1500);
-        WriteStrSetting(&s, nullptr, "OpenDir", "/home/u/My Pictures, 2024@x\\y");
-        WriteStrSetting(&s, nullptr, "NameDefProfile", "");
-        WriteStrSetting(&s, nullptr, "Weird", "@Variant(x)");
-        s.OpenGroup("Toolbars\\")->WriteValue("MainBar/Visible", "1");
+        EXPECT_FALSE(s.ReadValue("OpenDir").has_value()); // first run: nothing there
+        for (auto [name, value] : values) s.WriteValue(name, value);
         s.Flush();
     }
     TQtSettingsStore s;
-    EXPECT_TRUE(ReadBoolSetting(&s, nullptr, "ParamsSaved", false));
-    EXPECT_EQ(ReadIntSetting(&s, nullptr, "ComprDelay", 0), -1500);
-    std::string text;
-    ReadStrSetting(&s, nullptr, "OpenDir", text, "");
-    EXPECT_EQ(text, "/home/u/My Pictures, 2024@x\\y");
-    ASSERT_TRUE(s.ReadValue("NameDefProfile").has_value()); // an empty text is a value
-    EXPECT_EQ(*s.ReadValue("NameDefProfile"), "");
-    EXPECT_EQ(s.ReadValue("Weird"), "@Variant(x)");        // text that looks like a typed value stays text
-    EXPECT_EQ(s.ReadValue("Toolbars/MainBar/Visible"), "1");
-    EXPECT_EQ(s.OpenGroup("Toolbars")->OpenGroup("MainBar")->ValueNames(), std::vector<std::string>{"Visible"});
-    EXPECT_EQ(s.ValueNames(), (std::vector<std::string>{"ComprDelay", "NameDefProfile", "OpenDir", "ParamsSaved",
-                                                        "Weird"}));
+    for (auto [name, value] : values) EXPECT_EQ(s.ReadValue(name), value) << name;
+    EXPECT_EQ(s.OpenGroup("Toolbars\\")->OpenGroup("MainBar")->ValueNames(), std::vector<std::string>{"Visible"});
     EXPECT_TRUE(s.DeleteValue("Weird"));
     EXPECT_FALSE(s.DeleteValue("Weird"));
     EXPECT_THROW(s.WriteValue("\\", "x"), ERegistryException); // no name
-}
-
-TEST_F(QtSettingsStoreTest, MalformedNumbersInTheFileReadAsTheDefault)
-{
-    std::ofstream(Path("QMK-hand.conf")) << "[General]\nComprDelay=abc\nComprPriority=\nImageInfoOptions=12\n"
-                                            "ShowTips=0\n";
-    TQtSettingsStore s(Path("QMK-hand.conf"));
-    for (auto [name, def, expected] : {std::tuple{"ComprDelay", 1500, 1500}, {"ComprPriority", 2, 2},
-                                       {"ImageInfoOptions", 4, 12}, {"Missing", 7, 7}})
-        EXPECT_EQ(ReadIntSetting(&s, nullptr, name, def), expected) << name;
-    EXPECT_FALSE(ReadBoolSetting(&s, nullptr, "ShowTips", true));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <future>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,12 +20,10 @@ using TLines = std::vector<std::string>;
 TEST(HandOverText, FileNamesBecomeAbsoluteAndAddressesPassUnchanged)
 {
     struct { TLines Params; std::string Folder, Text; } const cases[] = {
-        {{"a.jpg"}, "/home/u", "/home/u/a.jpg\r\n"},
-        {{"sub/b c.jpg"}, "/home/u/", "/home/u/sub/b c.jpg\r\n"},
+        {{"sub/b c.jpg"}, "/home/u/", "/home/u/sub/b c.jpg\r\n"}, // one slash between
         {{"/abs/x.bmp", "file:///tmp/a%20b.jpg", "http://host/p.jpg"}, "/w",
          "/abs/x.bmp\r\nfile:///tmp/a%20b.jpg\r\nhttp://host/p.jpg\r\n"},
         {{"File:x.jpg"}, "/w", "/w/File:x.jpg\r\n"}, // only the exact prefix marks an address
-        {{}, "/w", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(BuildHandOverText(c.Params, c.Folder), c.Text);
 }
@@ -38,6 +37,49 @@ TEST(HandOverText, ReceivedTextSplitsIntoLinesUpToTheLimit)
     TLines lines = TTextCmd::SplitCommandText(longText, true);
     ASSERT_EQ(lines.size(), 1u); // the name that crosses the limit is dropped, not cut
     EXPECT_EQ(lines[0].size(), 63990u);
+}
+
+// The socket's folder: $XDG_RUNTIME_DIR when it is this user's and closed to others, else
+// <parent>/quillmark-<uid>, never a folder someone else owns or can enter.
+TEST(InstanceSocketPath, TakesOnlyFoldersOfThisUserClosedToOthers)
+{
+    enum TFolder { None, Private, Open, Others };
+    enum TWhere { InRuntime, InFallback, Nowhere };
+    struct { const char* Case; TFolder Runtime, Fallback; TWhere Where; } const cases[] = {
+        {"private runtime folder", Private, None, InRuntime},
+        {"no runtime folder", None, None, InFallback},
+        {"runtime folder open to others", Open, None, InFallback},
+        {"someone else's runtime folder", Others, Private, InFallback},
+        {"fallback open to others", None, Open, Nowhere},
+        {"someone else's fallback", None, Others, Nowhere},
+    };
+    const bool root = ::getuid() == 0;
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = old ? old : "";
+    QTemporaryDir dir;
+    int n = 0;
+    for (const auto& c : cases) {
+        if (!root && c.Fallback == Others) continue; // another user's folder needs root to make
+        const std::string base = dir.path().toStdString() + "/" + std::to_string(n++);
+        const std::string runtime = base + "/run", fallback = base + "/quillmark-" + std::to_string(::getuid());
+        ::mkdir(base.c_str(), 0700);
+        for (auto [path, kind] : {std::pair{runtime, c.Runtime}, {fallback, c.Fallback}}) {
+            if (kind == None || (kind == Others && !root)) continue;
+            ::mkdir(path.c_str(), 0700);
+            ::chmod(path.c_str(), kind == Open ? 0755 : 0700);
+            if (kind == Others) EXPECT_EQ(::chown(path.c_str(), 4242, 4242), 0);
+        }
+        if (c.Runtime == None)
+            ::unsetenv("XDG_RUNTIME_DIR");
+        else // someone else's: another user's as root, else one of root's own
+            ::setenv("XDG_RUNTIME_DIR", c.Runtime == Others && !root ? "/root" : runtime.c_str(), 1);
+        const std::string expected[] = {runtime + "/quillmark-instance", fallback + "/instance", ""};
+        EXPECT_EQ(InstanceSocketPath(base), expected[c.Where]) << c.Case;
+        struct stat st{};
+        if (c.Where == InFallback && c.Fallback == None) // made, and made private
+            EXPECT_TRUE(::stat(fallback.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700) << c.Case;
+    }
+    old ? ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 class HandOverTest : public ::testing::Test
@@ -57,89 +99,48 @@ protected:
                           [params, path = Path] { return ForwardToRunningInstance(params, path, 5000); });
     }
 
-    // A socket that listens at Path and never accepts: an instance that hangs.
-    int HungListener()
-    {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", Path.c_str());
-        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        return fd;
-    }
-
     QTemporaryDir Dir;
     std::string Path;
     TTextCmd Receiver;
     std::vector<TLines> Received;
 };
 
-TEST_F(HandOverTest, TheRunningInstanceReceivesAnAbsoluteNameAndAFileAddress)
+TEST_F(HandOverTest, TwoSendersBackToBackBothArriveWholeWithAbsoluteNames)
 {
     ASSERT_TRUE(Receiver.Listen(Path));
-    auto sent = SendAsync({"photo one.jpg", "file:///tmp/a%20b.jpg"});
-    ASSERT_TRUE(PumpUntil([&] { return !Received.empty(); }));
-    EXPECT_TRUE(sent.get());
-    ASSERT_EQ(Received.size(), 1u);
-    const std::string cwd = std::filesystem::current_path().string();
-    EXPECT_EQ(Received[0], (TLines{cwd + "/photo one.jpg", "file:///tmp/a%20b.jpg"}));
-}
-
-TEST_F(HandOverTest, TwoSendersBackToBackBothArriveWhole)
-{
-    ASSERT_TRUE(Receiver.Listen(Path));
-    TLines first{"/a/1.jpg", "/a/2.jpg", "/a/3.jpg"};
-    TLines second{"/b/1.jpg", "/b/2.jpg"};
-    auto s1 = SendAsync(first);
-    auto s2 = SendAsync(second);
+    const std::string cwd = std::filesystem::current_path().string(); // not below "/b"
+    auto s1 = SendAsync({"photo one.jpg", "file:///tmp/a%20b.jpg", "/a/3.jpg"});
+    auto s2 = SendAsync({"/b/1.jpg", "/b/2.jpg"});
     ASSERT_TRUE(PumpUntil([&] { return Received.size() >= 2; }));
     EXPECT_TRUE(s1.get());
     EXPECT_TRUE(s2.get());
     std::sort(Received.begin(), Received.end());
-    EXPECT_EQ(Received, (std::vector<TLines>{first, second}));
+    EXPECT_EQ(Received, (std::vector<TLines>{{"/b/1.jpg", "/b/2.jpg"},
+                                             {cwd + "/photo one.jpg", "file:///tmp/a%20b.jpg", "/a/3.jpg"}}));
 }
 
-TEST_F(HandOverTest, WithoutAListenerOrWithTooMuchTextTheProgramStartsNormally)
+TEST_F(HandOverTest, WithoutAListenerTooMuchTextOrAnInstanceThatDoesNotAnswerTheProgramStartsNormally)
 {
     EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 1000)); // nothing there
-    EXPECT_FALSE(ForwardToRunningInstance({}, Path, 1000));         // nothing to hand over
+    int hung = ::socket(AF_UNIX, SOCK_STREAM, 0); // an instance that hangs: it never accepts
+    sockaddr_un addr{AF_UNIX, {}};
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", Path.c_str());
+    ASSERT_EQ(::bind(hung, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(hung, 4), 0);
+    EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 200));
+    EXPECT_FALSE(ClearStaleInstanceSocket(Path)); // it still answers: not removed
+    ::close(hung); // the instance ends without removing its socket: the stale file is cleared
+    EXPECT_FALSE(ForwardToRunningInstance({}, Path, 1000)); // nothing to hand over
     ASSERT_TRUE(Receiver.Listen(Path));
-    auto big = SendAsync({std::string(KMaxHandOverChars, 'x')});
-    EXPECT_FALSE(big.get());
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(Received.empty());
-}
-
-TEST_F(HandOverTest, AStaleSocketIsClearedAndALiveOneIsLeftAlone)
-{
-    ::close(HungListener()); // bound, then the instance ends without removing the file
-    EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 1000));
-    ASSERT_TRUE(Receiver.Listen(Path));
-
     TTextCmd second;
     EXPECT_FALSE(second.Listen(Path)); // the first instance keeps its socket
-    auto sent = SendAsync({"/still/first.jpg"});
-    ASSERT_TRUE(PumpUntil([&] { return !Received.empty(); }));
-    EXPECT_TRUE(sent.get());
-}
-
-TEST_F(HandOverTest, ASenderThatGaveUpWaitingGetsNothingOpenedTwice)
-{
-    ASSERT_TRUE(Receiver.Listen(Path));
-    // The receiving instance serves no events while the sender waits: the sender gives up and
-    // starts normally, so its names must not be opened here as well.
+    auto big = SendAsync({std::string(KMaxHandOverChars, 'x')});
+    EXPECT_FALSE(big.get());
+    // The receiving instance serves no events while this sender waits: it gives up and starts
+    // normally, so its names must not be opened here as well.
     EXPECT_FALSE(ForwardToRunningInstance({"/late/x.jpg"}, Path, 200));
     PumpUntil([&] { return !Received.empty(); }, 300);
     EXPECT_TRUE(Received.empty());
-}
-
-TEST_F(HandOverTest, AHungInstanceLeadsToANormalStart)
-{
-    int fd = HungListener();
-    ASSERT_EQ(::listen(fd, 4), 0);
-    EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, Path, 200));
-    EXPECT_FALSE(ClearStaleInstanceSocket(Path)); // it still answers: not removed
-    ::close(fd);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Zoom maths, layouts and pan rules of the image window's views.
 #include <gtest/gtest.h>
 
-#include "workspace/SelectionMath.h"
 #include "workspace/ViewMath.h"
 
 namespace {
@@ -92,29 +91,21 @@ TEST(ViewMath, FitWindowStaysInsideTheArea)
     EXPECT_EQ(FitWindowRect(1, Rect(700, 600, 900, 700), 3000, 3000, 100, 100, area), Rect(0, 0, 1000, 800));
 }
 
-TEST(SelectionMath, TheSamePicturePointStoresTheSameMillionthsAtAnyZoom)
+TEST(ViewMath, NewAndCascadedWindowsStayInsideTheAreaAtAUsableSize)
 {
-    TZoomScales s100 = CalcZoomScales(100, 640, 480);
-    TZoomScales s200 = CalcZoomScales(200, 640, 480);
-    for (int px : {0, 1, 17, 320, 639}) {
-        TSelPoint a = ViewToMillionths(px, px * 3 / 4, s100);
-        TSelPoint b = ViewToMillionths(px * 2, px * 3 / 4 * 2, s200);
-        EXPECT_EQ(a.X, b.X);
-        EXPECT_EQ(a.Y, b.Y);
-        EXPECT_EQ(MillionthsToView(b.X, b.Y, s200).X, px * 2);
-    }
-    EXPECT_EQ(ViewToMillionths(320, 240, s100).X, 500000);
-}
-
-TEST(SelectionMath, AreasNarrowerThanThreePixelsAreTooSmall)
-{
-    TZoomScales s = CalcZoomScales(100, 1000, 1000);
-    struct { int x0, y0, x1, y1; bool tooSmall; } const cases[] = {
-        {10, 10, 10, 10, true}, {10, 10, 12, 40, true}, {10, 10, 40, 8, true}, {10, 10, 13, 13, false},
-        {40, 40, 10, 10, false}};
-    auto at = [&](int x, int y) { return ViewToMillionths(x, y, s); };
+    // Three quarters of a 1000 x 700 area is 750 x 525: 250 / 30 = 8 and 175 / 30 = 5 more steps
+    // fit, so step 6 starts again at the top left.
+    struct { int index, areaW, areaH, step; TRect expected; } const cases[] = {
+        {0, 1000, 700, 30, Rect(0, 0, 750, 525)},
+        {5, 1000, 700, 30, Rect(150, 150, 900, 675)},
+        {6, 1000, 700, 30, Rect(0, 0, 750, 525)},
+        {13, 1000, 700, 30, Rect(30, 30, 780, 555)},
+        {4, 400, 300, 20, Rect(0, 0, 320, 240)},  // at least 320 x 240; four steps fit
+        {1, 300, 200, 20, Rect(0, 0, 300, 200)},  // a small area: the whole of it
+        {2, 0, 0, 20, Rect(0, 0, 0, 0)},
+    };
     for (const auto& c : cases)
-        EXPECT_EQ(SelectionTooSmall(at(c.x0, c.y0), at(c.x1, c.y1), s), c.tooSmall) << c.x1 << "," << c.y1;
+        EXPECT_EQ(CascadeRect(c.index, c.areaW, c.areaH, c.step), c.expected) << c.index << " " << c.areaW;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/CheckMessage.h"
+#include "common/CheckMessage.h"
 
 #include "common/SettingsAccess.h"
 #include "common/StrRes.h"

@@ -1,4 +1,4 @@
-#include "app/ClipboardBitmap.h"
+#include "controls/ClipboardBitmap.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
