@@ -74,7 +74,7 @@ void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, 
     try {
         picture.LoadFromFile(info.FileName, formats);
         loaded = !picture.Empty();
-        if (!loaded) firstMessage = gesEmptyPicture;
+        if (!loaded) firstMessage = EmptyPictureText;
     } catch (const std::exception& e) {
         firstMessage = e.what();
     }

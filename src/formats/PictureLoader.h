@@ -11,7 +11,7 @@ class TPicture;
 class TFileFormatList;
 
 // Message of a load that raised nothing but left no picture.
-inline constexpr const char* gesEmptyPicture = "Cannot load image. The file holds no picture.";
+inline constexpr const char* EmptyPictureText = "Cannot load image. The file holds no picture.";
 
 // Loads the file into the picture and fills info. When the load by extension fails (or leaves an
 // empty picture) the content decides: a BMP signature, a JPEG signature, then the registry's

@@ -8,17 +8,18 @@
 TEST(FileFormatList, ExtensionsIgnoreCaseAndRegisterOnce)
 {
     TFileFormatList list;
-    list.RegisterFileFormat("tif", "Test images", "", ftRaster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("tif", "Test images", "", FormatKind::Raster, false, TTestGraphic::Class());
     for (const char* ext : {"TIF", "Tif", "tif"}) EXPECT_EQ(list.FindPictureClass(ext), &TTestGraphic::Class()) << ext;
     EXPECT_EQ(list.FindExtension("tiff"), -1);
     EXPECT_EQ(list.FindPictureClass(""), nullptr);
     try {
-        list.RegisterFileFormat("TIF", "", "", ftRaster, false, TLenientGraphic::Class());
+        list.RegisterFileFormat("TIF", "", "", FormatKind::Raster, false, TLenientGraphic::Class());
         FAIL() << "no exception";
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Attempt to register TIF twice.");
     }
-    list.RegisterFileFormat("", "ignored", "", ftRaster, false, TLenientGraphic::Class()); // empty: nothing
+    list.RegisterFileFormat("", "ignored", "", FormatKind::Raster, false,
+                            TLenientGraphic::Class()); // empty: nothing
     EXPECT_EQ(list.ExtensionCount(), 1);
     EXPECT_EQ(list.ClassCount(), 1);
 }
@@ -26,26 +27,27 @@ TEST(FileFormatList, ExtensionsIgnoreCaseAndRegisterOnce)
 TEST(FileFormatList, Descriptions)
 {
     TFileFormatList list;
-    list.RegisterFileFormat("win", "Test images", "", ftRaster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("vst", "", "", ftRaster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("qmt", "", "Special test images", ftRaster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("win", "Test images", "", FormatKind::Raster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("vst", "", "", FormatKind::Raster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("qmt", "", "Special test images", FormatKind::Raster, false,
+                            TTestGraphic::Class());
     EXPECT_EQ(list.GetDescription(TTestGraphic::Class()), "Test images");
     EXPECT_EQ(list.GetDescription(TLenientGraphic::Class()), "");
     ASSERT_EQ(list.PictureFormats().size(), 3u);
     EXPECT_EQ(list.PictureFormats()[1].Description, "Test images"); // no individual text: the common one
     EXPECT_EQ(list.PictureFormats()[2].Description, "Special test images");
     // A later common description replaces the class's.
-    list.RegisterFileFormat("qm2", "Renamed", "", ftRaster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("qm2", "Renamed", "", FormatKind::Raster, false, TTestGraphic::Class());
     EXPECT_EQ(list.GetDescription(TTestGraphic::Class()), "Renamed");
 }
 
 TEST(FileFormatList, ReplaceAndUnregister)
 {
     TFileFormatList list;
-    list.RegisterFileFormat("aaa", "Test", "", ftRaster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("bbb", "Lenient", "", ftRaster, false, TLenientGraphic::Class());
+    list.RegisterFileFormat("aaa", "Test", "", FormatKind::Raster, false, TTestGraphic::Class());
+    list.RegisterFileFormat("bbb", "Lenient", "", FormatKind::Raster, false, TLenientGraphic::Class());
     // Replacing the only extension of a class takes the class out of the list.
-    list.RegisterFileFormat("BBB", "", "", ftRaster, true, TTestGraphic::Class());
+    list.RegisterFileFormat("BBB", "", "", FormatKind::Raster, true, TTestGraphic::Class());
     EXPECT_EQ(list.ClassCount(), 1);
     EXPECT_EQ(list.FindGraphicClass(TLenientGraphic::Class()), -1);
     EXPECT_EQ(list.FindPictureClass("bbb"), &TTestGraphic::Class());
@@ -86,7 +88,7 @@ TEST(FileFormatList, ContentSniffingOrder)
         TFileFormatList list;
         int n = 0;
         for (const TGraphicClass* cls : c.order)
-            list.RegisterFileFormat(std::string(2, char('a' + n++)), "", "", ftRaster, false, *cls);
+            list.RegisterFileFormat(std::string(2, char('a' + n++)), "", "", FormatKind::Raster, false, *cls);
         c.stream->SetPosition(0);
         EXPECT_EQ(list.GraphicFromContent(*c.stream), c.expected);
         EXPECT_EQ(c.stream->Position(), 0); // the position is kept whatever the tests do

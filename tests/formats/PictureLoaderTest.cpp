@@ -173,7 +173,7 @@ TEST(PictureLoader, FiguresAbove2GBStayPositive)
 {
     TFileFormatList formats;
     static const TGraphicClass cls = MakeFormatGraphicClass<THugeGraphic>("TPNGGraphic");
-    formats.RegisterFileFormat("huge", "Huge pictures", "", ftRaster, false, cls);
+    formats.RegisterFileFormat("huge", "Huge pictures", "", FormatKind::Raster, false, cls);
     auto graphic = std::make_unique<THugeGraphic>();
     graphic->ImageProperties.BitsPerPixel = 24;
     TPicture picture;
@@ -208,9 +208,9 @@ TEST(PictureLoader, ContentSniffingAsksTheRegistryLastAndRefusesEmptyLoads)
 {
     TScratchFolder tmp;
     TFileFormatList formats;
-    formats.RegisterFileFormat("qmt", "Test images", "", ftRaster, false, TTestGraphic::Class());
+    formats.RegisterFileFormat("qmt", "Test images", "", FormatKind::Raster, false, TTestGraphic::Class());
     // "lnt" loads quietly into an empty picture whatever the file holds.
-    formats.RegisterFileFormat("lnt", "Lenient", "", ftRaster, false, TLenientGraphic::Class());
+    formats.RegisterFileFormat("lnt", "Lenient", "", FormatKind::Raster, false, TLenientGraphic::Class());
     const std::string path = tmp.Write("test.dat", TTestGraphic::Make(5, 4));
     TPicture picture;
     TImageFileInfo info = LoadedInfo(picture, path, formats);
@@ -227,7 +227,7 @@ TEST(PictureLoader, ContentSniffingAsksTheRegistryLastAndRefusesEmptyLoads)
         LoadedInfo(picture, tmp.Write("b.lnt", std::vector<uint8_t>(40, 1)), formats);
         FAIL() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), gesEmptyPicture);
+        EXPECT_STREQ(e.what(), EmptyPictureText);
     }
     EXPECT_EQ(picture.Graphic(), nullptr);
 }

@@ -89,11 +89,12 @@ TEST(Decoder, BoundedCursorsAndCompressionCodes)
     EXPECT_TRUE(i.Next(v));
     EXPECT_FALSE(i.Next(v));
 
+    using enum TCompressionCode;
     struct Case
     {
         uint32_t tag;
-        TCompressionType code;
-    } cases[] = {{1, ctNone},         {5, ctLZW},          {8, ctLZ77},         {32946, ctLZ77}, {32773, ctPackedBits},
-                 {4, ctFax4},         {32771, ctFaxRLEW},  {6, ctOJPEG},        {34661, ctJBIG}, {99, ctUnknown}};
+        TCompressionCode code;
+    } cases[] = {{1, None},     {5, Lzw},       {8, Deflate},                      {32946, Deflate}, {32773, PackBits},
+                 {6, OldJpeg}, {4, FaxGroup4}, {32771, FaxModifiedHuffmanWords}, {34661, Jbig},    {99, Unknown}};
     for (const auto& c : cases) EXPECT_EQ(CompressionFromTiffTag(c.tag), c.code) << c.tag;
 }

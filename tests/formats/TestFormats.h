@@ -30,7 +30,7 @@ public:
         ImageProperties.BitsPerSample = 8;
         ImageProperties.SamplesPerPixel = 3;
         ImageProperties.BitsPerPixel = 24;
-        ImageProperties.Compression = ctNone;
+        ImageProperties.Compression = TCompressionCode::None;
         return ImageProperties.Width > 0 && ImageProperties.Height > 0;
     }
 
@@ -59,7 +59,7 @@ protected:
         ColorManager.SetSourceScheme(schRGB);
         ColorManager.SetTargetScheme(schBGR);
         PrepareTarget(target, TPixelFormat::pf24bit);
-        ProgressStarting(gesTransfering);
+        ProgressStarting(TransferringStageText);
         std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < p.Height; ++y) {
             safeload::ReadExact(stream, row.data(), int64_t(rowBytes));
