@@ -17,7 +17,8 @@ inline constexpr const char* EmptyPictureText = "Cannot load image. The file hol
 // empty picture) the content decides: a BMP signature, a JPEG signature, then the registry's
 // content test. When nothing loads, the picture is emptied and a plain Exception carries the
 // message of the load by extension. With fitToBox, a JPEG is decoded at the reduced scale that
-// fits the box (boxWidth x boxHeight).
+// fits the box (boxWidth x boxHeight); when that decode fails, the picture is emptied as well and a
+// plain Exception carries the decoder's message.
 void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, int boxWidth, int boxHeight,
                  TImageFileInfo& info);
 void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, int boxWidth, int boxHeight,

@@ -232,20 +232,43 @@ TEST(PictureLoader, ContentSniffingAsksTheRegistryLastAndRefusesEmptyLoads)
     EXPECT_EQ(picture.Graphic(), nullptr);
 }
 
+// The preview decode: a reduced scale when the box asks for it; a file whose header reads well but
+// whose pixels cannot be decoded (a component names a quantisation table the file lacks) fails as
+// any other load does, with a plain exception carrying the decoder's message.
 TEST(PictureLoader, PreviewDecodesJpegAtAFittingScale)
 {
     TScratchFolder tmp;
-    const std::string path = tmp.Write("c.jpg", ReadFixture("color_40x24.jpg"));
-    TPicture picture;
-    TImageFileInfo info;
-    LoadPicture(picture, path, true, 10, 10, info);
-    EXPECT_TRUE(info.JpegScale);
-    auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
-    ASSERT_TRUE(jpeg && jpeg->Bitmap);
-    EXPECT_EQ(jpeg->Scale, 2);
-    EXPECT_EQ(jpeg->Bitmap->Width(), 10);
-    LoadPicture(picture, path, true, 100, 100, info); // the full size fits
-    EXPECT_FALSE(info.JpegScale);
+    std::vector<uint8_t> noTable = ReadFixture("color_40x24.jpg");
+    ASSERT_EQ(noTable[170], 0); // the luminance component's table selector
+    noTable[170] = 3;
+    const struct
+    {
+        std::vector<uint8_t> data;
+        int box, scale, width;
+        const char* message;
+    } cases[] = {{ReadFixture("color_40x24.jpg"), 10, 2, 10, ""},
+                 {ReadFixture("color_40x24.jpg"), 100, 0, 40, ""}, // the full size fits
+                 {noTable, 10, 0, 0, "Quantization table 0x03 was not defined"}};
+    for (const auto& c : cases) {
+        const std::string path = tmp.Write("c.jpg", c.data);
+        TPicture picture;
+        TImageFileInfo info;
+        try {
+            LoadPicture(picture, path, true, c.box, c.box, info);
+        } catch (const Exception& e) {
+            EXPECT_EQ(typeid(e), typeid(Exception));
+            EXPECT_EQ(e.what(), std::string(c.message));
+            EXPECT_EQ(picture.Graphic(), nullptr);
+            EXPECT_TRUE(info.FileInfoValid && !info.PictureInfoValid && info.Width == 0);
+            continue;
+        }
+        EXPECT_STREQ(c.message, "");
+        EXPECT_EQ(info.JpegScale, c.scale != 0);
+        auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
+        ASSERT_TRUE(jpeg && jpeg->Bitmap);
+        EXPECT_EQ(jpeg->Scale, c.scale);
+        EXPECT_EQ(jpeg->Bitmap->Width(), c.width);
+    }
 }
 
 TEST(PictureLoader, SignatureTests)
