@@ -122,6 +122,7 @@ TEST(PictureLoader, ImageFileInfoFigures)
         {"bits8_7x5.bmp", "b.bmp", 7, 5, 8, 40, 120, ImageFormatBMP},
         {"bits24_3x2.bmp", "c.bmp", 3, 2, 24, 24, 24, ImageFormatBMP},
         {"rle8_9x4.bmp", "d.bmp", 9, 4, 8, 48, 112, ImageFormatBMP},
+        {"bitfields444_4x2.bmp", "h.bmp", 4, 2, 16, 16, 24, ImageFormatBMP}, // held as 32 bits
         {"progressive_24x16.jpg", "e.jpg", 24, 16, 24, 1152, 1152, ImageFormatJPEG},
         {"gray_16x16.jpg", "f.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG},
         {"color_40x24.jpg", "g.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
