@@ -1,68 +1,49 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestFormats.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/FileFormatList.h"
 #include "formats/FormatErrors.h"
 
-TEST(FileFormatList, ExtensionsIgnoreCaseAndRegisterOnce)
+// One registry through registration, descriptions, replacement and removal.
+TEST(FileFormatList, RegisterReplaceAndUnregister)
 {
+    const TGraphicClass &test = TTestGraphic::Class(), &lenient = TLenientGraphic::Class();
     TFileFormatList list;
-    list.RegisterFileFormat("tif", "Test images", "", FormatKind::Raster, false, TTestGraphic::Class());
-    for (const char* ext : {"TIF", "Tif", "tif"}) EXPECT_EQ(list.FindPictureClass(ext), &TTestGraphic::Class()) << ext;
-    EXPECT_EQ(list.FindExtension("tiff"), -1);
-    EXPECT_EQ(list.FindPictureClass(""), nullptr);
+    list.RegisterFileFormat("tif", "Test images", "", FormatKind::Raster, false, test);
+    list.RegisterFileFormat("qmt", "", "Special test images", FormatKind::Raster, false, test);
+    list.RegisterFileFormat("bbb", "Lenient", "", FormatKind::Raster, false, lenient);
+    list.RegisterFileFormat("", "ignored", "", FormatKind::Raster, false, lenient); // empty: nothing
+    for (const char* ext : {"TIF", "Tif", "tif"}) EXPECT_EQ(list.FindPictureClass(ext), &test) << ext;
+    EXPECT_EQ(std::tuple(list.FindExtension("tiff"), list.FindPictureClass("")), std::tuple(-1, nullptr));
     try {
-        list.RegisterFileFormat("TIF", "", "", FormatKind::Raster, false, TLenientGraphic::Class());
+        list.RegisterFileFormat("TIF", "", "", FormatKind::Raster, false, lenient);
         FAIL() << "no exception";
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Attempt to register TIF twice.");
     }
-    list.RegisterFileFormat("", "ignored", "", FormatKind::Raster, false,
-                            TLenientGraphic::Class()); // empty: nothing
-    EXPECT_EQ(list.ExtensionCount(), 1);
-    EXPECT_EQ(list.ClassCount(), 1);
-}
-
-TEST(FileFormatList, Descriptions)
-{
-    TFileFormatList list;
-    list.RegisterFileFormat("win", "Test images", "", FormatKind::Raster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("vst", "", "", FormatKind::Raster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("qmt", "", "Special test images", FormatKind::Raster, false,
-                            TTestGraphic::Class());
-    EXPECT_EQ(list.GetDescription(TTestGraphic::Class()), "Test images");
-    EXPECT_EQ(list.GetDescription(TLenientGraphic::Class()), "");
+    EXPECT_EQ(std::tuple(list.ExtensionCount(), list.ClassCount()), std::tuple(3, 2));
     ASSERT_EQ(list.PictureFormats().size(), 3u);
-    EXPECT_EQ(list.PictureFormats()[1].Description, "Test images"); // no individual text: the common one
-    EXPECT_EQ(list.PictureFormats()[2].Description, "Special test images");
-    // A later common description replaces the class's.
-    list.RegisterFileFormat("qm2", "Renamed", "", FormatKind::Raster, false, TTestGraphic::Class());
-    EXPECT_EQ(list.GetDescription(TTestGraphic::Class()), "Renamed");
-}
+    EXPECT_EQ(list.PictureFormats()[0].Description, "Test images"); // no individual text: the common one
+    EXPECT_EQ(list.PictureFormats()[1].Description, "Special test images");
 
-TEST(FileFormatList, ReplaceAndUnregister)
-{
-    TFileFormatList list;
-    list.RegisterFileFormat("aaa", "Test", "", FormatKind::Raster, false, TTestGraphic::Class());
-    list.RegisterFileFormat("bbb", "Lenient", "", FormatKind::Raster, false, TLenientGraphic::Class());
-    // Replacing the only extension of a class takes the class out of the list.
-    list.RegisterFileFormat("BBB", "", "", FormatKind::Raster, true, TTestGraphic::Class());
-    EXPECT_EQ(list.ClassCount(), 1);
-    EXPECT_EQ(list.FindGraphicClass(TLenientGraphic::Class()), -1);
-    EXPECT_EQ(list.FindPictureClass("bbb"), &TTestGraphic::Class());
-    EXPECT_EQ(list.ExtensionEntry(1).Extension, "bbb"); // the entry keeps its own text
-    EXPECT_EQ(list.ClassEntry(0).Count, 2);
+    // Replacing the only extension of a class takes the class out; a new common text replaces the old.
+    list.RegisterFileFormat("BBB", "Renamed", "", FormatKind::Raster, true, test);
+    EXPECT_EQ(std::tuple(list.GetDescription(test), list.GetDescription(lenient)), std::tuple("Renamed", ""));
+    EXPECT_EQ(std::tuple(list.ClassCount(), list.FindGraphicClass(lenient)), std::tuple(1, -1));
+    EXPECT_EQ(list.FindPictureClass("bbb"), &test);
+    EXPECT_EQ(list.ExtensionEntry(2).Extension, "bbb"); // the entry keeps its own text
+    EXPECT_EQ(list.ClassEntry(0).Count, 3);
 
-    list.UnregisterFileFormat("aaa", TTestGraphic::Class());
-    EXPECT_EQ(list.FindExtension("aaa"), -1);
-    EXPECT_EQ(list.FindPictureClass("aaa"), nullptr);
-    EXPECT_EQ(list.ClassEntry(0).Count, 1);
-    list.UnregisterFileFormat("zzz", TTestGraphic::Class()); // unknown: nothing happens
-    list.UnregisterFileFormat("", TTestGraphic::Class());    // the whole class
-    EXPECT_EQ(list.ClassCount(), 0);
-    EXPECT_EQ(list.ExtensionCount(), 0);
-    EXPECT_TRUE(list.PictureFormats().empty());
+    list.UnregisterFileFormat("tif", test);
+    EXPECT_EQ(std::tuple(list.FindExtension("tif"), list.FindPictureClass("tif"), list.ClassEntry(0).Count),
+              std::tuple(-1, nullptr, 2));
+    list.UnregisterFileFormat("zzz", test); // unknown: nothing happens
+    list.UnregisterFileFormat("", test);    // the whole class
+    EXPECT_EQ(std::tuple(list.ClassCount(), list.ExtensionCount(), list.PictureFormats().size()),
+              std::tuple(0, 0, 0u));
 }
 
 TEST(FileFormatList, ContentSniffingOrder)

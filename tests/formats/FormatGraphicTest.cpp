@@ -10,14 +10,12 @@ TEST(FormatGraphic, BaseReadImagePropertiesResetsTheRecord)
 {
     TTestGraphic g;
     g.ImageProperties.Width = 5;
-    g.ImageProperties.RowsPerStrip = {1, 2};
     g.ImageProperties.FileGamma = 2.0f;
+    g.ImageProperties.RowsPerStrip = {1, 2};
     TMemoryStream empty;
-    EXPECT_FALSE(g.TFormatGraphic::ReadImageProperties(empty, 0));
-    EXPECT_EQ(g.ImageProperties.Width, 0);
-    EXPECT_TRUE(g.ImageProperties.RowsPerStrip.empty());
-    EXPECT_FLOAT_EQ(g.ImageProperties.FileGamma, 1.0f);
-    EXPECT_FALSE(TFormatGraphic::CanLoad(empty));
+    EXPECT_FALSE(g.TFormatGraphic::ReadImageProperties(empty, 0) || TFormatGraphic::CanLoad(empty));
+    EXPECT_EQ(std::tuple(g.ImageProperties.Width, g.ImageProperties.RowsPerStrip.size(), g.ImageProperties.FileGamma),
+              std::tuple(0, 0u, 1.0f));
 }
 
 TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
@@ -80,12 +78,10 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
         std::string error;
         try {
             g.LoadFromStream(s);
-        } catch (const EInvalidGraphic& e) {
-            error = e.what();
-        } catch (const EReadError& e) {
-            error = e.what();
         } catch (const EOutOfResources&) {
             error = "size";
+        } catch (const Exception& e) { // EInvalidGraphic or EReadError
+            error = e.what();
         }
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(g.Empty(), !error.empty()); // a failed load leaves no half picture
