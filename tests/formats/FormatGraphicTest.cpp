@@ -6,21 +6,10 @@
 #include "formats/FormatErrors.h"
 #include "platform/BmpFile.h"
 
-TEST(FormatGraphic, BaseReadImagePropertiesResetsTheRecord)
-{
-    TTestGraphic g;
-    g.ImageProperties.Width = 5;
-    g.ImageProperties.FileGamma = 2.0f;
-    g.ImageProperties.RowsPerStrip = {1, 2};
-    TMemoryStream empty;
-    EXPECT_FALSE(g.TFormatGraphic::ReadImageProperties(empty, 0) || TFormatGraphic::CanLoad(empty));
-    EXPECT_EQ(std::tuple(g.ImageProperties.Width, g.ImageProperties.RowsPerStrip.size(), g.ImageProperties.FileGamma),
-              std::tuple(0, 0u, 1.0f));
-}
-
 TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
 {
     TTestGraphic g;
+    g.ImageProperties.RowsPerStrip = {1, 2}; // left from an earlier load: the header read resets it
     std::vector<std::tuple<TProgressStage, int, bool, TRect>> events;
     std::string firstMessage;
     g.OnProgress = [&](TGraphic*, TProgressStage s, int p, bool r, const TRect& rect, const std::string& m) {
@@ -34,13 +23,10 @@ TEST(FormatGraphic, LoadPatternConvertsRowsAndReportsProgress)
     stream.SetPosition(2);
     g.LoadFromStream(stream);
 
-    EXPECT_EQ(g.BasePosition, 2);
-    EXPECT_EQ(g.Stream, nullptr);
-    ASSERT_EQ(g.Width(), 2);
-    ASSERT_EQ(g.Height(), 3);
+    EXPECT_EQ(std::tuple(g.BasePosition, g.Stream, g.ImageProperties.RowsPerStrip.size()), std::tuple(2, nullptr, 0u));
+    ASSERT_EQ(std::tuple(g.Width(), g.Height()), std::tuple(2, 3));
     const uint8_t* row = g.Bitmap().ScanLine(1);
-    EXPECT_EQ(row[0], 10 + 8); // red, green, blue stored; blue, green, red in the bitmap
-    EXPECT_EQ(row[2], 10 + 6);
+    EXPECT_EQ(std::tuple(row[0], row[2]), std::tuple(10 + 8, 10 + 6)); // stored red, green, blue; held as BGR
 
     using P = TProgressStage;
     const std::tuple<TProgressStage, int, bool, TRect> expected[] = {
@@ -96,20 +82,18 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
 
 TEST(FormatGraphic, AssignAndSave)
 {
-    TTestGraphic a;
+    TTestGraphic a, b;
     TMemoryStream s(TTestGraphic::Make(3, 2, 40));
     a.LoadFromStream(s);
-    TTestGraphic b;
     b.Assign(a);
     EXPECT_EQ(b.ImageProperties.BitsPerPixel, 24);
-    EXPECT_EQ(b.Bitmap().ByteSize(), a.Bitmap().ByteSize());
-
     TMemoryStream out;
     b.SaveToStream(out);
     out.SetPosition(0);
     TBitmap back;
     LoadBmpFromStream(back, out);
-    ASSERT_EQ(back.Width(), 3);
-    EXPECT_EQ(std::vector<uint8_t>(back.ScanLine(1), back.ScanLine(1) + 9),
-              std::vector<uint8_t>(a.Bitmap().ScanLine(1), a.Bitmap().ScanLine(1) + 9));
+    ASSERT_EQ(std::tuple(back.Width(), back.Height()), std::tuple(3, 2));
+    for (int y = 0; y < 2; ++y)
+        EXPECT_EQ(std::vector<uint8_t>(back.ScanLine(y), back.ScanLine(y) + 9),
+                  std::vector<uint8_t>(a.Bitmap().ScanLine(y), a.Bitmap().ScanLine(y) + 9));
 }

@@ -6,6 +6,13 @@
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
 
+// The class record of a test graphic, made once.
+template <class G> const TGraphicClass& TestClass(const char* name)
+{
+    static const TGraphicClass cls = MakeFormatGraphicClass<G>(name);
+    return cls;
+}
+
 // "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples.
 class TTestGraphic : public TFormatGraphic
 {
@@ -18,27 +25,22 @@ public:
         stream.SetPosition(start);
         return ok;
     }
-
     bool ReadImageProperties(TStream& stream, unsigned index) override
     {
         TFormatGraphic::ReadImageProperties(stream, index);
         if (!CanLoad(stream)) return false;
         stream.Seek(4, TSeekOrigin::soCurrent);
-        ImageProperties.Width = safeload::ReadWordLE(stream);
-        ImageProperties.Height = safeload::ReadWordLE(stream);
-        ImageProperties.ColorScheme = schRGB;
-        ImageProperties.BitsPerSample = 8;
-        ImageProperties.SamplesPerPixel = 3;
-        ImageProperties.BitsPerPixel = 24;
-        ImageProperties.Compression = TCompressionCode::None;
-        return ImageProperties.Width > 0 && ImageProperties.Height > 0;
+        auto& p = ImageProperties;
+        p.Width = safeload::ReadWordLE(stream);
+        p.Height = safeload::ReadWordLE(stream);
+        p.ColorScheme = schRGB;
+        p.BitsPerSample = 8;
+        p.SamplesPerPixel = 3;
+        p.BitsPerPixel = 24;
+        p.Compression = TCompressionCode::None;
+        return p.Width > 0 && p.Height > 0;
     }
-
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TTestGraphic>("TTestGraphic");
-        return cls;
-    }
+    static const TGraphicClass& Class() { return TestClass<TTestGraphic>("TTestGraphic"); }
 
     static std::vector<uint8_t> Make(int width, int height, uint8_t seed = 0)
     {
@@ -79,16 +81,8 @@ public:
         uint8_t b[4];
         return stream.Read(b, 4) == 4; // leaves the position moved on purpose
     }
-    bool ReadImageProperties(TStream& stream, unsigned) override
-    {
-        TFormatGraphic::ReadImageProperties(stream, 0);
-        return false;
-    }
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TLenientGraphic>("TLenientGraphic");
-        return cls;
-    }
+    bool ReadImageProperties(TStream& stream, unsigned) override { return TFormatGraphic::ReadImageProperties(stream, 0); }
+    static const TGraphicClass& Class() { return TestClass<TLenientGraphic>("TLenientGraphic"); }
 
 protected:
     bool QuietOnRefusedHeader() const override { return true; }
@@ -104,9 +98,5 @@ public:
         safeload::ReadExact(stream, b, sizeof b);
         return true;
     }
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TGreedyGraphic>("TGreedyGraphic");
-        return cls;
-    }
+    static const TGraphicClass& Class() { return TestClass<TGreedyGraphic>("TGreedyGraphic"); }
 };
