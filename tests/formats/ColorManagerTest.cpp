@@ -69,12 +69,10 @@ TEST(ColorManager, SchemePairs)
         int sourceBits, targetBits;
         const char* error; // "" = a conversion is chosen
     } cases[] = {
-        {schRGB, schBGR, 8, 8, ""},
         {schBGRA, schRGBA, 16, 8, ""},
         {schGray, schGrayAlpha, 8, 8, kIndexedError},
         {schRGB, schIndexed, 8, 8, kIndexedError},
         {schIndexed, schBGR, 8, 8, kIndexedError},
-        {schIndexed, schIndexed, 4, 8, ""},
         {schGray, schGray, 1, 8, ""},
         {schCMY, schBGR, 8, 8, kNoMethod},
         {schUnknown, schBGR, 8, 8, kNoMethod},
@@ -208,20 +206,16 @@ TEST(ColorManager, GammaTableAtItsBreakpoints)
 TEST(ColorManager, PixelFormatFor)
 {
     using P = TPixelFormat;
-    const struct
-    {
-        int samples, bits;
-        std::optional<TPixelFormat> expected;
-    } cases[] = {
-        {1, 1, P::pf1bit},  {1, 2, P::pf4bit},   {1, 4, P::pf4bit},   {1, 6, std::nullopt},
-        {1, 8, P::pf8bit},  {1, 16, P::pf8bit},  {3, 5, P::pf15bit},  {3, 8, P::pf24bit},
+    const std::tuple<int, int, std::optional<TPixelFormat>> cases[] = { // samples, bits, format
+        {1, 1, P::pf1bit},  {1, 2, P::pf4bit},    {1, 4, P::pf4bit},    {1, 6, std::nullopt},
+        {1, 8, P::pf8bit},  {1, 16, P::pf8bit},   {3, 5, P::pf15bit},   {3, 8, P::pf24bit},
         {4, 8, P::pf32bit}, {4, 4, std::nullopt}, {2, 8, std::nullopt},
     };
-    for (const auto& c : cases) {
+    for (const auto& [samples, bits, expected] : cases) {
         TColorManager cm;
-        cm.SetTargetSamplesPerPixel(c.samples);
-        cm.SetTargetBitsPerSample(c.bits);
-        EXPECT_EQ(cm.PixelFormatFor(1), c.expected) << c.samples << " x " << c.bits;
+        cm.SetTargetSamplesPerPixel(samples);
+        cm.SetTargetBitsPerSample(bits);
+        EXPECT_EQ(cm.PixelFormatFor(1), expected) << samples << " x " << bits;
         EXPECT_EQ(cm.PixelFormatFor(0), P::pf24bit);
     }
 }

@@ -15,6 +15,8 @@
 #include "formats/PictureLoader.h"
 
 namespace {
+using Bytes = std::vector<uint8_t>;
+
 // The message the load by extension raises for a file.
 std::string ExtensionMessage(const std::string& path)
 {
@@ -62,95 +64,91 @@ TEST(FileFormatList, ProgramRegistry)
     EXPECT_EQ(list.GraphicFromContent(bmp), nullptr);
 }
 
-// Every failure reports the load by extension, never a content attempt; a missing file and a
-// named pipe nobody writes to (which fails instead of waiting) leave the file fields empty.
-TEST(PictureLoader, FailuresReportTheLoadByExtension)
+// Each fixture under its own name, a JPEG named as a bitmap (loaded by content), a bitmap under a path
+// of more than 300 characters (never cut), previews at a reduced and at the full scale, and failures:
+// each reports the load by extension (never a content attempt), except a preview whose header reads
+// well but whose pixels cannot be decoded (a component names a quantisation table the file lacks),
+// which reports the decoder. A missing file and a named pipe nobody writes to (which fails instead of
+// waiting) leave the file fields empty.
+TEST(PictureLoader, LoadsAndFigures)
 {
-    TScratchFolder tmp;
-    std::vector<uint8_t> garbage(300);
+    const std::string longName = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c');
+    Bytes garbage(300);
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 7 + 3);
-    std::vector<uint8_t> fakeBitmap = garbage;
+    Bytes fakeBitmap = garbage, noTable = ReadFixture("color_40x24.jpg");
     fakeBitmap[0] = 'B';
     fakeBitmap[1] = 'M';
-    ASSERT_EQ(::mkfifo(tmp.Path("pipe.bmp").c_str(), 0600), 0);
+    noTable.at(170) = 3; // the luminance component's table selector, 0 before
     const struct
     {
-        const char* name;
-        std::optional<std::vector<uint8_t>> data; // none: not written
-    } cases[] = {{"junk.jpg", garbage}, {"junk.bmp", garbage}, {"fake.jpg", fakeBitmap}, // content tries BMP
-                 {"junk.xyz", garbage}, {"empty.bmp", std::vector<uint8_t>{}}, {"missing.bmp", {}}, {"pipe.bmp", {}}};
-    for (const auto& c : cases) {
-        const std::string path = c.data ? tmp.Write(c.name, *c.data) : tmp.Path(c.name);
-        TPicture picture;
-        picture.SetGraphic(std::make_unique<TBitmapGraphic>(TBitmap(2, 2)));
-        TImageFileInfo info;
-        EXPECT_EQ(Load(picture, path, info), ExtensionMessage(path)) << c.name;
-        EXPECT_EQ(info.FileInfoValid, c.data.has_value()) << c.name;
-        EXPECT_EQ(info.FileSize, c.data ? int64_t(c.data->size()) : 0);
-        EXPECT_EQ(info.FileName, path);
-    }
-    EXPECT_EQ(ExtensionMessage(tmp.Path("junk.xyz")), "Unknown picture file extension (.xyz)");
-    // The signature tests: a file that cannot be opened passes both (the load that follows reports it).
-    EXPECT_TRUE(IsBitmapFile(tmp.Path("missing.bmp")) && IsJpegFile(tmp.Path("missing.bmp")));
-    EXPECT_FALSE(IsBitmapFile(tmp.Path("empty.bmp")) || IsJpegFile(tmp.Path("fake.jpg")));
-    EXPECT_TRUE(IsBitmapFile(tmp.Path("fake.jpg")));
-}
-
-// Each fixture under its own name, a JPEG named as a bitmap (loaded by content) and a bitmap under a
-// path of more than 300 characters (never cut).
-TEST(PictureLoader, ImageFileInfoFigures)
-{
-    const std::string longDir = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c');
-    const struct
-    {
-        const char* fixture;
         std::string name;
-        int width, height, bits;
-        int64_t imageBytes, bytes24;
-        int formatIndex;
+        std::optional<Bytes> data; // none: not written
+        const char* message;       // "" loads, nullptr: the message of the load by extension
+        int width = 0, height = 0, bits = 0;
+        int64_t imageBytes = 0, bytes24 = 0;
+        int formatIndex = 0, box = 0, scale = 0, previewWidth = 0;
     } cases[] = {
-        {"bits1_10x1.bmp", "a.bmp", 10, 1, 1, 4, 32, ImageFormatBMP},
-        {"bits8_7x5.bmp", "b.bmp", 7, 5, 8, 40, 120, ImageFormatBMP},
-        {"bits24_3x2.bmp", longDir + "/c.bmp", 3, 2, 24, 24, 24, ImageFormatBMP},
-        {"rle8_9x4.bmp", "d.bmp", 9, 4, 8, 48, 112, ImageFormatBMP},
-        {"bitfields444_4x2.bmp", "h.bmp", 4, 2, 16, 16, 24, ImageFormatBMP}, // held as 32 bits
-        {"progressive_24x16.jpg", "e.jpg", 24, 16, 24, 1152, 1152, ImageFormatJPEG},
-        {"gray_16x16.jpg", "f.jpg", 16, 16, 8, 256, 768, ImageFormatJPEG},
-        {"color_40x24.jpg", "g.jpg", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
-        {"color_40x24.jpg", "jpeg.bmp", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
+        {"a.bmp", ReadFixture("bits1_10x1.bmp"), "", 10, 1, 1, 4, 32, ImageFormatBMP},
+        {"b.bmp", ReadFixture("bits8_7x5.bmp"), "", 7, 5, 8, 40, 120, ImageFormatBMP},
+        {longName + "/c.bmp", ReadFixture("bits24_3x2.bmp"), "", 3, 2, 24, 24, 24, ImageFormatBMP},
+        {"d.bmp", ReadFixture("rle8_9x4.bmp"), "", 9, 4, 8, 48, 112, ImageFormatBMP},
+        {"h.bmp", ReadFixture("bitfields444_4x2.bmp"), "", 4, 2, 16, 16, 24, ImageFormatBMP}, // held as 32 bits
+        {"e.jpg", ReadFixture("progressive_24x16.jpg"), "", 24, 16, 24, 1152, 1152, ImageFormatJPEG},
+        {"f.jpg", ReadFixture("gray_16x16.jpg"), "", 16, 16, 8, 256, 768, ImageFormatJPEG},
+        {"jpeg.bmp", ReadFixture("color_40x24.jpg"), "", 40, 24, 24, 2880, 2880, ImageFormatJPEG},
+        {"g.jpg", ReadFixture("color_40x24.jpg"), "", 40, 24, 24, 2880, 2880, ImageFormatJPEG, 10, 2, 10},
+        {"i.jpg", ReadFixture("color_40x24.jpg"), "", 40, 24, 24, 2880, 2880, ImageFormatJPEG, 100, 0, 40},
+        {"j.jpg", noTable, "Quantization table 0x03 was not defined", 0, 0, 0, 0, 0, 0, 10},
+        {"junk.jpg", garbage, nullptr},
+        {"junk.bmp", garbage, nullptr},
+        {"fake.jpg", fakeBitmap, nullptr}, // content tries BMP
+        {"junk.xyz", garbage, "Unknown picture file extension (.xyz)"},
+        {"empty.bmp", Bytes{}, nullptr},
+        {"missing.bmp", std::nullopt, nullptr},
+        {"pipe.bmp", std::nullopt, nullptr},
     };
     const char* zone = getenv("TZ");
     const std::string oldZone = zone ? zone : "";
     setenv("TZ", "UTC", 1);
     tzset();
     TScratchFolder tmp;
+    ASSERT_EQ(::mkfifo(tmp.Path("pipe.bmp").c_str(), 0600), 0);
     for (const auto& c : cases) {
-        const auto data = ReadFixture(c.fixture);
         std::filesystem::create_directories(std::filesystem::path(tmp.Path(c.name)).parent_path());
-        const std::string path = tmp.Write(c.name, data);
+        const std::string path = c.data ? tmp.Write(c.name, *c.data) : tmp.Path(c.name);
         struct timeval times[2] = {{86400 + 3600, 0}, {86400 + 3600, 0}}; // 2 Jan 1970 01:00:00
-        EXPECT_EQ(utimes(path.c_str(), times), 0);
+        if (c.data) EXPECT_EQ(utimes(path.c_str(), times), 0);
         TPicture picture;
+        picture.SetGraphic(std::make_unique<TBitmapGraphic>(TBitmap(2, 2))); // replaced or emptied
         TImageFileInfo info;
-        EXPECT_EQ(Load(picture, path, info), "") << c.name;
-        const double size = double(data.size());
+        EXPECT_EQ(Load(picture, path, info, FileFormatList(), c.box), c.message ? c.message : ExtensionMessage(path));
+        const double size = c.data ? double(c.data->size()) : 0;
+        EXPECT_EQ(std::tuple(info.FileName, info.FileInfoValid, info.FileSize),
+                  std::tuple(path, c.data.has_value(), int64_t(size)));
+        if (!c.message || *c.message) continue;
         const char* description = c.formatIndex == ImageFormatBMP ? "Windows Bitmap" : "JPEG/JFIF compliant";
-        EXPECT_EQ(info.LoadedByContent, c.name == "jpeg.bmp");
-        EXPECT_TRUE(info.PictureInfoValid && info.FileInfoValid);
-        EXPECT_EQ(std::tuple(info.FileName, info.FileSize), std::tuple(path, int64_t(data.size())));
+        EXPECT_EQ(std::tuple(info.LoadedByContent, info.PictureInfoValid), std::tuple(c.name == "jpeg.bmp", true));
         EXPECT_EQ(std::tuple(info.Width, info.Height, info.BitsPerPixel, info.ImageBytes, info.Bytes24),
                   std::tuple(c.width, c.height, c.bits, c.imageBytes, c.bytes24))
             << c.name;
         EXPECT_FLOAT_EQ(info.ImageRatio, float(c.imageBytes / size));
         EXPECT_FLOAT_EQ(info.Ratio24, float(c.bytes24 / size));
         EXPECT_FLOAT_EQ(info.FileBitsPerPixel, float(size * 8 / (c.width * c.height)));
-        EXPECT_EQ(info.FormatIndex, c.formatIndex);
-        EXPECT_EQ(info.FormatDescription, description);
+        EXPECT_EQ(std::tuple(int(info.FormatIndex), info.FormatDescription), std::tuple(c.formatIndex, description));
         EXPECT_EQ(GetGraphicFormatDescription(picture), description);
         EXPECT_DOUBLE_EQ(info.Modified, 25570.0 + 1.0 / 24); // days since 30 Dec 1899
+        if (c.box == 0) continue;
+        auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
+        ASSERT_TRUE(jpeg && jpeg->Bitmap);
+        EXPECT_EQ(std::tuple(info.JpegScale, int(jpeg->Scale), jpeg->Bitmap->Width()),
+                  std::tuple(c.scale != 0, c.scale, c.previewWidth));
     }
     zone ? setenv("TZ", oldZone.c_str(), 1) : unsetenv("TZ");
     tzset();
+    // The signature tests: a file that cannot be opened passes both (the load that follows reports it).
+    EXPECT_TRUE(IsBitmapFile(tmp.Path("missing.bmp")) && IsJpegFile(tmp.Path("missing.bmp")));
+    EXPECT_FALSE(IsBitmapFile(tmp.Path("empty.bmp")) || IsJpegFile(tmp.Path("fake.jpg")));
+    EXPECT_TRUE(IsBitmapFile(tmp.Path("fake.jpg")));
 }
 
 TEST(PictureLoader, FiguresAbove2GBStayPositive)
@@ -194,38 +192,6 @@ TEST(PictureLoader, ContentSniffingAsksTheRegistryLastAndRefusesEmptyLoads)
     EXPECT_TRUE(info.LoadedByContent);
     EXPECT_EQ(picture.Width(), 16);
     EXPECT_EQ(Load(picture, tmp.Write("b.lnt", std::vector<uint8_t>(40, 1)), info, formats), EmptyPictureText);
-}
-
-// The preview decode: a reduced scale when the box asks for it; a file whose header reads well but
-// whose pixels cannot be decoded (a component names a quantisation table the file lacks) fails as
-// any other load does, with the decoder's message.
-TEST(PictureLoader, PreviewDecodesJpegAtAFittingScale)
-{
-    TScratchFolder tmp;
-    std::vector<uint8_t> noTable = ReadFixture("color_40x24.jpg");
-    ASSERT_EQ(noTable[170], 0); // the luminance component's table selector
-    noTable[170] = 3;
-    const struct
-    {
-        std::vector<uint8_t> data;
-        int box, scale, width;
-        const char* message;
-    } cases[] = {{ReadFixture("color_40x24.jpg"), 10, 2, 10, ""},
-                 {ReadFixture("color_40x24.jpg"), 100, 0, 40, ""}, // the full size fits
-                 {noTable, 10, 0, 0, "Quantization table 0x03 was not defined"}};
-    for (const auto& c : cases) {
-        TPicture picture;
-        TImageFileInfo info;
-        ASSERT_EQ(Load(picture, tmp.Write("c.jpg", c.data), info, FileFormatList(), c.box), c.message);
-        if (*c.message) {
-            EXPECT_TRUE(info.FileInfoValid && info.Width == 0);
-            continue;
-        }
-        EXPECT_EQ(info.JpegScale, c.scale != 0);
-        auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
-        ASSERT_TRUE(jpeg && jpeg->Bitmap);
-        EXPECT_EQ(std::tuple(int(jpeg->Scale), jpeg->Bitmap->Width()), std::tuple(c.scale, c.width));
-    }
 }
 
 TEST(PictureLoader, LoadsOnSeveralThreadsAtOnce)
