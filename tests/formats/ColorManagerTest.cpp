@@ -61,43 +61,6 @@ TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
     EXPECT_FLOAT_EQ(cm.YCbCrCoefficients()[0], 0.299f);
 }
 
-TEST(ColorManager, SchemePairs)
-{
-    struct Case
-    {
-        TColorSchemeCode source, target;
-        int sourceBits, targetBits;
-        const char* error; // "" = a conversion is chosen
-    } cases[] = {
-        {schBGRA, schRGBA, 16, 8, ""},
-        {schGray, schGrayAlpha, 8, 8, kIndexedError},
-        {schRGB, schIndexed, 8, 8, kIndexedError},
-        {schIndexed, schBGR, 8, 8, kIndexedError},
-        {schGray, schGray, 1, 8, ""},
-        {schCMY, schBGR, 8, 8, kNoMethod},
-        {schUnknown, schBGR, 8, 8, kNoMethod},
-        {schRGB, schCMYK, 8, 8, kNoMethod}, // no conversion into a target that is not RGB or BGR
-        {schGray, schGray, 16, 4, kNoMethod},
-    };
-    for (const auto& c : cases) {
-        TColorManager cm;
-        cm.SetSourceScheme(c.source);
-        cm.SetTargetScheme(c.target);
-        cm.SetSourceBitsPerSample(c.sourceBits);
-        cm.SetTargetBitsPerSample(c.targetBits);
-        uint8_t src[8] = {}, dst[8] = {};
-        EXPECT_EQ(ErrorOf([&] { cm.ConvertRow({src}, dst, 1, 0xFF); }), c.error) << int(c.source);
-        // A failed preparation is tried again next time.
-        EXPECT_EQ(cm.Changed(), std::string(c.error) == kIndexedError) << int(c.source);
-    }
-    // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
-    TColorManager grey;
-    grey.SetSourceScheme(schGrayAlpha);
-    grey.SetTargetScheme(schGray);
-    EXPECT_NO_THROW(grey.PrepareConversion());
-    EXPECT_TRUE((grey.SourceOptions & optAlpha) && !(grey.TargetOptions & optAlpha));
-}
-
 TEST(ColorManager, RowConversions)
 {
     const Bytes zeros(6), sevens(6, 7), spare(24, 0xEE);
@@ -109,6 +72,7 @@ TEST(ColorManager, RowConversions)
         uint8_t mask;
         std::vector<Bytes> planes;
         Bytes before, after;
+        const char* error = ""; // the conversion's set-up error
     } cases[] = {
         {"fresh", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
         {"RGBA source: alpha skipped", schRGBA, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 99, 4, 5, 6, 99}}, zeros,
@@ -127,15 +91,34 @@ TEST(ColorManager, RowConversions)
          {0, 0xAB}, {0xF1, 0x0B}},
         {"equal depths copy whole bytes", schIndexed, schIndexed, 4, 4, 3, 0xFF, {{0x12, 0x3F}}, Bytes(2),
          {0x12, 0x3F}},
+        {"grey as indices", schGray, schGray, 1, 8, 2, 0xFF, {{0x40}}, Bytes(2), {0, 255}},
+        {"BGRA to RGBA, 16 to 8 bits", schBGRA, schRGBA, 16, 8, 1, 0xFF, {{0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40}},
+         Bytes(4), {47, 31, 15, 63}},
+        // Schemes and depths without a conversion: nothing is written.
+        {"grey to grey with alpha", schGray, schGrayAlpha, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kIndexedError},
+        {"RGB to indices", schRGB, schIndexed, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kIndexedError},
+        {"indices to BGR", schIndexed, schBGR, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kIndexedError},
+        {"CMY", schCMY, schBGR, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
+        {"unknown", schUnknown, schBGR, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
+        {"RGB to CMYK: only RGB or BGR targets", schRGB, schCMYK, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
+        {"grey 16 to 4 bits", schGray, schGray, 16, 4, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
     };
     for (const auto& c : cases) {
         TColorManager cm = Manager(c.source, c.target, c.sourceBits, c.targetBits);
         std::vector<const uint8_t*> planes;
         for (const auto& p : c.planes) planes.push_back(p.data());
         Bytes dst = c.before;
-        cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask);
+        EXPECT_EQ(ErrorOf([&] { cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask); }), c.error) << c.what;
         EXPECT_EQ(dst, c.after) << c.what;
+        // A failed preparation is tried again next time.
+        EXPECT_EQ(cm.Changed(), std::string(c.error) == kIndexedError) << c.what;
     }
+    // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
+    TColorManager grey;
+    grey.SetSourceScheme(schGrayAlpha);
+    grey.SetTargetScheme(schGray);
+    EXPECT_NO_THROW(grey.PrepareConversion());
+    EXPECT_TRUE((grey.SourceOptions & optAlpha) && !(grey.TargetOptions & optAlpha));
 }
 
 // Each depth pair with gamma and byte swapping on and off: one RGBA pixel to BGRA, so the colour

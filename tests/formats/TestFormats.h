@@ -13,17 +13,18 @@ template <class G> const TGraphicClass& TestClass(const char* name)
     return cls;
 }
 
-// "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples.
+// "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples. Its
+// content test raises on a stream shorter than the signature.
 class TTestGraphic : public TFormatGraphic
 {
 public:
     static bool CanLoad(TStream& stream)
     {
         const int64_t start = stream.Position();
-        char magic[4] = {};
-        const bool ok = stream.Read(magic, 4) == 4 && std::string(magic, 4) == "QMT1";
+        char magic[4];
+        safeload::ReadExact(stream, magic, 4);
         stream.SetPosition(start);
-        return ok;
+        return std::string(magic, 4) == "QMT1";
     }
     bool ReadImageProperties(TStream& stream, unsigned index) override
     {
@@ -86,17 +87,4 @@ public:
 
 protected:
     bool QuietOnRefusedHeader() const override { return true; }
-};
-
-// A content test that reads more than short files hold (and so raises on them).
-class TGreedyGraphic : public TTestGraphic
-{
-public:
-    static bool CanLoad(TStream& stream)
-    {
-        uint8_t b[64];
-        safeload::ReadExact(stream, b, sizeof b);
-        return true;
-    }
-    static const TGraphicClass& Class() { return TestClass<TGreedyGraphic>("TGreedyGraphic"); }
 };
