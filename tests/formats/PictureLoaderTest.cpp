@@ -137,6 +137,10 @@ TEST(PictureLoader, LoadsAndFigures)
         EXPECT_EQ(std::tuple(int(info.FormatIndex), info.FormatDescription), std::tuple(c.formatIndex, description));
         EXPECT_EQ(GetGraphicFormatDescription(picture), description);
         EXPECT_DOUBLE_EQ(info.Modified, 25570.0 + 1.0 / 24); // days since 30 Dec 1899
+        if (auto* bitmap = dynamic_cast<TBitmapGraphic*>(picture.Graphic())) {
+            bitmap->Bitmap().Modified(); // changed pixels: the depth the bitmap is held at
+            EXPECT_EQ(bitmap->BitsPerPixel(), c.bits == 16 ? 32 : c.bits);
+        }
         if (c.box == 0) continue;
         auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
         ASSERT_TRUE(jpeg && jpeg->Bitmap);

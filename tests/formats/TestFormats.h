@@ -82,7 +82,10 @@ public:
         uint8_t b[4];
         return stream.Read(b, 4) == 4; // leaves the position moved on purpose
     }
-    bool ReadImageProperties(TStream& stream, unsigned) override { return TFormatGraphic::ReadImageProperties(stream, 0); }
+    bool ReadImageProperties(TStream& stream, unsigned index) override
+    {
+        return TFormatGraphic::ReadImageProperties(stream, index);
+    }
     static const TGraphicClass& Class() { return TestClass<TLenientGraphic>("TLenientGraphic"); }
 
 protected:
