@@ -10,8 +10,9 @@
 #include "platform/Exceptions.h"
 
 namespace {
-const char* const kFixtures[] = {"bits1_10x1.bmp", "bits8_7x5.bmp",  "bits24_3x2.bmp",       "rle8_9x4.bmp",
-                                 "gray_16x16.jpg", "color_40x24.jpg", "progressive_24x16.jpg"};
+const char* const kFixtures[] = {"bits1_10x1.bmp",       "bits8_7x5.bmp",  "bits24_3x2.bmp",
+                                 "rle8_9x4.bmp",         "gray_16x16.jpg", "color_40x24.jpg",
+                                 "bitfields444_4x2.bmp", "progressive_24x16.jpg"};
 
 // The damaged copies of a file: cut at about 80 lengths, and each of about 150 positions set to
 // 0x00, 0xFF and its inverse.
