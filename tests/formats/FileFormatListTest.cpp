@@ -7,6 +7,17 @@
 #include "formats/FileFormatList.h"
 #include "formats/FormatErrors.h"
 
+TEST(FileFormatList, ProgramRegistry)
+{
+    const TFileFormatList& list = FileFormatList();
+    EXPECT_EQ(std::tuple(list.ExtensionCount(), list.ClassCount()), std::tuple(7, 2));
+    EXPECT_EQ(list.FindPictureClass("DIB")->ClassName, "TBitmap");
+    EXPECT_EQ(list.FindPictureClass("jfif")->ClassName, "TJPEGImage");
+    // Neither class has a content test: loading tests them itself.
+    TMemoryStream bmp(std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0});
+    EXPECT_EQ(list.GraphicFromContent(bmp), nullptr);
+}
+
 // One registry through registration, descriptions, replacement and removal.
 TEST(FileFormatList, RegisterReplaceAndUnregister)
 {

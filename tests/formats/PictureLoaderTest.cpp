@@ -53,17 +53,6 @@ public:
 };
 } // namespace
 
-TEST(FileFormatList, ProgramRegistry)
-{
-    const TFileFormatList& list = FileFormatList();
-    EXPECT_EQ(std::tuple(list.ExtensionCount(), list.ClassCount()), std::tuple(7, 2));
-    EXPECT_EQ(list.FindPictureClass("DIB")->ClassName, "TBitmap");
-    EXPECT_EQ(list.FindPictureClass("jfif")->ClassName, "TJPEGImage");
-    // Neither class has a content test: loading tests them itself.
-    TMemoryStream bmp(std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0});
-    EXPECT_EQ(list.GraphicFromContent(bmp), nullptr);
-}
-
 // Each fixture under its own name, a JPEG named as a bitmap (loaded by content), a bitmap under a path
 // of more than 300 characters (never cut), previews at a reduced and at the full scale, and failures:
 // each reports the load by extension (never a content attempt), except a preview whose header reads
