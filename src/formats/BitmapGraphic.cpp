@@ -5,9 +5,17 @@
 void TBitmapGraphic::LoadFromStream(TStream& stream)
 {
     TBitmap loaded;
-    LoadBmpFromStream(loaded, stream);
+    const int fileBits = LoadBmpFromStream(loaded, stream);
     FBitmap = std::move(loaded);
     FBitmap.Modified();
+    FFileBitsPerPixel = fileBits;
+    FFileGeneration = FBitmap.Generation();
+}
+
+int TBitmapGraphic::BitsPerPixel() const
+{
+    if (FFileBitsPerPixel != 0 && FBitmap.Generation() == FFileGeneration) return FFileBitsPerPixel;
+    return TBitmap::BitsPerPixel(FBitmap.PixelFormat());
 }
 
 void TBitmapGraphic::SaveToStream(TStream& stream) { SaveBmpToStream(FBitmap, stream); }

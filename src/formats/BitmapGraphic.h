@@ -21,9 +21,14 @@ public:
 
     TBitmap& Bitmap() { return FBitmap; }
     const TBitmap& Bitmap() const { return FBitmap; }
+    // Bits per pixel of the file the picture was read from while its pixels are unchanged (a
+    // 16-bit file with uncommon bit fields is held as pf32bit), else of the bitmap itself.
+    int BitsPerPixel() const;
 
     static const TGraphicClass& Class();
 
 private:
     TBitmap FBitmap;
+    int FFileBitsPerPixel = 0;
+    uint64_t FFileGeneration = 0; // the bitmap's generation when it was read
 };

@@ -16,35 +16,35 @@
 
 QM_EXCEPTION(EGraphicCompression, Exception)
 
-// Compression codes of the format graphics (TImageProperties::Compression).
-enum TCompressionType : uint8_t {
-    ctUnknown = 0,      // undefined or absent
-    ctNone = 1,
-    ctRLE = 2,          // the format's own run-length coding
-    ctPackedBits = 3,
-    ctLZW = 4,
-    ctFax3 = 5,         // CCITT group 3
-    ctFaxRLE = 6,       // CCITT modified Huffman
-    ctFax4 = 7,         // CCITT group 4
-    ctFaxRLEW = 8,      // CCITT modified Huffman, word-aligned
-    ctLZ77 = 9,         // deflate
-    ctJPEG = 10,
-    ctOJPEG = 11,       // old-style JPEG
-    ctThunderscan = 12,
-    ctNext = 13,
-    ctIT8CTPAD = 14,
-    ctIT8LW = 15,
-    ctIT8MP = 16,
-    ctIT8BL = 17,
-    ctPixarFilm = 18,
-    ctPixarLog = 19,
-    ctDCS = 20,         // Kodak DCS
-    ctJBIG = 21,
-    ctPCDHuffmann = 22, // Photo-CD Huffman
+// Compression codes of the format graphics (TImageProperties::Compression), stored as a byte.
+enum class TCompressionCode : uint8_t {
+    Unknown = 0, // undefined or absent
+    None = 1,
+    RunLength = 2, // the format's own run-length coding
+    PackBits = 3,
+    Lzw = 4,
+    FaxGroup3 = 5,               // CCITT group 3
+    FaxModifiedHuffman = 6,      // CCITT modified Huffman
+    FaxGroup4 = 7,               // CCITT group 4
+    FaxModifiedHuffmanWords = 8, // CCITT modified Huffman, word-aligned
+    Deflate = 9,
+    Jpeg = 10,
+    OldJpeg = 11, // old-style JPEG
+    ThunderScan = 12,
+    NeXT = 13,
+    It8CtPadding = 14,
+    It8LineWork = 15,
+    It8Monochrome = 16,
+    It8BinaryLineArt = 17,
+    PixarFilm = 18,
+    PixarLog = 19,
+    KodakDcs = 20,
+    Jbig = 21,
+    PhotoCdHuffman = 22,
 };
 
-// The compression code of a TIFF compression tag value (ctUnknown for values without one).
-TCompressionType CompressionFromTiffTag(uint32_t tagValue);
+// The compression code of a TIFF compression tag value (Unknown for values without one).
+TCompressionCode CompressionFromTiffTag(uint32_t tagValue);
 
 class TDecoder
 {

@@ -77,7 +77,7 @@ void TFileFormatList::RemoveClassEntry(TClassEntry* entry)
 }
 
 void TFileFormatList::RegisterFileFormat(const std::string& extension, const std::string& common,
-                                         const std::string& individual, TFormatTypes formatTypes, bool replace,
+                                         const std::string& individual, TFormatKinds formatTypes, bool replace,
                                          const TGraphicClass& graphicClass)
 {
     if (extension.empty()) return;
@@ -98,7 +98,7 @@ void TFileFormatList::RegisterFileFormat(const std::string& extension, const std
             if (--old->Count <= 0) RemoveClassEntry(old);
         }
     } else {
-        FormatError(gesRegistration, extension.c_str());
+        FormatError(DuplicateRegistrationText, extension.c_str());
     }
     const std::string& description = individual.empty() ? entry->ClassReference->Description : individual;
     RegisterPictureFormat(entry->Extension, description, *entry->ClassReference->GraphicClass);

@@ -11,13 +11,15 @@
 
 #include "formats/GraphicClass.h"
 
-// Format kinds of an extension (stored only).
-using TFormatTypes = uint8_t;
-constexpr TFormatTypes ftAnimation = 1;
-constexpr TFormatTypes ftLayered = 2;
-constexpr TFormatTypes ftMultiImage = 4;
-constexpr TFormatTypes ftRaster = 8;
-constexpr TFormatTypes ftVector = 16;
+// Format kinds of an extension, a set of bits (stored only).
+using TFormatKinds = uint8_t;
+namespace FormatKind {
+constexpr TFormatKinds Animation = 1;
+constexpr TFormatKinds Layered = 2;
+constexpr TFormatKinds MultiImage = 4;
+constexpr TFormatKinds Raster = 8;
+constexpr TFormatKinds Vector = 16;
+} // namespace FormatKind
 
 struct TClassEntry
 {
@@ -30,7 +32,7 @@ struct TExtensionEntry
 {
     std::string Extension;   // without a dot
     std::string Description; // individual description (may be empty)
-    TFormatTypes FormatTypes = 0;
+    TFormatKinds FormatTypes = 0;
     TClassEntry* ClassReference = nullptr;
 };
 
@@ -53,7 +55,7 @@ public:
     // Registers an extension for a class; an extension known already raises EInvalidGraphic
     // "Attempt to register %s twice." unless replace is set.
     void RegisterFileFormat(const std::string& extension, const std::string& common, const std::string& individual,
-                            TFormatTypes formatTypes, bool replace, const TGraphicClass& graphicClass);
+                            TFormatKinds formatTypes, bool replace, const TGraphicClass& graphicClass);
     // An empty extension unregisters the whole class.
     void UnregisterFileFormat(const std::string& extension, const TGraphicClass& graphicClass);
 

@@ -26,7 +26,7 @@ void TFormatGraphic::LoadFromStream(TStream& stream)
 
     if (!ReadImageProperties(stream, 0)) {
         if (QuietOnRefusedHeader()) return;
-        FormatError(gesInvalidImage, ShortName());
+        FormatError(InvalidImageText, ShortName());
     }
     stream.SetPosition(BasePosition);
     ProgressRect = Rect(0, 0, ImageProperties.Width, 1);

@@ -15,30 +15,32 @@
 
 // Messages of the starting progress stages of a load: set-up work first, rows following at once,
 // a separate reading phase, and the Photo-CD upsampling.
-inline constexpr const char* gesPreparing = "Preparing...";
-inline constexpr const char* gesTransfering = "Transfering...";
-inline constexpr const char* gesLoadingData = "Loading data...";
-inline constexpr const char* gesUpsampling = "Upsampling...";
+inline constexpr const char* PreparingStageText = "Preparing...";
+inline constexpr const char* TransferringStageText = "Transfering...";
+inline constexpr const char* LoadingDataStageText = "Loading data...";
+inline constexpr const char* UpsamplingStageText = "Upsampling...";
 
-// TImageProperties::Options bits.
-using TImageOptions = uint8_t;
-constexpr TImageOptions ioTiled = 1;
-constexpr TImageOptions ioBigEndian = 2;
-constexpr TImageOptions ioMinIsWhite = 4;
-constexpr TImageOptions ioReversed = 8;
-constexpr TImageOptions ioUseGamma = 16;
+// TImageProperties::Options, a set of bits.
+using TImageOptionSet = uint8_t;
+namespace ImageOption {
+constexpr TImageOptionSet Tiled = 1;
+constexpr TImageOptionSet BigEndian = 2;
+constexpr TImageOptionSet MinIsWhite = 4;   // grey values inverted
+constexpr TImageOptionSet ReversedBits = 8; // bit order inside bytes reversed
+constexpr TImageOptionSet GammaApplied = 16;
+} // namespace ImageOption
 
 struct TImageProperties
 {
     uint32_t Version = 0;
-    TImageOptions Options = 0;
+    TImageOptionSet Options = 0;
     int32_t Width = 0;
     int32_t Height = 0;
     TColorSchemeCode ColorScheme = schUnknown;
     uint8_t BitsPerSample = 0;
     uint8_t SamplesPerPixel = 0;
     uint8_t BitsPerPixel = 0;
-    TCompressionType Compression = ctUnknown;
+    TCompressionCode Compression = TCompressionCode::Unknown;
     float FileGamma = 1.0f;
     float XResolution = 0;
     float YResolution = 0;
@@ -80,7 +82,7 @@ public:
     int Width() const override { return FBitmap.Width(); }
     int Height() const override { return FBitmap.Height(); }
     // The common load pattern: the previous picture is released, the header read (a refused
-    // header raises gesInvalidImage with the short name, or ends the load quietly for the formats
+    // header raises InvalidImageText with the short name, or ends the load quietly for the formats
     // that say so), the rows decoded by LoadImageData into a new bitmap, which replaces the
     // picture only when the whole load succeeded.
     void LoadFromStream(TStream& stream) override;

@@ -11,17 +11,18 @@ struct TFormatRegistration
     const TGraphicClass& (*GraphicClass)();
     const char* Common;
     const char* Individual;
-    TFormatTypes FormatTypes;
+    TFormatKinds FormatTypes;
 };
 
 const TFormatRegistration kRegistrations[] = {
-    {"bmp", &TBitmapGraphic::Class, "Windows Bitmap", "", ftRaster},
-    {"jfif", &JpegGraphicClass, "JPEG/JFIF compliant", "JPEG/JFIF compliant", ftRaster},
-    {"jpg", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
-    {"jpe", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
-    {"jpeg", &JpegGraphicClass, "", "JPEG/JFIF compliant", ftRaster},
-    {"rle", &TBitmapGraphic::Class, "Windows Bitmap", "Run length encoded Windows bitmaps", ftRaster},
-    {"dib", &TBitmapGraphic::Class, "", "Device independant Windows bitmaps", ftRaster},
+    {"bmp", &TBitmapGraphic::Class, "Windows Bitmap", "", FormatKind::Raster},
+    {"jfif", &JpegGraphicClass, "JPEG/JFIF compliant", "JPEG/JFIF compliant", FormatKind::Raster},
+    {"jpg", &JpegGraphicClass, "", "JPEG/JFIF compliant", FormatKind::Raster},
+    {"jpe", &JpegGraphicClass, "", "JPEG/JFIF compliant", FormatKind::Raster},
+    {"jpeg", &JpegGraphicClass, "", "JPEG/JFIF compliant", FormatKind::Raster},
+    {"rle", &TBitmapGraphic::Class, "Windows Bitmap", "Run length encoded Windows bitmaps",
+     FormatKind::Raster},
+    {"dib", &TBitmapGraphic::Class, "", "Device independant Windows bitmaps", FormatKind::Raster},
 };
 } // namespace
 

@@ -123,7 +123,7 @@ void FillImageInfo(const TPicture& picture, TImageFileInfo& info, const TFileFor
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic))
         bitsPerPixel = jpeg->IsGrayscale() ? 8 : 24;
     else if (auto* bitmap = dynamic_cast<TBitmapGraphic*>(graphic))
-        bitsPerPixel = TBitmap::BitsPerPixel(bitmap->Bitmap().PixelFormat());
+        bitsPerPixel = bitmap->BitsPerPixel();
     else if (auto* format = dynamic_cast<TFormatGraphic*>(graphic))
         bitsPerPixel = format->ImageProperties.BitsPerPixel;
     if (index == kGifIndex && bitsPerPixel > 8) bitsPerPixel = 8;

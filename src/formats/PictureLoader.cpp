@@ -23,6 +23,18 @@ bool StartsWith(const std::string& fileName, uint8_t first, uint8_t second)
     return got >= 2 && head[0] == first && head[1] == second;
 }
 
+// Clears the picture fields of info, keeping the file name, size and dates.
+void KeepFileFieldsOnly(TImageFileInfo& info)
+{
+    TImageFileInfo kept;
+    kept.FileName = std::move(info.FileName);
+    kept.FileSize = info.FileSize;
+    kept.Created = info.Created;
+    kept.Modified = info.Modified;
+    kept.FileInfoValid = info.FileInfoValid;
+    info = std::move(kept);
+}
+
 // Creates a graphic of the class and loads the file into it; nullptr when that fails or leaves
 // no picture.
 std::unique_ptr<TGraphic> TryLoad(const TGraphicClass& cls, const std::string& fileName)
@@ -74,7 +86,7 @@ void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, 
     try {
         picture.LoadFromFile(info.FileName, formats);
         loaded = !picture.Empty();
-        if (!loaded) firstMessage = gesEmptyPicture;
+        if (!loaded) firstMessage = EmptyPictureText;
     } catch (const std::exception& e) {
         firstMessage = e.what();
     }
@@ -99,8 +111,16 @@ void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, 
     FillImageInfo(picture, info, formats);
     if (fitToBox && info.FormatIndex == ImageFormatJPEG) {
         if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic())) {
-            info.JpegScale = jpeg->FitDecodeScale(boxWidth, boxHeight);
-            jpeg->EnsureBitmap();
+            try {
+                info.JpegScale = jpeg->FitDecodeScale(boxWidth, boxHeight);
+                jpeg->EnsureBitmap();
+            } catch (const std::exception& e) {
+                // The header was good but the pixels are not: no picture, only the file fields.
+                const std::string message = e.what();
+                picture.SetGraphic(nullptr);
+                KeepFileFieldsOnly(info);
+                throw Exception(message);
+            }
         }
     }
 }

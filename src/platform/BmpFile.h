@@ -31,8 +31,9 @@
 class TBitmap;
 class TStream;
 
-// Reads a BMP file starting at the stream's current position.
-void LoadBmpFromStream(TBitmap& bmp, TStream& s);
+// Reads a BMP file starting at the stream's current position. Returns the file's own bits per
+// pixel, which the bitmap's format does not show for bit fields widened to pf32bit.
+int LoadBmpFromStream(TBitmap& bmp, TStream& s);
 // As LoadBmpFromStream; a file that cannot be opened raises EFOpenError.
 void LoadBmpFromFile(TBitmap& bmp, const std::string& fileName);
 

@@ -223,7 +223,7 @@ void BmpInvalid(const std::string& detail)
     throw EInvalidGraphic("Bitmap image is not valid: " + detail);
 }
 
-void LoadBmpFromStream(TBitmap& bmp, TStream& s)
+int LoadBmpFromStream(TBitmap& bmp, TStream& s)
 {
     const int64_t start = s.Position();
     const int64_t fileSize = s.Size() - start;
@@ -255,6 +255,7 @@ void LoadBmpFromStream(TBitmap& bmp, TStream& s)
         ReadRows(s, info, available, out);
     out.Modified();
     bmp = std::move(out);
+    return info.BitCount;
 }
 
 void LoadBmpFromFile(TBitmap& bmp, const std::string& fileName)

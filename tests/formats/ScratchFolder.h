@@ -1,5 +1,6 @@
 #pragma once
-// A private scratch folder for one test, removed with everything in it afterwards.
+// A private scratch folder for one test, removed with everything in it afterwards, and the
+// fixtures of the format tests.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,28 +10,25 @@
 class TScratchFolder
 {
 public:
-    TScratchFolder()
+    TScratchFolder() : FPath((std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
+        if (!mkdtemp(FPath.data())) throw std::runtime_error("mkdtemp failed");
     }
     ~TScratchFolder()
     {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
     }
-    std::string Path(const std::string& name) const { return (FPath / name).string(); }
+    std::string Path(const std::string& name) const { return FPath + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& data) const
     {
-        std::string path = Path(name);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
-                                                    std::streamsize(data.size()));
-        return path;
+        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
+                                                          std::streamsize(data.size()));
+        return Path(name);
     }
 
 private:
-    std::filesystem::path FPath;
+    std::string FPath;
 };
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name)

@@ -6,39 +6,42 @@
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
 
-// "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples.
+// The class record of a test graphic, made once.
+template <class G> const TGraphicClass& TestClass(const char* name)
+{
+    static const TGraphicClass cls = MakeFormatGraphicClass<G>(name);
+    return cls;
+}
+
+// "QMT1", width and height (16-bit little-endian), then rows of 8-bit red, green, blue samples. Its
+// content test raises on a stream shorter than the signature.
 class TTestGraphic : public TFormatGraphic
 {
 public:
     static bool CanLoad(TStream& stream)
     {
         const int64_t start = stream.Position();
-        char magic[4] = {};
-        const bool ok = stream.Read(magic, 4) == 4 && std::string(magic, 4) == "QMT1";
+        char magic[4];
+        safeload::ReadExact(stream, magic, 4);
         stream.SetPosition(start);
-        return ok;
+        return std::string(magic, 4) == "QMT1";
     }
-
     bool ReadImageProperties(TStream& stream, unsigned index) override
     {
         TFormatGraphic::ReadImageProperties(stream, index);
         if (!CanLoad(stream)) return false;
         stream.Seek(4, TSeekOrigin::soCurrent);
-        ImageProperties.Width = safeload::ReadWordLE(stream);
-        ImageProperties.Height = safeload::ReadWordLE(stream);
-        ImageProperties.ColorScheme = schRGB;
-        ImageProperties.BitsPerSample = 8;
-        ImageProperties.SamplesPerPixel = 3;
-        ImageProperties.BitsPerPixel = 24;
-        ImageProperties.Compression = ctNone;
-        return ImageProperties.Width > 0 && ImageProperties.Height > 0;
+        auto& p = ImageProperties;
+        p.Width = safeload::ReadWordLE(stream);
+        p.Height = safeload::ReadWordLE(stream);
+        p.ColorScheme = schRGB;
+        p.BitsPerSample = 8;
+        p.SamplesPerPixel = 3;
+        p.BitsPerPixel = 24;
+        p.Compression = TCompressionCode::None;
+        return p.Width > 0 && p.Height > 0;
     }
-
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TTestGraphic>("TTestGraphic");
-        return cls;
-    }
+    static const TGraphicClass& Class() { return TestClass<TTestGraphic>("TTestGraphic"); }
 
     static std::vector<uint8_t> Make(int width, int height, uint8_t seed = 0)
     {
@@ -59,7 +62,7 @@ protected:
         ColorManager.SetSourceScheme(schRGB);
         ColorManager.SetTargetScheme(schBGR);
         PrepareTarget(target, TPixelFormat::pf24bit);
-        ProgressStarting(gesTransfering);
+        ProgressStarting(TransferringStageText);
         std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < p.Height; ++y) {
             safeload::ReadExact(stream, row.data(), int64_t(rowBytes));
@@ -79,34 +82,12 @@ public:
         uint8_t b[4];
         return stream.Read(b, 4) == 4; // leaves the position moved on purpose
     }
-    bool ReadImageProperties(TStream& stream, unsigned) override
+    bool ReadImageProperties(TStream& stream, unsigned index) override
     {
-        TFormatGraphic::ReadImageProperties(stream, 0);
-        return false;
+        return TFormatGraphic::ReadImageProperties(stream, index);
     }
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TLenientGraphic>("TLenientGraphic");
-        return cls;
-    }
+    static const TGraphicClass& Class() { return TestClass<TLenientGraphic>("TLenientGraphic"); }
 
 protected:
     bool QuietOnRefusedHeader() const override { return true; }
-};
-
-// A content test that reads more than short files hold (and so raises on them).
-class TGreedyGraphic : public TTestGraphic
-{
-public:
-    static bool CanLoad(TStream& stream)
-    {
-        uint8_t b[64];
-        safeload::ReadExact(stream, b, sizeof b);
-        return true;
-    }
-    static const TGraphicClass& Class()
-    {
-        static const TGraphicClass cls = MakeFormatGraphicClass<TGreedyGraphic>("TGreedyGraphic");
-        return cls;
-    }
 };
