@@ -5,20 +5,15 @@
 
 #include <atomic>
 
-namespace {
+namespace
+{
 void ForwardDctRowPlain(const uint8_t* samples, size_t stride, int blocks, int16_t* out)
 {
-    for (int b = 0; b < blocks; ++b)
-        ForwardDctPlain(samples + size_t(b) * 8, stride, out + size_t(b) * 64);
+    for (int b = 0; b < blocks; ++b) ForwardDctPlain(samples + size_t(b) * 8, stride, out + size_t(b) * 64);
 }
 
-const TEncoderKernels Plain = {"plain",
-                               ConvertBgrToYccPlain,
-                               ConvertBgrToGrayPlain,
-                               DownsamplePlain,
-                               ForwardDctRowPlain,
-                               QuantizeBlocksPlain,
-                               ZigzagNonZeroMaskPlain};
+const TEncoderKernels Plain = {"plain",          ConvertBgrToYccPlain, ConvertBgrToGrayPlain, DownsamplePlain,
+                               ForwardDctRowPlain, QuantizeBlocksPlain,  ZigzagNonZeroMaskPlain};
 
 std::atomic<bool> PlainForced{false};
 } // namespace
@@ -26,8 +21,7 @@ std::atomic<bool> PlainForced{false};
 uint64_t ZigzagNonZeroMaskPlain(const int16_t* block)
 {
     uint64_t mask = 0;
-    for (size_t k = 1; k < 64; ++k)
-        mask |= uint64_t(block[qmjpeg::NaturalOrder[k]] != 0) << k;
+    for (size_t k = 1; k < 64; ++k) mask |= uint64_t(block[qmjpeg::NaturalOrder[k]] != 0) << k;
     return mask;
 }
 
