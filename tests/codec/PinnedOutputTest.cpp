@@ -25,14 +25,6 @@ TEncodeParams ProgramParams(const qmjpeg::TQuantSettings& q, int threads)
     return p;
 }
 
-qmjpeg::TQuantSettings Qualities(int luma, int chroma)
-{
-    qmjpeg::TQuantSettings q;
-    q.LumQuality = luma;
-    q.ChromQuality = chroma;
-    return q;
-}
-
 // An ellipse selected at finer qualities, a median prefilter outside it and a mean inside.
 std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
 {
@@ -41,7 +33,7 @@ std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
                        {TMaskShape{TMaskShape::Ellipse, 200000, 100000, 800000, 700000, {}}}, mask);
     TPrefilterStage stage{{4, 60, 3}, {2, 40, 2}, &mask, threads};
     const TBitmap filtered = ApplyPrefilters(src, stage, [](int, int) {});
-    qmjpeg::TQuantSettings q = Qualities(40, 30);
+    qmjpeg::TQuantSettings q{40, 30};
     q.SelectiveCompression = true;
     q.SelLumQuality = 90;
     q.SelChromQuality = 80;
@@ -50,8 +42,7 @@ std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
     const TSamplingFactor factors[] = {{2, 2}, {1, 1}, {1, 1}};
     const TBlockMasks masks = BuildBlockMasks(&mask, src.Width(), src.Height(), factors, 50);
     p.Coding.MaskedQuantization = true;
-    for (size_t c = 0; c < 3; ++c)
-        p.Coding.BlockMasks[c] = masks.ForComponent(c);
+    for (size_t c = 0; c < 3; ++c) p.Coding.BlockMasks[c] = masks.ForComponent(c);
     return QuantizeAndCode(planes, p.Coding);
 }
 
@@ -64,16 +55,13 @@ class TSearchHost : public IRatioSearchHost
     int32_t PictureHeight() override { return Src.Height(); }
     int64_t EncodeTrial(const TRatioSettings& s) override
     {
-        qmjpeg::TQuantSettings q = Qualities(s.LumQuality, s.ChromQuality);
+        qmjpeg::TQuantSettings q{s.LumQuality, s.ChromQuality};
         std::copy(std::begin(s.QualityEqualizerBand), std::end(s.QualityEqualizerBand), q.Bands.begin());
         q.EqualizerFullControl = s.EqualizerFullControl;
         File = EncodeBitmapToJpeg(Src, ProgramParams(q, Threads));
         return int64_t(File.size());
     }
-    std::unique_ptr<TEncodedBackup> BackupEncodedData() override
-    {
-        return std::make_unique<TEncodedBackup>();
-    }
+    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TEncodedBackup>(); }
     void RestoreEncodedData(const TEncodedBackup&) override { File.clear(); }
     std::vector<uint8_t> File;
 
@@ -107,8 +95,7 @@ uint32_t DecodedCrc(const std::vector<uint8_t>& file)
     image.EnsureBitmap();
     const TBitmap& b = *image.Bitmap;
     uint32_t crc = 0;
-    for (int y = 0; y < b.Height(); ++y)
-        crc = Crc(b.ScanLine(y), size_t(b.Width()) * 3, crc);
+    for (int y = 0; y < b.Height(); ++y) crc = Crc(b.ScanLine(y), size_t(b.Width()) * 3, crc);
     return crc;
 }
 
@@ -124,13 +111,13 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
         uint32_t File, Decoded;
     };
     const TCase cases[] = {
-        {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams(Qualities(75, 60), t)); },
+        {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams({75, 60}, t)); },
          0x44f9de22, 0x6bf15d90},
         {"selective with prefilters", [&](int t) { return SelectiveWithPrefilters(photo, t); }, 0x4c3a3c18,
          0xfb3eac8e},
         {"progressive with restarts",
          [&](int t) {
-             TEncodeParams p = ProgramParams(Qualities(85, 50), t);
+             TEncodeParams p = ProgramParams({85, 50}, t);
              p.FrontEnd.SamplingFactors = {{{2, 1}, {1, 1}, {1, 1}}};
              p.Coding.Progressive = true;
              p.Coding.RestartInterval = 2;
@@ -139,7 +126,7 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
          0x44cf4e7f, 0xbec09e7e},
         {"grey",
          [&](int t) {
-             TEncodeParams p = ProgramParams(Qualities(60, 60), t);
+             TEncodeParams p = ProgramParams({60, 60}, t);
              p.FrontEnd.Grayscale = true;
              return EncodeBitmapToJpeg(noise, p);
          },
