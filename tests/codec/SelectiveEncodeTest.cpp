@@ -159,39 +159,6 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
     }
 }
 
-// The vectorised masked quantisation writes what the plain one writes.
-TEST(SelectiveEncode, FastMaskedQuantisationEqualsPlain)
-{
-    const TBitmap src = RandomPicture(67, 41, 14);
-    const std::array<TSamplingFactor, 3> layouts[] = {
-        {{{2, 2}, {1, 1}, {1, 1}}}, {{{1, 1}, {1, 1}, {1, 1}}}, {{{1, 1}, {2, 2}, {2, 2}}}};
-    for (int mode : {0, 1, 2}) {
-        SCOPED_TRACE(mode);
-        TFrontEndParams fe;
-        fe.SamplingFactors = layouts[mode];
-        const TDctPlanes planes = ComputeDctPlanes(src, fe);
-        qmjpeg::TQuantSettings qs;
-        qs.SelectiveCompression = true;
-        qs.LumQuality = 95;
-        qs.SelLumQuality = 30;
-        qs.ChromQuality = 70;
-        qs.SelChromQuality = 1;
-        TCodingParams p;
-        p.Tables = qmjpeg::BuildQuantTables(qs);
-        p.MaskedQuantization = true;
-        std::array<TBlockMask, 3> masks;
-        std::mt19937 rng{uint32_t(mode)};
-        for (int c = 0; c < 3; ++c) {
-            const TComponentLayout& l = planes.Layout.Comp[size_t(c)];
-            masks[size_t(c)] = {l.WidthInBlocks, l.HeightInBlocks, {}};
-            for (int i = 0; i < l.WidthInBlocks * l.HeightInBlocks; ++i)
-                masks[size_t(c)].Bytes.push_back(uint8_t(rng() % 2));
-            p.BlockMasks[size_t(c)] = &masks[size_t(c)];
-        }
-        EXPECT_EQ(QuantizeAndCode(planes, p, FastKernels()), QuantizeAndCode(planes, p, PlainKernels()));
-    }
-}
-
 // The stage's band loop: any band height gives the brute-force picture; progress after each band;
 // a cancel from the progress ends the stage.
 TEST(SelectiveEncode, PrefilterBandsEqualTheWholePicture)
