@@ -53,6 +53,27 @@ TEST(JPEGProfile, CaptureAreasStrengthAndName)
     }
 }
 
+// Each group of settings: the mask bit, how an image shows the customised values applied, and a
+// change of the record's values of that group.
+struct TGroup { uint16_t Mask; std::function<bool(const TJPEGImage&)> Applied; std::function<void(TJPEGProfile&)> Change; };
+const TGroup Groups[] = {
+    {mmQualities, [](const TJPEGImage& i) { return i.LumQuality == 71 && i.ChromQuality == 33; }, [](TJPEGProfile& p) { p.ChromQuality++; }},
+    {mmBands, [](const TJPEGImage& i) { return i.QualityEqualizerBands[4] == 50; }, [](TJPEGProfile& p) { p.QualityEqualizerBand[2] = 0; }},
+    {mmRatio, [](const TJPEGImage& i) { return i.ComprRatio == 14.5f && i.DisplayRatio == 14; }, [](TJPEGProfile& p) { p.ComprRatio = 3; }},
+    {mmFilter, [](const TJPEGImage& i) { return i.ActiveFilter == 3 && i.FilterValues[2] == 77 && i.FilterRadius == 6; }, [](TJPEGProfile& p) { p.FilterRadius = 1; }},
+    {mmGrayscale, [](const TJPEGImage& i) { return i.Grayscale; }, [](TJPEGProfile& p) { p.Grayscale = !p.Grayscale; }},
+    {mmProgressive, [](const TJPEGImage& i) { return i.ProgressiveEncoding; }, [](TJPEGProfile& p) { p.ProgressiveEncoding = false; }},
+    {mmPrecision, [](const TJPEGImage& i) { return i.SamplingFactors[1].H == 2; }, [](TJPEGProfile& p) { p.Precision = 2; }},
+    {mmRestartInterval, [](const TJPEGImage& i) { return i.RestartInterval == 9; }, [](TJPEGProfile& p) { p.RestartInterval = 0; }},
+    {mmComments, [](const TJPEGImage& i) { return i.Comments.Count() == 1; }, [](TJPEGProfile& p) { p.Comments = "One\r\ntwo\r\n"; }},
+    {mmSelective, [](const TJPEGImage& i) { return i.SelectiveCompression && i.SelLumQuality == 91 && i.SelThreshold == 12; }, [](TJPEGProfile& p) { p.SelThreshold = 0; }},
+    {mmSelBands, [](const TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == -9; }, [](TJPEGProfile& p) { p.SelQualityEqualizerBand[4] = 0; }},
+    {mmSelFilter, [](const TJPEGImage& i) { return i.SelActiveFilter == 2 && i.SelFilterValues[1] == 22 && i.SelFilterRadius == 3; }, [](TJPEGProfile& p) { p.SelFilterValue = 0; }},
+    {mmSelAreas, [](const TJPEGImage& i) { return i.SelUnits.Count() == 1; }, [](TJPEGProfile& p) { p.Data[3] = 0; }},
+    {mmResampling, [](const TJPEGImage& i) { return i.ResamplingOptions.Width == 640 && i.ResamplingOptions.HorzDPI == 96; }, [](TJPEGProfile& p) { p.Resampling.Aspect = true; }},
+    {mmResolution, [](const TJPEGImage& i) { return i.XDensity == 300 && i.YDensity == 150; }, [](TJPEGProfile& p) { p.Resampling.VertDPI = 1; }},
+};
+
 TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
 {
     TJPEGImage src;
@@ -61,38 +82,17 @@ TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
     GetSettingsRecord(src, rec);
     EXPECT_EQ(rec.Precision, 0); // a grey image has no subsampling mode
     rec.Precision = 2;
-
-    struct Case { uint16_t mask; std::function<bool(const TJPEGImage&)> applied; } cases[] = {
-        {mmQualities, [](const TJPEGImage& i) { return i.LumQuality == 71 && i.ChromQuality == 33; }},
-        {mmBands, [](const TJPEGImage& i) { return i.QualityEqualizerBands[4] == 50; }},
-        {mmRatio, [](const TJPEGImage& i) { return i.ComprRatio == 14.5f && i.DisplayRatio == 14; }},
-        {mmFilter, [](const TJPEGImage& i) { return i.ActiveFilter == 3 && i.FilterValues[2] == 77 && i.FilterRadius == 6; }},
-        {mmGrayscale, [](const TJPEGImage& i) { return i.Grayscale; }},
-        {mmProgressive, [](const TJPEGImage& i) { return i.ProgressiveEncoding; }},
-        {mmPrecision, [](const TJPEGImage& i) { return i.SamplingFactors[1].H == 2; }},
-        {mmRestartInterval, [](const TJPEGImage& i) { return i.RestartInterval == 9; }},
-        {mmComments, [](const TJPEGImage& i) { return i.Comments.Count() == 1; }},
-        {mmSelective, [](const TJPEGImage& i) { return i.SelectiveCompression && i.SelLumQuality == 91 && i.SelThreshold == 12; }},
-        {mmSelBands, [](const TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == -9; }},
-        {mmSelFilter, [](const TJPEGImage& i) { return i.SelActiveFilter == 2 && i.SelFilterValues[1] == 22 && i.SelFilterRadius == 3; }},
-        {mmSelAreas, [](const TJPEGImage& i) { return i.SelUnits.Count() == 1; }},
-        {mmResampling, [](const TJPEGImage& i) { return i.ResamplingOptions.Width == 640 && i.ResamplingOptions.HorzDPI == 96; }},
-        {mmResolution, [](const TJPEGImage& i) { return i.XDensity == 300 && i.YDensity == 150; }},
-    };
-    for (const Case& c : cases) {
-        rec.MatchMask = c.mask;
+    for (const TGroup& c : Groups) {
+        rec.MatchMask = c.Mask;
         TJPEGImage dst;
         ApplySettingsRecord(dst, rec);
-        EXPECT_TRUE(c.applied(dst)) << std::hex << c.mask;
-        EXPECT_EQ(dst.MatchMask, c.mask);
-        EXPECT_EQ(dst.ProfileName, "Custom");
-        for (const Case& other : cases)
-            if (other.mask != c.mask) {
-                EXPECT_FALSE(other.applied(dst)) << std::hex << c.mask << " also set " << other.mask;
-            }
+        EXPECT_TRUE(c.Applied(dst)) << std::hex << c.Mask;
+        EXPECT_EQ(std::pair(dst.MatchMask, dst.ProfileName), std::pair(c.Mask, std::string("Custom")));
+        for (const TGroup& other : Groups)
+            if (other.Mask != c.Mask) { EXPECT_FALSE(other.Applied(dst)) << std::hex << c.Mask << " also set " << other.Mask; }
         // The equalizer mode travels with the qualities and bands of either area.
-        EXPECT_EQ(dst.EqualizerFullControl, (c.mask & (mmQualities | mmBands | mmSelective | mmSelBands)) != 0)
-            << std::hex << c.mask;
+        EXPECT_EQ(dst.EqualizerFullControl, (c.Mask & (mmQualities | mmBands | mmSelective | mmSelBands)) != 0)
+            << std::hex << c.Mask;
     }
     // Resampling with the resolution bit: its DPIs are the record's.
     rec.MatchMask = mmResampling | mmResolution;
@@ -127,33 +127,21 @@ TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
     Customise(im);
     TJPEGProfile base;
     GetSettingsRecord(im, base);
-
-    struct Case { uint16_t group; std::function<void(TJPEGProfile&)> change; } cases[] = {
-        {mmQualities, [](TJPEGProfile& p) { p.ChromQuality++; }},
-        {mmQualities | mmBands | mmSelective, [](TJPEGProfile& p) { p.EqualizerFullControl = !p.EqualizerFullControl; }},
-        {mmBands, [](TJPEGProfile& p) { p.QualityEqualizerBand[2] = 0; }},
-        {mmRatio, [](TJPEGProfile& p) { p.ComprRatio = 3; }},
-        {mmFilter, [](TJPEGProfile& p) { p.FilterRadius = 1; }},
-        {mmGrayscale, [](TJPEGProfile& p) { p.Grayscale = !p.Grayscale; }},
-        {mmProgressive, [](TJPEGProfile& p) { p.ProgressiveEncoding = false; }},
-        {mmPrecision, [](TJPEGProfile& p) { p.Precision = 2; }},
-        {mmRestartInterval, [](TJPEGProfile& p) { p.RestartInterval = 0; }},
-        {mmComments, [](TJPEGProfile& p) { p.Comments = "One\r\ntwo\r\n"; }},
-        {mmSelective, [](TJPEGProfile& p) { p.SelThreshold = 0; }},
-        {mmSelBands, [](TJPEGProfile& p) { p.SelQualityEqualizerBand[4] = 0; }},
-        {mmSelFilter, [](TJPEGProfile& p) { p.SelFilterValue = 0; }},
-        {mmSelAreas, [](TJPEGProfile& p) { p.Data[3] = 0; }},
-        {mmResampling, [](TJPEGProfile& p) { p.Resampling.Aspect = true; }},
-        {mmResolution, [](TJPEGProfile& p) { p.Resampling.VertDPI = 1; }},
-    };
-    for (const Case& c : cases) {
+    TJPEGProfile full = base, selected = base;
+    full.EqualizerFullControl = !full.EqualizerFullControl; // belongs to the qualities, bands and selective groups
+    const int others = 0x7FFF & ~(mmQualities | mmBands | mmSelective);
+    for (int mask : {int(mmQualities), int(mmBands), int(mmSelective), others}) {
+        selected.MatchMask = uint16_t(mask);
+        EXPECT_EQ(ProfilesMatch(full, selected), mask == others) << mask;
+    }
+    for (const TGroup& c : Groups) {
         TJPEGProfile a = base;
-        c.change(a);
+        c.Change(a);
         TJPEGProfile b = base;
-        b.MatchMask = c.group;
-        EXPECT_FALSE(ProfilesMatch(a, b)) << std::hex << c.group;
-        b.MatchMask = uint16_t(0x7FFF & ~c.group);
-        EXPECT_TRUE(ProfilesMatch(a, b)) << std::hex << c.group;
+        b.MatchMask = c.Mask;
+        EXPECT_FALSE(ProfilesMatch(a, b)) << std::hex << c.Mask;
+        b.MatchMask = uint16_t(0x7FFF & ~c.Mask);
+        EXPECT_TRUE(ProfilesMatch(a, b)) << std::hex << c.Mask;
     }
 
     // Values that only count when their switch is on; resampling fields past the first six.
