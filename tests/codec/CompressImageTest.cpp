@@ -6,11 +6,8 @@
 
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
-#include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
 #include "ProgressTestClock.h"
-#include "codec/JpegProgress.h"
-#include "platform/Exceptions.h"
 
 namespace {
 

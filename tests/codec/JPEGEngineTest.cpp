@@ -2,16 +2,12 @@
 // queue standing in for the main thread's event loop.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <memory>
-#include <vector>
 
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
 #include "codec/JPEGEngine.h"
 #include "ProgressTestClock.h"
-#include "codec/JpegProgress.h"
 #include "platform/Exceptions.h"
 #include "platform/MainThread.h"
 

@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "SelectionTestUtil.h"
-#include "codec/JPEGImage.h"
 #include "codec/JPEGProfile.h"
 
 namespace {

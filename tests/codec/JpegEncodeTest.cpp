@@ -8,10 +8,8 @@
 #include "JpegFixtures.h"
 #include "ProgressTestClock.h"
 #include "SelectionTestUtil.h"
-#include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
 #include "codec/JpegProgress.h"
-#include "platform/Exceptions.h"
 
 namespace {
 

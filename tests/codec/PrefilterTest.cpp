@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "PrefilterReference.h"
 #include "codec/Prefilter.h"
 #include "codec/PrefilterParams.h"
