@@ -34,16 +34,19 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
     struct TCase { bool Grey, Progressive; int Subsampling, Restart; };
     for (const TCase& c : {TCase{false, false, 0, 0}, TCase{false, true, 1, 0}, TCase{true, false, 0, 3}, TCase{false, false, 2, 5}}) {
         SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << c.Restart);
-        const std::vector<uint8_t> file = Encode(src, [&](TJPEGImage& image) {
-            image.Grayscale = c.Grey;
-            image.ProgressiveEncoding = c.Progressive;
-            image.SetSubsampling(c.Subsampling);
-            image.RestartInterval = c.Restart;
-            image.XDensity = 300;
-            image.YDensity = 200;
-        });
+        TJPEGImage image;
+        image.SourceBitmap = &src;
+        image.Grayscale = c.Grey;
+        image.ProgressiveEncoding = c.Progressive;
+        image.SetSubsampling(c.Subsampling);
+        image.RestartInterval = c.Restart;
+        image.XDensity = 300;
+        image.YDensity = 200;
+        TMemoryStream s;
+        image.SaveToStream(s); // compresses first
+        s.SetPosition(0);
         TJPEGImage back;
-        fixtures::LoadInto(back, file);
+        back.LoadFromStream(s);
         back.EnsureBitmap(); // the decode reads the coding settings
         EXPECT_EQ(std::tuple(back.Width(), back.Height(), back.Grayscale), std::tuple(90, 70, c.Grey));
         EXPECT_EQ(back.ProgressiveEncoding, c.Progressive);
