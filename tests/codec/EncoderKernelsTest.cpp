@@ -91,38 +91,36 @@ TEST(EncoderKernels, QuantizationAndZigzagMask)
     std::mt19937 rng(4);
     TDctPlanes planes;
     planes.Layout.NumComponents = 3;
-    {
-        for (TQuantRounding rounding : {TQuantRounding::Library, TQuantRounding::Program})
-            for (int tables = 0; tables < 3; ++tables) {
-                TCodingParams params;
-                params.Rounding = rounding;
-                for (size_t s = 0; s < 2; ++s) {
-                    qmjpeg::TQuantTable t;
-                    for (auto& v : t)
-                        v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
-                    params.Tables[s] = t;
-                }
-                for (int comp = 0; comp < 2; ++comp) {
-                    const TComponentQuantizer q = MakeComponentQuantizer(params, planes, comp);
-                    std::vector<int16_t> coef(64 * 5);
-                    for (size_t i = 0; i < coef.size(); ++i)
-                        coef[i] = int16_t(i < 64 ? (int(i) - 32) * 256 : int(rng() % 16385) - 8192);
-                    coef[0] = 8192;
-                    coef[1] = -8192;
-                    int16_t p[5][64], f[5][64];
-                    PlainKernels().QuantizeBlocks(q, coef.data(), 0, 0, 5, p);
-                    k->QuantizeBlocks(q, coef.data(), 0, 0, 5, f);
-                    ASSERT_EQ(0, std::memcmp(p, f, sizeof p))
-                        << k->Name << " rounding " << int(rounding) << " comp " << comp;
-                }
+    for (TQuantRounding rounding : {TQuantRounding::Library, TQuantRounding::Program})
+        for (int tables = 0; tables < 3; ++tables) {
+            TCodingParams params;
+            params.Rounding = rounding;
+            for (size_t s = 0; s < 2; ++s) {
+                qmjpeg::TQuantTable t;
+                for (auto& v : t)
+                    v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
+                params.Tables[s] = t;
             }
-        for (int density : {0, 1, 8, 32, 64})
-            for (int trial = 0; trial < 50; ++trial) {
-                int16_t block[64] = {};
-                for (int n = 0; n < density; ++n)
-                    block[rng() % 64] = int16_t(int(rng() % 2001) - 1000);
-                if (trial == 0) block[63] = 1; // the last zigzag position is the last natural one
-                ASSERT_EQ(k->ZigzagNonZeroMask(block), ZigzagNonZeroMaskPlain(block)) << k->Name;
+            for (int comp = 0; comp < 2; ++comp) {
+                const TComponentQuantizer q = MakeComponentQuantizer(params, planes, comp);
+                std::vector<int16_t> coef(64 * 5);
+                for (size_t i = 0; i < coef.size(); ++i)
+                    coef[i] = int16_t(i < 64 ? (int(i) - 32) * 256 : int(rng() % 16385) - 8192);
+                coef[0] = 8192;
+                coef[1] = -8192;
+                int16_t p[5][64], f[5][64];
+                PlainKernels().QuantizeBlocks(q, coef.data(), 0, 0, 5, p);
+                k->QuantizeBlocks(q, coef.data(), 0, 0, 5, f);
+                ASSERT_EQ(0, std::memcmp(p, f, sizeof p))
+                    << k->Name << " rounding " << int(rounding) << " comp " << comp;
             }
-    }
+        }
+    for (int density : {0, 1, 8, 32, 64})
+        for (int trial = 0; trial < 50; ++trial) {
+            int16_t block[64] = {};
+            for (int n = 0; n < density; ++n)
+                block[rng() % 64] = int16_t(int(rng() % 2001) - 1000);
+            if (trial == 0) block[63] = 1; // the last zigzag position is the last natural one
+            ASSERT_EQ(k->ZigzagNonZeroMask(block), ZigzagNonZeroMaskPlain(block)) << k->Name;
+        }
 }
