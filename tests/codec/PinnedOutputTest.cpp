@@ -80,6 +80,13 @@ std::vector<uint8_t> RatioSearch(const TBitmap& src, int threads)
     return host.File;
 }
 
+// The plain kernels for the lifetime of the object, or the processor's own.
+struct TKernelChoice
+{
+    explicit TKernelChoice(bool plain) { ForcePlainKernels(plain); }
+    ~TKernelChoice() { ForcePlainKernels(false); }
+};
+
 uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
 {
     return uint32_t(crc32(crc, p, uInt(n)));
@@ -138,9 +145,11 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
             for (int threads : {1, 0}) {
                 SCOPED_TRACE(std::string(c.Name) + (plain ? ", plain kernels" : ", vector kernels") +
                              ", threads " + std::to_string(threads));
-                ForcePlainKernels(plain);
-                const std::vector<uint8_t> file = c.Encode(threads);
-                ForcePlainKernels(false);
+                std::vector<uint8_t> file;
+                {
+                    const TKernelChoice kernels(plain);
+                    file = c.Encode(threads);
+                }
                 ASSERT_FALSE(file.empty());
                 EXPECT_EQ(Crc(file.data(), file.size()), c.File) << std::hex << Crc(file.data(), file.size());
                 EXPECT_EQ(DecodedCrc(file), c.Decoded) << std::hex << DecodedCrc(file);
