@@ -3,6 +3,8 @@
 #include "codec/ColorConvert.h"
 #include "codec/ForwardDct.h"
 
+#include <atomic>
+
 namespace
 {
 void ForwardDctRowPlain(const uint8_t* samples, size_t stride, int blocks, int16_t* out)
@@ -12,6 +14,8 @@ void ForwardDctRowPlain(const uint8_t* samples, size_t stride, int blocks, int16
 
 const TEncoderKernels Plain = {"plain",          ConvertBgrToYccPlain, ConvertBgrToGrayPlain, DownsamplePlain,
                                ForwardDctRowPlain, QuantizeBlocksPlain,  ZigzagNonZeroMaskPlain};
+
+std::atomic<bool> PlainForced{false};
 } // namespace
 
 uint64_t ZigzagNonZeroMaskPlain(const int16_t* block)
@@ -29,5 +33,10 @@ const TEncoderKernels& PlainKernels()
 const TEncoderKernels& FastKernels()
 {
     static const TEncoderKernels& chosen = __builtin_cpu_supports("avx2") ? Avx2Kernels() : Plain;
-    return chosen;
+    return PlainForced.load(std::memory_order_relaxed) ? Plain : chosen;
+}
+
+void ForcePlainKernels(bool on)
+{
+    PlainForced.store(on, std::memory_order_relaxed);
 }

@@ -26,5 +26,7 @@ uint64_t ZigzagNonZeroMaskPlain(const int16_t* block);
 const TEncoderKernels& PlainKernels();
 // The AVX2 kernels; only to be called on a processor that has AVX2.
 const TEncoderKernels& Avx2Kernels();
-// The fastest kernels this processor runs (chosen once).
+// The fastest kernels this processor runs (chosen once), or the plain ones while forced.
 const TEncoderKernels& FastKernels();
+// Makes FastKernels() return the plain kernels while on (the tests compare both on whole encodes).
+void ForcePlainKernels(bool on);

@@ -2,16 +2,12 @@
 // queue standing in for the main thread's event loop.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <memory>
-#include <vector>
 
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
 #include "codec/JPEGEngine.h"
 #include "ProgressTestClock.h"
-#include "codec/JpegProgress.h"
 #include "platform/Exceptions.h"
 #include "platform/MainThread.h"
 
@@ -122,52 +118,38 @@ TEST_F(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
     EXPECT_GT(own, 0);
 }
 
-TEST_F(JPEGEngine, TerminateDuringDecodeLetsTheDecodeFinish)
+// Terminate during the decode lets it finish; terminate during compression (one encode or a
+// search) keeps the old data and skips the decode; a failed decode leaves no bitmap, not even the
+// previous result's.
+TEST_F(JPEGEngine, TerminateAndFailureInEitherPhase)
 {
-    StartEngine(Invoker, Image, R, [](TJPEGEngine* e, int op) {
-        if (op == 1) e->Terminate();
-    });
-    ASSERT_TRUE(Pump(Invoker, R));
-    ASSERT_GT(Count(R, 1), 0);
-    EXPECT_FALSE(R.Cancelled);
-    EXPECT_TRUE(R.BitmapAtEnd);
-    EXPECT_GT(R.SizeAtEnd, 0);
-}
-
-TEST_F(JPEGEngine, TerminateDuringCompressionKeepsTheOldDataAndSkipsTheDecode)
-{
-    for (float target : {0.0f, 30.0f}) {
+    struct TCase { const char* Name; int Op; bool Throw; float Ratio; bool Cancelled, Bitmap; };
+    const TCase cases[] = {{"terminate in decode", 1, false, 0, false, true},
+                           {"failure in decode", 1, true, 0, false, false},
+                           {"terminate in compression", 0, false, 0, true, false},
+                           {"terminate in a search", 0, false, 30, true, false}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
         TJPEGImage image;
         image.SetSourceBitmap(&Src);
         image.CompressImage();
+        if (c.Throw) image.EnsureBitmap();
         auto old = image.Data;
         image.LumQuality = 20;
-        image.SetCompressionRatio(target);
+        image.SetCompressionRatio(c.Ratio);
         TRunResult r;
-        StartEngine(Invoker, image, r, [](TJPEGEngine* e, int op) {
-            if (op == 0) e->Terminate();
+        StartEngine(Invoker, image, r, [&c](TJPEGEngine* e, int op) {
+            if (op != c.Op) return;
+            if (c.Throw) throw EOutOfResources("no memory for the display");
+            e->Terminate();
         });
         ASSERT_TRUE(Pump(Invoker, r));
-        EXPECT_TRUE(r.Cancelled) << target;
-        EXPECT_EQ(image.Data, old) << target;
-        EXPECT_EQ(Count(r, 1), 0) << target;
-        EXPECT_FALSE(image.HasBitmap()) << target;
+        EXPECT_EQ(r.Cancelled, c.Cancelled);
+        EXPECT_EQ(r.BitmapAtEnd, c.Bitmap);
+        EXPECT_EQ(image.Data == old, c.Cancelled);
+        EXPECT_EQ(Count(r, 1) == 0, c.Cancelled);
+        EXPECT_GT(r.SizeAtEnd, 0);
     }
-}
-
-TEST_F(JPEGEngine, FailureInDecodeLeavesNoBitmap)
-{
-    Image.CompressImage();
-    Image.EnsureBitmap(); // a bitmap of the previous result
-    ASSERT_TRUE(Image.HasBitmap());
-    Image.LumQuality = 90;
-    StartEngine(Invoker, Image, R, [](TJPEGEngine*, int op) {
-        if (op == 1) throw EOutOfResources("no memory for the display");
-    });
-    ASSERT_TRUE(Pump(Invoker, R));
-    EXPECT_FALSE(R.Cancelled);
-    EXPECT_FALSE(R.BitmapAtEnd);
-    EXPECT_GT(R.SizeAtEnd, 0);
 }
 
 TEST_F(JPEGEngine, StopAndDropAtAnyPoint)

@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "SelectionTestUtil.h"
-#include "codec/JPEGImage.h"
 #include "codec/JPEGProfile.h"
 
 namespace {
@@ -19,7 +18,8 @@ void Customise(TJPEGImage& im)
 
 } // namespace
 
-TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
+// The areas' entries, a zeroed record, no strength without a filter, names cut on whole characters.
+TEST(JPEGProfile, CaptureAreasStrengthAndName)
 {
     TJPEGImage im;
     Customise(im);
@@ -29,10 +29,7 @@ TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
     TJPEGProfile rec;
     rec.Data[500] = 42;
     GetSettingsRecord(im, rec);
-    EXPECT_EQ(std::tuple(rec.LumQuality, rec.FilterValue, rec.SelFilterValue, rec.Precision), std::tuple(71, 77, 22, 1));
-    EXPECT_EQ(rec.Comments, "A comment = with an equals sign\r\n");
-    EXPECT_EQ(std::tuple(rec.Resampling.HorzDPI, rec.Resampling.VertDPI, rec.Resampling.Width), std::tuple(300, 150, 640));
-    EXPECT_EQ(rec.Name, "Custom");
+    EXPECT_EQ(std::tuple(rec.FilterValue, rec.Precision), std::tuple(77, 1));
     const std::vector<int32_t> want = {14, 2, 1, 100, 200, 300, 400, 2, 3, 1, 2, 3, 4, 5, 6};
     EXPECT_EQ(std::vector<int32_t>(rec.Data.begin(), rec.Data.begin() + 15), want);
     EXPECT_EQ(rec.Data[500], 0); // the whole record is zeroed first
@@ -55,6 +52,27 @@ TEST(JPEGProfile, CaptureTakesEveryFieldFromTheImage)
     }
 }
 
+// Each group of settings: the mask bit, how an image shows the customised values applied, and a
+// change of the record's values of that group.
+struct TGroup { uint16_t Mask; std::function<bool(const TJPEGImage&)> Applied; std::function<void(TJPEGProfile&)> Change; };
+const TGroup Groups[] = {
+    {mmQualities, [](const TJPEGImage& i) { return i.LumQuality == 71 && i.ChromQuality == 33; }, [](TJPEGProfile& p) { p.ChromQuality++; }},
+    {mmBands, [](const TJPEGImage& i) { return i.QualityEqualizerBands[4] == 50; }, [](TJPEGProfile& p) { p.QualityEqualizerBand[2] = 0; }},
+    {mmRatio, [](const TJPEGImage& i) { return i.ComprRatio == 14.5f && i.DisplayRatio == 14; }, [](TJPEGProfile& p) { p.ComprRatio = 3; }},
+    {mmFilter, [](const TJPEGImage& i) { return i.ActiveFilter == 3 && i.FilterValues[2] == 77 && i.FilterRadius == 6; }, [](TJPEGProfile& p) { p.FilterRadius = 1; }},
+    {mmGrayscale, [](const TJPEGImage& i) { return i.Grayscale; }, [](TJPEGProfile& p) { p.Grayscale = !p.Grayscale; }},
+    {mmProgressive, [](const TJPEGImage& i) { return i.ProgressiveEncoding; }, [](TJPEGProfile& p) { p.ProgressiveEncoding = false; }},
+    {mmPrecision, [](const TJPEGImage& i) { return i.SamplingFactors[1].H == 2; }, [](TJPEGProfile& p) { p.Precision = 2; }},
+    {mmRestartInterval, [](const TJPEGImage& i) { return i.RestartInterval == 9; }, [](TJPEGProfile& p) { p.RestartInterval = 0; }},
+    {mmComments, [](const TJPEGImage& i) { return i.Comments.Count() == 1; }, [](TJPEGProfile& p) { p.Comments = "One\r\ntwo\r\n"; }},
+    {mmSelective, [](const TJPEGImage& i) { return i.SelectiveCompression && i.SelLumQuality == 91 && i.SelThreshold == 12; }, [](TJPEGProfile& p) { p.SelThreshold = 0; }},
+    {mmSelBands, [](const TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == -9; }, [](TJPEGProfile& p) { p.SelQualityEqualizerBand[4] = 0; }},
+    {mmSelFilter, [](const TJPEGImage& i) { return i.SelActiveFilter == 2 && i.SelFilterValues[1] == 22 && i.SelFilterRadius == 3; }, [](TJPEGProfile& p) { p.SelFilterValue = 0; }},
+    {mmSelAreas, [](const TJPEGImage& i) { return i.SelUnits.Count() == 1; }, [](TJPEGProfile& p) { p.Data[3] = 0; }},
+    {mmResampling, [](const TJPEGImage& i) { return i.ResamplingOptions.Width == 640 && i.ResamplingOptions.HorzDPI == 96; }, [](TJPEGProfile& p) { p.Resampling.Aspect = true; }},
+    {mmResolution, [](const TJPEGImage& i) { return i.XDensity == 300 && i.YDensity == 150; }, [](TJPEGProfile& p) { p.Resampling.VertDPI = 1; }},
+};
+
 TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
 {
     TJPEGImage src;
@@ -63,82 +81,40 @@ TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
     GetSettingsRecord(src, rec);
     EXPECT_EQ(rec.Precision, 0); // a grey image has no subsampling mode
     rec.Precision = 2;
-
-    struct Case { uint16_t mask; std::function<bool(const TJPEGImage&)> applied; } cases[] = {
-        {mmQualities, [](const TJPEGImage& i) { return i.LumQuality == 71 && i.ChromQuality == 33; }},
-        {mmBands, [](const TJPEGImage& i) { return i.QualityEqualizerBands[4] == 50; }},
-        {mmRatio, [](const TJPEGImage& i) { return i.ComprRatio == 14.5f && i.DisplayRatio == 14; }},
-        {mmFilter, [](const TJPEGImage& i) { return i.ActiveFilter == 3 && i.FilterValues[2] == 77 && i.FilterRadius == 6; }},
-        {mmGrayscale, [](const TJPEGImage& i) { return i.Grayscale; }},
-        {mmProgressive, [](const TJPEGImage& i) { return i.ProgressiveEncoding; }},
-        {mmPrecision, [](const TJPEGImage& i) { return i.SamplingFactors[1].H == 2; }},
-        {mmRestartInterval, [](const TJPEGImage& i) { return i.RestartInterval == 9; }},
-        {mmComments, [](const TJPEGImage& i) { return i.Comments.Count() == 1; }},
-        {mmSelective, [](const TJPEGImage& i) { return i.SelectiveCompression && i.SelLumQuality == 91 && i.SelThreshold == 12; }},
-        {mmSelBands, [](const TJPEGImage& i) { return i.SelQualityEqualizerBands[0] == -9; }},
-        {mmSelFilter, [](const TJPEGImage& i) { return i.SelActiveFilter == 2 && i.SelFilterValues[1] == 22 && i.SelFilterRadius == 3; }},
-        {mmSelAreas, [](const TJPEGImage& i) { return i.SelUnits.Count() == 1; }},
-        {mmResampling, [](const TJPEGImage& i) { return i.ResamplingOptions.Width == 640 && i.ResamplingOptions.HorzDPI == 96; }},
-        {mmResolution, [](const TJPEGImage& i) { return i.XDensity == 300 && i.YDensity == 150; }},
-    };
-    for (const Case& c : cases) {
-        rec.MatchMask = c.mask;
+    for (const TGroup& c : Groups) {
+        rec.MatchMask = c.Mask;
         TJPEGImage dst;
         ApplySettingsRecord(dst, rec);
-        EXPECT_TRUE(c.applied(dst)) << std::hex << c.mask;
-        EXPECT_EQ(dst.MatchMask, c.mask);
-        EXPECT_EQ(dst.ProfileName, "Custom");
-        for (const Case& other : cases)
-            if (other.mask != c.mask) {
-                EXPECT_FALSE(other.applied(dst)) << std::hex << c.mask << " also set " << other.mask;
-            }
+        EXPECT_TRUE(c.Applied(dst)) << std::hex << c.Mask;
+        EXPECT_EQ(std::pair(dst.MatchMask, dst.ProfileName), std::pair(c.Mask, std::string("Custom")));
+        for (const TGroup& other : Groups)
+            if (other.Mask != c.Mask) { EXPECT_FALSE(other.Applied(dst)) << std::hex << c.Mask << " also set " << other.Mask; }
         // The equalizer mode travels with the qualities and bands of either area.
-        EXPECT_EQ(dst.EqualizerFullControl, (c.mask & (mmQualities | mmBands | mmSelective | mmSelBands)) != 0)
-            << std::hex << c.mask;
+        EXPECT_EQ(dst.EqualizerFullControl, (c.Mask & (mmQualities | mmBands | mmSelective | mmSelBands)) != 0)
+            << std::hex << c.Mask;
     }
     // Resampling with the resolution bit: its DPIs are the record's.
     rec.MatchMask = mmResampling | mmResolution;
     TJPEGImage dst;
     ApplySettingsRecord(dst, rec);
     EXPECT_EQ(dst.ResamplingOptions.HorzDPI, 300);
-
-    // A zero mask changes only the name and the mask.
-    rec.MatchMask = 0;
-    TJPEGImage zero;
-    TJPEGProfile before, after;
-    GetSettingsRecord(zero, before);
-    ApplySettingsRecord(zero, rec);
-    EXPECT_EQ(zero.ProfileName, "Custom");
-    EXPECT_EQ(zero.MatchMask, 0);
-    GetSettingsRecord(zero, after);
-    before.Name = after.Name;
-    before.MatchMask = after.MatchMask = 0x7FFF;
-    EXPECT_TRUE(ProfilesMatch(after, before));
 }
 
-TEST(JPEGProfile, AreasAreReplacedOnlyByARecordThatHasSome)
-{
-    TJPEGImage im;
-    AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
-    TJPEGProfile rec;
-    GetSettingsRecord(TJPEGImage(), rec);
-    rec.MatchMask = mmSelAreas;
-    ApplySettingsRecord(im, rec);
-    EXPECT_EQ(im.SelUnits.Count(), 1);
-}
-
+// Areas that do not fit the record are not stored; a record without areas keeps the image's.
 TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
 {
     TJPEGImage im;
-    std::vector<TSelPoint> pts(1000, TSelPoint{7, 8});
-    for (int i = 0; i < 5; ++i) AddSelectionPolygon(im, pts); // 2002 entries each
+    for (int i = 0; i < 5; ++i) AddSelectionPolygon(im, std::vector<TSelPoint>(1000, TSelPoint{7, 8})); // 2002 entries each
     AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
     TJPEGProfile rec;
     GetSettingsRecord(im, rec);
     EXPECT_EQ(rec.Data[1], 4);
     EXPECT_EQ(rec.Data[0], 1 + 4 * 2002);
-
     TJPEGImage back;
+    rec.MatchMask = mmSelAreas;
+    ApplySettingsRecord(back, rec);
+    EXPECT_EQ(back.SelUnits.Count(), 4);
+    GetSettingsRecord(TJPEGImage(), rec);
     rec.MatchMask = mmSelAreas;
     ApplySettingsRecord(back, rec);
     EXPECT_EQ(back.SelUnits.Count(), 4);
@@ -150,33 +126,21 @@ TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
     Customise(im);
     TJPEGProfile base;
     GetSettingsRecord(im, base);
-
-    struct Case { uint16_t group; std::function<void(TJPEGProfile&)> change; } cases[] = {
-        {mmQualities, [](TJPEGProfile& p) { p.ChromQuality++; }},
-        {mmQualities | mmBands | mmSelective, [](TJPEGProfile& p) { p.EqualizerFullControl = !p.EqualizerFullControl; }},
-        {mmBands, [](TJPEGProfile& p) { p.QualityEqualizerBand[2] = 0; }},
-        {mmRatio, [](TJPEGProfile& p) { p.ComprRatio = 3; }},
-        {mmFilter, [](TJPEGProfile& p) { p.FilterRadius = 1; }},
-        {mmGrayscale, [](TJPEGProfile& p) { p.Grayscale = !p.Grayscale; }},
-        {mmProgressive, [](TJPEGProfile& p) { p.ProgressiveEncoding = false; }},
-        {mmPrecision, [](TJPEGProfile& p) { p.Precision = 2; }},
-        {mmRestartInterval, [](TJPEGProfile& p) { p.RestartInterval = 0; }},
-        {mmComments, [](TJPEGProfile& p) { p.Comments = "One\r\ntwo\r\n"; }},
-        {mmSelective, [](TJPEGProfile& p) { p.SelThreshold = 0; }},
-        {mmSelBands, [](TJPEGProfile& p) { p.SelQualityEqualizerBand[4] = 0; }},
-        {mmSelFilter, [](TJPEGProfile& p) { p.SelFilterValue = 0; }},
-        {mmSelAreas, [](TJPEGProfile& p) { p.Data[3] = 0; }},
-        {mmResampling, [](TJPEGProfile& p) { p.Resampling.Aspect = true; }},
-        {mmResolution, [](TJPEGProfile& p) { p.Resampling.VertDPI = 1; }},
-    };
-    for (const Case& c : cases) {
+    TJPEGProfile full = base, selected = base;
+    full.EqualizerFullControl = !full.EqualizerFullControl; // belongs to the qualities, bands and selective groups
+    const int others = 0x7FFF & ~(mmQualities | mmBands | mmSelective);
+    for (int mask : {int(mmQualities), int(mmBands), int(mmSelective), others}) {
+        selected.MatchMask = uint16_t(mask);
+        EXPECT_EQ(ProfilesMatch(full, selected), mask == others) << mask;
+    }
+    for (const TGroup& c : Groups) {
         TJPEGProfile a = base;
-        c.change(a);
+        c.Change(a);
         TJPEGProfile b = base;
-        b.MatchMask = c.group;
-        EXPECT_FALSE(ProfilesMatch(a, b)) << std::hex << c.group;
-        b.MatchMask = uint16_t(0x7FFF & ~c.group);
-        EXPECT_TRUE(ProfilesMatch(a, b)) << std::hex << c.group;
+        b.MatchMask = c.Mask;
+        EXPECT_FALSE(ProfilesMatch(a, b)) << std::hex << c.Mask;
+        b.MatchMask = uint16_t(0x7FFF & ~c.Mask);
+        EXPECT_TRUE(ProfilesMatch(a, b)) << std::hex << c.Mask;
     }
 
     // Values that only count when their switch is on; resampling fields past the first six.

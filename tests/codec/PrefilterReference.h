@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -45,6 +47,29 @@ inline int Luma(const uint8_t* p)
     return int(Round(p[2] * 0.299)) + int(Round(p[1] * 0.587)) + int(Round(p[0] * 0.114));
 }
 
+// The strength curves worked out by hand at their breakpoints and at points between them (the
+// reference knows no other strengths): kind 4's weight of the centre at radius 1 and beyond, kind
+// 8's weight of the mean, kind 5's largest score that replaces a pixel.
+struct TStrengthPoint
+{
+    int S;
+    double CentreR1, Centre, MeanWeight;
+    int Level;
+};
+inline constexpr TStrengthPoint StrengthPoints[] = {
+    {0, 1.00, 0.20, 0.00, 0},     {10, 0.90, 0.18, 0.30, 10},   {30, 0.70, 0.14, 0.40, 30},
+    {50, 0.50, 0.10, 0.50, 50},   {55, 0.45, 0.09, 0.53, 75},   {60, 0.40, 0.08, 0.56, 100},
+    {70, 0.30, 0.06, 0.62, 150},  {75, 0.25, 0.05, 0.65, 267},  {85, 0.15, 0.03, 0.71, 500},
+    {90, 0.10, 0.02, 0.74, 617},  {100, 0.00, 0.00, 0.80, 850},
+};
+
+inline const TStrengthPoint& StrengthAt(int s)
+{
+    for (const TStrengthPoint& p : StrengthPoints)
+        if (p.S == s) return p;
+    throw std::logic_error("no hand-computed curve values for strength " + std::to_string(s));
+}
+
 // The expected Dest after one pass. `dest` is Dest before the call (band-relative rows).
 inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, int param5, uint8_t maskValue,
                       bool onlyFilter, int kind, const TBitmap* mask, TBitmap dest)
@@ -57,6 +82,7 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
     if (kind != 4 && kind != 5 && kind != 7 && kind != 8 && kind != 9) return dest;
     const int r = std::clamp(radius, 1, 32);
     const int s = std::clamp(strength, 0, 100);
+    const TStrengthPoint& curve = StrengthAt(s);
     const auto disc = Disc(r);
     const int N = int(disc.size());
     const double inv = 1.0 / N;
@@ -84,15 +110,8 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
                     for (auto o : disc)
                         sum += at(x + o.dx, y + o.dy)[ch];
                     const double m = sum * inv;
-                    if (kind == 4) {
-                        const double w = r == 1 ? (100 - s) * 0.01 : (20 - 0.2 * s) * 0.01;
-                        d[ch] = Sat(Round(m + w * (c[ch] - m)));
-                    } else {
-                        const double a = s <= 10   ? 0.03 * s
-                                         : s <= 50 ? (0.5 * (s - 10) + 30) * 0.01
-                                                   : (0.6 * (s - 50) + 50) * 0.01;
-                        d[ch] = Sat(Round(c[ch] + a * (m - c[ch])));
-                    }
+                    d[ch] = kind == 4 ? Sat(Round(m + (r == 1 ? curve.CentreR1 : curve.Centre) * (c[ch] - m)))
+                                      : Sat(Round(c[ch] + curve.MeanWeight * (m - c[ch])));
                 }
             } else if (kind == 5 || kind == 9) {
                 int med[3];
@@ -107,9 +126,7 @@ inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, in
                     for (int ch = 0; ch < 3; ++ch)
                         d[ch] = Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])));
                 } else {
-                    const int level = s <= 50   ? s
-                                      : s <= 70 ? int(Round((s - 50) * 100 * 0.05)) + 50
-                                                : int(Round((s - 70) * 700 / 30.0)) + 150;
+                    const int level = curve.Level;
                     long score = 0;
                     for (int ch = 0; ch < 3; ++ch) {
                         const int i = c[ch] + med[ch];

@@ -75,78 +75,41 @@ TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
     }
 }
 
-TEST(QuantTables, EqualizerNormalMode)
+// Entries worked out by hand from the standard tables, the bands and the quality's scale.
+TEST(QuantTables, EqualizerEntries)
 {
-    const TBands zero{};
-    // Quality 50, flat bands: the standard table scaled by 125 %.
-    TBaseTable q50 = EqualizeBaseTable(false, zero, 50);
-    EXPECT_EQ(q50[0], 20);
-    for (size_t i = 0; i < 64; ++i) EXPECT_EQ(q50[i], int(Round(StdLumaTable[i] * 1.25))) << i;
-    // Quality 100: every entry clamps to 1; chroma quality 1: every entry clamps to 255.
-    for (uint8_t v : EqualizeBaseTable(false, zero, 100)) EXPECT_EQ(v, 1);
-    for (uint8_t v : EqualizeBaseTable(true, zero, 1)) EXPECT_EQ(v, 255);
-
-    // Band 5 at -50 triples position 63 (99 -> 297) before the scale; at +50 leaves 10 %.
-    TBands coarse{0, 0, 0, 0, -50}, fine{0, 0, 0, 0, 50};
-    EXPECT_EQ(EqualizeBaseTable(false, coarse, 75)[63], 184); // round(0.62 x 297) = 184
-    EXPECT_EQ(EqualizeBaseTable(false, fine, 75)[63], 6);      // 99 - 89 = 10, round(6.2) = 6
-    EXPECT_EQ(EqualizeBaseTable(false, coarse, 75)[0], EqualizeBaseTable(false, zero, 75)[0]);
-
-    // Between two centres the percentage is interpolated: band 1 at +20 (t = 30 at position 0,
-    // 0 at position 5); zigzag position 1 (natural 1, base 11) gets t = 24: 11 - round(2.64) = 8.
-    TBands first{20, 0, 0, 0, 0};
-    TBaseTable t = EqualizeBaseTable(false, first, 50);
-    EXPECT_EQ(t[0], 14);  // 16 - round(4.8) = 11, round(13.75) = 14
-    EXPECT_EQ(t[1], 10);  // 8 x 1.25
-    EXPECT_EQ(t[24], 18); // zigzag 9 lies beyond the centre at 5: untouched, 14 x 1.25 = 17.5 -> 18
-
-    // Chroma tables ignore full-control mode.
-    TBands any{10, -20, 30, -40, 50};
-    EXPECT_EQ(EqualizeBaseTable(true, any, 60, true), EqualizeBaseTable(true, any, 60, false));
+    struct TCase { const char* Name; bool Chroma; TBands Bands; int Quality; bool Full; size_t Index; int Want; };
+    const TCase cases[] = {
+        {"q50: 125 %", false, {}, 50, false, 0, 20},                     // 16 x 1.25
+        {"q100 clamps to 1", false, {}, 100, false, 63, 1},
+        {"chroma q1 clamps to 255", true, {}, 1, false, 0, 255},
+        {"band 5 at -50 triples", false, {0, 0, 0, 0, -50}, 75, false, 63, 184}, // round(0.62 x 297)
+        {"band 5 at +50 leaves 10 %", false, {0, 0, 0, 0, 50}, 75, false, 63, 6}, // round(0.62 x 10)
+        {"band 5 leaves the DC", false, {0, 0, 0, 0, -50}, 75, false, 0, 10},     // round(0.62 x 16)
+        {"band 1 at +20 on the DC", false, {20}, 50, false, 0, 14},               // (16 - 5) x 1.25
+        {"interpolated at zigzag 1", false, {20}, 50, false, 1, 10},              // (11 - 3) x 1.25
+        {"beyond the centre at 5", false, {20}, 50, false, 24, 18},               // 14 x 1.25 = 17.5
+        {"chroma ignores full control", true, {}, 60, true, 9, 21},             // 21 x 1.00, not q50
+        {"full control, bands 0: q50", false, {}, 1, true, 0, 20},
+        {"full control, bands +50: q100", false, {50, 50, 50, 50, 50}, 30, true, 40, 1},
+        {"full control, bands -50: 25 x", false, {-50, -50, -50, -50, -50}, 30, true, 1, 255},
+        {"full control, bands -50, DC", false, {-50, -50, -50, -50, -50}, 30, true, 0, 255},
+        {"full control, band 5 at +25", false, {0, 0, 0, 0, 25}, 30, true, 63, 61}, // 99 x 0.62
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(EqualizeBaseTable(c.Chroma, c.Bands, c.Quality, c.Full)[c.Index], c.Want) << c.Name;
 }
 
-TEST(QuantTables, EqualizerFullControl)
-{
-    // Every band at b acts as quality b + 50: all bands 0 is the quality-50 table whatever the quality.
-    const TBands zero{};
-    EXPECT_EQ(EqualizeBaseTable(false, zero, 1, true), EqualizeBaseTable(false, zero, 50, false));
-    EXPECT_EQ(EqualizeBaseTable(false, zero, 100, true), EqualizeBaseTable(false, zero, 50, false));
-    // All bands +50 is quality 100 (every entry 1); -50 is quality 0, clamped to 1 (25 times the base).
-    for (uint8_t v : EqualizeBaseTable(false, TBands{50, 50, 50, 50, 50}, 30, true)) EXPECT_EQ(v, 1);
-    TBaseTable coarsest = EqualizeBaseTable(false, TBands{-50, -50, -50, -50, -50}, 30, true);
-    for (size_t i = 0; i < 64; ++i) EXPECT_EQ(coarsest[i], std::min(255, 25 * StdLumaTable[i]));
-    // Band 5 alone at +25 (quality 75, 0.62) reaches position 63: 99 x 0.62 = 61.38 -> 61.
-    EXPECT_EQ(EqualizeBaseTable(false, TBands{0, 0, 0, 0, 25}, 30, true)[63], 61);
-}
-
-TEST(QuantTables, BuildQuantTables)
+TEST(QuantTables, BuildQuantTablesFillsTheSelectiveSlotsOnlyWhenAsked)
 {
     TQuantSettings s;
-    s.LumQuality = 40;
-    s.ChromQuality = 30;
-    s.Bands = {5, 0, -10, 0, 20};
-    TQuantSlots plain = BuildQuantTables(s);
-    ASSERT_TRUE(plain[0] && plain[1]);
-    for (size_t q = 2; q < 6; ++q) EXPECT_FALSE(plain[q]);
-    TBaseTable luma = EqualizeBaseTable(false, s.Bands, 40), chroma = EqualizeBaseTable(true, {}, 30);
-    for (size_t i = 0; i < 64; ++i) {
-        EXPECT_EQ((*plain[0])[i], luma[i]);
-        EXPECT_EQ((*plain[1])[i], chroma[i]);
+    for (bool selective : {false, true}) {
+        s.SelectiveCompression = selective;
+        const TQuantSlots slots = BuildQuantTables(s);
+        for (size_t q = 0; q < 6; ++q) EXPECT_EQ(bool(slots[q]), q < 2 || selective) << q;
     }
-
-    s.SelectiveCompression = true;
-    s.SelLumQuality = 70;
-    s.SelChromQuality = 10;
-    s.SelBands = {0, 10, -20, 0, 0};
-    TQuantSlots sel = BuildQuantTables(s);
-    for (size_t q = 0; q < 6; ++q) ASSERT_TRUE(sel[q]) << q;
-    struct Expect { size_t Slot; TBaseTable Table; };
-    for (const Expect& e : std::vector<Expect>{
-             {0, EqualizeBaseTable(false, TBands{5, 10, -10, 0, 20}, 70)}, // finer of both, band by band
-             {1, EqualizeBaseTable(true, {}, 30)},
-             {2, EqualizeBaseTable(false, s.Bands, 40)},
-             {3, EqualizeBaseTable(true, {}, 30)},
-             {4, EqualizeBaseTable(false, s.SelBands, 70)},
-             {5, EqualizeBaseTable(true, {}, 10)}})
-        for (size_t i = 0; i < 64; ++i) EXPECT_EQ((*sel[e.Slot])[i], e.Table[i]) << e.Slot << " " << i;
+    // Slot 0 of a selective run is the finer of both areas, band by band: here the selection's.
+    s.LumQuality = 20;
+    s.SelLumQuality = 90;
+    EXPECT_EQ((*BuildQuantTables(s)[0])[0], 4); // 16 x 0.25
 }

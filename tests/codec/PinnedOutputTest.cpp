@@ -1,0 +1,157 @@
+// The bytes the program writes for fixed pictures, and the pixels it decodes from them, are the
+// same on every machine: with the plain and the vector kernels, on one thread and on all. A change
+// that moves any byte fails here; the commit that changes a value says why.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include "EncoderTestUtil.h"
+#include "codec/BlockMask.h"
+#include "codec/EncoderKernels.h"
+#include "codec/JPEGImage.h"
+#include "codec/PrefilterStage.h"
+#include "codec/RatioSearch.h"
+#include "codec/SelectionMask.h"
+
+namespace {
+
+TEncodeParams ProgramParams(const qmjpeg::TQuantSettings& q, int threads)
+{
+    TEncodeParams p;
+    p.Coding.Tables = qmjpeg::BuildQuantTables(q);
+    p.Coding.Rounding = TQuantRounding::Program;
+    p.Coding.OptimizeCoding = true;
+    p.FrontEnd.Threads = p.Coding.Threads = threads;
+    return p;
+}
+
+// An ellipse selected at finer qualities, a median prefilter outside it and a mean inside.
+std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
+{
+    TBitmap mask = CreateMaskBitmap(src.Width(), src.Height());
+    PaintSelectionMask(src.Width(), src.Height(),
+                       {TMaskShape{TMaskShape::Ellipse, 200000, 100000, 800000, 700000, {}}}, mask);
+    TPrefilterStage stage{{4, 60, 3}, {2, 40, 2}, &mask, threads};
+    const TBitmap filtered = ApplyPrefilters(src, stage, [](int, int) {});
+    qmjpeg::TQuantSettings q{40, 30};
+    q.SelectiveCompression = true;
+    q.SelLumQuality = 90;
+    q.SelChromQuality = 80;
+    TEncodeParams p = ProgramParams(q, threads);
+    const TDctPlanes planes = ComputeDctPlanes(filtered, p.FrontEnd);
+    const TSamplingFactor factors[] = {{2, 2}, {1, 1}, {1, 1}};
+    const TBlockMasks masks = BuildBlockMasks(&mask, src.Width(), src.Height(), factors, 50);
+    p.Coding.MaskedQuantization = true;
+    for (size_t c = 0; c < 3; ++c) p.Coding.BlockMasks[c] = masks.ForComponent(c);
+    return QuantizeAndCode(planes, p.Coding);
+}
+
+// The search's host: each trial encodes the picture with the trial's qualities.
+class TSearchHost : public IRatioSearchHost
+{
+  public:
+    TSearchHost(const TBitmap& src, int threads) : Src(src), Threads(threads) {}
+    int32_t PictureWidth() override { return Src.Width(); }
+    int32_t PictureHeight() override { return Src.Height(); }
+    int64_t EncodeTrial(const TRatioSettings& s) override
+    {
+        qmjpeg::TQuantSettings q{s.LumQuality, s.ChromQuality};
+        std::copy(std::begin(s.QualityEqualizerBand), std::end(s.QualityEqualizerBand), q.Bands.begin());
+        q.EqualizerFullControl = s.EqualizerFullControl;
+        File = EncodeBitmapToJpeg(Src, ProgramParams(q, Threads));
+        return int64_t(File.size());
+    }
+    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TEncodedBackup>(); }
+    void RestoreEncodedData(const TEncodedBackup&) override { File.clear(); }
+    std::vector<uint8_t> File;
+
+  private:
+    const TBitmap& Src;
+    int Threads;
+};
+
+std::vector<uint8_t> RatioSearch(const TBitmap& src, int threads)
+{
+    TSearchHost host(src, threads);
+    TRatioSettings request;
+    request.LumQuality = request.ChromQuality = 75;
+    request.ComprRatio = 30;
+    TRatioSearch().Run(host, request, {}, request, {});
+    return host.File;
+}
+
+// The plain kernels for the lifetime of the object, or the processor's own.
+struct TKernelChoice
+{
+    explicit TKernelChoice(bool plain) { ForcePlainKernels(plain); }
+    ~TKernelChoice() { ForcePlainKernels(false); }
+};
+
+uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
+{
+    return uint32_t(crc32(crc, p, uInt(n)));
+}
+
+// The file decoded by the program into 24-bit pixels.
+uint32_t DecodedCrc(const std::vector<uint8_t>& file)
+{
+    TJPEGImage image;
+    image.PixelFormat8Bit = false;
+    TMemoryStream s(file);
+    image.LoadFromStream(s);
+    image.EnsureBitmap();
+    const TBitmap& b = *image.Bitmap;
+    uint32_t crc = 0;
+    for (int y = 0; y < b.Height(); ++y) crc = Crc(b.ScanLine(y), size_t(b.Width()) * 3, crc);
+    return crc;
+}
+
+} // namespace
+
+TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
+{
+    const TBitmap photo = PhotoLikePicture(203, 151, 1), noise = RandomPicture(61, 47, 2);
+    struct TCase
+    {
+        const char* Name;
+        std::function<std::vector<uint8_t>(int threads)> Encode;
+        uint32_t File, Decoded;
+    };
+    const TCase cases[] = {
+        {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams({75, 60}, t)); },
+         0x44f9de22, 0x6bf15d90},
+        {"selective with prefilters", [&](int t) { return SelectiveWithPrefilters(photo, t); }, 0x4c3a3c18,
+         0xfb3eac8e},
+        {"progressive with restarts",
+         [&](int t) {
+             TEncodeParams p = ProgramParams({85, 50}, t);
+             p.FrontEnd.SamplingFactors = {{{2, 1}, {1, 1}, {1, 1}}};
+             p.Coding.Progressive = true;
+             p.Coding.RestartInterval = 2;
+             return EncodeBitmapToJpeg(photo, p);
+         },
+         0x44cf4e7f, 0xbec09e7e},
+        {"grey",
+         [&](int t) {
+             TEncodeParams p = ProgramParams({60, 60}, t);
+             p.FrontEnd.Grayscale = true;
+             return EncodeBitmapToJpeg(noise, p);
+         },
+         0x1c8d2fd6, 0xd9a34073},
+        {"ratio search", [&](int t) { return RatioSearch(photo, t); }, 0xc14cbf87, 0xee3b6ea5},
+    };
+    for (const TCase& c : cases)
+        for (bool plain : {false, true})
+            for (int threads : {1, 0}) {
+                SCOPED_TRACE(std::string(c.Name) + (plain ? ", plain kernels" : ", vector kernels") +
+                             ", threads " + std::to_string(threads));
+                std::vector<uint8_t> file;
+                {
+                    const TKernelChoice kernels(plain);
+                    file = c.Encode(threads);
+                }
+                ASSERT_FALSE(file.empty());
+                EXPECT_EQ(Crc(file.data(), file.size()), c.File) << std::hex << Crc(file.data(), file.size());
+                EXPECT_EQ(DecodedCrc(file), c.Decoded) << std::hex << DecodedCrc(file);
+            }
+}
