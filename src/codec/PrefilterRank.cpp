@@ -1,11 +1,16 @@
 // Rank kinds: sliding histograms over the disc. Moving one pixel to the right removes the left end
 // and adds the right end of every disc row; the count-th value is found by walking from the
 // previous pixel's answer.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "codec/Prefilter.h"
 #include "codec/PrefilterKernels.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace prefilter_detail {
 
@@ -16,23 +21,26 @@ constexpr int MaxRows = 2 * PrefilterMaxRadius + 1;
 // Histograms of `Channels` planes, each with a tracked value M and the count of its elements on
 // the searched side of M: at or above M when looking for the count-th largest value (Largest), at
 // or below M for the count-th smallest (!Largest). Neighbouring pixels have close ranks, so the
-// walk from the last answer to the next one is short.
+// walk from the last answer to the next one is short. Each plane has Pad empty bins on either
+// side, so that a window of 8 bins next to any value can be read at once.
 template <int Channels, bool Largest> struct THistogram
 {
-    uint16_t Fine[Channels][256];
+    static constexpr int Pad = 8;
+    uint16_t Fine[Channels][Pad + 256 + Pad];
     int M[Channels];
     int Side[Channels];
 
     void Clear() { std::memset(this, 0, sizeof(*this)); }
     bool OnSide(int ch, int v) const { return Largest ? v >= M[ch] : v <= M[ch]; }
+    uint16_t& Bin(int ch, int v) { return Fine[ch][Pad + v]; }
     void Add(int ch, int v)
     {
-        ++Fine[ch][v];
+        ++Bin(ch, v);
         Side[ch] += OnSide(ch, v);
     }
     void Remove(int ch, int v)
     {
-        --Fine[ch][v];
+        --Bin(ch, v);
         Side[ch] -= OnSide(ch, v);
     }
     // Largest: the value at which the count, walking down from 255, first reaches `count` (the
@@ -40,21 +48,65 @@ template <int Channels, bool Largest> struct THistogram
     // walking up from 0, first reaches `count`. `count` is at most the number of elements.
     int Find(int ch, int count)
     {
+#ifdef __SSE2__
+        if constexpr (Largest)
+            if (FindLargest8(ch, count)) return M[ch];
+#endif
         int m = M[ch], side = Side[ch];
         if constexpr (Largest) {
             while (side < count)
-                side += Fine[ch][--m];
-            while (m < 255 && side - Fine[ch][m] >= count)
-                side -= Fine[ch][m++];
+                side += Bin(ch, --m);
+            while (m < 255 && side - Bin(ch, m) >= count)
+                side -= Bin(ch, m++);
         } else {
             while (side < count)
-                side += Fine[ch][++m];
-            while (m > 0 && side - Fine[ch][m] >= count)
-                side -= Fine[ch][m--];
+                side += Bin(ch, ++m);
+            while (m > 0 && side - Bin(ch, m) >= count)
+                side -= Bin(ch, m--);
         }
         M[ch] = m, Side[ch] = side;
         return m;
     }
+
+#ifdef __SSE2__
+    static int Sum8(__m128i v)
+    {
+        __m128i s = _mm_madd_epi16(v, _mm_set1_epi16(1));
+        s = _mm_add_epi32(s, _mm_srli_si128(s, 8));
+        s = _mm_add_epi32(s, _mm_srli_si128(s, 4));
+        return _mm_cvtsi128_si32(s);
+    }
+    // The walk of Find for Largest when the answer lies within 8 bins of M: both directions are
+    // computed, the wrong one yields a step of 0, so the direction costs no branch. False (with
+    // nothing changed) when the answer lies further away. The counts of 8 bins stay below 2^15 (a
+    // disc holds fewer than 2^15 pixels).
+    bool FindLargest8(int ch, int count)
+    {
+        const int m = M[ch], side = Side[ch];
+        // Up (side >= count): the answer is m + t for the largest t with the counts of m .. m + t - 1
+        // adding to at most side - count; bins above 255 are empty, so it stops at 255.
+        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Bin(ch, m)));
+        __m128i prefix = _mm_add_epi16(up, _mm_slli_si128(up, 2));
+        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 4));
+        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 8));
+        const __m128i within = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(std::max(side - count + 1, 0))), prefix);
+        const int tUp = __builtin_ctz(~unsigned(_mm_movemask_epi8(within))) / 2;
+        // Down (side < count): the answer is m - t for the smallest t with side plus the counts of
+        // m - t .. m - 1 reaching count. Lane i holds bin m - 8 + i.
+        const int need = std::max(count - side, 0);
+        const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Bin(ch, m - 8)));
+        __m128i suffix = _mm_add_epi16(down, _mm_srli_si128(down, 2));
+        suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 4));
+        suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 8));
+        const __m128i taken = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(need)), _mm_sub_epi16(suffix, down));
+        const int tDown = (16 - __builtin_ctz(unsigned(_mm_movemask_epi8(taken)) | 0x10000u)) / 2;
+        const int all = _mm_cvtsi128_si32(suffix) & 0xFFFF;
+        if ((tUp == 8 && m + 8 <= 255) || all < need) return false;
+        M[ch] = std::min(m + tUp, 255) - tDown;
+        Side[ch] = side - Sum8(_mm_and_si128(up, within)) + Sum8(_mm_and_si128(down, taken));
+        return true;
+    }
+#endif
 };
 
 // Walks the disc rows of one output row: rows[k] points at column 0 of disc row k (element size
@@ -79,6 +131,37 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
     // Moves the histogram from column x to x + 1.
     void Slide(THistogram<Channels, Largest>& h, int x) const
     {
+#ifdef __SSE2__
+        if constexpr (Channels == 3 && Step == 3 && Largest) {
+            // The bins as below; the counts on the searched side of M of the three channels are
+            // kept together in the lanes of one vector, from pixels read as 4-byte words (lane 3,
+            // against M = 0, counts nothing).
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i m = _mm_setr_epi16(int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0, 0, 0, 0, 0);
+            __m128i delta = zero;
+            for (int k = 0; k < Rows; ++k) {
+                const uint8_t* out = Row[k] + Step * (x - HalfWidth[k]);
+                const uint8_t* in = Row[k] + Step * (x + HalfWidth[k] + 1);
+                uint32_t wordOut, wordIn;
+                std::memcpy(&wordOut, out, 4);
+                std::memcpy(&wordIn, in, 4);
+                for (int ch = 0; ch < 3; ++ch) {
+                    --h.Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
+                    ++h.Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
+                }
+                const __m128i vOut = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(wordOut)), zero);
+                const __m128i vIn = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(wordIn)), zero);
+                // -1 in a lane for a value below M: removing one adds 1 to the count at or above M
+                // less what the added one brings.
+                delta = _mm_add_epi16(delta, _mm_sub_epi16(_mm_cmpgt_epi16(m, vIn), _mm_cmpgt_epi16(m, vOut)));
+            }
+            alignas(16) int16_t d[8];
+            _mm_store_si128(reinterpret_cast<__m128i*>(d), delta);
+            for (int ch = 0; ch < 3; ++ch)
+                h.Side[ch] += d[ch];
+            return;
+        }
+#endif
         for (int k = 0; k < Rows; ++k) {
             const uint8_t* out = Row[k] + Step * (x - HalfWidth[k]);
             const uint8_t* in = Row[k] + Step * (x + HalfWidth[k] + 1);
