@@ -32,7 +32,7 @@ template <int Channels, bool Largest> struct THistogram
 
     void Clear() { std::memset(this, 0, sizeof(*this)); }
     bool OnSide(int ch, int v) const { return Largest ? v >= M[ch] : v <= M[ch]; }
-    uint16_t& Bin(int ch, int v) { return Fine[ch][Pad + v]; }
+    uint16_t& Bin(int ch, unsigned v) { return Fine[ch][Pad + v]; }
     void Add(int ch, int v)
     {
         ++Bin(ch, v);
@@ -94,7 +94,7 @@ template <int Channels, bool Largest> struct THistogram
         // Down (side < count): the answer is m - t for the smallest t with side plus the counts of
         // m - t .. m - 1 reaching count. Lane i holds bin m - 8 + i.
         const int need = std::max(count - side, 0);
-        const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Bin(ch, m - 8)));
+        const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Fine[ch][Pad + m - 8]));
         __m128i suffix = _mm_add_epi16(down, _mm_srli_si128(down, 2));
         suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 4));
         suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 8));
@@ -113,16 +113,22 @@ template <int Channels, bool Largest> struct THistogram
 // `Step` bytes per pixel), hw[k] is its half width.
 template <int Channels, int Step, bool Largest> struct TDiscWalker
 {
-    const uint8_t* Row[MaxRows];
-    int HalfWidth[MaxRows];
+    const uint8_t* Left[MaxRows];  // column 0 less the half width: the disc row's left end at x = 0
+    const uint8_t* Right[MaxRows]; // one past its right end at x = 0
     int Rows = 0;
 
+    // Disc row k: `column0` points at column 0 of its picture row, `halfWidth` its half width.
+    void Set(int k, const uint8_t* column0, int halfWidth)
+    {
+        Left[k] = column0 - Step * halfWidth;
+        Right[k] = column0 + Step * (halfWidth + 1);
+    }
     void Fill(THistogram<Channels, Largest>& h, int x) const
     {
         h.Clear();
         for (int k = 0; k < Rows; ++k) {
-            const uint8_t* s = Row[k] + Step * (x - HalfWidth[k]);
-            const uint8_t* e = Row[k] + Step * (x + HalfWidth[k] + 1);
+            const uint8_t* s = Left[k] + Step * x;
+            const uint8_t* e = Right[k] + Step * x;
             for (; s < e; s += Step)
                 for (int ch = 0; ch < Channels; ++ch)
                     h.Add(ch, s[ch]);
@@ -140,8 +146,8 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
             const __m128i m = _mm_setr_epi16(int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0, 0, 0, 0, 0);
             __m128i delta = zero;
             for (int k = 0; k < Rows; ++k) {
-                const uint8_t* out = Row[k] + Step * (x - HalfWidth[k]);
-                const uint8_t* in = Row[k] + Step * (x + HalfWidth[k] + 1);
+                const uint8_t* out = Left[k] + Step * size_t(x);
+                const uint8_t* in = Right[k] + Step * size_t(x);
                 uint32_t wordOut, wordIn;
                 std::memcpy(&wordOut, out, 4);
                 std::memcpy(&wordIn, in, 4);
@@ -163,8 +169,8 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
         }
 #endif
         for (int k = 0; k < Rows; ++k) {
-            const uint8_t* out = Row[k] + Step * (x - HalfWidth[k]);
-            const uint8_t* in = Row[k] + Step * (x + HalfWidth[k] + 1);
+            const uint8_t* out = Left[k] + Step * size_t(x);
+            const uint8_t* in = Right[k] + Step * size_t(x);
             for (int ch = 0; ch < Channels; ++ch) {
                 h.Remove(ch, out[ch]);
                 h.Add(ch, in[ch]);
@@ -207,11 +213,9 @@ void FilterRowRank(const TRowJob& job, TScratch&)
     const int r = p.Radius;
     TDiscWalker<3, 3, true> walker;
     walker.Rows = 2 * r + 1;
-    for (int k = 0; k < walker.Rows; ++k) {
-        walker.Row[k] = job.Rows->Pixels(job.Y + k - r) + 3 * size_t(r);
-        walker.HalfWidth[k] = p.HalfWidth[k];
-    }
-    const uint8_t* centre = walker.Row[r];
+    for (int k = 0; k < walker.Rows; ++k)
+        walker.Set(k, job.Rows->Pixels(job.Y + k - r) + 3 * size_t(r), p.HalfWidth[k]);
+    const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
     THistogram<3, true> h;
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
@@ -241,12 +245,10 @@ void FilterRowLuma(const TRowJob& job, TScratch&)
     const int r = p.Radius;
     TDiscWalker<1, 1, false> walker;
     walker.Rows = 2 * r + 1;
-    for (int k = 0; k < walker.Rows; ++k) {
-        walker.Row[k] = job.Rows->Luma(job.Y + k - r) + size_t(r);
-        walker.HalfWidth[k] = p.HalfWidth[k];
-    }
+    for (int k = 0; k < walker.Rows; ++k)
+        walker.Set(k, job.Rows->Luma(job.Y + k - r) + size_t(r), p.HalfWidth[k]);
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
-    const uint8_t* centreLuma = walker.Row[r];
+    const uint8_t* centreLuma = job.Rows->Luma(job.Y) + size_t(r);
     THistogram<1, false> h;
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
