@@ -32,7 +32,7 @@ template <int Channels, bool Largest> struct THistogram
 
     void Clear() { std::memset(this, 0, sizeof(*this)); }
     bool OnSide(int ch, int v) const { return Largest ? v >= M[ch] : v <= M[ch]; }
-    uint16_t& Bin(int ch, unsigned v) { return Fine[ch][Pad + v]; }
+    uint16_t& Bin(int ch, size_t v) { return Fine[ch][Pad + v]; }
     void Add(int ch, int v)
     {
         ++Bin(ch, v);
@@ -140,11 +140,13 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
 #ifdef __SSE2__
         if constexpr (Channels == 3 && Step == 3 && Largest) {
             // The bins as below; the counts on the searched side of M of the three channels are
-            // kept together in the lanes of one vector, from pixels read as 4-byte words (lane 3,
-            // against M = 0, counts nothing).
+            // kept together in the lanes of one vector, from pixels read as 4-byte words: lanes 0..2
+            // for the removed pixels, 4..6 for the added ones (lanes 3 and 7, against M = 0, count
+            // nothing).
             const __m128i zero = _mm_setzero_si128();
-            const __m128i m = _mm_setr_epi16(int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0, 0, 0, 0, 0);
-            __m128i delta = zero;
+            const __m128i m = _mm_setr_epi16(int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0,
+                                             int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0);
+            __m128i below = zero; // -1 for every value below M
             for (int k = 0; k < Rows; ++k) {
                 const uint8_t* out = Left[k] + Step * size_t(x);
                 const uint8_t* in = Right[k] + Step * size_t(x);
@@ -155,16 +157,15 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
                     --h.Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
                     ++h.Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
                 }
-                const __m128i vOut = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(wordOut)), zero);
-                const __m128i vIn = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(wordIn)), zero);
-                // -1 in a lane for a value below M: removing one adds 1 to the count at or above M
-                // less what the added one brings.
-                delta = _mm_add_epi16(delta, _mm_sub_epi16(_mm_cmpgt_epi16(m, vIn), _mm_cmpgt_epi16(m, vOut)));
+                const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(wordOut)), _mm_cvtsi32_si128(int(wordIn)));
+                below = _mm_add_epi16(below, _mm_cmpgt_epi16(m, _mm_unpacklo_epi8(pair, zero)));
             }
+            // A removed value below M leaves the count at or above M as it was, one at or above
+            // takes 1 from it; an added one the reverse.
             alignas(16) int16_t d[8];
-            _mm_store_si128(reinterpret_cast<__m128i*>(d), delta);
+            _mm_store_si128(reinterpret_cast<__m128i*>(d), below);
             for (int ch = 0; ch < 3; ++ch)
-                h.Side[ch] += d[ch];
+                h.Side[ch] += d[4 + ch] - d[ch];
             return;
         }
 #endif
