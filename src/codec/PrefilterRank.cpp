@@ -134,38 +134,55 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
                     h.Add(ch, s[ch]);
         }
     }
+#ifdef __SSE2__
+    // Slides the histograms of `Runs` independent runs of the same disc rows, h[i] from column
+    // x[i] to x[i] + 1, row by row together: the runs' waits on their last answers overlap. The
+    // bins as in Slide; the counts on the searched side of M of the three channels are kept
+    // together in the lanes of one vector, from pixels read as 4-byte words: lanes 0..2 for the
+    // removed pixels, 4..6 for the added ones (lanes 3 and 7, against M = 0, count nothing).
+    template <int Runs>
+    void SlideRuns(THistogram<Channels, Largest>* const (&h)[Runs], const int (&x)[Runs]) const
+    {
+        static_assert(Channels == 3 && Step == 3 && Largest);
+        const __m128i zero = _mm_setzero_si128();
+        __m128i m[Runs], below[Runs]; // below: -1 for every value below M
+        for (int i = 0; i < Runs; ++i) {
+            const int* M = h[i]->M;
+            m[i] = _mm_setr_epi16(int16_t(M[0]), int16_t(M[1]), int16_t(M[2]), 0, int16_t(M[0]), int16_t(M[1]),
+                                  int16_t(M[2]), 0);
+            below[i] = zero;
+        }
+        for (int k = 0; k < Rows; ++k) {
+            for (int i = 0; i < Runs; ++i) {
+                uint32_t wordOut, wordIn;
+                std::memcpy(&wordOut, Left[k] + Step * size_t(x[i]), 4);
+                std::memcpy(&wordIn, Right[k] + Step * size_t(x[i]), 4);
+                for (int ch = 0; ch < 3; ++ch) {
+                    --h[i]->Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
+                    ++h[i]->Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
+                }
+                const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(wordOut)), _mm_cvtsi32_si128(int(wordIn)));
+                below[i] = _mm_add_epi16(below[i], _mm_cmpgt_epi16(m[i], _mm_unpacklo_epi8(pair, zero)));
+            }
+        }
+        // A removed value below M leaves the count at or above M as it was, one at or above
+        // takes 1 from it; an added one the reverse.
+        for (int i = 0; i < Runs; ++i) {
+            alignas(16) int16_t d[8];
+            _mm_store_si128(reinterpret_cast<__m128i*>(d), below[i]);
+            for (int ch = 0; ch < 3; ++ch)
+                h[i]->Side[ch] += d[4 + ch] - d[ch];
+        }
+    }
+#endif
     // Moves the histogram from column x to x + 1.
     void Slide(THistogram<Channels, Largest>& h, int x) const
     {
 #ifdef __SSE2__
         if constexpr (Channels == 3 && Step == 3 && Largest) {
-            // The bins as below; the counts on the searched side of M of the three channels are
-            // kept together in the lanes of one vector, from pixels read as 4-byte words: lanes 0..2
-            // for the removed pixels, 4..6 for the added ones (lanes 3 and 7, against M = 0, count
-            // nothing).
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i m = _mm_setr_epi16(int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0,
-                                             int16_t(h.M[0]), int16_t(h.M[1]), int16_t(h.M[2]), 0);
-            __m128i below = zero; // -1 for every value below M
-            for (int k = 0; k < Rows; ++k) {
-                const uint8_t* out = Left[k] + Step * size_t(x);
-                const uint8_t* in = Right[k] + Step * size_t(x);
-                uint32_t wordOut, wordIn;
-                std::memcpy(&wordOut, out, 4);
-                std::memcpy(&wordIn, in, 4);
-                for (int ch = 0; ch < 3; ++ch) {
-                    --h.Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
-                    ++h.Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
-                }
-                const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(wordOut)), _mm_cvtsi32_si128(int(wordIn)));
-                below = _mm_add_epi16(below, _mm_cmpgt_epi16(m, _mm_unpacklo_epi8(pair, zero)));
-            }
-            // A removed value below M leaves the count at or above M as it was, one at or above
-            // takes 1 from it; an added one the reverse.
-            alignas(16) int16_t d[8];
-            _mm_store_si128(reinterpret_cast<__m128i*>(d), below);
-            for (int ch = 0; ch < 3; ++ch)
-                h.Side[ch] += d[4 + ch] - d[ch];
+            THistogram<Channels, Largest>* hs[1] = {&h};
+            const int xs[1] = {x};
+            SlideRuns(hs, xs);
             return;
         }
 #endif
@@ -206,6 +223,30 @@ void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& wal
     }
 }
 
+// Runs `emit` over columns x0..x1-1 of a row whose pixels are all filtered as two runs of half
+// the row, one per histogram, stepped together.
+template <class Walker, class Hist, class Emit>
+void WalkTwoRuns(int x0, int x1, const Walker& walker, Hist (&h)[2], Emit emit)
+{
+    const int mid = x0 + (x1 - x0) / 2;
+    walker.Fill(h[0], x0);
+    walker.Fill(h[1], mid);
+    int xa = x0, xb = mid;
+    for (; xa + 1 < mid; ++xa, ++xb) {
+        emit(xa, h[0]);
+        emit(xb, h[1]);
+        Hist* const hs[2] = {&h[0], &h[1]};
+        const int xs[2] = {xa, xb};
+        walker.SlideRuns(hs, xs);
+    }
+    for (; xa < mid; ++xa) // the last column of the first run
+        emit(xa, h[0]);
+    for (; xb < x1; ++xb) { // up to two left in the second
+        emit(xb, h[1]);
+        if (xb + 1 < x1) walker.Slide(h[1], xb);
+    }
+}
+
 } // namespace
 
 void FilterRowRank(const TRowJob& job, TScratch&)
@@ -217,7 +258,7 @@ void FilterRowRank(const TRowJob& job, TScratch&)
     for (int k = 0; k < walker.Rows; ++k)
         walker.Set(k, job.Rows->Pixels(job.Y + k - r) + 3 * size_t(r), p.HalfWidth[k]);
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
-    THistogram<3, true> h;
+    THistogram<3, true> h[2];
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
     };
@@ -237,7 +278,10 @@ void FilterRowRank(const TRowJob& job, TScratch&)
                 d[ch] = MedianBlendRule(p, c[ch], med[ch]);
         }
     };
-    WalkRow(job, walker, h, emit, skip);
+    if (job.Filter || job.X1 - job.X0 < 4)
+        WalkRow(job, walker, h[0], emit, skip);
+    else
+        WalkTwoRuns(job.X0, job.X1, walker, h, emit);
 }
 
 void FilterRowLuma(const TRowJob& job, TScratch&)
