@@ -8,6 +8,7 @@
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
+#include "codec/JpegEncode.h"
 #include "codec/StageCache.h"
 
 TEST(StageCache, CachedRunsEqualColdEncodes)
@@ -121,21 +122,30 @@ TEST(StageCache, MemoryGoesWithTheSource)
     EXPECT_TRUE(im.StageCache().Empty());
 }
 
-TEST(StageCache, CoefficientMemoryIsLentToOneRunAndGoesWithThePlanes)
+TEST(StageCache, CoefficientMemoryServesTheEncodesOfOneRunAndGoesWithThePlanes)
 {
     TBitmap src = PhotoLikePicture(64, 64, 24);
     TJPEGImage im;
     im.SetSourceBitmap(&src);
-    im.CompressImage();
+    // An encode (a trial of a search) keeps the memory for the next one.
+    EncodeJpeg(im);
     TStageCache& cache = im.StageCache();
     std::unique_ptr<TCoefficientStore> lent = cache.TakeCoefficients();
     ASSERT_TRUE(lent);
     EXPECT_GE(lent->Capacity[0], size_t(64 / 8 * 64 / 8));
-    EXPECT_FALSE(cache.TakeCoefficients()); // one run at a time
-    im.LumQuality = 20; // a run meanwhile codes in memory of its own, and keeps that
-    im.CompressImage();
+    EXPECT_FALSE(cache.TakeCoefficients()); // one encode at a time
+    im.WorkProfile.LumQuality = 20; // an encode meanwhile codes in memory of its own, and keeps that
+    EncodeJpeg(im);
     EXPECT_TRUE(cache.TakeCoefficients());
     cache.KeepCoefficients(std::move(lent));
+    // A whole run, a search too, frees it when it ends; the planes stay.
+    for (float ratio : {0.0f, 15.0f}) {
+        im.SetCompressionRatio(ratio);
+        im.CompressImage();
+        EXPECT_FALSE(cache.Empty()) << ratio;
+        EXPECT_FALSE(cache.TakeCoefficients()) << ratio;
+    }
+    EncodeJpeg(im);
     im.ReleaseStageCache();
     EXPECT_FALSE(cache.TakeCoefficients());
     cache.KeepCoefficients(std::make_unique<TCoefficientStore>()); // no planes: nothing is kept
