@@ -16,7 +16,7 @@ namespace prefilter_detail {
 
 namespace {
 
-constexpr int MaxRows = 2 * PrefilterMaxRadius + 1;
+constexpr int MaxSegments = 2 * PrefilterMaxRadius + 2; // the centre row gives two
 
 // Histograms of `Channels` planes, each with a tracked value M and the count of its elements on
 // the searched side of M: at or above M when looking for the count-th largest value (Largest), at
@@ -109,24 +109,34 @@ template <int Channels, bool Largest> struct THistogram
 #endif
 };
 
-// Walks the disc rows of one output row: rows[k] points at column 0 of disc row k (element size
-// `Step` bytes per pixel), hw[k] is its half width.
+// Walks the disc of one output row as segments of picture rows (element size `Step` bytes per
+// pixel): one per disc row, the centre row split into the parts left and right of the centre, so
+// that the histograms never hold the centre pixel (it is not its own neighbour).
 template <int Channels, int Step, bool Largest> struct TDiscWalker
 {
-    const uint8_t* Left[MaxRows];  // column 0 less the half width: the disc row's left end at x = 0
-    const uint8_t* Right[MaxRows]; // one past its right end at x = 0
-    int Rows = 0;
+    const uint8_t* Left[MaxSegments];  // the segment's first element at x = 0
+    const uint8_t* Right[MaxSegments]; // one past its last at x = 0
+    int Segments = 0;
 
-    // Disc row k: `column0` points at column 0 of its picture row, `halfWidth` its half width.
-    void Set(int k, const uint8_t* column0, int halfWidth)
+    // rowOf(dy) points at column 0 of the picture row dy rows below the output row.
+    template <class RowOf> void SetDisc(const TKindParams& p, RowOf rowOf)
     {
-        Left[k] = column0 - Step * halfWidth;
-        Right[k] = column0 + Step * (halfWidth + 1);
+        Segments = 0;
+        for (int dy = -p.Radius; dy <= p.Radius; ++dy) {
+            const uint8_t* column0 = rowOf(dy);
+            const int hw = p.HalfWidth[size_t(dy + p.Radius)];
+            Left[Segments] = column0 - Step * hw;
+            Right[Segments++] = dy ? column0 + Step * (hw + 1) : column0;
+            if (dy == 0) {
+                Left[Segments] = column0 + Step;
+                Right[Segments++] = column0 + Step * (hw + 1);
+            }
+        }
     }
     void Fill(THistogram<Channels, Largest>& h, int x) const
     {
         h.Clear();
-        for (int k = 0; k < Rows; ++k) {
+        for (int k = 0; k < Segments; ++k) {
             const uint8_t* s = Left[k] + Step * x;
             const uint8_t* e = Right[k] + Step * x;
             for (; s < e; s += Step)
@@ -152,7 +162,7 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
                                   int16_t(M[2]), 0);
             below[i] = zero;
         }
-        for (int k = 0; k < Rows; ++k) {
+        for (int k = 0; k < Segments; ++k) {
             for (int i = 0; i < Runs; ++i) {
                 uint32_t wordOut, wordIn;
                 std::memcpy(&wordOut, Left[k] + Step * size_t(x[i]), 4);
@@ -186,7 +196,7 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
             return;
         }
 #endif
-        for (int k = 0; k < Rows; ++k) {
+        for (int k = 0; k < Segments; ++k) {
             const uint8_t* out = Left[k] + Step * size_t(x);
             const uint8_t* in = Right[k] + Step * size_t(x);
             for (int ch = 0; ch < Channels; ++ch) {
@@ -197,15 +207,14 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
     }
 };
 
-// Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x (the centre
-// included) by sliding, or by refilling when the gap to the last computed column is long.
+// Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x by sliding, or by refilling when the gap to the last computed column is long.
 template <int Channels, int Step, bool Largest, class Emit, class Skip>
 void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& walker,
              THistogram<Channels, Largest>& h, Emit emit, Skip skip)
 {
     const TKindParams& p = *job.P;
-    const long slideCost = 2L * (2 * p.Radius + 1);
-    const long fillCost = p.N + 1 + 256;
+    const long slideCost = 2L * (2 * p.Radius + 2);
+    const long fillCost = p.N + 256;
     int at = INT_MIN;
     for (int x = job.X0; x < job.X1; ++x) {
         if (job.Filter && !job.Filter[x]) {
@@ -254,9 +263,7 @@ void FilterRowRank(const TRowJob& job, TScratch&)
     const TKindParams& p = *job.P;
     const int r = p.Radius;
     TDiscWalker<3, 3, true> walker;
-    walker.Rows = 2 * r + 1;
-    for (int k = 0; k < walker.Rows; ++k)
-        walker.Set(k, job.Rows->Pixels(job.Y + k - r) + 3 * size_t(r), p.HalfWidth[k]);
+    walker.SetDisc(p, [&](int dy) { return job.Rows->Pixels(job.Y + dy) + 3 * size_t(r); });
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
     THistogram<3, true> h[2];
     auto skip = [&](int x) {
@@ -266,11 +273,8 @@ void FilterRowRank(const TRowJob& job, TScratch&)
         const uint8_t* c = centre + 3 * size_t(x);
         uint8_t* d = job.Dst + 3 * size_t(x);
         int med[3];
-        for (int ch = 0; ch < 3; ++ch) {
-            hist.Remove(ch, c[ch]); // the centre is not its own neighbour
+        for (int ch = 0; ch < 3; ++ch)
             med[ch] = hist.Find(ch, p.Count);
-            hist.Add(ch, c[ch]);
-        }
         if (p.Kind == 5) {
             MedianReplaceRule(p, c, med, d);
         } else {
@@ -289,9 +293,7 @@ void FilterRowLuma(const TRowJob& job, TScratch&)
     const TKindParams& p = *job.P;
     const int r = p.Radius;
     TDiscWalker<1, 1, false> walker;
-    walker.Rows = 2 * r + 1;
-    for (int k = 0; k < walker.Rows; ++k)
-        walker.Set(k, job.Rows->Luma(job.Y + k - r) + size_t(r), p.HalfWidth[k]);
+    walker.SetDisc(p, [&](int dy) { return job.Rows->Luma(job.Y + dy) + size_t(r); });
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
     const uint8_t* centreLuma = job.Rows->Luma(job.Y) + size_t(r);
     THistogram<1, false> h;
@@ -299,11 +301,8 @@ void FilterRowLuma(const TRowJob& job, TScratch&)
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
     };
     auto emit = [&](int x, THistogram<1, false>& hist) {
-        const int yc = centreLuma[x];
-        hist.Remove(0, yc);
         const int q = 1 + hist.Find(0, p.Count);
-        hist.Add(0, yc);
-        LumaRule(p, centre + 3 * size_t(x), q, 1 + yc, job.Dst + 3 * size_t(x));
+        LumaRule(p, centre + 3 * size_t(x), q, 1 + centreLuma[x], job.Dst + 3 * size_t(x));
     };
     WalkRow(job, walker, h, emit, skip);
 }
