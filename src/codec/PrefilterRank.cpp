@@ -232,27 +232,32 @@ void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& wal
     }
 }
 
-// Runs `emit` over columns x0..x1-1 of a row whose pixels are all filtered as two runs of half
-// the row, one per histogram, stepped together.
-template <class Walker, class Hist, class Emit>
-void WalkTwoRuns(int x0, int x1, const Walker& walker, Hist (&h)[2], Emit emit)
+// Runs `emit` over columns x0..x1-1 of a row whose pixels are all filtered as `Runs` runs of
+// consecutive columns, one per histogram, stepped together.
+template <int Runs, class Walker, class Hist, class Emit>
+void WalkRuns(int x0, int x1, const Walker& walker, Hist (&h)[Runs], Emit emit)
 {
-    const int mid = x0 + (x1 - x0) / 2;
-    walker.Fill(h[0], x0);
-    walker.Fill(h[1], mid);
-    int xa = x0, xb = mid;
-    for (; xa + 1 < mid; ++xa, ++xb) {
-        emit(xa, h[0]);
-        emit(xb, h[1]);
-        Hist* const hs[2] = {&h[0], &h[1]};
-        const int xs[2] = {xa, xb};
-        walker.SlideRuns(hs, xs);
+    // Run i covers columns start[i] .. start[i + 1] - 1; all but the last have `len` columns.
+    const int len = (x1 - x0) / Runs;
+    int x[Runs];
+    Hist* hs[Runs];
+    for (int i = 0; i < Runs; ++i) {
+        x[i] = x0 + i * len;
+        hs[i] = &h[i];
+        walker.Fill(h[i], x[i]);
     }
-    for (; xa < mid; ++xa) // the last column of the first run
-        emit(xa, h[0]);
-    for (; xb < x1; ++xb) { // up to two left in the second
-        emit(xb, h[1]);
-        if (xb + 1 < x1) walker.Slide(h[1], xb);
+    for (int step = 0; step + 1 < len; ++step) {
+        for (int i = 0; i < Runs; ++i)
+            emit(x[i], h[i]);
+        walker.SlideRuns(hs, x);
+        for (int i = 0; i < Runs; ++i)
+            ++x[i];
+    }
+    for (int i = 0; i + 1 < Runs; ++i)
+        emit(x[i], h[i]);
+    for (int& xl = x[Runs - 1]; xl < x1; ++xl) { // the last run's remaining columns
+        emit(xl, h[Runs - 1]);
+        if (xl + 1 < x1) walker.Slide(h[Runs - 1], xl);
     }
 }
 
@@ -265,7 +270,8 @@ void FilterRowRank(const TRowJob& job, TScratch&)
     TDiscWalker<3, 3, true> walker;
     walker.SetDisc(p, [&](int dy) { return job.Rows->Pixels(job.Y + dy) + 3 * size_t(r); });
     const uint8_t* centre = job.Rows->Pixels(job.Y) + 3 * size_t(r);
-    THistogram<3, true> h[2];
+    constexpr int Runs = 3;
+    THistogram<3, true> h[Runs];
     auto skip = [&](int x) {
         if (job.OnlyFilter) std::memcpy(job.Dst + 3 * size_t(x), centre + 3 * size_t(x), 3);
     };
@@ -282,10 +288,10 @@ void FilterRowRank(const TRowJob& job, TScratch&)
                 d[ch] = MedianBlendRule(p, c[ch], med[ch]);
         }
     };
-    if (job.Filter || job.X1 - job.X0 < 4)
+    if (job.Filter || job.X1 - job.X0 < 2 * Runs)
         WalkRow(job, walker, h[0], emit, skip);
     else
-        WalkTwoRuns(job.X0, job.X1, walker, h, emit);
+        WalkRuns(job.X0, job.X1, walker, h, emit);
 }
 
 void FilterRowLuma(const TRowJob& job, TScratch&)
