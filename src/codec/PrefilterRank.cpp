@@ -22,7 +22,7 @@ constexpr int MaxSegments = 2 * PrefilterMaxRadius + 2; // the centre row gives 
 // the searched side of M: at or above M when looking for the count-th largest value (Largest), at
 // or below M for the count-th smallest (!Largest). Neighbouring pixels have close ranks, so the
 // walk from the last answer to the next one is short. Each plane has Pad empty bins on either
-// side, so that a window of 8 bins next to any value can be read at once.
+// side, so that the 8 bins on either side of any value can be read at once.
 template <int Channels, bool Largest> struct THistogram
 {
     static constexpr int Pad = 8;
@@ -50,7 +50,7 @@ template <int Channels, bool Largest> struct THistogram
     {
 #ifdef __SSE2__
         if constexpr (Largest)
-            if (FindLargest8(ch, count)) return M[ch];
+            if (FindLargestNear(ch, count)) return M[ch];
 #endif
         int m = M[ch], side = Side[ch];
         if constexpr (Largest) {
@@ -69,41 +69,39 @@ template <int Channels, bool Largest> struct THistogram
     }
 
 #ifdef __SSE2__
-    static int Sum8(__m128i v)
+    // Find for Largest when the answer lies within the 16 values m - 8 .. m + 7 around M = m; false
+    // (with nothing changed) when it lies further away. The count at or above each value of the
+    // window comes from M's count and the bins between, with no branch on the direction; the counts
+    // stay below 2^15 (a disc holds fewer than 2^15 pixels).
+    bool FindLargestNear(int ch, int count)
     {
-        __m128i s = _mm_madd_epi16(v, _mm_set1_epi16(1));
-        s = _mm_add_epi32(s, _mm_srli_si128(s, 8));
-        s = _mm_add_epi32(s, _mm_srli_si128(s, 4));
-        return _mm_cvtsi128_si32(s);
-    }
-    // The walk of Find for Largest when the answer lies within 8 bins of M: both directions are
-    // computed, the wrong one yields a step of 0, so the direction costs no branch. False (with
-    // nothing changed) when the answer lies further away. The counts of 8 bins stay below 2^15 (a
-    // disc holds fewer than 2^15 pixels).
-    bool FindLargest8(int ch, int count)
-    {
-        const int m = M[ch], side = Side[ch];
-        // Up (side >= count): the answer is m + t for the largest t with the counts of m .. m + t - 1
-        // adding to at most side - count; bins above 255 are empty, so it stops at 255.
-        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Bin(ch, m)));
-        __m128i prefix = _mm_add_epi16(up, _mm_slli_si128(up, 2));
-        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 4));
-        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 8));
-        const __m128i within = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(std::max(side - count + 1, 0))), prefix);
-        const int tUp = __builtin_ctz(~unsigned(_mm_movemask_epi8(within))) / 2;
-        // Down (side < count): the answer is m - t for the smallest t with side plus the counts of
-        // m - t .. m - 1 reaching count. Lane i holds bin m - 8 + i.
-        const int need = std::max(count - side, 0);
+        const int m = M[ch];
+        const __m128i side = _mm_set1_epi16(int16_t(Side[ch]));
         const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Fine[ch][Pad + m - 8]));
+        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&Fine[ch][Pad + m]));
+        // Lane i of `below`: the count at or above m - 8 + i, adding the bins m - 8 + i .. m - 1.
         __m128i suffix = _mm_add_epi16(down, _mm_srli_si128(down, 2));
         suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 4));
         suffix = _mm_add_epi16(suffix, _mm_srli_si128(suffix, 8));
-        const __m128i taken = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(need)), _mm_sub_epi16(suffix, down));
-        const int tDown = (16 - __builtin_ctz(unsigned(_mm_movemask_epi8(taken)) | 0x10000u)) / 2;
-        const int all = _mm_cvtsi128_si32(suffix) & 0xFFFF;
-        if ((tUp == 8 && m + 8 <= 255) || all < need) return false;
-        M[ch] = std::min(m + tUp, 255) - tDown;
-        Side[ch] = side - Sum8(_mm_and_si128(up, within)) + Sum8(_mm_and_si128(down, taken));
+        const __m128i below = _mm_add_epi16(side, suffix);
+        // Lane i of `from`: the count at or above m + i, taking away the bins m .. m + i - 1 (none are
+        // above 255, so the count there is 0).
+        __m128i prefix = _mm_add_epi16(up, _mm_slli_si128(up, 2));
+        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 4));
+        prefix = _mm_add_epi16(prefix, _mm_slli_si128(prefix, 8));
+        const __m128i from = _mm_sub_epi16(side, _mm_sub_epi16(prefix, up));
+        // The counts fall from lane to lane: the lanes reaching `count` come first, and the last
+        // of them is the answer.
+        const __m128i least = _mm_set1_epi16(int16_t(count - 1));
+        const unsigned reached = unsigned(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(below, least), _mm_cmpgt_epi16(from, least))));
+        const int lanes = __builtin_ctz(~reached); // 0..16
+        if (lanes == 0 || (lanes == 16 && m + 7 < 255)) return false;
+        alignas(16) int16_t counts[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(counts), below);
+        _mm_store_si128(reinterpret_cast<__m128i*>(counts + 8), from);
+        M[ch] = m - 8 + lanes - 1;
+        Side[ch] = counts[lanes - 1];
         return true;
     }
 #endif
