@@ -142,70 +142,70 @@ template <int Channels, int Step, bool Largest> struct TDiscWalker
                     h.Add(ch, s[ch]);
         }
     }
-#ifdef __SSE2__
-    // Slides the histograms of `Runs` independent runs of the same disc rows, h[i] from column
-    // x[i] to x[i] + 1, row by row together: the runs' waits on their last answers overlap. The
-    // bins as in Slide; the counts on the searched side of M of the three channels are kept
-    // together in the lanes of one vector, from pixels read as 4-byte words: lanes 0..2 for the
-    // removed pixels, 4..6 for the added ones (lanes 3 and 7, against M = 0, count nothing).
+    // Slides the histograms of `Runs` independent runs over the same disc, h[i] from column x[i] to
+    // x[i] + 1, segment by segment together: the runs' waits on their last answers overlap.
     template <int Runs>
     void SlideRuns(THistogram<Channels, Largest>* const (&h)[Runs], const int (&x)[Runs]) const
     {
-        static_assert(Channels == 3 && Step == 3 && Largest);
-        const __m128i zero = _mm_setzero_si128();
-        __m128i m[Runs], below[Runs]; // below: -1 for every value below M
-        for (int i = 0; i < Runs; ++i) {
-            const int* M = h[i]->M;
-            m[i] = _mm_setr_epi16(int16_t(M[0]), int16_t(M[1]), int16_t(M[2]), 0, int16_t(M[0]), int16_t(M[1]),
-                                  int16_t(M[2]), 0);
-            below[i] = zero;
-        }
-        for (int k = 0; k < Segments; ++k) {
-            for (int i = 0; i < Runs; ++i) {
-                uint32_t wordOut, wordIn;
-                std::memcpy(&wordOut, Left[k] + Step * size_t(x[i]), 4);
-                std::memcpy(&wordIn, Right[k] + Step * size_t(x[i]), 4);
-                for (int ch = 0; ch < 3; ++ch) {
-                    --h[i]->Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
-                    ++h[i]->Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
-                }
-                const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(wordOut)), _mm_cvtsi32_si128(int(wordIn)));
-                below[i] = _mm_add_epi16(below[i], _mm_cmpgt_epi16(m[i], _mm_unpacklo_epi8(pair, zero)));
-            }
-        }
-        // A removed value below M leaves the count at or above M as it was, one at or above
-        // takes 1 from it; an added one the reverse.
-        for (int i = 0; i < Runs; ++i) {
-            alignas(16) int16_t d[8];
-            _mm_store_si128(reinterpret_cast<__m128i*>(d), below[i]);
-            for (int ch = 0; ch < 3; ++ch)
-                h[i]->Side[ch] += d[4 + ch] - d[ch];
-        }
-    }
-#endif
-    // Moves the histogram from column x to x + 1.
-    void Slide(THistogram<Channels, Largest>& h, int x) const
-    {
 #ifdef __SSE2__
         if constexpr (Channels == 3 && Step == 3 && Largest) {
-            THistogram<Channels, Largest>* hs[1] = {&h};
-            const int xs[1] = {x};
-            SlideRuns(hs, xs);
+            // The counts at or above M of the three channels are kept together in the lanes of one
+            // vector, from pixels read as 4-byte words: lanes 0..2 for the removed pixels, 4..6 for
+            // the added ones (lanes 3 and 7, against M = 0, count nothing).
+            const __m128i zero = _mm_setzero_si128();
+            __m128i m[Runs], below[Runs]; // below: -1 for every value below M
+            for (int i = 0; i < Runs; ++i) {
+                const int* M = h[i]->M;
+                m[i] = _mm_setr_epi16(int16_t(M[0]), int16_t(M[1]), int16_t(M[2]), 0, int16_t(M[0]),
+                                      int16_t(M[1]), int16_t(M[2]), 0);
+                below[i] = zero;
+            }
+            for (int k = 0; k < Segments; ++k) {
+                for (int i = 0; i < Runs; ++i) {
+                    uint32_t wordOut, wordIn;
+                    std::memcpy(&wordOut, Left[k] + Step * size_t(x[i]), 4);
+                    std::memcpy(&wordIn, Right[k] + Step * size_t(x[i]), 4);
+                    for (int ch = 0; ch < 3; ++ch) {
+                        --h[i]->Bin(ch, (wordOut >> (8 * ch)) & 0xFF);
+                        ++h[i]->Bin(ch, (wordIn >> (8 * ch)) & 0xFF);
+                    }
+                    const __m128i pair =
+                        _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(wordOut)), _mm_cvtsi32_si128(int(wordIn)));
+                    below[i] = _mm_add_epi16(below[i], _mm_cmpgt_epi16(m[i], _mm_unpacklo_epi8(pair, zero)));
+                }
+            }
+            // A removed value below M leaves the count at or above M as it was, one at or above
+            // takes 1 from it; an added one the reverse.
+            for (int i = 0; i < Runs; ++i) {
+                alignas(16) int16_t d[8];
+                _mm_store_si128(reinterpret_cast<__m128i*>(d), below[i]);
+                for (int ch = 0; ch < 3; ++ch)
+                    h[i]->Side[ch] += d[4 + ch] - d[ch];
+            }
             return;
         }
 #endif
         for (int k = 0; k < Segments; ++k) {
-            const uint8_t* out = Left[k] + Step * size_t(x);
-            const uint8_t* in = Right[k] + Step * size_t(x);
-            for (int ch = 0; ch < Channels; ++ch) {
-                h.Remove(ch, out[ch]);
-                h.Add(ch, in[ch]);
+            for (int i = 0; i < Runs; ++i) {
+                const uint8_t* out = Left[k] + Step * size_t(x[i]);
+                const uint8_t* in = Right[k] + Step * size_t(x[i]);
+                for (int ch = 0; ch < Channels; ++ch) {
+                    h[i]->Remove(ch, out[ch]);
+                    h[i]->Add(ch, in[ch]);
+                }
             }
         }
     }
+    // Moves the histogram from column x to x + 1.
+    void Slide(THistogram<Channels, Largest>& h, int x) const
+    {
+        THistogram<Channels, Largest>* const hs[1] = {&h};
+        SlideRuns(hs, {x});
+    }
 };
 
-// Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x by sliding, or by refilling when the gap to the last computed column is long.
+// Runs `emit(x, hist)` for every filtered column, keeping the histogram of column x by sliding,
+// or by refilling when the gap to the last computed column is long.
 template <int Channels, int Step, bool Largest, class Emit, class Skip>
 void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& walker,
              THistogram<Channels, Largest>& h, Emit emit, Skip skip)
@@ -235,7 +235,7 @@ void WalkRow(const TRowJob& job, const TDiscWalker<Channels, Step, Largest>& wal
 template <int Runs, class Walker, class Hist, class Emit>
 void WalkRuns(int x0, int x1, const Walker& walker, Hist (&h)[Runs], Emit emit)
 {
-    // Run i covers columns start[i] .. start[i + 1] - 1; all but the last have `len` columns.
+    // Run i starts at column x0 + i * len; all but the last have `len` columns.
     const int len = (x1 - x0) / Runs;
     int x[Runs];
     Hist* hs[Runs];
