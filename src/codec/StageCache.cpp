@@ -82,7 +82,7 @@ void TStageCache::KeepCoefficients(std::unique_ptr<TCoefficientStore> store)
 
 void TStageCache::ReleaseCoefficients()
 {
-    std::unique_ptr<TCoefficientStore> store;
+    std::unique_ptr<TCoefficientStore> store; // freed after the lock is let go
     {
         std::lock_guard<std::mutex> lock(FLock);
         store = std::move(FCoefficients);
