@@ -6,6 +6,7 @@
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
 #include "codec/RatioSearch.h"
+#include "codec/StageCache.h"
 
 namespace {
 
@@ -110,6 +111,13 @@ void TJPEGImage::CompressImage() { CompressImage(TakeEncodeRun(*this)); }
 
 void TJPEGImage::CompressImage(const TEncodeRun& run)
 {
+    // The coefficient memory serves the encodes of this run only, however the run ends: it is not
+    // held beside the decoded result and between runs.
+    struct TReleaseCoefficients
+    {
+        TStageCache& Cache;
+        ~TReleaseCoefficients() { Cache.ReleaseCoefficients(); }
+    } release{*FStageCache};
     if (run.Request.ComprRatio > 0) {
         TRatioSearch search;
         TImageRatioHost host(*this, run, search);

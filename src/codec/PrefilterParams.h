@@ -63,9 +63,9 @@ inline uint8_t MedianBlendRule(const TKindParams& p, int c, int med)
 inline void MedianReplaceRule(const TKindParams& p, const uint8_t* c, const int* med, uint8_t* out)
 {
     const double* W = MedianWeights();
-    int64_t score = 0;
+    double score = 0; // each term at most 255 x 300: RoundSmall rounds it as Round does
     for (int ch = 0; ch < 3; ++ch)
-        score += Round((c[ch] > med[ch] ? c[ch] - med[ch] : med[ch] - c[ch]) * W[c[ch] + med[ch]]);
+        score += RoundSmall((c[ch] > med[ch] ? c[ch] - med[ch] : med[ch] - c[ch]) * W[c[ch] + med[ch]]);
     const bool replace = score <= p.Level;
     for (int ch = 0; ch < 3; ++ch)
         out[ch] = replace ? uint8_t(med[ch]) : c[ch];

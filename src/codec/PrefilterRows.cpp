@@ -22,7 +22,7 @@ void TWorkspace::Reset(const TBitmap& source, int radius, TDerived derived, int 
     FPixelStride = 3 * padded;
     FSumStride = derived == TDerived::Sums ? 3 * (padded + 1) : 0;
     FLumaStride = derived == TDerived::Luma ? padded : 0;
-    FPixels.assign(FPixelStride * size_t(FSlots), 0);
+    FPixels.assign(FPixelStride * size_t(FSlots) + 1, 0); // a spare byte: pixels may be read as 4-byte words
     FSums.assign(FSumStride * size_t(FSlots), 0);
     FLuma.assign(FLumaStride * size_t(FSlots), 0);
     FTag.assign(size_t(FSlots), -1);

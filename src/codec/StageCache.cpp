@@ -80,6 +80,15 @@ void TStageCache::KeepCoefficients(std::unique_ptr<TCoefficientStore> store)
     if (FPlanes) FCoefficients = std::move(store);
 }
 
+void TStageCache::ReleaseCoefficients()
+{
+    std::unique_ptr<TCoefficientStore> store; // freed after the lock is let go
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        store = std::move(FCoefficients);
+    }
+}
+
 bool TStageCache::Empty() const
 {
     std::lock_guard<std::mutex> lock(FLock);

@@ -50,11 +50,14 @@ public:
     void Store(const TFrontEndKey& key, std::shared_ptr<const TDctPlanes> planes);
     // Releases the memory (runs still holding the planes keep them until they end).
     void Clear();
-    // The memory of the last run's quantised coefficients, for the next run to reuse (nullptr when
-    // none is kept or another run holds it); a run gives it back when it ends. It is kept only while
-    // the cache holds planes.
+    // The memory of the last encode's quantised coefficients, for the next encode to reuse (nullptr
+    // when none is kept or another encode holds it); an encode gives it back when it ends. It is kept
+    // only while the cache holds planes, and only for the encodes of one run (the trials of a
+    // search): ReleaseCoefficients frees it when the run ends, so that it is not held beside the
+    // decoded result and between runs.
     std::unique_ptr<TCoefficientStore> TakeCoefficients();
     void KeepCoefficients(std::unique_ptr<TCoefficientStore> store);
+    void ReleaseCoefficients();
     bool Empty() const;
     // How many times the stages were computed and stored (for tests and measurements).
     uint64_t Stores() const;

@@ -13,6 +13,7 @@
 #include "codec/EntropyStrips.h"
 #include "codec/FrameLayout.h"
 #include "codec/JPEGImage.h"
+#include "codec/JpegEncode.h"
 #include "codec/StageCache.h"
 
 namespace {
@@ -301,22 +302,32 @@ TEST(EncoderHarness, KeptStagesOfAnImageEqualColdEncodes)
     }
 }
 
-TEST(EncoderHarness, KeptMemoryGoesWithTheSourceAndIsLentToOneRun)
+TEST(EncoderHarness, KeptMemoryGoesWithTheSourceAndServesTheEncodesOfOneRun)
 {
     TBitmap src = PhotoLikePicture(64, 64, 24);
     TJPEGImage im;
     im.SetSourceBitmap(&src);
-    im.CompressImage();
-    im.SetSourceBitmap(&src); // the same picture keeps it
-    EXPECT_FALSE(im.StageCache().Empty());
+    // An encode (a trial of a search) keeps the coefficient memory for the next one.
+    EncodeJpeg(im);
     TStageCache& cache = im.StageCache();
     std::unique_ptr<TCoefficientStore> lent = cache.TakeCoefficients();
     ASSERT_TRUE(lent);
-    EXPECT_FALSE(cache.TakeCoefficients()); // one run at a time
-    im.LumQuality = 20; // a run meanwhile codes in memory of its own, and keeps that
-    im.CompressImage();
+    EXPECT_GE(lent->Capacity[0], size_t(64 / 8 * 64 / 8));
+    EXPECT_FALSE(cache.TakeCoefficients()); // one encode at a time
+    im.WorkProfile.LumQuality = 20; // an encode meanwhile codes in memory of its own, and keeps that
+    EncodeJpeg(im);
     EXPECT_TRUE(cache.TakeCoefficients());
     cache.KeepCoefficients(std::move(lent));
+    // A whole run, a search too, frees it when it ends; the planes stay.
+    for (float ratio : {0.0f, 15.0f}) {
+        im.SetCompressionRatio(ratio);
+        im.CompressImage();
+        EXPECT_FALSE(cache.Empty()) << ratio;
+        EXPECT_FALSE(cache.TakeCoefficients()) << ratio;
+    }
+    im.SetSourceBitmap(&src); // the same picture keeps the planes
+    EXPECT_FALSE(cache.Empty());
+    EncodeJpeg(im);
     im.SetSourceBitmap(nullptr);
     EXPECT_TRUE(cache.Empty());
     EXPECT_FALSE(cache.TakeCoefficients());
