@@ -35,12 +35,7 @@ TEST(SettingsAccess, IntegerAndBooleanReadsInBothStores)
             store.WriteValue("Value", c.stored);
         }
         if (c.listInt == kThrows) {
-            try {
-                ReadIntSetting(&store, &list, "Value", 7);
-                ADD_FAILURE() << "no exception for " << label;
-            } catch (const EConvertError& e) {
-                EXPECT_EQ(e.what(), "'" + label + "' is not a valid integer value");
-            }
+            EXPECT_THROW(ReadIntSetting(&store, &list, "Value", 7), EConvertError) << label;
             EXPECT_THROW(ReadBoolSetting(nullptr, &list, "Value", true), EConvertError) << label;
         } else {
             EXPECT_EQ(ReadIntSetting(&store, &list, "Value", 7), c.listInt) << label;
@@ -62,6 +57,12 @@ TEST(SettingsAccess, WritesStoreTextTheListWinsAndEmptyIsTheDefaultOnlyInAList)
     EXPECT_EQ(list.Lines(), (std::vector<std::string>{"Flag=1", "Num=34", "Text=a=b"}));
     EXPECT_TRUE(store.AllValues().empty());
     EXPECT_EQ(ReadIntSetting(nullptr, &list, "num", 0), 34); // list names ignore letter case
+    try {
+        ReadIntSetting(nullptr, &list, "Text", 0);
+        ADD_FAILURE() << "no conversion error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'a=b' is not a valid integer value");
+    }
 
     WriteBoolSetting(&store, nullptr, "Flag", false);
     WriteStrSetting(&store, nullptr, "Text", "");
@@ -70,15 +71,12 @@ TEST(SettingsAccess, WritesStoreTextTheListWinsAndEmptyIsTheDefaultOnlyInAList)
     EXPECT_EQ(ReadIntSetting(nullptr, nullptr, "Num", 5), 5);
 
     list.Add("Name=");
-    auto read = [](TSettingsStore* store, TStringList* list, const char* name) {
-        std::string s = "old";
-        ReadStrSetting(store, list, name, s, "def");
-        return s;
-    };
-    EXPECT_EQ(read(nullptr, &list, "Name"), "def");
-    EXPECT_EQ(read(&store, nullptr, "Text"), ""); // the store keeps an empty text
-    EXPECT_EQ(read(&store, nullptr, "Missing"), "def");
-    EXPECT_EQ(read(nullptr, nullptr, "Name"), "def");
+    std::string text[4];
+    ReadStrSetting(nullptr, &list, "Name", text[0], "def");
+    ReadStrSetting(&store, nullptr, "Text", text[1], "def"); // the store keeps an empty text
+    ReadStrSetting(&store, nullptr, "Missing", text[2], "def");
+    ReadStrSetting(nullptr, nullptr, "Name", text[3], "def");
+    EXPECT_EQ(std::vector<std::string>(text, text + 4), (std::vector<std::string>{"def", "", "def", "def"}));
 
     store.SetReadOnly(true); // a refused write is reported, reads go on
     EXPECT_THROW(WriteBoolSetting(&store, nullptr, "X", true), ERegistryException);
