@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST(RecordingMessageBox, AnswersQuestionsFromTheScriptAndRecordsEveryBox)
+// The recording box answers from its script (No once it is used up) and records every box; the
+// built-in one says No (Cancel, or OK for an OK-only box) without blocking and writes to stderr.
+TEST(MessageBox, RecordingAndBuiltInAnswers)
 {
     TRecordingMessageBox box;
     box.Answer(mrYes);
@@ -12,30 +14,19 @@ TEST(RecordingMessageBox, AnswersQuestionsFromTheScriptAndRecordsEveryBox)
     EXPECT_EQ(box.Show(nullptr, TMsgKind::mkWarning, "C", "warn"), mrOk); // takes no answer
     EXPECT_EQ(box.Show(nullptr, TMsgKind::mkYesNo, "C", "ask"), mrYes);
     TCheckMessage m;
-    m.Buttons = 4;
-    TCheckAnswer a = box.ShowCheck(nullptr, m);
-    EXPECT_EQ(a.Result, mrNo);
-    EXPECT_TRUE(a.DontShowAgain);
-    EXPECT_EQ(box.Show(nullptr, TMsgKind::mkYesNo, "C", "again"), mrNo); // the script is used up: No
-
-    auto calls = box.Calls();
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[1].Answer.Result, mrYes);
-    EXPECT_TRUE(calls[2].IsCheck);
-    EXPECT_EQ(calls[2].Check.Buttons, 4);
-    EXPECT_EQ(calls[3].Text, "again");
-}
-
-TEST(MessageBox, BuiltInImplementationSaysNoWithoutBlocking)
-{
-    ::testing::internal::CaptureStderr();
-    IMessageBox& box = CurrentMessageBox();
-    EXPECT_EQ(box.Show(nullptr, TMsgKind::mkYesNo, "Cap", "Question"), mrNo);
-    TCheckMessage m;
     m.Buttons = 1;
-    EXPECT_EQ(box.ShowCheck(nullptr, m).Result, mrCancel);
+    const TCheckAnswer a = box.ShowCheck(nullptr, m);
+    EXPECT_TRUE(a.Result == mrNo && a.DontShowAgain);
+    EXPECT_EQ(box.Show(nullptr, TMsgKind::mkYesNo, "C", "again"), mrNo);
+    ASSERT_EQ(box.Calls().size(), 4u);
+    EXPECT_TRUE(box.Calls()[2].IsCheck);
+
+    ::testing::internal::CaptureStderr();
+    IMessageBox& builtIn = CurrentMessageBox();
+    EXPECT_EQ(builtIn.Show(nullptr, TMsgKind::mkYesNo, "Cap", "Question"), mrNo);
+    EXPECT_EQ(builtIn.ShowCheck(nullptr, m).Result, mrCancel);
     m.Buttons = 0;
-    EXPECT_EQ(box.ShowCheck(nullptr, m).Result, mrOk);
+    EXPECT_EQ(builtIn.ShowCheck(nullptr, m).Result, mrOk);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("Cap: Question"), std::string::npos);
 }
 
