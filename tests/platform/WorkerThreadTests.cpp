@@ -17,12 +17,7 @@ class TTestWorker : public TWorkerThread
         : TWorkerThread(invoker), FBody(std::move(body))
     {
     }
-    ~TTestWorker() override
-    {
-        if (OnDestroy) OnDestroy();
-    }
     using TWorkerThread::Synchronize;
-    std::function<void()> OnDestroy;
 
   protected:
     void Execute() override { FBody(*this); }
@@ -90,23 +85,6 @@ TEST(WorkerThread, StoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
     w.WaitFor();
     EXPECT_TRUE(w.Aborted());
     EXPECT_GE(calls, 1);
-}
-
-TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandler)
-{
-    TQueueInvoker invoker;
-    std::atomic<bool> destroyed{false};
-    bool destroyedOnMain = false, handlerFirst = false;
-    auto* w = new TTestWorker(&invoker, [](TTestWorker&) {});
-    w->OnDestroy = [&] {
-        destroyedOnMain = invoker.IsMainThread();
-        destroyed = true;
-    };
-    w->FreeOnTerminate = true;
-    w->OnTerminate = [&](TWorkerThread*) { handlerFirst = !destroyed; };
-    w->Start();
-    for (int i = 0; i < 1000 && !destroyed; ++i) invoker.ProcessEvents(10);
-    EXPECT_TRUE(destroyed && destroyedOnMain && handlerFirst);
 }
 
 TEST(QueueInvoker, AFailingPostedCallKeepsTheCallsQueuedBehindIt)
