@@ -31,6 +31,9 @@ TEST(StringList, LinesNamesAndValues)
     EXPECT_EQ(l.Lines(), (std::vector<std::string>{"quality=10", "NoValue", "=orphan", "Path=9", "C=x"}));
     EXPECT_THROW(l.Delete(5), EListError);
     EXPECT_THROW(l.Insert(6, "x"), EListError);
+    l.Insert(5, "e");
+    EXPECT_EQ(l.IndexOf("E") + l.IndexOfName("path"), 8);
+    EXPECT_EQ(l.Names(3) + l.Names(1) + l.ValueFromIndex(3), "Path9");
 }
 
 } // namespace

@@ -46,13 +46,14 @@ TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
 // empty target fails with its message. The source is converted before the worker starts.
 TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
 {
-    const struct
+    struct TCase
     {
         int dstW, dstH;
         bool stop, failed;
         const char* message;
-    } cases[] = {{450, 300, false, false, ""}, {1800, 1200, true, true, nullptr}, {0, 0, false, true,
-                 "Result bitmap is not created"}};
+    };
+    const TCase cases[] = {
+        {450, 300, false, false, ""}, {1800, 1200, true, true, nullptr}, {0, 0, false, true, "Result bitmap is not created"}};
     for (const auto& c : cases) {
         TQueueInvoker invoker;
         std::vector<int> percents;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "resample/ResampleProgress.h"
@@ -13,13 +14,7 @@ TEST(ResampleProgress, ThrottlesByTheClock)
 {
     // The filter's fraction or the area reducer's rows done (of 128) at a clock time, and whether
     // the callback ran.
-    const struct
-    {
-        bool area;
-        uint32_t now;
-        double value;
-        bool reported;
-    } steps[] = {
+    const std::tuple<bool, uint32_t, double, bool> steps[] = {
         {false, 1000, 0.1, true},        {false, 1050, 0.2, false},  // too soon
         {false, 1050, 0.995, true},      {false, 1169, 0.5, false},  // nearly done: always; then 119 ms
         {false, 1170, 0.6, true},        {false, 0xFFFFFFF0u, 0.7, true},
@@ -33,12 +28,12 @@ TEST(ResampleProgress, ThrottlesByTheClock)
     const TResampleProgress onProgress = [&](float f) { seen.push_back(f); };
     TFilterProgress filter(onProgress);
     TAreaProgress rows(onProgress, 128);
-    for (const auto& s : steps) {
-        gNow = s.now;
+    for (const auto& [area, now, value, reported] : steps) {
+        gNow = now;
         const size_t before = seen.size();
-        s.area ? rows.ReportAreaProgress(int(s.value)) : filter.ReportFilterProgress(s.value);
-        ASSERT_EQ(seen.size(), before + (s.reported ? 1 : 0)) << s.area << " at " << s.now << ": " << s.value;
-        if (s.reported) EXPECT_FLOAT_EQ(seen.back(), float(s.area ? s.value / 128 : s.value));
+        area ? rows.ReportAreaProgress(int(value)) : filter.ReportFilterProgress(value);
+        ASSERT_EQ(seen.size(), before + (reported ? 1 : 0)) << area << " at " << now << ": " << value;
+        EXPECT_TRUE(!reported || seen.back() == float(area ? value / 128 : value)) << seen.back();
     }
     const TResampleProgress none; // without a callback nothing is called and nothing fails
     TFilterProgress(none).ReportFilterProgress(1.0);

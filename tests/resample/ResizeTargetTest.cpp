@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "platform/Exceptions.h"
 #include "resample/ResampleSize.h"
@@ -15,12 +16,8 @@ TResamplingOptions Opts(int purpose, int w, int h, int wu = 0, int hu = 0, int h
 
 TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
 {
-    const struct
-    {
-        const char* what;
-        TResamplingOptions options;
-        int w0, h0, w, h;
-    } cases[] = {
+    // what, options, picture width and height, target width and height
+    const std::tuple<const char*, TResamplingOptions, int, int, int, int> cases[] = {
         {"percent both sides", Opts(0, 50, 50, 1, 1), 102, 98, 51, 49},
         {"percent rounds half to even", Opts(0, 50, 50, 1, 1), 101, 103, 50, 52},
         {"pixels, height follows", Opts(0, 800, 0), 1600, 1200, 800, 600},
@@ -36,22 +33,16 @@ TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
         {"picture without width", Opts(1, 100, 100), 0, 100, 0, 100},
         {"beyond the integer range saturates", Opts(0, INT_MAX, 0, 1, 0), 1000, 1000, INT_MAX, INT_MAX},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, options, w0, h0, w1, h1] : cases) {
         int32_t w = -7, h = -7;
-        CalcResampleSize(w, h, c.options, c.w0, c.h0);
-        EXPECT_EQ(w, c.w) << c.what;
-        EXPECT_EQ(h, c.h) << c.what;
+        CalcResampleSize(w, h, options, w0, h0);
+        EXPECT_EQ(std::pair(w, h), std::pair(w1, h1)) << what;
     }
 }
 
 TEST(ResizeIsNoOp, Table)
 {
-    const struct
-    {
-        TResamplingOptions options;
-        int w0, h0;
-        bool noOp;
-    } cases[] = {
+    const std::tuple<TResamplingOptions, int, int, bool> cases[] = { // options, picture size, no-op
         {Opts(0, 0, 0), 640, 480, true},          {Opts(0, 100, 0, 1, 1), 37, 1, true},
         {Opts(0, 640, 480), 640, 480, true},      {Opts(0, 641, 0), 640, 480, false},
         {Opts(0, 640, 481), 640, 480, false},     {Opts(0, -640, 480), 640, 480, false},
@@ -59,8 +50,8 @@ TEST(ResizeIsNoOp, Table)
         {Opts(1, 1000, 400), 640, 480, false},    {Opts(2, 100, 100), 640, 480, false},
         {Opts(2, 100, 100), 0, 0, true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ResizeIsNoOp(c.options, c.w0, c.h0), c.noOp) << c.options.Purpose << " " << c.options.Width;
+    for (const auto& [options, w0, h0, noOp] : cases)
+        EXPECT_EQ(ResizeIsNoOp(options, w0, h0), noOp) << options.Purpose << " " << options.Width << " " << w0;
 }
 
 TEST(CreateResizedBitmap, MakesA24BitTargetOrRefusesUnusableSizes)
