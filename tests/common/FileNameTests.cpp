@@ -29,6 +29,7 @@ TEST(FileNames, TextHelpers)
         {IncludeRootBackslash, separators},
         {CopyBeforeDot, {{"abc.def.g", "abc"}, {"abc", "abc"}, {".abc", ""}}},
         {ExtractFileNameNoExt, {{"/a.b/photo.bmp", "photo"}, {"/a.b/photo", "photo"}, {"dir/.profile", ""}}},
+        {ExtractFileExt, {{"photo.tar.gz", ".gz"}, {"/a.b/photo", ""}, {"name.", "."}}},
         {ReplaceWithJpg, {{"/a.b/photo.bmp", "/a.b/photo.jpg"}, {"/a.b/photo", "/a.b/photo.jpg"}, {"", ".jpg"}}},
         {RemoveExt, {{"photo.x.bmp", "photo.x"}, {"", "TEMP"}, {".bmp", "TEMP"}}},
         {UrlDecode, {{"a+b%20c%%", "a b c%"}, {"%41%62%7e", "Ab~"}, {"%%41", "%41"}, {"100%", "100%"},

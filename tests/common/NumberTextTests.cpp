@@ -81,9 +81,11 @@ TEST(MessageBoxHelpers, OnlyYesIsYesUnderTheProgramsCaption)
     EXPECT_FALSE(AskYesNo(nullptr, "q2"));
     EXPECT_FALSE(AskYesNo(nullptr, "q3"));
     ShowError(nullptr, "e");
-    ASSERT_EQ(box.Calls().size(), 4u);
+    ShowWarning(nullptr, "w");
+    ASSERT_EQ(box.Calls().size(), 5u);
     EXPECT_EQ(box.Calls()[3].Caption, "Quillmark");
-    EXPECT_EQ(box.Calls()[3].Kind, TMsgKind::mkWarning); // the error box looks like the warning
+    EXPECT_EQ(box.Calls()[3].Kind, box.Calls()[4].Kind); // the error box looks like the warning
+    EXPECT_EQ(box.Calls()[4].Kind, TMsgKind::mkWarning);
 }
 
 } // namespace

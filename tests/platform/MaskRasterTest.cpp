@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Exceptions.h"
 #include "platform/MaskRaster.h"
 
 namespace {
@@ -105,6 +106,16 @@ TEST(MaskRaster, PolygonEvenOddWithOutline)
         r.Line({-big, 5}, {big, 5});
     });
     EXPECT_EQ(SetBits(e), 32 * 31);
+}
+
+TEST(MaskRaster, TargetFormats)
+{
+    TBitmap bytes(5, 3, TPixelFormat::pf8bit), rgb(4, 4, TPixelFormat::pf24bit);
+    TMaskRaster raster(bytes);
+    raster.SetColor(200);
+    raster.FillRect(1, 1, 4, 2);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.ScanLine(1), bytes.ScanLine(1) + 5), (std::vector<uint8_t>{0, 200, 200, 200, 0}));
+    EXPECT_THROW(TMaskRaster{rgb}, EInvalidGraphicOperation);
 }
 
 } // namespace

@@ -87,6 +87,19 @@ TEST(WorkerThread, StoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
     EXPECT_GE(calls, 1);
 }
 
+TEST(WorkerThread, StartTwiceAndMissingInvokerAreRefused)
+{
+    TQueueInvoker invoker;
+    TTestWorker w(&invoker, [](TTestWorker&) {});
+    w.Start();
+    EXPECT_THROW(w.Start(), EInvalidOperation);
+    w.WaitFor();
+    IMainThreadInvoker* saved = MainThreadInvoker();
+    SetMainThreadInvoker(nullptr);
+    EXPECT_THROW(TTestWorker(nullptr, [](TTestWorker&) {}), EInvalidOperation);
+    SetMainThreadInvoker(saved);
+}
+
 TEST(QueueInvoker, AFailingPostedCallKeepsTheCallsQueuedBehindIt)
 {
     TQueueInvoker invoker;

@@ -32,6 +32,7 @@ TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
     EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf8bit);
     for (int method : {-1, 7}) EXPECT_NE(RefusalOf([&] { FilterResample(picture, dst, method, 256, {}); }), "(none)");
     EXPECT_NE(RefusalOf([&] { FilterResample(picture, picture, 2, 256, {}); }), "(none)");
+    EXPECT_NE(RefusalOf([&] { FilterResample(grey, dst, 2, 256, {}); }), "(none)"); // not 24-bit
     // The reducer serves when no side grows (to any 24-bit target), the filter otherwise.
     for (auto size : {std::pair{40, 10}, std::pair{20, 31}}) {
         TBitmap src = picture, got(size.first, size.second, TPixelFormat::pf32bit), want(size.first, size.second);

@@ -25,6 +25,7 @@ TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
         {"inches: the width's unit decides both", Opts(0, 2000, 1000, 2, 0, 300, 200), 10, 10, 600, 200},
         {"percent width, pixel height", Opts(0, 50, 70, 1, 0), 200, 100, 100, 70},
         {"thumbnail of a wide picture", Opts(1, 100, 100), 400, 200, 100, 50},
+        {"thumbnail of a tall picture", Opts(1, 100, 100), 200, 400, 50, 100},
         {"thumbnail box in percent", Opts(1, 50, 50, 1, 1), 400, 200, 200, 100},
         {"thumbnail box without height fits the width", Opts(1, 100, 0), 400, 200, 100, 50},
         {"thumbnail box without sides keeps the size", Opts(1, 0, 0), 400, 200, 400, 200},
