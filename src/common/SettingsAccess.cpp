@@ -53,7 +53,8 @@ void WriteStrSetting(TSettingsStore* store, TStringList* list, const std::string
 bool ReadBoolSetting(TSettingsStore* store, TStringList* list, const std::string& name, bool defaultValue)
 {
     const int value = ReadIntSetting(store, list, name, defaultValue ? 1 : 0);
-    // A profile list keeps only the low byte of the integer ("256" reads false); the store takes any non-zero value.
+    // A profile list keeps only the low byte of the integer ("256" reads false); the store takes any
+    // non-zero value.
     if (list) return (static_cast<unsigned>(value) & 0xFFu) != 0;
     return value != 0;
 }

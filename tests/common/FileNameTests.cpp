@@ -30,7 +30,7 @@ TEST(FileNames, TextHelpers)
         {CopyBeforeDot, {{"abc.def.g", "abc"}, {"abc", "abc"}, {".abc", ""}}},
         {ExtractFileNameNoExt, {{"/a.b/photo.bmp", "photo"}, {"/a.b/photo", "photo"}, {"dir/.profile", ""}}},
         {ExtractFileExt, {{"photo.tar.gz", ".gz"}, {"/a.b/photo", ""}, {"name.", "."}}},
-        {ReplaceWithJpg, {{"/a.b/photo.bmp", "/a.b/photo.jpg"}, {"/a.b/photo", "/a.b/photo.jpg"}, {"", ".jpg"}}},
+        {ReplaceWithJpg, {{"/a.b/photo.bmp", "/a.b/photo.jpg"}, {"/a.jpg/photo", "/a.jpg/photo.jpg"}}},
         {RemoveExt, {{"photo.x.bmp", "photo.x"}, {"", "TEMP"}, {".bmp", "TEMP"}}},
         {UrlDecode, {{"a+b%20c%%", "a b c%"}, {"%41%62%7e", "Ab~"}, {"%%41", "%41"}, {"100%", "100%"},
                      {"x%4", "x%4"}, {"%", "%"}, {"%2B+", "+ "}}},
@@ -38,7 +38,8 @@ TEST(FileNames, TextHelpers)
     for (const auto& [fn, cases] : groups)
         for (const auto& [in, out] : cases) EXPECT_EQ(fn(in), out) << in;
     EXPECT_EQ(UrlDecode("a%00b"), std::string("a\0b", 3));
-    for (const char* bad : {"%zz", "ab%4g", "%+1x", "% 1"}) EXPECT_THROW(UrlDecode(bad), EConvertError) << bad;
+    for (const char* bad : {"%zz", "ab%4g", "%+1x", "% 1"})
+        EXPECT_THROW(UrlDecode(bad), EConvertError) << bad;
 }
 
 // GetExactFileName gives the case on disk of the file name only and skips folders; GetLongPathNameStr
@@ -73,7 +74,8 @@ TEST(TempFiles, NamesAreNewFilesInThePrivateFolder)
     std::set<std::string> seen;
     for (int i = 0; i < 50; ++i) {
         const std::string p = GetTempFileNameStr(), name = p.substr(dir.size());
-        EXPECT_TRUE(seen.insert(p).second && fs::is_regular_file(p) && p.compare(0, dir.size(), dir) == 0) << p;
+        EXPECT_TRUE(seen.insert(p).second && fs::is_regular_file(p) && p.compare(0, dir.size(), dir) == 0)
+            << p;
         EXPECT_EQ(name.substr(0, 3), "TWK");
         EXPECT_EQ(name.find_first_not_of("0123456789ABCDEF", 3), name.size() - 4) << name;
         EXPECT_EQ(name.substr(name.size() - 4), ".tmp");

@@ -13,8 +13,8 @@ namespace {
 // seconds at 28800 bit/s when slow, else 56000 bit/s); ties go to even.
 TEST(NumberText, SizesAndModemTimesChooseTheirDecimalsByMagnitude)
 {
-    const std::pair<int64_t, const char*> sizes[] = {{10239, "10.00"},  {10240, "10.0"}, {1023999, "1000.0"},
-                                                     {1024000, "1000"}, {64, "0.06"},    {5LL << 30, "5242880"}};
+    const std::pair<int64_t, const char*> sizes[] = {{10239, "10.00"}, {10240, "10.0"},   {1023999, "1000.0"},
+                                                     {1024000, "1000"}, {64, "0.06"}, {5LL << 30, "5242880"}};
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(FormatSizeKB(bytes), text) << bytes;
     const std::tuple<int64_t, bool, const char*> times[] = {
         {3600, true, "1.0"}, {3599, true, "1.00"}, {7000, false, "1.0"}, {359999, true, "100.0"}};
@@ -30,8 +30,10 @@ TEST(MulDiv, RoundsToNearestWithHalvesAwayFromZero)
     // a, b, c, a * b / c; -1 for a division by zero or an overflow
     const int32_t kMax = INT32_MAX, cases[][4] = {
         {1, 1, 2, 1},   {5, 1, 2, 3},     {-5, 1, 2, -3},  {1, 3, 2, 2},  {7, 1, 2, 4},     {1, -3, -2, 2},
-        {10, 10, 3, 33}, {20, 10, 3, 67}, {-20, 10, 3, -67}, {5, 7, 0, -1}, {kMax, 2, 1, -1}, {kMax, kMax, kMax, kMax}};
-    for (const auto& c : cases) EXPECT_EQ(MulDiv(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+        {10, 10, 3, 33}, {20, 10, 3, 67}, {-20, 10, 3, -67}, {5, 7, 0, -1}, {kMax, 2, 1, -1},
+        {kMax, kMax, kMax, kMax}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
 }
 
 TEST(FitRectCentered, KeepsOrScalesByThePicturesOrientation)
@@ -64,7 +66,8 @@ TEST(AdjustBrightness, MovesEveryChannelTowardWhiteOrBlackAndClamps)
         for (int y = 0; y < 3; ++y) std::memset(b.ScanLine(y), c[1], 16);
         AdjustBrightness(b, c[0], b);
         for (int y = 0; y < 3; ++y)
-            for (int i = 0; i < 16; ++i) ASSERT_EQ(b.ScanLine(y)[i], i < 15 ? c[2] : c[1]) << c[0] << " " << c[1];
+            for (int i = 0; i < 16; ++i)
+                ASSERT_EQ(b.ScanLine(y)[i], i < 15 ? c[2] : c[1]) << c[0] << " " << c[1];
     }
     TBitmap b(5, 3), smaller(3, 3), indexed(5, 3, TPixelFormat::pf8bit);
     EXPECT_THROW(AdjustBrightness(b, 10, smaller), EInvalidGraphicOperation);

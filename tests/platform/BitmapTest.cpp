@@ -14,9 +14,9 @@ using PF = TPixelFormat;
 namespace {
 TEST(Bitmap, RowsArePaddedToFourBytesAndRowsOutsideRaise)
 {
-    const std::tuple<PF, int, size_t> cases[] = {{PF::pf1bit, 32, 4},  {PF::pf1bit, 33, 8},  {PF::pf4bit, 9, 8},
-                                                 {PF::pf8bit, 5, 8},   {PF::pf15bit, 3, 8},  {PF::pf24bit, 5, 16},
-                                                 {PF::pf24bit, 33, 100}, {PF::pf32bit, 3, 12}};
+    const std::tuple<PF, int, size_t> cases[] = {
+        {PF::pf1bit, 32, 4},  {PF::pf1bit, 33, 8},  {PF::pf4bit, 9, 8},     {PF::pf8bit, 5, 8},
+        {PF::pf15bit, 3, 8},  {PF::pf24bit, 5, 16}, {PF::pf24bit, 33, 100}, {PF::pf32bit, 3, 12}};
     for (const auto& [format, width, stride] : cases) {
         TBitmap bmp(width, 3, format);
         EXPECT_EQ(bmp.Stride(), stride) << int(format) << " width " << width;
@@ -57,8 +57,10 @@ TEST(Bitmap, ConvertTo24UsesDefaultPalettesAndBlackPastTheEnd)
 {
     const std::vector<TRGBQuad> pal = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}};
     const std::tuple<TPixelFormat, uint8_t, bool, std::vector<uint8_t>> cases[] = {
-        {PF::pf1bit, 0x80, false, {255, 255, 255, 0, 0, 0}}, {PF::pf4bit, 0x1F, false, {17, 17, 17, 255, 255, 255}},
-        {PF::pf4bit, 0x2F, true, {70, 80, 90, 0, 0, 0}},     {PF::pf8bit, 128, false, {128, 128, 128, 0, 0, 0}},
+        {PF::pf1bit, 0x80, false, {255, 255, 255, 0, 0, 0}},
+        {PF::pf4bit, 0x1F, false, {17, 17, 17, 255, 255, 255}},
+        {PF::pf4bit, 0x2F, true, {70, 80, 90, 0, 0, 0}},
+        {PF::pf8bit, 128, false, {128, 128, 128, 0, 0, 0}},
         {PF::pf8bit, 3, true, {0, 0, 0, 10, 20, 30}}};
     for (const auto& [format, byte, palette, expected] : cases) {
         TBitmap bmp(2, 1, format);

@@ -100,7 +100,8 @@ TEST(BmpFile, WrittenHeaderFieldsTheSameInAFileAndEmptyBitmapsRefused)
     // size, resolution, colours used, each as 32 bits from offset 0, 2, 10, 14, ...
     const uint32_t fields[][2] = {{0, 0x4D42 | uint32_t(d.size()) << 16}, {10, 54 + 80}, {14, 40}, {22, 7},
                                   {26, 1 | 8 << 16}, {30, 0}, {34, 16 * 7}, {38, 2835}, {42, 2835}, {46, 20}};
-    for (const auto& f : fields) EXPECT_EQ(d[f[0]] | d[f[0] + 1] << 8 | d[f[0] + 2] << 16 | uint32_t(d[f[0] + 3]) << 24, f[1]) << f[0];
+    for (const auto& f : fields)
+        EXPECT_EQ(d[f[0]] | d[f[0] + 1] << 8 | d[f[0] + 2] << 16 | uint32_t(d[f[0] + 3]) << 24, f[1]) << f[0];
     EXPECT_EQ(0, memcmp(d.data() + 54 + 80, bmp.ScanLine(6), 13)); // the bottom row comes first
 
     TTempFolder dir;
@@ -162,7 +163,8 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
         ASSERT_EQ(bmp.PixelFormat(), c.Masks.empty() && c.Bits == 16 ? PF::pf15bit : PF::pf32bit);
         if (bmp.PixelFormat() == PF::pf15bit) bmp.ConvertTo24();
         const uint8_t* p = bmp.ScanLine(0) + (bmp.PixelFormat() == PF::pf24bit ? 3 : 4);
-        EXPECT_EQ((TRGBQuad{p[0], p[1], p[2], bmp.PixelFormat() == PF::pf24bit ? uint8_t(0) : p[3]}), c.Expected);
+        EXPECT_EQ((TRGBQuad{p[0], p[1], p[2], bmp.PixelFormat() == PF::pf24bit ? uint8_t(0) : p[3]}),
+                  c.Expected);
     }
 }
 

@@ -117,7 +117,8 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
             EXPECT_EQ(msg.rfind("Bitmap image is not valid: ", 0), 0u) << msg;
             EXPECT_NE(msg.find(c.Text), std::string::npos) << msg;
         }
-        EXPECT_TRUE(bmp.Width() == 3 && bmp.PixelFormat() == TPixelFormat::pf8bit && bmp.Generation() == generation)
+        EXPECT_TRUE(bmp.Width() == 3 && bmp.PixelFormat() == TPixelFormat::pf8bit &&
+                    bmp.Generation() == generation)
             << "the bitmap is left as it was";
     }
 }
@@ -179,7 +180,8 @@ TEST(BmpHostile, CorruptionSweepOverAllFixtures)
         const size_t offBits = std::min<size_t>(file.size(), file[10] | file[11] << 8 | file[12] << 16);
         const size_t step = std::max<size_t>(1, file.size() / 97);
         for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step)
-            loaded += LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len));
+            loaded +=
+                LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len));
         for (int v = 0; v < 300; ++v) {
             Bytes d = file;
             for (int c = 0, changes = 1 + int(rng() % 3); c < changes; ++c) {

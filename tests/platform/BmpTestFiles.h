@@ -100,7 +100,8 @@ inline TBitmap ReadPpm(const std::string& name)
     if (d.size() < pos + size_t(w) * h * 3) return {};
     TBitmap bmp(w, h, TPixelFormat::pf24bit);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < 3 * w; ++x) bmp.ScanLine(y)[x] = d[pos + size_t(y) * 3 * w + x - x % 3 + 2 - x % 3];
+        for (int x = 0; x < 3 * w; ++x)
+            bmp.ScanLine(y)[x] = d[pos + size_t(y) * 3 * w + x - x % 3 + 2 - x % 3];
     return bmp;
 }
 

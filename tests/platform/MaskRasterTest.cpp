@@ -45,9 +45,11 @@ int SetBits(const TBitmap& m)
 TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
 {
     const int64_t cases[][5] = {{2, 1, 5, 4, 9},   {5, 4, 2, 1, 9}, {5, 1, 2, 4, 9},      {3, 3, 3, 9, 0},
-                                {-4, -4, 2, 2, 4}, {7, 7, 8, 8, 1}, {0, 0, 100, 100, 64}, {-(1LL << 50), 3, 1LL << 50, 4, 8}};
+                                {-4, -4, 2, 2, 4}, {7, 7, 8, 8, 1}, {0, 0, 100, 100, 64},
+                                {-(1LL << 50), 3, 1LL << 50, 4, 8}};
     for (const auto& c : cases)
-        EXPECT_EQ(SetBits(Drawn(8, 8, [&](TMaskRaster& r) { r.FillRect(c[0], c[1], c[2], c[3]); })), c[4]) << c[0];
+        EXPECT_EQ(SetBits(Drawn(8, 8, [&](TMaskRaster& r) { r.FillRect(c[0], c[1], c[2], c[3]); })), c[4])
+            << c[0];
     const TBitmap m = Drawn(8, 8, [](TMaskRaster& r) { r.FillRect(2, 1, 5, 4); });
     EXPECT_EQ(Row(m, 0) + Row(m, 1) + Row(m, 3) + Row(m, 4), "........" "..###..." "..###..." "........");
     const TBitmap wide = Drawn(40, 2, [](TMaskRaster& r) {
@@ -62,9 +64,11 @@ TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
 // The ellipse covers the pixels whose centres lie inside the ellipse inscribed in the box.
 TEST(MaskRaster, EllipseMatchesPixelCentreRule)
 {
-    const int boxes[][4] = {{0, 0, 8, 8}, {1, 2, 12, 7}, {12, 7, 1, 2}, {3, 3, 4, 4}, {-5, -3, 9, 20}, {2, 0, 3, 16}};
+    const int boxes[][4] = {{0, 0, 8, 8}, {1, 2, 12, 7}, {12, 7, 1, 2}, {3, 3, 4, 4}, {-5, -3, 9, 20},
+                            {2, 0, 3, 16}};
     for (const auto& box : boxes) {
-        const TBitmap m = Drawn(16, 16, [&](TMaskRaster& r) { r.FillEllipse(box[0], box[1], box[2], box[3]); });
+        const TBitmap m =
+            Drawn(16, 16, [&](TMaskRaster& r) { r.FillEllipse(box[0], box[1], box[2], box[3]); });
         const double l = std::min(box[0], box[2]), r = std::max(box[0], box[2]);
         const double t = std::min(box[1], box[3]), b = std::max(box[1], box[3]);
         const double a = (r - l) / 2, bb = (b - t) / 2, cx = (l + r) / 2, cy = (t + b) / 2;
@@ -82,7 +86,8 @@ TEST(MaskRaster, EllipseMatchesPixelCentreRule)
 // Huge coordinates are clipped quickly.
 TEST(MaskRaster, PolygonEvenOddWithOutline)
 {
-    const TRasterPoint sq[] = {{2, 2}, {6, 2}, {6, 6}, {2, 6}}, line[] = {{1, 1}, {9, 1}, {4, 1}}, dot[] = {{12, 3}};
+    const TRasterPoint sq[] = {{2, 2}, {6, 2}, {6, 6}, {2, 6}};
+    const TRasterPoint line[] = {{1, 1}, {9, 1}, {4, 1}}, dot[] = {{12, 3}};
     const TBitmap square = Drawn(10, 10, [&](TMaskRaster& r) { r.FillPolygon(sq); });
     EXPECT_EQ(SetBits(square), 25);
     EXPECT_EQ(Row(square, 2), "..#####...");
@@ -114,7 +119,8 @@ TEST(MaskRaster, TargetFormats)
     TMaskRaster raster(bytes);
     raster.SetColor(200);
     raster.FillRect(1, 1, 4, 2);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.ScanLine(1), bytes.ScanLine(1) + 5), (std::vector<uint8_t>{0, 200, 200, 200, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.ScanLine(1), bytes.ScanLine(1) + 5),
+              (std::vector<uint8_t>{0, 200, 200, 200, 0}));
     EXPECT_THROW(TMaskRaster{rgb}, EInvalidGraphicOperation);
 }
 

@@ -26,10 +26,12 @@ TEST(Parallel, EveryItemOncePerCallAndProgressOnTheCaller)
                 count, threads, chunk,
                 [&](int first, int last, int thread) {
                     bad = bad || thread < 0 || thread >= limit || last - first > chunk;
-                    for (int i = first; i < last; ++i) hits[size_t(i)].fetch_add(1);
+                    for (int i = first; i < last; ++i)
+                        hits[size_t(i)].fetch_add(1);
                 },
                 [&](int done) {
-                    bad = bad || std::this_thread::get_id() != caller || (!progress.empty() && done <= progress.back());
+                    bad = bad || std::this_thread::get_id() != caller ||
+                          (!progress.empty() && done <= progress.back());
                     progress.push_back(done);
                 });
             ASSERT_FALSE(bad.load()) << "threads " << threads << " call " << call;

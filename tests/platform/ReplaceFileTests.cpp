@@ -34,7 +34,8 @@ TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
     for (bool existing : {false, true}) {
         ASSERT_EQ(existing ? ::chmod(target.c_str(), 0640) : 0, 0);
         const std::string data = existing ? "replaced" : "new";
-        SaveFileReplacing(target, data.data(), data.size(), existing ? std::optional<time_t>(981201600) : std::nullopt);
+        SaveFileReplacing(target, data.data(), data.size(),
+                          existing ? std::optional<time_t>(981201600) : std::nullopt);
         struct stat st{};
         ASSERT_EQ(::stat(target.c_str(), &st), 0);
         EXPECT_EQ(ReadWhole(target), data);

@@ -11,7 +11,8 @@ namespace {
 TEST(StringList, LinesNamesAndValues)
 {
     const std::pair<const char*, std::vector<std::string>> texts[] = {
-        {"a\r\n\r\n", {"a", ""}}, {"\n", {""}}, {"a\n\rb", {"a", "", "b"}}, {"a\nb\rc\r\nd", {"a", "b", "c", "d"}}};
+        {"a\r\n\r\n", {"a", ""}}, {"\n", {""}}, {"a\n\rb", {"a", "", "b"}},
+        {"a\nb\rc\r\nd", {"a", "b", "c", "d"}}};
     TStringList l;
     for (const auto& [text, lines] : texts) {
         l.SetText(text);

@@ -36,7 +36,8 @@ TEST(TempFolder, IsPrivateCreatesFilesExclusivelyAndIsRemovedWithItsContents)
         EXPECT_EQ(ModeOf(path + "/TWK1.tmp"), 0600);
         fs::create_symlink("/nonexistent/target", path + "/link.tmp");
         EXPECT_FALSE(f.CreateFileExclusive("link.tmp"));
-        for (const char* bad : {"", ".", "..", "a/b"}) EXPECT_THROW(f.CreateFileExclusive(bad), EFCreateError) << bad;
+        for (const char* bad : {"", ".", "..", "a/b"})
+            EXPECT_THROW(f.CreateFileExclusive(bad), EFCreateError) << bad;
         fs::create_directory(path + "/sub");
         std::ofstream(path + "/sub/b.tmp") << "x";
     }

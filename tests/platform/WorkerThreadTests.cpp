@@ -42,7 +42,8 @@ TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
         {[](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
         {[](TTestWorker&) { throw EAbort(); }, false, true, ""},
         {[main](TTestWorker& self) {
-             self.Synchronize([main] { throw EConvertError(std::this_thread::get_id() == main ? "main" : "other"); });
+             self.Synchronize(
+                 [main] { throw EConvertError(std::this_thread::get_id() == main ? "main" : "other"); });
          },
          true, false, "main"},
     };
@@ -51,7 +52,8 @@ TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
         TTestWorker w(&invoker, c.body);
         std::vector<std::string> seen;
         w.OnTerminate = [&](TWorkerThread* sender) {
-            seen.push_back(sender->FatalMessage() + (invoker.IsMainThread() && !sender->Finished() ? "" : " late"));
+            seen.push_back(sender->FatalMessage() +
+                           (invoker.IsMainThread() && !sender->Finished() ? "" : " late"));
             throw std::runtime_error("handler");
         };
         w.Start();

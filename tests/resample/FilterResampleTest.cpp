@@ -57,9 +57,10 @@ TEST(FilterResample, TinyRowsAndColumnsGiveKnownValues)
     for (const auto& c : cases)
         for (bool vertical : {false, true}) {
             if (vertical && c.fidelity < 256) continue; // the blend belongs to the horizontal pass
-            const TBitmap dst = Filtered(RowPicture(c.source, vertical), vertical ? 1 : c.size, vertical ? c.size : 1,
-                                         c.method, c.fidelity);
-            EXPECT_EQ(RowValues(dst), c.expected) << c.source.size() << "->" << c.size << " vertical " << vertical;
+            const TBitmap dst = Filtered(RowPicture(c.source, vertical), vertical ? 1 : c.size,
+                                         vertical ? c.size : 1, c.method, c.fidelity);
+            EXPECT_EQ(RowValues(dst), c.expected)
+                << c.source.size() << "->" << c.size << " vertical " << vertical;
         }
 }
 
@@ -94,9 +95,11 @@ TEST(FilterContributors, EmptyListsTakeTheNearestPixelAndOneTargetTheCentre)
 TEST(FilterResample, OvershootIsClampedNotWrapped)
 {
     for (int method : {Mitchell, Lanczos3}) {
-        const std::vector<int> out = RowValues(Filtered(RowPicture({0, 0, 0, 0, 255, 255, 255, 255}), 29, 1, method));
+        const std::vector<int> out =
+            RowValues(Filtered(RowPicture({0, 0, 0, 0, 255, 255, 255, 255}), 29, 1, method));
         for (int i = 0; i < 29; ++i) // a wrapped -3 would be 253 on the dark side
-            EXPECT_TRUE(i == 14 || (out[size_t(i)] < 128) == (i < 14)) << method << " at " << i << ": " << out[size_t(i)];
+            EXPECT_TRUE(i == 14 || (out[size_t(i)] < 128) == (i < 14))
+                << method << " at " << i << ": " << out[size_t(i)];
     }
 }
 
@@ -105,9 +108,9 @@ TEST(FilterResample, OvershootIsClampedNotWrapped)
 // targets of a pixel or two (under the sanitizers nothing reads outside the bitmaps).
 TEST(FilterResample, EveryThreadCountMatchesRowsThenColumnsExactly)
 {
-    const int sizes[][4] = {{53, 37, 106, 74}, {53, 37, 26, 18}, {53, 37, 17, 61}, {53, 37, 1, 1}, {53, 37, 2, 2},
-                            {53, 37, 80, 9},   {301, 203, 640, 430}, {1, 1, 9, 4},  {1, 7, 30, 3},  {3, 3, 1, 1},
-                            {2, 2, 1, 5},      {100, 1, 2, 1}};
+    const int sizes[][4] = {{53, 37, 106, 74}, {53, 37, 26, 18},     {53, 37, 17, 61}, {53, 37, 1, 1},
+                            {53, 37, 2, 2},    {53, 37, 80, 9},      {1, 1, 9, 4},     {1, 7, 30, 3},
+                            {3, 3, 1, 1},      {2, 2, 1, 5},         {100, 1, 2, 1},   {301, 203, 640, 430}};
     for (int method = 0; method < 7; ++method)
         for (auto s : sizes) {
             const TBitmap src = TestPicture(s[0], s[1], uint32_t(s[2]));

@@ -30,12 +30,14 @@ TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
     TBitmap grey(8, 8, TPixelFormat::pf8bit), dst(4, 4), picture = TestPicture(40, 30, 4);
     for (int method : {-1, 7}) EXPECT_NE(RefusalOf([&] { Resample(grey, dst, method, 256, {}); }), "(none)");
     EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf8bit);
-    for (int method : {-1, 7}) EXPECT_NE(RefusalOf([&] { FilterResample(picture, dst, method, 256, {}); }), "(none)");
+    for (int method : {-1, 7})
+        EXPECT_NE(RefusalOf([&] { FilterResample(picture, dst, method, 256, {}); }), "(none)");
     EXPECT_NE(RefusalOf([&] { FilterResample(picture, picture, 2, 256, {}); }), "(none)");
     EXPECT_NE(RefusalOf([&] { FilterResample(grey, dst, 2, 256, {}); }), "(none)"); // not 24-bit
     // The reducer serves when no side grows (to any 24-bit target), the filter otherwise.
     for (auto size : {std::pair{40, 10}, std::pair{20, 31}}) {
-        TBitmap src = picture, got(size.first, size.second, TPixelFormat::pf32bit), want(size.first, size.second);
+        TBitmap src = picture, got(size.first, size.second, TPixelFormat::pf32bit),
+                want(size.first, size.second);
         Resample(src, got, 3, 200, {});
         size.second < 30 ? AreaResample(picture, want, 200, {}) : FilterResample(picture, want, 2, 200, {});
         EXPECT_TRUE(SamePixels(got, want)) << size.first << "x" << size.second;
@@ -54,7 +56,8 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
         const char* message;
     };
     const TCase cases[] = {
-        {450, 300, false, false, ""}, {1800, 1200, true, true, nullptr}, {0, 0, false, true, "Result bitmap is not created"}};
+        {450, 300, false, false, ""}, {1800, 1200, true, true, nullptr},
+        {0, 0, false, true, "Result bitmap is not created"}};
     for (const auto& c : cases) {
         TQueueInvoker invoker;
         std::vector<int> percents;

@@ -52,7 +52,8 @@ TEST(ResizeIsNoOp, Table)
         {Opts(2, 100, 100), 0, 0, true},
     };
     for (const auto& [options, w0, h0, noOp] : cases)
-        EXPECT_EQ(ResizeIsNoOp(options, w0, h0), noOp) << options.Purpose << " " << options.Width << " " << w0;
+        EXPECT_EQ(ResizeIsNoOp(options, w0, h0), noOp)
+            << options.Purpose << " " << options.Width << " " << w0;
 }
 
 TEST(CreateResizedBitmap, MakesA24BitTargetOrRefusesUnusableSizes)
