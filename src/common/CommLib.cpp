@@ -252,7 +252,7 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
     if (r != 0) {
         int64_t sign = (num < 0) != (c < 0) ? -1 : 1;
         int64_t twiceR = 2 * (r < 0 ? -r : r), absC = c < 0 ? -int64_t(c) : int64_t(c);
-        if (twiceR > absC || (twiceR == absC && (q & 1) != 0)) q += sign;
+        if (twiceR >= absC) q += sign; // halves go away from zero
     }
     if (q > INT32_MAX || q < INT32_MIN) return -1;
     return int32_t(q);
@@ -273,6 +273,9 @@ TRect FitRectCentered(int32_t w, int32_t h, int32_t boxW, int32_t boxH)
             height = MulDiv(h, boxW, w);
             width = boxW;
         }
+        // A thin strip keeps one pixel across instead of vanishing.
+        if (w > 0 && width < 1 && boxW > 0) width = 1;
+        if (h > 0 && height < 1 && boxH > 0) height = 1;
     }
     r.Left = int32_t((int64_t(boxW) - width) / 2);
     r.Top = int32_t((int64_t(boxH) - height) / 2);

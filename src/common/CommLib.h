@@ -89,14 +89,16 @@ template <class T> T ClampValue(T value, T low, T high)
     return value;
 }
 
-// (a × b) / c rounded to nearest, ties to even, computed in 64 bits; -1 when c is 0.
+// (a × b) / c rounded to nearest, halves away from zero, computed in 64 bits; -1 when c is 0 or the
+// quotient leaves the 32-bit range.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 
 // ---- Geometry ----
 
 // The rectangle of a w × h picture centred in a W × H box: kept at its size when it fits,
 // otherwise scaled by its own orientation (a picture at least as tall as wide gets the box's
-// height, a wider one the box's width) and centred. Empty when w + h is 0 or a size is negative.
+// height, a wider one the box's width) and centred; a non-zero side scales to at least one pixel.
+// Empty when w + h is 0 or a size is negative.
 TRect FitRectCentered(int32_t w, int32_t h, int32_t boxW, int32_t boxH);
 
 // ---- Bitmaps ----

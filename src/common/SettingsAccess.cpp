@@ -52,8 +52,11 @@ void WriteStrSetting(TSettingsStore* store, TStringList* list, const std::string
 
 bool ReadBoolSetting(TSettingsStore* store, TStringList* list, const std::string& name, bool defaultValue)
 {
-    // Any non-zero integer is true, in both stores.
-    return ReadIntSetting(store, list, name, defaultValue ? 1 : 0) != 0;
+    const int value = ReadIntSetting(store, list, name, defaultValue ? 1 : 0);
+    // A profile list keeps only the low byte of the integer ("256" reads false); the store takes any
+    // non-zero value.
+    if (list) return (static_cast<unsigned>(value) & 0xFFu) != 0;
+    return value != 0;
 }
 
 int ReadIntSetting(TSettingsStore* store, TStringList* list, const std::string& name, int defaultValue)

@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/TickCount.h"
-
 using TResampleProgress = std::function<void(float Fraction)>;
+
+// The clock of the throttles below; tests replace it so that no verdict depends on elapsed time.
+using TResampleTickSource = uint32_t (*)();
+void SetResampleProgressTickSource(TResampleTickSource Source); // nullptr restores the system tick count
+uint32_t ResampleProgressNow();
 
 // The filter resampler reports when at least 120 ms have passed since its last report, and always
 // once the run is nearly done.
@@ -16,7 +19,7 @@ class TFilterProgress
     explicit TFilterProgress(const TResampleProgress& OnProgress) : FOnProgress(OnProgress) {}
     void ReportFilterProgress(double Fraction)
     {
-        uint32_t now = GetTickCount();
+        uint32_t now = ResampleProgressNow();
         if (uint32_t(now - FLastTick) >= 120 || Fraction >= 0.99) {
             if (FOnProgress) FOnProgress(float(Fraction));
             FLastTick = now;
@@ -37,7 +40,7 @@ class TAreaProgress
     {
         if (DoneRows < FNextCheck) return;
         FNextCheck = (DoneRows / 32 + 1) * 32;
-        uint32_t now = GetTickCount();
+        uint32_t now = ResampleProgressNow();
         if (uint32_t(now - FLastTick) >= 100) {
             FLastTick = now;
             if (FOnProgress) FOnProgress(float(double(DoneRows) / FRows));

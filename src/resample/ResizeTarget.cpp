@@ -1,6 +1,6 @@
 #include "resample/ResizeTarget.h"
 
-#include "common/ResampleSize.h"
+#include "resample/ResampleSize.h"
 #include "platform/Exceptions.h"
 #include "platform/Format.h"
 

@@ -31,9 +31,7 @@ TEST(BmpFile, FixturesMatchTheToolsPixels)
         ASSERT_NO_THROW(LoadBmpFromFile(bmp, FixtureDir + name + ".bmp"));
         EXPECT_EQ(FormatNames[int(bmp.PixelFormat())], format);
         const int bits = TBitmap::BitsPerPixel(bmp.PixelFormat());
-        if (bits <= 8) {
-            EXPECT_EQ(bmp.Palette().size(), size_t(1) << bits);
-        }
+        EXPECT_TRUE(bits > 8 || bmp.Palette().size() == size_t(1) << bits);
         TBitmap ref = ReadPpm(FixtureDir + name + ".ppm");
         ASSERT_FALSE(ref.Empty()) << "reference picture missing";
         EXPECT_EQ(FirstDifference(bmp.To24(), ref), "");
@@ -89,6 +87,8 @@ TEST(BmpFile, RoundTripKeepsPixelsAndIndexedFormats)
         }
 }
 
+// The header fields of a written 8-bit file, the same bytes in a file; a refused save leaves the
+// file and no other behind.
 TEST(BmpFile, WrittenHeaderFieldsTheSameInAFileAndEmptyBitmapsRefused)
 {
     TBitmap bmp = Pattern(PF::pf8bit, 13, 7, 20);
@@ -96,21 +96,14 @@ TEST(BmpFile, WrittenHeaderFieldsTheSameInAFileAndEmptyBitmapsRefused)
     SaveBmpToStream(bmp, s);
     const Bytes& d = s.Data();
     ASSERT_EQ(d.size(), 54u + 20 * 4 + 16 * 7); // 13 bytes padded to 16 per row
-    auto field = [&](size_t at, int bytes) {
-        uint32_t v = 0;
-        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | d[at + i];
-        return v;
-    };
-    // offset, width, value: size, pixel offset, header size, height (bottom-up), planes, bits,
-    // BI_RGB, image size, resolution, colours used
-    const uint32_t fields[][3] = {{0, 2, 'B' | 'M' << 8}, {2, 4, uint32_t(d.size())}, {10, 4, 54 + 80},
-                                  {14, 4, 40},           {22, 4, 7},                 {26, 2, 1},
-                                  {28, 2, 8},            {30, 4, 0},                 {34, 4, 16 * 7},
-                                  {38, 4, 2835},         {42, 4, 2835},              {46, 4, 20}};
-    for (const auto& f : fields) EXPECT_EQ(field(f[0], int(f[1])), f[2]) << "offset " << f[0];
+    // "BM", size, pixel offset, header size, height (bottom-up), planes and bits, BI_RGB, image
+    // size, resolution, colours used, each as 32 bits from offset 0, 2, 10, 14, ...
+    const uint32_t fields[][2] = {{0, 0x4D42 | uint32_t(d.size()) << 16}, {10, 54 + 80}, {14, 40}, {22, 7},
+                                  {26, 1 | 8 << 16}, {30, 0}, {34, 16 * 7}, {38, 2835}, {42, 2835}, {46, 20}};
+    for (const auto& f : fields)
+        EXPECT_EQ(d[f[0]] | d[f[0] + 1] << 8 | d[f[0] + 2] << 16 | uint32_t(d[f[0] + 3]) << 24, f[1]) << f[0];
     EXPECT_EQ(0, memcmp(d.data() + 54 + 80, bmp.ScanLine(6), 13)); // the bottom row comes first
 
-    // The file holds the same bytes; a refused save leaves it and no other file behind.
     TTempFolder dir;
     const std::string target = dir.Path() + "/pic.bmp";
     SaveBmpToFile(bmp, target);
@@ -126,16 +119,10 @@ TEST(BmpFile, WrittenHeaderFieldsTheSameInAFileAndEmptyBitmapsRefused)
 TBitmap LoadBitFields(int bits, std::vector<uint32_t> masks, const std::vector<uint32_t>& pixels)
 {
     TBmpRecipe r{.Width = int32_t(pixels.size()), .Height = 1, .BitCount = uint16_t(bits),
-                 .Compression = masks.size() == 4 ? 6u : 3u, .Masks = std::move(masks)};
+                 .Compression = masks.empty() ? 0u : masks.size() == 4 ? 6u : 3u, .Masks = std::move(masks)};
     for (uint32_t p : pixels) PutLE(r.Pixels, p, bits / 8);
     r.Pixels.resize((r.Pixels.size() + 3) / 4 * 4, 0);
     return Loaded(r);
-}
-
-TRGBQuad Pixel32(const TBitmap& bmp, int x)
-{
-    const uint8_t* p = bmp.ScanLine(0) + 4 * x;
-    return {p[0], p[1], p[2], p[3]};
 }
 
 TEST(BmpFile, BitFieldChannelsWidenExactly)
@@ -166,29 +153,22 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
         {"8888 rgba", 32, {0xFF000000, 0xFF0000, 0xFF00, 0xFF}, 0x11223344, {0x33, 0x22, 0x11, 0x44}},
         // a single-bit channel is 0 or 255; a missing channel reads as 0
         {"1-bit", 16, {0x8000, 0x4000, 0}, 0x8000, {0, 0, 255, 0}},
+        // without masks: 16 bits are 5-5-5 (red 31, blue 31), 32 bits keep every byte
+        {"plain 16", 16, {}, 0x7C1F, {255, 0, 255, 0}},
+        {"plain 32", 32, {}, 0x08070605, {5, 6, 7, 8}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TBitmap bmp = LoadBitFields(c.Bits, c.Masks, {0, c.Pixel, 0});
-        ASSERT_EQ(bmp.PixelFormat(), PF::pf32bit);
-        EXPECT_EQ(Pixel32(bmp, 1), c.Expected);
-        EXPECT_EQ(Pixel32(bmp, 0), (TRGBQuad{0, 0, 0, 0}));
+        ASSERT_EQ(bmp.PixelFormat(), c.Masks.empty() && c.Bits == 16 ? PF::pf15bit : PF::pf32bit);
+        if (bmp.PixelFormat() == PF::pf15bit) bmp.ConvertTo24();
+        const uint8_t* p = bmp.ScanLine(0) + (bmp.PixelFormat() == PF::pf24bit ? 3 : 4);
+        EXPECT_EQ((TRGBQuad{p[0], p[1], p[2], bmp.PixelFormat() == PF::pf24bit ? uint8_t(0) : p[3]}),
+                  c.Expected);
     }
 }
 
 // (The packed 5-6-5 and 1-5-5-5 bit-field layouts and top-down files are among the fixtures.)
-TEST(BmpFile, UncompressedSixteenBitIsFiveFiveFiveAndThirtyTwoBitKeepsEveryByte)
-{
-    // red 31, blue 31
-    TBitmap c = Loaded(TBmpRecipe{.Width = 1, .Height = 1, .BitCount = 16, .Pixels = {0x1F, 0x7C, 0, 0}});
-    EXPECT_EQ(c.PixelFormat(), PF::pf15bit);
-    TBitmap c24 = c.To24();
-    EXPECT_EQ(Bytes(c24.ScanLine(0), c24.ScanLine(0) + 3), (Bytes{255, 0, 255}));
-    c = Loaded(TBmpRecipe{.Width = 2, .Height = 1, .BitCount = 32, .Pixels = {1, 2, 3, 4, 5, 6, 7, 8}});
-    ASSERT_EQ(c.PixelFormat(), PF::pf32bit);
-    EXPECT_EQ(Pixel32(c, 1), (TRGBQuad{5, 6, 7, 8}));
-}
-
 TEST(BmpFile, PaletteSizeRules)
 {
     // Stored: palette entries in the file; Gap: extra bytes between palette and pixels, or -N: pixels

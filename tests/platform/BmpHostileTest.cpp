@@ -117,10 +117,9 @@ TEST(BmpHostile, DamagedFilesRaiseInvalidGraphic)
             EXPECT_EQ(msg.rfind("Bitmap image is not valid: ", 0), 0u) << msg;
             EXPECT_NE(msg.find(c.Text), std::string::npos) << msg;
         }
-        // the bitmap is left as it was
-        EXPECT_EQ(bmp.Width(), 3);
-        EXPECT_EQ(bmp.PixelFormat(), TPixelFormat::pf8bit);
-        EXPECT_EQ(bmp.Generation(), generation);
+        EXPECT_TRUE(bmp.Width() == 3 && bmp.PixelFormat() == TPixelFormat::pf8bit &&
+                    bmp.Generation() == generation)
+            << "the bitmap is left as it was";
     }
 }
 
@@ -153,44 +152,40 @@ TEST(BmpHostile, RleRowsMayCoverTheirPadding)
     EXPECT_NO_THROW(LoadBytes(bmp, Rle(8, 5, 2, {0, 2, 8, 0, 0, 0, 0, 1})));
 }
 
-// Loads a damaged file: success or the documented exceptions only. Others fail the test.
-void LoadDamaged(const Bytes& file, const std::string& what, int& loaded)
+// Loads a damaged file: success or the documented exceptions only; returns whether it loaded.
+bool LoadDamaged(const Bytes& file, const std::string& what)
 {
     try {
-        TBitmap rgb = Loaded(file).To24(); // touches every pixel
-        ASSERT_GT(rgb.Width(), 0);
-        ASSERT_GT(rgb.Height(), 0);
-        ++loaded;
+        return Loaded(file).To24().Width() > 0; // touches every pixel
     } catch (const EInvalidGraphic&) {
     } catch (const EOutOfResources&) {
     } catch (const std::exception& e) {
         ADD_FAILURE() << what << ": unexpected exception " << e.what();
     }
+    return false;
 }
 
+// Every length through the headers, the palette and the first pixels, then a coarse grid; and byte
+// changes, half of them in the headers, some as whole 32-bit fields with edge values.
 TEST(BmpHostile, CorruptionSweepOverAllFixtures)
 {
     TPixelLimitGuard limit(1 << 22); // keeps the allocations of damaged RLE headers small
-    int files = 0, variants = 0, loaded = 0;
+    const uint32_t edges[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x10000, 3, 255, 256};
+    int files = 0, loaded = 0;
     std::mt19937 rng(20261206);
     for (const auto& [name, format] : FixtureList()) {
         const Bytes file = ReadFileBytes(FixtureDir + name + ".bmp");
         ASSERT_GT(file.size(), 54u) << name;
         ++files;
         const size_t offBits = std::min<size_t>(file.size(), file[10] | file[11] << 8 | file[12] << 16);
-        // every length through the headers, the palette and the first pixels; then a coarse grid
         const size_t step = std::max<size_t>(1, file.size() / 97);
-        for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step, ++variants)
-            LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len),
-                        loaded);
-        // byte changes: half of them in the headers, some as whole 32-bit fields with edge values
-        const uint32_t edges[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x10000, 3, 255, 256};
-        for (int v = 0; v < 300; ++v, ++variants) {
+        for (size_t len = 0; len < file.size(); len += len < offBits + 64 ? 1 : step)
+            loaded +=
+                LoadDamaged(Bytes(file.begin(), file.begin() + len), name + " cut at " + std::to_string(len));
+        for (int v = 0; v < 300; ++v) {
             Bytes d = file;
-            const int changes = 1 + int(rng() % 3);
-            for (int c = 0; c < changes; ++c) {
-                const size_t span = (rng() & 1) ? std::min<size_t>(d.size(), 70) : d.size();
-                const size_t at = rng() % span;
+            for (int c = 0, changes = 1 + int(rng() % 3); c < changes; ++c) {
+                const size_t at = rng() % ((rng() & 1) ? std::min<size_t>(d.size(), 70) : d.size());
                 const uint32_t kind = rng() % 3;
                 if (kind == 0)
                     d[at] ^= uint8_t(1u << (rng() % 8));
@@ -199,11 +194,10 @@ TEST(BmpHostile, CorruptionSweepOverAllFixtures)
                 else if (at + 4 <= d.size())
                     Set32(d, at, edges[rng() % std::size(edges)]);
             }
-            LoadDamaged(d, name + " variant " + std::to_string(v), loaded);
+            loaded += LoadDamaged(d, name + " variant " + std::to_string(v));
         }
     }
     EXPECT_GE(files, 40);
     EXPECT_GT(loaded, 0);
-    std::printf("%d files, %d damaged variants, %d still loaded\n", files, variants, loaded);
 }
 } // namespace

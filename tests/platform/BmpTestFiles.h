@@ -1,9 +1,10 @@
 #pragma once
 // Building BMP files byte by byte, the fixture list and the P6 reference pictures, for the BMP tests.
-#include <cctype>
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -87,30 +88,20 @@ inline std::vector<std::pair<std::string, std::string>> FixtureList()
     return list;
 }
 
-// A binary P6 file with maxval 255 as a 24-bit bitmap; an empty bitmap if it is not one.
+// A binary P6 file with maxval 255 (no comments) as a 24-bit bitmap; an empty bitmap if it is not one.
 inline TBitmap ReadPpm(const std::string& name)
 {
-    Bytes d = ReadFileBytes(name);
-    size_t pos = 0;
-    auto token = [&]() {
-        std::string t;
-        while (pos < d.size() && (d[pos] == '#' || isspace(d[pos])))
-            if (d[pos] == '#')
-                while (pos < d.size() && d[pos] != '\n') ++pos;
-            else
-                ++pos;
-        while (pos < d.size() && !isspace(d[pos])) t += char(d[pos++]);
-        return t;
-    };
-    if (token() != "P6") return {};
-    int w = std::stoi(token()), h = std::stoi(token());
-    if (token() != "255") return {};
-    ++pos; // the single white space before the pixels
-    if (d.size() - pos < size_t(w) * h * 3) return {};
+    const Bytes d = ReadFileBytes(name);
+    std::istringstream header(std::string(d.begin(), d.begin() + std::min<size_t>(d.size(), 64)));
+    std::string magic;
+    int w = 0, h = 0, maxval = 0;
+    if (!(header >> magic >> w >> h >> maxval) || magic != "P6" || maxval != 255) return {};
+    size_t pos = size_t(header.tellg()) + 1; // the single white space before the pixels
+    if (d.size() < pos + size_t(w) * h * 3) return {};
     TBitmap bmp(w, h, TPixelFormat::pf24bit);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x, pos += 3)
-            for (int c = 0; c < 3; ++c) bmp.ScanLine(y)[3 * x + c] = d[pos + 2 - c];
+        for (int x = 0; x < 3 * w; ++x)
+            bmp.ScanLine(y)[x] = d[pos + size_t(y) * 3 * w + x - x % 3 + 2 - x % 3];
     return bmp;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -10,48 +9,41 @@
 
 #include "platform/Parallel.h"
 
-// Many short calls in a row, with varied shapes: every item runs exactly once per call, never after
-// the call has returned, and thread numbers stay below the count asked for.
-TEST(Parallel, EveryItemOncePerCall)
+// Many short calls of varied shapes: every item runs exactly once per call, in chunks no longer than
+// asked, on thread numbers below the count; progress comes from the calling thread, rises and ends
+// at the count.
+TEST(Parallel, EveryItemOncePerCallAndProgressOnTheCaller)
 {
     for (int threads : {1, 2, 5, 0}) {
         const int limit = threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency()));
+        const auto caller = std::this_thread::get_id();
         for (int call = 0; call < 400; ++call) {
             const int count = call % 29, chunk = 1 + call % 4;
             std::vector<std::atomic<int>> hits(static_cast<size_t>(count));
-            std::atomic<bool> badThread{false};
-            ParallelFor(count, threads, chunk, [&](int first, int last, int thread) {
-                if (thread < 0 || thread >= limit || last - first > chunk) badThread = true;
-                for (int i = first; i < last; ++i) hits[size_t(i)].fetch_add(1);
-            });
-            ASSERT_FALSE(badThread.load()) << "threads " << threads << " call " << call;
-            for (int i = 0; i < count; ++i)
-                ASSERT_EQ(hits[size_t(i)].load(), 1) << "threads " << threads << " call " << call;
+            std::atomic<bool> bad{false};
+            std::vector<int> progress;
+            ParallelFor(
+                count, threads, chunk,
+                [&](int first, int last, int thread) {
+                    bad = bad || thread < 0 || thread >= limit || last - first > chunk;
+                    for (int i = first; i < last; ++i)
+                        hits[size_t(i)].fetch_add(1);
+                },
+                [&](int done) {
+                    bad = bad || std::this_thread::get_id() != caller ||
+                          (!progress.empty() && done <= progress.back());
+                    progress.push_back(done);
+                });
+            ASSERT_FALSE(bad.load()) << "threads " << threads << " call " << call;
+            for (int i = 0; i < count; ++i) ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
+            ASSERT_EQ(progress.empty() ? 0 : progress.back(), count);
         }
     }
 }
 
-// Progress comes from the calling thread only, grows, and ends at the count exactly once.
-TEST(Parallel, ProgressOnCallingThreadEndingAtCount)
-{
-    for (int threads : {1, 4}) {
-        const auto caller = std::this_thread::get_id();
-        std::vector<int> seen;
-        bool otherThread = false;
-        ParallelFor(100, threads, 3, [](int, int, int) {}, [&](int done) {
-            otherThread |= std::this_thread::get_id() != caller;
-            seen.push_back(done);
-        });
-        EXPECT_FALSE(otherThread);
-        ASSERT_FALSE(seen.empty());
-        EXPECT_EQ(seen.back(), 100);
-        EXPECT_TRUE(std::adjacent_find(seen.begin(), seen.end(), std::greater_equal<>()) == seen.end());
-    }
-}
-
-// The first exception stops the others taking work and is raised after all have ended; the pool
-// works afterwards. An exception from progress is passed on the same way.
-TEST(Parallel, FirstExceptionStopsAndIsRaisedAfterAllEnded)
+// The first exception (from an item or from progress) stops the others taking work and is raised
+// after all have ended; calls from several threads at once, nested too, all complete.
+TEST(Parallel, FirstExceptionStopsAndConcurrentNestedCallsComplete)
 {
     std::atomic<int> running{0}, ran{0};
     EXPECT_THROW(ParallelFor(10000, 4, 1,
@@ -65,20 +57,11 @@ TEST(Parallel, FirstExceptionStopsAndIsRaisedAfterAllEnded)
                  std::runtime_error);
     EXPECT_EQ(running.load(), 0);
     EXPECT_LT(ran.load(), 10000);
-
-    auto stopAtTen = [](int done) {
+    auto stop = [](int done) {
         if (done >= 10) throw std::logic_error("stop");
     };
-    EXPECT_THROW(ParallelFor(50, 3, 1, [](int, int, int) {}, stopAtTen), std::logic_error);
+    EXPECT_THROW(ParallelFor(50, 3, 1, [](int, int, int) {}, stop), std::logic_error);
 
-    std::atomic<int> sum{0};
-    ParallelFor(10, 4, 1, [&](int first, int, int) { sum += first; });
-    EXPECT_EQ(sum.load(), 45);
-}
-
-// Calls from several threads at once, each also calling from inside its work, all complete.
-TEST(Parallel, ConcurrentAndNestedCalls)
-{
     std::atomic<long> total{0};
     std::vector<std::thread> callers;
     for (int k = 0; k < 4; ++k)

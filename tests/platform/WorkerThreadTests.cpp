@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <stdexcept>
 #include <thread>
 
@@ -11,139 +10,83 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 class TTestWorker : public TWorkerThread
 {
-public:
+  public:
     TTestWorker(IMainThreadInvoker* invoker, std::function<void(TTestWorker&)> body)
         : TWorkerThread(invoker), FBody(std::move(body))
     {
     }
-    ~TTestWorker() override
-    {
-        if (OnDestroy) OnDestroy();
-    }
     using TWorkerThread::Synchronize;
-    std::function<void()> OnDestroy;
 
-protected:
+  protected:
     void Execute() override { FBody(*this); }
 
-private:
+  private:
     std::function<void(TTestWorker&)> FBody;
 };
 
-// Serves the invoker until done() or ten seconds have passed; returns done().
-bool PumpUntil(TQueueInvoker& invoker, const std::function<bool()>& done)
-{
-    auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!done() && Clock::now() < deadline) invoker.ProcessEvents(10);
-    return done();
-}
-
+// The handler runs once, on the main thread, before the worker counts as finished, whatever the body
+// did; a failing handler is contained.
 TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
 {
-    struct Case
+    const auto main = std::this_thread::get_id();
+    const struct
     {
-        const char* label;
         std::function<void(TTestWorker&)> body;
         bool failed, aborted;
         const char* message;
     } cases[] = {
-        {"normal end", [](TTestWorker&) {}, false, false, ""},
-        {"exception", [](TTestWorker&) { throw EInvalidGraphic("Bad file"); }, true, false, "Bad file"},
-        {"std exception", [](TTestWorker&) { throw std::runtime_error("boom"); }, true, false, "boom"},
-        {"non-standard", [](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
-        {"silent abort", [](TTestWorker&) { throw EAbort(); }, false, true, ""},
-        {"exception in a call made on the main thread",
-         [main = std::this_thread::get_id()](TTestWorker& self) {
-             self.Synchronize([main] {
-                 throw EConvertError(std::this_thread::get_id() == main ? "on the main thread" : "elsewhere");
-             });
+        {[](TTestWorker&) {}, false, false, ""},
+        {[](TTestWorker&) { throw EInvalidGraphic("Bad file"); }, true, false, "Bad file"},
+        {[](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
+        {[](TTestWorker&) { throw EAbort(); }, false, true, ""},
+        {[main](TTestWorker& self) {
+             self.Synchronize(
+                 [main] { throw EConvertError(std::this_thread::get_id() == main ? "main" : "other"); });
          },
-         true, false, "on the main thread"},
+         true, false, "main"},
     };
-    for (auto& c : cases) {
+    for (const auto& c : cases) {
         TQueueInvoker invoker;
         TTestWorker w(&invoker, c.body);
-        int calls = 0;
-        bool onMain = false, sawFinishedInHandler = true, sawMessage = false;
+        std::vector<std::string> seen;
         w.OnTerminate = [&](TWorkerThread* sender) {
-            ++calls;
-            onMain = invoker.IsMainThread() && sender == &w;
-            sawFinishedInHandler = sender->Finished();
-            sawMessage = sender->FatalMessage() == c.message;
+            seen.push_back(sender->FatalMessage() +
+                           (invoker.IsMainThread() && !sender->Finished() ? "" : " late"));
+            throw std::runtime_error("handler");
         };
         w.Start();
         w.WaitFor();
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(calls, 1);
-        EXPECT_TRUE(onMain);
-        EXPECT_FALSE(sawFinishedInHandler); // the handler runs before the worker counts as finished
-        EXPECT_TRUE(sawMessage);
-        EXPECT_TRUE(w.Finished());
-        EXPECT_EQ(w.Failed(), c.failed);
-        EXPECT_EQ(w.Aborted(), c.aborted);
-        EXPECT_EQ(w.FatalMessage(), c.message);
         invoker.ProcessPending();
-        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(seen, std::vector<std::string>{c.message}) << c.message;
+        EXPECT_TRUE(w.Finished());
+        EXPECT_EQ(w.Failed(), c.failed) << c.message;
+        EXPECT_EQ(w.Aborted(), c.aborted) << c.message;
     }
 }
 
-TEST(WorkerThread, OwnerStoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
+// The owner stops a worker that waits in Synchronize while the main thread is busy: WaitFor serves
+// the pending call, the worker sees the request and ends.
+TEST(WorkerThread, StoppingAWorkerWaitingInSynchronizeDoesNotDeadlock)
 {
     TQueueInvoker invoker;
-    std::atomic<int> progressCalls{0};
-    std::atomic<bool> synchronizing{false};
+    std::atomic<int> calls{0};
+    std::atomic<bool> waiting{false};
     TTestWorker w(&invoker, [&](TTestWorker& self) {
         for (;;) {
-            synchronizing = true;
-            self.Synchronize([&] { ++progressCalls; }); // blocks until the main thread serves it
+            waiting = true;
+            self.Synchronize([&] { ++calls; });
             if (self.Terminated()) throw EAbort();
         }
     });
     w.Start();
-    // The main thread is busy (not serving calls) while the worker waits in Synchronize.
-    while (!synchronizing) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(progressCalls, 0);
+    while (!waiting) std::this_thread::yield();
     EXPECT_FALSE(w.Finished());
     w.Terminate();
-    w.WaitFor(); // serves the pending call, so the worker can see the stop request
+    w.WaitFor();
     EXPECT_TRUE(w.Aborted());
-    EXPECT_FALSE(w.Failed());
-    EXPECT_GE(progressCalls, 1);
-}
-
-TEST(WorkerThread, FreeOnTerminateFreesOnTheMainThreadAfterTheHandlerAndAFailingHandlerIsContained)
-{
-    TQueueInvoker invoker;
-    std::atomic<bool> destroyed{false};
-    std::thread::id destroyedOn;
-    bool handlerRan = false, destroyedBeforeHandler = false;
-    auto* w = new TTestWorker(&invoker, [](TTestWorker&) {});
-    w->OnDestroy = [&] {
-        destroyedOn = std::this_thread::get_id();
-        destroyed = true;
-    };
-    w->FreeOnTerminate = true;
-    w->OnTerminate = [&](TWorkerThread*) {
-        handlerRan = true;
-        destroyedBeforeHandler = destroyed.load();
-    };
-    w->Start();
-    ASSERT_TRUE(PumpUntil(invoker, [&] { return destroyed.load(); }));
-    EXPECT_TRUE(handlerRan);
-    EXPECT_FALSE(destroyedBeforeHandler);
-    EXPECT_EQ(destroyedOn, std::this_thread::get_id());
-
-    TTestWorker failing(&invoker, [](TTestWorker&) {});
-    failing.OnTerminate = [](TWorkerThread*) { throw std::runtime_error("handler"); };
-    failing.Start();
-    failing.WaitFor();
-    EXPECT_TRUE(failing.Finished());
-    EXPECT_FALSE(failing.Failed());
+    EXPECT_GE(calls, 1);
 }
 
 TEST(WorkerThread, StartTwiceAndMissingInvokerAreRefused)
@@ -153,7 +96,6 @@ TEST(WorkerThread, StartTwiceAndMissingInvokerAreRefused)
     w.Start();
     EXPECT_THROW(w.Start(), EInvalidOperation);
     w.WaitFor();
-
     IMainThreadInvoker* saved = MainThreadInvoker();
     SetMainThreadInvoker(nullptr);
     EXPECT_THROW(TTestWorker(nullptr, [](TTestWorker&) {}), EInvalidOperation);
@@ -168,7 +110,6 @@ TEST(QueueInvoker, AFailingPostedCallKeepsTheCallsQueuedBehindIt)
     invoker.Post([] { throw std::runtime_error("posted call failed"); });
     invoker.Post([&] { order.push_back(3); });
     EXPECT_THROW(invoker.ProcessPending(), std::runtime_error);
-    EXPECT_EQ(order, std::vector<int>{1});
     EXPECT_EQ(invoker.ProcessPending(), 1);
     EXPECT_EQ(order, (std::vector<int>{1, 3}));
 }

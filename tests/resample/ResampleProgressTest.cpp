@@ -1,52 +1,43 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "resample/ResampleProgress.h"
 
 namespace {
 
-void PauseMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+uint32_t gNow = 0;
+uint32_t FakeNow() { return gNow; }
 
-TEST(ResampleProgress, FilterReportsRarelyButAlwaysNearTheEnd)
+TEST(ResampleProgress, ThrottlesByTheClock)
 {
+    // The filter's fraction or the area reducer's rows done (of 128) at a clock time, and whether
+    // the callback ran.
+    const std::tuple<bool, uint32_t, double, bool> steps[] = {
+        {false, 1000, 0.1, true},        {false, 1050, 0.2, false},  // too soon
+        {false, 1050, 0.995, true},      {false, 1169, 0.5, false},  // nearly done: always; then 119 ms
+        {false, 1170, 0.6, true},        {false, 0xFFFFFFF0u, 0.7, true},
+        {false, 0x68, 0.8, true},                                    // 120 ms across the 32-bit wrap
+        {true, 1000, 0, true},           {true, 1200, 31, false},    // only every 32nd row looks
+        {true, 1200, 32, true},          {true, 1250, 64, false},    // too soon
+        {true, 1300, 70, false},         {true, 1300, 100, true},    // the first row past 96 looks
+    };
+    SetResampleProgressTickSource(FakeNow);
     std::vector<float> seen;
     const TResampleProgress onProgress = [&](float f) { seen.push_back(f); };
-    TFilterProgress progress(onProgress);
-    progress.ReportFilterProgress(0.1);   // the first report goes out
-    progress.ReportFilterProgress(0.2);   // too soon
-    progress.ReportFilterProgress(0.995); // nearly done: always
-    progress.ReportFilterProgress(1.0);
-    PauseMs(130);
-    progress.ReportFilterProgress(0.5); // the interval has passed
-    EXPECT_EQ(seen, (std::vector<float>{0.1f, 0.995f, 1.0f, 0.5f}));
-
-    // Without a callback nothing is called and nothing fails.
-    const TResampleProgress none;
-    TFilterProgress silent(none);
-    silent.ReportFilterProgress(1.0);
-}
-
-TEST(ResampleProgress, AreaLooksAtTheClockOnlyEvery32Rows)
-{
-    std::vector<float> seen;
-    const TResampleProgress onProgress = [&](float f) { seen.push_back(f); };
-    TAreaProgress progress(onProgress, 128);
-    progress.ReportAreaProgress(0);
-    PauseMs(110);
-    for (int row = 1; row < 32; ++row)
-        progress.ReportAreaProgress(row); // time has passed, but these rows do not look
-    progress.ReportAreaProgress(32);
-    progress.ReportAreaProgress(64); // looks, but too soon
-    PauseMs(110);
-    progress.ReportAreaProgress(70);  // between check rows
-    progress.ReportAreaProgress(100); // threads may skip row 96: the first row past it looks
-    EXPECT_EQ(seen, (std::vector<float>{0.0f, 0.25f, 100.0f / 128}));
+    TFilterProgress filter(onProgress);
+    TAreaProgress rows(onProgress, 128);
+    for (const auto& [area, now, value, reported] : steps) {
+        gNow = now;
+        const size_t before = seen.size();
+        area ? rows.ReportAreaProgress(int(value)) : filter.ReportFilterProgress(value);
+        ASSERT_EQ(seen.size(), before + (reported ? 1 : 0)) << area << " at " << now << ": " << value;
+        EXPECT_TRUE(!reported || seen.back() == float(area ? value / 128 : value)) << seen.back();
+    }
+    const TResampleProgress none; // without a callback nothing is called and nothing fails
+    TFilterProgress(none).ReportFilterProgress(1.0);
+    SetResampleProgressTickSource(nullptr);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "common/ResampleSize.h"
+#include "resample/ResampleSize.h"
 
 #include "platform/Round.h"
 
