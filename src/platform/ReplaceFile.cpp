@@ -14,6 +14,11 @@
 void SaveFileReplacing(const std::string& fileName, const void* data, size_t size, std::optional<time_t> modified)
 {
     static std::atomic<unsigned> counter{0};
+    // A device, pipe or folder under the name is never replaced by a regular file (as root, a rename
+    // would swap out a device node such as /dev/null).
+    struct stat target{};
+    if (::stat(fileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
+        throw EFCreateError(Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str()));
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -23,16 +28,18 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
     }
     if (fd < 0)
         throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
-    struct stat st{};
-    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+    if (target.st_mode != 0) ::fchmod(fd, target.st_mode & 07777);
 
     const auto* p = static_cast<const uint8_t*>(data);
     size_t left = size;
     bool ok = true;
+    int err = 0; // the system's reason when something fails
+    const auto failed = [&err] { err = errno; return false; };
     while (ok && left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
+        if (n == 0) errno = ENOSPC; // nothing written and no error: the device is full
+        ok = n > 0 || failed();
         if (ok) {
             p += n;
             left -= size_t(n);
@@ -44,16 +51,16 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
         times[0].tv_nsec = UTIME_OMIT; // access time as it is
         times[1].tv_sec = *modified;
         times[1].tv_nsec = 0;
-        ok = ::futimens(fd, times) == 0;
+        ok = ::futimens(fd, times) == 0 || failed();
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    ok = ok && (::fsync(fd) == 0 || failed());
+    ok = (::close(fd) == 0 || (ok && failed())) && ok;
     if (!ok) {
         ::unlink(temp.c_str());
-        throw EWriteError("Stream write error");
+        throw EWriteError(err ? Format("Stream write error. %s", std::strerror(err)) : std::string("Stream write error"));
     }
     if (::rename(temp.c_str(), fileName.c_str()) != 0) {
-        int err = errno;
+        err = errno;
         ::unlink(temp.c_str());
         throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(err)));
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,8 +46,8 @@ TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
     }
 }
 
-// Files may not grow beyond 16 bytes: the write fails part-way, whoever runs the test, and the old
-// file stays with nothing left beside it.
+// Files may not grow beyond 16 bytes: the write fails part-way, whoever runs the test, with the
+// system's reason, and the old file stays with nothing left beside it.
 TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
 {
     TTempFolder dir;
@@ -61,15 +62,22 @@ TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
     bool raised = false;
     try {
         SaveFileReplacing(target, big.data(), big.size());
-    } catch (const EWriteError&) {
+    } catch (const EWriteError& e) {
         raised = true;
+        EXPECT_NE(std::string(e.what()).find(std::strerror(EFBIG)), std::string::npos) << e.what();
     }
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(raised);
     EXPECT_EQ(ReadWhole(target), "precious");
     EXPECT_THROW(SaveFileReplacing(dir.Path() + "/no/such/x.jpg", big.data(), big.size()), EFCreateError);
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    // A pipe (as a device would be) under the name is refused, not swapped for a regular file.
+    const std::string pipe = dir.Path() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(SaveFileReplacing(pipe, big.data(), big.size()), EFCreateError);
+    struct stat st{};
+    EXPECT_TRUE(::stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 }
 
 } // namespace
