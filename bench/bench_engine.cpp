@@ -1,5 +1,5 @@
 // Compression runs that reuse the image's kept encoder stages, against a full encode of the same
-// 12-megapixel picture in the same process:
+// 12-megapixel bench photo in the same process:
 //   ratio_search_over_encode   a 10-trial target-ratio search / one full encode with the same
 //                              settings (goal <= 2.5)
 //   quality_change_over_encode a run after a quality-only change, default settings of a new image
@@ -9,13 +9,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "BenchPicture.h"
+#include "BenchPhoto.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
 
 namespace {
-
-constexpr int W = 4000, H = 3000;
 
 template <class F> double Seconds(F&& f)
 {
@@ -35,7 +33,8 @@ double ColdEncode(TJPEGImage& image)
 
 int main()
 {
-    const TBitmap photo = BenchPicture(W, H);
+    const TBitmap photo = BenchPhoto();
+    PrintPhotoInfo(photo);
     constexpr int Rounds = 5;
 
     // Target-ratio search, prefilter settings on.

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds the benchmarks and prints each figure on a line of its own as "FIGURE: VALUE".
+# Builds the benchmarks and prints each figure on a line of its own as "FIGURE: VALUE", with the
+# information its command gives (the picture, the thread count, the times behind the ratio) on
+# indented lines below it. A figure whose command fails or gives no number prints "FIGURE: FAILED".
 #   bench/run.sh              every figure
 #   bench/run.sh NAME...      only these figures
+#   BENCH_JOBS=N              build with N jobs (default: one per core)
 set -euo pipefail
 SRC=$(cd "$(dirname "$0")/.." && pwd)
 export SRC
 "$SRC/scripts/install-deps.sh" --bench
 BUILD="$SRC/build/release"
 cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DQM_SANITIZE=OFF -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=ON -DQM_BUILD_GUI=ON >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" >/dev/null
+cmake --build "$BUILD" -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
 export BENCH_BIN="$BUILD/bench"
 export BENCH_WORK="$BUILD/bench-work"
 mkdir -p "$BENCH_WORK"
@@ -17,14 +20,22 @@ declare -A want=()
 for f in "$@"; do want[$f]=1; done
 
 # A command may serve several figures: run each command once.
-declare -A done_cmd=()
+declare -A out=() rc=()
 while read -r figure cmd; do
   [[ -z "$figure" || "$figure" == \#* ]] && continue
   if [ $# -gt 0 ] && [ -z "${want[$figure]:-}" ]; then continue; fi
-  out_key="$cmd"
-  if [ -z "${done_cmd[$out_key]:-}" ]; then
-    done_cmd[$out_key]=$(cd "$BUILD" && eval "$cmd" 2>&1 || true)
+  if [ -z "${rc[$cmd]:-}" ]; then
+    code=0
+    out[$cmd]=$(cd "$BUILD" && eval "$cmd" 2>&1) || code=$?
+    rc[$cmd]=$code
   fi
-  line=$(printf '%s\n' "${done_cmd[$out_key]}" | grep -E "^$figure: " | tail -n 1 || true)
-  if [ -n "$line" ]; then echo "$line"; else echo "$figure: FAILED"; fi
+  line=$(printf '%s\n' "${out[$cmd]}" | grep -E "^$figure: " | tail -n 1 || true)
+  value=${line#*: }
+  if [ "${rc[$cmd]}" -ne 0 ] || ! [[ "$value" =~ ^[0-9]+(\.[0-9]+)?$ ]]; then
+    echo "$figure: FAILED"
+    [ "${rc[$cmd]}" -ne 0 ] && echo "  (its command ended with exit code ${rc[$cmd]})"
+  else
+    echo "$line"
+    printf '%s\n' "${out[$cmd]}" | sed -n 's/^info: /  /p'
+  fi
 done < <(cat "$SRC"/bench/figures/*.txt)
