@@ -33,10 +33,12 @@ inline std::filesystem::path BenchWorkFolder()
     return folder;
 }
 
-// The cached crop as a BMP file, made first when it is missing. Throws when the photo is not there.
-inline std::string BenchPhotoPath()
+// The cached crop as a BMP file, made first when it is missing (`made` tells). Throws when the photo
+// is not there.
+inline std::string BenchPhotoPath(bool* made = nullptr)
 {
     const std::filesystem::path bmpPath = BenchWorkFolder() / "photo_4000x3000.bmp";
+    if (made) *made = false;
     if (std::filesystem::exists(bmpPath)) return bmpPath.string();
     std::ifstream in(BenchPhotoJpeg, std::ios::binary);
     if (!in) throw std::runtime_error(std::string("cannot read ") + BenchPhotoJpeg + " (mate-backgrounds)");
@@ -53,6 +55,7 @@ inline std::string BenchPhotoPath()
     const std::filesystem::path part = bmpPath.string() + ".part";
     SaveBmpToFile(crop, part.string());
     std::filesystem::rename(part, bmpPath);
+    if (made) *made = true;
     return bmpPath.string();
 }
 
