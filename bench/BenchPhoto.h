@@ -27,8 +27,9 @@ inline std::filesystem::path BenchWorkFolder()
 {
     const char* env = std::getenv("BENCH_WORK");
     std::filesystem::path folder =
-        env && *env ? std::filesystem::path(env)
-                    : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bench-work";
+        env && *env
+            ? std::filesystem::path(env)
+            : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bench-work";
     std::filesystem::create_directories(folder);
     return folder;
 }
@@ -99,6 +100,7 @@ inline double BitsPerPixelAtQuality75(const TBitmap& bmp)
 // The information line bench/run.sh shows under each figure of the program.
 inline void PrintPhotoInfo(const TBitmap& bmp)
 {
-    std::printf("info: picture: photo %dx%d (crop of %s), %.2f bit per pixel at the library's quality 75\n", bmp.Width(),
-                bmp.Height(), std::filesystem::path(BenchPhotoJpeg).filename().c_str(), BitsPerPixelAtQuality75(bmp));
+    std::printf("info: picture: photo %dx%d (crop of %s), %.2f bit per pixel at the library's quality 75\n",
+                bmp.Width(), bmp.Height(), std::filesystem::path(BenchPhotoJpeg).filename().c_str(),
+                BitsPerPixelAtQuality75(bmp));
 }

@@ -16,11 +16,11 @@
 // Create on the main thread before any window.
 class TGuiBench
 {
-public:
+  public:
     TGuiBench(int& argc, char** argv) : FApp((Offscreen(), argc), argv) { SetMainThreadInvoker(&FInvoker); }
     ~TGuiBench() { SetMainThreadInvoker(nullptr); }
 
-private:
+  private:
     static void Offscreen()
     {
         if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -37,7 +37,8 @@ inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& cha
     std::chrono::steady_clock::time_point end;
     auto previous = form->ResImage->OnPaint;
     form->ResImage->OnPaint = [&](TEnhImage* view, QPainter& p) {
-        if (!painted && !form->Busy && form->ResultSize > 0 && view->ViewBitmap() == form->Image->Bitmap.get()) {
+        if (!painted && !form->Busy && form->ResultSize > 0 &&
+            view->ViewBitmap() == form->Image->Bitmap.get()) {
             painted = true;
             end = std::chrono::steady_clock::now();
         }
@@ -47,7 +48,8 @@ inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& cha
     change();
     form->ForceRun = true; // no quiet time: the host's next tick would start it
     form->StartCompression();
-    while (!painted) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    while (!painted)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     form->ResImage->OnPaint = previous;
     return std::chrono::duration<double, std::milli>(end - start).count();
 }

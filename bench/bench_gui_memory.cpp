@@ -75,7 +75,8 @@ int main(int argc, char** argv)
 
     std::printf("info: picture: %s (%.1f MB at 24 bits)\n", path.c_str(), sourceBytes / MB);
     std::printf("info: first compression %.0f ms, ratio search %.0f ms (%d trials)\n", first, search, trials);
-    std::printf("info: peak %.1f MB: before the picture %.1f, after opening it %.1f, after the first compression %.1f; "
+    std::printf("info: peak %.1f MB: before the picture %.1f, after opening it %.1f, after the first "
+                "compression %.1f; "
                 "resident now %.1f\n",
                 double(peak) / MB, double(baseline) / MB, double(opened) / MB, double(compressed) / MB,
                 double(StatusBytes("VmRSS:")) / MB);

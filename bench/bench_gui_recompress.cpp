@@ -34,7 +34,8 @@ double LibraryEncodeMs(const TBitmap& bmp, const TJPEGImage& image, int runs)
     for (int i = 0; i < runs; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         if (LibraryEncode(bmp, p).empty()) throw std::runtime_error("the library wrote nothing");
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        best = std::min(
+            best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     return best;
 }
@@ -70,8 +71,8 @@ int main(int argc, char** argv)
         std::printf("round %d: cold %.1f ms, warm %.1f ms\n", round, cold, warm);
     }
     std::printf("info: threads: %d\n", EncoderThreadCount(0));
-    std::printf("info: cold %.1f ms, warm %.1f ms, library encode %.1f ms (warm qualities %.1f ms)\n", cold, warm,
-                libCold, libWarm);
+    std::printf("info: cold %.1f ms, warm %.1f ms, library encode %.1f ms (warm qualities %.1f ms)\n", cold,
+                warm, libCold, libWarm);
     std::printf("recompress_cold_over_encode: %.3f\n", cold / libCold);
     std::printf("recompress_warm_over_encode: %.3f\n", warm / libWarm);
     std::printf("recompress_warm_vs_cold: %.2f\n", warm / cold);

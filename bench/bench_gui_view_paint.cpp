@@ -1,6 +1,7 @@
-// view_paint_over_blit: painting the visible part of a 24-megapixel picture into a view of about 1920x1080 at
-// several zooms (the mean of the slowest zoom) over drawing an already scaled view-sized picture of
-// the target's own pixel format with QPainter::drawImage, the least any paint can cost (goal <= 2.5).
+// view_paint_over_blit: painting the visible part of a 24-megapixel picture into a view of about
+// 1920x1080 at several zooms (the mean of the slowest zoom) over drawing an already scaled view-sized
+// picture of the target's own pixel format with QPainter::drawImage, the least any paint can cost
+// (goal <= 2.5).
 // The milliseconds are printed as information. The same paint for a 1-megapixel picture gives
 // view_paint_size_ratio (24 MP / 1 MP at the zooms where both pictures fill the view; goal about 1:
 // the time does not depend on the picture's size). A synthetic picture: the figures need exact sizes.
@@ -94,8 +95,8 @@ int main(int argc, char** argv)
     std::printf("1 MP (1224 x 816):\n");
     SlowestZoomMs(Picture(1224, 816), &sumSmall);
     const double blit = BlitMs(view);
-    std::printf("info: view %dx%d: paint %.2f ms at the slowest zoom, blit %.2f ms\n", view.width(), view.height(), large,
-                blit);
+    std::printf("info: view %dx%d: paint %.2f ms at the slowest zoom, blit %.2f ms\n", view.width(),
+                view.height(), large, blit);
     std::printf("view_paint_over_blit: %.2f\n", large / blit);
     std::printf("view_paint_size_ratio: %.2f\n", sumLarge / sumSmall);
     return 0;

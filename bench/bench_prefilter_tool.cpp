@@ -40,8 +40,9 @@ int main(int argc, char** argv)
             ApplyEffect(src, Rect(0, 0, src.Width(), src.Height()), std::atoi(argv[5]), std::atoi(argv[6]),
                         50, 7, 0, true, std::atoi(argv[4]), nullptr, buffer, dest);
             SaveBmpToFile(dest, argv[3]);
-            std::printf("run_ms: %.1f\n",
-                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            std::printf(
+                "run_ms: %.1f\n",
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             return 0;
         }
         std::fprintf(stderr,

@@ -12,7 +12,8 @@ IN=$("$BIN/bench_prefilter_tool" photo)
 MIN=$((4000 * 3000 * 3))
 cat "$IN" >/dev/null # into the page cache for both runs
 
-ours=$(checked_ms "$WORK/prefilter_ours.bmp" "$MIN" "$BIN/bench_prefilter_tool" filter "$IN" "$WORK/prefilter_ours.bmp" 5 8 50 1)
+ours=$(checked_ms "$WORK/prefilter_ours.bmp" "$MIN" \
+  "$BIN/bench_prefilter_tool" filter "$IN" "$WORK/prefilter_ours.bmp" 5 8 50 1)
 theirs=$(checked_ms "$WORK/prefilter_im.bmp" "$MIN" convert -limit thread 1 "$IN" -statistic Median 17x17 \
   -type TrueColor "BMP3:$WORK/prefilter_im.bmp")
 echo "info: ours $ours ms, ImageMagick $theirs ms (one run each)"
