@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/QuantTables.h"
 #include "platform/Bitmap.h"
 #include "platform/BmpFile.h"
 #include "support/LibraryCodec.h"
@@ -70,26 +71,30 @@ inline TBitmap BenchPhoto()
     return bmp;
 }
 
-// The picture as a JPEG file of the library's own scanline encoder with its defaults (4:2:0,
-// standard Huffman tables) and its standard tables scaled to `quality`.
-inline std::vector<uint8_t> LibraryEncodeAtQuality(const TBitmap& bmp, int quality)
+// The library's standard tables scaled to `quality` (its own quality scale), in slots 0 and 1.
+inline qmjpeg::TQuantSlots LibraryQualityTables(int quality)
 {
-    std::vector<uint8_t> out;
     TJpegCompressor c;
-    JpegMemoryDest(c.Get(), out);
-    c->image_width = JDIMENSION(bmp.Width());
-    c->image_height = JDIMENSION(bmp.Height());
     c->input_components = 3;
-    c->in_color_space = JCS_EXT_BGR;
+    c->in_color_space = JCS_RGB;
     jpeg_set_defaults(c.Get());
     jpeg_set_quality(c.Get(), quality, TRUE);
-    jpeg_start_compress(c.Get(), TRUE);
-    while (c->next_scanline < c->image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(bmp.ScanLine(int(c->next_scanline)));
-        jpeg_write_scanlines(c.Get(), &row, 1);
+    qmjpeg::TQuantSlots slots;
+    for (int t = 0; t < 2; ++t) {
+        slots[size_t(t)].emplace();
+        for (size_t i = 0; i < 64; ++i) (*slots[size_t(t)])[i] = c->quant_tbl_ptrs[t]->quantval[i];
     }
-    jpeg_finish_compress(c.Get());
-    return out;
+    return slots;
+}
+
+// The picture as a JPEG file of the library's own encoder with its defaults (4:2:0, standard
+// Huffman tables) and its standard tables at `quality`.
+inline std::vector<uint8_t> LibraryEncodeAtQuality(const TBitmap& bmp, int quality)
+{
+    TEncodeParams p;
+    p.Coding.Tables = LibraryQualityTables(quality);
+    p.Coding.OptimizeCoding = false;
+    return LibraryEncode(bmp, p);
 }
 
 inline double BitsPerPixelAtQuality75(const TBitmap& bmp)

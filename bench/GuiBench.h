@@ -7,6 +7,7 @@
 #include <functional>
 
 #include <QApplication>
+#include <QMdiArea>
 
 #include "app/QtMainThreadInvoker.h"
 #include "controls/EnhScrollBox.h"
@@ -27,6 +28,23 @@ class TGuiBench
     }
     QApplication FApp;
     TQtMainThreadInvoker FInvoker;
+};
+
+// An image window of 1800x1000 in a 1920x1080 area of the main window; the area owns it.
+struct TBenchWindow
+{
+    QMdiArea Area;
+    TImageForm* Form = nullptr;
+
+    TBenchWindow()
+    {
+        Area.resize(1920, 1080);
+        Area.show();
+        Form = new TImageForm(nullptr, nullptr);
+        Area.addSubWindow(Form);
+        Form->resize(1800, 1000);
+        Form->show();
+    }
 };
 
 // Milliseconds from the change to the result view's first paint of the new result; the run starts

@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <string>
 
-#include <QMdiArea>
 #include <unistd.h>
 
 #include "BenchPhoto.h"
@@ -47,13 +46,8 @@ int main(int argc, char** argv)
     }
     TGuiBench gui(argc, argv);
     ImageWindowPrefs().ComprDelay = 0;
-    QMdiArea area;
-    area.resize(1920, 1080);
-    area.show();
-    auto* form = new TImageForm(nullptr, nullptr);
-    area.addSubWindow(form);
-    form->resize(1800, 1000);
-    form->show();
+    TBenchWindow window;
+    TImageForm* form = window.Form;
     QCoreApplication::processEvents();
     const int64_t baseline = StatusBytes("VmHWM:");
 

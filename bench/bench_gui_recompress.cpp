@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include <QMdiArea>
-
 #include "BenchPhoto.h"
 #include "GuiBench.h"
 #include "workspace/ImageWindowPrefs.h"
@@ -51,13 +49,8 @@ int main(int argc, char** argv)
 
     double cold = 1e9, warm = 1e9, libCold = 1e9, libWarm = 1e9;
     for (int round = 0; round < 3; ++round) {
-        QMdiArea area;
-        area.resize(1920, 1080);
-        area.show();
-        auto* form = new TImageForm(nullptr, nullptr);
-        area.addSubWindow(form);
-        form->resize(1800, 1000);
-        form->show();
+        TBenchWindow window;
+        TImageForm* form = window.Form;
         form->LoadSourceFromBitmap(photo, 1);
         cold = std::min(cold, ChangeToRepaint(form, [] {}));
         libCold = std::min(libCold, LibraryEncodeMs(photo, *form->Image, 3));
