@@ -67,7 +67,8 @@ int main(int argc, char** argv)
     if (trials < 2) throw std::runtime_error("the target-ratio run made no search");
     const int64_t peak = StatusBytes("VmHWM:");
 
-    std::printf("info: picture: %s (%.1f MB at 24 bits)\n", path.c_str(), sourceBytes / MB);
+    PrintPhotoInfo(*form->SourceBitmap()); // after the peak: it encodes the picture once more
+    std::printf("info: source: %s (%.1f MB at 24 bits)\n", path.c_str(), sourceBytes / MB);
     std::printf("info: first compression %.0f ms, ratio search %.0f ms (%d trials)\n", first, search, trials);
     std::printf("info: peak %.1f MB: before the picture %.1f, after opening it %.1f, after the first "
                 "compression %.1f; "
