@@ -83,9 +83,10 @@ int main(int argc, char** argv)
                 codingLib * 1000);
     PrintPhotoInfo(bmp);
     std::printf("info: kernels %s, %d threads\n", FastKernels().Name, EncoderThreadCount(0));
-    std::printf("library: %.1f ms (%zu bytes)\n", lib * 1000, libSize);
-    std::printf("engine 1 thread: %.1f ms (%zu bytes), front end %.1f ms\n", one * 1000, oneSize, front * 1000);
-    std::printf("engine all threads: %.1f ms (%zu bytes)\n", all * 1000, allSize);
+    std::printf("info: library encode %.1f ms (%zu bytes)\n", lib * 1000, libSize);
+    std::printf("info encode_ratio_1t: ours %.1f ms (%zu bytes), front end %.1f ms\n", one * 1000, oneSize,
+                front * 1000);
+    std::printf("info encode_ratio_mt: ours %.1f ms (%zu bytes)\n", all * 1000, allSize);
     std::printf("encode_ratio_1t: %.3f\n", one / lib);
     std::printf("encode_ratio_mt: %.3f\n", all / lib);
     return 0;

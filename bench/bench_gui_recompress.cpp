@@ -64,8 +64,8 @@ int main(int argc, char** argv)
         std::printf("round %d: cold %.1f ms, warm %.1f ms\n", round, cold, warm);
     }
     std::printf("info: threads: %d\n", EncoderThreadCount(0));
-    std::printf("info: cold %.1f ms, warm %.1f ms, library encode %.1f ms (warm qualities %.1f ms)\n", cold,
-                warm, libCold, libWarm);
+    std::printf("info recompress_cold_over_encode: ours %.1f ms, library encode %.1f ms\n", cold, libCold);
+    std::printf("info recompress_warm_over_encode: ours %.1f ms, library encode %.1f ms\n", warm, libWarm);
     std::printf("recompress_cold_over_encode: %.3f\n", cold / libCold);
     std::printf("recompress_warm_over_encode: %.3f\n", warm / libWarm);
     std::printf("recompress_warm_vs_cold: %.2f\n", warm / cold);

@@ -95,8 +95,8 @@ int main(int argc, char** argv)
     std::printf("1 MP (1224 x 816):\n");
     SlowestZoomMs(Picture(1224, 816), &sumSmall);
     const double blit = BlitMs(view);
-    std::printf("info: view %dx%d: paint %.2f ms at the slowest zoom, blit %.2f ms\n", view.width(),
-                view.height(), large, blit);
+    std::printf("info view_paint_over_blit: view %dx%d: paint %.2f ms at the slowest zoom, blit %.2f ms\n",
+                view.width(), view.height(), large, blit);
     std::printf("view_paint_over_blit: %.2f\n", large / blit);
     std::printf("view_paint_size_ratio: %.2f\n", sumLarge / sumSmall);
     return 0;

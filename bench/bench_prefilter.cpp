@@ -45,15 +45,16 @@ int main()
     for (int kind : {4, 5, 7, 8, 9}) {
         const double r4 = Best(2, src, kind, 4, 1, dest);
         const double r32 = Best(2, src, kind, 32, 1, dest);
-        std::printf("kind %d: radius 4 %.3f s, radius 32 %.3f s, ratio %.2f\n", kind, r4, r32, r32 / r4);
+        std::printf("info prefilter_r32_over_r4: kind %d: radius 4 %.3f s, radius 32 %.3f s, ratio %.2f\n",
+                    kind, r4, r32, r32 / r4);
         worst = std::max(worst, r32 / r4);
     }
     std::printf("prefilter_r32_over_r4: %.2f\n", worst);
 
     const double one = Best(3, src, 5, 8, 1, dest);
     const double many = Best(3, src, 5, 8, cores, dest);
-    std::printf("kind 5 radius 8: 1 thread %.3f s, %d threads %.3f s\n", one, cores, many);
     std::printf("prefilter_mt_speedup: %.2f\n", one / many);
-    std::printf("info: threads: %d\n", cores);
+    std::printf("info prefilter_mt_speedup: kind 5 radius 8: one thread %.3f s, %d threads %.3f s\n", one,
+                cores, many);
     return 0;
 }

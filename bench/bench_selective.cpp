@@ -50,7 +50,7 @@ int main()
         ratios.push_back(b / a);
     }
     std::sort(ratios.begin(), ratios.end());
-    std::printf("encode 12 MP: selective off %.3f s, on %.3f s (best of 15 each)\n", off, on);
+    std::printf("info selective_overhead: selective off %.3f s, on %.3f s (best of 15 each)\n", off, on);
     std::printf("selective_overhead: %.3f\n", ratios[ratios.size() / 2]);
     return 0;
 }

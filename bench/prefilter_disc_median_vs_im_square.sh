@@ -16,5 +16,5 @@ ours=$(checked_ms "$WORK/prefilter_ours.bmp" "$MIN" \
   "$BIN/bench_prefilter_tool" filter "$IN" "$WORK/prefilter_ours.bmp" 5 8 50 1)
 theirs=$(checked_ms "$WORK/prefilter_im.bmp" "$MIN" convert -limit thread 1 "$IN" -statistic Median 17x17 \
   -type TrueColor "BMP3:$WORK/prefilter_im.bmp")
-echo "info: ours $ours ms, ImageMagick $theirs ms (one run each)"
+echo "info prefilter_disc_median_vs_im_square: ours $ours ms, ImageMagick $theirs ms (one run each)"
 figure prefilter_disc_median_vs_im_square "$ours" "$theirs" 4

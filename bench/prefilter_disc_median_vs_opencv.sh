@@ -49,5 +49,5 @@ for ((i = 0; i < RUNS; i++)); do
   t=$(run_ms "$WORK/median_opencv.bmp" opencv_ms "$IN" "$WORK/median_opencv.bmp")
   keep_best best_cv "$t"
 done
-echo "info: ours $best_ours ms, OpenCV $best_cv ms (fastest of $RUNS each, one thread)"
+echo "info prefilter_disc_median_vs_opencv: ours $best_ours ms, OpenCV $best_cv ms (fastest of $RUNS each, one thread)"
 figure prefilter_disc_median_vs_opencv "$best_ours" "$best_cv"

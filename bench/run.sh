@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints each figure on a line of its own as "FIGURE: VALUE", with the
-# information its command gives (the picture, the thread count, the times behind the ratio) on
-# indented lines below it. A figure whose command fails or gives no number prints "FIGURE: FAILED".
+# information its command gives on indented lines below it: its lines "info: TEXT" (the picture, the
+# thread count) under each of its figures, "info FIGURE: TEXT" (the times behind a ratio) under that one. A figure whose command fails or gives no number prints "FIGURE: FAILED".
 #   bench/run.sh              every figure
 #   bench/run.sh NAME...      only these figures
 #   BENCH_JOBS=N              build with N jobs (default: one per core)
@@ -36,6 +36,6 @@ while read -r figure cmd; do
     [ "${rc[$cmd]}" -ne 0 ] && echo "  (its command ended with exit code ${rc[$cmd]})"
   else
     echo "$line"
-    printf '%s\n' "${out[$cmd]}" | sed -n 's/^info: /  /p'
+    printf '%s\n' "${out[$cmd]}" | sed -n -e 's/^info: /  /p' -e "s/^info $figure: /  /p"
   fi
 done < <(cat "$SRC"/bench/figures/*.txt)
