@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <stdexcept>
 
 #include <QApplication>
 #include <QMdiArea>
@@ -48,7 +49,7 @@ struct TBenchWindow
 };
 
 // Milliseconds from the change to the result view's first paint of the new result; the run starts
-// at once (no quiet time).
+// at once (no quiet time). Throws when no new result is painted within two minutes.
 inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& change)
 {
     bool painted = false;
@@ -66,8 +67,12 @@ inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& cha
     change();
     form->ForceRun = true; // no quiet time: the host's next tick would start it
     form->StartCompression();
-    while (!painted)
+    // A run that fails or never ends must not hang the benchmarks.
+    while (!painted) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        if (std::chrono::steady_clock::now() - start > std::chrono::minutes(2))
+            throw std::runtime_error("no repaint of a new result within two minutes");
+    }
     form->ResImage->OnPaint = previous;
     return std::chrono::duration<double, std::milli>(end - start).count();
 }

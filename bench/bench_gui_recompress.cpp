@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     PrintPhotoInfo(photo);
 
     double cold = 1e9, warm = 1e9, libCold = 1e9, libWarm = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
         TBenchWindow window;
         TImageForm* form = window.Form;
         form->LoadSourceFromBitmap(photo, 1);
