@@ -70,9 +70,8 @@ int main(int argc, char** argv)
     PrintPhotoInfo(*form->SourceBitmap()); // after the peak: it encodes the picture once more
     std::printf("info: source: %s (%.1f MB at 24 bits)\n", path.c_str(), sourceBytes / MB);
     std::printf("info: first compression %.0f ms, ratio search %.0f ms (%d trials)\n", first, search, trials);
-    std::printf("info: peak %.1f MB: before the picture %.1f, after opening it %.1f, after the first "
-                "compression %.1f; "
-                "resident now %.1f\n",
+    std::printf("info: peak %.1f MB; peaks before the picture %.1f, after opening it %.1f, after the first "
+                "compression %.1f; resident at the end %.1f\n",
                 double(peak) / MB, double(baseline) / MB, double(opened) / MB, double(compressed) / MB,
                 double(StatusBytes("VmRSS:")) / MB);
     std::printf("gui_peak_memory_over_source: %.2f\n", double(peak) / sourceBytes);
