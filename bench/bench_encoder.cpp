@@ -1,8 +1,8 @@
-// Encoder engine against the library's own scanline encoder on a 12-megapixel photo-like picture
+// Encoder engine against the library's own scanline encoder on the 12-megapixel bench photo
 // (4:2:0, optimised Huffman coding, quality-75 tables), in the same process.
 //   encode_ratio_1t: our engine on one thread / the library
 //   encode_ratio_mt: our engine on all cores / the library
-// Each time is the best of several runs. Options: --width N --height N --runs N
+// Each time is the best of several runs. Options: --runs N, --only library|engine
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/LibraryCodec.h" // LibraryEncode: the library's own encoder
-#include "BenchPicture.h"
+#include "BenchPhoto.h"
 #include "codec/JpegEncoder.h"
 
 namespace
@@ -34,16 +34,14 @@ template <class F> double BestSeconds(int runs, F f)
 
 int main(int argc, char** argv)
 {
-    int width = 4000, height = 3000, runs = 5;
+    int runs = 5;
     std::string only; // "library" or "engine": time one of them alone (for profiling)
     for (int i = 1; i + 1 < argc; i += 2)
     {
-        if (!std::strcmp(argv[i], "--width")) width = std::atoi(argv[i + 1]);
-        if (!std::strcmp(argv[i], "--height")) height = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
     }
-    TBitmap bmp = BenchPicture(width, height);
+    const TBitmap bmp = BenchPhoto();
     TEncodeParams p;
     qmjpeg::TQuantSettings q;
     q.LumQuality = 75;
@@ -83,11 +81,12 @@ int main(int argc, char** argv)
     const double codingLib = BestSeconds(runs, [&] { QuantizeAndCode(planes, p.Coding); });
     std::printf("quantisation and coding, 1 thread: %.1f ms (library rounding %.1f ms)\n", coding * 1000,
                 codingLib * 1000);
-    std::printf("picture: %dx%d, kernels %s, %d threads\n", width, height, FastKernels().Name,
-                EncoderThreadCount(0));
-    std::printf("library: %.1f ms (%zu bytes)\n", lib * 1000, libSize);
-    std::printf("engine 1 thread: %.1f ms (%zu bytes), front end %.1f ms\n", one * 1000, oneSize, front * 1000);
-    std::printf("engine all threads: %.1f ms (%zu bytes)\n", all * 1000, allSize);
+    PrintPhotoInfo(bmp);
+    std::printf("info: kernels %s, %d threads\n", FastKernels().Name, EncoderThreadCount(0));
+    std::printf("info: library encode %.1f ms (%zu bytes)\n", lib * 1000, libSize);
+    std::printf("info encode_ratio_1t: ours %.1f ms (%zu bytes), front end %.1f ms\n", one * 1000, oneSize,
+                front * 1000);
+    std::printf("info encode_ratio_mt: ours %.1f ms (%zu bytes)\n", all * 1000, allSize);
     std::printf("encode_ratio_1t: %.3f\n", one / lib);
     std::printf("encode_ratio_mt: %.3f\n", all / lib);
     return 0;

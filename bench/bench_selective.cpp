@@ -1,4 +1,4 @@
-// Cost of selective compression in an encode of a 12-megapixel picture:
+// Cost of selective compression in an encode of the 12-megapixel bench photo:
 //   selective_overhead  a full encode with selective compression on (a few areas of each kind, no
 //                       prefilter) / the same full encode with it off, the median over 15 rounds
 //                       (goal <= 1.15)
@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "support/SelectionAreas.h"
-#include "BenchPicture.h"
+#include "BenchPhoto.h"
 #include "codec/JPEGImage.h"
 #include "codec/StageCache.h"
 
 namespace {
-
-constexpr int W = 4000, H = 3000;
 
 double ColdEncode(TJPEGImage& image)
 {
@@ -29,7 +27,8 @@ double ColdEncode(TJPEGImage& image)
 
 int main()
 {
-    const TBitmap photo = BenchPicture(W, H);
+    const TBitmap photo = BenchPhoto();
+    PrintPhotoInfo(photo);
     TJPEGImage image;
     image.SetSourceBitmap(&photo);
     image.SelLumQuality = 20;
@@ -51,7 +50,7 @@ int main()
         ratios.push_back(b / a);
     }
     std::sort(ratios.begin(), ratios.end());
-    std::printf("encode 12 MP: selective off %.3f s, on %.3f s (best of 15 each)\n", off, on);
+    std::printf("info selective_overhead: selective off %.3f s, on %.3f s (best of 15 each)\n", off, on);
     std::printf("selective_overhead: %.3f\n", ratios[ratios.size() / 2]);
     return 0;
 }
