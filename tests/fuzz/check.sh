@@ -17,7 +17,7 @@ cap=30
 runs_of()
 {
   case $1 in
-    bmp) echo 250000 ;;
+    bmp) echo 200000 ;;
     jpeg) echo 50000 ;;
     picture) echo 70000 ;;
     profile) echo 80000 ;;
