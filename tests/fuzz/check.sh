@@ -59,7 +59,7 @@ wait
 failed=()
 for name in "${names[@]}"; do
   dir=$build/check/$name
-  status=1 seconds=?
+  status=1 seconds="?"
   [ -f "$dir/status" ] && read -r status seconds <"$dir/status"
   executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" 2>/dev/null)
   if [ "$status" = 0 ]; then
