@@ -30,7 +30,7 @@ cmake --build "$build" -j"$jobs"
 find "$build" -name '*.gcda' -delete
 status=0
 ctest --test-dir "$build" -j"$jobs" --timeout 1800 --output-on-failure >"$build/ctest.log" 2>&1 || status=$?
-tail -n 3 "$build/ctest.log"
+grep -E "tests passed|tests failed out of" "$build/ctest.log" || tail -n 5 "$build/ctest.log"
 
 summary=$(gcovr --root . --filter "$PWD/src/" --object-directory "$build" -j"$jobs" --print-summary \
                 --output /dev/null "$build/src" "$build/tests")
