@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs missing packages, builds, runs the whole test suite, then runs the unit tests again
-# under the address and undefined-behaviour sanitizers.
+# Installs missing packages, builds, runs the whole test suite, runs the unit tests again under the
+# address and undefined-behaviour sanitizers, then runs every fuzz harness for a fixed number of
+# runs from its seeds (tests/fuzz/check.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -16,3 +17,5 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -
 cmake --build build/asan --target qm_unit_tests -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j"$jobs" --output-on-failure --timeout 1200 -L unit
+
+tests/fuzz/check.sh "$jobs"

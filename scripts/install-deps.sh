@@ -9,6 +9,8 @@ PACKAGES=(
   libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev
   googletest libgtest-dev libbenchmark-dev
+  # the fuzz stage of ./test.sh: clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
   # test and benchmark tools only: independent producers of fixtures and speed references
   imagemagick netpbm python3-pil libjpeg-turbo-progs
 )
