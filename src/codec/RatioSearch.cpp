@@ -16,19 +16,6 @@ bool BandsAtEnds(const int32_t* b)
     return std::all_of(b, b + 3, [](int32_t v) { return v == BandMin || v == BandMax; });
 }
 
-// num / den (den > 0) rounded to the nearest integer, ties to even, without floating point.
-int64_t RoundRatio(int64_t num, int64_t den)
-{
-    int64_t q = num / den, r = num % den;
-    if (r < 0) // floor division
-    {
-        --q;
-        r += den;
-    }
-    if (2 * r > den || (2 * r == den && (q & 1) != 0)) ++q;
-    return q;
-}
-
 int32_t MeanOfFirstThree(const int32_t* b)
 {
     return RoundInt((b[0] + b[1] + b[2]) / 3.0);

@@ -24,6 +24,20 @@ inline int32_t RoundInt(double x)
     return static_cast<int32_t>(r);
 }
 
+// num / den (den > 0) rounded like Round, exactly, in integers: for ratios whose ties a double
+// would not hold exactly.
+inline int64_t RoundRatio(int64_t num, int64_t den)
+{
+    int64_t q = num / den, r = num % den;
+    if (r < 0) // floor division
+    {
+        --q;
+        r += den;
+    }
+    if (2 * r > den || (2 * r == den && (q & 1) != 0)) ++q;
+    return q;
+}
+
 // The same result as Round for |x| < 2^22 (float) or 2^51 (double), as plain arithmetic that
 // inlines into tight loops: adding and taking away 1.5 x 2^23 (2^52) leaves x rounded to an integer
 // by the FPU's rounding, which is to nearest with ties to even.
