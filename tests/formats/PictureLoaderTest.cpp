@@ -6,7 +6,6 @@
 #include <thread>
 #include <tuple>
 
-#include "ScratchFolder.h"
 #include "TestFormats.h"
 #include "codec/JPEGImage.h"
 #include "formats/BitmapGraphic.h"
@@ -16,18 +15,6 @@
 
 namespace {
 using Bytes = std::vector<uint8_t>;
-
-// The message the load by extension raises for a file.
-std::string ExtensionMessage(const std::string& path)
-{
-    try {
-        TPicture p;
-        p.LoadFromFile(path);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(loaded)";
-}
 
 // Loads the file ("" when it loads); a failure must leave only a plain exception and no picture.
 std::string Load(TPicture& picture, const std::string& path, TImageFileInfo& info,
@@ -58,7 +45,7 @@ public:
 // each reports the load by extension (never a content attempt), except a preview whose header reads
 // well but whose pixels cannot be decoded (a component names a quantisation table the file lacks),
 // which reports the decoder. A missing file and a named pipe nobody writes to (which fails instead of
-// waiting) leave the file fields empty.
+// waiting) leave the file fields empty. An "@" in a message stands for the file's path.
 TEST(PictureLoader, LoadsAndFigures)
 {
     const std::string longName = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c');
@@ -72,7 +59,7 @@ TEST(PictureLoader, LoadsAndFigures)
     {
         std::string name;
         std::optional<Bytes> data; // none: not written
-        const char* message;       // "" loads, nullptr: the message of the load by extension
+        const char* message;       // "" loads
         int width = 0, height = 0, bits = 0;
         int64_t imageBytes = 0, bytes24 = 0;
         int formatIndex = 0, box = 0, scale = 0, previewWidth = 0;
@@ -88,13 +75,13 @@ TEST(PictureLoader, LoadsAndFigures)
         {"g.jpg", ReadFixture("color_40x24.jpg"), "", 40, 24, 24, 2880, 2880, ImageFormatJPEG, 10, 2, 10},
         {"i.jpg", ReadFixture("color_40x24.jpg"), "", 40, 24, 24, 2880, 2880, ImageFormatJPEG, 100, 0, 40},
         {"j.jpg", noTable, "Quantization table 0x03 was not defined", 0, 0, 0, 0, 0, 0, 10},
-        {"junk.jpg", garbage, nullptr},
-        {"junk.bmp", garbage, nullptr},
-        {"fake.jpg", fakeBitmap, nullptr}, // content tries BMP
+        {"junk.jpg", garbage, "Not a JPEG file: starts with 0x03 0x0a"},
+        {"junk.bmp", garbage, "Bitmap image is not valid: the file does not start with \"BM\""},
+        {"fake.jpg", fakeBitmap, "Not a JPEG file: starts with 0x42 0x4d"}, // content tries BMP
         {"junk.xyz", garbage, "Unknown picture file extension (.xyz)"},
-        {"empty.bmp", Bytes{}, nullptr},
-        {"missing.bmp", std::nullopt, nullptr},
-        {"pipe.bmp", std::nullopt, nullptr},
+        {"empty.bmp", Bytes{}, "Bitmap image is not valid: the file is too short for a bitmap file header"},
+        {"missing.bmp", std::nullopt, "Cannot open file \"@\". No such file or directory"},
+        {"pipe.bmp", std::nullopt, "Bitmap image is not valid: the file is too short for a bitmap file header"},
     };
     const char* zone = getenv("TZ");
     const std::string oldZone = zone ? zone : "";
@@ -110,11 +97,13 @@ TEST(PictureLoader, LoadsAndFigures)
         TPicture picture;
         picture.SetGraphic(std::make_unique<TBitmapGraphic>(TBitmap(2, 2))); // replaced or emptied
         TImageFileInfo info;
-        EXPECT_EQ(Load(picture, path, info, FileFormatList(), c.box), c.message ? c.message : ExtensionMessage(path));
+        std::string message = c.message;
+        if (const size_t at = message.find('@'); at != std::string::npos) message.replace(at, 1, path);
+        EXPECT_EQ(Load(picture, path, info, FileFormatList(), c.box), message);
         const double size = c.data ? double(c.data->size()) : 0;
         EXPECT_EQ(std::tuple(info.FileName, info.FileInfoValid, info.FileSize),
                   std::tuple(path, c.data.has_value(), int64_t(size)));
-        if (!c.message || *c.message) continue;
+        if (*c.message) continue;
         const char* description = c.formatIndex == ImageFormatBMP ? "Windows Bitmap" : "JPEG/JFIF compliant";
         EXPECT_EQ(std::tuple(info.LoadedByContent, info.PictureInfoValid), std::tuple(c.name == "jpeg.bmp", true));
         EXPECT_EQ(std::tuple(info.Width, info.Height, info.BitsPerPixel, info.ImageBytes, info.Bytes24),
@@ -192,18 +181,18 @@ TEST(PictureLoader, LoadsOnSeveralThreadsAtOnce)
     TScratchFolder tmp;
     const std::string files[] = {tmp.Write("a.bmp", ReadFixture("bits8_7x5.bmp")),
                                  tmp.Write("b.bmp", ReadFixture("color_40x24.jpg"))};
-    std::vector<std::thread> threads;
     std::atomic<int> good{0};
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 10; ++i) {
-                TPicture picture;
-                TImageFileInfo info;
-                LoadPicture(picture, files[(t + i) % 2], false, 0, 0, info);
-                if (info.PictureInfoValid) ++good;
-            }
-        });
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                for (int i = 0; i < 10; ++i) {
+                    TPicture picture;
+                    TImageFileInfo info;
+                    LoadPicture(picture, files[(t + i) % 2], false, 0, 0, info);
+                    good += info.PictureInfoValid;
+                }
+            });
     }
-    for (auto& th : threads) th.join();
     EXPECT_EQ(good, 40);
 }
