@@ -34,8 +34,7 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
         {P::psRunning, 67, true, Rect(0, 1, 2, 2)},  {P::psRunning, 100, true, Rect(0, 2, 2, 3)}};
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(std::vector(events.begin(), events.begin() + 4), std::vector(std::begin(expected), std::end(expected)));
-    EXPECT_EQ(std::get<0>(events[4]), P::psEnding);
-    EXPECT_EQ(firstMessage, "Transfering...");
+    EXPECT_EQ(std::tuple(std::get<0>(events[4]), firstMessage), std::tuple(P::psEnding, "Transfering..."));
 
     // A copy keeps the image properties; saved as a bitmap file it reads back the same.
     TTestGraphic copy;
