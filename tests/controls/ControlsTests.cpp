@@ -47,7 +47,8 @@ TEST(BitmapStretch, EveryDepthShowsTheColoursOfItsConversionAndPastAShortPalette
         EXPECT_EQ(StretchVisiblePart(bmp, 26, 10, area), StretchVisiblePart(ref, 26, 10, area)) << int(f);
         EXPECT_EQ(BitmapAsQImage(bmp).convertToFormat(QImage::Format_RGB32),
                   BitmapAsQImage(ref).convertToFormat(QImage::Format_RGB32)) << int(f);
-        if (bits == 1 || bits == 8 || bits >= 24) EXPECT_EQ(BitmapAsQImage(bmp).constBits(), bmp.Bits()) << int(f);
+        const bool wrapped = bits == 1 || bits == 8 || bits >= 24;
+        EXPECT_TRUE(!wrapped || BitmapAsQImage(bmp).constBits() == bmp.Bits()) << int(f);
     }
 }
 
