@@ -119,7 +119,7 @@ TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithItsDateAndAfterSaveA
     EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
 }
 
-TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentARememberedNoSavesUnderAnotherNameAndSaveAsKeepsTheExtension)
+TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentARememberedNoSavesElsewhereSaveAsKeepsItsExtension)
 {
     WriteJpeg(Path("photo.JPEG"), 40, 30);
     const std::string before = ReadAll(Path("photo.JPEG"));

@@ -90,7 +90,8 @@ TEST(HandOver, SendersArriveWholeOrGiveUp)
     QTemporaryDir dir;
     const std::string path = dir.filePath("instance").toStdString();
     auto send = [&](TLines params) {
-        return std::async(std::launch::async, [params, path] { return ForwardToRunningInstance(params, path, 5000); });
+        return std::async(std::launch::async,
+                          [params, path] { return ForwardToRunningInstance(params, path, 5000); });
     };
     EXPECT_FALSE(ForwardToRunningInstance({"/x.jpg"}, path, 1000)); // nothing there
     int hung = ::socket(AF_UNIX, SOCK_STREAM, 0); // an instance that hangs: it never accepts
