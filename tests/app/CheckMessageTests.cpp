@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "common/CheckMessage.h"
 #include "app/InfoCBox.h"
 #include "app/QtMessageBox.h"

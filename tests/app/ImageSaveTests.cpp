@@ -119,7 +119,7 @@ TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithItsDateAndAfterSaveA
     EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
 }
 
-TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSavesUnderAnotherName)
+TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentARememberedNoSavesElsewhereSaveAsKeepsItsExtension)
 {
     WriteJpeg(Path("photo.JPEG"), 40, 30);
     const std::string before = ReadAll(Path("photo.JPEG"));
@@ -142,22 +142,18 @@ TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentAndARememberedNoSaves
     EXPECT_FALSE(std::filesystem::exists(Path("photo.jpg"))); // the extension is kept
     EXPECT_TRUE(second->SaveResult("", false));                // asked once per window
     EXPECT_EQ(Box.Calls().size(), 2u);
-}
 
-TEST_F(ImageSaveTest, SaveAsUnderAnotherExtensionAsksBeforeReplacingTheAdjustedName)
-{
-    WriteJpeg(Path("photo.jpg"), 40, 30);
-    TImageForm* form = Open(Path("photo.jpg"));
-    EXPECT_TRUE(form->SaveResult(Path("out.png"), false));
-    EXPECT_EQ(form->FileInfo.FileName, Path("out.jpg"));
-    std::ofstream(Path("keep.jpg")) << "precious";
+    // Save As under another extension takes the source's and asks before replacing that name.
+    EXPECT_TRUE(second->SaveResult(Path("out.png"), false));
+    EXPECT_EQ(second->FileInfo.FileName, Path("out.JPEG"));
+    std::ofstream(Path("keep.JPEG")) << "precious";
     Box.Answer(mrNo);
-    EXPECT_FALSE(form->SaveResult(Path("keep.png"), false));
-    EXPECT_EQ(ReadAll(Path("keep.jpg")), "precious");
+    EXPECT_FALSE(second->SaveResult(Path("keep.png"), false));
+    EXPECT_EQ(ReadAll(Path("keep.JPEG")), "precious");
     Box.Answer(mrYes);
-    EXPECT_TRUE(form->SaveResult(Path("keep.png"), false));
-    EXPECT_NE(ReadAll(Path("keep.jpg")), "precious");
-    EXPECT_EQ(Box.Calls().size(), 2u);
+    EXPECT_TRUE(second->SaveResult(Path("keep.png"), false));
+    EXPECT_NE(ReadAll(Path("keep.JPEG")), "precious");
+    EXPECT_EQ(Box.Calls().size(), 4u);
 }
 
 TEST_F(ImageSaveTest, FailuresGiveTheSystemsReasonAndLeaveTheSourceAndTheWindowAlone)

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "app/EngineSetup.h"
 #include "codec/JPEGImage.h"
 #include "platform/BmpFile.h"

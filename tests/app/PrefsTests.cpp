@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <map>
 
-#include "GuiTestApp.h"
+#include "support/GuiTestApp.h"
 #include "app/Prefs.h"
 #include "app/WindowSettings.h"
 #include "platform/SettingsStore.h"

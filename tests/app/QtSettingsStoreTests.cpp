@@ -8,27 +8,17 @@
 
 namespace {
 
-class QtSettingsStoreTest : public ::testing::Test
+TEST(QtSettingsStore, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAReopenAsText)
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Dir.isValid());
-        ::setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
-    }
-    void TearDown() override { ::unsetenv("QM_SETTINGS_DIR"); }
-    std::string Path(const char* rel) const { return Dir.filePath(rel).toStdString(); }
-    QTemporaryDir Dir;
-};
-
-TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAReopenAsText)
-{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ::setenv("QM_SETTINGS_DIR", dir.path().toLocal8Bit().constData(), 1);
     const std::pair<const char*, const char*> values[] = {
         {"OpenDir", "/home/u/My Pictures, 2024@x\\y"}, {"NameDefProfile", ""}, // an empty text is a value
         {"Weird", "@Variant(x)"}, {"Toolbars/MainBar/Visible", "1"}};     // typed-looking text stays text
     {
         TQtSettingsStore s;
-        EXPECT_EQ(s.FileName(), Path("Tarnwick/QMK.conf"));
+        EXPECT_EQ(s.FileName(), dir.filePath("Tarnwick/QMK.conf").toStdString());
         EXPECT_FALSE(s.ReadValue("OpenDir").has_value()); // first run: nothing there
         for (auto [name, value] : values) s.WriteValue(name, value);
         s.Flush();
@@ -39,6 +29,7 @@ TEST_F(QtSettingsStoreTest, EnvironmentPointsTheStoreAtAFolderAndValuesSurviveAR
     EXPECT_TRUE(s.DeleteValue("Weird"));
     EXPECT_FALSE(s.DeleteValue("Weird"));
     EXPECT_THROW(s.WriteValue("\\", "x"), ERegistryException); // no name
+    ::unsetenv("QM_SETTINGS_DIR");
 }
 
 } // namespace

@@ -186,6 +186,7 @@ TEST(ColorManager, GammaTableAtItsBreakpoints)
     }
 }
 
+// The bitmap format that holds a layout of samples and bits; none where no bitmap holds it.
 TEST(ColorManager, PixelFormatFor)
 {
     using P = TPixelFormat;
@@ -198,7 +199,7 @@ TEST(ColorManager, PixelFormatFor)
         TColorManager cm;
         cm.SetTargetSamplesPerPixel(samples);
         cm.SetTargetBitsPerSample(bits);
-        EXPECT_EQ(cm.PixelFormatFor(1), expected) << samples << " x " << bits;
-        EXPECT_EQ(cm.PixelFormatFor(0), P::pf24bit);
+        EXPECT_EQ(std::tuple(cm.PixelFormatFor(1), cm.PixelFormatFor(0)), std::tuple(expected, P::pf24bit))
+            << samples << " x " << bits;
     }
 }

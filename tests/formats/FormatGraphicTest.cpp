@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <tuple>
 
 #include "TestFormats.h"
@@ -16,9 +17,8 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
         if (events.empty()) firstMessage = m;
         events.emplace_back(s, p, r, rect);
     };
-    std::vector<uint8_t> data = {'x', 'y'}; // the image starts at position 2 of the stream
-    auto image = TTestGraphic::Make(2, 3, 10);
-    data.insert(data.end(), image.begin(), image.end());
+    auto data = TTestGraphic::Make(2, 3, 10);
+    data.insert(data.begin(), {'x', 'y'}); // the image starts at position 2 of the stream
     TMemoryStream stream(data);
     stream.SetPosition(2);
     g.LoadFromStream(stream);
@@ -34,8 +34,7 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
         {P::psRunning, 67, true, Rect(0, 1, 2, 2)},  {P::psRunning, 100, true, Rect(0, 2, 2, 3)}};
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(std::vector(events.begin(), events.begin() + 4), std::vector(std::begin(expected), std::end(expected)));
-    EXPECT_EQ(std::get<0>(events[4]), P::psEnding);
-    EXPECT_EQ(firstMessage, "Transfering...");
+    EXPECT_EQ(std::tuple(std::get<0>(events[4]), firstMessage), std::tuple(P::psEnding, "Transfering..."));
 
     // A copy keeps the image properties; saved as a bitmap file it reads back the same.
     TTestGraphic copy;
@@ -47,9 +46,7 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
     TBitmap back;
     LoadBmpFromStream(back, out);
     ASSERT_EQ(std::tuple(back.Width(), back.Height()), std::tuple(2, 3));
-    for (int y = 0; y < 3; ++y)
-        EXPECT_EQ(std::vector<uint8_t>(back.ScanLine(y), back.ScanLine(y) + 6),
-                  std::vector<uint8_t>(g.Bitmap().ScanLine(y), g.Bitmap().ScanLine(y) + 6));
+    for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(back.ScanLine(y), g.Bitmap().ScanLine(y), 6), 0) << y;
 }
 
 TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
@@ -60,9 +57,8 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
     {
         std::vector<uint8_t> data;
         int64_t pixelLimit;
-        const char* error; // "" = loads
+        const char* error;
     } cases[] = {
-        {TTestGraphic::Make(4, 4), 1 << 20, ""},
         {std::vector<uint8_t>(32, 0x55), 1 << 20, "Cannot load image. Invalid or unexpected QMT image format."},
         {truncated, 1 << 20, "Stream read error"},
         // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
@@ -84,12 +80,7 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
             error = e.what();
         }
         EXPECT_EQ(error, c.error);
-        EXPECT_EQ(g.Empty(), !error.empty()); // a failed load leaves no half picture
+        EXPECT_TRUE(g.Empty()); // a failed load leaves no half picture
     }
     TBitmap::SetPixelLimit(oldLimit);
-    // A format that refuses headers quietly ends with an empty picture.
-    TLenientGraphic quiet;
-    TMemoryStream junk(std::vector<uint8_t>(32, 0x55));
-    EXPECT_NO_THROW(quiet.LoadFromStream(junk));
-    EXPECT_TRUE(quiet.Empty());
 }

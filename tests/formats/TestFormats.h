@@ -1,10 +1,45 @@
 #pragma once
-// Small format graphics used by the tests to drive the registry and the common load pattern.
+// What the format tests share: a private scratch folder, the fixtures, and small format graphics
+// that drive the registry and the common load pattern.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
+
+// A private folder for one test, removed with everything in it afterwards.
+class TScratchFolder
+{
+public:
+    TScratchFolder()
+    {
+        if (!mkdtemp(FPath.data())) throw std::runtime_error("mkdtemp failed");
+    }
+    ~TScratchFolder()
+    {
+        std::error_code ignored; // never throws from here
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& data) const
+    {
+        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
+                                                          std::streamsize(data.size()));
+        return Path(name);
+    }
+
+private:
+    std::string FPath = (std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string();
+};
+
+inline std::vector<uint8_t> ReadFixture(const std::string& name)
+{
+    std::ifstream f(std::string(QM_FIXTURES_DIR) + "/formats/" + name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
 
 // The class record of a test graphic, made once.
 template <class G> const TGraphicClass& TestClass(const char* name)
@@ -34,11 +69,7 @@ public:
         auto& p = ImageProperties;
         p.Width = safeload::ReadWordLE(stream);
         p.Height = safeload::ReadWordLE(stream);
-        p.ColorScheme = schRGB;
-        p.BitsPerSample = 8;
-        p.SamplesPerPixel = 3;
         p.BitsPerPixel = 24;
-        p.Compression = TCompressionCode::None;
         return p.Width > 0 && p.Height > 0;
     }
     static const TGraphicClass& Class() { return TestClass<TTestGraphic>("TTestGraphic"); }

@@ -55,7 +55,7 @@ TEST_F(ImageFormViewTest, ZoomResizesTheViewsAndTheCaptionAndContinuousZoomStops
     EXPECT_EQ(Form->Zoom, 300);
 }
 
-TEST_F(ImageFormViewTest, PanningScrollsBothViews)
+TEST_F(ImageFormViewTest, PanningScrollsBothViewsAndTheResultOnlyLayoutScrollsItsOwn)
 {
     Form->SetZoom(300);
     Form->ResScrollBox->SetImageSize(600, 300); // as with a result
@@ -70,24 +70,21 @@ TEST_F(ImageFormViewTest, PanningScrollsBothViews)
     Form->ImageMouseMove(Form->SrcImage, Qt::LeftButton, 360, 150, Qt::ControlModifier);
     Form->ImageMouseMove(Form->SrcImage, Qt::LeftButton | Qt::RightButton, 390, 150);
     EXPECT_EQ(Form->SrcScrollBox->HorzPosition(), h0 - 20);
-}
 
-TEST_F(ImageFormViewTest, ResultOnlyLayoutScrollsItsOwnView)
-{
-    // The hidden source box does not hold the result box back to its own (stale) range.
+    // Showing the result only, the hidden source box does not hold the result box back to its own
+    // (stale) range; shown again, the source box takes the result box's positions.
+    Form->ImageMouseUp(Form->SrcImage, Qt::LeftButton, 390, 150);
     Form->SetViewLayout(2);
     Form->ShowSourceAsResult(true);
-    Form->SetZoom(300);
     Form->ResScrollBox->SetImageSize(2000, 1500); // larger than the view in both directions
     Form->ResScrollBox->SetPositions(150, 120);
     EXPECT_EQ(std::tuple(Form->ResScrollBox->HorzPosition(), Form->ResScrollBox->VertPosition()), std::tuple(150, 120));
-    // Shown again, the source box takes the result box's positions.
     Form->SrcScrollBox->SetImageSize(2000, 1500);
     Form->SetViewLayout(0);
     EXPECT_EQ(std::tuple(Form->SrcScrollBox->HorzPosition(), Form->SrcScrollBox->VertPosition()), std::tuple(150, 120));
 }
 
-TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoArea)
+TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoAreaAndDeletingAreasIsAChangeOnlyWithSelectiveCompression)
 {
     Form->SetTool(2);
     for (uint8_t shape : {0, 1}) {
@@ -107,6 +104,16 @@ TEST_F(ImageFormViewTest, ClickOrTinyDragMakesNoArea)
     Drag(Form->SrcImage, 40, 40, 120, 100);
     ASSERT_EQ(Form->SelectionCount(), 2);
     EXPECT_EQ(Corners(1), Corners(0));
+
+    // Deleting areas counts as a change only with selective compression.
+    Form->MarkParamsChanged(false);
+    Form->DeleteLastSelection();
+    EXPECT_EQ(std::tuple(Form->SelectionCount(), Form->PendingChanges), std::tuple(1, 0));
+    Form->Image->SelectiveCompression = true;
+    Drag(Form->SrcImage, 30, 10, 100, 80);
+    EXPECT_EQ(Form->PendingChanges, 1);
+    Form->DeleteAllSelections();
+    EXPECT_EQ(std::tuple(Form->SelectionCount(), Form->PendingChanges), std::tuple(0, 2));
 }
 
 TEST_F(ImageFormViewTest, PolygonNeedsTwoClicksAndItsFinishingRightClickOpensNoMenu)
@@ -148,21 +155,6 @@ TEST_F(ImageFormViewTest, RightButtonOpensNoPopUpMenuWhileZooming)
     EXPECT_EQ(shown, 1);
 }
 
-TEST_F(ImageFormViewTest, DeletingAreasCountsAChangeOnlyWithSelectiveCompression)
-{
-    Form->SetTool(2);
-    Drag(Form->SrcImage, 20, 10, 100, 80);
-    Drag(Form->SrcImage, 30, 10, 100, 80);
-    Form->MarkParamsChanged(false);
-    Form->DeleteLastSelection();
-    EXPECT_EQ(std::tuple(Form->SelectionCount(), Form->PendingChanges), std::tuple(1, 0));
-    Form->Image->SelectiveCompression = true;
-    Drag(Form->SrcImage, 30, 10, 100, 80);
-    EXPECT_EQ(Form->PendingChanges, 1);
-    Form->DeleteAllSelections();
-    EXPECT_EQ(std::tuple(Form->SelectionCount(), Form->PendingChanges), std::tuple(0, 2));
-}
-
 TEST_F(ImageFormViewTest, OutlinesArePaintedFromTheAreaState)
 {
     // A black picture: the inverted outline shows white on the result view when the source is
@@ -177,6 +169,20 @@ TEST_F(ImageFormViewTest, OutlinesArePaintedFromTheAreaState)
     Form->ToggleSelectionsHidden();
     shot = Form->ResImage->grab().toImage();
     EXPECT_EQ(shot.pixelColor(20, 40), QColor(Qt::black));
+}
+
+TEST_F(ImageFormViewTest, DuplicateCopiesPictureSettingsAndAreas)
+{
+    Form->Image->LumQuality = 77;
+    Form->SetTool(2);
+    Drag(Form->SrcImage, 10, 10, 30, 30);
+    TImageForm* b = NewForm();
+    b->LoadSourceFromWindow(Form, 2);
+    EXPECT_EQ(std::tie(b->FileInfo.FileName, b->Image->LumQuality, b->Zoom),
+              std::tie(Form->FileInfo.FileName, Form->Image->LumQuality, Form->Zoom));
+    EXPECT_EQ(b->SelectionCount(), 1);
+    ASSERT_NE(b->SourceBitmap(), nullptr);
+    EXPECT_NE(b->SourceBitmap(), Form->SourceBitmap());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Zoom maths, layouts and pan rules of the image window's views.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "workspace/ViewMath.h"
 
 namespace {
@@ -16,8 +18,7 @@ TEST(ViewMath, ZoomScalesRoundViewSizesHalfToEven)
     };
     for (const TCase& c : cases) {
         TZoomScales s = CalcZoomScales(c.zoom, c.w, c.h);
-        EXPECT_EQ(s.ViewWidth, c.viewW) << c.zoom << " " << c.w;
-        EXPECT_EQ(s.ViewHeight, c.viewH) << c.zoom << " " << c.h;
+        EXPECT_EQ(std::tuple(s.ViewWidth, s.ViewHeight), std::tuple(c.viewW, c.viewH)) << c.zoom << " " << c.w;
         EXPECT_FLOAT_EQ(s.ScreenToPicture * s.PictureToScreen, 1.0f);
         EXPECT_FLOAT_EQ(s.PixelToMillionthX, 1000000.0f / float(c.w));
     }
@@ -31,8 +32,8 @@ TEST(ViewMath, InitialAndFittingZoom)
         {1000, 1000, 41, 30}, {800, 2000, 51, 15}, {300, 1000, 100, 30}, {100, 100, 100, 300},
         {800, 300, 100, 50}};
     for (const auto& c : cases) {
-        EXPECT_EQ(InitialZoom(400, 300, c.picW, c.picH), c.initial) << c.picW << "x" << c.picH;
-        EXPECT_EQ(FittingZoom(400, 300, c.picW, c.picH), c.fitting) << c.picW << "x" << c.picH;
+        EXPECT_EQ(std::tuple(InitialZoom(400, 300, c.picW, c.picH), FittingZoom(400, 300, c.picW, c.picH)),
+                  std::tuple(c.initial, c.fitting)) << c.picW << "x" << c.picH;
     }
     EXPECT_EQ(FittingZoom(400, 300, 0, 100), 0);
 }
@@ -66,20 +67,16 @@ TEST(ViewMath, Layouts)
 {
     // Side by side: two equal views, the spacer takes the odd pixel.
     TViewLayoutRects r = CalcViewLayout(0, 801, 600, 20);
-    EXPECT_EQ(r.Source, Rect(0, 0, 395, 580));
-    EXPECT_EQ(r.Spacer, Rect(395, 0, 406, 580));
-    EXPECT_EQ(r.Result, Rect(406, 0, 801, 580));
-    EXPECT_TRUE(r.SourceVisible);
+    EXPECT_EQ(std::tuple(r.Source, r.Spacer, r.Result, r.SourceVisible),
+              std::tuple(Rect(0, 0, 395, 580), Rect(395, 0, 406, 580), Rect(406, 0, 801, 580), true));
     EXPECT_EQ(CalcViewLayout(0, 800, 600, 20).Spacer.Width(), 10);
     // One above the other.
     r = CalcViewLayout(1, 800, 601, 20);
-    EXPECT_EQ(r.Source, Rect(0, 0, 800, 285));
-    EXPECT_EQ(r.Spacer, Rect(0, 285, 800, 296));
-    EXPECT_EQ(r.Result, Rect(0, 296, 800, 581));
+    EXPECT_EQ(std::tuple(r.Source, r.Spacer, r.Result),
+              std::tuple(Rect(0, 0, 800, 285), Rect(0, 285, 800, 296), Rect(0, 296, 800, 581)));
     // Result only.
     r = CalcViewLayout(2, 800, 600, 20);
-    EXPECT_FALSE(r.SourceVisible);
-    EXPECT_EQ(r.Result, Rect(0, 0, 800, 580));
+    EXPECT_EQ(std::tuple(r.Result, r.SourceVisible), std::tuple(Rect(0, 0, 800, 580), false));
 }
 
 TEST(ViewMath, FitWindowStaysInsideTheArea)
