@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,10 +32,8 @@ std::string Row(const TBitmap& m, int y)
 int SetBits(const TBitmap& m)
 {
     int n = 0;
-    for (int y = 0; y < m.Height(); ++y) {
-        const std::string row = Row(m, y);
-        n += int(std::count(row.begin(), row.end(), '#'));
-    }
+    for (int y = 0; y < m.Height(); ++y)
+        for (int x = 0; x < m.Width(); ++x) n += Bit(m, x, y);
     return n;
 }
 

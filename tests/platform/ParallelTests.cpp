@@ -11,40 +11,33 @@
 
 // Many short calls of varied shapes: every item runs exactly once per call, in chunks no longer than
 // asked, on thread numbers below the count; progress comes from the calling thread, rises and ends
-// at the count.
-TEST(Parallel, EveryItemOncePerCallAndProgressOnTheCaller)
+// at the count. The first exception (from an item or from progress) stops the others taking work
+// and is raised after all have ended; calls from several threads at once, nested too, all complete.
+TEST(Parallel, ItemsOnceProgressOnTheCallerFirstExceptionStopsNestedCallsComplete)
 {
+    const auto caller = std::this_thread::get_id();
     for (int threads : {1, 2, 5, 0}) {
         const int limit = threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency()));
-        const auto caller = std::this_thread::get_id();
         for (int call = 0; call < 400; ++call) {
             const int count = call % 29, chunk = 1 + call % 4;
             std::vector<std::atomic<int>> hits(static_cast<size_t>(count));
             std::atomic<bool> bad{false};
-            std::vector<int> progress;
+            std::vector<int> progress{0};
             ParallelFor(
                 count, threads, chunk,
                 [&](int first, int last, int thread) {
                     bad = bad || thread < 0 || thread >= limit || last - first > chunk;
-                    for (int i = first; i < last; ++i)
-                        hits[size_t(i)].fetch_add(1);
+                    for (int i = first; i < last; ++i) hits[size_t(i)].fetch_add(1);
                 },
                 [&](int done) {
-                    bad = bad || std::this_thread::get_id() != caller ||
-                          (!progress.empty() && done <= progress.back());
+                    bad = bad || std::this_thread::get_id() != caller || done <= progress.back();
                     progress.push_back(done);
                 });
             ASSERT_FALSE(bad.load()) << "threads " << threads << " call " << call;
             for (int i = 0; i < count; ++i) ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
-            ASSERT_EQ(progress.empty() ? 0 : progress.back(), count);
+            ASSERT_EQ(progress.back(), count);
         }
     }
-}
-
-// The first exception (from an item or from progress) stops the others taking work and is raised
-// after all have ended; calls from several threads at once, nested too, all complete.
-TEST(Parallel, FirstExceptionStopsAndConcurrentNestedCallsComplete)
-{
     std::atomic<int> running{0}, ran{0};
     EXPECT_THROW(ParallelFor(10000, 4, 1,
                              [&](int first, int, int) {
