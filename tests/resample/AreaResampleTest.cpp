@@ -41,7 +41,8 @@ int MaxDifferenceFromBruteForce(const TBitmap& src, const TBitmap& dst)
 }
 
 // Against the exact average, on one thread and on several (bands must not change a pixel); ratios
-// just above 1 where rounding piles up, and counts beyond 15 bits.
+// just above 1 where rounding piles up, and counts beyond 15 bits. Fidelity 0 gives the reference
+// samples; fidelities outside 0..256 are clamped.
 TEST(AreaResample, MatchesABruteForceAverageOnAnyThreadCount)
 {
     const int cases[][4] = {{37, 23, 10, 7},        {100, 50, 33, 17},     {64, 64, 1, 1},
@@ -60,10 +61,6 @@ TEST(AreaResample, MatchesABruteForceAverageOnAnyThreadCount)
                 SamePixels(Reduced(src, c[2], c[3], fidelity, 1), Reduced(src, c[2], c[3], fidelity, 5)))
                 << c[0] << "x" << c[1] << " fidelity " << fidelity;
     }
-}
-
-TEST(AreaResample, FidelityZeroGivesTheReferenceSamplesAndIsClamped)
-{
     const TBitmap src = TestPicture(20, 12, 9), dst = Reduced(src, 10, 6, 0);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 30; ++x)

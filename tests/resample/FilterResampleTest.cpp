@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "ResampleTestUtil.h"
 #include "resample/FilterPasses.h"
@@ -41,12 +42,8 @@ TBitmap RowsThenColumns(const TBitmap& src, int dw, int dh, int method, int fide
 // at the edge, and fidelities outside 0..256 are clamped.
 TEST(FilterResample, TinyRowsAndColumnsGiveKnownValues)
 {
-    const struct
-    {
-        std::vector<int> source;
-        int size, method, fidelity;
-        std::vector<int> expected;
-    } cases[] = {
+    // source, target size, method, fidelity, target
+    const std::tuple<std::vector<int>, int, int, int, std::vector<int>> cases[] = {
         {{77}, 5, Mitchell, 256, std::vector<int>(5, 77)},
         {{0, 200}, 3, Triangle, 256, {0, 100, 200}},
         {{0, 0, 180, 0, 0}, 5, Mitchell, 256, {0, 10, 160, 10, 0}},
@@ -54,13 +51,12 @@ TEST(FilterResample, TinyRowsAndColumnsGiveKnownValues)
         {{10, 50, 90, 130, 170}, 5, Mitchell, 0, {50, 90, 130, 170, 170}},
         {{10, 50, 90, 130, 170}, 5, Mitchell, -40, {50, 90, 130, 170, 170}},
     };
-    for (const auto& c : cases)
+    for (const auto& [source, size, method, fidelity, expected] : cases)
         for (bool vertical : {false, true}) {
-            if (vertical && c.fidelity < 256) continue; // the blend belongs to the horizontal pass
-            const TBitmap dst = Filtered(RowPicture(c.source, vertical), vertical ? 1 : c.size,
-                                         vertical ? c.size : 1, c.method, c.fidelity);
-            EXPECT_EQ(RowValues(dst), c.expected)
-                << c.source.size() << "->" << c.size << " vertical " << vertical;
+            if (vertical && fidelity < 256) continue; // the blend belongs to the horizontal pass
+            const TBitmap dst = Filtered(RowPicture(source, vertical), vertical ? 1 : size, vertical ? size : 1,
+                                         method, fidelity);
+            EXPECT_EQ(RowValues(dst), expected) << source.size() << "->" << size << " vertical " << vertical;
         }
 }
 

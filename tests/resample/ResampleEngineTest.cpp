@@ -40,14 +40,10 @@ TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
 // empty target fails with its message. The source is converted before the worker starts.
 TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
 {
-    const struct
-    {
-        int dstW, dstH;
-        bool stop, failed;
-        const char* message;
-    } cases[] = {{450, 300, false, false, ""}, {1800, 1200, true, true, nullptr},
-                 {0, 0, false, true, "Result bitmap is not created"}};
-    for (const auto& c : cases) {
+    const std::tuple<int, int, bool, bool, const char*> cases[] = { // target size, stop, failed, message
+        {450, 300, false, false, ""}, {1800, 1200, true, true, nullptr},
+        {0, 0, false, true, "Result bitmap is not created"}};
+    for (const auto& [dstW, dstH, stop, failed, message] : cases) {
         TQueueInvoker invoker;
         std::vector<int> percents;
         int ends = 0;
@@ -55,12 +51,12 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
         TBitmap src(300, 200, TPixelFormat::pf8bit), dst;
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 300; ++x) src.ScanLine(y)[x] = uint8_t(x * 7 + y * y);
-        if (c.dstW) dst = TBitmap(c.dstW, c.dstH);
+        if (dstW) dst = TBitmap(dstW, dstH);
         auto onProgress = [&](TWorkerThread* sender, uint8_t op, int percent) {
             EXPECT_EQ(op, 2);
             EXPECT_TRUE(invoker.IsMainThread());
             percents.push_back(percent);
-            if (c.stop) sender->Terminate();
+            if (stop) sender->Terminate();
         };
         auto onEnd = [&](TWorkerThread* t) {
             auto* engine = static_cast<TResampleEngine*>(t);
@@ -72,12 +68,12 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
         for (int i = 0; i < 3000 && ends == 0; ++i) invoker.ProcessEvents(10);
         for (int i = 0; i < 5; ++i) invoker.ProcessEvents(5); // the engine frees itself through one more call
         EXPECT_EQ(ends, 1);
-        EXPECT_EQ(outcome, std::tuple(c.failed, c.stop, c.message ? c.message : std::get<2>(outcome)));
-        EXPECT_TRUE(!c.stop || percents.size() == 1); // nothing reported after a stop request
-        if (!c.failed) {
+        EXPECT_EQ(outcome, std::tuple(failed, stop, message ? message : std::get<2>(outcome)));
+        EXPECT_TRUE(!stop || percents.size() == 1); // nothing reported after a stop request
+        if (!failed) {
             ASSERT_FALSE(percents.empty());
             EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-            TBitmap want(c.dstW, c.dstH);
+            TBitmap want(dstW, dstH);
             FilterResample(src, want, 2, 256, {});
             EXPECT_TRUE(SamePixels(dst, want));
         }
