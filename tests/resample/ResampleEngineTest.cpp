@@ -15,7 +15,7 @@
 namespace {
 
 // Refused before anything is touched: unknown methods, a source that is its own target.
-TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
+TEST(Resample, RefusesWhatItCannotIndex)
 {
     TBitmap grey(8, 8, TPixelFormat::pf8bit), dst(4, 4), picture = TestPicture(40, 30, 4);
     for (int method : {-1, 7}) {
@@ -25,23 +25,16 @@ TEST(Resample, RefusesWhatItCannotIndexAndChoosesTheReducerOrTheFilter)
     EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_THROW(FilterResample(picture, picture, 2, 256, {}), EInvalidGraphicOperation);
     EXPECT_THROW(FilterResample(grey, dst, 2, 256, {}), EInvalidGraphicOperation); // not 24-bit
-    // The reducer serves when no side grows (to any 24-bit target), the filter otherwise.
-    for (auto size : {std::pair{40, 10}, std::pair{20, 31}}) {
-        TBitmap src = picture, got(size.first, size.second, TPixelFormat::pf32bit),
-                want(size.first, size.second);
-        Resample(src, got, 3, 200, {});
-        size.second < 30 ? AreaResample(picture, want, 200, {}) : FilterResample(picture, want, 2, 200, {});
-        EXPECT_TRUE(SamePixels(got, want)) << size.first << "x" << size.second;
-    }
 }
 
-// An engine run to its end on a queue the test pumps: a finished run equals the direct call and
-// reports rising percents on the main thread; a stop request aborts with no progress after it; an
-// empty target fails with its message. The source is converted before the worker starts.
+// An engine run to its end on a queue the test pumps: a finished run equals the direct call (the
+// area reducer when no side grows, the filter otherwise, into a 24-bit target) and reports rising
+// percents on the main thread; a stop request aborts with no progress after it; an empty target
+// fails with its message. The source is converted before the worker starts.
 TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
 {
     const std::tuple<int, int, bool, bool, const char*> cases[] = { // target size, stop, failed, message
-        {450, 300, false, false, ""}, {1800, 1200, true, true, nullptr},
+        {450, 300, false, false, ""}, {200, 200, false, false, ""}, {1800, 1200, true, true, nullptr},
         {0, 0, false, true, "Result bitmap is not created"}};
     for (const auto& [dstW, dstH, stop, failed, message] : cases) {
         TQueueInvoker invoker;
@@ -51,7 +44,7 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
         TBitmap src(300, 200, TPixelFormat::pf8bit), dst;
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 300; ++x) src.ScanLine(y)[x] = uint8_t(x * 7 + y * y);
-        if (dstW) dst = TBitmap(dstW, dstH);
+        if (dstW) dst = TBitmap(dstW, dstH, TPixelFormat::pf32bit);
         auto onProgress = [&](TWorkerThread* sender, uint8_t op, int percent) {
             EXPECT_EQ(op, 2);
             EXPECT_TRUE(invoker.IsMainThread());
@@ -63,7 +56,7 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
             ++ends;
             outcome = {engine->Failed(), engine->Aborted(), engine->FatalMessage()};
         };
-        new TResampleEngine(&src, &dst, 2, 256, onProgress, {}, onEnd, &invoker);
+        new TResampleEngine(&src, &dst, 3, 200, onProgress, {}, onEnd, &invoker);
         EXPECT_EQ(src.PixelFormat(), TPixelFormat::pf24bit); // before the main thread served anything
         for (int i = 0; i < 3000 && ends == 0; ++i) invoker.ProcessEvents(10);
         for (int i = 0; i < 5; ++i) invoker.ProcessEvents(5); // the engine frees itself through one more call
@@ -74,7 +67,7 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
             ASSERT_FALSE(percents.empty());
             EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
             TBitmap want(dstW, dstH);
-            FilterResample(src, want, 2, 256, {});
+            dstW > 300 ? FilterResample(src, want, 2, 200, {}) : AreaResample(src, want, 200, {});
             EXPECT_TRUE(SamePixels(dst, want));
         }
     }
