@@ -62,9 +62,10 @@ TBitmap Pattern(PF format, int w, int h, size_t paletteSize)
 // file; the same bytes in a file; a refused save leaves the file and no other behind.
 TEST(BmpFile, WriterKeepsPixelsIndexedFormatsAndHeaderFields)
 {
-    const std::pair<PF, size_t> cases[] = {{PF::pf24bit, 0}, {PF::pf8bit, 256}, {PF::pf8bit, 40}, {PF::pf8bit, 0},
-                                           {PF::pf4bit, 16},  {PF::pf4bit, 0},   {PF::pf1bit, 2},  {PF::pf1bit, 0},
-                                           {PF::pf15bit, 0},  {PF::pf16bit, 0},  {PF::pf32bit, 0}};
+    const std::pair<PF, size_t> cases[] = {{PF::pf24bit, 0}, {PF::pf8bit, 256}, {PF::pf8bit, 40},
+                                           {PF::pf8bit, 0},  {PF::pf4bit, 16},  {PF::pf4bit, 0},
+                                           {PF::pf1bit, 2},  {PF::pf1bit, 0},   {PF::pf15bit, 0},
+                                           {PF::pf16bit, 0}, {PF::pf32bit, 0}};
     for (const auto& [format, palette] : cases)
         for (int w : {1, 2, 3, 7, 13, 33}) {
             SCOPED_TRACE(std::string(FormatNames[int(format)]) + " palette " + std::to_string(palette) +

@@ -28,7 +28,8 @@ struct TTestWorker : TWorkerThread
 TEST(WorkerThread, BodyOutcomeIsReportedAndTheHandlerRunsOnceOnTheMainThread)
 {
     const auto main = std::this_thread::get_id();
-    const std::tuple<std::function<void(TTestWorker&)>, bool, bool, const char*> cases[] = { // failed, aborted
+    // body, failed, aborted, message
+    const std::tuple<std::function<void(TTestWorker&)>, bool, bool, const char*> cases[] = {
         {[](TTestWorker&) { throw 42; }, true, false, "Unknown error in worker thread"},
         {[](TTestWorker&) { throw EAbort(); }, false, true, ""},
         {[main](TTestWorker& self) {

@@ -5,19 +5,11 @@
 
 #include "ResampleTestUtil.h"
 #include "resample/FilterPasses.h"
-#include "resample/FilterResample.h"
 #include "resample/ResampleContributors.h"
 
 namespace {
 
 enum { BSpline, Bell, Mitchell, Box, Triangle, Hermite, Lanczos3 };
-
-TBitmap Filtered(const TBitmap& src, int w, int h, int method, int fidelity = 256, int threads = 1)
-{
-    TBitmap dst(w, h);
-    FilterResample(src, dst, method, fidelity, {}, threads);
-    return dst;
-}
 
 // The filter is separable: the picture equals its rows filtered one by one by the plain row kernel,
 // then the columns of that as one-column pictures (one pixel to one is the identity, blend included).
@@ -30,7 +22,7 @@ TBitmap RowsThenColumns(const TBitmap& src, int dw, int dh, int method, int fide
         FilterRowHorizontalPlain(src.ScanLine(y), src.Width(), work.ScanLine(y), t, fidelity);
     for (int x = 0; x < dw; ++x) {
         for (int y = 0; y < src.Height(); ++y) std::copy_n(work.ScanLine(y) + 3 * x, 3, column.ScanLine(y));
-        const TBitmap out = Filtered(column, 1, dh, method, fidelity);
+        const TBitmap out = Resized(column, 1, dh, method, fidelity);
         for (int y = 0; y < dh; ++y) std::copy_n(out.ScanLine(y), 3, dst.ScanLine(y) + 3 * x);
     }
     return dst;
@@ -54,8 +46,8 @@ TEST(FilterResample, TinyRowsAndColumnsGiveKnownValues)
     for (const auto& [source, size, method, fidelity, expected] : cases)
         for (bool vertical : {false, true}) {
             if (vertical && fidelity < 256) continue; // the blend belongs to the horizontal pass
-            const TBitmap dst = Filtered(RowPicture(source, vertical), vertical ? 1 : size, vertical ? size : 1,
-                                         method, fidelity);
+            const int w = vertical ? 1 : size, h = vertical ? size : 1;
+            const TBitmap dst = Resized(RowPicture(source, vertical), w, h, method, fidelity);
             EXPECT_EQ(RowValues(dst), expected) << source.size() << "->" << size << " vertical " << vertical;
         }
 }
@@ -89,7 +81,7 @@ TEST(FilterResample, OvershootIsClampedNotWrapped)
 {
     for (int method : {Mitchell, Lanczos3}) {
         const std::vector<int> out =
-            RowValues(Filtered(RowPicture({0, 0, 0, 0, 255, 255, 255, 255}), 29, 1, method));
+            RowValues(Resized(RowPicture({0, 0, 0, 0, 255, 255, 255, 255}), 29, 1, method));
         for (int i = 0; i < 29; ++i) // a wrapped -3 would be 253 on the dark side
             EXPECT_TRUE(i == 14 || (out[size_t(i)] < 128) == (i < 14))
                 << method << " at " << i << ": " << out[size_t(i)];
@@ -112,7 +104,7 @@ TEST(FilterResample, EveryThreadCountMatchesRowsThenColumnsExactly)
             for (int fidelity : {256, 77}) {
                 const TBitmap want = RowsThenColumns(src, s[2], s[3], method, fidelity);
                 for (int threads : {1, 3, 8})
-                    EXPECT_TRUE(SamePixels(Filtered(src, s[2], s[3], method, fidelity, threads), want))
+                    EXPECT_TRUE(SamePixels(Resized(src, s[2], s[3], method, fidelity, threads), want))
                         << method << " " << s[0] << "x" << s[1] << "->" << s[2] << "x" << s[3] << " fidelity "
                         << fidelity << " on " << threads;
             }

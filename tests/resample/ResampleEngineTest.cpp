@@ -7,8 +7,6 @@
 #include "ResampleTestUtil.h"
 #include "platform/Exceptions.h"
 #include "platform/MainThread.h"
-#include "resample/AreaResample.h"
-#include "resample/FilterResample.h"
 #include "resample/Resample.h"
 #include "resample/ResampleEngine.h"
 
@@ -66,9 +64,7 @@ TEST(ResampleEngine, RunsStopsAndFailsOnTheMainThread)
         if (!failed) {
             ASSERT_FALSE(percents.empty());
             EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-            TBitmap want(dstW, dstH);
-            dstW > 300 ? FilterResample(src, want, 2, 200, {}) : AreaResample(src, want, 200, {});
-            EXPECT_TRUE(SamePixels(dst, want));
+            EXPECT_TRUE(SamePixels(dst, Resized(src, dstW, dstH, dstW > 300 ? 2 : AreaMethod, 200)));
         }
     }
 }

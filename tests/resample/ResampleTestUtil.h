@@ -1,5 +1,5 @@
 #pragma once
-// Pictures for the resampling tests.
+// Pictures and resized pictures for the resampling tests.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "resample/AreaResample.h"
+#include "resample/FilterResample.h"
 
 // Noise with smooth parts and hard edges, so both the averaging and the lobes of the kernels show.
 inline TBitmap TestPicture(int w, int h, uint32_t seed)
@@ -28,7 +30,8 @@ inline TBitmap RowPicture(const std::vector<int>& v, bool vertical = false)
 {
     const int n = int(v.size());
     TBitmap b(vertical ? 1 : n, vertical ? n : 1, TPixelFormat::pf24bit);
-    for (int i = 0; i < n; ++i) std::memset(vertical ? b.ScanLine(i) : b.ScanLine(0) + 3 * i, v[size_t(i)], 3);
+    for (int i = 0; i < n; ++i)
+        std::memset(vertical ? b.ScanLine(i) : b.ScanLine(0) + 3 * i, v[size_t(i)], 3);
     return b;
 }
 
@@ -46,4 +49,14 @@ inline bool SamePixels(const TBitmap& a, const TBitmap& b)
 {
     return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelFormat() == b.PixelFormat() &&
            std::memcmp(a.Bits(), b.Bits(), a.ByteSize()) == 0;
+}
+
+// The picture resized by the filter (methods 0..6) or by the area reducer (AreaMethod).
+constexpr int AreaMethod = -1;
+inline TBitmap Resized(const TBitmap& src, int w, int h, int method, int fidelity = 256, int threads = 1)
+{
+    TBitmap dst(w, h);
+    method == AreaMethod ? AreaResample(src, dst, fidelity, {}, threads)
+                         : FilterResample(src, dst, method, fidelity, {}, threads);
+    return dst;
 }
