@@ -108,18 +108,14 @@ TBitmap LoadBitFields(int bits, std::vector<uint32_t> masks, const std::vector<u
     return Loaded(r);
 }
 
+// (The 5-5-5, 5-6-5, 1-5-5-5, 4-4-4-4 and 8-8-8-8 layouts are among the fixtures, as are top-down
+// files, short palettes and a gap before the pixels.)
 TEST(BmpFile, BitFieldChannelsWidenExactly)
 {
     using M = std::vector<uint32_t>;
     const M m332 = {0x00E0, 0x001C, 0x0003}, m10 = {0x3FF00000, 0x000FFC00, 0x000003FF};
-    struct TCase
-    {
-        const char* Name;
-        int Bits;
-        M Masks; // red, green, blue [, alpha]
-        uint32_t Pixel;
-        TRGBQuad Expected; // blue, green, red, alpha
-    } const cases[] = {
+    // name, bits per pixel, masks (red, green, blue [, alpha]), pixel, expected blue, green, red, alpha
+    const std::tuple<const char*, int, M, uint32_t, TRGBQuad> cases[] = {
         // 3-3-2 in the low byte, no alpha: 7 -> 255, 3 -> 109, 1 (2 bits) -> 85
         {"332", 16, m332, 0x00E1, {85, 0, 255, 0}},
         {"332 mid", 16, m332, 0x006E, {170, 109, 109, 0}},
@@ -134,41 +130,13 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
         // without masks 32 bits keep every byte (the fourth too)
         {"plain 32", 32, {}, 0x08070605, {5, 6, 7, 8}},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TBitmap bmp = LoadBitFields(c.Bits, c.Masks, {0, c.Pixel, 0});
+    for (const auto& [name, bits, masks, pixel, expected] : cases) {
+        SCOPED_TRACE(name);
+        TBitmap bmp = LoadBitFields(bits, masks, {0, pixel, 0});
         ASSERT_EQ(bmp.PixelFormat(), PF::pf32bit);
         const uint8_t* p = bmp.ScanLine(0) + 4;
-        EXPECT_EQ((TRGBQuad{p[0], p[1], p[2], p[3]}), c.Expected);
+        EXPECT_EQ((TRGBQuad{p[0], p[1], p[2], p[3]}), expected);
     }
 }
 
-// (The 5-5-5, 5-6-5, 1-5-5-5, 4-4-4-4 and 8-8-8-8 layouts, top-down files, short palettes and a
-// gap before the pixels are among the fixtures.)
-TEST(BmpFile, PaletteSizeRules)
-{
-    // Stored: palette entries in the file; Early: the pixels start that many entries before the
-    // palette's end; Read: entries taken from the file.
-    const std::tuple<const char*, int, uint32_t, size_t, size_t, size_t> cases[] = {
-        {"more than the depth allows", 1, 200, 2, 0, 2},
-        {"count beyond 256", 8, 0xFFFFFFFF, 256, 0, 256},
-        {"pixels start inside the palette", 8, 0, 256, 250, 6},
-    };
-    auto entry = [](size_t i) { return 0x010203u * uint32_t(i + 1) & 0xFFFFFF; };
-    for (const auto& [name, bits, clrUsed, stored, early, read] : cases) {
-        SCOPED_TRACE(name);
-        TBmpRecipe r{.Width = 3, .Height = 1, .BitCount = uint16_t(bits), .ClrUsed = clrUsed};
-        for (size_t i = 0; i < stored; ++i) r.Palette.push_back(entry(i));
-        r.OffBits = 14 + 40 + 4 * int64_t(stored - early);
-        Bytes file = r.Build();
-        file.insert(file.begin() + r.OffBits, 4, 0xFF);
-        const std::vector<TRGBQuad> pal = Loaded(file).Palette();
-        ASSERT_EQ(pal.size(), size_t(1) << bits);
-        for (size_t i = 0; i < pal.size(); ++i) {
-            uint32_t got = uint32_t(pal[i].rgbRed) << 16 | pal[i].rgbGreen << 8 | pal[i].rgbBlue;
-            ASSERT_EQ(got, i < read ? entry(i) : 0) << "entry " << i;
-            EXPECT_EQ(pal[i].rgbReserved, 0);
-        }
-    }
-}
 } // namespace
