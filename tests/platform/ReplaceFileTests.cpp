@@ -3,10 +3,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "BmpTestFiles.h"
 #include "platform/Exceptions.h"
 #include "platform/ReplaceFile.h"
 #include "platform/TempFolder.h"
@@ -14,12 +14,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadWhole(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using bmptest::Bytes, bmptest::ReadFileBytes;
 
 size_t EntriesIn(const std::string& dir) { return size_t(std::distance(fs::directory_iterator(dir), {})); }
 
@@ -38,7 +33,7 @@ TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
                           existing ? std::optional<time_t>(981201600) : std::nullopt);
         struct stat st{};
         ASSERT_EQ(::stat(target.c_str(), &st), 0);
-        EXPECT_EQ(ReadWhole(target), data);
+        EXPECT_EQ(ReadFileBytes(target), Bytes(data.begin(), data.end()));
         EXPECT_EQ(EntriesIn(dir.Path()), 1u);
         EXPECT_EQ(st.st_mode & 07777, existing ? 0640u : 0666u & ~unsigned(mask));
         EXPECT_EQ(st.st_mtime == 981201600, existing);
@@ -50,8 +45,8 @@ TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
 TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
 {
     TTempFolder dir;
-    const std::string target = dir.Path() + "/keep.jpg", big(4096, 'x');
-    std::ofstream(target) << "precious";
+    const std::string target = dir.Path() + "/keep.jpg", big(4096, 'x'), precious = "precious";
+    std::ofstream(target) << precious;
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -67,7 +62,7 @@ TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(raised);
-    EXPECT_EQ(ReadWhole(target), "precious");
+    EXPECT_EQ(ReadFileBytes(target), Bytes(precious.begin(), precious.end()));
     EXPECT_THROW(SaveFileReplacing(dir.Path() + "/no/such/x.jpg", big.data(), big.size()), EFCreateError);
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
