@@ -12,7 +12,9 @@ using bmptest::TPixelLimitGuard;
 using PF = TPixelFormat;
 
 namespace {
-TEST(Bitmap, RowsArePaddedToFourBytesAndRowsOutsideRaise)
+// Rows are padded to four bytes, rows outside raise. Sizes whose byte count would overflow or pass
+// the pixel limit are refused before allocating; a refused resize leaves the bitmap as it was.
+TEST(Bitmap, RowsArePaddedAndOversizedPicturesRefusedWithoutAllocating)
 {
     const std::tuple<PF, int, size_t> cases[] = {
         {PF::pf1bit, 32, 4},  {PF::pf1bit, 33, 8},  {PF::pf4bit, 9, 8},     {PF::pf8bit, 5, 8},
@@ -27,12 +29,6 @@ TEST(Bitmap, RowsArePaddedToFourBytesAndRowsOutsideRaise)
     EXPECT_THROW(two.ScanLine(-1), EInvalidGraphicOperation);
     EXPECT_THROW(static_cast<const TBitmap&>(two).ScanLine(2), EInvalidGraphicOperation);
     EXPECT_THROW(two.SetPalette(std::vector<TRGBQuad>(257)), EInvalidGraphicOperation);
-}
-
-// Sizes whose byte count would overflow or pass the pixel limit are refused before allocating; a
-// refused resize leaves the bitmap as it was.
-TEST(Bitmap, PixelLimitRefusesOversizedPicturesWithoutAllocating)
-{
     EXPECT_THROW(TBitmap(0x7FFFFFFF, 0x7FFFFFFF), EOutOfResources);
     EXPECT_THROW(TBitmap::CheckSize(-1, 5, 24), EOutOfResources);
     {
@@ -53,7 +49,7 @@ TEST(Bitmap, PixelLimitRefusesOversizedPicturesWithoutAllocating)
 // Indexed pixels without a palette take the default one (1 bit: black and white, 4 and 8 bits: a
 // grey ramp); an index past a short palette is black. (Every format against independent tools: the
 // BMP fixtures.)
-TEST(Bitmap, ConvertTo24UsesDefaultPalettesAndBlackPastTheEnd)
+TEST(Bitmap, ConvertTo24UsesDefaultPalettesAndEveryChangeGivesANewGeneration)
 {
     const std::vector<TRGBQuad> pal = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}};
     const std::tuple<TPixelFormat, uint8_t, bool, std::vector<uint8_t>> cases[] = {
@@ -66,15 +62,10 @@ TEST(Bitmap, ConvertTo24UsesDefaultPalettesAndBlackPastTheEnd)
         TBitmap bmp(2, 1, format);
         bmp.ScanLine(0)[0] = byte;
         if (palette) bmp.SetPalette(pal);
-        const uint64_t before = bmp.Generation(); // in place: a new generation
         bmp.ConvertTo24();
         EXPECT_EQ(std::vector<uint8_t>(bmp.ScanLine(0), bmp.ScanLine(0) + 6), expected) << int(format);
-        EXPECT_NE(bmp.Generation(), before);
     }
-}
-
-TEST(Bitmap, GenerationChangesWithEveryModificationAndSizeChangesGiveZeroPixels)
-{
+    // Every change, a conversion in place too, gives a new generation; a new size has zero pixels.
     TBitmap a(3, 3), b(3, 3);
     uint64_t last = a.Generation();
     EXPECT_NE(last, b.Generation());

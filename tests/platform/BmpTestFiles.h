@@ -2,9 +2,9 @@
 // Building BMP files byte by byte, the fixture list and the P6 reference pictures, for the BMP tests.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,10 +20,6 @@ const std::string FixtureDir = std::string(QM_FIXTURES_DIR) + "/bmp/";
 inline void PutLE(Bytes& b, uint32_t v, int bytes = 4)
 {
     for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-inline void Set32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 
 // The fields of a file with a 40-byte (or longer Windows) header. Pixels are given as the file
@@ -92,12 +88,11 @@ inline std::vector<std::pair<std::string, std::string>> FixtureList()
 inline TBitmap ReadPpm(const std::string& name)
 {
     const Bytes d = ReadFileBytes(name);
-    std::istringstream header(std::string(d.begin(), d.begin() + std::min<size_t>(d.size(), 64)));
-    std::string magic;
-    int w = 0, h = 0, maxval = 0;
-    if (!(header >> magic >> w >> h >> maxval) || magic != "P6" || maxval != 255) return {};
-    size_t pos = size_t(header.tellg()) + 1; // the single white space before the pixels
-    if (d.size() < pos + size_t(w) * h * 3) return {};
+    int w = 0, h = 0, header = 0; // after the header, a single white space before the pixels
+    const std::string start(d.begin(), d.begin() + std::min<size_t>(d.size(), 64));
+    std::sscanf(start.c_str(), "P6 %d %d 255%n", &w, &h, &header);
+    const size_t pos = size_t(header) + 1;
+    if (header == 0 || d.size() < pos + size_t(w) * h * 3) return {};
     TBitmap bmp(w, h, TPixelFormat::pf24bit);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < 3 * w; ++x)

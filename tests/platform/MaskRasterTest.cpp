@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/Exceptions.h"
@@ -33,25 +33,52 @@ std::string Row(const TBitmap& m, int y)
 int SetBits(const TBitmap& m)
 {
     int n = 0;
-    for (int y = 0; y < m.Height(); ++y) {
-        const std::string row = Row(m, y);
-        n += int(std::count(row.begin(), row.end(), '#'));
-    }
+    for (int y = 0; y < m.Height(); ++y)
+        for (int x = 0; x < m.Width(); ++x) n += Bit(m, x, y);
     return n;
 }
 
-// Rectangles exclude their right and bottom edge: corners in any order, empty, clipped and far
-// outside. Clearing a span that starts and ends inside bytes leaves the bits around it.
-TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
+// Set bits and one row of drawings on a 16 x 16 mask. Rectangles exclude their right and bottom
+// edge (corners in any order, empty, clipped, far outside); polygons fill even-odd with their
+// outline (a square through (2,2) and (6,6) covers 5 x 5 pixels, a flat one draws its line, a point
+// one pixel); huge coordinates are clipped quickly.
+TEST(MaskRaster, RectanglesAndPolygons)
 {
-    const int64_t cases[][5] = {{2, 1, 5, 4, 9},   {5, 4, 2, 1, 9}, {5, 1, 2, 4, 9},      {3, 3, 3, 9, 0},
-                                {-4, -4, 2, 2, 4}, {7, 7, 8, 8, 1}, {0, 0, 100, 100, 64},
-                                {-(1LL << 50), 3, 1LL << 50, 4, 8}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SetBits(Drawn(8, 8, [&](TMaskRaster& r) { r.FillRect(c[0], c[1], c[2], c[3]); })), c[4])
-            << c[0];
-    const TBitmap m = Drawn(8, 8, [](TMaskRaster& r) { r.FillRect(2, 1, 5, 4); });
-    EXPECT_EQ(Row(m, 0) + Row(m, 1) + Row(m, 3) + Row(m, 4), "........" "..###..." "..###..." "........");
+    using P = std::vector<TRasterPoint>;
+    constexpr int64_t big = int64_t(1) << 55;
+    const std::string empty(16, '.'), full(16, '#');
+    // drawing, set bits, y, row y
+    const std::tuple<std::function<void(TMaskRaster&)>, int, int, std::string> cases[] = {
+        {[](auto& r) { r.FillRect(2, 1, 5, 4); }, 9, 1, "..###..........."},
+        {[](auto& r) { r.FillRect(5, 4, 2, 1); }, 9, 3, "..###..........."},
+        {[](auto& r) { r.FillRect(5, 1, 2, 4); }, 9, 4, empty},
+        {[](auto& r) { r.FillRect(3, 3, 3, 9); }, 0, 3, empty},
+        {[](auto& r) { r.FillRect(-4, -4, 2, 2); }, 4, 1, "##.............."},
+        {[](auto& r) { r.FillRect(15, 15, 16, 16); }, 1, 15, "...............#"},
+        {[](auto& r) { r.FillRect(0, 0, 100, 100); }, 256, 15, full},
+        {[](auto& r) { r.FillRect(-(1LL << 50), 3, 1LL << 50, 4); }, 16, 3, full},
+        {[](auto& r) { r.FillPolygon(P{{2, 2}, {6, 2}, {6, 6}, {2, 6}}); }, 25, 2, "..#####........."},
+        {[](auto& r) { r.FillPolygon(P{{1, 1}, {9, 1}, {4, 1}}); }, 9, 1, ".#########......"},
+        {[](auto& r) { r.FillPolygon(P{{12, 3}}); }, 1, 3, "............#..."},
+        {[](auto& r) { r.FillPolygon(P{{-big, -big}, {big, 0}, {-big, big}}); }, 256, 0, full},
+        {[](auto& r) { r.FillEllipse(-big, -big, big, big), r.SetColor(0), r.Line({-big, 5}, {big, 5}); },
+         240, 5, empty},
+    };
+    for (const auto& [draw, bits, y, row] : cases) {
+        const TBitmap m = Drawn(16, 16, draw);
+        EXPECT_EQ(SetBits(m), bits) << row;
+        EXPECT_EQ(Row(m, y), row) << bits;
+    }
+    const TRasterPoint pentagram[] = {{32, 2}, {50, 60}, {3, 24}, {61, 24}, {14, 60}};
+    const TBitmap star = Drawn(64, 64, [&](TMaskRaster& r) { r.FillPolygon(pentagram); });
+    EXPECT_EQ((std::vector<bool>{Bit(star, 32, 36), Bit(star, 32, 8), Bit(star, 10, 26), Bit(star, 32, 2)}),
+              (std::vector<bool>{false, true, true, true})); // the inner pentagon is empty
+}
+
+// Clearing a span that starts and ends inside bytes leaves the bits around it; byte masks take the
+// colour as it is; 24-bit bitmaps are refused.
+TEST(MaskRaster, SpansInsideBytesAndTargetFormats)
+{
     const TBitmap wide = Drawn(40, 2, [](TMaskRaster& r) {
         r.FillAll();
         r.SetColor(0);
@@ -59,6 +86,13 @@ TEST(MaskRaster, RectangleExcludesRightAndBottomEdge)
     });
     EXPECT_EQ(Row(wide, 0), "###" + std::string(34, '.') + "###");
     EXPECT_EQ(Row(wide, 1), std::string(40, '#'));
+    TBitmap bytes(5, 3, TPixelFormat::pf8bit), rgb(4, 4, TPixelFormat::pf24bit);
+    TMaskRaster raster(bytes);
+    raster.SetColor(200);
+    raster.FillRect(1, 1, 4, 2);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.ScanLine(1), bytes.ScanLine(1) + 5),
+              (std::vector<uint8_t>{0, 200, 200, 200, 0}));
+    EXPECT_THROW(TMaskRaster{rgb}, EInvalidGraphicOperation);
 }
 
 // The ellipse covers the pixels whose centres lie inside the ellipse inscribed in the box.
@@ -79,49 +113,6 @@ TEST(MaskRaster, EllipseMatchesPixelCentreRule)
                     << x << "," << y << " box " << box[0] << "," << box[1];
             }
     }
-}
-
-// Polygons fill even-odd with their outline: a square through (2,2) and (6,6) covers 5 x 5 pixels,
-// a pentagram leaves its inner pentagon empty, a flat polygon draws its outline, a point one pixel.
-// Huge coordinates are clipped quickly.
-TEST(MaskRaster, PolygonEvenOddWithOutline)
-{
-    const TRasterPoint sq[] = {{2, 2}, {6, 2}, {6, 6}, {2, 6}};
-    const TRasterPoint line[] = {{1, 1}, {9, 1}, {4, 1}}, dot[] = {{12, 3}};
-    const TBitmap square = Drawn(10, 10, [&](TMaskRaster& r) { r.FillPolygon(sq); });
-    EXPECT_EQ(SetBits(square), 25);
-    EXPECT_EQ(Row(square, 2), "..#####...");
-    const TRasterPoint pentagram[] = {{32, 2}, {50, 60}, {3, 24}, {61, 24}, {14, 60}};
-    const TBitmap star = Drawn(64, 64, [&](TMaskRaster& r) { r.FillPolygon(pentagram); });
-    EXPECT_EQ((std::vector<bool>{Bit(star, 32, 36), Bit(star, 32, 8), Bit(star, 10, 26), Bit(star, 32, 2)}),
-              (std::vector<bool>{false, true, true, true}));
-    const TBitmap flat = Drawn(16, 4, [&](TMaskRaster& r) {
-        r.FillPolygon(line);
-        r.FillPolygon(dot);
-    });
-    EXPECT_EQ(Row(flat, 1) + Row(flat, 3), ".#########......" "............#...");
-    EXPECT_EQ(SetBits(flat), 10);
-
-    const int64_t big = int64_t(1) << 55;
-    const TRasterPoint tri[] = {{-big, -big}, {big, 0}, {-big, big}};
-    EXPECT_EQ(SetBits(Drawn(32, 32, [&](TMaskRaster& r) { r.FillPolygon(tri); })), 32 * 32);
-    const TBitmap e = Drawn(32, 32, [&](TMaskRaster& r) {
-        r.FillEllipse(-big, -big, big, big);
-        r.SetColor(0);
-        r.Line({-big, 5}, {big, 5});
-    });
-    EXPECT_EQ(SetBits(e), 32 * 31);
-}
-
-TEST(MaskRaster, TargetFormats)
-{
-    TBitmap bytes(5, 3, TPixelFormat::pf8bit), rgb(4, 4, TPixelFormat::pf24bit);
-    TMaskRaster raster(bytes);
-    raster.SetColor(200);
-    raster.FillRect(1, 1, 4, 2);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.ScanLine(1), bytes.ScanLine(1) + 5),
-              (std::vector<uint8_t>{0, 200, 200, 200, 0}));
-    EXPECT_THROW(TMaskRaster{rgb}, EInvalidGraphicOperation);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -9,41 +8,11 @@
 
 #include "platform/Parallel.h"
 
-// Many short calls of varied shapes: every item runs exactly once per call, in chunks no longer than
-// asked, on thread numbers below the count; progress comes from the calling thread, rises and ends
-// at the count.
-TEST(Parallel, EveryItemOncePerCallAndProgressOnTheCaller)
-{
-    for (int threads : {1, 2, 5, 0}) {
-        const int limit = threads > 0 ? threads : int(std::max(1u, std::thread::hardware_concurrency()));
-        const auto caller = std::this_thread::get_id();
-        for (int call = 0; call < 400; ++call) {
-            const int count = call % 29, chunk = 1 + call % 4;
-            std::vector<std::atomic<int>> hits(static_cast<size_t>(count));
-            std::atomic<bool> bad{false};
-            std::vector<int> progress;
-            ParallelFor(
-                count, threads, chunk,
-                [&](int first, int last, int thread) {
-                    bad = bad || thread < 0 || thread >= limit || last - first > chunk;
-                    for (int i = first; i < last; ++i)
-                        hits[size_t(i)].fetch_add(1);
-                },
-                [&](int done) {
-                    bad = bad || std::this_thread::get_id() != caller ||
-                          (!progress.empty() && done <= progress.back());
-                    progress.push_back(done);
-                });
-            ASSERT_FALSE(bad.load()) << "threads " << threads << " call " << call;
-            for (int i = 0; i < count; ++i) ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
-            ASSERT_EQ(progress.empty() ? 0 : progress.back(), count);
-        }
-    }
-}
-
 // The first exception (from an item or from progress) stops the others taking work and is raised
-// after all have ended; calls from several threads at once, nested too, all complete.
-TEST(Parallel, FirstExceptionStopsAndConcurrentNestedCallsComplete)
+// after all have ended; progress comes from the calling thread, rises and ends at the count; calls
+// from several threads at once, nested too, all complete. (Every item once, on thread numbers below
+// the count: the exact one-thread and many-thread outputs of the encoder and both resamplers.)
+TEST(Parallel, FirstExceptionStopsProgressOnTheCallerNestedCallsComplete)
 {
     std::atomic<int> running{0}, ran{0};
     EXPECT_THROW(ParallelFor(10000, 4, 1,
@@ -61,6 +30,14 @@ TEST(Parallel, FirstExceptionStopsAndConcurrentNestedCallsComplete)
         if (done >= 10) throw std::logic_error("stop");
     };
     EXPECT_THROW(ParallelFor(50, 3, 1, [](int, int, int) {}, stop), std::logic_error);
+    const auto caller = std::this_thread::get_id();
+    std::vector<int> progress{0};
+    ParallelFor(29, 5, 3, [](int, int, int) {}, [&](int done) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        EXPECT_GT(done, progress.back());
+        progress.push_back(done);
+    });
+    EXPECT_EQ(progress.back(), 29);
 
     std::atomic<long> total{0};
     std::vector<std::thread> callers;

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "platform/Round.h"
-#include "platform/TickCount.h"
 
 namespace {
 
@@ -23,15 +22,6 @@ TEST(Round, TiesGoToEvenAndHugeValuesSaturate)
         {2147483646.5, 2147483646}, {2147483647.5, INT32_MAX}, {-2147483648.5, INT32_MIN}, {-1e12, INT32_MIN},
         {-3.5, -4}};
     for (const auto& [x, expected] : ints) EXPECT_EQ(RoundInt(x), expected) << x;
-}
-
-TEST(TickDistance, SignedDifferenceStaysSmallAcrossTheWrap)
-{
-    // A, B, distance: plain, wrapped between the readings, the farthest apart (no overflow), equal
-    const int64_t cases[][3] = {{1000, 400, 600}, {5, 0xFFFFFFF0u, 21}, {0xFFFFFFF0u, 5, 21},
-                                {1LL << 31, 0, 1LL << 31}, {7, 7, 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(TickDistance(uint32_t(c[0]), uint32_t(c[1])), c[2]) << c[0] << " " << c[1];
 }
 
 } // namespace

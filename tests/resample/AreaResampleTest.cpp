@@ -4,16 +4,8 @@
 #include <cmath>
 
 #include "ResampleTestUtil.h"
-#include "resample/AreaResample.h"
 
 namespace {
-
-TBitmap Reduced(const TBitmap& src, int w, int h, int fidelity = 256, int threads = 1)
-{
-    TBitmap dst(w, h);
-    AreaResample(src, dst, fidelity, {}, threads);
-    return dst;
-}
 
 // Exact area average: target pixel d covers the source interval [d s, (d + 1) s).
 double Overlap(int d, int j, double s)
@@ -41,7 +33,8 @@ int MaxDifferenceFromBruteForce(const TBitmap& src, const TBitmap& dst)
 }
 
 // Against the exact average, on one thread and on several (bands must not change a pixel); ratios
-// just above 1 where rounding piles up, and counts beyond 15 bits.
+// just above 1 where rounding piles up, and counts beyond 15 bits. Fidelity 0 gives the reference
+// samples; fidelities outside 0..256 are clamped.
 TEST(AreaResample, MatchesABruteForceAverageOnAnyThreadCount)
 {
     const int cases[][4] = {{37, 23, 10, 7},        {100, 50, 33, 17},     {64, 64, 1, 1},
@@ -52,24 +45,20 @@ TEST(AreaResample, MatchesABruteForceAverageOnAnyThreadCount)
     uint32_t seed = 1;
     for (auto c : cases) {
         const TBitmap src = TestPicture(c[0], c[1], seed++);
-        const TBitmap one = Reduced(src, c[2], c[3]);
+        const TBitmap one = Resized(src, c[2], c[3], AreaMethod);
         EXPECT_LE(MaxDifferenceFromBruteForce(src, one), 1)
             << c[0] << "x" << c[1] << "->" << c[2] << "x" << c[3];
         for (int fidelity : {256, 90})
-            EXPECT_TRUE(
-                SamePixels(Reduced(src, c[2], c[3], fidelity, 1), Reduced(src, c[2], c[3], fidelity, 5)))
+            EXPECT_TRUE(SamePixels(Resized(src, c[2], c[3], AreaMethod, fidelity, 1),
+                                   Resized(src, c[2], c[3], AreaMethod, fidelity, 5)))
                 << c[0] << "x" << c[1] << " fidelity " << fidelity;
     }
-}
-
-TEST(AreaResample, FidelityZeroGivesTheReferenceSamplesAndIsClamped)
-{
-    const TBitmap src = TestPicture(20, 12, 9), dst = Reduced(src, 10, 6, 0);
+    const TBitmap src = TestPicture(20, 12, 9), dst = Resized(src, 10, 6, AreaMethod, 0);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 30; ++x)
             ASSERT_EQ(dst.ScanLine(y)[x], src.ScanLine(2 * y + 1)[6 * (x / 3) + 3 + x % 3]);
-    EXPECT_TRUE(SamePixels(Reduced(src, 10, 6, -3), dst));
-    EXPECT_TRUE(SamePixels(Reduced(src, 10, 6, 300), Reduced(src, 10, 6, 256)));
+    EXPECT_TRUE(SamePixels(Resized(src, 10, 6, AreaMethod, -3), dst));
+    EXPECT_TRUE(SamePixels(Resized(src, 10, 6, AreaMethod, 300), Resized(src, 10, 6, AreaMethod, 256)));
 }
 
 } // namespace

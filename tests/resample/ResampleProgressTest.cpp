@@ -8,7 +8,6 @@
 namespace {
 
 uint32_t gNow = 0;
-uint32_t FakeNow() { return gNow; }
 
 TEST(ResampleProgress, ThrottlesByTheClock)
 {
@@ -23,7 +22,7 @@ TEST(ResampleProgress, ThrottlesByTheClock)
         {true, 1200, 32, true},          {true, 1250, 64, false},    // too soon
         {true, 1300, 70, false},         {true, 1300, 100, true},    // the first row past 96 looks
     };
-    SetResampleProgressTickSource(FakeNow);
+    SetResampleProgressTickSource([] { return gNow; });
     std::vector<float> seen;
     const TResampleProgress onProgress = [&](float f) { seen.push_back(f); };
     TFilterProgress filter(onProgress);

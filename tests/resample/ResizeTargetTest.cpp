@@ -8,6 +8,7 @@
 #include "resample/ResizeTarget.h"
 
 namespace {
+using PF = TPixelFormat;
 
 TResamplingOptions Opts(int purpose, int w, int h, int wu = 0, int hu = 0, int hdpi = 0, int vdpi = 0)
 {
@@ -60,9 +61,7 @@ TEST(CreateResizedBitmap, MakesA24BitTargetOrRefusesUnusableSizes)
 {
     auto b = CreateResizedBitmap(Opts(0, 50, 0, 1, 1), 102, 98);
     ASSERT_TRUE(b);
-    EXPECT_EQ(b->Width(), 51);
-    EXPECT_EQ(b->Height(), 49);
-    EXPECT_EQ(b->PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(std::tuple(b->Width(), b->Height(), b->PixelFormat()), std::tuple(51, 49, PF::pf24bit));
     // Nothing given gives 0 x 0; a negative or tiny percentage gives no pixels.
     for (const auto& o : {Opts(0, 0, 0), Opts(0, -10, 10), Opts(0, 0, 0, 1, 1)})
         EXPECT_THROW(CreateResizedBitmap(o, 640, 480), EInvalidGraphicOperation);

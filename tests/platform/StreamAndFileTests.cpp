@@ -1,0 +1,173 @@
+// Memory and file streams, the private temporary folder and saving by replacing a file.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "BmpTestFiles.h"
+#include "platform/Exceptions.h"
+#include "platform/ReplaceFile.h"
+#include "platform/Stream.h"
+#include "platform/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+using bmptest::Bytes, bmptest::ReadFileBytes;
+
+size_t EntriesIn(const std::string& dir) { return size_t(std::distance(fs::directory_iterator(dir), {})); }
+
+int ModeOf(const std::string& path)
+{
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+// Reads stop at the end; a seek past it reads nothing and does not grow the stream, a write there
+// fills the gap with zeros; offsets at the ends of the range saturate instead of overflowing.
+TEST(MemoryStream, ReadsStopAtTheEndAndWritesPastItFillTheGapWithoutOverflow)
+{
+    TMemoryStream m(Bytes{1, 2, 3, 4, 5});
+    uint8_t buf[8] = {};
+    m.SetPosition(3);
+    EXPECT_EQ(m.Read(buf, 8), 2);
+    EXPECT_EQ(buf[1], 5);
+    m.SetPosition(3);
+    EXPECT_THROW(m.ReadBuffer(buf, 3), EReadError);
+    EXPECT_THROW(m.ReadBuffer(buf, -1), EReadError);
+    EXPECT_EQ(m.Seek(3, TSeekOrigin::soEnd), 8);
+    EXPECT_EQ(m.Read(buf, 1), 0);
+    EXPECT_EQ(m.Size(), 5);
+    const uint8_t seven = 7;
+    m.WriteBuffer(&seven, 1);
+    EXPECT_EQ(m.Data(), (Bytes{1, 2, 3, 4, 5, 0, 0, 0, 7}));
+    EXPECT_EQ(m.Seek(INT64_MAX, TSeekOrigin::soCurrent), INT64_MAX);
+    EXPECT_EQ(m.Read(buf, 1), 0);
+    EXPECT_THROW(m.WriteBuffer(&seven, 1), EWriteError);
+    EXPECT_EQ(m.Seek(INT64_MIN, TSeekOrigin::soEnd), 0);
+    EXPECT_EQ(m.Size(), 9);
+
+    TMemoryStream whole, part; // a count of 0 copies the whole source, a negative one is refused
+    EXPECT_EQ(whole.CopyFrom(m, 0), 9);
+    EXPECT_EQ(whole.Data(), m.Data());
+    m.SetPosition(1);
+    EXPECT_EQ(part.CopyFrom(m, 3), 3);
+    EXPECT_EQ(part.Data(), (Bytes{2, 3, 4}));
+    m.SetPosition(7);
+    EXPECT_THROW(part.CopyFrom(m, 3), EReadError);
+    EXPECT_THROW(part.CopyFrom(m, -1), EReadError);
+}
+
+// The folder (under TMPDIR, else /tmp) and its files are private; a name is created exclusively (a
+// taken name or a planted link is never reused); the folder goes with everything in it.
+TEST(TempFolder, IsPrivateCreatesFilesExclusivelyAndIsRemovedWithItsContents)
+{
+    TTempFolder base;
+    EXPECT_THROW(TTempFolder("/nonexistent/base/dir"), EFCreateError);
+    const std::string saved = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", base.Path().c_str(), 1);
+    std::string path;
+    {
+        TTempFolder f;
+        path = f.Path();
+        EXPECT_EQ(path.rfind(base.Path() + "/", 0), 0u);
+        EXPECT_EQ(ModeOf(path), 0700);
+        ASSERT_TRUE(f.CreateFileExclusive("TWK1.tmp"));
+        EXPECT_FALSE(f.CreateFileExclusive("TWK1.tmp"));
+        EXPECT_EQ(ModeOf(path + "/TWK1.tmp"), 0600);
+        fs::create_symlink("/nonexistent/target", path + "/link.tmp");
+        EXPECT_FALSE(f.CreateFileExclusive("link.tmp"));
+        for (const char* bad : {"", ".", "..", "a/b"})
+            EXPECT_THROW(f.CreateFileExclusive(bad), EFCreateError) << bad;
+        fs::create_directory(path + "/sub");
+        std::ofstream(path + "/sub/b.tmp") << "x";
+    }
+    EXPECT_FALSE(fs::exists(path));
+    ::setenv("TMPDIR", "/nonexistent/tmpdir", 1);
+    EXPECT_EQ(TTempFolder().Path().rfind("/tmp/", 0), 0u);
+    saved.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", saved.c_str(), 1);
+}
+
+// A new file gets the usual mode (not the temporary file's), a replaced one keeps its own; the date
+// is the given one; no temporary file is left.
+TEST(SaveFileReplacing, ReplacesTheFileKeepingItsModeAndTakesTheGivenDate)
+{
+    TTempFolder dir;
+    const std::string target = dir.Path() + "/out.jpg";
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (bool existing : {false, true}) {
+        ASSERT_EQ(existing ? ::chmod(target.c_str(), 0640) : 0, 0);
+        const std::string data = existing ? "replaced" : "new";
+        SaveFileReplacing(target, data.data(), data.size(),
+                          existing ? std::optional<time_t>(981201600) : std::nullopt);
+        struct stat st{};
+        ASSERT_EQ(::stat(target.c_str(), &st), 0);
+        EXPECT_EQ(ReadFileBytes(target), Bytes(data.begin(), data.end()));
+        EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+        EXPECT_EQ(st.st_mode & 07777, existing ? 0640u : 0666u & ~unsigned(mask));
+        EXPECT_EQ(st.st_mtime == 981201600, existing);
+    }
+}
+
+// Files may not grow beyond 16 bytes: the write fails part-way, whoever runs the test, with the
+// system's reason, and the old file stays with nothing left beside it.
+TEST(SaveFileReplacing, AFailureLeavesTheOldFileAndNoLeftovers)
+{
+    TTempFolder dir;
+    const std::string target = dir.Path() + "/keep.jpg", big(4096, 'x'), precious = "precious";
+    std::ofstream(target) << precious;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool raised = false;
+    try {
+        SaveFileReplacing(target, big.data(), big.size());
+    } catch (const EWriteError& e) {
+        raised = true;
+        EXPECT_NE(std::string(e.what()).find(std::strerror(EFBIG)), std::string::npos) << e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadFileBytes(target), Bytes(precious.begin(), precious.end()));
+    EXPECT_THROW(SaveFileReplacing(dir.Path() + "/no/such/x.jpg", big.data(), big.size()), EFCreateError);
+    // A pipe (as a device would be) under the name is refused, not swapped for a regular file.
+    const std::string pipe = dir.Path() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(SaveFileReplacing(pipe, big.data(), big.size()), EFCreateError);
+    struct stat st{};
+    EXPECT_TRUE(::stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(FileStream, RoundTripShortReadsAndFailuresRaiseTheirOwnErrors)
+{
+    TTempFolder folder;
+    const std::string p = folder.Path() + "/a.bin", missing = folder.Path() + "/missing.bin";
+    TFileStream(p, fmCreate).WriteBuffer("12345678", 8);
+    TFileStream(p, fmCreate | 0x0010u).WriteBuffer("hello", 5); // create with a share flag still truncates
+    TFileStream f(p, fmOpenRead);
+    char buf[8] = {};
+    f.SetPosition(2);
+    EXPECT_THROW(f.ReadBuffer(buf, 4), EReadError);
+    EXPECT_EQ(f.Seek(10, TSeekOrigin::soBeginning), 10);
+    EXPECT_EQ(f.Read(buf, 1), 0);
+    EXPECT_THROW(f.WriteBuffer("x", 1), EWriteError);
+    TMemoryStream back;
+    back.LoadFromFile(p);
+    EXPECT_EQ(back.Data(), (Bytes{'h', 'e', 'l', 'l', 'o'}));
+
+    EXPECT_THROW(TFileStream(folder.Path(), fmOpenRead), EFOpenError); // a folder is not a file
+    EXPECT_THROW(TFileStream(folder.Path() + "/no/such/dir.bin", fmCreate), EFCreateError);
+    EXPECT_THROW(TFileStream(missing, fmOpenReadWrite), EFOpenError);
+}
+
+} // namespace
