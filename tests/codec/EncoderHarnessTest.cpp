@@ -1,6 +1,7 @@
 // With library rounding the engine's file must equal the library's own scanline encoder's, byte for
-// byte: over sampling layouts, sizes, pictures, smoothing, coding modes, tables, entropy strips and
-// thread counts, both from the bitmap and from kept DCT planes coded into a reused store. Then what
+// byte: over sampling layouts, sizes, pictures, smoothing, coding modes, tables, entropy strips,
+// thread counts and both kernel sets, both from the bitmap and from kept DCT planes coded into a
+// reused store. Then what
 // the engine adds around that: clamped header fields, errors, progress and cancelling,
 // strip planning, and the image's stage cache against cold encodes.
 #include <gtest/gtest.h>
@@ -111,8 +112,11 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
                 const std::vector<uint8_t> lib = LibraryEncode(bmp, p);
                 p.Coding.EntropyStrips = mode.Strips;
                 p.FrontEnd.Threads = p.Coding.Threads = mode.Threads;
+                const bool plain = n / 4 % 2; // each picture meets both kernel sets
                 SCOPED_TRACE(std::string(layout.Name) + " " + std::to_string(w) + "x" + std::to_string(h) + ", " +
-                             mode.Name + ", picture " + std::to_string(kind) + ", tables " + std::to_string(n % 5));
+                             mode.Name + ", picture " + std::to_string(kind) + ", tables " + std::to_string(n % 5) +
+                             (plain ? ", plain kernels" : ""));
+                const TKernelChoice kernels(plain);
                 ASSERT_TRUE(EncodeBitmapToJpeg(bmp, p) == lib);
                 ASSERT_TRUE(QuantizeAndCode(ComputeDctPlanes(bmp, p.FrontEnd), p.Coding, FastKernels(), &store) == lib);
                 // A picture that needs no more coefficient memory codes in the memory it had.
