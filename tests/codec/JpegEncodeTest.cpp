@@ -28,30 +28,42 @@ std::vector<uint8_t> Encode(TBitmap& src, const std::function<void(TJPEGImage&)>
 
 } // namespace
 
+// Densities and restart intervals outside the library's ranges are clamped; a density below 1 in
+// either direction is written as a 1:1 aspect without a unit and reads back as 96 dpi.
 TEST(JpegEncode, FilesCarryTheImageSettings)
 {
     TBitmap src = PhotoLikePicture(90, 70, 1);
-    struct TCase { bool Grey, Progressive; int Subsampling, Restart; };
-    for (const TCase& c : {TCase{false, false, 0, 0}, TCase{false, true, 1, 0}, TCase{true, false, 0, 3}, TCase{false, false, 2, 5}}) {
-        SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << c.Restart);
+    struct TCase { bool Grey, Progressive; int Subsampling; int32_t Restart, X, Y; int Unit, FileX, FileY, Dri, ReadX, ReadY; };
+    const TCase cases[] = {
+        {false, false, 0, 0, 300, 150, 1, 300, 150, 0, 300, 150},
+        {false, true, 1, -5, 0, 300, 0, 1, 1, 0, 96, 96},
+        {true, false, 0, 3, 72, -4, 0, 1, 1, 3, 96, 96},
+        {false, false, 2, 70000, 70000, 1, 1, 65535, 1, 65535, 65535, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << " " << c.Restart << " " << c.X << "x" << c.Y);
         TJPEGImage image;
         image.SourceBitmap = &src;
         image.Grayscale = c.Grey;
         image.ProgressiveEncoding = c.Progressive;
         image.SetSubsampling(c.Subsampling);
-        image.RestartInterval = c.Restart;
-        image.XDensity = 300;
-        image.YDensity = 200;
+        std::tie(image.RestartInterval, image.XDensity, image.YDensity) = std::tuple(c.Restart, c.X, c.Y);
         TMemoryStream s;
         image.SaveToStream(s); // compresses first
-        s.SetPosition(0);
+        const std::vector<uint8_t> file(s.Memory(), s.Memory() + s.Size());
+        const auto markers = fixtures::MarkersBeforeScan(file);
+        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.first == 0xDD; });
+        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->second[0]) << 8 | uint8_t(dri->second[1]);
+        // SOI, APP0 marker and length, "JFIF\0", version 1.1, then unit and densities.
+        ASSERT_GT(file.size(), 20u);
+        EXPECT_EQ(std::tuple(file[13], file[14] << 8 | file[15], file[16] << 8 | file[17], fileDri),
+                  std::tuple(c.Unit, c.FileX, c.FileY, c.Dri));
         TJPEGImage back;
-        back.LoadFromStream(s);
+        fixtures::LoadInto(back, file);
         back.EnsureBitmap(); // the decode reads the coding settings
-        EXPECT_EQ(std::tuple(back.Width(), back.Height(), back.Grayscale), std::tuple(90, 70, c.Grey));
-        EXPECT_EQ(back.ProgressiveEncoding, c.Progressive);
-        EXPECT_EQ(back.RestartInterval, c.Restart);
-        EXPECT_EQ(std::pair(back.XDensity, back.YDensity), std::pair(300, 200));
+        EXPECT_EQ(std::tuple(back.Width(), back.Height(), back.Grayscale, back.ProgressiveEncoding, back.RestartInterval),
+                  std::tuple(90, 70, c.Grey, c.Progressive, c.Dri));
+        EXPECT_EQ(std::pair(back.XDensity, back.YDensity), std::pair(c.ReadX, c.ReadY));
         if (!c.Grey) { EXPECT_EQ(back.GetSubsampling(), c.Subsampling); }
     }
     // Comment and APP12 lines in order, empty lines left out.

@@ -23,8 +23,8 @@ struct TJpegRecipe
     int DensityUnit = 1;
     int XDensity = 72;
     int YDensity = 72;
-    std::vector<std::string> Comments; // one COM marker each
-    std::vector<std::string> App12;    // one APP12 marker each
+    std::vector<std::string> Comments = {}; // one COM marker each
+    std::vector<std::string> App12 = {};    // one APP12 marker each
 };
 
 // A smooth picture whose three channels differ: sample c of pixel (x, y).

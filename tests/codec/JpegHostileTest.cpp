@@ -15,21 +15,8 @@
 #include "platform/Exceptions.h"
 
 using fixtures::MakeJpeg;
-using fixtures::TJpegRecipe;
 
 namespace {
-
-// A file of the library's: 64 x 48 pixels in colour, or a grey square of the given side.
-std::vector<uint8_t> SmallJpeg(bool progressive, int greySide = 0)
-{
-    TJpegRecipe r;
-    r.Progressive = progressive;
-    if (greySide) {
-        r.Width = r.Height = greySide;
-        r.Components = 1;
-    }
-    return MakeJpeg(r);
-}
 
 struct TPixelLimitScope
 {
@@ -101,7 +88,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Progressive << " " << c.Width << " scale " << int(c.Scale) << " " << c.Full444);
-        const std::vector<uint8_t> f = WithFrame(SmallJpeg(c.Progressive), c.Width, c.Height, c.Full444);
+        const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Progressive = c.Progressive}), c.Width, c.Height, c.Full444);
         for (bool display : {false, true}) {
             TJPEGImage image;
             image.SetScale(c.Scale);
@@ -116,7 +103,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
             }
         }
     }
-    const std::vector<uint8_t> f = WithFrame(SmallJpeg(true), 1024, 1024, true);
+    const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Progressive = true}), 1024, 1024, true);
     EXPECT_EQ(MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
               "Decoding needs 9 MB, more than the limit of 6 MB");
 }
@@ -136,7 +123,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
     for (const TCase& c : limits)
         EXPECT_EQ(MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
 
-    const std::vector<uint8_t> f = SmallJpeg(true);
+    const std::vector<uint8_t> f = MakeJpeg({.Progressive = true});
     struct TFileCase { int Width, Height, Scans; const char* Message; };
     const TFileCase files[] = {
         {64, 48, 500, nullptr}, {64, 48, 501, "The file holds more than 500 scans"},
@@ -161,7 +148,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
 // keeps the first 100 messages and counts the rest in one line.
 TEST(JpegHostile, WarningFloodIsCounted)
 {
-    const std::vector<uint8_t> f = SmallJpeg(false, 512);
+    const std::vector<uint8_t> f = MakeJpeg({.Width = 512, .Height = 512, .Components = 1});
     const size_t sos = fixtures::MarkerOffset(f, {0xDA});
     std::vector<uint8_t> flood(f.begin(), f.begin() + std::ptrdiff_t(sos));
     flood.insert(flood.end(), {0xFF, 0xDD, 0x00, 0x04, 0x00, 0x01}); // restart interval 1
