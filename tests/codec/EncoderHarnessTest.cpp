@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "EncoderTestUtil.h"
+#include "JpegFixtures.h"
 #include "SelectionTestUtil.h"
 #include "codec/EntropyStrips.h"
 #include "codec/FrameLayout.h"
@@ -153,21 +154,38 @@ TEST(EncoderHarness, RefusedInputsAndSettings)
     EXPECT_THROW(EncodeBitmapToJpeg(TBitmap(8, 8, TPixelFormat::pf8bit), p), EInvalidGraphicOperation);
     EXPECT_THROW(EncodeBitmapToJpeg(TBitmap(), p), EInvalidGraphicOperation);
     const TBitmap bmp = RandomPicture(16, 16, 3);
-    struct TCase { std::array<TSamplingFactor, 3> Sampling; std::string Text; };
-    const TCase cases[] = {
-        {{{{5, 1}, {1, 1}, {1, 1}}}, "Bogus sampling factors"},
-        {{{{3, 1}, {2, 1}, {1, 1}}}, "Fractional sampling not implemented yet"},
-        {{{{4, 4}, {1, 1}, {1, 1}}}, "Sampling factors too large for interleaved scan"},
+    const auto sampling = [&bmp](std::array<TSamplingFactor, 3> f) {
+        return [&bmp, f] {
+            TEncodeParams q = IdentityParams();
+            q.FrontEnd.SamplingFactors = f;
+            EncodeBitmapToJpeg(bmp, q);
+        };
     };
-    for (const TCase& c : cases) {
-        p.FrontEnd.SamplingFactors = c.Sampling;
-        try {
-            EncodeBitmapToJpeg(bmp, p);
-            ADD_FAILURE() << c.Text;
-        } catch (const EJPEG& e) {
-            EXPECT_EQ(std::string(e.what()), c.Text);
-        }
-    }
+    // Masked quantisation of the 2 x 2 luma blocks, all selected.
+    const TDctPlanes planes = ComputeDctPlanes(bmp, TFrontEndParams{});
+    const TBlockMask mask{2, 2, std::vector<uint8_t>(4, 1)};
+    const auto selective = [&](void (*change)(TCodingParams&)) {
+        return [&, change] {
+            qmjpeg::TQuantSettings qs;
+            qs.SelectiveCompression = true;
+            TCodingParams co;
+            co.Tables = qmjpeg::BuildQuantTables(qs);
+            co.MaskedQuantization = true;
+            co.BlockMasks = {&mask, nullptr, nullptr};
+            change(co);
+            QuantizeAndCode(planes, co);
+        };
+    };
+    struct TCase { std::function<void()> Run; std::string Text; };
+    const TCase cases[] = {
+        {sampling({{{5, 1}, {1, 1}, {1, 1}}}), "Bogus sampling factors"},
+        {sampling({{{3, 1}, {2, 1}, {1, 1}}}), "Fractional sampling not implemented yet"},
+        {sampling({{{4, 4}, {1, 1}, {1, 1}}}), "Sampling factors too large for interleaved scan"},
+        {selective([](TCodingParams& co) { co.DctMethod = JDCT_FLOAT; }), "Requested feature was omitted at compile time"},
+        {selective([](TCodingParams& co) { co.Tables[4].reset(); }), "Quantization table 0x04 was not defined"},
+        {selective([](TCodingParams& co) { co.Tables[1].reset(); }), "Quantization table 0x01 was not defined"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(fixtures::MessageOf<EJPEG>(c.Run), c.Text);
     p.FrontEnd.SamplingFactors = {{{0, 3}, {1, 0}, {-1, 1}}}; // a zero in a pair keeps the default
     EXPECT_NO_THROW(EncodeBitmapToJpeg(bmp, p));
     p.FrontEnd.SamplingFactors = {{{4, 4}, {4, 4}, {4, 4}}};

@@ -58,16 +58,6 @@ TBitmap* LoadAndDecode(TJPEGImage& image, const std::vector<uint8_t>& file)
     return image.EnsureBitmap();
 }
 
-template <class E> std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
-
 } // namespace
 
 // A header's size is checked before anything is allocated. A file of several scans is held whole
@@ -104,7 +94,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
         }
     }
     const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Progressive = true}), 1024, 1024, true);
-    EXPECT_EQ(MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
+    EXPECT_EQ(fixtures::MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
               "Decoding needs 9 MB, more than the limit of 6 MB");
 }
 
@@ -121,7 +111,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
         {3072, 500, ""}, {3072, 501, "The file holds more than 500 scans"},
     };
     for (const TCase& c : limits)
-        EXPECT_EQ(MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
 
     const std::vector<uint8_t> f = MakeJpeg({.Progressive = true});
     struct TFileCase { int Width, Height, Scans; const char* Message; };
@@ -137,7 +127,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
             TJPEGImage image;
             image.ProgressiveDisplay = display;
             if (c.Message)
-                EXPECT_EQ(MessageOf<EJPEG>([&] { LoadAndDecode(image, many); }), c.Message);
+                EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { LoadAndDecode(image, many); }), c.Message);
             else
                 EXPECT_EQ(LoadAndDecode(image, many)->Width(), 64);
         }
