@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <new>
@@ -19,13 +18,8 @@ using TBytes = std::optional<std::vector<uint8_t>>;
 class TScriptedHost : public IRatioSearchHost
 {
 public:
-    using TSizeFn = std::function<int64_t(const TRatioSettings&)>;
-    explicit TScriptedHost(TSizeFn sizeOf) : SizeOf(std::move(sizeOf)) {}
     // Sizes by encode number; the last one repeats.
-    explicit TScriptedHost(std::vector<int64_t> sizes)
-        : SizeOf([this, sizes](const TRatioSettings&) { return sizes[std::min(Encoded.size(), sizes.size()) - 1]; })
-    {
-    }
+    explicit TScriptedHost(std::vector<int64_t> sizes) : Sizes(std::move(sizes)) {}
 
     int32_t PictureWidth() override { return 100; }
     int32_t PictureHeight() override { return 100; }
@@ -37,7 +31,7 @@ public:
             Data = FailureLeaves;
             Fail();
         }
-        const int64_t size = SizeOf(settings);
+        const int64_t size = Sizes[std::min(Encoded.size(), Sizes.size()) - 1];
         Data = size > 0 ? TBytes(std::vector<uint8_t>(size_t(size), uint8_t(Encoded.size()))) : std::nullopt;
         return size;
     }
@@ -53,7 +47,7 @@ public:
     }
     void RestoreEncodedData(const TEncodedBackup& backup) override { Data = static_cast<const TBackup&>(backup).Data; }
 
-    TSizeFn SizeOf;
+    std::vector<int64_t> Sizes;
     TBytes Data;
     std::vector<TRatioSettings> Encoded;
     TRatioSearch* Search = nullptr; // asks for the overall progress during each encode
@@ -62,16 +56,6 @@ public:
     TBytes FailureLeaves; // what the failing encode leaves in the picture
     std::function<void()> Fail = [] { throw EAbort(); };
 };
-
-// A smooth picture: the ratio falls linearly as the qualities (or, in full control, the bands) rise.
-int64_t SmoothSize(const TRatioSettings& s)
-{
-    const auto& b = s.QualityEqualizerBand;
-    const double ratio = s.EqualizerFullControl
-                             ? 3 + 0.5 * (50 - (b[0] + b[1] + b[2]) / 3.0) + 0.2 * (100 - s.ChromQuality)
-                             : 3 + 0.5 * (100 - s.LumQuality) + 0.2 * (100 - s.ChromQuality) - 0.1 * (b[0] + b[1] + b[2]);
-    return std::llround(30000 / ratio);
-}
 
 TRatioSettings Request(float target, int lum = 50, int chrom = 50, bool fullControl = false, int band = 0)
 {
@@ -123,27 +107,6 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
     EXPECT_EQ(std::tuple(result.TrialCount, result.Trials), std::tuple(2, 10));
 }
 
-TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
-{
-    struct Case { float target; std::vector<int64_t> sizes; int startBand; int band3, band4; size_t encodes; };
-    const Case cases[] = {
-        {40, {3000, 800, 800, 800}, 0, -3, -18, 6},    // below the target: bands go down
-        {5, {1000, 5000, 5000, 5000}, 0, 3, 18, 6},    // above: bands go up
-        {40, {3000, 800, 800, 800}, -50, -50, -50, 3}, // bands already at their end: the search stops
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
-        TScriptedHost host(c.sizes);
-        RunSearch(host, Request(c.target, 50, 50, false, c.startBand));
-        ASSERT_EQ(host.Encoded.size(), c.encodes);
-        EXPECT_EQ(host.Encoded[2].LumQuality, host.Encoded[1].LumQuality);
-        EXPECT_EQ(Bands(host.Encoded[2]), std::vector<int>(5, c.band3));
-        if (c.encodes > 3) {
-            EXPECT_EQ(Bands(host.Encoded[3]), std::vector<int>(5, c.band4));
-        }
-    }
-}
-
 TEST(RatioSearch, FullControlFirstGuess)
 {
     // First guess: a level of the first three bands that rounds to 0 scales everything by 0 / 1.
@@ -164,10 +127,11 @@ TEST(RatioSearch, FullControlFirstGuess)
 }
 
 // The settings of each trial: the secant step, the bracket closed where the target was crossed, and
-// large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays.
+// large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays;
+// in normal mode they move once the luma's step is 0.
 TEST(RatioSearch, StepsBracketAndDamping)
 {
-    struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; };
+    struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; size_t encodes = 0; };
     const Case cases[] = {
         // Ratios 20, 20.13, 40 (crossed: lower end 27), 20 (crossed: upper end 35), 20.07; the next step of
         // -25 would reach 6 but stops at the lower end. Then the mirror image, stopping at the upper end 73.
@@ -181,14 +145,20 @@ TEST(RatioSearch, StepsBracketAndDamping)
         {5, true, 50, 48, {3000, 30000, 30000}, {50, 54, 52}, {48, 50, 49}},
         // The bands' step of -16 lands at -50 and is damped to -10; chroma as in normal mode.
         {100, true, 20, -30, {600, 500}, {20, 16, 6}, {-30, -34, -44}},
+        // Normal mode, the luma's step 0: the bands go down below the target, up above it, and the
+        // search stops when they are at their end.
+        {40, false, 50, 0, {3000, 800, 800, 800}, {50, 46, 46, 46}, {0, 0, -3, -18}, 6},
+        {5, false, 50, 0, {1000, 5000, 5000, 5000}, {50, 54, 54, 54}, {0, 0, 3, 18}, 6},
+        {40, false, 50, -50, {3000, 800, 800, 800}, {50, 46, 46}, {-50, -50, -50}, 3},
     };
     for (const Case& c : cases) {
         TScriptedHost host(c.sizes);
         RunSearch(host, Request(c.target, c.full ? 50 : c.chroma, c.chroma, c.full, c.band));
         ASSERT_GE(host.Encoded.size(), c.q.size());
+        if (c.encodes) { EXPECT_EQ(host.Encoded.size(), c.encodes) << c.target; }
         for (size_t i = 0; i < c.q.size(); ++i)
             EXPECT_EQ(std::tuple(host.Encoded[i].LumQuality, host.Encoded[i].ChromQuality, Bands(host.Encoded[i])),
-                      std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.full ? c.bands[i] : 0)))
+                      std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.bands.empty() ? 0 : c.bands[i])))
                 << c.target << " " << c.chroma << " " << i;
     }
 }
@@ -211,7 +181,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
         SCOPED_TRACE(c.name);
         TRatioSettings last = Request(18, 55, 50);
         c.change(last);
-        TScriptedHost host(SmoothSize);
+        TScriptedHost host(std::vector<int64_t>{1000});
         RunSearch(host, Request(20, 60, 60), 10, last, Request(20, 30, 40));
         // Warm: 30/40 rebalanced by 33/32 (30 + Round(2.5) = 32); cold: 60/60 stays.
         EXPECT_EQ(std::tuple(host.Encoded[0].LumQuality, host.Encoded[0].ChromQuality),
