@@ -111,9 +111,13 @@ TEST_F(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
     cold.LumQuality = 70;
     cold.CompressImage();
     EXPECT_EQ(CompressedBytes(cold), CompressedBytes(Image));
-    // The image's own progress handler is back.
+    // The image's own progress handler is back, after a run and after an engine that never started.
     int own = 0;
     Image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
+    Image.CompressImage();
+    EXPECT_GT(own, 0);
+    delete new TJPEGEngine(&Image, nullptr, nullptr, &Invoker);
+    own = 0;
     Image.CompressImage();
     EXPECT_GT(own, 0);
 }
@@ -173,13 +177,4 @@ TEST_F(JPEGEngine, StopAndDropAtAnyPoint)
         image.reset(); // the owner drops the image at once
         EXPECT_TRUE(Pump(Invoker, r));
     }
-}
-
-TEST_F(JPEGEngine, AnEngineNeverStartedGivesTheImageBack)
-{
-    int own = 0;
-    Image.OnProgress = [&](TGraphic*, TProgressStage, int, bool, const TRect&, const std::string&) { ++own; };
-    delete new TJPEGEngine(&Image, nullptr, nullptr, &Invoker);
-    Image.CompressImage();
-    EXPECT_GT(own, 0);
 }

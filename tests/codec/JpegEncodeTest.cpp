@@ -17,15 +17,6 @@ using progress_test::FastProgressClock;
 using progress_test::RecordProgressCalls;
 using TEvents = std::vector<progress_test::TProgressRecord>;
 
-std::vector<uint8_t> Encode(TBitmap& src, const std::function<void(TJPEGImage&)>& setup = {})
-{
-    TJPEGImage image;
-    image.SourceBitmap = &src;
-    if (setup) setup(image);
-    image.CompressImage();
-    return CompressedBytes(image);
-}
-
 } // namespace
 
 // Densities and restart intervals outside the library's ranges are clamped; a density below 1 in
@@ -68,7 +59,7 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
     }
     // Comment and APP12 lines in order, empty lines left out.
     std::vector<std::pair<int, std::string>> texts;
-    for (const auto& m : fixtures::MarkersBeforeScan(Encode(src, [](TJPEGImage& image) {
+    for (const auto& m : fixtures::MarkersBeforeScan(EncodeImage(src, [](TJPEGImage& image) {
              image.Comments.SetText("a\r\n\r\nb");
              image.AppTexts.SetText("\r\nx\r\ny");
          })))
@@ -85,7 +76,7 @@ TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
         for (int x = 0; x < 40; ++x) pal.ScanLine(y)[x] = uint8_t(x / 10);
     const uint64_t generation = pal.Generation();
     TBitmap copy = pal.To24();
-    EXPECT_EQ(Encode(pal), Encode(copy));
+    EXPECT_EQ(EncodeImage(pal), EncodeImage(copy));
     EXPECT_EQ(pal.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_EQ(pal.Generation(), generation);
 

@@ -1,4 +1,4 @@
-// The two rounding rules of the quantiser, the dropped chroma table and masked quantisation.
+// The two rounding rules of the quantiser with the dropped chroma table, and masked quantisation.
 #include <gtest/gtest.h>
 
 #include "codec/Quantize.h"
@@ -32,8 +32,10 @@ TEST(Quantize, TieCasesOfBothRules)
 {
     TDctPlanes planes;
     planes.Layout.NumComponents = 3;
-    // Coefficients are scaled by 8: with table entry 1 the divisor is 8, with 2 it is 16.
-    struct Case { int Table; int16_t Coef; int Program; int Library; };
+    // Coefficients are scaled by 8: with table entry 1 the divisor is 8, with 2 it is 16. A chroma
+    // table whose DC entry is 255 drops the component in the program's rule (the library's keeps it:
+    // the files must match the library's).
+    struct Case { int Table; int16_t Coef; int Program, Library; int Comp = 0, Index = 5; };
     const Case cases[] = {
         {1, 4, 0, 1},     // 0.5: even -> 0; the library rounds half away from zero
         {1, -4, 0, -1},   // -0.5
@@ -53,12 +55,15 @@ TEST(Quantize, TieCasesOfBothRules)
         {255, 1020, 1, 1},    // 0.5 + a little
         {255, 3060, 2, 2},    // 1.5 + a little
         {255, -5100, -3, -3}, // -2.5 - a little
+        {255, 8000, 4, 4, 0, 0},    // 3.92: luma keeps its content
+        {255, 8000, 0, 4, 1, 0},    // chroma with DC 255
+        {255, -8000, 0, -4, 2, 3},
     };
     for (const Case& c : cases) {
-        TComponentQuantizer program = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Program), planes, 0);
-        TComponentQuantizer library = MakeComponentQuantizer(ParamsWithTables(c.Table, 1, TQuantRounding::Library), planes, 0);
-        EXPECT_EQ(QuantizeOne(program, c.Coef), c.Program) << c.Table << " " << c.Coef;
-        EXPECT_EQ(QuantizeOne(library, c.Coef), c.Library) << c.Table << " " << c.Coef;
+        TComponentQuantizer program = MakeComponentQuantizer(ParamsWithTables(c.Table, c.Table, TQuantRounding::Program), planes, c.Comp);
+        TComponentQuantizer library = MakeComponentQuantizer(ParamsWithTables(c.Table, c.Table, TQuantRounding::Library), planes, c.Comp);
+        EXPECT_EQ(QuantizeOne(program, c.Coef, c.Index), c.Program) << c.Table << " " << c.Coef << " comp " << c.Comp;
+        EXPECT_EQ(QuantizeOne(library, c.Coef, c.Index), c.Library) << c.Table << " " << c.Coef << " comp " << c.Comp;
     }
 }
 
@@ -74,18 +79,6 @@ TEST(Quantize, LibraryRuleIsRoundingHalfAwayFromZero)
             ASSERT_EQ(got, (mag + d / 2) / d) << "q " << q << " |c| " << mag;
         }
     }
-}
-
-TEST(Quantize, ChromaTableWithDc255DropsTheComponentInProgramRule)
-{
-    TDctPlanes planes;
-    planes.Layout.NumComponents = 3;
-    TCodingParams p = ParamsWithTables(255, 255, TQuantRounding::Program);
-    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 0), 8000, 0), 4); // luma keeps its content
-    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 1), 8000, 0), 0);
-    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 2), -8000, 3), 0);
-    p.Rounding = TQuantRounding::Library; // the library's rule keeps it (the files must match the library's)
-    EXPECT_EQ(QuantizeOne(MakeComponentQuantizer(p, planes, 1), 8000, 0), 4);
 }
 
 TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)

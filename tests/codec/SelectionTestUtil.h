@@ -2,6 +2,7 @@
 // The compressed bytes of an image, and an image with every setting away from its default;
 // the selection-area helpers come from the support library.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "codec/JPEGImage.h"
@@ -14,6 +15,16 @@ inline std::vector<uint8_t> CompressedBytes(const TJPEGImage& image)
     TMemoryStream* s = image.GetJpegStream();
     if (!s) return {};
     return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
+}
+
+// The file of an image over src after `setup`.
+inline std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<void(TJPEGImage&)>& setup = {})
+{
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    if (setup) setup(im);
+    im.CompressImage();
+    return CompressedBytes(im);
 }
 
 // Every setting of the image away from its default (selection areas are left to the caller).

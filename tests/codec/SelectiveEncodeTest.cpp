@@ -23,16 +23,6 @@ double MeanError(const TBitmap& dec, const TBitmap& src, int x0, int y0, int x1,
     return sum / (double(x1 - x0) * (y1 - y0) * 3);
 }
 
-// The file of an image over src after `setup`.
-std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<void(TJPEGImage&)>& setup)
-{
-    TJPEGImage im;
-    im.SetSourceBitmap(&src);
-    setup(im);
-    im.CompressImage();
-    return CompressedBytes(im);
-}
-
 } // namespace
 
 TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
