@@ -7,22 +7,11 @@
 #include "SelectionTestUtil.h"
 #include "codec/JPEGProfile.h"
 
-namespace {
-
-// An image whose every setting differs from the defaults, with one ellipse.
-void Customise(TJPEGImage& im)
-{
-    SetEverySetting(im);
-    AddSelectionArea(im, skEllipse, 100, 200, 300, 400);
-}
-
-} // namespace
-
 // The areas' entries, a zeroed record, no strength without a filter, names cut on whole characters.
 TEST(JPEGProfile, CaptureAreasStrengthAndName)
 {
     TJPEGImage im;
-    Customise(im);
+    SetEverySetting(im);
     im.Grayscale = false;
     AddSelectionPolygon(im, {{1, 2}, {3, 4}, {5, 6}});
     AddSelectionArea(im, skRectangle, 1, 1, 2, 2, false); // still being drawn: not stored
@@ -76,7 +65,7 @@ const TGroup Groups[] = {
 TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
 {
     TJPEGImage src;
-    Customise(src);
+    SetEverySetting(src);
     TJPEGProfile rec;
     GetSettingsRecord(src, rec);
     EXPECT_EQ(rec.Precision, 0); // a grey image has no subsampling mode
@@ -123,7 +112,7 @@ TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
 TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
 {
     TJPEGImage im;
-    Customise(im);
+    SetEverySetting(im);
     TJPEGProfile base;
     GetSettingsRecord(im, base);
     TJPEGProfile full = base, selected = base;

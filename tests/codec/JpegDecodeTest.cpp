@@ -17,16 +17,8 @@ using fixtures::MakeJpeg;
 using fixtures::TJpegRecipe;
 using std::tuple;
 
-namespace {
-struct TEvent { TProgressStage Stage; int Percent; bool Redraw; TRect R; };
-
-void Record(TJPEGImage& image, std::vector<TEvent>& events)
-{
-    image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool redraw, const TRect& r, const std::string&) {
-        events.push_back({st, pc, redraw, r});
-    };
-}
-} // namespace
+using progress_test::RecordProgressCalls;
+using TEvents = std::vector<progress_test::TProgressRecord>;
 
 TEST(JpegDecode, TextsAndDensityRules)
 {
@@ -114,15 +106,15 @@ TEST(JpegDecode, ProgressiveDisplaySendsRedrawEventsForEachScan)
         TJPEGImage image;
         image.ProgressiveDisplay = mode != 1;
         LoadInto(image, MakeJpeg({.Width = 256, .Height = 256, .Progressive = true}));
-        std::vector<TEvent> events;
-        Record(image, events);
+        TEvents events;
+        RecordProgressCalls(image, events);
         image.EnsureBitmap();
         ASSERT_GE(events.size(), 2u);
         EXPECT_EQ(tuple(image.ProgressiveEncoding, events.front().Stage, events.back().Stage, events.back().Percent),
                   tuple(true, TProgressStage::psStarting, TProgressStage::psEnding, 100));
         int redraws = 0, lastPercent = -1;
         for (size_t i = 1; i + 1 < events.size(); ++i) {
-            const TEvent& e = events[i];
+            const progress_test::TProgressRecord& e = events[i];
             EXPECT_TRUE(e.Stage == TProgressStage::psRunning && e.Percent != lastPercent); // only on a change
             lastPercent = e.Percent;
             redraws += e.Redraw;
@@ -176,8 +168,8 @@ TEST(JpegDecode, DamagedStreams)
     TJPEGImage cmyk;
     cmyk.SamplingFactors = {{{3, 3}, {3, 3}, {3, 3}}};
     LoadInto(cmyk, MakeJpeg({.Components = 4}));
-    std::vector<TEvent> events;
-    Record(cmyk, events);
+    TEvents events;
+    RecordProgressCalls(cmyk, events);
     EXPECT_THROW(cmyk.EnsureBitmap(), EJPEG);
     EXPECT_EQ(tuple(cmyk.HasBitmap(), cmyk.Width(), cmyk.SamplingFactors[0].H, cmyk.SamplingFactors[2].V),
               tuple(false, 64, 1, 1));

@@ -67,8 +67,8 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     TStringList list;
     list.SetText(Get(path));
     EXPECT_GE(list.IndexOf("[ Selective Compression ]"), 0);
-    for (auto [key, value] : {std::pair("NumSelUnits", "3"), {"SelUnitEndY2", "999999"}, {"SelUnitNumPoints3", "4"},
-                              {"SelUnitPnt3X3", "500000"}, {"SelUnitPnt4Y3", "999999"}, {"ComprRatio", "14500"}})
+    for (auto [key, value] : {std::pair("NumSelUnits", "4"), {"SelUnitEndY3", "999999"}, {"SelUnitNumPoints4", "4"},
+                              {"SelUnitPnt3X4", "500000"}, {"SelUnitPnt4Y4", "999999"}, {"ComprRatio", "14500"}})
         EXPECT_EQ(list.Values(key), value) << key;
     EXPECT_EQ(list[list.IndexOfName("Comments") + 1], ""); // an empty line follows the comment
 
@@ -80,8 +80,8 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
     EXPECT_TRUE(ProfilesMatch(ra, rb) && ProfilesMatch(rb, ra));
     EXPECT_EQ(tuple(b.ProfileName, b.DisplayRatio, b.Comments.Text(), b.XDensity),
               tuple("Everything", 14, "A comment = with an equals sign\r\n", 300)); // Round(14.5) = 14
-    ASSERT_EQ(b.SelUnits.Count(), 3);
-    const TSelUnit& poly = b.SelUnits.Item<TSelUnit>(2);
+    ASSERT_EQ(b.SelUnits.Count(), 4);
+    const TSelUnit& poly = b.SelUnits.Item<TSelUnit>(3);
     ASSERT_EQ(tuple(poly.Kind, poly.Complete, poly.Points->Count()), tuple(skPolygon, true, 4));
     EXPECT_EQ(tuple(poly.BegX, poly.BegY, poly.EndX, poly.EndY, poly.Points->Item<TSelPoint>(1).X),
               tuple(10, 20, 0, 999999, 300000));

@@ -27,7 +27,7 @@ inline std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<
     return CompressedBytes(im);
 }
 
-// Every setting of the image away from its default (selection areas are left to the caller).
+// Every setting of the image away from its default, and one ellipse as its selection.
 inline void SetEverySetting(TJPEGImage& im)
 {
     im.LumQuality = 71;
@@ -56,4 +56,5 @@ inline void SetEverySetting(TJPEGImage& im)
     im.YDensity = 150;
     im.ProfileName = "Custom";
     im.MatchMask = 0x7FFF;
+    AddSelectionArea(im, skEllipse, 100, 200, 300, 400);
 }
