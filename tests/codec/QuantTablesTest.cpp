@@ -79,17 +79,3 @@ TEST(QuantTables, EqualizerEntries)
     for (const TCase& c : cases)
         EXPECT_EQ(EqualizeBaseTable(c.Chroma, c.Bands, c.Quality, c.Full)[c.Index], c.Want) << c.Name;
 }
-
-TEST(QuantTables, BuildQuantTablesFillsTheSelectiveSlotsOnlyWhenAsked)
-{
-    TQuantSettings s;
-    for (bool selective : {false, true}) {
-        s.SelectiveCompression = selective;
-        const TQuantSlots slots = BuildQuantTables(s);
-        for (size_t q = 0; q < 6; ++q) EXPECT_EQ(bool(slots[q]), q < 2 || selective) << q;
-    }
-    // Slot 0 of a selective run is the finer of both areas, band by band: here the selection's.
-    s.LumQuality = 20;
-    s.SelLumQuality = 90;
-    EXPECT_EQ((*BuildQuantTables(s)[0])[0], 4); // 16 x 0.25
-}
