@@ -77,8 +77,7 @@ TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
     const uint64_t generation = pal.Generation();
     TBitmap copy = pal.To24();
     EXPECT_EQ(EncodeImage(pal), EncodeImage(copy));
-    EXPECT_EQ(pal.PixelFormat(), TPixelFormat::pf8bit);
-    EXPECT_EQ(pal.Generation(), generation);
+    EXPECT_EQ(std::tuple(pal.PixelFormat(), pal.Generation()), std::tuple(TPixelFormat::pf8bit, generation));
 
     // The source bitmap when it has a size, else the image's own bitmap, else nothing happens.
     TBitmap src = PhotoLikePicture(20, 10, 3), empty;
@@ -95,8 +94,7 @@ TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
     RecordProgressCalls(none, events);
     auto before = none.Data;
     EncodeJpeg(none);
-    EXPECT_EQ(none.Data, before);
-    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
 }
 
 // Encoding installs a fresh data object: a copy sharing the old one keeps its bytes and fields.
@@ -139,11 +137,9 @@ TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
     TEvents events;
     RecordProgressCalls(image, events);
     EXPECT_NO_THROW(EncodeJpeg(image));
-    EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(image.GetJpegStream(), nullptr);
+    EXPECT_EQ(std::tuple(image.Empty(), image.GetJpegStream()), std::tuple(true, nullptr));
     ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().Stage, TProgressStage::psEnding);
-    EXPECT_EQ(events.back().Percent, 0);
+    EXPECT_EQ(std::tuple(events.back().Stage, events.back().Percent), std::tuple(TProgressStage::psEnding, 0));
 }
 
 TEST(JpegEncode, ProgressFiguresOfThePasses)
@@ -151,12 +147,9 @@ TEST(JpegEncode, ProgressFiguresOfThePasses)
     // The front end is the first of two passes; a main prefilter makes it the slow one.
     FastProgressClock clock;
     struct Case { bool compressing, filter, progressive; long counter, limit; int completed, total, want; } cases[] = {
-        {true, false, false, 50, 100, 0, 2, 25},
-        {true, false, false, 50, 100, 1, 2, 75},
-        {true, true, false, 50, 100, 0, 2, 47},
-        {true, true, false, 50, 100, 1, 2, 97},
-        {true, true, true, 100, 100, 0, 2, 85},
-        {true, true, true, 50, 100, 1, 2, 92}, // 92.5, half to even
+        {true, false, false, 50, 100, 0, 2, 25}, {true, false, false, 50, 100, 1, 2, 75},
+        {true, true, false, 50, 100, 0, 2, 47},  {true, true, false, 50, 100, 1, 2, 97},
+        {true, true, true, 100, 100, 0, 2, 85},  {true, true, true, 50, 100, 1, 2, 92}, // 92.5, half to even
         {false, true, false, 1, 4, 2, 4, 56},  // decoding: passes weigh the same
     };
     for (const Case& c : cases) {
@@ -164,10 +157,7 @@ TEST(JpegEncode, ProgressFiguresOfThePasses)
         TEvents events;
         RecordProgressCalls(image, events);
         TJpegProgress p;
-        p.Image = &image;
-        p.Compressing = c.compressing;
-        p.MainFilterOn = c.filter;
-        p.Progressive = c.progressive;
+        std::tie(p.Image, p.Compressing, p.MainFilterOn, p.Progressive) = std::tuple(&image, c.compressing, c.filter, c.progressive);
         ProgressStep(p, 0, 1, 0, 1, nullptr); // the first call only starts the clock
         EXPECT_TRUE(events.empty());
         ProgressStep(p, c.counter, c.limit, c.completed, c.total, nullptr);
