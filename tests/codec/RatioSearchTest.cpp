@@ -37,14 +37,10 @@ public:
     }
     struct TBackup : TEncodedBackup
     {
+        explicit TBackup(TBytes data) : Data(std::move(data)) {}
         TBytes Data;
     };
-    std::unique_ptr<TEncodedBackup> BackupEncodedData() override
-    {
-        auto backup = std::make_unique<TBackup>();
-        backup->Data = Data;
-        return backup;
-    }
+    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TBackup>(Data); }
     void RestoreEncodedData(const TEncodedBackup& backup) override { Data = static_cast<const TBackup&>(backup).Data; }
 
     std::vector<int64_t> Sizes;
@@ -96,9 +92,8 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
         if (c.trials > 1) { // the qualities rise while the ratio is at or above the target
             EXPECT_EQ(host.Encoded[1].LumQuality, c.target <= 30 ? 54 : 46);
         }
-        EXPECT_EQ(result.TrialCount, int(host.Encoded.size()));
-        EXPECT_EQ(result.LastRequest, Request(c.target));
-        EXPECT_EQ(result.WorkProfile, host.Encoded.back());
+        EXPECT_EQ(std::tuple(result.TrialCount, result.LastRequest, result.WorkProfile),
+                  std::tuple(int(host.Encoded.size()), Request(c.target), host.Encoded.back()));
     }
     // Full control: ratio 10, then 37.5 for a target of 40; the step factor 2.5 / 27.5 rounds both steps
     // to 0, so no further trial encodes and the loop runs out its ten trials.
@@ -118,11 +113,10 @@ TEST(RatioSearch, FullControlFirstGuess)
     };
     for (const Case& c : cases) {
         TRatioSettings request = Request(40, 50, c.chroma, true);
-        for (int i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[size_t(i)]);
+        for (size_t i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[i]);
         TScriptedHost host(std::vector<int64_t>{3000});
         RunSearch(host, request);
-        EXPECT_EQ(host.Encoded[0].ChromQuality, c.firstChroma);
-        EXPECT_EQ(Bands(host.Encoded[0]), c.firstBands);
+        EXPECT_EQ(std::tuple(int(host.Encoded[0].ChromQuality), Bands(host.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
     }
 }
 
@@ -204,16 +198,12 @@ TEST(RatioSearch, FailedTrialReinstatesThePreviousData)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TScriptedHost host(std::vector<int64_t>{3000, 2000, 1500, 1200});
-        host.Data = c.previous;
-        host.FailAt = c.failAt;
-        host.FailureLeaves = c.leaves;
-        host.Fail = c.fail;
+        std::tie(host.Data, host.FailAt, host.FailureLeaves, host.Fail) = std::tie(c.previous, c.failAt, c.leaves, c.fail);
         TRatioSearchResult result;
         EXPECT_NO_THROW(result = RunSearch(host, Request(40), 10, Request(7, 40, 40)));
-        EXPECT_EQ(host.Data, c.previous);
-        EXPECT_TRUE(result.Restored);
-        EXPECT_EQ(result.TrialCount, c.failAt);
-        EXPECT_EQ(result.LastRequest, Request(7, 40, 40)); // the search did not complete
+        // The search did not complete: the last request stays.
+        EXPECT_EQ(std::tuple(host.Data, result.Restored, result.TrialCount, result.LastRequest),
+                  std::tuple(c.previous, true, c.failAt, Request(7, 40, 40)));
     }
     // Without a failure the picture keeps the last trial; a trial without data ends the search.
     TScriptedHost host(std::vector<int64_t>{3000, 0});
@@ -234,18 +224,14 @@ TEST(RatioSearch, OverallProgress)
         {true, 10, 8, 0, 90},  {true, 10, 8, 50, 92}, {true, 10, 10, 100, 100}, // the rest: 90..100
         {true, 2, 2, 50, 95},  {true, 1, 1, 50, 45},  {true, 0, 1, 50, 45}, {true, -3, 1, 50, 45},
         {true, 10, 0, 0, 0}, // asked before the first trial
-        {true, 4, 1, 35, 10},  // 315 / 30 = 10.5
-        {true, 4, 2, 5, 32},   // 945 / 30 = 31.5
-        {true, 3, 2, 70, 76},  // 1530 / 20 = 76.5
+        {true, 4, 1, 35, 10}, {true, 4, 2, 5, 32}, {true, 3, 2, 70, 76}, // 315 / 30 = 10.5, 945 / 30 = 31.5, 1530 / 20 = 76.5
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.active << " " << c.n << " " << c.t << " " << c.p);
         TRatioSearch search;
-        search.RatioSearchActive = c.active;
-        search.ComprRatioMaxNumAppr = c.n;
-        search.TrialCount = c.t;
-        EXPECT_EQ(search.OverallProgress(uint8_t(c.p)), c.expected);
-        EXPECT_EQ(search.TrialPercent, c.p);
+        std::tie(search.RatioSearchActive, search.ComprRatioMaxNumAppr, search.TrialCount) = std::tuple(c.active, c.n, c.t);
+        const int percent = search.OverallProgress(uint8_t(c.p)); // sets TrialPercent
+        EXPECT_EQ(std::pair(percent, int(search.TrialPercent)), std::pair(c.expected, c.p));
     }
     // During a search the figures follow the encodes.
     TScriptedHost host(std::vector<int64_t>{1000});
