@@ -28,10 +28,8 @@ TEST(JpegDecode, TextsAndDensityRules)
         {true, 1, 72, 300, 72, 300},   {true, 1, 0, 300, 96, 96},   {false, 1, 72, 72, 96, 96},
     };
     for (const Case& c : cases) {
-        TJpegRecipe recipe;
-        std::tie(recipe.WriteJfif, recipe.DensityUnit, recipe.XDensity, recipe.YDensity) = tuple(c.jfif, c.unit, c.x, c.y);
-        recipe.Comments = {"first", "second line", "third"};
-        recipe.App12 = {"Ducky text"};
+        const TJpegRecipe recipe{.WriteJfif = c.jfif, .DensityUnit = c.unit, .XDensity = c.x, .YDensity = c.y,
+                                 .Comments = {"first", "second line", "third"}, .App12 = {"Ducky text"}};
         TJPEGImage image;
         image.DensityUnit = 7;
         image.Comments.Add("stale");
@@ -51,7 +49,8 @@ TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
         image.SetScale(c.scale);
         // From the header: the const getters change nothing, GetWidth keeps what it read.
         EXPECT_EQ(tuple(image.Width(), image.Height(), image.NeedHeader), tuple(c.w, c.h, true));
-        EXPECT_EQ(tuple(image.GetWidth(), image.NeedHeader, image.HasBitmap()), tuple(c.w, c.scale == 0, false));
+        const int width = image.GetWidth();
+        EXPECT_EQ(tuple(width, image.NeedHeader, image.HasBitmap()), tuple(c.w, c.scale == 0, false));
         TBitmap* bmp = image.EnsureBitmap();
         EXPECT_EQ(tuple(bmp->Width(), bmp->Height()), tuple(c.w, c.h));
     }
@@ -141,29 +140,16 @@ TEST(JpegDecode, DamagedStreams)
         {{}, "The file is empty"}, // not the library's words for the end marker it inserts
     };
     for (const Case& c : cases) {
-        TJPEGImage image;
-        try {
-            LoadInto(image, c.File); // the header is read while loading
-            ADD_FAILURE() << c.Message;
-        } catch (const EJPEG& e) {
-            EXPECT_TRUE(e.what() == c.Message || c.Message == "*") << e.what();
-        }
+        TJPEGImage image; // the header is read while loading
+        const std::string got = fixtures::MessageOf<EJPEG>([&] { LoadInto(image, c.File); });
+        EXPECT_TRUE(got == c.Message || (c.Message == "*" && got != "(no exception)")) << got;
     }
     // Empty data read from a stream cannot be decoded either.
     TJPEGImage image;
     TMemoryStream zero(std::vector<uint8_t>(4, 0));
     image.ReadData(zero);
     EXPECT_THROW(image.EnsureBitmap(), EJPEG);
-    // Data cut inside the picture: the decoder shows what there is and warns.
-    for (bool progressive : {false, true}) {
-        std::vector<uint8_t> f = MakeJpeg({.Progressive = progressive});
-        f.resize(f.size() * 2 / 3);
-        TJPEGImage cut;
-        cut.ProgressiveDisplay = progressive;
-        LoadInto(cut, f);
-        EXPECT_EQ(cut.EnsureBitmap()->Width(), 64);
-        EXPECT_NE(cut.LibraryMessages.Text().find("Premature end of JPEG file"), std::string::npos);
-    }
+    // (Data cut inside the picture: the hostile-size table decodes such files, the glue tests every cut.)
     // A four-component file cannot be shown as RGB: it fails cleanly, the header still taken in.
     TJPEGImage cmyk;
     cmyk.SamplingFactors = {{{3, 3}, {3, 3}, {3, 3}}};
