@@ -9,8 +9,6 @@ using reference::SamePixels;
 
 namespace {
 
-const int kKinds[] = {4, 5, 7, 8, 9};
-
 TRect Whole(const TBitmap& b)
 {
     return Rect(0, 0, b.Width(), b.Height());
@@ -29,6 +27,14 @@ TBitmap Filtered(const TBitmap& src, TRect rc, int radius, int strength, uint8_t
     buffer.Threads = threads;
     ApplyEffect(src, rc, radius, strength, param5, 7, maskValue, only, kind, mask, buffer, dest);
     return dest;
+}
+
+// The engine's Dest against the reference's, both from the same Dest before the call.
+bool SameAsReference(const TBitmap& src, TRect rc, int radius, int strength, int param5, uint8_t maskValue, bool only,
+                     int kind, const TBitmap* mask, const TBitmap& before, int threads)
+{
+    return SamePixels(reference::Filter(src, rc, radius, strength, param5, maskValue, only, kind, mask, before),
+                      Filtered(src, rc, radius, strength, maskValue, only, kind, mask, before, threads, param5));
 }
 
 } // namespace
@@ -78,10 +84,8 @@ TEST(Prefilter, MatchesReference)
                     const bool only = variant != 3;
                     const int s = reference::StrengthPoints[size_t(n++) % std::size(reference::StrengthPoints)].S;
                     const TBitmap* m = variant > 0 ? &mask : nullptr;
-                    const TBitmap before = Prefilled(sz.w, sz.h);
-                    ASSERT_TRUE(SamePixels(
-                        reference::Filter(src, Whole(src), radius, s, 50, maskValue, only, kind, m, before),
-                        Filtered(src, Whole(src), radius, s, maskValue, only, kind, m, before, 1 + n % 3)))
+                    ASSERT_TRUE(SameAsReference(src, Whole(src), radius, s, 50, maskValue, only, kind, m,
+                                                Prefilled(sz.w, sz.h), 1 + n % 3))
                         << "kind " << kind << " radius " << radius << " strength " << s << " size " << sz.w << "x"
                         << sz.h << " variant " << variant;
                 }
@@ -95,19 +99,14 @@ TEST(Prefilter, RectanglesPercentilesAndWidePictures)
     const TBitmap src = reference::Picture(45, 23, 5);
     const TBitmap mask = reference::RandomMask(45, 23, 3, 50);
     const TRect inner = Rect(5, 2, 30, 20);
-    for (int kind : kKinds)
-        EXPECT_TRUE(SamePixels(reference::Filter(src, inner, 7, 55, 50, 255, false, kind, &mask, Prefilled(45, 18)),
-                               Filtered(src, inner, 7, 55, 255, false, kind, &mask, Prefilled(45, 18), 4)))
-            << kind;
+    for (int kind : {4, 5, 7, 8, 9})
+        EXPECT_TRUE(SameAsReference(src, inner, 7, 55, 50, 255, false, kind, &mask, Prefilled(45, 18), 4)) << kind;
     for (int param5 : {-5, 0, 1, 25, 75, 100, 250})
-        EXPECT_TRUE(SamePixels(reference::Filter(src, Whole(src), 6, 70, param5, 0, true, 7, nullptr, Prefilled(45, 23)),
-                               Filtered(src, Whole(src), 6, 70, 0, true, 7, nullptr, Prefilled(45, 23), 1, param5)))
-            << param5;
+        EXPECT_TRUE(SameAsReference(src, Whole(src), 6, 70, param5, 0, true, 7, nullptr, Prefilled(45, 23), 1)) << param5;
     const int w = 1500000, h = 3;
     const TBitmap wide = reference::Picture(w, h, 17);
     const TBitmap wideMask = reference::RandomMask(w, h, 18, 50);
-    EXPECT_TRUE(SamePixels(reference::Filter(wide, Whole(wide), 2, 100, 50, 255, true, 4, &wideMask, TBitmap(w, h)),
-                           Filtered(wide, Whole(wide), 2, 100, 255, true, 4, &wideMask, TBitmap(w, h), 4)));
+    EXPECT_TRUE(SameAsReference(wide, Whole(wide), 2, 100, 50, 255, true, 4, &wideMask, TBitmap(w, h), 4));
 }
 
 // A band that does not continue the previous one, and a picture changed between calls, must not

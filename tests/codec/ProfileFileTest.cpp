@@ -30,8 +30,7 @@ protected:
     }
     static std::string Get(const std::string& path)
     {
-        std::ifstream f(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
+        return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
     }
     const fs::path Dir = fs::temp_directory_path() / ("qm_profile_" + std::to_string(::getpid()) + "_" +
                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -123,10 +122,7 @@ TEST_F(ProfileFile, KeysDefaultsAndClamps)
     };
     for (const TCase& c : cases) {
         TJPEGImage im;
-        im.QualityEqualizerBands[0] = 9;
-        im.XDensity = 123;
-        im.SelLumQuality = 44;
-        im.SelThreshold = 22;
+        std::tie(im.QualityEqualizerBands[0], im.XDensity, im.SelLumQuality, im.SelThreshold) = tuple(9, 123, 44, 22);
         ReadProfileFile(im, Put(c.Text));
         SCOPED_TRACE(c.Text);
         c.Check(im);
@@ -137,8 +133,7 @@ TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
 {
     TJPEGImage a, b;
     a.Comments.SetText("first line\r\nMatchMask=0\r\nLumCompressionLevel=100");
-    a.MatchMask = mmComments | mmQualities;
-    a.LumQuality = 80;
+    std::tie(a.MatchMask, a.LumQuality) = tuple(mmComments | mmQualities, 80);
     const std::string path = Put("", "c.qmp");
     WriteProfileFile(a, path);
     ReadProfileFile(b, path);
