@@ -1,6 +1,11 @@
-// The two rounding rules of the quantiser with the dropped chroma table, and masked quantisation.
+// The two rounding rules of the quantiser with the dropped chroma table, and masked quantisation,
+// each with the plain and the processor's kernels. (Whole encodes of both kernel sets: the encoder
+// harness and the pinned outputs.)
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "codec/EncoderKernels.h"
 #include "codec/Quantize.h"
 
 namespace {
@@ -17,12 +22,12 @@ TCodingParams ParamsWithTables(int luma, int chroma, TQuantRounding rounding)
     return p;
 }
 
-int QuantizeOne(const TComponentQuantizer& q, int16_t c, int index = 5)
+int QuantizeOne(const TEncoderKernels& k, const TComponentQuantizer& q, int16_t c, int index)
 {
     int16_t coef[64] = {};
     coef[index] = c;
     int16_t out[1][64];
-    QuantizeBlocksPlain(q, coef, 0, 0, 1, out);
+    k.QuantizeBlocks(q, coef, 0, 0, 1, out);
     return out[0][index];
 }
 
@@ -62,8 +67,10 @@ TEST(Quantize, TieCasesOfBothRules)
     for (const Case& c : cases) {
         TComponentQuantizer program = MakeComponentQuantizer(ParamsWithTables(c.Table, c.Table, TQuantRounding::Program), planes, c.Comp);
         TComponentQuantizer library = MakeComponentQuantizer(ParamsWithTables(c.Table, c.Table, TQuantRounding::Library), planes, c.Comp);
-        EXPECT_EQ(QuantizeOne(program, c.Coef, c.Index), c.Program) << c.Table << " " << c.Coef << " comp " << c.Comp;
-        EXPECT_EQ(QuantizeOne(library, c.Coef, c.Index), c.Library) << c.Table << " " << c.Coef << " comp " << c.Comp;
+        for (const TEncoderKernels* k : {&PlainKernels(), &FastKernels()})
+            EXPECT_EQ(std::pair(QuantizeOne(*k, program, c.Coef, c.Index), QuantizeOne(*k, library, c.Coef, c.Index)),
+                      std::pair(c.Program, c.Library))
+                << k->Name << " " << c.Table << " " << c.Coef << " comp " << c.Comp;
     }
 }
 
@@ -104,11 +111,11 @@ TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
     coef[3] = 32;       // 32 / 16 = 2 with the stored table; 32 / 80 = 0.4 -> zeroed in the main area
     coef[4] = 48;       // 48 / 80 = 0.6 -> kept: 3
     coef[64 + 3] = 32;  // selection: 32 / 8 = 4 -> kept: 2
-    int16_t out[2][64];
-    QuantizeBlocksPlain(q, coef, 0, 0, 2, out);
-    EXPECT_EQ(out[0][3], 0);
-    EXPECT_EQ(out[0][4], 3);
-    EXPECT_EQ(out[1][3], 2);
+    for (const TEncoderKernels* k : {&PlainKernels(), &FastKernels()}) {
+        int16_t out[2][64];
+        k->QuantizeBlocks(q, coef, 0, 0, 2, out);
+        EXPECT_EQ(std::tuple(out[0][3], out[0][4], out[1][3]), std::tuple(0, 3, 2)) << k->Name;
+    }
 
     // A mask of the wrong size is ignored (a missing threshold slot: the encoder harness's error table).
     TBlockMask wrong{3, 1, {0, 0, 0}};
