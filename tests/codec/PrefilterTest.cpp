@@ -9,32 +9,20 @@ using reference::SamePixels;
 
 namespace {
 
-TRect Whole(const TBitmap& b)
-{
-    return Rect(0, 0, b.Width(), b.Height());
-}
+TRect Whole(const TBitmap& b) { return Rect(0, 0, b.Width(), b.Height()); }
 
 // A destination that already holds something, so that "left as it was" is visible.
-TBitmap Prefilled(int w, int h)
-{
-    return reference::Picture(w, h, 999);
-}
-
-TBitmap Filtered(const TBitmap& src, TRect rc, int radius, int strength, uint8_t maskValue, bool only, int kind,
-                 const TBitmap* mask, TBitmap dest, int threads = 1, int param5 = 50)
-{
-    TPrefilterBuffer buffer;
-    buffer.Threads = threads;
-    ApplyEffect(src, rc, radius, strength, param5, 7, maskValue, only, kind, mask, buffer, dest);
-    return dest;
-}
+TBitmap Prefilled(int w, int h) { return reference::Picture(w, h, 999); }
 
 // The engine's Dest against the reference's, both from the same Dest before the call.
 bool SameAsReference(const TBitmap& src, TRect rc, int radius, int strength, int param5, uint8_t maskValue, bool only,
                      int kind, const TBitmap* mask, const TBitmap& before, int threads)
 {
-    return SamePixels(reference::Filter(src, rc, radius, strength, param5, maskValue, only, kind, mask, before),
-                      Filtered(src, rc, radius, strength, maskValue, only, kind, mask, before, threads, param5));
+    TPrefilterBuffer buffer;
+    buffer.Threads = threads;
+    TBitmap dest = before;
+    ApplyEffect(src, rc, radius, strength, param5, 7, maskValue, only, kind, mask, buffer, dest);
+    return SamePixels(reference::Filter(src, rc, radius, strength, param5, maskValue, only, kind, mask, before), dest);
 }
 
 } // namespace
