@@ -131,10 +131,8 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
     GetSettingsRecord(im, rec);
     std::vector<TMaskShape> shapes = SelectionShapesOf(rec);
     ASSERT_EQ(shapes.size(), 3u);
-    EXPECT_EQ(shapes[0].Kind, TMaskShape::Ellipse);
-    EXPECT_EQ(shapes[0].EndY, 4);
-    EXPECT_EQ(shapes[1].Points, (std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}));
-    EXPECT_EQ(shapes[2].BegX, 5);
+    EXPECT_EQ(std::tuple(shapes[0].Kind, shapes[0].EndY, shapes[1].Points, shapes[2].BegX),
+              std::tuple(TMaskShape::Ellipse, 4, std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}, 5));
 
     // Damaged records (the image's areas are read through the same reader): counts beyond the last
     // entry, a huge point count, an unknown kind.
