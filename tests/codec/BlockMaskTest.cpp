@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "codec/BlockMask.h"
@@ -33,9 +34,7 @@ const TSamplingFactor kNone[] = {{1, 1}, {1, 1}, {1, 1}};
 TEST(SelectionMask, SizeAndPaint)
 {
     TBitmap mask = CreateMaskBitmap(20, 10);
-    EXPECT_EQ(mask.Width(), 24);
-    EXPECT_EQ(mask.Height(), 16);
-    EXPECT_EQ(mask.ScanLine(15)[2], 0xFF); // white: nothing selected
+    EXPECT_EQ(std::tuple(mask.Width(), mask.Height(), mask.ScanLine(15)[2]), std::tuple(24, 16, 0xFF)); // white: nothing selected
 
     // Millionths convert with the picture's size and round half to even: 0.25 * 10 = 2.5 -> 2,
     // 0.35 * 10 = 3.5 -> 4.
@@ -46,11 +45,9 @@ TEST(SelectionMask, SizeAndPaint)
     // Kinds painted in order; a polygon; an unknown kind skipped.
     const TMaskShape poly{TMaskShape::Polygon, 0, 0, 0, 0, {{0, 500000}, {400000, 500000}, {400000, 900000}, {0, 900000}}};
     PaintSelectionMask(10, 10, {poly, TMaskShape{7, 0, 0, 1000000, 1000000, {}}}, mask);
-    EXPECT_EQ(mask.ScanLine(0)[0], 0xFF); // repainted white first
-    EXPECT_EQ(mask.ScanLine(5)[0], 0b00000111);
-    EXPECT_EQ(mask.ScanLine(9)[0], 0b00000111);
-    EXPECT_EQ(mask.ScanLine(4)[0], 0xFF);
-    EXPECT_EQ(mask.ScanLine(10)[0], 0xFF);
+    // Repainted white first; rows 5..9 selected in columns 0..4.
+    const int want[] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0b00000111, 0b00000111, 0b00000111, 0b00000111, 0b00000111, 0xFF};
+    for (int y = 0; y < 11; ++y) EXPECT_EQ(mask.ScanLine(y)[0], want[y]) << y;
 }
 
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
@@ -69,8 +66,9 @@ TEST(BlockMask, Threshold)
         const TBlockMasks m = BuildBlockMasks(&mask, 8, 8, kNone, c.threshold);
         ASSERT_FALSE(m.Empty());
         EXPECT_EQ(m.LargeBlockMask->Bytes[0], c.selected) << c.rows << " rows, threshold " << c.threshold;
-        EXPECT_EQ(m.SmallBlockMask, nullptr);
-        for (size_t comp = 0; comp < 3; ++comp) EXPECT_EQ(m.ForComponent(comp), m.LargeBlockMask.get());
+        const TBlockMask* l = m.LargeBlockMask.get();
+        EXPECT_EQ(std::tuple(m.SmallBlockMask.get(), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
+                  std::tuple(nullptr, l, l, l));
     }
 }
 
@@ -85,19 +83,14 @@ TEST(BlockMask, SubsampledMasks)
     const std::vector<uint8_t> large = {1, 1, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1};
     const std::vector<uint8_t> small = {1, 0, 0, 0, 0, 0};
 
-    const TBlockMasks m0 = BuildBlockMasks(&mask, w, h, kMode0, 50);
-    EXPECT_EQ(Blocks(m0.LargeBlockMask.get()), large);
-    EXPECT_EQ(Blocks(m0.SmallBlockMask.get()), small);
-    EXPECT_EQ(m0.ForComponent(0), m0.LargeBlockMask.get());
-    EXPECT_EQ(m0.ForComponent(1), m0.SmallBlockMask.get());
-    EXPECT_EQ(m0.ForComponent(2), m0.SmallBlockMask.get());
-
-    const TBlockMasks m2 = BuildBlockMasks(&mask, w, h, kMode2, 50);
-    EXPECT_EQ(Blocks(m2.LargeBlockMask.get()), large);
-    EXPECT_EQ(m2.ForComponent(0), m2.SmallBlockMask.get());
-    EXPECT_EQ(m2.ForComponent(1), m2.LargeBlockMask.get());
-    EXPECT_EQ(m2.ForComponent(2), m2.LargeBlockMask.get());
-    EXPECT_EQ(Blocks(m2.SmallBlockMask.get()), small);
+    // Mode 0 and mode 2 give the same masks to different components.
+    const TBlockMasks m0 = BuildBlockMasks(&mask, w, h, kMode0, 50), m2 = BuildBlockMasks(&mask, w, h, kMode2, 50);
+    for (const TBlockMasks* m : {&m0, &m2})
+        EXPECT_EQ(std::tuple(Blocks(m->LargeBlockMask.get()), Blocks(m->SmallBlockMask.get())), std::tuple(large, small));
+    const TBlockMask *l0 = m0.LargeBlockMask.get(), *s0 = m0.SmallBlockMask.get();
+    const TBlockMask *l2 = m2.LargeBlockMask.get(), *s2 = m2.SmallBlockMask.get();
+    EXPECT_EQ(std::tuple(m0.ForComponent(0), m0.ForComponent(1), m0.ForComponent(2)), std::tuple(l0, s0, s0));
+    EXPECT_EQ(std::tuple(m2.ForComponent(0), m2.ForComponent(1), m2.ForComponent(2)), std::tuple(s2, l2, l2));
 
     // Everything selected: still only the small blocks that are whole inside the picture.
     PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, w, h)}, mask);

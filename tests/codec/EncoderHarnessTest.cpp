@@ -1,7 +1,7 @@
 // With library rounding the engine's file must equal the library's own scanline encoder's, byte for
-// byte: over sampling layouts, sizes, pictures, smoothing, coding modes, tables, entropy strips and
-// thread counts, both from the bitmap and from kept DCT planes coded into a reused store. Then what
-// the engine adds around that: clamped header fields, errors, progress and cancelling,
+// byte: over sampling layouts, sizes, pictures, smoothing, coding modes, tables, entropy strips,
+// thread counts and both kernel sets, both from the bitmap and from kept DCT planes coded into a
+// reused store. Then what the engine adds around that: errors, progress and cancelling,
 // strip planning, and the image's stage cache against cold encodes.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include "SelectionTestUtil.h"
 #include "codec/EntropyStrips.h"
 #include "codec/FrameLayout.h"
+#include "codec/HuffmanOptimizer.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
 #include "codec/StageCache.h"
@@ -112,8 +113,11 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
                 const std::vector<uint8_t> lib = LibraryEncode(bmp, p);
                 p.Coding.EntropyStrips = mode.Strips;
                 p.FrontEnd.Threads = p.Coding.Threads = mode.Threads;
+                const bool plain = n / 4 % 2; // each picture meets both kernel sets
                 SCOPED_TRACE(std::string(layout.Name) + " " + std::to_string(w) + "x" + std::to_string(h) + ", " +
-                             mode.Name + ", picture " + std::to_string(kind) + ", tables " + std::to_string(n % 5));
+                             mode.Name + ", picture " + std::to_string(kind) + ", tables " + std::to_string(n % 5) +
+                             (plain ? ", plain kernels" : ""));
+                const TKernelChoice kernels(plain);
                 ASSERT_TRUE(EncodeBitmapToJpeg(bmp, p) == lib);
                 ASSERT_TRUE(QuantizeAndCode(ComputeDctPlanes(bmp, p.FrontEnd), p.Coding, FastKernels(), &store) == lib);
                 // A picture that needs no more coefficient memory codes in the memory it had.
@@ -131,44 +135,12 @@ TEST(EncoderHarness, StripsOnlyForLargeSequentialUntracedFrames)
                            {"small", 0, false, 0, 8, false, false},       {"restarts", 3, false, 0, 8, true, false},
                            {"progressive", 0, true, 0, 8, true, false},   {"traced", 0, false, 1, 8, true, false}};
     for (const TCase& c : cases) {
-        TCodingParams co;
-        co.RestartInterval = c.Restart;
-        co.Progressive = c.Progressive;
-        co.TraceLevel = c.Trace; // the library's trace messages come from its own single pass
+        TCodingParams co; // the library's trace messages come from its own single pass
+        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(c.Restart, c.Progressive, c.Trace);
         const TStripLayout s =
             PlanEntropyStrips(c.Large ? large : MakeFrameLayout(200, 150, false, {}), co, c.Threads);
         EXPECT_EQ(s.On(), c.On) << c.Name;
-        if (s.On()) {
-            EXPECT_LE(s.Count, 16);
-            EXPECT_GE(s.RowsPerStrip, 8);
-            EXPECT_EQ(s.Last(s.Count - 1), large.TotalImcuRows);
-        }
-    }
-}
-
-TEST(EncoderHarness, HeaderFieldsAreClamped)
-{
-    TEncodeParams p = IdentityParams();
-    p.Coding.Comments = {"a"};
-    p.Coding.DensityUnit = 1;
-    p.Coding.XDensity = 1;
-    p.Coding.YDensity = 100000; // above it: 65535
-    p.Coding.RestartInterval = 70000;
-    const auto m = fixtures::MarkersBeforeScan(EncodeBitmapToJpeg(RandomPicture(20, 10, 1), p));
-    ASSERT_GE(m.size(), 3u); // JFIF, the comment, then the tables, frame, restart interval and scan
-    EXPECT_EQ(m[1], (std::pair<int, std::string>{0xFE, "a"}));
-    ASSERT_EQ(m[0].first, 0xE0); // "JFIF\0", version (2), unit, X (2), Y (2)
-    EXPECT_EQ(m[0].second.substr(7, 5), std::string("\x01\x00\x01\xFF\xFF", 5));
-    auto dri = std::find_if(m.begin(), m.end(), [](auto& x) { return x.first == 0xDD; });
-    ASSERT_NE(dri, m.end());
-    EXPECT_EQ(dri->second, "\xFF\xFF");
-    // Smoothing outside 0..100 counts as the nearest end.
-    const TBitmap bmp = PhotoLikePicture(24, 16, 2);
-    for (auto [outside, end] : {std::pair{150, 100}, std::pair{-5, 0}}) {
-        TEncodeParams a = IdentityParams(), b = a;
-        a.FrontEnd.Smoothing = outside;
-        b.FrontEnd.Smoothing = end;
-        EXPECT_EQ(EncodeBitmapToJpeg(bmp, a), EncodeBitmapToJpeg(bmp, b)) << outside;
+        if (s.On()) { EXPECT_TRUE(s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows); }
     }
 }
 
@@ -178,26 +150,39 @@ TEST(EncoderHarness, RefusedInputsAndSettings)
     EXPECT_THROW(EncodeBitmapToJpeg(TBitmap(8, 8, TPixelFormat::pf8bit), p), EInvalidGraphicOperation);
     EXPECT_THROW(EncodeBitmapToJpeg(TBitmap(), p), EInvalidGraphicOperation);
     const TBitmap bmp = RandomPicture(16, 16, 3);
-    struct TCase { std::array<TSamplingFactor, 3> Sampling; std::string Text; };
+    // Masked quantisation of the 2 x 2 luma blocks, all selected, with the selective tables.
+    const TBlockMask mask{2, 2, std::vector<uint8_t>(4, 1)};
+    qmjpeg::TQuantSettings qs;
+    qs.SelectiveCompression = true;
+    struct TCase { void (*Change)(TEncodeParams&); std::string Text; };
     const TCase cases[] = {
-        {{{{5, 1}, {1, 1}, {1, 1}}}, "Bogus sampling factors"},
-        {{{{3, 1}, {2, 1}, {1, 1}}}, "Fractional sampling not implemented yet"},
-        {{{{4, 4}, {1, 1}, {1, 1}}}, "Sampling factors too large for interleaved scan"},
+        {[](TEncodeParams& q) { q.FrontEnd.SamplingFactors = {{{5, 1}, {1, 1}, {1, 1}}}; }, "Bogus sampling factors"},
+        {[](TEncodeParams& q) { q.FrontEnd.SamplingFactors = {{{3, 1}, {2, 1}, {1, 1}}}; }, "Fractional sampling not implemented yet"},
+        {[](TEncodeParams& q) { q.FrontEnd.SamplingFactors = {{{4, 4}, {1, 1}, {1, 1}}}; }, "Sampling factors too large for interleaved scan"},
+        {[](TEncodeParams& q) { q.Coding.DctMethod = JDCT_FLOAT; }, "Requested feature was omitted at compile time"},
+        {[](TEncodeParams& q) { q.Coding.Tables[4].reset(); }, "Quantization table 0x04 was not defined"},
+        {[](TEncodeParams& q) { q.Coding.Tables[1].reset(); }, "Quantization table 0x01 was not defined"},
     };
     for (const TCase& c : cases) {
-        p.FrontEnd.SamplingFactors = c.Sampling;
-        try {
-            EncodeBitmapToJpeg(bmp, p);
-            ADD_FAILURE() << c.Text;
-        } catch (const EJPEG& e) {
-            EXPECT_EQ(std::string(e.what()), c.Text);
-        }
+        TEncodeParams q;
+        q.Coding.Tables = qmjpeg::BuildQuantTables(qs);
+        q.Coding.MaskedQuantization = true;
+        q.Coding.BlockMasks = {&mask, nullptr, nullptr};
+        c.Change(q);
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { EncodeBitmapToJpeg(bmp, q); }), c.Text);
     }
     p.FrontEnd.SamplingFactors = {{{0, 3}, {1, 0}, {-1, 1}}}; // a zero in a pair keeps the default
     EXPECT_NO_THROW(EncodeBitmapToJpeg(bmp, p));
     p.FrontEnd.SamplingFactors = {{{4, 4}, {4, 4}, {4, 4}}};
     p.FrontEnd.Grayscale = true; // grey ignores the factors
     EXPECT_NO_THROW(EncodeBitmapToJpeg(bmp, p));
+    // Smoothing outside 0..100 counts as the nearest end.
+    for (auto [outside, end] : {std::pair{150, 100}, std::pair{-5, 0}}) {
+        TEncodeParams a = IdentityParams(), b = a;
+        a.FrontEnd.Smoothing = outside;
+        b.FrontEnd.Smoothing = end;
+        EXPECT_EQ(EncodeBitmapToJpeg(bmp, a), EncodeBitmapToJpeg(bmp, b)) << outside;
+    }
 }
 
 TEST(EncoderHarness, ProgressRisesAndACancelLeavesNothingBehind)
@@ -333,4 +318,26 @@ TEST(EncoderHarness, KeptMemoryGoesWithTheSourceAndServesTheEncodesOfOneRun)
     EXPECT_FALSE(cache.TakeCoefficients());
     cache.KeepCoefficients(std::make_unique<TCoefficientStore>()); // no planes: nothing is kept
     EXPECT_FALSE(cache.TakeCoefficients());
+}
+
+// The optimal-table builder on statistics no picture of the harness reaches.
+TEST(HuffmanOptimizer, CodeLengthsAreLimitedTo16Bits)
+{
+    // Fibonacci frequencies make a maximally deep tree (over 30 levels) before the limit.
+    std::array<long, 257> freq{};
+    for (size_t s = 0, a = 1, b = 1; s < 40; ++s, b = a + b, a = b - a) freq[s] = long(a);
+    JHUFF_TBL table{};
+    BuildOptimalHuffmanTable(table, freq);
+    int symbols = 0;
+    double kraft = 0;
+    for (int len = 1; len <= 16; ++len) {
+        symbols += table.bits[len];
+        kraft += table.bits[len] / double(1 << len);
+    }
+    EXPECT_EQ(table.bits[0], 0);
+    EXPECT_EQ(symbols, 40);
+    EXPECT_LT(kraft, 1.0); // one code point stays free: no code of all ones
+    // The most frequent symbols get the shortest codes and come first.
+    EXPECT_GE(table.huffval[0], 38);
+    EXPECT_GE(table.huffval[1], 37);
 }

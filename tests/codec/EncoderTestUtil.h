@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "codec/EncoderKernels.h"
 #include "codec/JpegEncoder.h"
 #include "support/LibraryCodec.h"
 
@@ -55,3 +56,10 @@ inline TEncodeParams IdentityParams(int lumQuality = 75, int chromQuality = 60)
     p.Coding.Rounding = TQuantRounding::Library;
     return p;
 }
+
+// The plain kernels for the lifetime of the object, or the processor's own.
+struct TKernelChoice
+{
+    explicit TKernelChoice(bool plain) { ForcePlainKernels(plain); }
+    ~TKernelChoice() { ForcePlainKernels(false); }
+};

@@ -36,14 +36,13 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     b.Assign(a);
     ASSERT_TRUE(b.Equals(a) && a.Equals(b) && b.HasBitmap());
     EXPECT_NE(b.Bitmap.get(), a.Bitmap.get());
-    TJpegRecipe small;
-    small.Width = 30;
-    LoadInto(b, MakeJpeg(small));
+    const std::vector<uint8_t> small = MakeJpeg({.Width = 30});
+    LoadInto(b, small);
     EXPECT_FALSE(b.Equals(a) || b.HasBitmap()); // the old bitmap belonged to the old data
     EXPECT_EQ(tuple(a.Data->Width, b.Width()), tuple(64, 30));
     // At a reduced scale the size is read again from the data taken over, not kept from the old.
     e.SetScale(1);
-    LoadInto(e, MakeJpeg(small));
+    LoadInto(e, small);
     EXPECT_EQ(e.GetWidth(), 15);
     e.Assign(a);
     EXPECT_EQ(tuple(e.HasBitmap(), e.GetWidth(), e.Height()), tuple(true, 64, 48));

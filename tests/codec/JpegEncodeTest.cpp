@@ -17,46 +17,49 @@ using progress_test::FastProgressClock;
 using progress_test::RecordProgressCalls;
 using TEvents = std::vector<progress_test::TProgressRecord>;
 
-std::vector<uint8_t> Encode(TBitmap& src, const std::function<void(TJPEGImage&)>& setup = {})
-{
-    TJPEGImage image;
-    image.SourceBitmap = &src;
-    if (setup) setup(image);
-    image.CompressImage();
-    return CompressedBytes(image);
-}
-
 } // namespace
 
+// Densities and restart intervals outside the library's ranges are clamped; a density below 1 in
+// either direction is written as a 1:1 aspect without a unit and reads back as 96 dpi.
 TEST(JpegEncode, FilesCarryTheImageSettings)
 {
     TBitmap src = PhotoLikePicture(90, 70, 1);
-    struct TCase { bool Grey, Progressive; int Subsampling, Restart; };
-    for (const TCase& c : {TCase{false, false, 0, 0}, TCase{false, true, 1, 0}, TCase{true, false, 0, 3}, TCase{false, false, 2, 5}}) {
-        SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << c.Restart);
+    struct TCase { bool Grey, Progressive; int Subsampling; int32_t Restart, X, Y; int Unit, FileX, FileY, Dri, ReadX, ReadY; };
+    const TCase cases[] = {
+        {false, false, 0, 0, 300, 150, 1, 300, 150, 0, 300, 150},
+        {false, true, 1, -5, 0, 300, 0, 1, 1, 0, 96, 96},
+        {true, false, 0, 3, 72, -4, 0, 1, 1, 3, 96, 96},
+        {false, false, 2, 70000, 70000, 1, 1, 65535, 1, 65535, 65535, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << " " << c.Restart << " " << c.X << "x" << c.Y);
         TJPEGImage image;
         image.SourceBitmap = &src;
         image.Grayscale = c.Grey;
         image.ProgressiveEncoding = c.Progressive;
         image.SetSubsampling(c.Subsampling);
-        image.RestartInterval = c.Restart;
-        image.XDensity = 300;
-        image.YDensity = 200;
+        std::tie(image.RestartInterval, image.XDensity, image.YDensity) = std::tuple(c.Restart, c.X, c.Y);
         TMemoryStream s;
         image.SaveToStream(s); // compresses first
-        s.SetPosition(0);
+        const std::vector<uint8_t> file(s.Memory(), s.Memory() + s.Size());
+        const auto markers = fixtures::MarkersBeforeScan(file);
+        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.first == 0xDD; });
+        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->second[0]) << 8 | uint8_t(dri->second[1]);
+        // SOI, APP0 marker and length, "JFIF\0", version 1.1, then unit and densities.
+        ASSERT_GT(file.size(), 20u);
+        EXPECT_EQ(std::tuple(file[13], file[14] << 8 | file[15], file[16] << 8 | file[17], fileDri),
+                  std::tuple(c.Unit, c.FileX, c.FileY, c.Dri));
         TJPEGImage back;
-        back.LoadFromStream(s);
+        fixtures::LoadInto(back, file);
         back.EnsureBitmap(); // the decode reads the coding settings
-        EXPECT_EQ(std::tuple(back.Width(), back.Height(), back.Grayscale), std::tuple(90, 70, c.Grey));
-        EXPECT_EQ(back.ProgressiveEncoding, c.Progressive);
-        EXPECT_EQ(back.RestartInterval, c.Restart);
-        EXPECT_EQ(std::pair(back.XDensity, back.YDensity), std::pair(300, 200));
+        EXPECT_EQ(std::tuple(back.Width(), back.Height(), back.Grayscale, back.ProgressiveEncoding, back.RestartInterval),
+                  std::tuple(90, 70, c.Grey, c.Progressive, c.Dri));
+        EXPECT_EQ(std::pair(back.XDensity, back.YDensity), std::pair(c.ReadX, c.ReadY));
         if (!c.Grey) { EXPECT_EQ(back.GetSubsampling(), c.Subsampling); }
     }
     // Comment and APP12 lines in order, empty lines left out.
     std::vector<std::pair<int, std::string>> texts;
-    for (const auto& m : fixtures::MarkersBeforeScan(Encode(src, [](TJPEGImage& image) {
+    for (const auto& m : fixtures::MarkersBeforeScan(EncodeImage(src, [](TJPEGImage& image) {
              image.Comments.SetText("a\r\n\r\nb");
              image.AppTexts.SetText("\r\nx\r\ny");
          })))
@@ -73,9 +76,8 @@ TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
         for (int x = 0; x < 40; ++x) pal.ScanLine(y)[x] = uint8_t(x / 10);
     const uint64_t generation = pal.Generation();
     TBitmap copy = pal.To24();
-    EXPECT_EQ(Encode(pal), Encode(copy));
-    EXPECT_EQ(pal.PixelFormat(), TPixelFormat::pf8bit);
-    EXPECT_EQ(pal.Generation(), generation);
+    EXPECT_EQ(EncodeImage(pal), EncodeImage(copy));
+    EXPECT_EQ(std::tuple(pal.PixelFormat(), pal.Generation()), std::tuple(TPixelFormat::pf8bit, generation));
 
     // The source bitmap when it has a size, else the image's own bitmap, else nothing happens.
     TBitmap src = PhotoLikePicture(20, 10, 3), empty;
@@ -92,8 +94,7 @@ TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
     RecordProgressCalls(none, events);
     auto before = none.Data;
     EncodeJpeg(none);
-    EXPECT_EQ(none.Data, before);
-    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
 }
 
 // Encoding installs a fresh data object: a copy sharing the old one keeps its bytes and fields.
@@ -136,11 +137,9 @@ TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
     TEvents events;
     RecordProgressCalls(image, events);
     EXPECT_NO_THROW(EncodeJpeg(image));
-    EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(image.GetJpegStream(), nullptr);
+    EXPECT_EQ(std::tuple(image.Empty(), image.GetJpegStream()), std::tuple(true, nullptr));
     ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().Stage, TProgressStage::psEnding);
-    EXPECT_EQ(events.back().Percent, 0);
+    EXPECT_EQ(std::tuple(events.back().Stage, events.back().Percent), std::tuple(TProgressStage::psEnding, 0));
 }
 
 TEST(JpegEncode, ProgressFiguresOfThePasses)
@@ -148,12 +147,9 @@ TEST(JpegEncode, ProgressFiguresOfThePasses)
     // The front end is the first of two passes; a main prefilter makes it the slow one.
     FastProgressClock clock;
     struct Case { bool compressing, filter, progressive; long counter, limit; int completed, total, want; } cases[] = {
-        {true, false, false, 50, 100, 0, 2, 25},
-        {true, false, false, 50, 100, 1, 2, 75},
-        {true, true, false, 50, 100, 0, 2, 47},
-        {true, true, false, 50, 100, 1, 2, 97},
-        {true, true, true, 100, 100, 0, 2, 85},
-        {true, true, true, 50, 100, 1, 2, 92}, // 92.5, half to even
+        {true, false, false, 50, 100, 0, 2, 25}, {true, false, false, 50, 100, 1, 2, 75},
+        {true, true, false, 50, 100, 0, 2, 47},  {true, true, false, 50, 100, 1, 2, 97},
+        {true, true, true, 100, 100, 0, 2, 85},  {true, true, true, 50, 100, 1, 2, 92}, // 92.5, half to even
         {false, true, false, 1, 4, 2, 4, 56},  // decoding: passes weigh the same
     };
     for (const Case& c : cases) {
@@ -161,10 +157,7 @@ TEST(JpegEncode, ProgressFiguresOfThePasses)
         TEvents events;
         RecordProgressCalls(image, events);
         TJpegProgress p;
-        p.Image = &image;
-        p.Compressing = c.compressing;
-        p.MainFilterOn = c.filter;
-        p.Progressive = c.progressive;
+        std::tie(p.Image, p.Compressing, p.MainFilterOn, p.Progressive) = std::tuple(&image, c.compressing, c.filter, c.progressive);
         ProgressStep(p, 0, 1, 0, 1, nullptr); // the first call only starts the clock
         EXPECT_TRUE(events.empty());
         ProgressStep(p, c.counter, c.limit, c.completed, c.total, nullptr);

@@ -1,7 +1,8 @@
 #pragma once
-// Small JPEG files made in the tests with the library's own encoder.
+// Small JPEG files made in the tests with the library's own encoder, and what they raise.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,8 @@ struct TJpegRecipe
     int DensityUnit = 1;
     int XDensity = 72;
     int YDensity = 72;
-    std::vector<std::string> Comments; // one COM marker each
-    std::vector<std::string> App12;    // one APP12 marker each
+    std::vector<std::string> Comments = {}; // one COM marker each
+    std::vector<std::string> App12 = {};    // one APP12 marker each
 };
 
 // A smooth picture whose three channels differ: sample c of pixel (x, y).
@@ -99,6 +100,17 @@ inline size_t MarkerOffset(const std::vector<uint8_t>& f, std::initializer_list<
         for (uint8_t k : kinds)
             if (f[p + 1] == k) return p;
     return 0;
+}
+
+// The text of the exception of type E that f raises, or "(no exception)".
+template <class E> std::string MessageOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(no exception)";
 }
 
 } // namespace fixtures

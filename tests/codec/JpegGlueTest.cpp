@@ -1,4 +1,4 @@
-// The library glue: message texts, the message list's bound, the library's ranges, and the memory
+// The library glue: message texts, the message list's bound, and the memory
 // source and destination on whole and truncated streams (damaged ones: JpegDecodeTest).
 #include <gtest/gtest.h>
 
@@ -39,28 +39,19 @@ TDecodeResult Decode(const std::vector<uint8_t>& data, int traceLevel = 0, std::
     return r;
 }
 
-std::vector<uint8_t> Sample(int width, int height, bool progressive = false)
-{
-    fixtures::TJpegRecipe recipe;
-    recipe.Width = width;
-    recipe.Height = height;
-    recipe.Progressive = progressive;
-    return fixtures::MakeJpeg(recipe);
-}
-
 } // namespace
 
 TEST(JpegGlue, StreamsWholeAndTruncated)
 {
     // Large enough that the destination grows over several chunks.
-    const std::vector<uint8_t> large = Sample(1200, 900);
+    const std::vector<uint8_t> large = fixtures::MakeJpeg({.Width = 1200, .Height = 900});
     ASSERT_GT(large.size(), 64u * 1024);
     const TDecodeResult r = Decode(large);
     EXPECT_EQ(std::tuple(r.Width, r.Warnings, r.Messages.Count()), std::tuple(1200, 0, 0));
 
     // Every cut of a baseline and a progressive stream either decodes with warnings or raises EJPEG.
     for (bool progressive : {false, true}) {
-        const std::vector<uint8_t> whole = Sample(33, 17, progressive);
+        const std::vector<uint8_t> whole = fixtures::MakeJpeg({.Width = 33, .Height = 17, .Progressive = progressive});
         for (size_t cut = 0; cut < whole.size(); cut += 7) {
             std::string error;
             const TDecodeResult part = Decode({whole.begin(), whole.begin() + long(cut)}, 0, &error);
@@ -68,7 +59,7 @@ TEST(JpegGlue, StreamsWholeAndTruncated)
         }
     }
     // A comment marker that claims 65000 bytes in a stream that ends after a few: one warning.
-    const std::vector<uint8_t> good = Sample(40, 30);
+    const std::vector<uint8_t> good = fixtures::MakeJpeg({.Width = 40, .Height = 30});
     std::vector<uint8_t> data(good.begin(), good.begin() + 20);
     data.insert(data.end(), {0xFF, 0xFE, 0xFD, 0xE8, 'a', 'b'});
     std::string error;
@@ -103,23 +94,7 @@ TEST(JpegGlue, MessageListIsBounded)
         EXPECT_EQ(std::tuple(messages[99], messages[c.Lines - 1]), std::tuple("Premature end of JPEG file", c.Last));
     }
     // Trace messages pass when the trace level lets them through.
-    const std::vector<uint8_t> good = Sample(16, 16);
+    const std::vector<uint8_t> good = fixtures::MakeJpeg({.Width = 16, .Height = 16});
     EXPECT_EQ(std::tuple(Decode(good, 0).Messages.Count() == 0, Decode(good, 1).Messages.Count() > 0),
               std::tuple(true, true));
-}
-
-// Ranges of the library's fields; a density below 1 in either direction writes unit 0 with 1:1.
-TEST(JpegGlue, ClampsToTheLibraryRanges)
-{
-    struct Case { int64_t In; uint16_t Restart; int Smooth; };
-    for (const Case& c : {Case{-5, 0, 0}, Case{101, 101, 100}, Case{70000, 65535, 100}})
-        EXPECT_EQ(std::tuple(ClampRestartInterval(c.In), ClampSmoothing(c.In)), std::tuple(c.Restart, c.Smooth));
-    struct DensityCase { int Unit; int64_t X, Y; int WantUnit, WantX, WantY; };
-    for (const DensityCase& c : {DensityCase{1, 300, 72, 1, 300, 72}, DensityCase{2, 70000, 1, 2, 65535, 1},
-                                 DensityCase{1, 0, 300, 0, 1, 1}, DensityCase{1, 300, -1, 0, 1, 1}}) {
-        TJpegCompressor comp;
-        SetJfifDensity(comp.Get(), c.Unit, c.X, c.Y);
-        EXPECT_EQ(std::tuple(int(comp->density_unit), int(comp->X_density), int(comp->Y_density)),
-                  std::tuple(c.WantUnit, c.WantX, c.WantY)) << c.X << " " << c.Y;
-    }
 }

@@ -15,21 +15,8 @@
 #include "platform/Exceptions.h"
 
 using fixtures::MakeJpeg;
-using fixtures::TJpegRecipe;
 
 namespace {
-
-// A file of the library's: 64 x 48 pixels in colour, or a grey square of the given side.
-std::vector<uint8_t> SmallJpeg(bool progressive, int greySide = 0)
-{
-    TJpegRecipe r;
-    r.Progressive = progressive;
-    if (greySide) {
-        r.Width = r.Height = greySide;
-        r.Components = 1;
-    }
-    return MakeJpeg(r);
-}
 
 struct TPixelLimitScope
 {
@@ -71,16 +58,6 @@ TBitmap* LoadAndDecode(TJPEGImage& image, const std::vector<uint8_t>& file)
     return image.EnsureBitmap();
 }
 
-template <class E> std::string MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(no exception)";
-}
-
 } // namespace
 
 // A header's size is checked before anything is allocated. A file of several scans is held whole
@@ -101,7 +78,7 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Progressive << " " << c.Width << " scale " << int(c.Scale) << " " << c.Full444);
-        const std::vector<uint8_t> f = WithFrame(SmallJpeg(c.Progressive), c.Width, c.Height, c.Full444);
+        const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Progressive = c.Progressive}), c.Width, c.Height, c.Full444);
         for (bool display : {false, true}) {
             TJPEGImage image;
             image.SetScale(c.Scale);
@@ -116,8 +93,8 @@ TEST(JpegHostile, FullSizeOfMultiScanFileIsCheckedAtEveryScale)
             }
         }
     }
-    const std::vector<uint8_t> f = WithFrame(SmallJpeg(true), 1024, 1024, true);
-    EXPECT_EQ(MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
+    const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Progressive = true}), 1024, 1024, true);
+    EXPECT_EQ(fixtures::MessageOf<EOutOfResources>([&] { TJPEGImage image; LoadAndDecode(image, f); }),
               "Decoding needs 9 MB, more than the limit of 6 MB");
 }
 
@@ -134,9 +111,9 @@ TEST(JpegHostile, DecodeWorkIsBounded)
         {3072, 500, ""}, {3072, 501, "The file holds more than 500 scans"},
     };
     for (const TCase& c : limits)
-        EXPECT_EQ(MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { CheckJpegDecodeWork(c.Pixels, c.Scans); }), *c.Message ? c.Message : "(no exception)");
 
-    const std::vector<uint8_t> f = SmallJpeg(true);
+    const std::vector<uint8_t> f = MakeJpeg({.Progressive = true});
     struct TFileCase { int Width, Height, Scans; const char* Message; };
     const TFileCase files[] = {
         {64, 48, 500, nullptr}, {64, 48, 501, "The file holds more than 500 scans"},
@@ -150,7 +127,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
             TJPEGImage image;
             image.ProgressiveDisplay = display;
             if (c.Message)
-                EXPECT_EQ(MessageOf<EJPEG>([&] { LoadAndDecode(image, many); }), c.Message);
+                EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { LoadAndDecode(image, many); }), c.Message);
             else
                 EXPECT_EQ(LoadAndDecode(image, many)->Width(), 64);
         }
@@ -161,7 +138,7 @@ TEST(JpegHostile, DecodeWorkIsBounded)
 // keeps the first 100 messages and counts the rest in one line.
 TEST(JpegHostile, WarningFloodIsCounted)
 {
-    const std::vector<uint8_t> f = SmallJpeg(false, 512);
+    const std::vector<uint8_t> f = MakeJpeg({.Width = 512, .Height = 512, .Components = 1});
     const size_t sos = fixtures::MarkerOffset(f, {0xDA});
     std::vector<uint8_t> flood(f.begin(), f.begin() + std::ptrdiff_t(sos));
     flood.insert(flood.end(), {0xFF, 0xDD, 0x00, 0x04, 0x00, 0x01}); // restart interval 1

@@ -7,7 +7,6 @@
 
 #include "EncoderTestUtil.h"
 #include "codec/BlockMask.h"
-#include "codec/EncoderKernels.h"
 #include "codec/JPEGImage.h"
 #include "codec/PrefilterStage.h"
 #include "codec/RatioSearch.h"
@@ -79,13 +78,6 @@ std::vector<uint8_t> RatioSearch(const TBitmap& src, int threads)
     TRatioSearch().Run(host, request, {}, request, {});
     return host.File;
 }
-
-// The plain kernels for the lifetime of the object, or the processor's own.
-struct TKernelChoice
-{
-    explicit TKernelChoice(bool plain) { ForcePlainKernels(plain); }
-    ~TKernelChoice() { ForcePlainKernels(false); }
-};
 
 uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
 {

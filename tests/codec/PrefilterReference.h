@@ -74,80 +74,56 @@ inline const TStrengthPoint& StrengthAt(int s)
 inline TBitmap Filter(const TBitmap& src, TRect rc, int radius, int strength, int param5, uint8_t maskValue,
                       bool onlyFilter, int kind, const TBitmap* mask, TBitmap dest)
 {
-    const int W = src.Width(), H = src.Height();
-    rc.Left = std::max(rc.Left, 0);
-    rc.Top = std::max(rc.Top, 0);
-    rc.Right = std::min(rc.Right, W);
-    rc.Bottom = std::min(rc.Bottom, H);
     if (kind != 4 && kind != 5 && kind != 7 && kind != 8 && kind != 9) return dest;
-    const int r = std::clamp(radius, 1, 32);
-    const int s = std::clamp(strength, 0, 100);
+    const int W = src.Width(), H = src.Height();
+    const int r = std::clamp(radius, 1, 32), s = std::clamp(strength, 0, 100);
     const TStrengthPoint& curve = StrengthAt(s);
     const auto disc = Disc(r);
     const int N = int(disc.size());
-    const double inv = 1.0 / N;
     const int half = std::max(int(Round(N * 0.5)), 1);
     auto at = [&](int x, int y) { return src.ScanLine(Mirror(y, H)) + 3 * Mirror(x, W); };
-
-    for (int y = rc.Top; y < rc.Bottom; ++y) {
-        for (int x = rc.Left; x < rc.Right; ++x) {
+    // The disc's values of channel ch (3: luma) around (x, y), sorted.
+    auto sorted = [&](int x, int y, int ch) {
+        std::vector<int> v;
+        for (auto o : disc) v.push_back(ch == 3 ? Luma(at(x + o.dx, y + o.dy)) : at(x + o.dx, y + o.dy)[ch]);
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    for (int y = std::max(rc.Top, 0); y < std::min(rc.Bottom, H); ++y) {
+        for (int x = std::max(rc.Left, 0); x < std::min(rc.Right, W); ++x) {
             const uint8_t* c = src.ScanLine(y) + 3 * x;
-            uint8_t* d = dest.ScanLine(y - rc.Top) + 3 * x;
-            bool filter = true;
+            uint8_t* d = dest.ScanLine(y - std::max(rc.Top, 0)) + 3 * x;
             if (mask) {
-                int bit = 1;
-                if (y < mask->Height() && x < mask->Width())
-                    bit = (mask->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1;
-                filter = ((bit ^ (maskValue >> (7 - x % 8))) & 1) != 0;
-            }
-            if (!filter) {
-                if (onlyFilter) std::copy(c, c + 3, d);
-                continue;
+                const int bit = y < mask->Height() && x < mask->Width() ? (mask->ScanLine(y)[x / 8] >> (7 - x % 8)) & 1 : 1;
+                if (((bit ^ (maskValue >> (7 - x % 8))) & 1) == 0) { // not to be filtered
+                    if (onlyFilter) std::copy(c, c + 3, d);
+                    continue;
+                }
             }
             if (kind == 4 || kind == 8) {
                 for (int ch = 0; ch < 3; ++ch) {
                     long sum = 0;
-                    for (auto o : disc)
-                        sum += at(x + o.dx, y + o.dy)[ch];
-                    const double m = sum * inv;
+                    for (auto o : disc) sum += at(x + o.dx, y + o.dy)[ch];
+                    const double m = sum * (1.0 / N);
                     d[ch] = kind == 4 ? Sat(Round(m + (r == 1 ? curve.CentreR1 : curve.Centre) * (c[ch] - m)))
                                       : Sat(Round(c[ch] + curve.MeanWeight * (m - c[ch])));
                 }
             } else if (kind == 5 || kind == 9) {
                 int med[3];
+                long score = 0; // kind 5 replaces the pixel by the medians when its score is small enough
                 for (int ch = 0; ch < 3; ++ch) {
-                    std::vector<int> v;
-                    for (auto o : disc)
-                        v.push_back(at(x + o.dx, y + o.dy)[ch]);
-                    std::sort(v.begin(), v.end(), std::greater<int>());
-                    med[ch] = v[half - 1];
+                    med[ch] = sorted(x, y, ch)[size_t(N - half)];
+                    const int i = c[ch] + med[ch];
+                    score += long(Round(std::abs(c[ch] - med[ch]) * (i == 0 ? 0.0 : 300.0 / i)));
                 }
-                if (kind == 9) {
-                    for (int ch = 0; ch < 3; ++ch)
-                        d[ch] = Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])));
-                } else {
-                    const int level = curve.Level;
-                    long score = 0;
-                    for (int ch = 0; ch < 3; ++ch) {
-                        const int i = c[ch] + med[ch];
-                        const double w = i == 0 ? 0.0 : 300.0 / i;
-                        score += long(Round(std::abs(c[ch] - med[ch]) * w));
-                    }
-                    for (int ch = 0; ch < 3; ++ch)
-                        d[ch] = score <= level ? uint8_t(med[ch]) : c[ch];
-                }
+                for (int ch = 0; ch < 3; ++ch)
+                    d[ch] = kind == 9 ? Sat(Round(c[ch] + s * 0.01 * (med[ch] - c[ch])))
+                                      : score <= curve.Level ? uint8_t(med[ch]) : c[ch];
             } else { // kind 7
                 const int count = int(std::clamp<int64_t>(Round(double(N) * param5 * 0.01), 1, N));
-                std::vector<int> v;
-                for (auto o : disc)
-                    v.push_back(Luma(at(x + o.dx, y + o.dy)));
-                std::sort(v.begin(), v.end());
-                const int q = 1 + v[count - 1];
-                const int yc = 1 + Luma(c);
-                const double g = 1 + s * 0.01 * (double(q) / yc - 1);
+                const double g = 1 + s * 0.01 * (double(1 + sorted(x, y, 3)[size_t(count - 1)]) / (1 + Luma(c)) - 1);
                 uint8_t out[3];
-                for (int ch = 0; ch < 3; ++ch)
-                    out[ch] = Sat(Round(c[ch] * g));
+                for (int ch = 0; ch < 3; ++ch) out[ch] = Sat(Round(c[ch] * g));
                 std::copy(out, out + 3, d);
             }
         }

@@ -26,19 +26,20 @@ struct FastProgressClock
     FastProgressClock& operator=(const FastProgressClock&) = delete;
 };
 
-
-// One progress call of a picture: stage and percent.
+// One progress call of a picture.
 struct TProgressRecord
 {
     TProgressStage Stage;
     int Percent;
+    bool Redraw;
+    TRect R;
 };
 
 // Lets `graphic` append each of its progress calls to `calls`.
 inline void RecordProgressCalls(TGraphic& graphic, std::vector<TProgressRecord>& calls)
 {
-    graphic.OnProgress = [&calls](TGraphic*, TProgressStage st, int pc, bool, const TRect&, const std::string&) {
-        calls.push_back({st, pc});
+    graphic.OnProgress = [&calls](TGraphic*, TProgressStage st, int pc, bool redraw, const TRect& r, const std::string&) {
+        calls.push_back({st, pc, redraw, r});
     };
 }
 

@@ -1,7 +1,10 @@
+// The target-ratio search: its rules with a scripted host, then the compression run of an image
+// with the real codec as the host.
 #include "codec/RatioSearch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -10,22 +13,22 @@
 #include <tuple>
 #include <vector>
 
+#include "EncoderTestUtil.h"
+#include "ProgressTestClock.h"
+#include "SelectionTestUtil.h"
+#include "codec/JpegEncode.h"
 #include "platform/Exceptions.h"
 
 namespace {
+using progress_test::FastProgressClock;
 using TBytes = std::optional<std::vector<uint8_t>>;
 
 // A 100 x 100 picture (30,000 uncompressed bytes) whose encoded size comes from a script.
 class TScriptedHost : public IRatioSearchHost
 {
 public:
-    using TSizeFn = std::function<int64_t(const TRatioSettings&)>;
-    explicit TScriptedHost(TSizeFn sizeOf) : SizeOf(std::move(sizeOf)) {}
     // Sizes by encode number; the last one repeats.
-    explicit TScriptedHost(std::vector<int64_t> sizes)
-        : SizeOf([this, sizes](const TRatioSettings&) { return sizes[std::min(Encoded.size(), sizes.size()) - 1]; })
-    {
-    }
+    explicit TScriptedHost(std::vector<int64_t> sizes) : Sizes(std::move(sizes)) {}
 
     int32_t PictureWidth() override { return 100; }
     int32_t PictureHeight() override { return 100; }
@@ -37,23 +40,19 @@ public:
             Data = FailureLeaves;
             Fail();
         }
-        const int64_t size = SizeOf(settings);
+        const int64_t size = Sizes[std::min(Encoded.size(), Sizes.size()) - 1];
         Data = size > 0 ? TBytes(std::vector<uint8_t>(size_t(size), uint8_t(Encoded.size()))) : std::nullopt;
         return size;
     }
     struct TBackup : TEncodedBackup
     {
+        explicit TBackup(TBytes data) : Data(std::move(data)) {}
         TBytes Data;
     };
-    std::unique_ptr<TEncodedBackup> BackupEncodedData() override
-    {
-        auto backup = std::make_unique<TBackup>();
-        backup->Data = Data;
-        return backup;
-    }
+    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TBackup>(Data); }
     void RestoreEncodedData(const TEncodedBackup& backup) override { Data = static_cast<const TBackup&>(backup).Data; }
 
-    TSizeFn SizeOf;
+    std::vector<int64_t> Sizes;
     TBytes Data;
     std::vector<TRatioSettings> Encoded;
     TRatioSearch* Search = nullptr; // asks for the overall progress during each encode
@@ -62,16 +61,6 @@ public:
     TBytes FailureLeaves; // what the failing encode leaves in the picture
     std::function<void()> Fail = [] { throw EAbort(); };
 };
-
-// A smooth picture: the ratio falls linearly as the qualities (or, in full control, the bands) rise.
-int64_t SmoothSize(const TRatioSettings& s)
-{
-    const auto& b = s.QualityEqualizerBand;
-    const double ratio = s.EqualizerFullControl
-                             ? 3 + 0.5 * (50 - (b[0] + b[1] + b[2]) / 3.0) + 0.2 * (100 - s.ChromQuality)
-                             : 3 + 0.5 * (100 - s.LumQuality) + 0.2 * (100 - s.ChromQuality) - 0.1 * (b[0] + b[1] + b[2]);
-    return std::llround(30000 / ratio);
-}
 
 TRatioSettings Request(float target, int lum = 50, int chrom = 50, bool fullControl = false, int band = 0)
 {
@@ -112,36 +101,14 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
         if (c.trials > 1) { // the qualities rise while the ratio is at or above the target
             EXPECT_EQ(host.Encoded[1].LumQuality, c.target <= 30 ? 54 : 46);
         }
-        EXPECT_EQ(result.TrialCount, int(host.Encoded.size()));
-        EXPECT_EQ(result.LastRequest, Request(c.target));
-        EXPECT_EQ(result.WorkProfile, host.Encoded.back());
+        EXPECT_EQ(std::tuple(result.TrialCount, result.LastRequest, result.WorkProfile),
+                  std::tuple(int(host.Encoded.size()), Request(c.target), host.Encoded.back()));
     }
     // Full control: ratio 10, then 37.5 for a target of 40; the step factor 2.5 / 27.5 rounds both steps
     // to 0, so no further trial encodes and the loop runs out its ten trials.
     TScriptedHost host(std::vector<int64_t>{3000, 800});
     const auto result = RunSearch(host, Request(40, 50, 50, true));
     EXPECT_EQ(std::tuple(result.TrialCount, result.Trials), std::tuple(2, 10));
-}
-
-TEST(RatioSearch, BandsMoveOnceTheLumaStepIsZero)
-{
-    struct Case { float target; std::vector<int64_t> sizes; int startBand; int band3, band4; size_t encodes; };
-    const Case cases[] = {
-        {40, {3000, 800, 800, 800}, 0, -3, -18, 6},    // below the target: bands go down
-        {5, {1000, 5000, 5000, 5000}, 0, 3, 18, 6},    // above: bands go up
-        {40, {3000, 800, 800, 800}, -50, -50, -50, 3}, // bands already at their end: the search stops
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
-        TScriptedHost host(c.sizes);
-        RunSearch(host, Request(c.target, 50, 50, false, c.startBand));
-        ASSERT_EQ(host.Encoded.size(), c.encodes);
-        EXPECT_EQ(host.Encoded[2].LumQuality, host.Encoded[1].LumQuality);
-        EXPECT_EQ(Bands(host.Encoded[2]), std::vector<int>(5, c.band3));
-        if (c.encodes > 3) {
-            EXPECT_EQ(Bands(host.Encoded[3]), std::vector<int>(5, c.band4));
-        }
-    }
 }
 
 TEST(RatioSearch, FullControlFirstGuess)
@@ -155,19 +122,19 @@ TEST(RatioSearch, FullControlFirstGuess)
     };
     for (const Case& c : cases) {
         TRatioSettings request = Request(40, 50, c.chroma, true);
-        for (int i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[size_t(i)]);
+        for (size_t i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[i]);
         TScriptedHost host(std::vector<int64_t>{3000});
         RunSearch(host, request);
-        EXPECT_EQ(host.Encoded[0].ChromQuality, c.firstChroma);
-        EXPECT_EQ(Bands(host.Encoded[0]), c.firstBands);
+        EXPECT_EQ(std::tuple(int(host.Encoded[0].ChromQuality), Bands(host.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
     }
 }
 
 // The settings of each trial: the secant step, the bracket closed where the target was crossed, and
-// large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays.
+// large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays;
+// in normal mode they move once the luma's step is 0.
 TEST(RatioSearch, StepsBracketAndDamping)
 {
-    struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; };
+    struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; size_t encodes = 0; };
     const Case cases[] = {
         // Ratios 20, 20.13, 40 (crossed: lower end 27), 20 (crossed: upper end 35), 20.07; the next step of
         // -25 would reach 6 but stops at the lower end. Then the mirror image, stopping at the upper end 73.
@@ -181,14 +148,20 @@ TEST(RatioSearch, StepsBracketAndDamping)
         {5, true, 50, 48, {3000, 30000, 30000}, {50, 54, 52}, {48, 50, 49}},
         // The bands' step of -16 lands at -50 and is damped to -10; chroma as in normal mode.
         {100, true, 20, -30, {600, 500}, {20, 16, 6}, {-30, -34, -44}},
+        // Normal mode, the luma's step 0: the bands go down below the target, up above it, and the
+        // search stops when they are at their end.
+        {40, false, 50, 0, {3000, 800, 800, 800}, {50, 46, 46, 46}, {0, 0, -3, -18}, 6},
+        {5, false, 50, 0, {1000, 5000, 5000, 5000}, {50, 54, 54, 54}, {0, 0, 3, 18}, 6},
+        {40, false, 50, -50, {3000, 800, 800, 800}, {50, 46, 46}, {-50, -50, -50}, 3},
     };
     for (const Case& c : cases) {
         TScriptedHost host(c.sizes);
         RunSearch(host, Request(c.target, c.full ? 50 : c.chroma, c.chroma, c.full, c.band));
         ASSERT_GE(host.Encoded.size(), c.q.size());
+        if (c.encodes) { EXPECT_EQ(host.Encoded.size(), c.encodes) << c.target; }
         for (size_t i = 0; i < c.q.size(); ++i)
             EXPECT_EQ(std::tuple(host.Encoded[i].LumQuality, host.Encoded[i].ChromQuality, Bands(host.Encoded[i])),
-                      std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.full ? c.bands[i] : 0)))
+                      std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.bands.empty() ? 0 : c.bands[i])))
                 << c.target << " " << c.chroma << " " << i;
     }
 }
@@ -211,7 +184,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
         SCOPED_TRACE(c.name);
         TRatioSettings last = Request(18, 55, 50);
         c.change(last);
-        TScriptedHost host(SmoothSize);
+        TScriptedHost host(std::vector<int64_t>{1000});
         RunSearch(host, Request(20, 60, 60), 10, last, Request(20, 30, 40));
         // Warm: 30/40 rebalanced by 33/32 (30 + Round(2.5) = 32); cold: 60/60 stays.
         EXPECT_EQ(std::tuple(host.Encoded[0].LumQuality, host.Encoded[0].ChromQuality),
@@ -234,16 +207,12 @@ TEST(RatioSearch, FailedTrialReinstatesThePreviousData)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TScriptedHost host(std::vector<int64_t>{3000, 2000, 1500, 1200});
-        host.Data = c.previous;
-        host.FailAt = c.failAt;
-        host.FailureLeaves = c.leaves;
-        host.Fail = c.fail;
+        std::tie(host.Data, host.FailAt, host.FailureLeaves, host.Fail) = std::tie(c.previous, c.failAt, c.leaves, c.fail);
         TRatioSearchResult result;
         EXPECT_NO_THROW(result = RunSearch(host, Request(40), 10, Request(7, 40, 40)));
-        EXPECT_EQ(host.Data, c.previous);
-        EXPECT_TRUE(result.Restored);
-        EXPECT_EQ(result.TrialCount, c.failAt);
-        EXPECT_EQ(result.LastRequest, Request(7, 40, 40)); // the search did not complete
+        // The search did not complete: the last request stays.
+        EXPECT_EQ(std::tuple(host.Data, result.Restored, result.TrialCount, result.LastRequest),
+                  std::tuple(c.previous, true, c.failAt, Request(7, 40, 40)));
     }
     // Without a failure the picture keeps the last trial; a trial without data ends the search.
     TScriptedHost host(std::vector<int64_t>{3000, 0});
@@ -264,18 +233,14 @@ TEST(RatioSearch, OverallProgress)
         {true, 10, 8, 0, 90},  {true, 10, 8, 50, 92}, {true, 10, 10, 100, 100}, // the rest: 90..100
         {true, 2, 2, 50, 95},  {true, 1, 1, 50, 45},  {true, 0, 1, 50, 45}, {true, -3, 1, 50, 45},
         {true, 10, 0, 0, 0}, // asked before the first trial
-        {true, 4, 1, 35, 10},  // 315 / 30 = 10.5
-        {true, 4, 2, 5, 32},   // 945 / 30 = 31.5
-        {true, 3, 2, 70, 76},  // 1530 / 20 = 76.5
+        {true, 4, 1, 35, 10}, {true, 4, 2, 5, 32}, {true, 3, 2, 70, 76}, // 315 / 30 = 10.5, 945 / 30 = 31.5, 1530 / 20 = 76.5
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.active << " " << c.n << " " << c.t << " " << c.p);
         TRatioSearch search;
-        search.RatioSearchActive = c.active;
-        search.ComprRatioMaxNumAppr = c.n;
-        search.TrialCount = c.t;
-        EXPECT_EQ(search.OverallProgress(uint8_t(c.p)), c.expected);
-        EXPECT_EQ(search.TrialPercent, c.p);
+        std::tie(search.RatioSearchActive, search.ComprRatioMaxNumAppr, search.TrialCount) = std::tuple(c.active, c.n, c.t);
+        const int percent = search.OverallProgress(uint8_t(c.p)); // sets TrialPercent
+        EXPECT_EQ(std::pair(percent, int(search.TrialPercent)), std::pair(c.expected, c.p));
     }
     // During a search the figures follow the encodes.
     TScriptedHost host(std::vector<int64_t>{1000});
@@ -283,4 +248,64 @@ TEST(RatioSearch, OverallProgress)
     host.Search = &search;
     search.Run(host, Request(31), {}, {}, TRatioLimits{10, 5});
     EXPECT_EQ(host.Progress, (std::vector<int>{6, 19, 32, 45, 58, 71}));
+}
+
+TEST(CompressImage, SearchEndsWithinToleranceAndATrialLimitBelowOneMeansOneEncode)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(160, 120, 3);
+    struct Case { float Target; int Limit; } cases[] = {{8, 10}, {15, 10}, {25, 10}, {40, 1}, {40, 0}, {40, -3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Target << " limit " << c.Limit);
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        image.ComprRatioMaxNumAppr = c.Limit;
+        image.SetCompressionRatio(c.Target);
+        std::vector<int> percents; // of the running encodes: they rise over the whole search
+        image.OnProgress = [&](TGraphic*, TProgressStage st, int pc, bool, const TRect&, const std::string&) {
+            if (st == TProgressStage::psRunning) percents.push_back(pc);
+        };
+        image.CompressImage();
+        ASSERT_GT(image.GetJpegDataSize(), 0);
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()) && percents.back() <= 100);
+        EXPECT_EQ(std::tuple(image.RatioSearchActive, image.LastRequest.ComprRatio, image.DisplayRatio),
+                  std::tuple(false, c.Target, std::lround(c.Target)));
+        if (c.Limit <= 1) {
+            EXPECT_EQ(image.TrialCount, 1);
+            continue;
+        }
+        const double ratio = 160.0 * 120 * 3 / double(image.GetJpegDataSize());
+        EXPECT_TRUE(std::fabs(ratio - c.Target) <= c.Target * 0.05 && image.TrialCount <= 10) << ratio;
+        // WorkProfile holds the settings of the last trial: encoding them again gives the same stream.
+        TJPEGImage again;
+        again.SetSourceBitmap(&src);
+        again.WorkProfile = image.WorkProfile;
+        EncodeJpeg(again);
+        EXPECT_EQ(CompressedBytes(again), CompressedBytes(image));
+    }
+}
+
+TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(300, 200, 5);
+    struct TCase { bool HadData; int CancelInEncode; };
+    for (TCase c : {TCase{true, 1}, TCase{true, 3}, TCase{false, 2}}) {
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        if (c.HadData) image.CompressImage();
+        auto before = image.Data;
+        const int64_t size = image.GetJpegDataSize();
+        image.SetCompressionRatio(60);
+        image.ComprRatioMaxDiff = 0; // never close enough: every allowed trial runs
+        int starts = 0;
+        image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
+            if (st == TProgressStage::psStarting) ++starts;
+            if (st == TProgressStage::psRunning && starts == c.CancelInEncode) throw EAbort();
+        };
+        const TJPEGProfile lastRequest = image.LastRequest;
+        EXPECT_NO_THROW(image.CompressImage());
+        EXPECT_EQ(std::tuple(image.Data, image.GetJpegDataSize(), image.LastRequest.ComprRatio, image.TrialCount, image.RatioSearchActive),
+                  std::tuple(before, size, lastRequest.ComprRatio, c.CancelInEncode, false)) << c.CancelInEncode;
+    }
 }

@@ -2,6 +2,7 @@
 // The compressed bytes of an image, and an image with every setting away from its default;
 // the selection-area helpers come from the support library.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "codec/JPEGImage.h"
@@ -16,7 +17,17 @@ inline std::vector<uint8_t> CompressedBytes(const TJPEGImage& image)
     return std::vector<uint8_t>(s->Memory(), s->Memory() + s->Size());
 }
 
-// Every setting of the image away from its default (selection areas are left to the caller).
+// The file of an image over src after `setup`.
+inline std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<void(TJPEGImage&)>& setup = {})
+{
+    TJPEGImage im;
+    im.SetSourceBitmap(&src);
+    if (setup) setup(im);
+    im.CompressImage();
+    return CompressedBytes(im);
+}
+
+// Every setting of the image away from its default, and one ellipse as its selection.
 inline void SetEverySetting(TJPEGImage& im)
 {
     im.LumQuality = 71;
@@ -45,4 +56,5 @@ inline void SetEverySetting(TJPEGImage& im)
     im.YDensity = 150;
     im.ProfileName = "Custom";
     im.MatchMask = 0x7FFF;
+    AddSelectionArea(im, skEllipse, 100, 200, 300, 400);
 }

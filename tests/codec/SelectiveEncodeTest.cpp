@@ -23,31 +23,19 @@ double MeanError(const TBitmap& dec, const TBitmap& src, int x0, int y0, int x1,
     return sum / (double(x1 - x0) * (y1 - y0) * 3);
 }
 
-// The file of an image over src after `setup`.
-std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<void(TJPEGImage&)>& setup)
-{
-    TJPEGImage im;
-    im.SetSourceBitmap(&src);
-    setup(im);
-    im.CompressImage();
-    return CompressedBytes(im);
-}
-
 } // namespace
 
 TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
 {
     const TBitmap src = RandomPicture(64, 48, 5);
     auto encode = [&](int selQuality) {
-        TJPEGImage im;
-        im.SetSourceBitmap(&src);
-        im.SetSubsampling(1); // no chroma bleeding across block edges in the decode
-        im.LumQuality = im.ChromQuality = 90;
-        im.SelectiveCompression = true;
-        im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
-        AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
-        im.CompressImage();
-        return LibraryDecode(CompressedBytes(im));
+        return LibraryDecode(EncodeImage(src, [&](TJPEGImage& im) {
+            im.SetSubsampling(1); // no chroma bleeding across block edges in the decode
+            im.LumQuality = im.ChromQuality = 90;
+            im.SelectiveCompression = true;
+            im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
+            AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
+        }));
     };
     const TBitmap fine = encode(90), coarse = encode(5);
     ASSERT_EQ(coarse.Width(), 64);
@@ -69,47 +57,23 @@ TEST(SelectiveEncode, MaskRowsThatDoNotMatchQuantiseWithoutMasks)
     EXPECT_TRUE(im.LargeBlockMask.empty());
 }
 
-TEST(SelectiveEncode, LibraryErrorTexts)
-{
-    const TBitmap src = PhotoLikePicture(16, 16, 11);
-    const TDctPlanes planes = ComputeDctPlanes(src, TFrontEndParams{});
-    qmjpeg::TQuantSettings qs;
-    qs.SelectiveCompression = true;
-    struct TCase { const char* Name; std::function<void(TCodingParams&)> Change; std::string Text; } cases[] = {
-        {"float DCT", [](TCodingParams& p) { p.DctMethod = JDCT_FLOAT; }, "Requested feature was omitted at compile time"},
-        {"no selection table", [](TCodingParams& p) { p.Tables[4].reset(); }, "Quantization table 0x04 was not defined"},
-        {"no stored table", [](TCodingParams& p) { p.Tables[1].reset(); }, "Quantization table 0x01 was not defined"},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TCodingParams p;
-        p.Tables = qmjpeg::BuildQuantTables(qs);
-        TBlockMask m{planes.Layout.Comp[0].WidthInBlocks, planes.Layout.Comp[0].HeightInBlocks, {}};
-        m.Bytes.assign(size_t(m.WidthInBlocks) * size_t(m.HeightInBlocks), 1);
-        p.MaskedQuantization = true;
-        p.BlockMasks = {&m, nullptr, nullptr};
-        c.Change(p);
-        try {
-            QuantizeAndCode(planes, p);
-            ADD_FAILURE() << "no error";
-        } catch (const EJPEG& e) {
-            EXPECT_EQ(std::string(e.what()), c.Text);
-        }
-    }
-}
-
-// The encode of a prefiltered run equals the plain encode of the picture the brute-force filter
-// makes, for every band shape of the last band, each filter alone and both together.
+// A prefiltered run encodes the picture the brute-force filter makes, for each filter alone and both
+// together, at every shape of the last band. The stage's band loop gives that picture for any band
+// height and thread count, reporting after each band; a cancel from the progress ends it.
 TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
 {
-    struct TFilters { const char* Name; int Main, MainValue, MainRadius, Sel, SelValue, SelRadius; bool Selective; } filters[] = {
-        {"main alone", 3, 60, 2, 0, 0, 0, false},
-        {"main with a selection", 1, 50, 3, 0, 0, 0, true},
-        {"selection alone", 0, 0, 0, 5, 70, 1, true},
-        {"both", 2, 55, 4, 4, 30, 2, true},
+    // Filters 1..5 of the user are kinds 8, 7, 5, 9 and 4 of the engine.
+    struct TFilters { const char* Name; int Main, MainKind, MainValue, MainRadius, Sel, SelKind, SelValue, SelRadius; bool Selective; } filters[] = {
+        {"main alone", 3, 5, 60, 2, 0, 0, 0, 0, false},
+        {"main with a selection", 1, 8, 50, 3, 0, 0, 0, 0, true},
+        {"selection alone", 0, 0, 0, 0, 5, 4, 70, 1, true},
+        {"both", 2, 7, 55, 4, 4, 9, 30, 2, true},
     };
-    for (int h : {1, 2, 4, 5, 9}) {
-        const TBitmap src = reference::Picture(23, h, uint32_t(h));
+    const int w = 300; // wide enough for the columns of a band to be split between threads
+    for (int h : {1, 2, 4, 5, 9, 71}) {
+        const TBitmap src = reference::Picture(w, h, uint32_t(h));
+        TBitmap mask = CreateMaskBitmap(w, h);
+        PaintSelectionMask(w, h, {TMaskShape{TMaskShape::Ellipse, 100000, 0, 700000, 1000000, {}}}, mask);
         for (const TFilters& f : filters) {
             SCOPED_TRACE(std::string(f.Name) + ", height " + std::to_string(h));
             auto setup = [&](TJPEGImage& im) {
@@ -117,6 +81,12 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
                 im.SelLumQuality = 30;
                 AddSelectionArea(im, skEllipse, 100000, 0, 700000, 1000000);
             };
+            const TBitmap* m = f.Selective ? &mask : nullptr;
+            const TRect all = Rect(0, 0, w, h);
+            TBitmap want(w, h, TPixelFormat::pf24bit);
+            if (f.Main) want = reference::Filter(src, all, f.MainRadius, f.MainValue, 50, 0, !f.Sel, f.MainKind, m, want);
+            if (f.Sel) want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !f.Main, f.SelKind, m, want);
+            EXPECT_FALSE(reference::SamePixels(want, src)) << "the filters change the picture";
             const std::vector<uint8_t> filtered = EncodeImage(src, [&](TJPEGImage& im) {
                 setup(im);
                 im.ActiveFilter = f.Main;
@@ -126,60 +96,22 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
                 if (f.Sel) im.SetSelFilterValue(f.Sel, f.SelValue);
                 im.SelFilterRadius = f.SelRadius;
             });
-
-            TBitmap mask = CreateMaskBitmap(src.Width(), h);
-            PaintSelectionMask(src.Width(), h,
-                               {TMaskShape{TMaskShape::Ellipse, 100000, 0, 700000, 1000000, {}}}, mask);
-            const TBitmap* m = f.Selective ? &mask : nullptr;
-            const TRect all = Rect(0, 0, src.Width(), h);
-            const bool mainOn = f.Main > 0, selOn = f.Sel > 0;
-            TBitmap want(src.Width(), h, TPixelFormat::pf24bit);
-            if (mainOn)
-                want = reference::Filter(src, all, f.MainRadius, f.MainValue, 50, 0, !selOn,
-                                         PrefilterKindOf(f.Main), m, want);
-            if (selOn)
-                want = reference::Filter(src, all, f.SelRadius, f.SelValue, 50, 255, !mainOn,
-                                         PrefilterKindOf(f.Sel), m, want);
-            EXPECT_FALSE(reference::SamePixels(want, src)) << "the filters change the picture";
-            const std::vector<uint8_t> plain = EncodeImage(want, setup);
-            ASSERT_FALSE(plain.empty());
-            EXPECT_EQ(filtered, plain);
-        }
-    }
-}
-
-// The stage's band loop: any band height gives the brute-force picture; progress after each band;
-// a cancel from the progress ends the stage.
-TEST(SelectiveEncode, PrefilterBandsEqualTheWholePicture)
-{
-    const int w = 300; // wide enough for the columns of a band to be split between threads
-    for (int h : {1, 2, 4, 71}) {
-        const TBitmap src = reference::Picture(w, h, uint32_t(100 + h));
-        const TBitmap mask = reference::RandomMask(w, h, uint32_t(h), 40);
-        TPrefilterStage stage;
-        stage.Main = {4, 70, 2};
-        stage.Selection = {3, 90, 3};
-        stage.Mask = &mask;
-        const TRect all = Rect(0, 0, w, h);
-        TBitmap want(w, h, TPixelFormat::pf24bit);
-        want = reference::Filter(src, all, 2, 70, 50, 0, false, PrefilterKindOf(4), &mask, want);
-        want = reference::Filter(src, all, 3, 90, 50, 255, false, PrefilterKindOf(3), &mask, want);
-        for (int bandRows : {1, 3, 4, PrefilterBandRows}) {
-            for (int threads : {1, 3, 0}) {
-                SCOPED_TRACE("height " + std::to_string(h) + ", bands of " + std::to_string(bandRows) +
-                             ", threads " + std::to_string(threads));
-                stage.BandRows = bandRows;
-                stage.Threads = threads;
-                int calls = 0, lastDone = 0, lastTotal = 0;
-                const TBitmap got = ApplyPrefilters(src, stage, [&](int done, int total) {
-                    ++calls;
-                    lastDone = done;
-                    lastTotal = total;
-                });
-                EXPECT_TRUE(reference::SamePixels(got, want));
-                const int bands = (h + bandRows - 1) / bandRows;
-                EXPECT_EQ(std::tuple(calls, lastDone, lastTotal), std::tuple(bands, bands, bands));
-            }
+            EXPECT_EQ(filtered, EncodeImage(want, setup));
+            TPrefilterStage stage{{f.Main, f.MainValue, f.MainRadius}, {f.Sel, f.SelValue, f.SelRadius}, m, 1};
+            for (int bandRows : {1, 3, 4, PrefilterBandRows})
+                for (int threads : {1, 3, 0}) {
+                    stage.BandRows = bandRows;
+                    stage.Threads = threads;
+                    int calls = 0, lastDone = 0, lastTotal = 0;
+                    const TBitmap got = ApplyPrefilters(src, stage, [&](int done, int total) {
+                        ++calls;
+                        lastDone = done;
+                        lastTotal = total;
+                    });
+                    const int bands = (h + bandRows - 1) / bandRows;
+                    EXPECT_TRUE(reference::SamePixels(got, want)) << "bands of " << bandRows << ", threads " << threads;
+                    EXPECT_EQ(std::tuple(calls, lastDone, lastTotal), std::tuple(bands, bands, bands));
+                }
         }
     }
     const TBitmap src = reference::Picture(8, 8, 1);
@@ -199,10 +131,8 @@ TEST(SelectiveEncode, AreasFromTheSettingsRecord)
     GetSettingsRecord(im, rec);
     std::vector<TMaskShape> shapes = SelectionShapesOf(rec);
     ASSERT_EQ(shapes.size(), 3u);
-    EXPECT_EQ(shapes[0].Kind, TMaskShape::Ellipse);
-    EXPECT_EQ(shapes[0].EndY, 4);
-    EXPECT_EQ(shapes[1].Points, (std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}));
-    EXPECT_EQ(shapes[2].BegX, 5);
+    EXPECT_EQ(std::tuple(shapes[0].Kind, shapes[0].EndY, shapes[1].Points, shapes[2].BegX),
+              std::tuple(TMaskShape::Ellipse, 4, std::vector<TPoint>{{10, 20}, {30, 40}, {50, 5}}, 5));
 
     // Damaged records (the image's areas are read through the same reader): counts beyond the last
     // entry, a huge point count, an unknown kind.
