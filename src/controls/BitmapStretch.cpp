@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Parallel.h"
+
 namespace {
 
 // Fills one destination row from source row src through the column table.
@@ -41,7 +43,6 @@ QImage StretchVisiblePart(const TBitmap& bitmap, int imageW, int imageH, const Q
     const TPixelFormat fmt = bitmap.PixelFormat();
     const bool direct = fmt == TPixelFormat::pf24bit || fmt == TPixelFormat::pf32bit || fmt == TPixelFormat::pf8bit;
     const int bytesPerPixel = fmt == TPixelFormat::pf32bit ? 4 : fmt == TPixelFormat::pf8bit ? 1 : 3;
-    std::vector<uint8_t> converted(direct ? 0 : size_t(bitmap.Width()) * 3);
 
     const int w = area.width(), h = area.height();
     std::vector<int32_t> cols(static_cast<size_t>(w));
@@ -58,26 +59,33 @@ QImage StretchVisiblePart(const TBitmap& bitmap, int imageW, int imageH, const Q
     }
 
     QImage out(w, h, QImage::Format_RGB32);
-    int prevRow = -1;
-    for (int y = 0; y < h; ++y) {
-        QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
-        int sy = rows[size_t(y)];
-        if (sy == prevRow) {
-            // Rows repeated by enlarging are copied, not recomputed.
-            std::memcpy(dst, out.constScanLine(y - 1), size_t(w) * 4);
-            continue;
+    if (out.isNull()) return out;
+    uchar* const bits = out.bits(); // taken once: the threads below only write rows of their own
+    const qsizetype stride = out.bytesPerLine();
+    const auto dstRow = [bits, stride](int y) { return reinterpret_cast<QRgb*>(bits + stride * y); };
+    // Bands of rows on all cores; a band starts afresh, so the result does not depend on the split.
+    constexpr int RowsPerBand = 32;
+    ParallelFor(h, 0, RowsPerBand, [&](int first, int last, int) {
+        std::vector<uint8_t> converted(direct ? 0 : size_t(bitmap.Width()) * 3);
+        for (int y = first; y < last; ++y) {
+            QRgb* dst = dstRow(y);
+            const int sy = rows[size_t(y)];
+            if (y > first && sy == rows[size_t(y) - 1]) {
+                // Rows repeated by enlarging are copied, not recomputed.
+                std::memcpy(dst, dstRow(y - 1), size_t(w) * 4);
+                continue;
+            }
+            if (!direct) {
+                bitmap.RowTo24(sy, converted.data());
+                Row24(converted.data(), cols.data(), w, dst);
+            } else if (fmt == TPixelFormat::pf24bit) {
+                Row24(bitmap.ScanLine(sy), cols.data(), w, dst);
+            } else if (fmt == TPixelFormat::pf32bit) {
+                Row32(bitmap.ScanLine(sy), cols.data(), w, dst);
+            } else {
+                Row8(bitmap.ScanLine(sy), cols.data(), w, lut.data(), dst);
+            }
         }
-        prevRow = sy;
-        if (!direct) {
-            bitmap.RowTo24(sy, converted.data());
-            Row24(converted.data(), cols.data(), w, dst);
-        } else if (fmt == TPixelFormat::pf24bit) {
-            Row24(bitmap.ScanLine(sy), cols.data(), w, dst);
-        } else if (fmt == TPixelFormat::pf32bit) {
-            Row32(bitmap.ScanLine(sy), cols.data(), w, dst);
-        } else {
-            Row8(bitmap.ScanLine(sy), cols.data(), w, lut.data(), dst);
-        }
-    }
+    });
     return out;
 }
