@@ -12,6 +12,7 @@ TEST(BitmapStretch, EveryPixelShowsTheNearestSourcePixelBelowIt)
     TBitmap bmp = TestPattern(200, 100);
     struct TCase { int imageW, imageH; QRect area; } cases[] = {
         {400, 200, QRect(300, 0, 50, 10)},  // twice the size, scrolled 300 to the left
+        {400, 200, QRect(0, 1, 400, 199)},  // twice the size, repeated rows across bands of rows
         {200, 100, QRect(0, 0, 200, 100)},  // full size
         {60, 30, QRect(5, 7, 40, 20)},      // reduced
         {600, 300, QRect(590, 290, 30, 30)} // clipped at the image's edge
