@@ -4,20 +4,11 @@
 #include <functional>
 #include <tuple>
 
+#include "TestFormats.h"
 #include "formats/ColorManager.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
-
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EColorConversionError& e) {
-        return e.what();
-    }
-    return "";
-}
 
 const char* kIndexedError = "Conversion between indexed and non-indexed pixel formats is not supported.";
 const char* kNoMethod = "Color conversion failed. Could not find a proper method.";
@@ -54,11 +45,23 @@ TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
         {[&] { cm.SetYCbCrSubsampling({0.3f}, 3, 1); }, "Subsampling value is invalid. Allowed are 1, 2 and 4."},
         {[&] { cm.SetYCbCrSubsampling({}, 1, 1); }, "At least one luma coefficient is needed."},
     };
-    for (const auto& [call, message] : cases) EXPECT_EQ(ErrorOf(call), message);
+    for (const auto& [call, message] : cases) EXPECT_EQ(ErrorOf<EColorConversionError>(call), message);
     EXPECT_EQ(std::tuple(cm.SourceBitsPerSample(), cm.TargetBitsPerSample(), cm.TargetSamplesPerPixel()),
               std::tuple(5, 8, 3));
-    EXPECT_EQ(cm.HSubsampling(), 1);
-    EXPECT_FLOAT_EQ(cm.YCbCrCoefficients()[0], 0.299f);
+    EXPECT_EQ(std::tuple(cm.HSubsampling(), cm.YCbCrCoefficients()[0]), std::tuple(1, 0.299f));
+
+    // The bitmap format that holds a layout of samples and bits (the source's: 3 x 5); none where no
+    // bitmap holds it.
+    using P = TPixelFormat;
+    const std::tuple<int, int, std::optional<TPixelFormat>> formats[] = { // samples, bits, format
+        {1, 1, P::pf1bit}, {1, 2, P::pf4bit},   {1, 4, P::pf4bit},    {1, 6, std::nullopt}, {1, 8, P::pf8bit},
+        {1, 16, P::pf8bit}, {3, 8, P::pf24bit}, {4, 8, P::pf32bit}, {4, 4, std::nullopt}, {2, 8, std::nullopt}};
+    for (const auto& [samples, bits, expected] : formats) {
+        cm.SetTargetSamplesPerPixel(samples);
+        cm.SetTargetBitsPerSample(bits);
+        EXPECT_EQ(std::tuple(cm.PixelFormatFor(1), cm.PixelFormatFor(0)), std::tuple(expected, P::pf15bit))
+            << samples << " x " << bits;
+    }
 }
 
 TEST(ColorManager, RowConversions)
@@ -108,15 +111,14 @@ TEST(ColorManager, RowConversions)
         std::vector<const uint8_t*> planes;
         for (const auto& p : c.planes) planes.push_back(p.data());
         Bytes dst = c.before;
-        EXPECT_EQ(ErrorOf([&] { cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask); }), c.error) << c.what;
+        const auto convert = [&] { cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask); };
+        EXPECT_EQ(ErrorOf<EColorConversionError>(convert), c.error) << c.what;
         EXPECT_EQ(dst, c.after) << c.what;
         // A failed preparation is tried again next time.
         EXPECT_EQ(cm.Changed(), std::string(c.error) == kIndexedError) << c.what;
     }
     // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
-    TColorManager grey;
-    grey.SetSourceScheme(schGrayAlpha);
-    grey.SetTargetScheme(schGray);
+    TColorManager grey = Manager(schGrayAlpha, schGray, 8, 8);
     EXPECT_NO_THROW(grey.PrepareConversion());
     EXPECT_TRUE((grey.SourceOptions & optAlpha) && !(grey.TargetOptions & optAlpha));
 }
@@ -183,23 +185,5 @@ TEST(ColorManager, GammaTableAtItsBreakpoints)
         cm.SetTargetBitsPerSample(c.bits);
         cm.SetGamma(c.mainGamma, c.displayGamma);
         for (const auto& [index, value] : c.points) EXPECT_EQ(cm.GammaTable()[index], value) << index;
-    }
-}
-
-// The bitmap format that holds a layout of samples and bits; none where no bitmap holds it.
-TEST(ColorManager, PixelFormatFor)
-{
-    using P = TPixelFormat;
-    const std::tuple<int, int, std::optional<TPixelFormat>> cases[] = { // samples, bits, format
-        {1, 1, P::pf1bit},  {1, 2, P::pf4bit},    {1, 4, P::pf4bit},    {1, 6, std::nullopt},
-        {1, 8, P::pf8bit},  {1, 16, P::pf8bit},   {3, 5, P::pf15bit},   {3, 8, P::pf24bit},
-        {4, 8, P::pf32bit}, {4, 4, std::nullopt}, {2, 8, std::nullopt},
-    };
-    for (const auto& [samples, bits, expected] : cases) {
-        TColorManager cm;
-        cm.SetTargetSamplesPerPixel(samples);
-        cm.SetTargetBitsPerSample(bits);
-        EXPECT_EQ(std::tuple(cm.PixelFormatFor(1), cm.PixelFormatFor(0)), std::tuple(expected, P::pf24bit))
-            << samples << " x " << bits;
     }
 }

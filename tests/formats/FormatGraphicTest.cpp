@@ -64,22 +64,14 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
         // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
         {{'Q', 'M', 'T', '1', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}, int64_t(1) << 40, "Stream read error"},
         // Data complete but the picture above the pixel limit.
-        {TTestGraphic::Make(4, 4), 15, "size"},
+        {TTestGraphic::Make(4, 4), 15, "Bitmap of 4 x 4 pixels exceeds the limit of 15 pixels"},
     };
     const int64_t oldLimit = TBitmap::PixelLimit();
     for (const auto& c : cases) {
         TBitmap::SetPixelLimit(c.pixelLimit);
         TTestGraphic g;
         TMemoryStream s(c.data);
-        std::string error;
-        try {
-            g.LoadFromStream(s);
-        } catch (const EOutOfResources&) {
-            error = "size";
-        } catch (const Exception& e) { // EInvalidGraphic or EReadError
-            error = e.what();
-        }
-        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(ErrorOf([&] { g.LoadFromStream(s); }), c.error);
         EXPECT_TRUE(g.Empty()); // a failed load leaves no half picture
     }
     TBitmap::SetPixelLimit(oldLimit);

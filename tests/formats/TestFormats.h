@@ -1,6 +1,7 @@
 #pragma once
 // What the format tests share: a private scratch folder, the fixtures, and small format graphics
 // that drive the registry and the common load pattern.
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,18 @@
 
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
+#include "platform/Exceptions.h"
+
+// The message of the exception of class E that the call raises; "" when it raises none.
+template <class E = Exception, class F> std::string ErrorOf(F&& call)
+{
+    try {
+        call();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "";
+}
 
 // A private folder for one test, removed with everything in it afterwards.
 class TScratchFolder
@@ -73,7 +86,6 @@ public:
         return p.Width > 0 && p.Height > 0;
     }
     static const TGraphicClass& Class() { return TestClass<TTestGraphic>("TTestGraphic"); }
-
     static std::vector<uint8_t> Make(int width, int height, uint8_t seed = 0)
     {
         std::vector<uint8_t> data = {'Q', 'M', 'T', '1', uint8_t(width), uint8_t(width >> 8), uint8_t(height),
@@ -103,20 +115,14 @@ protected:
     }
 };
 
-// Accepts every stream of at least four bytes (as a format without a signature would) but refuses
-// every header, which ends its load quietly with an empty picture.
+// Accepts every stream of at least four bytes (as a format without a signature would, leaving the
+// position moved on purpose) but refuses every header, which ends its load quietly with an empty
+// picture.
 class TLenientGraphic : public TTestGraphic
 {
 public:
-    static bool CanLoad(TStream& stream)
-    {
-        uint8_t b[4];
-        return stream.Read(b, 4) == 4; // leaves the position moved on purpose
-    }
-    bool ReadImageProperties(TStream& stream, unsigned index) override
-    {
-        return TFormatGraphic::ReadImageProperties(stream, index);
-    }
+    static bool CanLoad(TStream& stream) { return stream.Read(std::array<uint8_t, 4>().data(), 4) == 4; }
+    bool ReadImageProperties(TStream& s, unsigned i) override { return TFormatGraphic::ReadImageProperties(s, i); }
     static const TGraphicClass& Class() { return TestClass<TLenientGraphic>("TLenientGraphic"); }
 
 protected:
