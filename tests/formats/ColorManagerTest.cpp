@@ -36,10 +36,8 @@ TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
     const std::string depth = "Color depth is invalid. Bits per sample must be 1, 2, 4, 8 or 16.";
     const std::string count = "Sample count per pixel does not correspond to the given color scheme.";
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { cm.SetSourceBitsPerSample(0); }, depth},
-        {[&] { cm.SetTargetBitsPerSample(17); }, depth},
-        {[&] { cm.SetTargetSamplesPerPixel(0); }, count},
-        {[&] { cm.SetTargetSamplesPerPixel(5); }, count},
+        {[&] { cm.SetSourceBitsPerSample(0); }, depth},  {[&] { cm.SetTargetBitsPerSample(17); }, depth},
+        {[&] { cm.SetTargetSamplesPerPixel(0); }, count}, {[&] { cm.SetTargetSamplesPerPixel(5); }, count},
         {[&] { cm.SetYCbCrSubsampling({0.3f}, 2, 4); },
          "Vertical subsampling value must be <= horizontal subsampling value."},
         {[&] { cm.SetYCbCrSubsampling({0.3f}, 3, 1); }, "Subsampling value is invalid. Allowed are 1, 2 and 4."},
@@ -131,12 +129,9 @@ TEST(ColorManager, RGBConvertersByDepthAndOptions)
 {
     const uint8_t in8[4] = {0x12, 0x80, 0xFE, 0x40};          // red, green, blue, alpha
     const uint16_t in16[4] = {0x1234, 0x8001, 0xFEFF, 0x4000}; // swapped 0x3412, 0x0180, 0xFFFE, 0x0040
-    const struct
-    {
-        int sourceBits, targetBits;
-        bool gamma;
-        unsigned plain[4], swapped[4]; // red, green, blue, alpha without and with byte swapping
-    } cases[] = {
+    using Pixel = std::array<unsigned, 4>; // red, green, blue, alpha
+    // Source and target bits, gamma, the pixel without and with byte swapping.
+    const std::tuple<int, int, bool, Pixel, Pixel> cases[] = {
         {8, 8, false, {0x12, 0x80, 0xFE, 0x40}, {0x12, 0x80, 0xFE, 0x40}},
         {8, 8, true, {76, 186, 255, 0x40}, {76, 186, 255, 0x40}},
         {8, 16, false, {0x1212, 0x8080, 0xFEFE, 0x4040}, {0x1212, 0x8080, 0xFEFE, 0x4040}},
@@ -146,20 +141,20 @@ TEST(ColorManager, RGBConvertersByDepthAndOptions)
         {16, 16, false, {0x1234, 0x8001, 0xFEFF, 0x4000}, {0x3412, 0x0180, 0xFFFE, 0x0040}},
         {16, 16, true, {0x1234, 0x8001, 0xFEFF, 0x4000}, {0x3412, 0x0180, 0xFFFE, 0x0040}},
     };
-    for (const auto& c : cases)
+    for (const auto& [sourceBits, targetBits, gamma, plain, swapped] : cases)
         for (bool swap : {false, true}) {
-            TColorManager cm = Manager(schRGBA, schBGRA, c.sourceBits, c.targetBits);
+            TColorManager cm = Manager(schRGBA, schBGRA, sourceBits, targetBits);
             cm.SourceOptions = swap ? optSwapBytes : 0;
-            cm.TargetOptions = c.gamma ? optApplyGamma : 0;
+            cm.TargetOptions = gamma ? optApplyGamma : 0;
             uint8_t src[8] = {}, dst[8] = {};
-            std::memcpy(src, c.sourceBits == 8 ? static_cast<const void*>(in8) : in16, size_t(c.sourceBits / 2));
+            std::memcpy(src, sourceBits == 8 ? static_cast<const void*>(in8) : in16, size_t(sourceBits / 2));
             cm.ConvertRow({src}, dst, 1, 0xFF);
             for (int channel = 0; channel < 4; ++channel) {
                 const int position = channel == 3 ? 3 : 2 - channel; // BGRA order
                 uint16_t got = dst[position];
-                if (c.targetBits == 16) std::memcpy(&got, dst + 2 * position, 2);
-                EXPECT_EQ(got, (swap ? c.swapped : c.plain)[channel])
-                    << c.sourceBits << "->" << c.targetBits << " gamma " << c.gamma << " swap " << swap;
+                if (targetBits == 16) std::memcpy(&got, dst + 2 * position, 2);
+                EXPECT_EQ(got, (swap ? swapped : plain)[channel])
+                    << sourceBits << "->" << targetBits << " gamma " << gamma << " swap " << swap;
             }
         }
 }
@@ -168,22 +163,15 @@ TEST(ColorManager, RGBConvertersByDepthAndOptions)
 // target's range: 15 x (i / 15)^(1 / 2.2). Zeros mean the default gammas 1 and 2.2.
 TEST(ColorManager, GammaTableAtItsBreakpoints)
 {
-    const struct
-    {
-        float mainGamma, displayGamma;
-        int bits;
-        std::vector<std::pair<int, int>> points; // index, value
-    } cases[] = {
+    const std::tuple<float, float, int, std::vector<std::pair<int, int>>> cases[] = { // gammas, bits, index -> value
         {0, 0, 8, {{0, 0}, {1, 21}, {2, 28}, {8, 53}, {16, 72}, {64, 136}, {128, 186}, {192, 224}, {255, 255}}},
         {2.2f, 1.0f, 8, {{1, 21}, {254, 255}}},
         {1.0f, 2.2f, 4, {{0, 0}, {1, 4}, {2, 6}, {7, 11}, {8, 11}, {12, 14}, {13, 14}, {14, 15}, {15, 15}}},
         {1.0f, 1.0f, 4, {{0, 0}, {1, 1}, {7, 7}, {15, 15}}},
     };
-    for (const auto& c : cases) {
-        TColorManager cm;
-        cm.SetSourceBitsPerSample(c.bits);
-        cm.SetTargetBitsPerSample(c.bits);
-        cm.SetGamma(c.mainGamma, c.displayGamma);
-        for (const auto& [index, value] : c.points) EXPECT_EQ(cm.GammaTable()[index], value) << index;
+    for (const auto& [mainGamma, displayGamma, bits, points] : cases) {
+        TColorManager cm = Manager(schRGB, schRGB, bits, bits);
+        cm.SetGamma(mainGamma, displayGamma);
+        for (const auto& [index, value] : points) EXPECT_EQ(cm.GammaTable()[index], value) << index;
     }
 }

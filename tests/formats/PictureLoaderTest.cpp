@@ -48,11 +48,10 @@ public:
 TEST(PictureLoader, LoadsAndFigures)
 {
     const std::string longName = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c');
-    Bytes garbage(300);
+    Bytes garbage(300), noTable = ReadFixture("color_40x24.jpg");
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 7 + 3);
-    Bytes fakeBitmap = garbage, noTable = ReadFixture("color_40x24.jpg");
-    fakeBitmap[0] = 'B';
-    fakeBitmap[1] = 'M';
+    Bytes fakeBitmap = garbage;
+    std::copy_n("BM", 2, fakeBitmap.begin());
     noTable.at(170) = 3; // the luminance component's table selector, 0 before
     const struct
     {

@@ -2,7 +2,6 @@
 // What the format tests share: a private scratch folder, the fixtures, and small format graphics
 // that drive the registry and the common load pattern.
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +10,7 @@
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
 #include "platform/Exceptions.h"
+#include "platform/TempFolder.h"
 
 // The message of the exception of class E that the call raises; "" when it raises none.
 template <class E = Exception, class F> std::string ErrorOf(F&& call)
@@ -23,29 +23,17 @@ template <class E = Exception, class F> std::string ErrorOf(F&& call)
     return "";
 }
 
-// A private folder for one test, removed with everything in it afterwards.
-class TScratchFolder
+// A private folder for one test, removed with everything in it afterwards, that names and writes files.
+class TScratchFolder : public TTempFolder
 {
 public:
-    TScratchFolder()
-    {
-        if (!mkdtemp(FPath.data())) throw std::runtime_error("mkdtemp failed");
-    }
-    ~TScratchFolder()
-    {
-        std::error_code ignored; // never throws from here
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+    std::string Path(const std::string& name) const { return TTempFolder::Path() + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& data) const
     {
         std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
                                                           std::streamsize(data.size()));
         return Path(name);
     }
-
-private:
-    std::string FPath = (std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string();
 };
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name)
