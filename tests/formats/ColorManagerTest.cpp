@@ -65,36 +65,30 @@ TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
 TEST(ColorManager, RowConversions)
 {
     const Bytes zeros(6), sevens(6, 7), spare(24, 0xEE);
-    const struct
-    {
-        const char* what;
-        TColorSchemeCode source, target;
-        int sourceBits, targetBits, count;
-        uint8_t mask;
-        std::vector<Bytes> planes;
-        Bytes before, after;
-        const char* error = ""; // the conversion's set-up error
-    } cases[] = {
-        {"fresh", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
+    // What, schemes, bits, count, mask, source planes, target before and after, the set-up error.
+    const std::tuple<const char*, TColorSchemeCode, TColorSchemeCode, int, int, int, uint8_t, std::vector<Bytes>, Bytes,
+                     Bytes, const char*>
+        cases[] = {
+        {"fresh", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}}, zeros, {3, 2, 1, 6, 5, 4}, ""},
         {"RGBA source: alpha skipped", schRGBA, schBGR, 8, 8, 2, 0xFF, {{1, 2, 3, 99, 4, 5, 6, 99}}, zeros,
-         {3, 2, 1, 6, 5, 4}},
+         {3, 2, 1, 6, 5, 4}, ""},
         {"BGRA target: fourth byte kept", schRGB, schBGRA, 8, 8, 2, 0xFF, {{1, 2, 3, 4, 5, 6}},
-         {0, 0, 0, 77, 0, 0, 0, 77}, {3, 2, 1, 77, 6, 5, 4, 77}},
-        {"planar", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 4}, {2, 5}, {3, 6}}, zeros, {3, 2, 1, 6, 5, 4}},
-        {"12 bits: no converter, nothing written", schRGB, schBGR, 12, 8, 2, 0xFF, {Bytes(12, 1)}, sevens, sevens},
+         {0, 0, 0, 77, 0, 0, 0, 77}, {3, 2, 1, 77, 6, 5, 4, 77}, ""},
+        {"planar", schRGB, schBGR, 8, 8, 2, 0xFF, {{1, 4}, {2, 5}, {3, 6}}, zeros, {3, 2, 1, 6, 5, 4}, ""},
+        {"12 bits: no converter, nothing written", schRGB, schBGR, 12, 8, 2, 0xFF, {Bytes(12, 1)}, sevens, sevens, ""},
         // The interlace mask skips target pixels without using up source pixels.
         {"interlace mask", schRGB, schRGB, 8, 8, 8, 0xAA, {{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}}, spare,
          {10, 11, 12, 0xEE, 0xEE, 0xEE, 13, 14, 15, 0xEE, 0xEE, 0xEE,
-          16, 17, 18, 0xEE, 0xEE, 0xEE, 19, 20, 21, 0xEE, 0xEE, 0xEE}},
-        {"1-bit indices", schIndexed, schIndexed, 1, 8, 8, 0xFF, {{0x80}}, Bytes(8), {255, 0, 0, 0, 0, 0, 0, 0}},
-        {"4-bit indices", schIndexed, schIndexed, 4, 8, 2, 0xFF, {{0xF7}}, Bytes(2), {255, 119}},
+          16, 17, 18, 0xEE, 0xEE, 0xEE, 19, 20, 21, 0xEE, 0xEE, 0xEE}, ""},
+        {"1-bit indices", schIndexed, schIndexed, 1, 8, 8, 0xFF, {{0x80}}, Bytes(8), {255, 0, 0, 0, 0, 0, 0, 0}, ""},
+        {"4-bit indices", schIndexed, schIndexed, 4, 8, 2, 0xFF, {{0xF7}}, Bytes(2), {255, 119}, ""},
         {"packed into 4 bits, the spare half kept", schIndexed, schIndexed, 8, 4, 3, 0xFF, {{255, 17, 0}},
-         {0, 0xAB}, {0xF1, 0x0B}},
+         {0, 0xAB}, {0xF1, 0x0B}, ""},
         {"equal depths copy whole bytes", schIndexed, schIndexed, 4, 4, 3, 0xFF, {{0x12, 0x3F}}, Bytes(2),
-         {0x12, 0x3F}},
-        {"grey as indices", schGray, schGray, 1, 8, 2, 0xFF, {{0x40}}, Bytes(2), {0, 255}},
+         {0x12, 0x3F}, ""},
+        {"grey as indices", schGray, schGray, 1, 8, 2, 0xFF, {{0x40}}, Bytes(2), {0, 255}, ""},
         {"BGRA to RGBA, 16 to 8 bits", schBGRA, schRGBA, 16, 8, 1, 0xFF, {{0, 0x10, 0, 0x20, 0, 0x30, 0, 0x40}},
-         Bytes(4), {47, 31, 15, 63}},
+         Bytes(4), {47, 31, 15, 63}, ""},
         // Schemes and depths without a conversion: nothing is written.
         {"grey to grey with alpha", schGray, schGrayAlpha, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kIndexedError},
         {"RGB to indices", schRGB, schIndexed, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kIndexedError},
@@ -104,16 +98,16 @@ TEST(ColorManager, RowConversions)
         {"RGB to CMYK: only RGB or BGR targets", schRGB, schCMYK, 8, 8, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
         {"grey 16 to 4 bits", schGray, schGray, 16, 4, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
     };
-    for (const auto& c : cases) {
-        TColorManager cm = Manager(c.source, c.target, c.sourceBits, c.targetBits);
-        std::vector<const uint8_t*> planes;
-        for (const auto& p : c.planes) planes.push_back(p.data());
-        Bytes dst = c.before;
-        const auto convert = [&] { cm.ConvertRow(planes, dst.data(), uint32_t(c.count), c.mask); };
-        EXPECT_EQ(ErrorOf<EColorConversionError>(convert), c.error) << c.what;
-        EXPECT_EQ(dst, c.after) << c.what;
+    for (const auto& [what, source, target, fromBits, toBits, count, mask, planes, before, after, error] : cases) {
+        TColorManager cm = Manager(source, target, fromBits, toBits);
+        std::vector<const uint8_t*> rows;
+        for (const auto& p : planes) rows.push_back(p.data());
+        Bytes dst = before;
+        const auto convert = [&] { cm.ConvertRow(rows, dst.data(), uint32_t(count), mask); };
+        EXPECT_EQ(ErrorOf<EColorConversionError>(convert), error) << what;
+        EXPECT_EQ(dst, after) << what;
         // A failed preparation is tried again next time.
-        EXPECT_EQ(cm.Changed(), std::string(c.error) == kIndexedError) << c.what;
+        EXPECT_EQ(cm.Changed(), std::string(error) == kIndexedError) << what;
     }
     // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
     TColorManager grey = Manager(schGrayAlpha, schGray, 8, 8);

@@ -50,12 +50,7 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
 {
     auto truncated = TTestGraphic::Make(4, 4);
     truncated.pop_back();
-    const struct
-    {
-        std::vector<uint8_t> data;
-        int64_t pixelLimit;
-        const char* error;
-    } cases[] = {
+    const std::tuple<std::vector<uint8_t>, int64_t, const char*> cases[] = { // data, pixel limit, error
         {std::vector<uint8_t>(32, 0x55), 1 << 20, "Cannot load image. Invalid or unexpected QMT image format."},
         {truncated, 1 << 20, "Stream read error"},
         // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
@@ -64,11 +59,11 @@ TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
         {TTestGraphic::Make(4, 4), 15, "Bitmap of 4 x 4 pixels exceeds the limit of 15 pixels"},
     };
     const int64_t oldLimit = TBitmap::PixelLimit();
-    for (const auto& c : cases) {
-        TBitmap::SetPixelLimit(c.pixelLimit);
+    for (const auto& [data, pixelLimit, error] : cases) {
+        TBitmap::SetPixelLimit(pixelLimit);
         TTestGraphic g;
-        TMemoryStream s(c.data);
-        EXPECT_EQ(ErrorOf([&] { g.LoadFromStream(s); }), c.error);
+        TMemoryStream s(data);
+        EXPECT_EQ(ErrorOf([&] { g.LoadFromStream(s); }), error);
         EXPECT_TRUE(g.Empty()); // a failed load leaves no half picture
     }
     TBitmap::SetPixelLimit(oldLimit);

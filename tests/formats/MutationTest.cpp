@@ -21,13 +21,11 @@ std::vector<std::vector<uint8_t>> Mutations(const std::vector<uint8_t>& data)
     const size_t cutStep = std::max<size_t>(1, data.size() / 80);
     for (size_t n = 0; n < data.size(); n += cutStep) out.emplace_back(data.begin(), data.begin() + std::ptrdiff_t(n));
     const size_t flipStep = std::max<size_t>(1, data.size() / 150);
-    for (size_t i = 0; i < data.size(); i += (i < 64 ? 1 : flipStep)) {
-        for (int kind = 0; kind < 3; ++kind) {
-            auto copy = data;
-            copy[i] = kind == 0 ? 0x00 : kind == 1 ? 0xFF : uint8_t(~copy[i]);
-            out.push_back(std::move(copy));
+    for (size_t i = 0; i < data.size(); i += (i < 64 ? 1 : flipStep))
+        for (const uint8_t value : {uint8_t(0x00), uint8_t(0xFF), uint8_t(~data[i])}) {
+            out.push_back(data);
+            out.back()[i] = value;
         }
-    }
     return out;
 }
 

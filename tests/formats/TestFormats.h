@@ -57,10 +57,9 @@ public:
     static bool CanLoad(TStream& stream)
     {
         const int64_t start = stream.Position();
-        char magic[4];
-        safeload::ReadExact(stream, magic, 4);
+        const std::vector<uint8_t> magic = safeload::ReadBytes(stream, 4);
         stream.SetPosition(start);
-        return std::string(magic, 4) == "QMT1";
+        return magic == std::vector<uint8_t>{'Q', 'M', 'T', '1'};
     }
     bool ReadImageProperties(TStream& stream, unsigned index) override
     {
@@ -94,9 +93,8 @@ protected:
         ColorManager.SetTargetScheme(schBGR);
         PrepareTarget(target, TPixelFormat::pf24bit);
         ProgressStarting(TransferringStageText);
-        std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < p.Height; ++y) {
-            safeload::ReadExact(stream, row.data(), int64_t(rowBytes));
+            const std::vector<uint8_t> row = safeload::ReadBytes(stream, rowBytes);
             ColorManager.ConvertRow({row.data()}, target.ScanLine(y), uint32_t(p.Width), 0xFF);
             ProgressRowDone(y + 1);
         }
