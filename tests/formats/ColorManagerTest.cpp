@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <tuple>
 
@@ -8,8 +7,6 @@
 #include "formats/ColorManager.h"
 
 namespace {
-using Bytes = std::vector<uint8_t>;
-
 const char* kIndexedError = "Conversion between indexed and non-indexed pixel formats is not supported.";
 const char* kNoMethod = "Color conversion failed. Could not find a proper method.";
 
@@ -121,8 +118,9 @@ TEST(ColorManager, RowConversions)
 // 128 -> 186, 254 -> 255. Alpha never passes the gamma table, nor do 16-bit targets.
 TEST(ColorManager, RGBConvertersByDepthAndOptions)
 {
-    const uint8_t in8[4] = {0x12, 0x80, 0xFE, 0x40};          // red, green, blue, alpha
-    const uint16_t in16[4] = {0x1234, 0x8001, 0xFEFF, 0x4000}; // swapped 0x3412, 0x0180, 0xFFFE, 0x0040
+    // Red, green, blue, alpha: 8 bits, and 16 bits little-endian (0x1234, 0x8001, 0xFEFF, 0x4000; swapped
+    // 0x3412, 0x0180, 0xFFFE, 0x0040).
+    const uint8_t in8[] = {0x12, 0x80, 0xFE, 0x40}, in16[] = {0x34, 0x12, 0x01, 0x80, 0xFF, 0xFE, 0x00, 0x40};
     using Pixel = std::array<unsigned, 4>; // red, green, blue, alpha
     // Source and target bits, gamma, the pixel without and with byte swapping.
     const std::tuple<int, int, bool, Pixel, Pixel> cases[] = {
@@ -140,13 +138,11 @@ TEST(ColorManager, RGBConvertersByDepthAndOptions)
             TColorManager cm = Manager(schRGBA, schBGRA, sourceBits, targetBits);
             cm.SourceOptions = swap ? optSwapBytes : 0;
             cm.TargetOptions = gamma ? optApplyGamma : 0;
-            uint8_t src[8] = {}, dst[8] = {};
-            std::memcpy(src, sourceBits == 8 ? static_cast<const void*>(in8) : in16, size_t(sourceBits / 2));
-            cm.ConvertRow({src}, dst, 1, 0xFF);
+            uint8_t dst[8] = {};
+            cm.ConvertRow({sourceBits == 8 ? in8 : in16}, dst, 1, 0xFF);
             for (int channel = 0; channel < 4; ++channel) {
-                const int position = channel == 3 ? 3 : 2 - channel; // BGRA order
-                uint16_t got = dst[position];
-                if (targetBits == 16) std::memcpy(&got, dst + 2 * position, 2);
+                const int at = (channel == 3 ? 3 : 2 - channel) * targetBits / 8; // BGRA order
+                const unsigned got = targetBits == 8 ? dst[at] : dst[at] | dst[at + 1] << 8;
                 EXPECT_EQ(got, (swap ? swapped : plain)[channel])
                     << sourceBits << "->" << targetBits << " gamma " << gamma << " swap " << swap;
             }

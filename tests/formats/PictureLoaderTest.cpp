@@ -13,8 +13,6 @@
 #include "formats/PictureLoader.h"
 
 namespace {
-using Bytes = std::vector<uint8_t>;
-
 // Loads the file ("" when it loads); a failure must leave only a plain exception and no picture.
 std::string Load(TPicture& picture, const std::string& path, TImageFileInfo& info,
                  const TFileFormatList& formats = FileFormatList(), int box = 0)

@@ -12,6 +12,8 @@
 #include "platform/Exceptions.h"
 #include "platform/TempFolder.h"
 
+using Bytes = std::vector<uint8_t>;
+
 // The message of the exception of class E that the call raises; "" when it raises none.
 template <class E = Exception, class F> std::string ErrorOf(F&& call)
 {
