@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 
 #include "TestFormats.h"
 #include "formats/ColorManager.h"
@@ -116,7 +115,7 @@ TEST(ColorManager, RowConversions)
 // and the alpha converters are both checked. Values worked out by hand: 16 to 8 bits is v div 257,
 // 8 to 16 bits v x 257; the gamma table (1 / 2.2) maps 1 -> 21, 18 -> 76, 51 -> 123, 127 -> 186,
 // 128 -> 186, 254 -> 255. Alpha never passes the gamma table, nor do 16-bit targets.
-TEST(ColorManager, RGBConvertersByDepthAndOptions)
+TEST(ColorManager, RGBConvertersByDepthAndOptionsAndTheGammaTable)
 {
     // Red, green, blue, alpha: 8 bits, and 16 bits little-endian (0x1234, 0x8001, 0xFEFF, 0x4000; swapped
     // 0x3412, 0x0180, 0xFFFE, 0x0040).
@@ -147,19 +146,16 @@ TEST(ColorManager, RGBConvertersByDepthAndOptions)
                     << sourceBits << "->" << targetBits << " gamma " << gamma << " swap " << swap;
             }
         }
-}
 
-// 255 x (i / 255)^(1 / 2.2) rounded, worked out by hand; a table for a low depth covers only the
-// target's range: 15 x (i / 15)^(1 / 2.2). Zeros mean the default gammas 1 and 2.2.
-TEST(ColorManager, GammaTableAtItsBreakpoints)
-{
-    const std::tuple<float, float, int, std::vector<std::pair<int, int>>> cases[] = { // gammas, bits, index -> value
+    // 255 x (i / 255)^(1 / 2.2) rounded, worked out by hand; a table for a low depth covers only the
+    // target's range: 15 x (i / 15)^(1 / 2.2). Zeros mean the default gammas 1 and 2.2.
+    const std::tuple<float, float, int, std::vector<std::pair<int, int>>> tables[] = { // gammas, bits, index -> value
         {0, 0, 8, {{0, 0}, {1, 21}, {2, 28}, {8, 53}, {16, 72}, {64, 136}, {128, 186}, {192, 224}, {255, 255}}},
         {2.2f, 1.0f, 8, {{1, 21}, {254, 255}}},
         {1.0f, 2.2f, 4, {{0, 0}, {1, 4}, {2, 6}, {7, 11}, {8, 11}, {12, 14}, {13, 14}, {14, 15}, {15, 15}}},
         {1.0f, 1.0f, 4, {{0, 0}, {1, 1}, {7, 7}, {15, 15}}},
     };
-    for (const auto& [mainGamma, displayGamma, bits, points] : cases) {
+    for (const auto& [mainGamma, displayGamma, bits, points] : tables) {
         TColorManager cm = Manager(schRGB, schRGB, bits, bits);
         cm.SetGamma(mainGamma, displayGamma);
         for (const auto& [index, value] : points) EXPECT_EQ(cm.GammaTable()[index], value) << index;

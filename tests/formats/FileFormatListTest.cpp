@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "TestFormats.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/FileFormatList.h"

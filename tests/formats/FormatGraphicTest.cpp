@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
 #include "TestFormats.h"
 #include "formats/FormatErrors.h"
@@ -48,11 +47,9 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
 
 TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
 {
-    auto truncated = TTestGraphic::Make(4, 4);
-    truncated.pop_back();
     const std::tuple<std::vector<uint8_t>, int64_t, const char*> cases[] = { // data, pixel limit, error
         {std::vector<uint8_t>(32, 0x55), 1 << 20, "Cannot load image. Invalid or unexpected QMT image format."},
-        {truncated, 1 << 20, "Stream read error"},
+        {[] { auto data = TTestGraphic::Make(4, 4); data.pop_back(); return data; }(), 1 << 20, "Stream read error"},
         // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
         {{'Q', 'M', 'T', '1', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}, int64_t(1) << 40, "Stream read error"},
         // Data complete but the picture above the pixel limit.

@@ -9,7 +9,6 @@
 #include "formats/BitmapGraphic.h"
 #include "formats/Picture.h"
 #include "formats/PictureLoader.h"
-#include "platform/Exceptions.h"
 
 namespace {
 

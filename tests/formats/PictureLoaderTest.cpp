@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
-#include <tuple>
-
 #include "TestFormats.h"
 #include "codec/JPEGImage.h"
 #include "formats/BitmapGraphic.h"
@@ -20,9 +18,9 @@ std::string Load(TPicture& picture, const std::string& path, TImageFileInfo& inf
     try {
         LoadPicture(picture, path, box > 0, box, box, info, formats);
     } catch (const Exception& e) {
-        EXPECT_EQ(typeid(e), typeid(Exception)) << path;
-        EXPECT_EQ(picture.Graphic(), nullptr) << path;
-        EXPECT_FALSE(info.PictureInfoValid) << path;
+        EXPECT_EQ(std::tuple(typeid(e) == typeid(Exception), picture.Graphic(), info.PictureInfoValid),
+                  std::tuple(true, nullptr, false))
+            << path << ": " << e.what();
         return e.what();
     }
     return "";
@@ -148,8 +146,8 @@ TEST(PictureLoader, PrivateRegistrySniffsLastRefusesEmptyLoadsAndCountsIn64Bits)
     EXPECT_EQ(Load(picture, tmp.Write("b.lnt", std::vector<uint8_t>(40, 1)), info, formats), EmptyPictureText);
 
     // A class named after the PNG graphic takes that format's index.
-    static const TGraphicClass huge = MakeFormatGraphicClass<THugeGraphic>("TPNGGraphic");
-    formats.RegisterFileFormat("huge", "Huge pictures", "", FormatKind::Raster, false, huge);
+    formats.RegisterFileFormat("huge", "Huge pictures", "", FormatKind::Raster, false,
+                               TestClass<THugeGraphic>("TPNGGraphic"));
     picture.SetGraphic(std::make_unique<THugeGraphic>());
     static_cast<THugeGraphic*>(picture.Graphic())->ImageProperties.BitsPerPixel = 24;
     info.FileSize = 3'000'000'000;
