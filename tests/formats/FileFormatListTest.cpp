@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "TestFormats.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/FileFormatList.h"
@@ -18,12 +16,8 @@ TEST(FileFormatList, RegisterReplaceAndUnregister)
     list.RegisterFileFormat("", "ignored", "", FormatKind::Raster, false, lenient); // empty: nothing
     for (const char* ext : {"TIF", "Tif", "tif"}) EXPECT_EQ(list.FindPictureClass(ext), &test) << ext;
     EXPECT_EQ(std::tuple(list.FindExtension("tiff"), list.FindPictureClass("")), std::tuple(-1, nullptr));
-    try {
-        list.RegisterFileFormat("TIF", "", "", FormatKind::Raster, false, lenient);
-        FAIL() << "no exception";
-    } catch (const EInvalidGraphic& e) {
-        EXPECT_STREQ(e.what(), "Attempt to register TIF twice.");
-    }
+    const auto twice = [&] { list.RegisterFileFormat("TIF", "", "", FormatKind::Raster, false, lenient); };
+    EXPECT_EQ(ErrorOf<EInvalidGraphic>(twice), "Attempt to register TIF twice.");
     EXPECT_EQ(std::tuple(list.ExtensionCount(), list.ClassCount()), std::tuple(3, 2));
     ASSERT_EQ(list.PictureFormats().size(), 3u);
     EXPECT_EQ(list.PictureFormats()[0].Description, "Test images"); // no individual text: the common one

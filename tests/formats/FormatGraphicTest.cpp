@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <tuple>
 
 #include "TestFormats.h"
 #include "formats/FormatErrors.h"
@@ -11,11 +10,9 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
 {
     TTestGraphic g;
     g.ImageProperties.RowsPerStrip = {1, 2}; // left from an earlier load: the header read resets it
-    std::vector<std::tuple<TProgressStage, int, bool, TRect>> events;
-    std::string firstMessage;
+    std::vector<std::tuple<TProgressStage, int, bool, TRect, std::string>> events;
     g.OnProgress = [&](TGraphic*, TProgressStage s, int p, bool r, const TRect& rect, const std::string& m) {
-        if (events.empty()) firstMessage = m;
-        events.emplace_back(s, p, r, rect);
+        events.emplace_back(s, p, r, rect, m);
     };
     auto data = TTestGraphic::Make(2, 3, 10);
     data.insert(data.begin(), {'x', 'y'}); // the image starts at position 2 of the stream
@@ -29,12 +26,11 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
     EXPECT_EQ(std::tuple(row[0], row[2]), std::tuple(10 + 8, 10 + 6)); // stored red, green, blue; held as BGR
 
     using P = TProgressStage;
-    const std::tuple<TProgressStage, int, bool, TRect> expected[] = {
-        {P::psStarting, 0, false, Rect(0, 0, 2, 1)}, {P::psRunning, 33, true, Rect(0, 0, 2, 1)},
-        {P::psRunning, 67, true, Rect(0, 1, 2, 2)},  {P::psRunning, 100, true, Rect(0, 2, 2, 3)}};
-    ASSERT_EQ(events.size(), 5u);
-    EXPECT_EQ(std::vector(events.begin(), events.begin() + 4), std::vector(std::begin(expected), std::end(expected)));
-    EXPECT_EQ(std::tuple(std::get<0>(events[4]), firstMessage), std::tuple(P::psEnding, "Transfering..."));
+    const decltype(events) expected = {
+        {P::psStarting, 0, false, Rect(0, 0, 2, 1), "Transfering..."}, {P::psRunning, 33, true, Rect(0, 0, 2, 1), ""},
+        {P::psRunning, 67, true, Rect(0, 1, 2, 2), ""}, {P::psRunning, 100, true, Rect(0, 2, 2, 3), ""},
+        {P::psEnding, 0, false, Rect(0, 3, 2, 4), ""}}; // the ending's area one row past the picture
+    EXPECT_EQ(events, expected);
 
     // A copy keeps the image properties; saved as a bitmap file it reads back the same.
     TTestGraphic copy;
@@ -51,35 +47,20 @@ TEST(FormatGraphic, LoadPatternConvertsRowsReportsProgressAndSaves)
 
 TEST(FormatGraphic, RefusedHeadersAndHostileSizesLeaveNoPicture)
 {
-    auto truncated = TTestGraphic::Make(4, 4);
-    truncated.pop_back();
-    const struct
-    {
-        std::vector<uint8_t> data;
-        int64_t pixelLimit;
-        const char* error;
-    } cases[] = {
+    const std::tuple<std::vector<uint8_t>, int64_t, const char*> cases[] = { // data, pixel limit, error
         {std::vector<uint8_t>(32, 0x55), 1 << 20, "Cannot load image. Invalid or unexpected QMT image format."},
-        {truncated, 1 << 20, "Stream read error"},
+        {[] { auto data = TTestGraphic::Make(4, 4); data.pop_back(); return data; }(), 1 << 20, "Stream read error"},
         // 65535 x 65535 pixels claimed by a few bytes: refused against the bytes that remain.
         {{'Q', 'M', 'T', '1', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}, int64_t(1) << 40, "Stream read error"},
         // Data complete but the picture above the pixel limit.
-        {TTestGraphic::Make(4, 4), 15, "size"},
+        {TTestGraphic::Make(4, 4), 15, "Bitmap of 4 x 4 pixels exceeds the limit of 15 pixels"},
     };
     const int64_t oldLimit = TBitmap::PixelLimit();
-    for (const auto& c : cases) {
-        TBitmap::SetPixelLimit(c.pixelLimit);
+    for (const auto& [data, pixelLimit, error] : cases) {
+        TBitmap::SetPixelLimit(pixelLimit);
         TTestGraphic g;
-        TMemoryStream s(c.data);
-        std::string error;
-        try {
-            g.LoadFromStream(s);
-        } catch (const EOutOfResources&) {
-            error = "size";
-        } catch (const Exception& e) { // EInvalidGraphic or EReadError
-            error = e.what();
-        }
-        EXPECT_EQ(error, c.error);
+        TMemoryStream s(data);
+        EXPECT_EQ(ErrorOf([&] { g.LoadFromStream(s); }), error);
         EXPECT_TRUE(g.Empty()); // a failed load leaves no half picture
     }
     TBitmap::SetPixelLimit(oldLimit);

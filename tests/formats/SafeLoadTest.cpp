@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "TestFormats.h"
 #include "formats/Decoder.h"
 #include "formats/FormatHelpers.h"
-#include "formats/SafeLoad.h"
-#include "platform/Exceptions.h"
 
-using Bytes = std::vector<uint8_t>;
-
-TEST(SafeLoad, ChecksDataAndSizes)
+// Checked reads and sizes, padded palettes and the decoders' bounded cursors.
+TEST(SafeLoad, ChecksDataSizesAndCursors)
 {
     TMemoryStream s(Bytes{1, 2, 3, 4, 5});
     EXPECT_EQ(safeload::ReadLongBE(s), 0x01020304u);
@@ -29,9 +27,19 @@ TEST(SafeLoad, ChecksDataAndSizes)
         ASSERT_EQ(palette.size(), expected);
         EXPECT_TRUE(expected <= given || palette.back() == TRGBQuad{}) << given;
     }
+
+    uint8_t out[3] = {};
+    TDecoderOutput o(out, 3);
+    const int64_t whole = o.Fill(7, 2), part = o.Fill(8, 5); // the rest does not fit
+    EXPECT_EQ(std::tuple(whole, part, o.Put(9)), std::tuple(2, 1, false));
+    EXPECT_EQ(Bytes(out, out + 3), (Bytes{7, 7, 8}));
+    const uint8_t in[] = {1};
+    TDecoderInput i(in, 1);
+    uint8_t v = 0;
+    EXPECT_TRUE(i.Next(v) && !i.Next(v));
 }
 
-TEST(FormatHelpers, SwapsUpsampleAndPredictors)
+TEST(FormatHelpers, SwapsUpsamplePredictorsAndCompressionCodes)
 {
     uint16_t shorts[] = {0x1234, 0xABCD};
     SwapShort(shorts, 2);
@@ -55,20 +63,8 @@ TEST(FormatHelpers, SwapsUpsampleAndPredictors)
     EXPECT_EQ(one, (Bytes{10, 11, 13, 7, 9}));
     EXPECT_EQ(three, (Bytes{1, 2, 3, 2, 3, 4, 3, 4, 5}));
     EXPECT_EQ(four, (Bytes{1, 2, 3, 4, 2, 3}));
-}
 
-TEST(Decoder, BoundedCursorsAndCompressionCodes)
-{
-    uint8_t out[3] = {};
-    TDecoderOutput o(out, 3);
-    const int64_t whole = o.Fill(7, 2), part = o.Fill(8, 5); // the rest does not fit
-    EXPECT_EQ(std::tuple(whole, part, o.Put(9)), std::tuple(2, 1, false));
-    EXPECT_EQ(Bytes(out, out + 3), (Bytes{7, 7, 8}));
-    const uint8_t in[] = {1};
-    TDecoderInput i(in, 1);
-    uint8_t v = 0;
-    EXPECT_TRUE(i.Next(v) && !i.Next(v));
-
+    // Compression codes from the tags of the TIFF standard.
     using enum TCompressionCode;
     const std::pair<uint32_t, TCompressionCode> cases[] = {
         {1, None},     {5, Lzw},       {8, Deflate},                      {32946, Deflate}, {32773, PackBits},

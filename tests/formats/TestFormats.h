@@ -1,38 +1,42 @@
 #pragma once
 // What the format tests share: a private scratch folder, the fixtures, and small format graphics
 // that drive the registry and the common load pattern.
-#include <cstdlib>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "formats/FormatGraphic.h"
 #include "formats/SafeLoad.h"
+#include "platform/Exceptions.h"
+#include "platform/TempFolder.h"
 
-// A private folder for one test, removed with everything in it afterwards.
-class TScratchFolder
+using Bytes = std::vector<uint8_t>;
+
+// The message of the exception of class E that the call raises; "" when it raises none.
+template <class E = Exception, class F> std::string ErrorOf(F&& call)
+{
+    try {
+        call();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// A private folder for one test, removed with everything in it afterwards, that names and writes files.
+class TScratchFolder : public TTempFolder
 {
 public:
-    TScratchFolder()
-    {
-        if (!mkdtemp(FPath.data())) throw std::runtime_error("mkdtemp failed");
-    }
-    ~TScratchFolder()
-    {
-        std::error_code ignored; // never throws from here
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    std::string Path(const std::string& name) const { return FPath + "/" + name; }
+    std::string Path(const std::string& name) const { return TTempFolder::Path() + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& data) const
     {
         std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
                                                           std::streamsize(data.size()));
         return Path(name);
     }
-
-private:
-    std::string FPath = (std::filesystem::temp_directory_path() / "qmfmtXXXXXX").string();
 };
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name)
@@ -56,10 +60,9 @@ public:
     static bool CanLoad(TStream& stream)
     {
         const int64_t start = stream.Position();
-        char magic[4];
-        safeload::ReadExact(stream, magic, 4);
+        const std::vector<uint8_t> magic = safeload::ReadBytes(stream, 4);
         stream.SetPosition(start);
-        return std::string(magic, 4) == "QMT1";
+        return magic == std::vector<uint8_t>{'Q', 'M', 'T', '1'};
     }
     bool ReadImageProperties(TStream& stream, unsigned index) override
     {
@@ -73,7 +76,6 @@ public:
         return p.Width > 0 && p.Height > 0;
     }
     static const TGraphicClass& Class() { return TestClass<TTestGraphic>("TTestGraphic"); }
-
     static std::vector<uint8_t> Make(int width, int height, uint8_t seed = 0)
     {
         std::vector<uint8_t> data = {'Q', 'M', 'T', '1', uint8_t(width), uint8_t(width >> 8), uint8_t(height),
@@ -94,29 +96,22 @@ protected:
         ColorManager.SetTargetScheme(schBGR);
         PrepareTarget(target, TPixelFormat::pf24bit);
         ProgressStarting(TransferringStageText);
-        std::vector<uint8_t> row(rowBytes);
         for (int y = 0; y < p.Height; ++y) {
-            safeload::ReadExact(stream, row.data(), int64_t(rowBytes));
+            const std::vector<uint8_t> row = safeload::ReadBytes(stream, rowBytes);
             ColorManager.ConvertRow({row.data()}, target.ScanLine(y), uint32_t(p.Width), 0xFF);
             ProgressRowDone(y + 1);
         }
     }
 };
 
-// Accepts every stream of at least four bytes (as a format without a signature would) but refuses
-// every header, which ends its load quietly with an empty picture.
+// Accepts every stream of at least four bytes (as a format without a signature would, leaving the
+// position moved on purpose) but refuses every header, which ends its load quietly with an empty
+// picture.
 class TLenientGraphic : public TTestGraphic
 {
 public:
-    static bool CanLoad(TStream& stream)
-    {
-        uint8_t b[4];
-        return stream.Read(b, 4) == 4; // leaves the position moved on purpose
-    }
-    bool ReadImageProperties(TStream& stream, unsigned index) override
-    {
-        return TFormatGraphic::ReadImageProperties(stream, index);
-    }
+    static bool CanLoad(TStream& stream) { return stream.Read(std::array<uint8_t, 4>().data(), 4) == 4; }
+    bool ReadImageProperties(TStream& s, unsigned i) override { return TFormatGraphic::ReadImageProperties(s, i); }
     static const TGraphicClass& Class() { return TestClass<TLenientGraphic>("TLenientGraphic"); }
 
 protected:

@@ -1,27 +1,45 @@
 #pragma once
-// Shared by the fuzz harnesses: a per-process scratch file for entry points that read by file name,
-// and the lowered pixel limit that keeps huge-but-valid headers from exhausting memory.
+// Shared by the fuzz harnesses: the lowered pixel limit that keeps huge-but-valid headers from
+// exhausting memory, the exceptions an entry point may raise, and a per-process scratch file for
+// entry points that read by file name.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
+#include "platform/Stream.h"
+
+// Before the first input: 4 M pixels, large enough for every fixture, small enough that a header at
+// the limit stays cheap.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    TBitmap::SetPixelLimit(int64_t(1) << 22);
+    return 0;
+}
 
 namespace fuzzsupport {
 
-// 4 M pixels: large enough for every fixture, small enough that a header at the limit stays cheap.
-inline void LowerPixelLimit()
+// Runs the call: true when it returns, false when it raises one of the exceptions named (those its
+// entry point may raise); any other exception ends the run as a crash.
+template <class F> bool Allowing(F&& call)
 {
-    static const bool done = [] {
-        TBitmap::SetPixelLimit(int64_t(1) << 22);
-        return true;
-    }();
-    (void)done;
+    call();
+    return true;
+}
+template <class E, class... More, class F> bool Allowing(F&& call)
+{
+    try {
+        return Allowing<More...>(call);
+    } catch (const E&) {
+        return false;
+    }
 }
 
 // Writes the bytes to a scratch file with the given extension (in /dev/shm when there is one) and

@@ -7,24 +7,15 @@
 set -euo pipefail
 fuzz_src=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$fuzz_src"
-. tests/fuzz/common.sh
 parallel=${1:-$(nproc)}
 build=build/fuzz
 cap=30
+. tests/fuzz/common.sh
 
 # Runs of each harness, about 20 s each on an 8-core machine with the others running beside it; a
-# new harness gets the default until it has its own line.
-runs_of()
-{
-  case $1 in
-    bmp) echo 200000 ;;
-    jpeg) echo 50000 ;;
-    picture) echo 70000 ;;
-    profile) echo 80000 ;;
-    urldecode) echo 1700000 ;;
-    *) echo 20000 ;;
-  esac
-}
+# new harness gets 20000 until it has its own entry.
+declare -A runs=([bmp]=200000 [jpeg]=50000 [picture]=70000 [profile]=80000 [urldecode]=1700000)
+runs_of() { echo "${runs[$1]:-20000}"; }
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON \
   -DQM_BUILD_TESTS=ON -DQM_BUILD_BENCH=OFF -DQM_BUILD_GUI=OFF >/dev/null
@@ -36,19 +27,15 @@ run_one()
 {
   local name=$1 dir=$build/check/$1 start=$SECONDS status=0
   rm -rf "$dir"
-  mkdir -p "$dir/findings"
-  fuzz_seed "$name" "$dir/corpus"
-  # shellcheck disable=SC2046 # the options are words
-  "$build/tests/fuzz/qm_fuzz_$name" "$dir/corpus" $(fuzz_options "$name") -runs="$(runs_of "$name")" -seed=1 \
-    -max_total_time=$cap -artifact_prefix="$dir/findings/" -print_final_stats=1 >"$dir/log" 2>&1 || status=$?
+  mkdir -p "$dir"
+  fuzz_run "$name" "$dir/corpus" "$dir/findings" -runs="$(runs_of "$name")" -seed=1 -max_total_time=$cap \
+    >"$dir/log" 2>&1 || status=$?
   echo "$status $((SECONDS - start))" >"$dir/status"
 }
 
-names=()
-for f in tests/fuzz/fuzz_*.cpp; do
-  f=${f##*/fuzz_}
-  names+=("${f%.cpp}")
-done
+names=(tests/fuzz/fuzz_*.cpp)
+names=("${names[@]##*/fuzz_}")
+names=("${names[@]%.cpp}")
 start=$SECONDS
 for name in "${names[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
@@ -58,10 +45,9 @@ wait
 
 failed=()
 for name in "${names[@]}"; do
-  dir=$build/check/$name
-  status=1 seconds="?"
+  dir=$build/check/$name status=1 seconds="?"
   [ -f "$dir/status" ] && read -r status seconds <"$dir/status"
-  executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" 2>/dev/null)
+  executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" 2>/dev/null || true)
   if [ "$status" = 0 ]; then
     note=
     [ "${executed:-0}" -lt "$(runs_of "$name")" ] && note=" (cut at $cap s)"
@@ -73,7 +59,7 @@ for name in "${names[@]}"; do
   first=$(grep -n -m1 -E '^==[0-9]+==ERROR|runtime error:|ERROR: libFuzzer' "$dir/log" 2>/dev/null | cut -d: -f1 || true)
   sed -n "${first:-1},\$p" "$dir/log" 2>/dev/null | head -n 150 | sed 's/^/    /' || true
   kept=tests/fuzz/crashes/$name
-  for f in "$dir"/findings/crash-* "$dir"/findings/leak-* "$dir"/findings/timeout-* "$dir"/findings/oom-*; do
+  for f in "$dir"/findings/{crash,leak,timeout,oom}-*; do
     [ -e "$f" ] || continue
     mkdir -p "$kept"
     cp "$f" "$kept/"

@@ -1,5 +1,6 @@
-# Sourced by run.sh and check.sh (set fuzz_src to the project's root first): the seeds and the
-# libFuzzer options every run of a harness shares.
+# shellcheck shell=bash
+# Sourced by run.sh and check.sh (set fuzz_src to the project's root and build to the fuzz build
+# folder first): how every run of a harness is seeded and started.
 
 # fuzz_seed NAME DIR: puts the committed seeds of NAME (tests/fuzz/seeds/NAME) and the fixtures it
 # reads into DIR; files already there stay.
@@ -14,10 +15,16 @@ fuzz_seed()
   esac
 }
 
-# fuzz_options NAME: the memory, time and size limits of one input, and the dictionary if NAME has one.
-fuzz_options()
+# fuzz_run NAME CORPUS FINDINGS [OPTION...]: seeds CORPUS and runs the harness NAME on it with the
+# memory, time and size limits of one input, its dictionary if it has one and the given options;
+# what it finds lands in FINDINGS.
+fuzz_run()
 {
-  printf '%s' "-rss_limit_mb=2048 -timeout=10 -max_len=65536"
-  if [ -f "$fuzz_src/tests/fuzz/$1.dict" ]; then printf ' %s' "-dict=$fuzz_src/tests/fuzz/$1.dict"; fi
-  echo
+  local name=$1 corpus=$2 findings=$3 dict=$fuzz_src/tests/fuzz/$1.dict
+  shift 3
+  fuzz_seed "$name" "$corpus"
+  mkdir -p "$findings"
+  if [ -f "$dict" ]; then set -- "-dict=$dict" "$@"; fi
+  "$build/tests/fuzz/qm_fuzz_$name" "$corpus" -rss_limit_mb=2048 -timeout=10 -max_len=65536 "$@" \
+    -artifact_prefix="$findings/" -print_final_stats=1
 }

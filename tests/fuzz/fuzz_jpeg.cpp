@@ -2,18 +2,13 @@
 // options (bytes after the end-of-image marker do not matter to the decoder), so one corpus covers
 // every scale, the 8-bit quantised output, fast decoding and the progressive display. The byte is
 // taken relative to 0xD9, so a whole file (which ends with the end-of-image marker) decodes plainly.
-#include <vector>
-
 #include "FuzzSupport.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegDecode.h"
 #include "codec/JpegGlue.h"
-#include "platform/Exceptions.h"
-#include "platform/Stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzzsupport::LowerPixelLimit();
     const uint8_t options = size ? uint8_t(data[size - 1] ^ 0xD9) : 0;
     TJPEGImage image;
     // Bits 0-1 scale, 2 the 8-bit output, 3 the progressive display, 4 fast decoding, 5 two-pass
@@ -33,22 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             palette[i] = TRGBQuad{uint8_t(i * 16), uint8_t(i * 8), uint8_t(255 - i), 0};
         image.Palette = palette;
     }
-    try {
-        if (mode == 3) {
-            // The length-prefixed form: ReadData takes its length from the stream's first 4 bytes.
-            TMemoryStream stream(std::vector<uint8_t>(data, data + size));
-            image.ReadData(stream);
-        } else {
-            TMemoryStream stream(std::vector<uint8_t>(data, data + size));
-            image.LoadFromStream(stream);
-        }
+    fuzzsupport::Allowing<EInvalidGraphic, EOutOfResources, EReadError>([&] { // EJPEG is an EInvalidGraphic
+        // Mode 3: the length-prefixed form, whose length ReadData takes from the stream's first 4 bytes.
+        TMemoryStream stream(std::vector<uint8_t>(data, data + size));
+        mode == 3 ? image.ReadData(stream) : image.LoadFromStream(stream);
         RecalcScaledSize(image);
         TBitmap* bmp = DecodeJpeg(image);
         if (bmp && (bmp->Width() != image.ScaledWidth || bmp->Height() != image.ScaledHeight))
             __builtin_trap();
-    } catch (const EInvalidGraphic&) { // EJPEG included
-    } catch (const EOutOfResources&) {
-    } catch (const EReadError&) {
-    }
+    });
     return 0;
 }
