@@ -52,7 +52,7 @@ TEST(SelectionMask, SizeAndPaint)
 
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
 // Without subsampling every component quantises with the large mask.
-TEST(BlockMask, Threshold)
+TEST(BlockMask, ThresholdAndSubsampling)
 {
     TBitmap mask = CreateMaskBitmap(8, 8);
     struct Case { int rows, threshold; uint8_t selected; };
@@ -70,37 +70,16 @@ TEST(BlockMask, Threshold)
         EXPECT_EQ(std::tuple(m.SmallBlockMask.get(), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
                   std::tuple(nullptr, l, l, l));
     }
-}
-
-// Subsampled components take a block when all the large blocks it covers are selected; blocks
-// at the edge that cover fewer are not. In mode 2 the chroma mask is the large one and the luma
-// mask derives from it.
-TEST(BlockMask, SubsampledMasks)
-{
-    const int w = 40, h = 24; // 5 x 3 large blocks, 3 x 2 small ones
-    TBitmap mask = CreateMaskBitmap(w, h);
-    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, 24, 16), PixelRect(w, h, 32, 16, 40, 24)}, mask);
-    const std::vector<uint8_t> large = {1, 1, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1};
-    const std::vector<uint8_t> small = {1, 0, 0, 0, 0, 0};
-
-    // Mode 0 and mode 2 give the same masks to different components.
-    const TBlockMasks m0 = BuildBlockMasks(&mask, w, h, kMode0, 50), m2 = BuildBlockMasks(&mask, w, h, kMode2, 50);
-    for (const TBlockMasks* m : {&m0, &m2})
-        EXPECT_EQ(std::tuple(Blocks(m->LargeBlockMask.get()), Blocks(m->SmallBlockMask.get())), std::tuple(large, small));
-    const TBlockMask *l0 = m0.LargeBlockMask.get(), *s0 = m0.SmallBlockMask.get();
-    const TBlockMask *l2 = m2.LargeBlockMask.get(), *s2 = m2.SmallBlockMask.get();
-    EXPECT_EQ(std::tuple(m0.ForComponent(0), m0.ForComponent(1), m0.ForComponent(2)), std::tuple(l0, s0, s0));
-    EXPECT_EQ(std::tuple(m2.ForComponent(0), m2.ForComponent(1), m2.ForComponent(2)), std::tuple(s2, l2, l2));
-
-    // Everything selected: still only the small blocks that are whole inside the picture.
-    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, w, h)}, mask);
-    EXPECT_EQ(Blocks(BuildBlockMasks(&mask, w, h, kMode0, 100).SmallBlockMask.get()),
-              (std::vector<uint8_t>{1, 1, 0, 0, 0, 0}));
-    // A grey picture: one component, the large mask.
-    const TSamplingFactor grey[] = {{1, 1}};
-    const TBlockMasks g = BuildBlockMasks(&mask, w, h, grey, 100);
-    EXPECT_EQ(g.ForComponent(0), g.LargeBlockMask.get());
-    EXPECT_EQ(g.ForComponent(1), nullptr);
+    // Subsampled (40 x 24: 5 x 3 large blocks, 3 x 2 small): a small block is taken when the four large
+    // blocks it covers are selected and inside the picture; mode 2 gives the large mask to the chroma.
+    TBitmap sub = CreateMaskBitmap(40, 24);
+    PaintSelectionMask(40, 24, {PixelRect(40, 24, 0, 0, 24, 16), PixelRect(40, 24, 32, 16, 40, 24)}, sub);
+    for (bool mode0 : {true, false}) {
+        const TBlockMasks m = BuildBlockMasks(&sub, 40, 24, mode0 ? kMode0 : kMode2, 50);
+        const TBlockMask *l = m.LargeBlockMask.get(), *s = m.SmallBlockMask.get();
+        EXPECT_EQ(std::tuple(Blocks(s), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
+                  std::tuple(std::vector<uint8_t>{1, 0, 0, 0, 0, 0}, mode0 ? l : s, mode0 ? s : l, mode0 ? s : l));
+    }
 }
 
 // Without a usable mask no block masks are made: the picture is quantised as without masks.

@@ -6,10 +6,10 @@
 #include <zlib.h>
 
 #include "EncoderTestUtil.h"
+#include "SelectionTestUtil.h"
 #include "codec/BlockMask.h"
 #include "codec/JPEGImage.h"
 #include "codec/PrefilterStage.h"
-#include "codec/RatioSearch.h"
 #include "codec/SelectionMask.h"
 
 namespace {
@@ -45,40 +45,6 @@ std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
     return QuantizeAndCode(planes, p.Coding);
 }
 
-// The search's host: each trial encodes the picture with the trial's qualities.
-class TSearchHost : public IRatioSearchHost
-{
-  public:
-    TSearchHost(const TBitmap& src, int threads) : Src(src), Threads(threads) {}
-    int32_t PictureWidth() override { return Src.Width(); }
-    int32_t PictureHeight() override { return Src.Height(); }
-    int64_t EncodeTrial(const TRatioSettings& s) override
-    {
-        qmjpeg::TQuantSettings q{s.LumQuality, s.ChromQuality};
-        std::copy(std::begin(s.QualityEqualizerBand), std::end(s.QualityEqualizerBand), q.Bands.begin());
-        q.EqualizerFullControl = s.EqualizerFullControl;
-        File = EncodeBitmapToJpeg(Src, ProgramParams(q, Threads));
-        return int64_t(File.size());
-    }
-    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TEncodedBackup>(); }
-    void RestoreEncodedData(const TEncodedBackup&) override { File.clear(); }
-    std::vector<uint8_t> File;
-
-  private:
-    const TBitmap& Src;
-    int Threads;
-};
-
-std::vector<uint8_t> RatioSearch(const TBitmap& src, int threads)
-{
-    TSearchHost host(src, threads);
-    TRatioSettings request;
-    request.LumQuality = request.ChromQuality = 75;
-    request.ComprRatio = 30;
-    TRatioSearch().Run(host, request, {}, request, {});
-    return host.File;
-}
-
 uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
 {
     return uint32_t(crc32(crc, p, uInt(n)));
@@ -103,6 +69,9 @@ uint32_t DecodedCrc(const std::vector<uint8_t>& file)
 TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
 {
     const TBitmap photo = PhotoLikePicture(203, 151, 1), noise = RandomPicture(61, 47, 2);
+    TBitmap indexed(61, 47, TPixelFormat::pf8bit);
+    indexed.SetPalette({{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {128, 128, 128, 0}});
+    for (int y = 0; y < 47; ++y) std::copy_n(noise.ScanLine(y), 61, indexed.ScanLine(y)); // indices past the palette too
     struct TCase
     {
         const char* Name;
@@ -130,7 +99,20 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
              return EncodeBitmapToJpeg(noise, p);
          },
          0x1c8d2fd6, 0xd9a34073},
-        {"ratio search", [&](int t) { return RatioSearch(photo, t); }, 0xc14cbf87, 0xee3b6ea5},
+        // Through the image, on all threads: a ratio search; an 8-bit source; selection qualities with
+        // the chroma at full size and the luma's block mask derived from the chroma's.
+        {"ratio search", [&](int) { return EncodeImage(photo, [](TJPEGImage& im) { im.SetCompressionRatio(30); }); },
+         0xc14cbf87, 0xee3b6ea5},
+        {"8-bit source", [&](int) { return EncodeImage(indexed); }, 0x9eb16f95, 0xacab2a87},
+        {"selection qualities, chroma full size",
+         [&](int) {
+             return EncodeImage(photo, [](TJPEGImage& im) {
+                 im.SetSubsampling(2);
+                 std::tie(im.SelectiveCompression, im.SelLumQuality, im.SelChromQuality) = std::tuple(true, 95, 10);
+                 AddSelectionArea(im, skEllipse, 150000, 250000, 650000, 900000);
+             });
+         },
+         0x54c0cb40, 0x2d53cc2e},
     };
     for (const TCase& c : cases)
         for (bool plain : {false, true})
