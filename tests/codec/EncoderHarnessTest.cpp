@@ -99,15 +99,11 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
                                                 : CellPicture(w, h, uint32_t(n));
                 TEncodeParams p = IdentityParams();
                 p.Coding.Tables = Tables(n % 5);
-                p.FrontEnd.Grayscale = layout.Gray;
-                p.FrontEnd.SamplingFactors = layout.Sampling;
-                p.FrontEnd.Smoothing = mode.Smoothing;
-                p.Coding.OptimizeCoding = mode.Optimize;
-                p.Coding.Progressive = mode.Progressive;
-                p.Coding.RestartInterval = mode.Restart;
-                p.Coding.DensityUnit = 2;
-                p.Coding.XDensity = 300;
-                p.Coding.YDensity = 150;
+                std::tie(p.FrontEnd.Grayscale, p.FrontEnd.SamplingFactors, p.FrontEnd.Smoothing) =
+                    std::tuple(layout.Gray, layout.Sampling, mode.Smoothing);
+                std::tie(p.Coding.OptimizeCoding, p.Coding.Progressive, p.Coding.RestartInterval) =
+                    std::tuple(mode.Optimize, mode.Progressive, mode.Restart);
+                std::tie(p.Coding.DensityUnit, p.Coding.XDensity, p.Coding.YDensity) = std::tuple(2, 300, 150);
                 p.Coding.Comments = {"first", "", "second line"};
                 p.Coding.AppTexts = {"", "app text"};
                 const std::vector<uint8_t> lib = LibraryEncode(bmp, p);
@@ -129,18 +125,17 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
 
 TEST(EncoderHarness, StripsOnlyForLargeSequentialUntracedFrames)
 {
-    const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {});
-    struct TCase { const char* Name; int Restart; bool Progressive; int Trace, Threads; bool Large, On; };
-    const TCase cases[] = {{"large", 0, false, 0, 8, true, true},         {"one thread", 0, false, 0, 1, true, false},
-                           {"small", 0, false, 0, 8, false, false},       {"restarts", 3, false, 0, 8, true, false},
-                           {"progressive", 0, true, 0, 8, true, false},   {"traced", 0, false, 1, 8, true, false}};
-    for (const TCase& c : cases) {
-        TCodingParams co; // the library's trace messages come from its own single pass
-        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(c.Restart, c.Progressive, c.Trace);
-        const TStripLayout s =
-            PlanEntropyStrips(c.Large ? large : MakeFrameLayout(200, 150, false, {}), co, c.Threads);
-        EXPECT_EQ(s.On(), c.On) << c.Name;
-        if (s.On()) { EXPECT_TRUE(s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows); }
+    const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {}), small = MakeFrameLayout(200, 150, false, {});
+    // Restart interval, progressive, trace level (the library's messages come from its own single
+    // pass), threads, the large frame, strips.
+    for (auto [restart, progressive, trace, threads, isLarge, on] :
+         {std::tuple(0, false, 0, 8, true, true), {0, false, 0, 1, true, false}, {0, false, 0, 8, false, false},
+          {3, false, 0, 8, true, false}, {0, true, 0, 8, true, false}, {0, false, 1, 8, true, false}}) {
+        TCodingParams co;
+        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(restart, progressive, trace);
+        const TStripLayout s = PlanEntropyStrips(isLarge ? large : small, co, threads);
+        EXPECT_EQ(s.On(), on) << restart << progressive << trace << threads << isLarge;
+        if (on) { EXPECT_TRUE(s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows); }
     }
 }
 
