@@ -28,15 +28,14 @@ TEST(JPEGProfile, CaptureAreasStrengthAndName)
     EXPECT_EQ(rec.FilterValue, 0);
 
     // Names are cut to 63 characters, never inside one ("\xC3\xA9" is one two-byte character).
-    struct Case { std::string In, Out; };
-    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n');
+    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n'), euro = "\xE2\x82\xAC";
     std::string forty;
     for (int i = 0; i < 40; ++i) forty += e;
-    for (const Case& c : std::vector<Case>{{n63, n63}, {n63 + "nn", n63}, {n62 + e, n62 + e}, {n63 + e, n63},
-                                           {n62 + "\xE2\x82\xAC" + "x", n62 + "\xE2\x82\xAC"}, {forty, forty}, {"", ""}}) {
-        im.ProfileName = c.In;
+    for (auto [in, out] : {std::pair(n63, n63), {n63 + "nn", n63}, {n62 + e, n62 + e}, {n63 + e, n63},
+                           {n62 + euro + "x", n62 + euro}, {forty, forty}, {"", ""}}) {
+        im.ProfileName = in;
         GetSettingsRecord(im, rec);
-        EXPECT_EQ(std::pair(rec.Name, CutProfileName(c.In)), std::pair(c.Out, c.Out)) << c.In.size();
+        EXPECT_EQ(std::pair(rec.Name, CutProfileName(in)), std::pair(out, out)) << in.size();
     }
 }
 

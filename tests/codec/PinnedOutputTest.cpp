@@ -7,10 +7,7 @@
 
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
-#include "codec/BlockMask.h"
 #include "codec/JPEGImage.h"
-#include "codec/PrefilterStage.h"
-#include "codec/SelectionMask.h"
 
 namespace {
 
@@ -22,27 +19,6 @@ TEncodeParams ProgramParams(const qmjpeg::TQuantSettings& q, int threads)
     p.Coding.OptimizeCoding = true;
     p.FrontEnd.Threads = p.Coding.Threads = threads;
     return p;
-}
-
-// An ellipse selected at finer qualities, a median prefilter outside it and a mean inside.
-std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
-{
-    TBitmap mask = CreateMaskBitmap(src.Width(), src.Height());
-    PaintSelectionMask(src.Width(), src.Height(),
-                       {TMaskShape{TMaskShape::Ellipse, 200000, 100000, 800000, 700000, {}}}, mask);
-    TPrefilterStage stage{{4, 60, 3}, {2, 40, 2}, &mask, threads};
-    const TBitmap filtered = ApplyPrefilters(src, stage, [](int, int) {});
-    qmjpeg::TQuantSettings q{40, 30};
-    q.SelectiveCompression = true;
-    q.SelLumQuality = 90;
-    q.SelChromQuality = 80;
-    TEncodeParams p = ProgramParams(q, threads);
-    const TDctPlanes planes = ComputeDctPlanes(filtered, p.FrontEnd);
-    const TSamplingFactor factors[] = {{2, 2}, {1, 1}, {1, 1}};
-    const TBlockMasks masks = BuildBlockMasks(&mask, src.Width(), src.Height(), factors, 50);
-    p.Coding.MaskedQuantization = true;
-    for (size_t c = 0; c < 3; ++c) p.Coding.BlockMasks[c] = masks.ForComponent(c);
-    return QuantizeAndCode(planes, p.Coding);
 }
 
 uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
@@ -81,8 +57,6 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
     const TCase cases[] = {
         {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams({75, 60}, t)); },
          0x44f9de22, 0x6bf15d90},
-        {"selective with prefilters", [&](int t) { return SelectiveWithPrefilters(photo, t); }, 0x4c3a3c18,
-         0xfb3eac8e},
         {"progressive with restarts",
          [&](int t) {
              TEncodeParams p = ProgramParams({85, 50}, t);
@@ -99,8 +73,21 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
              return EncodeBitmapToJpeg(noise, p);
          },
          0x1c8d2fd6, 0xd9a34073},
-        // Through the image, on all threads: a ratio search; an 8-bit source; selection qualities with
-        // the chroma at full size and the luma's block mask derived from the chroma's.
+        // Through the image, on all threads: an ellipse selected at finer qualities, a median prefilter
+        // outside it and a mean inside; a ratio search; an 8-bit source; selection qualities with the
+        // chroma at full size and the luma's block mask derived from the chroma's.
+        {"selective with prefilters",
+         [&](int) {
+             return EncodeImage(photo, [](TJPEGImage& im) {
+                 std::tie(im.LumQuality, im.ChromQuality, im.SelLumQuality, im.SelChromQuality) = std::tuple(40, 30, 90, 80);
+                 std::tie(im.SelectiveCompression, im.ActiveFilter, im.FilterRadius) = std::tuple(true, 4, 3);
+                 std::tie(im.SelActiveFilter, im.SelFilterRadius) = std::tuple(2, 2);
+                 im.SetFilterValue(4, 60);
+                 im.SetSelFilterValue(2, 40);
+                 AddSelectionArea(im, skEllipse, 200000, 100000, 800000, 700000);
+             });
+         },
+         0x4c3a3c18, 0xfb3eac8e},
         {"ratio search", [&](int) { return EncodeImage(photo, [](TJPEGImage& im) { im.SetCompressionRatio(30); }); },
          0xc14cbf87, 0xee3b6ea5},
         {"8-bit source", [&](int) { return EncodeImage(indexed); }, 0x9eb16f95, 0xacab2a87},

@@ -22,18 +22,7 @@ TEST(QuantTables, QualityCurves)
     }
 }
 
-TEST(QuantTables, AddQuantTableErrorsUseTheLibraryTexts)
-{
-    TQuantSlots slots;
-    uint8_t basic[64] = {};
-    struct Case { int Slot; int State; std::string Text; };
-    for (const Case& c : std::vector<Case>{{6, JpegStartState, "Bogus DQT index 6"},
-                                           {-1, JpegStartState, "Bogus DQT index -1"},
-                                           {0, 101, "Improper call to JPEG library in state 101"}})
-        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { jpeg_add_quant_table(slots, c.Slot, basic, true, 100, c.State); }), c.Text);
-}
-
-TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
+TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScalesAndRefusesWhatItRefuses)
 {
     // Above quality 20 our curve differs from the library's only in rounding (250 - 2.5q vs 200 - 2q
     // above 50); at equal scales the tables must be the library's.
@@ -53,6 +42,10 @@ TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
     const uint8_t basic[64] = {1, 5};
     jpeg_add_quant_table(slots, 3, basic, false, 1000000);
     EXPECT_EQ(std::tuple(bool(slots[0]), (*slots[3])[0], (*slots[3])[1], (*slots[3])[2]), std::tuple(false, 10000, 32767, 1));
+    // Slots and states the library refuses, in its words.
+    for (auto [slot, state, text] : {std::tuple(6, JpegStartState, "Bogus DQT index 6"), {-1, JpegStartState, "Bogus DQT index -1"},
+                                     {0, 101, "Improper call to JPEG library in state 101"}})
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { jpeg_add_quant_table(slots, slot, basic, true, 100, state); }), text);
 }
 
 // Entries worked out by hand from the standard tables, the bands and the quality's scale.
