@@ -67,32 +67,17 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
     EXPECT_EQ(texts, (std::vector<std::pair<int, std::string>>{{0xFE, "a"}, {0xFE, "b"}, {0xEC, "x"}, {0xEC, "y"}}));
 }
 
-// The source bitmap when it has a size, else the image's own bitmap, else nothing happens. (Other
-// pixel formats: the pinned outputs.)
-TEST(JpegEncode, InputChoice)
+// The source bitmap is encoded when it has a size, else the image's own bitmap, else nothing happens
+// (other pixel formats: the pinned outputs). Encoding installs a fresh data object: a copy sharing
+// the old one keeps its bytes and fields.
+TEST(JpegEncode, InputChoiceAndReencoding)
 {
-    TBitmap src = PhotoLikePicture(20, 10, 3), empty;
-    TJPEGImage image;
-    image.Assign(PhotoLikePicture(12, 8, 4));
-    image.SourceBitmap = &empty;
-    EncodeJpeg(image);
-    EXPECT_EQ(image.Data->Width, 12);
-    image.SourceBitmap = &src;
-    EncodeJpeg(image);
-    EXPECT_EQ(image.Data->Width, 20);
-    TJPEGImage none;
-    TEvents events;
-    RecordProgressCalls(none, events);
-    auto before = none.Data;
-    EncodeJpeg(none);
-    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
-}
-
-// Encoding installs a fresh data object: a copy sharing the old one keeps its bytes and fields.
-TEST(JpegEncode, ReencodingReplacesTheDataAndCopiesKeepTheirs)
-{
-    TBitmap first = PhotoLikePicture(64, 48, 5), second = PhotoLikePicture(30, 20, 6);
+    TBitmap first = PhotoLikePicture(64, 48, 5), second = PhotoLikePicture(30, 20, 6), empty;
     TJPEGImage a;
+    a.Assign(PhotoLikePicture(12, 8, 4));
+    a.SourceBitmap = &empty;
+    EncodeJpeg(a);
+    EXPECT_EQ(a.Data->Width, 12);
     a.SourceBitmap = &first;
     a.CompressImage();
     TJPEGImage b;
@@ -104,6 +89,12 @@ TEST(JpegEncode, ReencodingReplacesTheDataAndCopiesKeepTheirs)
     EXPECT_EQ(CompressedBytes(b), kept);
     EXPECT_EQ(std::tuple(b.Data->Width, b.Data->Height, b.Data->Grayscale), std::tuple(64, 48, false));
     EXPECT_EQ(std::tuple(a.Data->Width, a.Data->Grayscale), std::tuple(30, true));
+    TJPEGImage none;
+    TEvents events;
+    RecordProgressCalls(none, events);
+    auto before = none.Data;
+    EncodeJpeg(none);
+    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
 }
 
 TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
