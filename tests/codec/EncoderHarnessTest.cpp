@@ -1,8 +1,8 @@
 // With library rounding the engine's file must equal the library's own scanline encoder's, byte for
 // byte: over sampling layouts, sizes, pictures, smoothing, coding modes, tables, entropy strips,
 // thread counts and both kernel sets, both from the bitmap and from kept DCT planes coded into a
-// reused store. Then what the engine adds around that: errors, progress and cancelling,
-// strip planning, and the image's stage cache against cold encodes.
+// reused store. Then what the engine adds around that: errors, progress and cancelling, and the
+// image's stage cache against cold encodes.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,8 +10,6 @@
 #include "EncoderTestUtil.h"
 #include "JpegFixtures.h"
 #include "SelectionTestUtil.h"
-#include "codec/EntropyStrips.h"
-#include "codec/FrameLayout.h"
 #include "codec/HuffmanOptimizer.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
@@ -48,20 +46,14 @@ const TMode Modes[] = {
 
 const std::pair<int, int> Sizes[] = {{1, 1}, {16, 1}, {1, 40}, {7, 9}, {17, 70}, {129, 71}, {130, 47}, {75, 260}};
 
-TBitmap FlatPicture(int width, int height)
-{
-    TBitmap bmp(width, height, TPixelFormat::pf24bit);
-    for (int y = 0; y < height; ++y) std::fill_n(bmp.ScanLine(y), width * 3, uint8_t(128));
-    return bmp;
-}
-
-// Every 8 x 8 cell one random grey: blocks of DC only, whose coded DC differs with its prediction.
+// Every 8 x 8 cell one random grey: blocks of DC only, whose coded DC differs with its prediction;
+// seed 0: all grey 128, whose strips can be shorter than a byte.
 TBitmap CellPicture(int width, int height, uint32_t seed)
 {
     TBitmap bmp(width, height, TPixelFormat::pf24bit);
     std::mt19937 rng(seed);
     std::vector<uint8_t> levels(size_t((width + 7) / 8) * size_t((height + 7) / 8));
-    for (uint8_t& level : levels) level = uint8_t(rng());
+    for (uint8_t& level : levels) level = seed ? uint8_t(rng()) : 128;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width * 3; ++x)
             bmp.ScanLine(y)[x] = levels[size_t(y / 8) * size_t((width + 7) / 8) + size_t(x / 3 / 8)];
@@ -93,7 +85,7 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
             for (const TMode& mode : Modes) {
                 ++n;
                 const int kind = n % 4;
-                const TBitmap bmp = kind == 0   ? FlatPicture(w, h)
+                const TBitmap bmp = kind == 0   ? CellPicture(w, h, 0)
                                     : kind == 1 ? RandomPicture(w, h, uint32_t(n))
                                     : kind == 2 ? PhotoLikePicture(w, h, 3)
                                                 : CellPicture(w, h, uint32_t(n));
@@ -121,22 +113,6 @@ TEST(EncoderHarness, FilesEqualTheLibrarysOverLayoutsModesStripsThreadsAndKeptPl
                 memory = store.Coefficients[0].get();
                 capacity = store.Capacity[0];
             }
-}
-
-TEST(EncoderHarness, StripsOnlyForLargeSequentialUntracedFrames)
-{
-    const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {}), small = MakeFrameLayout(200, 150, false, {});
-    // Restart interval, progressive, trace level (the library's messages come from its own single
-    // pass), threads, the large frame, strips.
-    for (auto [restart, progressive, trace, threads, isLarge, on] :
-         {std::tuple(0, false, 0, 8, true, true), {0, false, 0, 1, true, false}, {0, false, 0, 8, false, false},
-          {3, false, 0, 8, true, false}, {0, true, 0, 8, true, false}, {0, false, 1, 8, true, false}}) {
-        TCodingParams co;
-        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(restart, progressive, trace);
-        const TStripLayout s = PlanEntropyStrips(isLarge ? large : small, co, threads);
-        EXPECT_EQ(s.On(), on) << restart << progressive << trace << threads << isLarge;
-        if (on) { EXPECT_TRUE(s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows); }
-    }
 }
 
 TEST(EncoderHarness, RefusedInputsAndSettings)
@@ -220,11 +196,9 @@ TEST(EncoderHarness, KeptStagesOfAnImageEqualColdEncodes)
     using TChange = std::function<void(TJPEGImage&)>;
     // With an area, both filters on: the selection filter reads the mask.
     const TChange filtered = [](TJPEGImage& im) {
-        im.SelectiveCompression = true;
         AddSelectionArea(im, skRectangle, 100000, 200000, 600000, 700000);
-        im.ActiveFilter = 5;
+        std::tie(im.SelectiveCompression, im.ActiveFilter, im.SelActiveFilter) = std::tuple(true, 5, 3);
         im.SetFilterValue(5, 60);
-        im.SelActiveFilter = 3;
         im.SetSelFilterValue(3, 80);
     };
     const TChange area = [](TJPEGImage& im) { AddSelectionArea(im, skRectangle, 0, 0, 500000, 500000); };
@@ -232,8 +206,7 @@ TEST(EncoderHarness, KeptStagesOfAnImageEqualColdEncodes)
     // painting is filtered again.
     int paintedRows = 8;
     const TChange painted = [&](TJPEGImage& im) {
-        im.SelectiveCompression = true;
-        im.SelActiveFilter = 3;
+        std::tie(im.SelectiveCompression, im.SelActiveFilter) = std::tuple(true, 3);
         im.SetSelFilterValue(3, 90);
         im.OnPaintMask = [&](TJPEGImage&, TBitmap& mask) {
             for (int y = 0; y < paintedRows; ++y) mask.ScanLine(y)[0] = 0; // the first 8 columns selected

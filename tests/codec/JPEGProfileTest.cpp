@@ -7,8 +7,8 @@
 #include "SelectionTestUtil.h"
 #include "codec/JPEGProfile.h"
 
-// The areas' entries, a zeroed record, no strength without a filter, names cut on whole characters.
-TEST(JPEGProfile, CaptureAreasStrengthAndName)
+// The areas' entries, a zeroed record, no strength without a filter.
+TEST(JPEGProfile, CaptureAreasAndStrength)
 {
     TJPEGImage im;
     SetEverySetting(im);
@@ -26,17 +26,6 @@ TEST(JPEGProfile, CaptureAreasStrengthAndName)
     im.ActiveFilter = 0; // no active filter: no strength stored
     GetSettingsRecord(im, rec);
     EXPECT_EQ(rec.FilterValue, 0);
-
-    // Names are cut to 63 characters, never inside one ("\xC3\xA9" is one two-byte character).
-    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n'), euro = "\xE2\x82\xAC";
-    std::string forty;
-    for (int i = 0; i < 40; ++i) forty += e;
-    for (auto [in, out] : {std::pair(n63, n63), {n63 + "nn", n63}, {n62 + e, n62 + e}, {n63 + e, n63},
-                           {n62 + euro + "x", n62 + euro}, {forty, forty}, {"", ""}}) {
-        im.ProfileName = in;
-        GetSettingsRecord(im, rec);
-        EXPECT_EQ(std::pair(rec.Name, CutProfileName(in)), std::pair(out, out)) << in.size();
-    }
 }
 
 // Each group of settings: the mask bit, how an image shows the customised values applied, and a

@@ -37,24 +37,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ProfileFile, LayoutOfAWrittenFile)
-{
-    TJPEGImage im;
-    im.LumQuality = 80;
-    im.XDensity = im.YDensity = 72;
-    WriteProfileFile(im, Put("", "a.qmp"));
-    EXPECT_EQ(Get((Dir / "a.qmp").string()),
-              "[ Quillmark ]\r\n[ Compression Profile ]\r\n\r\nVersion=3\r\n[ Main ]\r\n\r\nMatchMask=15999\r\n"
-              "LumCompressionLevel=21\r\nChromCompressionLevel=51\r\nComprRatio=0\r\n"
-              "QualityEqualizerBand1=0\r\nQualityEqualizerBand2=0\r\nQualityEqualizerBand3=0\r\n"
-              "QualityEqualizerBand4=0\r\nQualityEqualizerBand5=0\r\nActiveFilter=0\r\nFilterValue=0\r\n"
-              "FilterRadius=5\r\nGrayscale=0\r\nProgressiveEncoding=0\r\nPrecision=0\r\nRestartInterval=0\r\n"
-              "EqualizerFullControl=0\r\n\r\n[ Resampling ]\r\n\r\nResamplingPurpose=0\r\nResamplingWidth=0\r\n"
-              "ResamplingHeight=0\r\nResamplingWUnits=0\r\nResamplingHUnits=0\r\nResamplingMethod=0\r\n"
-              "ResamplingFidLevel=0\r\nResolutionHorzDPI=72\r\nResolutionVertDPI=72\r\nNumSelUnits=0\r\n");
-}
-
-TEST_F(ProfileFile, RoundTripOfEveryGroup)
+TEST_F(ProfileFile, LayoutAndRoundTripOfEveryGroup)
 {
     TJPEGImage a, b;
     SetEverySetting(a);
@@ -71,6 +54,18 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
         EXPECT_EQ(list.Values(key), value) << key;
     EXPECT_EQ(list[list.IndexOfName("Comments") + 1], ""); // an empty line follows the comment
 
+    // The layout, as written for an image at its defaults but for the luma quality and densities.
+    std::tie(b.LumQuality, b.XDensity, b.YDensity) = tuple(80, 72, 72);
+    WriteProfileFile(b, Put("", "a.qmp"));
+    EXPECT_EQ(Get((Dir / "a.qmp").string()),
+              "[ Quillmark ]\r\n[ Compression Profile ]\r\n\r\nVersion=3\r\n[ Main ]\r\n\r\nMatchMask=15999\r\n"
+              "LumCompressionLevel=21\r\nChromCompressionLevel=51\r\nComprRatio=0\r\n"
+              "QualityEqualizerBand1=0\r\nQualityEqualizerBand2=0\r\nQualityEqualizerBand3=0\r\n"
+              "QualityEqualizerBand4=0\r\nQualityEqualizerBand5=0\r\nActiveFilter=0\r\nFilterValue=0\r\n"
+              "FilterRadius=5\r\nGrayscale=0\r\nProgressiveEncoding=0\r\nPrecision=0\r\nRestartInterval=0\r\n"
+              "EqualizerFullControl=0\r\n\r\n[ Resampling ]\r\n\r\nResamplingPurpose=0\r\nResamplingWidth=0\r\n"
+              "ResamplingHeight=0\r\nResamplingWUnits=0\r\nResamplingHUnits=0\r\nResamplingMethod=0\r\n"
+              "ResamplingFidLevel=0\r\nResolutionHorzDPI=72\r\nResolutionVertDPI=72\r\nNumSelUnits=0\r\n");
     AddSelectionArea(b, skRectangle, 5, 5, 6, 6); // replaced by the file's areas
     ReadProfileFile(b, path);
     TJPEGProfile ra, rb;
