@@ -11,7 +11,7 @@
 using namespace fixtures;
 using std::tuple;
 
-TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
+TEST(JPEGImage, AssignSharesDataLoadingAgainSeparatesAndWriteDataReadsBack)
 {
     TJPEGImage a, b, e;
     LoadInto(a, MakeJpeg({}));
@@ -36,13 +36,7 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     EXPECT_EQ(tuple(e.Empty(), e.Width(), e.EnsureBitmap() == e.Bitmap.get()), tuple(false, 5, true));
     e.Assign(TBitmap(0, 0));
     EXPECT_TRUE(e.Empty());
-}
-
-// WriteData's length and bytes come back; a length beyond the stream is refused before allocating.
-TEST(JPEGImage, WriteDataAndReadData)
-{
-    TJPEGImage a, b;
-    LoadInto(a, MakeJpeg({}));
+    // WriteData's length and bytes come back; a length beyond the stream is refused before allocating.
     TMemoryStream out, bogus(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1}), negative(std::vector<uint8_t>(4, 0xFF));
     a.WriteData(out);
     out.SetPosition(0);

@@ -66,7 +66,7 @@ TEST(JpegGlue, StreamsWholeAndTruncated)
     EXPECT_EQ(Decode(data, 0, &error).Messages.Lines(), std::vector<std::string>{"Premature end of JPEG file"});
 }
 
-TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
+TEST(JpegGlue, MessagesAreFormattedCutTo79CharactersAndBounded)
 {
     // The library's text with two ten-digit numbers is 95 characters long.
     const std::string mismatch = "JPEG parameter struct mismatch: library thinks size is 4294967295, caller expects 4294967295";
@@ -78,14 +78,10 @@ TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
         EXPECT_EQ(FormatLibraryMessage(c.Code, c.P1, c.P2), c.Text) << c.Code;
         EXPECT_THROW(RaiseJpegError(c.Code, c.P1, c.P2), EJPEG);
     }
-}
-
-// A damaged file can warn once per block: the first messages are kept, the rest only counted.
-TEST(JpegGlue, MessageListIsBounded)
-{
-    struct Case { int Warnings; int Lines; std::string Last; };
-    for (const Case& c : {Case{100, 100, "Premature end of JPEG file"}, Case{101, 101, "... and 1 more warnings"},
-                          Case{250, 101, "... and 150 more warnings"}}) {
+    // A damaged file can warn once per block: the first messages are kept, the rest only counted.
+    struct TListCase { int Warnings; int Lines; std::string Last; };
+    for (const TListCase& c : {TListCase{100, 100, "Premature end of JPEG file"}, TListCase{101, 101, "... and 1 more warnings"},
+                          TListCase{250, 101, "... and 150 more warnings"}}) {
         TStringList messages;
         TJpegDecompressor d(&messages, 0);
         for (int i = 0; i < c.Warnings; ++i) WARNMS(d.Get(), JWRN_JPEG_EOF);

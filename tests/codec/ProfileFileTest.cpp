@@ -81,7 +81,7 @@ TEST_F(ProfileFile, LayoutAndRoundTripOfEveryGroup)
               tuple(10, 20, 0, 999999, 300000));
 }
 
-TEST_F(ProfileFile, KeysDefaultsAndClamps)
+TEST_F(ProfileFile, KeysDefaultsClampsAndACommentOfSeveralLines)
 {
     // The image before: luma band 1 at 9, selection luma 44 and threshold 22.
     struct TCase { const char* Text; std::function<void(TJPEGImage&)> Check; };
@@ -119,10 +119,6 @@ TEST_F(ProfileFile, KeysDefaultsAndClamps)
         SCOPED_TRACE(c.Text);
         c.Check(im);
     }
-}
-
-TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
-{
     TJPEGImage a, b;
     a.Comments.SetText("first line\r\nMatchMask=0\r\nLumCompressionLevel=100");
     std::tie(a.MatchMask, a.LumQuality) = tuple(mmComments | mmQualities, 80);

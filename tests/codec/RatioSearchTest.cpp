@@ -84,7 +84,7 @@ std::vector<int> Bands(const TRatioSettings& s) { return {s.QualityEqualizerBand
 
 // A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules and the
 // trial limit alone.
-TEST(RatioSearch, ToleranceEndsTheSearch)
+TEST(RatioSearch, ToleranceEndsTheSearchAndFullControlFirstGuess)
 {
     struct Case { float target; int maxTrials; int trials; };
     const Case cases[] = {
@@ -109,23 +109,19 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
     TScriptedHost host(std::vector<int64_t>{3000, 800});
     const auto result = RunSearch(host, Request(40, 50, 50, true));
     EXPECT_EQ(std::tuple(result.TrialCount, result.Trials), std::tuple(2, 10));
-}
-
-TEST(RatioSearch, FullControlFirstGuess)
-{
     // First guess: a level of the first three bands that rounds to 0 scales everything by 0 / 1.
-    struct Case { int chroma; std::vector<int> bands; int firstChroma; std::vector<int> firstBands; };
-    const Case cases[] = {
+    struct TGuessCase { int chroma; std::vector<int> bands; int firstChroma; std::vector<int> firstBands; };
+    const TGuessCase guesses[] = {
         {80, {-50, -50, -50, 20, 20}, 1, {-50, -50, -50, -50, -50}},
         {80, {-49, -50, -50, 20, 20}, 1, {-50, -50, -50, -50, -50}},
         {80, {-48, -50, -50, 20, 20}, 80, {-48, -50, -50, 20, 20}}, // level 2 / 3 rounds to 1: unchanged
     };
-    for (const Case& c : cases) {
+    for (const TGuessCase& c : guesses) {
         TRatioSettings request = Request(40, 50, c.chroma, true);
         for (size_t i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[i]);
-        TScriptedHost host(std::vector<int64_t>{3000});
-        RunSearch(host, request);
-        EXPECT_EQ(std::tuple(int(host.Encoded[0].ChromQuality), Bands(host.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
+        TScriptedHost first(std::vector<int64_t>{3000});
+        RunSearch(first, request);
+        EXPECT_EQ(std::tuple(int(first.Encoded[0].ChromQuality), Bands(first.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
     }
 }
 
