@@ -16,13 +16,7 @@ std::vector<uint8_t> Blocks(const TBlockMask* m)
 // A rectangle in pixels of a picture of this size, as a shape in millionths.
 TMaskShape PixelRect(int w, int h, int l, int t, int r, int b)
 {
-    TMaskShape s;
-    s.Kind = TMaskShape::Rectangle;
-    s.BegX = l * 1000000 / w;
-    s.BegY = t * 1000000 / h;
-    s.EndX = r * 1000000 / w;
-    s.EndY = b * 1000000 / h;
-    return s;
+    return {TMaskShape::Rectangle, l * 1000000 / w, t * 1000000 / h, r * 1000000 / w, b * 1000000 / h, {}};
 }
 
 const TSamplingFactor kMode0[] = {{2, 2}, {1, 1}, {1, 1}};

@@ -120,15 +120,10 @@ TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
 
     // Values that only count when their switch is on; resampling fields past the first six.
     TJPEGProfile a = base, b = base;
-    a.ActiveFilter = b.ActiveFilter = 0;
-    a.FilterValue = 1;
-    a.SelectiveCompression = b.SelectiveCompression = false;
-    a.SelLumQuality = 1;
-    a.SelActiveFilter = b.SelActiveFilter = 0;
-    a.SelFilterRadius = 1;
-    a.Resampling.Method = 3;
-    a.Resampling.Fidelity = 9;
-    b.MatchMask = 0x7FFF;
+    std::tie(a.ActiveFilter, a.SelectiveCompression, a.SelActiveFilter) = std::tuple(0, false, 0);
+    std::tie(b.ActiveFilter, b.SelectiveCompression, b.SelActiveFilter, b.MatchMask) = std::tuple(0, false, 0, 0x7FFF);
+    std::tie(a.FilterValue, a.SelLumQuality, a.SelFilterRadius, a.Resampling.Method, a.Resampling.Fidelity) =
+        std::tuple(1, 1, 1, 3, 9);
     EXPECT_TRUE(ProfilesMatch(a, b));
     // Areas are compared through the last entry only.
     a.Data[9] = 5;

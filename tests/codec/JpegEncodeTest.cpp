@@ -35,16 +35,15 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
         SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << " " << c.Restart << " " << c.X << "x" << c.Y);
         TJPEGImage image;
         image.SourceBitmap = &src;
-        image.Grayscale = c.Grey;
-        image.ProgressiveEncoding = c.Progressive;
         image.SetSubsampling(c.Subsampling);
-        std::tie(image.RestartInterval, image.XDensity, image.YDensity) = std::tuple(c.Restart, c.X, c.Y);
+        std::tie(image.Grayscale, image.ProgressiveEncoding, image.RestartInterval, image.XDensity, image.YDensity) =
+            std::tuple(c.Grey, c.Progressive, c.Restart, c.X, c.Y);
         TMemoryStream s;
         image.SaveToStream(s); // compresses first
         const std::vector<uint8_t> file(s.Memory(), s.Memory() + s.Size());
         const auto markers = fixtures::MarkersBeforeScan(file);
-        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.first == 0xDD; });
-        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->second[0]) << 8 | uint8_t(dri->second[1]);
+        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.Code == 0xDD; });
+        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->Payload[0]) << 8 | uint8_t(dri->Payload[1]);
         // SOI, APP0 marker and length, "JFIF\0", version 1.1, then unit and densities.
         ASSERT_GT(file.size(), 20u);
         EXPECT_EQ(std::tuple(file[13], file[14] << 8 | file[15], file[16] << 8 | file[17], fileDri),
@@ -63,7 +62,7 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
              image.Comments.SetText("a\r\n\r\nb");
              image.AppTexts.SetText("\r\nx\r\ny");
          })))
-        if (m.first == 0xFE || m.first == 0xEC) texts.push_back(m);
+        if (m.Code == 0xFE || m.Code == 0xEC) texts.emplace_back(m.Code, m.Payload);
     EXPECT_EQ(texts, (std::vector<std::pair<int, std::string>>{{0xFE, "a"}, {0xFE, "b"}, {0xEC, "x"}, {0xEC, "y"}}));
 }
 

@@ -15,8 +15,7 @@ TEncodeParams ProgramParams(const qmjpeg::TQuantSettings& q, int threads)
 {
     TEncodeParams p;
     p.Coding.Tables = qmjpeg::BuildQuantTables(q);
-    p.Coding.Rounding = TQuantRounding::Program;
-    p.Coding.OptimizeCoding = true;
+    std::tie(p.Coding.Rounding, p.Coding.OptimizeCoding) = std::tuple(TQuantRounding::Program, true);
     p.FrontEnd.Threads = p.Coding.Threads = threads;
     return p;
 }

@@ -65,10 +65,8 @@ public:
 TRatioSettings Request(float target, int lum = 50, int chrom = 50, bool fullControl = false, int band = 0)
 {
     TRatioSettings s;
-    s.ComprRatio = target;
-    s.LumQuality = uint8_t(lum);
-    s.ChromQuality = uint8_t(chrom);
-    s.EqualizerFullControl = fullControl;
+    std::tie(s.ComprRatio, s.LumQuality, s.ChromQuality, s.EqualizerFullControl) =
+        std::tuple(target, uint8_t(lum), uint8_t(chrom), fullControl);
     for (auto& v : s.QualityEqualizerBand) v = int8_t(band);
     return s;
 }
