@@ -46,7 +46,7 @@ TEST(SelectionMask, SizeAndPaint)
 
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
 // Without subsampling every component quantises with the large mask.
-TEST(BlockMask, ThresholdAndSubsampling)
+TEST(BlockMask, ThresholdSubsamplingAndMasksThatDoNotFit)
 {
     TBitmap mask = CreateMaskBitmap(8, 8);
     struct Case { int rows, threshold; uint8_t selected; };
@@ -74,28 +74,24 @@ TEST(BlockMask, ThresholdAndSubsampling)
         EXPECT_EQ(std::tuple(Blocks(s), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
                   std::tuple(std::vector<uint8_t>{1, 0, 0, 0, 0, 0}, mode0 ? l : s, mode0 ? s : l, mode0 ? s : l));
     }
-}
-
-// Without a usable mask no block masks are made: the picture is quantised as without masks.
-TEST(BlockMask, NoMasksWhenTheMaskDoesNotFit)
-{
-    TBitmap mask = CreateMaskBitmap(32, 32);
+    // Without a usable mask no block masks are made: the picture is quantised as without masks.
+    TBitmap big = CreateMaskBitmap(32, 32);
     const TSamplingFactor bad[] = {{2, 2}, {0, 1}};
     TBitmap bytes(32, 32, TPixelFormat::pf8bit);
-    struct Case { const TBitmap* mask; int w, h; std::span<const TSamplingFactor> f; };
-    const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0},  {&mask, 32, 16, kMode0},
-                          {&mask, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&mask, 32, 32, bad},
-                          {&mask, 0, 0, kMode0},     {&mask, 32, 32, {}}};
-    for (const Case& c : cases) {
+    struct TFit { const TBitmap* mask; int w, h; std::span<const TSamplingFactor> f; };
+    const TFit fits[] = {{nullptr, 32, 32, kMode0}, {&big, 32, 40, kMode0},  {&big, 32, 16, kMode0},
+                          {&big, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&big, 32, 32, bad},
+                          {&big, 0, 0, kMode0},     {&big, 32, 32, {}}};
+    for (const TFit& c : fits) {
         const TBlockMasks m = BuildBlockMasks(c.mask, c.w, c.h, c.f, 50);
         EXPECT_TRUE(m.Empty()) << c.w << "x" << c.h;
         for (size_t ci = 0; ci < 4; ++ci)
             EXPECT_EQ(m.ForComponent(ci), nullptr);
     }
     // Rows that match but a picture 1..7 pixels shorter than the mask (rounded) still fits.
-    EXPECT_FALSE(BuildBlockMasks(&mask, 25, 30, kMode0, 50).Empty());
+    EXPECT_FALSE(BuildBlockMasks(&big, 25, 30, kMode0, 50).Empty());
     // Lookups outside a mask read as main area.
-    const TBlockMasks m = BuildBlockMasks(&mask, 32, 32, kMode0, 0);
+    const TBlockMasks m = BuildBlockMasks(&big, 32, 32, kMode0, 0);
     EXPECT_TRUE(m.LargeBlockMask->Selected(3, 3));
     EXPECT_FALSE(m.LargeBlockMask->Selected(4, 0));
     EXPECT_FALSE(m.LargeBlockMask->Selected(-1, 0));

@@ -111,7 +111,7 @@ TEST_F(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
 // Terminate during the decode lets it finish; terminate during compression (one encode or a
 // search) keeps the old data, or none, exactly, and skips the decode; a failed decode leaves no bitmap, not even the
 // previous result's.
-TEST_F(JPEGEngine, TerminateAndFailureInEitherPhase)
+TEST_F(JPEGEngine, TerminateFailStopAndDropInEitherPhase)
 {
     struct TCase { const char* Name; int Op; bool Throw; float Ratio; bool Cancelled, Bitmap, HadData = true; };
     const TCase cases[] = {{"terminate in decode", 1, false, 0, false, true},
@@ -138,10 +138,6 @@ TEST_F(JPEGEngine, TerminateAndFailureInEitherPhase)
         EXPECT_EQ(std::tuple(r.Cancelled, r.BitmapAtEnd, image.Data == old, Count(r, 1) == 0, r.SizeAtEnd > 0),
                   std::tuple(c.Cancelled, c.Bitmap, c.Cancelled, c.Cancelled, c.HadData));
     }
-}
-
-TEST_F(JPEGEngine, StopAndDropAtAnyPoint)
-{
     // Stop before the first report, during compression, during decoding.
     for (int stopAt : {0, 1, 2}) {
         auto image = std::make_unique<TJPEGImage>();

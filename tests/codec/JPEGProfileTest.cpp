@@ -8,7 +8,7 @@
 #include "codec/JPEGProfile.h"
 
 // The areas' entries, a zeroed record, no strength without a filter.
-TEST(JPEGProfile, CaptureAreasAndStrength)
+TEST(JPEGProfile, CaptureAreasStrengthAndAreasBeyondTheRecord)
 {
     TJPEGImage im;
     SetEverySetting(im);
@@ -74,16 +74,11 @@ TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
     TJPEGImage dst;
     ApplySettingsRecord(dst, rec);
     EXPECT_EQ(dst.ResamplingOptions.HorzDPI, 300);
-}
-
-// Areas that do not fit the record are not stored; a record without areas keeps the image's.
-TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
-{
-    TJPEGImage im;
-    for (int i = 0; i < 5; ++i) AddSelectionPolygon(im, std::vector<TSelPoint>(1000, TSelPoint{7, 8})); // 2002 entries each
-    AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
-    TJPEGProfile rec;
-    GetSettingsRecord(im, rec);
+    // Areas that do not fit the record are not stored; a record without areas keeps the image's.
+    TJPEGImage many;
+    for (int i = 0; i < 5; ++i) AddSelectionPolygon(many, std::vector<TSelPoint>(1000, TSelPoint{7, 8})); // 2002 entries each
+    AddSelectionArea(many, skRectangle, 1, 2, 3, 4);
+    GetSettingsRecord(many, rec);
     EXPECT_EQ(std::pair(rec.Data[0], rec.Data[1]), std::pair(1 + 4 * 2002, 4));
     TJPEGImage back;
     rec.MatchMask = mmSelAreas;

@@ -20,7 +20,7 @@ using std::tuple;
 using progress_test::RecordProgressCalls;
 using TEvents = std::vector<progress_test::TProgressRecord>;
 
-TEST(JpegDecode, TextsAndDensityRules)
+TEST(JpegDecode, TextsDensityAndScaleFromTheHeader)
 {
     // Dots per centimetre (299.72 and 99.06 rounded); aspect ratio only; a zero density; no JFIF header.
     struct Case { bool jfif; int unit, x, y, wantX, wantY; } cases[] = {
@@ -38,14 +38,11 @@ TEST(JpegDecode, TextsAndDensityRules)
         EXPECT_EQ(tuple(image.DensityUnit, image.XDensity, image.YDensity, image.Comments.Lines(), image.AppTexts.Lines()),
                   tuple(1, c.wantX, c.wantY, recipe.Comments, recipe.App12)) << c.unit << " " << c.x << "x" << c.y;
     }
-}
-
-TEST(JpegDecode, ScaleGivesTheReducedSizeBeforeAndAfterDecoding)
-{
+    // The reduced size of a scale, before and after decoding.
     TJPEGImage image;
     LoadInto(image, MakeJpeg({.Width = 1000, .Height = 600}));
-    struct Case { uint8_t scale; int w, h; } cases[] = {{3, 125, 75}, {1, 500, 300}, {2, 250, 150}, {0, 1000, 600}};
-    for (const Case& c : cases) {
+    struct TScale { uint8_t scale; int w, h; } scales[] = {{3, 125, 75}, {1, 500, 300}, {2, 250, 150}, {0, 1000, 600}};
+    for (const TScale& c : scales) {
         image.SetScale(c.scale);
         // From the header: the const getters change nothing, GetWidth keeps what it read.
         EXPECT_EQ(tuple(image.Width(), image.Height(), image.NeedHeader), tuple(c.w, c.h, true));

@@ -128,7 +128,7 @@ TEST_F(ProfileFile, KeysDefaultsClampsAndACommentOfSeveralLines)
     EXPECT_EQ(tuple(b.Comments.Text(), b.LumQuality, b.MatchMask), tuple("first line\r\n", 80, mmComments | mmQualities));
 }
 
-TEST_F(ProfileFile, HostileAndMissingAreas)
+TEST_F(ProfileFile, HostileAreasDamagedFilesAndFailedWrites)
 {
     struct TCase { std::string Text; int Areas; int LastEndY; }; // Areas -1: the image's own areas stay
     std::string many = "MatchMask=4096\r\nNumSelUnits=2000\r\n";
@@ -153,21 +153,18 @@ TEST_F(ProfileFile, HostileAndMissingAreas)
         ASSERT_EQ(im.SelUnits.Count(), c.Areas < 0 ? 1 : c.Areas);
         EXPECT_EQ(im.SelUnits.Item<TSelUnit>(im.SelUnits.Count() - 1).EndY, c.LastEndY);
     }
-}
-
-TEST_F(ProfileFile, DamagedFilesAndFailedWrites)
-{
-    TJPEGImage im;
-    EXPECT_THROW(ReadProfileFile(im, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
-    EXPECT_THROW(ReadProfileFile(im, (Dir / "missing.qmp").string()), EFOpenError);
+    // Damaged files; a write that cannot happen leaves the file it would replace.
+    TJPEGImage damaged;
+    EXPECT_THROW(ReadProfileFile(damaged, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
+    EXPECT_THROW(ReadProfileFile(damaged, (Dir / "missing.qmp").string()), EFOpenError);
     std::ofstream((Dir / "big.qmp").string(), std::ios::binary) << std::string(ProfileFileMaxSize + 1, 'x');
-    EXPECT_THROW(ReadProfileFile(im, (Dir / "big.qmp").string()), EReadError);
+    EXPECT_THROW(ReadProfileFile(damaged, (Dir / "big.qmp").string()), EReadError);
     // A write that cannot happen leaves the file it would replace.
     const std::string kept = Put("MatchMask=1\r\n", "kept.qmp");
-    EXPECT_THROW(WriteProfileFile(im, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
+    EXPECT_THROW(WriteProfileFile(damaged, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
     fs::permissions(Dir, fs::perms::owner_read | fs::perms::owner_exec);
     if (::access(Dir.c_str(), W_OK) != 0) { // not when running as root
-        EXPECT_THROW(WriteProfileFile(im, kept), EFCreateError);
+        EXPECT_THROW(WriteProfileFile(damaged, kept), EFCreateError);
     }
     fs::permissions(Dir, fs::perms::owner_all);
     EXPECT_EQ(Get(kept), "MatchMask=1\r\n");

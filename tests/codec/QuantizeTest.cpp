@@ -74,20 +74,6 @@ TEST(Quantize, TieCasesOfBothRules)
     }
 }
 
-TEST(Quantize, LibraryRuleIsRoundingHalfAwayFromZero)
-{
-    // The reciprocal form equals the exact division for every table entry and every coefficient the
-    // DCT can produce.
-    for (uint32_t q = 1; q <= 255; ++q) {
-        const uint32_t d = q * 8;
-        const TLibraryDivisor r = ComputeLibraryDivisor(d);
-        for (uint32_t mag = 0; mag <= 8192; ++mag) {
-            const uint32_t got = uint32_t((mag + r.Correction) * r.Reciprocal) >> r.Shift;
-            ASSERT_EQ(got, (mag + d / 2) / d) << "q " << q << " |c| " << mag;
-        }
-    }
-}
-
 TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
 {
     TDctPlanes planes;
