@@ -102,7 +102,7 @@ TEST(JpegDecode, GreyColourAndEightBitOutput)
     }
 }
 
-TEST(JpegDecode, DamagedStreams)
+TEST(JpegDecode, DamagedStreamsAndTheMessagesOfTheLastHeaderRead)
 {
     const std::vector<uint8_t> good = MakeJpeg(TJpegRecipe{});
     std::vector<uint8_t> badMarkerLength = good;
@@ -138,24 +138,20 @@ TEST(JpegDecode, DamagedStreams)
     EXPECT_EQ(tuple(cmyk.HasBitmap(), cmyk.Width(), cmyk.SamplingFactors[0].H, cmyk.SamplingFactors[2].V),
               tuple(false, 64, 1, 1));
     EXPECT_EQ(tuple(events.back().Stage, events.back().Percent), tuple(TProgressStage::psEnding, 0));
-}
-
-TEST(JpegDecode, LibraryMessagesBelongToTheLastHeaderRead)
-{
-    const std::vector<uint8_t> good = MakeJpeg(TJpegRecipe{});
+    // Library messages belong to the last header read.
     // Three stray bytes after the JFIF marker: the header read warns about them.
     std::vector<uint8_t> stray = good;
     stray.insert(stray.begin() + 4 + (stray[4] << 8 | stray[5]), {0x01, 0x02, 0x03});
-    TJPEGImage image;
-    LoadInto(image, stray);
-    ASSERT_EQ(image.LibraryMessages.Count(), 1);
-    EXPECT_NE(image.LibraryMessages[0].find("3 extraneous bytes"), std::string::npos) << image.LibraryMessages[0];
-    LoadInto(image, good);
-    EXPECT_EQ(image.LibraryMessages.Count(), 0);
+    TJPEGImage warned;
+    LoadInto(warned, stray);
+    ASSERT_EQ(warned.LibraryMessages.Count(), 1);
+    EXPECT_NE(warned.LibraryMessages[0].find("3 extraneous bytes"), std::string::npos) << warned.LibraryMessages[0];
+    LoadInto(warned, good);
+    EXPECT_EQ(warned.LibraryMessages.Count(), 0);
     // The scaled size kept by GetWidth is read from the header again: the same rule.
-    LoadInto(image, stray);
-    image.LibraryMessages.Add("earlier");
-    image.SetScale(1);
-    EXPECT_EQ(image.GetWidth(), 32);
-    EXPECT_EQ(image.LibraryMessages.Count(), 1);
+    LoadInto(warned, stray);
+    warned.LibraryMessages.Add("earlier");
+    warned.SetScale(1);
+    EXPECT_EQ(warned.GetWidth(), 32);
+    EXPECT_EQ(warned.LibraryMessages.Count(), 1);
 }

@@ -96,7 +96,7 @@ TEST(JpegEncode, InputChoiceAndReencoding)
     EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
 }
 
-TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
+TEST(JpegEncode, FailureEmptiesTheImageACancelKeepsTheOldDataAndProgressFigures)
 {
     FastProgressClock clock;
     TBitmap src = PhotoLikePicture(400, 300, 7);
@@ -121,12 +121,7 @@ TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
     EXPECT_EQ(std::tuple(image.Empty(), image.GetJpegStream()), std::tuple(true, nullptr));
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(std::tuple(events.back().Stage, events.back().Percent), std::tuple(TProgressStage::psEnding, 0));
-}
-
-TEST(JpegEncode, ProgressFiguresOfThePasses)
-{
     // The front end is the first of two passes; a main prefilter makes it the slow one.
-    FastProgressClock clock;
     struct Case { bool compressing, filter, progressive; long counter, limit; int completed, total, want; } cases[] = {
         {true, false, false, 50, 100, 0, 2, 25}, {true, false, false, 50, 100, 1, 2, 75},
         {true, true, false, 50, 100, 0, 2, 47},  {true, true, false, 50, 100, 1, 2, 97},

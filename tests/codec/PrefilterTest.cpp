@@ -28,7 +28,7 @@ bool SameAsReference(const TBitmap& src, TRect rc, int radius, int strength, int
 } // namespace
 
 // The strength curves and the neighbourhood sizes, worked out by hand.
-TEST(Prefilter, CurvesAndDiscsAtTheirBreakpoints)
+TEST(Prefilter, CurvesAtTheirBreakpointsAndTheEngineMatchesTheReference)
 {
     prefilter_detail::TKindParams p;
     for (const reference::TStrengthPoint& c : reference::StrengthPoints) {
@@ -50,15 +50,11 @@ TEST(Prefilter, CurvesAndDiscsAtTheirBreakpoints)
         EXPECT_EQ(p.Count, d.Half) << d.Radius;
     }
     EXPECT_FALSE(prefilter_detail::SetupKind(6, 2, 50, 50, p));
-}
-
-// The engine against the plain walk over the disc, on small pictures (1 to 3 pixels on a side
-// included, where every neighbour comes from the mirrored margin), random masks smaller than the
-// larger pictures (pixels beyond a mask are outside the selection), both pass kinds, with and without
-// OnlyFilter, every hand-computed strength, radii beyond 1..32 (clamped) and unknown kinds (Dest
-// left alone).
-TEST(Prefilter, MatchesReference)
-{
+    // The engine against the plain walk over the disc, on small pictures (1 to 3 pixels on a side
+    // included, where every neighbour comes from the mirrored margin), random masks smaller than the
+    // larger pictures (pixels beyond a mask are outside the selection), both pass kinds, with and without
+    // OnlyFilter, every hand-computed strength, radii beyond 1..32 (clamped) and unknown kinds (Dest
+    // left alone).
     struct Size { int w, h; };
     const Size sizes[] = {{1, 1}, {1, 3}, {3, 1}, {2, 2}, {3, 3}, {19, 11}, {37, 6}};
     int n = 0;

@@ -126,7 +126,7 @@ TEST(RatioSearch, ToleranceEndsTheSearchAndFullControlFirstGuess)
 // The settings of each trial: the secant step, the bracket closed where the target was crossed, and
 // large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays;
 // in normal mode they move once the luma's step is 0.
-TEST(RatioSearch, StepsBracketAndDamping)
+TEST(RatioSearch, StepsBracketDampingAndWarmStart)
 {
     struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; size_t encodes = 0; };
     const Case cases[] = {
@@ -158,12 +158,9 @@ TEST(RatioSearch, StepsBracketAndDamping)
                       std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.bands.empty() ? 0 : c.bands[i])))
                 << c.target << " " << c.chroma << " " << i;
     }
-}
-
-TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
-{
-    struct Case { const char* name; std::function<void(TRatioSettings&)> change; bool warm; };
-    const Case cases[] = {
+    // A warm start when the request is close to the last one.
+    struct TWarmCase { const char* name; std::function<void(TRatioSettings&)> change; bool warm; };
+    const TWarmCase warmCases[] = {
         {"same", [](TRatioSettings&) {}, true},
         {"no previous ratio", [](TRatioSettings& s) { s.ComprRatio = 0; }, false},
         {"ratio 20 % lower", [](TRatioSettings& s) { s.ComprRatio = 16; }, true},
@@ -174,7 +171,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
         {"grey", [](TRatioSettings& s) { s.Grayscale = true; }, false},
         {"full control", [](TRatioSettings& s) { s.EqualizerFullControl = true; }, false},
     };
-    for (const Case& c : cases) {
+    for (const TWarmCase& c : warmCases) {
         SCOPED_TRACE(c.name);
         TRatioSettings last = Request(18, 55, 50);
         c.change(last);
