@@ -10,6 +10,8 @@
 #include "EncoderTestUtil.h"
 #include "JpegFixtures.h"
 #include "SelectionTestUtil.h"
+#include "codec/EntropyStrips.h"
+#include "codec/FrameLayout.h"
 #include "codec/HuffmanOptimizer.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegEncode.h"
@@ -156,7 +158,7 @@ TEST(EncoderHarness, RefusedInputsAndSettings)
     }
 }
 
-TEST(EncoderHarness, ProgressRisesAndACancelLeavesNothingBehind)
+TEST(EncoderHarness, StripsUnaskedForLargeFramesProgressRisesAndACancelLeavesNothingBehind)
 {
     const TBitmap bmp = PhotoLikePicture(64, 400, 9);
     TEncodeParams p = IdentityParams();
@@ -180,6 +182,10 @@ TEST(EncoderHarness, ProgressRisesAndACancelLeavesNothingBehind)
     EXPECT_THROW(QuantizeAndCode(planes, p.Coding), EAbort);
     p.Coding.Progress = {};
     EXPECT_TRUE(QuantizeAndCode(planes, p.Coding) == single);
+    // Large frames are coded in strips unasked: about two a thread, at least 8 MCU rows each.
+    const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {});
+    const TStripLayout s = PlanEntropyStrips(large, TCodingParams{}, 8);
+    EXPECT_TRUE(s.On() && s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows);
 }
 
 // A run of the image that reuses its kept stages writes what a cold encode writes; a change that

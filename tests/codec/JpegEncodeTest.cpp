@@ -73,10 +73,6 @@ TEST(JpegEncode, InputChoiceAndReencoding)
 {
     TBitmap first = PhotoLikePicture(64, 48, 5), second = PhotoLikePicture(30, 20, 6), empty;
     TJPEGImage a;
-    a.Assign(PhotoLikePicture(12, 8, 4));
-    a.SourceBitmap = &empty;
-    EncodeJpeg(a);
-    EXPECT_EQ(a.Data->Width, 12);
     a.SourceBitmap = &first;
     a.CompressImage();
     TJPEGImage b;
@@ -88,6 +84,10 @@ TEST(JpegEncode, InputChoiceAndReencoding)
     EXPECT_EQ(CompressedBytes(b), kept);
     EXPECT_EQ(std::tuple(b.Data->Width, b.Data->Height, b.Data->Grayscale), std::tuple(64, 48, false));
     EXPECT_EQ(std::tuple(a.Data->Width, a.Data->Grayscale), std::tuple(30, true));
+    b.Assign(PhotoLikePicture(12, 8, 4));
+    b.SourceBitmap = &empty;
+    EncodeJpeg(b);
+    EXPECT_EQ(b.Data->Width, 12);
     TJPEGImage none;
     TEvents events;
     RecordProgressCalls(none, events);

@@ -9,7 +9,7 @@
 
 using namespace qmjpeg;
 
-TEST(QuantTables, QualityCurvesAndTablesMatchTheLibraryAndRefuseWhatItRefuses)
+TEST(QuantTables, CurvesLibraryTablesRefusalsAndEqualizerEntries)
 {
     struct Case { int Quality; int Luma; int Chroma; };
     for (const Case& c : std::vector<Case>{{-7, 2500, 2100}, {0, 2500, 2100}, {1, 2500, 2100}, {4, 1000, 525},
@@ -42,11 +42,7 @@ TEST(QuantTables, QualityCurvesAndTablesMatchTheLibraryAndRefuseWhatItRefuses)
     for (auto [slot, state, text] : {std::tuple(6, JpegStartState, "Bogus DQT index 6"), {-1, JpegStartState, "Bogus DQT index -1"},
                                      {0, 101, "Improper call to JPEG library in state 101"}})
         EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { jpeg_add_quant_table(slots, slot, basic, true, 100, state); }), text);
-}
-
-// Entries worked out by hand from the standard tables, the bands and the quality's scale.
-TEST(QuantTables, EqualizerEntries)
-{
+    // Entries worked out by hand from the standard tables, the bands and the quality's scale.
     struct TCase { const char* Name; bool Chroma; TBands Bands; int Quality; bool Full; size_t Index; int Want; };
     const TCase cases[] = {
         {"q50: 125 %", false, {}, 50, false, 0, 20},                     // 16 x 1.25

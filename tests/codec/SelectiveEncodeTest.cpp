@@ -15,7 +15,7 @@
 // A prefiltered run encodes the picture the brute-force filter makes, for each filter alone and both
 // together, at every shape of the last band. The stage's band loop gives that picture for any band
 // height and thread count, reporting after each band; a cancel from the progress ends it.
-TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
+TEST(SelectiveEncode, PrefiltersGiveTheReferencePictureAndAreasComeFromTheRecord)
 {
     // Filters 1..5 of the user are kinds 8, 7, 5, 9 and 4 of the engine.
     struct TFilters { const char* Name; int Main, MainKind, MainValue, MainRadius, Sel, SelKind, SelValue, SelRadius; bool Selective; } filters[] = {
@@ -74,10 +74,7 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
     stage.Main = {1, 50, 1};
     stage.BandRows = 3;
     EXPECT_THROW(ApplyPrefilters(src, stage, [](int, int) { throw EAbort(); }), EAbort);
-}
-
-TEST(SelectiveEncode, AreasFromTheSettingsRecord)
-{
+    // The areas of the settings record.
     TJPEGImage im;
     AddSelectionArea(im, skEllipse, 1, 2, 3, 4);
     AddSelectionPolygon(im, {{10, 20}, {30, 40}, {50, 5}});
