@@ -77,7 +77,7 @@ TEST(JpegGlue, StreamsAndMessages)
     // A damaged file can warn once per block: the first messages are kept, the rest only counted.
     struct TListCase { int Warnings; int Lines; std::string Last; };
     for (const TListCase& c : {TListCase{100, 100, "Premature end of JPEG file"}, TListCase{101, 101, "... and 1 more warnings"},
-                          TListCase{250, 101, "... and 150 more warnings"}}) {
+                               TListCase{250, 101, "... and 150 more warnings"}}) {
         TStringList messages;
         TJpegDecompressor d(&messages, 0);
         for (int i = 0; i < c.Warnings; ++i) WARNMS(d.Get(), JWRN_JPEG_EOF);

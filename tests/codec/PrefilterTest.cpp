@@ -122,7 +122,7 @@ TEST(Prefilter, DestinationRulesAndStaleRows)
                  EInvalidGraphicOperation);
     EXPECT_THROW(ApplyEffect(src, Whole(src), 3, 60, 50, 7, 0, true, 5, &byteMask, buffer, clipped),
                  EInvalidGraphicOperation);
-
+    // A jump between bands, then a changed picture: no stale rows.
     TBitmap moving = reference::Picture(40, 30, 2);
     TPrefilterBuffer one;
     one.Threads = 1;
