@@ -13,7 +13,7 @@ TBitmap Filled(int w, int h, TPixelFormat f, uint8_t v)
 }
 } // namespace
 
-TEST(BitmapHelpers, CloneAndCopyWorkOnTheCommonArea)
+TEST(BitmapHelpers, CloneCopyAndBlendWorkOnTheCommonArea)
 {
     TBitmap pal(7, 5, TPixelFormat::pf8bit);
     pal.SetPalette({TRGBQuad{1, 2, 3, 0}, TRGBQuad{4, 5, 6, 0}});
@@ -42,26 +42,21 @@ TEST(BitmapHelpers, CloneAndCopyWorkOnTheCommonArea)
         EXPECT_EQ(std::tuple(copied.ScanLine(1)[0], copied.ScanLine(1)[1], blended.ScanLine(1)[0]), std::tuple(c.Want, 0xFF, c.Want))
             << c.SrcWidth;
     }
-}
-
-TEST(BitmapHelpers, BlendBitmaps)
-{
     // Halves round to even; the percent's sign is ignored and it is capped at 100.
-    struct TCase { uint8_t A, B; int Percent; uint8_t Want; };
-    for (TCase c : {TCase{1, 0, 50, 0}, TCase{3, 0, 50, 2}, TCase{200, 100, 25, 125}, TCase{10, 20, -150, 10},
-                    TCase{10, 20, 0, 20}, TCase{255, 0, 100, 255}, TCase{0, 255, INT32_MIN, 0}}) {
-        const TBitmap a = Filled(3, 2, TPixelFormat::pf24bit, c.A), b = Filled(3, 2, TPixelFormat::pf24bit, c.B);
+    for (auto [A, B, percent, want] : {std::tuple(1, 0, 50, 0), {3, 0, 50, 2}, {200, 100, 25, 125}, {10, 20, -150, 10},
+                                       {10, 20, 0, 20}, {255, 0, 100, 255}, {0, 255, INT32_MIN, 0}}) {
+        const TBitmap a = Filled(3, 2, TPixelFormat::pf24bit, uint8_t(A)), b = Filled(3, 2, TPixelFormat::pf24bit, uint8_t(B));
         TBitmap d(3, 2, TPixelFormat::pf24bit);
-        EXPECT_TRUE(BlendBitmaps(d, &a, &b, c.Percent));
-        EXPECT_EQ(d.ScanLine(1)[8], c.Want) << int(c.A) << " " << int(c.B) << " " << c.Percent;
+        EXPECT_TRUE(BlendBitmaps(d, &a, &b, percent));
+        EXPECT_EQ(d.ScanLine(1)[8], want) << A << " " << B << " " << percent;
     }
     // Missing A, or formats that differ: nothing happens. Sizes that differ: the common area.
-    const TBitmap a = Filled(3, 2, TPixelFormat::pf24bit, 100), b = Filled(6, 1, TPixelFormat::pf24bit, 0);
+    const TBitmap a = Filled(3, 2, TPixelFormat::pf24bit, 100), b6 = Filled(6, 1, TPixelFormat::pf24bit, 0);
     const TBitmap grey = Filled(3, 2, TPixelFormat::pf8bit, 0);
     TBitmap d = Filled(4, 4, TPixelFormat::pf24bit, 9);
-    EXPECT_FALSE(BlendBitmaps(d, nullptr, &b, 50));
+    EXPECT_FALSE(BlendBitmaps(d, nullptr, &b6, 50));
     EXPECT_FALSE(BlendBitmaps(d, &a, &grey, 50));
     EXPECT_EQ(d.ScanLine(0)[0], 9);
-    EXPECT_TRUE(BlendBitmaps(d, &a, &b, 50));
+    EXPECT_TRUE(BlendBitmaps(d, &a, &b6, 50));
     EXPECT_EQ(std::tuple(d.ScanLine(0)[8], d.ScanLine(0)[9], d.ScanLine(1)[0]), std::tuple(50, 9, 9));
 }

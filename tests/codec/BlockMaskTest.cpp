@@ -16,13 +16,7 @@ std::vector<uint8_t> Blocks(const TBlockMask* m)
 // A rectangle in pixels of a picture of this size, as a shape in millionths.
 TMaskShape PixelRect(int w, int h, int l, int t, int r, int b)
 {
-    TMaskShape s;
-    s.Kind = TMaskShape::Rectangle;
-    s.BegX = l * 1000000 / w;
-    s.BegY = t * 1000000 / h;
-    s.EndX = r * 1000000 / w;
-    s.EndY = b * 1000000 / h;
-    return s;
+    return {TMaskShape::Rectangle, l * 1000000 / w, t * 1000000 / h, r * 1000000 / w, b * 1000000 / h, {}};
 }
 
 const TSamplingFactor kMode0[] = {{2, 2}, {1, 1}, {1, 1}};
@@ -52,7 +46,7 @@ TEST(SelectionMask, SizeAndPaint)
 
 // The threshold counts selected pixels: 50 -> 32 of 64, 0 -> every block even with no areas.
 // Without subsampling every component quantises with the large mask.
-TEST(BlockMask, Threshold)
+TEST(BlockMask, ThresholdSubsamplingAndMasksThatDoNotFit)
 {
     TBitmap mask = CreateMaskBitmap(8, 8);
     struct Case { int rows, threshold; uint8_t selected; };
@@ -70,59 +64,34 @@ TEST(BlockMask, Threshold)
         EXPECT_EQ(std::tuple(m.SmallBlockMask.get(), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
                   std::tuple(nullptr, l, l, l));
     }
-}
-
-// Subsampled components take a block when all the large blocks it covers are selected; blocks
-// at the edge that cover fewer are not. In mode 2 the chroma mask is the large one and the luma
-// mask derives from it.
-TEST(BlockMask, SubsampledMasks)
-{
-    const int w = 40, h = 24; // 5 x 3 large blocks, 3 x 2 small ones
-    TBitmap mask = CreateMaskBitmap(w, h);
-    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, 24, 16), PixelRect(w, h, 32, 16, 40, 24)}, mask);
-    const std::vector<uint8_t> large = {1, 1, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 1};
-    const std::vector<uint8_t> small = {1, 0, 0, 0, 0, 0};
-
-    // Mode 0 and mode 2 give the same masks to different components.
-    const TBlockMasks m0 = BuildBlockMasks(&mask, w, h, kMode0, 50), m2 = BuildBlockMasks(&mask, w, h, kMode2, 50);
-    for (const TBlockMasks* m : {&m0, &m2})
-        EXPECT_EQ(std::tuple(Blocks(m->LargeBlockMask.get()), Blocks(m->SmallBlockMask.get())), std::tuple(large, small));
-    const TBlockMask *l0 = m0.LargeBlockMask.get(), *s0 = m0.SmallBlockMask.get();
-    const TBlockMask *l2 = m2.LargeBlockMask.get(), *s2 = m2.SmallBlockMask.get();
-    EXPECT_EQ(std::tuple(m0.ForComponent(0), m0.ForComponent(1), m0.ForComponent(2)), std::tuple(l0, s0, s0));
-    EXPECT_EQ(std::tuple(m2.ForComponent(0), m2.ForComponent(1), m2.ForComponent(2)), std::tuple(s2, l2, l2));
-
-    // Everything selected: still only the small blocks that are whole inside the picture.
-    PaintSelectionMask(w, h, {PixelRect(w, h, 0, 0, w, h)}, mask);
-    EXPECT_EQ(Blocks(BuildBlockMasks(&mask, w, h, kMode0, 100).SmallBlockMask.get()),
-              (std::vector<uint8_t>{1, 1, 0, 0, 0, 0}));
-    // A grey picture: one component, the large mask.
-    const TSamplingFactor grey[] = {{1, 1}};
-    const TBlockMasks g = BuildBlockMasks(&mask, w, h, grey, 100);
-    EXPECT_EQ(g.ForComponent(0), g.LargeBlockMask.get());
-    EXPECT_EQ(g.ForComponent(1), nullptr);
-}
-
-// Without a usable mask no block masks are made: the picture is quantised as without masks.
-TEST(BlockMask, NoMasksWhenTheMaskDoesNotFit)
-{
-    TBitmap mask = CreateMaskBitmap(32, 32);
+    // Subsampled (40 x 24: 5 x 3 large blocks, 3 x 2 small): a small block is taken when the four large
+    // blocks it covers are selected and inside the picture; mode 2 gives the large mask to the chroma.
+    TBitmap sub = CreateMaskBitmap(40, 24);
+    PaintSelectionMask(40, 24, {PixelRect(40, 24, 0, 0, 24, 16), PixelRect(40, 24, 32, 16, 40, 24)}, sub);
+    for (bool mode0 : {true, false}) {
+        const TBlockMasks m = BuildBlockMasks(&sub, 40, 24, mode0 ? kMode0 : kMode2, 50);
+        const TBlockMask *l = m.LargeBlockMask.get(), *s = m.SmallBlockMask.get();
+        EXPECT_EQ(std::tuple(Blocks(s), m.ForComponent(0), m.ForComponent(1), m.ForComponent(2)),
+                  std::tuple(std::vector<uint8_t>{1, 0, 0, 0, 0, 0}, mode0 ? l : s, mode0 ? s : l, mode0 ? s : l));
+    }
+    // Without a usable mask no block masks are made: the picture is quantised as without masks.
+    TBitmap big = CreateMaskBitmap(32, 32);
     const TSamplingFactor bad[] = {{2, 2}, {0, 1}};
     TBitmap bytes(32, 32, TPixelFormat::pf8bit);
-    struct Case { const TBitmap* mask; int w, h; std::span<const TSamplingFactor> f; };
-    const Case cases[] = {{nullptr, 32, 32, kMode0}, {&mask, 32, 40, kMode0},  {&mask, 32, 16, kMode0},
-                          {&mask, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&mask, 32, 32, bad},
-                          {&mask, 0, 0, kMode0},     {&mask, 32, 32, {}}};
-    for (const Case& c : cases) {
+    struct TFit { const TBitmap* mask; int w, h; std::span<const TSamplingFactor> f; };
+    const TFit fits[] = {{nullptr, 32, 32, kMode0}, {&big, 32, 40, kMode0},  {&big, 32, 16, kMode0},
+                          {&big, 48, 32, kMode0},   {&bytes, 32, 32, kMode0}, {&big, 32, 32, bad},
+                          {&big, 0, 0, kMode0},     {&big, 32, 32, {}}};
+    for (const TFit& c : fits) {
         const TBlockMasks m = BuildBlockMasks(c.mask, c.w, c.h, c.f, 50);
         EXPECT_TRUE(m.Empty()) << c.w << "x" << c.h;
         for (size_t ci = 0; ci < 4; ++ci)
             EXPECT_EQ(m.ForComponent(ci), nullptr);
     }
     // Rows that match but a picture 1..7 pixels shorter than the mask (rounded) still fits.
-    EXPECT_FALSE(BuildBlockMasks(&mask, 25, 30, kMode0, 50).Empty());
+    EXPECT_FALSE(BuildBlockMasks(&big, 25, 30, kMode0, 50).Empty());
     // Lookups outside a mask read as main area.
-    const TBlockMasks m = BuildBlockMasks(&mask, 32, 32, kMode0, 0);
+    const TBlockMasks m = BuildBlockMasks(&big, 32, 32, kMode0, 0);
     EXPECT_TRUE(m.LargeBlockMask->Selected(3, 3));
     EXPECT_FALSE(m.LargeBlockMask->Selected(4, 0));
     EXPECT_FALSE(m.LargeBlockMask->Selected(-1, 0));

@@ -49,10 +49,7 @@ inline TBitmap PhotoLikePicture(int width, int height, uint32_t seed)
 inline TEncodeParams IdentityParams(int lumQuality = 75, int chromQuality = 60)
 {
     TEncodeParams p;
-    qmjpeg::TQuantSettings s;
-    s.LumQuality = lumQuality;
-    s.ChromQuality = chromQuality;
-    p.Coding.Tables = qmjpeg::BuildQuantTables(s);
+    p.Coding.Tables = qmjpeg::BuildQuantTables({lumQuality, chromQuality});
     p.Coding.Rounding = TQuantRounding::Library;
     return p;
 }

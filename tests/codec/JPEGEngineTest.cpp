@@ -109,20 +109,21 @@ TEST_F(JPEGEngine, CompressesDecodesAndHandsTheBitmapOver)
 }
 
 // Terminate during the decode lets it finish; terminate during compression (one encode or a
-// search) keeps the old data and skips the decode; a failed decode leaves no bitmap, not even the
+// search) keeps the old data, or none, exactly, and skips the decode; a failed decode leaves no bitmap, not even the
 // previous result's.
-TEST_F(JPEGEngine, TerminateAndFailureInEitherPhase)
+TEST_F(JPEGEngine, TerminateFailStopAndDropInEitherPhase)
 {
-    struct TCase { const char* Name; int Op; bool Throw; float Ratio; bool Cancelled, Bitmap; };
+    struct TCase { const char* Name; int Op; bool Throw; float Ratio; bool Cancelled, Bitmap, HadData = true; };
     const TCase cases[] = {{"terminate in decode", 1, false, 0, false, true},
                            {"failure in decode", 1, true, 0, false, false},
                            {"terminate in compression", 0, false, 0, true, false},
-                           {"terminate in a search", 0, false, 30, true, false}};
+                           {"terminate in a search", 0, false, 30, true, false},
+                           {"terminate in a search, no data before", 0, false, 30, true, false, false}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TJPEGImage image;
         image.SetSourceBitmap(&Src);
-        image.CompressImage();
+        if (c.HadData) image.CompressImage();
         if (c.Throw) image.EnsureBitmap();
         auto old = image.Data;
         image.LumQuality = 20;
@@ -135,12 +136,8 @@ TEST_F(JPEGEngine, TerminateAndFailureInEitherPhase)
         });
         ASSERT_TRUE(Pump(Invoker, r));
         EXPECT_EQ(std::tuple(r.Cancelled, r.BitmapAtEnd, image.Data == old, Count(r, 1) == 0, r.SizeAtEnd > 0),
-                  std::tuple(c.Cancelled, c.Bitmap, c.Cancelled, c.Cancelled, true));
+                  std::tuple(c.Cancelled, c.Bitmap, c.Cancelled, c.Cancelled, c.HadData));
     }
-}
-
-TEST_F(JPEGEngine, StopAndDropAtAnyPoint)
-{
     // Stop before the first report, during compression, during decoding.
     for (int stopAt : {0, 1, 2}) {
         auto image = std::make_unique<TJPEGImage>();

@@ -1,4 +1,4 @@
-// The JPEG graphic's own operations: ratios, sharing, sizes, streams, run ownership.
+// The JPEG graphic's own operations: sharing, sizes, streams, run ownership.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -11,24 +11,7 @@
 using namespace fixtures;
 using std::tuple;
 
-TEST(JPEGImage, RoundedRatio)
-{
-    // r = 10: Round(2) x 5; r = 50 is not above 50: Round(10) x 5; r = 60: Round(6) x 10; r = 12.5: Round(2.5)
-    // is 2 x 5; r = 7.5 rounds to 8; r = 0.1: at least 1; r = 110.3: Round(11.03) x 10; a target wins; no data.
-    struct Case { size_t size; float target; int want; } cases[] = {
-        {3000, 0, 10}, {600, 0, 50}, {500, 0, 60}, {2400, 0, 10}, {4000, 0, 8},
-        {300000, 0, 1}, {272, 0, 110}, {3000, 12.5f, 12}, {0, 0, 20},
-    };
-    for (const Case& c : cases) {
-        TJPEGImage image;
-        image.Data->Data = c.size ? std::make_unique<TMemoryStream>(std::vector<uint8_t>(c.size)) : nullptr;
-        image.Data->Width = image.Data->Height = 100;
-        image.ComprRatio = c.target;
-        EXPECT_EQ(image.RoundedRatio(), c.want) << c.size << " " << c.target;
-    }
-}
-
-TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
+TEST(JPEGImage, AssignSharesDataLoadingAgainSeparatesAndWriteDataReadsBack)
 {
     TJPEGImage a, b, e;
     LoadInto(a, MakeJpeg({}));
@@ -53,13 +36,7 @@ TEST(JPEGImage, AssignSharesDataAndLoadingAgainSeparates)
     EXPECT_EQ(tuple(e.Empty(), e.Width(), e.EnsureBitmap() == e.Bitmap.get()), tuple(false, 5, true));
     e.Assign(TBitmap(0, 0));
     EXPECT_TRUE(e.Empty());
-}
-
-// WriteData's length and bytes come back; a length beyond the stream is refused before allocating.
-TEST(JPEGImage, WriteDataAndReadData)
-{
-    TJPEGImage a, b;
-    LoadInto(a, MakeJpeg({}));
+    // WriteData's length and bytes come back; a length beyond the stream is refused before allocating.
     TMemoryStream out, bogus(std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1}), negative(std::vector<uint8_t>(4, 0xFF));
     a.WriteData(out);
     out.SetPosition(0);

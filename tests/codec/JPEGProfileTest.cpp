@@ -7,8 +7,8 @@
 #include "SelectionTestUtil.h"
 #include "codec/JPEGProfile.h"
 
-// The areas' entries, a zeroed record, no strength without a filter, names cut on whole characters.
-TEST(JPEGProfile, CaptureAreasStrengthAndName)
+// The areas' entries, a zeroed record, no strength without a filter.
+TEST(JPEGProfile, CaptureAreasStrengthAndAreasBeyondTheRecord)
 {
     TJPEGImage im;
     SetEverySetting(im);
@@ -26,18 +26,6 @@ TEST(JPEGProfile, CaptureAreasStrengthAndName)
     im.ActiveFilter = 0; // no active filter: no strength stored
     GetSettingsRecord(im, rec);
     EXPECT_EQ(rec.FilterValue, 0);
-
-    // Names are cut to 63 characters, never inside one ("\xC3\xA9" is one two-byte character).
-    struct Case { std::string In, Out; };
-    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n');
-    std::string forty;
-    for (int i = 0; i < 40; ++i) forty += e;
-    for (const Case& c : std::vector<Case>{{n63, n63}, {n63 + "nn", n63}, {n62 + e, n62 + e}, {n63 + e, n63},
-                                           {n62 + "\xE2\x82\xAC" + "x", n62 + "\xE2\x82\xAC"}, {forty, forty}, {"", ""}}) {
-        im.ProfileName = c.In;
-        GetSettingsRecord(im, rec);
-        EXPECT_EQ(std::pair(rec.Name, CutProfileName(c.In)), std::pair(c.Out, c.Out)) << c.In.size();
-    }
 }
 
 // Each group of settings: the mask bit, how an image shows the customised values applied, and a
@@ -86,16 +74,11 @@ TEST(JPEGProfile, MatchMaskSelectsWhatIsApplied)
     TJPEGImage dst;
     ApplySettingsRecord(dst, rec);
     EXPECT_EQ(dst.ResamplingOptions.HorzDPI, 300);
-}
-
-// Areas that do not fit the record are not stored; a record without areas keeps the image's.
-TEST(JPEGProfile, AreasBeyondTheRecordAreNotStored)
-{
-    TJPEGImage im;
-    for (int i = 0; i < 5; ++i) AddSelectionPolygon(im, std::vector<TSelPoint>(1000, TSelPoint{7, 8})); // 2002 entries each
-    AddSelectionArea(im, skRectangle, 1, 2, 3, 4);
-    TJPEGProfile rec;
-    GetSettingsRecord(im, rec);
+    // Areas that do not fit the record are not stored; a record without areas keeps the image's.
+    TJPEGImage many;
+    for (int i = 0; i < 5; ++i) AddSelectionPolygon(many, std::vector<TSelPoint>(1000, TSelPoint{7, 8})); // 2002 entries each
+    AddSelectionArea(many, skRectangle, 1, 2, 3, 4);
+    GetSettingsRecord(many, rec);
     EXPECT_EQ(std::pair(rec.Data[0], rec.Data[1]), std::pair(1 + 4 * 2002, 4));
     TJPEGImage back;
     rec.MatchMask = mmSelAreas;
@@ -132,15 +115,10 @@ TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
 
     // Values that only count when their switch is on; resampling fields past the first six.
     TJPEGProfile a = base, b = base;
-    a.ActiveFilter = b.ActiveFilter = 0;
-    a.FilterValue = 1;
-    a.SelectiveCompression = b.SelectiveCompression = false;
-    a.SelLumQuality = 1;
-    a.SelActiveFilter = b.SelActiveFilter = 0;
-    a.SelFilterRadius = 1;
-    a.Resampling.Method = 3;
-    a.Resampling.Fidelity = 9;
-    b.MatchMask = 0x7FFF;
+    std::tie(a.ActiveFilter, a.SelectiveCompression, a.SelActiveFilter) = std::tuple(0, false, 0);
+    std::tie(b.ActiveFilter, b.SelectiveCompression, b.SelActiveFilter, b.MatchMask) = std::tuple(0, false, 0, 0x7FFF);
+    std::tie(a.FilterValue, a.SelLumQuality, a.SelFilterRadius, a.Resampling.Method, a.Resampling.Fidelity) =
+        std::tuple(1, 1, 1, 3, 9);
     EXPECT_TRUE(ProfilesMatch(a, b));
     // Areas are compared through the last entry only.
     a.Data[9] = 5;

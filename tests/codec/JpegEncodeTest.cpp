@@ -35,16 +35,15 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
         SCOPED_TRACE(testing::Message() << c.Grey << c.Progressive << c.Subsampling << " " << c.Restart << " " << c.X << "x" << c.Y);
         TJPEGImage image;
         image.SourceBitmap = &src;
-        image.Grayscale = c.Grey;
-        image.ProgressiveEncoding = c.Progressive;
         image.SetSubsampling(c.Subsampling);
-        std::tie(image.RestartInterval, image.XDensity, image.YDensity) = std::tuple(c.Restart, c.X, c.Y);
+        std::tie(image.Grayscale, image.ProgressiveEncoding, image.RestartInterval, image.XDensity, image.YDensity) =
+            std::tuple(c.Grey, c.Progressive, c.Restart, c.X, c.Y);
         TMemoryStream s;
         image.SaveToStream(s); // compresses first
         const std::vector<uint8_t> file(s.Memory(), s.Memory() + s.Size());
         const auto markers = fixtures::MarkersBeforeScan(file);
-        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.first == 0xDD; });
-        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->second[0]) << 8 | uint8_t(dri->second[1]);
+        const auto dri = std::find_if(markers.begin(), markers.end(), [](auto& m) { return m.Code == 0xDD; });
+        const int fileDri = dri == markers.end() ? 0 : uint8_t(dri->Payload[0]) << 8 | uint8_t(dri->Payload[1]);
         // SOI, APP0 marker and length, "JFIF\0", version 1.1, then unit and densities.
         ASSERT_GT(file.size(), 20u);
         EXPECT_EQ(std::tuple(file[13], file[14] << 8 | file[15], file[16] << 8 | file[17], fileDri),
@@ -63,44 +62,16 @@ TEST(JpegEncode, FilesCarryTheImageSettings)
              image.Comments.SetText("a\r\n\r\nb");
              image.AppTexts.SetText("\r\nx\r\ny");
          })))
-        if (m.first == 0xFE || m.first == 0xEC) texts.push_back(m);
+        if (m.Code == 0xFE || m.Code == 0xEC) texts.emplace_back(m.Code, m.Payload);
     EXPECT_EQ(texts, (std::vector<std::pair<int, std::string>>{{0xFE, "a"}, {0xFE, "b"}, {0xEC, "x"}, {0xEC, "y"}}));
 }
 
-TEST(JpegEncode, InputChoiceAndOtherPixelFormats)
+// The source bitmap is encoded when it has a size, else the image's own bitmap, else nothing happens
+// (other pixel formats: the pinned outputs). Encoding installs a fresh data object: a copy sharing
+// the old one keeps its bytes and fields.
+TEST(JpegEncode, InputChoiceAndReencoding)
 {
-    // Other formats are encoded from a 24-bit copy; the source is left as it was.
-    TBitmap pal(40, 24, TPixelFormat::pf8bit);
-    pal.SetPalette({{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {128, 128, 128, 0}});
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 40; ++x) pal.ScanLine(y)[x] = uint8_t(x / 10);
-    const uint64_t generation = pal.Generation();
-    TBitmap copy = pal.To24();
-    EXPECT_EQ(EncodeImage(pal), EncodeImage(copy));
-    EXPECT_EQ(std::tuple(pal.PixelFormat(), pal.Generation()), std::tuple(TPixelFormat::pf8bit, generation));
-
-    // The source bitmap when it has a size, else the image's own bitmap, else nothing happens.
-    TBitmap src = PhotoLikePicture(20, 10, 3), empty;
-    TJPEGImage image;
-    image.Assign(PhotoLikePicture(12, 8, 4));
-    image.SourceBitmap = &empty;
-    EncodeJpeg(image);
-    EXPECT_EQ(image.Data->Width, 12);
-    image.SourceBitmap = &src;
-    EncodeJpeg(image);
-    EXPECT_EQ(image.Data->Width, 20);
-    TJPEGImage none;
-    TEvents events;
-    RecordProgressCalls(none, events);
-    auto before = none.Data;
-    EncodeJpeg(none);
-    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
-}
-
-// Encoding installs a fresh data object: a copy sharing the old one keeps its bytes and fields.
-TEST(JpegEncode, ReencodingReplacesTheDataAndCopiesKeepTheirs)
-{
-    TBitmap first = PhotoLikePicture(64, 48, 5), second = PhotoLikePicture(30, 20, 6);
+    TBitmap first = PhotoLikePicture(64, 48, 5), second = PhotoLikePicture(30, 20, 6), empty;
     TJPEGImage a;
     a.SourceBitmap = &first;
     a.CompressImage();
@@ -113,9 +84,19 @@ TEST(JpegEncode, ReencodingReplacesTheDataAndCopiesKeepTheirs)
     EXPECT_EQ(CompressedBytes(b), kept);
     EXPECT_EQ(std::tuple(b.Data->Width, b.Data->Height, b.Data->Grayscale), std::tuple(64, 48, false));
     EXPECT_EQ(std::tuple(a.Data->Width, a.Data->Grayscale), std::tuple(30, true));
+    b.Assign(PhotoLikePicture(12, 8, 4));
+    b.SourceBitmap = &empty;
+    EncodeJpeg(b);
+    EXPECT_EQ(b.Data->Width, 12);
+    TJPEGImage none;
+    TEvents events;
+    RecordProgressCalls(none, events);
+    auto before = none.Data;
+    EncodeJpeg(none);
+    EXPECT_EQ(std::tuple(none.Data, events.empty()), std::tuple(before, true));
 }
 
-TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
+TEST(JpegEncode, FailureEmptiesTheImageACancelKeepsTheOldDataAndProgressFigures)
 {
     FastProgressClock clock;
     TBitmap src = PhotoLikePicture(400, 300, 7);
@@ -140,12 +121,7 @@ TEST(JpegEncode, FailureEmptiesTheImageAndACancelKeepsTheOldData)
     EXPECT_EQ(std::tuple(image.Empty(), image.GetJpegStream()), std::tuple(true, nullptr));
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(std::tuple(events.back().Stage, events.back().Percent), std::tuple(TProgressStage::psEnding, 0));
-}
-
-TEST(JpegEncode, ProgressFiguresOfThePasses)
-{
     // The front end is the first of two passes; a main prefilter makes it the slow one.
-    FastProgressClock clock;
     struct Case { bool compressing, filter, progressive; long counter, limit; int completed, total, want; } cases[] = {
         {true, false, false, 50, 100, 0, 2, 25}, {true, false, false, 50, 100, 1, 2, 75},
         {true, true, false, 50, 100, 0, 2, 47},  {true, true, false, 50, 100, 1, 2, 97},

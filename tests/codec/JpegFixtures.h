@@ -1,5 +1,6 @@
 #pragma once
 // Small JPEG files made in the tests with the library's own encoder, and what they raise.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -77,17 +78,20 @@ inline void LoadInto(TJPEGImage& image, const std::vector<uint8_t>& file)
     image.LoadFromStream(s);
 }
 
-// The markers of a JPEG file up to the first scan: (code, payload) in file order.
-inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vector<uint8_t>& f)
+// The markers of a JPEG file up to the first scan, in file order.
+struct TMarker
 {
-    std::vector<std::pair<int, std::string>> list;
-    size_t p = 2;
-    while (p + 4 <= f.size() && f[p] == 0xFF) {
-        int code = f[p + 1];
-        size_t len = size_t(f[p + 2]) << 8 | f[p + 3];
+    int Code;
+    std::string Payload;
+    size_t At; // offset of the 0xFF
+};
+inline std::vector<TMarker> MarkersBeforeScan(const std::vector<uint8_t>& f)
+{
+    std::vector<TMarker> list;
+    for (size_t p = 2; p + 4 <= f.size() && f[p] == 0xFF && (list.empty() || list.back().Code != 0xDA);) {
+        const size_t len = size_t(f[p + 2]) << 8 | f[p + 3];
         if (len < 2 || p + 2 + len > f.size()) break;
-        list.emplace_back(code, std::string(reinterpret_cast<const char*>(&f[p + 4]), len - 2));
-        if (code == 0xDA) break;
+        list.push_back({f[p + 1], std::string(reinterpret_cast<const char*>(&f[p + 4]), len - 2), p});
         p += 2 + len;
     }
     return list;
@@ -96,9 +100,8 @@ inline std::vector<std::pair<int, std::string>> MarkersBeforeScan(const std::vec
 // Offset of the first marker of one of the kinds before the first scan (0 when there is none).
 inline size_t MarkerOffset(const std::vector<uint8_t>& f, std::initializer_list<uint8_t> kinds)
 {
-    for (size_t p = 2; p + 4 < f.size() && f[p] == 0xFF; p += 2 + (size_t(f[p + 2]) << 8 | f[p + 3]))
-        for (uint8_t k : kinds)
-            if (f[p + 1] == k) return p;
+    for (const TMarker& m : MarkersBeforeScan(f))
+        if (std::find(kinds.begin(), kinds.end(), m.Code) != kinds.end()) return m.At;
     return 0;
 }
 

@@ -30,8 +30,7 @@ TDecodeResult Decode(const std::vector<uint8_t>& data, int traceLevel = 0, std::
         std::vector<uint8_t> row(size_t(d->output_width) * 3);
         for (JSAMPROW p = row.data(); d->output_scanline < d->output_height;) jpeg_read_scanlines(d.Get(), &p, 1);
         jpeg_finish_decompress(d.Get());
-        r.Width = int(d->output_width);
-        r.Warnings = d.Warnings();
+        std::tie(r.Width, r.Warnings) = std::tuple(int(d->output_width), d.Warnings());
     } catch (const EJPEG& e) {
         if (!error) throw;
         *error = e.what();
@@ -41,7 +40,7 @@ TDecodeResult Decode(const std::vector<uint8_t>& data, int traceLevel = 0, std::
 
 } // namespace
 
-TEST(JpegGlue, StreamsWholeAndTruncated)
+TEST(JpegGlue, StreamsAndMessages)
 {
     // Large enough that the destination grows over several chunks.
     const std::vector<uint8_t> large = fixtures::MakeJpeg({.Width = 1200, .Height = 900});
@@ -64,10 +63,7 @@ TEST(JpegGlue, StreamsWholeAndTruncated)
     data.insert(data.end(), {0xFF, 0xFE, 0xFD, 0xE8, 'a', 'b'});
     std::string error;
     EXPECT_EQ(Decode(data, 0, &error).Messages.Lines(), std::vector<std::string>{"Premature end of JPEG file"});
-}
-
-TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
-{
+    // Messages are formatted and cut to 79 characters.
     // The library's text with two ten-digit numbers is 95 characters long.
     const std::string mismatch = "JPEG parameter struct mismatch: library thinks size is 4294967295, caller expects 4294967295";
     struct Case { int Code, P1, P2; std::string Text; };
@@ -78,14 +74,10 @@ TEST(JpegGlue, MessagesAreFormattedAndCutTo79Characters)
         EXPECT_EQ(FormatLibraryMessage(c.Code, c.P1, c.P2), c.Text) << c.Code;
         EXPECT_THROW(RaiseJpegError(c.Code, c.P1, c.P2), EJPEG);
     }
-}
-
-// A damaged file can warn once per block: the first messages are kept, the rest only counted.
-TEST(JpegGlue, MessageListIsBounded)
-{
-    struct Case { int Warnings; int Lines; std::string Last; };
-    for (const Case& c : {Case{100, 100, "Premature end of JPEG file"}, Case{101, 101, "... and 1 more warnings"},
-                          Case{250, 101, "... and 150 more warnings"}}) {
+    // A damaged file can warn once per block: the first messages are kept, the rest only counted.
+    struct TListCase { int Warnings; int Lines; std::string Last; };
+    for (const TListCase& c : {TListCase{100, 100, "Premature end of JPEG file"}, TListCase{101, 101, "... and 1 more warnings"},
+                               TListCase{250, 101, "... and 150 more warnings"}}) {
         TStringList messages;
         TJpegDecompressor d(&messages, 0);
         for (int i = 0; i < c.Warnings; ++i) WARNMS(d.Get(), JWRN_JPEG_EOF);
@@ -94,7 +86,7 @@ TEST(JpegGlue, MessageListIsBounded)
         EXPECT_EQ(std::tuple(messages[99], messages[c.Lines - 1]), std::tuple("Premature end of JPEG file", c.Last));
     }
     // Trace messages pass when the trace level lets them through.
-    const std::vector<uint8_t> good = fixtures::MakeJpeg({.Width = 16, .Height = 16});
-    EXPECT_EQ(std::tuple(Decode(good, 0).Messages.Count() == 0, Decode(good, 1).Messages.Count() > 0),
+    const std::vector<uint8_t> small = fixtures::MakeJpeg({.Width = 16, .Height = 16});
+    EXPECT_EQ(std::tuple(Decode(small, 0).Messages.Count() == 0, Decode(small, 1).Messages.Count() > 0),
               std::tuple(true, true));
 }

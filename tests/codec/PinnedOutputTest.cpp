@@ -6,11 +6,8 @@
 #include <zlib.h>
 
 #include "EncoderTestUtil.h"
-#include "codec/BlockMask.h"
+#include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
-#include "codec/PrefilterStage.h"
-#include "codec/RatioSearch.h"
-#include "codec/SelectionMask.h"
 
 namespace {
 
@@ -18,65 +15,9 @@ TEncodeParams ProgramParams(const qmjpeg::TQuantSettings& q, int threads)
 {
     TEncodeParams p;
     p.Coding.Tables = qmjpeg::BuildQuantTables(q);
-    p.Coding.Rounding = TQuantRounding::Program;
-    p.Coding.OptimizeCoding = true;
+    std::tie(p.Coding.Rounding, p.Coding.OptimizeCoding) = std::tuple(TQuantRounding::Program, true);
     p.FrontEnd.Threads = p.Coding.Threads = threads;
     return p;
-}
-
-// An ellipse selected at finer qualities, a median prefilter outside it and a mean inside.
-std::vector<uint8_t> SelectiveWithPrefilters(const TBitmap& src, int threads)
-{
-    TBitmap mask = CreateMaskBitmap(src.Width(), src.Height());
-    PaintSelectionMask(src.Width(), src.Height(),
-                       {TMaskShape{TMaskShape::Ellipse, 200000, 100000, 800000, 700000, {}}}, mask);
-    TPrefilterStage stage{{4, 60, 3}, {2, 40, 2}, &mask, threads};
-    const TBitmap filtered = ApplyPrefilters(src, stage, [](int, int) {});
-    qmjpeg::TQuantSettings q{40, 30};
-    q.SelectiveCompression = true;
-    q.SelLumQuality = 90;
-    q.SelChromQuality = 80;
-    TEncodeParams p = ProgramParams(q, threads);
-    const TDctPlanes planes = ComputeDctPlanes(filtered, p.FrontEnd);
-    const TSamplingFactor factors[] = {{2, 2}, {1, 1}, {1, 1}};
-    const TBlockMasks masks = BuildBlockMasks(&mask, src.Width(), src.Height(), factors, 50);
-    p.Coding.MaskedQuantization = true;
-    for (size_t c = 0; c < 3; ++c) p.Coding.BlockMasks[c] = masks.ForComponent(c);
-    return QuantizeAndCode(planes, p.Coding);
-}
-
-// The search's host: each trial encodes the picture with the trial's qualities.
-class TSearchHost : public IRatioSearchHost
-{
-  public:
-    TSearchHost(const TBitmap& src, int threads) : Src(src), Threads(threads) {}
-    int32_t PictureWidth() override { return Src.Width(); }
-    int32_t PictureHeight() override { return Src.Height(); }
-    int64_t EncodeTrial(const TRatioSettings& s) override
-    {
-        qmjpeg::TQuantSettings q{s.LumQuality, s.ChromQuality};
-        std::copy(std::begin(s.QualityEqualizerBand), std::end(s.QualityEqualizerBand), q.Bands.begin());
-        q.EqualizerFullControl = s.EqualizerFullControl;
-        File = EncodeBitmapToJpeg(Src, ProgramParams(q, Threads));
-        return int64_t(File.size());
-    }
-    std::unique_ptr<TEncodedBackup> BackupEncodedData() override { return std::make_unique<TEncodedBackup>(); }
-    void RestoreEncodedData(const TEncodedBackup&) override { File.clear(); }
-    std::vector<uint8_t> File;
-
-  private:
-    const TBitmap& Src;
-    int Threads;
-};
-
-std::vector<uint8_t> RatioSearch(const TBitmap& src, int threads)
-{
-    TSearchHost host(src, threads);
-    TRatioSettings request;
-    request.LumQuality = request.ChromQuality = 75;
-    request.ComprRatio = 30;
-    TRatioSearch().Run(host, request, {}, request, {});
-    return host.File;
 }
 
 uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0)
@@ -103,26 +44,22 @@ uint32_t DecodedCrc(const std::vector<uint8_t>& file)
 TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
 {
     const TBitmap photo = PhotoLikePicture(203, 151, 1), noise = RandomPicture(61, 47, 2);
+    TBitmap indexed(61, 47, TPixelFormat::pf8bit);
+    indexed.SetPalette({{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {128, 128, 128, 0}});
+    for (int y = 0; y < 47; ++y) std::copy_n(noise.ScanLine(y), 61, indexed.ScanLine(y)); // indices past the palette too
     struct TCase
     {
         const char* Name;
         std::function<std::vector<uint8_t>(int threads)> Encode;
         uint32_t File, Decoded;
     };
+    // Through the image, on all threads.
+    auto image = [](const TBitmap& src, std::function<void(TJPEGImage&)> setup) {
+        return [&src, setup](int) { return EncodeImage(src, setup); };
+    };
     const TCase cases[] = {
         {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams({75, 60}, t)); },
          0x44f9de22, 0x6bf15d90},
-        {"selective with prefilters", [&](int t) { return SelectiveWithPrefilters(photo, t); }, 0x4c3a3c18,
-         0xfb3eac8e},
-        {"progressive with restarts",
-         [&](int t) {
-             TEncodeParams p = ProgramParams({85, 50}, t);
-             p.FrontEnd.SamplingFactors = {{{2, 1}, {1, 1}, {1, 1}}};
-             p.Coding.Progressive = true;
-             p.Coding.RestartInterval = 2;
-             return EncodeBitmapToJpeg(photo, p);
-         },
-         0x44cf4e7f, 0xbec09e7e},
         {"grey",
          [&](int t) {
              TEncodeParams p = ProgramParams({60, 60}, t);
@@ -130,7 +67,27 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
              return EncodeBitmapToJpeg(noise, p);
          },
          0x1c8d2fd6, 0xd9a34073},
-        {"ratio search", [&](int t) { return RatioSearch(photo, t); }, 0xc14cbf87, 0xee3b6ea5},
+        {"progressive with restarts", image(photo, [](TJPEGImage& im) {
+             std::tie(im.LumQuality, im.ChromQuality, im.ProgressiveEncoding, im.RestartInterval) = std::tuple(85, 50, true, 2);
+             im.SamplingFactors = {{{2, 1}, {1, 1}, {1, 1}}};
+         }), 0x44cf4e7f, 0xbec09e7e},
+        // An ellipse selected at finer qualities, a median prefilter outside it and a mean inside.
+        {"selective with prefilters", image(photo, [](TJPEGImage& im) {
+             std::tie(im.LumQuality, im.ChromQuality, im.SelLumQuality, im.SelChromQuality) = std::tuple(40, 30, 90, 80);
+             std::tie(im.SelectiveCompression, im.ActiveFilter, im.FilterRadius) = std::tuple(true, 4, 3);
+             std::tie(im.SelActiveFilter, im.SelFilterRadius) = std::tuple(2, 2);
+             im.SetFilterValue(4, 60);
+             im.SetSelFilterValue(2, 40);
+             AddSelectionArea(im, skEllipse, 200000, 100000, 800000, 700000);
+         }), 0x4c3a3c18, 0xfb3eac8e},
+        {"ratio search", image(photo, [](TJPEGImage& im) { im.SetCompressionRatio(30); }), 0xc14cbf87, 0xee3b6ea5},
+        {"8-bit source", image(indexed, {}), 0x9eb16f95, 0xacab2a87},
+        // Selection qualities with the chroma at full size: the luma's block mask derives from the chroma's.
+        {"selection qualities, chroma full size", image(photo, [](TJPEGImage& im) {
+             im.SetSubsampling(2);
+             std::tie(im.SelectiveCompression, im.SelLumQuality, im.SelChromQuality) = std::tuple(true, 95, 10);
+             AddSelectionArea(im, skEllipse, 150000, 250000, 650000, 900000);
+         }), 0x54c0cb40, 0x2d53cc2e},
     };
     for (const TCase& c : cases)
         for (bool plain : {false, true})

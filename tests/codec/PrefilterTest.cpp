@@ -28,7 +28,7 @@ bool SameAsReference(const TBitmap& src, TRect rc, int radius, int strength, int
 } // namespace
 
 // The strength curves and the neighbourhood sizes, worked out by hand.
-TEST(Prefilter, CurvesAndDiscsAtTheirBreakpoints)
+TEST(Prefilter, CurvesAtTheirBreakpointsAndTheEngineMatchesTheReference)
 {
     prefilter_detail::TKindParams p;
     for (const reference::TStrengthPoint& c : reference::StrengthPoints) {
@@ -50,15 +50,11 @@ TEST(Prefilter, CurvesAndDiscsAtTheirBreakpoints)
         EXPECT_EQ(p.Count, d.Half) << d.Radius;
     }
     EXPECT_FALSE(prefilter_detail::SetupKind(6, 2, 50, 50, p));
-}
-
-// The engine against the plain walk over the disc, on small pictures (1 to 3 pixels on a side
-// included, where every neighbour comes from the mirrored margin), random masks smaller than the
-// larger pictures (pixels beyond a mask are outside the selection), both pass kinds, with and without
-// OnlyFilter, every hand-computed strength, radii beyond 1..32 (clamped) and unknown kinds (Dest
-// left alone).
-TEST(Prefilter, MatchesReference)
-{
+    // The engine against the plain walk over the disc, on small pictures (1 to 3 pixels on a side
+    // included, where every neighbour comes from the mirrored margin), random masks smaller than the
+    // larger pictures (pixels beyond a mask are outside the selection), both pass kinds, with and without
+    // OnlyFilter, every hand-computed strength, radii beyond 1..32 (clamped) and unknown kinds (Dest
+    // left alone).
     struct Size { int w, h; };
     const Size sizes[] = {{1, 1}, {1, 3}, {3, 1}, {2, 2}, {3, 3}, {19, 11}, {37, 6}};
     int n = 0;
@@ -97,28 +93,10 @@ TEST(Prefilter, RectanglesPercentilesAndWidePictures)
     EXPECT_TRUE(SameAsReference(wide, Whole(wide), 2, 100, 50, 255, true, 4, &wideMask, TBitmap(w, h), 4));
 }
 
-// A band that does not continue the previous one, and a picture changed between calls, must not
-// reuse stale rows.
-TEST(Prefilter, BufferNotReusedAcrossJumpsOrChanges)
-{
-    TBitmap src = reference::Picture(40, 30, 2);
-    TPrefilterBuffer buffer;
-    buffer.Threads = 1;
-    TBitmap dest(40, 3, TPixelFormat::pf24bit);
-    ApplyEffect(src, Rect(0, 0, 40, 3), 5, 60, 50, 7, 0, true, 9, nullptr, buffer, dest);
-    for (int y = 0; y < src.Height(); ++y)
-        for (int i = 0; i < 3 * 40; ++i) src.ScanLine(y)[i] ^= 0x5A;
-    src.Modified();
-    for (int top : {3, 20, 6}) {
-        ApplyEffect(src, Rect(0, top, 40, top + 3), 5, 60, 50, 7, 0, true, 9, nullptr, buffer, dest);
-        EXPECT_TRUE(SamePixels(reference::Filter(src, Rect(0, top, 40, top + 3), 5, 60, 50, 0, true, 9, nullptr,
-                                                 TBitmap(40, 3, TPixelFormat::pf24bit)),
-                               dest))
-            << "top " << top;
-    }
-}
-
-TEST(Prefilter, DestinationRules)
+// Filtering onto the picture itself, an empty or too small Dest, a Rect beyond the picture, other
+// formats. A band that does not continue the previous one, and a picture changed between calls,
+// must not reuse stale rows.
+TEST(Prefilter, DestinationRulesAndStaleRows)
 {
     const TBitmap src = reference::Picture(16, 9, 13);
     const TBitmap want = reference::Filter(src, Whole(src), 3, 60, 50, 0, true, 5, nullptr, TBitmap(16, 9));
@@ -130,8 +108,7 @@ TEST(Prefilter, DestinationRules)
     // An empty Dest is created with the source's width and the band's height.
     TBitmap made;
     ApplyEffect(src, Rect(0, 4, 16, 7), 3, 60, 50, 7, 0, true, 5, nullptr, buffer, made);
-    ASSERT_EQ(made.Width(), 16);
-    ASSERT_EQ(made.Height(), 3);
+    ASSERT_EQ(std::pair(made.Width(), made.Height()), std::pair(16, 3));
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::equal(made.ScanLine(i), made.ScanLine(i) + 48, want.ScanLine(4 + i)));
     // A Rect reaching past the picture is clipped.
     TBitmap clipped(16, 9);
@@ -145,4 +122,20 @@ TEST(Prefilter, DestinationRules)
                  EInvalidGraphicOperation);
     EXPECT_THROW(ApplyEffect(src, Whole(src), 3, 60, 50, 7, 0, true, 5, &byteMask, buffer, clipped),
                  EInvalidGraphicOperation);
+    // A jump between bands, then a changed picture: no stale rows.
+    TBitmap moving = reference::Picture(40, 30, 2);
+    TPrefilterBuffer one;
+    one.Threads = 1;
+    TBitmap dest(40, 3, TPixelFormat::pf24bit);
+    ApplyEffect(moving, Rect(0, 0, 40, 3), 5, 60, 50, 7, 0, true, 9, nullptr, one, dest);
+    for (int y = 0; y < moving.Height(); ++y)
+        for (int i = 0; i < 3 * 40; ++i) moving.ScanLine(y)[i] ^= 0x5A;
+    moving.Modified();
+    for (int top : {3, 20, 6}) {
+        ApplyEffect(moving, Rect(0, top, 40, top + 3), 5, 60, 50, 7, 0, true, 9, nullptr, one, dest);
+        EXPECT_TRUE(SamePixels(reference::Filter(moving, Rect(0, top, 40, top + 3), 5, 60, 50, 0, true, 9, nullptr,
+                                                 TBitmap(40, 3, TPixelFormat::pf24bit)),
+                               dest))
+            << "top " << top;
+    }
 }

@@ -37,24 +37,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ProfileFile, LayoutOfAWrittenFile)
-{
-    TJPEGImage im;
-    im.LumQuality = 80;
-    im.XDensity = im.YDensity = 72;
-    WriteProfileFile(im, Put("", "a.qmp"));
-    EXPECT_EQ(Get((Dir / "a.qmp").string()),
-              "[ Quillmark ]\r\n[ Compression Profile ]\r\n\r\nVersion=3\r\n[ Main ]\r\n\r\nMatchMask=15999\r\n"
-              "LumCompressionLevel=21\r\nChromCompressionLevel=51\r\nComprRatio=0\r\n"
-              "QualityEqualizerBand1=0\r\nQualityEqualizerBand2=0\r\nQualityEqualizerBand3=0\r\n"
-              "QualityEqualizerBand4=0\r\nQualityEqualizerBand5=0\r\nActiveFilter=0\r\nFilterValue=0\r\n"
-              "FilterRadius=5\r\nGrayscale=0\r\nProgressiveEncoding=0\r\nPrecision=0\r\nRestartInterval=0\r\n"
-              "EqualizerFullControl=0\r\n\r\n[ Resampling ]\r\n\r\nResamplingPurpose=0\r\nResamplingWidth=0\r\n"
-              "ResamplingHeight=0\r\nResamplingWUnits=0\r\nResamplingHUnits=0\r\nResamplingMethod=0\r\n"
-              "ResamplingFidLevel=0\r\nResolutionHorzDPI=72\r\nResolutionVertDPI=72\r\nNumSelUnits=0\r\n");
-}
-
-TEST_F(ProfileFile, RoundTripOfEveryGroup)
+TEST_F(ProfileFile, LayoutAndRoundTripOfEveryGroup)
 {
     TJPEGImage a, b;
     SetEverySetting(a);
@@ -71,6 +54,18 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
         EXPECT_EQ(list.Values(key), value) << key;
     EXPECT_EQ(list[list.IndexOfName("Comments") + 1], ""); // an empty line follows the comment
 
+    // The layout, as written for an image at its defaults but for the luma quality and densities.
+    std::tie(b.LumQuality, b.XDensity, b.YDensity) = tuple(80, 72, 72);
+    WriteProfileFile(b, Put("", "a.qmp"));
+    EXPECT_EQ(Get((Dir / "a.qmp").string()),
+              "[ Quillmark ]\r\n[ Compression Profile ]\r\n\r\nVersion=3\r\n[ Main ]\r\n\r\nMatchMask=15999\r\n"
+              "LumCompressionLevel=21\r\nChromCompressionLevel=51\r\nComprRatio=0\r\n"
+              "QualityEqualizerBand1=0\r\nQualityEqualizerBand2=0\r\nQualityEqualizerBand3=0\r\n"
+              "QualityEqualizerBand4=0\r\nQualityEqualizerBand5=0\r\nActiveFilter=0\r\nFilterValue=0\r\n"
+              "FilterRadius=5\r\nGrayscale=0\r\nProgressiveEncoding=0\r\nPrecision=0\r\nRestartInterval=0\r\n"
+              "EqualizerFullControl=0\r\n\r\n[ Resampling ]\r\n\r\nResamplingPurpose=0\r\nResamplingWidth=0\r\n"
+              "ResamplingHeight=0\r\nResamplingWUnits=0\r\nResamplingHUnits=0\r\nResamplingMethod=0\r\n"
+              "ResamplingFidLevel=0\r\nResolutionHorzDPI=72\r\nResolutionVertDPI=72\r\nNumSelUnits=0\r\n");
     AddSelectionArea(b, skRectangle, 5, 5, 6, 6); // replaced by the file's areas
     ReadProfileFile(b, path);
     TJPEGProfile ra, rb;
@@ -86,7 +81,7 @@ TEST_F(ProfileFile, RoundTripOfEveryGroup)
               tuple(10, 20, 0, 999999, 300000));
 }
 
-TEST_F(ProfileFile, KeysDefaultsAndClamps)
+TEST_F(ProfileFile, KeysDefaultsClampsAndACommentOfSeveralLines)
 {
     // The image before: luma band 1 at 9, selection luma 44 and threshold 22.
     struct TCase { const char* Text; std::function<void(TJPEGImage&)> Check; };
@@ -124,10 +119,6 @@ TEST_F(ProfileFile, KeysDefaultsAndClamps)
         SCOPED_TRACE(c.Text);
         c.Check(im);
     }
-}
-
-TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
-{
     TJPEGImage a, b;
     a.Comments.SetText("first line\r\nMatchMask=0\r\nLumCompressionLevel=100");
     std::tie(a.MatchMask, a.LumQuality) = tuple(mmComments | mmQualities, 80);
@@ -137,7 +128,7 @@ TEST_F(ProfileFile, CommentOfSeveralLinesInjectsNoKeys)
     EXPECT_EQ(tuple(b.Comments.Text(), b.LumQuality, b.MatchMask), tuple("first line\r\n", 80, mmComments | mmQualities));
 }
 
-TEST_F(ProfileFile, HostileAndMissingAreas)
+TEST_F(ProfileFile, HostileAreasDamagedFilesAndFailedWrites)
 {
     struct TCase { std::string Text; int Areas; int LastEndY; }; // Areas -1: the image's own areas stay
     std::string many = "MatchMask=4096\r\nNumSelUnits=2000\r\n";
@@ -162,21 +153,18 @@ TEST_F(ProfileFile, HostileAndMissingAreas)
         ASSERT_EQ(im.SelUnits.Count(), c.Areas < 0 ? 1 : c.Areas);
         EXPECT_EQ(im.SelUnits.Item<TSelUnit>(im.SelUnits.Count() - 1).EndY, c.LastEndY);
     }
-}
-
-TEST_F(ProfileFile, DamagedFilesAndFailedWrites)
-{
-    TJPEGImage im;
-    EXPECT_THROW(ReadProfileFile(im, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
-    EXPECT_THROW(ReadProfileFile(im, (Dir / "missing.qmp").string()), EFOpenError);
+    // Damaged files; a write that cannot happen leaves the file it would replace.
+    TJPEGImage damaged;
+    EXPECT_THROW(ReadProfileFile(damaged, Put("MatchMask=1\r\nLumCompressionLevel=abc\r\n")), EConvertError);
+    EXPECT_THROW(ReadProfileFile(damaged, (Dir / "missing.qmp").string()), EFOpenError);
     std::ofstream((Dir / "big.qmp").string(), std::ios::binary) << std::string(ProfileFileMaxSize + 1, 'x');
-    EXPECT_THROW(ReadProfileFile(im, (Dir / "big.qmp").string()), EReadError);
+    EXPECT_THROW(ReadProfileFile(damaged, (Dir / "big.qmp").string()), EReadError);
     // A write that cannot happen leaves the file it would replace.
     const std::string kept = Put("MatchMask=1\r\n", "kept.qmp");
-    EXPECT_THROW(WriteProfileFile(im, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
+    EXPECT_THROW(WriteProfileFile(damaged, (Dir / "no folder" / "x.qmp").string()), EFCreateError);
     fs::permissions(Dir, fs::perms::owner_read | fs::perms::owner_exec);
     if (::access(Dir.c_str(), W_OK) != 0) { // not when running as root
-        EXPECT_THROW(WriteProfileFile(im, kept), EFCreateError);
+        EXPECT_THROW(WriteProfileFile(damaged, kept), EFCreateError);
     }
     fs::permissions(Dir, fs::perms::owner_all);
     EXPECT_EQ(Get(kept), "MatchMask=1\r\n");

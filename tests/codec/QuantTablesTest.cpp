@@ -9,7 +9,7 @@
 
 using namespace qmjpeg;
 
-TEST(QuantTables, QualityCurves)
+TEST(QuantTables, CurvesLibraryTablesRefusalsAndEqualizerEntries)
 {
     struct Case { int Quality; int Luma; int Chroma; };
     for (const Case& c : std::vector<Case>{{-7, 2500, 2100}, {0, 2500, 2100}, {1, 2500, 2100}, {4, 1000, 525},
@@ -20,21 +20,6 @@ TEST(QuantTables, QualityCurves)
         EXPECT_EQ(jpeg_quality_scaling(c.Quality, true), c.Luma) << c.Quality;
         EXPECT_EQ(jpeg_quality_scaling(c.Quality, false), c.Chroma) << c.Quality;
     }
-}
-
-TEST(QuantTables, AddQuantTableErrorsUseTheLibraryTexts)
-{
-    TQuantSlots slots;
-    uint8_t basic[64] = {};
-    struct Case { int Slot; int State; std::string Text; };
-    for (const Case& c : std::vector<Case>{{6, JpegStartState, "Bogus DQT index 6"},
-                                           {-1, JpegStartState, "Bogus DQT index -1"},
-                                           {0, 101, "Improper call to JPEG library in state 101"}})
-        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { jpeg_add_quant_table(slots, c.Slot, basic, true, 100, c.State); }), c.Text);
-}
-
-TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
-{
     // Above quality 20 our curve differs from the library's only in rounding (250 - 2.5q vs 200 - 2q
     // above 50); at equal scales the tables must be the library's.
     for (int scale : {1, 50, 100, 125, 200, 5000}) {
@@ -53,11 +38,11 @@ TEST(QuantTables, SetQualityMatchesTheLibraryAtSharedScales)
     const uint8_t basic[64] = {1, 5};
     jpeg_add_quant_table(slots, 3, basic, false, 1000000);
     EXPECT_EQ(std::tuple(bool(slots[0]), (*slots[3])[0], (*slots[3])[1], (*slots[3])[2]), std::tuple(false, 10000, 32767, 1));
-}
-
-// Entries worked out by hand from the standard tables, the bands and the quality's scale.
-TEST(QuantTables, EqualizerEntries)
-{
+    // Slots and states the library refuses, in its words.
+    for (auto [slot, state, text] : {std::tuple(6, JpegStartState, "Bogus DQT index 6"), {-1, JpegStartState, "Bogus DQT index -1"},
+                                     {0, 101, "Improper call to JPEG library in state 101"}})
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { jpeg_add_quant_table(slots, slot, basic, true, 100, state); }), text);
+    // Entries worked out by hand from the standard tables, the bands and the quality's scale.
     struct TCase { const char* Name; bool Chroma; TBands Bands; int Quality; bool Full; size_t Index; int Want; };
     const TCase cases[] = {
         {"q50: 125 %", false, {}, 50, false, 0, 20},                     // 16 x 1.25

@@ -33,7 +33,7 @@ int QuantizeOne(const TEncoderKernels& k, const TComponentQuantizer& q, int16_t 
 
 } // namespace
 
-TEST(Quantize, TieCasesOfBothRules)
+TEST(Quantize, TieCasesOfBothRulesAndMaskedThresholds)
 {
     TDctPlanes planes;
     planes.Layout.NumComponents = 3;
@@ -72,28 +72,11 @@ TEST(Quantize, TieCasesOfBothRules)
                       std::pair(c.Program, c.Library))
                 << k->Name << " " << c.Table << " " << c.Coef << " comp " << c.Comp;
     }
-}
-
-TEST(Quantize, LibraryRuleIsRoundingHalfAwayFromZero)
-{
-    // The reciprocal form equals the exact division for every table entry and every coefficient the
-    // DCT can produce.
-    for (uint32_t q = 1; q <= 255; ++q) {
-        const uint32_t d = q * 8;
-        const TLibraryDivisor r = ComputeLibraryDivisor(d);
-        for (uint32_t mag = 0; mag <= 8192; ++mag) {
-            const uint32_t got = uint32_t((mag + r.Correction) * r.Reciprocal) >> r.Shift;
-            ASSERT_EQ(got, (mag + d / 2) / d) << "q " << q << " |c| " << mag;
-        }
-    }
-}
-
-TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
-{
-    TDctPlanes planes;
-    planes.Layout.NumComponents = 1;
-    planes.Layout.Comp[0].WidthInBlocks = 2;
-    planes.Layout.Comp[0].HeightInBlocks = 1;
+    // Masked quantisation uses the block area thresholds.
+    TDctPlanes twoBlocks;
+    twoBlocks.Layout.NumComponents = 1;
+    twoBlocks.Layout.Comp[0].WidthInBlocks = 2;
+    twoBlocks.Layout.Comp[0].HeightInBlocks = 1;
     TCodingParams p = ParamsWithTables(2, 2, TQuantRounding::Program);
     qmjpeg::TQuantTable t;
     t.fill(10); // main area: coarser
@@ -105,7 +88,7 @@ TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
     TBlockMask mask{2, 1, {0, 1}}; // block 0 main area, block 1 selected
     p.MaskedQuantization = true;
     p.BlockMasks[0] = &mask;
-    TComponentQuantizer q = MakeComponentQuantizer(p, planes, 0);
+    TComponentQuantizer q = MakeComponentQuantizer(p, twoBlocks, 0);
     ASSERT_TRUE(q.Mask);
     int16_t coef[128] = {};
     coef[3] = 32;       // 32 / 16 = 2 with the stored table; 32 / 80 = 0.4 -> zeroed in the main area
@@ -120,5 +103,5 @@ TEST(Quantize, MaskedQuantizationUsesTheBlockAreaThresholds)
     // A mask of the wrong size is ignored (a missing threshold slot: the encoder harness's error table).
     TBlockMask wrong{3, 1, {0, 0, 0}};
     p.BlockMasks[0] = &wrong;
-    EXPECT_FALSE(MakeComponentQuantizer(p, planes, 0).Mask);
+    EXPECT_FALSE(MakeComponentQuantizer(p, twoBlocks, 0).Mask);
 }

@@ -65,10 +65,8 @@ public:
 TRatioSettings Request(float target, int lum = 50, int chrom = 50, bool fullControl = false, int band = 0)
 {
     TRatioSettings s;
-    s.ComprRatio = target;
-    s.LumQuality = uint8_t(lum);
-    s.ChromQuality = uint8_t(chrom);
-    s.EqualizerFullControl = fullControl;
+    std::tie(s.ComprRatio, s.LumQuality, s.ChromQuality, s.EqualizerFullControl) =
+        std::tuple(target, uint8_t(lum), uint8_t(chrom), fullControl);
     for (auto& v : s.QualityEqualizerBand) v = int8_t(band);
     return s;
 }
@@ -84,7 +82,7 @@ std::vector<int> Bands(const TRatioSettings& s) { return {s.QualityEqualizerBand
 
 // A picture whose ratio is 30 whatever the settings: the search ends on the tolerance rules and the
 // trial limit alone.
-TEST(RatioSearch, ToleranceEndsTheSearch)
+TEST(RatioSearch, ToleranceEndsTheSearchAndFullControlFirstGuess)
 {
     struct Case { float target; int maxTrials; int trials; };
     const Case cases[] = {
@@ -109,30 +107,26 @@ TEST(RatioSearch, ToleranceEndsTheSearch)
     TScriptedHost host(std::vector<int64_t>{3000, 800});
     const auto result = RunSearch(host, Request(40, 50, 50, true));
     EXPECT_EQ(std::tuple(result.TrialCount, result.Trials), std::tuple(2, 10));
-}
-
-TEST(RatioSearch, FullControlFirstGuess)
-{
     // First guess: a level of the first three bands that rounds to 0 scales everything by 0 / 1.
-    struct Case { int chroma; std::vector<int> bands; int firstChroma; std::vector<int> firstBands; };
-    const Case cases[] = {
+    struct TGuessCase { int chroma; std::vector<int> bands; int firstChroma; std::vector<int> firstBands; };
+    const TGuessCase guesses[] = {
         {80, {-50, -50, -50, 20, 20}, 1, {-50, -50, -50, -50, -50}},
         {80, {-49, -50, -50, 20, 20}, 1, {-50, -50, -50, -50, -50}},
         {80, {-48, -50, -50, 20, 20}, 80, {-48, -50, -50, 20, 20}}, // level 2 / 3 rounds to 1: unchanged
     };
-    for (const Case& c : cases) {
+    for (const TGuessCase& c : guesses) {
         TRatioSettings request = Request(40, 50, c.chroma, true);
         for (size_t i = 0; i < 5; ++i) request.QualityEqualizerBand[i] = int8_t(c.bands[i]);
-        TScriptedHost host(std::vector<int64_t>{3000});
-        RunSearch(host, request);
-        EXPECT_EQ(std::tuple(int(host.Encoded[0].ChromQuality), Bands(host.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
+        TScriptedHost first(std::vector<int64_t>{3000});
+        RunSearch(first, request);
+        EXPECT_EQ(std::tuple(int(first.Encoded[0].ChromQuality), Bands(first.Encoded[0])), std::tuple(c.firstChroma, c.firstBands));
     }
 }
 
 // The settings of each trial: the secant step, the bracket closed where the target was crossed, and
 // large steps near the ends of the range cut to 65 %. In full control the bands move, the luma stays;
 // in normal mode they move once the luma's step is 0.
-TEST(RatioSearch, StepsBracketAndDamping)
+TEST(RatioSearch, StepsBracketDampingAndWarmStart)
 {
     struct Case { float target; bool full; int chroma, band; std::vector<int64_t> sizes; std::vector<int> q, bands; size_t encodes = 0; };
     const Case cases[] = {
@@ -164,12 +158,9 @@ TEST(RatioSearch, StepsBracketAndDamping)
                       std::tuple(c.full ? 50 : c.q[i], c.q[i], std::vector<int>(5, c.bands.empty() ? 0 : c.bands[i])))
                 << c.target << " " << c.chroma << " " << i;
     }
-}
-
-TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
-{
-    struct Case { const char* name; std::function<void(TRatioSettings&)> change; bool warm; };
-    const Case cases[] = {
+    // A warm start when the request is close to the last one.
+    struct TWarmCase { const char* name; std::function<void(TRatioSettings&)> change; bool warm; };
+    const TWarmCase warmCases[] = {
         {"same", [](TRatioSettings&) {}, true},
         {"no previous ratio", [](TRatioSettings& s) { s.ComprRatio = 0; }, false},
         {"ratio 20 % lower", [](TRatioSettings& s) { s.ComprRatio = 16; }, true},
@@ -180,7 +171,7 @@ TEST(RatioSearch, WarmStartWhenTheRequestIsClose)
         {"grey", [](TRatioSettings& s) { s.Grayscale = true; }, false},
         {"full control", [](TRatioSettings& s) { s.EqualizerFullControl = true; }, false},
     };
-    for (const Case& c : cases) {
+    for (const TWarmCase& c : warmCases) {
         SCOPED_TRACE(c.name);
         TRatioSettings last = Request(18, 55, 50);
         c.change(last);
@@ -282,30 +273,5 @@ TEST(CompressImage, SearchEndsWithinToleranceAndATrialLimitBelowOneMeansOneEncod
         again.WorkProfile = image.WorkProfile;
         EncodeJpeg(again);
         EXPECT_EQ(CompressedBytes(again), CompressedBytes(image));
-    }
-}
-
-TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
-{
-    FastProgressClock clock;
-    TBitmap src = PhotoLikePicture(300, 200, 5);
-    struct TCase { bool HadData; int CancelInEncode; };
-    for (TCase c : {TCase{true, 1}, TCase{true, 3}, TCase{false, 2}}) {
-        TJPEGImage image;
-        image.SetSourceBitmap(&src);
-        if (c.HadData) image.CompressImage();
-        auto before = image.Data;
-        const int64_t size = image.GetJpegDataSize();
-        image.SetCompressionRatio(60);
-        image.ComprRatioMaxDiff = 0; // never close enough: every allowed trial runs
-        int starts = 0;
-        image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
-            if (st == TProgressStage::psStarting) ++starts;
-            if (st == TProgressStage::psRunning && starts == c.CancelInEncode) throw EAbort();
-        };
-        const TJPEGProfile lastRequest = image.LastRequest;
-        EXPECT_NO_THROW(image.CompressImage());
-        EXPECT_EQ(std::tuple(image.Data, image.GetJpegDataSize(), image.LastRequest.ComprRatio, image.TrialCount, image.RatioSearchActive),
-                  std::tuple(before, size, lastRequest.ComprRatio, c.CancelInEncode, false)) << c.CancelInEncode;
     }
 }

@@ -3,6 +3,7 @@
 // the selection-area helpers come from the support library.
 #include <cstdint>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "codec/JPEGImage.h"
@@ -30,31 +31,19 @@ inline std::vector<uint8_t> EncodeImage(const TBitmap& src, const std::function<
 // Every setting of the image away from its default, and one ellipse as its selection.
 inline void SetEverySetting(TJPEGImage& im)
 {
-    im.LumQuality = 71;
-    im.ChromQuality = 33;
+    std::tie(im.LumQuality, im.ChromQuality, im.Grayscale, im.ProgressiveEncoding, im.RestartInterval) =
+        std::tuple(71, 33, true, true, 9);
     im.SetCompressionRatio(14.5f);
     im.QualityEqualizerBands = {-50, -7, 3, 9, 50};
-    im.ActiveFilter = 3;
+    std::tie(im.ActiveFilter, im.FilterRadius, im.EqualizerFullControl) = std::tuple(3, 6, true);
     im.SetFilterValue(3, 77);
-    im.FilterRadius = 6;
-    im.Grayscale = true;
-    im.ProgressiveEncoding = true;
     im.SamplingFactors = {{{1, 1}, {1, 1}, {1, 1}}};
-    im.RestartInterval = 9;
-    im.EqualizerFullControl = true;
-    im.SelectiveCompression = true;
-    im.SelLumQuality = 91;
-    im.SelChromQuality = 80;
-    im.SelThreshold = 12;
+    std::tie(im.SelectiveCompression, im.SelLumQuality, im.SelChromQuality, im.SelThreshold) = std::tuple(true, 91, 80, 12);
     im.SelQualityEqualizerBands = {-9, 8, -7, 6, -5};
-    im.SelActiveFilter = 2;
+    std::tie(im.SelActiveFilter, im.SelFilterRadius) = std::tuple(2, 3);
     im.SetSelFilterValue(2, 22);
-    im.SelFilterRadius = 3;
     im.Comments.SetText("A comment = with an equals sign");
     im.ResamplingOptions = {1, 640, 75, 0, 1, false, 0, 0, 2, 200};
-    im.XDensity = 300;
-    im.YDensity = 150;
-    im.ProfileName = "Custom";
-    im.MatchMask = 0x7FFF;
+    std::tie(im.XDensity, im.YDensity, im.ProfileName, im.MatchMask) = std::tuple(300, 150, "Custom", 0x7FFF);
     AddSelectionArea(im, skEllipse, 100, 200, 300, 400);
 }

@@ -1,5 +1,5 @@
-// Selective compression and the prefilters inside the encoder: the selection's own quantisation
-// reaches exactly the selected blocks, and the prefilters give the picture a brute-force filter gives.
+// The prefilters inside the encoder give the picture a brute-force filter gives; the selection
+// areas come from the settings record. (The selection's qualities: the pinned outputs.)
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,55 +12,10 @@
 #include "codec/RegionMask.h"
 #include "codec/SelectionMask.h"
 
-namespace {
-
-// Mean absolute difference of the decoded pixels and the source over the pixel rectangle.
-double MeanError(const TBitmap& dec, const TBitmap& src, int x0, int y0, int x1, int y1)
-{
-    double sum = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int i = 3 * x0; i < 3 * x1; ++i) sum += std::abs(int(dec.ScanLine(y)[i]) - int(src.ScanLine(y)[i]));
-    return sum / (double(x1 - x0) * (y1 - y0) * 3);
-}
-
-} // namespace
-
-TEST(SelectiveEncode, SelectionQualitiesReachOnlyTheSelectedBlocks)
-{
-    const TBitmap src = RandomPicture(64, 48, 5);
-    auto encode = [&](int selQuality) {
-        return LibraryDecode(EncodeImage(src, [&](TJPEGImage& im) {
-            im.SetSubsampling(1); // no chroma bleeding across block edges in the decode
-            im.LumQuality = im.ChromQuality = 90;
-            im.SelectiveCompression = true;
-            im.SelLumQuality = im.SelChromQuality = uint8_t(selQuality);
-            AddSelectionArea(im, skRectangle, 0, 0, 500000, 1000000); // the left half, columns 0..31
-        }));
-    };
-    const TBitmap fine = encode(90), coarse = encode(5);
-    ASSERT_EQ(coarse.Width(), 64);
-    for (int y = 0; y < 48; ++y) // the right half, columns 32..63
-        ASSERT_TRUE(std::equal(fine.ScanLine(y) + 96, fine.ScanLine(y) + 192, coarse.ScanLine(y) + 96)) << y;
-    EXPECT_GT(MeanError(coarse, src, 0, 0, 32, 48), MeanError(fine, src, 0, 0, 32, 48) + 20);
-}
-
-TEST(SelectiveEncode, MaskRowsThatDoNotMatchQuantiseWithoutMasks)
-{
-    const TBitmap src = PhotoLikePicture(40, 24, 10);
-    TJPEGImage im;
-    im.SetSourceBitmap(&src);
-    im.SelectiveCompression = true;
-    im.SelLumQuality = 5;
-    im.OnPaintMask = [](TJPEGImage&, TBitmap& mask) { mask.SetSize(mask.Width(), mask.Height() + 8); };
-    im.CompressImage();
-    EXPECT_GT(im.GetJpegDataSize(), 0);
-    EXPECT_TRUE(im.LargeBlockMask.empty());
-}
-
 // A prefiltered run encodes the picture the brute-force filter makes, for each filter alone and both
 // together, at every shape of the last band. The stage's band loop gives that picture for any band
 // height and thread count, reporting after each band; a cancel from the progress ends it.
-TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
+TEST(SelectiveEncode, PrefiltersGiveTheReferencePictureAndAreasComeFromTheRecord)
 {
     // Filters 1..5 of the user are kinds 8, 7, 5, 9 and 4 of the engine.
     struct TFilters { const char* Name; int Main, MainKind, MainValue, MainRadius, Sel, SelKind, SelValue, SelRadius; bool Selective; } filters[] = {
@@ -119,10 +74,7 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePicture)
     stage.Main = {1, 50, 1};
     stage.BandRows = 3;
     EXPECT_THROW(ApplyPrefilters(src, stage, [](int, int) { throw EAbort(); }), EAbort);
-}
-
-TEST(SelectiveEncode, AreasFromTheSettingsRecord)
-{
+    // The areas of the settings record.
     TJPEGImage im;
     AddSelectionArea(im, skEllipse, 1, 2, 3, 4);
     AddSelectionPolygon(im, {{10, 20}, {30, 40}, {50, 5}});
