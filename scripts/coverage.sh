@@ -2,7 +2,8 @@
 # Line coverage of src/ by the whole test suite: builds the unit and GUI tests with gcov counters in
 # build/coverage (Debug, -O0), runs every ctest test offscreen and prints one line,
 #   coverage: P% (covered/total lines)
-# Installs gcovr (Debian) when it is missing. Not part of ./test.sh.
+# The file-by-file report is left in build/coverage/coverage.txt. Installs gcovr (Debian) when it is
+# missing. Not part of ./test.sh.
 #   scripts/coverage.sh [parallel jobs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +34,7 @@ ctest --test-dir "$build" -j"$jobs" --timeout 1800 --output-on-failure >"$build/
 grep -E "tests passed|tests failed out of" "$build/ctest.log" || tail -n 5 "$build/ctest.log"
 
 summary=$(gcovr --root . --filter "$PWD/src/" --object-directory "$build" -j"$jobs" --print-summary \
-                --output /dev/null "$build/src" "$build/tests")
+                --output "$build/coverage.txt" "$build/src" "$build/tests")
 echo "$summary" | awk '/^lines:/ { gsub(/[()]/, ""); printf "coverage: %s (%s/%s lines)\n", $2, $3, $6 }'
 [ "$status" -eq 0 ] || echo "some tests failed (see $build/ctest.log); the figure counts what ran" >&2
 exit "$status"
