@@ -107,7 +107,7 @@ struct TCoefficientWriter::TImpl
                 {
                     store->Coefficients[c].reset();
                     store->Capacity[c] = 0;
-                    store->Coefficients[c] = std::make_unique_for_overwrite<int16_t[]>(blocks * DCTSIZE2);
+                    store->Coefficients[c] = MakeLargeArray<int16_t>(blocks * DCTSIZE2);
                     store->Capacity[c] = blocks;
                 }
                 auto* next = reinterpret_cast<JBLOCK*>(store->Coefficients[c].get());
