@@ -87,6 +87,12 @@ inline Bytes BitString(const std::string& bits, int pad = 0)
     return out;
 }
 
+inline Bytes Joined(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // Seeded random bytes.
 inline Bytes RandomBytes(size_t n, uint32_t seed)
 {
