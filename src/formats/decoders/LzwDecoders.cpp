@@ -93,7 +93,8 @@ struct TLzwState
     void Emit(int code, int length, TDecoderOutput& out)
     {
         uint8_t* target;
-        Table.Write(code, target, int(out.Claim(length, target)));
+        const int n = int(out.Claim(length, target));
+        Table.Write(code, target, n);
     }
 };
 
