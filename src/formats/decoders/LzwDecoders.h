@@ -20,59 +20,25 @@
 
 #include "formats/Decoder.h"
 
-// The string table shared by both decoders: each entry knows its string's length and first byte,
-// so a string is written straight into the output from its last byte back to its first.
+// The string table shared by both decoders. Every string of a table entry has been written into
+// the output of the same call once already: an entry is the previous string followed by the
+// first byte of the string after it, and both stand side by side in the output. So an entry is
+// the output offset and length of its string, and a code's string is a copy from earlier output;
+// strings are never walked byte by byte through the table.
 class TLzwTable
 {
 public:
     static constexpr int Size = 4096;
-    static constexpr uint16_t NoCode = 0xFFFF;
 
-    // Entries 0..roots - 1 become the one-byte strings of their number, the two after them empty.
-    void Reset(int roots);
-    // A new entry: the string of prefixCode (whose first byte is given) followed by suffix, length
-    // bytes in all.
-    void Add(int code, int prefixCode, int length, uint8_t suffix, uint8_t first)
-    {
-        FEntries[size_t(code)] = Entry{uint16_t(prefixCode), uint16_t(length), suffix, first, 0};
-    }
-    int Length(int code) const { return FEntries[size_t(code)].Length; }
-    uint8_t First(int code) const { return FEntries[size_t(code)].First; }
-    // Writes the code's whole string (length bytes) at target.
-    void WriteWhole(int code, uint8_t* target, int length) const
-    {
-        const Entry* entries = FEntries.data();
-        uint8_t* p = target + length;
-        do {
-            const Entry& e = entries[code];
-            *--p = e.Suffix;
-            code = e.Prefix;
-        } while (p > target);
-    }
-    // Writes the first count bytes (count <= Length(code)) of the code's string at target, from
-    // its last byte back; a tail past count is walked over, never more than the string's length.
-    void Write(int code, uint8_t* target, int count) const
-    {
-        const Entry* entries = FEntries.data();
-        for (int skip = entries[code].Length - count; skip > 0; --skip) code = entries[code].Prefix;
-        for (uint8_t* p = target + count; p > target;) {
-            const Entry& e = entries[code];
-            *--p = e.Suffix;
-            code = e.Prefix;
-        }
-    }
-
-private:
     struct Entry
     {
-        uint16_t Prefix;
-        uint16_t Length;
-        uint8_t Suffix;
-        uint8_t First;
-        uint16_t Unused; // eight bytes an entry
+        uint32_t Offset; // in the output of the call that made it
+        uint32_t Length;
     };
+    Entry& operator[](int code) { return FEntries[size_t(code)]; }
+
+private:
     std::array<Entry, Size> FEntries{};
-    int FRoots = 0; // the roots set so far
 };
 
 class TTIFFLZWDecoder : public TDecoder
