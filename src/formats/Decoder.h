@@ -60,6 +60,13 @@ public:
     [[noreturn]] static void RaiseDecoderError(const char* message) { throw EGraphicCompression(message); }
 };
 
+// The base of the decoders that only decode: Encode stores nothing.
+class TDecodeOnlyDecoder : public TDecoder
+{
+public:
+    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
+};
+
 // Bounded cursors for decoders: reading past the input's end reports exhaustion instead of
 // reading beyond it, and writes past the output's end are refused.
 class TDecoderInput

@@ -22,11 +22,10 @@ struct TCodeState
 };
 using TStateArray = std::vector<TCodeState>;
 
-class TCCITTDecoder : public TDecoder
+class TCCITTDecoder : public TDecodeOnlyDecoder
 {
 public:
     TCCITTDecoder(uint32_t options, bool swapBits, bool wordAligned, uint32_t width);
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
     uint32_t Options() const { return FOptions; }
 
 protected:

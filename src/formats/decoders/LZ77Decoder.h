@@ -15,7 +15,7 @@
 
 #include "formats/Decoder.h"
 
-class TLZ77Decoder : public TDecoder
+class TLZ77Decoder : public TDecodeOnlyDecoder
 {
 public:
     TLZ77Decoder(int32_t flushMode, bool autoReset);
@@ -26,7 +26,6 @@ public:
     void DecodeInit() override;
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
     void DecodeEnd() override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 
     // Input bytes the last call did not consume; room left in its output.
     uint32_t AvailableInput() const { return FStream.avail_in; }

@@ -41,11 +41,10 @@ private:
     std::array<Entry, Size> FEntries{};
 };
 
-class TTIFFLZWDecoder : public TDecoder
+class TTIFFLZWDecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 
 private:
     TLzwTable FTable;
@@ -53,12 +52,11 @@ private:
 
 // InitialCodeSize is the minimum code size byte of the GIF image data; outside 1..11 nothing is
 // decoded.
-class TGIFLZWDecoder : public TDecoder
+class TGIFLZWDecoder : public TDecodeOnlyDecoder
 {
 public:
     explicit TGIFLZWDecoder(int initialCodeSize) : FInitialCodeSize(initialCodeSize) {}
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 
 private:
     int FInitialCodeSize;

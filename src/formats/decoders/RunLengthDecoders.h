@@ -42,31 +42,28 @@ private:
 
 // PackBits (TIFF, Photoshop): header 0..127 copies H + 1 bytes, -127..-1 repeats the next byte
 // 1 - H times, -128 is skipped.
-class TPackbitsRLEDecoder : public TDecoder
+class TPackbitsRLEDecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 };
 
 // PCX: a byte with both top bits set repeats the next byte (H and 0x3F) times; any other byte
 // stands for itself.
-class TPCXRLEDecoder : public TDecoder
+class TPCXRLEDecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 };
 
 // SGI: N = the low seven bits of the header (8-bit samples) or of the second byte of a two-byte
 // header (16-bit samples); bit 7 set copies N units, clear repeats the next unit N times (a 16-bit
 // unit as stored); N = 0 ends the data. SampleSize 8, anything else is 16.
-class TSGIRLEDecoder : public TDecoder
+class TSGIRLEDecoder : public TDecodeOnlyDecoder
 {
 public:
     explicit TSGIRLEDecoder(uint8_t sampleSize) : FSampleSize(sampleSize) {}
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 
 private:
     uint8_t FSampleSize;
@@ -75,25 +72,22 @@ private:
 // Dr. Halo CUT: a row opens with its two-byte length, which is skipped; then headers with N in the
 // low seven bits, bit 7 set for a run; a zero header ends the row. Source moves behind the bytes
 // consumed (behind the zero header when there is one).
-class TCUTRLEDecoder : public TDecoder
+class TCUTRLEDecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 };
 
 // Paint Shop Pro: a header below 128 copies H bytes, from 128 on it repeats the next byte H - 128 times.
-class TPSPRLEDecoder : public TDecoder
+class TPSPRLEDecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 };
 
 // Alias/Wavefront RLA: a negative header copies -H bytes, 0..127 repeats the next byte H + 1 times.
-class TRLADecoder : public TDecoder
+class TRLADecoder : public TDecodeOnlyDecoder
 {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 };

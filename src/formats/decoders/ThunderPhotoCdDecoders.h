@@ -12,12 +12,11 @@
 // bytes of 2 x Width 4-bit pixels; each row starts with a last pixel of 0. Input bytes: 00 a run of
 // the last pixel (low six bits: its count), 01 three 2-bit deltas, 10 two 3-bit deltas, 11 a raw
 // pixel. Everything is cut at the row's end; Width 0 decodes nothing.
-class TThunderDecoder : public TDecoder
+class TThunderDecoder : public TDecodeOnlyDecoder
 {
 public:
     explicit TThunderDecoder(uint32_t width) : FWidth(width) {}
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
 
 private:
     uint32_t FWidth;
@@ -41,12 +40,11 @@ struct TPCDPlanes
 // 16 bits (nothing corrected) and at the end of the stream. A code that matches no entry, and the
 // codes of a channel without a table, are skipped up to the next sync header; corrections that
 // would pass a row's end or its plane are dropped.
-class TPCDDecoder : public TDecoder
+class TPCDDecoder : public TDecodeOnlyDecoder
 {
 public:
     explicit TPCDDecoder(TStream& stream) : FStream(stream) {}
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize) override;
-    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
     // Decode with its arguments typed.
     void DecodePlanes(const TPCDPlanes& planes, int32_t width, int32_t height);
 
