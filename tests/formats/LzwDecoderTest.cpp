@@ -117,6 +117,9 @@ TEST(LzwDecoders, DecodeHandWrittenCodes)
         {8, Codes(false, 9, {256, 65, 66, 258, 257}), 4, {65, 66, 65, 66}},
         // A dropped code takes the whole codes after it in the buffer along: 4 1 | 7 2 3 | 5.
         {2, Bytes{0xCC, 0xB5, 0x02}, 3, {1, 0xEE, 0xEE}},
+        // The same in a stream long enough to be read a word at a time: after the dropped 7 the
+        // codes 2 and 3 go, the 1 stays; after the end code the rest of its byte goes.
+        {2, dectest::Joined(Codes(false, 3, {4, 1, 7, 2, 3, 1, 5}), Bytes(8, 0)), 4, {1, 1, 0, 0}},
         // A GIF end code ends only its byte: two streams one after the other.
         {3, Bytes{0x18, 0x09, 0x28, 0x09}, 2, {1, 2}},
         {1, Codes(false, 2, {2, 1, 0, 1, 3}), 3, {1, 0, 1}}, // minimum code size 1 (the width stays 2)

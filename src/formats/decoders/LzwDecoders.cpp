@@ -126,9 +126,10 @@ void DecodeStream(TLzwTable& table, int initialCodeSize, TDecoderInput& in, TDec
             return; // TIFF: the end of the strip
         } else {
             // A GIF end code ends the codes of its byte; a code above the next free one, or at
-            // or above it right after a clear, is dropped. Either way only the bits short of a
-            // whole code stay.
-            const int whole = bits / codeSize * codeSize;
+            // or above it right after a clear, is dropped. Either way the whole codes left in the
+            // rest of the byte go too, and only the bits short of a code stay. The buffer holds
+            // whole bytes, so the rest of the code's last byte is its last bits & 7.
+            const int whole = (bits & 7) / codeSize * codeSize;
             data = MsbFirst ? data << whole : data >> whole;
             bits -= whole;
             continue;
