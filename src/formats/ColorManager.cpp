@@ -1,8 +1,10 @@
 #include "formats/ColorManager.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <string>
 
+#include "formats/conversions/ComponentConverters.h"
 #include "platform/Round.h"
 
 namespace {
@@ -14,20 +16,6 @@ bool IsIndexedTarget(TColorSchemeCode s) { return s == schIndexed || s == schGra
 bool IsRGBTarget(TColorSchemeCode s) { return s == schRGB || s == schRGBA; }
 bool IsBGRTarget(TColorSchemeCode s) { return s == schBGR || s == schBGRA; }
 
-// Row conversions that are not built yet: while a slot is empty the choice stays empty and
-// ConvertRow reports that no method was found, so nothing is silently left unconverted.
-constexpr TColorManager::TRowConversion kConvertIndexedBoth16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertIndexedSource16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertIndexedTarget16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertGray = nullptr;
-constexpr TColorManager::TRowConversion kConvertCMYKToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertCMYKToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertLabToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertLabToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertYCbCrToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertYCbCrToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertPhotoYCCToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertPhotoYCCToBGR = nullptr;
 } // namespace
 
 TColorManager::TColorManager()
@@ -70,8 +58,9 @@ void TColorManager::SetTargetScheme(TColorSchemeCode value)
 
 void TColorManager::SetGamma(float mainGamma, float displayGamma)
 {
-    FMainGamma = mainGamma <= 0 ? 1.0f : mainGamma;
-    FDisplayGamma = displayGamma <= 0 ? 2.2f : displayGamma;
+    // A value that is not a positive number (0, below, NaN) takes the default.
+    FMainGamma = mainGamma > 0 ? mainGamma : 1.0f;
+    FDisplayGamma = displayGamma > 0 ? displayGamma : 2.2f;
     BuildGammaTable();
 }
 
@@ -80,10 +69,11 @@ void TColorManager::BuildGammaTable()
     const float gamma = 1.0f / (FMainGamma * FDisplayGamma);
     const int high = FSourceBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
     const int top = FTargetBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
+    // Gammas far from 1 give an exponent of 0 or infinity: clamped before rounding, the table
+    // still runs from 0 to the top.
     for (int i = 0; i <= high && i < 256; ++i) {
-        double v = i == 0 ? 0.0 : std::pow(double(i) / high, double(gamma)) * top;
-        int64_t r = Round(v);
-        FGammaTable[i] = uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+        const double v = i == 0 ? 0.0 : std::pow(double(i) / high, double(gamma)) * top;
+        FGammaTable[i] = uint8_t(v > 0 ? Round(std::min(v, double(top))) : 0);
     }
 }
 
@@ -95,7 +85,10 @@ void TColorManager::SetYCbCrSubsampling(const std::vector<float>& coefficients, 
         RaiseConversionError("Subsampling value is invalid. Allowed are 1, 2 and 4.");
     if (vSubsampling > hSubsampling)
         RaiseConversionError("Vertical subsampling value must be <= horizontal subsampling value.");
-    for (size_t i = 0; i < coefficients.size() && i < 3; ++i) FYCbCrCoefficients[i] = coefficients[i];
+    // A weight that is not a positive finite number takes its default, so the tables stay finite.
+    const float defaults[3] = {0.299f, 0.587f, 0.114f};
+    for (size_t i = 0; i < coefficients.size() && i < 3; ++i)
+        FYCbCrCoefficients[i] = std::isfinite(coefficients[i]) && coefficients[i] > 0 ? coefficients[i] : defaults[i];
     FHSubsampling = uint8_t(hSubsampling);
     FVSubsampling = uint8_t(vSubsampling);
 }
@@ -109,6 +102,10 @@ void TColorManager::BuildYCbCrTables()
     const float f2 = lumaRed * f1 / lumaGreen;
     const float f3 = 2 - 2 * lumaBlue;
     const float f4 = lumaBlue * f3 / lumaGreen;
+    FYCbCrFactors[0] = f1;
+    FYCbCrFactors[1] = f2;
+    FYCbCrFactors[2] = f3;
+    FYCbCrFactors[3] = f4;
     const bool photoYCC = FSourceScheme == schPhotoYCC;
     FCrToRedTable.assign(256, 0);
     FCbToBlueTable.assign(256, 0);
@@ -119,8 +116,8 @@ void TColorManager::BuildYCbCrTables()
         const int cb = photoYCC ? i - 156 : i - 128;
         FCrToRedTable[i] = RoundInt(double(f1) * cr);
         FCbToBlueTable[i] = RoundInt(double(f3) * cb);
-        FCrToGreenTable[i] = -RoundInt(double(f2) * cr);
-        FCbToGreenTable[i] = -RoundInt(double(f4) * cb);
+        FCrToGreenTable[i] = RoundInt(-double(f2) * cr);
+        FCbToGreenTable[i] = RoundInt(-double(f4) * cb);
     }
 }
 
@@ -148,22 +145,22 @@ void TColorManager::PrepareConversion()
     switch (FSourceScheme) {
     case schIndexed:
         if (s == 16 && t == 16)
-            FRowConversion = kConvertIndexedBoth16;
+            FRowConversion = &TColorManager::ConvertIndexedBoth16;
         else if (s == 16)
-            FRowConversion = kConvertIndexedSource16;
+            FRowConversion = &TColorManager::ConvertIndexedSource16;
         else if (t == 16)
-            FRowConversion = kConvertIndexedTarget16;
+            FRowConversion = &TColorManager::ConvertIndexedTarget16;
         else
             FRowConversion = &TColorManager::ConvertIndexed8;
         break;
     case schGray:
         if (s == 16 || t == 16)
-            FRowConversion = (s >= 8 && t >= 8) ? kConvertGray : nullptr;
+            FRowConversion = (s >= 8 && t >= 8) ? &TColorManager::ConvertGray : nullptr;
         else
             FRowConversion = &TColorManager::ConvertIndexed8;
         break;
     case schGrayAlpha:
-        if ((s == 8 || s == 16) && (t == 8 || t == 16)) FRowConversion = kConvertGray;
+        if ((s == 8 || s == 16) && (t == 8 || t == 16)) FRowConversion = &TColorManager::ConvertGray;
         break;
     case schRGB:
     case schRGBA:
@@ -173,23 +170,22 @@ void TColorManager::PrepareConversion()
     case schBGRA:
         FRowConversion = byTarget(&TColorManager::ConvertBGRToRGB, &TColorManager::ConvertBGRToBGR);
         break;
-    case schCMYK: FRowConversion = byTarget(kConvertCMYKToRGB, kConvertCMYKToBGR); break;
-    case schCIELab: FRowConversion = byTarget(kConvertLabToRGB, kConvertLabToBGR); break;
+    case schCMYK: FRowConversion = byTarget(&TColorManager::ConvertCMYKToRGB, &TColorManager::ConvertCMYKToBGR); break;
+    case schCIELab: FRowConversion = byTarget(&TColorManager::ConvertLabToRGB, &TColorManager::ConvertLabToBGR); break;
     case schYCbCr:
         BuildYCbCrTables();
-        FRowConversion = byTarget(kConvertYCbCrToRGB, kConvertYCbCrToBGR);
+        FRowConversion = byTarget(&TColorManager::ConvertYCbCrToRGB, &TColorManager::ConvertYCbCrToBGR);
         break;
     case schPhotoYCC:
         BuildYCbCrTables();
-        FRowConversion = byTarget(kConvertPhotoYCCToRGB, kConvertPhotoYCCToBGR);
+        FRowConversion = byTarget(&TColorManager::ConvertPhotoYCCToRGB, &TColorManager::ConvertPhotoYCCToBGR);
         break;
     default: break; // schUnknown, schCMY and unknown codes have no conversion
     }
     FChanged = false;
 }
 
-void TColorManager::ConvertRow(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
-                               uint8_t mask)
+void TColorManager::ConvertRow(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
 {
     if (FChanged) PrepareConversion();
     if (!FRowConversion) RaiseConversionError("Color conversion failed. Could not find a proper method.");
@@ -212,4 +208,27 @@ std::optional<TPixelFormat> TColorManager::PixelFormatFor(int index) const
         return std::nullopt;
     default: return std::nullopt;
     }
+}
+
+void conversions::RequireSource(TColorManager::TPlanes source, size_t planes, uint64_t bytes)
+{
+    if (source.size() < planes)
+        TColorManager::RaiseConversionError(("Color conversion failed. The row has " + std::to_string(source.size()) +
+                                             " source planes where " + std::to_string(planes) + " are needed.")
+                                                .c_str());
+    for (size_t i = 0; i < planes; ++i)
+        if (source[i].size() < bytes)
+            TColorManager::RaiseConversionError(("Color conversion failed. Source plane " + std::to_string(i + 1) +
+                                                 " holds " + std::to_string(source[i].size()) + " bytes where the row reads " +
+                                                 std::to_string(bytes) + ".")
+                                                    .c_str());
+}
+
+void conversions::RequireTarget(std::span<const uint8_t> target, uint64_t bytes)
+{
+    if (target.size() < bytes)
+        TColorManager::RaiseConversionError(("Color conversion failed. The target row holds " +
+                                             std::to_string(target.size()) + " bytes where the row writes " +
+                                             std::to_string(bytes) + ".")
+                                                .c_str());
 }

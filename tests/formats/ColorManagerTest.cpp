@@ -96,10 +96,9 @@ TEST(ColorManager, RowConversions)
     };
     for (const auto& [what, source, target, fromBits, toBits, count, mask, planes, before, after, error] : cases) {
         TColorManager cm = Manager(source, target, fromBits, toBits);
-        std::vector<const uint8_t*> rows;
-        for (const auto& p : planes) rows.push_back(p.data());
+        const std::vector<std::span<const uint8_t>> rows(planes.begin(), planes.end());
         Bytes dst = before;
-        const auto convert = [&] { cm.ConvertRow(rows, dst.data(), uint32_t(count), mask); };
+        const auto convert = [&] { cm.ConvertRow(rows, dst, uint32_t(count), mask); };
         EXPECT_EQ(ErrorOf<EColorConversionError>(convert), error) << what;
         EXPECT_EQ(dst, after) << what;
         // A failed preparation is tried again next time.
@@ -138,7 +137,8 @@ TEST(ColorManager, RGBConvertersByDepthAndOptionsAndTheGammaTable)
             cm.SourceOptions = swap ? optSwapBytes : 0;
             cm.TargetOptions = gamma ? optApplyGamma : 0;
             uint8_t dst[8] = {};
-            cm.ConvertRow({sourceBits == 8 ? in8 : in16}, dst, 1, 0xFF);
+            const std::span<const uint8_t> row[] = {sourceBits == 8 ? std::span<const uint8_t>(in8) : in16};
+            cm.ConvertRow(row, dst, 1, 0xFF);
             for (int channel = 0; channel < 4; ++channel) {
                 const int at = (channel == 3 ? 3 : 2 - channel) * targetBits / 8; // BGRA order
                 const unsigned got = targetBits == 8 ? dst[at] : dst[at] | dst[at + 1] << 8;

@@ -98,7 +98,7 @@ protected:
         ProgressStarting(TransferringStageText);
         for (int y = 0; y < p.Height; ++y) {
             const std::vector<uint8_t> row = safeload::ReadBytes(stream, rowBytes);
-            ColorManager.ConvertRow({row.data()}, target.ScanLine(y), uint32_t(p.Width), 0xFF);
+            ColorManager.ConvertRow({row}, {target.ScanLine(y), target.Stride()}, uint32_t(p.Width), 0xFF);
             ProgressRowDone(y + 1);
         }
     }
