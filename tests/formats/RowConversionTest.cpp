@@ -11,8 +11,9 @@ namespace {
 using Planes = std::vector<std::span<const uint8_t>>;
 const std::string kNoMethod = "Color conversion failed. Could not find a proper method.";
 constexpr uint8_t kCanary = 0xA5;
-// The column masks of the seven passes of an Adam7 interlaced row, then every pixel.
-constexpr uint8_t kAdam7Masks[] = {0x80, 0x08, 0x88, 0x22, 0xAA, 0x55, 0xFF};
+// The column masks of the seven passes of an Adam7 interlaced row, then every pixel. These read the
+// same from either end, so masks that do not (and none) follow.
+constexpr uint8_t kMasks[] = {0x80, 0x08, 0x88, 0x22, 0xAA, 0x55, 0xFF, 0xC1, 0x3A, 0x00};
 
 bool HasAlpha(TColorSchemeCode s) { return s == schGrayAlpha || s == schRGBA || s == schBGRA; }
 bool IsColourSpace(TColorSchemeCode s) { return s == schCMYK || s == schCIELab || s == schYCbCr || s == schPhotoYCC; }
@@ -174,7 +175,7 @@ std::vector<Bytes> PlanesOf(const Bytes& interleaved, int samples, int depth)
 } // namespace
 
 // Every scheme pair over every depth pair 1..16, with byte swapping and gamma on and off, under the
-// Adam7 column masks and a full row: buffers exactly as large as the row needs, followed by canary
+// Adam7 column masks, a full row and others: buffers exactly as large as the row needs, followed by canary
 // bytes. Pixels the mask skips keep their contents; one byte less in a source plane or the target
 // is refused with the target untouched; a depth pair without a conversion writes nothing.
 TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
@@ -193,7 +194,7 @@ TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
             for (int t = 1; t <= 16; ++t) {
                 const TOutcome outcome = OutcomeOf(sourceScheme, s, t);
                 for (int options = 0; options < (outcome == TOutcome::Converts ? 4 : 1); ++options)
-                    for (uint8_t mask : kAdam7Masks)
+                    for (uint8_t mask : kMasks)
                         for (uint32_t count : {1u, 13u}) {
                             const TRowCase c{sourceScheme, targetScheme, s, t, bool(options & 1), bool(options & 2),
                                              mask, count};
@@ -234,14 +235,17 @@ TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
                             std::vector<bool> unchecked(expected.size());
                             ExpectedRow(c, cm.GammaTable(), source, expected, unchecked);
                             for (size_t i = 0; i < got.size(); ++i)
-                                if (!unchecked[i]) ASSERT_EQ(got[i], expected[i]) << what << " byte " << i;
+                                if (!unchecked[i]) {
+                                    ASSERT_EQ(got[i], expected[i]) << what << " byte " << i;
+                                }
 
                             // A byte short anywhere: refused before the row is touched.
                             Bytes untouched = before;
-                            if (pixels > 0)
+                            if (pixels > 0) {
                                 EXPECT_NE(run({std::span(source).first(source.size() - 1)}, targetBytes, untouched),
                                           "")
                                     << what;
+                            }
                             EXPECT_NE(run({source}, targetBytes - 1, untouched), "") << what;
 
                             // The same samples in planes give the same row; a short plane is refused
@@ -254,8 +258,9 @@ TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
                                 Planes shortPlane(split.begin(), split.end());
                                 shortPlane.back() = shortPlane.back().first(shortPlane.back().size() - (pixels > 0));
                                 const bool alphaUnread = HasAlpha(sourceScheme) && !HasAlpha(targetScheme);
-                                if (pixels > 0 && !alphaUnread)
+                                if (pixels > 0 && !alphaUnread) {
                                     EXPECT_NE(run(shortPlane, targetBytes, untouched), "") << what;
+                                }
                             }
                             EXPECT_EQ(untouched, before) << what;
                         }
