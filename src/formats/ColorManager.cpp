@@ -88,7 +88,8 @@ void TColorManager::SetYCbCrSubsampling(const std::vector<float>& coefficients, 
     // A weight that is not a positive finite number takes its default, so the tables stay finite.
     const float defaults[3] = {0.299f, 0.587f, 0.114f};
     for (size_t i = 0; i < coefficients.size() && i < 3; ++i)
-        FYCbCrCoefficients[i] = std::isfinite(coefficients[i]) && coefficients[i] > 0 ? coefficients[i] : defaults[i];
+        FYCbCrCoefficients[i] =
+            std::isfinite(coefficients[i]) && coefficients[i] > 0 ? coefficients[i] : defaults[i];
     FHSubsampling = uint8_t(hSubsampling);
     FVSubsampling = uint8_t(vSubsampling);
 }
@@ -213,14 +214,16 @@ std::optional<TPixelFormat> TColorManager::PixelFormatFor(int index) const
 void conversions::RequireSource(TColorManager::TPlanes source, size_t planes, uint64_t bytes)
 {
     if (source.size() < planes)
-        TColorManager::RaiseConversionError(("Color conversion failed. The row has " + std::to_string(source.size()) +
-                                             " source planes where " + std::to_string(planes) + " are needed.")
+        TColorManager::RaiseConversionError(("Color conversion failed. The row has " +
+                                             std::to_string(source.size()) + " source planes where " +
+                                             std::to_string(planes) + " are needed.")
                                                 .c_str());
     for (size_t i = 0; i < planes; ++i)
         if (source[i].size() < bytes)
-            TColorManager::RaiseConversionError(("Color conversion failed. Source plane " + std::to_string(i + 1) +
-                                                 " holds " + std::to_string(source[i].size()) + " bytes where the row reads " +
-                                                 std::to_string(bytes) + ".")
+            TColorManager::RaiseConversionError(("Color conversion failed. Source plane " +
+                                                 std::to_string(i + 1) + " holds " +
+                                                 std::to_string(source[i].size()) +
+                                                 " bytes where the row reads " + std::to_string(bytes) + ".")
                                                     .c_str());
 }
 

@@ -97,8 +97,8 @@ public:
     // fits the set-up or when a source plane or the target is too short for what the row reads or
     // writes; a depth pair the conversion does not handle writes nothing.
     void ConvertRow(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
-    void ConvertRow(std::initializer_list<std::span<const uint8_t>> source, std::span<uint8_t> target, uint32_t count,
-                    uint8_t mask)
+    void ConvertRow(std::initializer_list<std::span<const uint8_t>> source, std::span<uint8_t> target,
+                    uint32_t count, uint8_t mask)
     {
         ConvertRow(TPlanes(source.begin(), source.size()), target, count, mask);
     }
@@ -114,7 +114,8 @@ public:
     std::vector<TRGBQuad> CreateColorPalette(TPlanes data, TRawPaletteLayout layout, uint32_t colorCount,
                                              bool orderFlag) const;
     std::vector<TRGBQuad> CreateColorPalette(std::initializer_list<std::span<const uint8_t>> data,
-                                             TRawPaletteLayout layout, uint32_t colorCount, bool orderFlag) const
+                                             TRawPaletteLayout layout, uint32_t colorCount,
+                                             bool orderFlag) const
     {
         return CreateColorPalette(TPlanes(data.begin(), data.size()), layout, colorCount, orderFlag);
     }
@@ -137,7 +138,8 @@ private:
     void BuildYCbCrTables();
 
     // Row conversions of the RGB family (both directions, 8 and 16 bits per sample).
-    template <bool SwapOrder> void ConvertRGBFamily(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
+    template <bool SwapOrder>
+    void ConvertRGBFamily(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
     void ConvertRGBToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     void ConvertRGBToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     void ConvertBGRToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
@@ -150,9 +152,13 @@ private:
     void ConvertIndexedTarget16(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     void ConvertIndexedBoth16(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     // CMYK, CIE L*a*b*, YCbCr and PhotoYCC to RGB or BGR.
-    template <bool SwapOrder> void ConvertCMYK(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
-    template <bool SwapOrder> void ConvertLab(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
-    template <bool SwapOrder> void ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
+    template <bool SwapOrder>
+    void ConvertCMYK(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
+    template <bool SwapOrder>
+    void ConvertLab(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
+    // YCbCr and PhotoYCC share the tables; only their 16-bit formulas differ.
+    template <bool SwapOrder, bool PhotoYCC>
+    void ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask);
     void ConvertCMYKToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     void ConvertCMYKToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);
     void ConvertLabToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m);

@@ -19,32 +19,6 @@ bool HasAlpha(TColorSchemeCode s) { return s == schGrayAlpha || s == schRGBA || 
 bool IsColourSpace(TColorSchemeCode s) { return s == schCMYK || s == schCIELab || s == schYCbCr || s == schPhotoYCC; }
 bool IsRGBFamily(TColorSchemeCode s) { return s >= schRGB && s <= schBGRA; }
 
-// Samples a pixel of the scheme stores.
-int SamplesOf(TColorSchemeCode s)
-{
-    switch (s) {
-    case schIndexed:
-    case schGray: return 1;
-    case schGrayAlpha: return 2;
-    case schRGBA:
-    case schBGRA:
-    case schCMYK: return 4;
-    default: return 3;
-    }
-}
-
-TColorManager Manager(TColorSchemeCode source, TColorSchemeCode target, int sourceBits, int targetBits)
-{
-    TColorManager cm;
-    cm.SetSourceScheme(source);
-    cm.SetTargetScheme(target);
-    cm.SetSourceSamplesPerPixel(SamplesOf(source));
-    cm.SetTargetSamplesPerPixel(SamplesOf(target));
-    cm.SetSourceBitsPerSample(sourceBits);
-    cm.SetTargetBitsPerSample(targetBits);
-    return cm;
-}
-
 enum class TOutcome { Converts, WritesNothing, NoMethod };
 
 bool Packed(int d) { return d == 1 || d == 2 || d == 4 || d == 8; }
@@ -172,12 +146,76 @@ std::vector<Bytes> PlanesOf(const Bytes& interleaved, int samples, int depth)
                 planes[size_t(s)][p * width + b] = interleaved[(p * samples + size_t(s)) * width + b];
     return planes;
 }
+
+// Converts one row of the case from random samples into a random target followed by canary bytes and
+// checks it; false when the case converts nothing.
+bool CheckRow(const TRowCase& c, std::mt19937& random)
+{
+    const std::string what = std::to_string(c.Source) + "->" + std::to_string(c.Target) + " " +
+                             std::to_string(c.S) + "->" + std::to_string(c.T) + " swap " + std::to_string(c.Swap) +
+                             " gamma " + std::to_string(c.Gamma) + " mask " + std::to_string(c.Mask) + " count " +
+                             std::to_string(c.Count);
+    TColorManager cm = ColorManagerFor(c.Source, c.Target, c.S, c.T);
+    cm.SourceOptions = c.Swap ? optSwapBytes : 0;
+    cm.TargetOptions = c.Gamma ? optApplyGamma : 0;
+    const uint64_t pixels = ConvertedOf(c.Count, c.Mask);
+    Bytes source(BytesOf(pixels, SamplesOf(c.Source), c.S));
+    for (auto& b : source) b = uint8_t(random());
+    const size_t targetBytes = BytesOf(c.Count, SamplesOf(c.Target), c.T);
+    Bytes before(targetBytes + 8, kCanary);
+    for (size_t i = 0; i < targetBytes; ++i) before[i] = uint8_t(random());
+    const auto run = [&](const Planes& planes, size_t targetSize, Bytes& target) {
+        return ErrorOf<EColorConversionError>(
+            [&] { cm.ConvertRow(planes, std::span<uint8_t>(target.data(), targetSize), c.Count, c.Mask); });
+    };
+
+    Bytes got = before;
+    const std::string error = run({source}, targetBytes, got);
+    const TOutcome outcome = OutcomeOf(c.Source, c.S, c.T);
+    EXPECT_EQ(error, outcome == TOutcome::NoMethod ? kNoMethod : "") << what;
+    if (outcome != TOutcome::Converts) {
+        EXPECT_EQ(got, before) << what;
+        return false;
+    }
+    Bytes expected = before;
+    std::vector<bool> unchecked(expected.size());
+    ExpectedRow(c, cm.GammaTable(), source, expected, unchecked);
+    for (size_t i = 0; i < got.size(); ++i)
+        if (!unchecked[i] && got[i] != expected[i]) {
+            ADD_FAILURE() << what << " byte " << i << ": " << int(got[i]) << ", not " << int(expected[i]);
+            break;
+        }
+
+    // A byte short anywhere: refused before the row is touched.
+    Bytes untouched = before;
+    if (pixels > 0) {
+        EXPECT_NE(run({std::span(source).first(source.size() - 1)}, targetBytes, untouched), "") << what;
+    }
+    EXPECT_NE(run({source}, targetBytes - 1, untouched), "") << what;
+
+    // The same samples in planes give the same row; a short plane is refused when the row reads it
+    // (an alpha plane without a target alpha is not read).
+    if (IsColourSpace(c.Source) || IsRGBFamily(c.Source)) {
+        const std::vector<Bytes> split = PlanesOf(source, SamplesOf(c.Source), c.S);
+        Bytes fromPlanes = before;
+        EXPECT_EQ(run(Planes(split.begin(), split.end()), targetBytes, fromPlanes), "") << what;
+        EXPECT_EQ(fromPlanes, got) << what << " planar";
+        Planes shortPlane(split.begin(), split.end());
+        const bool alphaUnread = HasAlpha(c.Source) && !HasAlpha(c.Target);
+        if (pixels > 0 && !alphaUnread) {
+            shortPlane.back() = shortPlane.back().first(shortPlane.back().size() - 1);
+            EXPECT_NE(run(shortPlane, targetBytes, untouched), "") << what;
+        }
+    }
+    EXPECT_EQ(untouched, before) << what;
+    return true;
+}
 } // namespace
 
 // Every scheme pair over every depth pair 1..16, with byte swapping and gamma on and off, under the
-// Adam7 column masks, a full row and others: buffers exactly as large as the row needs, followed by canary
-// bytes. Pixels the mask skips keep their contents; one byte less in a source plane or the target
-// is refused with the target untouched; a depth pair without a conversion writes nothing.
+// Adam7 column masks, a full row and others: buffers exactly as large as the row needs, followed by
+// canary bytes. Pixels the mask skips keep their contents; one byte less in a source plane or the
+// target is refused with the target untouched; a depth pair without a conversion writes nothing.
 TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
 {
     const std::pair<TColorSchemeCode, TColorSchemeCode> schemes[] = {
@@ -189,82 +227,14 @@ TEST(RowConversion, SchemesDepthsOptionsAndMasksOnExactBuffers)
     };
     std::mt19937 random(21);
     int converted = 0;
-    for (const auto& [sourceScheme, targetScheme] : schemes)
+    for (const auto& [source, target] : schemes)
         for (int s = 1; s <= 16; ++s)
-            for (int t = 1; t <= 16; ++t) {
-                const TOutcome outcome = OutcomeOf(sourceScheme, s, t);
-                for (int options = 0; options < (outcome == TOutcome::Converts ? 4 : 1); ++options)
+            for (int t = 1; t <= 16; ++t)
+                for (int options = 0; options < (OutcomeOf(source, s, t) == TOutcome::Converts ? 4 : 1); ++options)
                     for (uint8_t mask : kMasks)
-                        for (uint32_t count : {1u, 13u}) {
-                            const TRowCase c{sourceScheme, targetScheme, s, t, bool(options & 1), bool(options & 2),
-                                             mask, count};
-                            TColorManager cm = Manager(sourceScheme, targetScheme, s, t);
-                            cm.SourceOptions = c.Swap ? optSwapBytes : 0;
-                            cm.TargetOptions = c.Gamma ? optApplyGamma : 0;
-                            const uint64_t pixels = ConvertedOf(count, mask);
-                            Bytes source(BytesOf(pixels, SamplesOf(sourceScheme), s));
-                            for (auto& b : source) b = uint8_t(random());
-                            const size_t targetBytes = BytesOf(count, SamplesOf(targetScheme), t);
-                            Bytes before(targetBytes + 8, kCanary);
-                            for (size_t i = 0; i < targetBytes; ++i) before[i] = uint8_t(random());
-                            const std::string what = std::to_string(sourceScheme) + "->" +
-                                                     std::to_string(targetScheme) + " " + std::to_string(s) + "->" +
-                                                     std::to_string(t) + " options " + std::to_string(options) +
-                                                     " mask " + std::to_string(mask) + " count " +
-                                                     std::to_string(count);
-
-                            const auto run = [&](const Planes& planes, size_t targetSize, Bytes& target) {
-                                return ErrorOf<EColorConversionError>([&] {
-                                    cm.ConvertRow(planes, std::span<uint8_t>(target.data(), targetSize), count, mask);
-                                });
-                            };
-                            Bytes got = before;
-                            const std::string error = run({source}, targetBytes, got);
-                            if (outcome == TOutcome::NoMethod) {
-                                EXPECT_EQ(error, kNoMethod) << what;
-                                EXPECT_EQ(got, before) << what;
-                                continue;
-                            }
-                            ASSERT_EQ(error, "") << what;
-                            if (outcome == TOutcome::WritesNothing) {
-                                EXPECT_EQ(got, before) << what;
-                                continue;
-                            }
-                            ++converted;
-                            Bytes expected = before;
-                            std::vector<bool> unchecked(expected.size());
-                            ExpectedRow(c, cm.GammaTable(), source, expected, unchecked);
-                            for (size_t i = 0; i < got.size(); ++i)
-                                if (!unchecked[i]) {
-                                    ASSERT_EQ(got[i], expected[i]) << what << " byte " << i;
-                                }
-
-                            // A byte short anywhere: refused before the row is touched.
-                            Bytes untouched = before;
-                            if (pixels > 0) {
-                                EXPECT_NE(run({std::span(source).first(source.size() - 1)}, targetBytes, untouched),
-                                          "")
-                                    << what;
-                            }
-                            EXPECT_NE(run({source}, targetBytes - 1, untouched), "") << what;
-
-                            // The same samples in planes give the same row; a short plane is refused
-                            // when the row reads it (an alpha plane without a target alpha is not read).
-                            if (IsColourSpace(sourceScheme) || IsRGBFamily(sourceScheme)) {
-                                const std::vector<Bytes> split = PlanesOf(source, SamplesOf(sourceScheme), s);
-                                Bytes fromPlanes = before;
-                                EXPECT_EQ(run(Planes(split.begin(), split.end()), targetBytes, fromPlanes), "") << what;
-                                EXPECT_EQ(fromPlanes, got) << what << " planar";
-                                Planes shortPlane(split.begin(), split.end());
-                                shortPlane.back() = shortPlane.back().first(shortPlane.back().size() - (pixels > 0));
-                                const bool alphaUnread = HasAlpha(sourceScheme) && !HasAlpha(targetScheme);
-                                if (pixels > 0 && !alphaUnread) {
-                                    EXPECT_NE(run(shortPlane, targetBytes, untouched), "") << what;
-                                }
-                            }
-                            EXPECT_EQ(untouched, before) << what;
-                        }
-            }
+                        for (uint32_t count : {1u, 13u})
+                            converted += CheckRow({source, target, s, t, bool(options & 1), bool(options & 2), mask,
+                                                   count}, random);
     EXPECT_GT(converted, 5000);
 }
 
@@ -287,7 +257,7 @@ TEST(RowConversion, IndexedRowsOfSixteenBits)
          {0xE4, 0x1B}},
     };
     for (const auto& [what, s, t, swap, count, mask, source, before, after] : cases) {
-        TColorManager cm = Manager(schIndexed, schIndexed, s, t);
+        TColorManager cm = ColorManagerFor(schIndexed, schIndexed, s, t);
         cm.SourceOptions = swap ? optSwapBytes : 0;
         Bytes target = before;
         cm.ConvertRow({source}, target, count, mask);
@@ -295,7 +265,7 @@ TEST(RowConversion, IndexedRowsOfSixteenBits)
     }
 
     // Grey of 16 bits with alpha reads every second word.
-    TColorManager grey = Manager(schGrayAlpha, schGray, 16, 8);
+    TColorManager grey = ColorManagerFor(schGrayAlpha, schGray, 16, 8);
     const Bytes greyAlpha = {0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x10, 0x00, 0x00};
     Bytes target(2);
     grey.ConvertRow({greyAlpha}, target, 2, 0xFF);
@@ -327,7 +297,7 @@ TEST(RowConversion, CMYKAndYCbCrMatchAnIndependentConverter)
         for (int s : {8, 16})
             for (int t : {8, 16})
                 for (bool planar : {false, true}) {
-                    TColorManager cm = Manager(scheme, schRGB, s, t);
+                    TColorManager cm = ColorManagerFor(scheme, schRGB, s, t);
                     const Bytes& in = s == 8 ? in8 : scheme == schYCbCr && t == 16 ? centred16 : in16;
                     const std::vector<Bytes> split = PlanesOf(in, int(samples), s);
                     Bytes out(pixels * 3 * size_t(t / 8));
@@ -387,7 +357,7 @@ TEST(RowConversion, ColourSpacePixels)
         {"PhotoYCC 16 bits, clamped", schPhotoYCC, 16, 16, 0, {65535, 40092, 35209}, {65535, 65535, 65535}},
     };
     for (const auto& [what, scheme, s, t, options, in, bgr] : cases) {
-        TColorManager cm = Manager(scheme, schBGRA, s, t);
+        TColorManager cm = ColorManagerFor(scheme, schBGRA, s, t);
         cm.SourceOptions = options;
         Bytes target(size_t(4 * t / 8), 0x77);
         const Bytes source = bytes(in, s);
@@ -418,7 +388,7 @@ TEST(RowConversion, ExtremeGammasAndLumaWeights)
     }
 
     // Weights that are not positive finite numbers take their defaults.
-    TColorManager cm = Manager(schYCbCr, schRGB, 8, 8);
+    TColorManager cm = ColorManagerFor(schYCbCr, schRGB, 8, 8);
     cm.SetYCbCrSubsampling({nan, 0, -1}, 1, 1);
     EXPECT_EQ(std::tuple(cm.YCbCrCoefficients()[0], cm.YCbCrCoefficients()[1], cm.YCbCrCoefficients()[2]),
               std::tuple(0.299f, 0.587f, 0.114f));
@@ -431,7 +401,7 @@ TEST(RowConversion, ExtremeGammasAndLumaWeights)
     // Weights whose tables saturate (and whose green factors are infinite): the sums saturate too,
     // and a pixel without chroma stays grey.
     for (int bits : {8, 16}) {
-        TColorManager extreme = Manager(schYCbCr, schRGB, bits, 8);
+        TColorManager extreme = ColorManagerFor(schYCbCr, schRGB, bits, 8);
         extreme.SetYCbCrSubsampling({1e30f, 1e-30f, 1e30f}, 1, 1);
         Bytes row;
         for (uint8_t v : {200, 128, 128, 10, 0, 255, 90, 255, 0, 250, 1, 254})

@@ -41,8 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cm.SourceOptions = h[4];
     cm.TargetOptions = h[5];
     cm.SetGamma(FloatAt(h + 16), FloatAt(h + 20));
-    fuzzsupport::Allowing<EColorConversionError>(
-        [&] { cm.SetYCbCrSubsampling({FloatAt(h + 24), 0.587f, 0.114f}, 1 << (h[29] >> 6 & 1), 1); });
+    fuzzsupport::Allowing<EColorConversionError>([&] {
+        cm.SetYCbCrSubsampling({FloatAt(h + 24), 0.587f, 0.114f}, 1 << (h[29] >> 6 & 1), 1);
+    });
     const uint8_t mask = h[6];
     const uint32_t count = (h[7] | uint32_t(h[8]) << 8) % 4096;
 
@@ -50,19 +51,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t planeCount = h[9] % 6;
     std::vector<std::vector<uint8_t>> planes(planeCount);
     unsigned shareSum = 0;
-    for (size_t i = 0; i < planeCount; ++i) shareSum += h[12 + i % 4] + 1u;
+    for (size_t i = 0; i < planeCount; ++i)
+        shareSum += h[12 + i % 4] + 1u;
     size_t at = 0;
     for (size_t i = 0; i < planeCount; ++i) {
-        const size_t length = i + 1 == planeCount ? restSize - at : restSize * (h[12 + i % 4] + 1u) / shareSum;
+        const size_t length =
+            i + 1 == planeCount ? restSize - at : restSize * (h[12 + i % 4] + 1u) / shareSum;
         planes[i].assign(rest + at, rest + at + std::min(length, restSize - at));
         at += planes[i].size();
     }
     std::vector<std::span<const uint8_t>> spans(planes.begin(), planes.end());
 
     std::vector<uint8_t> target(h[10] | size_t(h[11]) << 8);
-    for (size_t i = 0; i < target.size(); ++i) target[i] = uint8_t(i * 131 + 7);
+    for (size_t i = 0; i < target.size(); ++i)
+        target[i] = uint8_t(i * 131 + 7);
     const std::vector<uint8_t> before = target;
-    const bool converted = fuzzsupport::Allowing<EColorConversionError>([&] { cm.ConvertRow(spans, target, count, mask); });
+    const bool converted =
+        fuzzsupport::Allowing<EColorConversionError>([&] { cm.ConvertRow(spans, target, count, mask); });
     if (!converted && target != before) __builtin_trap();
 
     const std::vector<TRGBQuad> palette =

@@ -17,7 +17,10 @@ inline unsigned ClampRound(double v, double top)
     return unsigned(Round(v));
 }
 
-inline uint16_t Widen(unsigned v8) { return TColorManager::MulDivWord(uint16_t(v8), 65535, 255); }
+inline uint16_t Widen(unsigned v8)
+{
+    return TColorManager::MulDivWord(uint16_t(v8), 65535, 255);
+}
 
 // Runs convert<TIn, TOut>() for the depth pair of the manager; other pairs convert nothing.
 template <class F> void ForDepthPair(int sourceBits, int targetBits, F&& convert)
@@ -37,13 +40,15 @@ template <class TIn, class TOut> TOut CMYKValue(unsigned colour, unsigned black)
 {
     using M = TColorManager;
     if constexpr (sizeof(TIn) == 1) {
-        const unsigned v8 = M::ClampToByte(255 - int(colour - M::MulDivWord(uint16_t(colour), uint16_t(black), 255) + black));
+        const unsigned v8 =
+            M::ClampToByte(255 - int(colour - M::MulDivWord(uint16_t(colour), uint16_t(black), 255) + black));
         if constexpr (sizeof(TOut) == 1)
             return TOut(v8);
         else
             return Widen(v8);
     } else {
-        const uint16_t ink = uint16_t(colour - M::MulDivWord(uint16_t(colour), uint16_t(black), 65535) + black);
+        const uint16_t ink =
+            uint16_t(colour - M::MulDivWord(uint16_t(colour), uint16_t(black), 65535) + black);
         if constexpr (sizeof(TOut) == 1)
             return M::ClampToByte(255 - M::MulDivWord(ink, 255, 65535));
         else
@@ -72,12 +77,16 @@ void LabToRGB(double l, double a, double b, double (&rgb)[3])
 }
 
 // Three-sample sources are interleaved when the row has one plane, else planar.
-template <class TIn> TSourceLayout<3> ThreeSampleLayout(TColorManager::TPlanes source, uint32_t count, uint8_t mask)
+template <class TIn>
+TSourceLayout<3> ThreeSampleLayout(TColorManager::TPlanes source, uint32_t count, uint8_t mask)
 {
     return MakeSourceLayout<3>(source, source.size() != 1, sizeof(TIn), 3, ConvertedPixels(count, mask));
 }
 
-size_t TargetStride(TConversionOptions targetOptions) { return targetOptions & optAlpha ? 4 : 3; }
+size_t TargetStride(TConversionOptions targetOptions)
+{
+    return targetOptions & optAlpha ? 4 : 3;
+}
 } // namespace
 
 template <bool SwapOrder>
@@ -85,9 +94,10 @@ void TColorManager::ConvertCMYK(TPlanes source, std::span<uint8_t> target, uint3
 {
     ForDepthPair(FSourceBPS, FTargetBPS, [&]<class TIn, class TOut>() {
         // Planar exactly when the row has four planes: cyan, magenta, yellow, black.
-        const auto layout = MakeSourceLayout<4>(source, source.size() == 4, sizeof(TIn), 4, ConvertedPixels(count, mask));
+        const auto layout =
+            MakeSourceLayout<4>(source, source.size() == 4, sizeof(TIn), 4, ConvertedPixels(count, mask));
         ConvertPixels<SwapOrder, TIn, TOut, 4, 3>(layout, target, TargetStride(TargetOptions), count, mask,
-                                                  [](const TIn (&in)[4], TOut (&out)[3]) {
+                                                  [](const TIn(&in)[4], TOut(&out)[3]) {
                                                       for (size_t c = 0; c < 3; ++c)
                                                           out[c] = CMYKValue<TIn, TOut>(in[c], in[3]);
                                                   });
@@ -97,23 +107,25 @@ void TColorManager::ConvertCMYK(TPlanes source, std::span<uint8_t> target, uint3
 template <bool SwapOrder>
 void TColorManager::ConvertLab(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
 {
-    const bool byteRange = SourceOptions & optLabByteRange;
-    const bool chromaOffset = SourceOptions & optLabChromaOffset;
+    // Picked once per row: the divisor of the lightness, and the bit that turns chroma stored around
+    // the middle of the range into the signed form (v - 128 is the signed byte of v xor 0x80).
+    const double lightnessDivisor = SourceOptions & optLabByteRange ? 2.55 : 1.0;
+    const unsigned chromaFlip = SourceOptions & optLabChromaOffset ? 0x80 : 0;
     ForDepthPair(FSourceBPS, FTargetBPS, [&]<class TIn, class TOut>() {
         const auto layout = ThreeSampleLayout<TIn>(source, count, mask);
         ConvertPixels<SwapOrder, TIn, TOut, 3, 3>(
-            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn (&in)[3], TOut (&out)[3]) {
+            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn(&in)[3], TOut(&out)[3]) {
                 double l, a, b;
                 if constexpr (sizeof(TIn) == 1) {
-                    l = byteRange ? in[0] / 2.55 : in[0];
-                    a = chromaOffset ? in[1] - 128.0 : int8_t(in[1]);
-                    b = chromaOffset ? in[2] - 128.0 : int8_t(in[2]);
+                    l = in[0] / lightnessDivisor;
+                    a = int8_t(in[1] ^ chromaFlip);
+                    b = int8_t(in[2] ^ chromaFlip);
                 } else {
                     // 16-bit data: lightness over the whole word, a and b in 1/256 steps (signed,
                     // or around 32768 with the chroma offset).
                     l = in[0] * (100.0 / 65535);
-                    a = (chromaOffset ? in[1] - 32768.0 : int16_t(in[1])) / 256;
-                    b = (chromaOffset ? in[2] - 32768.0 : int16_t(in[2])) / 256;
+                    a = int16_t(in[1] ^ chromaFlip << 8) / 256.0;
+                    b = int16_t(in[2] ^ chromaFlip << 8) / 256.0;
                 }
                 double rgb[3];
                 LabToRGB(l, a, b, rgb);
@@ -125,10 +137,9 @@ void TColorManager::ConvertLab(TPlanes source, std::span<uint8_t> target, uint32
     });
 }
 
-template <bool SwapOrder>
+template <bool SwapOrder, bool PhotoYCC>
 void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
 {
-    const bool photoYCC = FSourceScheme == schPhotoYCC;
     if (FCrToRedTable.size() != 256) return; // no tables: not prepared for these data
     const int32_t *crToRed = FCrToRedTable.data(), *cbToBlue = FCbToBlueTable.data();
     const int32_t *crToGreen = FCrToGreenTable.data(), *cbToGreen = FCbToGreenTable.data();
@@ -136,10 +147,10 @@ void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint
     ForDepthPair(FSourceBPS, FTargetBPS, [&]<class TIn, class TOut>() {
         const auto layout = ThreeSampleLayout<TIn>(source, count, mask);
         ConvertPixels<SwapOrder, TIn, TOut, 3, 3>(
-            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn (&in)[3], TOut (&out)[3]) {
+            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn(&in)[3], TOut(&out)[3]) {
                 if constexpr (sizeof(TIn) == 2 && sizeof(TOut) == 2) {
                     double r, g, b;
-                    if (photoYCC) {
+                    if constexpr (PhotoYCC) {
                         const float y = 1.3584f * in[0], cb = float(in[1]) - 40092, cr = float(in[2]) - 35209;
                         r = y + 1.8215f * cr;
                         g = y - 0.9271435f * cr - 0.4302726f * cb;
@@ -161,7 +172,8 @@ void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint
                         cr = ScaleWord(uint16_t(cr));
                     }
                     // In 64 bits, so tables of extreme coefficients cannot overflow the sums.
-                    const int64_t v[3] = {int64_t(y) + crToRed[cr], int64_t(y) + cbToGreen[cb] + crToGreen[cr],
+                    const int64_t v[3] = {int64_t(y) + crToRed[cr],
+                                          int64_t(y) + cbToGreen[cb] + crToGreen[cr],
                                           int64_t(y) + cbToBlue[cb]};
                     for (size_t c = 0; c < 3; ++c) {
                         const unsigned v8 = v[c] < 0 ? 0 : v[c] > 255 ? 255 : unsigned(v[c]);
@@ -172,17 +184,35 @@ void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint
     });
 }
 
-void TColorManager::ConvertCMYKToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertCMYK<false>(s, t, n, m); }
-void TColorManager::ConvertCMYKToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertCMYK<true>(s, t, n, m); }
-void TColorManager::ConvertLabToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertLab<false>(s, t, n, m); }
-void TColorManager::ConvertLabToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertLab<true>(s, t, n, m); }
-void TColorManager::ConvertYCbCrToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertYCbCr<false>(s, t, n, m); }
-void TColorManager::ConvertYCbCrToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m) { ConvertYCbCr<true>(s, t, n, m); }
+void TColorManager::ConvertCMYKToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertCMYK<false>(s, t, n, m);
+}
+void TColorManager::ConvertCMYKToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertCMYK<true>(s, t, n, m);
+}
+void TColorManager::ConvertLabToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertLab<false>(s, t, n, m);
+}
+void TColorManager::ConvertLabToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertLab<true>(s, t, n, m);
+}
+void TColorManager::ConvertYCbCrToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertYCbCr<false, false>(s, t, n, m);
+}
+void TColorManager::ConvertYCbCrToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
+{
+    ConvertYCbCr<true, false>(s, t, n, m);
+}
 void TColorManager::ConvertPhotoYCCToRGB(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
 {
-    ConvertYCbCr<false>(s, t, n, m);
+    ConvertYCbCr<false, true>(s, t, n, m);
 }
 void TColorManager::ConvertPhotoYCCToBGR(TPlanes s, std::span<uint8_t> t, uint32_t n, uint8_t m)
 {
-    ConvertYCbCr<true>(s, t, n, m);
+    ConvertYCbCr<true, true>(s, t, n, m);
 }

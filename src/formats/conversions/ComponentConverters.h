@@ -33,7 +33,10 @@ struct TScaleWord
 };
 struct TSwapScaleWord
 {
-    unsigned operator()(unsigned v) const { return TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v))); }
+    unsigned operator()(unsigned v) const
+    {
+        return TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v)));
+    }
 };
 struct TScaleGammaWord
 {
@@ -82,7 +85,8 @@ template <class T> inline void StoreSample(std::span<uint8_t> row, size_t at, T 
 template <class F> inline void ForEachConverted(uint32_t count, uint8_t mask, F&& convert)
 {
     if (mask == 0xFF) {
-        for (uint32_t i = 0; i < count; ++i) convert(i);
+        for (uint32_t i = 0; i < count; ++i)
+            convert(i);
         return;
     }
     uint8_t bit = 0x80;
@@ -118,13 +122,14 @@ template <size_t Inputs> struct TSourceLayout
 // planar, one plane per sample (Inputs planes, the first Inputs of the source), or interleaved in
 // the first plane with `stride` samples per pixel. Samples are `sampleBytes` wide.
 template <size_t Inputs>
-TSourceLayout<Inputs> MakeSourceLayout(TColorManager::TPlanes source, bool planar, size_t sampleBytes, size_t stride,
-                                       uint64_t converted)
+TSourceLayout<Inputs> MakeSourceLayout(TColorManager::TPlanes source, bool planar, size_t sampleBytes,
+                                       size_t stride, uint64_t converted)
 {
     TSourceLayout<Inputs> layout{};
     if (planar) {
         RequireSource(source, Inputs, converted * sampleBytes);
-        for (size_t c = 0; c < Inputs; ++c) layout.Plane[c] = source[c];
+        for (size_t c = 0; c < Inputs; ++c)
+            layout.Plane[c] = source[c];
         layout.Step = sampleBytes;
     } else {
         RequireSource(source, 1, converted * stride * sampleBytes);
@@ -143,8 +148,8 @@ TSourceLayout<Inputs> MakeSourceLayout(TColorManager::TPlanes source, bool plana
 // order, which SwapOrder writes as blue, green, red; samples after the third keep their places.
 // Target samples beyond Outputs are never written.
 template <bool SwapOrder, class TIn, class TOut, size_t Inputs, size_t Outputs, class F>
-void ConvertPixels(const TSourceLayout<Inputs>& source, std::span<uint8_t> target, size_t targetStride, uint32_t count,
-                   uint8_t mask, F&& pixel)
+void ConvertPixels(const TSourceLayout<Inputs>& source, std::span<uint8_t> target, size_t targetStride,
+                   uint32_t count, uint8_t mask, F&& pixel)
 {
     static_assert(Outputs >= 3 && Outputs <= 4);
     RequireTarget(target, uint64_t(count) * targetStride * sizeof(TOut));
@@ -152,7 +157,8 @@ void ConvertPixels(const TSourceLayout<Inputs>& source, std::span<uint8_t> targe
     size_t offset = 0;
     ForEachConverted(count, mask, [&](uint32_t i) {
         TIn in[Inputs];
-        for (size_t c = 0; c < Inputs; ++c) in[c] = LoadSample<TIn>(source.Plane[c], source.Start[c] + offset);
+        for (size_t c = 0; c < Inputs; ++c)
+            in[c] = LoadSample<TIn>(source.Plane[c], source.Start[c] + offset);
         TOut out[Outputs];
         pixel(in, out);
         const size_t at = size_t(i) * advance;

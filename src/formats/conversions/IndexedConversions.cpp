@@ -7,14 +7,20 @@
 using namespace conversions;
 
 namespace {
-bool IsPacked(unsigned depth) { return depth == 1 || depth == 2 || depth == 4 || depth == 8; }
+bool IsPacked(unsigned depth)
+{
+    return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+}
 
-uint64_t PackedBytes(uint64_t pixels, unsigned depth) { return (pixels * depth + 7) / 8; }
+uint64_t PackedBytes(uint64_t pixels, unsigned depth)
+{
+    return (pixels * depth + 7) / 8;
+}
 
 // Packed values of `depth` bits read in order from a row.
 class TPackedReader
 {
-public:
+  public:
     TPackedReader(std::span<const uint8_t> row, unsigned depth)
         : FRow(row), FDepth(depth), FMax((1u << depth) - 1)
     {
@@ -25,7 +31,7 @@ public:
         return (FRow[size_t(bit >> 3)] >> (8 - FDepth - unsigned(bit & 7))) & FMax;
     }
 
-private:
+  private:
     std::span<const uint8_t> FRow;
     unsigned FDepth, FMax;
     uint64_t FIndex = 0;
@@ -47,7 +53,8 @@ std::array<uint8_t, 256> PackedScale(unsigned fromDepth, unsigned toDepth)
 {
     std::array<uint8_t, 256> table{};
     const uint16_t maxIn = uint16_t((1u << fromDepth) - 1), maxOut = uint16_t((1u << toDepth) - 1);
-    for (unsigned v = 0; v <= maxIn; ++v) table[v] = uint8_t(TColorManager::MulDivWord(uint16_t(v), maxOut, maxIn));
+    for (unsigned v = 0; v <= maxIn; ++v)
+        table[v] = uint8_t(TColorManager::MulDivWord(uint16_t(v), maxOut, maxIn));
     return table;
 }
 } // namespace
@@ -70,7 +77,8 @@ void TColorManager::ConvertIndexed8(TPlanes source, std::span<uint8_t> target, u
     ForEachConverted(count, mask, [&](uint32_t i) { StorePacked(target, i, t, scale[reader.Next()]); });
 }
 
-void TColorManager::ConvertIndexedSource16(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
+void TColorManager::ConvertIndexedSource16(TPlanes source, std::span<uint8_t> target, uint32_t count,
+                                           uint8_t mask)
 {
     const unsigned t = FTargetBPS;
     if (!IsPacked(t)) return; // depth not handled
@@ -88,7 +96,8 @@ void TColorManager::ConvertIndexedSource16(TPlanes source, std::span<uint8_t> ta
     });
 }
 
-void TColorManager::ConvertIndexedTarget16(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
+void TColorManager::ConvertIndexedTarget16(TPlanes source, std::span<uint8_t> target, uint32_t count,
+                                           uint8_t mask)
 {
     const unsigned s = FSourceBPS;
     if (!IsPacked(s)) return; // depth not handled
@@ -103,7 +112,8 @@ void TColorManager::ConvertIndexedTarget16(TPlanes source, std::span<uint8_t> ta
     });
 }
 
-void TColorManager::ConvertIndexedBoth16(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
+void TColorManager::ConvertIndexedBoth16(TPlanes source, std::span<uint8_t> target, uint32_t count,
+                                         uint8_t mask)
 {
     RequireSource(source, 1, ConvertedPixels(count, mask) * 2);
     RequireTarget(target, uint64_t(count) * 2);

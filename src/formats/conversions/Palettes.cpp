@@ -26,12 +26,13 @@ namespace {
 // skipped), interleaved in the first plane or one colour per plane. Entries the data does not hold
 // completely stay as they are. Order (red, green, blue) gives the position of each colour within an entry.
 template <class TIn, class F>
-void FillEntries(TColorManager::TPlanes data, bool planar, size_t samples, const size_t (&order)[3], F convert,
-                 std::span<TRGBQuad> entries)
+void FillEntries(TColorManager::TPlanes data, bool planar, size_t samples, const size_t (&order)[3],
+                 F convert, std::span<TRGBQuad> entries)
 {
     size_t available;
     if (planar) {
-        available = data.size() < 3 ? 0 : std::min({data[0].size(), data[1].size(), data[2].size()}) / sizeof(TIn);
+        available =
+            data.size() < 3 ? 0 : std::min({data[0].size(), data[1].size(), data[2].size()}) / sizeof(TIn);
     } else {
         available = data.empty() ? 0 : data[0].size() / (samples * sizeof(TIn));
     }
@@ -46,8 +47,8 @@ void FillEntries(TColorManager::TPlanes data, bool planar, size_t samples, const
 }
 } // namespace
 
-std::vector<TRGBQuad> TColorManager::CreateColorPalette(TPlanes data, TRawPaletteLayout layout, uint32_t colorCount,
-                                                        bool orderFlag) const
+std::vector<TRGBQuad> TColorManager::CreateColorPalette(TPlanes data, TRawPaletteLayout layout,
+                                                        uint32_t colorCount, bool orderFlag) const
 {
     std::array<TRGBQuad, 256> entries{};
     size_t count = std::min<uint32_t>(colorCount, 256);
@@ -55,8 +56,8 @@ std::vector<TRGBQuad> TColorManager::CreateColorPalette(TPlanes data, TRawPalett
     const bool gamma = TargetOptions & optApplyGamma;
     const bool swap = SourceOptions & optSwapBytes;
     const size_t samples = layout % 2 == 0 ? 3 : 4;
-    const bool planar = layout == rplPlanar8Triple || layout == rplPlanar8Quad || layout == rplPlanar16Triple ||
-                        layout == rplPlanar16Quad;
+    const bool planar = layout == rplPlanar8Triple || layout == rplPlanar8Quad ||
+                        layout == rplPlanar16Triple || layout == rplPlanar16Quad;
     // Positions of red, green and blue within an interleaved entry: the 8-bit layouts store blue
     // first when the flag is set, the 16-bit layouts when it is clear.
     static constexpr size_t kRGB[3] = {0, 1, 2}, kBGR[3] = {2, 1, 0};
@@ -85,9 +86,11 @@ std::vector<TRGBQuad> TColorManager::CreateColorPalette(TPlanes data, TRawPalett
         const uint16_t maxIn = uint16_t((1u << s) - 1), maxOut = uint16_t((1u << t) - 1);
         // Growing walks down and shrinking walks up, so no entry is overwritten before it is read.
         if (maxIn < maxOut)
-            for (int i = maxOut; i >= 0; --i) entries[size_t(i)] = entries[MulDivWord(uint16_t(i), maxIn, maxOut)];
+            for (int i = maxOut; i >= 0; --i)
+                entries[size_t(i)] = entries[MulDivWord(uint16_t(i), maxIn, maxOut)];
         else
-            for (unsigned i = 0; i <= maxOut; ++i) entries[i] = entries[MulDivWord(uint16_t(i), maxIn, maxOut)];
+            for (unsigned i = 0; i <= maxOut; ++i)
+                entries[i] = entries[MulDivWord(uint16_t(i), maxIn, maxOut)];
         count = size_t(maxOut) + 1;
     }
     return std::vector<TRGBQuad>(entries.begin(), entries.begin() + ptrdiff_t(count));

@@ -17,15 +17,17 @@ void ConvertRGBRow(TColorManager::TPlanes source, std::span<uint8_t> target, uin
     if (sourceAlpha && targetAlpha) {
         const auto layout = MakeSourceLayout<4>(source, planar, sizeof(TIn), sourceStride, converted);
         ConvertPixels<SwapOrder, TIn, TOut, 4, 4>(layout, target, targetStride, count, mask,
-                                                  [&](const TIn (&in)[4], TOut (&out)[4]) {
-                                                      for (size_t c = 0; c < 3; ++c) out[c] = TOut(colour(in[c]));
+                                                  [&](const TIn(&in)[4], TOut(&out)[4]) {
+                                                      for (size_t c = 0; c < 3; ++c)
+                                                          out[c] = TOut(colour(in[c]));
                                                       out[3] = TOut(alpha(in[3]));
                                                   });
     } else {
         const auto layout = MakeSourceLayout<3>(source, planar, sizeof(TIn), sourceStride, converted);
         ConvertPixels<SwapOrder, TIn, TOut, 3, 3>(layout, target, targetStride, count, mask,
-                                                  [&](const TIn (&in)[3], TOut (&out)[3]) {
-                                                      for (size_t c = 0; c < 3; ++c) out[c] = TOut(colour(in[c]));
+                                                  [&](const TIn(&in)[3], TOut(&out)[3]) {
+                                                      for (size_t c = 0; c < 3; ++c)
+                                                          out[c] = TOut(colour(in[c]));
                                                   });
     }
 }
@@ -52,16 +54,16 @@ void TColorManager::ConvertRGBFamily(TPlanes source, std::span<uint8_t> target, 
     } else if (s == 8) {
         if (gamma && swap)
             row.template operator()<uint8_t, uint16_t>(TWidenByte<TGammaByte, true>{gammaByte},
-                                                        TWidenByte<TPassSample, true>{});
+                                                       TWidenByte<TPassSample, true>{});
         else if (gamma)
             row.template operator()<uint8_t, uint16_t>(TWidenByte<TGammaByte, false>{gammaByte},
-                                                        TWidenByte<TPassSample, false>{});
+                                                       TWidenByte<TPassSample, false>{});
         else if (swap)
             row.template operator()<uint8_t, uint16_t>(TWidenByte<TPassSample, true>{},
-                                                        TWidenByte<TPassSample, true>{});
+                                                       TWidenByte<TPassSample, true>{});
         else
             row.template operator()<uint8_t, uint16_t>(TWidenByte<TPassSample, false>{},
-                                                        TWidenByte<TPassSample, false>{});
+                                                       TWidenByte<TPassSample, false>{});
     } else if (t == 8) { // alpha is never gamma-corrected
         if (gamma && swap)
             row.template operator()<uint16_t, uint8_t>(TSwapScaleGammaWord{FGammaTable}, TSwapScaleWord{});
@@ -127,7 +129,8 @@ void TColorManager::ConvertGray(TPlanes source, std::span<uint8_t> target, uint3
     if (s == 8 && t == 8)
         ConvertGrayRow<uint8_t, uint8_t>(source, target, count, mask, step, TPassSample{});
     else if (s == 8)
-        ConvertGrayRow<uint8_t, uint16_t>(source, target, count, mask, step, TWidenByte<TPassSample, false>{});
+        ConvertGrayRow<uint8_t, uint16_t>(source, target, count, mask, step,
+                                          TWidenByte<TPassSample, false>{});
     else if (t == 8 && swap)
         ConvertGrayRow<uint16_t, uint8_t>(source, target, count, mask, step, TSwapScaleWord{});
     else if (t == 8)
