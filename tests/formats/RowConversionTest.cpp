@@ -342,6 +342,7 @@ TEST(RowConversion, ColourSpacePixels)
         {"L*a*b* chroma", schCIELab, 8, 8, 0, {50, 20, uint8_t(-30)}, {101, 40, 53}},
         {"L*a*b* chroma around 128", schCIELab, 8, 8, optLabChromaOffset, {50, 148, 98}, {101, 40, 53}},
         {"L*a*b* lightness 0..255", schCIELab, 8, 8, optLabByteRange, {128, 0, 0}, {47, 47, 47}},
+        {"L*a*b* lightness 255 of 255", schCIELab, 8, 8, optLabByteRange, {255, 0, 0}, {255, 255, 255}},
         {"L*a*b* beyond the gamut", schCIELab, 8, 8, 0, {60, uint8_t(-128), 127}, {0, 120, 0}},
         {"L*a*b* to 16 bits", schCIELab, 8, 16, 0, {100, 0, 0}, {65535, 65535, 65535}},
         {"L*a*b* 16 bits", schCIELab, 16, 8, 0, {65535, 20 * 256, 65536 - 30 * 256}, {255, 233, 255}},
@@ -398,6 +399,20 @@ TEST(RowConversion, ExtremeGammasAndLumaWeights)
     // 200 + round(1.402 x 92) -> 255; 200 - round(0.71414 x 92) + round(0.34414 x 78) = 161;
     // 200 - round(1.772 x 78) = 62
     EXPECT_EQ(target, Bytes({255, 161, 62}));
+    // New weights reach the tables at the next preparation: red is 100 + 1.402 x 72 = 201 until
+    // then, 100 + 1.0 x 72 after.
+    TColorManager weights = ColorManagerFor(schYCbCr, schRGB, 8, 8);
+    const Bytes reddish = {100, 128, 200};
+    Bytes rgb(3);
+    weights.ConvertRow({reddish}, rgb, 1, 0xFF);
+    EXPECT_EQ(rgb[0], 201);
+    weights.SetYCbCrSubsampling({0.5f, 0.25f, 0.25f}, 2, 1);
+    weights.ConvertRow({reddish}, rgb, 1, 0xFF);
+    EXPECT_EQ(rgb[0], 201);
+    weights.PrepareConversion();
+    weights.ConvertRow({reddish}, rgb, 1, 0xFF);
+    EXPECT_EQ(rgb[0], 172);
+
     // Weights whose tables saturate (and whose green factors are infinite): the sums saturate too,
     // and a pixel without chroma stays grey.
     for (int bits : {8, 16}) {
