@@ -257,34 +257,24 @@ void TDropTarget::ScrollStep()
 bool TDropTarget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != FTarget) return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter: {
-        auto* e = static_cast<QDragEnterEvent*>(event);
-        uint32_t effect = uint32_t(e->possibleActions().toInt()) & AllEffects;
-        DragEnter(e->mimeData(), e->modifiers(), ClientPoint(e), effect);
-        Answer(e, effect);
-        return true;
-    }
-    case QEvent::DragMove: {
-        auto* e = static_cast<QDragMoveEvent*>(event);
-        uint32_t effect = uint32_t(e->possibleActions().toInt()) & AllEffects;
-        DragOver(e->modifiers(), ClientPoint(e), effect);
-        Answer(e, effect);
-        return true;
-    }
-    case QEvent::DragLeave:
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragLeave) {
         DragLeave();
         return true;
-    case QEvent::Drop: {
-        auto* e = static_cast<QDropEvent*>(event);
-        uint32_t effect = uint32_t(e->possibleActions().toInt()) & AllEffects;
-        Drop(e->modifiers(), ClientPoint(e), effect);
-        Answer(e, effect);
-        return true;
     }
-    default:
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return QObject::eventFilter(watched, event);
-    }
+    auto* e = static_cast<QDropEvent*>(event); // the base of the enter and move events too
+    uint32_t effect = uint32_t(e->possibleActions().toInt()) & AllEffects;
+    const QPoint point = ClientPoint(e);
+    if (type == QEvent::DragEnter)
+        DragEnter(e->mimeData(), e->modifiers(), point, effect);
+    else if (type == QEvent::DragMove)
+        DragOver(e->modifiers(), point, effect);
+    else
+        Drop(e->modifiers(), point, effect);
+    Answer(e, effect);
+    return true;
 }
 
 // ---- TDropFileTarget ----

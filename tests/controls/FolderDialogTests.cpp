@@ -42,6 +42,15 @@ struct TTempTree
     }
 };
 
+// A dialog with the captions of locale that starts at folder.
+std::unique_ptr<TFolderDialog> DialogOn(const std::string& folder, const char* locale = "en_US")
+{
+    EnsureGuiTestApp();
+    auto dialog = std::make_unique<TFolderDialog>(nullptr, QLocale(locale));
+    dialog->SetFolder(folder);
+    return dialog;
+}
+
 // Runs the dialog; once it is ready, act runs from the event loop and then the window closes with
 // accept (true) or reject.
 bool RunDialog(TFolderDialog& dialog, std::function<bool(TFolderBrowserWindow*)> act)
@@ -149,8 +158,8 @@ TEST(FolderDialogRun, ChoosingAFolderSetsItAndCancelKeepsTheOldOne)
     TTempTree tree;
     const std::string start = tree.Make("photos/2024 summer");
     const std::string other = tree.Make("photos/\xC3\x9C" "bersicht");
-    TFolderDialog dialog(nullptr, QLocale("en_US"));
-    dialog.SetFolder(start);
+    auto owned = DialogOn(start);
+    TFolderDialog& dialog = *owned;
     std::vector<std::string> selections;
     dialog.OnSelectionChanged = [&](TFolderDialog*, QWidget*, const QModelIndex& item, const std::string& folder) {
         selections.push_back(folder);
@@ -189,8 +198,8 @@ TEST(FolderDialogRun, NewFolderIsMadeInTheSelectionAndShownSelected)
 {
     TTempTree tree;
     const std::string data = tree.Make("data");
-    TFolderDialog dialog(nullptr, QLocale("de_DE"));
-    dialog.SetFolder(data);
+    auto owned = DialogOn(data, "de_DE");
+    TFolderDialog& dialog = *owned;
     std::vector<std::string> askedWith;
     std::vector<std::string> names = {"Reports", std::string(300, 'n'), "../outside", "..", ""};
     dialog.NameBox = [&](QWidget*, const std::string& caption, std::string& name) {
@@ -232,8 +241,8 @@ TEST(FolderDialogRun, OkNeedsASelectionOnlyForFileSystemFolders)
     TTempTree tree;
     const std::string start = tree.Make("a");
     for (bool onlyFileSystem : {true, false}) {
-        TFolderDialog dialog(nullptr, QLocale("en_US"));
-        dialog.SetFolder(start);
+        auto owned = DialogOn(start);
+        TFolderDialog& dialog = *owned;
         if (onlyFileSystem) dialog.Flags |= TBrowseInfoFlag::OnlyFileSystem;
         std::string lastSelection = "-";
         dialog.OnSelectionChanged = [&](TFolderDialog*, QWidget*, const QModelIndex&, const std::string& folder) {
@@ -256,8 +265,8 @@ TEST(FolderDialogRun, TheButtonFollowsVisibleAndEnabledAndTheStatusLineShowPath)
 {
     TTempTree tree;
     const std::string start = tree.Make("a");
-    TFolderDialog dialog(nullptr, QLocale("en_US"));
-    dialog.SetFolder(start);
+    auto owned = DialogOn(start);
+    TFolderDialog& dialog = *owned;
     dialog.Flags = {};
     dialog.SetNewFolderVisible(false);
     RunDialog(dialog, [&](TFolderBrowserWindow* w) {
@@ -295,9 +304,9 @@ TEST(FolderDialogRun, AUserFolderAsRootShowsItAloneAtTheTop)
     EXPECT_EQ(TFolderDialog::RootFolderPath(TSHFolders::foDesktopExpanded), "");
     EXPECT_EQ(TFolderDialog::RootFolderPath(TSHFolders::foMyComputer), "");
 
-    TFolderDialog dialog(nullptr, QLocale("en_US"));
+    auto owned = DialogOn("/usr"); // outside the root: the root is selected
+    TFolderDialog& dialog = *owned;
     dialog.RootFolder = TSHFolders::foPersonal;
-    dialog.SetFolder("/usr"); // outside the root: the root is selected
     RunDialog(dialog, [&](TFolderBrowserWindow* w) {
         EXPECT_EQ(w->CurrentPath().toStdString(), docs);
         const QModelIndex top = w->Tree()->rootIndex();
