@@ -217,6 +217,7 @@ void TDropTarget::Drop(Qt::KeyboardModifiers shiftState, QPoint point, uint32_t&
 
 void TDropTarget::EndDrag()
 {
+    FLeavePending = false;
     FScrollTimer.stop();
     FDataObject = nullptr;
 }
@@ -258,8 +259,16 @@ bool TDropTarget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != FTarget) return QObject::eventFilter(watched, event);
     const QEvent::Type type = event->type();
+    // Qt leaves and enters again when the cursor passes from one child of the target to another.
+    // The leave waits for the events at hand: an enter of the same drag that follows at once
+    // continues the drag as a move.
     if (type == QEvent::DragLeave) {
-        DragLeave();
+        FLeavePending = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!FLeavePending) return;
+            FLeavePending = false;
+            DragLeave();
+        });
         return true;
     }
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
@@ -267,9 +276,12 @@ bool TDropTarget::eventFilter(QObject* watched, QEvent* event)
     auto* e = static_cast<QDropEvent*>(event); // the base of the enter and move events too
     uint32_t effect = uint32_t(e->possibleActions().toInt()) & AllEffects;
     const QPoint point = ClientPoint(e);
-    if (type == QEvent::DragEnter)
+    const bool sameDrag = FLeavePending && FDataObject && e->mimeData() == FDataObject;
+    if (FLeavePending && !sameDrag) DragLeave();
+    FLeavePending = false;
+    if (type == QEvent::DragEnter && !sameDrag)
         DragEnter(e->mimeData(), e->modifiers(), point, effect);
-    else if (type == QEvent::DragMove)
+    else if (type != QEvent::Drop)
         DragOver(e->modifiers(), point, effect);
     else
         Drop(e->modifiers(), point, effect);

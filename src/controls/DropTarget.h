@@ -122,6 +122,7 @@ private:
     QPointer<QWidget> FTarget;
     bool FTargetAcceptedDrops = false; // the widget's own setting, given back on Unregister
     QPointer<QMimeData> FDataObject;
+    bool FLeavePending = false; // a leave that an enter of the same drag may still take back
     bool FShowImage = true;
     QPoint FLastPoint;
     int FScrollMargin = 0;

@@ -204,11 +204,24 @@ TEST(DropFileTarget, LeavingEndsTheDragAndTheHandlerChoosesTheEffectWithoutScrol
     auto files = UriList({QUrl("https://example.org/p.jpg"), QUrl::fromLocalFile("/tmp/y.jpg")});
 
     QDragEnterEvent enter(QPoint(0, 0), Qt::CopyAction | Qt::LinkAction, files.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.Child, &enter);
+    QApplication::sendEvent(&w.Window, &enter);
     // Fetched on enter: other addresses keep their text.
     EXPECT_EQ(target.Files().Lines(), (std::vector<std::string>{"https://example.org/p.jpg", "/tmp/y.jpg"}));
+    // Passing to another child of the target: Qt leaves and enters again; the drag goes on as a move.
+    auto* second = new QWidget(&w.Window);
+    second->setGeometry(150, 10, 50, 50);
     QDragLeaveEvent leave;
     QApplication::sendEvent(&w.Window, &leave);
+    QDragEnterEvent again(QPoint(2, 3), Qt::CopyAction | Qt::LinkAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second, &again);
+    EXPECT_TRUE(again.isAccepted());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rec.Calls, (std::vector<std::string>{"enter 1 (0,0)", "over 1 (152,13)"}));
+    EXPECT_EQ(target.Files().Count(), 2);
+    // Leaving for good: the leave comes once the events at hand are served.
+    QApplication::sendEvent(&w.Window, &leave);
+    EXPECT_EQ(rec.Calls.back(), "over 1 (152,13)");
+    QCoreApplication::processEvents();
     EXPECT_EQ(rec.Calls.back(), "leave");
     EXPECT_EQ(target.DataObject(), nullptr);
     EXPECT_EQ(target.Files().Count(), 0);
