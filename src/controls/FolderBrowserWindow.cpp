@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -92,12 +93,19 @@ TFolderBrowserWindow::TFolderBrowserWindow(QWidget* parent, const QString& rootP
         connect(FModel, &QFileSystemModel::rowsInserted, this, &TFolderBrowserWindow::HideSiblingsOfRoot);
         HideSiblingsOfRoot(parentIndex, 0, FModel->rowCount(parentIndex) - 1);
     }
-    connect(FModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
-        const QString current = CurrentPath();
-        if (!FScrollTarget.isEmpty() && current == FScrollTarget &&
-            (folder == "/" || current.startsWith(folder + "/")))
-            FTree->scrollTo(FTree->currentIndex());
+    // Folders listed and sorted above the selection push it down: it is brought back into view
+    // (once per burst of changes) until the user scrolls or selects another folder.
+    FKeepInView.setSingleShot(true);
+    connect(&FKeepInView, &QTimer::timeout, this, [this] {
+        if (!FScrollTarget.isEmpty() && CurrentPath() == FScrollTarget) FTree->scrollTo(FTree->currentIndex());
     });
+    auto keepInView = [this] {
+        if (!FScrollTarget.isEmpty()) FKeepInView.start(0);
+    };
+    connect(FModel, &QFileSystemModel::directoryLoaded, this, keepInView);
+    connect(FModel, &QFileSystemModel::rowsInserted, this, keepInView);
+    connect(FModel, &QFileSystemModel::layoutChanged, this, keepInView);
+    connect(FTree->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { FScrollTarget.clear(); });
     connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { emit SelectionChanged(current.isValid() ? FModel->filePath(current) : QString()); });
 
@@ -184,7 +192,6 @@ bool TFolderBrowserWindow::SelectPath(const QString& path)
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) FTree->expand(up);
     FTree->setCurrentIndex(index);
     FTree->scrollTo(index);
-    // The folders above arrive later and push it down: it is brought into view again then.
     FScrollTarget = clean;
     return true;
 }

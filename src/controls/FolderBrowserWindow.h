@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 
 class QAbstractFileIconProvider;
 class QFileSystemModel;
@@ -74,5 +75,6 @@ private:
     QPushButton* FCancel;
     QPushButton* FNewFolder;
     QString FScrollTarget; // the folder selected by SelectPath, kept in view while the tree fills
+    QTimer FKeepInView;
     bool FShown = false;
 };

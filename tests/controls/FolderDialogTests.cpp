@@ -194,6 +194,24 @@ TEST(FolderDialogRun, ChoosingAFolderSetsItAndCancelKeepsTheOldOne)
     EXPECT_EQ(dialog.Folder(), other);
 }
 
+TEST(FolderDialogRun, TheSelectionStaysInViewWhileTheFoldersAboveItAreListed)
+{
+    TTempTree tree;
+    for (int i = 0; i < 80; ++i) tree.Make(std::string("a").append(std::to_string(100 + i)));
+    const std::string target = tree.Make("zz/target");
+    auto dialog = DialogOn(target);
+    bool inView = false;
+    RunDialog(*dialog, [&](TFolderBrowserWindow* w) {
+        const QModelIndex parent = w->Model()->index(QString::fromStdString(tree.Root.string()));
+        PumpUntil([&] { return w->Model()->rowCount(parent) == 81; }, 10000);
+        PumpUntil([] { return false; }, 200);
+        const QRect item = w->Tree()->visualRect(w->Tree()->currentIndex());
+        inView = w->Tree()->viewport()->rect().contains(item.center());
+        return false;
+    });
+    EXPECT_TRUE(inView);
+}
+
 TEST(FolderDialogRun, NewFolderIsMadeInTheSelectionAndShownSelected)
 {
     TTempTree tree;
