@@ -73,6 +73,9 @@ TDropTarget::TDropTarget(QObject* owner) : QObject(owner)
 TDropTarget::~TDropTarget()
 {
     FScrollTimer.stop();
+    // An owner that is also the target is being destroyed itself: nothing to give back to it.
+    for (QObject* up = parent(); up && FTarget; up = up->parent())
+        if (up == FTarget) FTarget = nullptr;
     Unregister();
 }
 

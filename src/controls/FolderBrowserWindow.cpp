@@ -184,7 +184,8 @@ void TFolderBrowserWindow::HideSiblingsOfRoot(const QModelIndex& parent, int fir
 
 bool TFolderBrowserWindow::SelectPath(const QString& path)
 {
-    QString clean = QDir::cleanPath(path);
+    if (path.isEmpty()) return false;
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const bool inside = FRootPath.isEmpty() || clean == FRootPath || clean.startsWith(FRootPath + "/");
     if (!inside || !QFileInfo(clean).isDir()) return false;
     const QModelIndex index = FModel->index(clean);

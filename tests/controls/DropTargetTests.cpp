@@ -337,6 +337,9 @@ TEST(DropTargetRegister, TwiceIsOnceNullptrDetachesAndTheWidgetsOwnSettingComesB
     EXPECT_FALSE(drop.isAccepted());
     delete doomed;
     EXPECT_EQ(target.Target(), nullptr);
+    auto* owner = new QWidget; // owns a target attached to itself
+    (new TDropFileTarget(owner))->Register(owner);
+    delete owner;
     target.Register(&w.Window);
     EXPECT_EQ(target.Target(), &w.Window);
 }
