@@ -345,6 +345,7 @@ bool TBatchProcess::CommitFile(int index)
 {
     TFileSlot& slot = *FSlots[size_t(index)];
     if (slot.Dropped) return false;
+    if (FWork.FileIndex != index + 1) SyncProgress(); // the windows see each file begin
     const std::string& src = FFiles[size_t(index)];
     Options.ForceJpgExt = !slot.Loaded || !slot.IsJpeg;
     const std::string dest = MakeBatchFileName(src, Options);
@@ -392,19 +393,23 @@ void TBatchProcess::SyncProgress()
         naming.ForceJpgExt = !slot->Loaded || !slot->IsJpeg;
         const std::string dest = MakeBatchFileName(src, naming);
         const int elapsed = int(std::clamp<double>(Round(Now() - FStartTime), 0, INT_MAX));
-        if (FWork.FileIndex != index + 1) {
+        // The windows learn of a new file by its loading stage (names, counter, the flight), so each
+        // file is shown loading first, however far its work has gone meanwhile.
+        const bool newFile = FWork.FileIndex != index + 1;
+        if (newFile) {
             FWork.FileIndex = index + 1;
             FWork.FileStartSec = elapsed;
             FWorkThumbReady = false;
+            FProgressDirty = true; // its present stage follows
         }
         FWork.ElapsedSec = elapsed;
         const double estimate = double(FTotalBytes) / double(BytesDoneThrough(index + 1)) * elapsed;
         FWork.EstimatedSec = int(std::clamp<double>(Round(estimate), 0, INT_MAX));
-        FWork.Stage = uint8_t(slot->Stage);
-        FWork.FilePercent = slot->Percent;
-        switch (slot->Stage) {
-        case 0: FWork.FileProgress = float(slot->Percent * FCompressShare * 0.01 + FResampleShare); break;
-        case 2: FWork.FileProgress = float(slot->Percent * FResampleShare * 0.01); break;
+        FWork.Stage = uint8_t(newFile ? 3 : slot->Stage);
+        FWork.FilePercent = newFile ? 0 : slot->Percent;
+        switch (FWork.Stage) {
+        case 0: FWork.FileProgress = float(FWork.FilePercent * FCompressShare * 0.01 + FResampleShare); break;
+        case 2: FWork.FileProgress = float(FWork.FilePercent * FResampleShare * 0.01); break;
         case 4: FWork.FileProgress = 1.0f; break;
         default: FWork.FileProgress = 0.0f;
         }
@@ -414,7 +419,7 @@ void TBatchProcess::SyncProgress()
         FWork.SrcFolder = ExtractFilePath(src);
         FWork.DestName = ExtractFileName(dest);
         FWork.DestFolder = ExtractFilePath(dest);
-        if (slot->ThumbReady && !FWorkThumbReady) {
+        if (slot->ThumbReady && !FWorkThumbReady && !newFile) {
             FWorkThumb = slot->Thumb;
             FWorkThumbRect = slot->ThumbRect;
             FWorkThumbReady = true;
