@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "batch/BatchFileOrder.h"
 #include "batch/BatchProcOptions.h"
 #include "batch/BatchThumbnail.h"
+#include "platform/BmpFile.h"
 #include "platform/TempFolder.h"
 
 // Which sources an earlier file of the list may write: same output folder (as canonical paths) and
@@ -49,6 +51,29 @@ TEST(BatchFileOrder, SourcesAnEarlierFileMayWrite)
     TBatchProcOptions o;
     o.DestFolder = d + "../s/";
     EXPECT_EQ(BatchSourcesAtRisk({d + "a.bmp", s + "b.jpg", s + "a.jpg"}, o), (std::vector<bool>{false, false, true}));
+}
+
+// Pixel memory of a file in flight: 16 bytes a pixel of the header's size, else 16 per file byte.
+TEST(BatchFileOrder, MemoryFromHeaders)
+{
+    TTempFolder scratch;
+    const std::string dir = scratch.Path() + "/", fixtures = std::string(QM_FIXTURES_DIR) + "/formats/";
+    SaveBmpToFile(TBitmap(100, 50, TPixelFormat::pf24bit), dir + "a.bmp");
+    std::ofstream(dir + "text.jpg") << "hello";
+    const std::vector<uint8_t> cut = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F'}; // a segment longer than the file
+    std::ofstream(dir + "cut.jpg", std::ios::binary).write(reinterpret_cast<const char*>(cut.data()), 8);
+    const std::pair<std::string, int64_t> cases[] = {
+        {dir + "a.bmp", 80000},
+        {fixtures + "color_40x24.jpg", 15360},
+        {fixtures + "progressive_24x16.jpg", 6144},
+        {dir + "text.jpg", 80},
+        {dir + "cut.jpg", 128},
+        {dir + "missing.bmp", 0},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const int64_t size = std::filesystem::exists(name) ? int64_t(std::filesystem::file_size(name)) : 0;
+        EXPECT_EQ(EstimateBatchFileMemory(name, size), bytes) << name;
+    }
 }
 
 namespace {
