@@ -312,6 +312,7 @@ void TBatchProcess::ProcessFile(int index, TJPEGImage& image, TPicture& picture,
         Report(index, stage, 0);
         const double t0 = Now();
         const std::shared_ptr<TJPEGData> before = image.Data;
+        image.EncodeError.clear(); // an earlier file's failure is not this one's
         image.CompressImage();
         stopPoint(); // a cancelled compress leaves nothing to save
         // A compress that made no new data failed, whatever it left in the image: an empty stream,
