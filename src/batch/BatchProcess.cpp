@@ -139,6 +139,21 @@ int TBatchProcess::ChooseParallelFiles()
 
 void TBatchProcess::Execute()
 {
+    // However the job ends, nothing more starts and every helper has ended before the job
+    // is done (a helper in flight stops at its next stop point).
+    std::vector<std::thread> helpers;
+    struct TEndHelpers
+    {
+        TBatchProcess& Job;
+        std::vector<std::thread>& Threads;
+        ~TEndHelpers()
+        {
+            Job.FStopping.store(true);
+            Job.FChanged.notify_all();
+            for (std::thread& t : Threads) t.join();
+            Job.FDone.store(true);
+        }
+    } endHelpers{*this, helpers};
     FStartTime = Now();
     CollectFileSizes();
     FAtRisk = BatchSourcesAtRisk(FFiles, Options);
@@ -147,8 +162,8 @@ void TBatchProcess::Execute()
     for (size_t i = 0; i < FFiles.size(); ++i) FSlots.push_back(std::make_unique<TFileSlot>());
     FParallel = FFiles.empty() ? 0 : ChooseParallelFiles();
 
-    std::vector<std::thread> helpers;
-    for (int h = 0; h < FParallel; ++h) helpers.emplace_back([this] { Helper(FParallel == 1); });
+    const bool oneImage = FParallel == 1;
+    for (int h = 0; h < FParallel; ++h) helpers.emplace_back([this, oneImage] { Helper(oneImage); });
 
     std::unique_lock lock(FMutex);
     while (FCommitted < FileCount() && !Terminated()) {
@@ -171,11 +186,6 @@ void TBatchProcess::Execute()
             FChanged.wait_for(lock, std::chrono::milliseconds(100));
         }
     }
-    FStopping = true;
-    FChanged.notify_all();
-    lock.unlock();
-    for (std::thread& t : helpers) t.join();
-    FDone.store(true);
 }
 
 void TBatchProcess::Helper(bool carryImage)
@@ -196,7 +206,7 @@ void TBatchProcess::Helper(bool carryImage)
         {
             std::unique_lock lock(FMutex);
             for (;;) {
-                if (FStopping || Terminated() || FNextClaim >= FileCount()) return;
+                if (FStopping.load() || Terminated() || FNextClaim >= FileCount()) return;
                 const int i = FNextClaim;
                 const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
                 const bool fits =
@@ -207,9 +217,14 @@ void TBatchProcess::Helper(bool carryImage)
             index = FNextClaim++;
             FMemoryInFlight += FFileMemory[size_t(index)];
         }
-        if (!image || !carryImage) image = newImage();
-        TPicture picture;
-        ProcessFile(index, *image, picture, resampleThreads);
+        try {
+            if (!image || !carryImage) image = newImage();
+            TPicture picture;
+            ProcessFile(index, *image, picture, resampleThreads);
+        } catch (...) { // the file's own failures are caught inside; this is only what setting up raised
+            FSlots[size_t(index)]->Failed = true;
+            FSlots[size_t(index)]->Message = ExceptionText(std::current_exception());
+        }
         std::lock_guard lock(FMutex);
         FMemoryInFlight -= FFileMemory[size_t(index)];
         FSlots[size_t(index)]->Processed = true;
@@ -236,7 +251,7 @@ void TBatchProcess::ProcessFile(int index, TJPEGImage& image, TPicture& picture,
     const std::string& src = FFiles[size_t(index)];
     int stage = 3;
     const auto stopPoint = [this] {
-        if (Terminated()) throw EAbort();
+        if (Terminated() || FStopping.load()) throw EAbort();
     };
     image.OnProgress = [&](TGraphic*, TProgressStage, int percent, bool, const TRect&, const std::string&) {
         stopPoint();

@@ -97,6 +97,7 @@ private:
     TJobEvent FOnWindowUpdate;
     TJobEvent FOnMainUpdate;
     std::atomic<bool> FDone{false};
+    std::atomic<bool> FStopping{false}; // the loop has ended: nothing more starts
     int FParallel = 1;
 
     std::vector<int64_t> FFileSizes;
@@ -116,7 +117,6 @@ private:
     int64_t FMemoryInFlight = 0;
     int64_t FMemoryBudget = 0;
     bool FProgressDirty = false;
-    bool FStopping = false;
     double FResampleMs = 0, FCompressMs = 0;
     int FResampleCount = 0, FCompressCount = 0;
     float FCompressShare = 1.0f, FResampleShare = 0.0f;
