@@ -21,7 +21,7 @@ void MakeTree(const std::string& root)
     SaveBmpToFile(TestPicture(48, 32, 3), root + "/S1/q.bmp");
     WriteJpeg(root + "/D/q.jpg", TestPicture(48, 32, 4)); // replaced by the job before it is read
     for (int i = 0; i < 6; ++i) SaveBmpToFile(TestPicture(90 + i * 7, 60 + i * 5, 10 + i), root + "/S1/f" + std::to_string(i) + ".bmp");
-    WriteText(root + "/S1/bad.bmp", "no picture here");
+    std::ofstream(root + "/S1/bad.bmp") << "no picture here";
     WriteJpeg(root + "/S1/n2.jpg", TestPicture(50, 40, 20));
     WriteProfile(root + "/plain.qmp", 65, 0, 75);
     WriteProfile(root + "/ratio.qmp", 50, 12.0f);
@@ -96,7 +96,7 @@ TEST(BatchParallel, EqualsSerialByteForByte)
     }
 }
 
-// What one file at a time gives in those plans, worked out from the rules by hand.
+// What one file at a time gives for shared output names, worked out by hand.
 TEST(BatchParallel, SerialOutcomeOfThePlans)
 {
     TTempFolder root;
@@ -106,23 +106,13 @@ TEST(BatchParallel, SerialOutcomeOfThePlans)
     const auto plans = Plans();
     std::vector<std::string> files;
     for (const std::string& f : plans[0].Files) files.push_back(r + "/" + f);
-    auto job = RunJob(files, Rooted(plans[0].Options, r), 4);
+    const auto job = RunJob(files, Rooted(plans[0].Options, r), 4);
     EXPECT_EQ(job.ErrorCount, 0);
     // The later of two sources with one output name wins: S2's picture, 40 x 30 at 75 %.
     EXPECT_EQ(DecodedSize(r + "/D/p.jpg"), std::make_pair(30, 22));
     // D/q.jpg was read after S1/q.bmp had replaced it (48 x 32 -> 36 x 24), then made smaller again.
     EXPECT_EQ(DecodedSize(r + "/D/q.jpg"), std::make_pair(27, 18));
     EXPECT_NE(ReadBytes(r + "/D/q.jpg"), original);
-
-    files.clear();
-    for (const std::string& f : plans[1].Files) files.push_back(r + "/" + f);
-    job = RunJob(files, Rooted(plans[1].Options, r), 4);
-    ASSERT_EQ(job.ErrorCount, 2);
-    EXPECT_EQ(job.Log[0].rfind(r + "/S1/bad.bmp  [ --> " + r + "/D2/006bad_n.jpg]", 0), 0u) << job.Log[0];
-    EXPECT_EQ(job.Log[1].rfind(r + "/S1/missing.bmp  [ --> " + r + "/D2/007missing_n.jpg]", 0), 0u) << job.Log[1];
-    for (const char* name : {"005f0_n.jpg", "006f1_n.jpg", "007n2_n.jpg", "008f4_n.jpg", "009f5_n.jpg"})
-        EXPECT_GT(DecodedSize(r + "/D2/" + name).first, 0) << name;
-    EXPECT_EQ(job.Options.PrefixN, 10);
 }
 
 // A stop at any moment: nothing more is written, what was written decodes, no temporary file stays.

@@ -35,7 +35,7 @@ TEST_F(BatchJob, CountsNamesLogsAndKeepsDates)
     const std::string src = Dir("src"), out = Dir("out");
     SaveBmpToFile(TestPicture(40, 30, 1), src + "a.bmp");
     WriteJpeg(src + "b.jpeg", TestPicture(34, 18, 2));
-    WriteText(src + "c.bmp", "this is text, not a picture");
+    std::ofstream(src + "c.bmp") << "this is text, not a picture";
     SaveBmpToFile(TestPicture(64, 48, 3), src + "e.bmp");
     WriteProfile(src + "half.qmp", 60, 0, 50);
     const time_t date = 1500000000; // 14 Jul 2017

@@ -42,8 +42,6 @@ inline std::vector<uint8_t> ReadBytes(const std::string& name)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
-inline void WriteText(const std::string& name, const std::string& text) { std::ofstream(name, std::ios::binary) << text; }
-
 inline void WriteJpeg(const std::string& name, const TBitmap& bmp, int quality = 90)
 {
     TJPEGImage image;
