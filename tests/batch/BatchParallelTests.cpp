@@ -124,9 +124,12 @@ TEST(BatchParallel, RandomStopsLeaveWholeOutputs)
         const std::string r = root.Path();
         fs::create_directories(r + "/out");
         std::vector<std::string> files;
-        for (int i = 0; i < 12; ++i) {
-            files.push_back(r + "/s" + std::to_string(i) + ".bmp");
-            SaveBmpToFile(TestPicture(300 + 10 * i, 200, i), files.back());
+        for (int i = 0; i < 12; ++i) { // bitmaps and JPEGs, so a stop may come while a picture decodes
+            files.push_back(r + "/s" + std::to_string(i) + (i % 2 ? ".jpg" : ".bmp"));
+            if (i % 2)
+                WriteJpeg(files.back(), TestPicture(300 + 10 * i, 200, i));
+            else
+                SaveBmpToFile(TestPicture(300 + 10 * i, 200, i), files.back());
         }
         WriteProfile(r + "/p.qmp", 60, 0, 80);
         TBatchProcOptions o;
