@@ -34,10 +34,7 @@ TSaneDeviceOptions ReadSaneDeviceOptions(TSaneLibrary& lib, SANE_Handle handle)
     const SANE_Option_Descriptor* d = nullptr;
     if (FindOption(lib, handle, "mode", d) > 0 && IsActive(d) && d->type == SANE_TYPE_STRING) {
         o.Modes = StringList(d);
-        std::vector<char> text(size_t(d->size > 0 ? d->size : 1) + 1, 0);
-        if (lib.control_option(handle, FindOption(lib, handle, "mode", d), SANE_ACTION_GET_VALUE, text.data(),
-                               nullptr) == SANE_STATUS_GOOD)
-            o.Mode = text.data();
+        o.Mode = GetSaneTextOption(lib, handle, "mode");
     }
     int index = FindOption(lib, handle, "depth", d);
     if (index > 0 && IsActive(d) && d->type == SANE_TYPE_INT) {
@@ -93,6 +90,16 @@ SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::stri
     default:
         return SANE_STATUS_UNSUPPORTED;
     }
+}
+
+std::string GetSaneTextOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name)
+{
+    const SANE_Option_Descriptor* d = nullptr;
+    const int index = FindOption(lib, handle, name, d);
+    if (index < 0 || !IsActive(d) || d->type != SANE_TYPE_STRING || d->size <= 0) return {};
+    std::vector<char> text(size_t(d->size) + 1, 0);
+    if (lib.control_option(handle, index, SANE_ACTION_GET_VALUE, text.data(), nullptr) != SANE_STATUS_GOOD) return {};
+    return text.data();
 }
 
 std::string FeederSource(const std::vector<std::string>& sources)

@@ -24,5 +24,8 @@ TSaneDeviceOptions ReadSaneDeviceOptions(TSaneLibrary& lib, SANE_Handle handle);
 // the device has no such option, SANE_STATUS_INVAL when the text does not fit its type.
 SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name, const std::string& value);
 
+// The text of a string option; empty when the device has none.
+std::string GetSaneTextOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name);
+
 // The source entry that feeds documents ("Automatic Document Feeder", "ADF ..."); empty when none.
 std::string FeederSource(const std::vector<std::string>& sources);

@@ -115,7 +115,7 @@ private:
     // scanning and transfer
     std::atomic<bool> FScanning{false};
     std::atomic<bool> FCancel{false};
-    bool FFeeder = false;
+    std::atomic<bool> FFeeder{false}; // the last scan came from the document feeder
     std::mutex FResultMutex;
     TScanResult FResult;
     bool FXferReady = false;  // MSG_XFERREADY delivered, the transfer not yet asked for
@@ -624,7 +624,6 @@ void TSaneSourceManager::StartScan(const TScanRequest& request)
     DropResult();
     FCancel = false;
     FScanning = true;
-    FFeeder = request.Feeder;
     if (FDialog) FDialog->ScanStarted();
     FThread->Start([this, request] { ScanBody(request); });
 }
@@ -677,6 +676,8 @@ void TSaneSourceManager::ScanBody(const TScanRequest& request)
 {
     TScanResult result;
     std::string error = ApplyScanOptions(request);
+    const std::string feeder = FeederSource(FOptions.Sources);
+    FFeeder = !feeder.empty() && GetSaneTextOption(*FLib, FDevice, "source") == feeder;
     bool ended = false; // the picture's frames have all ended
     try {
         TSaneDibBuilder builder(request.Resolution);
