@@ -33,9 +33,13 @@ void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
 void TSaneDibBuilder::BeginFrame(const SANE_Parameters& p)
 {
+    // The format as a number first: a device may send a value the enumeration does not hold.
+    int format;
+    static_assert(sizeof format == sizeof p.format);
+    std::memcpy(&format, &p.format, sizeof format);
+    if (format < SANE_FRAME_GRAY || format > SANE_FRAME_BLUE)
+        throw EInvalidGraphic(Format("Scanned picture has an unknown frame format %d", format));
     const bool single = IsSingleColour(p.format);
-    if (p.format != SANE_FRAME_GRAY && p.format != SANE_FRAME_RGB && !single)
-        throw EInvalidGraphic(Format("Scanned picture has an unknown frame format %d", int(p.format)));
     if (p.depth != 1 && p.depth != 8 && p.depth != 16)
         throw EInvalidGraphic(Format("Scanned picture has an unsupported depth of %d bits", int(p.depth)));
     if (p.depth == 1 && p.format != SANE_FRAME_GRAY)

@@ -167,8 +167,7 @@ TEST_F(SaneManagerTest, TheSourceDialogScansAndStaysOpenAfterDeviceErrors)
 
 TEST_F(SaneManagerTest, CancelEndsASlowScanAndTheDialogGoesOn)
 {
-    SetSaneTestOptions({{"mode", "Color"}, {"read-limit", "yes"}, {"read-limit-size", "1000"}, {"read-delay", "yes"},
-                        {"read-delay-duration", "5000"}});
+    SetSaneTestOptions({{"mode", "Color"}, {"resolution", "300"}, {"read-delay", "yes"}, {"read-delay-duration", "10000"}});
     // Cancel, then close: no picture and no box.
     Dialogs.Steps = {TDialogStep::ScanThenCancel, TDialogStep::Close};
     EXPECT_EQ(TWAIN_AcquireNative(nullptr, 0), nullptr);
