@@ -446,7 +446,8 @@ TEST(TwainValues, Fix32BitCountAndIdentity)
     EXPECT_STREQ(id.Version.Info, "4.5");
     EXPECT_EQ(id.Version.MajorNum, 4);
     EXPECT_EQ(id.Version.MinorNum, 2);
-    EXPECT_EQ(id.SupportedGroups, 3u);
+    const TW_UINT32 groups = id.SupportedGroups; // a packed field: copied before comparing
+    EXPECT_EQ(groups, 3u);
     TWAIN_SetHideUI(5);
     EXPECT_EQ(TWAIN_GetHideUI(), 1);
     TwainResetSession();

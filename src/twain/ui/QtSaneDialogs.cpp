@@ -59,7 +59,8 @@ public:
         FFlatbed->setObjectName("flatbedRadio");
         FFeeder = new QRadioButton("ADF");
         FFeeder->setObjectName("feederRadio");
-        FFeeder->setEnabled(setup.HasFeeder);
+        FHasFeeder = setup.HasFeeder;
+        FFeeder->setEnabled(FHasFeeder);
         (setup.Current.Feeder && setup.HasFeeder ? FFeeder : FFlatbed)->setChecked(true);
         auto* sourceRow = new QHBoxLayout;
         sourceRow->addWidget(FFlatbed);
@@ -150,10 +151,13 @@ private:
         FScan->setEnabled(idle);
         FMode->setEnabled(idle);
         FResolution->setEnabled(idle);
+        FFlatbed->setEnabled(idle);
+        FFeeder->setEnabled(idle && FHasFeeder);
         FCancel->setEnabled(!idle);
     }
 
     ISaneSourceDialogClient& FClient;
+    bool FHasFeeder = false;
     QComboBox* FMode;
     QSpinBox* FResolution;
     QRadioButton* FFlatbed;
