@@ -11,6 +11,7 @@
 #include "twain/SaneLibrary.h"
 #include "twain/SaneOptions.h"
 #include "twain/SaneThread.h"
+#include "twain/TwainAcquire.h"
 #include "twain/TwainMemory.h"
 
 namespace {
@@ -443,20 +444,9 @@ TW_UINT16 TSaneSourceManager::PendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* p
 
 namespace {
 
-TW_HANDLE OneValue(TW_UINT16 itemType, TW_UINT32 item)
-{
-    TW_HANDLE h = TwainAllocBlock(sizeof(TW_ONEVALUE));
-    if (h != nullptr) {
-        const TW_ONEVALUE one{itemType, item};
-        std::memcpy(TwainLockBlock(h), &one, sizeof one);
-    }
-    return h;
-}
-
 TW_UINT32 Fix32Item(double value)
 {
-    const int32_t v = int32_t(value * 65536.0 + 0.5);
-    const TW_FIX32 fix{TW_INT16(v >> 16), TW_UINT16(v & 0xFFFF)};
+    const TW_FIX32 fix = TWAIN_ToFix32(value);
     TW_UINT32 item;
     std::memcpy(&item, &fix, sizeof item);
     return item;
@@ -518,7 +508,7 @@ TW_UINT16 TSaneSourceManager::GetCapability(TW_CAPABILITY* cap)
     case ICAP_PIXELTYPE: {
         const std::vector<TW_UINT16> types = PixelTypes();
         if (types.empty()) {
-            h = OneValue(TWTY_UINT16, FPixelType);
+            h = TwainOneValueBlock(TWTY_UINT16, FPixelType);
             break;
         }
         h = TwainAllocBlock(TW_ENUMERATION_HEADER + 2 * types.size());
@@ -537,16 +527,16 @@ TW_UINT16 TSaneSourceManager::GetCapability(TW_CAPABILITY* cap)
         break;
     }
     case ICAP_XRESOLUTION:
-        h = OneValue(TWTY_FIX32, Fix32Item(FResolution));
+        h = TwainOneValueBlock(TWTY_FIX32, Fix32Item(FResolution));
         break;
     case ICAP_BITDEPTH:
-        h = OneValue(TWTY_UINT16, FPixelType == TWPT_BW ? 1 : TW_UINT32(FBitDepth));
+        h = TwainOneValueBlock(TWTY_UINT16, FPixelType == TWPT_BW ? 1 : TW_UINT32(FBitDepth));
         break;
     case ICAP_UNITS:
-        h = OneValue(TWTY_UINT16, TWUN_INCHES);
+        h = TwainOneValueBlock(TWTY_UINT16, TWUN_INCHES);
         break;
     case CAP_XFERCOUNT:
-        h = OneValue(TWTY_INT16, TW_UINT16(FXferCount));
+        h = TwainOneValueBlock(TWTY_INT16, TW_UINT16(FXferCount));
         break;
     default:
         return Fail(TWCC_BADCAP);

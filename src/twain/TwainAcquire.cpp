@@ -352,13 +352,11 @@ int TWAIN_SetCapOneValue(TW_UINT16 capId, TW_UINT16 itemType, TW_UINT32 value)
         TWAIN_ErrorBox("Attempt to set capability outside State 4.");
         return 0;
     }
-    TW_HANDLE block = TwainAllocBlock(sizeof(TW_ONEVALUE));
+    TW_HANDLE block = TwainOneValueBlock(itemType, value);
     if (block == nullptr) {
         TWAIN_ErrorBox("Insufficient Memory");
         return 0;
     }
-    const TW_ONEVALUE one{itemType, value};
-    std::memcpy(TwainLockBlock(block), &one, sizeof one);
     TW_CAPABILITY cap{capId, TWON_ONEVALUE, block};
     const int ok = TWAIN_CallSource(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
     TwainFreeBlock(block);

@@ -56,3 +56,13 @@ void TwainFreeBlock(TW_HANDLE block)
     h->Mark = FreedMark;
     std::free(h);
 }
+
+TW_HANDLE TwainOneValueBlock(TW_UINT16 itemType, TW_UINT32 item)
+{
+    TW_HANDLE block = TwainAllocBlock(sizeof(TW_ONEVALUE));
+    if (block != nullptr) {
+        const TW_ONEVALUE one{itemType, item};
+        std::memcpy(TwainLockBlock(block), &one, sizeof one);
+    }
+    return block;
+}

@@ -14,3 +14,6 @@ void* TwainLockBlock(TW_HANDLE block);
 size_t TwainBlockSize(TW_HANDLE block);
 // Frees a live block; nullptr is ignored.
 void TwainFreeBlock(TW_HANDLE block);
+
+// A block holding a one-value container (item type and 32-bit item); nullptr without memory.
+TW_HANDLE TwainOneValueBlock(TW_UINT16 itemType, TW_UINT32 item);

@@ -261,9 +261,7 @@ public:
     }
     TW_UINT16 SetOne(TW_UINT16 capId, TW_UINT16 itemType, TW_UINT32 value)
     {
-        TW_HANDLE h = TwainAllocBlock(sizeof(TW_ONEVALUE));
-        const TW_ONEVALUE one{itemType, value};
-        std::memcpy(TwainLockBlock(h), &one, sizeof one);
+        TW_HANDLE h = TwainOneValueBlock(itemType, value);
         TW_CAPABILITY cap{capId, TWON_ONEVALUE, h};
         const TW_UINT16 rc = Source(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
         TwainFreeBlock(h);
