@@ -55,9 +55,14 @@ void TSaneDibBuilder::BeginFrame(const SANE_Parameters& p)
         // The size is checked against the bitmap limit before anything is allocated.
         TBitmap::CheckSize(p.pixels_per_line, std::max<int64_t>(p.lines, 0), FBits);
         FStride = TBitmap::RowBytes(p.pixels_per_line, FBits);
-        if (p.lines > 0) FRows.assign(size_t(FStride * p.lines), 0);
         FStarted = true;
         FParams = p;
+        if (p.lines > 0) {
+            FBlock = AllocateDib(p.lines);
+            if (FBlock == nullptr) throw EOutOfResources("Not enough memory for the scanned picture");
+            FBlockLines = p.lines;
+            FBlockBits = static_cast<uint8_t*>(TwainLockBlock(FBlock)) + InfoHeaderSize + 4 * Colours();
+        }
     } else {
         if (!single || !IsSingleColour(FParams.format) || p.pixels_per_line != FParams.pixels_per_line ||
             p.depth != FParams.depth)
@@ -91,8 +96,15 @@ void TSaneDibBuilder::AddData(const uint8_t* data, size_t size)
     }
 }
 
+TSaneDibBuilder::~TSaneDibBuilder() { TwainFreeBlock(FBlock); }
+
 uint8_t* TSaneDibBuilder::Row(int64_t y)
 {
+    if (FBlock != nullptr) {
+        if (y >= FBlockLines) return nullptr; // a later frame longer than the first
+        FLines = std::max(FLines, y + 1);
+        return FBlockBits + (FBlockLines - 1 - y) * FStride;
+    }
     if (y >= FLines) {
         if (int64_t(FRows.size()) < (y + 1) * FStride) {
             TBitmap::CheckSize(FParams.pixels_per_line, y + 1, FBits);
@@ -107,13 +119,15 @@ void TSaneDibBuilder::TakeLine(const uint8_t* line)
 {
     if (FAnnounced >= 0 && FFrameLines >= FAnnounced) return; // more than announced: not part of the picture
     uint8_t* row = Row(FFrameLines++);
+    if (row == nullptr) return;
     const int64_t width = FParams.pixels_per_line;
     const int depth = FParams.depth;
     switch (FParams.format) {
     case SANE_FRAME_GRAY:
         if (depth == 1) {
             const int64_t bytes = (width + 7) / 8;
-            for (int64_t i = 0; i < bytes; ++i) row[i] = uint8_t(~line[i]); // SANE's 1 is black; palette entry 0 is black
+            // SANE's 1 is black; palette entry 0 is black
+            for (int64_t i = 0; i < bytes; ++i) row[i] = uint8_t(~line[i]);
             if (width % 8 != 0) row[bytes - 1] &= uint8_t(0xFF << (8 - width % 8));
         } else {
             for (int64_t x = 0; x < width; ++x) row[x] = Sample(line, depth, x);
@@ -153,19 +167,18 @@ int64_t TSaneDibBuilder::ExpectedBytes() const
     return int64_t(FParams.bytes_per_line) * FAnnounced * frames;
 }
 
-TW_HANDLE TSaneDibBuilder::TakeDib()
+TW_HANDLE TSaneDibBuilder::AllocateDib(int64_t lines)
 {
-    const uint32_t colours = FBits == 1 ? 2 : FBits == 8 ? 256 : 0;
-    const uint64_t image = uint64_t(FStride) * uint64_t(FLines);
-    const uint64_t size = InfoHeaderSize + 4ull * colours + image;
+    const uint32_t colours = Colours();
+    const uint64_t image = uint64_t(FStride) * uint64_t(lines);
     if (image > UINT32_MAX) return nullptr;
-    TW_HANDLE block = TwainAllocBlock(size_t(size));
+    TW_HANDLE block = TwainAllocBlock(size_t(InfoHeaderSize + 4ull * colours + image));
     if (block == nullptr) return nullptr;
     auto* p = static_cast<uint8_t*>(TwainLockBlock(block));
     const uint32_t perMetre = FDpi > 0 ? uint32_t(Round(FDpi / 0.0254)) : 0;
     Put32(p + 0, InfoHeaderSize);
     Put32(p + 4, uint32_t(FParams.pixels_per_line));
-    Put32(p + 8, uint32_t(FLines));
+    Put32(p + 8, uint32_t(lines));
     Put16(p + 12, 1);
     Put16(p + 14, uint16_t(FBits));
     Put32(p + 16, 0); // uncompressed
@@ -179,7 +192,20 @@ TW_HANDLE TSaneDibBuilder::TakeDib()
         const uint8_t level = colours == 2 ? uint8_t(i * 255) : uint8_t(i);
         palette[4 * i + 0] = palette[4 * i + 1] = palette[4 * i + 2] = level;
     }
-    uint8_t* bits = palette + 4 * colours;
+    return block;
+}
+
+TW_HANDLE TSaneDibBuilder::TakeDib()
+{
+    if (FBlock != nullptr) {
+        TW_HANDLE block = FBlock;
+        FBlock = nullptr;
+        FBlockBits = nullptr;
+        return block;
+    }
+    TW_HANDLE block = AllocateDib(FLines);
+    if (block == nullptr) return nullptr;
+    uint8_t* bits = static_cast<uint8_t*>(TwainLockBlock(block)) + InfoHeaderSize + 4 * Colours();
     for (int64_t y = 0; y < FLines; ++y)
         std::memcpy(bits + (FLines - 1 - y) * FStride, FRows.data() + y * FStride, size_t(FStride));
     std::vector<uint8_t>().swap(FRows);

@@ -3,8 +3,10 @@
 // blue-green-red, grey 8-bit with a grey palette, lineart (SANE's 1 is black) 1-bit with a
 // black-and-white palette; 16-bit samples (host byte order) keep their high byte; the three
 // single-colour frames of a three-pass scan are joined. Only whole lines are taken and each
-// line's padding beyond its pixels is skipped. A device that does not know its line count
-// (-1) grows the picture line by line. The DIB has a 40-byte header and is stored bottom-up.
+// line's padding beyond its pixels is skipped. When the line count is known the DIB's block is
+// allocated at the first frame and each line goes straight to its place; a device that does not
+// know its line count (-1) grows the picture line by line, which is flipped into the block at the
+// end. The DIB has a 40-byte header and is stored bottom-up.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,10 +20,13 @@ class TSaneDibBuilder
 {
 public:
     explicit TSaneDibBuilder(double dpi = 0) : FDpi(dpi) {}
+    ~TSaneDibBuilder();
+    TSaneDibBuilder(const TSaneDibBuilder&) = delete;
+    TSaneDibBuilder& operator=(const TSaneDibBuilder&) = delete;
 
     // Starts a frame with its parameters. Raises EInvalidGraphic for a frame the builder cannot
     // take (a depth or format it does not know, a frame that does not match the first) and
-    // EOutOfResources for a picture over the bitmap limit.
+    // EOutOfResources for a picture over the bitmap limit or one whose memory cannot be had.
     void BeginFrame(const SANE_Parameters& p);
     // Bytes of the current frame as they come.
     void AddData(const uint8_t* data, size_t size);
@@ -40,6 +45,8 @@ public:
 private:
     void TakeLine(const uint8_t* line);
     uint8_t* Row(int64_t y);
+    uint32_t Colours() const { return FBits == 1 ? 2 : FBits == 8 ? 256 : 0; }
+    TW_HANDLE AllocateDib(int64_t lines);
 
     double FDpi;
     SANE_Parameters FParams{};
@@ -52,6 +59,9 @@ private:
     int64_t FLines = 0;            // lines of the picture so far
     int64_t FFrameLines = 0;       // lines of the current frame
     int64_t FReceived = 0;
-    std::vector<uint8_t> FRows;    // top-down
+    TW_HANDLE FBlock = nullptr;    // the DIB when the line count is known
+    uint8_t* FBlockBits = nullptr; // its pixels
+    int64_t FBlockLines = 0;
+    std::vector<uint8_t> FRows;    // top-down, when the line count is not known
     std::vector<uint8_t> FPartial; // a line not yet whole
 };
