@@ -181,3 +181,14 @@ TEST_F(ScannerDialogsTest, TimersKeepFiringDuringASlowScanAndCancelStopsIt)
     EXPECT_TRUE(Boxes.Calls().empty());
     EXPECT_EQ(TWAIN_State(), 1);
 }
+
+TEST_F(ScannerDialogsTest, QuittingTheApplicationEndsTheAcquisition)
+{
+    WhenShown("sourceDialog", [](QWidget*) { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); });
+    EXPECT_EQ(TWAIN_AcquireNative(MainWindow.get(), 0), nullptr);
+    // The closing steps ran: the manager is unloaded, the dialog gone and the main window enabled again.
+    EXPECT_EQ(TWAIN_State(), 1);
+    EXPECT_TRUE(MainWindow->isEnabled());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TopLevel("sourceDialog"), nullptr);
+}
