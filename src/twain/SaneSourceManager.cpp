@@ -637,12 +637,17 @@ void TSaneSourceManager::ReportProgress(int percent)
 
 std::string TSaneSourceManager::ApplyScanOptions(const TScanRequest& request)
 {
-    std::vector<std::pair<std::string, std::string>> options;
+    // The manager's own settings: a value the device refuses leaves the device's own in place.
     const bool lineart = request.Mode == LineartMode &&
                          std::find(FOptions.Modes.begin(), FOptions.Modes.end(), LineartMode) == FOptions.Modes.end();
-    if (!FOptions.Modes.empty()) options.emplace_back("mode", lineart ? "Gray" : request.Mode);
-    if (!FOptions.Depths.empty()) options.emplace_back("depth", lineart ? "1" : std::to_string(FBitDepth));
-    if (request.Resolution > 0) options.emplace_back("resolution", std::to_string(request.Resolution));
+    const auto set = [this](const std::string& name, const std::string& value) {
+        SetSaneOption(*FLib, FDevice, name, value);
+    };
+    if (!FOptions.Modes.empty()) set("mode", lineart ? "Gray" : request.Mode);
+    const int depth = lineart ? 1 : FBitDepth;
+    if (std::find(FOptions.Depths.begin(), FOptions.Depths.end(), depth) != FOptions.Depths.end())
+        set("depth", std::to_string(depth));
+    if (request.Resolution > 0) set("resolution", std::to_string(request.Resolution));
     if (!FOptions.Sources.empty()) {
         const std::string feeder = FeederSource(FOptions.Sources);
         std::string flatbed = FOptions.Sources.front();
@@ -651,12 +656,12 @@ std::string TSaneSourceManager::ApplyScanOptions(const TScanRequest& request)
                 flatbed = s;
                 break;
             }
-        options.emplace_back("source", request.Feeder && !feeder.empty() ? feeder : flatbed);
+        set("source", request.Feeder && !feeder.empty() ? feeder : flatbed);
     }
-    for (const auto& o : TestOptions()) options.push_back(o);
-    for (const auto& [name, value] : options) {
+    // Options given by name must all take.
+    for (const auto& [name, value] : TestOptions()) {
         const SANE_Status status = SetSaneOption(*FLib, FDevice, name, value);
-        if (status != SANE_STATUS_GOOD && status != SANE_STATUS_UNSUPPORTED)
+        if (status != SANE_STATUS_GOOD)
             return "Option \"" + name + "\" cannot be set to \"" + value + "\": " + FLib->strstatus(status);
     }
     return {};

@@ -186,17 +186,6 @@ TEST_F(SaneManagerTest, CancelEndsASlowScanAndTheDialogGoesOn)
     EXPECT_EQ(TWAIN_State(), 1);
 }
 
-TEST_F(SaneManagerTest, TheDialogsFeederChoiceScansFromTheFeeder)
-{
-    // The test device counts its sheets per opening: the feeder's end is met in the triplet test.
-    Dialogs.Feeder = true;
-    Dialogs.Steps = {TDialogStep::Scan};
-    SetSaneTestOptions({{"read-return-value", "Default"}});
-    const TDibView dib = TakeDib(TWAIN_AcquireNative(nullptr, 0));
-    EXPECT_EQ(dib.Height, 196);
-    EXPECT_EQ(Dialogs.Log.Ended, std::vector<std::string>{""});
-}
-
 TEST_F(SaneManagerTest, WithoutTheUserInterfaceAFailedScanClosesTheSource)
 {
     TWAIN_SetHideUI(1);
