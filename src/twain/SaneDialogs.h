@@ -64,6 +64,7 @@ public:
     virtual std::optional<size_t> SelectSource(TWindowHandle parent, const std::vector<TSaneDevice>& devices,
                                                size_t preselected) = 0;
     // A top-level dialog, transient for the parent when there is one; nullptr when it cannot be made.
-    virtual std::unique_ptr<ISaneSourceDialog> OpenSourceDialog(TWindowHandle parent, const TSourceDialogSetup& setup,
+    virtual std::unique_ptr<ISaneSourceDialog> OpenSourceDialog(TWindowHandle parent,
+                                                                const TSourceDialogSetup& setup,
                                                                 ISaneSourceDialogClient& client) = 0;
 };

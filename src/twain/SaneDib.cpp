@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint32_t InfoHeaderSize = 40;
 
-bool IsSingleColour(SANE_Frame f) { return f == SANE_FRAME_RED || f == SANE_FRAME_GREEN || f == SANE_FRAME_BLUE; }
+bool IsSingleColour(SANE_Frame f)
+{
+    return f == SANE_FRAME_RED || f == SANE_FRAME_GREEN || f == SANE_FRAME_BLUE;
+}
 
 int Channels(SANE_Frame f) { return f == SANE_FRAME_RGB ? 3 : 1; }
 

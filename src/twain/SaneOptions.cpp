@@ -5,7 +5,8 @@
 
 namespace {
 
-int FindOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name, const SANE_Option_Descriptor*& desc)
+int FindOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name,
+               const SANE_Option_Descriptor*& desc)
 {
     for (SANE_Int i = 1;; ++i) {
         desc = lib.get_option_descriptor(handle, i);
@@ -20,11 +21,15 @@ std::vector<std::string> StringList(const SANE_Option_Descriptor* d)
 {
     std::vector<std::string> list;
     if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST)
-        for (const SANE_String_Const* s = d->constraint.string_list; *s != nullptr; ++s) list.emplace_back(*s);
+        for (const SANE_String_Const* s = d->constraint.string_list; *s != nullptr; ++s)
+            list.emplace_back(*s);
     return list;
 }
 
-double WordValue(const SANE_Option_Descriptor* d, SANE_Word w) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(w) : w; }
+double WordValue(const SANE_Option_Descriptor* d, SANE_Word w)
+{
+    return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(w) : w;
+}
 
 } // namespace
 
@@ -39,14 +44,17 @@ TSaneDeviceOptions ReadSaneDeviceOptions(TSaneLibrary& lib, SANE_Handle handle)
     int index = FindOption(lib, handle, "depth", d);
     if (index > 0 && IsActive(d) && d->type == SANE_TYPE_INT) {
         if (d->constraint_type == SANE_CONSTRAINT_WORD_LIST)
-            for (SANE_Int i = 1; i <= d->constraint.word_list[0]; ++i) o.Depths.push_back(d->constraint.word_list[i]);
+            for (SANE_Int i = 1; i <= d->constraint.word_list[0]; ++i)
+                o.Depths.push_back(d->constraint.word_list[i]);
         SANE_Word w = 0;
-        if (lib.control_option(handle, index, SANE_ACTION_GET_VALUE, &w, nullptr) == SANE_STATUS_GOOD) o.Depth = w;
+        if (lib.control_option(handle, index, SANE_ACTION_GET_VALUE, &w, nullptr) == SANE_STATUS_GOOD)
+            o.Depth = w;
     }
     index = FindOption(lib, handle, "source", d);
     if (index > 0 && IsActive(d) && d->type == SANE_TYPE_STRING) o.Sources = StringList(d);
     index = FindOption(lib, handle, "resolution", d);
-    if (index > 0 && IsActive(d) && (d->type == SANE_TYPE_INT || d->type == SANE_TYPE_FIXED) && d->size == sizeof(SANE_Word)) {
+    if (index > 0 && IsActive(d) && (d->type == SANE_TYPE_INT || d->type == SANE_TYPE_FIXED) &&
+        d->size == sizeof(SANE_Word)) {
         if (d->constraint_type == SANE_CONSTRAINT_RANGE) {
             o.MinResolution = WordValue(d, d->constraint.range->min);
             o.MaxResolution = WordValue(d, d->constraint.range->max);
@@ -61,7 +69,8 @@ TSaneDeviceOptions ReadSaneDeviceOptions(TSaneLibrary& lib, SANE_Handle handle)
     return o;
 }
 
-SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name, const std::string& value)
+SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name,
+                          const std::string& value)
 {
     const SANE_Option_Descriptor* d = nullptr;
     const int index = FindOption(lib, handle, name, d);
@@ -98,7 +107,8 @@ std::string GetSaneTextOption(TSaneLibrary& lib, SANE_Handle handle, const std::
     const int index = FindOption(lib, handle, name, d);
     if (index < 0 || !IsActive(d) || d->type != SANE_TYPE_STRING || d->size <= 0) return {};
     std::vector<char> text(size_t(d->size) + 1, 0);
-    if (lib.control_option(handle, index, SANE_ACTION_GET_VALUE, text.data(), nullptr) != SANE_STATUS_GOOD) return {};
+    if (lib.control_option(handle, index, SANE_ACTION_GET_VALUE, text.data(), nullptr) != SANE_STATUS_GOOD)
+        return {};
     return text.data();
 }
 

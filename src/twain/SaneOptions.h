@@ -22,7 +22,8 @@ TSaneDeviceOptions ReadSaneDeviceOptions(TSaneLibrary& lib, SANE_Handle handle);
 
 // Sets an option from text (Booleans "yes"/"no", numbers, strings); SANE_STATUS_UNSUPPORTED when
 // the device has no such option, SANE_STATUS_INVAL when the text does not fit its type.
-SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name, const std::string& value);
+SANE_Status SetSaneOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name,
+                          const std::string& value);
 
 // The text of a string option; empty when the device has none.
 std::string GetSaneTextOption(TSaneLibrary& lib, SANE_Handle handle, const std::string& name);

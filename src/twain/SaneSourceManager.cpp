@@ -43,7 +43,8 @@ class TSaneSourceManager : public ITwainSourceManager, private ISaneSourceDialog
 {
 public:
     TSaneSourceManager(std::unique_ptr<TSaneLibrary> lib, ISaneDialogs* dialogs, TSettingsStore* settings)
-        : FLib(std::move(lib)), FDialogs(dialogs), FSettings(settings), FThread(std::make_unique<TSaneThread>())
+        : FLib(std::move(lib)), FDialogs(dialogs), FSettings(settings),
+          FThread(std::make_unique<TSaneThread>())
     {
     }
     ~TSaneSourceManager() override;
@@ -174,7 +175,8 @@ TW_UINT16 TSaneSourceManager::Control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF da
         if (msg == MSG_PROCESSEVENT) return ProcessEvent(static_cast<TW_EVENT*>(data));
         break;
     case DAT_PENDINGXFERS:
-        if (msg == MSG_ENDXFER || msg == MSG_RESET) return PendingTransfers(msg, static_cast<TW_PENDINGXFERS*>(data));
+        if (msg == MSG_ENDXFER || msg == MSG_RESET)
+            return PendingTransfers(msg, static_cast<TW_PENDINGXFERS*>(data));
         break;
     case DAT_CAPABILITY:
         return Capability(msg, static_cast<TW_CAPABILITY*>(data));
@@ -319,7 +321,8 @@ std::vector<TW_UINT16> TSaneSourceManager::PixelTypes() const
     const auto has = [this](const std::string& m) {
         return std::find(FOptions.Modes.begin(), FOptions.Modes.end(), m) != FOptions.Modes.end();
     };
-    const bool grayOne = has("Gray") && std::find(FOptions.Depths.begin(), FOptions.Depths.end(), 1) != FOptions.Depths.end();
+    const bool grayOne =
+        has("Gray") && std::find(FOptions.Depths.begin(), FOptions.Depths.end(), 1) != FOptions.Depths.end();
     if (has(LineartMode) || grayOne) types.push_back(TWPT_BW);
     if (has("Gray")) types.push_back(TWPT_GRAY);
     if (has("Color")) types.push_back(TWPT_RGB);
@@ -638,8 +641,9 @@ void TSaneSourceManager::ReportProgress(int percent)
 std::string TSaneSourceManager::ApplyScanOptions(const TScanRequest& request)
 {
     // The manager's own settings: a value the device refuses leaves the device's own in place.
-    const bool lineart = request.Mode == LineartMode &&
-                         std::find(FOptions.Modes.begin(), FOptions.Modes.end(), LineartMode) == FOptions.Modes.end();
+    const bool lineart =
+        request.Mode == LineartMode &&
+        std::find(FOptions.Modes.begin(), FOptions.Modes.end(), LineartMode) == FOptions.Modes.end();
     const auto set = [this](const std::string& name, const std::string& value) {
         SetSaneOption(*FLib, FDevice, name, value);
     };
@@ -691,7 +695,10 @@ void TSaneSourceManager::ScanBody(const TScanRequest& request)
                         if (status != SANE_STATUS_GOOD) break;
                         builder.AddData(buffer.data(), size_t(std::max<SANE_Int>(length, 0)));
                         const int64_t expected = builder.ExpectedBytes();
-                        const int percent = expected > 0 ? int(std::min<int64_t>(100, builder.ReceivedBytes() * 100 / expected)) : -1;
+                        const int percent =
+                            expected > 0
+                                ? int(std::min<int64_t>(100, builder.ReceivedBytes() * 100 / expected))
+                                : -1;
                         if (percent != shown) ReportProgress(shown = percent);
                     }
                     if (status == SANE_STATUS_EOF) {

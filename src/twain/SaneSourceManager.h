@@ -23,7 +23,10 @@
 class TSaneManagerLoader : public ITwainManagerLoader
 {
 public:
-    TSaneManagerLoader(ISaneDialogs* dialogs, TSettingsStore* settings) : FDialogs(dialogs), FSettings(settings) {}
+    TSaneManagerLoader(ISaneDialogs* dialogs, TSettingsStore* settings)
+        : FDialogs(dialogs), FSettings(settings)
+    {
+    }
     std::unique_ptr<ITwainSourceManager> Load() override;
 
 private:

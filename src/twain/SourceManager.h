@@ -13,8 +13,8 @@ class ITwainSourceManager
 public:
     virtual ~ITwainSourceManager() = default;
     // (origin, destination or nullptr for the manager itself, group, type, message, data) -> TWRC_*.
-    virtual TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
-                            TW_MEMREF data) = 0;
+    virtual TW_UINT16 Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
+                            TW_UINT16 msg, TW_MEMREF data) = 0;
 };
 
 class ITwainManagerLoader

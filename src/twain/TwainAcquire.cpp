@@ -169,7 +169,8 @@ int TWAIN_CloseSource()
     TSession& s = S();
     s.LastRC = TWRC_SUCCESS;
     if (s.State == 5) TWAIN_DisableSource();
-    if (s.State == 4 && TWAIN_CallSourceManager(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &s.SourceId)) s.State = 3;
+    if (s.State == 4 && TWAIN_CallSourceManager(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &s.SourceId))
+        s.State = 3;
     return s.State <= 3 ? 1 : 0;
 }
 
@@ -218,7 +219,8 @@ void TWAIN_EndTransfer()
     if (s.State == 7 && TWAIN_CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &s.PendingXfers))
         s.State = s.PendingXfers.Count != 0 ? 6 : 5;
     // One picture per acquisition: whatever else the source holds is dropped.
-    if (s.State == 6 && TWAIN_CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &s.PendingXfers)) s.State = 5;
+    if (s.State == 6 && TWAIN_CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &s.PendingXfers))
+        s.State = 5;
 }
 
 // ---------------------------------------------------------------- the modal loop
@@ -372,7 +374,10 @@ TW_FIX32 TWAIN_ToFix32(double value)
     return fix;
 }
 
-int TWAIN_SetXferCount(TW_INT16 count) { return TWAIN_SetCapOneValue(CAP_XFERCOUNT, TWTY_INT16, TW_UINT16(count)); }
+int TWAIN_SetXferCount(TW_INT16 count)
+{
+    return TWAIN_SetCapOneValue(CAP_XFERCOUNT, TWTY_INT16, TW_UINT16(count));
+}
 int TWAIN_SetCurrentUnits(TW_UINT16 units) { return TWAIN_SetCapOneValue(ICAP_UNITS, TWTY_UINT16, units); }
 int TWAIN_SetBitDepth(TW_UINT16 bits) { return TWAIN_SetCapOneValue(ICAP_BITDEPTH, TWTY_UINT16, bits); }
 int TWAIN_SetCurrentPixelType(TW_UINT16 pixelType)
@@ -403,8 +408,8 @@ int TWAIN_IsAvailable()
 }
 
 void TWAIN_SetAppIdentity(TW_UINT16 major, TW_UINT16 minor, TW_UINT16 language, TW_UINT16 country,
-                          const std::string& version, const std::string& manufacturer, const std::string& family,
-                          const std::string& product)
+                          const std::string& version, const std::string& manufacturer,
+                          const std::string& family, const std::string& product)
 {
     TW_IDENTITY& id = S().AppId;
     id.Id = 0;
@@ -529,7 +534,8 @@ void TWAIN_ReportLastError(const std::string& text)
     const TTwainErrorRecord& e = S().Error;
     std::string message = text + "\n" + TwainErrorText(e.ErrorCode);
     if (e.ErrorCode >= 2 && e.ErrorCode <= 5)
-        message += "\nRC:   " + TwainReturnCodeName(e.ErrorRC) + "\nCC:   " + TwainConditionCodeName(e.ErrorCC);
+        message +=
+            "\nRC:   " + TwainReturnCodeName(e.ErrorRC) + "\nCC:   " + TwainConditionCodeName(e.ErrorCC);
     TWAIN_ErrorBox(message);
 }
 

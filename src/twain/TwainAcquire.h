@@ -16,8 +16,8 @@
 int TWAIN_IsAvailable();
 // The application identity sent with every call; texts longer than 33 characters are cut.
 void TWAIN_SetAppIdentity(TW_UINT16 major, TW_UINT16 minor, TW_UINT16 language, TW_UINT16 country,
-                          const std::string& version, const std::string& manufacturer, const std::string& family,
-                          const std::string& product);
+                          const std::string& version, const std::string& manufacturer,
+                          const std::string& family, const std::string& product);
 // The manager's own selection dialog; 1 when a source was chosen (it becomes the default), else 0.
 int TWAIN_SelectImageSource(TWindowHandle parent);
 // One whole acquisition, loading the manager to unloading it; the picture or nullptr. A mask of

@@ -41,8 +41,9 @@ struct TInfoHeader
 
 TInfoHeader ReadInfoHeader(const void* dib)
 {
-    return {Field<uint32_t>(dib, 0),  Field<int32_t>(dib, 4),   Field<int32_t>(dib, 8),  Field<uint16_t>(dib, 14),
-            Field<uint32_t>(dib, 16), Field<uint32_t>(dib, 20), Field<uint32_t>(dib, 32)};
+    return {Field<uint32_t>(dib, 0),  Field<int32_t>(dib, 4),   Field<int32_t>(dib, 8),
+            Field<uint16_t>(dib, 14), Field<uint32_t>(dib, 16), Field<uint32_t>(dib, 20),
+            Field<uint32_t>(dib, 32)};
 }
 
 // Colours the file counts: biClrUsed, or 2^bits up to 8 bits when that is 0.
@@ -96,7 +97,8 @@ int TWAIN_WriteDib(void* dib, size_t size, TStream& file)
     }
     const TPutHeader fh = FileHeader(uint32_t(fileSize), uint32_t(offBits));
     const int64_t dibBytes = int64_t(fileSize - FileHeaderSize);
-    return file.Write(fh.Bytes, FileHeaderSize) == int64_t(FileHeaderSize) && file.Write(dib, dibBytes) == dibBytes
+    return file.Write(fh.Bytes, FileHeaderSize) == int64_t(FileHeaderSize) &&
+                   file.Write(dib, dibBytes) == dibBytes
                ? 1
                : 0;
 }

@@ -19,7 +19,8 @@ void WriteDib(const uint8_t* data, size_t size)
     if (block == nullptr) return;
     if (size > 0) std::memcpy(TwainLockBlock(block), data, size);
     TMemoryStream out;
-    if (TWAIN_WriteDibToHandle(block, out) == 0 && uint64_t(out.Size()) > 14 + uint64_t(size)) __builtin_trap();
+    if (TWAIN_WriteDibToHandle(block, out) == 0 && uint64_t(out.Size()) > 14 + uint64_t(size))
+        __builtin_trap();
     TWAIN_DibBits(TwainLockBlock(block), size);
     TwainFreeBlock(block);
 }
@@ -43,7 +44,8 @@ void BuildDib(const uint8_t* data, size_t size)
         data += 16;
         size -= 16;
         builder.BeginFrame(p);
-        for (size_t at = 0; at < length; at += piece) builder.AddData(data + at, std::min(piece, length - at));
+        for (size_t at = 0; at < length; at += piece)
+            builder.AddData(data + at, std::min(piece, length - at));
         data += length;
         size -= length;
         builder.EndFrame();

@@ -49,7 +49,8 @@ TDib Build(const std::vector<std::pair<SANE_Parameters, std::vector<uint8_t>>>& 
     TSaneDibBuilder b(100);
     for (const auto& [params, data] : frames) {
         b.BeginFrame(params);
-        for (size_t i = 0; i < data.size(); i += chunk) b.AddData(data.data() + i, std::min(chunk, data.size() - i));
+        for (size_t i = 0; i < data.size(); i += chunk)
+            b.AddData(data.data() + i, std::min(chunk, data.size() - i));
         EXPECT_TRUE(b.EndFrame());
     }
     EXPECT_TRUE(b.Complete());
@@ -75,25 +76,63 @@ TEST(SaneDib, FormatsAndDepths)
         std::vector<uint8_t> Pixels; // bottom-up, rows padded to 4
     };
     const TCase cases[] = {
-        {"grey 8", {{Params(SANE_FRAME_GRAY, 3, 3, 2, 8), {1, 2, 3, 4, 5, 6}}}, 3, 2, 8, 256,
+        {"grey 8",
+         {{Params(SANE_FRAME_GRAY, 3, 3, 2, 8), {1, 2, 3, 4, 5, 6}}},
+         3,
+         2,
+         8,
+         256,
          {4, 5, 6, 0, 1, 2, 3, 0}},
-        {"grey 16 keeps the high byte", {{Params(SANE_FRAME_GRAY, 2, 4, 1, 16), U16({0x12FF, 0xAB01})}}, 2, 1, 8, 256,
+        {"grey 16 keeps the high byte",
+         {{Params(SANE_FRAME_GRAY, 2, 4, 1, 16), U16({0x12FF, 0xAB01})}},
+         2,
+         1,
+         8,
+         256,
          {0x12, 0xAB, 0, 0}},
-        {"lineart: 1 is black, trailing bits cleared", {{Params(SANE_FRAME_GRAY, 10, 2, 1, 1), {0xA0, 0x40}}}, 10, 1,
-         1, 2, {0x5F, 0x80, 0, 0}},
-        {"RGB 8 to blue-green-red", {{Params(SANE_FRAME_RGB, 2, 6, 1, 8), {10, 20, 30, 40, 50, 60}}}, 2, 1, 24, 0,
+        {"lineart: 1 is black, trailing bits cleared",
+         {{Params(SANE_FRAME_GRAY, 10, 2, 1, 1), {0xA0, 0x40}}},
+         10,
+         1,
+         1,
+         2,
+         {0x5F, 0x80, 0, 0}},
+        {"RGB 8 to blue-green-red",
+         {{Params(SANE_FRAME_RGB, 2, 6, 1, 8), {10, 20, 30, 40, 50, 60}}},
+         2,
+         1,
+         24,
+         0,
          {30, 20, 10, 60, 50, 40, 0, 0}},
-        {"RGB 16", {{Params(SANE_FRAME_RGB, 1, 6, 1, 16), U16({0x1100, 0x2200, 0x33FF})}}, 1, 1, 24, 0,
+        {"RGB 16",
+         {{Params(SANE_FRAME_RGB, 1, 6, 1, 16), U16({0x1100, 0x2200, 0x33FF})}},
+         1,
+         1,
+         24,
+         0,
          {0x33, 0x22, 0x11, 0}},
         {"padding beyond the pixels is skipped",
-         {{Params(SANE_FRAME_GRAY, 2, 5, 2, 8), {1, 2, 99, 99, 99, 3, 4, 99, 99, 99}}}, 2, 2, 8, 256,
+         {{Params(SANE_FRAME_GRAY, 2, 5, 2, 8), {1, 2, 99, 99, 99, 3, 4, 99, 99, 99}}},
+         2,
+         2,
+         8,
+         256,
          {3, 4, 0, 0, 1, 2, 0, 0}},
         {"three passes joined",
          {{Params(SANE_FRAME_GREEN, 2, 2, 1, 8, false), {21, 22}},
           {Params(SANE_FRAME_RED, 2, 2, 1, 8, false), {11, 12}},
           {Params(SANE_FRAME_BLUE, 2, 2, 1, 8, true), {31, 32}}},
-         2, 1, 24, 0, {31, 21, 11, 32, 22, 12, 0, 0}},
-        {"unknown line count grows, then flips", {{Params(SANE_FRAME_GRAY, 1, 1, -1, 8), {7, 8, 9}}}, 1, 3, 8, 256,
+         2,
+         1,
+         24,
+         0,
+         {31, 21, 11, 32, 22, 12, 0, 0}},
+        {"unknown line count grows, then flips",
+         {{Params(SANE_FRAME_GRAY, 1, 1, -1, 8), {7, 8, 9}}},
+         1,
+         3,
+         8,
+         256,
          {9, 0, 0, 0, 8, 0, 0, 0, 7, 0, 0, 0}},
     };
     for (const TCase& c : cases) {

@@ -35,7 +35,8 @@ struct TTransferOutcome
 
 struct TManagerScript
 {
-    std::map<std::pair<TW_UINT16, TW_UINT16>, std::pair<TW_UINT16, TW_UINT16>> Answers; // (DAT, MSG) -> (RC, CC)
+    std::map<std::pair<TW_UINT16, TW_UINT16>, std::pair<TW_UINT16, TW_UINT16>>
+        Answers; // (DAT, MSG) -> (RC, CC)
     std::vector<TW_UINT16> PostOnEnable{MSG_XFERREADY};
     std::deque<TTransferOutcome> Transfers{TTransferOutcome{}};
     // The container MSG_GET of a capability answers: type and bytes (nullptr handle when Bytes is empty
@@ -49,12 +50,14 @@ struct TManagerScript
 class TScriptedManager : public ITwainSourceManager
 {
 public:
-    TScriptedManager(TManagerScript script, std::vector<TRecordedCall>& calls, std::vector<std::vector<uint8_t>>& sets)
+    TScriptedManager(TManagerScript script, std::vector<TRecordedCall>& calls,
+                     std::vector<std::vector<uint8_t>>& sets)
         : FScript(std::move(script)), FCalls(calls), FSets(sets)
     {
     }
 
-    TW_UINT16 Entry(TW_IDENTITY*, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) override
+    TW_UINT16 Entry(TW_IDENTITY*, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
+                    TW_MEMREF data) override
     {
         FCalls.push_back({dest != nullptr, dg, dat, msg, TWAIN_State()});
         const auto answer = FScript.Answers.find({dat, msg});
@@ -101,7 +104,8 @@ public:
             cap->hContainer = nullptr;
             if (!FScript.NullContainer) {
                 cap->hContainer = TwainAllocBlock(FScript.Container.size());
-                std::memcpy(TwainLockBlock(cap->hContainer), FScript.Container.data(), FScript.Container.size());
+                std::memcpy(TwainLockBlock(cap->hContainer), FScript.Container.data(),
+                            FScript.Container.size());
             }
             return TWRC_SUCCESS;
         }

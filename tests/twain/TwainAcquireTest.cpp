@@ -111,7 +111,8 @@ TEST_F(TwainAcquireTest, GoodRunSendsEachTripletInItsStateAndDisablesTheParentMe
     EXPECT_EQ(Loader.Calls, Join({OpeningCalls, {EventCall, TransferCall, EndAt7}, ClosingCalls}));
     EXPECT_EQ(TWAIN_State(), 1);
     EXPECT_TRUE(BoxTexts().empty());
-    const std::vector<std::pair<TWindowHandle, bool>> enables = {{&ParentWindow, false}, {&ParentWindow, true}};
+    const std::vector<std::pair<TWindowHandle, bool>> enables = {{&ParentWindow, false},
+                                                                 {&ParentWindow, true}};
     EXPECT_EQ(Host.Enables, enables);
 }
 
@@ -139,10 +140,13 @@ TEST_F(TwainAcquireTest, OutcomesOfTransfersAndTheirStates)
          {cancelled, failed, noMemory, TTransferOutcome{}},
          {MSG_XFERREADY},
          true,
-         {EventCall, TransferCall, EndAt7, EventCall, TransferCall, ResetAt6, EventCall, TransferCall, ResetAt6,
-          EventCall, TransferCall, EndAt7}},
+         {EventCall, TransferCall, EndAt7, EventCall, TransferCall, ResetAt6, EventCall, TransferCall,
+          ResetAt6, EventCall, TransferCall, EndAt7}},
         // A failed transfer followed by a close request ends without a picture.
-        {"error then close", {{TWRC_FAILURE, TWCC_BUMMER, 0, false, true}}, {MSG_XFERREADY}, false,
+        {"error then close",
+         {{TWRC_FAILURE, TWCC_BUMMER, 0, false, true}},
+         {MSG_XFERREADY},
+         false,
          {EventCall, TransferCall, ResetAt6, EventCall}},
     };
     for (const TCase& c : cases) {
@@ -284,8 +288,9 @@ TEST_F(TwainAcquireTest, ErrorRecordKeepsTheFirstCodeAndNeedsNoStatusCallBeforeS
     EXPECT_EQ(e.ErrorCC, TWCC_SEQERROR);
     EXPECT_TRUE(Loader.Calls.empty());
     TWAIN_ReportLastError("Context");
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Context\nSource Manager operation failed\nRC:   TWRC_SUCCESS\n"
-                                                   "CC:   TWCC_SEQERROR (Triplet out of sequence)"});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>{"Context\nSource Manager operation failed\nRC:   TWRC_SUCCESS\n"
+                                       "CC:   TWCC_SEQERROR (Triplet out of sequence)"});
     // Codes other than 2 to 5 carry no return or condition code and report in two lines.
     TWAIN_ClearError();
     TWAIN_RecordError(7);
@@ -299,7 +304,8 @@ TEST_F(TwainAcquireTest, ErrorRecordKeepsTheFirstCodeAndNeedsNoStatusCallBeforeS
 
 namespace {
 
-std::vector<uint8_t> Enumeration(TW_UINT16 itemType, std::vector<TW_UINT16> items, TW_UINT32 count, TW_UINT32 index)
+std::vector<uint8_t> Enumeration(TW_UINT16 itemType, std::vector<TW_UINT16> items, TW_UINT32 count,
+                                 TW_UINT32 index)
 {
     std::vector<uint8_t> b(TW_ENUMERATION_HEADER + 2 * items.size());
     std::memcpy(&b[0], &itemType, 2);
@@ -391,7 +397,8 @@ TEST_F(TwainAcquireTest, AcquisitionWithAMaskReportsWhenNothingIsInCommon)
     Loader.Script.ConType = TWON_ONEVALUE;
     Loader.Script.Container = One(TWTY_UINT16, TWPT_RGB);
     EXPECT_EQ(TWAIN_AcquireNative(nullptr, 1u << TWPT_GRAY), nullptr);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Failed to negotiate Pixel Type.\nApp and source found NO values in common"});
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                              "Failed to negotiate Pixel Type.\nApp and source found NO values in common"});
     EXPECT_EQ(TWAIN_State(), 1);
 }
 
@@ -425,7 +432,8 @@ TEST(TwainValues, Fix32BitCountAndIdentity)
         TW_UINT16 Frac;
     };
     // value x 65536 + 0.5, truncated: 0.1 -> 6553.6 + 0.5 -> 6554
-    for (const TFix& f : {TFix{1.0, 1, 0}, TFix{0.1, 0, 6554}, TFix{300.25, 300, 16384}, TFix{599.999, 599, 65470}}) {
+    for (const TFix& f :
+         {TFix{1.0, 1, 0}, TFix{0.1, 0, 6554}, TFix{300.25, 300, 16384}, TFix{599.999, 599, 65470}}) {
         const TW_FIX32 fix = TWAIN_ToFix32(f.Value);
         EXPECT_EQ(fix.Whole, f.Whole) << f.Value;
         EXPECT_EQ(fix.Frac, f.Frac) << f.Value;

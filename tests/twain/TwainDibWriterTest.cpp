@@ -117,7 +117,8 @@ TEST(TwainDibWriter, FileHeaderOffsetsAndSizes)
         EXPECT_EQ(Get32(file, 2), c.FileSize);
         EXPECT_EQ(Get32(file, 6), 0u);
         EXPECT_EQ(Get32(file, 10), c.OffBits);
-        // The header's image size is the computed one (compressed DIBs keep theirs); the rest is the DIB as it lies.
+        // The header's image size is the computed one (compressed DIBs keep theirs); the rest is the DIB as
+        // it lies.
         EXPECT_EQ(Get32(file, 14 + 20), c.FileSize - c.OffBits);
         Put32(dibBytes, 20, c.FileSize - c.OffBits);
         EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), dibBytes.begin()));
@@ -252,7 +253,8 @@ TEST(TwainDibWriter, ColourCountAndPixelAddress)
         TW_HANDLE dib = MakeDib(c.Dib, 40 + 1024 + 4);
         const void* start = TwainLockBlock(dib);
         EXPECT_EQ(TWAIN_DibNumColors(start, 40 + 1024 + 4), c.Colours);
-        EXPECT_EQ(TWAIN_DibBits(start, 40 + 1024 + 4), static_cast<const uint8_t*>(start) + 40 + 4 * c.Colours);
+        EXPECT_EQ(TWAIN_DibBits(start, 40 + 1024 + 4),
+                  static_cast<const uint8_t*>(start) + 40 + 4 * c.Colours);
         TwainFreeBlock(dib);
     }
     // A 12-byte core header: 2^bits, its bit count at offset 10.

@@ -52,7 +52,8 @@ public:
         FMode->setCurrentText(QString::fromStdString(setup.Current.Mode));
         FResolution = new QSpinBox;
         FResolution->setObjectName("resolutionSpin");
-        FResolution->setRange(int(setup.MinResolution), int(setup.MaxResolution > 0 ? setup.MaxResolution : 1200));
+        FResolution->setRange(int(setup.MinResolution),
+                              int(setup.MaxResolution > 0 ? setup.MaxResolution : 1200));
         FResolution->setValue(int(setup.Current.Resolution));
         FResolution->setSuffix(" dpi");
         FFlatbed = new QRadioButton("Flatbed");
@@ -199,7 +200,8 @@ private:
 
 } // namespace
 
-std::optional<size_t> TQtSaneDialogs::SelectSource(TWindowHandle parent, const std::vector<TSaneDevice>& devices,
+std::optional<size_t> TQtSaneDialogs::SelectSource(TWindowHandle parent,
+                                                   const std::vector<TSaneDevice>& devices,
                                                    size_t preselected)
 {
     QDialog dialog(parent != nullptr ? static_cast<QWidget*>(parent)->window() : nullptr);

@@ -9,7 +9,8 @@
 TQtTwainWindowHost::TQtTwainWindowHost()
 {
     qApp->installEventFilter(this);
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { FQuit = true; });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, this,
+                     [this](QSessionManager&) { FQuit = true; });
 }
 
 bool TQtTwainWindowHost::IsWindow(TWindowHandle window)

@@ -167,7 +167,8 @@ TEST_F(SaneManagerTest, TheSourceDialogScansAndStaysOpenAfterDeviceErrors)
 
 TEST_F(SaneManagerTest, CancelEndsASlowScanAndTheDialogGoesOn)
 {
-    SetSaneTestOptions({{"mode", "Color"}, {"resolution", "300"}, {"read-delay", "yes"}, {"read-delay-duration", "10000"}});
+    SetSaneTestOptions(
+        {{"mode", "Color"}, {"resolution", "300"}, {"read-delay", "yes"}, {"read-delay-duration", "10000"}});
     // Cancel, then close: no picture and no box.
     Dialogs.Steps = {TDialogStep::ScanThenCancel, TDialogStep::Close};
     EXPECT_EQ(TWAIN_AcquireNative(nullptr, 0), nullptr);
@@ -176,7 +177,10 @@ TEST_F(SaneManagerTest, CancelEndsASlowScanAndTheDialogGoesOn)
     EXPECT_TRUE(BoxTexts().empty());
     // Cancel, then scan again: the second scan is whole.
     Dialogs.Log = TDialogLog{};
-    SetSaneTestOptions({{"mode", "Color"}, {"read-limit", "yes"}, {"read-limit-size", "20000"}, {"read-delay", "yes"},
+    SetSaneTestOptions({{"mode", "Color"},
+                        {"read-limit", "yes"},
+                        {"read-limit-size", "20000"},
+                        {"read-delay", "yes"},
                         {"read-delay-duration", "5000"}});
     Dialogs.Steps = {TDialogStep::ScanThenCancel, TDialogStep::Scan};
     const TDibView dib = TakeDib(TWAIN_AcquireNative(nullptr, 0));
@@ -304,13 +308,16 @@ TEST_F(SaneManagerTest, TripletsInOrderCapabilitiesAndTransfers)
         TW_UINT32 Value;
         TW_UINT16 CC; // TWCC_SUCCESS: accepted
     };
-    for (const TSet& s : {TSet{ICAP_PIXELTYPE, TWTY_UINT16, 7, TWCC_BADVALUE}, TSet{ICAP_UNITS, TWTY_UINT16, 1, TWCC_BADVALUE},
-                          TSet{ICAP_XRESOLUTION, TWTY_FIX32, 5000, TWCC_BADVALUE}, TSet{ICAP_BITDEPTH, TWTY_UINT16, 3, TWCC_BADVALUE},
-                          TSet{CAP_XFERCOUNT, TWTY_INT16, 0, TWCC_BADVALUE}, TSet{0x1234, TWTY_UINT16, 0, TWCC_BADCAP},
-                          TSet{ICAP_UNITS, TWTY_UINT16, TWUN_INCHES, TWCC_SUCCESS},
-                          TSet{CAP_XFERCOUNT, TWTY_INT16, 1, TWCC_SUCCESS},
-                          TSet{ICAP_XRESOLUTION, TWTY_FIX32, 75, TWCC_SUCCESS},
-                          TSet{ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB, TWCC_SUCCESS}}) {
+    for (const TSet& s :
+         {TSet{ICAP_PIXELTYPE, TWTY_UINT16, 7, TWCC_BADVALUE},
+          TSet{ICAP_UNITS, TWTY_UINT16, 1, TWCC_BADVALUE},
+          TSet{ICAP_XRESOLUTION, TWTY_FIX32, 5000, TWCC_BADVALUE},
+          TSet{ICAP_BITDEPTH, TWTY_UINT16, 3, TWCC_BADVALUE},
+          TSet{CAP_XFERCOUNT, TWTY_INT16, 0, TWCC_BADVALUE}, TSet{0x1234, TWTY_UINT16, 0, TWCC_BADCAP},
+          TSet{ICAP_UNITS, TWTY_UINT16, TWUN_INCHES, TWCC_SUCCESS},
+          TSet{CAP_XFERCOUNT, TWTY_INT16, 1, TWCC_SUCCESS},
+          TSet{ICAP_XRESOLUTION, TWTY_FIX32, 75, TWCC_SUCCESS},
+          TSet{ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB, TWCC_SUCCESS}}) {
         SCOPED_TRACE(s.Cap);
         EXPECT_EQ(d.SetOne(s.Cap, s.ItemType, s.Value), s.CC == TWCC_SUCCESS ? TWRC_SUCCESS : TWRC_FAILURE);
         EXPECT_EQ(d.Status(), s.CC);

@@ -27,7 +27,8 @@ public:
     explicit TSaneConfig(bool withDevices = true)
     {
         std::ofstream(FFolder.Path() + "/dll.conf") << (withDevices ? "test\n" : "");
-        // The defaults of the test device: two devices, a grey picture of 80 x 100 mm at 50 dpi (157 x 196 pixels).
+        // The defaults of the test device: two devices, a grey picture of 80 x 100 mm at 50 dpi (157 x 196
+        // pixels).
         std::ofstream(FFolder.Path() + "/test.conf")
             << "number_of_devices 2\nmode Gray\ndepth 8\nhand-scanner false\nthree-pass false\n"
                "three-pass-order RGB\nresolution_min 1.0\nresolution_max 1200.0\nresolution_quant 1.0\n"
@@ -98,7 +99,8 @@ inline std::vector<uint8_t> DibPixelsOf(const TPnm& pnm, int& bits)
     const int sampleBytes = pnm.MaxVal > 255 ? 2 : 1;
     bits = pnm.Kind == '4' ? 1 : 8 * channels;
     const size_t stride = (size_t(pnm.Width) * bits + 31) / 32 * 4;
-    size_t pnmRow = pnm.Kind == '4' ? (size_t(pnm.Width) + 7) / 8 : size_t(pnm.Width) * channels * sampleBytes;
+    size_t pnmRow =
+        pnm.Kind == '4' ? (size_t(pnm.Width) + 7) / 8 : size_t(pnm.Width) * channels * sampleBytes;
     // scanimage writes each line as the device sent it, padding beyond the pixels included.
     if (pnm.Height > 0) pnmRow = std::max(pnmRow, pnm.Data.size() / size_t(pnm.Height));
     std::vector<uint8_t> out(stride * size_t(pnm.Height), 0);
@@ -164,7 +166,9 @@ private:
     class TDialog : public ISaneSourceDialog
     {
     public:
-        TDialog(TScriptedSaneDialogs& owner, ISaneSourceDialogClient& client) : FOwner(owner), FClient(client) {}
+      TDialog(TScriptedSaneDialogs& owner, ISaneSourceDialogClient& client) : FOwner(owner), FClient(client)
+      {
+      }
         ~TDialog() override { *FAlive = false; }
         void ScanStarted() override { ++FOwner.Log.Started; }
         void SetProgress(int percent) override

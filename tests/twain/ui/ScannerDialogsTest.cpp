@@ -111,7 +111,8 @@ TEST_F(ScannerDialogsTest, ScanInTheSourceDialogGivesThePicture)
     QString title;
     WhenShown("sourceDialog", [&](QWidget* dialog) {
         parentDisabled = !MainWindow->isEnabled();
-        transient = dialog->windowHandle() != nullptr && dialog->windowHandle()->transientParent() == MainWindow->windowHandle();
+        transient = dialog->windowHandle() != nullptr &&
+                    dialog->windowHandle()->transientParent() == MainWindow->windowHandle();
         title = dialog->windowTitle();
         dialog->findChild<QComboBox*>("modeCombo")->setCurrentText("Color");
         Click(dialog, "scanButton");
@@ -161,7 +162,8 @@ TEST_F(ScannerDialogsTest, ADeviceErrorShowsInTheDialogWhichStaysOpen)
 TEST_F(ScannerDialogsTest, TimersKeepFiringDuringASlowScanAndCancelStopsIt)
 {
     // About half a second of reading: 10 ms before each piece of a 2.5 MB picture.
-    SetSaneTestOptions({{"mode", "Color"}, {"resolution", "300"}, {"read-delay", "yes"}, {"read-delay-duration", "10000"}});
+    SetSaneTestOptions(
+        {{"mode", "Color"}, {"resolution", "300"}, {"read-delay", "yes"}, {"read-delay-duration", "10000"}});
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
