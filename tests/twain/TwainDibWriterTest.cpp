@@ -16,7 +16,7 @@
 
 namespace {
 
-struct TDibSpec
+struct TDibFields
 {
     int32_t Width;
     int32_t Height;
@@ -36,7 +36,7 @@ uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
 }
 
 // A DIB block of exactly `blockSize` bytes with the header filled in and the rest patterned.
-TW_HANDLE MakeDib(const TDibSpec& s, size_t blockSize)
+TW_HANDLE MakeDib(const TDibFields& s, size_t blockSize)
 {
     std::vector<uint8_t> b(blockSize);
     for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(i * 7 + 1);
@@ -84,7 +84,7 @@ TEST(TwainDibWriter, FileHeaderOffsetsAndSizes)
     struct TCase
     {
         const char* Name;
-        TDibSpec Dib;
+        TDibFields Dib;
         size_t Block;
         uint32_t OffBits;
         uint32_t FileSize;
@@ -143,7 +143,7 @@ TEST(TwainDibWriter, DibsThatDoNotFitTheirBlockAreRefused)
     struct TCase
     {
         const char* Name;
-        TDibSpec Dib;
+        TDibFields Dib;
         size_t Block;
     };
     const TCase cases[] = {
@@ -239,7 +239,7 @@ TEST(TwainDibWriter, ColourCountAndPixelAddress)
     struct TCase
     {
         const char* Name;
-        TDibSpec Dib;
+        TDibFields Dib;
         int Colours;
     };
     const TCase cases[] = {
