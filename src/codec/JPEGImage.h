@@ -80,6 +80,7 @@ public:
     int32_t ActiveFilter = 0;    // 0 none, 1..5
     int32_t SelActiveFilter = 0;
     TStringList LibraryMessages; // library warnings of the last header read or encode
+    std::string EncodeError;     // message of the last encode that failed; cleared by the next encode
     TStringList Comments;        // COM texts, one line per marker
     TStringList AppTexts;        // APP12 texts, one line per marker
 
@@ -214,7 +215,7 @@ public:
     // ---- compression runs ----
     // From the creation of a compression run (TJPEGEngine) until its completion handler has run on
     // the main thread, the run's worker thread writes Data, WorkProfile, TrialCount, TrialPercent,
-    // RatioSearchActive, MaskBitmap, the block masks, LibraryMessages and the stage cache; no other
+    // RatioSearchActive, MaskBitmap, the block masks, LibraryMessages, EncodeError and the stage cache; no other
     // thread uses them meanwhile (the image window keeps out while it is Busy). The accessors of the
     // encoded data assert it.
     void BeginRun(); // main thread, when the run is created

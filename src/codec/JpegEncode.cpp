@@ -78,6 +78,7 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
     if (!input || input->Empty()) return;
 
     image.LibraryMessages.Clear();
+    image.EncodeError.clear();
     const TFrontEndKey key = FrontEndKeyOf(run, settings);
     std::shared_ptr<const TDctPlanes> planes = image.StageCache().Find(key);
     // The key knows the areas, not what a painter of the image's own paints: with one, filters
@@ -183,6 +184,13 @@ void EncodeJpeg(TJPEGImage& image, const TEncodeRun& run, const TJPEGProfile& se
         if (started) image.ReportProgress(TProgressStage::psEnding, image.OverallProgress(0), false, TRect{});
         throw;
     } catch (...) {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            image.EncodeError = e.what();
+        } catch (...) {
+            image.EncodeError = "Unknown error while compressing the image";
+        }
         if (started) {
             try {
                 image.ReportProgress(TProgressStage::psEnding, image.OverallProgress(0), false, TRect{});

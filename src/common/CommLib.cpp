@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "batch/BatchProcOptions.h"
 #include "common/StrRes.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -321,4 +322,45 @@ void ShowError(TWindowHandle owner, const std::string& text)
 bool AskYesNo(TWindowHandle owner, const std::string& text)
 {
     return CurrentMessageBox().Show(owner, TMsgKind::mkYesNo, SProductName, text) == mrYes;
+}
+
+// ---- Batch output names ----
+
+namespace {
+
+std::string BatchNumber(int n, const TBatchProcOptions& options)
+{
+    std::string text = std::to_string(n);
+    if (options.LeadingZeros && int(text.size()) < options.Digits)
+        text.insert(0, size_t(options.Digits) - text.size(), '0');
+    return text;
+}
+
+// The text a prefix or suffix mode adds: 1 the text, 2 the number, anything else nothing.
+std::string BatchNamePart(int mode, const std::string& text, int n, const TBatchProcOptions& options)
+{
+    if (mode == 1) return text;
+    if (mode == 2) return BatchNumber(n, options);
+    return std::string();
+}
+
+} // namespace
+
+std::string MakeBatchFileName(const std::string& source, const TBatchProcOptions& options)
+{
+    std::string ext = ExtractFileExt(source);
+    if (ext.empty()) ext = ".jpg";
+    std::string name = options.KeepOriginalName ? ExtractFileNameNoExt(source) : std::string();
+    name = BatchNamePart(options.PrefixMode, options.PrefixText, options.PrefixN, options) + name +
+           BatchNamePart(options.SuffixMode, options.SuffixText, options.SuffixN, options);
+    std::string result = (options.DestFolder.empty() ? ExtractFilePath(source) : options.DestFolder) + name + ext;
+    if (options.ForceJpgExt) result = ReplaceFileExt(result, ".jpg");
+    return result;
+}
+
+std::string FormatDuration(int64_t seconds)
+{
+    if (seconds >= 60)
+        return Format("%lld %s %lld %s", (long long)(seconds / 60), SMinutes, (long long)(seconds % 60), SSeconds);
+    return Format("%lld %s", (long long)seconds, SSeconds);
 }

@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 
 class TBitmap;
+struct TBatchProcOptions;
 
 // ---- File names and paths ----
 
@@ -51,6 +52,13 @@ std::string UrlDecode(const std::string& text);
 // platform, so the result is always "" (a cache miss); callers show their own message.
 std::string GetUrlCacheFileName(const std::string& url);
 
+// The output name of one batch source file by the job's naming rules: the destination folder (or the
+// source's own), then the prefix, the source name without extension when it is kept, the suffix and
+// the source's extension (".jpg" when it has none, and always with ForceJpgExt). Numeral prefixes
+// and suffixes are padded with zeros to Digits when LeadingZeros is on; a longer number stays whole.
+// The counters are not advanced here.
+std::string MakeBatchFileName(const std::string& source, const TBatchProcOptions& options);
+
 // ---- Temporary files ----
 // They live in the private temporary folder of the run (platform/TempFolder.h), which is removed
 // with its contents when the program ends.
@@ -71,6 +79,8 @@ std::string FormatSizeKB(int64_t bytes);
 // Download time in seconds at 28800 bit/s (slowModem) or 56000 bit/s: two decimals below one
 // second, one below 100 seconds, none above.
 std::string FormatModemTime(int64_t bytes, bool slowModem);
+// "N sec" below a minute, else "M min S sec".
+std::string FormatDuration(int64_t seconds);
 // Keeps the digits and the first decimal separator.
 std::string KeepNumericChars(const std::string& text, char decimalSeparator = '.');
 

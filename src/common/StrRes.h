@@ -60,6 +60,10 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+inline constexpr const char* SMinutes = "min";
+inline constexpr const char* SSeconds = "sec";
+// Stages of a batch job, by TBatchProcProgress::Stage.
+inline constexpr const char* SBatchStageNames[5] = {"Compressing", "Decompressing", "Resampling", "Loading", "Saving"};
 
 // Saving under a name other than the one chosen.
 inline constexpr const char* SReplaceExistingFile = "%s already exists.\r\nDo you want to replace it?";

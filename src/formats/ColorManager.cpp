@@ -1,8 +1,10 @@
 #include "formats/ColorManager.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <string>
 
+#include "formats/conversions/ComponentConverters.h"
 #include "platform/Round.h"
 
 namespace {
@@ -14,26 +16,6 @@ bool IsIndexedTarget(TColorSchemeCode s) { return s == schIndexed || s == schGra
 bool IsRGBTarget(TColorSchemeCode s) { return s == schRGB || s == schRGBA; }
 bool IsBGRTarget(TColorSchemeCode s) { return s == schBGR || s == schBGRA; }
 
-inline uint8_t RotateRight(uint8_t v, unsigned n)
-{
-    n &= 7;
-    return n == 0 ? v : uint8_t((v >> n) | (v << (8 - n)));
-}
-
-// Row conversions that are not built yet: while a slot is empty the choice stays empty and
-// ConvertRow reports that no method was found, so nothing is silently left unconverted.
-constexpr TColorManager::TRowConversion kConvertIndexedBoth16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertIndexedSource16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertIndexedTarget16 = nullptr;
-constexpr TColorManager::TRowConversion kConvertGray = nullptr;
-constexpr TColorManager::TRowConversion kConvertCMYKToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertCMYKToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertLabToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertLabToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertYCbCrToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertYCbCrToBGR = nullptr;
-constexpr TColorManager::TRowConversion kConvertPhotoYCCToRGB = nullptr;
-constexpr TColorManager::TRowConversion kConvertPhotoYCCToBGR = nullptr;
 } // namespace
 
 TColorManager::TColorManager()
@@ -76,8 +58,9 @@ void TColorManager::SetTargetScheme(TColorSchemeCode value)
 
 void TColorManager::SetGamma(float mainGamma, float displayGamma)
 {
-    FMainGamma = mainGamma <= 0 ? 1.0f : mainGamma;
-    FDisplayGamma = displayGamma <= 0 ? 2.2f : displayGamma;
+    // A value that is not a positive number (0, below, NaN) takes the default.
+    FMainGamma = mainGamma > 0 ? mainGamma : 1.0f;
+    FDisplayGamma = displayGamma > 0 ? displayGamma : 2.2f;
     BuildGammaTable();
 }
 
@@ -86,10 +69,11 @@ void TColorManager::BuildGammaTable()
     const float gamma = 1.0f / (FMainGamma * FDisplayGamma);
     const int high = FSourceBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
     const int top = FTargetBPS >= 8 ? 255 : (1 << FTargetBPS) - 1;
+    // Gammas far from 1 give an exponent of 0 or infinity: clamped before rounding, the table
+    // still runs from 0 to the top.
     for (int i = 0; i <= high && i < 256; ++i) {
-        double v = i == 0 ? 0.0 : std::pow(double(i) / high, double(gamma)) * top;
-        int64_t r = Round(v);
-        FGammaTable[i] = uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+        const double v = i == 0 ? 0.0 : std::pow(double(i) / high, double(gamma)) * top;
+        FGammaTable[i] = uint8_t(v > 0 ? Round(std::min(v, double(top))) : 0);
     }
 }
 
@@ -101,7 +85,11 @@ void TColorManager::SetYCbCrSubsampling(const std::vector<float>& coefficients, 
         RaiseConversionError("Subsampling value is invalid. Allowed are 1, 2 and 4.");
     if (vSubsampling > hSubsampling)
         RaiseConversionError("Vertical subsampling value must be <= horizontal subsampling value.");
-    for (size_t i = 0; i < coefficients.size() && i < 3; ++i) FYCbCrCoefficients[i] = coefficients[i];
+    // A weight that is not a positive finite number takes its default, so the tables stay finite.
+    const float defaults[3] = {0.299f, 0.587f, 0.114f};
+    for (size_t i = 0; i < coefficients.size() && i < 3; ++i)
+        FYCbCrCoefficients[i] =
+            std::isfinite(coefficients[i]) && coefficients[i] > 0 ? coefficients[i] : defaults[i];
     FHSubsampling = uint8_t(hSubsampling);
     FVSubsampling = uint8_t(vSubsampling);
 }
@@ -115,6 +103,10 @@ void TColorManager::BuildYCbCrTables()
     const float f2 = lumaRed * f1 / lumaGreen;
     const float f3 = 2 - 2 * lumaBlue;
     const float f4 = lumaBlue * f3 / lumaGreen;
+    FYCbCrFactors[0] = f1;
+    FYCbCrFactors[1] = f2;
+    FYCbCrFactors[2] = f3;
+    FYCbCrFactors[3] = f4;
     const bool photoYCC = FSourceScheme == schPhotoYCC;
     FCrToRedTable.assign(256, 0);
     FCbToBlueTable.assign(256, 0);
@@ -125,8 +117,8 @@ void TColorManager::BuildYCbCrTables()
         const int cb = photoYCC ? i - 156 : i - 128;
         FCrToRedTable[i] = RoundInt(double(f1) * cr);
         FCbToBlueTable[i] = RoundInt(double(f3) * cb);
-        FCrToGreenTable[i] = -RoundInt(double(f2) * cr);
-        FCbToGreenTable[i] = -RoundInt(double(f4) * cb);
+        FCrToGreenTable[i] = RoundInt(-double(f2) * cr);
+        FCbToGreenTable[i] = RoundInt(-double(f4) * cb);
     }
 }
 
@@ -154,22 +146,22 @@ void TColorManager::PrepareConversion()
     switch (FSourceScheme) {
     case schIndexed:
         if (s == 16 && t == 16)
-            FRowConversion = kConvertIndexedBoth16;
+            FRowConversion = &TColorManager::ConvertIndexedBoth16;
         else if (s == 16)
-            FRowConversion = kConvertIndexedSource16;
+            FRowConversion = &TColorManager::ConvertIndexedSource16;
         else if (t == 16)
-            FRowConversion = kConvertIndexedTarget16;
+            FRowConversion = &TColorManager::ConvertIndexedTarget16;
         else
             FRowConversion = &TColorManager::ConvertIndexed8;
         break;
     case schGray:
         if (s == 16 || t == 16)
-            FRowConversion = (s >= 8 && t >= 8) ? kConvertGray : nullptr;
+            FRowConversion = (s >= 8 && t >= 8) ? &TColorManager::ConvertGray : nullptr;
         else
             FRowConversion = &TColorManager::ConvertIndexed8;
         break;
     case schGrayAlpha:
-        if ((s == 8 || s == 16) && (t == 8 || t == 16)) FRowConversion = kConvertGray;
+        if ((s == 8 || s == 16) && (t == 8 || t == 16)) FRowConversion = &TColorManager::ConvertGray;
         break;
     case schRGB:
     case schRGBA:
@@ -179,23 +171,22 @@ void TColorManager::PrepareConversion()
     case schBGRA:
         FRowConversion = byTarget(&TColorManager::ConvertBGRToRGB, &TColorManager::ConvertBGRToBGR);
         break;
-    case schCMYK: FRowConversion = byTarget(kConvertCMYKToRGB, kConvertCMYKToBGR); break;
-    case schCIELab: FRowConversion = byTarget(kConvertLabToRGB, kConvertLabToBGR); break;
+    case schCMYK: FRowConversion = byTarget(&TColorManager::ConvertCMYKToRGB, &TColorManager::ConvertCMYKToBGR); break;
+    case schCIELab: FRowConversion = byTarget(&TColorManager::ConvertLabToRGB, &TColorManager::ConvertLabToBGR); break;
     case schYCbCr:
         BuildYCbCrTables();
-        FRowConversion = byTarget(kConvertYCbCrToRGB, kConvertYCbCrToBGR);
+        FRowConversion = byTarget(&TColorManager::ConvertYCbCrToRGB, &TColorManager::ConvertYCbCrToBGR);
         break;
     case schPhotoYCC:
         BuildYCbCrTables();
-        FRowConversion = byTarget(kConvertPhotoYCCToRGB, kConvertPhotoYCCToBGR);
+        FRowConversion = byTarget(&TColorManager::ConvertPhotoYCCToRGB, &TColorManager::ConvertPhotoYCCToBGR);
         break;
     default: break; // schUnknown, schCMY and unknown codes have no conversion
     }
     FChanged = false;
 }
 
-void TColorManager::ConvertRow(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
-                               uint8_t mask)
+void TColorManager::ConvertRow(TPlanes source, std::span<uint8_t> target, uint32_t count, uint8_t mask)
 {
     if (FChanged) PrepareConversion();
     if (!FRowConversion) RaiseConversionError("Color conversion failed. Could not find a proper method.");
@@ -220,213 +211,27 @@ std::optional<TPixelFormat> TColorManager::PixelFormatFor(int index) const
     }
 }
 
-namespace {
-// Component converters: each maps one sample. A row conversion picks them once per call and runs
-// the loop of its depth pair with them, so the pixel loop tests no option but the mask.
-struct TPassSample // PassByte and PassWord
+void conversions::RequireSource(TColorManager::TPlanes source, size_t planes, uint64_t bytes)
 {
-    unsigned operator()(unsigned v) const { return v; }
-};
-struct TGammaByte
-{
-    const uint8_t* Gamma;
-    unsigned operator()(unsigned v) const { return Gamma[v]; }
-};
-struct TScaleWord
-{
-    unsigned operator()(unsigned v) const { return TColorManager::ScaleWord(uint16_t(v)); }
-};
-struct TSwapScaleWord
-{
-    unsigned operator()(unsigned v) const { return TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v))); }
-};
-struct TScaleGammaWord
-{
-    const uint8_t* Gamma;
-    unsigned operator()(unsigned v) const { return Gamma[TColorManager::ScaleWord(uint16_t(v))]; }
-};
-struct TSwapScaleGammaWord
-{
-    const uint8_t* Gamma;
-    unsigned operator()(unsigned v) const
-    {
-        return Gamma[TColorManager::ScaleWord(TColorManager::SwapWord(uint16_t(v)))];
-    }
-};
-struct TSwapWord
-{
-    unsigned operator()(unsigned v) const { return TColorManager::SwapWord(uint16_t(v)); }
-};
-// 8 to 16 bits: the 8-bit converter, widened to 16 bits, then swapped when the source says so.
-template <class TByteConverter, bool Swap> struct TWidenByte
-{
-    TByteConverter Byte;
-    unsigned operator()(unsigned v) const
-    {
-        const uint16_t w = TColorManager::MulDivWord(uint16_t(Byte(v)), 65535, 255);
-        return Swap ? TColorManager::SwapWord(w) : w;
-    }
-};
-
-template <class T> inline T LoadSample(const uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-template <class T> inline void StoreSample(uint8_t* p, T v) { std::memcpy(p, &v, sizeof v); }
-
-// Where the samples of one RGB-family row are and how far each side moves per pixel.
-struct TRGBRowLayout
-{
-    const uint8_t* Planes[4]; // first, second, third sample and alpha of the first source pixel
-    size_t SourceStep;        // bytes from one source pixel to the next (per plane when planar)
-    uint8_t* Target;
-    size_t TargetStride;      // samples per target pixel
-    uint32_t Count;
-    uint8_t Mask;
-    bool CopyAlpha;
-};
-
-template <bool SwapOrder, class TIn, class TOut, class TColour, class TAlpha>
-void ConvertRGBRow(const TRGBRowLayout& row, TColour colour, TAlpha alpha)
-{
-    const size_t advance = row.TargetStride * sizeof(TOut);
-    uint8_t* target = row.Target;
-    size_t offset = 0;
-    uint8_t bit = 0x80;
-    for (uint32_t i = 0; i < row.Count; ++i, target += advance) {
-        if (row.Mask & bit) {
-            for (size_t c = 0; c < 3; ++c)
-                StoreSample<TOut>(target + (SwapOrder ? 2 - c : c) * sizeof(TOut),
-                                  TOut(colour(LoadSample<TIn>(row.Planes[c] + offset))));
-            if (row.CopyAlpha)
-                StoreSample<TOut>(target + 3 * sizeof(TOut), TOut(alpha(LoadSample<TIn>(row.Planes[3] + offset))));
-            offset += row.SourceStep;
-        }
-        bit = RotateRight(bit, 1);
-    }
-}
-} // namespace
-
-template <bool SwapOrder>
-void TColorManager::ConvertRGBFamily(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
-                                     uint8_t mask)
-{
-    const int s = FSourceBPS, t = FTargetBPS;
-    if ((s != 8 && s != 16) || (t != 8 && t != 16)) return; // depth not handled
-    const bool sourceAlpha = SourceOptions & optAlpha;
-    const bool targetAlpha = TargetOptions & optAlpha;
-    const bool copyAlpha = sourceAlpha && targetAlpha;
-    const bool planar = source.size() > 1;
-    const size_t planes = planar ? (copyAlpha ? 4u : 3u) : 1u;
-    if (source.size() < planes) return;
+    if (source.size() < planes)
+        TColorManager::RaiseConversionError(("Color conversion failed. The row has " +
+                                             std::to_string(source.size()) + " source planes where " +
+                                             std::to_string(planes) + " are needed.")
+                                                .c_str());
     for (size_t i = 0; i < planes; ++i)
-        if (!source[i]) return;
-
-    const size_t sourceBytes = size_t(s) / 8;
-    TRGBRowLayout row{};
-    for (size_t c = 0; c < 4; ++c)
-        row.Planes[c] = planar ? (c < planes ? source[c] : nullptr) : source[0] + c * sourceBytes;
-    row.SourceStep = planar ? sourceBytes : (sourceAlpha ? 4 : 3) * sourceBytes;
-    row.Target = target;
-    row.TargetStride = targetAlpha ? 4 : 3;
-    row.Count = count;
-    row.Mask = mask;
-    row.CopyAlpha = copyAlpha;
-
-    const bool gamma = TargetOptions & optApplyGamma;
-    const bool swap = SourceOptions & optSwapBytes;
-    const TGammaByte gammaByte{FGammaTable};
-    if (s == 8 && t == 8) {
-        if (gamma)
-            ConvertRGBRow<SwapOrder, uint8_t, uint8_t>(row, gammaByte, TPassSample{});
-        else
-            ConvertRGBRow<SwapOrder, uint8_t, uint8_t>(row, TPassSample{}, TPassSample{});
-    } else if (s == 8) {
-        if (gamma && swap)
-            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TGammaByte, true>{gammaByte},
-                                                        TWidenByte<TPassSample, true>{});
-        else if (gamma)
-            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TGammaByte, false>{gammaByte},
-                                                        TWidenByte<TPassSample, false>{});
-        else if (swap)
-            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TPassSample, true>{},
-                                                        TWidenByte<TPassSample, true>{});
-        else
-            ConvertRGBRow<SwapOrder, uint8_t, uint16_t>(row, TWidenByte<TPassSample, false>{},
-                                                        TWidenByte<TPassSample, false>{});
-    } else if (t == 8) { // alpha is never gamma-corrected
-        if (gamma && swap)
-            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TSwapScaleGammaWord{FGammaTable}, TSwapScaleWord{});
-        else if (gamma)
-            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TScaleGammaWord{FGammaTable}, TScaleWord{});
-        else if (swap)
-            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TSwapScaleWord{}, TSwapScaleWord{});
-        else
-            ConvertRGBRow<SwapOrder, uint16_t, uint8_t>(row, TScaleWord{}, TScaleWord{});
-    } else {
-        if (swap)
-            ConvertRGBRow<SwapOrder, uint16_t, uint16_t>(row, TSwapWord{}, TSwapWord{});
-        else
-            ConvertRGBRow<SwapOrder, uint16_t, uint16_t>(row, TPassSample{}, TPassSample{});
-    }
+        if (source[i].size() < bytes)
+            TColorManager::RaiseConversionError(("Color conversion failed. Source plane " +
+                                                 std::to_string(i + 1) + " holds " +
+                                                 std::to_string(source[i].size()) +
+                                                 " bytes where the row reads " + std::to_string(bytes) + ".")
+                                                    .c_str());
 }
 
-void TColorManager::ConvertRGBToRGB(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
+void conversions::RequireTarget(std::span<const uint8_t> target, uint64_t bytes)
 {
-    ConvertRGBFamily<false>(s, t, n, m);
-}
-
-void TColorManager::ConvertRGBToBGR(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
-{
-    ConvertRGBFamily<true>(s, t, n, m);
-}
-
-void TColorManager::ConvertBGRToRGB(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
-{
-    ConvertRGBFamily<true>(s, t, n, m);
-}
-
-void TColorManager::ConvertBGRToBGR(const std::vector<const uint8_t*>& s, uint8_t* t, uint32_t n, uint8_t m)
-{
-    ConvertRGBFamily<false>(s, t, n, m);
-}
-
-void TColorManager::ConvertIndexed8(const std::vector<const uint8_t*>& source, uint8_t* target, uint32_t count,
-                                    uint8_t mask)
-{
-    const unsigned s = FSourceBPS, t = FTargetBPS;
-    auto packed = [](unsigned d) { return d == 1 || d == 2 || d == 4 || d == 8; };
-    if (!packed(s) || !packed(t) || source.empty() || !source[0]) return; // depth not handled
-    const uint8_t* src = source[0];
-    if (s == t && mask == 0xFF) {
-        std::memcpy(target, src, (size_t(count) * s + 7) / 8);
-        return;
-    }
-    uint8_t sourceMask = uint8_t(~((1u << (8 - s)) - 1));
-    const uint16_t maxIn = uint16_t((1u << s) - 1);
-    uint8_t targetMask = uint8_t((1u << (8 - t)) - 1);
-    const uint16_t maxOut = uint16_t((1u << t) - 1);
-    unsigned sourceShift = 8, targetShift = 8 - t;
-    const uint32_t perTargetByte = 8 / t;
-    uint8_t bit = 0x80;
-    for (uint32_t done = 0; done < count;) {
-        if (mask & bit) {
-            sourceShift -= s;
-            uint16_t value = uint16_t((*src & sourceMask) >> sourceShift);
-            value = MulDivWord(value, maxOut, maxIn);
-            *target = uint8_t((*target & targetMask) | (value << targetShift));
-            if (sourceShift == 0) {
-                sourceShift = 8;
-                ++src;
-            }
-            sourceMask = RotateRight(sourceMask, s);
-        }
-        bit = RotateRight(bit, 1);
-        targetMask = RotateRight(targetMask, t);
-        targetShift = targetShift == 0 ? 8 - t : targetShift - t;
-        ++done;
-        if (done % perTargetByte == 0) ++target;
-    }
+    if (target.size() < bytes)
+        TColorManager::RaiseConversionError(("Color conversion failed. The target row holds " +
+                                             std::to_string(target.size()) + " bytes where the row writes " +
+                                             std::to_string(bytes) + ".")
+                                                .c_str());
 }

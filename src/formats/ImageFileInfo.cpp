@@ -12,6 +12,7 @@
 #include "formats/FileFormatList.h"
 #include "formats/FormatGraphic.h"
 #include "formats/Picture.h"
+#include "platform/Round.h"
 
 namespace {
 struct TImageFormat
@@ -73,6 +74,18 @@ double LocalDateTimeFromUnix(int64_t seconds)
     const int64_t days = (sys_days{date} - sys_days{epoch}).count();
     const int64_t secondsOfDay = int64_t(local.tm_hour) * 3600 + local.tm_min * 60 + local.tm_sec;
     return double(days) + double(secondsOfDay) / 86400.0;
+}
+
+std::optional<time_t> UnixFromLocalDateTime(double dateTime)
+{
+    if (dateTime <= 0) return std::nullopt;
+    time_t local = time_t(Round((dateTime - 25569.0) * 86400.0));
+    tm parts{};
+    if (!gmtime_r(&local, &parts)) return std::nullopt;
+    parts.tm_isdst = -1;
+    time_t t = mktime(&parts);
+    if (t == time_t(-1)) return std::nullopt;
+    return t;
 }
 
 void ReadFileSizeAndTimes(TImageFileInfo& info)

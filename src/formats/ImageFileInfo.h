@@ -2,6 +2,8 @@
 // What the program knows about a picture file: its size and dates, the picture's dimensions and
 // depth, the uncompressed sizes and ratios, and the format's index and description.
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 class TPicture;
@@ -50,3 +52,6 @@ std::string GetGraphicFormatDescription(const TPicture& picture, const TFileForm
 
 // A date-time (days since 30 Dec 1899, local time, whole seconds) of a time in seconds since 1970.
 double LocalDateTimeFromUnix(int64_t seconds);
+// The other way: a local date-time as seconds since 1970; none for a date-time of 0 or below, or one
+// the system cannot place.
+std::optional<time_t> UnixFromLocalDateTime(double dateTime);

@@ -19,19 +19,6 @@
 
 namespace {
 
-// A local date-time (days since 30 Dec 1899, whole seconds) as a time in seconds since 1970.
-std::optional<time_t> UnixFromLocalDateTime(double dateTime)
-{
-    if (dateTime <= 0) return std::nullopt;
-    time_t local = time_t(Round((dateTime - 25569.0) * 86400.0));
-    tm parts{};
-    if (!gmtime_r(&local, &parts)) return std::nullopt;
-    parts.tm_isdst = -1;
-    time_t t = mktime(&parts);
-    if (t == time_t(-1)) return std::nullopt;
-    return t;
-}
-
 // The owner handle of a box: the window's QWidget.
 TWindowHandle Owner(QWidget* window) { return window; }
 

@@ -8,21 +8,6 @@
 namespace {
 const char* kIndexedError = "Conversion between indexed and non-indexed pixel formats is not supported.";
 const char* kNoMethod = "Color conversion failed. Could not find a proper method.";
-
-// A fresh manager set up for the schemes and depths; the sample count follows the scheme: 1 for
-// indexed, 4 with alpha, else 3.
-TColorManager Manager(TColorSchemeCode source, TColorSchemeCode target, int sourceBits, int targetBits)
-{
-    const auto samples = [](TColorSchemeCode s) { return s == schIndexed ? 1 : s == schRGBA || s == schBGRA ? 4 : 3; };
-    TColorManager cm;
-    cm.SetSourceScheme(source);
-    cm.SetTargetScheme(target);
-    cm.SetSourceSamplesPerPixel(samples(source));
-    cm.SetTargetSamplesPerPixel(samples(target));
-    cm.SetSourceBitsPerSample(sourceBits);
-    cm.SetTargetBitsPerSample(targetBits);
-    return cm;
-}
 } // namespace
 
 TEST(ColorManager, SetUpErrorsSayWhyAndKeepTheState)
@@ -95,18 +80,17 @@ TEST(ColorManager, RowConversions)
         {"grey 16 to 4 bits", schGray, schGray, 16, 4, 1, 0xFF, {zeros}, sevens, sevens, kNoMethod},
     };
     for (const auto& [what, source, target, fromBits, toBits, count, mask, planes, before, after, error] : cases) {
-        TColorManager cm = Manager(source, target, fromBits, toBits);
-        std::vector<const uint8_t*> rows;
-        for (const auto& p : planes) rows.push_back(p.data());
+        TColorManager cm = ColorManagerFor(source, target, fromBits, toBits);
+        const std::vector<std::span<const uint8_t>> rows(planes.begin(), planes.end());
         Bytes dst = before;
-        const auto convert = [&] { cm.ConvertRow(rows, dst.data(), uint32_t(count), mask); };
+        const auto convert = [&] { cm.ConvertRow(rows, dst, uint32_t(count), mask); };
         EXPECT_EQ(ErrorOf<EColorConversionError>(convert), error) << what;
         EXPECT_EQ(dst, after) << what;
         // A failed preparation is tried again next time.
         EXPECT_EQ(cm.Changed(), std::string(error) == kIndexedError) << what;
     }
     // Grey with alpha to grey mixes nothing indexed: its preparation succeeds.
-    TColorManager grey = Manager(schGrayAlpha, schGray, 8, 8);
+    TColorManager grey = ColorManagerFor(schGrayAlpha, schGray, 8, 8);
     EXPECT_NO_THROW(grey.PrepareConversion());
     EXPECT_TRUE((grey.SourceOptions & optAlpha) && !(grey.TargetOptions & optAlpha));
 }
@@ -134,11 +118,12 @@ TEST(ColorManager, RGBConvertersByDepthAndOptionsAndTheGammaTable)
     };
     for (const auto& [sourceBits, targetBits, gamma, plain, swapped] : cases)
         for (bool swap : {false, true}) {
-            TColorManager cm = Manager(schRGBA, schBGRA, sourceBits, targetBits);
+            TColorManager cm = ColorManagerFor(schRGBA, schBGRA, sourceBits, targetBits);
             cm.SourceOptions = swap ? optSwapBytes : 0;
             cm.TargetOptions = gamma ? optApplyGamma : 0;
             uint8_t dst[8] = {};
-            cm.ConvertRow({sourceBits == 8 ? in8 : in16}, dst, 1, 0xFF);
+            const std::span<const uint8_t> row[] = {sourceBits == 8 ? std::span<const uint8_t>(in8) : in16};
+            cm.ConvertRow(row, dst, 1, 0xFF);
             for (int channel = 0; channel < 4; ++channel) {
                 const int at = (channel == 3 ? 3 : 2 - channel) * targetBits / 8; // BGRA order
                 const unsigned got = targetBits == 8 ? dst[at] : dst[at] | dst[at + 1] << 8;
@@ -156,7 +141,7 @@ TEST(ColorManager, RGBConvertersByDepthAndOptionsAndTheGammaTable)
         {1.0f, 1.0f, 4, {{0, 0}, {1, 1}, {7, 7}, {15, 15}}},
     };
     for (const auto& [mainGamma, displayGamma, bits, points] : tables) {
-        TColorManager cm = Manager(schRGB, schRGB, bits, bits);
+        TColorManager cm = ColorManagerFor(schRGB, schRGB, bits, bits);
         cm.SetGamma(mainGamma, displayGamma);
         for (const auto& [index, value] : points) EXPECT_EQ(cm.GammaTable()[index], value) << index;
     }

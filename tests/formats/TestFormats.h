@@ -39,6 +39,33 @@ public:
     }
 };
 
+// Samples a pixel of the scheme stores.
+inline int SamplesOf(TColorSchemeCode s)
+{
+    switch (s) {
+    case schIndexed:
+    case schGray: return 1;
+    case schGrayAlpha: return 2;
+    case schRGBA:
+    case schBGRA:
+    case schCMYK: return 4;
+    default: return 3;
+    }
+}
+
+// A fresh colour manager set up for the schemes and depths, with the sample count of each scheme.
+inline TColorManager ColorManagerFor(TColorSchemeCode source, TColorSchemeCode target, int sourceBits, int targetBits)
+{
+    TColorManager cm;
+    cm.SetSourceScheme(source);
+    cm.SetTargetScheme(target);
+    cm.SetSourceSamplesPerPixel(SamplesOf(source));
+    cm.SetTargetSamplesPerPixel(SamplesOf(target));
+    cm.SetSourceBitsPerSample(sourceBits);
+    cm.SetTargetBitsPerSample(targetBits);
+    return cm;
+}
+
 inline std::vector<uint8_t> ReadFixture(const std::string& name)
 {
     std::ifstream f(std::string(QM_FIXTURES_DIR) + "/formats/" + name, std::ios::binary);
@@ -98,7 +125,7 @@ protected:
         ProgressStarting(TransferringStageText);
         for (int y = 0; y < p.Height; ++y) {
             const std::vector<uint8_t> row = safeload::ReadBytes(stream, rowBytes);
-            ColorManager.ConvertRow({row.data()}, target.ScanLine(y), uint32_t(p.Width), 0xFF);
+            ColorManager.ConvertRow({row}, {target.ScanLine(y), target.Stride()}, uint32_t(p.Width), 0xFF);
             ProgressRowDone(y + 1);
         }
     }

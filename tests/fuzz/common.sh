@@ -11,7 +11,7 @@ fuzz_seed()
   case $1 in
     bmp) cp -n "$fuzz_src"/tests/fixtures/bmp/*.bmp "$fuzz_src"/tests/fixtures/formats/*.bmp "$2"/ ;;
     jpeg) cp -n "$fuzz_src"/tests/fixtures/formats/*.jpg "$2"/ ;;
-    picture) cp -n "$fuzz_src"/tests/fixtures/formats/*.jpg "$fuzz_src"/tests/fixtures/formats/*.bmp "$2"/ ;;
+    picture | batchheader) cp -n "$fuzz_src"/tests/fixtures/formats/*.jpg "$fuzz_src"/tests/fixtures/formats/*.bmp "$2"/ ;;
   esac
 }
 

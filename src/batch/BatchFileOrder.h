@@ -1,0 +1,23 @@
+#pragma once
+// What lets a batch job work on several files at once and still give what one file at a time in
+// list order gives: which sources an earlier file of the list may overwrite before they are read,
+// and how much pixel memory a file will take while it is worked on.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TBatchProcOptions;
+
+// True when the output of `earlier` may be the file `later` under the job's naming rules with any
+// number the counters may have reached: the output folder is later's folder (compared as canonical
+// paths) and later's name has the form prefix + name + suffix + extension that the rules give.
+bool BatchOutputMayOverwrite(const std::string& earlier, const std::string& later, const TBatchProcOptions& options);
+
+// For each file of the list: whether some file before it may write it, so that it is read only
+// after those files are written.
+std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options);
+
+// Bytes of pixel memory a file takes while it is loaded, decoded, resampled and compressed, from the
+// picture size in its header (JPEG and BMP); a file of another format is assumed to unpack to 16
+// bytes per byte of file. Never below the file size.
+int64_t EstimateBatchFileMemory(const std::string& fileName, int64_t fileSize);

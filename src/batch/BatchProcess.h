@@ -1,0 +1,135 @@
+#pragma once
+// TBatchProcess: the worker thread of one batch job. Each file of the list is loaded, decoded, given
+// the job's compression profile, resampled when the profile asks for it, compressed and saved under
+// the name the job's naming rules give; a file that fails is logged and counted and the job goes on.
+//
+// Several files are worked on at once (up to the cores, 8 at most, fewer while the pixel memory in
+// flight would pass a quarter of the RAM), yet the outputs, the log and the names are those of one
+// file at a time in list order: results are numbered, written and logged in list order, a source
+// that an earlier file may write is read only after that file is written, and a profile with a
+// target ratio (whose search starts from the previous file's settings) runs one file at a time on
+// one image.
+//
+// The job reaches the main thread only through its synchronised call: there the shared progress
+// record and thumbnail are replaced from the job's private copies and the handlers run. A stop
+// request (Terminate) starts nothing more and writes nothing more; files in flight are dropped
+// without a log entry, and no partial output remains.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "batch/BatchProcOptions.h"
+#include "batch/BatchProcProgress.h"
+#include "platform/Bitmap.h"
+#include "platform/Geometry.h"
+#include "platform/WorkerThread.h"
+
+class TJPEGImage;
+class TPicture;
+
+// The preferences a job reads, handed in by value.
+struct TBatchPrefs
+{
+    int32_t ComprRatioMaxNumAppr = 10; // target-ratio search: most trials
+    int32_t ComprRatioMaxDiff = 5;     // and the tolerance in percent
+    bool ExtraOptimization = true;     // optimised Huffman coding
+    bool KeepOrigDatetime = true;      // outputs take their source's modification time
+};
+
+class TBatchProcess : public TWorkerThread
+{
+public:
+    using TJobEvent = std::function<void(TBatchProcess* job)>;
+
+    // onWindowUpdate (the progress window) and onMainUpdate (the main window; may be empty) run on the
+    // main thread inside the job's synchronised call.
+    TBatchProcess(std::vector<std::string> files, TJobEvent onWindowUpdate, TJobEvent onMainUpdate,
+                  IMainThreadInvoker* invoker = nullptr);
+    ~TBatchProcess() override;
+
+    // ---- set before Start() ----
+    TBatchProcOptions Options; // the worker advances the number counters; read it after the job
+    TBatchPrefs Prefs;
+    int MaxParallel = 0;                // files at once; 0 = by cores and memory
+    uint32_t ThumbBackground = 0xF0F0F0; // 0xRRGGBB behind the thumbnail
+    // The size of a file (default: its size on disk) and the clock in seconds (default: a steady
+    // clock); tests replace them.
+    std::function<int64_t(const std::string&)> FileSizeOf;
+    std::function<double()> SecondsNow;
+
+    // ---- main thread: in the handlers, or once the job is done ----
+    const TBatchProcProgress& Progress() const { return FProgress; }
+    const TBitmap& Thumbnail() const { return FThumbnail; }
+    const TRect& ThumbRect() const { return FThumbRect; }
+    // Set when the job has left its file loop, however it left it.
+    bool GetDone() const { return FDone.load(); }
+    int FileCount() const { return int(FFiles.size()); }
+    int ErrorCount() const { return int(FErrorLog.size()); }
+    // One entry per failed file: its log line, CR LF, the error message.
+    const std::vector<std::string>& ErrorLog() const { return FErrorLog; }
+    // The entries, each followed by CR LF.
+    std::string ErrorLogText() const;
+    // How many files the job worked on at once.
+    int ParallelFiles() const { return FParallel; }
+
+protected:
+    void Execute() override;
+
+private:
+    struct TFileSlot;
+    void CollectFileSizes();
+    int64_t BytesDoneThrough(int index);
+    int ChooseParallelFiles();
+    void Helper(bool carryImage);
+    void ProcessFile(int index, TJPEGImage& image, TPicture& picture, int resampleThreads);
+    bool CommitFile(int index);
+    void Report(int index, int stage, int percent);
+    void SyncProgress();
+    void AddLog(const std::string& line, const std::string& message);
+    double Now() const;
+
+    std::vector<std::string> FFiles;
+    TJobEvent FOnWindowUpdate;
+    TJobEvent FOnMainUpdate;
+    std::atomic<bool> FDone{false};
+    std::atomic<bool> FStopping{false}; // the loop has ended: nothing more starts
+    int FParallel = 1;
+
+    std::vector<int64_t> FFileSizes;
+    std::vector<int64_t> FFileMemory;
+    std::vector<bool> FAtRisk;
+    int64_t FTotalBytes = 0;
+    int64_t FBytesDone = 0;
+    int FCachedIndex = 0;
+    double FStartTime = 0;
+
+    // Shared by the coordinating thread and the helpers, under FMutex.
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    std::vector<std::unique_ptr<TFileSlot>> FSlots;
+    int FNextClaim = 0;
+    int FCommitted = 0;
+    int64_t FMemoryInFlight = 0;
+    int64_t FMemoryBudget = 0;
+    bool FProgressDirty = false;
+    double FResampleMs = 0, FCompressMs = 0;
+    int FResampleCount = 0, FCompressCount = 0;
+    float FCompressShare = 1.0f, FResampleShare = 0.0f;
+
+    // The coordinating thread's private copies, handed over in SyncProgress.
+    TBatchProcProgress FWork;
+    TBitmap FWorkThumb;
+    TRect FWorkThumbRect;
+    bool FWorkThumbReady = false;
+
+    // Read by the main thread.
+    TBatchProcProgress FProgress;
+    TBitmap FThumbnail;
+    TRect FThumbRect;
+    std::vector<std::string> FErrorLog;
+};

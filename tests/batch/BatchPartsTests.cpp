@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "batch/BatchFileOrder.h"
+#include "batch/BatchProcOptions.h"
+#include "batch/BatchThumbnail.h"
+#include "platform/BmpFile.h"
+#include "platform/TempFolder.h"
+
+// Which sources an earlier file of the list may write: same output folder (as canonical paths) and
+// a name the naming rules can form with any number.
+TEST(BatchFileOrder, SourcesAnEarlierFileMayWrite)
+{
+    TTempFolder scratch;
+    const std::string s = scratch.Path() + "/s/", d = scratch.Path() + "/d/";
+    std::filesystem::create_directories(s);
+    std::filesystem::create_directories(d);
+    struct TCase
+    {
+        std::string Earlier, Later;
+        void (*Change)(TBatchProcOptions&);
+        bool AtRisk;
+    };
+    const auto none = [](TBatchProcOptions&) {};
+    const TCase cases[] = {
+        {s + "a.bmp", s + "a.jpg", none, true},
+        {s + "a.bmp", s + "a.bmp", none, true},   // a bitmap source gives .jpg, yet a JPEG named .bmp keeps it
+        {s + "a.bmp", s + "a.jpeg", none, false},
+        {s + "a.bmp", d + "a.jpg", none, false},
+        {s + "a.bmp", d + "a.jpg", [](TBatchProcOptions& o) { o.DestFolder = "/nowhere/"; }, false},
+        {s + "a.bmp", s + "a.jpg", [](TBatchProcOptions& o) { o.DestFolder = "/nowhere/"; }, false},
+        {s + "a.bmp", s + "x_a.jpg", [](TBatchProcOptions& o) { o.PrefixMode = 1; o.PrefixText = "x_"; }, true},
+        {s + "a.bmp", s + "a0012.jpg", [](TBatchProcOptions& o) { o.SuffixMode = 2; }, true},
+        {s + "a.bmp", s + "a_12.jpg", [](TBatchProcOptions& o) { o.SuffixMode = 2; }, false},
+        {s + "a.bmp", s + "a.jpg", [](TBatchProcOptions& o) { o.SuffixMode = 2; }, false},
+        {s + "a.bmp", s + "12.jpg", [](TBatchProcOptions& o) { o.KeepOriginalName = false; o.PrefixMode = 2; }, true},
+        {s + "a.bmp", s + "1a2.jpg", [](TBatchProcOptions& o) { o.PrefixMode = 2; o.SuffixMode = 2; }, true},
+    };
+    for (const TCase& c : cases) {
+        TBatchProcOptions o;
+        c.Change(o);
+        EXPECT_EQ(BatchOutputMayOverwrite(c.Earlier, c.Later, o), c.AtRisk) << c.Earlier << " " << c.Later;
+        EXPECT_EQ(BatchSourcesAtRisk({c.Earlier, c.Later}, o), (std::vector<bool>{false, c.AtRisk}));
+    }
+    // A destination folder written another way is the same folder.
+    TBatchProcOptions o;
+    o.DestFolder = d + "../s/";
+    EXPECT_EQ(BatchSourcesAtRisk({d + "a.bmp", s + "b.jpg", s + "a.jpg"}, o), (std::vector<bool>{false, false, true}));
+}
+
+// Pixel memory of a file in flight: 16 bytes a pixel of the header's size, else 16 per file byte.
+TEST(BatchFileOrder, MemoryFromHeaders)
+{
+    TTempFolder scratch;
+    const std::string dir = scratch.Path() + "/", fixtures = std::string(QM_FIXTURES_DIR) + "/formats/";
+    SaveBmpToFile(TBitmap(100, 50, TPixelFormat::pf24bit), dir + "a.bmp");
+    std::ofstream(dir + "text.jpg") << "hello";
+    const std::vector<uint8_t> cut = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F'}; // a segment longer than the file
+    std::ofstream(dir + "cut.jpg", std::ios::binary).write(reinterpret_cast<const char*>(cut.data()), 8);
+    const std::pair<std::string, int64_t> cases[] = {
+        {dir + "a.bmp", 80000},
+        {fixtures + "color_40x24.jpg", 15360},
+        {fixtures + "progressive_24x16.jpg", 6144},
+        {dir + "text.jpg", 80},
+        {dir + "cut.jpg", 128},
+        {dir + "missing.bmp", 0},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const int64_t size = std::filesystem::exists(name) ? int64_t(std::filesystem::file_size(name)) : 0;
+        EXPECT_EQ(EstimateBatchFileMemory(name, size), bytes) << name;
+    }
+}
+
+namespace {
+
+uint32_t PixelAt(const TBitmap& bmp, int x, int y)
+{
+    const uint8_t* p = bmp.ScanLine(y) + x * 3;
+    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// Left half red, right half blue.
+TBitmap TwoColours(int w, int h)
+{
+    TBitmap bmp(w, h, TPixelFormat::pf24bit);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = bmp.ScanLine(y) + x * 3;
+            p[2] = x < w / 2 ? 255 : 0;
+            p[0] = x < w / 2 ? 0 : 255;
+        }
+    return bmp;
+}
+
+} // namespace
+
+// A 2:1 picture fills 28 x 14 at (1, 8) with a white frame round it on the background; a huge one
+// is reduced first and lands alike; without a picture a white patch marks the place.
+TEST(BatchThumbnail, FitsFramesAndMarks)
+{
+    for (const TBitmap& source : {TwoColours(56, 28), TwoColours(4000, 2000)}) {
+        TBitmap thumb;
+        TRect r;
+        DrawBatchThumbnail(thumb, r, &source, 0x123456);
+        EXPECT_EQ(r, Rect(1, 8, 29, 22));
+        ASSERT_EQ(thumb.Width(), 30);
+        EXPECT_EQ(PixelAt(thumb, 0, 0), 0x123456u);
+        EXPECT_EQ(PixelAt(thumb, 29, 29), 0x123456u);
+        EXPECT_EQ(PixelAt(thumb, 0, 7), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(thumb, 29, 22), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(thumb, 1, 8), 0xFF0000u);
+        EXPECT_EQ(PixelAt(thumb, 14, 21), 0xFF0000u);
+        EXPECT_EQ(PixelAt(thumb, 15, 8), 0x0000FFu);
+        EXPECT_EQ(PixelAt(thumb, 28, 21), 0x0000FFu);
+        EXPECT_EQ(PixelAt(thumb, 0, 23), 0x123456u);
+
+        DrawBatchThumbnail(thumb, r, nullptr, 0x123456);
+        EXPECT_EQ(r, Rect(3, 8, 28, 24));
+        EXPECT_EQ(PixelAt(thumb, 3, 23), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(thumb, 27, 8), 0xFFFFFFu);
+        EXPECT_EQ(PixelAt(thumb, 2, 8), 0xFF0000u);  // the old picture beside the patch
+        EXPECT_EQ(PixelAt(thumb, 1, 7), 0xFFFFFFu); // the old frame
+        EXPECT_EQ(PixelAt(thumb, 28, 21), 0x0000FFu);
+    }
+}
