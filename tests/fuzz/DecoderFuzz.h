@@ -34,9 +34,9 @@ inline bool ParseDecoderCall(const uint8_t* data, size_t size, TDecoderCall& cal
 inline void DecodeExact(TDecoder& decoder, const std::vector<uint8_t>& packed, size_t outputBytes,
                         int32_t unpackedSize)
 {
-    const std::unique_ptr<uint8_t[]> in(new uint8_t[packed.size() ? packed.size() : 1]);
+    const std::unique_ptr<uint8_t[]> in(new uint8_t[packed.size()]);
     if (!packed.empty()) std::memcpy(in.get(), packed.data(), packed.size());
-    const std::unique_ptr<uint8_t[]> out(new uint8_t[outputBytes ? outputBytes : 1]);
+    const std::unique_ptr<uint8_t[]> out(new uint8_t[outputBytes]);
     const uint8_t* source = in.get();
     uint8_t* dest = out.get();
     decoder.Decode(source, dest, int32_t(packed.size()), unpackedSize);
