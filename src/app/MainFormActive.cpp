@@ -140,6 +140,7 @@ void TMainForm::ImageStateChanged(TImageForm* sender, uint8_t kind)
             }
         }
         LastActiveImage = a;
+        EnableImageActions(); // at once, not only at the next idle pass
         PullWindowState(a);
         FillPanels(*a->Image, true, pgAll);
         SetZoomTrack(a->Zoom);
