@@ -361,10 +361,12 @@ void TMainForm::CreateMenus()
     // Vertical while the toolbar stands at the left or right.
     connect(ZoomToolbar, &QToolBar::orientationChanged, this, [this](Qt::Orientation o) {
         ZoomTrackBar->setOrientation(o);
+        ZoomTrackBar->setMinimumSize(0, 0);
+        ZoomTrackBar->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         if (o == Qt::Vertical)
-            ZoomTrackBar->setFixedSize(QWIDGETSIZE_MAX, 110), ZoomTrackBar->setMinimumWidth(0);
+            ZoomTrackBar->setFixedHeight(110);
         else
-            ZoomTrackBar->setFixedWidth(110), ZoomTrackBar->setMaximumHeight(QWIDGETSIZE_MAX);
+            ZoomTrackBar->setFixedWidth(110);
     });
 
     ViewToolbar = addToolBar("View");

@@ -255,6 +255,8 @@ private:
     void CreateMenus();
     void CreateImageMenu();
     void CreateParamToolbars();
+    // A parameter toolbar: the area tabs beside two panels.
+    QToolBar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);
     // The commands that follow whether an image window is open (icEnableWithImage,
     // icDisableWithoutImage); a command joins with one line.
     std::vector<std::pair<QObject*, uint8_t>> ImageCommands() const;
@@ -262,6 +264,8 @@ private:
     // Marks a change of the active window when changed; otherwise leaves its pending state as it is.
     void MarkIfChanged(TImageForm* a, bool changed);
     void LevelChange(bool selection, bool luma);
+    // The tie button of the base (or selection) level pair.
+    void TieClick(bool selection);
     void UpdateLevelHighlights();
     void UpdateFilterHighlights(TJPEGImage& image);
     void EchoRatio(TImageForm* a);

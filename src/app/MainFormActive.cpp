@@ -91,6 +91,7 @@ std::vector<TImageForm*> TMainForm::ImageWindows() const
 void TMainForm::ApplyDefaultProfile(TImageForm* a)
 {
     a->DefaultProfileApplied = true;
+    if (Prefs.NameDefProfile.empty()) return; // no profile chosen yet
     const std::string file = QDir(QString::fromStdString(ProfileDir()))
                                  .filePath(QString::fromStdString(Prefs.NameDefProfile + ".qmp"))
                                  .toStdString();

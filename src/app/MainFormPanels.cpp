@@ -65,6 +65,23 @@ void AddRow(QGridLayout* grid, int row, QWidget* label, TRangeSlider* bar, TLeve
     grid->addWidget(spin, row, 2);
 }
 
+QGridLayout* PanelGrid(QWidget* panel)
+{
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(2, 0, 2, 0);
+    grid->setVerticalSpacing(1);
+    return grid;
+}
+
+// The luma and chroma rows of a level panel with their tie button beside them.
+void AddLevelPair(QGridLayout* grid, TRangeSlider* luma, TLevelSpin* lumaSpin, TRangeSlider* chroma,
+                  TLevelSpin* chromaSpin, QToolButton* tie)
+{
+    AddRow(grid, 0, new QLabel("Luma"), luma, lumaSpin);
+    AddRow(grid, 1, new QLabel("Chroma"), chroma, chromaSpin);
+    grid->addWidget(tie, 0, 3, 2, 1);
+}
+
 void ShowRange(TRangeSlider* bar, const THighlight& h)
 {
     if (h.Shown)
@@ -77,6 +94,21 @@ void ShowRange(TRangeSlider* bar, const THighlight& h)
 bool OwnEnabled(const QWidget* w) { return w->isEnabledTo(w->parentWidget()); }
 
 } // namespace
+
+QToolBar* TMainForm::ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right)
+{
+    auto* client = new QWidget;
+    auto* row = new QHBoxLayout(client);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(left);
+    row->addWidget(right);
+    auto* bar = new QToolBar(title, this);
+    bar->setObjectName(name);
+    // Top or bottom only.
+    bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    bar->addWidget(new TTabbedPanel(tabs, client));
+    return bar;
+}
 
 void TMainForm::CreateParamToolbars()
 {
@@ -107,12 +139,8 @@ void TMainForm::CreateParamToolbars()
 
     ComprPanel = Named(new QWidget, "ComprPanel");
     {
-        auto* grid = new QGridLayout(ComprPanel);
-        grid->setContentsMargins(2, 0, 2, 0);
-        grid->setVerticalSpacing(1);
-        AddRow(grid, 0, new QLabel("Luma"), LumTrackBar, LumUpDown);
-        AddRow(grid, 1, new QLabel("Chroma"), ChromTrackBar, ChromUpDown);
-        grid->addWidget(LumChromSyncBtn, 0, 3, 2, 1);
+        QGridLayout* grid = PanelGrid(ComprPanel);
+        AddLevelPair(grid, LumTrackBar, LumUpDown, ChromTrackBar, ChromUpDown, LumChromSyncBtn);
         auto* row = new QHBoxLayout;
         row->setSpacing(3);
         row->addWidget(HoldComprRatioBtn);
@@ -135,13 +163,9 @@ void TMainForm::CreateParamToolbars()
         MakeButton("SComprOptResetBtn", "Reset", "Reset the compression levels of the selected areas", false);
     SComprPanel = Named(new QWidget, "SComprPanel");
     {
-        auto* grid = new QGridLayout(SComprPanel);
-        grid->setContentsMargins(2, 0, 2, 0);
-        grid->setVerticalSpacing(1);
-        AddRow(grid, 0, new QLabel("Luma"), SLumTrackBar, SLumUpDown);
-        AddRow(grid, 1, new QLabel("Chroma"), SChromTrackBar, SChromUpDown);
+        QGridLayout* grid = PanelGrid(SComprPanel);
+        AddLevelPair(grid, SLumTrackBar, SLumUpDown, SChromTrackBar, SChromUpDown, SLumChromSyncBtn);
         AddRow(grid, 2, new QLabel("Threshold"), SThresholdTrackBar, SThresholdUpDown);
-        grid->addWidget(SLumChromSyncBtn, 0, 3, 2, 1);
         grid->addWidget(SComprOptResetBtn, 2, 3);
     }
     SComprPanel->hide();
@@ -175,18 +199,8 @@ void TMainForm::CreateParamToolbars()
         grid->addWidget(ComprPanel, 0, 0);
         grid->addWidget(SComprPanel, 0, 0);
     }
-    auto* comprClient = new QWidget;
-    {
-        auto* row = new QHBoxLayout(comprClient);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(levels);
-        row->addWidget(ComprEqPanel);
-    }
     ComprTabControl = MakeAreaTabs("ComprTabControl");
-    ComprToolbar = new QToolBar("Compression Parameters", this);
-    ComprToolbar->setObjectName("ComprToolbar");
-    ComprToolbar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    ComprToolbar->addWidget(new TTabbedPanel(ComprTabControl, comprClient));
+    ComprToolbar = ParamToolbar("Compression Parameters", "ComprToolbar", ComprTabControl, levels, ComprEqPanel);
 
     // ---- "Compression Oriented Image Prefiltering Parameters" ----
     for (int k = 1; k <= 5; ++k) {
@@ -208,9 +222,7 @@ void TMainForm::CreateParamToolbars()
 
     auto filterPanel = [this](const char* name, std::initializer_list<int> filters, bool radius, QToolButton* reset) {
         auto* panel = Named(new QWidget, name);
-        auto* grid = new QGridLayout(panel);
-        grid->setContentsMargins(2, 0, 2, 0);
-        grid->setVerticalSpacing(1);
+        QGridLayout* grid = PanelGrid(panel);
         int row = 0;
         for (int k : filters) {
             const size_t i = size_t(k - 1);
@@ -226,18 +238,9 @@ void TMainForm::CreateParamToolbars()
     };
     PrefiltPanel1 = filterPanel("PrefiltPanel1", {1, 2, 5}, false, Prefilt1ResetBtn);
     PrefiltPanel2 = filterPanel("PrefiltPanel2", {3, 4}, true, Prefilt2ResetBtn);
-    auto* prefiltClient = new QWidget;
-    {
-        auto* row = new QHBoxLayout(prefiltClient);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(PrefiltPanel1);
-        row->addWidget(PrefiltPanel2);
-    }
     PrefiltTabControl = MakeAreaTabs("PrefiltTabControl");
-    PrefiltToolbar = new QToolBar("Compression Oriented Image Prefiltering Parameters", this);
-    PrefiltToolbar->setObjectName("PrefiltToolbar");
-    PrefiltToolbar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    PrefiltToolbar->addWidget(new TTabbedPanel(PrefiltTabControl, prefiltClient));
+    PrefiltToolbar = ParamToolbar("Compression Oriented Image Prefiltering Parameters", "PrefiltToolbar",
+                                  PrefiltTabControl, PrefiltPanel1, PrefiltPanel2);
     // Two rows at the bottom, the compression parameters above the prefilters (the bottom area
     // stacks its rows upwards).
     addToolBar(Qt::BottomToolBarArea, PrefiltToolbar);
@@ -515,22 +518,19 @@ void TMainForm::ComprRatioEditChange()
     if (ComprRatioEdit->isEnabled()) HoldComprRatioBtnClick();
 }
 
-void TMainForm::LumChromSyncBtnClick()
-{
-    TImageForm* a = ActiveImage();
-    if (!a) return;
-    a->LumChromSync = LumChromSyncBtn->isChecked();
-    if (a->LumChromSync && OwnEnabled(LumTrackBar) && OwnEnabled(ChromTrackBar))
-        ChromTrackBar->setValue(LumTrackBar->value());
-}
+void TMainForm::LumChromSyncBtnClick() { TieClick(false); }
+void TMainForm::SLumChromSyncBtnClick() { TieClick(true); }
 
-void TMainForm::SLumChromSyncBtnClick()
+void TMainForm::TieClick(bool selection)
 {
     TImageForm* a = ActiveImage();
     if (!a) return;
-    a->SLumChromSync = SLumChromSyncBtn->isChecked();
-    if (a->SLumChromSync && OwnEnabled(SLumTrackBar) && OwnEnabled(SChromTrackBar))
-        SChromTrackBar->setValue(SLumTrackBar->value());
+    QToolButton* button = selection ? SLumChromSyncBtn : LumChromSyncBtn;
+    TRangeSlider* luma = selection ? SLumTrackBar : LumTrackBar;
+    TRangeSlider* chroma = selection ? SChromTrackBar : ChromTrackBar;
+    bool& tied = selection ? a->SLumChromSync : a->LumChromSync;
+    tied = button->isChecked();
+    if (tied && OwnEnabled(luma) && OwnEnabled(chroma)) chroma->setValue(luma->value());
 }
 
 void TMainForm::ComprTabControlChange(int tab)
