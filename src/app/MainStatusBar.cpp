@@ -97,9 +97,7 @@ QString TMainForm::StatusPanelText(int panel) const
     if (!a) return QString();
     if (panel == 1) return QString::fromStdString(a->GetSourceInfoText());
     if (panel != 2) return QString();
-    if (a->Busy)
-        return ProgressText(a->ProgressTrialPercent >= 0 ? a->ProgressTrialPercent : a->ProgressPercent,
-                            a->ProgressOperation);
+    if (a->Busy) return ProgressText(a->ProgressPercent, a->ProgressOperation);
     return a->HasPendingChanges() ? "Changed" : "Done.";
 }
 
@@ -114,10 +112,11 @@ void TMainForm::StatusBarDrawPanel(QPainter& p, int panel, const QRect& rect)
         SunkenFrame(p, rect.adjusted(0, 0, -1, -1));
     } else if (panel == 2) {
         if (a && a->Busy) {
-            // A target-ratio search shows the current trial below and the whole search above.
+            // A target-ratio search: the whole search in the bar and its text, its current trial in
+            // the thin bar above (trials often end between two progress reports).
             const bool search = a->ProgressOperation == 0 && a->ProgressTrialPercent >= 0;
-            DrawStatusProgress(p, search ? a->ProgressTrialPercent : a->ProgressPercent,
-                               search ? a->ProgressPercent : -1, a->ProgressOperation, rect);
+            DrawStatusProgress(p, a->ProgressPercent, search ? a->ProgressTrialPercent : -1, a->ProgressOperation,
+                               rect);
         } else if (a) {
             p.setPen(a->HasPendingChanges() ? KNavy : palette().color(QPalette::WindowText));
             p.drawText(rect, Qt::AlignCenter, StatusPanelText(2));
@@ -146,6 +145,12 @@ void TMainForm::DrawStatusProgress(QPainter& p, int percent, int extra, int kind
     p.fillRect(filled, KNavy);
     const QString text = ProgressText(percent, kind);
     p.save();
+    // The text fits the bar it stands in (the lower part only, with a second bar above).
+    if (p.fontMetrics().height() > main.height()) {
+        QFont small = p.font();
+        small.setPixelSize(std::max(6, main.height() - 1));
+        p.setFont(small);
+    }
     p.setClipRect(filled);
     p.setPen(Qt::white);
     p.drawText(main, Qt::AlignCenter, text);

@@ -167,8 +167,8 @@ public:
     bool Busy = false;
     bool ForceRun = false;
     int32_t ProgressPercent = 0;
-    // While a target-ratio search runs: the percent of its current trial (ProgressPercent is then
-    // the whole search's); -1 otherwise.
+    // While a target-ratio search runs: the percent of its current trial (ProgressPercent is the
+    // whole search's); -1 otherwise.
     int32_t ProgressTrialPercent = -1;
     uint8_t ProgressOperation = 0;
     uint32_t LastChangeTick = 0;
