@@ -353,24 +353,34 @@ TEST_F(ParamPanelsTest, TheDefaultProfileGoesToTheNewWindowAndAnUnreadableOneIsR
 
 TEST_F(ParamPanelsTest, ARunInProgressKeepsTheSliderWhereTheUserPutItAndShowsItsProgress)
 {
+    Form->OptCompCmdAction->trigger();
     WriteBmp(Path("big.bmp"), 1600, 1200);
     TImageForm* a = Form->NewImageWindow({Path("big.bmp")});
-    ASSERT_TRUE(PumpUntil([&] { return a->Busy && a->ProgressOperation == 0; }));
-    const QString ratio = Form->ComprRatioEdit->text();
-    Move(Form->LumTrackBar, 90);
-    bool progressSeen = false;
+    ASSERT_FALSE(a->Busy);
+    ASSERT_TRUE(PumpUntil([&] { return Form->EditCompressAction->isEnabled(); })); // the idle pass
+    const QString before = Form->ComprRatioEdit->text();
+    Form->EditCompressAction->trigger();
+    ASSERT_TRUE(a->Busy);
+    Move(Form->LumTrackBar, 90); // during the run
+    bool progressSeen = false, stopCarried = false;
     PumpUntil([&] {
+        if (!a->Busy) return true;
         progressSeen = progressSeen || Form->StatusPanelText(2).startsWith("Compressing..");
+        stopCarried = stopCarried || Form->CompressBtn->defaultAction() == Form->EditStopAction;
         EXPECT_EQ(Form->LumTrackBar->value(), 90);
-        return !a->Busy;
+        EXPECT_EQ(Form->ComprRatioEdit->text(), before) << "the data is the worker's";
+        return false;
     });
     EXPECT_TRUE(progressSeen);
+    EXPECT_TRUE(stopCarried);
+    EXPECT_EQ(Form->CompressBtn->defaultAction(), Form->EditCompressAction);
     EXPECT_EQ(Form->LumTrackBar->value(), 90);
     EXPECT_EQ(a->Image->LumQuality, 11);
     EXPECT_EQ(a->PendingChanges, 1) << "the change made during the run is still due";
+    EXPECT_EQ(Form->ComprRatioEdit->text().toInt(), a->Image->RoundedRatio()) << "the completion brings the ratio";
+    Form->OptCompAutAction->trigger();
     ASSERT_TRUE(WaitIdle(a));
     EXPECT_EQ(Form->LumTrackBar->value(), 90);
-    EXPECT_NE(Form->ComprRatioEdit->text(), ratio) << "the completion brings the new ratio";
 }
 
 TEST_F(ParamPanelsTest, TheTimerRunsOnlyInAutomaticModeAndOnlyAfterTheQuietTime)
