@@ -406,7 +406,7 @@ TEST_F(ParamPanelsTest, TheTimerRunsOnlyInAutomaticModeAndOnlyAfterTheQuietTime)
     EXPECT_EQ(a->Image->LumQuality, 76);
 }
 
-TEST_F(ParamPanelsTest, ZoomSliderAndZoomCommandsFollowEachOther)
+TEST_F(ParamPanelsTest, ZoomSliderZoomCommandsAndTheCompareButtonFollowEachOther)
 {
     TImageForm* a = OpenIdle("a.bmp");
     Move(Form->ZoomTrackBar, 0);
@@ -418,6 +418,43 @@ TEST_F(ParamPanelsTest, ZoomSliderAndZoomCommandsFollowEachOther)
     Move(Form->ZoomTrackBar, 100);
     EXPECT_EQ(a->Zoom, 10);
     EXPECT_FALSE(Form->ViewZoomOutAction->isEnabled());
+
+    // Continuous zoom moves the slider with it.
+    Form->ViewActSizeAction->trigger();
+    a->SetTool(1);
+    a->ImageMouseDown(a->SrcImage, Qt::LeftButton, 10, 10);
+    for (int i = 0; i < 3; ++i) Form->TimerTimer();
+    a->ImageMouseUp(a->SrcImage, Qt::LeftButton, 10, 10);
+    EXPECT_GE(a->Zoom, 106);
+    EXPECT_LT(Form->ZoomTrackBar->value(), 50);
+
+    // Standing at the left, the slider stands upright.
+    Form->addToolBar(Qt::LeftToolBarArea, Form->ZoomToolbar);
+    EXPECT_EQ(Form->ZoomTrackBar->orientation(), Qt::Vertical);
+    Form->addToolBar(Qt::TopToolBarArea, Form->ZoomToolbar);
+    EXPECT_EQ(Form->ZoomTrackBar->orientation(), Qt::Horizontal);
+
+    // The source in the result view while the button is held.
+    ASSERT_TRUE(PumpUntil([&] { return Form->ViewSrcAsResBtn->isEnabled(); }));
+    QTest::mousePress(Form->ViewSrcAsResBtn, Qt::LeftButton);
+    EXPECT_TRUE(a->SourceAsResult);
+    QTest::mouseRelease(Form->ViewSrcAsResBtn, Qt::LeftButton);
+    EXPECT_FALSE(a->SourceAsResult);
+}
+
+TEST_F(ParamPanelsTest, TheAreaTabsGoOnTopOfANarrowToolbarAndBackBesideAWideOne)
+{
+    auto* panel = qobject_cast<TTabbedPanel*>(Form->ComprTabControl->parentWidget());
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->TabsLeft());
+    panel->PlaceTabs(80, 100);
+    EXPECT_FALSE(panel->TabsLeft());
+    EXPECT_EQ(Form->ComprTabControl->shape(), QTabBar::RoundedNorth);
+    panel->PlaceTabs(110, 100); // between the thresholds: stays on top
+    EXPECT_FALSE(panel->TabsLeft());
+    panel->PlaceTabs(130, 100);
+    EXPECT_TRUE(panel->TabsLeft());
+    EXPECT_EQ(Form->ComprTabControl->shape(), QTabBar::RoundedWest);
 }
 
 TEST_F(ParamPanelsTest, TheLastWindowClosingDisablesTheImageCommandsAndThePanels)
