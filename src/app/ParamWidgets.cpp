@@ -86,7 +86,9 @@ void TTabbedPanel::PlaceTabs(int width, int height)
     FTabsLeft = left;
     FTabs->setShape(left ? QTabBar::RoundedWest : QTabBar::RoundedNorth);
     FLayout->setDirection(left ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
-    FLayout->setAlignment(FTabs, left ? Qt::AlignTop : Qt::AlignLeft);
+    // On top the two tabs share the width, each about half of it.
+    FTabs->setExpanding(!left);
+    FLayout->setAlignment(FTabs, left ? Qt::AlignTop : Qt::Alignment());
 }
 
 void TTabbedPanel::resizeEvent(QResizeEvent* event)
