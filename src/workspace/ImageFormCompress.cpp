@@ -138,6 +138,7 @@ void TImageForm::CompressionDone(TWorkerThread*, const std::function<bool()>& ca
     ForceRun = false;
     Busy = false;
     ProgressPercent = 0;
+    ProgressTrialPercent = -1;
     LastRunStopped = cancelled;
 
     if (cancelled) {
@@ -200,6 +201,8 @@ void TImageForm::OnEngineProgress(TWorkerThread*, uint8_t operation, int percent
 {
     ProgressPercent = percent;
     ProgressOperation = operation;
+    // The worker waits for this call, so the search's figures can be read now (and only now).
+    ProgressTrialPercent = operation == 0 && Image->RatioSearchActive ? int32_t(Image->TrialPercent) : -1;
     // The partly decoded result belongs to the worker until the run ends; the view keeps the
     // previous result meanwhile.
     StateChange(1);
