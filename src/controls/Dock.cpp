@@ -27,16 +27,18 @@ TDock::TDock(QWidget* parent, TDockPosition position) : QWidget(parent), FPositi
         throw EInvalidOperation("A TDock control cannot be placed inside a tool window or another TDock");
     FColor = palette().color(QPalette::Button);
     setAutoFillBackground(false);
-    ChangeDockSize(width(), height());
+    ArrangeToolbars(false);
 }
 
 TDock::~TDock()
 {
     // Windows that remember this dock forget it; docked ones go with the dock as its children.
-    const QList<TCustomToolWindow*> list = FDockList;
+    QList<TCustomToolWindow*> list = FDockList;
+    list += findChildren<TCustomToolWindow*>(Qt::FindDirectChildrenOnly);
     for (TCustomToolWindow* w : list) {
         if (w->FLastDock == this) w->FLastDock = nullptr;
         if (w->FDefaultDock == this) w->FDefaultDock = nullptr;
+        if (w->FDockedTo == this) w->FDockedTo = nullptr;
     }
     FDockList.clear();
     FDockVisibleList.clear();

@@ -90,7 +90,7 @@ TDockLayoutResult ArrangeDockRows(const TDockLayoutInput& in)
                 out.DockPos[i] = 0;
                 continue;
             }
-            if (out.DockPos[i] <= p) out.DockPos[i] = int(p);
+            if (out.DockPos[i] <= p) out.DockPos[i] = ClampDockPos(int(std::min<int64_t>(p, KMaxDockPos)));
             else p = out.DockPos[i];
             p += in.Items[i].Length;
         }

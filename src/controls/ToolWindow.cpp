@@ -439,10 +439,11 @@ void TCustomToolWindow::SetParent(QWidget* newParent)
     }
     registerFloating();
     if (Floating()) SetBoundsInLayout(QRect(FFloatingPosition, size() + NonClientSize()));
-    // 12.
+    // 12. The window is sized for its new place while the docks still wait.
+    --FDisableArrangeCount;
+    --FInLayoutCount;
     EndArrange();
     FLastOrientation = CurrentOrientation();
-    --FInLayoutCount;
     if (newDock) {
         newDock->ArrangeToolbars(false);
         newDock->EndUpdate();
@@ -452,7 +453,6 @@ void TCustomToolWindow::SetParent(QWidget* newParent)
         oldDock->EndUpdate();
     }
     --FHideCount;
-    --FDisableArrangeCount;
     UpdateVisibility();
     Moved();
     // 13.
