@@ -135,7 +135,8 @@ bool HookFilterInstalled() { return GState.Filter != nullptr; }
 bool ApplicationIsActive()
 {
     if (GIsActiveFn) return GIsActiveFn();
-    return QApplication::activeWindow() != nullptr;
+    // The state the activation signal reports (the active window itself is set after it).
+    return QGuiApplication::applicationState() == Qt::ApplicationActive;
 }
 
 void SetApplicationIsActiveFn(TApplicationIsActiveFn fn) { GIsActiveFn = fn; }
