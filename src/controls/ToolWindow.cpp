@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "controls/DockDragTarget.h"
+#include "controls/GeometryConvert.h"
 #include "controls/DockHooks.h"
 #include "controls/DockPainter.h"
 #include "controls/ScreenPlace.h"
@@ -20,8 +21,6 @@ int GToolWindowSerial = 0;
 int GFrameCounter = 0;
 QList<TCustomToolWindow*> GFloatingToolWindows;
 
-TRect ToTRect(const QRect& r) { return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
 // The tool windows' share of the window events: the floating rules run again when the application
 // is activated or deactivated, when a form shows, hides or changes state, and when a form goes away.
@@ -625,21 +624,12 @@ void TCustomToolWindow::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TCustomToolWindow::keyPressEvent(QKeyEvent* e)
 {
-    if (FMouse->Busy()) {
-        if (e->key() == Qt::Key_Escape) FMouse->Escape();
-        else if (e->key() == Qt::Key_Control) FMouse->CtrlChanged(true);
-        return; // other keys are swallowed while the mouse works
-    }
-    QWidget::keyPressEvent(e);
+    if (!FMouse->KeyEvent(e)) QWidget::keyPressEvent(e);
 }
 
 void TCustomToolWindow::keyReleaseEvent(QKeyEvent* e)
 {
-    if (FMouse->Busy()) {
-        if (e->key() == Qt::Key_Control) FMouse->CtrlChanged(false);
-        return;
-    }
-    QWidget::keyReleaseEvent(e);
+    if (!FMouse->KeyEvent(e)) QWidget::keyReleaseEvent(e);
 }
 
 void TCustomToolWindow::moveEvent(QMoveEvent* e)
@@ -800,11 +790,7 @@ void TFloatingWindowParent::mouseDoubleClickEvent(QMouseEvent* e)
 void TFloatingWindowParent::keyPressEvent(QKeyEvent* e)
 {
     TCustomToolWindow* w = ToolWindow();
-    if (w && w->Mouse().Busy()) {
-        if (e->key() == Qt::Key_Escape) w->Mouse().Escape();
-        else if (e->key() == Qt::Key_Control) w->Mouse().CtrlChanged(true);
-        return;
-    }
+    if (w && w->Mouse().KeyEvent(e)) return;
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier && FParentForm) {
         FParentForm->activateWindow();
         FParentForm->setFocus();
@@ -816,11 +802,7 @@ void TFloatingWindowParent::keyPressEvent(QKeyEvent* e)
 void TFloatingWindowParent::keyReleaseEvent(QKeyEvent* e)
 {
     TCustomToolWindow* w = ToolWindow();
-    if (w && w->Mouse().Busy()) {
-        if (e->key() == Qt::Key_Control) w->Mouse().CtrlChanged(false);
-        return;
-    }
-    QWidget::keyReleaseEvent(e);
+    if (!(w && w->Mouse().KeyEvent(e))) QWidget::keyReleaseEvent(e);
 }
 
 void TFloatingWindowParent::closeEvent(QCloseEvent* e)

@@ -1,18 +1,17 @@
 #include "controls/ToolWindowMouse.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
 #include "controls/DragOutline.h"
+#include "controls/GeometryConvert.h"
 #include "controls/ToolWindow.h"
 
 namespace {
 
-TRect ToTRect(const QRect& r) { return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
-TPoint ToTPoint(const QPoint& p) { return {p.x(), p.y()}; }
 
 QRect ScreenRectOf(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
 
@@ -201,6 +200,15 @@ void TToolWindowMouse::LeftRelease(const QPoint& cursor)
 {
     if (FState == TState::Dragging) MouseMove(cursor, FInput.Ctrl);
     End(true);
+}
+
+bool TToolWindowMouse::KeyEvent(QKeyEvent* e)
+{
+    if (!Busy()) return false;
+    const bool press = e->type() == QEvent::KeyPress;
+    if (e->key() == Qt::Key_Escape && press) Escape();
+    else if (e->key() == Qt::Key_Control) CtrlChanged(press);
+    return true;
 }
 
 void TToolWindowMouse::OtherButton() { End(false); }

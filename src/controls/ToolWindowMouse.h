@@ -14,6 +14,7 @@
 #include "controls/DockDragTarget.h"
 #include "controls/ToolWindowMetrics.h"
 
+class QKeyEvent;
 class QWidget;
 class TCustomToolWindow;
 class TDock;
@@ -40,6 +41,9 @@ public:
     void CtrlChanged(bool ctrl);
     void Escape();
     void Cancel();
+    // A key press or release while busy: Escape cancels, Ctrl re-targets, the rest is swallowed.
+    // False when idle (the key is the widget's own).
+    bool KeyEvent(QKeyEvent* event);
 
     // The last answer of the drag's target choice (for tests and the outline).
     const TDragTargetResult& Target() const { return FTarget; }
