@@ -9,6 +9,7 @@
 
 struct TDockTestForm
 {
+    bool AppReady = EnsureGuiTestApp() != nullptr; // before the form: a test may run alone
     QWidget Form;
     TDock* Top;
     TDock* Bottom;
@@ -18,7 +19,6 @@ struct TDockTestForm
 
     TDockTestForm()
     {
-        EnsureGuiTestApp();
         SetApplicationIsActiveFn([] { return true; });
         Form.setObjectName("Form");
         auto* grid = new QGridLayout(&Form);
