@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 
 #include "controls/ToolWindowMetrics.h"
 
@@ -68,24 +69,27 @@ void DrawCloseButton(QPainter& p, const QRect& r, bool pushed, const QPalette& p
     if (r.isEmpty()) return;
     p.fillRect(r, pal.color(QPalette::Button));
     DrawEdge(p, r, !pushed, pal);
-    // The × in the middle, two pixels thick, moved by one while pushed.
-    const int size = std::max(2, (r.width() - 6) & ~1);
+    // The × in the middle: strokes two pixels wide on a caption-sized button, one on a small one;
+    // moved by one while pushed.
+    const int stroke = r.width() >= 14 ? 2 : 1;
+    const int size = std::max(stroke + 1, r.width() - (stroke == 2 ? 7 : 5));
     const int left = r.left() + (r.width() - size) / 2 + (pushed ? 1 : 0);
-    const int top = r.top() + (r.height() - size) / 2 + (pushed ? 1 : 0);
+    const int top = r.top() + (r.height() - size + stroke - 1) / 2 + (pushed ? 1 : 0);
     const QColor ink = pal.color(QPalette::ButtonText);
-    for (int i = 0; i < size; ++i) {
-        p.fillRect(QRect(left + i, top + i, 2, 1), ink);
-        p.fillRect(QRect(left + size - 2 - i, top + i, 2, 1), ink);
+    for (int i = 0; i + stroke <= size; ++i) {
+        p.fillRect(QRect(left + i, top + i, stroke, 1), ink);
+        p.fillRect(QRect(left + size - stroke - i, top + i, stroke, 1), ink);
     }
 }
 
-void DrawSmallCaption(QPainter& p, const QRect& bar, const QString& caption, bool active, const QPalette& pal)
+void DrawSmallCaption(QPainter& p, const QRect& bar, const QString& caption, bool active, const QPalette& pal, int textRight)
 {
     if (bar.isEmpty()) return;
     p.fillRect(bar, pal.color(active ? QPalette::Highlight : QPalette::Dark));
     const QFont font = CaptionFont();
     const QFontMetrics fm(font);
-    const QRect textRect = bar.adjusted(1, 0, -1, 0);
+    QRect textRect = bar.adjusted(1, 0, -1, 0);
+    textRect.setRight(std::min(textRect.right(), textRight - 1));
     const std::string shown = ShortenCaption(caption.toStdString(), textRect.width(), [&](const std::string& t) {
         return fm.horizontalAdvance(QString::fromStdString(t));
     });

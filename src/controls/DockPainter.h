@@ -23,5 +23,7 @@ QBrush HalftoneBrush();
 void DrawCloseButton(QPainter& p, const QRect& r, bool pushed, const QPalette& pal);
 
 // The floating caption bar: filled with Highlight (active) or Dark (inactive), the text in
-// HighlightedText or Button, in the application's sans font at 11 pixels, shortened with "...".
-void DrawSmallCaption(QPainter& p, const QRect& bar, const QString& caption, bool active, const QPalette& pal);
+// HighlightedText or Button, in the application's sans font at 11 pixels, shortened with "..." to
+// end before x = textRight (the close button's left edge, so the text never runs under it).
+void DrawSmallCaption(QPainter& p, const QRect& bar, const QString& caption, bool active, const QPalette& pal,
+                      int textRight);

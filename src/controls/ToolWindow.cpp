@@ -24,8 +24,9 @@ QList<TCustomToolWindow*> GFloatingToolWindows;
 
 // The tool windows' share of the window events: the floating rules run again when the application
 // is activated or deactivated, when a form shows, hides or changes state, and when a form goes away.
-void ToolWindowHook(THookEvent event, QObject* window, intptr_t)
+void ToolWindowHook(THookEvent event, QObject* window, intptr_t param)
 {
+    if (event == THookEvent::hpActivateApp && param == 0) TToolWindowMouse::CancelAll();
     const QList<TCustomToolWindow*> floating = GFloatingToolWindows;
     for (TCustomToolWindow* w : floating) {
         if (!GFloatingToolWindows.contains(w)) continue;
@@ -604,8 +605,15 @@ void TCustomToolWindow::mousePressEvent(QMouseEvent* e)
 
 void TCustomToolWindow::mouseMoveEvent(QMouseEvent* e)
 {
-    if (FMouse->Busy()) FMouse->MouseMove(e->globalPosition().toPoint(), e->modifiers() & Qt::ControlModifier);
-    else QWidget::mouseMoveEvent(e);
+    if (!FMouse->Busy()) QWidget::mouseMoveEvent(e);
+    else if (!(e->buttons() & Qt::LeftButton)) FMouse->Cancel(); // the release went elsewhere
+    else FMouse->MouseMove(e->globalPosition().toPoint(), e->modifiers() & Qt::ControlModifier);
+}
+
+void TCustomToolWindow::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    FMouse->Cancel();
 }
 
 void TCustomToolWindow::mouseReleaseEvent(QMouseEvent* e)
@@ -699,16 +707,13 @@ void TFloatingWindowParent::paintEvent(QPaintEvent*)
     const QPalette& pal = palette();
     p.fillRect(rect(), pal.color(QPalette::Button));
     DrawEdge(p, rect(), true, pal);
-    const TRect bar = FloatingCaptionRect(width(), w->AllowResize(), w->ShowCaption());
-    if (!bar.IsEmpty()) {
-        const QRect barRect(bar.Left, bar.Top, bar.Width(), bar.Height());
-        DrawSmallCaption(p, barRect, w->Caption(), !w->CaptionInactive(), pal);
-        p.fillRect(QRect(barRect.left(), barRect.bottom() + 1, barRect.width(), 1), pal.color(QPalette::Button));
+    const QRect bar = ToQRect(FloatingCaptionRect(width(), w->AllowResize(), w->ShowCaption()));
+    const QRect close = w->CloseButton() ? ToQRect(FloatingCloseRect(width(), w->AllowResize(), w->ShowCaption())) : QRect();
+    if (!bar.isEmpty()) {
+        DrawSmallCaption(p, bar, w->Caption(), !w->CaptionInactive(), pal, close.isEmpty() ? bar.right() + 1 : close.left());
+        p.fillRect(QRect(bar.left(), bar.bottom() + 1, bar.width(), 1), pal.color(QPalette::Button));
     }
-    if (w->CloseButton()) {
-        const TRect c = FloatingCloseRect(width(), w->AllowResize(), w->ShowCaption());
-        DrawCloseButton(p, QRect(c.Left, c.Top, c.Width(), c.Height()), w->CloseButtonDown(), pal);
-    }
+    DrawCloseButton(p, close, w->CloseButtonDown(), pal);
 }
 
 namespace {
@@ -767,7 +772,8 @@ void TFloatingWindowParent::mouseMoveEvent(QMouseEvent* e)
     TCustomToolWindow* w = ToolWindow();
     if (!w) return;
     if (w->Mouse().Busy()) {
-        w->Mouse().MouseMove(e->globalPosition().toPoint(), e->modifiers() & Qt::ControlModifier);
+        if (!(e->buttons() & Qt::LeftButton)) w->Mouse().Cancel(); // the release went elsewhere
+        else w->Mouse().MouseMove(e->globalPosition().toPoint(), e->modifiers() & Qt::ControlModifier);
         return;
     }
     setCursor(CursorOf(FrameHit(w, this, e->position().toPoint())));
@@ -803,6 +809,12 @@ void TFloatingWindowParent::keyReleaseEvent(QKeyEvent* e)
 {
     TCustomToolWindow* w = ToolWindow();
     if (!(w && w->Mouse().KeyEvent(e))) QWidget::keyReleaseEvent(e);
+}
+
+void TFloatingWindowParent::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    if (TCustomToolWindow* w = ToolWindow()) w->Mouse().Cancel();
 }
 
 void TFloatingWindowParent::closeEvent(QCloseEvent* e)

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QList>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -33,6 +34,9 @@ void CollectDocks(QWidget* container, TCustomToolWindow* window, std::vector<TDo
     }
 }
 
+// The states in progress, so that losing the application's focus can end them.
+QList<TToolWindowMouse*> GBusyMice;
+
 std::vector<TMonitorArea> Monitors()
 {
     std::vector<TMonitorArea> out;
@@ -46,6 +50,7 @@ TToolWindowMouse::TToolWindowMouse(TCustomToolWindow* window) : FWindow(window) 
 
 TToolWindowMouse::~TToolWindowMouse()
 {
+    GBusyMice.removeAll(this);
     if (FForbiddenShown) QGuiApplication::restoreOverrideCursor();
 }
 
@@ -101,6 +106,7 @@ void TToolWindowMouse::BeginDrag(const QPoint& cursor, bool ctrl, QWidget* grabb
     QSize current;
     w->OrderControls(false, w->FLastOrientation, current, w->DockedTo());
     FState = TState::Dragging;
+    GBusyMice.push_back(this);
     FGrabber = grabber;
     if (grabber) grabber->grabKeyboard();
     if (!FOutline) FOutline = std::make_unique<TDragOutline>();
@@ -136,6 +142,7 @@ void TToolWindowMouse::BeginResize(THitCode code, const QPoint& cursor, QWidget*
     FResizeStart = FResizeRect = w->WindowBounds();
     w->ResizeBegin(code);
     FState = TState::Resizing;
+    GBusyMice.push_back(this);
     FGrabber = grabber;
     if (grabber) grabber->grabKeyboard();
     if (!FOutline) FOutline = std::make_unique<TDragOutline>();
@@ -145,6 +152,7 @@ void TToolWindowMouse::BeginResize(THitCode code, const QPoint& cursor, QWidget*
 void TToolWindowMouse::BeginClose(QWidget* grabber)
 {
     FState = TState::Closing;
+    GBusyMice.push_back(this);
     FGrabber = grabber;
     if (grabber) grabber->grabKeyboard();
     FWindow->SetCloseButtonDown(true);
@@ -211,6 +219,13 @@ bool TToolWindowMouse::KeyEvent(QKeyEvent* e)
     return true;
 }
 
+void TToolWindowMouse::CancelAll()
+{
+    const QList<TToolWindowMouse*> busy = GBusyMice;
+    for (TToolWindowMouse* m : busy)
+        if (GBusyMice.contains(m)) m->Cancel();
+}
+
 void TToolWindowMouse::OtherButton() { End(false); }
 void TToolWindowMouse::Escape() { End(false); }
 void TToolWindowMouse::Cancel() { End(false); }
@@ -220,6 +235,7 @@ void TToolWindowMouse::End(bool accepted)
     const TState state = FState;
     if (state == TState::Idle) return;
     FState = TState::Idle;
+    GBusyMice.removeAll(this);
     if (FGrabber) FGrabber->releaseKeyboard();
     FGrabber = nullptr;
     if (FOutline) FOutline->Hide();

@@ -41,6 +41,8 @@ public:
     void CtrlChanged(bool ctrl);
     void Escape();
     void Cancel();
+    // Ends every mouse state in progress (the application lost the focus, say).
+    static void CancelAll();
     // A key press or release while busy: Escape cancels, Ctrl re-targets, the rest is swallowed.
     // False when idle (the key is the widget's own).
     bool KeyEvent(QKeyEvent* event);
