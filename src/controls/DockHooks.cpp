@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSet>
 #include <QWidget>
@@ -45,6 +46,24 @@ void Deliver(THookEvent event, QObject* window, intptr_t param)
     }
 }
 
+// The application's filter sees each move twice, for the window and for the widget under the
+// mouse (tracked or not), and again for each parent an ignored move travels on to: only the first
+// widget's copy is reported.
+struct TLastMove
+{
+    quint64 Timestamp = 0;
+    QPointF Global;
+    bool Valid = false;
+} GLastMove;
+
+void MouseMoved(QObject* watched, QMouseEvent* e)
+{
+    if (!watched->isWidgetType()) return;
+    if (GLastMove.Valid && GLastMove.Timestamp == e->timestamp() && GLastMove.Global == e->globalPosition()) return;
+    GLastMove = {e->timestamp(), e->globalPosition(), true};
+    Deliver(THookEvent::hpMouseMove, watched, 0);
+}
+
 class THookFilter : public QObject
 {
 public:
@@ -63,8 +82,7 @@ public:
     {
         const QEvent::Type t = event->type();
         if (t == QEvent::MouseMove) {
-            // The move arrives for the window and again for the widget: only the widget's counts.
-            if (watched->isWidgetType() && GState.Uses[3] > 0) Deliver(THookEvent::hpMouseMove, watched, 0);
+            if (GState.Uses[3] > 0) MouseMoved(watched, static_cast<QMouseEvent*>(event));
             return false;
         }
         if (!watched->isWidgetType() || !static_cast<QWidget*>(watched)->isWindow()) return false;

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 #include <vector>
 
 #include "controls/DockHooks.h"
@@ -28,9 +29,12 @@ int CountOf(char handler, THookEvent event)
     return int(std::count_if(GSeen.begin(), GSeen.end(), [&](const TSeen& s) { return s.Handler == handler && s.Event == event; }));
 }
 
+quint64 GTime = 1000;
+
 void MoveMouseOver(QWidget* w)
 {
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    move.setTimestamp(++GTime);
     QCoreApplication::sendEvent(w, &move);
 }
 
@@ -48,13 +52,28 @@ TEST(DockHooks, CountedRegistrationsAndEventsOnlyForThoseWhoAsked)
     top->resize(50, 50);
     top->show();
     MoveMouseOver(top);
+    // A move the window hands to an untracked child is reported once, with the child.
+    auto* child = new QWidget(top);
+    child->setGeometry(10, 10, 20, 20);
+    child->show();
+    QMouseEvent windowMove(QEvent::MouseMove, QPointF(15, 15), top->mapToGlobal(QPointF(15, 15)), Qt::NoButton, Qt::NoButton,
+                           Qt::NoModifier);
+    windowMove.setTimestamp(++GTime);
+    QCoreApplication::sendEvent(top->windowHandle(), &windowMove);
+    EXPECT_EQ(GSeen.back().Window, child);
+    // A move an untracking widget ignores travels to its parent: still reported once.
+    child->setMouseTracking(true);
+    QMouseEvent widgetMove(QEvent::MouseMove, QPointF(5, 5), child->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton,
+                           Qt::NoModifier);
+    widgetMove.setTimestamp(++GTime);
+    QCoreApplication::sendEvent(child, &widgetMove);
     top->hide();
     QObject* gone = top;
     delete top;
     EXPECT_EQ(CountOf('A', THookEvent::hpPosChanged), 2); // shown, hidden
     EXPECT_EQ(CountOf('A', THookEvent::hpWindowDestroyed), 1);
     EXPECT_EQ(CountOf('A', THookEvent::hpMouseMove), 0);
-    EXPECT_EQ(CountOf('B', THookEvent::hpMouseMove), 1); // the widget's move only
+    EXPECT_EQ(CountOf('B', THookEvent::hpMouseMove), 3); // one for each move
     EXPECT_EQ(CountOf('B', THookEvent::hpPosChanged), 0);
     EXPECT_TRUE(std::any_of(GSeen.begin(), GSeen.end(), [&](const TSeen& s) { return s.Window == gone; }));
 
