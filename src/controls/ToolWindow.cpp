@@ -487,7 +487,7 @@ void TCustomToolWindow::UpdateVisibility()
         if (FVisible && isHidden()) QWidget::setVisible(true);
         FFloatParent->SetShouldShow(show);
     } else if (parentWidget()) {
-        if (show != isVisible() || show == isHidden()) QWidget::setVisible(show);
+        if (isHidden() == show) QWidget::setVisible(show);
     }
 }
 

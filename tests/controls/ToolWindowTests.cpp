@@ -87,6 +87,25 @@ TEST(ToolWindow, DockThicknessFollowsItsVisibleWindowsAndBoundLines)
     EXPECT_EQ(f.Bottom->width(), TSampleToolWindow::Box + 4);
 }
 
+TEST(ToolWindow, ATransparentBackgroundTakesTheDockColourForItsBottomLeftColour)
+{
+    TDockTestForm f;
+    QImage tile(2, 2, QImage::Format_RGB32);
+    tile.setPixel(0, 0, qRgb(255, 0, 0));
+    tile.setPixel(1, 0, qRgb(0, 0, 255));
+    tile.setPixel(0, 1, qRgb(0, 0, 255)); // bottom left: the colour to replace
+    tile.setPixel(1, 1, qRgb(0, 255, 0));
+    f.Top->SetColor(QColor(10, 20, 30));
+    f.Top->SetBackground(QPixmap::fromImage(tile));
+    EXPECT_EQ(f.Top->BackgroundTile().toImage().pixel(1, 0), qRgb(0, 0, 255));
+    f.Top->SetBackgroundTransparent(true);
+    const QImage seen = f.Top->BackgroundTile().toImage();
+    EXPECT_EQ(seen.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(seen.pixel(1, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(seen.pixel(0, 1), qRgb(10, 20, 30));
+    EXPECT_EQ(seen.pixel(1, 1), qRgb(0, 255, 0));
+}
+
 TEST(ToolWindow, AFloatingFrameShowsByTheFloatingRules)
 {
     TDockTestForm f;
