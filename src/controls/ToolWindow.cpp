@@ -57,6 +57,17 @@ TDockableTo DockableBit(TDockPosition position)
     return 0;
 }
 
+bool DockPositionOf(const QWidget* control, TDockPosition& position)
+{
+    for (const QWidget* w = control; w; w = w->parentWidget())
+        if (auto* window = qobject_cast<const TCustomToolWindow*>(w)) {
+            if (!window->DockedTo()) return false;
+            position = window->DockedTo()->Position();
+            return true;
+        }
+    return false;
+}
+
 // ---- TCustomToolWindow ----
 
 TCustomToolWindow::TCustomToolWindow(QWidget* parent)

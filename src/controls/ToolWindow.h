@@ -29,6 +29,10 @@ enum class TBorderStyle { bsNone, bsSingle };
 
 TDockableTo DockableBit(TDockPosition position);
 
+// The edge of the dock that the nearest tool window holding `control` sits on; false when that
+// window floats or there is none (buttons and separators draw themselves by it).
+bool DockPositionOf(const QWidget* control, TDockPosition& position);
+
 class TCustomToolWindow : public QWidget
 {
     Q_OBJECT

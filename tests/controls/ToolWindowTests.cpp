@@ -41,6 +41,19 @@ TEST(ToolWindow, TheDockChangeAnnouncesItselfOnceInOrder)
     EXPECT_FALSE(TCustomToolWindow::FloatingToolWindows().contains(a));
 }
 
+TEST(ToolWindow, ControlsAskForTheEdgeOfTheirWindowsDock)
+{
+    TDockTestForm f;
+    TSampleToolWindow* a = f.Add("A", 2, f.Right);
+    auto* inner = new QWidget(new QWidget(a));
+    TDockPosition p = TDockPosition::dpTop;
+    EXPECT_TRUE(DockPositionOf(inner, p));
+    EXPECT_EQ(p, TDockPosition::dpRight);
+    a->SetDockedTo(nullptr);
+    EXPECT_FALSE(DockPositionOf(inner, p));
+    EXPECT_FALSE(DockPositionOf(f.Centre, p));
+}
+
 TEST(ToolWindow, LastDockRules)
 {
     TDockTestForm f;
