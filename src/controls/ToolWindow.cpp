@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "controls/DockDragTarget.h"
-#include "controls/GeometryConvert.h"
 #include "controls/DockHooks.h"
 #include "controls/DockPainter.h"
+#include "controls/GeometryConvert.h"
 #include "controls/ScreenPlace.h"
 #include "controls/ToolWindowMouse.h"
 #include "platform/Exceptions.h"
@@ -21,9 +21,9 @@ int GToolWindowSerial = 0;
 int GFrameCounter = 0;
 QList<TCustomToolWindow*> GFloatingToolWindows;
 
-
 // The tool windows' share of the window events: the floating rules run again when the application
-// is activated or deactivated, when a form shows, hides or changes state, and when a form goes away.
+// is activated or deactivated and when a form shows, hides or changes state. A floating frame is a
+// child of its form, so it goes away with the form: a destroyed form leaves no window to re-own.
 void ToolWindowHook(THookEvent event, QObject* window, intptr_t param)
 {
     if (event == THookEvent::hpActivateApp && param == 0) TToolWindowMouse::CancelAll();
@@ -98,7 +98,7 @@ void TCustomToolWindow::LeaveDocks()
     for (TDock* d : {FDockedTo.data(), FLastDock.data()})
         if (d) {
             d->LeaveDockList(this);
-            if (!FDestroying) d->ArrangeToolbars(false);
+            d->ArrangeToolbars(false); // the others close up (a dock being destroyed has let go already)
         }
 }
 

@@ -94,6 +94,11 @@ TEST(ToolWindow, DockThicknessFollowsItsVisibleWindowsAndBoundLines)
     a->SetVisible(true);
     EXPECT_EQ(f.Top->height(), 28);
     EXPECT_EQ(changes, 2);
+    // A window that goes away leaves no gap.
+    TSampleToolWindow* second = f.Add("Second", 2, f.Top, 1);
+    EXPECT_EQ(f.Top->height(), 28 + 26);
+    delete second;
+    EXPECT_EQ(f.Top->height(), 28);
     // An empty dock may change its edge; the thickness then goes across the other way.
     f.Bottom->SetPosition(TDockPosition::dpRight);
     f.Add("B", 2, f.Bottom);
