@@ -65,7 +65,7 @@ TDragTargetResult ChooseDragTarget(const TDragTargetInput& in)
 {
     if (!in.Ctrl)
         for (size_t i = 0; i < in.Docks.size(); ++i)
-            if (in.Docks[i].Accepts && CanDockAt(in.Docks[i], in))
+            if (CanDockAt(in.Docks[i], in) && (!in.RequestDock || in.RequestDock(i)))
                 return {int(i), OutlineAt(in.Cursor, in.Grip, in.WindowSize, in.Docks[i].Size), false};
     if (!in.CanFloat) return {-1, TRect{}, true};
 

@@ -3,6 +3,8 @@
 // cursor's offset inside the window when the drag began), the candidate docks and the monitors.
 // The drag's mouse handling calls it on every move and on every change of Ctrl, and shows what it
 // answers; the choice itself needs no widgets.
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "platform/Geometry.h"
@@ -12,7 +14,6 @@ struct TDragDock
     TRect ScreenRect;   // the dock's rectangle on the screen (may be 0 thick)
     bool Vertical = false;
     TPoint Size;        // the window's outer size when docked there
-    bool Accepts = true; // the dock's own consent for this window
 };
 
 struct TMonitorArea
@@ -33,6 +34,8 @@ struct TDragTargetInput
     int FloatFrame = 4;       // floating frame thickness
     int FloatTopMargin = 20;  // floating frame's top non-client height
     std::vector<TMonitorArea> Monitors;
+    // Asked for a dock that can take the point before it becomes the target; none means yes.
+    std::function<bool(size_t dock)> RequestDock;
 };
 
 struct TDragTargetResult

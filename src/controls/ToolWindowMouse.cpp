@@ -98,13 +98,18 @@ void TToolWindowMouse::BeginDrag(const QPoint& cursor, bool ctrl, QWidget* grabb
             else s.setHeight(std::max(s.height(), bar));
             dd.Size = {s.width() + m.Width(), s.height() + m.Height()};
         }
-        if (d->OnRequestDock) d->OnRequestDock(d, w, dd.Accepts);
         FInput.Docks.push_back(dd);
         FDocks.emplace_back(d);
     }
     // Ordering for the other orientations must not leave the children arranged for them.
     QSize current;
     w->OrderControls(false, w->FLastOrientation, current, w->DockedTo());
+    FInput.RequestDock = [this](size_t i) {
+        TDock* d = FDocks[i];
+        bool accept = d != nullptr;
+        if (d && d->OnRequestDock) d->OnRequestDock(d, FWindow, accept);
+        return accept;
+    };
     FState = TState::Dragging;
     GBusyMice.push_back(this);
     FGrabber = grabber;

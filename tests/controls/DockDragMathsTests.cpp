@@ -18,7 +18,7 @@ TDragTargetInput Scene()
     in.FloatFrame = 4;
     in.FloatTopMargin = 20;
     in.Monitors = {{Rect(0, 0, 1600, 1000), Rect(0, 0, 1600, 970)}};
-    in.Docks = {{Rect(100, 100, 900, 130), false, {200, 26}, true}, {Rect(100, 130, 130, 600), true, {30, 180}, true}};
+    in.Docks = {{Rect(100, 100, 900, 130), false, {200, 26}}, {Rect(100, 130, 130, 600), true, {30, 180}}};
     return in;
 }
 
@@ -57,7 +57,7 @@ TEST(DockDragTarget, CanDockSlackFollowsTheGrip)
     in.Cursor = {115, 130};
     EXPECT_EQ(ChooseDragTarget(in).Dock, 0);
     // A dock that refuses is passed over.
-    in.Docks[0].Accepts = false;
+    in.RequestDock = [](size_t) { return false; };
     EXPECT_EQ(ChooseDragTarget(in).Dock, -1);
 }
 
@@ -79,7 +79,7 @@ TEST(DockDragTarget, AnEmptyDockAcceptsNearItsEdge)
 {
     // A bottom dock of no height at y = 900, widened to 899..900: T = 7, so Y runs 886 .. 907.
     TDragTargetInput in = Scene();
-    in.Docks = {{Rect(100, 900, 900, 900), false, {200, 26}, true}};
+    in.Docks = {{Rect(100, 900, 900, 900), false, {200, 26}}};
     in.Cursor = {300, 895};
     EXPECT_EQ(ChooseDragTarget(in).Dock, 0);
     in.Cursor = {300, 886};

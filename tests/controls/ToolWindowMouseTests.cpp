@@ -77,6 +77,15 @@ TEST(ToolWindowMouse, EscapeCancelsAndCtrlRetargets)
     EXPECT_EQ(a->Mouse().Target().Dock, -1);
     QTest::keyRelease(a, Qt::Key_Control, Qt::NoModifier);
     EXPECT_GE(a->Mouse().Target().Dock, 0);
+    // The dock is asked while the cursor is over it, and may refuse.
+    int asked = 0;
+    f.Left->OnRequestDock = [&](TDock*, TCustomToolWindow* bar, bool& accept) {
+        ++asked;
+        accept = bar != a;
+    };
+    MoveTo(a, overLeft + QPoint(0, 5));
+    EXPECT_EQ(a->Mouse().Target().Dock, -1);
+    EXPECT_EQ(asked, 1);
     QTest::keyClick(a, Qt::Key_Escape);
     EXPECT_EQ(a->Mouse().State(), TToolWindowMouse::TState::Idle);
     EXPECT_TRUE(a->Mouse().OutlineRect().isEmpty());
