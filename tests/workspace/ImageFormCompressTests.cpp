@@ -8,7 +8,6 @@
 #include "controls/ClipboardBitmap.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
-#include "platform/TickCount.h"
 
 namespace {
 
@@ -47,15 +46,24 @@ TEST_F(ImageFormTest, DueAfterTheQuietTimeAlsoAcrossTheTickCounterWrap)
 {
     ImageWindowPrefs().ComprDelay = 1500;
     TImageForm* form = NewForm(1);
-    // The change tick lies on the other side of a counter wrap when now - ago wraps; the difference
-    // counts. A new source or a duplicate (a forced run) does not wait.
-    const std::tuple<uint32_t, bool, bool> cases[] = { // ago, forced, due
-        {0, false, false}, {1400, false, false}, {1600, false, true}, {100000, false, true}, {0, true, true}};
-    for (auto [ago, forced, due] : cases) {
+    // The window's clock is set by hand: a change just before the 32-bit tick count wraps, checked at
+    // times on both sides of the wrap. A new source or a duplicate (a forced run) does not wait.
+    static uint32_t now;
+    TImageForm::SetTickSource([] { return now; });
+    struct TClockScope { ~TClockScope() { TImageForm::SetTickSource(nullptr); } } restore;
+    const std::tuple<uint32_t, uint32_t, bool, bool> cases[] = { // change, check, forced, due
+        {0xFFFFFF00u, 0xFFFFFF00u, false, false}, {0xFFFFFF00u, 0x0000047Cu, false, false}, // 1404 ms
+        {0xFFFFFF00u, 0x000004E0u, false, true},                                            // 1504 ms
+        {0xFFFFFF00u, 0x00100000u, false, true}, {0xFFFFFF00u, 0xFFFFFF00u, true, true},
+        {1000, 2500, false, false}, {1000, 2501, false, true}};                             // no wrap
+    for (auto [change, check, forced, due] : cases) {
+        now = change;
+        form->MarkParamsChanged(true);
         form->ForceRun = forced;
-        form->LastChangeTick = GetTickCount() - ago;
-        EXPECT_EQ(form->AutoCompressDue(), due) << ago << " " << forced;
+        now = check;
+        EXPECT_EQ(form->AutoCompressDue(), due) << change << " " << check << " " << forced;
     }
+    EXPECT_EQ(form->LastChangeTick, 1000u);
 }
 
 TEST_F(ImageFormTest, LoadFailuresWarnWithTheLoadersReasonAndCloseTheWindow)
@@ -182,6 +190,8 @@ TEST_F(ImageFormTest, TheViewKeepsThePreviousResultWhileARunDecodesItsOwnAndChan
     form->Image->LumQuality = 90;
     form->MarkParamsChanged(true);
     StartHeldRun(form);
+    // The run's fields are the worker's now: the image's asserts would stop the main thread.
+    EXPECT_TRUE(form->Image->RunInProgress() && !form->Image->MayUseRunFields());
     // The image gave its bitmap up to the view: the worker cannot decode into what is painted.
     EXPECT_EQ(std::tuple(form->ResImage->ViewBitmap(), form->Image->Bitmap.get(), form->HasResult()),
               std::tuple(first, nullptr, true));
