@@ -114,13 +114,14 @@ TEST(JpegDecode, DamagedStreamsAndTheMessagesOfTheLastHeaderRead)
         {{0x12, 0x34, 0x56, 0x78}, "Not a JPEG file: starts with 0x12 0x34"},
         {{0xFF}, "Not a JPEG file: starts with 0xff 0xff"},
         {badMarkerLength, "Bogus marker length"},
-        {std::vector<uint8_t>(good.begin(), good.begin() + 100), "*"},
+        // Cut inside the tables: the end-of-image marker the source inserts comes before any frame.
+        {std::vector<uint8_t>(good.begin(), good.begin() + 100), "JPEG datastream contains no image"},
         {{}, "The file is empty"}, // not the library's words for the end marker it inserts
     };
     for (const Case& c : cases) {
         TJPEGImage image; // the header is read while loading
         const std::string got = fixtures::MessageOf<EJPEG>([&] { LoadInto(image, c.File); });
-        EXPECT_TRUE(got == c.Message || (c.Message == "*" && got != "(no exception)")) << got;
+        EXPECT_EQ(got, c.Message);
     }
     // Empty data read from a stream cannot be decoded either.
     TJPEGImage image;
