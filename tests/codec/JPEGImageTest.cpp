@@ -62,3 +62,24 @@ TEST(JPEGImage, RunFieldsBelongToTheRunningWorker)
     image.EndRun();
     EXPECT_EQ(tuple(image.RunInProgress(), image.MayUseRunFields()), tuple(false, true));
 }
+
+// The ratio shown for an image: the target when one is set, else from the data size, in steps of 10
+// above 50, of 5 above 8 and of 1 below, at least 1; no data gives 20.
+TEST(JPEGImage, RoundedRatio)
+{
+    // 100 x 100 pixels, 30000 bytes. r = 10: Round(2) x 5; r = 50 is not above 50: Round(10) x 5;
+    // r = 60: Round(6) x 10; r = 12.5: Round(2.5) is 2, x 5; r = 7.5 rounds to 8; r = 0.1: at least 1;
+    // r = 110.3: Round(11.03) x 10; a target of 12.5 wins and rounds to 12; no data.
+    struct Case { size_t size; float target; int want; } cases[] = {
+        {3000, 0, 10}, {600, 0, 50}, {500, 0, 60}, {2400, 0, 10}, {4000, 0, 8},
+        {300000, 0, 1}, {272, 0, 110}, {3000, 12.5f, 12}, {0, 0, 20},
+    };
+    for (const Case& c : cases) {
+        TJPEGImage image;
+        image.Data->Data = c.size ? std::make_unique<TMemoryStream>(std::vector<uint8_t>(c.size)) : nullptr;
+        image.Data->Width = image.Data->Height = 100;
+        image.ComprRatio = c.target;
+        EXPECT_EQ(image.RoundedRatio(), c.want) << c.size << " " << c.target;
+        EXPECT_EQ(image.RoundedRatioFor(c.target), c.want) << c.size << " " << c.target;
+    }
+}
