@@ -186,6 +186,18 @@ TEST(EncoderHarness, StripsUnaskedForLargeFramesProgressRisesAndACancelLeavesNot
     const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {});
     const TStripLayout s = PlanEntropyStrips(large, TCodingParams{}, 8);
     EXPECT_TRUE(s.On() && s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows);
+    // The single pass stays on one thread, for a small frame, with restarts or progression, and at a
+    // trace level above 0 (the library's trace messages come from its own pass).
+    const std::tuple<const char*, int, int, int, bool, int> onePass[] = { // width, threads, restarts, progr., trace
+        {"one thread", 4000, 1, 0, false, 0}, {"small frame", 200, 8, 0, false, 0},
+        {"restarts", 4000, 8, 3, false, 0},   {"progressive", 4000, 8, 0, true, 0},
+        {"trace level 1", 4000, 8, 0, false, 1}};
+    for (const auto& [name, width, threads, restarts, progressive, trace] : onePass) {
+        TCodingParams co;
+        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(restarts, progressive, trace);
+        const TFrameLayout f = MakeFrameLayout(width, width * 3 / 4, false, {});
+        EXPECT_FALSE(PlanEntropyStrips(f, co, threads).On()) << name;
+    }
 }
 
 // A run of the image that reuses its kept stages writes what a cold encode writes; a change that
