@@ -264,6 +264,18 @@ TEST_F(ImageFormTest, ClosingABusyWindowWaitsThenAsks)
     EXPECT_TRUE(form.isNull());
 }
 
+// The worker is held before it compresses and the gate is never opened: it can only have ended by
+// the stop the window's destruction sent, and it had ended before the window's image was freed.
+TEST_F(ImageFormTest, DestroyingABusyWindowStopsAndWaitsForItsWorker)
+{
+    TImageForm* form = NewForm(1);
+    StartHeldRun(form);
+    ASSERT_TRUE(PumpUntil([] { return TTestCompressionEngine::Running == 1; }));
+    delete form;
+    EXPECT_EQ(std::tuple(TTestCompressionEngine::Running.load(), TTestCompressionEngine::GateOpen.load()),
+              std::tuple(0, false));
+}
+
 TEST_F(ImageFormTest, AStartThatFailsWarnsOnce)
 {
     SetCompressionWorkerFactory([](TJPEGImage*, TEngineProgressEvent, TEngineProgressEvent) -> TCompressionWorker {
@@ -292,16 +304,24 @@ protected:
     }
 };
 
-// (A window destroyed during such a run: the main window's session-end test.)
-TEST_F(ImageFormEngineTest, AWindowClosedDuringARunWaitsForTheEngine)
+// The engine uses the window's image until it ends: a worker outliving a closed or destroyed window
+// would read freed memory, which the sanitizer build reports.
+TEST_F(ImageFormEngineTest, AWindowClosedOrDestroyedDuringARunWaitsForTheEngine)
 {
-    QPointer<TImageForm> form = NewForm();
-    form->LoadSourceFromBitmap(TestPattern(1600, 1200), 1);
-    form->StartCompression();
-    ASSERT_TRUE(form->Busy);
-    EXPECT_TRUE(form->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull());
+    const TBitmap big = TestPattern(1600, 1200);
+    for (bool close : {true, false}) {
+        QPointer<TImageForm> form = NewForm();
+        form->LoadSourceFromBitmap(big, 1);
+        form->StartCompression();
+        ASSERT_TRUE(form->Busy);
+        if (close) {
+            EXPECT_TRUE(form->close());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(form.isNull());
+        } else {
+            delete form.data();
+        }
+    }
     // A run the stop came too late for ends with a result: then the close asked (answered No).
     for (const auto& c : Box.Calls()) EXPECT_EQ(c.Kind, TMsgKind::mkYesNoCancel);
 }
