@@ -169,3 +169,21 @@ TEST(BmpFile, PaletteSizeRules)
         }
     }
 }
+
+// An indexed bitmap without a palette is written with black and white (1 bit) or an even grey ramp:
+// 255 / 15 = 17 a step at 4 bits, 1 a step at 8 bits.
+TEST(BmpFile, WriterGivesAPalettelessBitmapAGreyRamp)
+{
+    for (const auto& [format, bits] : {std::pair(PF::pf1bit, 1), std::pair(PF::pf4bit, 4), std::pair(PF::pf8bit, 8)}) {
+        TMemoryStream s;
+        SaveBmpToStream(TBitmap(2, 2, format), s);
+        const Bytes& d = s.Data();
+        const size_t entries = size_t(1) << bits, step = bits == 1 ? 255 : bits == 4 ? 17 : 1;
+        ASSERT_GE(d.size(), 54 + 4 * entries);
+        for (size_t i = 0; i < entries; ++i) {
+            const uint8_t g = uint8_t(i * step);
+            EXPECT_EQ(Bytes(d.begin() + 54 + 4 * std::ptrdiff_t(i), d.begin() + 58 + 4 * std::ptrdiff_t(i)), (Bytes{g, g, g, 0}))
+                << bits << " bits, entry " << i;
+        }
+    }
+}
