@@ -322,3 +322,30 @@ TEST(HuffmanOptimizer, CodeLengthsAreLimitedTo16Bits)
     EXPECT_GE(table.huffval[0], 38);
     EXPECT_GE(table.huffval[1], 37);
 }
+
+// The encoder's message list says what the library's encoder says: smoothing asked for where a
+// component's downsampling has no smoothing variant (2:1 across, other ratios) gives the library's
+// line, which a trace level above 0 keeps among the traced passes.
+TEST(EncoderHarness, MessagesMatchTheLibrarysEncoder)
+{
+    TBitmap bmp = PhotoLikePicture(40, 24, 6);
+    struct Case { const char* Name; std::array<TSamplingFactor, 3> Sampling; int Smoothing; int TraceLevel; int Lines; };
+    const Case cases[] = {{"2x2 smoothed", {}, 20, 0, 0},
+                          {"2x1 smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 20, 0, 1},
+                          {"2x1 not smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 0, 0, 0},
+                          {"3x1 smoothed, traced", {{{3, 1}, {1, 1}, {1, 1}}}, 5, 1, -1}};
+    for (const Case& c : cases) {
+        TEncodeParams p = IdentityParams();
+        std::tie(p.FrontEnd.SamplingFactors, p.FrontEnd.Smoothing, p.Coding.TraceLevel) =
+            std::tuple(c.Sampling, c.Smoothing, c.TraceLevel);
+        TStringList ours, library;
+        p.Coding.Messages = &ours;
+        EncodeBitmapToJpeg(bmp, p);
+        LibraryEncode(bmp, p, &library);
+        if (c.TraceLevel == 0) {
+            EXPECT_EQ(std::tuple(ours.Lines(), ours.Count()), std::tuple(library.Lines(), c.Lines)) << c.Name;
+        } else { // the tracing of the passes differs by design
+            EXPECT_GE(ours.IndexOf("Smoothing not supported with nonstandard sampling ratios"), 0) << c.Name;
+        }
+    }
+}
