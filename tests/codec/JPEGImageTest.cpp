@@ -83,3 +83,21 @@ TEST(JPEGImage, RoundedRatio)
         EXPECT_EQ(image.RoundedRatioFor(c.target), c.want) << c.size << " " << c.target;
     }
 }
+
+// The decode scale for a preview box: full size needs a box above 1000 x 0.6 = 600 by 600 x 0.6 x 0.6 =
+// 216; half size above 300 by Round(108); a quarter above 150 by Round(54); portrait the other way
+// round; nothing stored: no scale.
+TEST(JPEGImage, FitDecodeScale)
+{
+    struct Case { int w, h, boxW, boxH, scale; } cases[] = {
+        {0, 0, 100, 100, 0},     {1000, 600, 601, 217, 0}, {1000, 600, 600, 217, 1}, {1000, 600, 301, 109, 1},
+        {1000, 600, 151, 55, 2}, {1000, 600, 150, 55, 3},  {600, 1000, 217, 601, 0},
+    };
+    for (const Case& c : cases) {
+        TJPEGImage image;
+        image.Data->Data = std::make_unique<TMemoryStream>(std::vector<uint8_t>(100));
+        std::tie(image.Data->Width, image.Data->Height) = std::tuple(c.w, c.h);
+        EXPECT_EQ(image.FitDecodeScale(c.boxW, c.boxH), c.scale != 0) << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(image.Scale, c.scale) << c.boxW << "x" << c.boxH;
+    }
+}

@@ -176,3 +176,25 @@ TEST(JpegEncode, AnEightBitSourceIsLeftAsItWasAndEncodesItsColours)
         }
     EXPECT_LT(sum / (40 * 24 * 3), 8);
 }
+
+// A run reports its start at 0, rising percentages only when they change, and its end at 100.
+TEST(JpegEncode, ProgressOfARun)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(400, 300, 9);
+    for (bool progressive : {false, true}) {
+        TJPEGImage image;
+        image.SourceBitmap = &src;
+        image.ProgressiveEncoding = progressive;
+        TEvents events;
+        RecordProgressCalls(image, events);
+        image.CompressImage();
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(std::pair(events.front().Stage, events.front().Percent), std::pair(TProgressStage::psStarting, 0));
+        EXPECT_EQ(std::pair(events.back().Stage, events.back().Percent), std::pair(TProgressStage::psEnding, 100));
+        for (size_t i = 1; i + 1 < events.size(); ++i) {
+            EXPECT_EQ(events[i].Stage, TProgressStage::psRunning);
+            EXPECT_GT(events[i].Percent, events[i - 1].Percent) << "only on a change, never back";
+        }
+    }
+}
