@@ -101,3 +101,34 @@ TEST(JPEGImage, FitDecodeScale)
         EXPECT_EQ(image.Scale, c.scale) << c.boxW << "x" << c.boxH;
     }
 }
+
+// The size of a JPEG image comes from its data: setting it is refused with a clear message.
+TEST(JPEGImage, SizeCannotBeSet)
+{
+    TJPEGImage image;
+    for (auto set : {&TJPEGImage::SetWidth, &TJPEGImage::SetHeight})
+        try {
+            (image.*set)(10);
+            ADD_FAILURE();
+        } catch (const EInvalidGraphicOperation& e) {
+            EXPECT_STREQ(e.what(), "Cannot change the size of a JPEG image");
+        }
+}
+
+// The three subsampling modes as the components' horizontal factors; an unknown mode changes
+// nothing; a grey image reports mode 0.
+TEST(JPEGImage, Subsampling)
+{
+    TJPEGImage image;
+    const int wantH[][3] = {{2, 1, 1}, {1, 1, 1}, {1, 2, 2}};
+    for (int mode : {1, 2, 0}) {
+        image.SetSubsampling(mode);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[mode][c]);
+        EXPECT_EQ(image.GetSubsampling(), mode);
+    }
+    image.SetSubsampling(1);
+    image.SetSubsampling(3);
+    EXPECT_EQ(image.GetSubsampling(), 1);
+    image.Grayscale = true;
+    EXPECT_EQ(image.GetSubsampling(), 0);
+}

@@ -156,3 +156,30 @@ TEST(JpegDecode, DamagedStreamsAndTheMessagesOfTheLastHeaderRead)
     EXPECT_EQ(warned.GetWidth(), 32);
     EXPECT_EQ(warned.LibraryMessages.Count(), 1);
 }
+
+// Progress is reported at most every 120 ms: with a clock that stands still a whole decode reports
+// no running event; a step 119 ms after the last report is dropped, one 120 ms after it gets through.
+TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
+{
+    static uint32_t now = 5000;
+    SetJpegProgressTickSource([] { return now; });
+    struct TRestore { ~TRestore() { SetJpegProgressTickSource(nullptr); } } restore;
+    TJPEGImage image;
+    LoadInto(image, MakeJpeg(TJpegRecipe{}));
+    TEvents events;
+    RecordProgressCalls(image, events);
+    image.EnsureBitmap();
+    for (const auto& e : events) EXPECT_NE(e.Stage, TProgressStage::psRunning);
+
+    events.clear();
+    TJpegProgress p;
+    p.Image = &image;
+    ProgressStep(p, 0, 4, 0, 1, nullptr); // the first call starts the clock
+    now = 5119;
+    ProgressStep(p, 1, 4, 0, 1, nullptr);
+    EXPECT_TRUE(events.empty());
+    now = 5120;
+    ProgressStep(p, 2, 4, 0, 1, nullptr);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(std::tuple(events[0].Stage, events[0].Percent), std::tuple(TProgressStage::psRunning, 50));
+}
