@@ -54,6 +54,17 @@ TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
     }
 }
 
+// A ticked answer the store refuses to keep is not lost silently: the store's error is raised.
+TEST(ShowCheckMessage, AStoreThatRefusesTheAnswerRaises)
+{
+    TMemorySettingsStore store;
+    store.SetReadOnly(true);
+    TRecordingMessageBox box;
+    TScopedMessageBox scope(&box);
+    box.Answer(mrYes, true);
+    EXPECT_THROW(ShowCheckMessage(nullptr, &store, CmConfirmOverwrite), ERegistryException);
+}
+
 // ---- The dialog itself, driven offscreen ----
 
 TEST(InfoCBox, ButtonsAnswerAndEscapeOrCloseMeansNoWithoutTheTick)
