@@ -37,8 +37,8 @@ double ColdEncode(TJPEGImage& image)
 
 struct TTimes
 {
-    double Encode = 1e9, Search = 1e9; // ratio search and its full encode (best of the rounds)
-    double Full = 1e9, Change = 1e9;   // quality change and its full encode (best of the rounds)
+    double Encode = 1e9, Search = 1e9;              // ratio search and its full encode (best of the rounds)
+    double Full = 1e9, Change = 1e9;                // quality change and its full encode (best of the rounds)
     std::vector<double> SearchRatios, ChangeRatios; // of each round's pair
     int Trials = 0;
 };
@@ -98,8 +98,9 @@ int main()
     const TTimes one = Measure(photo, 1, 9), all = Measure(photo, 0, 9);
     std::printf("info: figures on one thread; on all %d cores as information\n", CoreCount());
 
-    std::printf("info ratio_search_over_encode: one thread: search of %d trials %.1f ms, full encode %.1f ms\n",
-                one.Trials, one.Search * 1000, one.Encode * 1000);
+    std::printf(
+        "info ratio_search_over_encode: one thread: search of %d trials %.1f ms, full encode %.1f ms\n",
+        one.Trials, one.Search * 1000, one.Encode * 1000);
     std::printf("info ratio_search_over_encode: all cores: %.3f (search %.1f ms, full encode %.1f ms)\n",
                 Median(all.SearchRatios), all.Search * 1000, all.Encode * 1000);
     std::printf("ratio_search_over_encode: %.3f\n", Median(one.SearchRatios));

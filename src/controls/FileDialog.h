@@ -20,5 +20,6 @@ void ListByNamesOnly(QFileDialog& dialog);
 
 // Modal dialogs returning the chosen file, or an empty text when cancelled. The save dialog asks
 // before a chosen file is replaced.
-QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter);
+QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                        const QString& filter);
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter);

@@ -22,7 +22,8 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
     // The temporary name is the target's with a suffix, its name part cut (at a character) so that
     // it stays within the folder's name length limit when the target's name is close to it.
     const size_t slash = fileName.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+    const std::string folder =
+        slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     const size_t nameMax = limit > 0 ? size_t(limit) : 255;

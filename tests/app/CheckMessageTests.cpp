@@ -123,18 +123,23 @@ TEST(InfoCBox, ButtonLayoutsFollowTheButtonsCode)
         bool B2Shown, B3Shown;
         int Width, Row; // the row of shown buttons is centred
     } const cases[] = {
-        {0, "&OK", "&No", false, false, 520, 80},   {1, "&OK", "&Cancel", true, false, 520, 165},
-        {3, "&Yes", "&No", true, true, 520, 250},   {4, "&Yes", "&No", true, false, 520, 165},
+        {0, "&OK", "&No", false, false, 520, 80}, {1, "&OK", "&Cancel", true, false, 520, 165},
+        {3, "&Yes", "&No", true, true, 520, 250}, {4, "&Yes", "&No", true, false, 520, 165},
         {9, "&OK", "&No", false, false, 430, 80},
     };
     for (const auto& c : cases) {
         TInfoCBoxForm form(nullptr, TCheckMessage{"Quillmark", "A\r\nB", 1, c.Buttons, c.Width, 120, -5});
-        EXPECT_EQ(std::tuple(form.size(), form.TextLabel->text()), std::tuple(QSize(c.Width, 120), QString("A\nB")));
-        EXPECT_EQ(std::tuple(form.Button1->text(), form.Button2->text()), std::tuple(c.B1, c.B2)) << c.Buttons;
+        EXPECT_EQ(std::tuple(form.size(), form.TextLabel->text()),
+                  std::tuple(QSize(c.Width, 120), QString("A\nB")));
+        EXPECT_EQ(std::tuple(form.Button1->text(), form.Button2->text()), std::tuple(c.B1, c.B2))
+            << c.Buttons;
         EXPECT_EQ(std::tuple(form.Button2->isVisibleTo(&form), form.Button3->isVisibleTo(&form)),
-                  std::tuple(c.B2Shown, c.B3Shown)) << c.Buttons;
+                  std::tuple(c.B2Shown, c.B3Shown))
+            << c.Buttons;
         EXPECT_EQ(form.Button1->x(), (c.Width - c.Row) / 2) << c.Buttons;
-        if (c.B2Shown) { EXPECT_EQ(form.Button2->x(), form.Button1->x() + 85) << c.Buttons; }
+        if (c.B2Shown) {
+            EXPECT_EQ(form.Button2->x(), form.Button1->x() + 85) << c.Buttons;
+        }
     }
 }
 

@@ -41,16 +41,20 @@ TEST(QuillmarkApplication, ExceptionsFromHandlersAreShownAbortsAreSilent)
 
 class TSyncWorker : public TWorkerThread
 {
-public:
+  public:
     using TWorkerThread::TWorkerThread;
     std::atomic<int> Served{0};
     bool SawError = false;
     std::thread::id RanOn;
 
-protected:
+  protected:
     void Execute() override
     {
-        for (int i = 0; i < 20; ++i) Synchronize([this] { ++Served; RanOn = std::this_thread::get_id(); });
+        for (int i = 0; i < 20; ++i)
+            Synchronize([this] {
+                ++Served;
+                RanOn = std::this_thread::get_id();
+            });
         try {
             Synchronize([] { throw EConvertError("bad value"); });
         } catch (const EConvertError&) {

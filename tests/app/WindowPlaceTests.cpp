@@ -12,7 +12,7 @@ namespace {
 
 class WindowPlaceTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { EnsureGuiTestApp(); }
     QRect LoadInto(QWidget& w)
     {
@@ -23,7 +23,9 @@ protected:
     }
     void StorePlace(const char* left, const char* top, const char* width, const char* height)
     {
-        for (auto [name, value] : {std::pair{"MainFormLeft", left}, {"MainFormTop", top}, {"MainFormWidth", width},
+        for (auto [name, value] : {std::pair{"MainFormLeft", left},
+                                   {"MainFormTop", top},
+                                   {"MainFormWidth", width},
                                    {"MainFormHeight", height}})
             Store.WriteValue(name, value);
     }

@@ -23,7 +23,8 @@ TEST(Downsample, PairsAndSquaresWithAlternatingBiasStayInsideTheRow)
         for (const auto& [name, method, rows, vexpand, want] : cases) {
             SCOPED_TRACE(std::string(k->Name) + " " + name);
             std::vector<const uint8_t*> in;
-            for (const Row& r : rows) in.push_back(r.data());
+            for (const Row& r : rows)
+                in.push_back(r.data());
             Row out(9, 0xEE);
             uint8_t* outRow = out.data();
             const TDownsampleArgs args{method, in.data(), &outRow, 8, int(rows.size()), 1, 2, vexpand, 0};

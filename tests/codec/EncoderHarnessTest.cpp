@@ -188,13 +188,17 @@ TEST(EncoderHarness, StripsUnaskedForLargeFramesProgressRisesAndACancelLeavesNot
     EXPECT_TRUE(s.On() && s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows);
     // The single pass stays on one thread, for a small frame, with restarts or progression, and at a
     // trace level above 0 (the library's trace messages come from its own pass).
-    const std::tuple<const char*, int, int, int, bool, int> onePass[] = { // width, threads, restarts, progr., trace
-        {"one thread", 4000, 1, 0, false, 0}, {"small frame", 200, 8, 0, false, 0},
-        {"restarts", 4000, 8, 3, false, 0},   {"progressive", 4000, 8, 0, true, 0},
+    const std::tuple<const char*, int, int, int, bool, int> onePass[] = {
+        // width, threads, restarts, progr., trace
+        {"one thread", 4000, 1, 0, false, 0},
+        {"small frame", 200, 8, 0, false, 0},
+        {"restarts", 4000, 8, 3, false, 0},
+        {"progressive", 4000, 8, 0, true, 0},
         {"trace level 1", 4000, 8, 0, false, 1}};
     for (const auto& [name, width, threads, restarts, progressive, trace] : onePass) {
         TCodingParams co;
-        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) = std::tuple(restarts, progressive, trace);
+        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) =
+            std::tuple(restarts, progressive, trace);
         const TFrameLayout f = MakeFrameLayout(width, width * 3 / 4, false, {});
         EXPECT_FALSE(PlanEntropyStrips(f, co, threads).On()) << name;
     }
@@ -329,7 +333,14 @@ TEST(HuffmanOptimizer, CodeLengthsAreLimitedTo16Bits)
 TEST(EncoderHarness, MessagesMatchTheLibrarysEncoder)
 {
     TBitmap bmp = PhotoLikePicture(40, 24, 6);
-    struct Case { const char* Name; std::array<TSamplingFactor, 3> Sampling; int Smoothing; int TraceLevel; int Lines; };
+    struct Case
+    {
+        const char* Name;
+        std::array<TSamplingFactor, 3> Sampling;
+        int Smoothing;
+        int TraceLevel;
+        int Lines;
+    };
     const Case cases[] = {{"2x2 smoothed", {}, 20, 0, 0},
                           {"2x1 smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 20, 0, 1},
                           {"2x1 not smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 0, 0, 0},

@@ -70,8 +70,13 @@ TEST(JPEGImage, RoundedRatio)
     // 100 x 100 pixels, 30000 bytes. r = 10: Round(2) x 5; r = 50 is not above 50: Round(10) x 5;
     // r = 60: Round(6) x 10; r = 12.5: Round(2.5) is 2, x 5; r = 7.5 rounds to 8; r = 0.1: at least 1;
     // r = 110.3: Round(11.03) x 10; a target of 12.5 wins and rounds to 12; no data.
-    struct Case { size_t size; float target; int want; } cases[] = {
-        {3000, 0, 10}, {600, 0, 50}, {500, 0, 60}, {2400, 0, 10}, {4000, 0, 8},
+    struct Case
+    {
+        size_t size;
+        float target;
+        int want;
+    } cases[] = {
+        {3000, 0, 10},  {600, 0, 50},  {500, 0, 60},      {2400, 0, 10}, {4000, 0, 8},
         {300000, 0, 1}, {272, 0, 110}, {3000, 12.5f, 12}, {0, 0, 20},
     };
     for (const Case& c : cases) {
@@ -89,7 +94,10 @@ TEST(JPEGImage, RoundedRatio)
 // round; nothing stored: no scale.
 TEST(JPEGImage, FitDecodeScale)
 {
-    struct Case { int w, h, boxW, boxH, scale; } cases[] = {
+    struct Case
+    {
+        int w, h, boxW, boxH, scale;
+    } cases[] = {
         {0, 0, 100, 100, 0},     {1000, 600, 601, 217, 0}, {1000, 600, 600, 217, 1}, {1000, 600, 301, 109, 1},
         {1000, 600, 151, 55, 2}, {1000, 600, 150, 55, 3},  {600, 1000, 217, 601, 0},
     };
@@ -123,7 +131,8 @@ TEST(JPEGImage, Subsampling)
     const int wantH[][3] = {{2, 1, 1}, {1, 1, 1}, {1, 2, 2}};
     for (int mode : {1, 2, 0}) {
         image.SetSubsampling(mode);
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[mode][c]);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(image.SamplingFactors[size_t(c)].H, wantH[mode][c]);
         EXPECT_EQ(image.GetSubsampling(), mode);
     }
     image.SetSubsampling(1);

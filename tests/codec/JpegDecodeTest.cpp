@@ -163,13 +163,17 @@ TEST(JpegDecode, ThrottleDropsCallsWithin120ms)
 {
     static uint32_t now = 5000;
     SetJpegProgressTickSource([] { return now; });
-    struct TRestore { ~TRestore() { SetJpegProgressTickSource(nullptr); } } restore;
+    struct TRestore
+    {
+        ~TRestore() { SetJpegProgressTickSource(nullptr); }
+    } restore;
     TJPEGImage image;
     LoadInto(image, MakeJpeg(TJpegRecipe{}));
     TEvents events;
     RecordProgressCalls(image, events);
     image.EnsureBitmap();
-    for (const auto& e : events) EXPECT_NE(e.Stage, TProgressStage::psRunning);
+    for (const auto& e : events)
+        EXPECT_NE(e.Stage, TProgressStage::psRunning);
 
     events.clear();
     TJpegProgress p;

@@ -168,7 +168,8 @@ std::vector<uint8_t> EmptyScans(int width, int height, int restartInterval, int 
     out.insert(out.end(), {0xFF, 0xDD, 0x00, 0x04, uint8_t(restartInterval >> 8), uint8_t(restartInterval)});
     for (int i = 0; i < scans; ++i) {
         if (i == beforeReserved) out.insert(out.end(), {0xFF, 0x05, 0xFF, 0xFF});
-        out.insert(out.end(), f.begin() + std::ptrdiff_t(sos), f.begin() + std::ptrdiff_t(sos + 2 + sosLength));
+        out.insert(out.end(), f.begin() + std::ptrdiff_t(sos),
+                   f.begin() + std::ptrdiff_t(sos + 2 + sosLength));
     }
     out.insert(out.end(), {0xFF, 0xD9});
     return out;
@@ -186,15 +187,18 @@ TEST(JpegHostile, ScansBehindAReservedMarkerAreCountedBeforeDecoding)
     const B sos = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
     const auto cat = [](std::initializer_list<B> parts) {
         B out;
-        for (const B& p : parts) out.insert(out.end(), p.begin(), p.end());
+        for (const B& p : parts)
+            out.insert(out.end(), p.begin(), p.end());
         return out;
     };
     const std::tuple<const char*, B, int64_t> cases[] = {
-        {"reserved 0x05 with a huge length", cat({{0xFF, 0xD8}, sos, {0x12, 0xFF, 0x05, 0xFF, 0xFF}, sos, sos}), 3},
+        {"reserved 0x05 with a huge length",
+         cat({{0xFF, 0xD8}, sos, {0x12, 0xFF, 0x05, 0xFF, 0xFF}, sos, sos}), 3},
         {"reserved 0xBF whose length covers a scan", cat({sos, {0xFF, 0xBF, 0x00, 0x0C}, sos}), 2},
         {"reserved 0x02 right before a scan", cat({sos, {0xFF, 0x02}, sos, {0xFF, 0xFF}, sos}), 3},
         {"an application segment is skipped by its length", cat({{0xFF, 0xE1, 0x00, 0x0C}, sos, sos}), 1},
-        {"stuffed zeros and restarts inside scan data", cat({sos, {0x12, 0xFF, 0x00, 0xFF, 0xD0, 0x34}, sos}), 2},
+        {"stuffed zeros and restarts inside scan data", cat({sos, {0x12, 0xFF, 0x00, 0xFF, 0xD0, 0x34}, sos}),
+         2},
         {"the end-of-image marker ends the count", cat({sos, {0xFF, 0xD9}, sos}), 1},
         {"a scan header cut after its marker", {0xFF, 0xDA, 0x00}, 0},
         {"no data", {}, 0},
@@ -228,7 +232,10 @@ TEST(JpegHostile, WarningsCountIntoTheWork)
     }
     // 16 empty scans of 65536 blocks: 1048576 block warnings, with the scan warnings over the bound;
     // 15 scans stay under it and decode (grey).
-    EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { TJPEGImage image; LoadAndDecode(image, EmptyScans(2048, 2048, 1, 16, -1)); }),
+    EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] {
+                  TJPEGImage image;
+                  LoadAndDecode(image, EmptyScans(2048, 2048, 1, 16, -1));
+              }),
               "The file is too damaged to decode: more than 1000000 warnings");
     TJPEGImage image;
     ASSERT_NE(LoadAndDecode(image, EmptyScans(2048, 2048, 1, 15, -1)), nullptr);

@@ -58,7 +58,10 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
     auto image = [](const TBitmap& src, std::function<void(TJPEGImage&)> setup) {
         return [&src, setup](int threads) {
             SetCoreCount(threads);
-            struct TRestore { ~TRestore() { SetCoreCount(0); } } restore;
+            struct TRestore
+            {
+                ~TRestore() { SetCoreCount(0); }
+            } restore;
             return EncodeImage(src, setup);
         };
     };

@@ -136,7 +136,8 @@ TEST(Quantize, ProcessorKernelsEqualThePlainOnesOnRandomTables)
             params.Rounding = rounding;
             for (size_t s = 0; s < 2; ++s) {
                 qmjpeg::TQuantTable t;
-                for (auto& v : t) v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
+                for (auto& v : t)
+                    v = uint16_t(tables == 0 ? 1 + rng() % 255 : tables == 1 ? 1 : 255);
                 params.Tables[s] = t;
             }
             for (int comp = 0; comp < 2; ++comp) {

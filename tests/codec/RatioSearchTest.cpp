@@ -282,7 +282,11 @@ TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
 {
     FastProgressClock clock;
     TBitmap src = PhotoLikePicture(300, 200, 5);
-    struct TCase { bool HadData; int CancelInEncode; };
+    struct TCase
+    {
+        bool HadData;
+        int CancelInEncode;
+    };
     for (TCase c : {TCase{true, 1}, TCase{true, 3}, TCase{false, 2}}) {
         TJPEGImage image;
         image.SetSourceBitmap(&src);
@@ -298,8 +302,8 @@ TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
         };
         const TJPEGProfile lastRequest = image.LastRequest;
         EXPECT_NO_THROW(image.CompressImage());
-        EXPECT_EQ(std::tuple(image.Data, image.GetJpegDataSize(), image.LastRequest.ComprRatio, image.TrialCount,
-                             image.RatioSearchActive),
+        EXPECT_EQ(std::tuple(image.Data, image.GetJpegDataSize(), image.LastRequest.ComprRatio,
+                             image.TrialCount, image.RatioSearchActive),
                   std::tuple(before, size, lastRequest.ComprRatio, c.CancelInEncode, false))
             << c.CancelInEncode;
     }

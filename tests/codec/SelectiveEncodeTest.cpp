@@ -133,10 +133,23 @@ TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
 TEST(SelectiveEncode, FiltersThatAreOff)
 {
     const TBitmap src = PhotoLikePicture(30, 20, 12);
-    struct TCase { const char* Name; std::function<void(TJPEGImage&)> Change; } cases[] = {
-        {"main value 0", [](TJPEGImage& im) { im.ActiveFilter = 3; im.SetFilterValue(3, 0); }},
-        {"selection filter, no areas", [](TJPEGImage& im) { im.SelActiveFilter = 1; im.SetSelFilterValue(1, 90); }},
-        {"selection value 0", [](TJPEGImage& im) {
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TJPEGImage&)> Change;
+    } cases[] = {
+        {"main value 0",
+         [](TJPEGImage& im) {
+             im.ActiveFilter = 3;
+             im.SetFilterValue(3, 0);
+         }},
+        {"selection filter, no areas",
+         [](TJPEGImage& im) {
+             im.SelActiveFilter = 1;
+             im.SetSelFilterValue(1, 90);
+         }},
+        {"selection value 0",
+         [](TJPEGImage& im) {
              im.SelActiveFilter = 1;
              im.SetSelFilterValue(1, 0);
              AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);

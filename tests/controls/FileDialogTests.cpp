@@ -62,11 +62,14 @@ TEST(FileDialog, ListsAFolderWithoutOpeningItsFiles)
         ASSERT_NE(model, nullptr);
         const QString png = QMimeDatabase().mimeTypeForName("image/png").comment();
         QString type;
-        ASSERT_TRUE(PumpUntil([&] {
-            const QModelIndex file = model->index(dir.path() + "/picture", 2);
-            type = file.isValid() ? model->data(file).toString() : QString();
-            return !type.isEmpty() && !model->data(model->index(dir.path() + "/photo", 0), Qt::DecorationRole).isNull();
-        }, 5000));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                const QModelIndex file = model->index(dir.path() + "/picture", 2);
+                type = file.isValid() ? model->data(file).toString() : QString();
+                return !type.isEmpty() &&
+                       !model->data(model->index(dir.path() + "/photo", 0), Qt::DecorationRole).isNull();
+            },
+            5000));
         PumpUntil([] { return false; }, 300); // the model's worker has had time for all of them
         EXPECT_NE(type.toStdString(), png.toStdString());
         EXPECT_EQ(OpenedFiles(fd), std::vector<std::string>());
@@ -77,10 +80,12 @@ TEST(FileDialog, ListsAFolderWithoutOpeningItsFiles)
     // see a look inside.
     QFileSystemModel plain;
     plain.setRootPath(dir.path());
-    PumpUntil([&] {
-        return !plain.data(plain.index(dir.path() + "/picture", 2)).toString().isEmpty() &&
-               !plain.data(plain.index(dir.path() + "/photo", 2)).toString().isEmpty();
-    }, 5000);
+    PumpUntil(
+        [&] {
+            return !plain.data(plain.index(dir.path() + "/picture", 2)).toString().isEmpty() &&
+                   !plain.data(plain.index(dir.path() + "/photo", 2)).toString().isEmpty();
+        },
+        5000);
     PumpUntil([] { return false; }, 300);
     std::vector<std::string> opened = OpenedFiles(fd);
     std::sort(opened.begin(), opened.end());

@@ -47,7 +47,8 @@ TEST(EnhScrollBox, ImagePaintsItsViewBitmapAndThenItsOverlay)
     box.Image()->OnPaint = [&](TEnhImage*, QPainter&) { overlay = true; };
     const QImage shot = box.Image()->grab().toImage();
     EXPECT_TRUE(overlay);
-    EXPECT_EQ(std::tuple(shot.pixelColor(101, 41).blue(), shot.pixelColor(101, 41).green()), std::tuple(50, 20));
+    EXPECT_EQ(std::tuple(shot.pixelColor(101, 41).blue(), shot.pixelColor(101, 41).green()),
+              std::tuple(50, 20));
 }
 
 // Index 0 shows nothing; index 1 the list's second picture.

@@ -156,7 +156,8 @@ TEST(BmpFile, PaletteSizeRules)
     for (const auto& [name, bits, clrUsed, stored, early, read] : cases) {
         SCOPED_TRACE(name);
         TBmpRecipe r{.Width = 3, .Height = 1, .BitCount = uint16_t(bits), .ClrUsed = clrUsed};
-        for (size_t i = 0; i < stored; ++i) r.Palette.push_back(entry(i));
+        for (size_t i = 0; i < stored; ++i)
+            r.Palette.push_back(entry(i));
         r.OffBits = 14 + 40 + 4 * int64_t(stored - early);
         Bytes file = r.Build();
         file.insert(file.begin() + r.OffBits, 4, 0xFF);
@@ -174,7 +175,8 @@ TEST(BmpFile, PaletteSizeRules)
 // 255 / 15 = 17 a step at 4 bits, 1 a step at 8 bits.
 TEST(BmpFile, WriterGivesAPalettelessBitmapAGreyRamp)
 {
-    for (const auto& [format, bits] : {std::pair(PF::pf1bit, 1), std::pair(PF::pf4bit, 4), std::pair(PF::pf8bit, 8)}) {
+    for (const auto& [format, bits] :
+         {std::pair(PF::pf1bit, 1), std::pair(PF::pf4bit, 4), std::pair(PF::pf8bit, 8)}) {
         TMemoryStream s;
         SaveBmpToStream(TBitmap(2, 2, format), s);
         const Bytes& d = s.Data();
@@ -182,7 +184,8 @@ TEST(BmpFile, WriterGivesAPalettelessBitmapAGreyRamp)
         ASSERT_GE(d.size(), 54 + 4 * entries);
         for (size_t i = 0; i < entries; ++i) {
             const uint8_t g = uint8_t(i * step);
-            EXPECT_EQ(Bytes(d.begin() + 54 + 4 * std::ptrdiff_t(i), d.begin() + 58 + 4 * std::ptrdiff_t(i)), (Bytes{g, g, g, 0}))
+            EXPECT_EQ(Bytes(d.begin() + 54 + 4 * std::ptrdiff_t(i), d.begin() + 58 + 4 * std::ptrdiff_t(i)),
+                      (Bytes{g, g, g, 0}))
                 << bits << " bits, entry " << i;
         }
     }

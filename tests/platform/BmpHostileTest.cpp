@@ -152,7 +152,8 @@ bool LoadDamaged(const Bytes& file, const std::string& what)
 
 void Set32(Bytes& b, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
 } // namespace

@@ -76,14 +76,16 @@ TEST(Parallel, EveryItemOnceInChunksOnThreadNumbersBelowTheCount)
                 [&](int first, int last, int thread) {
                     calls.fetch_add(1);
                     bad = bad || thread < 0 || thread >= limit || last - first > chunk || last <= first;
-                    for (int i = first; i < last; ++i) hits[size_t(i)].fetch_add(1);
+                    for (int i = first; i < last; ++i)
+                        hits[size_t(i)].fetch_add(1);
                 },
                 [&](int done) {
                     bad = bad || std::this_thread::get_id() != caller || done <= progress.back();
                     progress.push_back(done);
                 });
             ASSERT_FALSE(bad.load()) << "threads " << threads << " call " << call;
-            for (int i = 0; i < count; ++i) ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
             ASSERT_EQ(progress.back(), count);
             if (count == 0) ASSERT_EQ(std::tuple(calls.load(), progress.size()), std::tuple(0, size_t(1)));
         }

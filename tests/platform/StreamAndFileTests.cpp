@@ -179,7 +179,8 @@ TEST(SaveFileReplacing, NamesUpToTheLengthLimitAreSaved)
 {
     TTempFolder dir;
     std::string umlauts;
-    for (int i = 0; i < 127; ++i) umlauts += "\xC3\xA4";
+    for (int i = 0; i < 127; ++i)
+        umlauts += "\xC3\xA4";
     for (const std::string& name : {std::string(241, 'a'), std::string(242, 'b'), std::string(255, 'c'),
                                     umlauts + "g" /* 255 bytes */}) {
         SCOPED_TRACE(name.size());
@@ -209,9 +210,12 @@ TEST(SaveFileReplacing, AFolderOrDeviceTargetIsRefusedAndKept)
             SaveFileReplacing(target, "data", 4);
             ADD_FAILURE() << target << " was replaced";
         } catch (const EFCreateError& e) {
-            EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + target + "\". It is not a regular file.");
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot create file \"" + target + "\". It is not a regular file.");
         }
-        struct stat st{};
+        struct stat st
+        {
+        };
         EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == kind) << target;
     }
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);

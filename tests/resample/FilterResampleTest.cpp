@@ -123,7 +123,8 @@ TEST(FilterResample, DegenerateSizesWithEveryKernel)
         for (auto s : sizes) {
             TBitmap src(s[0], s[1]);
             for (int y = 0; y < s[1]; ++y)
-                for (int x = 0; x < 3 * s[0]; ++x) src.ScanLine(y)[x] = uint8_t(flat(x));
+                for (int x = 0; x < 3 * s[0]; ++x)
+                    src.ScanLine(y)[x] = uint8_t(flat(x));
             const TBitmap dst = Resized(src, s[2], s[3], method);
             for (int y = 0; y < s[3]; ++y)
                 for (int x = 0; x < 3 * s[2]; ++x)

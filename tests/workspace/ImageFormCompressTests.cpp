@@ -50,12 +50,19 @@ TEST_F(ImageFormTest, DueAfterTheQuietTimeAlsoAcrossTheTickCounterWrap)
     // times on both sides of the wrap. A new source or a duplicate (a forced run) does not wait.
     static uint32_t now;
     TImageForm::SetTickSource([] { return now; });
-    struct TClockScope { ~TClockScope() { TImageForm::SetTickSource(nullptr); } } restore;
-    const std::tuple<uint32_t, uint32_t, bool, bool> cases[] = { // change, check, forced, due
-        {0xFFFFFF00u, 0xFFFFFF00u, false, false}, {0xFFFFFF00u, 0x0000047Cu, false, false}, // 1404 ms
-        {0xFFFFFF00u, 0x000004E0u, false, true},                                            // 1504 ms
-        {0xFFFFFF00u, 0x00100000u, false, true}, {0xFFFFFF00u, 0xFFFFFF00u, true, true},
-        {1000, 2500, false, false}, {1000, 2501, false, true}};                             // no wrap
+    struct TClockScope
+    {
+        ~TClockScope() { TImageForm::SetTickSource(nullptr); }
+    } restore;
+    const std::tuple<uint32_t, uint32_t, bool, bool> cases[] = {
+        // change, check, forced, due
+        {0xFFFFFF00u, 0xFFFFFF00u, false, false},
+        {0xFFFFFF00u, 0x0000047Cu, false, false}, // 1404 ms
+        {0xFFFFFF00u, 0x000004E0u, false, true},  // 1504 ms
+        {0xFFFFFF00u, 0x00100000u, false, true},
+        {0xFFFFFF00u, 0xFFFFFF00u, true, true},
+        {1000, 2500, false, false},
+        {1000, 2501, false, true}}; // no wrap
     for (auto [change, check, forced, due] : cases) {
         now = change;
         form->MarkParamsChanged(true);
