@@ -21,6 +21,10 @@ TEST(NumberText, SizesAndModemTimesChooseTheirDecimalsByMagnitude)
     for (const auto& [bytes, slow, text] : times) EXPECT_EQ(FormatModemTime(bytes, slow), text) << bytes;
     EXPECT_EQ(KeepNumericChars("ab1.2.3", '.'), "1.23");
     EXPECT_EQ(KeepNumericChars("-1,5.2 cm", '.'), "15.2");
+    const std::tuple<const char*, char, const char*> kept[] = {
+        {"1,5 cm", ',', "1,5"}, {"..5", '.', ".5"}, {"abc", '.', ""}, {"-12e3", '.', "123"}};
+    for (const auto& [in, separator, out] : kept) EXPECT_EQ(KeepNumericChars(in, separator), out) << in;
+    EXPECT_EQ(KeepNumericChars("x7.5.0"), "7.50"); // the point by default
     EXPECT_EQ(ClampValue(5, 10, 1), 10); // the low end is tested first
     EXPECT_EQ(ClampValue(20, 10, 1), 1);
 }

@@ -22,6 +22,7 @@ TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
         {"percent both sides", Opts(0, 50, 50, 1, 1), 102, 98, 51, 49},
         {"percent rounds half to even", Opts(0, 50, 50, 1, 1), 101, 103, 50, 52},
         {"pixels, height follows", Opts(0, 800, 0), 1600, 1200, 800, 600},
+        {"pixels, width follows", Opts(0, 0, 300), 1600, 1200, 400, 300},
         {"nothing given", Opts(0, 0, 0), 640, 480, 0, 0},
         {"inches: the width's unit decides both", Opts(0, 2000, 1000, 2, 0, 300, 200), 10, 10, 600, 200},
         {"percent width, pixel height", Opts(0, 50, 70, 1, 0), 200, 100, 100, 70},
