@@ -64,7 +64,8 @@ TEST(AdjustBrightness, MovesEveryChannelTowardWhiteOrBlackAndClamps)
 {
     // amount, in, out: 127.5 and 255 - 76.5 round to even; beyond 100 % clamps, never wraps
     const int cases[][3] = {{0, 77, 77},    {50, 0, 128},   {50, 1, 128},   {-30, 255, 179},
-                            {-30, 100, 70}, {100, 3, 255},  {150, 200, 255}, {-150, 100, 0}};
+                            {-30, 100, 70}, {100, 3, 255},  {150, 200, 255}, {-150, 100, 0},
+                            {50, 255, 255}, {-100, 200, 0}};
     for (const auto& c : cases) {
         TBitmap b(5, 3); // in place, 15 bytes of pixels in rows of 16: the padding stays
         for (int y = 0; y < 3; ++y) std::memset(b.ScanLine(y), c[1], 16);
