@@ -87,7 +87,9 @@ TEST(Parallel, EveryItemOnceInChunksOnThreadNumbersBelowTheCount)
             for (int i = 0; i < count; ++i)
                 ASSERT_EQ(hits[size_t(i)].load(), 1) << threads << " " << call;
             ASSERT_EQ(progress.back(), count);
-            if (count == 0) ASSERT_EQ(std::tuple(calls.load(), progress.size()), std::tuple(0, size_t(1)));
+            if (count == 0) {
+                ASSERT_EQ(std::tuple(calls.load(), progress.size()), std::tuple(0, size_t(1)));
+            }
         }
     }
     SetCoreCount(0);
