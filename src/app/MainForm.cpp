@@ -4,7 +4,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +27,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "controls/FileDialog.h"
 #include "controls/TextCmd.h"
 #include "controls/ThrTimer.h"
 #include "platform/MainThread.h"
@@ -189,8 +189,8 @@ void TMainForm::CreateActions()
     };
 
     make(FileOpenAction, "FileOpenAction", "&Open...", QKeySequence("Ctrl+O"), [this] {
-        QString name = QFileDialog::getOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
-                                                    "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
+        QString name = AskOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
+                                       "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
         if (name.isEmpty()) return;
         std::string file = name.toStdString();
         DialogFolders.OpenDir = ExtractFilePath(file);
@@ -546,7 +546,7 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
 std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,
                                    const char* defaultExt)
 {
-    QString name = QFileDialog::getSaveFileName(this, title, QString::fromStdString(start), filter);
+    QString name = AskSaveFileName(this, title, QString::fromStdString(start), filter);
     if (name.isEmpty()) return std::string();
     std::string file = name.toStdString();
     if (ExtractFileExt(file).empty()) file += defaultExt;

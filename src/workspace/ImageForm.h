@@ -88,6 +88,8 @@ public:
     // ---- compression control ----
     void MarkParamsChanged(bool changed);
     bool AutoCompressDue() const;
+    // The clock of the quiet time before a run; tests replace it (nullptr restores the tick count).
+    static void SetTickSource(uint32_t (*source)());
     void StartCompression();
     void StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback);
     void StopProcessing();

@@ -13,10 +13,17 @@
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
 
+namespace {
+uint32_t (*gTickSource)() = nullptr;
+uint32_t Now() { return gTickSource ? gTickSource() : GetTickCount(); }
+} // namespace
+
+void TImageForm::SetTickSource(uint32_t (*source)()) { gTickSource = source; }
+
 void TImageForm::MarkParamsChanged(bool changed)
 {
     if (changed) {
-        LastChangeTick = GetTickCount();
+        LastChangeTick = Now();
         ++PendingChanges;
     } else {
         PendingChanges = 0;
@@ -30,7 +37,7 @@ bool TImageForm::AutoCompressDue() const
     if (Busy || FClosed) return false;
     if (PendingChanges <= 0) return false;
     if (LastRunStopped && !ForceRun) return false;
-    return TickDistance(LastChangeTick, GetTickCount()) > ImageWindowPrefs().ComprDelay || ForceRun;
+    return TickDistance(LastChangeTick, Now()) > ImageWindowPrefs().ComprDelay || ForceRun;
 }
 
 void TImageForm::StartCompression()
