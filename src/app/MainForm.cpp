@@ -442,7 +442,9 @@ void TMainForm::AppIdle()
     }
     if (FirstIdle) FirstIdle = false;
     if (Splash) {
+        // A splash that was never shown is closed all the same, and freed.
         Splash->close();
+        Splash->deleteLater();
         Splash = nullptr;
         repaint();
     }

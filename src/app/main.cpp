@@ -5,13 +5,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/AboutBox.h"
 #include "app/EngineSetup.h"
+#include "app/HelpWindow.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
-#include "app/Splash.h"
 #include "codec/JPEGImage.h"
 #include "common/HandOver.h"
 #include "platform/MainThread.h"
@@ -39,11 +40,12 @@ int main(int argc, char** argv)
         QWidget* splash = nullptr;
         {
             TQtSettingsStore settings;
-            CheckColorDepth(&settings);
-            splash = ShowSplash(&settings);
+            QScreen* screen = QGuiApplication::primaryScreen();
+            splash = CreateSplash(&settings, screen ? screen->depth() : 0);
         }
         TMainForm mainForm(params);
         mainForm.Splash = splash;
+        mainForm.OnHelp = [&mainForm](int topic) { ShowHelpTopic(&mainForm, topic); };
         mainForm.show();
         rc = app.exec();
     }
