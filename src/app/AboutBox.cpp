@@ -51,9 +51,9 @@ QPixmap AboutPicture()
     }
     // A quill stroke over the name.
     QPainterPath quill;
-    quill.moveTo(300, 20);
-    quill.cubicTo(250, 40, 220, 80, 200, 104);
-    quill.cubicTo(232, 76, 270, 52, 300, 20);
+    quill.moveTo(336, 14);
+    quill.cubicTo(296, 30, 272, 62, 258, 84);
+    quill.cubicTo(284, 60, 312, 40, 336, 14);
     p.fillPath(quill, QColor(240, 232, 200));
     p.setPen(Qt::white);
     QFont f = p.font();

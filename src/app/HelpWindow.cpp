@@ -87,6 +87,12 @@ void THelpWindow::ShowTopic(int topic)
         hide();
         setWindowModality(wanted);
     }
+    if (!FPlaced) {
+        // First shown beside the middle of the window that asked, not at a corner of the screen.
+        FPlaced = true;
+        if (QWidget* asker = modal ? modal : parentWidget())
+            move(asker->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
     show();
     raise();
     activateWindow();

@@ -38,6 +38,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool FPlaced = false;
 };
 
 // Shows topic in owner's help window, made on first use. Asked while a modal dialog is open, the
