@@ -15,7 +15,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "ImageTestKit.h"
+#include "MainFormTestKit.h"
 #include "app/CommentsForm.h"
 #include "app/HelpWindow.h"
 #include "app/IntMarksForm.h"
@@ -31,26 +31,14 @@ namespace {
 
 using namespace testkit;
 
-class MainFormCommandsTest : public TFolderTest
+class MainFormCommandsTest : public TMainFormTest
 {
 protected:
     void SetUp() override
     {
-        TFolderTest::SetUp();
-        setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{},
-                                           std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
+        Width = 1200;
+        TMainFormTest::SetUp();
         Form->OnHelp = [this](int topic) { HelpTopics.push_back(topic); };
-        Form->resize(1200, 900);
-        Form->Prefs.ComprDelay = 0;
-        Form->ApplyPreferences();
-        Form->show();
-    }
-    void TearDown() override
-    {
-        for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
-        Form.reset();
-        unsetenv("QM_SETTINGS_DIR");
     }
     TImageForm* Open(const char* name, int w = 64, int h = 48)
     {
@@ -72,7 +60,6 @@ protected:
         return n;
     }
 
-    std::unique_ptr<TMainForm> Form;
     std::vector<int> HelpTopics;
 };
 
