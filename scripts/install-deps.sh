@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake pkg-config
   libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev
+  # the desktop mail composer the Mail command starts
+  xdg-utils
   googletest libgtest-dev libbenchmark-dev
   # the fuzz stage of ./test.sh: clang and its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
