@@ -74,8 +74,10 @@ public:
     // Writes the result to fileName (empty: over the source, after the one-time confirmation;
     // a remembered refusal of that confirmation asks for another name through OnSaveAsRequest);
     // a copy changes neither the window's name nor its saved state. False when nothing was written.
-    // A failure is shown with its reason; the window stays open.
-    bool SaveResult(const std::string& fileName, bool copyOnly);
+    // A failure is shown with its reason; the window stays open. The extension rules may write
+    // another name than the one given (a JPEG source keeps its own extension): written, when given,
+    // receives the path actually written ("" when nothing was).
+    bool SaveResult(const std::string& fileName, bool copyOnly, std::string* written = nullptr);
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
     // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
