@@ -52,6 +52,7 @@ inline constexpr const char* SColorDepthWarning =
     "you to change the 16 bit (Hi-Color) or 24(32) bit (True Color) graphics mode.";
 
 // Scanner.
+inline constexpr const char* STWAINNotInstalled = "No scanner support is available on this system.";
 inline constexpr const char* SCannotWriteAcquiredImage = "Unable to write a temporary file for acquired image storing.";
 inline constexpr const char* SUnableToAcquire = "Unable to acquire image";
 
