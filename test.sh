@@ -17,5 +17,9 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -
 cmake --build build/asan --target qm_unit_tests -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j"$jobs" --output-on-failure --timeout 1200 -L unit
+# The scanner tests load libsane, which leaks memory of modules it has already unloaded (no
+# suppression can name them): everything else of the sanitizers stays on.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan -j"$jobs" --output-on-failure --timeout 1200 -L sane
 
 tests/fuzz/check.sh "$jobs"

@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev
   # the desktop mail composer the Mail command starts
   xdg-utils
+  # scanners: the SANE headers and library (loaded at run time); scanimage is used by the tests only
+  libsane-dev libsane1 sane-utils
   googletest libgtest-dev libbenchmark-dev
   # the fuzz stage of ./test.sh: clang and its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
