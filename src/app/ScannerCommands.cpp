@@ -4,16 +4,46 @@
 
 #include "common/CommLib.h"
 #include "common/StrRes.h"
-#include "platform/BmpFile.h"
+#include "platform/Exceptions.h"
+#include "twain/TwainAcquire.h"
+#include "twain/TwainDibWriter.h"
 
 namespace {
 
-TScannerAccess gNoScanner;
+// No pixel-type mask: nothing is negotiated, every type the source offers is allowed.
+constexpr uint32_t KAllPixelTypes = 0;
+
+class TNativePicture : public TAcquiredPicture
+{
+public:
+    explicit TNativePicture(TW_HANDLE dib) : FDib(dib) {}
+    ~TNativePicture() override { TWAIN_FreeNative(FDib); }
+    void WriteBitmapFile(const std::string& path) override
+    {
+        if (TWAIN_WriteNativeToFile(FDib, path) != 0) throw EWriteError("Cannot write " + path);
+    }
+
+private:
+    TW_HANDLE FDib;
+};
+
+TScannerAccess gProgramScanner;
 TScannerAccess* gScanner = nullptr;
 
 } // namespace
 
-TScannerAccess& ScannerAccess() { return gScanner ? *gScanner : gNoScanner; }
+bool TScannerAccess::Available() { return TWAIN_IsAvailable() != 0; }
+
+bool TScannerAccess::SelectSource(TWindowHandle parent) { return TWAIN_SelectImageSource(parent) == 1; }
+
+std::unique_ptr<TAcquiredPicture> TScannerAccess::AcquireNative(TWindowHandle parent)
+{
+    TW_HANDLE dib = TWAIN_AcquireNative(parent, KAllPixelTypes);
+    if (!dib) return nullptr;
+    return std::make_unique<TNativePicture>(dib);
+}
+
+TScannerAccess& ScannerAccess() { return gScanner ? *gScanner : gProgramScanner; }
 
 TScannerAccess* SetScannerAccess(TScannerAccess* access)
 {
@@ -47,7 +77,7 @@ void TScannerCommands::Acquire()
 
 void TScannerCommands::AcquireImage()
 {
-    std::unique_ptr<TBitmap> picture;
+    std::unique_ptr<TAcquiredPicture> picture;
     try {
         picture = ScannerAccess().AcquireNative(Owner);
     } catch (const std::exception&) {
@@ -60,7 +90,7 @@ void TScannerCommands::AcquireImage()
     std::string path;
     try {
         path = GetTempFileWithExt(".BMP");
-        SaveBmpToFile(*picture, path);
+        picture->WriteBitmapFile(path);
         picture.reset();
         if (OpenFile) OpenFile(path);
     } catch (const std::exception&) {

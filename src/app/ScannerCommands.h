@@ -1,6 +1,7 @@
 #pragma once
 // Select Source and Acquire of the File menu. The scanner itself is reached through TScannerAccess;
-// the one installed by default answers that no scanner support is available.
+// the default one is the program's acquisition (twain/), which answers "not available" until a
+// source manager loader is installed; tests install their own.
 //
 // An acquired picture passes to a new image window through a ".BMP" file created exclusively in
 // the run's private folder, which is deleted in every case.
@@ -8,19 +9,27 @@
 #include <memory>
 #include <string>
 
-#include "platform/Bitmap.h"
 #include "platform/MessageBox.h"
+
+// A picture as it came from the scanner; freed with the object.
+class TAcquiredPicture
+{
+public:
+    virtual ~TAcquiredPicture() = default;
+    // Writes it as a bitmap file; raises on failure.
+    virtual void WriteBitmapFile(const std::string& path) = 0;
+};
 
 class TScannerAccess
 {
 public:
     virtual ~TScannerAccess() = default;
-    virtual bool Available() { return false; }
+    virtual bool Available();
     // Shows the source selection; true when a source was chosen.
-    virtual bool SelectSource(TWindowHandle /*parent*/) { return false; }
+    virtual bool SelectSource(TWindowHandle parent);
     // One picture from the selected source (every pixel type allowed); nullptr when none came back.
     // Failures raise.
-    virtual std::unique_ptr<TBitmap> AcquireNative(TWindowHandle /*parent*/) { return nullptr; }
+    virtual std::unique_ptr<TAcquiredPicture> AcquireNative(TWindowHandle parent);
 };
 
 // The scanner in use (never nullptr); SetScannerAccess(nullptr) restores the default and returns

@@ -12,6 +12,12 @@ namespace {
 
 using namespace testkit;
 
+class TBitmapPicture : public TAcquiredPicture
+{
+public:
+    void WriteBitmapFile(const std::string& path) override { SaveBmpToFile(TestPattern(20, 10), path); }
+};
+
 class TStubScanner : public TScannerAccess
 {
 public:
@@ -19,10 +25,10 @@ public:
     bool Fail = false;
     bool Available() override { return true; }
     bool SelectSource(TWindowHandle) override { return ++Selections, true; }
-    std::unique_ptr<TBitmap> AcquireNative(TWindowHandle) override
+    std::unique_ptr<TAcquiredPicture> AcquireNative(TWindowHandle) override
     {
         if (Fail) throw std::runtime_error("device gone");
-        return std::make_unique<TBitmap>(TestPattern(20, 10));
+        return std::make_unique<TBitmapPicture>();
     }
 };
 
@@ -38,6 +44,7 @@ protected:
     size_t TempFiles() const { return size_t(std::distance(std::filesystem::directory_iterator(RunTempFolder().Path()), {})); }
 };
 
+// Without a source manager loader the program's own scanner access answers "not available".
 TEST_F(ScannerCommandsTest, WithoutAScannerBothCommandsSaySo)
 {
     TScannerCommands commands;
