@@ -78,6 +78,8 @@ public:
     // another name than the one given (a JPEG source keeps its own extension): written, when given,
     // receives the path actually written ("" when nothing was).
     bool SaveResult(const std::string& fileName, bool copyOnly, std::string* written = nullptr);
+    // The source is a JPEG picture: its result is saved under the source's own extension.
+    bool SourceIsJpeg() const;
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
     // The source bitmap as a Windows bitmap file; false (after a warning) on failure.

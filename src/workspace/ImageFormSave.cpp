@@ -67,6 +67,8 @@ std::string TImageForm::GetModeText(bool resultView) const
 
 // ---- saving ----
 
+bool TImageForm::SourceIsJpeg() const { return dynamic_cast<const TJPEGImage*>(FPicture.Graphic()) != nullptr; }
+
 bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly, std::string* written)
 {
     if (written) written->clear();
@@ -74,8 +76,7 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly, std::str
     if (LastRunStopped && !AskYesNo(Owner(this), SParamsNotApplied)) return false;
     std::string target = fileName.empty() ? FileInfo.FileName : fileName;
     try {
-        const bool jpegSource = dynamic_cast<TJPEGImage*>(FPicture.Graphic()) != nullptr;
-        if (jpegSource) {
+        if (SourceIsJpeg()) {
             target = ReplaceFileExt(target, ExtractFileExt(FileInfo.FileName));
             bool shown = false;
             if (fileName.empty() && !OverwriteConfirmed &&
