@@ -6,6 +6,7 @@
 // figures. The crop is decoded once and kept as a 24-bit BMP in the scratch folder ($BENCH_WORK, else
 // bench-work in the build folder), which the scripts read as well.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/JPEGImage.h"
 #include "codec/QuantTables.h"
 #include "platform/Bitmap.h"
 #include "platform/BmpFile.h"
@@ -95,6 +97,27 @@ inline std::vector<uint8_t> LibraryEncodeAtQuality(const TBitmap& bmp, int quali
     p.Coding.Tables = LibraryQualityTables(quality);
     p.Coding.OptimizeCoding = false;
     return LibraryEncode(bmp, p);
+}
+
+// Milliseconds of the library's own encoder on the picture with the image's quality, sampling and
+// coding settings, the best of `runs`.
+inline double LibraryEncodeMs(const TBitmap& bmp, const TJPEGImage& image, int runs)
+{
+    TEncodeParams p;
+    qmjpeg::TQuantSettings q;
+    q.LumQuality = image.LumQuality;
+    q.ChromQuality = image.ChromQuality;
+    p.Coding.Tables = qmjpeg::BuildQuantTables(q);
+    p.Coding.OptimizeCoding = image.OptimizeCoding;
+    p.FrontEnd.SamplingFactors = image.SamplingFactors;
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (LibraryEncode(bmp, p).empty()) throw std::runtime_error("the library wrote nothing");
+        best = std::min(
+            best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
 }
 
 inline double BitsPerPixelAtQuality75(const TBitmap& bmp)

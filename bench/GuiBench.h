@@ -4,6 +4,7 @@
 // paints the new result.
 #include <chrono>
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -48,9 +49,11 @@ struct TBenchWindow
     }
 };
 
-// Milliseconds from the change to the result view's first paint of the new result; the run starts
-// at once (no quiet time). Throws when no new result is painted within two minutes.
-inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& change)
+// Milliseconds from the change to the result view's first paint of the new result; start starts the
+// run (by default at once, with no quiet time). Throws when no new result is painted within two
+// minutes.
+inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& change,
+                              const std::function<void()>& startRun = {})
 {
     bool painted = false;
     std::chrono::steady_clock::time_point end;
@@ -65,8 +68,12 @@ inline double ChangeToRepaint(TImageForm* form, const std::function<void()>& cha
     };
     auto start = std::chrono::steady_clock::now();
     change();
-    form->ForceRun = true; // no quiet time: the host's next tick would start it
-    form->StartCompression();
+    if (startRun) {
+        startRun();
+    } else {
+        form->ForceRun = true; // no quiet time: the host's next tick would start it
+        form->StartCompression();
+    }
     // A run that fails or never ends must not hang the benchmarks.
     while (!painted) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);

@@ -15,31 +15,6 @@
 #include "GuiBench.h"
 #include "workspace/ImageWindowPrefs.h"
 
-namespace {
-
-// Milliseconds of the library's own encoder on the picture with the image's quality, sampling and
-// coding settings, the best of `runs`.
-double LibraryEncodeMs(const TBitmap& bmp, const TJPEGImage& image, int runs)
-{
-    TEncodeParams p;
-    qmjpeg::TQuantSettings q;
-    q.LumQuality = image.LumQuality;
-    q.ChromQuality = image.ChromQuality;
-    p.Coding.Tables = qmjpeg::BuildQuantTables(q);
-    p.Coding.OptimizeCoding = image.OptimizeCoding;
-    p.FrontEnd.SamplingFactors = image.SamplingFactors;
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        if (LibraryEncode(bmp, p).empty()) throw std::runtime_error("the library wrote nothing");
-        best = std::min(
-            best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     TGuiBench gui(argc, argv);

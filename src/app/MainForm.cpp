@@ -4,7 +4,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,7 +11,9 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QSlider>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "controls/FileDialog.h"
 #include "controls/TextCmd.h"
 #include "controls/ThrTimer.h"
 #include "platform/MainThread.h"
@@ -84,7 +86,6 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(MdiArea);
-    statusBar();
 
     FTimer = std::make_unique<TExtTimer>(KTimerInterval, [this](TExtTimer*) { TimerTimer(); });
     FIdleTimer = new QTimer(this);
@@ -103,6 +104,12 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateActions();
     CreateMenus();
     CreateImageMenu();
+    CreateParamToolbars();
+    CreateStatusBar();
+    // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        if (auto* form = qobject_cast<TImageForm*>(w)) ImageStateChanged(form, 0);
+    });
 
     UntitledCounter = 1;
     AutoCompress = true;
@@ -182,8 +189,8 @@ void TMainForm::CreateActions()
     };
 
     make(FileOpenAction, "FileOpenAction", "&Open...", QKeySequence("Ctrl+O"), [this] {
-        QString name = QFileDialog::getOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
-                                                    "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
+        QString name = AskOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
+                                       "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
         if (name.isEmpty()) return;
         std::string file = name.toStdString();
         DialogFolders.OpenDir = ExtractFilePath(file);
@@ -253,14 +260,21 @@ void TMainForm::CreateActions()
     OptMaxOptAction->setCheckable(true);
     make(OptPrefsAction, "OptPrefsAction", "Program Preferences...", QKeySequence("Alt+A"), [this] { OptPrefsActionExecute(); });
 
+    // The zoom commands move the zoom slider with them.
+    auto zoomed = [this, onActive](std::function<void(TImageForm*)> zoom) {
+        return onActive([this, zoom](TImageForm* a) {
+            zoom(a);
+            SetZoomTrack(a->Zoom);
+        });
+    };
     make(ViewZoomInAction, "ViewZoomInAction", "Zoom &In", QKeySequence("Ctrl+Up"),
-         onActive([](TImageForm* a) { a->SetZoom(ZoomInStep(a->Zoom)); }));
+         zoomed([](TImageForm* a) { a->SetZoom(ZoomInStep(a->Zoom)); }));
     make(ViewZoomOutAction, "ViewZoomOutAction", "Zoom &Out", QKeySequence("Ctrl+Down"),
-         onActive([](TImageForm* a) { a->SetZoom(ZoomOutStep(a->Zoom)); }));
+         zoomed([](TImageForm* a) { a->SetZoom(ZoomOutStep(a->Zoom)); }));
     make(ViewZoomFitAction, "ViewZoomFitAction", "Zoom to &Fit", QKeySequence("Ctrl+Ins"),
-         onActive([](TImageForm* a) { a->ZoomToFit(); }));
+         zoomed([](TImageForm* a) { a->ZoomToFit(); }));
     make(ViewActSizeAction, "ViewActSizeAction", "&Actual size", QKeySequence("Ctrl+1"),
-         onActive([](TImageForm* a) { a->SetZoom(100); }));
+         zoomed([](TImageForm* a) { a->SetZoom(100); }));
 
     make(WindowCascadeAction, "WindowCascadeAction", "&Cascade", {}, [this] { CascadeImageWindows(); });
     make(WindowTileAction, "WindowTileAction", "&Tile", {}, [this] { MdiArea->tileSubWindows(); });
@@ -321,16 +335,55 @@ void TMainForm::CreateMenus()
     fileBar->addAction(FileSaveAsAction);
     QToolBar* editBar = addToolBar("Edit");
     editBar->setObjectName("EditToolbar");
-    editBar->addAction(EditCompressAction);
-    editBar->addAction(EditStopAction);
+    // One button carries Compress, or Stop while the active window works.
+    CompressBtn = new QToolButton(editBar);
+    CompressBtn->setObjectName("CompressBtn");
+    CompressBtn->setDefaultAction(EditCompressAction);
+    editBar->addWidget(CompressBtn);
     editBar->addAction(EditCopyAction);
     editBar->addAction(EditPasteAction);
-    QToolBar* zoomBar = addToolBar("Zoom");
-    zoomBar->setObjectName("ZoomToolbar");
-    zoomBar->addAction(ViewZoomInAction);
-    zoomBar->addAction(ViewZoomOutAction);
-    zoomBar->addAction(ViewZoomFitAction);
-    zoomBar->addAction(ViewActSizeAction);
+    // The zoom slider and the view button on a row of their own, where nothing hides them.
+    addToolBarBreak(Qt::TopToolBarArea);
+    ZoomToolbar = addToolBar("Zoom");
+    ZoomToolbar->setObjectName("ZoomToolbar");
+    ZoomToolbar->addAction(ViewZoomInAction);
+    ZoomToolbar->addAction(ViewZoomOutAction);
+    ZoomToolbar->addAction(ViewZoomFitAction);
+    ZoomToolbar->addAction(ViewActSizeAction);
+    ZoomTrackBar = new QSlider(Qt::Horizontal, ZoomToolbar);
+    ZoomTrackBar->setObjectName("ZoomTrackBar");
+    ZoomTrackBar->setRange(0, 100);
+    ZoomTrackBar->setValue(50);
+    ZoomTrackBar->setToolTip("Zoom");
+    ZoomTrackBar->setFixedWidth(110);
+    ZoomToolbar->addWidget(ZoomTrackBar);
+    connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });
+    // Vertical while the toolbar stands at the left or right.
+    connect(ZoomToolbar, &QToolBar::orientationChanged, this, [this](Qt::Orientation o) {
+        ZoomTrackBar->setOrientation(o);
+        ZoomTrackBar->setMinimumSize(0, 0);
+        ZoomTrackBar->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (o == Qt::Vertical)
+            ZoomTrackBar->setFixedHeight(110);
+        else
+            ZoomTrackBar->setFixedWidth(110);
+    });
+
+    ViewToolbar = addToolBar("View");
+    ViewToolbar->setObjectName("ViewToolbar");
+    ViewSrcAsResBtn = new QToolButton(ViewToolbar);
+    ViewSrcAsResBtn->setObjectName("ViewSrcAsResBtn");
+    ViewSrcAsResBtn->setText("Compare");
+    ViewSrcAsResBtn->setToolTip("Displays the source image instead of the result image (while pressed)");
+    ViewSrcAsResBtn->setStatusTip(ViewSrcAsResBtn->toolTip());
+    ViewToolbar->addWidget(ViewSrcAsResBtn);
+    // The left button only: pressed and released are the left button's.
+    connect(ViewSrcAsResBtn, &QToolButton::pressed, this, [this] {
+        if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(true);
+    });
+    connect(ViewSrcAsResBtn, &QToolButton::released, this, [this] {
+        if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(false);
+    });
 }
 
 void TMainForm::CreateImageMenu()
@@ -379,42 +432,6 @@ void TMainForm::CreateImageMenu()
     });
 }
 
-void TMainForm::UpdateNoImageState()
-{
-    for (QAction* a : {FileSaveAction, FileSaveAsAction, FileExportBMPAction, FileCloseAction, EditCompressAction,
-                       EditStopAction, EditCopyAction, SelDelAction, SelDelAllAction, ViewZoomInAction,
-                       ViewZoomOutAction, ViewZoomFitAction, ViewActSizeAction})
-        a->setEnabled(false);
-    NoImageState = true;
-    // Nothing is left to describe; the next window opens at the top left again.
-    statusBar()->clearMessage();
-    NextCascadeStep = 0;
-}
-
-void TMainForm::UpdateImageActions()
-{
-    TImageForm* a = ActiveImage();
-    if (!a) {
-        UpdateNoImageState();
-        return;
-    }
-    NoImageState = false;
-    FileSaveAction->setEnabled(a->CanSave());
-    FileSaveAsAction->setEnabled(a->CanSave());
-    FileExportBMPAction->setEnabled(a->SourceBitmap() != nullptr);
-    FileCloseAction->setEnabled(true);
-    EditCompressAction->setEnabled(!a->Busy);
-    EditStopAction->setEnabled(a->Busy);
-    EditCopyAction->setEnabled(a->SourceBitmap() != nullptr);
-    SelDelAction->setEnabled(a->SelectionCount() > 0);
-    SelDelAllAction->setEnabled(a->SelectionCount() > 0);
-    ViewZoomInAction->setEnabled(a->CanZoomIn());
-    ViewZoomOutAction->setEnabled(a->CanZoomOut());
-    ViewZoomFitAction->setEnabled(true);
-    ViewActSizeAction->setEnabled(!a->IsActualSize());
-    statusBar()->showMessage(QString::fromStdString(a->GetSourceInfoText()));
-}
-
 // ---- the file queue and the idle pass ----
 
 void TMainForm::AppIdle()
@@ -431,10 +448,12 @@ void TMainForm::AppIdle()
     }
     if (CommandLinePending) OpenCommandLineFiles();
     if (!FileQueue.empty()) OpenQueuedFiles();
-    if (!ImageWindows().empty())
+    if (!ImageWindows().empty()) {
+        EnableImageActions();
         UpdateImageActions();
-    else if (!NoImageState)
+    } else {
         UpdateNoImageState();
+    }
     EditPasteAction->setEnabled(ClipboardHasBitmap());
 }
 
@@ -468,6 +487,8 @@ TImageForm* TMainForm::MakeImageWindow()
     MdiArea->addSubWindow(form);
     form->show();
     PlaceAtCascadeStep(form, NextCascadeStep++);
+    // Current before it loads: its first activation report applies the default profile to it.
+    MdiArea->setActiveSubWindow(form);
     return form;
 }
 
@@ -498,39 +519,6 @@ void TMainForm::CascadeImageWindows()
     if (QMdiSubWindow* active = MdiArea->activeSubWindow()) active->raise();
 }
 
-// ---- the timer ----
-
-void TMainForm::TimerTimer()
-{
-    for (TImageForm* form : ImageWindows())
-        if (form->ZoomTimerActive) form->TimerEvent();
-    TImageForm* active = ActiveImage();
-    if (AutoCompress && active && !active->Busy && active->AutoCompressDue()) active->StartCompression();
-}
-
-// ---- image windows ----
-
-TImageForm* TMainForm::ActiveImage() const
-{
-    if (auto* a = qobject_cast<TImageForm*>(MdiArea->activeSubWindow())) return a;
-    // Without an active window (the frame itself not active, e.g. offscreen) the current one.
-    return qobject_cast<TImageForm*>(MdiArea->currentSubWindow());
-}
-
-std::vector<TImageForm*> TMainForm::ImageWindows() const
-{
-    std::vector<TImageForm*> forms;
-    for (QMdiSubWindow* w : MdiArea->subWindowList())
-        if (auto* f = qobject_cast<TImageForm*>(w)) forms.push_back(f);
-    return forms;
-}
-
-void TMainForm::ImageStateChanged(TImageForm* sender, uint8_t kind)
-{
-    if (kind == 2) return; // closing: the next idle pass brings the actions up to date
-    if (sender == ActiveImage()) UpdateImageActions();
-}
-
 void TMainForm::FileSaveActionExecute(TImageForm* window)
 {
     TImageForm* a = window ? window : ActiveImage();
@@ -558,7 +546,7 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
 std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,
                                    const char* defaultExt)
 {
-    QString name = QFileDialog::getSaveFileName(this, title, QString::fromStdString(start), filter);
+    QString name = AskSaveFileName(this, title, QString::fromStdString(start), filter);
     if (name.isEmpty()) return std::string();
     std::string file = name.toStdString();
     if (ExtractFileExt(file).empty()) file += defaultExt;
@@ -610,6 +598,7 @@ void TMainForm::ApplyPreferences()
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Prefs.ShowTips) return true;
+    if (event->type() == QEvent::Resize && StatusPanels[0] && watched == statusBar()) StatusBarResize();
     return QMainWindow::eventFilter(watched, event);
 }
 

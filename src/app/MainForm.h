@@ -3,15 +3,29 @@
 // line, second starts), the threaded timer that starts due compressions, the idle pass, the
 // preferences and settings, the close query and the shutdown.
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Prefs.h"
+#include "codec/JPEGProfile.h"
 
 class QAction;
+class QLabel;
+class QLineEdit;
 class QMdiArea;
+class QPainter;
+class QSlider;
+class QTabBar;
+class QToolBar;
+class QToolButton;
+class TJPEGImage;
+class TLevelSpin;
+class TPaintedPanel;
+class TRangeSlider;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
@@ -67,9 +81,69 @@ public:
     void TimerTimer();
 
     // ---- image windows ----
+    // The current image window: it keeps the panels while a box or a floating toolbar has the focus.
     TImageForm* ActiveImage() const;
     std::vector<TImageForm*> ImageWindows() const;
+    // Every image window's state callback: kind 0 activated, 1 changed or progress, 2 closing.
     void ImageStateChanged(TImageForm* sender, uint8_t kind);
+
+    // ---- the active window's controls, the kept profile ----
+    // The window the panels showed last; none when it closed.
+    QPointer<TImageForm> LastActiveImage;
+    // Set while the panels are filled from an image: the handlers then do not count changes.
+    bool SuppressPanelEvents = false;
+    // The settings carried from window to window while GlobalProfileBtn is down.
+    TJPEGProfile GlobalProfile;
+    // The folder of the profile files: "Profiles" in the user's data folder, or in the folder named
+    // by QM_SETTINGS_DIR. Not created here (the first write creates it).
+    static std::string ProfileDir();
+    void EnableImageActions();
+    void UpdateNoImageState();
+    void UpdateImageActions();
+    void UpdateStopAction(TImageForm* a);
+    void EnablePanels(bool enabled);
+    void EnablePanel(QWidget* panel, bool enabled);
+    void GlobalProfileBtnClick();
+
+    // ---- the parameter panels ----
+    // Panel groups of FillPanels and the reset buttons.
+    enum : uint8_t { pgLevels = 1, pgEqualizer = 2, pgPrefilters = 4, pgAll = 7 };
+    void FillPanels(TJPEGImage& image, bool suppress, uint8_t groups);
+    // Enables a level slider pair's channel (luma or chroma, base and selection together).
+    void SetChannelEnabled(bool luma, bool enabled);
+    void LumTrackBarChange();
+    void ChromTrackBarChange();
+    void SLumTrackBarChange();
+    void SChromTrackBarChange();
+    void SThresholdTrackBarChange();
+    void EqTrackBarChange(int band);
+    void FiltTrackBarChange(int filter);
+    void FiltRadTrackBarChange();
+    void FiltBtnClick(int filter);
+    void HoldComprRatioBtnClick();
+    void ComprRatioEditChange();
+    void LumChromSyncBtnClick();
+    void SLumChromSyncBtnClick();
+    void ComprTabControlChange(int tab);
+    void ComprOptResetBtnClick();
+    void SComprOptResetBtnClick();
+    void ComprEqResetBtnClick();
+    void PrefiltResetBtnClick();
+    // True while the "Selected" tab is shown.
+    bool SelectedTabShown() const;
+
+    // ---- zoom slider ----
+    void SetZoomTrack(int32_t zoom);
+    void ZoomTrackBarChange();
+
+    // ---- the status bar ----
+    void StatusBarResize();
+    void StatusBarDrawPanel(QPainter& painter, int panel, const QRect& rect);
+    // extra < 0: none.
+    void DrawStatusProgress(QPainter& painter, int percent, int extra, int kind, const QRect& rect);
+    // What panel 1 (source) or 2 (progress or state) shows now, as text.
+    QString StatusPanelText(int panel) const;
+    void RepaintStatusBar();
 
     // ---- preferences ----
     void OptPrefsActionExecute();
@@ -113,6 +187,55 @@ public:
     QAction* ViewActSizeAction;
     QAction* WindowCascadeAction;
     QAction* WindowTileAction;
+    // The compress button carries Compress or Stop.
+    QToolButton* CompressBtn = nullptr;
+
+    // ---- toolbars and panel controls (object names as the field names) ----
+    QToolBar* ComprToolbar = nullptr;
+    QToolBar* PrefiltToolbar = nullptr;
+    QToolBar* ZoomToolbar = nullptr;
+    QToolBar* ViewToolbar = nullptr;
+    QWidget* ComprPanel = nullptr;
+    QWidget* SComprPanel = nullptr;
+    QWidget* ComprEqPanel = nullptr;
+    QWidget* PrefiltPanel1 = nullptr;
+    QWidget* PrefiltPanel2 = nullptr;
+    QTabBar* ComprTabControl = nullptr;
+    QTabBar* PrefiltTabControl = nullptr;
+    TRangeSlider* LumTrackBar = nullptr;
+    TRangeSlider* ChromTrackBar = nullptr;
+    TRangeSlider* SLumTrackBar = nullptr;
+    TRangeSlider* SChromTrackBar = nullptr;
+    TRangeSlider* SThresholdTrackBar = nullptr;
+    // Each edit with its up-down: the spin box's line edit (read-only) and its arrows.
+    TLevelSpin* LumUpDown = nullptr;
+    TLevelSpin* ChromUpDown = nullptr;
+    TLevelSpin* SLumUpDown = nullptr;
+    TLevelSpin* SChromUpDown = nullptr;
+    TLevelSpin* SThresholdUpDown = nullptr;
+    QToolButton* LumChromSyncBtn = nullptr;
+    QToolButton* SLumChromSyncBtn = nullptr;
+    QToolButton* HoldComprRatioBtn = nullptr;
+    QLineEdit* ComprRatioEdit = nullptr;
+    QLabel* ComprRatioLabel = nullptr;
+    QToolButton* GlobalProfileBtn = nullptr;
+    QToolButton* ComprOptResetBtn = nullptr;
+    QToolButton* SComprOptResetBtn = nullptr;
+    std::array<TRangeSlider*, 5> EqTrackBar{};
+    QToolButton* ComprEqResetBtn = nullptr;
+    // Index = filter - 1: 1 "Unsharp Masking", 2 "Luma Equalizing", 3 "Noise Removing",
+    // 4 "Range Equalizing", 5 "Smoothing".
+    std::array<QToolButton*, 5> FiltBtn{};
+    std::array<TRangeSlider*, 5> FiltTrackBar{};
+    std::array<TLevelSpin*, 5> FiltUpDown{};
+    TRangeSlider* FiltRadTrackBar = nullptr;
+    TLevelSpin* FiltRadUpDown = nullptr;
+    QToolButton* Prefilt1ResetBtn = nullptr;
+    QToolButton* Prefilt2ResetBtn = nullptr;
+    QSlider* ZoomTrackBar = nullptr;
+    QToolButton* ViewSrcAsResBtn = nullptr;
+    // Status bar panels 1 (source), 2 (progress or state) and 3 (activity).
+    std::array<TPaintedPanel*, 3> StatusPanels{};
     // The image windows' pop-up menu.
     QMenu* ImageMenu = nullptr;
 
@@ -131,11 +254,28 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateImageMenu();
+    void CreateParamToolbars();
+    // A parameter toolbar: the area tabs beside two panels.
+    QToolBar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);
+    // The commands that follow whether an image window is open (icEnableWithImage,
+    // icDisableWithoutImage); a command joins with one line.
+    std::vector<std::pair<QObject*, uint8_t>> ImageCommands() const;
+    void CreateStatusBar();
+    // Marks a change of the active window when changed; otherwise leaves its pending state as it is.
+    void MarkIfChanged(TImageForm* a, bool changed);
+    void LevelChange(bool selection, bool luma);
+    // The tie button of the base (or selection) level pair.
+    void TieClick(bool selection);
+    void UpdateLevelHighlights();
+    void UpdateFilterHighlights(TJPEGImage& image);
+    void EchoRatio(TImageForm* a);
+    void ResetGroup(int settingsGroup, uint8_t panelGroups);
+    void ApplyDefaultProfile(TImageForm* a);
+    // The state of the active window shown by the actions (step 9 of the state callback).
+    void PullWindowState(TImageForm* a);
     TImageForm* MakeImageWindow();
     // A new window goes to the next cascade step, so that it opens inside the visible area.
     void PlaceAtCascadeStep(QMdiSubWindow* window, int index);
-    void UpdateImageActions();
-    void UpdateNoImageState();
     void StopImageWorkers();
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
@@ -148,6 +288,8 @@ private:
     QTimer* FIdleTimer = nullptr;
     bool FSessionEnding = false;
     int NextCascadeStep = 0;
+    bool FZoomTrackSetting = false; // the program moves the zoom slider
+    std::vector<std::string> FProfileWarned; // default profiles already reported as unreadable
 };
 
 // The main window while it exists.

@@ -1,10 +1,8 @@
 #pragma once
 // The main window's settings as a whole: the preferences, the batch values, the window's place and
 // size, and the picture dialogs' folders. The toolbars and menu checks are the main window's own.
-#include <QList>
-#include <QRect>
-
 #include "app/Prefs.h"
+#include "controls/ScreenPlace.h" // PlaceOnScreens
 
 class QWidget;
 class TSettingsStore;
@@ -20,7 +18,3 @@ void LoadWindowSettings(TSettingsStore* settings, QWidget& window, TProgramPrefs
 void SaveWindowSettings(TSettingsStore* settings, const QWidget& window, const TProgramPrefs& prefs,
                         const TBatchProcOptions& batch, const TDialogFolders& folders);
 
-// The window rectangle (position of the frame, client size) moved onto the available screen areas:
-// kept when at least a grip of its top edge lies on one of them, otherwise shrunk to fit and moved
-// into the area nearest to it. Unchanged when there are no screens.
-QRect PlaceOnScreens(const QRect& window, const QList<QRect>& screens);

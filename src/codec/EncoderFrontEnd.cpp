@@ -9,7 +9,6 @@
 //   repeat the first row and rows below it the last one; every row group to the end of the last MCU
 //   row is downsampled from those rows.
 #include <algorithm>
-#include <thread>
 #include <vector>
 
 #include "codec/FrameLayout.h"
@@ -134,7 +133,7 @@ int EncoderThreadCount(int requested)
 {
     constexpr int MaxThreads = 64;
     if (requested > 0) return std::min(requested, MaxThreads);
-    return std::clamp(int(std::thread::hardware_concurrency()), 1, MaxThreads);
+    return std::clamp(CoreCount(), 1, MaxThreads);
 }
 
 void RunFrontEnd(const TBitmap& bmp, const TFrameLayout& f, const TFrontEndParams& params,

@@ -46,29 +46,6 @@ int64_t CodedBits(const THuffmanCounts& counts, const TCodeLengths& lengths)
     return bits;
 }
 
-// Where the entropy-coded data starts in a file the library wrote: behind the SOS segment. With
-// frameHeight > 0 the frame header's height is set to it on the way.
-size_t ScanStart(std::vector<uint8_t>& file, int frameHeight)
-{
-    if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8) JoinFault();
-    size_t pos = 2;
-    for (;;)
-    {
-        if (pos + 4 > file.size() || file[pos] != 0xFF) JoinFault();
-        const int marker = file[pos + 1];
-        const size_t length = size_t(file[pos + 2]) << 8 | file[pos + 3];
-        if (length < 2 || pos + 2 + length > file.size()) JoinFault();
-        if (frameHeight > 0 && marker >= 0xC0 && marker <= 0xC2)
-        {
-            if (length < 8) JoinFault();
-            file[pos + 5] = uint8_t(frameHeight >> 8);
-            file[pos + 6] = uint8_t(frameHeight);
-        }
-        pos += 2 + length;
-        if (marker == 0xDA) return pos;
-    }
-}
-
 inline void PutStuffed(std::vector<uint8_t>& out, uint8_t byte)
 {
     out.push_back(byte);
@@ -144,6 +121,27 @@ void CopyTable(j_compress_ptr cinfo, JHUFF_TBL*& slot, const JHUFF_TBL* table)
 }
 
 } // namespace
+
+size_t StripScanStart(std::vector<uint8_t>& file, int frameHeight)
+{
+    if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8) JoinFault();
+    size_t pos = 2;
+    for (;;)
+    {
+        if (pos + 4 > file.size() || file[pos] != 0xFF) JoinFault();
+        const int marker = file[pos + 1];
+        const size_t length = size_t(file[pos + 2]) << 8 | file[pos + 3];
+        if (length < 2 || pos + 2 + length > file.size()) JoinFault();
+        if (frameHeight > 0 && marker >= 0xC0 && marker <= 0xC2)
+        {
+            if (length < 8) JoinFault();
+            file[pos + 5] = uint8_t(frameHeight >> 8);
+            file[pos + 6] = uint8_t(frameHeight);
+        }
+        pos += 2 + length;
+        if (marker == 0xDA) return pos;
+    }
+}
 
 TStripLayout PlanEntropyStrips(const TFrameLayout& f, const TCodingParams& params, int threads)
 {
@@ -226,7 +224,7 @@ std::vector<uint8_t> CodeInStrips(const TStripCoding& coding)
 
                 THuffmanCounts prefix;
                 if (s) scan.CountRows(from, first, prefix, TFirstDc::FromZero);
-                const size_t start = ScanStart(file, s == 0 ? f.Height : 0);
+                const size_t start = StripScanStart(file, s == 0 ? f.Height : 0);
                 if (file.size() < start + 2 || file[file.size() - 2] != 0xFF || file.back() != 0xD9) JoinFault();
                 TakeBits(file.data() + start, file.size() - 2 - start, s ? CodedBits(prefix, lengths) : 0,
                          strips[size_t(s)]);

@@ -49,6 +49,11 @@ struct TStripCoding
     std::function<void(int done, int total)> Progress; // on the calling thread; may throw
 };
 
+// Where the entropy-coded data starts in a strip's file: behind its SOS segment. With frameHeight > 0
+// the frame header's height is set to it on the way. Segments that do not fit the file raise
+// EInvalidGraphicOperation.
+size_t StripScanStart(std::vector<uint8_t>& file, int frameHeight);
+
 // The whole file. Library errors raise EJPEG; the library's messages of the first strip (the one
 // that writes the headers) are added to Params.Messages.
 std::vector<uint8_t> CodeInStrips(const TStripCoding& coding);

@@ -23,9 +23,12 @@ void DecodeProgressMonitor(j_common_ptr cinfo)
     ProgressMonitor(cinfo);
 }
 
-// The scans (start-of-scan markers) of a JPEG stream: marker segments are skipped by their
-// lengths, entropy-coded data up to the next marker. Ends at the end-of-image marker or the data.
-int64_t CountScans(const uint8_t* data, size_t size)
+} // namespace
+
+// Marker segments are skipped by their lengths, entropy-coded data up to the next marker. A reserved
+// marker (0x02-0xBF) carries no length the decoder trusts: met where a restart is due, the decoder
+// takes the bytes behind it as garbage and looks for the next marker, so scans behind it count.
+int64_t CountJpegScans(const uint8_t* data, size_t size)
 {
     int64_t scans = 0;
     for (size_t p = 0; p + 1 < size;) {
@@ -39,7 +42,7 @@ int64_t CountScans(const uint8_t* data, size_t size)
             ++p;
             continue;
         }
-        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD8) || p + 3 >= size) {
+        if (m < 0xC0 || (m >= 0xD0 && m <= 0xD8) || p + 3 >= size) {
             p += 2;
             continue;
         }
@@ -48,6 +51,8 @@ int64_t CountScans(const uint8_t* data, size_t size)
     }
     return scans;
 }
+
+namespace {
 
 // Bytes the library holds while it reads a file of several scans: a coefficient array of the
 // whole picture (2 bytes a sample, in whole MCUs) besides the bitmap.
@@ -242,7 +247,7 @@ TBitmap* DecodeJpeg(TJPEGImage& image)
             TBitmap::CheckSize(cinfo->image_width, cinfo->image_height, TBitmap::BitsPerPixel(TPixelFormat::pf24bit));
             const TMemoryStream& stream = *data->Data;
             CheckJpegDecodeWork(int64_t(cinfo->image_width) * cinfo->image_height,
-                                CountScans(stream.Data().data(), stream.Data().size()));
+                                CountJpegScans(stream.Data().data(), stream.Data().size()));
             const int64_t bitmapBytes =
                 TBitmap::RowBytes(cinfo->output_width, TBitmap::BitsPerPixel(format)) * cinfo->output_height;
             CheckJpegDecodeMemory(MultiScanBytes(cinfo, bitmapBytes));

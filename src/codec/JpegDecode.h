@@ -30,6 +30,9 @@ inline constexpr const char* SEmptyJpegFile = "The file is empty";
 constexpr int MaxJpegScans = 500;
 constexpr int64_t MaxJpegPixelScans = 4'000'000'000;
 void CheckJpegDecodeWork(int64_t pixels, int64_t scans);
+// The scans (start-of-scan markers) the decoder can meet in size bytes of a JPEG stream, counted
+// before decoding; it ends at the end-of-image marker or the data.
+int64_t CountJpegScans(const uint8_t* data, size_t size);
 // A file of several scans is held whole by the library as coefficients while it is read; with
 // the bitmap, its bytes must stay within JpegDecodeMemoryBudget (else EOutOfResources): the
 // bytes of six per pixel at the pixel limit, so that a 4:2:0 or grey picture of the largest size

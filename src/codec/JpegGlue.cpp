@@ -68,7 +68,8 @@ void OutputMessage(j_common_ptr cinfo)
 void EmitMessage(j_common_ptr cinfo, int level)
 {
     jpeg_error_mgr* err = cinfo->err;
-    if (level < 0) ++err->num_warnings;
+    if (level < 0 && ++err->num_warnings > JpegWarningLimit)
+        throw EJPEG(Format("The file is too damaged to decode: more than %ld warnings", JpegWarningLimit));
     if (level <= err->trace_level) err->output_message(cinfo);
 }
 

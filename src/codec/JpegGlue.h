@@ -35,6 +35,10 @@ constexpr size_t JpegMessageLimit = 79;
 // A damaged file can make the library warn once per block: the message list keeps this many
 // messages and then one last line "... and N more warnings" counting the rest.
 constexpr int64_t JpegMessagesKept = 100;
+// Each warning costs the decoder time: a small file can make it warn at every block of hundreds of
+// scans. A file past this many warnings is refused (EJPEG); a cut file or a few damaged restarts of
+// a real photograph stay far below it.
+constexpr long JpegWarningLimit = 1'000'000;
 
 struct TJpegErrorManager
 {
@@ -44,10 +48,11 @@ struct TJpegErrorManager
     int SummaryLine = -1;       // index in *Messages of the "... more warnings" line
 };
 
-// Fills err: error_exit raises EJPEG with the formatted text; emit_message counts warnings and
-// passes a message to output_message when its level <= traceLevel; output_message adds the text as a
-// line to *Messages when set (the first JpegMessagesKept, then the count of the rest); format_message
-// cuts the text to JpegMessageLimit characters. Returns &err.Mgr for cinfo.err.
+// Fills err: error_exit raises EJPEG with the formatted text; emit_message counts warnings (raising
+// EJPEG past JpegWarningLimit) and passes a message to output_message when its level <= traceLevel;
+// output_message adds the text as a line to *Messages when set (the first JpegMessagesKept, then the
+// count of the rest); format_message cuts the text to JpegMessageLimit characters. Returns &err.Mgr
+// for cinfo.err.
 jpeg_error_mgr* InitJpegErrorManager(TJpegErrorManager& err, TStringList* messages, int traceLevel);
 
 // The library's text for code with its integer parameters filled in, cut like EJPEG's.

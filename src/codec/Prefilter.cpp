@@ -4,7 +4,6 @@
 #include <exception>
 #include <functional>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "codec/PrefilterKernels.h"
@@ -159,8 +158,7 @@ void FilterRows(const TCall& c, TWorkspace& ws, int top, int bottom, int threads
 int ThreadCount(int wanted)
 {
     if (wanted >= 1) return std::min(wanted, 64);
-    const unsigned cores = std::thread::hardware_concurrency();
-    return int(std::clamp(cores, 1u, 8u));
+    return std::clamp(CoreCount(), 1, 8);
 }
 
 // Chooses how the rows of the call are worked through.

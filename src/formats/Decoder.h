@@ -60,6 +60,13 @@ public:
     [[noreturn]] static void RaiseDecoderError(const char* message) { throw EGraphicCompression(message); }
 };
 
+// The base of the decoders that only decode: Encode stores nothing.
+class TDecodeOnlyDecoder : public TDecoder
+{
+public:
+    void Encode(const uint8_t*, uint8_t*, uint32_t, uint32_t& bytesStored) override { bytesStored = 0; }
+};
+
 // Bounded cursors for decoders: reading past the input's end reports exhaustion instead of
 // reading beyond it, and writes past the output's end are refused.
 class TDecoderInput
@@ -75,6 +82,21 @@ public:
         if (FPos >= FSize) return false;
         value = FData[FPos++];
         return true;
+    }
+    // Up to count bytes in one piece: data points at them and the position moves behind them;
+    // returns how many there were.
+    int64_t Take(int64_t count, const uint8_t*& data)
+    {
+        const int64_t n = count < Remaining() ? (count > 0 ? count : 0) : Remaining();
+        data = FData + FPos;
+        FPos += n;
+        return n;
+    }
+    // Moves on by up to count bytes; returns how many were skipped.
+    int64_t Skip(int64_t count)
+    {
+        const uint8_t* unused;
+        return Take(count, unused);
     }
 
 private:
@@ -96,6 +118,15 @@ public:
         if (FPos >= FSize) return false;
         FData[FPos++] = value;
         return true;
+    }
+    // Up to count bytes of room in one piece, for a writer that fills them in any order: data
+    // points at them and the position moves behind them; returns how many there are.
+    int64_t Claim(int64_t count, uint8_t*& data)
+    {
+        const int64_t n = count < Remaining() ? (count > 0 ? count : 0) : Remaining();
+        data = FData + FPos;
+        FPos += n;
+        return n;
     }
     // Appends up to count copies of value; returns how many fitted.
     int64_t Fill(uint8_t value, int64_t count)

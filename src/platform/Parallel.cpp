@@ -141,13 +141,25 @@ TPool& SharedPool()
 
 } // namespace
 
+namespace {
+std::atomic<int> gCoreCount{0};
+} // namespace
+
+int CoreCount()
+{
+    const int set = gCoreCount.load();
+    return set > 0 ? set : int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void SetCoreCount(int cores) { gCoreCount = std::max(cores, 0); }
+
 void ParallelFor(int count, int threads, int chunk, const std::function<void(int, int, int)>& work,
                  const std::function<void(int)>& progress)
 {
     if (count <= 0) return;
     chunk = std::max(chunk, 1);
     const int chunks = (count - 1) / chunk + 1;
-    if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 0) threads = CoreCount();
     threads = std::min(threads, chunks);
     if (threads <= 1) {
         // The calling thread alone: no pool involved.

@@ -10,6 +10,11 @@
 // thread only, after each chunk it completed, and once more with `count` at the end if that was not
 // the last value reported. An exception from progress or from any chunk stops the other threads
 // taking new chunks and is raised here once all threads of the call have ended.
+// The thread count that "one per core" means here and in every engine: the machine's cores, unless a
+// test or a benchmark set another with SetCoreCount (0 restores the machine's).
+int CoreCount();
+void SetCoreCount(int cores);
+
 void ParallelFor(int count, int threads, int chunk,
                  const std::function<void(int first, int last, int thread)>& work,
                  const std::function<void(int done)>& progress = {});

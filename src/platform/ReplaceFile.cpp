@@ -19,10 +19,24 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
     struct stat target{};
     if (::stat(fileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
         throw EFCreateError(Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str()));
+    // The temporary name is the target's with a suffix, its name part cut (at a character) so that
+    // it stays within the folder's name length limit when the target's name is close to it.
+    const size_t slash = fileName.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const size_t nameMax = limit > 0 ? size_t(limit) : 255;
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = fileName + Format(".%d.%u.tmp", int(::getpid()), counter++);
+        const std::string suffix = Format(".%d.%u.tmp", int(::getpid()), counter++);
+        size_t keep = fileName.size() - nameStart;
+        if (keep + suffix.size() > nameMax) {
+            keep = nameMax > suffix.size() ? nameMax - suffix.size() : 0;
+            while (keep > 0 && (uint8_t(fileName[nameStart + keep]) & 0xC0) == 0x80) --keep;
+        }
+        temp = fileName.substr(0, nameStart + keep) + suffix;
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }

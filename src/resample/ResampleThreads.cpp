@@ -1,13 +1,14 @@
 #include "resample/ResampleThreads.h"
 
 #include <algorithm>
-#include <thread>
+
+#include "platform/Parallel.h"
 
 int ResampleThreadCount(int Requested, int rows, int64_t work)
 {
     int n = Requested;
     if (n <= 0) {
-        n = int(std::max(1u, std::thread::hardware_concurrency()));
+        n = CoreCount();
         // Below about 64 K operations per thread, starting threads costs more than it saves.
         n = int(std::min<int64_t>(n, std::max<int64_t>(1, work >> 16)));
     }

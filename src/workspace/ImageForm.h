@@ -60,6 +60,8 @@ public:
     bool HasResult() const;
     bool CanSave() const { return !Busy && ResultSize > 0; }
     bool HasPendingChanges() const { return PendingChanges > 0; }
+    // Closing was allowed or the window is being destroyed: it starts nothing more.
+    bool IsClosing() const { return FClosed || FDestroying; }
     std::string GetCommentText() const;
     void SetCommentText(const std::string& text);
     int32_t GetRestartInterval() const;
@@ -90,6 +92,8 @@ public:
     // ---- compression control ----
     void MarkParamsChanged(bool changed);
     bool AutoCompressDue() const;
+    // The clock of the quiet time before a run; tests replace it (nullptr restores the tick count).
+    static void SetTickSource(uint32_t (*source)());
     void StartCompression();
     void StartResampling(bool explicitResize, std::function<void(TImageForm*)> callback);
     void StopProcessing();
@@ -169,6 +173,9 @@ public:
     bool Busy = false;
     bool ForceRun = false;
     int32_t ProgressPercent = 0;
+    // While a target-ratio search runs: the percent of its current trial (ProgressPercent is the
+    // whole search's); -1 otherwise.
+    int32_t ProgressTrialPercent = -1;
     uint8_t ProgressOperation = 0;
     uint32_t LastChangeTick = 0;
     int64_t ResultSize = 0;

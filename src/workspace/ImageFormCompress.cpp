@@ -13,10 +13,17 @@
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
 
+namespace {
+uint32_t (*gTickSource)() = nullptr;
+uint32_t Now() { return gTickSource ? gTickSource() : GetTickCount(); }
+} // namespace
+
+void TImageForm::SetTickSource(uint32_t (*source)()) { gTickSource = source; }
+
 void TImageForm::MarkParamsChanged(bool changed)
 {
     if (changed) {
-        LastChangeTick = GetTickCount();
+        LastChangeTick = Now();
         ++PendingChanges;
     } else {
         PendingChanges = 0;
@@ -30,7 +37,7 @@ bool TImageForm::AutoCompressDue() const
     if (Busy || FClosed) return false;
     if (PendingChanges <= 0) return false;
     if (LastRunStopped && !ForceRun) return false;
-    return TickDistance(LastChangeTick, GetTickCount()) > ImageWindowPrefs().ComprDelay || ForceRun;
+    return TickDistance(LastChangeTick, Now()) > ImageWindowPrefs().ComprDelay || ForceRun;
 }
 
 void TImageForm::StartCompression()
@@ -138,6 +145,7 @@ void TImageForm::CompressionDone(TWorkerThread*, const std::function<bool()>& ca
     ForceRun = false;
     Busy = false;
     ProgressPercent = 0;
+    ProgressTrialPercent = -1;
     LastRunStopped = cancelled;
 
     if (cancelled) {
@@ -200,6 +208,8 @@ void TImageForm::OnEngineProgress(TWorkerThread*, uint8_t operation, int percent
 {
     ProgressPercent = percent;
     ProgressOperation = operation;
+    // The worker waits for this call, so the search's figures can be read now (and only now).
+    ProgressTrialPercent = operation == 0 && Image->RatioSearchActive ? int32_t(Image->TrialPercent) : -1;
     // The partly decoded result belongs to the worker until the run ends; the view keeps the
     // previous result meanwhile.
     StateChange(1);

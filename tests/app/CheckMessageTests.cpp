@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -53,6 +54,17 @@ TEST(ShowCheckMessage, RemembersOnlyTickedAnswersAndATickedNoStaysNo)
     }
 }
 
+// A ticked answer the store refuses to keep is not lost silently: the store's error is raised.
+TEST(ShowCheckMessage, AStoreThatRefusesTheAnswerRaises)
+{
+    TMemorySettingsStore store;
+    store.SetReadOnly(true);
+    TRecordingMessageBox box;
+    TScopedMessageBox scope(&box);
+    box.Answer(mrYes, true);
+    EXPECT_THROW(ShowCheckMessage(nullptr, &store, CmConfirmOverwrite), ERegistryException);
+}
+
 // ---- The dialog itself, driven offscreen ----
 
 TEST(InfoCBox, ButtonsAnswerAndEscapeOrCloseMeansNoWithoutTheTick)
@@ -97,6 +109,38 @@ TEST(InfoCBox, TheQtBoxPassesATickedAnswerOnToBeStored)
     EXPECT_EQ(ShowCheckMessage(nullptr, &store, CmConfirmOverwrite), mrNo);
     EXPECT_EQ(store.ReadValue("ConfirmOverwrite"), "7");
     EXPECT_EQ(ShowCheckMessage(nullptr, &store, CmConfirmOverwrite), mrNo); // not shown: nothing drives it
+}
+
+// The buttons code gives the texts and shown buttons; the form takes the message's size, its text
+// with the line breaks of the running system, and centres the row of shown buttons (85 apart).
+TEST(InfoCBox, ButtonLayoutsFollowTheButtonsCode)
+{
+    EnsureGuiTestApp();
+    struct
+    {
+        int Buttons;
+        QString B1, B2;
+        bool B2Shown, B3Shown;
+        int Width, Row; // the row of shown buttons is centred
+    } const cases[] = {
+        {0, "&OK", "&No", false, false, 520, 80}, {1, "&OK", "&Cancel", true, false, 520, 165},
+        {3, "&Yes", "&No", true, true, 520, 250}, {4, "&Yes", "&No", true, false, 520, 165},
+        {9, "&OK", "&No", false, false, 430, 80},
+    };
+    for (const auto& c : cases) {
+        TInfoCBoxForm form(nullptr, TCheckMessage{"Quillmark", "A\r\nB", 1, c.Buttons, c.Width, 120, -5});
+        EXPECT_EQ(std::tuple(form.size(), form.TextLabel->text()),
+                  std::tuple(QSize(c.Width, 120), QString("A\nB")));
+        EXPECT_EQ(std::tuple(form.Button1->text(), form.Button2->text()), std::tuple(c.B1, c.B2))
+            << c.Buttons;
+        EXPECT_EQ(std::tuple(form.Button2->isVisibleTo(&form), form.Button3->isVisibleTo(&form)),
+                  std::tuple(c.B2Shown, c.B3Shown))
+            << c.Buttons;
+        EXPECT_EQ(form.Button1->x(), (c.Width - c.Row) / 2) << c.Buttons;
+        if (c.B2Shown) {
+            EXPECT_EQ(form.Button2->x(), form.Button1->x() + 85) << c.Buttons;
+        }
+    }
 }
 
 } // namespace

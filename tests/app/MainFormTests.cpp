@@ -41,12 +41,13 @@ TEST_F(MainFormTest, FilesOpenAtCascadeStepsInsideTheAreaAndClosingClearsTheStat
     WriteJpeg(Path("a.jpg"), 64, 48);
     WriteBmp(Path("b.bmp"), 40, 30);
     Start({Path("a.jpg"), Path("missing.jpg"), Path("b.bmp")});
+    Form->resize(1000, 900); // room for three quarters of the area beside the parameter toolbars
     ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 2; }));
     for (TImageForm* w : Form->ImageWindows()) { // the timer compresses the active window
         Form->MdiArea->setActiveSubWindow(w);
         EXPECT_TRUE(PumpUntil([&] { return w->ResultSize > 0 && !w->Busy; })) << w->FileInfo.FileName;
     }
-    EXPECT_TRUE(Form->statusBar()->currentMessage().startsWith("Source: "));
+    EXPECT_TRUE(Form->StatusPanelText(1).startsWith("Source: "));
 
     const QRect area(QPoint(0, 0), Form->MdiArea->viewport()->size());
     const QSize usable(area.width() * 3 / 4, area.height() * 3 / 4);
@@ -72,7 +73,7 @@ TEST_F(MainFormTest, FilesOpenAtCascadeStepsInsideTheAreaAndClosingClearsTheStat
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls[0].Check.Text, CmHelpOffer.Text);
     for (size_t i = 1; i < calls.size(); ++i) EXPECT_EQ(calls[i].Kind, TMsgKind::mkYesNoCancel);
-    EXPECT_TRUE(PumpUntil([&] { return Form->statusBar()->currentMessage().isEmpty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return Form->StatusPanelText(1).isEmpty(); }));
     Form.reset();
     TQtSettingsStore saved(Path("QMK.conf"));
     EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");

@@ -99,6 +99,8 @@ TEST(WindowSettings, StoredPlaceIsRestoredAsFarAsItIsKeptAndMalformedPartsKeepTh
     EnsureGuiTestApp();
     struct { const char* Case; const char* Saved; bool Size, Pos; const char* Left; QRect Want; } const cases[] = {
         {"first run: the designed place", nullptr, true, true, "200", QRect(120, 90, 640, 480)},
+        {"both", "1", true, true, "200", QRect(200, 150, 400, 300)},
+        {"position only", "1", false, true, "200", QRect(200, 150, 640, 480)},
         {"size only", "1", true, false, "200", QRect(120, 90, 400, 300)},
         {"malformed left", "1", true, true, "abc", QRect(120, 150, 400, 300)},
         {"off every screen", "1", true, true, "-9000", QRect(0, 150, 400, 300)},

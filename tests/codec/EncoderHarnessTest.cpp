@@ -186,6 +186,22 @@ TEST(EncoderHarness, StripsUnaskedForLargeFramesProgressRisesAndACancelLeavesNot
     const TFrameLayout large = MakeFrameLayout(4000, 3000, false, {});
     const TStripLayout s = PlanEntropyStrips(large, TCodingParams{}, 8);
     EXPECT_TRUE(s.On() && s.Count <= 16 && s.RowsPerStrip >= 8 && s.Last(s.Count - 1) == large.TotalImcuRows);
+    // The single pass stays on one thread, for a small frame, with restarts or progression, and at a
+    // trace level above 0 (the library's trace messages come from its own pass).
+    const std::tuple<const char*, int, int, int, bool, int> onePass[] = {
+        // width, threads, restarts, progr., trace
+        {"one thread", 4000, 1, 0, false, 0},
+        {"small frame", 200, 8, 0, false, 0},
+        {"restarts", 4000, 8, 3, false, 0},
+        {"progressive", 4000, 8, 0, true, 0},
+        {"trace level 1", 4000, 8, 0, false, 1}};
+    for (const auto& [name, width, threads, restarts, progressive, trace] : onePass) {
+        TCodingParams co;
+        std::tie(co.RestartInterval, co.Progressive, co.TraceLevel) =
+            std::tuple(restarts, progressive, trace);
+        const TFrameLayout f = MakeFrameLayout(width, width * 3 / 4, false, {});
+        EXPECT_FALSE(PlanEntropyStrips(f, co, threads).On()) << name;
+    }
 }
 
 // A run of the image that reuses its kept stages writes what a cold encode writes; a change that
@@ -309,4 +325,38 @@ TEST(HuffmanOptimizer, CodeLengthsAreLimitedTo16Bits)
     // The most frequent symbols get the shortest codes and come first.
     EXPECT_GE(table.huffval[0], 38);
     EXPECT_GE(table.huffval[1], 37);
+}
+
+// The encoder's message list says what the library's encoder says: smoothing asked for where a
+// component's downsampling has no smoothing variant (2:1 across, other ratios) gives the library's
+// line, which a trace level above 0 keeps among the traced passes.
+TEST(EncoderHarness, MessagesMatchTheLibrarysEncoder)
+{
+    TBitmap bmp = PhotoLikePicture(40, 24, 6);
+    struct Case
+    {
+        const char* Name;
+        std::array<TSamplingFactor, 3> Sampling;
+        int Smoothing;
+        int TraceLevel;
+        int Lines;
+    };
+    const Case cases[] = {{"2x2 smoothed", {}, 20, 0, 0},
+                          {"2x1 smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 20, 0, 1},
+                          {"2x1 not smoothed", {{{2, 1}, {1, 1}, {1, 1}}}, 0, 0, 0},
+                          {"3x1 smoothed, traced", {{{3, 1}, {1, 1}, {1, 1}}}, 5, 1, -1}};
+    for (const Case& c : cases) {
+        TEncodeParams p = IdentityParams();
+        std::tie(p.FrontEnd.SamplingFactors, p.FrontEnd.Smoothing, p.Coding.TraceLevel) =
+            std::tuple(c.Sampling, c.Smoothing, c.TraceLevel);
+        TStringList ours, library;
+        p.Coding.Messages = &ours;
+        EncodeBitmapToJpeg(bmp, p);
+        LibraryEncode(bmp, p, &library);
+        if (c.TraceLevel == 0) {
+            EXPECT_EQ(std::tuple(ours.Lines(), ours.Count()), std::tuple(library.Lines(), c.Lines)) << c.Name;
+        } else { // the tracing of the passes differs by design
+            EXPECT_GE(ours.IndexOf("Smoothing not supported with nonstandard sampling ratios"), 0) << c.Name;
+        }
+    }
 }

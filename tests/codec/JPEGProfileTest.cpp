@@ -124,3 +124,26 @@ TEST(JPEGProfile, ProfilesMatchComparesOnlyTheSelectedGroups)
     a.Data[9] = 5;
     EXPECT_TRUE(ProfilesMatch(a, b));
 }
+
+// Names are cut to 63 characters, never inside one ("\xC3\xA9" is one two-byte character, the euro
+// sign one of three): forty two-byte characters are 80 bytes and stay whole.
+TEST(JPEGProfile, NamesAreCutToWholeCharacters)
+{
+    const std::string e = "\xC3\xA9", n63(63, 'n'), n62(62, 'n'), euro = "\xE2\x82\xAC";
+    std::string forty;
+    for (int i = 0; i < 40; ++i)
+        forty += e;
+    TJPEGImage im;
+    TJPEGProfile rec;
+    for (auto [in, out] : {std::pair(n63, n63),
+                           {n63 + "nn", n63},
+                           {n62 + e, n62 + e},
+                           {n63 + e, n63},
+                           {n62 + euro + "x", n62 + euro},
+                           {forty, forty},
+                           {"", ""}}) {
+        im.ProfileName = in;
+        GetSettingsRecord(im, rec);
+        EXPECT_EQ(std::pair(rec.Name, CutProfileName(in)), std::pair(out, out)) << in.size();
+    }
+}

@@ -143,3 +143,63 @@ TEST(JpegEncode, FailureEmptiesTheImageACancelKeepsTheOldDataAndProgressFigures)
         EXPECT_EQ(events.size(), 1u) << "the same percent again is not reported";
     }
 }
+
+// An 8-bit source is encoded from a 24-bit copy: the source bitmap keeps its format, generation and
+// pixels, and the file decodes within 8 on average of the colours its indices stand for.
+TEST(JpegEncode, AnEightBitSourceIsLeftAsItWasAndEncodesItsColours)
+{
+    TBitmap pal(40, 24, TPixelFormat::pf8bit);
+    pal.SetPalette({{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {128, 128, 128, 0}});
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x)
+            pal.ScanLine(y)[x] = uint8_t(x / 10);
+    const uint64_t generation = pal.Generation();
+    const std::vector<uint8_t> pixels(pal.Bits(), pal.Bits() + pal.ByteSize());
+
+    TJPEGImage image;
+    image.SetSourceBitmap(&pal);
+    image.LumQuality = image.ChromQuality = 95;
+    image.CompressImage();
+    EXPECT_EQ(std::tuple(pal.PixelFormat(), pal.Generation()), std::tuple(TPixelFormat::pf8bit, generation));
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), pal.Bits()));
+
+    TJPEGImage back;
+    back.PixelFormat8Bit = false;
+    fixtures::LoadInto(back, CompressedBytes(image));
+    const TBitmap& got = *back.EnsureBitmap();
+    ASSERT_EQ(std::tuple(got.Width(), got.Height(), got.PixelFormat()),
+              std::tuple(40, 24, TPixelFormat::pf24bit));
+    long sum = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const TRGBQuad& want = pal.Palette()[size_t(x / 10)];
+            const uint8_t* p = got.ScanLine(y) + 3 * x;
+            sum +=
+                std::abs(p[0] - want.rgbBlue) + std::abs(p[1] - want.rgbGreen) + std::abs(p[2] - want.rgbRed);
+        }
+    EXPECT_LT(sum / (40 * 24 * 3), 8);
+}
+
+// A run reports its start at 0, rising percentages only when they change, and its end at 100.
+TEST(JpegEncode, ProgressOfARun)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(400, 300, 9);
+    for (bool progressive : {false, true}) {
+        TJPEGImage image;
+        image.SourceBitmap = &src;
+        image.ProgressiveEncoding = progressive;
+        TEvents events;
+        RecordProgressCalls(image, events);
+        image.CompressImage();
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(std::pair(events.front().Stage, events.front().Percent),
+                  std::pair(TProgressStage::psStarting, 0));
+        EXPECT_EQ(std::pair(events.back().Stage, events.back().Percent),
+                  std::pair(TProgressStage::psEnding, 100));
+        for (size_t i = 1; i + 1 < events.size(); ++i) {
+            EXPECT_EQ(events[i].Stage, TProgressStage::psRunning);
+            EXPECT_GT(events[i].Percent, events[i - 1].Percent) << "only on a change, never back";
+        }
+    }
+}

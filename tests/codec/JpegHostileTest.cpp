@@ -153,3 +153,91 @@ TEST(JpegHostile, WarningFloodIsCounted)
     ASSERT_TRUE(std::regex_match(last, m, std::regex(R"(\.\.\. and (\d+) more warnings)"))) << last;
     EXPECT_GT(std::stoi(m[1]), 3000); // 4096 blocks
 }
+
+namespace {
+
+// The header of a grey progressive file up to its first scan, with the frame claiming width x height
+// and the restart interval given, followed by `scans` copies of the first scan's header without data
+// (the scan count in front of the reserved marker 0x05 whose length field claims 0xFFFF bytes).
+std::vector<uint8_t> EmptyScans(int width, int height, int restartInterval, int scans, int beforeReserved)
+{
+    const std::vector<uint8_t> f = WithFrame(MakeJpeg({.Components = 1, .Progressive = true}), width, height);
+    const size_t sos = fixtures::MarkerOffset(f, {0xDA});
+    const size_t sosLength = size_t(f[sos + 2]) << 8 | f[sos + 3];
+    std::vector<uint8_t> out(f.begin(), f.begin() + std::ptrdiff_t(sos));
+    out.insert(out.end(), {0xFF, 0xDD, 0x00, 0x04, uint8_t(restartInterval >> 8), uint8_t(restartInterval)});
+    for (int i = 0; i < scans; ++i) {
+        if (i == beforeReserved) out.insert(out.end(), {0xFF, 0x05, 0xFF, 0xFF});
+        out.insert(out.end(), f.begin() + std::ptrdiff_t(sos),
+                   f.begin() + std::ptrdiff_t(sos + 2 + sosLength));
+    }
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+} // namespace
+
+// The count of scans before decoding reads the stream as the decoder does: met where a restart is
+// due, a reserved marker (0x02-0xBF) has no length the decoder uses; it skips to the next marker and
+// reads the scans behind it. Counted by a length field, the scans behind 0xFF05 0xFFFF were missed
+// and the memory of the whole picture was taken before the in-decode checks stopped the file.
+TEST(JpegHostile, ScansBehindAReservedMarkerAreCountedBeforeDecoding)
+{
+    using B = std::vector<uint8_t>;
+    const B sos = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};
+    const auto cat = [](std::initializer_list<B> parts) {
+        B out;
+        for (const B& p : parts)
+            out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const std::tuple<const char*, B, int64_t> cases[] = {
+        {"reserved 0x05 with a huge length",
+         cat({{0xFF, 0xD8}, sos, {0x12, 0xFF, 0x05, 0xFF, 0xFF}, sos, sos}), 3},
+        {"reserved 0xBF whose length covers a scan", cat({sos, {0xFF, 0xBF, 0x00, 0x0C}, sos}), 2},
+        {"reserved 0x02 right before a scan", cat({sos, {0xFF, 0x02}, sos, {0xFF, 0xFF}, sos}), 3},
+        {"an application segment is skipped by its length", cat({{0xFF, 0xE1, 0x00, 0x0C}, sos, sos}), 1},
+        {"stuffed zeros and restarts inside scan data", cat({sos, {0x12, 0xFF, 0x00, 0xFF, 0xD0, 0x34}, sos}),
+         2},
+        {"the end-of-image marker ends the count", cat({sos, {0xFF, 0xD9}, sos}), 1},
+        {"a scan header cut after its marker", {0xFF, 0xDA, 0x00}, 0},
+        {"no data", {}, 0},
+    };
+    for (const auto& [name, bytes, scans] : cases)
+        EXPECT_EQ(CountJpegScans(bytes.data(), bytes.size()), scans) << name;
+
+    // 12000 x 11200 pixels: 134.4 M pixels may take 29 scans. All 40 scans are counted before
+    // decoding; in the decode the first scan over the budget would be the 30th.
+    const std::vector<uint8_t> hidden = EmptyScans(12000, 11200, 0xFFFF, 40, 1);
+    EXPECT_EQ(CountJpegScans(hidden.data(), hidden.size()), 40);
+    TJPEGImage image;
+    EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { LoadAndDecode(image, hidden); }),
+              "Too much work to decode: 40 scans of 134400000 pixels");
+    EXPECT_EQ(image.Bitmap, nullptr);
+}
+
+// A 7 KB progressive file of 2048 x 2048 pixels, restart interval 1 and 499 empty scans is within the
+// pixel-scan budget, but the library warns at each of its 65536 blocks in every scan: 32 M warnings
+// took seconds. The decode stops at a million warnings; a few damaged restarts still load.
+TEST(JpegHostile, WarningsCountIntoTheWork)
+{
+    const std::vector<uint8_t> flood = EmptyScans(2048, 2048, 1, 499, -1);
+    EXPECT_LT(flood.size(), 8000u);
+    for (bool display : {false, true}) {
+        TJPEGImage image;
+        image.ProgressiveDisplay = display;
+        EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] { LoadAndDecode(image, flood); }),
+                  "The file is too damaged to decode: more than 1000000 warnings")
+            << display;
+    }
+    // 16 empty scans of 65536 blocks: 1048576 block warnings, with the scan warnings over the bound;
+    // 15 scans stay under it and decode (grey).
+    EXPECT_EQ(fixtures::MessageOf<EJPEG>([&] {
+                  TJPEGImage image;
+                  LoadAndDecode(image, EmptyScans(2048, 2048, 1, 16, -1));
+              }),
+              "The file is too damaged to decode: more than 1000000 warnings");
+    TJPEGImage image;
+    ASSERT_NE(LoadAndDecode(image, EmptyScans(2048, 2048, 1, 15, -1)), nullptr);
+    EXPECT_EQ(image.Bitmap->Width(), 2048);
+}

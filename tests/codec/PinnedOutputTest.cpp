@@ -8,6 +8,7 @@
 #include "EncoderTestUtil.h"
 #include "SelectionTestUtil.h"
 #include "codec/JPEGImage.h"
+#include "platform/Parallel.h"
 
 namespace {
 
@@ -53,9 +54,16 @@ TEST(PinnedOutput, SameBytesWithEveryKernelAndThreadCount)
         std::function<std::vector<uint8_t>(int threads)> Encode;
         uint32_t File, Decoded;
     };
-    // Through the image, on all threads.
+    // Through the image, which takes "one per core" from the process's core count.
     auto image = [](const TBitmap& src, std::function<void(TJPEGImage&)> setup) {
-        return [&src, setup](int) { return EncodeImage(src, setup); };
+        return [&src, setup](int threads) {
+            SetCoreCount(threads);
+            struct TRestore
+            {
+                ~TRestore() { SetCoreCount(0); }
+            } restore;
+            return EncodeImage(src, setup);
+        };
     };
     const TCase cases[] = {
         {"plain", [&](int t) { return EncodeBitmapToJpeg(photo, ProgramParams({75, 60}, t)); },

@@ -275,3 +275,36 @@ TEST(CompressImage, SearchEndsWithinToleranceAndATrialLimitBelowOneMeansOneEncod
         EXPECT_EQ(CompressedBytes(again), CompressedBytes(image));
     }
 }
+
+// A search of a real image cancelled in its first or a later trial gives the image back its data (the
+// same object, or none), its last request and the count of the trials it ran.
+TEST(CompressImage, CancelledSearchReinstatesThePreviousData)
+{
+    FastProgressClock clock;
+    TBitmap src = PhotoLikePicture(300, 200, 5);
+    struct TCase
+    {
+        bool HadData;
+        int CancelInEncode;
+    };
+    for (TCase c : {TCase{true, 1}, TCase{true, 3}, TCase{false, 2}}) {
+        TJPEGImage image;
+        image.SetSourceBitmap(&src);
+        if (c.HadData) image.CompressImage();
+        auto before = image.Data;
+        const int64_t size = image.GetJpegDataSize();
+        image.SetCompressionRatio(60);
+        image.ComprRatioMaxDiff = 0; // never close enough: every allowed trial runs
+        int starts = 0;
+        image.OnProgress = [&](TGraphic*, TProgressStage st, int, bool, const TRect&, const std::string&) {
+            if (st == TProgressStage::psStarting) ++starts;
+            if (st == TProgressStage::psRunning && starts == c.CancelInEncode) throw EAbort();
+        };
+        const TJPEGProfile lastRequest = image.LastRequest;
+        EXPECT_NO_THROW(image.CompressImage());
+        EXPECT_EQ(std::tuple(image.Data, image.GetJpegDataSize(), image.LastRequest.ComprRatio,
+                             image.TrialCount, image.RatioSearchActive),
+                  std::tuple(before, size, lastRequest.ComprRatio, c.CancelInEncode, false))
+            << c.CancelInEncode;
+    }
+}

@@ -108,3 +108,66 @@ TEST(SelectiveEncode, PrefiltersGiveTheReferencePictureAndAreasComeFromTheRecord
     huge.Data[0] = huge.Data[1] = 0x7FFFFFFF;
     EXPECT_LE(SelectionShapesOf(huge).size(), huge.Data.size() / 5 + 3);
 }
+
+// Threshold 0 selects every block with or without areas: the file equals one whose whole picture is
+// an area at threshold 100; at 50 without areas nothing is selected.
+TEST(SelectiveEncode, ThresholdZeroSelectsEveryBlock)
+{
+    const TBitmap src = PhotoLikePicture(48, 40, 7); // whole blocks: a full rectangle covers each
+    auto encode = [&](int threshold, bool wholeArea) {
+        return EncodeImage(src, [&](TJPEGImage& im) {
+            std::tie(im.LumQuality, im.SelectiveCompression, im.SelLumQuality, im.SelChromQuality) =
+                std::tuple(80, true, 20, 10);
+            im.SelThreshold = uint8_t(threshold);
+            if (wholeArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        });
+    };
+    const std::vector<uint8_t> all = encode(0, false);
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all, encode(100, true));
+    EXPECT_NE(all, encode(50, false));
+}
+
+// Filters that are off change nothing: a main filter at value 0, a selection filter without areas,
+// a selection filter at value 0.
+TEST(SelectiveEncode, FiltersThatAreOff)
+{
+    const TBitmap src = PhotoLikePicture(30, 20, 12);
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(TJPEGImage&)> Change;
+    } cases[] = {
+        {"main value 0",
+         [](TJPEGImage& im) {
+             im.ActiveFilter = 3;
+             im.SetFilterValue(3, 0);
+         }},
+        {"selection filter, no areas",
+         [](TJPEGImage& im) {
+             im.SelActiveFilter = 1;
+             im.SetSelFilterValue(1, 90);
+         }},
+        {"selection value 0",
+         [](TJPEGImage& im) {
+             im.SelActiveFilter = 1;
+             im.SetSelFilterValue(1, 0);
+             AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        bool withArea = false;
+        const std::vector<uint8_t> changed = EncodeImage(src, [&](TJPEGImage& im) {
+            im.SelectiveCompression = true;
+            c.Change(im);
+            withArea = im.SelUnits.Count() > 0;
+        });
+        const std::vector<uint8_t> base = EncodeImage(src, [&](TJPEGImage& im) {
+            im.SelectiveCompression = true;
+            if (withArea) AddSelectionArea(im, skRectangle, 0, 0, 1000000, 1000000);
+        });
+        ASSERT_FALSE(base.empty());
+        EXPECT_EQ(base, changed);
+    }
+}

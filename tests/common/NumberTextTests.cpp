@@ -21,6 +21,10 @@ TEST(NumberText, SizesAndModemTimesChooseTheirDecimalsByMagnitude)
     for (const auto& [bytes, slow, text] : times) EXPECT_EQ(FormatModemTime(bytes, slow), text) << bytes;
     EXPECT_EQ(KeepNumericChars("ab1.2.3", '.'), "1.23");
     EXPECT_EQ(KeepNumericChars("-1,5.2 cm", '.'), "15.2");
+    const std::tuple<const char*, char, const char*> kept[] = {
+        {"1,5 cm", ',', "1,5"}, {"..5", '.', ".5"}, {"abc", '.', ""}, {"-12e3", '.', "123"}};
+    for (const auto& [in, separator, out] : kept) EXPECT_EQ(KeepNumericChars(in, separator), out) << in;
+    EXPECT_EQ(KeepNumericChars("x7.5.0"), "7.50"); // the point by default
     EXPECT_EQ(ClampValue(5, 10, 1), 10); // the low end is tested first
     EXPECT_EQ(ClampValue(20, 10, 1), 1);
 }
@@ -60,7 +64,8 @@ TEST(AdjustBrightness, MovesEveryChannelTowardWhiteOrBlackAndClamps)
 {
     // amount, in, out: 127.5 and 255 - 76.5 round to even; beyond 100 % clamps, never wraps
     const int cases[][3] = {{0, 77, 77},    {50, 0, 128},   {50, 1, 128},   {-30, 255, 179},
-                            {-30, 100, 70}, {100, 3, 255},  {150, 200, 255}, {-150, 100, 0}};
+                            {-30, 100, 70}, {100, 3, 255},  {150, 200, 255}, {-150, 100, 0},
+                            {50, 255, 255}, {-100, 200, 0}};
     for (const auto& c : cases) {
         TBitmap b(5, 3); // in place, 15 bytes of pixels in rows of 16: the padding stays
         for (int y = 0; y < 3; ++y) std::memset(b.ScanLine(y), c[1], 16);

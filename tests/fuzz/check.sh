@@ -18,9 +18,14 @@ declare -A runs=(
   [batchheader]=400000
   [bmp]=200000
   [colorconversion]=80000
+  [deflate]=35000
+  [fax]=90000
   [jpeg]=50000
+  [lzw]=150000
   [picture]=70000
   [profile]=80000
+  [rle]=300000
+  [thunderpcd]=450000
   [twaindib]=1500000
   [urldecode]=1700000
 )

@@ -140,3 +140,53 @@ TEST(BmpFile, BitFieldChannelsWidenExactly)
 }
 
 } // namespace
+
+// A palette is read up to what the depth allows, never beyond 256 entries whatever the colour count
+// says, and never from bytes the pixels start in; entries not read are black.
+TEST(BmpFile, PaletteSizeRules)
+{
+    // Stored: palette entries in the file; Early: the pixels start that many entries before the
+    // palette's end; Read: entries taken from the file.
+    const std::tuple<const char*, int, uint32_t, size_t, size_t, size_t> cases[] = {
+        {"more than the depth allows", 1, 200, 2, 0, 2},
+        {"count beyond 256", 8, 0xFFFFFFFF, 256, 0, 256},
+        {"pixels start inside the palette", 8, 0, 256, 250, 6},
+    };
+    auto entry = [](size_t i) { return 0x010203u * uint32_t(i + 1) & 0xFFFFFF; };
+    for (const auto& [name, bits, clrUsed, stored, early, read] : cases) {
+        SCOPED_TRACE(name);
+        TBmpRecipe r{.Width = 3, .Height = 1, .BitCount = uint16_t(bits), .ClrUsed = clrUsed};
+        for (size_t i = 0; i < stored; ++i)
+            r.Palette.push_back(entry(i));
+        r.OffBits = 14 + 40 + 4 * int64_t(stored - early);
+        Bytes file = r.Build();
+        file.insert(file.begin() + r.OffBits, 4, 0xFF);
+        const std::vector<TRGBQuad> pal = Loaded(file).Palette();
+        ASSERT_EQ(pal.size(), size_t(1) << bits);
+        for (size_t i = 0; i < pal.size(); ++i) {
+            uint32_t got = uint32_t(pal[i].rgbRed) << 16 | pal[i].rgbGreen << 8 | pal[i].rgbBlue;
+            ASSERT_EQ(got, i < read ? entry(i) : 0) << "entry " << i;
+            EXPECT_EQ(pal[i].rgbReserved, 0);
+        }
+    }
+}
+
+// An indexed bitmap without a palette is written with black and white (1 bit) or an even grey ramp:
+// 255 / 15 = 17 a step at 4 bits, 1 a step at 8 bits.
+TEST(BmpFile, WriterGivesAPalettelessBitmapAGreyRamp)
+{
+    for (const auto& [format, bits] :
+         {std::pair(PF::pf1bit, 1), std::pair(PF::pf4bit, 4), std::pair(PF::pf8bit, 8)}) {
+        TMemoryStream s;
+        SaveBmpToStream(TBitmap(2, 2, format), s);
+        const Bytes& d = s.Data();
+        const size_t entries = size_t(1) << bits, step = bits == 1 ? 255 : bits == 4 ? 17 : 1;
+        ASSERT_GE(d.size(), 54 + 4 * entries);
+        for (size_t i = 0; i < entries; ++i) {
+            const uint8_t g = uint8_t(i * step);
+            EXPECT_EQ(Bytes(d.begin() + 54 + 4 * std::ptrdiff_t(i), d.begin() + 58 + 4 * std::ptrdiff_t(i)),
+                      (Bytes{g, g, g, 0}))
+                << bits << " bits, entry " << i;
+        }
+    }
+}

@@ -63,6 +63,14 @@ TEST(StringList, LinesNamesAndValues)
     l.Insert(5, "e");
     EXPECT_EQ(l.IndexOf("E") + l.IndexOfName("path"), 8);
     EXPECT_EQ(l.Names(3) + l.Names(1) + l.ValueFromIndex(3), "Path9");
+    // Add gives the new line's index; Insert takes the front (index 0), not -1.
+    TStringList m;
+    const int first = m.Add("x");
+    const int second = m.Add("y");
+    EXPECT_EQ(std::tuple(first, second), std::tuple(0, 1));
+    m.Insert(0, "w");
+    EXPECT_THROW(m.Insert(-1, "v"), EListError);
+    EXPECT_EQ(m.Lines(), (std::vector<std::string>{"w", "x", "y"}));
 }
 
 } // namespace

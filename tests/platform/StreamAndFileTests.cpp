@@ -171,3 +171,53 @@ TEST(FileStream, RoundTripShortReadsAndFailuresRaiseTheirOwnErrors)
 }
 
 } // namespace
+
+// Names up to the file system's limit of 255 bytes are saved and replaced: the temporary name is cut
+// to the limit (a name of 242 bytes and more used to fail with "File name too long"), also in a name
+// of two-byte characters.
+TEST(SaveFileReplacing, NamesUpToTheLengthLimitAreSaved)
+{
+    TTempFolder dir;
+    std::string umlauts;
+    for (int i = 0; i < 127; ++i)
+        umlauts += "\xC3\xA4";
+    for (const std::string& name : {std::string(241, 'a'), std::string(242, 'b'), std::string(255, 'c'),
+                                    umlauts + "g" /* 255 bytes */}) {
+        SCOPED_TRACE(name.size());
+        const std::string target = dir.Path() + "/" + name;
+        for (const std::string data : {"first", "second"}) {
+            SaveFileReplacing(target, data.data(), data.size());
+            EXPECT_EQ(ReadFileBytes(target), Bytes(data.begin(), data.end()));
+        }
+        EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+        fs::remove(target);
+    }
+    const std::string tooLong = dir.Path() + "/" + std::string(256, 'f');
+    EXPECT_THROW(SaveFileReplacing(tooLong, "x", 1), EFCreateError);
+    EXPECT_EQ(EntriesIn(dir.Path()), 0u);
+}
+
+// A folder or a device under the target name is refused with a clear message and stays what it is
+// (as root a rename would replace the device node).
+TEST(SaveFileReplacing, AFolderOrDeviceTargetIsRefusedAndKept)
+{
+    TTempFolder dir;
+    const std::string folder = dir.Path() + "/folder.jpg";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::tuple<std::string, mode_t> targets[] = {{folder, S_IFDIR}, {"/dev/null", S_IFCHR}};
+    for (const auto& [target, kind] : targets) {
+        try {
+            SaveFileReplacing(target, "data", 4);
+            ADD_FAILURE() << target << " was replaced";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot create file \"" + target + "\". It is not a regular file.");
+        }
+        struct stat st
+        {
+        };
+        EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == kind) << target;
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    EXPECT_EQ(EntriesIn(folder), 0u);
+}

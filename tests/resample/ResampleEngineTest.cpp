@@ -23,6 +23,18 @@ TEST(Resample, RefusesWhatItCannotIndex)
     EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_THROW(FilterResample(picture, picture, 2, 256, {}), EInvalidGraphicOperation);
     EXPECT_THROW(FilterResample(grey, dst, 2, 256, {}), EInvalidGraphicOperation); // not 24-bit
+    // An empty source or target is refused with its message, the other bitmap left as it was.
+    TBitmap empty;
+    for (auto [src, target, message] : {std::tuple(&grey, &empty, "Result bitmap is not created"),
+                                        std::tuple(&empty, &dst, "Source bitmap is not created")}) {
+        try {
+            Resample(*src, *target, 2, 256, {});
+            ADD_FAILURE() << message;
+        } catch (const EInvalidGraphicOperation& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+    EXPECT_EQ(std::tuple(grey.PixelFormat(), dst.Width()), std::tuple(TPixelFormat::pf8bit, 4));
 }
 
 // An engine run to its end on a queue the test pumps: a finished run equals the direct call (the

@@ -22,6 +22,7 @@ TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
         {"percent both sides", Opts(0, 50, 50, 1, 1), 102, 98, 51, 49},
         {"percent rounds half to even", Opts(0, 50, 50, 1, 1), 101, 103, 50, 52},
         {"pixels, height follows", Opts(0, 800, 0), 1600, 1200, 800, 600},
+        {"pixels, width follows", Opts(0, 0, 300), 1600, 1200, 400, 300},
         {"nothing given", Opts(0, 0, 0), 640, 480, 0, 0},
         {"inches: the width's unit decides both", Opts(0, 2000, 1000, 2, 0, 300, 200), 10, 10, 600, 200},
         {"percent width, pixel height", Opts(0, 50, 70, 1, 0), 200, 100, 100, 70},
@@ -29,6 +30,7 @@ TEST(CalcResampleSize, GivesTheTargetSizeForEveryUnitAndThumbnailBox)
         {"thumbnail of a tall picture", Opts(1, 100, 100), 200, 400, 50, 100},
         {"thumbnail box in percent", Opts(1, 50, 50, 1, 1), 400, 200, 200, 100},
         {"thumbnail box without height fits the width", Opts(1, 100, 0), 400, 200, 100, 50},
+        {"thumbnail box without width fits the height", Opts(1, 0, 100), 400, 200, 200, 100},
         {"thumbnail box without sides keeps the size", Opts(1, 0, 0), 400, 200, 400, 200},
         {"empty picture", Opts(0, 50, 50, 1, 1), 0, 0, 0, 0},
         {"picture without height", Opts(0, 100, 0), 100, 0, 100, 0},
@@ -51,6 +53,10 @@ TEST(ResizeIsNoOp, Table)
         {Opts(1, 640, 480), 640, 480, true},      {Opts(1, 600, 1000), 640, 480, false},
         {Opts(1, 1000, 400), 640, 480, false},    {Opts(2, 100, 100), 640, 480, false},
         {Opts(2, 100, 100), 0, 0, true},
+        // 100 percent of the width, the same width in pixels (the height follows), a thumbnail box
+        // larger than the picture on both sides (a thumbnail never enlarges)
+        {Opts(0, 100, 0, 1, 1), 640, 480, true},  {Opts(0, 640, 0), 640, 480, true},
+        {Opts(1, 1000, 1000), 640, 480, true},
     };
     for (const auto& [options, w0, h0, noOp] : cases)
         EXPECT_EQ(ResizeIsNoOp(options, w0, h0), noOp)

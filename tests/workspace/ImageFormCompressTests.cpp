@@ -8,7 +8,6 @@
 #include "controls/ClipboardBitmap.h"
 #include "platform/BmpFile.h"
 #include "platform/Exceptions.h"
-#include "platform/TickCount.h"
 
 namespace {
 
@@ -47,15 +46,31 @@ TEST_F(ImageFormTest, DueAfterTheQuietTimeAlsoAcrossTheTickCounterWrap)
 {
     ImageWindowPrefs().ComprDelay = 1500;
     TImageForm* form = NewForm(1);
-    // The change tick lies on the other side of a counter wrap when now - ago wraps; the difference
-    // counts. A new source or a duplicate (a forced run) does not wait.
-    const std::tuple<uint32_t, bool, bool> cases[] = { // ago, forced, due
-        {0, false, false}, {1400, false, false}, {1600, false, true}, {100000, false, true}, {0, true, true}};
-    for (auto [ago, forced, due] : cases) {
+    // The window's clock is set by hand: a change just before the 32-bit tick count wraps, checked at
+    // times on both sides of the wrap. A new source or a duplicate (a forced run) does not wait.
+    static uint32_t now;
+    TImageForm::SetTickSource([] { return now; });
+    struct TClockScope
+    {
+        ~TClockScope() { TImageForm::SetTickSource(nullptr); }
+    } restore;
+    const std::tuple<uint32_t, uint32_t, bool, bool> cases[] = {
+        // change, check, forced, due
+        {0xFFFFFF00u, 0xFFFFFF00u, false, false},
+        {0xFFFFFF00u, 0x0000047Cu, false, false}, // 1404 ms
+        {0xFFFFFF00u, 0x000004E0u, false, true},  // 1504 ms
+        {0xFFFFFF00u, 0x00100000u, false, true},
+        {0xFFFFFF00u, 0xFFFFFF00u, true, true},
+        {1000, 2500, false, false},
+        {1000, 2501, false, true}}; // no wrap
+    for (auto [change, check, forced, due] : cases) {
+        now = change;
+        form->MarkParamsChanged(true);
         form->ForceRun = forced;
-        form->LastChangeTick = GetTickCount() - ago;
-        EXPECT_EQ(form->AutoCompressDue(), due) << ago << " " << forced;
+        now = check;
+        EXPECT_EQ(form->AutoCompressDue(), due) << change << " " << check << " " << forced;
     }
+    EXPECT_EQ(form->LastChangeTick, 1000u);
 }
 
 TEST_F(ImageFormTest, LoadFailuresWarnWithTheLoadersReasonAndCloseTheWindow)
@@ -182,6 +197,8 @@ TEST_F(ImageFormTest, TheViewKeepsThePreviousResultWhileARunDecodesItsOwnAndChan
     form->Image->LumQuality = 90;
     form->MarkParamsChanged(true);
     StartHeldRun(form);
+    // The run's fields are the worker's now: the image's asserts would stop the main thread.
+    EXPECT_TRUE(form->Image->RunInProgress() && !form->Image->MayUseRunFields());
     // The image gave its bitmap up to the view: the worker cannot decode into what is painted.
     EXPECT_EQ(std::tuple(form->ResImage->ViewBitmap(), form->Image->Bitmap.get(), form->HasResult()),
               std::tuple(first, nullptr, true));
@@ -254,6 +271,18 @@ TEST_F(ImageFormTest, ClosingABusyWindowWaitsThenAsks)
     EXPECT_TRUE(form.isNull());
 }
 
+// The worker is held before it compresses and the gate is never opened: it can only have ended by
+// the stop the window's destruction sent, and it had ended before the window's image was freed.
+TEST_F(ImageFormTest, DestroyingABusyWindowStopsAndWaitsForItsWorker)
+{
+    TImageForm* form = NewForm(1);
+    StartHeldRun(form);
+    ASSERT_TRUE(PumpUntil([] { return TTestCompressionEngine::Running == 1; }));
+    delete form;
+    EXPECT_EQ(std::tuple(TTestCompressionEngine::Running.load(), TTestCompressionEngine::GateOpen.load()),
+              std::tuple(0, false));
+}
+
 TEST_F(ImageFormTest, AStartThatFailsWarnsOnce)
 {
     SetCompressionWorkerFactory([](TJPEGImage*, TEngineProgressEvent, TEngineProgressEvent) -> TCompressionWorker {
@@ -282,16 +311,24 @@ protected:
     }
 };
 
-// (A window destroyed during such a run: the main window's session-end test.)
-TEST_F(ImageFormEngineTest, AWindowClosedDuringARunWaitsForTheEngine)
+// The engine uses the window's image until it ends: a worker outliving a closed or destroyed window
+// would read freed memory, which the sanitizer build reports.
+TEST_F(ImageFormEngineTest, AWindowClosedOrDestroyedDuringARunWaitsForTheEngine)
 {
-    QPointer<TImageForm> form = NewForm();
-    form->LoadSourceFromBitmap(TestPattern(1600, 1200), 1);
-    form->StartCompression();
-    ASSERT_TRUE(form->Busy);
-    EXPECT_TRUE(form->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull());
+    const TBitmap big = TestPattern(1600, 1200);
+    for (bool close : {true, false}) {
+        QPointer<TImageForm> form = NewForm();
+        form->LoadSourceFromBitmap(big, 1);
+        form->StartCompression();
+        ASSERT_TRUE(form->Busy);
+        if (close) {
+            EXPECT_TRUE(form->close());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(form.isNull());
+        } else {
+            delete form.data();
+        }
+    }
     // A run the stop came too late for ends with a result: then the close asked (answered No).
     for (const auto& c : Box.Calls()) EXPECT_EQ(c.Kind, TMsgKind::mkYesNoCancel);
 }

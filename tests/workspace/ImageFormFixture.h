@@ -30,10 +30,17 @@ public:
     static inline std::atomic<bool> GateOpen{true};
     static inline std::atomic<int> Running{0};
 
+    // Marks the run as the program's engine does, so that the image's asserts see the main thread
+    // use a field the worker owns while the run is on.
     TTestCompressionEngine(TJPEGImage* image, TEngineProgressEvent onProgress)
         : FImage(image), FOnProgress(std::move(onProgress))
     {
         FreeOnTerminate = true;
+        FImage->BeginRun();
+    }
+    ~TTestCompressionEngine() override
+    {
+        if (!Started()) FImage->EndRun();
     }
     std::atomic<bool> Cancelled{false};
 
@@ -48,6 +55,7 @@ public:
 protected:
     void Execute() override
     {
+        FImage->ClaimRun();
         ++Running;
         struct TDone { ~TDone() { --Running; } } done;
         while (!GateOpen.load() && !Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -60,6 +68,11 @@ protected:
         if (Terminated()) return;
         FImage->EnsureBitmap();
         Synchronize([this] { FOnProgress(this, 1, 100); });
+    }
+    void DoTerminate() override
+    {
+        FImage->EndRun();
+        TWorkerThread::DoTerminate();
     }
 
 private:

@@ -1,0 +1,61 @@
+#include "controls/FileDialog.h"
+
+#include <QMimeDatabase>
+
+namespace {
+
+// The file's type as its name tells it (the database then never opens the file).
+QMimeType TypeByName(const QFileInfo& info)
+{
+    return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+QString AskFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+                    bool save)
+{
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    ListByNamesOnly(dialog);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+} // namespace
+
+QIcon TNameOnlyIconProvider::icon(const QFileInfo& info) const
+{
+    if (info.isRoot()) return QFileIconProvider::icon(Drive);
+    if (info.isDir()) return QFileIconProvider::icon(Folder);
+    const QIcon file = QFileIconProvider::icon(File);
+    if (!info.isFile()) return file;
+    const QMimeType type = TypeByName(info);
+    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), file));
+}
+
+QString TNameOnlyIconProvider::type(const QFileInfo& info) const
+{
+    // Folders, links and other entries get their kind without a look inside.
+    if (!info.isFile() || info.isRoot()) return QFileIconProvider::type(info);
+    const QMimeType type = TypeByName(info);
+    return type.comment().isEmpty() ? type.name() : type.comment();
+}
+
+void ListByNamesOnly(QFileDialog& dialog)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    // The dialog keeps the provider and its model uses it from its own thread; it lives as long.
+    static TNameOnlyIconProvider provider;
+    dialog.setIconProvider(&provider);
+}
+
+QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)
+{
+    return AskFileName(parent, caption, folder, filter, false);
+}
+
+QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter)
+{
+    return AskFileName(parent, caption, start, filter, true);
+}
