@@ -4,12 +4,14 @@
 #include <map>
 #include <vector>
 
+#include "controls/FileDialog.h"
 #include "formats/FileFormatList.h"
 
 TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec)
 {
     QFileDialog dialog(parent, spec.Title, spec.Start);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    ListByNamesOnly(dialog);
     dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(spec.Filters);

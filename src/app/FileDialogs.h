@@ -2,7 +2,7 @@
 // The file dialogs of the File commands. Save dialogs add their default extension inside the
 // dialog (not afterwards), so that the overwrite prompt asks about the file that will really be
 // written; they are always the program's own dialogs, since a desktop dialog would prompt about the
-// name as typed. The open dialog's filters come from the format registry, so a new format needs no
+// name as typed (and they list folders by names only, see controls/FileDialog.h). The open dialog's filters come from the format registry, so a new format needs no
 // edit here.
 #include <QString>
 #include <QStringList>

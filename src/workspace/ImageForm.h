@@ -82,6 +82,8 @@ public:
     bool SaveResult(const std::string& fileName, bool copyOnly, std::string* written = nullptr);
     // The source is a JPEG picture: its result is saved under the source's own extension.
     bool SourceIsJpeg() const;
+    // A message and, on a line of its own, the reason it happened (when there is one).
+    static std::string WithReason(const std::string& message, const char* reason);
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
     // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
@@ -239,8 +241,6 @@ private:
     void RepaintArea(TEnhImage* view, const QRect& before);
     void DeleteSelections(const std::function<void()>& remove);
     TBitmap* ResampleSource();
-    // A message and, on a line of its own, the reason it happened (when there is one).
-    static std::string WithReason(const std::string& message, const char* reason);
 
     TPicture FPicture;                       // the source picture
     std::unique_ptr<TBitmap> FShownResult;   // the previous result, shown while a run is on
