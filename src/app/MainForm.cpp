@@ -355,7 +355,10 @@ void TMainForm::CreateMenus()
     // The profile button runs Load Profile; its arrow drops the profile menu.
     ProfileBtn = new QToolButton(fileBar);
     ProfileBtn->setObjectName("ProfileBtn");
-    ProfileBtn->setDefaultAction(FileLoadProfileAction);
+    ProfileBtn->setText("Load Profile");
+    ProfileBtn->setToolTip("Loads a compression profile");
+    connect(ProfileBtn, &QToolButton::clicked, FileLoadProfileAction, &QAction::trigger);
+    connect(FileLoadProfileAction, &QAction::enabledChanged, ProfileBtn, &QWidget::setEnabled);
     ProfileBtn->setMenu(LoadProfileMenu);
     ProfileBtn->setPopupMode(QToolButton::MenuButtonPopup);
     fileBar->addWidget(ProfileBtn);

@@ -77,11 +77,11 @@ TProfileForm::TProfileForm(QWidget* owner, TSettingsStore* resampling) : QDialog
     ParamListView->setRootIsDecorated(false);
     ParamListView->setSelectionMode(QAbstractItemView::SingleSelection);
     ParamListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ParamListView->setColumnWidth(0, 250);
-    ParamListView->setColumnWidth(1, 110);
+    ParamListView->setColumnWidth(0, 260);
+    ParamListView->setColumnWidth(1, 170);
     ParamListView->header()->setStretchLastSection(true);
     ParamListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ParamListView->setMinimumSize(480, 260);
+    ParamListView->setMinimumSize(520, 260);
     gl->addWidget(ParamListView, 1);
 
     auto* ratioGroup = new QGroupBox(" Compression &Ratio ");
@@ -297,7 +297,10 @@ void TProfileForm::FillProfileParams()
     add("Vertical Resolution, dpi", QString::number(p.Resampling.VertDPI), plain);
 
     ParamListView->clear();
-    for (const auto& r : rows) new QTreeWidgetItem(ParamListView, {r[0], r[1], r[2]});
+    for (const auto& r : rows) {
+        auto* item = new QTreeWidgetItem(ParamListView, {r[0], r[1], r[2]});
+        item->setToolTip(1, r[1]); // a long comment shows whole
+    }
 }
 
 bool EditProfile(QWidget* owner, TJPEGProfile& profile, const TJPEGImage& image, TSettingsStore* resampling,

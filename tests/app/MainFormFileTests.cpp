@@ -218,6 +218,11 @@ TEST_F(MainFormFileTest, MenuClickNamesTheDefault)
     EXPECT_EQ(Form->LoadProfileSubMenu->actions()[0]->text().toStdString(), "b");
     EXPECT_EQ(Form->ProfileBtn->popupMode(), QToolButton::MenuButtonPopup);
     EXPECT_EQ(Form->ProfileBtn->menu(), Form->LoadProfileMenu);
+    ASSERT_TRUE(Form->ProfileBtn->isEnabled());
+    Form->ProfileBtn->click();
+    ASSERT_FALSE(Dialogs.empty());
+    EXPECT_EQ(Dialogs.back().Title.toStdString(), "Open Profile...");
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), ProfileFolder());
 }
 
 // The mail copy outlives the command but not the main window.
