@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/PanelRules.h"
 #include "codec/JPEGImage.h"
 
 namespace {
@@ -23,8 +24,6 @@ constexpr int KHelpTopic = 136;
 constexpr int KLeafBitRole = Qt::UserRole + 1;
 
 const char* const KPrecisionNames[3] = {"Normal", "High", "Low"};
-const char* const KFilterNames[6] = {"None", "Unsharp Masking", "Luma Equalizing", "Noise Removing",
-                                     "Range Equalizing", "Median"};
 
 struct TMaskGroup
 {
@@ -43,7 +42,11 @@ const TMaskGroup KMaskGroups[] = {
 
 QString YesNo(bool v) { return v ? "Yes" : "No"; }
 
-QString FilterName(int filter) { return filter >= 0 && filter <= 5 ? KFilterNames[filter] : QString::number(filter); }
+QString FilterName(int filter)
+{
+    if (filter == 0) return "None";
+    return filter >= 1 && filter <= 5 ? KPrefilterNames[filter - 1] : QString::number(filter);
+}
 
 QString FirstLine(const std::string& text)
 {

@@ -91,6 +91,7 @@ TEST_F(ProfileFormTest, RowValuesAsThePanelsShowThem)
     Profile.Grayscale = true;
     Profile.Comments = "first line\r\nsecond\r\n";
     Profile.Data[1] = 4;
+    Profile.ActiveFilter = 5;
     auto f = Open();
     const struct
     {
@@ -100,7 +101,8 @@ TEST_F(ProfileFormTest, RowValuesAsThePanelsShowThem)
     } rows[] = {
         {0, "Luma Compression Level", "26"},       {1, "Chroma Compression Level", "41"},
         {2, "Equalizer control", "Adjustment"},    {3, "Detail Quality Equalizer [band 1]", "-3"},
-        {5, "Detail Quality Equalizer [band 3]", "5"}, {11, "Grayscale", "Yes"},
+        {5, "Detail Quality Equalizer [band 3]", "5"}, {8, "Active Filter", "Smoothing"},
+        {11, "Grayscale", "Yes"},
         {12, "Progressive", "No"},                 {13, "Precision", "Low"},
         {15, "Text comment", "first line"},        {16, "Resizing information", "No"},
         {28, "Selections, #", "4"},                {29, "Horizontal Resolution, dpi ", "300"},
