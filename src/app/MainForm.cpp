@@ -419,7 +419,7 @@ void TMainForm::CreateImageMenu()
 {
     ImageMenu = new QMenu(this);
     ImageMenu->setObjectName("ImageMenu");
-    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction})
+    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction, FileMailAction})
         ImageMenu->addAction(a);
     ImageMenu->addSeparator();
     ImageMenu->addAction(EditCopyAction);
