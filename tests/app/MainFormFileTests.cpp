@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "ImageTestKit.h"
+#include "ScannerStub.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
 #include "app/ProfileMenu.h"
@@ -33,21 +34,6 @@ public:
         return true;
     }
     bool OpenUrl(const std::string&) override { return true; }
-};
-
-class TStubPicture : public TAcquiredPicture
-{
-public:
-    void WriteBitmapFile(const std::string& path) override { SaveBmpToFile(TestPattern(32, 24), path); }
-};
-
-class TStubScanner : public TScannerAccess
-{
-public:
-    int Selections = 0;
-    bool Available() override { return true; }
-    bool SelectSource(TWindowHandle) override { return ++Selections, true; }
-    std::unique_ptr<TAcquiredPicture> AcquireNative(TWindowHandle) override { return std::make_unique<TStubPicture>(); }
 };
 
 class MainFormFileTest : public TFolderTest

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ImageTestKit.h"
+#include "ScannerStub.h"
 #include "app/ScannerCommands.h"
 #include "common/CommLib.h"
 #include "common/StrRes.h"
@@ -11,26 +12,6 @@
 namespace {
 
 using namespace testkit;
-
-class TBitmapPicture : public TAcquiredPicture
-{
-public:
-    void WriteBitmapFile(const std::string& path) override { SaveBmpToFile(TestPattern(20, 10), path); }
-};
-
-class TStubScanner : public TScannerAccess
-{
-public:
-    int Selections = 0;
-    bool Fail = false;
-    bool Available() override { return true; }
-    bool SelectSource(TWindowHandle) override { return ++Selections, true; }
-    std::unique_ptr<TAcquiredPicture> AcquireNative(TWindowHandle) override
-    {
-        if (Fail) throw std::runtime_error("device gone");
-        return std::make_unique<TBitmapPicture>();
-    }
-};
 
 class ScannerCommandsTest : public TFolderTest
 {
@@ -68,7 +49,7 @@ TEST_F(ScannerCommandsTest, FirstAcquireSelectsSecondOpensAndLeavesNoFile)
         opened.push_back(path);
         TBitmap back;
         LoadBmpFromFile(back, path);
-        EXPECT_EQ(back.Width(), 20);
+        EXPECT_EQ(back.Width(), 32);
     };
     commands.BringToFront = [&] { ++fronts; };
     commands.Acquire();
