@@ -16,6 +16,7 @@ TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec)
     dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(spec.Filters);
     if (!spec.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(spec.DefaultSuffix);
+    if (!spec.History.isEmpty()) dialog.setHistory(spec.History);
     TFileDialogResult result;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         result.FileName = dialog.selectedFiles().first();

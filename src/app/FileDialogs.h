@@ -17,6 +17,7 @@ struct TFileDialogSpec
     QStringList Filters;
     QString DefaultSuffix; // without the dot; empty: none
     bool Save = false;     // a save dialog (with the overwrite prompt) or an open one
+    QStringList History;   // recently used folders, offered in the dialog
 };
 
 struct TFileDialogResult

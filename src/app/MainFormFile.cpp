@@ -22,6 +22,13 @@ namespace {
 
 const QStringList KProfileFilters = {"QMK Compression Profiles (*.qmp)", "All files (*)"};
 
+QStringList Folders(const std::vector<std::string>& folders)
+{
+    QStringList list;
+    for (const std::string& f : folders) list << QString::fromStdString(f);
+    return list;
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
@@ -45,8 +52,9 @@ TFileDialogResult TMainForm::RunDialog(const TFileDialogSpec& spec)
 
 void TMainForm::FileOpenActionExecute()
 {
-    const TFileDialogResult r = RunDialog(
-        {"Open...", QString::fromStdString(DialogFolders.OpenDir), OpenPictureFilters(FileFormatList()), "", false});
+    const TFileDialogResult r =
+        RunDialog({"Open...", QString::fromStdString(DialogFolders.OpenDir), OpenPictureFilters(FileFormatList()), "",
+                   false, Folders(DialogFolders.RecentOpenDirs)});
     if (!r.FileName.isEmpty())
         NewImageWindow({r.FileName.toStdString()})->HasFileName = true; // a file chosen here saves in place
     // Cancelled or not, the folder the dialog was in is remembered.
@@ -61,7 +69,7 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
     // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
     const TFileDialogResult r =
         RunDialog({"Save As...", QString::fromStdString(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a)),
-                   {"JPEG Image File (*.jpg)"}, "jpg", true});
+                   {"JPEG Image File (*.jpg)"}, "jpg", true, Folders(DialogFolders.RecentSaveDirs)});
     if (r.FileName.isEmpty()) return false;
     const std::string file = r.FileName.toStdString();
     const bool saved = a->SaveResult(file, false);

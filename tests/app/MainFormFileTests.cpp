@@ -126,7 +126,9 @@ TEST_F(MainFormFileTest, SaveDialogsStartWithTheWrittenName)
     EXPECT_EQ(Dialogs.back().Start.toStdString(), Path("photo.jpg"));
 
     NextDir = Path("somewhere");
+    Form->DialogFolders.RecentOpenDirs = {"/x/"};
     Form->FileOpenAction->trigger(); // cancelled
+    EXPECT_EQ(Dialogs.back().History, QStringList{"/x/"});
     EXPECT_EQ(Dialogs.back().Title.toStdString(), "Open...");
     EXPECT_TRUE(Dialogs.back().Filters.first().startsWith("All supported formats"));
     EXPECT_EQ(Form->DialogFolders.OpenDir, Path("somewhere") + "/");
