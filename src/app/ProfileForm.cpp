@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -134,11 +135,14 @@ TProfileForm::TProfileForm(QWidget* owner, TSettingsStore* resampling) : QDialog
         group->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); // never checkable
         for (const auto& [caption, bit] : g.Leaves) {
             auto* leaf = new QTreeWidgetItem(group, {caption});
-            leaf->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            // The form toggles leaves itself (a press anywhere on the line, or a key).
+            leaf->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             leaf->setData(0, KLeafBitRole, bit);
             leaf->setCheckState(0, Qt::Unchecked);
         }
     }
+    connect(MaskTreeView, &QTreeWidget::itemPressed, this, [this](QTreeWidgetItem* item) { ToggleLeaf(item); });
+    MaskTreeView->installEventFilter(this);
     ml->addWidget(MaskTreeView, 1);
     RestoreButton = new QPushButton("&Restore Defaults");
     connect(RestoreButton, &QPushButton::clicked, this, [this] { RestoreButtonClick(); });
@@ -166,6 +170,24 @@ TProfileForm::TProfileForm(QWidget* owner, TSettingsStore* resampling) : QDialog
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl, 1);
     layout->addLayout(buttons);
+}
+
+void TProfileForm::ToggleLeaf(QTreeWidgetItem* item)
+{
+    if (!item || !item->parent()) return; // group nodes never change
+    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+bool TProfileForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == MaskTreeView && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ToggleLeaf(MaskTreeView->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TProfileForm::showEvent(QShowEvent* event)

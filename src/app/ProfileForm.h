@@ -47,6 +47,8 @@ public:
     void FillProfileParams();
     void MaskToTree(uint16_t mask);
     uint16_t TreeToMask() const;
+    // A leaf of the mask tree changes between checked and unchecked; a group node does not.
+    void ToggleLeaf(QTreeWidgetItem* item);
 
     QTabWidget* PageControl;
     QLineEdit* NameEdit;
@@ -65,6 +67,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Space or Enter on the mask tree toggles the current leaf.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void accept() override;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "ImageTestKit.h"
@@ -121,8 +122,16 @@ TEST_F(ProfileFormTest, MaskTreeEditsTheMatchMask)
     QTreeWidgetItem* selections = Leaf(*f, "Common", "Selections");
     ASSERT_NE(selections, nullptr);
     EXPECT_EQ(selections->checkState(0), Qt::Checked);
-    selections->setCheckState(0, Qt::Unchecked);
-    Leaf(*f, "Common", "Resolution")->setCheckState(0, Qt::Checked);
+    // A press on the line of a leaf toggles it, a key on the current leaf too; groups stay as they are.
+    f->show();
+    QTreeWidgetItem* common = f->MaskTreeView->topLevelItem(0);
+    f->PageControl->setCurrentIndex(1);
+    QTest::mousePress(f->MaskTreeView->viewport(), Qt::LeftButton, {},
+                      f->MaskTreeView->visualItemRect(selections).center());
+    QTest::mousePress(f->MaskTreeView->viewport(), Qt::LeftButton, {}, f->MaskTreeView->visualItemRect(common).center());
+    EXPECT_EQ(common->data(0, Qt::CheckStateRole), QVariant());
+    f->MaskTreeView->setCurrentItem(Leaf(*f, "Common", "Resolution"));
+    QTest::keyClick(f->MaskTreeView, Qt::Key_Space);
     f->FormToProfile();
     EXPECT_EQ(f->Profile.MatchMask, (0x3E7F & ~0x1000) | 0x4000);
     for (int g = 0; g < f->MaskTreeView->topLevelItemCount(); ++g)
