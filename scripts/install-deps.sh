@@ -12,7 +12,9 @@ PACKAGES=(
   # the fuzz stage of ./test.sh: clang and its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
   # test and benchmark tools only: independent producers of fixtures and speed references
-  imagemagick netpbm python3-pil libjpeg-turbo-progs
+  imagemagick netpbm python3-pil libjpeg-turbo-progs libtiff-tools
+  # the LZW speed references of the benchmarks (built with the tests)
+  libtiff-dev libgif-dev
 )
 # benchmarks only: the real photographs they measure on and the speed references
 BENCH_PACKAGES=(

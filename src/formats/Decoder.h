@@ -76,6 +76,21 @@ public:
         value = FData[FPos++];
         return true;
     }
+    // Up to count bytes in one piece: data points at them and the position moves behind them;
+    // returns how many there were.
+    int64_t Take(int64_t count, const uint8_t*& data)
+    {
+        const int64_t n = count < Remaining() ? (count > 0 ? count : 0) : Remaining();
+        data = FData + FPos;
+        FPos += n;
+        return n;
+    }
+    // Moves on by up to count bytes; returns how many were skipped.
+    int64_t Skip(int64_t count)
+    {
+        const uint8_t* unused;
+        return Take(count, unused);
+    }
 
 private:
     const uint8_t* FData;
@@ -96,6 +111,15 @@ public:
         if (FPos >= FSize) return false;
         FData[FPos++] = value;
         return true;
+    }
+    // Up to count bytes of room in one piece, for a writer that fills them in any order: data
+    // points at them and the position moves behind them; returns how many there are.
+    int64_t Claim(int64_t count, uint8_t*& data)
+    {
+        const int64_t n = count < Remaining() ? (count > 0 ? count : 0) : Remaining();
+        data = FData + FPos;
+        FPos += n;
+        return n;
     }
     // Appends up to count copies of value; returns how many fitted.
     int64_t Fill(uint8_t value, int64_t count)
