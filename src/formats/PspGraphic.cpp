@@ -219,9 +219,10 @@ void TPSPGraphic::LoadImageData(TStream& stream, TBitmap& target)
     ProgressEnding();
 
     const bool rgb = p.ColorScheme == schRGB;
-    const bool alpha = rgb && FChannelCount > 3;
+    // A fourth channel gives the alpha when it is the composite channel.
+    const bool alpha = rgb && FChannelCount > 3 && !FChannels[ChannelComposite].empty();
     const bool complete = rgb ? !FChannels[ChannelRed].empty() && !FChannels[ChannelGreen].empty() &&
-                                    !FChannels[ChannelBlue].empty() && (!alpha || !FChannels[ChannelComposite].empty())
+                                    !FChannels[ChannelBlue].empty()
                               : !FChannels[ChannelComposite].empty();
     if (!complete) FormatError(InvalidColorFormatText, ShortName());
     if (alpha) {
