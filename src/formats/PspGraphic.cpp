@@ -117,7 +117,9 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t limit, size_t bufferSize)
         uint8_t* dest = buffer.data();
         const auto size = int32_t(std::min<uint64_t>(packedSize, INT32_MAX));
         switch (ImageProperties.Compression) {
-        case TCompressionCode::None: std::memcpy(dest, source, size_t(std::min(size, room))); break;
+        case TCompressionCode::None:
+            if (size > 0 && room > 0) std::memcpy(dest, source, size_t(std::min(size, room)));
+            break;
         case TCompressionCode::RunLength: TPSPRLEDecoder().Decode(source, dest, size, room); break;
         default: {
             TLZ77Decoder decoder(Z_FINISH, false);

@@ -62,6 +62,7 @@ void TSGIGraphic::LoadImageData(TStream& stream, TBitmap& target)
     cm.SetTargetScheme(used == 1 ? schGray : used == 3 ? schBGR : schBGRA);
     PrepareTarget(target, TargetPixelFormat(cm, ShortName()));
     if (used == 1) target.SetPalette(cm.CreateGrayPalette(false));
+    if (target.Empty()) return;
 
     // The whole file from the header on: rows are fetched by offset.
     const int64_t size = std::max<int64_t>(0, stream.Remaining());

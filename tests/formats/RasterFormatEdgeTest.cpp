@@ -250,7 +250,9 @@ TEST(TargaFormat, WriterRoundTrips)
                                                                          : bits;
         EXPECT_EQ(written[16], expectedDepth);
         EXPECT_EQ(written[17], 0x20);
-        if (bits <= 8) EXPECT_EQ(written[5] | written[6] << 8, 256);
+        if (bits <= 8) {
+            EXPECT_EQ(written[5] | written[6] << 8, 256);
+        }
         const TBitmap expected = source.To24();
         const auto back = Load<TTargaGraphic>(written);
         const TBitmap ours = back->Bitmap().To24();
@@ -412,7 +414,9 @@ TEST(RlaFormat, OnlyRgbOfUpTo8BitsLoads)
         std::unique_ptr<TRLAGraphic> g;
         EXPECT_NO_THROW(g = Load<TRLAGraphic>(c.File)) << c.What;
         EXPECT_EQ(g && !g->Empty(), c.Loaded) << c.What;
-        if (g && !g->Empty()) EXPECT_EQ(Rgb(g->Bitmap(), 0, 0), (std::array<int, 3>{50, 51, 52})) << c.What;
+        if (g && !g->Empty()) {
+            EXPECT_EQ(Rgb(g->Bitmap(), 0, 0), (std::array<int, 3>{50, 51, 52})) << c.What;
+        }
     }
 }
 
@@ -554,7 +558,7 @@ TEST(PspFormat, ChannelsAndCompression)
               "Cannot load image. The compression scheme is not supported for PSP files.");
     // A layer block whose length passes the file's end is not read.
     Bytes cut = Psp({1, 2, 3}, 0);
-    cut.resize(cut.size() - 1);
+    cut.pop_back();
     EXPECT_EQ(LoadError<TPSPGraphic>(cut), "Invalid color format in PSP file.");
 }
 
