@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const TBitmap& bitmap = graphic->Bitmap();
     volatile uint8_t sink = 0;
-    for (int y = 0; y < bitmap.Height(); ++y) sink = sink ^ bitmap.ScanLine(y)[bitmap.Stride() - 1];
+    if (!bitmap.Empty())
+        for (int y = 0; y < bitmap.Height(); ++y) sink = sink ^ bitmap.ScanLine(y)[bitmap.Stride() - 1];
     if (!bitmap.Empty() && data[0] % 10 == 0) {
         TMemoryStream written;
         graphic->SaveToStream(written);
