@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/CommLib.h"
 #include "formats/ByteFields.h"
 #include "formats/FormatGraphicSupport.h"
 #include "formats/decoders/RunLengthDecoders.h"
@@ -208,7 +209,9 @@ void TTargaGraphic::SaveToStream(TStream& stream)
         uint32_t stored = 0;
         encoder.Encode(line, packed.data(), uint32_t(width), stored);
         stream.WriteBuffer(packed.data(), stored);
-        ProgressRowDone(y + 1);
+        Progress(TProgressStage::psRunning, MulDiv(y + 1, 100, height), true, ProgressRect, std::string());
+        ProgressRect.Top += 1;
+        ProgressRect.Bottom += 1;
     }
     ProgressEnding();
 }
