@@ -108,7 +108,8 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t limit, size_t bufferSize)
     const uint16_t channelType = WordLE(h + 10);
     if (FMajorVersion >= 4) MoveForward(stream, chunkStart + chunkSize, block.End);
     if (stream.Position() + int64_t(packedSize) > block.End) FormatError(StreamReadErrorText, ShortName());
-    if (channelType <= ChannelBlue) {
+    // The first channel of each type counts; repeats are passed over unread.
+    if (channelType <= ChannelBlue && FChannels[channelType].empty()) {
         auto& buffer = FChannels[channelType];
         buffer.assign(bufferSize, 0);
         const auto packed = safeload::ReadBytes(stream, packedSize);

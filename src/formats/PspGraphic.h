@@ -32,7 +32,7 @@ private:
     // Moves on to the end of a chunk, which lies neither before the stream's position nor past limit.
     void MoveForward(TStream& stream, int64_t position, int64_t limit) const;
     // Reads the channel block at the stream's position (inside limit) into its buffer: composite,
-    // red, green or blue; other channel types are passed over.
+    // red, green or blue, the first of each; other channel types and repeats are passed over.
     void ReadChannel(TStream& stream, int64_t limit, size_t bufferSize);
     // Reads the taken layer's channel blocks; false when the layer is not the one to load.
     bool ReadLayer(TStream& stream, const TBlock& layer, size_t bufferSize);
