@@ -530,16 +530,18 @@ Bytes PspBlock(unsigned id, const Bytes& data)
     b.Text("~BK").Put({0}).Le16(id).Le32(uint32_t(data.size())).Put(data);
     return b.Data;
 }
-// A version 5 RGB file of one pixel with the given channel types, compression 0 or 3.
+// A version 5 RGB file of one pixel with the given channel types (channel i of type t holds
+// 10 t + 5 + i), compression 0 or 3.
 Bytes Psp(const std::vector<unsigned>& channels, unsigned compression)
 {
     TBuilder attrs;
     attrs.Le32(46).Le32(1).Le32(1).Zeros(8).Put({0}).Le16(compression).Le16(24).Le16(1).Le32(0).Put({0}).Zeros(14);
     TBuilder layer;
     layer.Le32(4 + 2 + 115).Le16(0).Put({1}).Zeros(114).Le32(8).Le16(1).Le16(unsigned(channels.size()));
-    for (unsigned type : channels) {
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const unsigned type = channels[i];
         TBuilder ch;
-        ch.Le32(16).Le32(1).Le32(1).Le16(0).Le16(type).Put({uint8_t(10 * type + 5)});
+        ch.Le32(16).Le32(1).Le32(1).Le16(0).Le16(type).Put({uint8_t(10 * type + 5 + i)});
         layer.Put(PspBlock(5, ch.Data));
     }
     TBuilder file;
@@ -552,7 +554,14 @@ Bytes Psp(const std::vector<unsigned>& channels, unsigned compression)
 TEST(PspFormat, ChannelsAndCompression)
 {
     const auto g = Load<TPSPGraphic>(Psp({1, 2, 3, 7}, 0)); // a channel type above 3 is passed over
-    EXPECT_EQ(Rgb(g->Bitmap(), 0, 0), (std::array<int, 3>{15, 25, 35}));
+    EXPECT_EQ(Rgb(g->Bitmap(), 0, 0), (std::array<int, 3>{15, 26, 37}));
+    EXPECT_EQ(g->Bitmap().PixelFormat(), TPixelFormat::pf24bit);
+    // A repeated channel type: the first counts.
+    EXPECT_EQ(Rgb(Load<TPSPGraphic>(Psp({1, 1, 2, 3}, 0))->Bitmap(), 0, 0), (std::array<int, 3>{15, 27, 38}));
+    // A composite fourth channel is the alpha.
+    const auto rgba = Load<TPSPGraphic>(Psp({1, 2, 3, 0}, 0));
+    ASSERT_EQ(rgba->Bitmap().PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(rgba->Bitmap().ScanLine(0)[3], 8);
     EXPECT_EQ(LoadError<TPSPGraphic>(Psp({1, 3}, 0)), "Invalid color format in PSP file.");
     EXPECT_EQ(LoadError<TPSPGraphic>(Psp({1, 2, 3}, 3)),
               "Cannot load image. The compression scheme is not supported for PSP files.");
