@@ -24,6 +24,7 @@ declare -A runs=(
   [lzw]=150000
   [picture]=70000
   [profile]=80000
+  [rasterformats]=25000
   [rle]=300000
   [thunderpcd]=450000
   [twaindib]=1500000
