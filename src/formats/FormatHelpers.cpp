@@ -1,5 +1,6 @@
 #include "formats/FormatHelpers.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 #include "formats/FormatErrors.h"
@@ -66,7 +67,6 @@ void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t buf
     for (size_t i = 0; i < 2 * w; ++i) lastRow[i] = prev[i];
 }
 
-namespace {
 void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples)
 {
     if (width <= 1) return;
@@ -74,7 +74,21 @@ void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t sample
     if (end > rowBytes) end = rowBytes;
     for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
 }
-} // namespace
+
+void UndoHorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples, unsigned bits, bool bigEndian)
+{
+    if (bits == 8) HorizontalPredictor(row, rowBytes, width, samples);
+    if (bits != 16 || width <= 1) return;
+    const size_t end = std::min(rowBytes / 2, size_t(width) * samples);
+    auto get = [&](size_t i) {
+        return bigEndian ? uint16_t(row[2 * i] << 8 | row[2 * i + 1]) : uint16_t(row[2 * i] | row[2 * i + 1] << 8);
+    };
+    for (size_t i = samples; i < end; ++i) {
+        const uint16_t v = uint16_t(get(i) + get(i - samples));
+        row[2 * i] = uint8_t(bigEndian ? v >> 8 : v);
+        row[2 * i + 1] = uint8_t(bigEndian ? v : v >> 8);
+    }
+}
 
 void HorizontalPredictor1(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 1); }
 void HorizontalPredictor3(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 3); }

@@ -2,7 +2,10 @@
 // order in which content sniffing asks them. A new format adds its rows here.
 #include "formats/BitmapGraphic.h"
 #include "formats/FileFormatList.h"
+#include "formats/GifGraphic.h"
 #include "formats/JpegFormat.h"
+#include "formats/PngGraphic.h"
+#include "formats/TiffGraphic.h"
 
 namespace {
 struct TFormatRegistration
@@ -23,6 +26,14 @@ const TFormatRegistration kRegistrations[] = {
     {"rle", &TBitmapGraphic::Class, "Windows Bitmap", "Run length encoded Windows bitmaps",
      FormatKind::Raster},
     {"dib", &TBitmapGraphic::Class, "", "Device independant Windows bitmaps", FormatKind::Raster},
+    {"tiff", &TTIFFGraphic::Class, "Tagged Image File Format (TIFF)", "Macintosh TIFF images",
+     FormatKind::Raster | FormatKind::MultiImage},
+    {"tif", &TTIFFGraphic::Class, "", "PC TIF images", FormatKind::Raster | FormatKind::MultiImage},
+    {"fax", &TTIFFGraphic::Class, "", "GFI fax", FormatKind::Raster | FormatKind::MultiImage},
+    {"eps", &TEPSGraphic::Class, "Encapsulated Postscript", "", FormatKind::Raster},
+    {"gif", &TGIFGraphic::Class, "Graphics Interchange Format (GIF)", "", FormatKind::Raster | FormatKind::MultiImage |
+     FormatKind::Animation},
+    {"png", &TPNGGraphic::Class, "Portable Network Graphic (PNG)", "", FormatKind::Raster},
 };
 } // namespace
 
