@@ -78,7 +78,7 @@ void TPNGGraphic::ReadDataAndCheckCRC(TStream& stream)
     safeload::ReadExact(stream, FRaw.data(), FChunk.Length);
     const uint32_t stored = safeload::ReadLongBE(stream);
     uLong crc = crc32(0, reinterpret_cast<const Bytef*>(FChunk.Type), 4);
-    crc = crc32(crc, FRaw.data(), uInt(FRaw.size()));
+    if (!FRaw.empty()) crc = crc32(crc, FRaw.data(), uInt(FRaw.size())); // a null buffer would restart it
     if (uint32_t(crc) != stored) FormatError(CrcErrorText, kShortName);
 }
 
