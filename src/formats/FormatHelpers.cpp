@@ -67,12 +67,32 @@ void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t buf
     for (size_t i = 0; i < 2 * w; ++i) lastRow[i] = prev[i];
 }
 
+namespace {
+// The running sums of the N samples of a pixel kept apart, so the adds of one pixel do not wait on
+// each other.
+template <size_t N> void HorizontalPredictorN(uint8_t* row, size_t end)
+{
+    uint8_t sum[N];
+    for (size_t k = 0; k < N; ++k) sum[k] = row[k];
+    size_t i = N;
+    for (; i + N <= end; i += N)
+        for (size_t k = 0; k < N; ++k) row[i + k] = sum[k] = uint8_t(sum[k] + row[i + k]);
+    for (; i < end; ++i) row[i] = uint8_t(row[i] + row[i - N]);
+}
+} // namespace
+
 void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples)
 {
     if (width <= 1) return;
     size_t end = size_t(width) * samples;
     if (end > rowBytes) end = rowBytes;
-    for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+    switch (samples) {
+    case 1: HorizontalPredictorN<1>(row, end); return;
+    case 3: HorizontalPredictorN<3>(row, end); return;
+    case 4: HorizontalPredictorN<4>(row, end); return;
+    default:
+        for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+    }
 }
 
 void UndoHorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples, unsigned bits, bool bigEndian)

@@ -132,6 +132,7 @@ void TGIFGraphic::LoadImageData(TStream& stream, TBitmap& target)
     }
     safeload::PadPalette(palette, 8);
     target.SetPalette(palette);
+    if (p.Width == 0 || p.Height == 0) return; // a picture without pixels (screen and image sizes 0)
 
     const uint8_t codeSize = safeload::ReadByte(stream);
     if (codeSize < 1 || codeSize > 11) FormatError(CompressionErrorText, kShortName);

@@ -239,35 +239,70 @@ void TPNGGraphic::ReadBackground(TStream& stream, const TBitmap& target)
     }
 }
 
-uint8_t TPNGGraphic::PaethPredictor(uint8_t a, uint8_t b, uint8_t c)
+namespace {
+// The predictor written without branches, as the row loop runs it for every byte.
+inline uint8_t Paeth(int a, int b, int c)
 {
-    const int p = int(a) + int(b) - int(c);
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) return a;
-    return pb <= pc ? b : c;
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c); // |p - a|, |p - b|, |p - c|
+    const int bc = pb <= pc ? b : c;
+    return uint8_t(pa <= pb && pa <= pc ? a : bc);
 }
+} // namespace
+
+uint8_t TPNGGraphic::PaethPredictor(uint8_t a, uint8_t b, uint8_t c) { return Paeth(a, b, c); }
+
+namespace {
+// Sub, Average and Paeth on whole pixels of N bytes: the left and upper-left bytes of each of the N
+// channels stay in registers, so the channels' chains run side by side.
+template <size_t N> void FilterPixels(uint8_t filter, uint8_t* row, const uint8_t* previous, size_t rowBytes)
+{
+    uint8_t left[N], upperLeft[N];
+    for (size_t k = 0; k < N; ++k) {
+        left[k] = row[k];
+        upperLeft[k] = previous[k];
+    }
+    size_t i = N;
+    for (; i + N <= rowBytes; i += N)
+        for (size_t k = 0; k < N; ++k) {
+            const uint8_t up = previous[i + k];
+            const uint8_t predicted = filter == 1   ? left[k]
+                                      : filter == 3 ? uint8_t((left[k] + up) / 2)
+                                                    : Paeth(left[k], up, upperLeft[k]);
+            left[k] = row[i + k] = uint8_t(row[i + k] + predicted);
+            upperLeft[k] = up;
+        }
+}
+} // namespace
 
 void TPNGGraphic::ApplyFilter(uint8_t filter, uint8_t* row, const uint8_t* previous, size_t rowBytes, size_t bpp)
 {
     const size_t lead = std::min(bpp, rowBytes);
+    // The first pixel: nothing to its left.
     switch (filter) {
-    case 0: break;
-    case 1:
-        for (size_t i = bpp; i < rowBytes; ++i) row[i] = uint8_t(row[i] + row[i - bpp]);
-        break;
+    case 0:
+    case 1: break;
     case 2:
         for (size_t i = 0; i < rowBytes; ++i) row[i] = uint8_t(row[i] + previous[i]);
-        break;
+        return;
     case 3:
         for (size_t i = 0; i < lead; ++i) row[i] = uint8_t(row[i] + previous[i] / 2);
-        for (size_t i = bpp; i < rowBytes; ++i) row[i] = uint8_t(row[i] + (row[i - bpp] + previous[i]) / 2);
         break;
     case 4:
         for (size_t i = 0; i < lead; ++i) row[i] = uint8_t(row[i] + previous[i]);
-        for (size_t i = bpp; i < rowBytes; ++i)
-            row[i] = uint8_t(row[i] + PaethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
         break;
     default: FormatError(CompressionErrorText, kShortName);
+    }
+    if (filter == 0) return;
+    switch (bpp) {
+    case 3: FilterPixels<3>(filter, row, previous, rowBytes); return;
+    case 4: FilterPixels<4>(filter, row, previous, rowBytes); return;
+    case 1: FilterPixels<1>(filter, row, previous, rowBytes); return;
+    default: break;
+    }
+    for (size_t i = bpp; i < rowBytes; ++i) {
+        const uint8_t a = row[i - bpp], b = previous[i], c = previous[i - bpp];
+        const uint8_t predicted = filter == 1 ? a : filter == 3 ? uint8_t((a + b) / 2) : Paeth(a, b, c);
+        row[i] = uint8_t(row[i] + predicted);
     }
 }
 
@@ -312,10 +347,9 @@ void TPNGGraphic::DecodeImage(TStream& stream, TBitmap& target)
     if (BackgroundColor != 0 && (target.PixelFormat() == TPixelFormat::pf24bit || target.PixelFormat() == TPixelFormat::pf32bit)) {
         const size_t bytes = target.PixelFormat() == TPixelFormat::pf24bit ? 3 : 4;
         const uint8_t bgr[4] = {uint8_t(BackgroundColor >> 16), uint8_t(BackgroundColor >> 8), uint8_t(BackgroundColor), 0};
-        for (int y = 0; y < p.Height; ++y) {
-            uint8_t* row = target.ScanLine(y);
-            for (int x = 0; x < p.Width; ++x) std::memcpy(row + size_t(x) * bytes, bgr, bytes);
-        }
+        uint8_t* first = target.ScanLine(0);
+        for (int x = 0; x < p.Width; ++x) std::memcpy(first + size_t(x) * bytes, bgr, bytes);
+        for (int y = 1; y < p.Height; ++y) std::memcpy(target.ScanLine(y), first, size_t(p.Width) * bytes);
     }
     const uint64_t bitsPerPixel = uint64_t(p.BitsPerSample) * SamplesOf(FColorType);
     auto rowBytesOf = [&](uint64_t width) { return size_t((width * bitsPerPixel + 7) / 8); };

@@ -76,6 +76,8 @@ struct TTIFFGraphic::TLoadPlan
     std::vector<uint32_t> ByteCounts;
     std::unique_ptr<TDecoder> Decoder;
     bool Predictor = false;
+    std::vector<uint8_t> Packed; // the compressed bytes of the strip being decoded
+    int64_t StreamSize = 0;      // taken once: asking a file for its size costs three seeks
 };
 
 // ---- directory ----
@@ -454,8 +456,8 @@ void TTIFFGraphic::DecodeSegment(TStream& stream, TLoadPlan& plan, size_t index,
     const uint64_t unpacked = safeload::CheckedMul(uint64_t(rows), uint64_t(rowBytes));
     if (unpacked > uint64_t(INT32_MAX)) throw EOutOfResources("Strip too large");
     out.assign(size_t(unpacked), 0);
-    const int64_t size = stream.Size();
-    const uint64_t offset = safeload::CheckedAdd(uint64_t(BasePosition), plan.Offsets[index]);
+    const int64_t size = plan.StreamSize;
+    const uint64_t offset = uint64_t(BasePosition) + plan.Offsets[index];
     if (offset > uint64_t(size)) throw EReadError("Stream read error");
     stream.SetPosition(int64_t(offset));
     if (!plan.Decoder) {
@@ -471,8 +473,11 @@ void TTIFFGraphic::DecodeSegment(TStream& stream, TLoadPlan& plan, size_t index,
                 if (o > plan.Offsets[index] && o < next) next = o;
             packed = next - plan.Offsets[index];
         }
-        const std::vector<uint8_t> data = safeload::ReadBytes(stream, packed);
         if (packed > uint64_t(INT32_MAX)) throw EOutOfResources("Strip too large");
+        if (packed > uint64_t(size) - offset) throw EReadError("Stream read error");
+        std::vector<uint8_t>& data = plan.Packed; // kept from strip to strip
+        data.resize(size_t(packed));
+        safeload::ReadExact(stream, data.data(), int64_t(packed));
         const uint8_t* src = data.data();
         uint8_t* dst = out.data();
         plan.Decoder->Decode(src, dst, int32_t(packed), int32_t(unpacked));
@@ -563,6 +568,7 @@ void TTIFFGraphic::LoadImageData(TStream& stream, TBitmap& target)
     LibraryWarnings.Clear();
     ProgressStarting(PreparingStageText);
     TLoadPlan plan;
+    plan.StreamSize = stream.Size();
     SetupColor(plan);
     if (p.Predictor == 2 && p.Compression != TCompressionCode::None) {
         if (FBits < 8) NotSupported();
