@@ -6,7 +6,12 @@
 #include <cstdlib>
 
 #include "PictureFixtures.h"
+#include "TestFormats.h"
 #include "formats/FormatGraphic.h"
+#include "formats/Picture.h"
+#include "formats/PictureLoader.h"
+
+#include <algorithm>
 
 using namespace picturefixtures;
 
@@ -71,5 +76,56 @@ TEST(PictureFixtures, EveryFixtureMatchesTheToolsDecode)
             EXPECT_EQ(Difference(*bmp, ref, f.Tolerance), "");
             if (f.Alpha) EXPECT_EQ(AlphaDifference(*bmp, ReadPnm(FolderPath(folder) + f.Name + ".alpha.pgm")), "");
         }
+    }
+}
+
+// The program's registry: the new extensions name their classes with their descriptions, the classes
+// are asked in registration order, and every fixture is recognised by content as its own format,
+// also under a misleading extension (through LoadPicture).
+TEST(PictureFixtures, RegisteredAndRecognisedByContent)
+{
+    const TFileFormatList& list = FileFormatList();
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"TIFF", "TTIFFGraphic", "Macintosh TIFF images"}, {"tif", "TTIFFGraphic", "PC TIF images"},
+        {"Fax", "TTIFFGraphic", "GFI fax"}, {"eps", "TEPSGraphic", "Encapsulated Postscript"},
+        {"gif", "TGIFGraphic", "Graphics Interchange Format (GIF)"},
+        {"png", "TPNGGraphic", "Portable Network Graphic (PNG)"}};
+    for (const auto& [ext, cls, description] : rows) {
+        const TGraphicClass* c = list.FindPictureClass(ext);
+        ASSERT_NE(c, nullptr) << ext;
+        EXPECT_EQ(c->ClassName, cls);
+        bool described = false;
+        for (const TPictureFormat& f : list.PictureFormats())
+            described |= f.GraphicClass == c && f.Description == description;
+        EXPECT_TRUE(described) << ext;
+    }
+    EXPECT_EQ(list.GetDescription(*list.FindPictureClass("tif")), "Tagged Image File Format (TIFF)");
+    std::vector<std::string> order;
+    for (int i = 0; i < list.ClassCount(); ++i) order.push_back(list.ClassEntry(i).GraphicClass->ClassName);
+    auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
+    EXPECT_TRUE(at("TTIFFGraphic") < at("TEPSGraphic") && at("TEPSGraphic") < at("TGIFGraphic") &&
+                at("TGIFGraphic") < at("TPNGGraphic") && at("TPNGGraphic") < std::ptrdiff_t(order.size()));
+
+    for (const char* folder : kFolders)
+        for (const TFixture& f : Fixtures(folder)) {
+            TMemoryStream s(ReadAll(f.Path));
+            const TGraphicClass* c = list.GraphicFromContent(s);
+            const TGraphicClass* byExtension = GraphicFor(f.Path) ? list.FindPictureClass(f.Path.substr(f.Path.size() - 3)) : nullptr;
+            ASSERT_NE(c, nullptr) << f.Name;
+            EXPECT_EQ(c, byExtension) << f.Name;
+        }
+    // A TIFF named as a GIF and a GIF named as a PNG load by content.
+    TScratchFolder tmp;
+    const std::pair<std::string, const char*> misnamed[] = {{"tiff/tc_lzw2.tif", "TTIFFGraphic"},
+                                                            {"gif/im_256.gif", "TGIFGraphic"}};
+    for (const auto& [file, cls] : misnamed) {
+        TPicture picture;
+        TImageFileInfo info;
+        const std::string name = tmp.Write(std::string(cls) + (file[0] == 't' ? ".gif" : ".png"),
+                                           ReadAll(std::string(QM_FIXTURES_DIR) + "/" + file));
+        LoadPicture(picture, name, false, 0, 0, info);
+        ASSERT_NE(picture.Graphic(), nullptr);
+        EXPECT_EQ(list.ClassOf(*picture.Graphic())->ClassName, cls);
+        EXPECT_EQ(std::tuple(picture.Width(), picture.Height()), std::tuple(70, 46));
     }
 }
