@@ -72,21 +72,7 @@ struct TGif
     }
 };
 
-struct TLoaded
-{
-    TGIFGraphic Graphic;
-    std::string Error;
-};
-
-std::unique_ptr<TLoaded> Load(const Bytes& file)
-{
-    auto l = std::make_unique<TLoaded>();
-    l->Error = ErrorOf<std::exception>([&] {
-        TMemoryStream s(file);
-        l->Graphic.LoadFromStream(s);
-    });
-    return l;
-}
+std::unique_ptr<TLoadedGraphic<TGIFGraphic>> Load(const Bytes& file) { return LoadGraphic<TGIFGraphic>(file); }
 
 TGif Picture(uint16_t w, uint16_t h, const Bytes& indices, uint8_t codeSize = 2)
 {

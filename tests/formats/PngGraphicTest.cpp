@@ -55,21 +55,7 @@ Bytes Png(const Bytes& ihdr, std::initializer_list<Bytes> chunks)
     return f;
 }
 
-struct TLoaded
-{
-    TPNGGraphic Graphic;
-    std::string Error;
-};
-
-std::unique_ptr<TLoaded> Load(const Bytes& file)
-{
-    auto l = std::make_unique<TLoaded>();
-    l->Error = ErrorOf<std::exception>([&] {
-        TMemoryStream s(file);
-        l->Graphic.LoadFromStream(s);
-    });
-    return l;
-}
+std::unique_ptr<TLoadedGraphic<TPNGGraphic>> Load(const Bytes& file) { return LoadGraphic<TPNGGraphic>(file); }
 
 Bytes Row(const TBitmap& b, int y, size_t n) { return Bytes(b.ScanLine(y), b.ScanLine(y) + n); }
 
