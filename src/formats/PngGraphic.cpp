@@ -431,12 +431,12 @@ void TPNGGraphic::LoadImageData(TStream& stream, TBitmap& target)
             decoded = true;
             continue;
         }
-        if (IsChunk("PLTE")) ReadPalette(stream, target);
+        if (IsChunk("PLTE") && !decoded) ReadPalette(stream, target);
         else if (IsChunk("gAMA")) ReadGamma(stream);
         else if (IsChunk("bKGD")) ReadBackground(stream, target);
         else if (IsChunk("tRNS")) ReadTransparency(stream);
         else if (IsChunk("IEND")) break;
-        else if (IsChunk("IDAT")) SkipChunkData(stream); // a second run after the image
+        else if (IsChunk("IDAT") || IsChunk("PLTE")) SkipChunkData(stream); // too late: the image is decoded
         else if (!(FChunk.Type[0] & 0x20)) FormatError(UnknownCriticalChunkText);
         else SkipChunkData(stream);
         ReadChunkHeader(stream);

@@ -91,6 +91,8 @@ TEST(PngGraphic, ChunkNamesSizesAndChecks)
                                        d.push_back(0); return d; }())}),
          "Cannot load image. Extra compressed data found in PNG file."},
         {Png(ihdr, {Chunk("IDAT", Bytes(idat.size(), 0x55))}), "Cannot load image. Compression error found in PNG file."},
+        // Chunks after the image data: a palette there changes nothing, a second IDAT run is passed over.
+        {Png(ihdr, {Chunk("IDAT", idat), Chunk("tEXt", {'a', 0, 'b'}), Chunk("PLTE", {1, 2, 3}), Chunk("IDAT", idat)}), ""},
     };
     int index = 0;
     for (const auto& [file, error] : cases) {
@@ -164,9 +166,9 @@ TEST(PngGraphic, TransparencyAndBackgroundColours)
     ASSERT_EQ(l->Error, "");
     EXPECT_EQ(l->Graphic.TransparentColor, 10u | 20u << 8 | 30u << 16);
     EXPECT_EQ(l->Graphic.BackgroundColor, 1u | 2u << 8 | 3u << 16);
-    // Palette picture: the background is its entry's colour.
+    // Palette picture: the background is its entry's colour; a palette after the image changes nothing.
     l = Load(Png(Ihdr(2, 1, 8, 3), {Chunk("PLTE", {1, 2, 3, 4, 5, 6}), Chunk("bKGD", {1}),
-                                      Chunk("IDAT", Deflated({0, 1, 0}))}));
+                                      Chunk("IDAT", Deflated({0, 1, 0})), Chunk("PLTE", {9, 9, 9})}));
     ASSERT_EQ(l->Error, "");
     EXPECT_EQ(l->Graphic.BackgroundColor, 4u | 5u << 8 | 6u << 16);
     EXPECT_EQ(Row(l->Graphic.Bitmap(), 0, 2), (Bytes{1, 0}));
