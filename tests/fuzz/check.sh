@@ -16,7 +16,7 @@ cap=30
 # new harness gets 20000 until it has its own entry.
 declare -A runs=([bmp]=200000 [jpeg]=50000 [picture]=70000 [profile]=80000 [urldecode]=1700000
   [colorconversion]=80000 [rle]=300000 [lzw]=45000 [fax]=90000 [thunderpcd]=450000 [deflate]=35000
-  [tiff]=30000 [eps]=20000 [png]=40000 [gif]=60000)
+  [tiff]=60000 [eps]=150000 [png]=300000 [gif]=100000)
 runs_of() { echo "${runs[$1]:-20000}"; }
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON \
