@@ -74,7 +74,9 @@ TEST(PictureFixtures, EveryFixtureMatchesTheToolsDecode)
             const TPnm ref = ReadPnm(FolderPath(folder) + f.Name + ".ppm");
             ASSERT_EQ(ref.Channels, 3) << "reference unreadable";
             EXPECT_EQ(Difference(*bmp, ref, f.Tolerance), "");
-            if (f.Alpha) EXPECT_EQ(AlphaDifference(*bmp, ReadPnm(FolderPath(folder) + f.Name + ".alpha.pgm")), "");
+            if (f.Alpha) {
+                EXPECT_EQ(AlphaDifference(*bmp, ReadPnm(FolderPath(folder) + f.Name + ".alpha.pgm")), "");
+            }
         }
     }
 }

@@ -328,7 +328,9 @@ TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
         EXPECT_EQ(s.Position(), 0);
         TLoaded l = Load(file, true);
         EXPECT_EQ(l.Error, error);
-        if (accepted) EXPECT_EQ(Row(l.Graphic->Bitmap(), 0, 3), (std::vector<uint8_t>{1, 2, 3}));
+        if (accepted) {
+            EXPECT_EQ(Row(l.Graphic->Bitmap(), 0, 3), (std::vector<uint8_t>{1, 2, 3}));
+        }
     }
     // The preview's offsets are its own: a strip offset past the preview is not read from the file.
     Bytes f = eps(40, uint32_t(tiff.size()) - 3);
