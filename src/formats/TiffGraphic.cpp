@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "formats/FormatErrors.h"
 #include "formats/FormatHelpers.h"
@@ -19,7 +18,7 @@ namespace {
 constexpr const char* kShortName = "TIF/TIFF";
 
 enum : uint16_t {
-    tagSubfileWidth = 256,
+    tagImageWidth = 256,
     tagImageLength = 257,
     tagBitsPerSample = 258,
     tagCompression = 259,
@@ -270,7 +269,7 @@ bool TTIFFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex)
     if (p.Version != 42) return false;
     if (!ReadDirectory(stream, imageIndex)) return false;
 
-    const uint32_t width = GetValue(tagSubfileWidth, 0), height = GetValue(tagImageLength, 0);
+    const uint32_t width = GetValue(tagImageWidth, 0), height = GetValue(tagImageLength, 0);
     if (width == 0 || height == 0 || width > uint32_t(INT32_MAX) || height > uint32_t(INT32_MAX)) return false;
     p.Width = int32_t(width);
     p.Height = int32_t(height);
