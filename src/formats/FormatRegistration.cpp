@@ -4,15 +4,18 @@
 #include "formats/FileFormatList.h"
 #include "formats/AutodeskGraphic.h"
 #include "formats/CutGraphic.h"
+#include "formats/GifGraphic.h"
 #include "formats/JpegFormat.h"
 #include "formats/PcdGraphic.h"
 #include "formats/PcxGraphic.h"
+#include "formats/PngGraphic.h"
 #include "formats/PpmGraphic.h"
 #include "formats/PsdGraphic.h"
 #include "formats/PspGraphic.h"
 #include "formats/RlaGraphic.h"
 #include "formats/SgiGraphic.h"
 #include "formats/TargaGraphic.h"
+#include "formats/TiffGraphic.h"
 
 namespace {
 struct TFormatRegistration
@@ -38,6 +41,11 @@ const TFormatRegistration kRegistrations[] = {
     {"vda", &TTargaGraphic::Class, "", "", FormatKind::Raster},
     {"tga", &TTargaGraphic::Class, "", "", FormatKind::Raster},
     {"icb", &TTargaGraphic::Class, "", "", FormatKind::Raster},
+    {"tiff", &TTIFFGraphic::Class, "Tagged Image File Format (TIFF)", "Macintosh TIFF images",
+     FormatKind::Raster | FormatKind::MultiImage},
+    {"tif", &TTIFFGraphic::Class, "", "PC TIF images", FormatKind::Raster | FormatKind::MultiImage},
+    {"fax", &TTIFFGraphic::Class, "", "GFI fax", FormatKind::Raster | FormatKind::MultiImage},
+    {"eps", &TEPSGraphic::Class, "Encapsulated Postscript", "", FormatKind::Raster},
     {"pcx", &TPCXGraphic::Class, "ZSoft Paintbrush (PCX)", "", FormatKind::Raster},
     {"pcc", &TPCXGraphic::Class, "", "", FormatKind::Raster},
     {"rpf", &TRLAGraphic::Class, "Alias/Wavefront", "", FormatKind::Raster},
@@ -54,8 +62,11 @@ const TFormatRegistration kRegistrations[] = {
     {"cel", &TAutodeskGraphic::Class, "Autodesk", "", FormatKind::Raster},
     {"pic", &TAutodeskGraphic::Class, "Autodesk", "", FormatKind::Raster},
     {"pcd", &TPCDGraphic::Class, "Kodak Photo-CD", "", FormatKind::Raster},
+    {"gif", &TGIFGraphic::Class, "Graphics Interchange Format (GIF)", "", FormatKind::Raster | FormatKind::MultiImage |
+     FormatKind::Animation},
     {"cut", &TCUTGraphic::Class, "Dr. Halo", "", FormatKind::Raster},
     {"psp", &TPSPGraphic::Class, "Paint Shop Pro", "", FormatKind::Raster | FormatKind::Vector},
+    {"png", &TPNGGraphic::Class, "Portable Network Graphic (PNG)", "", FormatKind::Raster},
 };
 } // namespace
 

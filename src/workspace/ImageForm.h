@@ -217,6 +217,8 @@ private:
     enum class TSourceKind { Clipboard, Bitmap, Resampled, Duplicate, Dialog, Names };
     void LoadSource(TSourceKind kind, const std::function<void()>& fill);
     void DuplicateFrom(TImageForm* other);
+    // Shows the warnings the picture's loader kept, once, in a box captioned "Warning".
+    void ShowLoadWarnings();
     // Shows why the source could not be loaded and closes the window.
     void LoadFailed(TSourceKind kind, const char* reason);
     void AfterJpegSource();
