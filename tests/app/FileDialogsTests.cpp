@@ -81,4 +81,23 @@ TEST(OpenPictureFilters, AllSupportedThenOnePerFamily)
     EXPECT_TRUE(f.contains("Windows Bitmap (*.bmp *.rle *.dib)")) << f.join("|").toStdString();
 }
 
+TEST(OpenPictureFilters, EveryRegisteredFormatIsOffered)
+{
+    const QStringList f = OpenPictureFilters(FileFormatList());
+    ASSERT_FALSE(f.isEmpty());
+    // The 36 extensions of the format table, in its order.
+    EXPECT_EQ(f[0].toStdString(),
+              "All supported formats (*.bmp *.jfif *.jpg *.jpe *.jpeg *.rle *.dib *.win *.vst *.vda *.tga *.icb "
+              "*.tiff *.tif *.fax *.eps *.pcx *.pcc *.rpf *.rla *.sgi *.rgba *.rgb *.bw *.psd *.pdd *.ppm *.pgm "
+              "*.pbm *.cel *.pic *.pcd *.gif *.cut *.psp *.png)");
+    for (const char* family :
+         {"Truevision Targa (*.win *.vst *.vda *.tga *.icb)", "Tagged Image File Format (TIFF) (*.tiff *.tif *.fax)",
+          "Encapsulated Postscript (*.eps)", "ZSoft Paintbrush (PCX) (*.pcx *.pcc)", "Alias/Wavefront (*.rpf *.rla)",
+          "SGI (*.sgi *.rgba *.rgb *.bw)", "Adobe Photoshop (*.psd *.pdd)",
+          "Portable Bitmap/Pixel Map (*.ppm *.pgm *.pbm)", "Autodesk (*.cel *.pic)", "Kodak Photo-CD (*.pcd)",
+          "Graphics Interchange Format (GIF) (*.gif)", "Dr. Halo (*.cut)", "Paint Shop Pro (*.psp)",
+          "Portable Network Graphic (PNG) (*.png)"})
+        EXPECT_TRUE(f.contains(family)) << family << " in " << f.join("|").toStdString();
+}
+
 } // namespace
