@@ -1,6 +1,5 @@
 #include "app/AboutBox.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -12,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/MailImage.h"
 #include "common/CheckMessage.h"
 #include "common/CommLib.h"
 #include "common/SettingsAccess.h"
@@ -67,12 +67,6 @@ QPixmap AboutPicture()
     p.drawText(QRect(22, 86, 300, 20), Qt::AlignLeft | Qt::AlignVCenter, "JPEG compression workbench  4.5");
     p.end();
     return QPixmap::fromImage(picture);
-}
-
-std::function<void(const QString&)>& TAboutBox::OpenLink()
-{
-    static std::function<void(const QString&)> open = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
-    return open;
 }
 
 TAboutBox::TAboutBox(QWidget* owner, bool splash)
@@ -171,11 +165,11 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == AboutEmailLabel) {
-            OpenLink()(QString("mailto:") + MakerMail);
+            MailLauncher().OpenUrl(std::string("mailto:") + MakerMail);
             return true;
         }
         if (watched == AboutWebLabel) {
-            OpenLink()(MakerWeb);
+            MailLauncher().OpenUrl(MakerWeb);
             return true;
         }
     }

@@ -3,7 +3,6 @@
 // picture; in about mode the picture carries a darkened strip in which the credits scroll, with
 // the maker's mail address and web page as links, and a click on the picture closes it.
 #include <QDialog>
-#include <functional>
 
 class QLabel;
 class QTimer;
@@ -22,8 +21,7 @@ public:
     // Whether the last ShowSplash showed the form.
     bool SplashShown() const { return FShown; }
 
-    // Opens a "mailto:" or web link; the program sets its launcher here.
-    static std::function<void(const QString& url)>& OpenLink();
+    // The links open through the program's launcher (MailLauncher).
     static const char* const MakerMail;
     static const char* const MakerWeb;
 

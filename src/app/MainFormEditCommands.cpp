@@ -5,6 +5,8 @@
 
 #include "app/CommentsForm.h"
 #include "app/MainForm.h"
+#include "codec/JPEGImage.h"
+#include "codec/JPEGProfile.h"
 #include "controls/ClipboardBitmap.h"
 #include "workspace/ImageForm.h"
 
@@ -54,9 +56,8 @@ void TMainForm::CreateEditActions()
     EditResizeAction->setEnabled(false);
     EditCommentAction = MakeAction("EditCommentAction", "Co&mment...", QKeySequence("Alt+T"),
                                    [this] { EditCommentActionExecute(); });
-    // Opens the profile editor once it is part of the program; disabled until then.
-    EditProfileAction = MakeAction("EditProfileAction", "&Edit Profile...", QKeySequence("Alt+P"), [] {});
-    EditProfileAction->setEnabled(false);
+    EditProfileAction = MakeAction("EditProfileAction", "&Edit Profile...", QKeySequence("Alt+P"),
+                                   [this] { EditProfileActionExecute(); });
 
     SelRectAction = MakeAction("SelRectAction", "&Rectangular", {},
                                onActive([](TImageForm* a) { a->SetSelectionShape(0); }));
@@ -86,6 +87,24 @@ void TMainForm::EditCropActionExecute()
     if (cut.Empty()) return;
     SetClipboardBitmap(cut);
     MakeImageWindow()->LoadSourceFromBitmap(cut, UntitledCounter++);
+}
+
+void TMainForm::EditProfileActionExecute()
+{
+    TImageForm* a = ActiveImage();
+    if (!a) return;
+    TJPEGProfile current;
+    GetSettingsRecord(*a->Image, current);
+    TJPEGProfile edited = current;
+    if (!RunProfileEditor(edited, *a->Image)) return;
+    if (ProfilesMatch(edited, current)) {
+        ApplySettingsRecord(*a->Image, edited);
+        return;
+    }
+    ApplySettingsRecord(*a->Image, edited);
+    a->MarkParamsChanged(true);
+    a->ForceRun = true;
+    ImageStateChanged(a, 0);
 }
 
 void TMainForm::EditCommentActionExecute()

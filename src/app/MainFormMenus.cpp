@@ -29,6 +29,7 @@ constexpr QRgb KFile = 0xff3a6ea5, KEdit = 0xff5a8f3c, KSel = 0xffa5653a, KTool 
 const TGlyph KGlyphs[] = {
     {"FileOpenAction", "Op", KFile},        {"FileSaveAsAction", "S+", KFile},
     {"FileSaveAction", "Sv", KFile},        {"EditCompressAction", "Go", KFile},
+    {"FileAcquireAction", "Sc", KFile},     {"FileMailAction", "@", KFile},
     {"EditStopAction", "St", KFile},        {"ViewInfoAction", "i", KFile},
     {"HelpContentsAction", "?", KFile},     {"SelRectAction", "\u25ad", KSel},
     {"SelElliptAction", "\u25ef", KSel},    {"SelPolyAction", "\u25b3", KSel},
@@ -153,13 +154,24 @@ void TMainForm::CreateToolbars()
         toolbar->addActions(actions);
         addToolBar(area, toolbar);
     };
-    bar(FileToolbar, "File", "FileToolbar", Qt::TopToolBarArea, {FileOpenAction, FileSaveAsAction, FileSaveAction});
+    bar(FileToolbar, "File", "FileToolbar", Qt::TopToolBarArea,
+        {FileOpenAction, FileSaveAsAction, FileSaveAction, FileAcquireAction, FileMailAction});
     // One button carries Compress, or Stop while the active window works.
     CompressBtn = new QToolButton(FileToolbar);
     CompressBtn->setObjectName("CompressBtn");
     CompressBtn->setDefaultAction(EditCompressAction);
     FileToolbar->addWidget(CompressBtn);
     FileToolbar->addActions({ViewInfoAction, HelpContentsAction});
+    // The profile button runs Load Profile; its arrow drops the profile menu.
+    ProfileBtn = new QToolButton(FileToolbar);
+    ProfileBtn->setObjectName("ProfileBtn");
+    ProfileBtn->setText("Load Profile");
+    ProfileBtn->setToolTip("Loads a compression profile");
+    connect(ProfileBtn, &QToolButton::clicked, FileLoadProfileAction, &QAction::trigger);
+    connect(FileLoadProfileAction, &QAction::enabledChanged, ProfileBtn, &QWidget::setEnabled);
+    ProfileBtn->setMenu(LoadProfileMenu);
+    ProfileBtn->setPopupMode(QToolButton::MenuButtonPopup);
+    FileToolbar->addWidget(ProfileBtn);
     bar(SelToolbar, "Selection", "SelToolbar", Qt::TopToolBarArea,
         {SelRectAction, SelElliptAction, SelPolyAction, SelHideAction, SelDelAction, SelDelAllAction});
     bar(EditToolbar, "Edit", "EditToolbar", Qt::TopToolBarArea,
@@ -304,7 +316,7 @@ void TMainForm::CreateImageMenu()
     ImageMenu->setObjectName("ImageMenu");
     ImageMenu->addActions({EditCompressAction, EditStopAction});
     ImageMenu->addSeparator();
-    ImageMenu->addActions({FileSaveAsAction, FileCloseAction});
+    ImageMenu->addActions({FileSaveAsAction, FileCloseAction, FileMailAction});
     ImageMenu->addSeparator();
     ImageMenu->addActions({EditCopyAction, EditCropAction, EditResizeAction});
     ImageMenu->addSeparator();

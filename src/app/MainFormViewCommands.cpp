@@ -6,6 +6,7 @@
 #include "app/AboutBox.h"
 #include "app/HelpWindow.h"
 #include "app/InfoForm.h"
+#include "app/MailImage.h"
 #include "app/MainForm.h"
 #include "workspace/ImageForm.h"
 #include "workspace/WindowCommandMath.h"
@@ -51,7 +52,7 @@ void TMainForm::CreateHelpActions()
             if (OnHelp) OnHelp(topic);
         };
     };
-    auto link = [](const char* url) { return [url] { TAboutBox::OpenLink()(QString::fromUtf8(url)); }; };
+    auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
     HelpContentsAction = MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
     HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {}, link(KSupportMail));

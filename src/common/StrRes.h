@@ -19,6 +19,11 @@ inline constexpr const char* SUnableToSendMail = "Unable to send mail";
 inline constexpr const char* SCannotCreateMailTempFile = "Cannot create a temporary file to mail image";
 inline constexpr const char* SMailNoteText = "This e-mail created by Quillmark, ";
 
+// The maker's addresses.
+inline constexpr const char* SMakerWebAddress = "https://www.example.com/quillmark/";
+inline constexpr const char* SMakerSupportAddress = "support@example.com";
+inline constexpr const char* SMakerFeedbackAddress = "feedback@example.com";
+
 // Image windows: loading, compressing and saving.
 inline constexpr const char* SNotEnoughResources =
     "There are not enough free resources in the system to proceed the current operation. ";
@@ -47,6 +52,7 @@ inline constexpr const char* SColorDepthWarning =
     "you to change the 16 bit (Hi-Color) or 24(32) bit (True Color) graphics mode.";
 
 // Scanner.
+inline constexpr const char* STWAINNotInstalled = "No scanner support is available on this system.";
 inline constexpr const char* SCannotWriteAcquiredImage = "Unable to write a temporary file for acquired image storing.";
 inline constexpr const char* SUnableToAcquire = "Unable to acquire image";
 

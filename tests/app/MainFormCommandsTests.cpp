@@ -19,6 +19,7 @@
 #include "app/CommentsForm.h"
 #include "app/HelpWindow.h"
 #include "app/IntMarksForm.h"
+#include "app/MailImage.h"
 #include "app/ResolutionForm.h"
 #include "app/MainForm.h"
 #include "app/ParamWidgets.h"
@@ -358,6 +359,57 @@ TEST_F(MainFormCommandsTest, WithoutAWindowTheWindowCommandsRest)
     Run(Form->WindowDuplAction);
     EXPECT_EQ(Form->ImageWindows().size(), 2u);
     a->SetSaved(true);
+}
+
+TEST_F(MainFormCommandsTest, EditProfileAppliesAChangedProfileAndMarksItOnlyThen)
+{
+    TImageForm* a = Open("a.bmp");
+    int runs = 0;
+    Form->ProfileEditorRunner = [&](TJPEGProfile& p, const TJPEGImage&) {
+        ++runs;
+        return true; // OK with nothing changed
+    };
+    Run(Form->EditProfileAction);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(a->HasPendingChanges());
+    EXPECT_FALSE(a->ForceRun);
+    Form->ProfileEditorRunner = [&](TJPEGProfile& p, const TJPEGImage&) {
+        p.LumQuality = 17;
+        return true;
+    };
+    Run(Form->EditProfileAction);
+    EXPECT_EQ(a->Image->LumQuality, 17);
+    EXPECT_TRUE(a->HasPendingChanges() || a->Busy || a->ForceRun);
+    EXPECT_EQ(Form->LumUpDown->value(), 84); // the panels show it, as the level 101 - 17
+    Form->ProfileEditorRunner = [&](TJPEGProfile& p, const TJPEGImage&) {
+        p.LumQuality = 90;
+        return false; // cancelled
+    };
+    Run(Form->EditProfileAction);
+    EXPECT_EQ(a->Image->LumQuality, 17);
+}
+
+TEST_F(MainFormCommandsTest, HelpMenuLinksGoThroughTheLauncher)
+{
+    struct TRecordingLauncher : TMailLauncher
+    {
+        bool OpenUrl(const std::string& url) override
+        {
+            Opened.push_back(url);
+            return true;
+        }
+        std::vector<std::string> Opened;
+    } launcher;
+    TMailLauncher* keep = SetMailLauncher(&launcher);
+    for (QAction* a : {Form->HelpSupportAction, Form->HelpFeedbackAction, Form->HelpTellFriendsAction,
+                       Form->HelpWebSiteAction})
+        Run(a);
+    SetMailLauncher(keep);
+    ASSERT_EQ(launcher.Opened.size(), 4u);
+    EXPECT_EQ(launcher.Opened[0].rfind("mailto:support@", 0), 0u);
+    EXPECT_EQ(launcher.Opened[1].rfind("mailto:feedback@", 0), 0u);
+    EXPECT_EQ(launcher.Opened[2], "mailto:");
+    EXPECT_EQ(launcher.Opened[3].rfind("http", 0), 0u);
 }
 
 // Runs answer on the dialog the command opens, then the command.

@@ -22,6 +22,7 @@
 #include "app/CommentsForm.h"
 #include "app/HelpWindow.h"
 #include "app/InfoForm.h"
+#include "app/MailImage.h"
 #include "app/IntMarksForm.h"
 #include "app/ResolutionForm.h"
 #include "common/CheckMessage.h"
@@ -194,9 +195,16 @@ TEST_F(SmallDialogs, AFewColoursWarnBeforeTheSplashUntilTheBoxIsTicked)
 
 TEST_F(SmallDialogs, AboutModeScrollsTheCreditsAndOpensTheLinks)
 {
-    std::vector<QString> opened;
-    auto keep = TAboutBox::OpenLink();
-    TAboutBox::OpenLink() = [&](const QString& url) { opened.push_back(url); };
+    struct TRecordingLauncher : TMailLauncher
+    {
+        bool OpenUrl(const std::string& url) override
+        {
+            Opened.push_back(url);
+            return true;
+        }
+        std::vector<std::string> Opened;
+    } launcher;
+    TMailLauncher* keep = SetMailLauncher(&launcher);
     {
         TAboutBox about(nullptr, false);
         EXPECT_EQ(about.size(), QSize(352 - 5, 270 - 32));
@@ -215,10 +223,10 @@ TEST_F(SmallDialogs, AboutModeScrollsTheCreditsAndOpensTheLinks)
         EXPECT_FALSE(about.isVisible());
         EXPECT_EQ(about.result(), QDialog::Accepted);
     }
-    TAboutBox::OpenLink() = keep;
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_TRUE(opened[0].startsWith("mailto:"));
-    EXPECT_TRUE(opened[1].startsWith("http"));
+    SetMailLauncher(keep);
+    ASSERT_EQ(launcher.Opened.size(), 2u);
+    EXPECT_EQ(launcher.Opened[0].rfind("mailto:", 0), 0u);
+    EXPECT_EQ(launcher.Opened[1].rfind("http", 0), 0u);
 }
 
 TEST_F(SmallDialogs, EveryHelpTopicHasATitledPageAndOneWindowServesThemAll)
