@@ -55,21 +55,25 @@ const TGlyph KGlyphs[] = {
     {"ViewArrResAction", "\u25a3", KView},  {"ViewArrVertAction", "\u229f", KView},
 };
 
+constexpr int KGlyphSize = 18;
+constexpr int KZoomSliderLength = 90;
+
 QIcon GlyphIcon(const TGlyph& g)
 {
-    QPixmap pixmap(22, 22);
+    QPixmap pixmap(KGlyphSize, KGlyphSize);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(QColor::fromRgba(g.Tint));
     p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(1, 1, 20, 20), 4, 4);
+    const QRect tile(0, 0, KGlyphSize, KGlyphSize);
+    p.drawRoundedRect(QRectF(tile), 3, 3);
     p.setPen(Qt::white);
     QFont f = p.font();
-    f.setPixelSize(QString::fromUtf8(g.Mark).size() > 2 ? 8 : 11);
+    f.setPixelSize(QString::fromUtf8(g.Mark).size() > 2 ? 7 : 10);
     f.setBold(true);
     p.setFont(f);
-    p.drawText(QRect(1, 1, 20, 20), Qt::AlignCenter, QString::fromUtf8(g.Mark));
+    p.drawText(tile, Qt::AlignCenter, QString::fromUtf8(g.Mark));
     p.end();
     return QIcon(pixmap);
 }
@@ -151,6 +155,7 @@ void TMainForm::CreateToolbars()
                       std::initializer_list<QAction*> actions) {
         toolbar = new QToolBar(title, this);
         toolbar->setObjectName(name);
+        toolbar->setIconSize(QSize(KGlyphSize, KGlyphSize));
         toolbar->addActions(actions);
         addToolBar(area, toolbar);
     };
@@ -174,6 +179,8 @@ void TMainForm::CreateToolbars()
     FileToolbar->addWidget(ProfileBtn);
     bar(SelToolbar, "Selection", "SelToolbar", Qt::TopToolBarArea,
         {SelRectAction, SelElliptAction, SelPolyAction, SelHideAction, SelDelAction, SelDelAllAction});
+    // A second row at the top, so that no button hides behind the toolbar's arrow in the designed size.
+    addToolBarBreak(Qt::TopToolBarArea);
     bar(EditToolbar, "Edit", "EditToolbar", Qt::TopToolBarArea,
         {EditPasteAction, EditCommentAction, EditCopyAction, EditResizeAction, EditCropAction, EditProfileAction});
     bar(ToolsToolbar, "Tools", "ToolsToolbar", Qt::TopToolBarArea,
@@ -196,7 +203,7 @@ void TMainForm::CreateToolbars()
     ZoomTrackBar->setRange(0, 100);
     ZoomTrackBar->setValue(50);
     ZoomTrackBar->setToolTip("Zoom");
-    ZoomTrackBar->setFixedHeight(110);
+    ZoomTrackBar->setFixedHeight(KZoomSliderLength);
     ZoomToolbar->addWidget(ZoomTrackBar);
     connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });
     // Horizontal while the toolbar stands at the top or bottom.
@@ -205,9 +212,9 @@ void TMainForm::CreateToolbars()
         ZoomTrackBar->setMinimumSize(0, 0);
         ZoomTrackBar->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         if (o == Qt::Vertical)
-            ZoomTrackBar->setFixedHeight(110);
+            ZoomTrackBar->setFixedHeight(KZoomSliderLength);
         else
-            ZoomTrackBar->setFixedWidth(110);
+            ZoomTrackBar->setFixedWidth(KZoomSliderLength);
     });
 
     addToolBarBreak(Qt::RightToolBarArea);
