@@ -180,12 +180,8 @@ void TBatchProgressForm::DrawAnimation()
 
 void TBatchProgressForm::closeEvent(QCloseEvent* event)
 {
-    // A close asked for while the stop question is open (the job's end, say) waits for the answer;
-    // the window then closes as the job is done by then.
-    if (FAsking) {
-        event->ignore();
-        return;
-    }
+    // A close asked for while the stop question is open (the job's end, say) is no new close: the
+    // window closes after the answer, as the job is done by then.
     if (JobDone()) {
         event->accept();
         return;
@@ -193,10 +189,8 @@ void TBatchProgressForm::closeEvent(QCloseEvent* event)
     event->ignore();
     if (FAsked) return;
     QPointer<TBatchProgressForm> self(this);
-    FAsking = true;
     const bool yes = AskYesNo(static_cast<QWidget*>(this), STerminateBatch);
     if (!self) return;
-    FAsking = false;
     if (yes) {
         FAsked = true;
         if (FJob) FJob->Terminate();

@@ -56,11 +56,13 @@ public:
     QProgressBar* TotalProgressBar;
     QWidget* AnimationBox;
 
+public slots:
+    // Esc goes through the close query too.
+    void reject() override;
+
 protected:
     // The close query: a running job is stopped only after the user agreed.
     void closeEvent(QCloseEvent* event) override;
-    // Esc goes through the close query too.
-    void reject() override;
 
 private:
     bool JobDone() const { return !FJob || FJob->GetDone(); }
@@ -69,5 +71,4 @@ private:
     TBatchProcess* FJob = nullptr;
     std::unique_ptr<TBatchAnimation> FAnimation;
     bool FAsked = false;
-    bool FAsking = false;
 };
