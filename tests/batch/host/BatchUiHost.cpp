@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/QtMainThreadInvoker.h"
+#include "app/QtMessageBox.h"
 #include "batch/BatchProcess.h"
 #include "batch/ui/BatchOptionsForm.h"
 #include "batch/ui/BatchProgressForm.h"
@@ -22,6 +23,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     TQtMainThreadInvoker invoker;
     SetMainThreadInvoker(&invoker);
+    TQtMessageBox boxes;
+    TScopedMessageBox scope(&boxes);
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() >= 3 && args[0] == "options") {
         TBatchOptionsForm form(nullptr, {"Half size", "Print", "Web"}, args[2], args[1], nullptr);
