@@ -16,6 +16,7 @@
 #include "common/StrRes.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsStore.h"
+#include "platform/TempFolder.h"
 #include "support/GuiTestApp.h"
 
 namespace fs = std::filesystem;
@@ -26,17 +27,15 @@ namespace {
 // folder with its own Web.qmp, and two dotted folders j.doe/ and j.dot/ holding a.bmp.
 struct TScratch
 {
-    std::string Root;
+    TTempFolder Folder;
+    std::string Root = Folder.Path();
     TScratch()
     {
-        char pattern[] = "/tmp/qm_batchopt_XXXXXX";
-        Root = ::mkdtemp(pattern);
         for (const char* d : {"Profiles", "pics", "elsewhere", "j.doe", "j.dot"}) fs::create_directory(Root + "/" + d);
         for (const char* f : {"Profiles/Web.qmp", "Profiles/Print.qmp", "elsewhere/Web.qmp", "pics/a.jpg",
                               "pics/b.bmp", "j.doe/a.bmp"})
             std::ofstream(Root + "/" + f) << "x";
     }
-    ~TScratch() { fs::remove_all(Root); }
     std::string operator()(const std::string& rel) const { return Root + "/" + rel; }
 };
 

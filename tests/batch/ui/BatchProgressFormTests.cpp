@@ -128,16 +128,22 @@ struct TProgressFixture : ::testing::Test
     TQueueInvoker Invoker;
     // Never started: running until the test releases it.
     TBatchProcess Job{{"/nowhere/a.bmp"}, {}, {}, &Invoker};
+    QPointer<TBatchProgressForm> Guard; // the window of NewForm, while it exists
     void SetUp() override { EnsureGuiTestApp(); }
+    TBatchProgressForm* NewForm()
+    {
+        auto* form = new TBatchProgressForm;
+        Guard = form;
+        form->SetJob(&Job);
+        return form;
+    }
 };
 
 TEST_F(TProgressFixture, CloseQueryAsksUntilYesThenRefusesSilentlyUntilTheJobEnds)
 {
     TRecordingMessageBox box;
     TScopedMessageBox scope(&box);
-    auto* form = new TBatchProgressForm;
-    QPointer<TBatchProgressForm> guard(form);
-    form->SetJob(&Job);
+    auto* form = NewForm();
     form->ShowForJob(false);
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -166,7 +172,7 @@ TEST_F(TProgressFixture, CloseQueryAsksUntilYesThenRefusesSilentlyUntilTheJobEnd
     form->ReleaseJob();
     EXPECT_TRUE(form->close());
     ServeDeferredDeletes();
-    EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(Guard.isNull());
     EXPECT_EQ(box.Calls().size(), 3u);
 }
 
@@ -187,32 +193,28 @@ TEST_F(TProgressFixture, JobEndingDuringTheQuestionClosesAfterTheAnswer)
         TCheckAnswer ShowCheck(TWindowHandle, const TCheckMessage&) override { return {mrNo, false}; }
     } box;
     TScopedMessageBox scope(&box);
-    auto* form = new TBatchProgressForm;
-    QPointer<TBatchProgressForm> guard(form);
-    form->SetJob(&Job);
+    auto* form = NewForm();
     form->ShowForJob(false);
     bool visibleAfterNestedClose = false;
     box.During = [&] {
         form->ReleaseJob();
         form->close();
-        visibleAfterNestedClose = !guard.isNull() && form->isVisible();
+        visibleAfterNestedClose = !Guard.isNull() && form->isVisible();
     };
     form->close();
     EXPECT_EQ(box.Asked, 1);
     EXPECT_TRUE(visibleAfterNestedClose);
-    ASSERT_FALSE(guard.isNull());
+    ASSERT_FALSE(Guard.isNull());
     EXPECT_FALSE(form->isVisible());
     ServeDeferredDeletes();
-    EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(Guard.isNull());
 }
 
 TEST_F(TProgressFixture, ForegroundWindowIsModalAndReturnsWhenClosed)
 {
     TRecordingMessageBox box;
     TScopedMessageBox scope(&box);
-    auto* form = new TBatchProgressForm;
-    QPointer<TBatchProgressForm> guard(form);
-    form->SetJob(&Job);
+    auto* form = NewForm();
     bool wasModal = false, escRefused = false;
     QTimer::singleShot(0, [&] {
         wasModal = form->isModal() && form->isVisible();
@@ -225,7 +227,7 @@ TEST_F(TProgressFixture, ForegroundWindowIsModalAndReturnsWhenClosed)
     form->ShowForJob(true);
     EXPECT_TRUE(wasModal);
     EXPECT_TRUE(escRefused);
-    EXPECT_TRUE(guard.isNull()); // freed when it returned
+    EXPECT_TRUE(Guard.isNull()); // freed when it returned
     EXPECT_EQ(box.Calls().size(), 1u);
 }
 
@@ -243,13 +245,12 @@ TEST_F(TProgressFixture, HandlerOfAClosedWindowDoesNothing)
 
 struct TRealJob : ::testing::Test
 {
-    std::string Root;
+    TTempFolder Scratch;
+    std::string Root = Scratch.Path();
     std::vector<std::string> Files;
     void SetUp() override
     {
         EnsureGuiInvoker();
-        char pattern[] = "/tmp/qm_batchwin_XXXXXX";
-        Root = ::mkdtemp(pattern);
         fs::create_directory(Root + "/out");
         WriteJpeg(Root + "/a.jpg", TestPicture(96, 64, 1));
         std::ofstream(Root + "/bad.bmp") << "this is text, not a bitmap";
@@ -257,7 +258,6 @@ struct TRealJob : ::testing::Test
         WriteProfile(Root + "/q.qmp", 60);
         Files = {Root + "/a.jpg", Root + "/bad.bmp", Root + "/c.jpg"};
     }
-    void TearDown() override { fs::remove_all(Root); }
 
     TBatchProcess* Start(TBatchProgressForm* form)
     {
