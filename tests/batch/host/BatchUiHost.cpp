@@ -1,7 +1,9 @@
 // The batch windows at work, for screenshots (not a test):
 //   batch_ui_host options FIRST_FILE PROFILES_FOLDER
 //   batch_ui_host job PROFILE_FOLDER OUT_FOLDER FILE...   (the progress window on a real job, then the log)
+//   batch_ui_host flight PICTURE OUT.png                   (frames of one flight, one under the other)
 #include <QApplication>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
@@ -11,11 +13,16 @@
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
 #include "batch/BatchProcess.h"
+#include "batch/BatchThumbnail.h"
+#include "batch/ui/BatchAnimation.h"
 #include "batch/ui/BatchOptionsForm.h"
 #include "batch/ui/BatchProgressForm.h"
 #include "batch/ui/LogForm.h"
 #include "codec/JPEGImage.h"
 #include "codec/ProfileFile.h"
+#include "controls/BitmapImage.h"
+#include "formats/Picture.h"
+#include "formats/PictureLoader.h"
 #include "platform/MainThread.h"
 
 int main(int argc, char** argv)
@@ -64,6 +71,34 @@ int main(int argc, char** argv)
         form->SetJob(job);
         job->Start();
         form->ShowForJob(true);
+        return 0;
+    }
+    if (args.size() >= 3 && args[0] == "flight") {
+        TPicture picture;
+        TImageFileInfo info;
+        LoadPicture(picture, args[1], false, 0, 0, info);
+        TBitmap thumb(BatchThumbnailSize, BatchThumbnailSize, TPixelFormat::pf24bit);
+        TRect r;
+        DrawBatchThumbnail(thumb, r, picture.Graphic()->GetBitmap(), 0xEFEFEF);
+        const QImage thumbImage = BitmapAsQImage(thumb);
+        const QRect rect(r.Left, r.Top, r.Width(), r.Height());
+        TBatchAnimation animation({380, 72}, QColor(0xEF, 0xEF, 0xEF));
+        const double steps[] = {0.0, 0.05, 0.25, 0.45, 0.5, 0.7, 0.95, 1.0};
+        QImage strip(380, 74 * 9, QImage::Format_RGB32);
+        strip.fill(Qt::black);
+        QPainter p(&strip);
+        for (int file = 0; file < 2; ++file) {
+            animation.StartFlight(4);
+            for (int i = 0; i < 8 && file == 1; ++i) {
+                animation.DrawFrame(thumbImage, rect, steps[i], 2);
+                p.drawImage(0, 74 * i, animation.Frame());
+            }
+            animation.Land(thumbImage, rect);
+        }
+        animation.DrawFrame(QImage(), QRect(), 0.0, 0);
+        p.drawImage(0, 74 * 8, animation.Frame());
+        p.end();
+        strip.save(QString::fromStdString(args[2]));
         return 0;
     }
     std::fprintf(stderr, "usage: batch_ui_host options FIRST PROFILES | job PROFILES OUT FILE...\n");
