@@ -66,6 +66,8 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+inline constexpr const char* SBatchErrorsSummary =
+    "%d errors encountered during batch processing.\r\nSuccessfully processed %d image(s) of %d";
 inline constexpr const char* SMinutes = "min";
 inline constexpr const char* SSeconds = "sec";
 // Stages of a batch job, by TBatchProcProgress::Stage.
