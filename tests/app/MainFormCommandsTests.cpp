@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "MainFormTestKit.h"
+#include "RecordingLauncher.h"
 #include "app/CommentsForm.h"
 #include "app/HelpWindow.h"
 #include "app/IntMarksForm.h"
@@ -391,25 +392,16 @@ TEST_F(MainFormCommandsTest, EditProfileAppliesAChangedProfileAndMarksItOnlyThen
 
 TEST_F(MainFormCommandsTest, HelpMenuLinksGoThroughTheLauncher)
 {
-    struct TRecordingLauncher : TMailLauncher
-    {
-        bool OpenUrl(const std::string& url) override
-        {
-            Opened.push_back(url);
-            return true;
-        }
-        std::vector<std::string> Opened;
-    } launcher;
-    TMailLauncher* keep = SetMailLauncher(&launcher);
+    testkit::TRecordingLauncher launcher;
+    testkit::TScopedLauncher use(&launcher);
     for (QAction* a : {Form->HelpSupportAction, Form->HelpFeedbackAction, Form->HelpTellFriendsAction,
                        Form->HelpWebSiteAction})
         Run(a);
-    SetMailLauncher(keep);
-    ASSERT_EQ(launcher.Opened.size(), 4u);
-    EXPECT_EQ(launcher.Opened[0].rfind("mailto:support@", 0), 0u);
-    EXPECT_EQ(launcher.Opened[1].rfind("mailto:feedback@", 0), 0u);
-    EXPECT_EQ(launcher.Opened[2], "mailto:");
-    EXPECT_EQ(launcher.Opened[3].rfind("http", 0), 0u);
+    ASSERT_EQ(launcher.Urls.size(), 4u);
+    EXPECT_EQ(launcher.Urls[0].rfind("mailto:support@", 0), 0u);
+    EXPECT_EQ(launcher.Urls[1].rfind("mailto:feedback@", 0), 0u);
+    EXPECT_EQ(launcher.Urls[2], "mailto:");
+    EXPECT_EQ(launcher.Urls[3].rfind("http", 0), 0u);
 }
 
 // Runs answer on the dialog the command opens, then the command.

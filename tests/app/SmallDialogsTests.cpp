@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include "app/AboutBox.h"
+#include "RecordingLauncher.h"
 #include "app/MainForm.h"
 #include "app/QtSettingsStore.h"
 #include "app/CommentsForm.h"
@@ -195,16 +196,8 @@ TEST_F(SmallDialogs, AFewColoursWarnBeforeTheSplashUntilTheBoxIsTicked)
 
 TEST_F(SmallDialogs, AboutModeScrollsTheCreditsAndOpensTheLinks)
 {
-    struct TRecordingLauncher : TMailLauncher
-    {
-        bool OpenUrl(const std::string& url) override
-        {
-            Opened.push_back(url);
-            return true;
-        }
-        std::vector<std::string> Opened;
-    } launcher;
-    TMailLauncher* keep = SetMailLauncher(&launcher);
+    testkit::TRecordingLauncher launcher;
+    testkit::TScopedLauncher use(&launcher);
     {
         TAboutBox about(nullptr, false);
         EXPECT_EQ(about.size(), QSize(352 - 5, 270 - 32));
@@ -223,10 +216,9 @@ TEST_F(SmallDialogs, AboutModeScrollsTheCreditsAndOpensTheLinks)
         EXPECT_FALSE(about.isVisible());
         EXPECT_EQ(about.result(), QDialog::Accepted);
     }
-    SetMailLauncher(keep);
-    ASSERT_EQ(launcher.Opened.size(), 2u);
-    EXPECT_EQ(launcher.Opened[0].rfind("mailto:", 0), 0u);
-    EXPECT_EQ(launcher.Opened[1].rfind("http", 0), 0u);
+    ASSERT_EQ(launcher.Urls.size(), 2u);
+    EXPECT_EQ(launcher.Urls[0].rfind("mailto:", 0), 0u);
+    EXPECT_EQ(launcher.Urls[1].rfind("http", 0), 0u);
 }
 
 TEST_F(SmallDialogs, EveryHelpTopicHasATitledPageAndOneWindowServesThemAll)
