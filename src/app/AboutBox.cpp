@@ -122,7 +122,8 @@ TAboutBox::TAboutBox(QWidget* owner, bool splash)
     label(AboutEmailLabel, "AboutEmailLabel", MakerMail, true);
     label(AboutWebText, "AboutWebText", "Web site: ", false);
     label(AboutWebLabel, "AboutWebLabel", MakerWeb, true);
-    for (QLabel* l : {AboutText0, AboutText1, AboutText2, AboutEmailText, AboutWebText}) l->move(8, -1000);
+    for (QLabel* l : {AboutText0, AboutText1, AboutText2, AboutEmailText, AboutWebText})
+        l->move(8, -1000);
     ScrollTimer = new QTimer(this);
     ScrollTimer->setInterval(KScrollMs);
     connect(ScrollTimer, &QTimer::timeout, this, [this] { ScrollTick(); });

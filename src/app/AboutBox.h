@@ -11,7 +11,7 @@ class TSettingsStore;
 class TAboutBox : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     TAboutBox(QWidget* owner, bool splash);
 
     // Splash mode: warns first when the screen shows 1 to 14 bits per pixel (until the warning's box
@@ -41,11 +41,11 @@ public:
     // One step of the credits scroll.
     void ScrollTick();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool FShown = false;
 };
 

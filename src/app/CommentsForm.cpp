@@ -10,14 +10,15 @@
 #include "codec/CommentLimit.h"
 #include "common/CommLib.h"
 
-TCommentsForm::TCommentsForm(QWidget* owner, std::function<void(int)> onHelp)
-    : QDialog(owner)
+TCommentsForm::TCommentsForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {
     setObjectName("CommentsForm");
     setWindowTitle("JPEG Image Text Information");
-    auto* text = new QLabel("You can view and edit text, embedded in your JPEG file. Feel free to include your "
-                            "signature, comment or copyright notice. This text is normally invisible in a JPEG "
-                            "image.", this);
+    auto* text =
+        new QLabel("You can view and edit text, embedded in your JPEG file. Feel free to include your "
+                   "signature, comment or copyright notice. This text is normally invisible in a JPEG "
+                   "image.",
+                   this);
     text->setWordWrap(true);
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName("Memo");

@@ -8,7 +8,7 @@ class QPlainTextEdit;
 class TCommentsForm : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     TCommentsForm(QWidget* owner, std::function<void(int)> onHelp);
     // Lines separated by CR LF, as the image keeps them.
     void SetText(const std::string& text);

@@ -8,29 +8,52 @@
 #include <QVBoxLayout>
 
 // The pages live in a library: their resource must be registered before the first use.
-static void InitHelpResource() { Q_INIT_RESOURCE(help); }
+static void InitHelpResource()
+{
+    Q_INIT_RESOURCE(help);
+}
 
 QString HelpPageFor(int topic)
 {
     const char* page = "contents.html";
     switch (topic) {
-    case htIndex: page = "index.html"; break;
-    case htToolbars: page = "toolbars.html"; break;
-    case htResolution: page = "resolution.html"; break;
-    case htComments: page = "comments.html"; break;
-    case htIntegrityMarks: page = "intmarks.html"; break;
-    case htPreferences: page = "preferences.html"; break;
-    case htProfiles: page = "profiles.html"; break;
-    case htPictureDialogs: page = "picturedialogs.html"; break;
-    case htBatchOptions: page = "batch.html"; break;
-    case htHelpOffer: page = "faq.html"; break;
-    default: break;
+    case htIndex:
+        page = "index.html";
+        break;
+    case htToolbars:
+        page = "toolbars.html";
+        break;
+    case htResolution:
+        page = "resolution.html";
+        break;
+    case htComments:
+        page = "comments.html";
+        break;
+    case htIntegrityMarks:
+        page = "intmarks.html";
+        break;
+    case htPreferences:
+        page = "preferences.html";
+        break;
+    case htProfiles:
+        page = "profiles.html";
+        break;
+    case htPictureDialogs:
+        page = "picturedialogs.html";
+        break;
+    case htBatchOptions:
+        page = "batch.html";
+        break;
+    case htHelpOffer:
+        page = "faq.html";
+        break;
+    default:
+        break;
     }
     return QString("qrc:/help/") + page;
 }
 
-THelpWindow::THelpWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window)
+THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
 {
     static bool registered = (InitHelpResource(), true);
     (void)registered;
@@ -60,8 +83,10 @@ THelpWindow::THelpWindow(QWidget* owner)
     ForwardBtn->setEnabled(false);
     connect(BackBtn, &QToolButton::clicked, Browser, &QTextBrowser::backward);
     connect(ForwardBtn, &QToolButton::clicked, Browser, &QTextBrowser::forward);
-    connect(ContentsBtn, &QToolButton::clicked, this, [this] { Browser->setSource(QUrl(HelpPageFor(htContents))); });
-    connect(IndexBtn, &QToolButton::clicked, this, [this] { Browser->setSource(QUrl(HelpPageFor(htIndex))); });
+    connect(ContentsBtn, &QToolButton::clicked, this,
+            [this] { Browser->setSource(QUrl(HelpPageFor(htContents))); });
+    connect(IndexBtn, &QToolButton::clicked, this,
+            [this] { Browser->setSource(QUrl(HelpPageFor(htIndex))); });
     connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::forwardAvailable, ForwardBtn, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::sourceChanged, this,

@@ -7,7 +7,8 @@ class QTextBrowser;
 class QToolButton;
 
 // Topic numbers the program asks for; besides these, the contents and the keyword index.
-enum : int {
+enum : int
+{
     htContents = 0,
     htIndex = 1,
     htToolbars = 90,
@@ -27,7 +28,7 @@ QString HelpPageFor(int topic);
 class THelpWindow : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     explicit THelpWindow(QWidget* owner);
     void ShowTopic(int topic);
     QTextBrowser* Browser = nullptr;
@@ -36,10 +37,10 @@ public:
     QToolButton* ContentsBtn = nullptr;
     QToolButton* IndexBtn = nullptr;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool FPlaced = false;
 };
 

@@ -42,12 +42,12 @@ QString Ratio(double r)
 
 } // namespace
 
-TInfoForm::TInfoForm(QWidget* owner)
-    : QDialog(owner)
+TInfoForm::TInfoForm(QWidget* owner) : QDialog(owner)
 {
     setObjectName("InfoForm");
     setWindowTitle("Image Information");
-    auto value = [this](QGridLayout* grid, int row, const char* caption, const char* name, const char* initial) {
+    auto value = [this](QGridLayout* grid, int row, const char* caption, const char* name,
+                        const char* initial) {
         grid->addWidget(new QLabel(caption), row, 0);
         auto* v = new QLabel(initial);
         v->setObjectName(name);
@@ -86,7 +86,10 @@ TInfoForm::TInfoForm(QWidget* owner)
     layout->addWidget(buttons);
 }
 
-QLabel* TInfoForm::Value(const char* name) const { return findChild<QLabel*>(name); }
+QLabel* TInfoForm::Value(const char* name) const
+{
+    return findChild<QLabel*>(name);
+}
 
 void TInfoForm::Fill(const TImageInfoFacts& f)
 {

@@ -28,7 +28,7 @@ TImageInfoFacts ImageInfoFactsOf(const TImageForm& window);
 class TInfoForm : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     explicit TInfoForm(QWidget* owner);
     void Fill(const TImageInfoFacts& facts);
     // Value labels by row name ("Width", "FileName", "SrcFileSize", "SrcType", "SrcBits", "SrcMode",

@@ -11,14 +11,15 @@
 #include "app/DialogButtons.h"
 #include "app/HelpWindow.h"
 
-TIntMarksForm::TIntMarksForm(QWidget* owner, std::function<void(int)> onHelp)
-    : QDialog(owner)
+TIntMarksForm::TIntMarksForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {
     setObjectName("IntMarksForm");
     setWindowTitle("Integrity marks");
-    auto* text = new QLabel("Integrity marks allow the decompression to be resumed if image will be damaged. You can "
-                            "specify the interval (in compression blocks) between integrity marks . NOTE: Smaller "
-                            "interval means more marks to be inserted in the image and the greater file size. ", this);
+    auto* text =
+        new QLabel("Integrity marks allow the decompression to be resumed if image will be damaged. You can "
+                   "specify the interval (in compression blocks) between integrity marks . NOTE: Smaller "
+                   "interval means more marks to be inserted in the image and the greater file size. ",
+                   this);
     text->setWordWrap(true);
     auto* group = new QGroupBox(" Options ", this);
     auto* groupLayout = new QVBoxLayout(group);
@@ -55,4 +56,7 @@ void TIntMarksForm::SetInterval(int interval)
     if (interval >= 1) IntervalUpDown->setValue(interval);
 }
 
-int TIntMarksForm::Interval() const { return InsertCheckBox->isChecked() ? IntervalUpDown->value() : 0; }
+int TIntMarksForm::Interval() const
+{
+    return InsertCheckBox->isChecked() ? IntervalUpDown->value() : 0;
+}

@@ -9,7 +9,7 @@ class QSpinBox;
 class TIntMarksForm : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     TIntMarksForm(QWidget* owner, std::function<void(int)> onHelp);
     // The check box on for an interval of 1 or more (the interval then shown); off otherwise.
     void SetInterval(int interval);

@@ -386,7 +386,8 @@ private:
     void CreateToolbarMenu();
     // A checkable action in a group of its own kind (radio group).
     QActionGroup* RadioGroup(std::initializer_list<QAction*> actions);
-    QAction* MakeAction(const char* name, const char* caption, const QKeySequence& keys, std::function<void()> run);
+    QAction* MakeAction(const char* name, const char* caption, const QKeySequence& keys,
+                        std::function<void()> run);
     void CreateImageMenu();
     void CreateParamToolbars();
     // A parameter toolbar: the area tabs beside two panels.

@@ -50,7 +50,8 @@ void TMainForm::CreateEditActions()
                                 onActive([](TImageForm* a) { a->CopyToClipboard(); }));
     EditPasteAction = MakeAction("EditPasteAction", "&Paste as New Image", QKeySequence("Ctrl+V"),
                                  [this] { MakeImageWindow()->LoadSourceFromClipboard(UntitledCounter++); });
-    EditCropAction = MakeAction("EditCropAction", "C&rop", QKeySequence("Ctrl+X"), [this] { EditCropActionExecute(); });
+    EditCropAction =
+        MakeAction("EditCropAction", "C&rop", QKeySequence("Ctrl+X"), [this] { EditCropActionExecute(); });
     // The resize dialog is not part of the program yet: the command stays disabled until it is.
     EditResizeAction = MakeAction("EditResizeAction", "Re&size...", QKeySequence("Shift+S"), [] {});
     EditResizeAction->setEnabled(false);
@@ -71,9 +72,9 @@ void TMainForm::CreateEditActions()
     SelDelAllAction = MakeAction("SelDelAllAction", "Delete &All", QKeySequence("Ctrl+Alt+D"),
                                  onActive([](TImageForm* a) { a->DeleteAllSelections(); }));
     SelHideAction = MakeAction("SelHideAction", "&Hide All", {}, onActive([this](TImageForm* a) {
-        a->ToggleSelectionsHidden();
-        SelHideAction->setChecked(a->SelectionsHidden);
-    }));
+                                   a->ToggleSelectionsHidden();
+                                   SelHideAction->setChecked(a->SelectionsHidden);
+                               }));
     SelHideAction->setCheckable(true);
 }
 

@@ -25,34 +25,61 @@ struct TGlyph
     QRgb Tint;
 };
 constexpr QRgb KFile = 0xff3a6ea5, KEdit = 0xff5a8f3c, KSel = 0xffa5653a, KTool = 0xff7a4fa0,
-               KWin = 0xff4f7f8f, KOpt = 0xff8f4f5f, KCtl = 0xff6f6f2f, KZoom = 0xff2f6f6f, KView = 0xff4f4f8f;
+               KWin = 0xff4f7f8f, KOpt = 0xff8f4f5f, KCtl = 0xff6f6f2f, KZoom = 0xff2f6f6f,
+               KView = 0xff4f4f8f;
 const TGlyph KGlyphs[] = {
-    {"FileOpenAction", "Op", KFile},        {"FileSaveAsAction", "S+", KFile},
-    {"FileSaveAction", "Sv", KFile},        {"EditCompressAction", "Go", KFile},
-    {"FileAcquireAction", "Sc", KFile},     {"FileMailAction", "@", KFile},
-    {"EditStopAction", "St", KFile},        {"ViewInfoAction", "i", KFile},
-    {"HelpContentsAction", "?", KFile},     {"SelRectAction", "\u25ad", KSel},
-    {"SelElliptAction", "\u25ef", KSel},    {"SelPolyAction", "\u25b3", KSel},
-    {"SelHideAction", "Hd", KSel},          {"SelDelAction", "X", KSel},
-    {"SelDelAllAction", "XX", KSel},        {"EditPasteAction", "Pa", KEdit},
-    {"EditCommentAction", "Tx", KEdit},     {"EditCopyAction", "Cp", KEdit},
-    {"EditResizeAction", "Rs", KEdit},      {"EditCropAction", "Cr", KEdit},
-    {"EditProfileAction", "Pf", KEdit},     {"OptToolMoveAction", "\u2725", KTool},
-    {"OptToolSelAction", "\u2b1a", KTool},  {"OptToolZoomAction", "\u2315", KTool},
-    {"WindowCascadeAction", "Cc", KWin},    {"WindowTileHorzAction", "\u2261", KWin},
-    {"WindowTileVertAction", "\u2016", KWin}, {"WindowMinimizeAllAction", "_", KWin},
-    {"WindowFitAction", "Ft", KWin},        {"WindowDuplAction", "Dp", KWin},
-    {"OptPlainAction", "Pl", KOpt},         {"OptSelAction", "Se", KOpt},
-    {"OptGrayAction", "Gr", KOpt},          {"OptColorAction", "Co", KOpt},
-    {"OptProgAction", "Pr", KOpt},          {"OptOptAction", "Op", KOpt},
-    {"OptPrecHighAction", "Hi", KOpt},      {"OptPrecNormAction", "No", KOpt},
-    {"OptPrecLowAction", "Lo", KOpt},       {"OptEqAdjAction", "Ad", KCtl},
-    {"OptEqFullAction", "Fc", KCtl},        {"OptCompAutAction", "Au", KCtl},
-    {"OptCompCmdAction", "Cm", KCtl},       {"OptResetAction", "Rt", KCtl},
-    {"ViewZoomInAction", "+", KZoom},       {"ViewZoomOutAction", "\u2212", KZoom},
-    {"ViewActSizeAction", "1:1", KZoom},    {"ViewZoomFitAction", "Fit", KZoom},
-    {"ViewCenterAction", "\u25ce", KZoom},  {"ViewArrHorzAction", "\u25eb", KView},
-    {"ViewArrResAction", "\u25a3", KView},  {"ViewArrVertAction", "\u229f", KView},
+    {"FileOpenAction", "Op", KFile},
+    {"FileSaveAsAction", "S+", KFile},
+    {"FileSaveAction", "Sv", KFile},
+    {"EditCompressAction", "Go", KFile},
+    {"FileAcquireAction", "Sc", KFile},
+    {"FileMailAction", "@", KFile},
+    {"EditStopAction", "St", KFile},
+    {"ViewInfoAction", "i", KFile},
+    {"HelpContentsAction", "?", KFile},
+    {"SelRectAction", "\u25ad", KSel},
+    {"SelElliptAction", "\u25ef", KSel},
+    {"SelPolyAction", "\u25b3", KSel},
+    {"SelHideAction", "Hd", KSel},
+    {"SelDelAction", "X", KSel},
+    {"SelDelAllAction", "XX", KSel},
+    {"EditPasteAction", "Pa", KEdit},
+    {"EditCommentAction", "Tx", KEdit},
+    {"EditCopyAction", "Cp", KEdit},
+    {"EditResizeAction", "Rs", KEdit},
+    {"EditCropAction", "Cr", KEdit},
+    {"EditProfileAction", "Pf", KEdit},
+    {"OptToolMoveAction", "\u2725", KTool},
+    {"OptToolSelAction", "\u2b1a", KTool},
+    {"OptToolZoomAction", "\u2315", KTool},
+    {"WindowCascadeAction", "Cc", KWin},
+    {"WindowTileHorzAction", "\u2261", KWin},
+    {"WindowTileVertAction", "\u2016", KWin},
+    {"WindowMinimizeAllAction", "_", KWin},
+    {"WindowFitAction", "Ft", KWin},
+    {"WindowDuplAction", "Dp", KWin},
+    {"OptPlainAction", "Pl", KOpt},
+    {"OptSelAction", "Se", KOpt},
+    {"OptGrayAction", "Gr", KOpt},
+    {"OptColorAction", "Co", KOpt},
+    {"OptProgAction", "Pr", KOpt},
+    {"OptOptAction", "Op", KOpt},
+    {"OptPrecHighAction", "Hi", KOpt},
+    {"OptPrecNormAction", "No", KOpt},
+    {"OptPrecLowAction", "Lo", KOpt},
+    {"OptEqAdjAction", "Ad", KCtl},
+    {"OptEqFullAction", "Fc", KCtl},
+    {"OptCompAutAction", "Au", KCtl},
+    {"OptCompCmdAction", "Cm", KCtl},
+    {"OptResetAction", "Rt", KCtl},
+    {"ViewZoomInAction", "+", KZoom},
+    {"ViewZoomOutAction", "\u2212", KZoom},
+    {"ViewActSizeAction", "1:1", KZoom},
+    {"ViewZoomFitAction", "Fit", KZoom},
+    {"ViewCenterAction", "\u25ce", KZoom},
+    {"ViewArrHorzAction", "\u25eb", KView},
+    {"ViewArrResAction", "\u25a3", KView},
+    {"ViewArrVertAction", "\u229f", KView},
 };
 
 constexpr int KGlyphSize = 18;
@@ -112,7 +139,8 @@ void TMainForm::CreateCommandMenus()
     opt->addMenu("Pre&cision")->addActions({OptPrecNormAction, OptPrecHighAction, OptPrecLowAction});
     opt->addMenu("&Equalizer")->addActions({OptEqAdjAction, OptEqFullAction});
     opt->addSeparator();
-    opt->addMenu("Advanced")->addActions({OptDPIAction, OptIntMarksAction, OptKeepDateAction, OptMaxOptAction});
+    opt->addMenu("Advanced")
+        ->addActions({OptDPIAction, OptIntMarksAction, OptKeepDateAction, OptMaxOptAction});
     opt->addSeparator();
     opt->addMenu("Co&mpress on")->addActions({OptCompAutAction, OptCompCmdAction});
     opt->addSeparator();
@@ -121,7 +149,8 @@ void TMainForm::CreateCommandMenus()
     opt->addAction(OptPrefsAction);
 
     QMenu* view = menuBar()->addMenu("&View");
-    view->addActions({ViewZoomInAction, ViewZoomOutAction, ViewZoomFitAction, ViewActSizeAction, ViewCenterAction});
+    view->addActions(
+        {ViewZoomInAction, ViewZoomOutAction, ViewZoomFitAction, ViewActSizeAction, ViewCenterAction});
     view->addSeparator();
     view->addActions({ViewArrHorzAction, ViewArrVertAction, ViewArrResAction});
     view->addSeparator();
@@ -132,8 +161,8 @@ void TMainForm::CreateCommandMenus()
 
     WindowMenu = menuBar()->addMenu("&Window");
     WindowMenu->setObjectName("WindowMenu");
-    WindowMenu->addActions({WindowCascadeAction, WindowTileHorzAction, WindowTileVertAction, WindowMinimizeAllAction,
-                            WindowArrangeAllAction});
+    WindowMenu->addActions({WindowCascadeAction, WindowTileHorzAction, WindowTileVertAction,
+                            WindowMinimizeAllAction, WindowArrangeAllAction});
     WindowMenu->addSeparator();
     WindowMenu->addActions({WindowDuplAction, WindowFitAction});
     WindowMenu->addSeparator()->setObjectName("WindowListSeparator");
@@ -182,15 +211,16 @@ void TMainForm::CreateToolbars()
     // A second row at the top, so that no button hides behind the toolbar's arrow in the designed size.
     addToolBarBreak(Qt::TopToolBarArea);
     bar(EditToolbar, "Edit", "EditToolbar", Qt::TopToolBarArea,
-        {EditPasteAction, EditCommentAction, EditCopyAction, EditResizeAction, EditCropAction, EditProfileAction});
+        {EditPasteAction, EditCommentAction, EditCopyAction, EditResizeAction, EditCropAction,
+         EditProfileAction});
     bar(ToolsToolbar, "Tools", "ToolsToolbar", Qt::TopToolBarArea,
         {OptToolMoveAction, OptToolSelAction, OptToolZoomAction});
     bar(WindowToolbar, "Window", "WindowToolbar", Qt::TopToolBarArea,
-        {WindowCascadeAction, WindowTileHorzAction, WindowTileVertAction, WindowMinimizeAllAction, WindowFitAction,
-         WindowDuplAction});
+        {WindowCascadeAction, WindowTileHorzAction, WindowTileVertAction, WindowMinimizeAllAction,
+         WindowFitAction, WindowDuplAction});
     bar(OptionsToolbar, "Options", "OptionsToolbar", Qt::LeftToolBarArea,
-        {OptPlainAction, OptSelAction, OptGrayAction, OptColorAction, OptProgAction, OptOptAction, OptPrecHighAction,
-         OptPrecNormAction, OptPrecLowAction});
+        {OptPlainAction, OptSelAction, OptGrayAction, OptColorAction, OptProgAction, OptOptAction,
+         OptPrecHighAction, OptPrecNormAction, OptPrecLowAction});
     // Each side toolbar in a column of its own, so that neither hides buttons behind the other.
     addToolBarBreak(Qt::LeftToolBarArea);
     bar(ControlsToolbar, "Controls", "ControlsToolbar", Qt::LeftToolBarArea,
@@ -235,9 +265,11 @@ void TMainForm::CreateToolbars()
     });
 
     for (const TGlyph& g : KGlyphs)
-        if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly)) action->setIcon(GlyphIcon(g));
+        if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly))
+            action->setIcon(GlyphIcon(g));
     // The menus keep their captions without pictures.
-    for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) action->setIconVisibleInMenu(false);
+    for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
+        action->setIconVisibleInMenu(false);
 }
 
 void TMainForm::CreateToolbarMenu()
@@ -254,7 +286,8 @@ void TMainForm::CreateToolbarMenu()
     ToolbarMenu->addSeparator();
     ToolbarMenu->addAction(OptPrefsAction);
     QAction* help = ToolbarMenu->addAction("&Help...");
-    for (QAction* a : {ShowTipsItem, FlatButtonsItem, HiliteButtonsItem, DockedItem}) a->setCheckable(true);
+    for (QAction* a : {ShowTipsItem, FlatButtonsItem, HiliteButtonsItem, DockedItem})
+        a->setCheckable(true);
     connect(ShowTipsItem, &QAction::triggered, this, [this](bool on) { Prefs.ShowTips = on; });
     connect(FlatButtonsItem, &QAction::triggered, this, [this](bool on) {
         Prefs.FlatButtons = on;
@@ -277,10 +310,17 @@ void TMainForm::CreateToolbarMenu()
 
     // View > Toolbars, in the menu's order; the checks follow the toolbars.
     const std::pair<const char*, QToolBar*> items[] = {
-        {"&File", FileToolbar},       {"&Edit", EditToolbar},       {"&Selection", SelToolbar},
-        {"&Tools", ToolsToolbar},     {"&Zoom", ZoomToolbar},       {"&View", ViewToolbar},
-        {"&Window", WindowToolbar},   {"&Options", OptionsToolbar}, {"&Controls", ControlsToolbar},
-        {"Com&pression", ComprToolbar}, {"&Image Prefiltering", PrefiltToolbar},
+        {"&File", FileToolbar},
+        {"&Edit", EditToolbar},
+        {"&Selection", SelToolbar},
+        {"&Tools", ToolsToolbar},
+        {"&Zoom", ZoomToolbar},
+        {"&View", ViewToolbar},
+        {"&Window", WindowToolbar},
+        {"&Options", OptionsToolbar},
+        {"&Controls", ControlsToolbar},
+        {"Com&pression", ComprToolbar},
+        {"&Image Prefiltering", PrefiltToolbar},
     };
     for (const auto& [caption, bar] : items) {
         QAction* item = ToolbarsMenu->addAction(caption);
@@ -308,13 +348,15 @@ void TMainForm::ToolbarMenuPopup(QToolBar* bar, const QPoint& globalPos)
 
 void TMainForm::SyncToolbarItems()
 {
-    for (const auto& [item, bar] : ToolbarItems) item->setChecked(!bar->isHidden());
+    for (const auto& [item, bar] : ToolbarItems)
+        item->setChecked(!bar->isHidden());
 }
 
 void TMainForm::ApplyButtonStyles()
 {
     for (QToolBar* bar : findChildren<QToolBar*>())
-        for (QToolButton* button : bar->findChildren<QToolButton*>()) button->setAutoRaise(Prefs.FlatButtons);
+        for (QToolButton* button : bar->findChildren<QToolButton*>())
+            button->setAutoRaise(Prefs.FlatButtons);
 }
 
 void TMainForm::CreateImageMenu()
@@ -345,11 +387,13 @@ void TMainForm::CreateImageMenu()
     units->addSeparator();
     QAction* slow = units->addAction("Download Time at &28.8 Kbit");
     QAction* fast = units->addAction("Download Time at &56 KBit");
-    for (QAction* a : {bytes, kbytes, slow, fast}) a->setCheckable(true);
+    for (QAction* a : {bytes, kbytes, slow, fast})
+        a->setCheckable(true);
     auto change = [this](TSizeUnitItem item) {
         Prefs.ImageInfoOptions = ToggleSizeUnit(Prefs.ImageInfoOptions, item);
         ImageWindowPrefs().ImageInfoOptions = Prefs.ImageInfoOptions;
-        for (TImageForm* f : ImageWindows()) f->StatusBar->update();
+        for (TImageForm* f : ImageWindows())
+            f->StatusBar->update();
     };
     connect(bytes, &QAction::triggered, this, [change] { change(TSizeUnitItem::Bytes); });
     connect(kbytes, &QAction::triggered, this, [change] { change(TSizeUnitItem::KBytes); });

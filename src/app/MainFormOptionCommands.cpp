@@ -14,45 +14,56 @@
 
 void TMainForm::CreateOptionActions()
 {
-    OptToolMoveAction = MakeAction("OptToolMoveAction", "&Move", {}, [this] { OptToolActionExecute(0, true); });
-    OptToolSelAction = MakeAction("OptToolSelAction", "&Selection", {}, [this] { OptToolActionExecute(2, true); });
-    OptToolZoomAction = MakeAction("OptToolZoomAction", "&Zoom", {}, [this] { OptToolActionExecute(1, true); });
+    OptToolMoveAction =
+        MakeAction("OptToolMoveAction", "&Move", {}, [this] { OptToolActionExecute(0, true); });
+    OptToolSelAction =
+        MakeAction("OptToolSelAction", "&Selection", {}, [this] { OptToolActionExecute(2, true); });
+    OptToolZoomAction =
+        MakeAction("OptToolZoomAction", "&Zoom", {}, [this] { OptToolActionExecute(1, true); });
     RadioGroup({OptToolMoveAction, OptToolSelAction, OptToolZoomAction});
     OptPlainAction = MakeAction("OptPlainAction", "&Plain", {}, [this] { OptSelectiveExecute(false, true); });
     OptSelAction = MakeAction("OptSelAction", "&Selective", {}, [this] { OptSelectiveExecute(true, true); });
     RadioGroup({OptPlainAction, OptSelAction});
     OptOptAction = MakeAction("OptOptAction", "&Optimized", {}, [this] { OptProgressiveExecute(false); });
-    OptProgAction = MakeAction("OptProgAction", "P&rogressive (Web)", {}, [this] { OptProgressiveExecute(true); });
+    OptProgAction =
+        MakeAction("OptProgAction", "P&rogressive (Web)", {}, [this] { OptProgressiveExecute(true); });
     RadioGroup({OptOptAction, OptProgAction});
-    OptColorAction = MakeAction("OptColorAction", "&True Color (24 bit)", {}, [this] { OptColorActionExecute(); });
-    OptGrayAction = MakeAction("OptGrayAction", "&Gray Scale (8 bit)", {}, [this] { OptGrayActionExecute(); });
+    OptColorAction =
+        MakeAction("OptColorAction", "&True Color (24 bit)", {}, [this] { OptColorActionExecute(); });
+    OptGrayAction =
+        MakeAction("OptGrayAction", "&Gray Scale (8 bit)", {}, [this] { OptGrayActionExecute(); });
     RadioGroup({OptColorAction, OptGrayAction});
     OptEqAdjAction = MakeAction("OptEqAdjAction", "&Adjustment", {}, [this] { OptEqualizerExecute(false); });
-    OptEqFullAction = MakeAction("OptEqFullAction", "&Full Control", {}, [this] { OptEqualizerExecute(true); });
+    OptEqFullAction =
+        MakeAction("OptEqFullAction", "&Full Control", {}, [this] { OptEqualizerExecute(true); });
     RadioGroup({OptEqAdjAction, OptEqFullAction});
     OptPrecNormAction = MakeAction("OptPrecNormAction", "&Normal (2 Luma : 1 Chroma)", {},
                                    [this] { OptPrecisionExecute(0); });
-    OptPrecHighAction = MakeAction("OptPrecHighAction", "&High (2 Luma : 2 Chroma)", {},
-                                   [this] { OptPrecisionExecute(1); });
-    OptPrecLowAction = MakeAction("OptPrecLowAction", "&Low (1 Luma : 2 Chroma)", {},
-                                  [this] { OptPrecisionExecute(2); });
+    OptPrecHighAction =
+        MakeAction("OptPrecHighAction", "&High (2 Luma : 2 Chroma)", {}, [this] { OptPrecisionExecute(1); });
+    OptPrecLowAction =
+        MakeAction("OptPrecLowAction", "&Low (1 Luma : 2 Chroma)", {}, [this] { OptPrecisionExecute(2); });
     RadioGroup({OptPrecNormAction, OptPrecHighAction, OptPrecLowAction});
     OptCompAutAction = MakeAction("OptCompAutAction", "&Options change (automatically)", {},
                                   [this] { OptCompressOnExecute(true); });
-    OptCompCmdAction = MakeAction("OptCompCmdAction", "&Command", {}, [this] { OptCompressOnExecute(false); });
+    OptCompCmdAction =
+        MakeAction("OptCompCmdAction", "&Command", {}, [this] { OptCompressOnExecute(false); });
     RadioGroup({OptCompAutAction, OptCompCmdAction});
-    OptIntMarksAction = MakeAction("OptIntMarksAction", "&Integrity marks...", {}, [this] { OptIntMarksActionExecute(); });
+    OptIntMarksAction =
+        MakeAction("OptIntMarksAction", "&Integrity marks...", {}, [this] { OptIntMarksActionExecute(); });
     OptDPIAction = MakeAction("OptDPIAction", "Resolution...", {}, [this] { OptDPIActionExecute(); });
     OptKeepDateAction = MakeAction("OptKeepDateAction", "Keep original file date", {}, [this] {
         Prefs.KeepOrigDatetime = OptKeepDateAction->isChecked();
         ImageWindowPrefs().KeepOrigDatetime = Prefs.KeepOrigDatetime;
-        for (TImageForm* f : ImageWindows()) f->KeepOrigDatetime = Prefs.KeepOrigDatetime;
+        for (TImageForm* f : ImageWindows())
+            f->KeepOrigDatetime = Prefs.KeepOrigDatetime;
     });
     OptKeepDateAction->setCheckable(true);
     OptMaxOptAction = MakeAction("OptMaxOptAction", "Maximum optimization", {}, [this] {
         Prefs.ExtraOptimization = OptMaxOptAction->isChecked();
         ImageWindowPrefs().ExtraOptimization = Prefs.ExtraOptimization;
-        for (TImageForm* f : ImageWindows()) f->Image->OptimizeCoding = Prefs.ExtraOptimization;
+        for (TImageForm* f : ImageWindows())
+            f->Image->OptimizeCoding = Prefs.ExtraOptimization;
     });
     OptMaxOptAction->setCheckable(true);
     OptResetAction = MakeAction("OptResetAction", "Reset", {}, [this] { OptResetActionExecute(); });
@@ -180,7 +191,8 @@ void TMainForm::OptDPIActionExecute()
 void TMainForm::OptResetActionExecute()
 {
     if (!ActiveImage()) return;
-    for (int group : {0, 2, 4, 1, 3, 5}) ResetGroup(group, pgAll);
+    for (int group : {0, 2, 4, 1, 3, 5})
+        ResetGroup(group, pgAll);
     OptSelectiveExecute(false, false);
     OptProgressiveExecute(false);
     OptColorActionExecute();

@@ -53,7 +53,8 @@ void TMainForm::CreateHelpActions()
         };
     };
     auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
-    HelpContentsAction = MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
+    HelpContentsAction =
+        MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
     HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {}, link(KSupportMail));
     HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {}, link(KFeedbackMail));

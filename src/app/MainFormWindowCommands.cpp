@@ -11,19 +11,25 @@
 
 namespace {
 
-QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+QRect ToQRect(const TRect& r)
+{
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
 
 } // namespace
 
 void TMainForm::CreateWindowActions()
 {
-    WindowCascadeAction = MakeAction("WindowCascadeAction", "&Cascade", {}, [this] { CascadeImageWindows(); });
-    WindowTileHorzAction = MakeAction("WindowTileHorzAction", "Tile &Horizontally", {}, [this] { WindowTileExecute(true); });
-    WindowTileVertAction = MakeAction("WindowTileVertAction", "Tile &Vertically", {}, [this] { WindowTileExecute(false); });
-    WindowMinimizeAllAction = MakeAction("WindowMinimizeAllAction", "&Minimize All", {},
-                                         [this] { WindowMinimizeAllExecute(); });
-    WindowArrangeAllAction = MakeAction("WindowArrangeAllAction", "&Arrange All", {},
-                                        [this] { WindowArrangeAllExecute(); });
+    WindowCascadeAction =
+        MakeAction("WindowCascadeAction", "&Cascade", {}, [this] { CascadeImageWindows(); });
+    WindowTileHorzAction =
+        MakeAction("WindowTileHorzAction", "Tile &Horizontally", {}, [this] { WindowTileExecute(true); });
+    WindowTileVertAction =
+        MakeAction("WindowTileVertAction", "Tile &Vertically", {}, [this] { WindowTileExecute(false); });
+    WindowMinimizeAllAction =
+        MakeAction("WindowMinimizeAllAction", "&Minimize All", {}, [this] { WindowMinimizeAllExecute(); });
+    WindowArrangeAllAction =
+        MakeAction("WindowArrangeAllAction", "&Arrange All", {}, [this] { WindowArrangeAllExecute(); });
     WindowFitAction = MakeAction("WindowFitAction", "&Fit to image", QKeySequence("Ctrl+W"),
                                  [this] { WindowFitActionExecute(); });
     WindowDuplAction = MakeAction("WindowDuplAction", "&Duplicate", QKeySequence("Shift+D"),
@@ -36,8 +42,9 @@ void TMainForm::WindowTileExecute(bool rows)
     for (QMdiSubWindow* w : MdiArea->subWindowList())
         if (!w->isMinimized() && w->isVisible()) windows.push_back(w);
     const QSize area = MdiArea->viewport()->size();
-    const std::vector<TRect> places = rows ? TileRows(int32_t(windows.size()), area.width(), area.height())
-                                           : TileColumns(int32_t(windows.size()), area.width(), area.height());
+    const std::vector<TRect> places = rows
+                                          ? TileRows(int32_t(windows.size()), area.width(), area.height())
+                                          : TileColumns(int32_t(windows.size()), area.width(), area.height());
     for (size_t i = 0; i < windows.size(); ++i) {
         if (windows[i]->isMaximized()) windows[i]->showNormal();
         windows[i]->setGeometry(ToQRect(places[i]));
@@ -46,7 +53,8 @@ void TMainForm::WindowTileExecute(bool rows)
 
 void TMainForm::WindowMinimizeAllExecute()
 {
-    for (QMdiSubWindow* w : MdiArea->subWindowList()) w->showMinimized();
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+        w->showMinimized();
     WindowArrangeAllExecute();
 }
 
@@ -60,7 +68,8 @@ void TMainForm::WindowArrangeAllExecute()
     const QSize area = MdiArea->viewport()->size();
     const std::vector<TRect> places =
         ArrangeIconRects(int32_t(icons.size()), icon.width(), icon.height(), area.width(), area.height());
-    for (size_t i = 0; i < icons.size(); ++i) icons[i]->move(places[i].Left, places[i].Top);
+    for (size_t i = 0; i < icons.size(); ++i)
+        icons[i]->move(places[i].Left, places[i].Top);
 }
 
 void TMainForm::WindowFitActionExecute()

@@ -12,15 +12,16 @@
 #include "app/DialogButtons.h"
 #include "app/HelpWindow.h"
 
-TResolutionForm::TResolutionForm(QWidget* owner, std::function<void(int)> onHelp)
-    : QDialog(owner)
+TResolutionForm::TResolutionForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {
     setObjectName("ResolutionForm");
     setWindowTitle("Change Resolution");
-    auto* text = new QLabel("Image resolution in DPI (dots-per-inch) defines the interpretation of image dimensions "
-                            "in pixels (dots) into the physical image size for the output devices. To get the "
-                            "required image size, set resolution values supported by your output device (eg. "
-                            "printer) and resize by using the 'Image Resize/ Resample' dialog.", this);
+    auto* text =
+        new QLabel("Image resolution in DPI (dots-per-inch) defines the interpretation of image dimensions "
+                   "in pixels (dots) into the physical image size for the output devices. To get the "
+                   "required image size, set resolution values supported by your output device (eg. "
+                   "printer) and resize by using the 'Image Resize/ Resample' dialog.",
+                   this);
     text->setWordWrap(true);
     auto* group = new QGroupBox(" Image Resolution (dpi) ", this);
     auto* form = new QFormLayout(group);

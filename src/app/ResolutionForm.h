@@ -10,7 +10,7 @@ class QSpinBox;
 class TResolutionForm : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     TResolutionForm(QWidget* owner, std::function<void(int)> onHelp);
     int HorzDPI = 96;
     int VertDPI = 96;
@@ -21,10 +21,10 @@ public:
     QCheckBox* ProfileCheckBox = nullptr;
     void accept() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void EditChange(QSpinBox* edited);
     bool FSyncing = false;
 };

@@ -63,10 +63,14 @@ std::vector<TRect> ArrangeIconRects(int32_t count, int32_t iconW, int32_t iconH,
 int32_t ToggleSizeUnit(int32_t options, TSizeUnitItem item)
 {
     switch (item) {
-    case TSizeUnitItem::Bytes: return options & ~4;
-    case TSizeUnitItem::KBytes: return options | 4;
-    case TSizeUnitItem::Time28k: return (options & 8) ? options & ~8 : (options | 8) & ~16;
-    case TSizeUnitItem::Time56k: return (options & 16) ? options & ~16 : (options | 16) & ~8;
+    case TSizeUnitItem::Bytes:
+        return options & ~4;
+    case TSizeUnitItem::KBytes:
+        return options | 4;
+    case TSizeUnitItem::Time28k:
+        return (options & 8) ? options & ~8 : (options | 8) & ~16;
+    case TSizeUnitItem::Time56k:
+        return (options & 16) ? options & ~16 : (options | 16) & ~8;
     }
     return options;
 }

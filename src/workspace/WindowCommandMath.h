@@ -20,9 +20,16 @@ std::vector<TRect> TileColumns(int32_t count, int32_t areaW, int32_t areaH);
 
 // Where count minimised windows of iconW x iconH go: along the bottom edge from the left, a new row
 // above when a row is full (at least one per row).
-std::vector<TRect> ArrangeIconRects(int32_t count, int32_t iconW, int32_t iconH, int32_t areaW, int32_t areaH);
+std::vector<TRect> ArrangeIconRects(int32_t count, int32_t iconW, int32_t iconH, int32_t areaW,
+                                    int32_t areaH);
 
 // The image popup's "File Size Units" items on the ImageInfoOptions bits (4 sizes in KBytes, 8 the
 // time at 28.8 kbit/s, 16 at 56 kbit/s).
-enum class TSizeUnitItem { Bytes, KBytes, Time28k, Time56k };
+enum class TSizeUnitItem
+{
+    Bytes,
+    KBytes,
+    Time28k,
+    Time56k
+};
 int32_t ToggleSizeUnit(int32_t options, TSizeUnitItem item);

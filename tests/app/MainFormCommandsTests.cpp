@@ -35,7 +35,7 @@ using namespace testkit;
 
 class MainFormCommandsTest : public TMainFormTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         Width = 1200;
@@ -46,7 +46,8 @@ protected:
     {
         WriteBmp(Path(name), w, h);
         TImageForm* form = Form->NewImageWindow({Path(name)});
-        EXPECT_TRUE(PumpUntil([form] { return !form->Busy && form->ResultSize > 0 && form->PendingChanges == 0; }));
+        EXPECT_TRUE(
+            PumpUntil([form] { return !form->Busy && form->ResultSize > 0 && form->PendingChanges == 0; }));
         return form;
     }
     // What a user's command does: the action triggered, as a menu or a button triggers it.
@@ -58,7 +59,8 @@ protected:
     static int CheckedCount(QAction* action)
     {
         int n = 0;
-        for (QAction* a : action->actionGroup()->actions()) n += a->isChecked();
+        for (QAction* a : action->actionGroup()->actions())
+            n += a->isChecked();
         return n;
     }
 
@@ -92,7 +94,8 @@ TEST_F(MainFormCommandsTest, EqualizerModesZeroTheBaseBands)
         a->Image->SetSelEqualizerBand(2, 11);
         Run(mode);
         EXPECT_EQ(a->Image->EqualizerFullControl, mode == Form->OptEqFullAction);
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(a->Image->GetEqualizerBand(i), 0) << i;
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(a->Image->GetEqualizerBand(i), 0) << i;
         EXPECT_EQ(a->Image->GetSelEqualizerBand(2), 11); // the selection's bands are left alone
         EXPECT_EQ(Form->EqTrackBar[0]->value(), Form->EqTrackBar[2]->value());
     }
@@ -160,7 +163,8 @@ TEST_F(MainFormCommandsTest, SelectiveAndTheSelectionToolCallEachOtherOnlyFromTh
 {
     TImageForm* a = Open("a.bmp");
     int toolChanges = 0;
-    QObject::connect(Form->OptToolSelAction, &QAction::toggled, Form.get(), [&](bool on) { toolChanges += on; });
+    QObject::connect(Form->OptToolSelAction, &QAction::toggled, Form.get(),
+                     [&](bool on) { toolChanges += on; });
     Run(Form->OptSelAction);
     EXPECT_TRUE(a->Image->SelectiveCompression);
     EXPECT_EQ(a->Tool, 2);
@@ -228,10 +232,14 @@ TEST_F(MainFormCommandsTest, ZoomCommandsFollowTheStepsAndRefreshTheirNeighbours
     TImageForm* a = Open("a.bmp", 400, 300);
     a->SetZoom(25);
     const int slider25 = (Form->SetZoomTrack(25), Form->ZoomTrackBar->value());
-    struct { QAction* action; int zoom; } steps[] = {
-        {Form->ViewZoomInAction, 33},   {Form->ViewZoomInAction, 50},   {Form->ViewZoomInAction, 100},
-        {Form->ViewZoomInAction, 200},  {Form->ViewZoomInAction, 300},  {Form->ViewZoomOutAction, 200},
-        {Form->ViewZoomOutAction, 100}, {Form->ViewZoomOutAction, 50},  {Form->ViewZoomOutAction, 33},
+    struct
+    {
+        QAction* action;
+        int zoom;
+    } steps[] = {
+        {Form->ViewZoomInAction, 33},   {Form->ViewZoomInAction, 50},  {Form->ViewZoomInAction, 100},
+        {Form->ViewZoomInAction, 200},  {Form->ViewZoomInAction, 300}, {Form->ViewZoomOutAction, 200},
+        {Form->ViewZoomOutAction, 100}, {Form->ViewZoomOutAction, 50}, {Form->ViewZoomOutAction, 33},
         {Form->ViewActSizeAction, 100},
     };
     for (const auto& s : steps) {
@@ -275,7 +283,8 @@ TEST_F(MainFormCommandsTest, TilersMinimizeAndArrange)
     EXPECT_EQ(b->x(), a->width());
     EXPECT_EQ(c->x() + c->width(), area.width());
     Run(Form->WindowMinimizeAllAction);
-    for (TImageForm* w : {a, b, c}) EXPECT_TRUE(w->isMinimized());
+    for (TImageForm* w : {a, b, c})
+        EXPECT_TRUE(w->isMinimized());
     // Side by side along the bottom, from the left.
     EXPECT_EQ(a->geometry().bottomLeft(), QPoint(0, area.height() - 1));
     EXPECT_EQ(b->pos(), QPoint(a->width(), a->y()));
@@ -290,20 +299,23 @@ TEST_F(MainFormCommandsTest, TilersMinimizeAndArrange)
     EXPECT_TRUE(names[1].startsWith("&2 "));
     emit Form->WindowMenu->aboutToShow(); // rebuilt, not added to
     int count = 0;
-    for (QAction* i : Form->WindowMenu->actions()) count += i->text().startsWith('&') && i->text()[1].isDigit();
+    for (QAction* i : Form->WindowMenu->actions())
+        count += i->text().startsWith('&') && i->text()[1].isDigit();
     EXPECT_EQ(count, 3);
 }
 
 TEST_F(MainFormCommandsTest, MenusToolbarsAndHelpAreWhereAUserLooks)
 {
     QStringList titles;
-    for (QAction* m : Form->menuBar()->actions()) titles << m->text();
+    for (QAction* m : Form->menuBar()->actions())
+        titles << m->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Selection", "&Options", "&View", "&Window", "&Help"}));
     EXPECT_EQ(Form->SelDelAllAction->text(), "Delete &All");
-    const char* bars[] = {"FileToolbar", "EditToolbar", "SelToolbar", "ToolsToolbar", "WindowToolbar",
-                          "OptionsToolbar", "ControlsToolbar", "ZoomToolbar", "ViewToolbar", "ComprToolbar",
-                          "PrefiltToolbar"};
-    for (const char* name : bars) EXPECT_TRUE(Form->findChild<QToolBar*>(name)) << name;
+    const char* bars[] = {"FileToolbar",   "EditToolbar",    "SelToolbar",      "ToolsToolbar",
+                          "WindowToolbar", "OptionsToolbar", "ControlsToolbar", "ZoomToolbar",
+                          "ViewToolbar",   "ComprToolbar",   "PrefiltToolbar"};
+    for (const char* name : bars)
+        EXPECT_TRUE(Form->findChild<QToolBar*>(name)) << name;
     ASSERT_EQ(Form->ToolbarItems.size(), 11u);
     EXPECT_EQ(Form->toolBarArea(Form->OptionsToolbar), Qt::LeftToolBarArea);
     EXPECT_EQ(Form->toolBarArea(Form->ZoomToolbar), Qt::RightToolBarArea);
@@ -350,12 +362,14 @@ TEST_F(MainFormCommandsTest, MenusToolbarsAndHelpAreWhereAUserLooks)
 
 TEST_F(MainFormCommandsTest, WithoutAWindowTheWindowCommandsRest)
 {
-    for (QAction* a : {Form->EditCropAction, Form->OptToolSelAction, Form->OptGrayAction, Form->OptPrecLowAction,
-                       Form->ViewInfoAction, Form->WindowFitAction, Form->WindowDuplAction, Form->OptDPIAction})
+    for (QAction* a :
+         {Form->EditCropAction, Form->OptToolSelAction, Form->OptGrayAction, Form->OptPrecLowAction,
+          Form->ViewInfoAction, Form->WindowFitAction, Form->WindowDuplAction, Form->OptDPIAction})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     TImageForm* a = Open("a.bmp");
     Form->AppIdle();
-    for (QAction* x : {Form->OptToolSelAction, Form->OptGrayAction, Form->ViewInfoAction, Form->WindowDuplAction})
+    for (QAction* x :
+         {Form->OptToolSelAction, Form->OptGrayAction, Form->ViewInfoAction, Form->WindowDuplAction})
         EXPECT_TRUE(x->isEnabled()) << x->objectName().toStdString();
     Run(Form->WindowDuplAction);
     EXPECT_EQ(Form->ImageWindows().size(), 2u);

@@ -13,14 +13,14 @@ namespace testkit {
 
 class TMainFormTest : public TFolderTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         TFolderTest::SetUp();
         // The profiles (and the settings) of this test live in its own folder.
         setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{},
-                                           std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
+        Form = std::make_unique<TMainForm>(
+            std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
         Form->resize(Width, 900);
         Form->Prefs.ComprDelay = 0;
         Form->ApplyPreferences();
@@ -28,7 +28,8 @@ protected:
     }
     void TearDown() override
     {
-        for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
+        for (TImageForm* f : Form->ImageWindows())
+            f->SetSaved(true);
         Form.reset();
         unsetenv("QM_SETTINGS_DIR");
     }

@@ -10,7 +10,7 @@ namespace testkit {
 
 class TRecordingLauncher : public TMailLauncher
 {
-public:
+  public:
     std::string Composer = "/usr/bin/xdg-email"; // "" = not installed
     bool StartSucceeds = true;
     bool OpenSucceeds = true;
@@ -38,13 +38,13 @@ public:
 // Uses the launcher while it exists.
 class TScopedLauncher
 {
-public:
+  public:
     explicit TScopedLauncher(TMailLauncher* launcher) : FPrevious(SetMailLauncher(launcher)) {}
     ~TScopedLauncher() { SetMailLauncher(FPrevious); }
     TScopedLauncher(const TScopedLauncher&) = delete;
     TScopedLauncher& operator=(const TScopedLauncher&) = delete;
 
-private:
+  private:
     TMailLauncher* FPrevious;
 };
 

@@ -35,7 +35,7 @@ namespace {
 
 class SmallDialogs : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { EnsureGuiInvoker(); }
     TRecordingMessageBox Box;
     TScopedMessageBox UseBox{&Box};
@@ -102,11 +102,22 @@ TEST_F(SmallDialogs, InformationShowsItsFormats)
     f.SourceFileSize = 12345;
     f.SourceBits = 24;
     form.Fill(f); // no ratios, no result
-    struct { const char* name; const char* text; } empty[] = {
-        {"SrcRatio", "-"}, {"ResRatio", "1:??"}, {"Saved", "-"}, {"SrcFileSize", "12345 bytes"},
-        {"SrcBits", "24 bits"}, {"ResBits", "24 bits"}, {"ResType", "JPEG [JFIF] compliant"}, {"Width", "640"},
+    struct
+    {
+        const char* name;
+        const char* text;
+    } empty[] = {
+        {"SrcRatio", "-"},
+        {"ResRatio", "1:??"},
+        {"Saved", "-"},
+        {"SrcFileSize", "12345 bytes"},
+        {"SrcBits", "24 bits"},
+        {"ResBits", "24 bits"},
+        {"ResType", "JPEG [JFIF] compliant"},
+        {"Width", "640"},
     };
-    for (const auto& r : empty) EXPECT_EQ(form.Value(r.name)->text(), r.text) << r.name;
+    for (const auto& r : empty)
+        EXPECT_EQ(form.Value(r.name)->text(), r.text) << r.name;
 
     f.SourceRatio = 3.04;
     f.ResultRatio = 12.25;
@@ -226,11 +237,23 @@ TEST_F(SmallDialogs, EveryHelpTopicHasATitledPageAndOneWindowServesThemAll)
     QWidget owner;
     owner.show();
     THelpWindow* first = nullptr;
-    struct { int topic; const char* title; } rows[] = {
-        {htContents, "Quillmark Help"}, {htIndex, "Help Index"}, {90, "Toolbars"},
-        {91, "Resolution and Resizing"}, {92, "Text Comments"}, {104, "Integrity Marks"},
-        {135, "Program Preferences"}, {136, "Compression Profiles"}, {139, "Opening and Saving Pictures"},
-        {140, "Batch Processing Options"}, {146, "Frequently Asked Questions"}, {777, "Quillmark Help"},
+    struct
+    {
+        int topic;
+        const char* title;
+    } rows[] = {
+        {htContents, "Quillmark Help"},
+        {htIndex, "Help Index"},
+        {90, "Toolbars"},
+        {91, "Resolution and Resizing"},
+        {92, "Text Comments"},
+        {104, "Integrity Marks"},
+        {135, "Program Preferences"},
+        {136, "Compression Profiles"},
+        {139, "Opening and Saving Pictures"},
+        {140, "Batch Processing Options"},
+        {146, "Frequently Asked Questions"},
+        {777, "Quillmark Help"},
         {-5, "Quillmark Help"},
     };
     for (const auto& r : rows) {

@@ -174,13 +174,17 @@ TEST_F(ProfileFile, ACommentLineTooLongForTheFileIsRefusedAndNothingApplied)
 {
     TJPEGImage image;
     image.LumQuality = 37;
-    const std::string fits = Put("MatchMask=257\r\nComments=" + std::string(65533, 'c') + "\r\nLumCompressionLevel=1\r\n", "fits.qmp");
+    // MatchMask 257: the comments and the qualities.
+    auto profile = [](size_t commentBytes) {
+        return "MatchMask=257\r\nComments=" + std::string(commentBytes, 'c') + "\r\nLumCompressionLevel=1\r\n";
+    };
+    const std::string fits = Put(profile(65533), "fits.qmp");
     ReadProfileFile(image, fits);
     EXPECT_EQ(image.Comments.Text().size(), 65533u + 2);
     EXPECT_EQ(image.LumQuality, 100);
 
     image.LumQuality = 37;
-    const std::string longer = Put("MatchMask=257\r\nComments=" + std::string(65534, 'c') + "\r\nLumCompressionLevel=1\r\n", "long.qmp");
+    const std::string longer = Put(profile(65534), "long.qmp");
     try {
         ReadProfileFile(image, longer);
         FAIL() << "no error";

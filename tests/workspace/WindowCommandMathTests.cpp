@@ -6,13 +6,15 @@ namespace {
 
 TEST(WindowCommandMath, ZoomStepsFollowTheFractionsBelowAndTheHundredsAbove)
 {
-    struct { int from, in, out; } rows[] = {
-        {25, 33, 20},   // 100/4 -> 100/3 and 100/5
-        {33, 50, 25},   // 100/3 -> 100/2 and 100/4
-        {50, 100, 33},  // 100/2 -> 100/1 and 100/3
-        {100, 200, 50},
-        {200, 300, 100},
-        {10, 11, 9},    // 100/10 -> 100/9 and 100/11 (the window clamps to 10 itself)
+    struct
+    {
+        int from, in, out;
+    } rows[] = {
+        {25, 33, 20},  // 100/4 -> 100/3 and 100/5
+        {33, 50, 25},  // 100/3 -> 100/2 and 100/4
+        {50, 100, 33}, // 100/2 -> 100/1 and 100/3
+        {100, 200, 50},  {200, 300, 100},
+        {10, 11, 9},     // 100/10 -> 100/9 and 100/11 (the window clamps to 10 itself)
         {150, 300, 100}, // 1.5 hundreds round to 2
     };
     for (const auto& r : rows) {
@@ -54,16 +56,19 @@ TEST(WindowCommandMath, MinimisedWindowsLineUpAlongTheBottom)
 
 TEST(WindowCommandMath, SizeUnitItemsSetAndClearTheirBits)
 {
-    struct { int options; TSizeUnitItem item; int expected; } rows[] = {
-        {0, TSizeUnitItem::KBytes, 4},
-        {4 | 16, TSizeUnitItem::KBytes, 20},
-        {4 | 8, TSizeUnitItem::Bytes, 8},
-        {16, TSizeUnitItem::Time28k, 8},      // sets 8, clears 16
-        {4 | 8, TSizeUnitItem::Time28k, 4},   // the checked item clears its bit
-        {8, TSizeUnitItem::Time56k, 16},
-        {4 | 16, TSizeUnitItem::Time56k, 4},
+    struct
+    {
+        int options;
+        TSizeUnitItem item;
+        int expected;
+    } rows[] = {
+        {0, TSizeUnitItem::KBytes, 4},      {4 | 16, TSizeUnitItem::KBytes, 20},
+        {4 | 8, TSizeUnitItem::Bytes, 8},   {16, TSizeUnitItem::Time28k, 8}, // sets 8, clears 16
+        {4 | 8, TSizeUnitItem::Time28k, 4}, // the checked item clears its bit
+        {8, TSizeUnitItem::Time56k, 16},    {4 | 16, TSizeUnitItem::Time56k, 4},
     };
-    for (const auto& r : rows) EXPECT_EQ(ToggleSizeUnit(r.options, r.item), r.expected) << r.options;
+    for (const auto& r : rows)
+        EXPECT_EQ(ToggleSizeUnit(r.options, r.item), r.expected) << r.options;
 }
 
 } // namespace
