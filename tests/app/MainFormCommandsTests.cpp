@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include "MainFormTestKit.h"
@@ -477,6 +478,22 @@ TEST_F(MainFormCommandsTest, DialogsWriteBackIntoTheWindow)
         d.accept();
     });
     EXPECT_EQ(a->GetCommentText(), "first\r\nsecond\r\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainFormCommandsTest, TheHelpWindowClosesWithTheMainWindow)
+{
+    Form->OnHelp = [this](int topic) { ShowHelpTopic(Form.get(), topic); };
+    Form->HelpContentsAction->trigger();
+    auto* help = Form->findChild<THelpWindow*>();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->Browser->documentTitle(), "Quillmark Help");
+    EXPECT_TRUE(Form->close()); // the help offer answered No
+    EXPECT_FALSE(help->isVisible());
 }
 
 } // namespace
