@@ -1,7 +1,8 @@
 #include "formats/ui/ImageInfoForm.h"
 
+#include <algorithm>
+
 #include <QActionGroup>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -68,6 +69,8 @@ TImageInfoForm::TImageInfoForm(QWidget* host, QSize previewSize) : QObject(host)
 
     FPicturePanel = new QWidget(host);
     FPicturePanel->setObjectName("PicturePanel");
+    // A fixed width: the file dialog beside it keeps its size whatever the values are.
+    FPicturePanel->setFixedWidth(std::max(330, previewSize.width() + 40));
     auto* panelLayout = new QVBoxLayout(FPicturePanel);
     panelLayout->setContentsMargins(6, 6, 6, 6);
 

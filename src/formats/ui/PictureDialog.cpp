@@ -4,9 +4,11 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTreeView>
 
 #include "codec/JPEGImage.h"
 #include "common/CommLib.h"
@@ -28,6 +30,14 @@ TEmbeddedFileDialog::TEmbeddedFileDialog(QWidget* parent) : QFileDialog(parent)
     setWindowFlags(Qt::Widget);
     ListByNamesOnly(*this);
     setSizeGripEnabled(false);
+    // The detail view's size, type and date columns as wide as their texts, the name taking the rest.
+    if (auto* tree = findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
 }
 
 void TEmbeddedFileDialog::done(int result)
@@ -65,7 +75,7 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
         if (OnHelp) OnHelp(HelpTopic);
     });
     connect(FInfo, &TImageInfoForm::RecentFolderChosen, this, [this](int index) { ChooseRecentFolder(index); });
-    resize(900, 560);
+    resize(1080, 600);
 }
 
 TOpenPictureDialog::~TOpenPictureDialog() { StopLoader(); }
@@ -176,6 +186,18 @@ void TOpenPictureDialog::SelectionChanged(const QString& path)
     const std::string name = path.toStdString();
     if (name == FLastName) return;
     FLastName = name;
+    if (name.empty()) {
+        // Nothing selected (the view moved to another folder): the panel as it opened.
+        FPicture.reset();
+        FFileInfo = TImageFileInfo();
+        FLoadError.clear();
+        FPreview = QImage();
+        FLoadingName.clear();
+        FInfo->ClearInfo();
+        FInfo->SetOpenItem(QString(), OpenItemEnabled());
+        FInfo->DrawPreview(QImage(), QRect(), NoPreviewText);
+        return;
+    }
     if (!QFileInfo(path).isFile() || !FLoader) {
         // A folder or a name without a file: the panel shows the name alone.
         FPicture.reset();
@@ -271,6 +293,7 @@ TSavePictureDialog::TSavePictureDialog(QWidget* parent) : TOpenPictureDialog(par
     setWindowTitle("Save As");
     FileDialog()->setAcceptMode(QFileDialog::AcceptSave);
     FileDialog()->setFileMode(QFileDialog::AnyFile);
+    SetFilters({"JPEG/JFIF compliant (*.jpg *.jpeg *.jpe *.jfif)", "All files (*)"});
     SetDefaultSuffix("jpg");
 }
 
