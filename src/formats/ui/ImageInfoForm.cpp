@@ -62,15 +62,8 @@ protected:
 
 TImageInfoForm::TImageInfoForm(QWidget* host, QSize previewSize) : QObject(host)
 {
-    FNewFrame = QImage(previewSize, QImage::Format_RGB32);
-    FNewFrame.fill(host->palette().color(QPalette::Button));
-    FShownFrame = FNewFrame;
-    FOldFrame = FNewFrame;
-
     FPicturePanel = new QWidget(host);
     FPicturePanel->setObjectName("PicturePanel");
-    // A fixed width: the file dialog beside it keeps its size whatever the values are.
-    FPicturePanel->setFixedWidth(std::max(330, previewSize.width() + 40));
     auto* panelLayout = new QVBoxLayout(FPicturePanel);
     panelLayout->setContentsMargins(6, 6, 6, 6);
 
@@ -91,8 +84,7 @@ TImageInfoForm::TImageInfoForm(QWidget* host, QSize previewSize) : QObject(host)
     FPreviewCheck = new QCheckBox("Show Image Preview   >>", FPicturePanel);
     panelLayout->addWidget(FPreviewCheck);
     FPreviewBox = new TPreviewBox(FPicturePanel, &FShownFrame);
-    const int border = FPreviewBox->frameWidth();
-    FPreviewBox->setFixedSize(previewSize + QSize(2 * border, 2 * border));
+    SetPreviewSize(previewSize);
     panelLayout->addWidget(FPreviewBox, 0, Qt::AlignHCenter);
     panelLayout->addStretch(1);
 
@@ -155,6 +147,20 @@ void TImageInfoForm::BuildMenu()
     auto* ratioGroup = new QActionGroup(ratio);
     ratioGroup->addAction(FRatioItem);
     ratioGroup->addAction(FBppItem);
+}
+
+void TImageInfoForm::SetPreviewSize(QSize size)
+{
+    FTimer.stop();
+    FFadeStep = 0;
+    FNewFrame = QImage(size, QImage::Format_RGB32);
+    FNewFrame.fill(FPicturePanel->palette().color(QPalette::Button));
+    FShownFrame = FNewFrame;
+    FOldFrame = FNewFrame;
+    const int border = FPreviewBox->frameWidth();
+    FPreviewBox->setFixedSize(size + QSize(2 * border, 2 * border));
+    // A fixed width: the file dialog beside it keeps its size whatever the values are.
+    FPicturePanel->setFixedWidth(std::max(330, size.width() + 40));
 }
 
 void TImageInfoForm::SetDisplayOptions(int options)

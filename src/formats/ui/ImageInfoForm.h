@@ -47,6 +47,8 @@ public:
     void SetOpenItem(const QString& caption, bool enabled);
 
     QSize PreviewSize() const { return FNewFrame.size(); }
+    // A preview area of another size (the frames start empty).
+    void SetPreviewSize(QSize size);
     int FadeStep() const { return FFadeStep; }
     bool Fading() const { return FTimer.isActive(); }
     const QImage& ShownFrame() const { return FShownFrame; }

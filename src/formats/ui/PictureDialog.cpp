@@ -1,5 +1,7 @@
 #include "formats/ui/PictureDialog.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -108,6 +110,11 @@ void TOpenPictureDialog::SetRecentFolders(const std::vector<std::string>& folder
     FRecentFolders = folders;
     FLastChosenFolder = -1;
     FInfo->SetRecentFolders(FRecentFolders, FLastChosenFolder);
+}
+
+void TOpenPictureDialog::SetPreviewSize(int width, int height)
+{
+    FInfo->SetPreviewSize(QSize(std::max(width, 16), std::max(height, 16)));
 }
 
 bool TOpenPictureDialog::Execute() { return exec() == QDialog::Accepted; }

@@ -46,6 +46,8 @@ public:
     void SetMultipleSelection(bool on);
     void SetDisplayOptions(int options);
     void SetRecentFolders(const std::vector<std::string>& folders);
+    // The preview area (PreviewWidth x PreviewHeight unless set).
+    void SetPreviewSize(int width, int height);
     // Opens a help topic (the dialog's topic is 139); nothing when not set.
     std::function<void(int topic)> OnHelp;
     // The loading done on the worker (a test may put a stand-in here; set before Execute).
