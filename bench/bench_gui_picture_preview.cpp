@@ -13,38 +13,18 @@
 
 // Before any Qt header: Qt's keyword macros would clash with its names.
 #include "BenchPhoto.h"
+#include "PlainDecode.h"
 
 #include <QApplication>
 #include <QFileSystemModel>
 #include <QListView>
 
 #include "GuiBench.h"
-#include "codec/JpegGlue.h"
 #include "formats/ui/ImageInfoForm.h"
 #include "formats/ui/PictureDialog.h"
 #include "formats/ui/PreviewFrames.h"
 
 namespace {
-
-// The library alone, blue-green-red rows into one buffer; denom 8 is its own 1/8 scaled decode (the
-// floor of any preview: the entropy decoding stays).
-void PlainDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& pixels, unsigned denom = 1)
-{
-    TJpegDecompressor d;
-    JpegMemorySource(d.Get(), file.data(), file.size());
-    jpeg_read_header(d.Get(), TRUE);
-    d->out_color_space = JCS_EXT_BGR;
-    d->scale_num = 1;
-    d->scale_denom = denom;
-    jpeg_start_decompress(d.Get());
-    const size_t stride = (size_t(d->output_width) * 3 + 3) & ~size_t(3);
-    if (pixels.size() != stride * d->output_height) pixels.resize(stride * d->output_height);
-    while (d->output_scanline < d->output_height) {
-        JSAMPROW row = &pixels[stride * d->output_scanline];
-        jpeg_read_scanlines(d.Get(), &row, 1);
-    }
-    jpeg_finish_decompress(d.Get());
-}
 
 double Since(std::chrono::steady_clock::time_point t0)
 {

@@ -30,6 +30,41 @@
 
 namespace {
 
+// A stand-in loader: a name in Held waits until released; every call is recorded.
+struct TLatchedLoader
+{
+    std::mutex Mutex;
+    std::vector<std::string> Calls;
+    std::atomic<bool> Released{false};
+    std::atomic<bool> Entered{false};
+    std::string Held;
+
+    TPictureLoadFn Fn()
+    {
+        return [this](const TPictureRequest& r) {
+            {
+                std::lock_guard<std::mutex> lock(Mutex);
+                Calls.push_back(r.FileName);
+            }
+            if (r.FileName == Held) {
+                Entered = true;
+                while (!Released) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            TPictureResult result;
+            result.FileName = r.FileName;
+            result.Info.FileName = r.FileName;
+            result.Info.FileSize = 1234;
+            result.Info.Width = r.FileName == Held ? 11 : 22;
+            return result;
+        };
+    }
+    std::vector<std::string> CallList()
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        return Calls;
+    }
+};
+
 class PictureDialogTest : public ::testing::Test
 {
 protected:
@@ -81,44 +116,23 @@ protected:
         view->setCurrentIndex(model->index(path));
     }
 
+    // The dialog on the folder with a stand-in loader, held inside the load of held.
+    void ShowHolding(TOpenPictureDialog& d, TLatchedLoader& loader, const QString& held)
+    {
+        loader.Held = held.toStdString();
+        d.Loader = loader.Fn();
+        d.SetInitialFolder(Dir.path().toStdString());
+        d.show();
+        Select(d, held);
+        if (!PumpUntil([&] { return loader.Entered.load(); })) {
+            loader.Released = true;
+            FAIL() << "the loader was not called";
+        }
+    }
+
     QString Value(TOpenPictureDialog& d, int line) { return d.InfoForm()->ValueLabel(line)->text(); }
 
     QTemporaryDir Dir;
-};
-
-// A stand-in loader: a name in Held waits until released; every call is recorded.
-struct TLatchedLoader
-{
-    std::mutex Mutex;
-    std::vector<std::string> Calls;
-    std::atomic<bool> Released{false};
-    std::atomic<bool> Entered{false};
-    std::string Held;
-
-    TPictureLoadFn Fn()
-    {
-        return [this](const TPictureRequest& r) {
-            {
-                std::lock_guard<std::mutex> lock(Mutex);
-                Calls.push_back(r.FileName);
-            }
-            if (r.FileName == Held) {
-                Entered = true;
-                while (!Released) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            TPictureResult result;
-            result.FileName = r.FileName;
-            result.Info.FileName = r.FileName;
-            result.Info.FileSize = 1234;
-            result.Info.Width = r.FileName == Held ? 11 : 22;
-            return result;
-        };
-    }
-    std::vector<std::string> CallList()
-    {
-        std::lock_guard<std::mutex> lock(Mutex);
-        return Calls;
-    }
 };
 
 } // namespace
@@ -179,13 +193,8 @@ TEST_F(PictureDialogTest, SlowLoadKeepsServingAndTheLatestSelectionWins)
 {
     const QString a = MakeJpeg("a.jpg", 8, 8), b = MakeJpeg("b.jpg", 8, 8), c = MakeJpeg("c.jpg", 8, 8);
     TLatchedLoader loader;
-    loader.Held = a.toStdString();
     TOpenPictureDialog d;
-    d.Loader = loader.Fn();
-    d.SetInitialFolder(Dir.path().toStdString());
-    d.show();
-    Select(d, a);
-    ASSERT_TRUE(PumpUntil([&] { return loader.Entered.load(); }));
+    ShowHolding(d, loader, a);
     // The dialog still runs its events while the worker is held.
     bool fired = false;
     QTimer::singleShot(10, [&] { fired = true; });
@@ -203,19 +212,16 @@ TEST_F(PictureDialogTest, ClosingWhileLoadingDropsTheResultWithoutWaiting)
 {
     const QString a = MakeJpeg("a.jpg", 8, 8);
     TLatchedLoader loader;
-    loader.Held = a.toStdString();
     {
         TOpenPictureDialog d;
-        d.Loader = loader.Fn();
-        d.SetInitialFolder(Dir.path().toStdString());
-        d.show();
-        Select(d, a);
-        ASSERT_TRUE(PumpUntil([&] { return loader.Entered.load(); }));
+        ShowHolding(d, loader, a);
         d.reject();
         EXPECT_EQ(TPictureLoadThread::LiveCount(), 1); // not joined: still held
         EXPECT_NE(Value(d, ilWidth), "11");
     }
     loader.Released = true;
+    // The worker ends and frees itself; the loader it calls must outlive it.
+    EXPECT_TRUE(PumpUntil([] { return TPictureLoadThread::LiveCount() == 0; }, 5000));
 }
 
 TEST_F(PictureDialogTest, OkWhileLoadingWaitsAndHandsOverTheWholePicture)
