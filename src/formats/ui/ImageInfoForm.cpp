@@ -160,7 +160,7 @@ void TImageInfoForm::SetPreviewSize(QSize size)
     const int border = FPreviewBox->frameWidth();
     FPreviewBox->setFixedSize(size + QSize(2 * border, 2 * border));
     // A fixed width: the file dialog beside it keeps its size whatever the values are.
-    FPicturePanel->setFixedWidth(std::max(330, size.width() + 40));
+    FPicturePanel->setFixedWidth(std::max(370, size.width() + 40));
 }
 
 void TImageInfoForm::SetDisplayOptions(int options)
@@ -250,11 +250,14 @@ void TImageInfoForm::SetRecentFolders(const std::vector<std::string>& folders, i
 {
     FRecentList->clear();
     const QStyle* style = FRecentList->style();
-    for (size_t i = 0; i < folders.size(); ++i) {
-        const bool last = int(i) == lastChosen;
-        FRecentList->addItem(new QListWidgetItem(style->standardIcon(last ? QStyle::SP_DirOpenIcon : QStyle::SP_DirIcon),
-                                                 QString::fromStdString(folders[i])));
-    }
+    const QIcon folder = style->standardIcon(QStyle::SP_DirIcon);
+    // The chosen folder's icon must differ from the others: the style's own open folder often
+    // looks the same as the closed one, the link folder never does.
+    const QIcon chosen = QIcon::fromTheme("folder-open", style->standardIcon(QStyle::SP_DirLinkIcon));
+    for (size_t i = 0; i < folders.size(); ++i)
+        FRecentList->addItem(
+            new QListWidgetItem(int(i) == lastChosen ? chosen : folder, QString::fromStdString(folders[i])));
+    if (lastChosen >= 0 && lastChosen < FRecentList->count()) FRecentList->setCurrentRow(lastChosen);
 }
 
 void TImageInfoForm::SetOpenItem(const QString& caption, bool enabled)

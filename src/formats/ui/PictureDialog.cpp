@@ -77,7 +77,7 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
         if (OnHelp) OnHelp(HelpTopic);
     });
     connect(FInfo, &TImageInfoForm::RecentFolderChosen, this, [this](int index) { ChooseRecentFolder(index); });
-    resize(1080, 600);
+    resize(1120, 600);
 }
 
 TOpenPictureDialog::~TOpenPictureDialog() { StopLoader(); }
