@@ -22,7 +22,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-cmake --build "$BUILD" -j3 --target dock_host >/dev/null
+cmake --build "$BUILD" -j3 --target dock_host picture_dialog_host >/dev/null
 
 PIDS=()
 cleanup() {
@@ -65,3 +65,22 @@ for y in 280 330 380; do xdotool mousemove 64 "$y"; sleep 0.05; done
 shot docks-drag-outline-docked
 xdotool mouseup 1
 shot docks-after-drop
+
+# ---- Picture dialogs on a folder of photographs (mate-backgrounds), a file selected ----
+PHOTOS=/usr/share/backgrounds/mate/nature
+if [ -d "$PHOTOS" ]; then
+  # The dock form goes first: the dialogs take the same corner of the screen.
+  for ((i = ${#PIDS[@]} - 1; i >= 1; i--)); do kill "${PIDS[$i]}" 2>/dev/null || true; wait "${PIDS[$i]}" 2>/dev/null || true; done
+  PIDS=("${PIDS[0]}")
+  for mode in open save; do
+    "$BUILD/tests/picture_dialog_host" "$mode" "$PHOTOS" LadyBird.jpg 12 "$PHOTOS" /usr/share/backgrounds/mate/abstract \
+      >/dev/null 2>&1 &
+    pid=$!
+    PIDS+=("$pid")
+    sleep 3
+    shot "picture-$mode-dialog"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    unset 'PIDS[-1]'
+  done
+fi

@@ -339,3 +339,44 @@ TEST_F(PictureDialogTest, MenuItemsSetTheDisplayOptions)
     EXPECT_FALSE(find("&Show Image Preview")->isChecked());
     d.reject();
 }
+
+TEST_F(PictureDialogTest, PopupOpenPressesOkAndHelpAsksForItsTopic)
+{
+    const QString a = MakeJpeg("a.jpg", 30, 20);
+    TOpenPictureDialog d;
+    int topic = 0;
+    d.OnHelp = [&](int t) { topic = t; };
+    d.SetInitialFolder(Dir.path().toStdString());
+    d.show();
+    QMenu* menu = d.InfoForm()->PopupMenu();
+    QAction* open = menu->actions().first();
+    EXPECT_EQ(open->text(), "&Open");
+    EXPECT_FALSE(open->isEnabled()); // nothing loaded yet
+    menu->actions().last()->trigger(); // "&Help"
+    EXPECT_EQ(topic, 139);
+    Select(d, a);
+    ASSERT_TRUE(PumpUntil([&] { return open->isEnabled(); }));
+    open->trigger();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.FileName(), a.toStdString());
+}
+
+TEST_F(PictureDialogTest, MultipleSelectionHandsBackEveryName)
+{
+    const QString a = MakeJpeg("a.jpg", 8, 8), b = MakeJpeg("b.jpg", 8, 8);
+    TOpenPictureDialog d;
+    d.SetMultipleSelection(true);
+    d.SetInitialFolder(Dir.path().toStdString());
+    d.show();
+    Select(d, a);
+    Select(d, b);
+    auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+    auto* view = d.FileDialog()->findChild<QListView*>("listView");
+    view->selectionModel()->select(model->index(a), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(model->index(b), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    PressOk(d);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    std::vector<std::string> names = d.FileNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+}
