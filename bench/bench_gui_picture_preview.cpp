@@ -57,11 +57,13 @@ int main(int argc, char** argv)
     dialog.show();
     auto* model = dialog.FileDialog()->findChild<QFileSystemModel*>();
     auto* view = dialog.FileDialog()->findChild<QListView*>("listView");
+    // Sleeps until an event comes (the worker's result is one), so that the main thread takes no
+    // processor from the worker while it waits.
     const auto wait = [](auto ready) {
         const auto start = std::chrono::steady_clock::now();
         while (!ready()) {
             if (Since(start) > 60000) throw std::runtime_error("the dialog did not answer");
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 1);
+            MainThreadInvoker()->ProcessEvents(100);
         }
     };
     wait([&] { return model->index(QString::fromStdString(names[0])).isValid() &&

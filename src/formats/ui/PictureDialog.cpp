@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -19,6 +18,7 @@
 #include "formats/ui/ImageInfoForm.h"
 #include "formats/ui/PictureInfoText.h"
 #include "formats/ui/PreviewFrames.h"
+#include "platform/MainThread.h"
 
 namespace {
 
@@ -268,7 +268,7 @@ void TOpenPictureDialog::FileDialogFinished(int result)
     // OK while the accepted file is still loading waits for it, serving events meanwhile.
     const std::string accepted = FileName();
     while (isVisible() && FLoader && !FLoadingName.empty() && FLoadingName == accepted)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+        MainThreadInvoker()->ProcessEvents(20);
     FAccepting = false;
     if (isVisible()) accept();
 }
