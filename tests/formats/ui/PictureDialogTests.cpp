@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include "formats/ui/PictureInfoText.h"
 #include "formats/ui/PreviewFrames.h"
 #include "platform/Bitmap.h"
+#include "workspace/ImageForm.h"
 #include "support/GuiTestApp.h"
 
 namespace {
@@ -248,6 +250,30 @@ TEST_F(PictureDialogTest, OkWhileLoadingWaitsAndHandsOverTheWholePicture)
     EXPECT_EQ(bitmap->Height(), 1500);
     EXPECT_FALSE(d.FileInfo().JpegScale);
     EXPECT_EQ(d.TakePicture(), nullptr); // handed over once
+}
+
+TEST_F(PictureDialogTest, WindowOpenedFromTheDialogHasTheWholePicture)
+{
+    const QString big = MakeJpeg("big.jpg", 2000, 1500);
+    TOpenPictureDialog d;
+    d.SetDisplayOptions(0);
+    d.SetInitialFolder(Dir.path().toStdString());
+    d.show();
+    Select(d, big);
+    ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "2000"; }));
+    PressOk(d);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    QMdiArea area;
+    auto* form = new TImageForm(nullptr, nullptr);
+    area.addSubWindow(form);
+    std::unique_ptr<TGraphic> picture = d.TakePicture();
+    ASSERT_NE(picture, nullptr);
+    form->LoadSourceFromDialog(std::move(picture), d.FileInfo());
+    ASSERT_NE(form->SourceBitmap(), nullptr);
+    EXPECT_EQ(form->SourceBitmap()->Width(), 2000);
+    EXPECT_EQ(form->SourceBitmap()->Height(), 1500);
+    EXPECT_EQ(form->FileInfo.FileName, big.toStdString());
+    EXPECT_EQ(form->FileInfo.Width, 2000);
 }
 
 TEST_F(PictureDialogTest, PictureOfAnotherNameIsNotHandedOver)
