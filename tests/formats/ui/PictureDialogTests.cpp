@@ -406,3 +406,20 @@ TEST_F(PictureDialogTest, MultipleSelectionHandsBackEveryName)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
 }
+
+TEST_F(PictureDialogTest, SecondRunStartsWithAnEmptyPanelAndLoadsAgain)
+{
+    const QString a = MakeJpeg("a.jpg", 12, 10), b = MakeJpeg("b.jpg", 14, 10);
+    TOpenPictureDialog d;
+    d.SetInitialFolder(Dir.path().toStdString());
+    d.show();
+    Select(d, a);
+    ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "12"; }));
+    d.reject();
+    d.show();
+    EXPECT_EQ(Value(d, ilWidth), "-");
+    EXPECT_TRUE(d.FileInfo().FileName.empty());
+    Select(d, b);
+    ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "14"; }));
+    d.reject();
+}
