@@ -382,6 +382,23 @@ TEST(ToolbarButton, ModalResultAndDialogKeys)
     EXPECT_EQ(dialog.result(), QDialog::Accepted + 5);
 }
 
+TEST(ToolbarButton, MnemonicClicksUnlessGlyphOnly)
+{
+    TButtonForm f;
+    TToolbarButton* b = f.Add();
+    b->SetCaption("&Open");
+    int clicks = 0;
+    b->OnClick = [&](TToolbarButton*) { ++clicks; };
+    f.Form.show();
+    f.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.Form));
+    QTest::keyClick(&f.Form, Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    b->SetDisplayMode(TButtonDisplayMode::dmGlyphOnly);
+    QTest::keyClick(&f.Form, Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST(ToolbarButton, ActionLink)
 {
     TButtonForm f;

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QMouseEvent>
 
 #include "controls/Toolbar.h"
 #include "controls/ToolbarButton.h"
 #include "controls/ToolbarPositions.h"
+#include "controls/ToolWindowMouse.h"
 #include "platform/Exceptions.h"
 #include "platform/SettingsStore.h"
 #include "DockTestForm.h"
@@ -79,6 +81,46 @@ TEST(Toolbar, VerticalDockStacksAndSeparatorsUseTheirVerticalSize)
     EXPECT_TRUE(bar->LaidOutVertically());
     EXPECT_EQ(InClient(bar, c[1]), QRect(0, 22, 23, 10));
     EXPECT_EQ(InClient(bar, c[2]), QRect(0, 32, 23, 22));
+    // The etched line runs across a vertical toolbar: shadow at 10 / 2 - 1, highlight at 10 / 2.
+    const QImage sep = c[1]->grab().toImage();
+    const QPalette pal = c[1]->palette();
+    EXPECT_EQ(sep.pixel(10, 4), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(sep.pixel(10, 5), pal.color(QPalette::Light).rgb());
+    EXPECT_EQ(sep.pixel(10, 6), pal.color(QPalette::Button).rgb());
+}
+
+TEST(Toolbar, SeparatorDrawsAVerticalLineOnAHorizontalToolbarAndNothingWhenBlank)
+{
+    TDockTestForm f;
+    std::vector<QWidget*> c;
+    MakeBar(f, "Bar", "B|B", f.Top, &c);
+    f.Show();
+    auto* sep = static_cast<TToolbarSep*>(c[1]);
+    const QPalette pal = sep->palette();
+    QImage shot = sep->grab().toImage();
+    EXPECT_EQ(shot.pixel(2, 10), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(shot.pixel(3, 10), pal.color(QPalette::Light).rgb());
+    sep->SetBlank(true);
+    shot = sep->grab().toImage();
+    EXPECT_NE(shot.pixel(2, 10), pal.color(QPalette::Dark).rgb());
+}
+
+TEST(Toolbar, PressOnASeparatorDragsTheToolbar)
+{
+    TDockTestForm f;
+    std::vector<QWidget*> c;
+    TToolbar* bar = MakeBar(f, "Bar", "B|B", f.Top, &c);
+    f.Show();
+    const auto press = [](QWidget* w) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(3, 5), w->mapToGlobal(QPointF(3, 5)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    press(c[0]); // a button keeps its press
+    EXPECT_FALSE(bar->Mouse().Busy());
+    press(c[1]);
+    EXPECT_EQ(bar->Mouse().State(), TToolWindowMouse::TState::Dragging);
+    bar->Mouse().Cancel();
 }
 
 TEST(Toolbar, SeparatorOnlyOnAToolbar)
