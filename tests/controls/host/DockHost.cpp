@@ -4,16 +4,21 @@
 // Layout (the form at 60,60, 900 × 560, no window manager needed): the top dock holds "Standard"
 // and "Format" in row 0 and "Wide" in row 1, the left dock "Tools", the bottom dock "Status" with
 // its close button by the handle; "Palette" floats.
+//
+// With --toolbars the form holds toolbars of buttons instead (see ToolbarHostForm.h).
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <cstring>
 
 #include "controls/FlatEdit.h"
 #include "SampleToolWindow.h"
+#include "ToolbarHostForm.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--toolbars") == 0) return RunToolbarHost(app);
     QWidget form;
     form.setObjectName("DockHost");
     form.setWindowTitle("Dock host");
