@@ -32,6 +32,16 @@ struct TManualTimer final : TRepeatTimer
     }
 };
 
+// Makes the button repeat on a timer the test fires by hand.
+TManualTimer* RepeatingOnManualTimer(TToolbarButton* b)
+{
+    auto owned = std::make_unique<TManualTimer>();
+    TManualTimer* timer = owned.get();
+    b->SetRepeatTimer(std::move(owned));
+    b->SetRepeating(true);
+    return timer;
+}
+
 void Send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton)
 {
     QMouseEvent e(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
@@ -235,10 +245,7 @@ TEST(ToolbarButton, RepeatCountsOnTheTimer)
 {
     TButtonForm f;
     TToolbarButton* b = f.Add();
-    auto owned = std::make_unique<TManualTimer>();
-    TManualTimer* timer = owned.get();
-    b->SetRepeatTimer(std::move(owned));
-    b->SetRepeating(true);
+    TManualTimer* timer = RepeatingOnManualTimer(b);
     int clicks = 0;
     b->OnClick = [&](TToolbarButton*) { ++clicks; };
     Press(b);
@@ -278,10 +285,7 @@ TEST(ToolbarButton, ApplicationDeactivationCancelsTheRepeat)
 {
     TButtonForm f;
     TToolbarButton* b = f.Add();
-    auto owned = std::make_unique<TManualTimer>();
-    TManualTimer* timer = owned.get();
-    b->SetRepeatTimer(std::move(owned));
-    b->SetRepeating(true);
+    TManualTimer* timer = RepeatingOnManualTimer(b);
     Press(b);
     ASSERT_TRUE(timer->On);
     QDialog box(&f.Form);

@@ -13,6 +13,7 @@
 
 #include "controls/FlatEdit.h"
 #include "SampleToolWindow.h"
+#include "HostDocks.h"
 #include "ToolbarHostForm.h"
 
 int main(int argc, char** argv)
@@ -22,18 +23,11 @@ int main(int argc, char** argv)
     QWidget form;
     form.setObjectName("DockHost");
     form.setWindowTitle("Dock host");
-    auto* grid = new QGridLayout(&form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    auto* top = new TDock(&form, TDockPosition::dpTop);
-    auto* bottom = new TDock(&form, TDockPosition::dpBottom);
-    auto* left = new TDock(&form, TDockPosition::dpLeft);
-    auto* right = new TDock(&form, TDockPosition::dpRight);
-    top->setObjectName("TopDockBar");
-    bottom->setObjectName("BottomDockBar");
-    left->setObjectName("LeftDockBar");
-    right->setObjectName("RightDockBar");
-    top->SetBoundLines(blTop | blBottom | blLeft | blRight);
+    const THostDocks docks = MakeHostDocks(form);
+    TDock* top = docks.Top;
+    TDock* bottom = docks.Bottom;
+    TDock* left = docks.Left;
+    TDock* right = docks.Right;
 
     auto* centre = new QWidget(&form);
     centre->setAutoFillBackground(true);
@@ -50,13 +44,7 @@ int main(int argc, char** argv)
     centreLayout->addWidget(edit);
     centreLayout->addStretch(1);
 
-    grid->addWidget(top, 0, 0, 1, 3);
-    grid->addWidget(left, 1, 0);
-    grid->addWidget(centre, 1, 1);
-    grid->addWidget(right, 1, 2);
-    grid->addWidget(bottom, 2, 0, 1, 3);
-    grid->setRowStretch(1, 1);
-    grid->setColumnStretch(1, 1);
+    LayOutHostForm(form, docks, centre);
 
     auto add = [&](const char* name, int boxes, TDock* dock, int row, int pos) {
         auto* w = new TSampleToolWindow(&form, name, boxes);

@@ -13,6 +13,7 @@
 
 #include "controls/Toolbar.h"
 #include "controls/ToolbarButton.h"
+#include "HostDocks.h"
 
 // A 16 × 16 picture on magenta (the transparent colour): shape 0 square, 1 disc, 2 triangle,
 // 3 cross, 4 bars.
@@ -47,18 +48,11 @@ inline int RunToolbarHost(QApplication& app)
     QWidget form;
     form.setObjectName("ToolbarHost");
     form.setWindowTitle("Toolbar host");
-    auto* grid = new QGridLayout(&form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    auto* top = new TDock(&form, TDockPosition::dpTop);
-    auto* bottom = new TDock(&form, TDockPosition::dpBottom);
-    auto* left = new TDock(&form, TDockPosition::dpLeft);
-    auto* right = new TDock(&form, TDockPosition::dpRight);
-    top->setObjectName("TopDockBar");
-    bottom->setObjectName("BottomDockBar");
-    left->setObjectName("LeftDockBar");
-    right->setObjectName("RightDockBar");
-    top->SetBoundLines(blTop | blBottom | blLeft | blRight);
+    const THostDocks docks = MakeHostDocks(form);
+    TDock* top = docks.Top;
+    TDock* bottom = docks.Bottom;
+    TDock* left = docks.Left;
+    TDock* right = docks.Right;
     auto* centre = new QLabel("Toolbars: drag by a handle or a separator; resize the floating one.", &form);
     centre->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     centre->setMargin(8);
@@ -67,13 +61,7 @@ inline int RunToolbarHost(QApplication& app)
     pal.setColor(QPalette::Window, QColor(128, 128, 128));
     pal.setColor(QPalette::WindowText, Qt::white);
     centre->setPalette(pal);
-    grid->addWidget(top, 0, 0, 1, 3);
-    grid->addWidget(left, 1, 0);
-    grid->addWidget(centre, 1, 1);
-    grid->addWidget(right, 1, 2);
-    grid->addWidget(bottom, 2, 0, 1, 3);
-    grid->setRowStretch(1, 1);
-    grid->setColumnStretch(1, 1);
+    LayOutHostForm(form, docks, centre);
 
     auto* menu = new QMenu(&form);
     menu->addAction("Recent picture 1");
