@@ -228,8 +228,21 @@ bool TToolbarButton::OnArrow(int x) const
     return UsesDropdown() && (!FDropdownCombo || x >= width() - (FDropdownArrowWidth + 2));
 }
 
+namespace {
+// Runs a mouse notification; false when it freed the button.
+bool Notify(TToolbarButton* b, const TToolbarButton::TMouseNotify& fn, QMouseEvent* e)
+{
+    if (!fn) return true;
+    QPointer<TToolbarButton> self(b);
+    const QPoint p = e->position().toPoint();
+    fn(b, e->button(), e->modifiers(), p.x(), p.y());
+    return !self.isNull();
+}
+} // namespace
+
 void TToolbarButton::mousePressEvent(QMouseEvent* e)
 {
+    if (!Notify(this, OnMouseDown, e)) return;
     if (e->button() != Qt::LeftButton || !isEnabled()) {
         QWidget::mousePressEvent(e);
         return;
@@ -271,6 +284,7 @@ void TToolbarButton::RepeatTick()
 
 void TToolbarButton::mouseMoveEvent(QMouseEvent* e)
 {
+    if (!Notify(this, OnMouseMove, e)) return;
     if (!GUnderMouse || GUnderMouse != this) MouseEnter();
     if (!FMouseIsDown) return;
     const QPoint p = e->position().toPoint();
@@ -289,6 +303,7 @@ void TToolbarButton::mouseMoveEvent(QMouseEvent* e)
 
 void TToolbarButton::mouseReleaseEvent(QMouseEvent* e)
 {
+    if (!Notify(this, OnMouseUp, e)) return;
     if (e->button() != Qt::LeftButton || !FMouseIsDown) {
         QWidget::mouseReleaseEvent(e);
         return;
@@ -587,15 +602,15 @@ void TToolbarButton::UpdateFromAction()
 
 // ---- Painting ----
 
-const QPixmap& TToolbarButton::HighlightPattern(const QColor& face, const QColor& highlight)
+const QImage& TToolbarButton::HighlightPattern(const QColor& face, const QColor& highlight)
 {
-    static QPixmap pattern;
+    static QImage pattern;
     static QColor madeFace, madeHighlight;
     if (pattern.isNull() || face != madeFace || highlight != madeHighlight) {
         QImage image(8, 8, QImage::Format_RGB32);
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) image.setPixel(x, y, ((x & 1) == (y & 1) ? highlight : face).rgb());
-        pattern = QPixmap::fromImage(image);
+        pattern = image;
         madeFace = face;
         madeHighlight = highlight;
     }

@@ -110,6 +110,9 @@ public:
 
     std::function<void(TToolbarButton*)> OnClick, OnDblClick, OnMouseEnter, OnMouseExit;
     std::function<void(TToolbarButton*, bool& showMenu, bool& removeClicks)> OnDropdown;
+    // Before the button's own handling of a press, a move and a release (any mouse button).
+    using TMouseNotify = std::function<void(TToolbarButton*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)>;
+    TMouseNotify OnMouseDown, OnMouseMove, OnMouseUp;
 
     // ---- State ----
     TButtonState State() const { return FState; }
@@ -129,7 +132,7 @@ public:
     // the menu's right edge goes there.
     QPoint MenuPlace(const QSize& menuSize, bool* rightAligned = nullptr) const;
     // The 8 × 8 pattern of latched buttons for the given colours (rebuilt when they change).
-    static const QPixmap& HighlightPattern(const QColor& face, const QColor& highlight);
+    static const QImage& HighlightPattern(const QColor& face, const QColor& highlight);
     // The button the mouse is over (hot tracking), or nullptr.
     static TToolbarButton* ButtonUnderMouse();
     // Runs the 125 ms check now (tests); `widgetUnderCursor` stands in for the real one when given.

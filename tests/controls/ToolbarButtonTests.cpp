@@ -386,6 +386,28 @@ TEST(ToolbarButton, ModalResultAndDialogKeys)
     EXPECT_EQ(dialog.result(), QDialog::Accepted + 5);
 }
 
+TEST(ToolbarButton, PressAndReleaseAreReportedBeforeTheButtonActs)
+{
+    TButtonForm f;
+    TToolbarButton* b = f.Add();
+    std::vector<std::string> seen;
+    b->OnMouseDown = [&](TToolbarButton* s, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        seen.push_back("down " + std::to_string(int(button)) + " " + std::to_string(x) + "," + std::to_string(y) +
+                       (s->MouseIsDown() ? " held" : " free"));
+    };
+    b->OnMouseUp = [&](TToolbarButton* s, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        seen.push_back(std::string("up") + (s->MouseIsDown() ? " held" : " free"));
+    };
+    b->OnClick = [&](TToolbarButton*) { seen.push_back("click"); };
+    ClickAt(b, {7, 9});
+    EXPECT_EQ(seen, std::vector<std::string>({"down 1 7,9 free", "up held", "click"}));
+    // A handler may free the button: nothing of it is touched afterwards.
+    QPointer<TToolbarButton> watch(b);
+    b->OnMouseDown = [](TToolbarButton* s, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { delete s; };
+    Press(b);
+    EXPECT_TRUE(watch.isNull());
+}
+
 TEST(ToolbarButton, MnemonicClicksUnlessGlyphOnly)
 {
     TButtonForm f;
