@@ -180,7 +180,9 @@ void TCustomToolbar::ResizeBegin(THitCode code)
         FFloatRightX = wrap;
         QSize client;
         OrderControls(false, previous, client, nullptr);
-        return TSnapLayout{client.width(), client.height(), FFloatingVertical};
+        // A vertical layout wider than tall would turn horizontal at the next layout: not offered.
+        const bool keeps = !FFloatingVertical || client.height() >= client.width();
+        return TSnapLayout{client.width(), client.height(), FFloatingVertical, keeps};
     });
     FFloatRightX = saved;
     QSize ignored;
@@ -196,8 +198,14 @@ void TCustomToolbar::ResizeEnd(bool accepted)
 {
     if (!FSnap) return;
     const int wrap = FSnap->ChosenWrap();
+    const TPoint chosen = FSnap->ChosenSize();
     FSnap.reset();
-    if (accepted) SetFloatRightX(wrap);
+    if (!accepted) return;
+    // Takes the chosen size first: a toolbar with StrictOrder lies vertically when that is taller
+    // than wide.
+    if (Floating()) resize(QSize(chosen.X, chosen.Y) - NonClientSize());
+    FFloatRightX = std::clamp(wrap, 0, KMaxFloatRightX);
+    ArrangeControls();
 }
 
 bool TCustomToolbar::ChildIsSurface(QWidget* child) { return qobject_cast<TToolbarSep*>(child) != nullptr; }

@@ -137,6 +137,7 @@ void TToolbarSnap::Finish(TPoint current)
     FLastAsked = FCurrent;
     FLastDirection = 0;
     FChosenWrap = 0;
+    FChosenSize = current;
     for (const TSnapSize& s : FSizes)
         if (s.Width == current.X && s.Height == current.Y) FChosenWrap = s.Wrap;
     // Nearer neighbours than the tolerance shrink it, so a small move can still reach them.
@@ -173,6 +174,7 @@ TRect TToolbarSnap::Track(const TRect& asked)
     }
     FCurrent = Dim(pick->Width, pick->Height);
     FChosenWrap = pick->Wrap;
+    FChosenSize = {pick->Width, pick->Height};
     TRect r = asked;
     switch (FEdge) {
     case TSnapEdge::Left:

@@ -68,6 +68,7 @@ struct TSnapLayout
 {
     int ClientWidth = 0, ClientHeight = 0;
     bool Vertical = false;
+    bool Offered = true; // false: a shape the toolbar would not keep, left out of the list
 };
 
 constexpr int KSnapTolerance = 12;
@@ -83,11 +84,11 @@ public:
         FSizes.clear();
         FEdge = edge;
         const TSnapLayout unwrapped = layout(0);
-        Record(unwrapped, 0, nonClientWidth, nonClientHeight);
+        if (unwrapped.Offered) Record(unwrapped, 0, nonClientWidth, nonClientHeight);
         int wrap = unwrapped.ClientWidth - 1;
         while (wrap >= 8) {
             const TSnapLayout s = layout(wrap);
-            Record(s, AlongLength(s), nonClientWidth, nonClientHeight);
+            if (s.Offered) Record(s, AlongLength(s), nonClientWidth, nonClientHeight);
             wrap = std::min(wrap, s.ClientWidth) - 1;
         }
         Finish(current);
@@ -96,6 +97,8 @@ public:
     TRect Track(const TRect& asked);
     // The wrap width of the size chosen last (0 = unwrapped).
     int ChosenWrap() const { return FChosenWrap; }
+    // The window size chosen last (the size at the start before any move).
+    TPoint ChosenSize() const { return FChosenSize; }
     int Tolerance() const { return FTolerance; }
     const std::vector<TSnapSize>& Sizes() const { return FSizes; }
 
@@ -112,4 +115,5 @@ private:
     int FLastAsked = 0;
     int FLastDirection = 0; // -1 shrinking, 1 growing, 0 before the first move
     int FChosenWrap = 0;
+    TPoint FChosenSize;
 };

@@ -158,6 +158,18 @@ TEST(ToolbarSnap, EqualHeightsKeepTheNarrowerAndNothingTwice)
     EXPECT_EQ(calls, 1 + 1 + 1 + 1 + (59 - 8 + 1));
 }
 
+TEST(ToolbarSnap, ShapesNotOfferedAreLeftOut)
+{
+    TToolbarSnap snap;
+    snap.Begin(TSnapEdge::Right, 0, 0, {100, 20}, [](int wrap) {
+        if (wrap == 0) return TSnapLayout{100, 20};
+        if (wrap >= 80) return TSnapLayout{80, 30, true, false};
+        return TSnapLayout{30, 90, true};
+    });
+    const std::vector<TSnapSize> want = {{100, 20, 0}, {30, 90, 90}}; // a vertical shape's wrap is its height
+    EXPECT_EQ(snap.Sizes(), want);
+}
+
 struct TTrackStep
 {
     int Asked;     // the width (right edge) or height (bottom edge) the cursor asks for

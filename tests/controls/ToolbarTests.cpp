@@ -219,6 +219,39 @@ TEST(Toolbar, StrictOrderFloatsVerticallyWhenTallerThanWide)
     EXPECT_EQ(InClient(bar, c[2]).topLeft(), QPoint(33, 2));
 }
 
+TEST(Toolbar, StrictOrderSnapsBetweenALineAndAColumn)
+{
+    TDockTestForm f;
+    std::vector<QWidget*> c;
+    TToolbar* bar = MakeBar(f, "Bar", "BBB", f.Top, &c);
+    bar->SetStrictOrder(true);
+    f.Show();
+    bar->SetDockedTo(nullptr);
+    ASSERT_TRUE(bar->Floating());
+    const QSize nc = bar->NonClientSize();
+    const QRect start = bar->WindowBounds();
+    ASSERT_EQ(start.size(), QSize(77, 25) + nc); // 4 + 3 × 23 + 4 by 2 + 22 + 1
+    bar->ResizeBegin(THitCode::Right);
+    // Narrower: the column, 2 + 23 + 1 wide and 4 + 3 × 22 + 4 high.
+    QRect r(start.topLeft(), QSize(40 + nc.width(), start.height()));
+    bar->ResizeTrack(r, start);
+    EXPECT_EQ(r.size(), QSize(26, 74) + nc);
+    bar->ResizeEnd(true);
+    EXPECT_EQ(bar->FloatRightX(), 74);
+    EXPECT_TRUE(bar->FloatingVertical());
+    EXPECT_EQ(bar->size(), QSize(26, 74));
+    EXPECT_EQ(InClient(bar, c[2]), QRect(2, 48, 23, 22));
+    // And back to the line.
+    const QRect column = bar->WindowBounds();
+    bar->ResizeBegin(THitCode::Right);
+    r = QRect(column.topLeft(), QSize(60 + nc.width(), column.height()));
+    bar->ResizeTrack(r, column);
+    bar->ResizeEnd(true);
+    EXPECT_EQ(bar->FloatRightX(), 0);
+    EXPECT_FALSE(bar->FloatingVertical());
+    EXPECT_EQ(bar->size(), QSize(77, 25));
+}
+
 TEST(Toolbar, SnappedResizeStoresTheWrapWidthAndItSurvivesARestart)
 {
     TMemorySettingsStore store;
