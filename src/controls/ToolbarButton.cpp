@@ -544,6 +544,10 @@ bool TToolbarButton::event(QEvent* e)
         return true;
     }
     if (e->type() == QEvent::ParentChange) UpdateDialogKeys();
+    if (e->type() == QEvent::ToolTip && !FShowHint) {
+        e->ignore();
+        return true;
+    }
     return QWidget::event(e);
 }
 
@@ -560,6 +564,17 @@ void TToolbarButton::changeEvent(QEvent* e)
 }
 
 // ---- Action link ----
+
+void SetActionImage(QAction* action, const QList<QPixmap>& images, int index)
+{
+    if (index < 0 || index >= images.size()) {
+        action->setProperty("ImageIndex", -1);
+        action->setIcon(QIcon());
+        return;
+    }
+    action->setProperty("ImageIndex", index);
+    action->setIcon(QIcon(QPixmap::fromImage(TransparentGlyph(images[index].toImage(), QImage()))));
+}
 
 void TToolbarButton::SetAction(QAction* action)
 {

@@ -28,6 +28,10 @@ public:
     std::function<void()> OnTimer;
 };
 
+// Names the picture of an image list an action shows: its "ImageIndex" (which linked buttons draw)
+// and its icon (which menus draw), made from the same picture. An index outside the list clears both.
+void SetActionImage(QAction* action, const QList<QPixmap>& images, int index);
+
 class TToolbarButton : public QWidget
 {
     Q_OBJECT
@@ -101,6 +105,9 @@ public:
     void SetRepeatDelay(int value) { FRepeatDelay = std::max(value, 0); }
     int RepeatInterval() const { return FRepeatInterval; }
     void SetRepeatInterval(int value) { FRepeatInterval = std::max(value, 1); }
+    // Whether the tool tip shows when the mouse rests on the button.
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool value) { FShowHint = value; }
     bool ShowBorderWhenInactive() const { return FShowBorderWhenInactive; }
     void SetShowBorderWhenInactive(bool value);
     int Spacing() const { return FSpacing; }
@@ -188,6 +195,7 @@ private:
     bool FNoBorder = false, FOldDisabledStyle = false, FOpaque = true, FRepeating = false;
     int FRepeatDelay = 400, FRepeatInterval = 100;
     bool FShowBorderWhenInactive = false;
+    bool FShowHint = true;
     int FSpacing = 4;
     bool FWordWrap = false;
 

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDialog>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
@@ -477,6 +478,44 @@ TEST(ToolbarButton, ActionLink)
     delete action; // a deleted action unlinks
     EXPECT_EQ(b->Action(), nullptr);
     ClickAt(b);
+}
+
+TEST(ToolbarButton, ActionPictureFromTheImageList)
+{
+    TButtonForm f;
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(QColor(200, 0, 0));
+    red.setPixel(0, 15, qRgb(0, 128, 128)); // the transparent colour
+    red.setPixel(1, 15, qRgb(0, 128, 128));
+    QImage blue(16, 16, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    const QList<QPixmap> images = {QPixmap::fromImage(blue), QPixmap::fromImage(red)};
+    QAction action("Red");
+    SetActionImage(&action, images, 1);
+    const QImage icon = action.icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(icon.pixel(5, 5), qRgb(200, 0, 0));
+    EXPECT_EQ(qAlpha(icon.pixel(1, 15)), 0);
+    // A linked button draws the same picture of the list.
+    TToolbarButton* b = f.Add();
+    b->SetImages(&images);
+    b->SetAction(&action);
+    EXPECT_EQ(b->ImageIndex(), 1);
+    const QImage shot = b->grab().toImage();
+    EXPECT_EQ(shot.pixel(8, 8), qRgb(200, 0, 0)); // the glyph sits at 1 + (21 - 16 + 1) / 2, 1 + (20 - 16 + 1) / 2
+    SetActionImage(&action, images, 7);
+    EXPECT_TRUE(action.icon().isNull());
+    EXPECT_EQ(b->ImageIndex(), -1);
+}
+
+TEST(ToolbarButton, ToolTipOnlyWithShowHint)
+{
+    TButtonForm f;
+    TToolbarButton* b = f.Add();
+    b->setToolTip("Open a picture");
+    b->SetShowHint(false);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(b, &help);
+    EXPECT_FALSE(help.isAccepted());
 }
 
 TEST(ToolbarButton, ClickThatDeletesItsToolbarTouchesNothingFreed)
