@@ -99,7 +99,8 @@ void TCustomToolbar::Gather()
 {
     // Entries whose widget has gone elsewhere are dropped before the layout.
     for (qsizetype i = FOrderList.size() - 1; i >= 0; --i)
-        if (!FOrderList[i] || FOrderList[i]->parentWidget() != this) FOrderList.removeAt(i);
+        if (!FOrderList[i] || FOrderList[i]->parentWidget() != this || FOrderList[i]->isWindow())
+            FOrderList.removeAt(i);
     FItems.clear();
     FCounted.clear();
     for (const QPointer<QWidget>& w : FOrderList) {

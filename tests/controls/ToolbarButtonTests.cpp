@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDialog>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
@@ -505,17 +504,6 @@ TEST(ToolbarButton, ActionPictureFromTheImageList)
     SetActionImage(&action, images, 7);
     EXPECT_TRUE(action.icon().isNull());
     EXPECT_EQ(b->ImageIndex(), -1);
-}
-
-TEST(ToolbarButton, ToolTipOnlyWithShowHint)
-{
-    TButtonForm f;
-    TToolbarButton* b = f.Add();
-    b->setToolTip("Open a picture");
-    b->SetShowHint(false);
-    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), b->mapToGlobal(QPoint(5, 5)));
-    QCoreApplication::sendEvent(b, &help);
-    EXPECT_FALSE(help.isAccepted());
 }
 
 TEST(ToolbarButton, ClickThatDeletesItsToolbarTouchesNothingFreed)

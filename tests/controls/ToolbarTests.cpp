@@ -53,6 +53,9 @@ TEST(Toolbar, DockedLineInInsertionOrder)
     late->show(); // a child added to a shown toolbar shows when asked to, and then takes its place
 
     EXPECT_EQ(bar->OrderList(), QList<QWidget*>({c[0], c[2], c[3], c[4], c[5], late}));
+    new QMenu(bar); // a menu belonging to the toolbar is no control on it
+    bar->ArrangeControls();
+    EXPECT_EQ(bar->OrderList().size(), 6);
     EXPECT_EQ(InClient(bar, c[2]).x(), 23);
     EXPECT_EQ(InClient(bar, late).x(), 98);
 }
