@@ -270,7 +270,7 @@ void TToolbarSep::SetBlank(bool value)
 
 void TToolbarSep::SetSizeHorz(int value)
 {
-    value = std::max(value, 1);
+    value = std::clamp(value, 1, KMaxSeparatorSize);
     if (value == FSizeHorz) return;
     FSizeHorz = value;
     Relay();
@@ -278,7 +278,7 @@ void TToolbarSep::SetSizeHorz(int value)
 
 void TToolbarSep::SetSizeVert(int value)
 {
-    value = std::max(value, 1);
+    value = std::clamp(value, 1, KMaxSeparatorSize);
     if (value == FSizeVert) return;
     FSizeVert = value;
     Relay();

@@ -15,6 +15,8 @@
 #include "controls/ToolbarLayout.h"
 
 constexpr int KMaxFloatRightX = 32767;
+// Longer than any screen; keeps the sums of a toolbar's lengths far from overflowing.
+constexpr int KMaxSeparatorSize = 32767;
 
 class TCustomToolbar : public TCustomToolWindow
 {

@@ -79,17 +79,25 @@ TEST(Toolbar, VerticalDockStacksAndSeparatorsUseTheirVerticalSize)
     TDockTestForm f;
     std::vector<QWidget*> c;
     TToolbar* bar = MakeBar(f, "Bar", "B|B", f.Left, &c);
-    static_cast<TToolbarSep*>(c[1])->SetSizeVert(10);
+    auto* sep = static_cast<TToolbarSep*>(c[1]);
+    const struct
+    {
+        int Asked, Kept;
+    } sizes[] = {{0, 1}, {-4, 1}, {2147483647, 32767}, {10, 10}};
+    for (const auto& s : sizes) {
+        sep->SetSizeVert(s.Asked);
+        EXPECT_EQ(sep->SizeVert(), s.Kept) << s.Asked;
+    }
     f.Show();
     EXPECT_TRUE(bar->LaidOutVertically());
     EXPECT_EQ(InClient(bar, c[1]), QRect(0, 22, 23, 10));
     EXPECT_EQ(InClient(bar, c[2]), QRect(0, 32, 23, 22));
     // The etched line runs across a vertical toolbar: shadow at 10 / 2 - 1, highlight at 10 / 2.
-    const QImage sep = c[1]->grab().toImage();
-    const QPalette pal = c[1]->palette();
-    EXPECT_EQ(sep.pixel(10, 4), pal.color(QPalette::Dark).rgb());
-    EXPECT_EQ(sep.pixel(10, 5), pal.color(QPalette::Light).rgb());
-    EXPECT_EQ(sep.pixel(10, 6), pal.color(QPalette::Button).rgb());
+    const QImage shot = sep->grab().toImage();
+    const QPalette pal = sep->palette();
+    EXPECT_EQ(shot.pixel(10, 4), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(shot.pixel(10, 5), pal.color(QPalette::Light).rgb());
+    EXPECT_EQ(shot.pixel(10, 6), pal.color(QPalette::Button).rgb());
 }
 
 TEST(Toolbar, SeparatorDrawsAVerticalLineOnAHorizontalToolbarAndNothingWhenBlank)
