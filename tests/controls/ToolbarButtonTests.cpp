@@ -281,7 +281,7 @@ TEST(ToolbarButton, RepeatCountsOnTheTimer)
     EXPECT_EQ(clicks, 5);
 }
 
-TEST(ToolbarButton, ApplicationDeactivationCancelsTheRepeat)
+TEST(ToolbarButton, AModalBoxOrDeactivationCancelsTheRepeat)
 {
     TButtonForm f;
     TToolbarButton* b = f.Add();
@@ -290,8 +290,15 @@ TEST(ToolbarButton, ApplicationDeactivationCancelsTheRepeat)
     ASSERT_TRUE(timer->On);
     QDialog box(&f.Form);
     box.setModal(true);
-    box.show();
+    box.show(); // a modal box opened
     QCoreApplication::processEvents();
+    EXPECT_FALSE(timer->On);
+    EXPECT_FALSE(b->MouseIsDown());
+    box.hide();
+
+    Press(b);
+    ASSERT_TRUE(timer->On);
+    Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive); // the application lost the focus
     EXPECT_FALSE(timer->On);
     EXPECT_FALSE(b->MouseIsDown());
 }
