@@ -65,3 +65,41 @@ for y in 280 330 380; do xdotool mousemove 64 "$y"; sleep 0.05; done
 shot docks-drag-outline-docked
 xdotool mouseup 1
 shot docks-after-drop
+kill "${PIDS[-1]}" 2>/dev/null || true
+wait "${PIDS[-1]}" 2>/dev/null || true
+unset 'PIDS[-1]'
+
+# ---- Toolbars and toolbar buttons ----
+# The form at 60,60: "File" and "Zoom" on the top dock, "Tools" on the left (Select latched, the
+# last one disabled), "Options" on the right (Grid latched), "Panels" with captions at the bottom,
+# "Colours" floating at 640,320, wrapped by its wrap width with a line for its separator.
+"$BUILD/tests/dock_host" --toolbars >/dev/null 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do xdotool search --name "Toolbar host" >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+xdotool mousemove 500 450 click 1
+xdotool search --name "Toolbar host" windowfocus 2>/dev/null || true
+# The mouse over "New": the flat button shows its border.
+xdotool mousemove 84 74
+shot toolbars-docked-and-floating
+# The arrow part of the combo button opens its menu under the button.
+xdotool mousemove 123 74 click 1
+shot toolbars-combo-menu
+# A click on the button again closes the menu for good.
+xdotool click 1
+shot toolbars-combo-menu-closed
+# The floating toolbar's right edge dragged left: the outline snaps to three buttons a line.
+xdotool mousemove 773 370 mousedown 1
+for x in 760 740 720 700; do xdotool mousemove "$x" 370; sleep 0.05; done
+shot toolbars-resize-snapping
+xdotool mouseup 1
+shot toolbars-floating-rewrapped
+# "Zoom" taken by its handle to the right dock: it lies vertically, its separator a line across.
+xdotool mousemove 226 74 mousedown 1
+for p in "300 200" "600 300" "900 300" "946 300"; do xdotool mousemove $p; sleep 0.08; done
+xdotool mouseup 1
+# "File" taken by its separator floats.
+xdotool mousemove 155 74 mousedown 1
+for p in "200 150" "300 250" "350 300"; do xdotool mousemove $p; sleep 0.08; done
+xdotool mouseup 1
+shot toolbars-redocked-and-dragged-by-separator
