@@ -89,7 +89,7 @@ bool TMenuStyle::IsMenu(const QWidget* widget) const
     return qobject_cast<const QMenu*>(widget) || qobject_cast<const QMenuBar*>(widget);
 }
 
-const QAction* TMenuStyle::ActionOf(const QStyleOptionMenuItem* item, const QWidget* widget) const
+const QAction* TMenuStyle::ActionOf(const QStyleOptionMenuItem* item, const QWidget* widget, bool painting) const
 {
     if (!widget) return nullptr;
     const bool separator = item->menuItemType == QStyleOptionMenuItem::Separator;
@@ -98,22 +98,25 @@ const QAction* TMenuStyle::ActionOf(const QStyleOptionMenuItem* item, const QWid
         return a && a->isSeparator() == separator && a->text().section(QLatin1Char('\t'), 0, 0) == caption;
     };
     if (FNotedMenu == widget && matches(FNotedAction)) return FNotedAction;
-    // While painting, the option's rectangle is the item's.
-    const QPoint centre = item->rect.center();
-    const QAction* at = nullptr;
-    if (auto* menu = qobject_cast<const QMenu*>(widget)) at = menu->actionAt(centre);
-    else if (auto* bar = qobject_cast<const QMenuBar*>(widget)) at = bar->actionAt(centre);
-    if (matches(at)) return at;
+    // While painting, the option's rectangle is the item's (while measuring, asking the menu for
+    // its item rectangles would measure again).
+    if (painting) {
+        const QPoint centre = item->rect.center();
+        const QAction* at = nullptr;
+        if (auto* menu = qobject_cast<const QMenu*>(widget)) at = menu->actionAt(centre);
+        else if (auto* bar = qobject_cast<const QMenuBar*>(widget)) at = bar->actionAt(centre);
+        if (matches(at)) return at;
+    }
     for (const QAction* a : widget->actions())
         if (matches(a)) return a;
     return nullptr;
 }
 
-bool TMenuStyle::IsPlain(const QWidget* widget, const QStyleOptionMenuItem* item) const
+bool TMenuStyle::IsPlain(const QWidget* widget, const QStyleOptionMenuItem* item, bool painting) const
 {
     if (!FPainter || !FPainter->Active()) return true;
     if (item)
-        if (const QAction* a = ActionOf(item, widget); a && TagOf(a) == KPlainMenuTag) return true;
+        if (const QAction* a = ActionOf(item, widget, painting); a && TagOf(a) == KPlainMenuTag) return true;
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         if (TagOf(w) == KPlainMenuTag) return true;
         if (!IsMenu(w)) return TagOf(w->window()) == KPlainMenuTag;
@@ -232,10 +235,10 @@ void TMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
     if (item && widget && IsMenu(widget)) {
         switch (element) {
         case CE_MenuItem:
-            if (!IsPlain(widget, item)) return DrawPopupItem(item, painter, widget);
+            if (!IsPlain(widget, item, true)) return DrawPopupItem(item, painter, widget);
             break;
         case CE_MenuBarItem:
-            if (!IsPlain(widget, item)) return DrawTopItem(item, painter, widget);
+            if (!IsPlain(widget, item, true)) return DrawTopItem(item, painter, widget);
             break;
         case CE_MenuBarEmptyArea:
             if (!IsPlain(widget)) {

@@ -21,7 +21,7 @@ public:
     void NoteAction(const QWidget* menu, const QAction* action) const;
     // Whether the widget (or the item of the option) keeps the base look: Tag 999 on the action,
     // the menu, a menu it hangs from, or the form that owns it.
-    bool IsPlain(const QWidget* widget, const QStyleOptionMenuItem* item = nullptr) const;
+    bool IsPlain(const QWidget* widget, const QStyleOptionMenuItem* item = nullptr, bool painting = false) const;
     // The widest shortcut that the menu adds after its widest item, in the menu's font.
     static int WidestShortcut(const QMenu* menu);
     void ClearIconCache() { FIcons.clear(); }
@@ -37,7 +37,7 @@ public:
                   QStyleHintReturn* returnData) const override;
 
 private:
-    const QAction* ActionOf(const QStyleOptionMenuItem* item, const QWidget* widget) const;
+    const QAction* ActionOf(const QStyleOptionMenuItem* item, const QWidget* widget, bool painting) const;
     bool IsMenu(const QWidget* widget) const;
     QSize MeasureItem(const QStyleOptionMenuItem* item, const QWidget* widget, bool topItem) const;
     void DrawPopupItem(const QStyleOptionMenuItem* item, QPainter* p, const QWidget* widget) const;
