@@ -213,7 +213,8 @@ bool TMenuPainter::Wanted(const QWidget* menu) const
     if (!FForm || !IsMenuWidget(menu)) return false;
     bool fromBar = qobject_cast<const QMenuBar*>(menu) != nullptr;
     const QWidget* w = menu->parentWidget();
-    for (; w && IsMenuWidget(w); w = w->parentWidget())
+    // The menu bar's own overflow button holds a menu of the bar's items.
+    for (; w && (IsMenuWidget(w) || qobject_cast<const QMenuBar*>(w->parentWidget())); w = w->parentWidget())
         if (qobject_cast<const QMenuBar*>(w)) fromBar = true;
     if (w != FForm) return false;
     return (FPaintControls >> (fromBar ? pcMainMenu : pcPopupMenu)) & 1u;
