@@ -83,7 +83,11 @@ int main(int argc, char** argv)
             auto* l = new TAngleLabel(s.text);
             l->SetAngle(s.angle);
             l->SetStyle(s.style);
-            l->SetShadowColor(Qt::white);
+            // The program's "Large" keeps its white shadow; the others show theirs in grey here.
+            l->SetShadowColor(QString(s.text) == "Large" ? QColor(Qt::white) : QColor(150, 150, 150));
+            QFont f = l->font();
+            f.setPixelSize(16);
+            l->setFont(f);
             l->setEnabled(s.enabled);
             l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             l->setFixedSize(70, 90);
