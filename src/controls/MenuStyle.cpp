@@ -278,14 +278,13 @@ void TMenuStyle::DrawPopupPanel(const QRect& rect, QPainter* p) const
     }
 }
 
-QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected, QRgb background) const
+QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected) const
 {
     const TMenuColors& c = FPainter->WorkingColors();
-    const QString key = QStringLiteral("%1/%2%3/%4/%5/%6/%7")
+    const QString key = QStringLiteral("%1/%2%3/%4/%5/%6")
                             .arg(icon.cacheKey())
                             .arg(int(enabled))
                             .arg(int(selected))
-                            .arg(background)
                             .arg(FPainter->DimLevel())
                             .arg(FPainter->GrayLevel())
                             .arg(int(c.HighColor));
@@ -312,14 +311,8 @@ QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected, Q
                 shape.setPixel(x, y, qRgba(s[2], s[1], s[0], qAlpha(shape.pixel(x, y))));
         }
     }
-    QImage out(KIconSize, KIconSize, QImage::Format_RGB888);
-    out.fill(background);
-    {
-        QPainter p(&out);
-        p.drawImage(0, 0, shape);
-    }
-    FIcons.insert(key, out);
-    return out;
+    FIcons.insert(key, shape);
+    return shape;
 }
 
 QImage TMenuStyle::IconShadow(const QIcon& icon, QRgb colour) const
@@ -410,11 +403,11 @@ void TMenuStyle::DrawPopupItem(const QStyleOptionMenuItem* item, QPainter* p, co
     const QRect markBox(col.left() + (column - side) / 2, r.top() + (r.height() - side) / 2, side, side);
     if (checked) DrawCheckMark(item, p, markBox, hasIcon);
     if (hasIcon) {
-        const TColorRef under = checked ? (selected ? c.CheckFill2 : c.CheckFill1) : boxed ? c.SelectFill : c.IconBack;
+        // Drawn over the column, the check box or the selection, whichever lies under it.
         const QPoint at(col.left() + (column - KIconSize) / 2, r.top() + (r.height() - KIconSize) / 2);
         if (boxed && c.HighColor && !checked)
             p->drawImage(at + QPoint(2, 2), IconShadow(item->icon, Q(GetShadeColor(c.SelectFill, 60)).rgb()));
-        p->drawImage(at, IconPicture(item->icon, enabled, boxed, Q(under).rgb()));
+        p->drawImage(at, IconPicture(item->icon, enabled, boxed));
     }
 
     const QFontMetrics fm(FPainter->Font());

@@ -44,7 +44,9 @@ private:
     void DrawTopItem(const QStyleOptionMenuItem* item, QPainter* p, const QWidget* widget) const;
     void DrawPopupPanel(const QRect& rect, QPainter* p) const;
     void DrawCheckMark(const QStyleOptionMenuItem* item, QPainter* p, const QRect& box, bool hasIcon) const;
-    QImage IconPicture(const QIcon& icon, bool enabled, bool selected, QRgb background) const;
+    // The action's picture at 16 x 16, its colours treated by state, its shape in the alpha channel;
+    // cached by icon, state and levels.
+    QImage IconPicture(const QIcon& icon, bool enabled, bool selected) const;
     QImage IconShadow(const QIcon& icon, QRgb colour) const;
 
     QPointer<TMenuPainter> FPainter;

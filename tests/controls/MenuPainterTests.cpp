@@ -229,6 +229,34 @@ TEST(MenuPainterPaint, SelectionIconColumnMarksDisabledTextAndSeparator)
     EXPECT_EQ(img.pixelColor(rp.right(), rp.top() + 2), KSeparator);
 }
 
+// The icon: full colour with a shadow 2 pixels right and below when selected, lightened by 30
+// otherwise, greyed and lightened when disabled; on the column's colour around its shape.
+TEST(MenuPainterPaint, IconsByStateWithTheSelectedOnesShadow)
+{
+    TFixture f;
+    auto* menu = new TPaintedMenu(f.form.get());
+    QAction* sel = menu->addAction(RedSquare(), "Selected");
+    QAction* plain = menu->addAction(RedSquare(), "Plain");
+    QAction* off = menu->addAction(RedSquare(), "Off");
+    off->setEnabled(false);
+    menu->addAction("Last");
+    menu->adjustSize();
+    menu->setActiveAction(sel);
+    const QImage img = Grab(menu);
+    auto iconAt = [&](QAction* a) {
+        const QRect r = menu->actionGeometry(a);
+        return QPoint(r.left() + 4, r.top() + (r.height() - 16) / 2); // centred in the 24-pixel column
+    };
+    // The red square covers pixels 4..11 of the 16 x 16 picture.
+    const QPoint s = iconAt(sel), p = iconAt(plain), o = iconAt(off);
+    EXPECT_EQ(img.pixelColor(s + QPoint(8, 8)), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(s + QPoint(13, 13)), QColor(138, 153, 179)) << "shadow: the fill less 60, green 58";
+    EXPECT_EQ(img.pixelColor(s + QPoint(13, 5)), KSelectFill) << "the shadow starts 2 rows down";
+    EXPECT_EQ(img.pixelColor(p + QPoint(8, 8)), QColor(255, 76, 76)) << "lightened: 76.5 cut to 76";
+    EXPECT_EQ(img.pixelColor(p + QPoint(13, 13)), KIconBack) << "no shadow";
+    EXPECT_EQ(img.pixelColor(o + QPoint(8, 8)), QColor(143, 143, 143)) << "grey 95, then lightened";
+}
+
 TEST(MenuPainterPaint, TopItemOpenIsSelectedAndHoveredIsOutlined)
 {
     TFixture f;
