@@ -130,28 +130,17 @@ void TMenuPainter::SetWindowShaping(bool value)
     RefreshMenus();
 }
 
-void TMenuPainter::SetPaintContainers(TPaintContainers value)
-{
-    if (value == FPaintContainers) return;
-    if (!FActive) {
-        FPaintContainers = value;
-        return;
-    }
-    ActivateChildren(false);
-    FPaintContainers = value;
-    ActivateChildren(true);
-}
+void TMenuPainter::SetPaintContainers(TPaintContainers value) { ReplaceKinds(FPaintContainers, value); }
 
-void TMenuPainter::SetPaintControls(TPaintControls value)
+void TMenuPainter::SetPaintControls(TPaintControls value) { ReplaceKinds(FPaintControls, value); }
+
+// While active, everything is released under the old set and taken over again under the new one.
+void TMenuPainter::ReplaceKinds(uint32_t& field, uint32_t value)
 {
-    if (value == FPaintControls) return;
-    if (!FActive) {
-        FPaintControls = value;
-        return;
-    }
-    ActivateChildren(false);
-    FPaintControls = value;
-    ActivateChildren(true);
+    if (value == field) return;
+    if (FActive) ActivateChildren(false);
+    field = value;
+    if (FActive) ActivateChildren(true);
 }
 
 void TMenuPainter::SetDisableSubclassing(bool value)

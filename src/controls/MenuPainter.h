@@ -144,6 +144,7 @@ protected:
 
 private:
     void SetColour(QColor& field, const QColor& value);
+    void ReplaceKinds(uint32_t& field, uint32_t value);
     void ActivateChildren(bool activate);
     void Apply(QWidget* menu);
     void Drop(QWidget* menu);

@@ -218,10 +218,7 @@ void TMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
 {
     if ((element == PE_PanelMenu || element == PE_FrameMenu) && qobject_cast<const QMenu*>(widget) &&
         !IsPlain(widget)) {
-        painter->save();
-        DrawPopupPanel(widget->rect(), painter);
-        if (!FPainter->FlatMenu()) qDrawWinPanel(painter, widget->rect(), option->palette, false);
-        painter->restore();
+        DrawPopupPanel(widget->rect(), option->palette, painter);
         return;
     }
     if (element == PE_PanelMenuBar && qobject_cast<const QMenuBar*>(widget) && !IsPlain(widget)) return;
@@ -249,10 +246,7 @@ void TMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
             break;
         case CE_MenuEmptyArea:
             if (!IsPlain(widget)) {
-                painter->save();
-                DrawPopupPanel(widget->rect(), painter);
-                if (!FPainter->FlatMenu()) qDrawWinPanel(painter, widget->rect(), option->palette, false);
-                painter->restore();
+                DrawPopupPanel(widget->rect(), option->palette, painter);
                 return;
             }
             break;
@@ -262,13 +256,20 @@ void TMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-void TMenuStyle::DrawPopupPanel(const QRect& rect, QPainter* p) const
+// The whole popup behind its items: the background, the frame (raised, or flat in the frame colour)
+// and the flat frame's shadow. Each part of the menu's painting draws it all within its own clip.
+void TMenuStyle::DrawPopupPanel(const QRect& rect, const QPalette& palette, QPainter* p) const
 {
     const TMenuColors& c = FPainter->WorkingColors();
     const bool shadow = FPainter->ShadowedPopups();
     const QRect body = shadow ? rect.adjusted(0, 0, -2, -2) : rect;
+    p->save();
     p->fillRect(body, Q(c.ItemBack));
-    if (!FPainter->FlatMenu()) return;
+    if (!FPainter->FlatMenu()) {
+        qDrawWinPanel(p, rect, palette, false);
+        p->restore();
+        return;
+    }
     p->setPen(Q(c.Frame));
     p->setBrush(Qt::NoBrush);
     p->drawRect(body.adjusted(0, 0, -1, -1));
@@ -276,6 +277,7 @@ void TMenuStyle::DrawPopupPanel(const QRect& rect, QPainter* p) const
         p->fillRect(QRect(rect.left() + 2, rect.bottom() - 1, rect.width() - 2, 2), Q(c.Shadow));
         p->fillRect(QRect(rect.right() - 1, rect.top() + 2, 2, rect.height() - 2), Q(c.Shadow));
     }
+    p->restore();
 }
 
 QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected) const

@@ -42,7 +42,7 @@ private:
     QSize MeasureItem(const QStyleOptionMenuItem* item, const QWidget* widget, bool topItem) const;
     void DrawPopupItem(const QStyleOptionMenuItem* item, QPainter* p, const QWidget* widget) const;
     void DrawTopItem(const QStyleOptionMenuItem* item, QPainter* p, const QWidget* widget) const;
-    void DrawPopupPanel(const QRect& rect, QPainter* p) const;
+    void DrawPopupPanel(const QRect& rect, const QPalette& palette, QPainter* p) const;
     void DrawCheckMark(const QStyleOptionMenuItem* item, QPainter* p, const QRect& box, bool hasIcon) const;
     // The action's picture at 16 x 16, its colours treated by state, its shape in the alpha channel;
     // cached by icon, state and levels.
