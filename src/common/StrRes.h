@@ -19,6 +19,11 @@ inline constexpr const char* SUnableToSendMail = "Unable to send mail";
 inline constexpr const char* SCannotCreateMailTempFile = "Cannot create a temporary file to mail image";
 inline constexpr const char* SMailNoteText = "This e-mail created by Quillmark, ";
 
+// The maker's addresses.
+inline constexpr const char* SMakerWebAddress = "https://www.example.com/quillmark/";
+inline constexpr const char* SMakerSupportAddress = "support@example.com";
+inline constexpr const char* SMakerFeedbackAddress = "feedback@example.com";
+
 // Image windows: loading, compressing and saving.
 inline constexpr const char* SNotEnoughResources =
     "There are not enough free resources in the system to proceed the current operation. ";
@@ -47,6 +52,7 @@ inline constexpr const char* SColorDepthWarning =
     "you to change the 16 bit (Hi-Color) or 24(32) bit (True Color) graphics mode.";
 
 // Scanner.
+inline constexpr const char* STWAINNotInstalled = "No scanner support is available on this system.";
 inline constexpr const char* SCannotWriteAcquiredImage = "Unable to write a temporary file for acquired image storing.";
 inline constexpr const char* SUnableToAcquire = "Unable to acquire image";
 
@@ -60,6 +66,8 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+inline constexpr const char* SBatchErrorsSummary =
+    "%d errors encountered during batch processing.\r\nSuccessfully processed %d image(s) of %d";
 inline constexpr const char* SMinutes = "min";
 inline constexpr const char* SSeconds = "sec";
 // Stages of a batch job, by TBatchProcProgress::Stage.
