@@ -51,7 +51,13 @@ TEST_F(MenuLookTest, EveryMenuOfTheMainWindowCarriesThePaintersLook)
     EXPECT_GE(menus, 6); // File, Edit, Selection, Options and its sub-menus, View, Window
     ASSERT_NE(Form->ImageMenu, nullptr);
     EXPECT_EQ(Form->ImageMenu->style(), painter->Style());
-    for (QMenu* m : Form->ImageMenu->findChildren<QMenu*>()) EXPECT_EQ(m->style(), painter->Style());
+    // Every popup the window owns (the image popup, the profile list, their sub-menus).
+    for (QMenu* m : Form->findChildren<QMenu*>()) {
+        QWidget* owner = m->parentWidget();
+        if (owner != Form.get() && !qobject_cast<QMenu*>(owner) && !qobject_cast<QMenuBar*>(owner)) continue;
+        m->ensurePolished();
+        EXPECT_EQ(m->style(), painter->Style()) << m->objectName().toStdString() << m->title().toStdString();
+    }
     // The menus measure with the painter's font.
     EXPECT_EQ(Form->ImageMenu->font().pixelSize(), 11);
 }
