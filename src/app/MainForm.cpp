@@ -46,7 +46,7 @@ std::atomic<bool> gSessionEndRequested{false};
 constexpr int KTimerInterval = 100; // ms between the timer's firings
 constexpr int KIdleInterval = 30;   // ms between idle passes
 constexpr int KHelpOfferTopic = 146;
-const char* const KVersion = "4.5";
+const char* const KVersion = SProductVersion;
 
 std::string ProgramFolder()
 {
