@@ -20,6 +20,7 @@
 
 #include "app/ActivateApp.h"
 #include "app/FileQueue.h"
+#include "app/MenuLook.h"
 #include "app/PrefsForm.h"
 #include "app/QtSettingsStore.h"
 #include "app/WindowSettings.h"
@@ -45,7 +46,7 @@ std::atomic<bool> gSessionEndRequested{false};
 constexpr int KTimerInterval = 100; // ms between the timer's firings
 constexpr int KIdleInterval = 30;   // ms between idle passes
 constexpr int KHelpOfferTopic = 146;
-const char* const KVersion = "4.5";
+const char* const KVersion = SProductVersion;
 
 std::string ProgramFolder()
 {
@@ -78,8 +79,8 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 {
     MainForm = this;
     QApplication::setApplicationName(SProductName);
-    // Windows-only steps have no counterpart here: no check of the common-controls version (Qt
-    // draws the menus), no help-file registration or WinHelp shutdown (help pages open by topic
+    // Windows-only steps have no counterpart here: no check of the common-controls version (the
+    // menus are always painted), no help-file registration or WinHelp shutdown (help pages open by topic
     // through OnHelp).
     setMinimumWidth(300);
     MdiArea = new QMdiArea(this);
@@ -106,6 +107,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateImageMenu();
     CreateParamToolbars();
     CreateStatusBar();
+    SetUpMenuLook(*this);
     // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (auto* form = qobject_cast<TImageForm*>(w)) ImageStateChanged(form, 0);
@@ -132,7 +134,15 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     LoadWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
+    FillProfileMenu();
     ApplyPreferences();
+    Scanner.Owner = Owner();
+    Scanner.OpenFile = [this](const std::string& path) { NewImageWindow({path}); };
+    Scanner.BringToFront = [this] {
+        activateWindow();
+        raise();
+        repaint();
+    };
     OptKeepDateAction->setChecked(Prefs.KeepOrigDatetime);
     OptMaxOptAction->setChecked(Prefs.ExtraOptimization);
 
@@ -188,27 +198,18 @@ void TMainForm::CreateActions()
         };
     };
 
-    make(FileOpenAction, "FileOpenAction", "&Open...", QKeySequence("Ctrl+O"), [this] {
-        QString name = AskOpenFileName(this, "Open...", QString::fromStdString(DialogFolders.OpenDir),
-                                       "Images (*.jpg *.jpeg *.jpe *.jfif *.bmp *.dib *.rle);;All files (*)");
-        if (name.isEmpty()) return;
-        std::string file = name.toStdString();
-        DialogFolders.OpenDir = ExtractFilePath(file);
-        RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.OpenDir, true);
-        RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.OpenDir, false);
-        // A file chosen in the open dialog saves in place.
-        NewImageWindow({file})->HasFileName = true;
-    });
+    make(FileOpenAction, "FileOpenAction", "&Open...", QKeySequence("Ctrl+O"), [this] { FileOpenActionExecute(); });
     make(FileSaveAction, "FileSaveAction", "&Save", QKeySequence("Ctrl+S"), [this] { FileSaveActionExecute(); });
     make(FileSaveAsAction, "FileSaveAsAction", "Save &As...", QKeySequence("F12"), [this] { FileSaveAsActionExecute(); });
-    make(FileExportBMPAction, "FileExportBMPAction", "Windows &Bitmap (BMP)", {}, onActive([this](TImageForm* a) {
-        std::string file = AskSaveName("Export To...", IncludeBackslash(DialogFolders.ExportDir) +
-                                       ExtractFileNameNoExt(a->FileInfo.FileName), "Windows Bitmap (*.bmp)", ".bmp");
-        if (file.empty()) return;
-        a->ExportSourceBitmap(file);
-        DialogFolders.ExportDir = ExtractFilePath(file);
-    }));
+    make(FileExportBMPAction, "FileExportBMPAction", "Windows &Bitmap (BMP)", {}, [this] { FileExportBMPActionExecute(); });
     make(FileCloseAction, "FileCloseAction", "&Close", {}, onActive([](TImageForm* a) { a->close(); }));
+    make(FileLoadProfileAction, "FileLoadProfileAction", "Load &From...", QKeySequence("Ctrl+Shift+O"),
+         [this] { FileLoadProfileActionExecute(); });
+    make(FileSaveProfileAction, "FileSaveProfileAction", "Save &Profile...", QKeySequence("Ctrl+Shift+S"),
+         [this] { FileSaveProfileActionExecute(); });
+    make(FileSelSourceAction, "FileSelSourceAction", "Select So&urce...", {}, [this] { Scanner.SelectSource(); });
+    make(FileAcquireAction, "FileAcquireAction", "&Acquire...", {}, [this] { Scanner.Acquire(); });
+    make(FileMailAction, "FileMailAction", "&Mail Image", QKeySequence("Shift+M"), [this] { FileMailActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
 
     auto compress = onActive([](TImageForm* a) {
@@ -290,6 +291,24 @@ void TMainForm::CreateMenus()
     file->addMenu("&Export To")->addAction(FileExportBMPAction);
     file->addAction(FileCloseAction);
     file->addSeparator();
+    // Both profile menus: the profile items (FillProfileMenu) above a separator and Load From.
+    LoadProfileSubMenu = file->addMenu("&Load Profile");
+    LoadProfileSubMenu->setObjectName("LoadProfileSubMenu");
+    LoadProfileMenu = new QMenu(this);
+    LoadProfileMenu->setObjectName("LoadProfileMenu");
+    for (QMenu* m : {LoadProfileSubMenu, LoadProfileMenu}) {
+        m->addSeparator();
+        m->addAction(FileLoadProfileAction);
+        m->setToolTipsVisible(true);
+        connect(m, &QMenu::aboutToShow, this, [this] { FillProfileMenu(); });
+    }
+    file->addAction(FileSaveProfileAction);
+    file->addSeparator();
+    file->addAction(FileSelSourceAction);
+    file->addAction(FileAcquireAction);
+    file->addSeparator();
+    file->addAction(FileMailAction);
+    file->addSeparator();
     file->addAction(FileExitAction);
 
     QMenu* edit = menuBar()->addMenu("&Edit");
@@ -331,8 +350,20 @@ void TMainForm::CreateMenus()
     QToolBar* fileBar = addToolBar("File");
     fileBar->setObjectName("FileToolbar");
     fileBar->addAction(FileOpenAction);
-    fileBar->addAction(FileSaveAction);
     fileBar->addAction(FileSaveAsAction);
+    fileBar->addAction(FileSaveAction);
+    fileBar->addAction(FileAcquireAction);
+    fileBar->addAction(FileMailAction);
+    // The profile button runs Load Profile; its arrow drops the profile menu.
+    ProfileBtn = new QToolButton(fileBar);
+    ProfileBtn->setObjectName("ProfileBtn");
+    ProfileBtn->setText("Load Profile");
+    ProfileBtn->setToolTip("Loads a compression profile");
+    connect(ProfileBtn, &QToolButton::clicked, FileLoadProfileAction, &QAction::trigger);
+    connect(FileLoadProfileAction, &QAction::enabledChanged, ProfileBtn, &QWidget::setEnabled);
+    ProfileBtn->setMenu(LoadProfileMenu);
+    ProfileBtn->setPopupMode(QToolButton::MenuButtonPopup);
+    fileBar->addWidget(ProfileBtn);
     QToolBar* editBar = addToolBar("Edit");
     editBar->setObjectName("EditToolbar");
     // One button carries Compress, or Stop while the active window works.
@@ -390,7 +421,7 @@ void TMainForm::CreateImageMenu()
 {
     ImageMenu = new QMenu(this);
     ImageMenu->setObjectName("ImageMenu");
-    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction})
+    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction, FileMailAction})
         ImageMenu->addAction(a);
     ImageMenu->addSeparator();
     ImageMenu->addAction(EditCopyAction);
@@ -529,42 +560,6 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
         a->SaveResult(std::string(), false);
 }
 
-bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
-{
-    TImageForm* a = window ? window : ActiveImage();
-    if (!a) return false;
-    std::string file = AskSaveName("Save As...", IncludeBackslash(DialogFolders.SaveDir) +
-                                   ExtractFileName(a->FileInfo.FileName), "JPEG Image File (*.jpg)", ".jpg");
-    if (file.empty()) return false;
-    bool saved = a->SaveResult(file, false);
-    DialogFolders.SaveDir = ExtractFilePath(file);
-    RememberFolder(DialogFolders.RecentSaveDirs, DialogFolders.SaveDir, true);
-    RememberFolder(DialogFolders.RecentOpenDirs, DialogFolders.SaveDir, false);
-    return saved;
-}
-
-std::string TMainForm::AskSaveName(const char* title, const std::string& start, const char* filter,
-                                   const char* defaultExt)
-{
-    QString name = AskSaveFileName(this, title, QString::fromStdString(start), filter);
-    if (name.isEmpty()) return std::string();
-    std::string file = name.toStdString();
-    if (ExtractFileExt(file).empty()) file += defaultExt;
-    return file;
-}
-
-void TMainForm::RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front)
-{
-    if (folder.empty()) return;
-    auto it = std::find(history.begin(), history.end(), folder);
-    if (!front) {
-        if (it == history.end()) history.push_back(folder);
-        return;
-    }
-    if (it != history.end()) history.erase(it);
-    history.insert(history.begin(), folder);
-}
-
 // ---- preferences ----
 
 void TMainForm::OptPrefsActionExecute()
@@ -578,6 +573,7 @@ void TMainForm::OptPrefsActionExecute()
 
 void TMainForm::ApplyPreferences()
 {
+    if (!Prefs.NameDefProfile.empty()) FillProfileMenu();
     TImageWindowPrefs& p = ImageWindowPrefs();
     p.ComprDelay = Prefs.ComprDelay;
     p.ComprPriority = Prefs.ComprPriority;

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/FileDialogs.h"
 #include "app/Prefs.h"
+#include "app/ScannerCommands.h"
 #include "codec/JPEGProfile.h"
 
 class QAction;
@@ -23,6 +25,7 @@ class QTabBar;
 class QToolBar;
 class QToolButton;
 class TJPEGImage;
+struct TProfileEntry;
 class TLevelSpin;
 class TPaintedPanel;
 class TRangeSlider;
@@ -166,6 +169,11 @@ public:
     QAction* FileSaveAsAction;
     QAction* FileExportBMPAction;
     QAction* FileCloseAction;
+    QAction* FileLoadProfileAction;
+    QAction* FileSaveProfileAction;
+    QAction* FileSelSourceAction;
+    QAction* FileAcquireAction;
+    QAction* FileMailAction;
     QAction* FileExitAction;
     QAction* EditCompressAction;
     QAction* EditStopAction;
@@ -238,10 +246,32 @@ public:
     std::array<TPaintedPanel*, 3> StatusPanels{};
     // The image windows' pop-up menu.
     QMenu* ImageMenu = nullptr;
+    // The profiles: the drop-down of the File toolbar's profile button, and File > "&Load Profile".
+    QMenu* LoadProfileMenu = nullptr;
+    QMenu* LoadProfileSubMenu = nullptr;
+    // Runs Load Profile; its arrow shows LoadProfileMenu.
+    QToolButton* ProfileBtn = nullptr;
 
+    // ---- file commands ----
+    void FileOpenActionExecute();
     void FileSaveActionExecute(TImageForm* window = nullptr);
     // True when the result was saved under the chosen name.
     bool FileSaveAsActionExecute(TImageForm* window = nullptr);
+    void FileExportBMPActionExecute();
+    void FileLoadProfileActionExecute();
+    void FileSaveProfileActionExecute();
+    void FileMailActionExecute();
+    // Reads the profile into the active window, refreshes the controls and marks a change that
+    // runs at the next tick; a file that does not exist does nothing.
+    void LoadProfileFile(const std::string& fileName);
+    // Rebuilds the profile items of both profile menus from ProfileDir().
+    void FillProfileMenu();
+    void LoadProfileMenuItemClick(const TProfileEntry& profile);
+    // Select Source and Acquire.
+    TScannerCommands Scanner;
+    // Stand-ins for the file dialogs and the profile editor (tests); empty: the real ones.
+    std::function<TFileDialogResult(const TFileDialogSpec&)> FileDialogRunner;
+    std::function<bool(TJPEGProfile&, const TJPEGImage&)> ProfileEditorRunner;
     // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
     void CascadeImageWindows();
 
@@ -279,9 +309,8 @@ private:
     void StopImageWorkers();
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
-    void RememberFolder(std::vector<std::string>& history, const std::string& folder, bool front);
-    // The name chosen in a save dialog (defaultExt added when it has none); empty when cancelled.
-    std::string AskSaveName(const char* title, const std::string& start, const char* filter, const char* defaultExt);
+    TFileDialogResult RunDialog(const TFileDialogSpec& spec);
+    bool RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image);
 
     std::vector<std::string> FParams;
     std::unique_ptr<TExtTimer> FTimer;

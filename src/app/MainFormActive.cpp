@@ -42,6 +42,9 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {FileSaveAction, icDisableWithoutImage},
         {FileSaveAsAction, icDisableWithoutImage},
         {FileExportBMPAction, icBoth},
+        {FileLoadProfileAction, icBoth},
+        {FileSaveProfileAction, icBoth},
+        {FileMailAction, icDisableWithoutImage},
         {EditCompressAction, icDisableWithoutImage},
         {EditStopAction, icDisableWithoutImage},
         {EditCopyAction, icBoth},
@@ -201,6 +204,7 @@ void TMainForm::UpdateImageActions()
     const bool savable = a->CanSave();
     FileSaveAction->setEnabled(savable);
     FileSaveAsAction->setEnabled(savable);
+    FileMailAction->setEnabled(savable);
     ViewSrcAsResBtn->setEnabled(savable);
     EditCompressAction->setEnabled(!a->Busy);
     EditStopAction->setEnabled(a->Busy && (a->ProgressOperation == 0 || a->ProgressOperation == 2));

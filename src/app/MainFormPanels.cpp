@@ -23,8 +23,7 @@
 
 namespace {
 
-const char* const KFilterNames[5] = {"Unsharp Masking", "Luma Equalizing", "Noise Removing", "Range Equalizing",
-                                     "Smoothing"};
+const auto& KFilterNames = KPrefilterNames;
 
 template <class T>
 T* Named(T* widget, const char* name, const char* hint = nullptr)

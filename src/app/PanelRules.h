@@ -22,6 +22,9 @@ inline int32_t TrackToBand(int32_t position) { return 50 - position; }
 inline int32_t BandToTrack(int32_t band) { return 50 - band; }
 
 // ---- prefilters ----
+// The prefilters' names, index = filter - 1.
+inline constexpr const char* KPrefilterNames[5] = {"Unsharp Masking", "Luma Equalizing", "Noise Removing",
+                                                    "Range Equalizing", "Smoothing"};
 // Whether making newFilter the active one instead of oldFilter (0 = none, 1..5) changes the result,
 // given the strengths of the five filters (index = filter - 1): a filter of strength 0 does nothing,
 // so switching it on or off, or between two such filters, is no change.

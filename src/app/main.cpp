@@ -11,11 +11,15 @@
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
+#include "app/ScannerCommands.h"
 #include "app/Splash.h"
 #include "codec/JPEGImage.h"
 #include "common/HandOver.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
+#include "twain/SaneSourceManager.h"
+#include "twain/ui/QtSaneDialogs.h"
+#include "twain/ui/QtTwainWindowHost.h"
 
 int main(int argc, char** argv)
 {
@@ -44,8 +48,18 @@ int main(int argc, char** argv)
         }
         TMainForm mainForm(params);
         mainForm.Splash = splash;
+        // Scanners: SANE devices served as sources, with the program's dialogs; the default source
+        // is kept with the other settings.
+        TQtTwainWindowHost scannerWindows;
+        TQtSaneDialogs scannerDialogs;
+        TSaneManagerLoader scannerLoader(&scannerDialogs, mainForm.Settings.get());
+        SetTwainWindowHost(&scannerWindows);
+        SetTwainManagerLoader(&scannerLoader);
+        RegisterScannerIdentity();
         mainForm.show();
         rc = app.exec();
+        SetTwainManagerLoader(nullptr);
+        SetTwainWindowHost(nullptr);
     }
     SetMainThreadInvoker(nullptr);
     return rc;

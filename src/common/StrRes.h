@@ -3,6 +3,9 @@
 
 // Product name: the caption of the program's message boxes.
 inline constexpr const char* SProductName = "Quillmark";
+// The version shown in the caption and registered with the scanner, and the product family.
+inline constexpr const char* SProductVersion = "4.5";
+inline constexpr const char* SProductFamily = "Veltrane";
 
 // The per-user settings key. The settings store is rooted at this key; its subkeys become groups.
 inline constexpr const char* SSettingsKey = "Software\\Tarnwick\\QMK\\";
@@ -18,6 +21,12 @@ inline constexpr const char* SDontShowAgain = "  Don't show this message again";
 inline constexpr const char* SUnableToSendMail = "Unable to send mail";
 inline constexpr const char* SCannotCreateMailTempFile = "Cannot create a temporary file to mail image";
 inline constexpr const char* SMailNoteText = "This e-mail created by Quillmark, ";
+
+// The maker's addresses.
+inline constexpr const char* SMakerWebAddress = "https://www.example.com/quillmark/";
+inline constexpr const char* SMakerWebDomain = "www.example.com";
+inline constexpr const char* SMakerSupportAddress = "support@example.com";
+inline constexpr const char* SMakerFeedbackAddress = "feedback@example.com";
 
 // Image windows: loading, compressing and saving.
 inline constexpr const char* SNotEnoughResources =
@@ -47,6 +56,7 @@ inline constexpr const char* SColorDepthWarning =
     "you to change the 16 bit (Hi-Color) or 24(32) bit (True Color) graphics mode.";
 
 // Scanner.
+inline constexpr const char* STWAINNotInstalled = "No scanner support is available on this system.";
 inline constexpr const char* SCannotWriteAcquiredImage = "Unable to write a temporary file for acquired image storing.";
 inline constexpr const char* SUnableToAcquire = "Unable to acquire image";
 
@@ -60,6 +70,8 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+inline constexpr const char* SBatchErrorsSummary =
+    "%d errors encountered during batch processing.\r\nSuccessfully processed %d image(s) of %d";
 inline constexpr const char* SMinutes = "min";
 inline constexpr const char* SSeconds = "sec";
 // Stages of a batch job, by TBatchProcProgress::Stage.

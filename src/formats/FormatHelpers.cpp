@@ -1,5 +1,6 @@
 #include "formats/FormatHelpers.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 #include "formats/FormatErrors.h"
@@ -67,14 +68,47 @@ void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t buf
 }
 
 namespace {
+// The running sums of the N samples of a pixel kept apart, so the adds of one pixel do not wait on
+// each other.
+template <size_t N> void HorizontalPredictorN(uint8_t* row, size_t end)
+{
+    uint8_t sum[N];
+    for (size_t k = 0; k < N; ++k) sum[k] = row[k];
+    size_t i = N;
+    for (; i + N <= end; i += N)
+        for (size_t k = 0; k < N; ++k) row[i + k] = sum[k] = uint8_t(sum[k] + row[i + k]);
+    for (; i < end; ++i) row[i] = uint8_t(row[i] + row[i - N]);
+}
+} // namespace
+
 void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples)
 {
     if (width <= 1) return;
     size_t end = size_t(width) * samples;
     if (end > rowBytes) end = rowBytes;
-    for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+    switch (samples) {
+    case 1: HorizontalPredictorN<1>(row, end); return;
+    case 3: HorizontalPredictorN<3>(row, end); return;
+    case 4: HorizontalPredictorN<4>(row, end); return;
+    default:
+        for (size_t i = samples; i < end; ++i) row[i] = uint8_t(row[i] + row[i - samples]);
+    }
 }
-} // namespace
+
+void UndoHorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples, unsigned bits, bool bigEndian)
+{
+    if (bits == 8) HorizontalPredictor(row, rowBytes, width, samples);
+    if (bits != 16 || width <= 1) return;
+    const size_t end = std::min(rowBytes / 2, size_t(width) * samples);
+    auto get = [&](size_t i) {
+        return bigEndian ? uint16_t(row[2 * i] << 8 | row[2 * i + 1]) : uint16_t(row[2 * i] | row[2 * i + 1] << 8);
+    };
+    for (size_t i = samples; i < end; ++i) {
+        const uint16_t v = uint16_t(get(i) + get(i - samples));
+        row[2 * i] = uint8_t(bigEndian ? v >> 8 : v);
+        row[2 * i + 1] = uint8_t(bigEndian ? v : v >> 8);
+    }
+}
 
 void HorizontalPredictor1(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 1); }
 void HorizontalPredictor3(uint8_t* row, size_t rowBytes, int width) { HorizontalPredictor(row, rowBytes, width, 3); }

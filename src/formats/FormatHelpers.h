@@ -16,6 +16,11 @@ void Upsample(int width, int height, int scanLength, uint8_t* buffer, size_t buf
 // Undo horizontal differencing on a row of 8-bit samples of width pixels (rowBytes bytes): every
 // sample from the second pixel on gets the same sample of the pixel before it added (modulo 256).
 // One, three or four samples per pixel; the work never passes the end of the row.
+// The same for any number of samples per pixel.
+void HorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples);
+// Horizontal differencing undone on 8-bit or 16-bit samples (added in the file's byte order:
+// bigEndian or not); other depths are left alone.
+void UndoHorizontalPredictor(uint8_t* row, size_t rowBytes, int width, size_t samples, unsigned bits, bool bigEndian);
 void HorizontalPredictor1(uint8_t* row, size_t rowBytes, int width);
 void HorizontalPredictor3(uint8_t* row, size_t rowBytes, int width);
 void HorizontalPredictor4(uint8_t* row, size_t rowBytes, int width);

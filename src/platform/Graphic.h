@@ -29,7 +29,9 @@ public:
     // The picture as a bitmap, decoding it first when needed; nullptr when empty.
     virtual const TBitmap* GetBitmap() = 0;
 
-    void LoadFromFile(const std::string& fileName);
+    // Opens the file and loads it; a format whose picture needs more than the stream (a palette
+    // in a sibling file) takes the name first.
+    virtual void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
 
     bool Modified = false;

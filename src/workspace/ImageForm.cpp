@@ -14,6 +14,7 @@
 #include "controls/EnhScrollBox.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/PictureLoader.h"
+#include "formats/TiffGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/MainThread.h"
 #include "platform/MessageBox.h"
@@ -210,11 +211,23 @@ void TImageForm::LoadSource(TSourceKind kind, const std::function<void()>& fill)
         StateChange(0);
         UpdateCaption();
         UpdateSizeStats();
+        ShowLoadWarnings();
     } catch (const std::exception& e) {
         LoadFailed(kind, e.what());
     } catch (...) {
         LoadFailed(kind, "");
     }
+}
+
+void TImageForm::ShowLoadWarnings()
+{
+    // The loaders keep the JPEG library's warnings (of JPEG strips in TIFF files); one box shows them.
+    auto* tiff = dynamic_cast<TTIFFGraphic*>(FPicture.Graphic());
+    if (!tiff || tiff->LibraryWarnings.Count() == 0) return;
+    std::string text;
+    for (const std::string& line : tiff->LibraryWarnings.Lines()) text += (text.empty() ? "" : "\n") + line;
+    tiff->LibraryWarnings.Clear();
+    CurrentMessageBox().Show(this, TMsgKind::mkWarning, "Warning", text);
 }
 
 void TImageForm::LoadFailed(TSourceKind kind, const char* reason)

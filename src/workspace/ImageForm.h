@@ -76,8 +76,14 @@ public:
     // Writes the result to fileName (empty: over the source, after the one-time confirmation;
     // a remembered refusal of that confirmation asks for another name through OnSaveAsRequest);
     // a copy changes neither the window's name nor its saved state. False when nothing was written.
-    // A failure is shown with its reason; the window stays open.
-    bool SaveResult(const std::string& fileName, bool copyOnly);
+    // A failure is shown with its reason; the window stays open. The extension rules may write
+    // another name than the one given (a JPEG source keeps its own extension): written, when given,
+    // receives the path actually written ("" when nothing was).
+    bool SaveResult(const std::string& fileName, bool copyOnly, std::string* written = nullptr);
+    // The source is a JPEG picture: its result is saved under the source's own extension.
+    bool SourceIsJpeg() const;
+    // A message and, on a line of its own, the reason it happened (when there is one).
+    static std::string WithReason(const std::string& message, const char* reason);
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
     // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
@@ -211,6 +217,8 @@ private:
     enum class TSourceKind { Clipboard, Bitmap, Resampled, Duplicate, Dialog, Names };
     void LoadSource(TSourceKind kind, const std::function<void()>& fill);
     void DuplicateFrom(TImageForm* other);
+    // Shows the warnings the picture's loader kept, once, in a box captioned "Warning".
+    void ShowLoadWarnings();
     // Shows why the source could not be loaded and closes the window.
     void LoadFailed(TSourceKind kind, const char* reason);
     void AfterJpegSource();
@@ -235,8 +243,6 @@ private:
     void RepaintArea(TEnhImage* view, const QRect& before);
     void DeleteSelections(const std::function<void()>& remove);
     TBitmap* ResampleSource();
-    // A message and, on a line of its own, the reason it happened (when there is one).
-    static std::string WithReason(const std::string& message, const char* reason);
 
     TPicture FPicture;                       // the source picture
     std::unique_ptr<TBitmap> FShownResult;   // the previous result, shown while a run is on

@@ -67,20 +67,23 @@ std::string TImageForm::GetModeText(bool resultView) const
 
 // ---- saving ----
 
-bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
+bool TImageForm::SourceIsJpeg() const { return dynamic_cast<const TJPEGImage*>(FPicture.Graphic()) != nullptr; }
+
+bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly, std::string* written)
 {
+    if (written) written->clear();
     if (Busy) return false; // the image belongs to the running worker
     if (LastRunStopped && !AskYesNo(Owner(this), SParamsNotApplied)) return false;
     std::string target = fileName.empty() ? FileInfo.FileName : fileName;
     try {
-        const bool jpegSource = dynamic_cast<TJPEGImage*>(FPicture.Graphic()) != nullptr;
-        if (jpegSource) {
+        if (SourceIsJpeg()) {
             target = ReplaceFileExt(target, ExtractFileExt(FileInfo.FileName));
             bool shown = false;
             if (fileName.empty() && !OverwriteConfirmed &&
                 !IsConsent(ShowCheckMessage(Owner(this), ImageWindowPrefs().Settings, CmConfirmOverwrite, &shown))) {
                 // A remembered No means the source is never to be overwritten: the result goes to
                 // a file the user names instead, rather than nowhere without a word.
+                // (The name Save As writes is its own; none is reported here.)
                 if (!shown && !copyOnly && OnSaveAsRequest) return OnSaveAsRequest(this);
                 return false;
             }
@@ -100,6 +103,7 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly)
         std::optional<time_t> date;
         if (KeepOrigDatetime) date = UnixFromLocalDateTime(FileInfo.Modified);
         SaveFileReplacing(target, data->Memory(), size_t(data->Size()), date);
+        if (written) *written = target;
 
         OverwriteConfirmed = true;
         if (copyOnly) return true;

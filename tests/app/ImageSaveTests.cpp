@@ -119,6 +119,24 @@ TEST_F(ImageSaveTest, ABitmapSourceIsSavedAsJpegBesideItWithItsDateAndAfterSaveA
     EXPECT_EQ(std::memcmp(back.ScanLine(39), source.ScanLine(39), 180), 0);
 }
 
+// The path reported is the file written: a .jpeg source's copy keeps ".jpeg"; a bitmap's gets ".jpg";
+// nothing written reports nothing.
+TEST_F(ImageSaveTest, TheWrittenPathIsReported)
+{
+    WriteJpeg(Path("photo.jpeg"), 40, 30);
+    WriteBmp(Path("pic.bmp"), 40, 30);
+    std::filesystem::create_directory(Path("out"));
+    std::string written = "stale";
+    ASSERT_TRUE(Open(Path("photo.jpeg"))->SaveResult(Path("out/photo.jpg"), true, &written));
+    EXPECT_EQ(written, Path("out/photo.jpeg"));
+    EXPECT_TRUE(std::filesystem::exists(written));
+    EXPECT_FALSE(std::filesystem::exists(Path("out/photo.jpg")));
+    ASSERT_TRUE(Open(Path("pic.bmp"))->SaveResult(Path("out/pic.bmp"), true, &written));
+    EXPECT_EQ(written, Path("out/pic.jpg"));
+    EXPECT_FALSE(Open(Path("pic.bmp"))->SaveResult(Path("missing/pic.jpg"), true, &written));
+    EXPECT_EQ(written, "");
+}
+
 TEST_F(ImageSaveTest, AJpegSourceIsReplacedOnlyAfterConsentARememberedNoSavesElsewhereSaveAsKeepsItsExtension)
 {
     WriteJpeg(Path("photo.JPEG"), 40, 30);

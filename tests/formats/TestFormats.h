@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -24,6 +25,22 @@ template <class E = Exception, class F> std::string ErrorOf(F&& call)
         return e.what();
     }
     return "";
+}
+
+// A graphic of class G after loading the bytes, and the message of what the load raised ("" for none).
+template <class G> struct TLoadedGraphic
+{
+    G Graphic;
+    std::string Error;
+};
+template <class G> std::unique_ptr<TLoadedGraphic<G>> LoadGraphic(const std::vector<uint8_t>& file)
+{
+    auto l = std::make_unique<TLoadedGraphic<G>>();
+    l->Error = ErrorOf<std::exception>([&] {
+        TMemoryStream s(file);
+        l->Graphic.LoadFromStream(s);
+    });
+    return l;
 }
 
 // A private folder for one test, removed with everything in it afterwards, that names and writes files.

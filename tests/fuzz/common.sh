@@ -12,6 +12,10 @@ fuzz_seed()
     bmp) cp -n "$fuzz_src"/tests/fixtures/bmp/*.bmp "$fuzz_src"/tests/fixtures/formats/*.bmp "$2"/ ;;
     jpeg) cp -n "$fuzz_src"/tests/fixtures/formats/*.jpg "$2"/ ;;
     picture | batchheader) cp -n "$fuzz_src"/tests/fixtures/formats/*.jpg "$fuzz_src"/tests/fixtures/formats/*.bmp "$2"/ ;;
+    tiff) cp -n "$fuzz_src"/tests/fixtures/tiff/*.tif "$2"/ ;;
+    eps) cp -n "$fuzz_src"/tests/fixtures/tiff/*.eps "$2"/ ;;
+    png) cp -n "$fuzz_src"/tests/fixtures/png/*.png "$2"/ ;;
+    gif) cp -n "$fuzz_src"/tests/fixtures/gif/*.gif "$2"/ ;;
   esac
 }
 

@@ -1,0 +1,46 @@
+#include "app/FileDialogs.h"
+
+#include <QFileDialog>
+#include <map>
+#include <vector>
+
+#include "controls/FileDialog.h"
+#include "formats/FileFormatList.h"
+
+TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec)
+{
+    QFileDialog dialog(parent, spec.Title, spec.Start);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    ListByNamesOnly(dialog);
+    dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(spec.Filters);
+    if (!spec.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(spec.DefaultSuffix);
+    if (!spec.History.isEmpty()) dialog.setHistory(spec.History);
+    TFileDialogResult result;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        result.FileName = dialog.selectedFiles().first();
+    result.Directory = dialog.directory().absolutePath();
+    return result;
+}
+
+QStringList OpenPictureFilters(const TFileFormatList& formats)
+{
+    // The families in the order their classes were registered, each with its extensions.
+    std::vector<const TClassEntry*> order;
+    std::map<const TClassEntry*, QStringList> patterns;
+    QStringList all;
+    for (int i = 0; i < formats.ExtensionCount(); ++i) {
+        const TExtensionEntry& e = formats.ExtensionEntry(i);
+        if (!e.ClassReference || e.Extension.empty()) continue;
+        const QString pattern = "*." + QString::fromStdString(e.Extension).toLower();
+        if (!patterns.count(e.ClassReference)) order.push_back(e.ClassReference);
+        if (!patterns[e.ClassReference].contains(pattern)) patterns[e.ClassReference] << pattern;
+        if (!all.contains(pattern)) all << pattern;
+    }
+    QStringList filters;
+    filters << "All supported formats (" + all.join(' ') + ")";
+    for (const TClassEntry* c : order)
+        filters << QString::fromStdString(c->Description) + " (" + patterns[c].join(' ') + ")";
+    return filters;
+}

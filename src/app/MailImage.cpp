@@ -1,0 +1,192 @@
+#include "app/MailImage.h"
+
+#include <QByteArray>
+#include <QDesktopServices>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <cerrno>
+#include <filesystem>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/CommLib.h"
+#include "common/MimeMessage.h"
+#include "common/StrRes.h"
+#include "platform/Exceptions.h"
+#include "platform/Stream.h"
+#include "platform/TempFolder.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int KExitPollMs = 250;
+
+TMailLauncher gDesktopLauncher;
+TMailLauncher* gLauncher = nullptr;
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+// Watches a started child until it ends, then reports its exit code. The watch stops with the
+// application; the child goes on.
+void WatchChild(pid_t pid, std::function<void(int)> onExit)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, pid, onExit] {
+        int status = 0;
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == 0) return;
+        timer->stop();
+        timer->deleteLater();
+        if (!onExit) return;
+        if (r < 0) onExit(-1);
+        else onExit(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    });
+    timer->start(KExitPollMs);
+}
+
+// A new folder inside the run's private folder, for one mail's copy.
+std::string NewCopyFolder()
+{
+    std::string pattern = RunTempFolder().Path() + "/mailXXXXXX";
+    if (!mkdtemp(pattern.data())) throw EFCreateError("Cannot create a folder for the mail copy");
+    return pattern;
+}
+
+// Saves the copy into a fresh folder; the written path, or "" after the warning. made receives
+// what was created.
+std::string SaveMailCopy(const TMailJob& job, std::vector<std::string>& made)
+{
+    std::string written;
+    try {
+        const std::string folder = NewCopyFolder();
+        made.push_back(folder);
+        if (job.SaveCopy) written = job.SaveCopy(folder + "/" + job.Name);
+    } catch (const std::exception&) {
+        written.clear();
+    }
+    if (!FileExists(written)) {
+        ShowWarning(job.Owner, SCannotCreateMailTempFile);
+        return std::string();
+    }
+    made.insert(made.end() - 1, written); // the file before its folder
+    return written;
+}
+
+void MailMessageFile(const TMailJob& job, const char* ext, std::vector<std::string>& made)
+{
+    if (!job.Jpeg || job.Jpeg->Size() <= 0) return;
+    std::string path;
+    try {
+        path = GetTempFileWithExt(ext);
+        WriteMimeMessageFile(path, *job.Jpeg, job.Name);
+    } catch (const std::exception&) {
+        if (!path.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(path, ec);
+        }
+        ShowWarning(job.Owner, SCannotCreateMailTempFile);
+        return;
+    }
+    made.push_back(path);
+    if (!MailLauncher().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString()))
+        ShowWarning(job.Owner, SUnableToSendMail);
+}
+
+} // namespace
+
+std::string TMailLauncher::FindProgram(const std::string& name)
+{
+    return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
+}
+
+bool TMailLauncher::StartProcess(const std::string& program, const std::vector<std::string>& args,
+                                 std::function<void(int)> onExit)
+{
+    std::vector<std::string> argStore;
+    argStore.push_back(program);
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argStore) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // A process group of its own: a terminal's interrupt meant for this program leaves it alone.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) return false;
+    WatchChild(pid, std::move(onExit));
+    return true;
+}
+
+bool TMailLauncher::OpenUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+TMailLauncher& MailLauncher() { return gLauncher ? *gLauncher : gDesktopLauncher; }
+
+TMailLauncher* SetMailLauncher(TMailLauncher* launcher)
+{
+    TMailLauncher* previous = gLauncher;
+    gLauncher = launcher;
+    return previous;
+}
+
+std::string MailtoAddress(const std::string& subject, const std::string& body)
+{
+    const auto encode = [](const std::string& s) {
+        return QUrl::toPercentEncoding(QString::fromStdString(s)).toStdString();
+    };
+    return "mailto:?subject=" + encode(subject) + "&body=" + encode("\"" + body + "\"");
+}
+
+std::vector<std::string> MailImage(const TMailJob& job)
+{
+    std::vector<std::string> made;
+    TMailLauncher& launcher = MailLauncher();
+    switch (job.Method) {
+    case 0: {
+        const std::string composer = launcher.FindProgram("xdg-email");
+        if (composer.empty()) {
+            MailMessageFile(job, ".eml", made);
+            break;
+        }
+        const std::string copy = SaveMailCopy(job, made);
+        if (copy.empty()) break;
+        const std::string note = std::string(SMailNoteText) + SMakerWebAddress;
+        // The composer may report long after this window has gone: its box has no owner.
+        const bool started = launcher.StartProcess(
+            composer, {"--utf8", "--subject", job.Name, "--body", note, "--attach", copy},
+            [](int exitCode) {
+                if (exitCode != 0) ShowWarning(nullptr, SUnableToSendMail);
+            });
+        if (!started) ShowWarning(job.Owner, SUnableToSendMail);
+        break;
+    }
+    case 1:
+    case 2:
+        MailMessageFile(job, job.Method == 1 ? ".eml" : ".msg", made);
+        break;
+    case 3: {
+        const std::string copy = SaveMailCopy(job, made);
+        if (copy.empty()) break;
+        if (!launcher.OpenUrl(MailtoAddress(job.Name, copy))) ShowWarning(job.Owner, SUnableToSendMail);
+        break;
+    }
+    default:
+        break;
+    }
+    return made;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Mailing an image window's compressed result by the EmailMethod preference:
+//   0  the desktop's mail composer through the "xdg-email" program, the copy attached (without
+//      that program, the message-file route of 1);
+//   1  a MIME message file ".eml", 2 the same as ".msg", opened with the desktop's handler;
+//   3  a "mailto:" address whose body names the copy, opened with the desktop's handler.
+// Starting a program and opening an address go through TMailLauncher, which tests replace.
+//
+// Copies of the result go to a fresh subfolder of the run's private temporary folder under their
+// plain name, so that the recipient sees that name and two mails of one name never meet. The mail
+// program reads its attachment after the launch returns, so every file made here is handed back
+// to the caller, which keeps it until the program ends (the run's folder goes then too).
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+
+class TStream;
+
+class TMailLauncher
+{
+public:
+    virtual ~TMailLauncher() = default;
+    // The program's full path found on PATH; empty when there is none.
+    virtual std::string FindProgram(const std::string& name);
+    // Starts the program without waiting for it and without tying it to this process: closing the
+    // program does not end it. When it has ended, onExit runs on the main thread with its exit code
+    // (-1 when it died of a signal). False when it could not be started.
+    virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args,
+                              std::function<void(int exitCode)> onExit);
+    // Opens the address with the desktop's handler; false when that failed.
+    virtual bool OpenUrl(const std::string& url);
+};
+
+// The launcher in use (never nullptr); SetMailLauncher(nullptr) restores the desktop one and
+// returns the previous launcher.
+TMailLauncher& MailLauncher();
+TMailLauncher* SetMailLauncher(TMailLauncher* launcher);
+
+struct TMailJob
+{
+    int Method = 0;            // EmailMethod
+    std::string Name;          // the attachment's name: the source's file name with ".jpg"
+    // Saves a copy of the result to the path; returns the path actually written ("" for nothing).
+    std::function<std::string(const std::string& path)> SaveCopy;
+    TStream* Jpeg = nullptr;   // the encoded result, for the message file
+    TWindowHandle Owner = nullptr;
+};
+
+// Mails the result; failures are shown in boxes ("Cannot create a temporary file to mail image",
+// "Unable to send mail"). Returns the temporary files and folders made, files before the folders
+// that hold them, for the caller to delete at exit.
+std::vector<std::string> MailImage(const TMailJob& job);
+
+// The "mailto:" address: subject and the quoted body, both percent-encoded.
+std::string MailtoAddress(const std::string& subject, const std::string& body);

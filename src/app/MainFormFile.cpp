@@ -1,0 +1,184 @@
+// The File commands of the main window: open, save, save as, export, the profiles (load, save,
+// the two profile menus), mail, the scanner and their dialogs.
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <filesystem>
+
+#include "app/FileDialogs.h"
+#include "app/MailImage.h"
+#include "app/MainForm.h"
+#include "app/ProfileForm.h"
+#include "app/ProfileMenu.h"
+#include "app/RememberDialogFolder.h"
+#include "codec/ProfileFile.h"
+#include "common/CommLib.h"
+#include "common/StrRes.h"
+#include "formats/FileFormatList.h"
+#include "platform/SettingsStore.h"
+#include "workspace/ImageForm.h"
+
+namespace {
+
+const QStringList KProfileFilters = {"QMK Compression Profiles (*.qmp)", "All files (*)"};
+
+QStringList Folders(const std::vector<std::string>& folders)
+{
+    QStringList list;
+    for (const std::string& f : folders) list << QString::fromStdString(f);
+    return list;
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+// The name a window's result is written under by default: a JPEG source keeps its own
+// extension, any other picture gets ".jpg".
+std::string ResultFileName(const TImageForm& a)
+{
+    const std::string name = ExtractFileName(a.FileInfo.FileName);
+    return a.SourceIsJpeg() ? name : ReplaceFileExt(name, ".jpg");
+}
+
+} // namespace
+
+TFileDialogResult TMainForm::RunDialog(const TFileDialogSpec& spec)
+{
+    return FileDialogRunner ? FileDialogRunner(spec) : RunFileDialog(this, spec);
+}
+
+void TMainForm::FileOpenActionExecute()
+{
+    const TFileDialogResult r =
+        RunDialog({"Open...", QString::fromStdString(DialogFolders.OpenDir), OpenPictureFilters(FileFormatList()), "",
+                   false, Folders(DialogFolders.RecentOpenDirs)});
+    if (!r.FileName.isEmpty())
+        NewImageWindow({r.FileName.toStdString()})->HasFileName = true; // a file chosen here saves in place
+    // Cancelled or not, the folder the dialog was in is remembered.
+    RememberDialogFolder(DialogFolders, TPictureDialog::Open, IncludeBackslash(r.Directory.toStdString()));
+}
+
+bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
+{
+    TImageForm* a = window ? window : ActiveImage();
+    if (!a) return false;
+    // The dialog starts with the name that will be written, so its overwrite prompt asks about the
+    // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
+    const TFileDialogResult r =
+        RunDialog({"Save As...", QString::fromStdString(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a)),
+                   {"JPEG Image File (*.jpg)"}, "jpg", true, Folders(DialogFolders.RecentSaveDirs)});
+    if (r.FileName.isEmpty()) return false;
+    const std::string file = r.FileName.toStdString();
+    const bool saved = a->SaveResult(file, false);
+    RememberDialogFolder(DialogFolders, TPictureDialog::Save, ExtractFilePath(file));
+    return saved;
+}
+
+void TMainForm::FileExportBMPActionExecute()
+{
+    TImageForm* a = ActiveImage();
+    if (!a) return;
+    const std::string start = IncludeBackslash(DialogFolders.ExportDir) + ExtractFileNameNoExt(a->FileInfo.FileName);
+    const TFileDialogResult r =
+        RunDialog({"Export To...", QString::fromStdString(start), {"Windows Bitmap (*.bmp)"}, "bmp", true});
+    if (r.FileName.isEmpty()) return;
+    const std::string file = r.FileName.toStdString();
+    a->ExportSourceBitmap(file);
+    DialogFolders.ExportDir = ExtractFilePath(file);
+}
+
+// ---- profiles ----
+
+void TMainForm::FileLoadProfileActionExecute()
+{
+    QDir().mkpath(QString::fromStdString(ProfileDir()));
+    const TFileDialogResult r =
+        RunDialog({"Open Profile...", QString::fromStdString(ProfileDir()), KProfileFilters, "qmp", false});
+    if (!r.FileName.isEmpty()) LoadProfileFile(r.FileName.toStdString());
+}
+
+void TMainForm::LoadProfileFile(const std::string& fileName)
+{
+    TImageForm* a = ActiveImage();
+    if (!a || !FileExists(fileName)) return; // a profile deleted since the menu was built: nothing
+    try {
+        ReadProfileFile(*a->Image, fileName);
+    } catch (const std::exception& e) {
+        ShowWarning(Owner(), TImageForm::WithReason(SCannotLoadFile + fileName, e.what()));
+        return;
+    }
+    ImageStateChanged(a, 0);
+    a->MarkParamsChanged(true);
+    a->ForceRun = true; // recompress at the next tick even when nothing else changed
+}
+
+void TMainForm::FileSaveProfileActionExecute()
+{
+    TImageForm* a = ActiveImage();
+    if (!a) return;
+    TJPEGProfile profile;
+    GetSettingsRecord(*a->Image, profile);
+    if (!RunProfileEditor(profile, *a->Image)) return;
+    const std::string folder = ProfileDir();
+    QDir().mkpath(QString::fromStdString(folder));
+    const std::string start = IncludeBackslash(folder) + (profile.Name.empty() ? "" : profile.Name + ".qmp");
+    const TFileDialogResult r =
+        RunDialog({"Save Profile...", QString::fromStdString(start), KProfileFilters, "qmp", true});
+    if (r.FileName.isEmpty()) return;
+    const std::string file = r.FileName.toStdString();
+    ApplySettingsRecord(*a->Image, profile);
+    try {
+        WriteProfileFile(*a->Image, file);
+    } catch (const std::exception& e) {
+        ShowWarning(Owner(), TImageForm::WithReason(SCannotSaveFile + file, e.what()));
+    }
+    FillProfileMenu();
+}
+
+bool TMainForm::RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image)
+{
+    if (ProfileEditorRunner) return ProfileEditorRunner(profile, image);
+    std::unique_ptr<TSettingsStore> resampling = Settings ? Settings->OpenGroup(SResamplingSubKey) : nullptr;
+    return EditProfile(this, profile, image, resampling.get(), OnHelp);
+}
+
+void TMainForm::FillProfileMenu()
+{
+    const std::vector<TProfileEntry> profiles = ListProfiles(ProfileDir());
+    ProfileNames.clear();
+    for (const TProfileEntry& p : profiles) ProfileNames.push_back(p.Name);
+    const std::string defaultName = Prefs.InitComprParams != 0 ? Prefs.NameDefProfile : std::string();
+    auto click = [this](const TProfileEntry& p) { LoadProfileMenuItemClick(p); };
+    ::FillProfileMenu(LoadProfileMenu, profiles, defaultName, click);
+    ::FillProfileMenu(LoadProfileSubMenu, profiles, defaultName, click);
+}
+
+void TMainForm::LoadProfileMenuItemClick(const TProfileEntry& profile)
+{
+    LoadProfileFile(profile.FileName);
+    if (Prefs.InitComprParams == 1) Prefs.NameDefProfile = CutProfileName(profile.Name);
+}
+
+// ---- mail ----
+
+void TMainForm::FileMailActionExecute()
+{
+    TImageForm* a = ActiveImage();
+    if (!a) return;
+    TMailJob job;
+    job.Method = Prefs.EmailMethod;
+    job.Name = ReplaceFileExt(ExtractFileName(a->FileInfo.FileName), ".jpg");
+    job.Owner = Owner();
+    job.Jpeg = a->Image->GetJpegStream();
+    // The copy's name may differ from the one asked for (a JPEG source keeps its extension): the
+    // mail takes the file written.
+    job.SaveCopy = [a](const std::string& path) {
+        std::string written;
+        a->SaveResult(path, true, &written);
+        return written;
+    };
+    for (const std::string& made : MailImage(job)) TempFileList.push_back(made);
+}

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMenu>
+#include <QToolButton>
+#include <filesystem>
+
+#include "ImageTestKit.h"
+#include "ScannerStub.h"
+#include "app/MailImage.h"
+#include "app/MainForm.h"
+#include "app/ProfileMenu.h"
+#include "app/QtSettingsStore.h"
+#include "codec/ProfileFile.h"
+#include "common/CommLib.h"
+#include "common/StrRes.h"
+#include "controls/ClipboardBitmap.h"
+#include "platform/TempFolder.h"
+#include "workspace/ImageForm.h"
+
+namespace {
+
+using namespace testkit;
+
+class TRecordingLauncher : public TMailLauncher
+{
+public:
+    std::vector<std::string> Args;
+    std::string FindProgram(const std::string&) override { return "/usr/bin/xdg-email"; }
+    bool StartProcess(const std::string&, const std::vector<std::string>& args, std::function<void(int)>) override
+    {
+        Args = args;
+        return true;
+    }
+    bool OpenUrl(const std::string&) override { return true; }
+};
+
+class MainFormFileTest : public TFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        TFolderTest::SetUp();
+        setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
+    }
+    void TearDown() override
+    {
+        if (Form) {
+            for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
+            Form.reset();
+        }
+        unsetenv("QM_SETTINGS_DIR");
+    }
+    void Start()
+    {
+        Form = std::make_unique<TMainForm>(std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")),
+                                           Path("sock"));
+        Form->FileDialogRunner = [this](const TFileDialogSpec& spec) {
+            Dialogs.push_back(spec);
+            TFileDialogResult r;
+            r.FileName = QString::fromStdString(NextName);
+            r.Directory = QString::fromStdString(NextDir);
+            return r;
+        };
+        Form->show();
+    }
+    TImageForm* OpenCompressed(const std::string& path)
+    {
+        TImageForm* w = Form->NewImageWindow({path});
+        w->HasFileName = true;
+        Form->MdiArea->setActiveSubWindow(w);
+        EXPECT_TRUE(PumpUntil([&] { return w->ResultSize > 0 && !w->Busy; }));
+        return w;
+    }
+    std::string ProfileFolder() const { return TMainForm::ProfileDir(); }
+
+    std::unique_ptr<TMainForm> Form;
+    std::vector<TFileDialogSpec> Dialogs;
+    std::string NextName, NextDir;
+};
+
+// The commands' captions, shortcuts and names.
+TEST_F(MainFormFileTest, CommandsCarryTheirCaptionsAndShortcuts)
+{
+    Start();
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        const char* keys;
+    } rows[] = {
+        {"FileOpenAction", "&Open...", "Ctrl+O"},          {"FileSaveAction", "&Save", "Ctrl+S"},
+        {"FileSaveAsAction", "Save &As...", "F12"},        {"FileExportBMPAction", "Windows &Bitmap (BMP)", ""},
+        {"FileCloseAction", "&Close", ""},                 {"FileLoadProfileAction", "Load &From...", "Ctrl+Shift+O"},
+        {"FileSaveProfileAction", "Save &Profile...", "Ctrl+Shift+S"},
+        {"FileSelSourceAction", "Select So&urce...", ""},  {"FileAcquireAction", "&Acquire...", ""},
+        {"FileMailAction", "&Mail Image", "Shift+M"},      {"FileExitAction", "E&xit", ""},
+    };
+    for (const auto& r : rows) {
+        auto* a = Form->findChild<QAction*>(r.name);
+        ASSERT_NE(a, nullptr) << r.name;
+        EXPECT_EQ(a->text().toStdString(), r.caption);
+        EXPECT_EQ(a->shortcut(), QKeySequence(r.keys)) << r.name;
+    }
+}
+
+// Save on a clipboard window asks for a name; Save As starts with the name that will be written
+// and adds ".jpg" inside the dialog; the open dialog's folder is remembered even when cancelled.
+TEST_F(MainFormFileTest, SaveDialogsStartWithTheWrittenName)
+{
+    Start();
+    SetClipboardBitmap(TestPattern(40, 30));
+    Form->EditPasteAction->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Form->ActiveImage() && Form->ActiveImage()->ResultSize > 0 && !Form->ActiveImage()->Busy; }));
+    Form->FileSaveActionExecute();
+    ASSERT_EQ(Dialogs.size(), 1u);
+    EXPECT_EQ(Dialogs[0].Title.toStdString(), "Save As...");
+    EXPECT_EQ(Dialogs[0].DefaultSuffix.toStdString(), "jpg");
+    EXPECT_TRUE(Dialogs[0].Save);
+
+    WriteBmp(Path("photo.bmp"), 40, 30);
+    OpenCompressed(Path("photo.bmp"));
+    Form->DialogFolders.SaveDir = Dir.path().toStdString();
+    Form->FileSaveAsActionExecute();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), Path("photo.jpg"));
+
+    NextDir = Path("somewhere");
+    Form->DialogFolders.RecentOpenDirs = {"/x/"};
+    Form->FileOpenAction->trigger(); // cancelled
+    EXPECT_EQ(Dialogs.back().History, QStringList{"/x/"});
+    EXPECT_EQ(Dialogs.back().Title.toStdString(), "Open...");
+    EXPECT_TRUE(Dialogs.back().Filters.first().startsWith("All supported formats"));
+    EXPECT_EQ(Form->DialogFolders.OpenDir, Path("somewhere") + "/");
+    EXPECT_EQ(Form->DialogFolders.RecentOpenDirs.front(), Path("somewhere") + "/");
+}
+
+// A missing profile changes and marks nothing; Save Profile writes a file that reads back equal and
+// shows in both menus.
+TEST_F(MainFormFileTest, ProfilesLoadAndSave)
+{
+    Start();
+    WriteBmp(Path("photo.bmp"), 40, 30);
+    TImageForm* w = OpenCompressed(Path("photo.bmp"));
+    w->MarkParamsChanged(false);
+    w->ForceRun = false;
+    const int quality = w->Image->LumQuality;
+    Form->LoadProfileFile(Path("missing.qmp"));
+    EXPECT_FALSE(w->HasPendingChanges());
+    EXPECT_FALSE(w->ForceRun);
+    EXPECT_EQ(w->Image->LumQuality, quality);
+
+    w->Image->LumQuality = 33;
+    w->Image->ProgressiveEncoding = true;
+    Form->ProfileEditorRunner = [](TJPEGProfile& p, const TJPEGImage&) {
+        p.Name = "web";
+        return true;
+    };
+    NextName = ProfileFolder() + "/web.qmp";
+    Form->FileSaveProfileAction->trigger();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), ProfileFolder() + "/web.qmp");
+    EXPECT_EQ(Dialogs.back().DefaultSuffix.toStdString(), "qmp");
+    ASSERT_TRUE(std::filesystem::exists(NextName));
+    TJPEGImage back;
+    ReadProfileFile(back, NextName);
+    TJPEGProfile saved, loaded;
+    GetSettingsRecord(*w->Image, saved);
+    GetSettingsRecord(back, loaded);
+    EXPECT_TRUE(ProfilesMatch(loaded, saved));
+    EXPECT_EQ(back.LumQuality, 33);
+    EXPECT_EQ(Form->LoadProfileMenu->actions().first()->text().toStdString(), "web");
+
+    // Loading it into another window marks a change and forces a run.
+    WriteBmp(Path("other.bmp"), 40, 30);
+    TImageForm* o = OpenCompressed(Path("other.bmp"));
+    o->MarkParamsChanged(false);
+    o->ForceRun = false;
+    Form->LoadProfileMenu->actions().first()->trigger();
+    EXPECT_EQ(o->Image->LumQuality, 33);
+    EXPECT_TRUE(o->ForceRun);
+}
+
+// With InitComprParams 1 a click makes the profile the default, drawn bold when the menu opens
+// again; the toolbar button runs Load Profile and drops the same menu.
+TEST_F(MainFormFileTest, MenuClickNamesTheDefault)
+{
+    std::filesystem::create_directories(ProfileFolder());
+    TJPEGImage image;
+    WriteProfileFile(image, ProfileFolder() + "/a.qmp");
+    WriteProfileFile(image, ProfileFolder() + "/b.qmp");
+    Start();
+    Form->Prefs.InitComprParams = 1;
+    WriteBmp(Path("photo.bmp"), 40, 30);
+    OpenCompressed(Path("photo.bmp"));
+    emit Form->LoadProfileMenu->aboutToShow();
+    QList<QAction*> items = Form->LoadProfileMenu->actions();
+    ASSERT_GE(items.size(), 4);
+    EXPECT_EQ(items[0]->text().toStdString(), "b");
+    EXPECT_EQ(items[1]->text().toStdString(), "a");
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], Form->FileLoadProfileAction);
+    items[0]->trigger();
+    EXPECT_EQ(Form->Prefs.NameDefProfile, "b");
+    emit Form->LoadProfileMenu->aboutToShow();
+    EXPECT_TRUE(Form->LoadProfileMenu->actions()[0]->font().bold());
+    EXPECT_EQ(Form->LoadProfileSubMenu->actions()[0]->text().toStdString(), "b");
+    EXPECT_EQ(Form->ProfileBtn->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_EQ(Form->ProfileBtn->menu(), Form->LoadProfileMenu);
+    ASSERT_TRUE(Form->ProfileBtn->isEnabled());
+    Form->ProfileBtn->click();
+    ASSERT_FALSE(Dialogs.empty());
+    EXPECT_EQ(Dialogs.back().Title.toStdString(), "Open Profile...");
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), ProfileFolder());
+}
+
+// The mail copy outlives the command but not the main window.
+TEST_F(MainFormFileTest, MailCopyLastsUntilTheProgramEnds)
+{
+    TRecordingLauncher launcher;
+    TMailLauncher* previous = SetMailLauncher(&launcher);
+    Start();
+    Form->Prefs.EmailMethod = 0;
+    WriteJpeg(Path("photo.jpeg"), 40, 30);
+    OpenCompressed(Path("photo.jpeg"));
+    ASSERT_TRUE(PumpUntil([&] { return Form->FileMailAction->isEnabled(); }));
+    Form->FileMailAction->trigger();
+    for (const auto& c : Box.Calls()) ADD_FAILURE() << c.Text;
+    ASSERT_EQ(launcher.Args.size(), 7u);
+    const std::string copy = launcher.Args[6];
+    EXPECT_EQ(ExtractFileName(copy), "photo.jpeg");
+    EXPECT_EQ(launcher.Args[2], "photo.jpg");
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
+    Form.reset();
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_FALSE(std::filesystem::exists(ExtractFilePath(copy)));
+    SetMailLauncher(previous);
+}
+
+// With a stub scanner the first Acquire only selects, the second opens a window and leaves no file.
+TEST_F(MainFormFileTest, AcquireSelectsFirstThenOpensAWindow)
+{
+    TStubScanner scanner;
+    TScannerAccess* previous = SetScannerAccess(&scanner);
+    Start();
+    const auto files = [] { return std::distance(std::filesystem::directory_iterator(RunTempFolder().Path()), {}); };
+    const auto before = files();
+    Form->FileAcquireAction->trigger();
+    EXPECT_EQ(scanner.Selections, 1);
+    EXPECT_TRUE(Form->ImageWindows().empty());
+    Form->FileAcquireAction->trigger();
+    ASSERT_EQ(Form->ImageWindows().size(), 1u);
+    EXPECT_EQ(Form->ImageWindows()[0]->SourceBitmap()->Width(), 32);
+    EXPECT_EQ(files(), before);
+    SetScannerAccess(previous);
+}
+
+} // namespace
