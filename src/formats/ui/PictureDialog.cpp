@@ -14,9 +14,7 @@
 #include "codec/JPEGImage.h"
 #include "common/CommLib.h"
 #include "controls/FileDialog.h"
-#include "formats/FileFormatList.h"
 #include "formats/ui/ImageInfoForm.h"
-#include "formats/ui/PictureInfoText.h"
 #include "formats/ui/PreviewFrames.h"
 #include "platform/MainThread.h"
 
@@ -56,7 +54,6 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
     setSizeGripEnabled(true);
     FFileDialog = new TEmbeddedFileDialog(this);
     FFileDialog->setFileMode(QFileDialog::ExistingFile);
-    FFileDialog->setNameFilters(PictureFileFilters(FileFormatList()));
     FInfo = new TImageInfoForm(this, QSize(PreviewWidth, PreviewHeight));
 
     auto* layout = new QGridLayout(this);

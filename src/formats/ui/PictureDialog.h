@@ -42,6 +42,8 @@ public:
     // ---- set before Execute ----
     void SetInitialFolder(const std::string& folder);
     void SetFileName(const std::string& name); // shown in the name field (a folder part is the start folder)
+    // The name filters (the open dialog lists every file until they are set; the save dialog starts
+    // with JPEG files).
     void SetFilters(const QStringList& filters);
     void SetMultipleSelection(bool on);
     void SetDisplayOptions(int options);

@@ -4,7 +4,6 @@
 #include <QLocale>
 
 #include "common/CommLib.h"
-#include "formats/FileFormatList.h"
 #include "formats/ui/PreviewFrames.h"
 #include "platform/Format.h"
 
@@ -79,23 +78,4 @@ std::string FormatDialogDateTime(double dateTime)
     return (locale.toString(when.date(), QLocale::ShortFormat) + ' ' +
             locale.toString(when.time(), QLocale::ShortFormat))
         .toStdString();
-}
-
-QStringList PictureFileFilters(const TFileFormatList& formats)
-{
-    QStringList all;
-    QStringList families;
-    for (int c = 0; c < formats.ClassCount(); ++c) {
-        const TClassEntry& entry = formats.ClassEntry(c);
-        QStringList patterns;
-        for (const TPictureFormat& f : formats.PictureFormats())
-            if (f.GraphicClass == entry.GraphicClass) patterns << "*." + QString::fromStdString(f.Extension).toLower();
-        if (patterns.isEmpty()) continue;
-        all << patterns;
-        families << QString::fromStdString(entry.Description) + " (" + patterns.join(' ') + ")";
-    }
-    QStringList filters;
-    if (!all.isEmpty()) filters << "All pictures (" + all.join(' ') + ")";
-    filters << families << "All files (*)";
-    return filters;
 }

@@ -4,11 +4,7 @@
 #include <array>
 #include <string>
 
-#include <QStringList>
-
 #include "formats/ImageFileInfo.h"
-
-class TFileFormatList;
 
 enum TInfoLine { ilFileName, ilFormat, ilWidth, ilHeight, ilFileSize, ilBits, ilRatio, ilDate, ilCount };
 
@@ -25,7 +21,3 @@ TPictureInfoTexts DisplayTextInfo(const TImageFileInfo& info, int displayOptions
 // A local date-time (days since 30 Dec 1899) as the system locale writes a date, a blank and a time;
 // empty for 0 or below.
 std::string FormatDialogDateTime(double dateTime);
-
-// The name filters of the picture dialogs: all pictures, one entry per format family (its common
-// description with its extensions, in registration order) and all files.
-QStringList PictureFileFilters(const TFileFormatList& formats);

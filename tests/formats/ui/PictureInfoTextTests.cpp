@@ -3,7 +3,6 @@
 
 #include <QImage>
 
-#include "formats/FileFormatList.h"
 #include "formats/ui/PictureInfoText.h"
 #include "formats/ui/PreviewFrames.h"
 
@@ -82,16 +81,6 @@ TEST(PictureInfoText, PictureFieldsOfALoadedFile)
     EXPECT_EQ(t.Values[ilBits], "8");
     EXPECT_EQ(t.Values[ilDate], "");
     EXPECT_EQ(EmptyPictureInfoTexts().Values[ilWidth], "-");
-}
-
-TEST(PictureInfoText, FiltersHaveAFamilyPerClassAndBothEnds)
-{
-    const QStringList f = PictureFileFilters(FileFormatList());
-    ASSERT_GE(f.size(), 3);
-    EXPECT_TRUE(f.first().startsWith("All pictures ("));
-    EXPECT_TRUE(f.first().contains("*.jpg") && f.first().contains("*.bmp"));
-    EXPECT_TRUE(f.contains("JPEG/JFIF compliant (*.jfif *.jpg *.jpe *.jpeg)")) << f.join(" | ").toStdString();
-    EXPECT_EQ(f.last(), "All files (*)");
 }
 
 TEST(PreviewFrames, DownloadTimesExcludeEachOther)

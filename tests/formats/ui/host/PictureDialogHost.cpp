@@ -10,7 +10,9 @@
 #include <QListView>
 #include <QTimer>
 
+#include "app/FileDialogs.h"
 #include "app/QtMainThreadInvoker.h"
+#include "formats/FileFormatList.h"
 #include "formats/ui/PictureDialog.h"
 #include "platform/MainThread.h"
 
@@ -25,6 +27,7 @@ int main(int argc, char** argv)
     SetMainThreadInvoker(&invoker);
     const bool save = QString(argv[1]) == "save";
     std::unique_ptr<TOpenPictureDialog> dialog(save ? new TSavePictureDialog : new TOpenPictureDialog);
+    if (!save) dialog->SetFilters(OpenPictureFilters(FileFormatList()));
     dialog->SetInitialFolder(argv[2]);
     if (argc > 4) dialog->SetDisplayOptions(std::atoi(argv[4]));
     std::vector<std::string> recent;
