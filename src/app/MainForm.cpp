@@ -12,7 +12,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QSlider>
-#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <atomic>
@@ -70,7 +69,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     MdiArea = new QMdiArea(this);
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setCentralWidget(MdiArea);
+    CreateDocks();
 
     FTimer = std::make_unique<TExtTimer>(KTimerInterval, [this](TExtTimer*) { TimerTimer(); });
     FIdleTimer = new QTimer(this);
@@ -119,6 +118,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     LoadWindowSettings(Settings.get(), *this, Prefs, BatchOptions, DialogFolders);
+    SyncToolbarItems();
     FillProfileMenu();
     ApplyPreferences();
     Scanner.Owner = Owner();

@@ -2,7 +2,9 @@
 // The program's main window: an MDI frame holding the image windows, with the file queue (command
 // line, second starts), the threaded timer that starts due compressions, the idle pass, the
 // preferences and settings, the close query and the shutdown.
+#include <QList>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QPointer>
 #include <array>
 #include <functional>
@@ -24,7 +26,9 @@ class QMdiArea;
 class QPainter;
 class QSlider;
 class QTabBar;
-class QToolBar;
+class TDock;
+class TToolbar;
+class TToolbarButton;
 class QToolButton;
 class TJPEGImage;
 struct TProfileEntry;
@@ -238,10 +242,10 @@ public:
     QAction* HelpAboutAction = nullptr;
     // View > Toolbars: one checkable item per toolbar, in the menu's order.
     QMenu* ToolbarsMenu = nullptr;
-    std::vector<std::pair<QAction*, QToolBar*>> ToolbarItems;
+    std::vector<std::pair<QAction*, TToolbar*>> ToolbarItems;
     // The menu of every toolbar, and the toolbar it was opened on.
     QMenu* ToolbarMenu = nullptr;
-    QPointer<QToolBar> ToolbarMenuTarget;
+    QPointer<TToolbar> ToolbarMenuTarget;
     QAction* ShowTipsItem = nullptr;
     QAction* FlatButtonsItem = nullptr;
     QAction* HiliteButtonsItem = nullptr;
@@ -277,24 +281,34 @@ public:
     // The window list at the end of the Window menu, rebuilt each time the menu opens.
     void RebuildWindowList();
     // Toolbar menu: the states of its items for the toolbar it opens on.
-    void ToolbarMenuPopup(QToolBar* bar, const QPoint& globalPos);
+    void ToolbarMenuPopup(TToolbar* bar, const QPoint& globalPos);
+    // "&Docked": a docked toolbar floats, a floating one docks to its last dock (or its designed one).
+    void ToggleToolbarDocked(TToolbar* bar);
     void ApplyButtonStyles();
     void SyncToolbarItems();
     // The compress button carries Compress or Stop.
-    QToolButton* CompressBtn = nullptr;
+    TToolbarButton* CompressBtn = nullptr;
 
     // ---- toolbars and panel controls (object names as the field names) ----
-    QToolBar* ComprToolbar = nullptr;
-    QToolBar* PrefiltToolbar = nullptr;
-    QToolBar* FileToolbar = nullptr;
-    QToolBar* EditToolbar = nullptr;
-    QToolBar* SelToolbar = nullptr;
-    QToolBar* ToolsToolbar = nullptr;
-    QToolBar* WindowToolbar = nullptr;
-    QToolBar* OptionsToolbar = nullptr;
-    QToolBar* ControlsToolbar = nullptr;
-    QToolBar* ZoomToolbar = nullptr;
-    QToolBar* ViewToolbar = nullptr;
+    // The docks round the image area: the top one with all four bound lines.
+    TDock* TopDockBar = nullptr;
+    TDock* LeftDockBar = nullptr;
+    TDock* RightDockBar = nullptr;
+    TDock* BottomDockBar = nullptr;
+    // The 16 x 16 pictures of the buttons and menus; each action's "ImageIndex" names one.
+    QList<QPixmap> Images;
+    int QuickCompareImage = -1;
+    TToolbar* ComprToolbar = nullptr;
+    TToolbar* PrefiltToolbar = nullptr;
+    TToolbar* FileToolbar = nullptr;
+    TToolbar* EditToolbar = nullptr;
+    TToolbar* SelectionToolbar = nullptr;
+    TToolbar* ToolsToolbar = nullptr;
+    TToolbar* WindowToolbar = nullptr;
+    TToolbar* OptionsToolbar = nullptr;
+    TToolbar* ControlsToolbar = nullptr;
+    TToolbar* ZoomToolbar = nullptr;
+    TToolbar* ViewToolbar = nullptr;
     QWidget* ComprPanel = nullptr;
     QWidget* SComprPanel = nullptr;
     QWidget* ComprEqPanel = nullptr;
@@ -333,7 +347,7 @@ public:
     QToolButton* Prefilt1ResetBtn = nullptr;
     QToolButton* Prefilt2ResetBtn = nullptr;
     QSlider* ZoomTrackBar = nullptr;
-    QToolButton* ViewSrcAsResBtn = nullptr;
+    TToolbarButton* ViewSrcAsResBtn = nullptr;
     // Status bar panels 1 (source), 2 (progress or state) and 3 (activity).
     std::array<TPaintedPanel*, 3> StatusPanels{};
     // The image windows' pop-up menu.
@@ -342,7 +356,7 @@ public:
     QMenu* LoadProfileMenu = nullptr;
     QMenu* LoadProfileSubMenu = nullptr;
     // Runs Load Profile; its arrow shows LoadProfileMenu.
-    QToolButton* ProfileBtn = nullptr;
+    TToolbarButton* ProfileBtn = nullptr;
 
     // ---- file commands ----
     void FileOpenActionExecute();
@@ -391,7 +405,11 @@ private:
     void CreateImageMenu();
     void CreateParamToolbars();
     // A parameter toolbar: the area tabs beside two panels.
-    QToolBar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);
+    TToolbar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);
+    // A toolbar of the main window on its designed place, with the toolbar menu and View > Toolbars' check.
+    TToolbar* MakeToolbar(const char* caption, const char* name, TDock* dock, int row, int pos);
+    void CreateDocks();
+    void CreateImages();
     // The commands that follow whether an image window is open (icEnableWithImage,
     // icDisableWithoutImage); a command joins with one line.
     std::vector<std::pair<QObject*, uint8_t>> ImageCommands() const;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "app/MainForm.h"
+#include "controls/ToolbarButton.h"
 #include "app/ParamWidgets.h"
 #include "codec/JPEGImage.h"
 #include "codec/ProfileFile.h"
@@ -273,7 +274,7 @@ void TMainForm::UpdateStopAction(TImageForm* a)
 {
     const bool busy = a && a->Busy && (a->ProgressOperation == 0 || a->ProgressOperation == 2);
     QAction* carried = busy ? EditStopAction : EditCompressAction;
-    if (CompressBtn->defaultAction() != carried) CompressBtn->setDefaultAction(carried);
+    if (CompressBtn->Action() != carried) CompressBtn->SetAction(carried);
     EditStopAction->setEnabled(busy);
 }
 

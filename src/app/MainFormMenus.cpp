@@ -6,8 +6,11 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QSlider>
-#include <QToolBar>
-#include <QToolButton>
+#include <QGridLayout>
+
+#include "controls/Dock.h"
+#include "controls/Toolbar.h"
+#include "controls/ToolbarButton.h"
 
 #include "app/HelpWindow.h"
 #include "app/MainForm.h"
@@ -80,12 +83,21 @@ const TGlyph KGlyphs[] = {
     {"ViewArrHorzAction", "\u25eb", KView},
     {"ViewArrResAction", "\u25a3", KView},
     {"ViewArrVertAction", "\u229f", KView},
+    {"FileLoadProfileAction", "Ld", KFile},
+    {"QuickCompare", "\u21c4", KView},
 };
 
-constexpr int KGlyphSize = 18;
+constexpr int KGlyphSize = 16;
 constexpr int KZoomSliderLength = 90;
+constexpr int KZoomSliderBreadth = 22;
+// Slots of the one image list that hold the numbered pictures (status panel layouts 89-96, profile
+// items 102 and 106, area tabs 109 and 110); the action pictures take the others.
+constexpr int KImageCount = 111;
+constexpr bool IsNumberedSlot(int i) { return (i >= 89 && i <= 96) || i == 102 || i == 106 || i == 109 || i == 110; }
+// The first group index handed to a lone checkable button (the designed groups use 1..6).
+constexpr int KLoneGroupBase = 100;
 
-QIcon GlyphIcon(const TGlyph& g)
+QPixmap GlyphPixmap(const TGlyph& g)
 {
     QPixmap pixmap(KGlyphSize, KGlyphSize);
     pixmap.fill(Qt::transparent);
@@ -97,13 +109,21 @@ QIcon GlyphIcon(const TGlyph& g)
     p.drawRoundedRect(QRectF(tile), 3, 3);
     p.setPen(Qt::white);
     QFont f = p.font();
-    f.setPixelSize(QString::fromUtf8(g.Mark).size() > 2 ? 7 : 10);
+    f.setPixelSize(QString::fromUtf8(g.Mark).size() > 2 ? 7 : 9);
     f.setBold(true);
     p.setFont(f);
     p.drawText(tile, Qt::AlignCenter, QString::fromUtf8(g.Mark));
     p.end();
-    return QIcon(pixmap);
+    return pixmap;
 }
+
+// One entry of a toolbar's table: an action's button, or a separator (no action).
+struct TBarItem
+{
+    QAction* Action = nullptr;
+    int Group = 0; // 0: the button does not latch with others
+};
+constexpr TBarItem KSep{};
 
 } // namespace
 
@@ -178,98 +198,167 @@ void TMainForm::CreateCommandMenus()
     help->addActions({HelpWebSiteAction, HelpAboutAction});
 }
 
+void TMainForm::CreateImages()
+{
+    Images.clear();
+    Images.reserve(KImageCount);
+    int next = 0;
+    for (const TGlyph& g : KGlyphs) {
+        while (IsNumberedSlot(next)) ++next;
+        while (Images.size() <= next) Images.append(QPixmap());
+        Images[next] = GlyphPixmap(g);
+        if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly))
+            SetActionImage(action, Images, next);
+        else
+            QuickCompareImage = next; // the one button without an action
+        ++next;
+    }
+    while (Images.size() < KImageCount) Images.append(QPixmap());
+}
+
+void TMainForm::CreateDocks()
+{
+    auto* centre = new QWidget(this);
+    centre->setObjectName("DockFrame");
+    TopDockBar = new TDock(centre, TDockPosition::dpTop);
+    BottomDockBar = new TDock(centre, TDockPosition::dpBottom);
+    LeftDockBar = new TDock(centre, TDockPosition::dpLeft);
+    RightDockBar = new TDock(centre, TDockPosition::dpRight);
+    TopDockBar->setObjectName("TopDockBar");
+    BottomDockBar->setObjectName("BottomDockBar");
+    LeftDockBar->setObjectName("LeftDockBar");
+    RightDockBar->setObjectName("RightDockBar");
+    TopDockBar->SetBoundLines(blTop | blBottom | blLeft | blRight);
+    auto* grid = new QGridLayout(centre);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(TopDockBar, 0, 0, 1, 3);
+    grid->addWidget(LeftDockBar, 1, 0);
+    grid->addWidget(MdiArea, 1, 1);
+    grid->addWidget(RightDockBar, 1, 2);
+    grid->addWidget(BottomDockBar, 2, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+    setCentralWidget(centre);
+}
+
+TToolbar* TMainForm::MakeToolbar(const char* caption, const char* name, TDock* dock, int row, int pos)
+{
+    auto* bar = new TToolbar(this);
+    bar->setObjectName(name);
+    bar->SetCaption(caption);
+    bar->SetDefaultDock(dock);
+    bar->SetDockRow(row);
+    bar->SetDockPos(pos);
+    bar->SetDockedTo(dock);
+    return bar;
+}
+
 void TMainForm::CreateToolbars()
 {
-    auto bar = [this](QToolBar*& toolbar, const char* title, const char* name, Qt::ToolBarArea area,
-                      std::initializer_list<QAction*> actions) {
-        toolbar = new QToolBar(title, this);
-        toolbar->setObjectName(name);
-        toolbar->setIconSize(QSize(KGlyphSize, KGlyphSize));
-        toolbar->addActions(actions);
-        addToolBar(area, toolbar);
+    CreateImages();
+    int loneGroup = KLoneGroupBase;
+    // A toolbar from its table: one button per action, a separator where the table has one. A
+    // checkable action outside the designed groups latches on its own (a group of one that may be up).
+    auto fill = [this, &loneGroup](TToolbar* bar, std::initializer_list<TBarItem> items) {
+        for (const TBarItem& item : items) {
+            if (!item.Action) {
+                new TToolbarSep(bar);
+                continue;
+            }
+            auto* b = new TToolbarButton(bar);
+            b->setObjectName(item.Action->objectName() + "Btn");
+            b->SetImages(&Images);
+            if (item.Group) {
+                b->SetGroupIndex(item.Group);
+            } else if (item.Action->isCheckable()) {
+                b->SetGroupIndex(loneGroup++);
+                b->SetAllowAllUp(true);
+            }
+            b->SetAction(item.Action);
+        }
+        bar->ArrangeControls();
     };
-    bar(FileToolbar, "File", "FileToolbar", Qt::TopToolBarArea,
-        {FileOpenAction, FileSaveAsAction, FileSaveAction, FileAcquireAction, FileMailAction});
-    // One button carries Compress, or Stop while the active window works.
-    CompressBtn = new QToolButton(FileToolbar);
-    CompressBtn->setObjectName("CompressBtn");
-    CompressBtn->setDefaultAction(EditCompressAction);
-    FileToolbar->addWidget(CompressBtn);
-    FileToolbar->addActions({ViewInfoAction, HelpContentsAction});
-    // The profile button runs Load Profile; its arrow drops the profile menu.
-    ProfileBtn = new QToolButton(FileToolbar);
-    ProfileBtn->setObjectName("ProfileBtn");
-    ProfileBtn->setText("Load Profile");
-    ProfileBtn->setToolTip("Loads a compression profile");
-    connect(ProfileBtn, &QToolButton::clicked, FileLoadProfileAction, &QAction::trigger);
-    connect(FileLoadProfileAction, &QAction::enabledChanged, ProfileBtn, &QWidget::setEnabled);
-    ProfileBtn->setMenu(LoadProfileMenu);
-    ProfileBtn->setPopupMode(QToolButton::MenuButtonPopup);
-    FileToolbar->addWidget(ProfileBtn);
-    bar(SelToolbar, "Selection", "SelToolbar", Qt::TopToolBarArea,
-        {SelRectAction, SelElliptAction, SelPolyAction, SelHideAction, SelDelAction, SelDelAllAction});
-    // A second row at the top, so that no button hides behind the toolbar's arrow in the designed size.
-    addToolBarBreak(Qt::TopToolBarArea);
-    bar(EditToolbar, "Edit", "EditToolbar", Qt::TopToolBarArea,
-        {EditPasteAction, EditCommentAction, EditCopyAction, EditResizeAction, EditCropAction,
-         EditProfileAction});
-    bar(ToolsToolbar, "Tools", "ToolsToolbar", Qt::TopToolBarArea,
-        {OptToolMoveAction, OptToolSelAction, OptToolZoomAction});
-    bar(WindowToolbar, "Window", "WindowToolbar", Qt::TopToolBarArea,
-        {WindowCascadeAction, WindowTileHorzAction, WindowTileVertAction, WindowMinimizeAllAction,
-         WindowFitAction, WindowDuplAction});
-    bar(OptionsToolbar, "Options", "OptionsToolbar", Qt::LeftToolBarArea,
-        {OptPlainAction, OptSelAction, OptGrayAction, OptColorAction, OptProgAction, OptOptAction,
-         OptPrecHighAction, OptPrecNormAction, OptPrecLowAction});
-    // Each side toolbar in a column of its own, so that neither hides buttons behind the other.
-    addToolBarBreak(Qt::LeftToolBarArea);
-    bar(ControlsToolbar, "Controls", "ControlsToolbar", Qt::LeftToolBarArea,
-        {OptEqAdjAction, OptEqFullAction, OptCompAutAction, OptCompCmdAction, OptResetAction});
 
-    bar(ZoomToolbar, "Zoom", "ZoomToolbar", Qt::RightToolBarArea,
-        {ViewZoomInAction, ViewZoomOutAction, ViewActSizeAction, ViewZoomFitAction, ViewCenterAction});
+    // Designed places for the 900 x 650 window: two lines at the top, a column each on the left and
+    // the right, the parameter toolbars at the bottom.
+    FileToolbar = MakeToolbar("File", "FileToolbar", TopDockBar, 0, 0);
+    fill(FileToolbar, {{FileOpenAction}, {FileSaveAsAction}, {FileSaveAction}, KSep, {FileAcquireAction},
+                       {FileMailAction}, KSep});
+    // One button carries Compress, or Stop while the active window works.
+    CompressBtn = new TToolbarButton(FileToolbar);
+    CompressBtn->setObjectName("CompressBtn");
+    CompressBtn->SetImages(&Images);
+    CompressBtn->SetAction(EditCompressAction);
+    fill(FileToolbar, {{ViewInfoAction}, {HelpContentsAction}, KSep});
+    // The profile button runs Load Profile; its arrow always drops the profile menu.
+    ProfileBtn = new TToolbarButton(FileToolbar);
+    ProfileBtn->setObjectName("ProfileBtn");
+    ProfileBtn->SetImages(&Images);
+    ProfileBtn->SetDropdownMenu(LoadProfileMenu);
+    ProfileBtn->SetDropdownCombo(true);
+    ProfileBtn->SetDropdownArrowWidth(12);
+    ProfileBtn->SetAction(FileLoadProfileAction);
+    ProfileBtn->setToolTip("Loads a compression profile");
+    FileToolbar->ArrangeControls();
+
+    SelectionToolbar = MakeToolbar("Selection", "SelectionToolbar", TopDockBar, 0, 330);
+    fill(SelectionToolbar, {{SelRectAction, 7}, {SelElliptAction, 7}, {SelPolyAction, 7}, KSep, {SelHideAction},
+                            KSep, {SelDelAction}, {SelDelAllAction}});
+    EditToolbar = MakeToolbar("Edit", "EditToolbar", TopDockBar, 1, 0);
+    fill(EditToolbar, {{EditPasteAction}, {EditCommentAction}, {EditCopyAction}, KSep, {EditResizeAction},
+                       {EditCropAction}, KSep, {EditProfileAction}});
+    ToolsToolbar = MakeToolbar("Tools", "ToolsToolbar", TopDockBar, 1, 180);
+    fill(ToolsToolbar, {{OptToolMoveAction, 8}, {OptToolSelAction, 8}, {OptToolZoomAction, 8}});
+    WindowToolbar = MakeToolbar("Window", "WindowToolbar", TopDockBar, 1, 270);
+    fill(WindowToolbar, {{WindowCascadeAction}, {WindowTileHorzAction}, {WindowTileVertAction},
+                         {WindowMinimizeAllAction}, KSep, {WindowFitAction}, {WindowDuplAction}});
+
+    OptionsToolbar = MakeToolbar("Options", "OptionsToolbar", LeftDockBar, 0, 0);
+    fill(OptionsToolbar, {{OptPlainAction, 1}, {OptSelAction, 1}, KSep, {OptGrayAction, 3}, {OptColorAction, 3},
+                          KSep, {OptProgAction, 2}, {OptOptAction, 2}, KSep, {OptPrecHighAction, 4},
+                          {OptPrecNormAction, 4}, {OptPrecLowAction, 4}});
+    ControlsToolbar = MakeToolbar("Controls", "ControlsToolbar", LeftDockBar, 1, 0);
+    fill(ControlsToolbar, {{OptEqAdjAction, 5}, {OptEqFullAction, 5}, KSep, {OptCompAutAction, 6},
+                           {OptCompCmdAction, 6}, KSep, {OptResetAction}});
+
+    ZoomToolbar = MakeToolbar("Zoom", "ZoomToolbar", RightDockBar, 0, 0);
+    fill(ZoomToolbar, {{ViewZoomInAction}, {ViewZoomOutAction}, {ViewActSizeAction}, {ViewZoomFitAction},
+                       {ViewCenterAction}, KSep});
     ZoomTrackBar = new QSlider(Qt::Vertical, ZoomToolbar);
     ZoomTrackBar->setObjectName("ZoomTrackBar");
     ZoomTrackBar->setRange(0, 100);
     ZoomTrackBar->setValue(50);
     ZoomTrackBar->setToolTip("Zoom");
-    ZoomTrackBar->setFixedHeight(KZoomSliderLength);
-    ZoomToolbar->addWidget(ZoomTrackBar);
+    ZoomTrackBar->resize(KZoomSliderBreadth, KZoomSliderLength);
     connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });
-    // Horizontal while the toolbar stands at the top or bottom.
-    connect(ZoomToolbar, &QToolBar::orientationChanged, this, [this](Qt::Orientation o) {
-        ZoomTrackBar->setOrientation(o);
-        ZoomTrackBar->setMinimumSize(0, 0);
-        ZoomTrackBar->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        if (o == Qt::Vertical)
-            ZoomTrackBar->setFixedHeight(KZoomSliderLength);
-        else
-            ZoomTrackBar->setFixedWidth(KZoomSliderLength);
-    });
+    // Vertical on a side dock, horizontal on the top or bottom one and floating.
+    ZoomToolbar->OnDockChangingHidden = [this](TCustomToolWindow*, TDock* dockingTo) {
+        const bool vertical = dockingTo && dockingTo->Orientation() == TDockOrientation::doVertical;
+        ZoomTrackBar->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+        ZoomTrackBar->resize(vertical ? QSize(KZoomSliderBreadth, KZoomSliderLength)
+                                      : QSize(KZoomSliderLength, KZoomSliderBreadth));
+    };
+    ZoomToolbar->ArrangeControls();
 
-    addToolBarBreak(Qt::RightToolBarArea);
-    bar(ViewToolbar, "View", "ViewToolbar", Qt::RightToolBarArea,
-        {ViewArrHorzAction, ViewArrResAction, ViewArrVertAction});
-    ViewSrcAsResBtn = new QToolButton(ViewToolbar);
+    ViewToolbar = MakeToolbar("View", "ViewToolbar", RightDockBar, 1, 0);
+    fill(ViewToolbar, {{ViewArrHorzAction, 9}, {ViewArrResAction, 9}, {ViewArrVertAction, 9}, KSep});
+    ViewSrcAsResBtn = new TToolbarButton(ViewToolbar);
     ViewSrcAsResBtn->setObjectName("ViewSrcAsResBtn");
-    ViewSrcAsResBtn->setText("Cmp");
+    ViewSrcAsResBtn->SetImages(&Images);
+    ViewSrcAsResBtn->SetImageIndex(QuickCompareImage);
     ViewSrcAsResBtn->setToolTip("Displays the source image instead of the result image (while pressed)");
     ViewSrcAsResBtn->setStatusTip(ViewSrcAsResBtn->toolTip());
-    ViewToolbar->addWidget(ViewSrcAsResBtn);
-    // The left button only: pressed and released are the left button's.
-    connect(ViewSrcAsResBtn, &QToolButton::pressed, this, [this] {
+    // The left button only: the source shows while it is held.
+    ViewSrcAsResBtn->OnMouseDown = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+        if (button != Qt::LeftButton) return;
         if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(true);
-    });
-    connect(ViewSrcAsResBtn, &QToolButton::released, this, [this] {
+    };
+    ViewSrcAsResBtn->OnMouseUp = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+        if (button != Qt::LeftButton) return;
         if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(false);
-    });
-
-    for (const TGlyph& g : KGlyphs)
-        if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly))
-            action->setIcon(GlyphIcon(g));
-    // The menus keep their captions without pictures.
-    for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
-        action->setIconVisibleInMenu(false);
+    };
+    ViewToolbar->ArrangeControls();
 }
 
 void TMainForm::CreateToolbarMenu()
@@ -293,26 +382,25 @@ void TMainForm::CreateToolbarMenu()
         Prefs.FlatButtons = on;
         ApplyButtonStyles();
     });
-    connect(HiliteButtonsItem, &QAction::triggered, this, [this](bool on) { Prefs.HiliteButtons = on; });
+    connect(HiliteButtonsItem, &QAction::triggered, this, [this](bool on) {
+        Prefs.HiliteButtons = on;
+        ApplyButtonStyles();
+    });
     connect(DockedItem, &QAction::triggered, this, [this] {
-        QToolBar* bar = ToolbarMenuTarget.data();
-        if (!bar || !bar->isFloating()) return; // undocking a docked toolbar is not offered
-        Qt::ToolBarArea area = toolBarArea(bar);
-        addToolBar(area == Qt::NoToolBarArea ? Qt::TopToolBarArea : area, bar);
-        bar->show();
+        if (TToolbar* bar = ToolbarMenuTarget.data()) ToggleToolbarDocked(bar);
     });
     connect(HideToolbarItem, &QAction::triggered, this, [this] {
-        if (QToolBar* bar = ToolbarMenuTarget.data()) bar->hide();
+        if (TToolbar* bar = ToolbarMenuTarget.data()) bar->SetVisible(false);
     });
     connect(help, &QAction::triggered, this, [this] {
         if (OnHelp) OnHelp(htToolbars);
     });
 
     // View > Toolbars, in the menu's order; the checks follow the toolbars.
-    const std::pair<const char*, QToolBar*> items[] = {
+    const std::pair<const char*, TToolbar*> items[] = {
         {"&File", FileToolbar},
         {"&Edit", EditToolbar},
-        {"&Selection", SelToolbar},
+        {"&Selection", SelectionToolbar},
         {"&Tools", ToolsToolbar},
         {"&Zoom", ZoomToolbar},
         {"&View", ViewToolbar},
@@ -326,37 +414,52 @@ void TMainForm::CreateToolbarMenu()
         QAction* item = ToolbarsMenu->addAction(caption);
         item->setCheckable(true);
         ToolbarItems.emplace_back(item, bar);
-        connect(item, &QAction::triggered, this, [bar](bool on) { bar->setVisible(on); });
-        connect(bar, &QToolBar::visibilityChanged, this, [this] { SyncToolbarItems(); });
+        connect(item, &QAction::triggered, this, [bar](bool on) { bar->SetVisible(on); });
+        bar->OnVisibleChanged = [this](TCustomToolWindow*) { SyncToolbarItems(); };
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(bar, &QToolBar::customContextMenuRequested, this,
+        connect(bar, &QWidget::customContextMenuRequested, this,
                 [this, bar](const QPoint& at) { ToolbarMenuPopup(bar, bar->mapToGlobal(at)); });
     }
     SyncToolbarItems();
 }
 
-void TMainForm::ToolbarMenuPopup(QToolBar* bar, const QPoint& globalPos)
+void TMainForm::ToggleToolbarDocked(TToolbar* bar)
+{
+    if (bar->IsDocked()) {
+        // Floats where it floated last, or where it stands now when it never did.
+        QPoint place = bar->FloatingPosition();
+        if (place.isNull()) place = bar->mapToGlobal(QPoint(0, 0));
+        bar->SetParent(this);
+        bar->MoveFloating(place);
+        bar->MoveOnScreen(false);
+    } else {
+        TDock* dock = bar->LastDock() ? bar->LastDock() : bar->DefaultDock();
+        if (dock) bar->SetDockedTo(dock);
+    }
+}
+
+void TMainForm::ToolbarMenuPopup(TToolbar* bar, const QPoint& globalPos)
 {
     ToolbarMenuTarget = bar;
     ShowTipsItem->setChecked(Prefs.ShowTips);
     FlatButtonsItem->setChecked(Prefs.FlatButtons);
     HiliteButtonsItem->setChecked(Prefs.HiliteButtons);
-    DockedItem->setChecked(!bar->isFloating());
-    DockedItem->setEnabled(bar->isFloating());
+    DockedItem->setChecked(bar->IsDocked());
     ToolbarMenu->popup(globalPos);
 }
 
 void TMainForm::SyncToolbarItems()
 {
     for (const auto& [item, bar] : ToolbarItems)
-        item->setChecked(!bar->isHidden());
+        item->setChecked(bar->Visible());
 }
 
 void TMainForm::ApplyButtonStyles()
 {
-    for (QToolBar* bar : findChildren<QToolBar*>())
-        for (QToolButton* button : bar->findChildren<QToolButton*>())
-            button->setAutoRaise(Prefs.FlatButtons);
+    for (TToolbarButton* button : findChildren<TToolbarButton*>()) {
+        button->SetNoBorder(!Prefs.FlatButtons);
+        button->SetHighlightWhenDown(Prefs.HiliteButtons);
+    }
 }
 
 void TMainForm::CreateImageMenu()

@@ -10,13 +10,13 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTabBar>
-#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/MainForm.h"
 #include "app/PanelRules.h"
 #include "app/ParamWidgets.h"
+#include "controls/Toolbar.h"
 #include "codec/JPEGImage.h"
 #include "platform/Round.h"
 #include "workspace/ImageForm.h"
@@ -94,18 +94,31 @@ bool OwnEnabled(const QWidget* w) { return w->isEnabledTo(w->parentWidget()); }
 
 } // namespace
 
-QToolBar* TMainForm::ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right)
+TToolbar* TMainForm::ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right)
 {
     auto* client = new QWidget;
     auto* row = new QHBoxLayout(client);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(left);
     row->addWidget(right);
-    auto* bar = new QToolBar(title, this);
-    bar->setObjectName(name);
-    // Top or bottom only.
-    bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    bar->addWidget(new TTabbedPanel(tabs, client));
+    // Top or bottom only, designed at the bottom.
+    TToolbar* bar = MakeToolbar(title, name, BottomDockBar, name == std::string("ComprToolbar") ? 0 : 1, 0);
+    bar->SetDockableTo(dtTop | dtBottom);
+    bar->SetStrictOrder(true);
+    auto* panel = new TTabbedPanel(tabs, client, bar);
+    panel->resize(panel->sizeHint());
+    // The tabs hide while the toolbar moves to another dock and come back once it is there.
+    bar->OnDockChangingHidden = [tabs](TCustomToolWindow*, TDock*) { tabs->hide(); };
+    bar->OnDockChanged = [tabs](TCustomToolWindow*) { tabs->show(); };
+    // The tabs go on top of a toolbar made narrow and back to the left of a wide one.
+    bar->OnResize = [panel](TCustomToolWindow* sender) {
+        const bool left = panel->TabsLeft();
+        panel->PlaceTabs(sender->width(), sender->height());
+        if (panel->TabsLeft() == left) return;
+        panel->resize(panel->sizeHint());
+        sender->ArrangeControls();
+    };
+    bar->ArrangeControls();
     return bar;
 }
 
@@ -240,11 +253,6 @@ void TMainForm::CreateParamToolbars()
     PrefiltTabControl = MakeAreaTabs("PrefiltTabControl");
     PrefiltToolbar = ParamToolbar("Compression Oriented Image Prefiltering Parameters", "PrefiltToolbar",
                                   PrefiltTabControl, PrefiltPanel1, PrefiltPanel2);
-    // Two rows at the bottom, the compression parameters above the prefilters (the bottom area
-    // stacks its rows upwards).
-    addToolBar(Qt::BottomToolBarArea, PrefiltToolbar);
-    addToolBarBreak(Qt::BottomToolBarArea);
-    addToolBar(Qt::BottomToolBarArea, ComprToolbar);
 
     // ---- handlers ----
     auto onSlider = [this](QSlider* bar, std::function<void()> handler) {

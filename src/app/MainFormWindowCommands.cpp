@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "app/MainForm.h"
+#include "controls/Dock.h"
 #include "workspace/ImageForm.h"
 #include "workspace/WindowCommandMath.h"
 
@@ -76,8 +77,11 @@ void TMainForm::WindowFitActionExecute()
 {
     TImageForm* a = ActiveImage();
     if (!a) return;
-    const QSize area = MdiArea->viewport()->size();
-    a->FitWindowToImage(QRect(0, 0, std::max(0, area.width() - 5), std::max(0, area.height() - 5)));
+    // The client area less the docks round the image area (the menu and status bars are outside it).
+    const QSize client = centralWidget()->size();
+    const int width = client.width() - LeftDockBar->width() - RightDockBar->width() - 5;
+    const int height = client.height() - TopDockBar->height() - BottomDockBar->height() - 5;
+    a->FitWindowToImage(QRect(0, 0, std::max(0, width), std::max(0, height)));
 }
 
 void TMainForm::WindowDuplActionExecute()

@@ -91,12 +91,6 @@ void TTabbedPanel::PlaceTabs(int width, int height)
     FLayout->setAlignment(FTabs, left ? Qt::AlignTop : Qt::Alignment());
 }
 
-void TTabbedPanel::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    PlaceTabs(event->size().width(), event->size().height());
-}
-
 TPaintedPanel::TPaintedPanel(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
     : QWidget(parent), FPaint(std::move(paint))
 {

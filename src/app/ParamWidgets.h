@@ -51,11 +51,8 @@ class TTabbedPanel : public QWidget
 public:
     TTabbedPanel(QTabBar* tabs, QWidget* panels, QWidget* parent = nullptr);
     bool TabsLeft() const { return FTabsLeft; }
-    // Applies the placement rule for the size the toolbar now has.
+    // Applies the placement rule for the size the toolbar now has (its owner calls it on each resize).
     void PlaceTabs(int width, int height);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QTabBar* FTabs;

@@ -4,12 +4,18 @@
 #include <algorithm>
 
 #include "common/SettingsAccess.h"
+#include "platform/SettingsStore.h"
 #include "controls/ScreenPlace.h"
+#include "controls/ToolbarPositions.h"
 
 void LoadWindowSettings(TSettingsStore* s, QWidget& window, TProgramPrefs& prefs, TBatchProcOptions& batch,
                         TDialogFolders& folders)
 {
     LoadPreferences(s, prefs, batch);
+    if (s && prefs.SaveToolbarsPos) {
+        std::unique_ptr<TSettingsStore> toolbars = s->OpenGroup(KToolbarsGroup);
+        LoadToolbarPositions(&window, toolbars.get());
+    }
     if (prefs.SaveWindowSize && ReadBoolSetting(s, nullptr, "MainFormMaximized", false)) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
     } else {
@@ -29,11 +35,15 @@ void LoadWindowSettings(TSettingsStore* s, QWidget& window, TProgramPrefs& prefs
     LoadDialogFolders(s, folders);
 }
 
-void SaveWindowSettings(TSettingsStore* s, const QWidget& window, const TProgramPrefs& prefs,
+void SaveWindowSettings(TSettingsStore* s, QWidget& window, const TProgramPrefs& prefs,
                         const TBatchProcOptions& batch, const TDialogFolders& folders)
 {
     try {
         SavePreferences(s, prefs, batch);
+        if (s) {
+            std::unique_ptr<TSettingsStore> toolbars = s->OpenGroup(KToolbarsGroup);
+            SaveToolbarPositions(&window, toolbars.get());
+        }
         WriteBoolSetting(s, nullptr, "MainFormMaximized", window.isMaximized());
         if (!(window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
             WriteIntSetting(s, nullptr, "MainFormTop", window.y());

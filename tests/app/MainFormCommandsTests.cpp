@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
-#include <QToolBar>
 #include <QToolButton>
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -28,6 +27,9 @@
 #include "app/QtSettingsStore.h"
 #include "codec/JPEGImage.h"
 #include "controls/ClipboardBitmap.h"
+#include "controls/Dock.h"
+#include "controls/Toolbar.h"
+#include "controls/ToolbarButton.h"
 #include "workspace/ImageForm.h"
 
 namespace {
@@ -312,40 +314,40 @@ TEST_F(MainFormCommandsTest, MenusToolbarsAndHelpAreWhereAUserLooks)
         titles << m->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Selection", "&Options", "&View", "&Window", "&Help"}));
     EXPECT_EQ(Form->SelDelAllAction->text(), "Delete &All");
-    const char* bars[] = {"FileToolbar",   "EditToolbar",    "SelToolbar",      "ToolsToolbar",
-                          "WindowToolbar", "OptionsToolbar", "ControlsToolbar", "ZoomToolbar",
+    const char* bars[] = {"FileToolbar",   "EditToolbar",    "SelectionToolbar", "ToolsToolbar",
+                          "WindowToolbar", "OptionsToolbar", "ControlsToolbar",  "ZoomToolbar",
                           "ViewToolbar",   "ComprToolbar",   "PrefiltToolbar"};
     for (const char* name : bars)
-        EXPECT_TRUE(Form->findChild<QToolBar*>(name)) << name;
+        EXPECT_TRUE(Form->findChild<TToolbar*>(name)) << name;
     ASSERT_EQ(Form->ToolbarItems.size(), 11u);
-    EXPECT_EQ(Form->toolBarArea(Form->OptionsToolbar), Qt::LeftToolBarArea);
-    EXPECT_EQ(Form->toolBarArea(Form->ZoomToolbar), Qt::RightToolBarArea);
-    EXPECT_EQ(Form->toolBarArea(Form->ComprToolbar), Qt::BottomToolBarArea);
+    EXPECT_EQ(Form->OptionsToolbar->DockedTo(), Form->LeftDockBar);
+    EXPECT_EQ(Form->ZoomToolbar->DockedTo(), Form->RightDockBar);
+    EXPECT_EQ(Form->ComprToolbar->DockedTo(), Form->BottomDockBar);
 
     // View > Toolbars hides and shows; the check follows a toolbar hidden another way.
     auto [item, bar] = Form->ToolbarItems[2];
-    EXPECT_EQ(bar, Form->SelToolbar);
+    EXPECT_EQ(bar, Form->SelectionToolbar);
     EXPECT_TRUE(item->isChecked());
     item->trigger();
     EXPECT_TRUE(bar->isHidden());
     item->trigger();
     EXPECT_FALSE(bar->isHidden());
-    bar->hide();
+    bar->SetVisible(false);
     EXPECT_FALSE(item->isChecked());
-    bar->show();
+    bar->SetVisible(true);
+    EXPECT_TRUE(item->isChecked());
 
     // The toolbar menu shows the preferences and changes them.
     Form->ToolbarMenuPopup(Form->EditToolbar, QPoint(10, 10));
     EXPECT_EQ(Form->FlatButtonsItem->isChecked(), Form->Prefs.FlatButtons);
     EXPECT_TRUE(Form->DockedItem->isChecked());
-    EXPECT_FALSE(Form->DockedItem->isEnabled());
     Form->ToolbarMenu->hide();
     const bool flat = Form->Prefs.FlatButtons;
     Form->FlatButtonsItem->trigger();
     EXPECT_NE(Form->Prefs.FlatButtons, flat);
-    QToolButton* someButton = Form->EditToolbar->findChild<QToolButton*>();
+    TToolbarButton* someButton = Form->EditToolbar->findChild<TToolbarButton*>();
     ASSERT_TRUE(someButton);
-    EXPECT_EQ(someButton->autoRaise(), Form->Prefs.FlatButtons);
+    EXPECT_EQ(someButton->NoBorder(), !Form->Prefs.FlatButtons);
     const bool tips = Form->Prefs.ShowTips;
     Form->ShowTipsItem->trigger();
     EXPECT_NE(Form->Prefs.ShowTips, tips);

@@ -11,6 +11,7 @@
 #include "ScannerStub.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "controls/ToolbarButton.h"
 #include "app/ProfileMenu.h"
 #include "app/QtSettingsStore.h"
 #include "codec/ProfileFile.h"
@@ -192,10 +193,11 @@ TEST_F(MainFormFileTest, MenuClickNamesTheDefault)
     emit Form->LoadProfileMenu->aboutToShow();
     EXPECT_TRUE(Form->LoadProfileMenu->actions()[0]->font().bold());
     EXPECT_EQ(Form->LoadProfileSubMenu->actions()[0]->text().toStdString(), "b");
-    EXPECT_EQ(Form->ProfileBtn->popupMode(), QToolButton::MenuButtonPopup);
-    EXPECT_EQ(Form->ProfileBtn->menu(), Form->LoadProfileMenu);
+    EXPECT_TRUE(Form->ProfileBtn->DropdownCombo());
+    EXPECT_EQ(Form->ProfileBtn->DropdownArrowWidth(), 12);
+    EXPECT_EQ(Form->ProfileBtn->DropdownMenu(), Form->LoadProfileMenu);
     ASSERT_TRUE(Form->ProfileBtn->isEnabled());
-    Form->ProfileBtn->click();
+    Form->ProfileBtn->Click();
     ASSERT_FALSE(Dialogs.empty());
     EXPECT_EQ(Dialogs.back().Title.toStdString(), "Open Profile...");
     EXPECT_EQ(Dialogs.back().Start.toStdString(), ProfileFolder());

@@ -13,6 +13,9 @@
 #include <filesystem>
 
 #include "MainFormTestKit.h"
+#include "controls/Dock.h"
+#include "controls/Toolbar.h"
+#include "controls/ToolbarButton.h"
 #include "app/MainForm.h"
 #include "app/ParamWidgets.h"
 #include "app/QtSettingsStore.h"
@@ -347,14 +350,14 @@ TEST_F(ParamPanelsTest, ARunInProgressKeepsTheSliderWhereTheUserPutItAndShowsIts
     PumpUntil([&] {
         if (!a->Busy) return true;
         progressSeen = progressSeen || Form->StatusPanelText(2).startsWith("Compressing..");
-        stopCarried = stopCarried || Form->CompressBtn->defaultAction() == Form->EditStopAction;
+        stopCarried = stopCarried || Form->CompressBtn->Action() == Form->EditStopAction;
         EXPECT_EQ(Form->LumTrackBar->value(), 90);
         EXPECT_EQ(Form->ComprRatioEdit->text(), before) << "the data is the worker's";
         return false;
     });
     EXPECT_TRUE(progressSeen);
     EXPECT_TRUE(stopCarried);
-    EXPECT_EQ(Form->CompressBtn->defaultAction(), Form->EditCompressAction);
+    EXPECT_EQ(Form->CompressBtn->Action(), Form->EditCompressAction);
     EXPECT_EQ(Form->LumTrackBar->value(), 90);
     EXPECT_EQ(a->Image->LumQuality, 11);
     EXPECT_EQ(a->PendingChanges, 1) << "the change made during the run is still due";
@@ -410,10 +413,11 @@ TEST_F(ParamPanelsTest, ZoomSliderZoomCommandsAndTheCompareButtonFollowEachOther
     EXPECT_LT(Form->ZoomTrackBar->value(), 50);
 
     // Standing at the left, the slider stands upright.
-    Form->addToolBar(Qt::LeftToolBarArea, Form->ZoomToolbar);
+    Form->ZoomToolbar->SetDockedTo(Form->LeftDockBar);
     EXPECT_EQ(Form->ZoomTrackBar->orientation(), Qt::Vertical);
-    Form->addToolBar(Qt::TopToolBarArea, Form->ZoomToolbar);
+    Form->ZoomToolbar->SetDockedTo(Form->TopDockBar);
     EXPECT_EQ(Form->ZoomTrackBar->orientation(), Qt::Horizontal);
+    EXPECT_GT(Form->ZoomTrackBar->width(), Form->ZoomTrackBar->height());
 
     // The source in the result view while the button is held.
     ASSERT_TRUE(PumpUntil([&] { return Form->ViewSrcAsResBtn->isEnabled(); }));
@@ -443,7 +447,7 @@ TEST_F(ParamPanelsTest, TheLastWindowClosingDisablesTheImageCommandsAndThePanels
     TImageForm* a = OpenIdle("a.bmp");
     EXPECT_TRUE(Form->LumTrackBar->isEnabled());
     EXPECT_TRUE(Form->ZoomTrackBar->isEnabled());
-    EXPECT_EQ(Form->CompressBtn->defaultAction(), Form->EditCompressAction);
+    EXPECT_EQ(Form->CompressBtn->Action(), Form->EditCompressAction);
     a->SetSaved(true);
     ASSERT_TRUE(a->close());
     ASSERT_TRUE(PumpUntil([&] { return Form->NoImageState; }));
