@@ -377,13 +377,14 @@ void TMainForm::CreateToolbarMenu()
     QAction* help = ToolbarMenu->addAction("&Help...");
     for (QAction* a : {ShowTipsItem, FlatButtonsItem, HiliteButtonsItem, DockedItem})
         a->setCheckable(true);
-    connect(ShowTipsItem, &QAction::triggered, this, [this](bool on) { Prefs.ShowTips = on; });
-    connect(FlatButtonsItem, &QAction::triggered, this, [this](bool on) {
-        Prefs.FlatButtons = on;
+    // Each toggles its preference, whatever check the item was last shown with.
+    connect(ShowTipsItem, &QAction::triggered, this, [this] { Prefs.ShowTips = !Prefs.ShowTips; });
+    connect(FlatButtonsItem, &QAction::triggered, this, [this] {
+        Prefs.FlatButtons = !Prefs.FlatButtons;
         ApplyButtonStyles();
     });
-    connect(HiliteButtonsItem, &QAction::triggered, this, [this](bool on) {
-        Prefs.HiliteButtons = on;
+    connect(HiliteButtonsItem, &QAction::triggered, this, [this] {
+        Prefs.HiliteButtons = !Prefs.HiliteButtons;
         ApplyButtonStyles();
     });
     connect(DockedItem, &QAction::triggered, this, [this] {
