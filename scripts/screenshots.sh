@@ -113,12 +113,17 @@ wait_for() { for _ in $(seq 100); do xdotool search --onlyvisible --name "$1" >/
 # the pointer. Its settings go to a private folder.
 photo="$(find /usr/share/backgrounds -iname '*.jpg' 2>/dev/null | sort | grep -i nature | head -n1 || true)"
 [ -n "$photo" ] || photo="$(find /usr/share/backgrounds -iname '*.jpg' 2>/dev/null | sort | head -n1 || true)"
-if [ -n "$photo" ]; then
-  home="$(mktemp -d)"
+# Starts the program on the photograph with its settings in the folder $home, waits SETTLE seconds
+# after its window shows and leaves the window's place in X and Y.
+start_program() {
   HOME="$home" XDG_CONFIG_HOME="$home/.config" "$BUILD/src/app/quillmark" "$photo" >/dev/null 2>&1 &
   PIDS+=($!)
-  wait_for "Quillmark" && sleep 2
+  wait_for "Quillmark" && sleep "$1"
   eval "$(xdotool search --onlyvisible --name "^Quillmark" getwindowgeometry --shell 2>/dev/null | head -n5)"
+}
+if [ -n "$photo" ]; then
+  home="$(mktemp -d)"
+  start_program 2
   # The menu bar's first item ("File") is at the window's top left; the second menu item 2 rows down.
   xdotool mousemove $((X + 12)) $((Y + 9)) click 1
   sleep 0.5
@@ -131,6 +136,31 @@ if [ -n "$photo" ]; then
   rm -rf "$home"
 else
   echo "no photograph under /usr/share/backgrounds: the program's menu is not shot" >&2
+fi
+
+# The program's eleven toolbars on their four docks, the "Window" toolbar floating and wrapped into
+# lines (its place stored as a previous run leaves it), latched buttons highlighted on "Options".
+if [ -n "$photo" ]; then
+  home="$(mktemp -d)"
+  mkdir -p "$home/.config/Tarnwick"
+  cat >"$home/.config/Tarnwick/QMK.conf" <<'CONF'
+[Toolbars]
+WindowToolbar\Rev=3
+WindowToolbar\Visible=1
+WindowToolbar\DockedTo=+
+WindowToolbar\LastDock=TopDockBar
+WindowToolbar\FloatLeft=760
+WindowToolbar\FloatTop=300
+WindowToolbar\FloatRightX=75
+CONF
+  start_program 3
+  # A floating toolbar shows while the program is active: a click on the image area makes it so.
+  xdotool mousemove $((X + 600)) $((Y + 260)) click 1
+  sleep 1
+  shot toolbars-main-window-docks-and-floating
+  kill "${PIDS[-1]}" 2>/dev/null || true
+  wait "${PIDS[-1]}" 2>/dev/null || true
+  rm -rf "$home"
 fi
 
 # A popup with the flat frame and its shadow in the small host (it opens "Edit" by itself).

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QSlider>
+#include <QTabBar>
 #include <QTest>
 
 #include "MainFormTestKit.h"
@@ -234,6 +235,32 @@ TEST_F(MainToolbarsTest, TheZoomToolbarDraggedToTheTopStaysThereAfterARestart)
     EXPECT_EQ(Form->ZoomToolbar->DockedTo(), Form->RightDockBar);
     EXPECT_FALSE(Form->ViewToolbar->Visible());
     EXPECT_FALSE(Form->ToolbarItems[5].first->isChecked()); // "&View"
+}
+
+// Records the hides of a widget itself (not those that come with its parent's) and its shows, in order.
+class TShowRecorder : public QObject
+{
+  public:
+    std::string Events;
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Hide && static_cast<QWidget*>(watched)->isHidden()) Events += 'H';
+        if (e->type() == QEvent::Show) Events += 'S';
+        return false;
+    }
+};
+
+TEST_F(MainToolbarsTest, TheAreaTabsHideWhileAParameterToolbarChangesDocks)
+{
+    TShowRecorder recorder;
+    Form->ComprTabControl->installEventFilter(&recorder);
+    Form->ComprToolbar->SetDockedTo(Form->TopDockBar);
+    EXPECT_EQ(Form->ComprToolbar->DockedTo(), Form->TopDockBar);
+    EXPECT_EQ(recorder.Events, "HS");
+    EXPECT_TRUE(Form->ComprTabControl->isVisible());
+    // Its panel keeps its size on the new dock: the toolbar still shows it whole.
+    QWidget* panel = Form->ComprTabControl->parentWidget();
+    EXPECT_TRUE(Form->ComprToolbar->rect().contains(panel->geometry()));
 }
 
 TEST_F(MainToolbarsTest, FitToImageLeavesTheDocksOut)
