@@ -111,12 +111,16 @@ TToolbar* TMainForm::ParamToolbar(const char* title, const char* name, QTabBar* 
     bar->OnDockChangingHidden = [tabs](TCustomToolWindow*, TDock*) { tabs->hide(); };
     bar->OnDockChanged = [tabs](TCustomToolWindow*) { tabs->show(); };
     // The tabs go on top of a toolbar made narrow and back to the left of a wide one.
-    bar->OnResize = [panel](TCustomToolWindow* sender) {
+    // The new arrangement resizes the toolbar again; that resize is not judged a second time.
+    bar->OnResize = [panel, placing = false](TCustomToolWindow* sender) mutable {
+        if (placing) return;
         const bool left = panel->TabsLeft();
         panel->PlaceTabs(sender->width(), sender->height());
         if (panel->TabsLeft() == left) return;
+        placing = true;
         panel->resize(panel->sizeHint());
         sender->ArrangeControls();
+        placing = false;
     };
     bar->ArrangeControls();
     return bar;

@@ -263,6 +263,21 @@ TEST_F(MainToolbarsTest, TheAreaTabsHideWhileAParameterToolbarChangesDocks)
     EXPECT_TRUE(Form->ComprToolbar->rect().contains(panel->geometry()));
 }
 
+TEST_F(MainToolbarsTest, AParameterToolbarResizedNarrowTakesItsTabsOnTop)
+{
+    TToolbar* bar = Form->PrefiltToolbar;
+    QTabBar* tabs = Form->PrefiltTabControl;
+    ASSERT_EQ(tabs->shape(), QTabBar::RoundedWest);
+    bar->resize(80, 100); // narrower than 90
+    EXPECT_EQ(tabs->shape(), QTabBar::RoundedNorth);
+    bar->resize(110, 100); // between 90 and 120: no change
+    EXPECT_EQ(tabs->shape(), QTabBar::RoundedNorth);
+    bar->resize(130, 100); // wider than 120
+    EXPECT_EQ(tabs->shape(), QTabBar::RoundedWest);
+    // The other toolbar's tabs stay where they were.
+    EXPECT_EQ(Form->ComprTabControl->shape(), QTabBar::RoundedWest);
+}
+
 TEST_F(MainToolbarsTest, FitToImageLeavesTheDocksOut)
 {
     // The room given to the window is the image area: its size equals the client less the docks.
