@@ -1,8 +1,8 @@
 // Files dropped on the main window: the drop target, and the panels' edit fields passing file
 // drags on to it (plain text still drops into the edit).
-#include <QApplication>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QPointer>
 
 #include "app/FileQueue.h"
 #include "app/MainForm.h"
@@ -10,12 +10,13 @@
 
 namespace {
 
-// Sends an edit's file drags to the window as if they happened over the window itself. A floating
-// toolbar is a window of its own, so Qt would not carry its edits' drags to the main window.
+// Gives an edit's file drags to the window's drop target as if they happened over the window
+// itself; the edit keeps the rest. (A floating toolbar is a window of its own, so Qt would not
+// carry its edits' drags to the main window either.)
 class TFileDragForwarder : public QObject
 {
 public:
-    TFileDragForwarder(QWidget* window, QObject* parent) : QObject(parent), FWindow(window) {}
+    TFileDragForwarder(QWidget* window, TDropTarget* target) : QObject(target), FWindow(window), FTarget(target) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -49,7 +50,7 @@ protected:
             if (FForwarding) {
                 FForwarding = false;
                 QDragLeaveEvent leave;
-                QApplication::sendEvent(FWindow, &leave);
+                Deliver(&leave);
             }
             return false;
         default:
@@ -61,12 +62,21 @@ private:
     void Forward(QDropEvent* original, QDropEvent& copy)
     {
         copy.ignore();
-        QApplication::sendEvent(FWindow, &copy);
+        Deliver(&copy);
         original->setDropAction(copy.dropAction());
         original->setAccepted(copy.isAccepted());
     }
 
+    // Straight to the drop target: sent to the window, Qt would hand a drag over the edit back to
+    // the edit. A target not registered (before the first idle pass) takes nothing.
+    void Deliver(QEvent* event)
+    {
+        if (FTarget && FTarget->Target() == FWindow)
+            static_cast<QObject*>(FTarget.data())->eventFilter(FWindow, event);
+    }
+
     QWidget* FWindow;
+    QPointer<TDropTarget> FTarget;
     bool FForwarding = false;
 };
 
@@ -79,7 +89,7 @@ void TMainForm::CreateDropTarget()
     DropTarget->OnDrop = [this](TDropTarget* sender, Qt::KeyboardModifiers shiftState, QPoint point,
                                 uint32_t& effect) { DropFileTargetDrop(sender, shiftState, point, effect); };
     // Image windows take no drops, so Qt hands their drags to this window; the edits take text.
-    auto* forwarder = new TFileDragForwarder(this, this);
+    auto* forwarder = new TFileDragForwarder(this, DropTarget);
     for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(forwarder);
 }
 
