@@ -27,7 +27,7 @@ QString PermissionText(QFile::Permissions p)
 
 QString SizeText(int64_t bytes)
 {
-    return QString::fromStdString(FormatSizeKB(bytes)) + " KB (" + QLocale::c().toString(qlonglong(bytes)) +
+    return QString::fromStdString(FormatSizeKB(bytes)) + " KB (" + QLocale(QLocale::English).toString(qlonglong(bytes)) +
            " bytes)";
 }
 
