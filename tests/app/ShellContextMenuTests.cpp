@@ -143,12 +143,15 @@ TEST_F(ShellMenuTest, OpenWithIsDisabledWithoutPrograms)
 TEST_F(ShellMenuTest, AMissingFileShowsNothing)
 {
     bool menuShown = false;
-    QTimer::singleShot(300, [&] {
+    QTimer closer; // goes with the test: a menu would have blocked until it fired
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         if (QWidget* popup = QApplication::activePopupWidget()) {
             menuShown = true;
             popup->close();
         }
     });
+    closer.start(300);
     ShowShellContextMenu(nullptr, Path("no such.jpg"));
     EXPECT_FALSE(menuShown);
     EXPECT_TRUE(Box.Calls().empty());
@@ -256,6 +259,21 @@ TEST_F(ShellMenuTest, ALaunchedProgramReceivesThePathAsOneArgument)
         ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(out); }, 10000)) << throughLauncher;
         EXPECT_EQ(ReadAll(out), "1\n" + file + "\n") << throughLauncher;
     }
+}
+
+TEST_F(ShellMenuTest, FailedStartsAndOpensAreReported)
+{
+    const std::string file = Path("x.jpg");
+    WriteJpeg(file, 8, 8);
+    WriteText(Path("data-high") + "/applications/ghost.desktop",
+              "[Desktop Entry]\nType=Application\nName=Ghost\nMimeType=image/jpeg;\nExec=/no/such/program %f\n");
+    ShellMenuHooks().OpenUrl = [](const QUrl&) { return false; };
+    std::unique_ptr<QMenu> menu(BuildShellContextMenu(nullptr, file));
+    Item(menu.get(), "Ghost")->trigger();
+    Item(menu.get(), "Show in &Folder")->trigger();
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    EXPECT_EQ(Box.Calls()[0].Text, "Cannot start Ghost");
+    EXPECT_EQ(Box.Calls()[1].Text, "Cannot open " + Dir.path().toStdString());
 }
 
 TEST(DesktopApps, ExecLinesExpandWithThePathAsOneArgument)

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "common/CommLib.h"
+#include "common/StrRes.h"
 #include "common/ui/FileProperties.h"
 
 namespace {
@@ -32,10 +33,12 @@ bool Start(const std::vector<std::string>& command)
     return h.StartProgram ? h.StartProgram(command) : StartDetached(command);
 }
 
-bool Open(const QUrl& url)
+// Opens the address; a failure is reported with what could not be opened.
+void Open(QWidget* owner, const QUrl& url)
 {
     const TShellMenuHooks& h = ShellMenuHooks();
-    return h.OpenUrl ? h.OpenUrl(url) : QDesktopServices::openUrl(url);
+    const bool opened = h.OpenUrl ? h.OpenUrl(url) : QDesktopServices::openUrl(url);
+    if (!opened) ShowWarning(owner, SCannotOpenFile + url.toDisplayString(QUrl::PreferLocalFile).toStdString());
 }
 
 QUrl FileUrl(const std::string& path) { return QUrl::fromLocalFile(QString::fromStdString(path)); }
@@ -51,14 +54,17 @@ QMimeData* FileCopyData(const std::string& path)
     return data;
 }
 
-void AddOpenWith(QMenu* menu, const std::string& item)
+void AddOpenWith(QWidget* owner, QMenu* menu, const std::string& item)
 {
     QMenu* sub = menu->addMenu("Open &With");
     const QString type = QMimeDatabase().mimeTypeForFile(QString::fromStdString(item)).name();
     for (const TDesktopApp& app : AppsForMimeType(type.toStdString(), ShellMenuHooks().Folders)) {
-        QAction* a = sub->addAction(QString::fromStdString(app.Name.empty() ? app.Id : app.Name));
+        const std::string name = app.Name.empty() ? app.Id : app.Name;
+        QAction* a = sub->addAction(QString::fromStdString(name));
         a->setData(QString::fromStdString(app.Id));
-        QObject::connect(a, &QAction::triggered, a, [app, item] { Start(ExpandExecLine(app, item)); });
+        QObject::connect(a, &QAction::triggered, a, [owner, app, item, name] {
+            if (!Start(ExpandExecLine(app, item))) ShowWarning(owner, SCannotStartProgram + name);
+        });
     }
     sub->setEnabled(!sub->actions().isEmpty());
 }
@@ -81,9 +87,9 @@ QMenu* BuildShellContextMenu(QWidget* owner, const std::string& item)
 {
     auto* menu = new QMenu(owner);
     menu->setObjectName("ShellContextMenu");
-    QAction* open = menu->addAction("&Open", menu, [item] { Open(FileUrl(item)); });
+    QAction* open = menu->addAction("&Open", menu, [owner, item] { Open(owner, FileUrl(item)); });
     menu->setDefaultAction(open);
-    AddOpenWith(menu, item);
+    AddOpenWith(owner, menu, item);
     menu->addSeparator();
     QMenu* sendTo = menu->addMenu("Send &To");
     sendTo->addAction("Mail Recipient", menu, [item] {
@@ -99,7 +105,9 @@ QMenu* BuildShellContextMenu(QWidget* owner, const std::string& item)
     menu->addAction("Copy &Path", menu,
                     [item] { QApplication::clipboard()->setText(QString::fromStdString(item)); });
     menu->addAction("Show in &Folder", menu,
-                    [item] { Open(QUrl::fromLocalFile(QFileInfo(QString::fromStdString(item)).absolutePath())); });
+                    [owner, item] {
+                        Open(owner, QUrl::fromLocalFile(QFileInfo(QString::fromStdString(item)).absolutePath()));
+                    });
     menu->addSeparator();
     menu->addAction("P&roperties", menu, [owner, item] {
         TFileProperties props;
