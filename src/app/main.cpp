@@ -11,6 +11,7 @@
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
+#include "app/ScannerCommands.h"
 #include "app/Splash.h"
 #include "codec/JPEGImage.h"
 #include "common/HandOver.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
         TSaneManagerLoader scannerLoader(&scannerDialogs, mainForm.Settings.get());
         SetTwainWindowHost(&scannerWindows);
         SetTwainManagerLoader(&scannerLoader);
+        RegisterScannerIdentity();
         mainForm.show();
         rc = app.exec();
         SetTwainManagerLoader(nullptr);

@@ -53,6 +53,13 @@ std::string OutputFolder(const std::string& source, const TBatchProcOptions& opt
 
 } // namespace
 
+bool BatchNamesIdentical(const std::string& firstFile, const TBatchProcOptions& options)
+{
+    const std::string output = MakeBatchFileName(firstFile, options);
+    return CopyBeforeDot(ExtractFileName(output)) == CopyBeforeDot(ExtractFileName(firstFile)) &&
+           CanonicalFolder(ExtractFilePath(output)) == CanonicalFolder(ExtractFilePath(firstFile));
+}
+
 bool BatchOutputMayOverwrite(const std::string& earlier, const std::string& later, const TBatchProcOptions& options)
 {
     return CanonicalFolder(OutputFolder(earlier, options)) == CanonicalFolder(ExtractFilePath(later)) &&

@@ -13,6 +13,11 @@ struct TBatchProcOptions;
 // paths) and later's name has the form prefix + name + suffix + extension that the rules give.
 bool BatchOutputMayOverwrite(const std::string& earlier, const std::string& later, const TBatchProcOptions& options);
 
+// Whether the output of the job's first file would stand where the first file stands: the same
+// folder (compared as canonical paths, so "/home/j.doe/" is one folder) and the same file name up to
+// its first "." (so a.bmp giving a.jpg counts as the same). Case-sensitive.
+bool BatchNamesIdentical(const std::string& firstFile, const TBatchProcOptions& options);
+
 // For each file of the list: whether some file before it may write it, so that it is read only
 // after those files are written.
 std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options);

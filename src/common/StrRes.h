@@ -3,6 +3,9 @@
 
 // Product name: the caption of the program's message boxes.
 inline constexpr const char* SProductName = "Quillmark";
+// The version shown in the caption and registered with the scanner, and the product family.
+inline constexpr const char* SProductVersion = "4.5";
+inline constexpr const char* SProductFamily = "Veltrane";
 
 // The per-user settings key. The settings store is rooted at this key; its subkeys become groups.
 inline constexpr const char* SSettingsKey = "Software\\Tarnwick\\QMK\\";
@@ -25,6 +28,7 @@ inline constexpr const char* SMailNoteText = "This e-mail created by Quillmark, 
 
 // The maker's addresses.
 inline constexpr const char* SMakerWebAddress = "https://www.example.com/quillmark/";
+inline constexpr const char* SMakerWebDomain = "www.example.com";
 inline constexpr const char* SMakerSupportAddress = "support@example.com";
 inline constexpr const char* SMakerFeedbackAddress = "feedback@example.com";
 
@@ -70,6 +74,8 @@ inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";
 inline constexpr const char* STerminateBatch = "Terminate batch processing ?";
+inline constexpr const char* SBatchErrorsSummary =
+    "%d errors encountered during batch processing.\r\nSuccessfully processed %d image(s) of %d";
 inline constexpr const char* SMinutes = "min";
 inline constexpr const char* SSeconds = "sec";
 // Stages of a batch job, by TBatchProcProgress::Stage.
