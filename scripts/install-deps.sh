@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev
   # the desktop mail composer the Mail command starts
   xdg-utils
+  # the metrics of the angled labels' "Arial"
+  fonts-liberation
   # scanners: the SANE headers and library (loaded at run time); scanimage is used by the tests only
   libsane-dev libsane1 sane-utils
   googletest libgtest-dev libbenchmark-dev

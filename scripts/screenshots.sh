@@ -22,7 +22,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-cmake --build "$BUILD" -j3 --target dock_host >/dev/null
+cmake --build "$BUILD" -j3 --target dock_host menu_host quillmark picture_dialog_host >/dev/null
 
 PIDS=()
 cleanup() {
@@ -65,3 +65,99 @@ for y in 280 330 380; do xdotool mousemove 64 "$y"; sleep 0.05; done
 shot docks-drag-outline-docked
 xdotool mouseup 1
 shot docks-after-drop
+kill "${PIDS[-1]}" 2>/dev/null || true
+wait "${PIDS[-1]}" 2>/dev/null || true
+unset 'PIDS[-1]'
+
+# ---- Toolbars and toolbar buttons ----
+# The form at 60,60: "File" and "Zoom" on the top dock, "Tools" on the left (Select latched, the
+# last one disabled), "Options" on the right (Grid latched), "Panels" with captions at the bottom,
+# "Colours" floating at 640,320, wrapped by its wrap width with a line for its separator.
+"$BUILD/tests/dock_host" --toolbars >/dev/null 2>&1 &
+PIDS+=($!)
+for _ in $(seq 100); do xdotool search --name "Toolbar host" >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+xdotool mousemove 500 450 click 1
+xdotool search --name "Toolbar host" windowfocus 2>/dev/null || true
+# The mouse over "New": the flat button shows its border.
+xdotool mousemove 84 74
+shot toolbars-docked-and-floating
+# The arrow part of the combo button opens its menu under the button.
+xdotool mousemove 123 74 click 1
+shot toolbars-combo-menu
+# A click on the button again closes the menu for good.
+xdotool click 1
+shot toolbars-combo-menu-closed
+# The floating toolbar's right edge dragged left: the outline snaps to three buttons a line.
+xdotool mousemove 773 370 mousedown 1
+for x in 760 740 720 700; do xdotool mousemove "$x" 370; sleep 0.05; done
+shot toolbars-resize-snapping
+xdotool mouseup 1
+shot toolbars-floating-rewrapped
+# "Zoom" taken by its handle to the right dock: it lies vertically, its separator a line across.
+xdotool mousemove 226 74 mousedown 1
+for p in "300 200" "600 300" "900 300" "946 300"; do xdotool mousemove $p; sleep 0.08; done
+xdotool mouseup 1
+# "File" taken by its separator floats.
+xdotool mousemove 155 74 mousedown 1
+for p in "200 150" "300 250" "350 300"; do xdotool mousemove $p; sleep 0.08; done
+xdotool mouseup 1
+shot toolbars-redocked-and-dragged-by-separator
+
+# ---- Painted menus and angled labels ----
+# The toolbar host goes; the same X server serves the rest.
+kill "${PIDS[-1]}" 2>/dev/null || true
+wait_for() { for _ in $(seq 100); do xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+
+# The program over a photograph (the first one found), the File menu open and its second item under
+# the pointer. Its settings go to a private folder.
+photo="$(find /usr/share/backgrounds -iname '*.jpg' 2>/dev/null | sort | grep -i nature | head -n1 || true)"
+[ -n "$photo" ] || photo="$(find /usr/share/backgrounds -iname '*.jpg' 2>/dev/null | sort | head -n1 || true)"
+if [ -n "$photo" ]; then
+  home="$(mktemp -d)"
+  HOME="$home" XDG_CONFIG_HOME="$home/.config" "$BUILD/src/app/quillmark" "$photo" >/dev/null 2>&1 &
+  PIDS+=($!)
+  wait_for "Quillmark" && sleep 2
+  eval "$(xdotool search --onlyvisible --name "^Quillmark" getwindowgeometry --shell 2>/dev/null | head -n5)"
+  # The menu bar's first item ("File") is at the window's top left; the second menu item 2 rows down.
+  xdotool mousemove $((X + 12)) $((Y + 9)) click 1
+  sleep 0.5
+  xdotool mousemove $((X + 40)) $((Y + 50))
+  sleep 0.2
+  xdotool mousemove $((X + 42)) $((Y + 52))
+  shot menus-file-open-over-photo
+  xdotool key Escape
+  kill "${PIDS[-1]}" 2>/dev/null || true
+  rm -rf "$home"
+else
+  echo "no photograph under /usr/share/backgrounds: the program's menu is not shot" >&2
+fi
+
+# A popup with the flat frame and its shadow in the small host (it opens "Edit" by itself).
+"$BUILD/tests/menu_host" flat >/dev/null 2>&1 &
+PIDS+=($!)
+wait_for "Menu host" && sleep 1.5
+shot menus-flat-popup
+kill "${PIDS[-1]}" 2>/dev/null || true
+
+# The angled labels: turned by 90, 45, 180 and 270 degrees, normal, lowered, raised and disabled.
+"$BUILD/tests/menu_host" labels >/dev/null 2>&1 &
+PIDS+=($!)
+wait_for "Menu host" && sleep 1
+shot angle-labels
+
+# ---- Picture dialogs on a folder of photographs (mate-backgrounds), a file selected ----
+kill "${PIDS[-1]}" 2>/dev/null || true
+PHOTOS=/usr/share/backgrounds/mate/nature
+if [ -d "$PHOTOS" ]; then
+  for mode in open save; do
+    "$BUILD/tests/picture_dialog_host" "$mode" "$PHOTOS" LadyBird.jpg 12 "$PHOTOS" /usr/share/backgrounds/mate/abstract \
+      >/dev/null 2>&1 &
+    PIDS+=($!)
+    sleep 3
+    shot "picture-$mode-dialog"
+    kill "${PIDS[-1]}" 2>/dev/null || true
+  done
+else
+  echo "no $PHOTOS: the picture dialogs are not shot" >&2
+fi

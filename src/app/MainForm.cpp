@@ -20,6 +20,7 @@
 
 #include "app/ActivateApp.h"
 #include "app/FileQueue.h"
+#include "app/MenuLook.h"
 #include "app/PrefsForm.h"
 #include "app/QtSettingsStore.h"
 #include "app/WindowSettings.h"
@@ -45,7 +46,7 @@ std::atomic<bool> gSessionEndRequested{false};
 constexpr int KTimerInterval = 100; // ms between the timer's firings
 constexpr int KIdleInterval = 30;   // ms between idle passes
 constexpr int KHelpOfferTopic = 146;
-const char* const KVersion = "4.5";
+const char* const KVersion = SProductVersion;
 
 std::string ProgramFolder()
 {
@@ -62,8 +63,8 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
 {
     MainForm = this;
     QApplication::setApplicationName(SProductName);
-    // Windows-only steps have no counterpart here: no check of the common-controls version (Qt
-    // draws the menus), no help-file registration or WinHelp shutdown (help pages open by topic
+    // Windows-only steps have no counterpart here: no check of the common-controls version (the
+    // menus are always painted), no help-file registration or WinHelp shutdown (help pages open by topic
     // through OnHelp).
     setMinimumWidth(300);
     MdiArea = new QMdiArea(this);
@@ -91,6 +92,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateParamToolbars();
     CreateToolbarMenu();
     CreateStatusBar();
+    SetUpMenuLook(*this);
     // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (auto* form = qobject_cast<TImageForm*>(w)) ImageStateChanged(form, 0);

@@ -13,6 +13,12 @@ namespace {
 // No pixel-type mask: nothing is negotiated, every type the source offers is allowed.
 constexpr uint32_t KAllPixelTypes = 0;
 
+// The program's version as a number (major, minor and release digits) and the identity's locale:
+// English, USA.
+constexpr int KVersionNumber = 420;
+constexpr TW_UINT16 KLanguageEnglish = 2;
+constexpr TW_UINT16 KCountryUsa = 1;
+
 class TNativePicture : public TAcquiredPicture
 {
 public:
@@ -50,6 +56,17 @@ TScannerAccess* SetScannerAccess(TScannerAccess* access)
     TScannerAccess* previous = gScanner;
     gScanner = access;
     return previous;
+}
+
+void RegisterScannerIdentity()
+{
+    try {
+        if (TWAIN_IsAvailable() != 1) return;
+        TWAIN_SetAppIdentity(TW_UINT16(KVersionNumber / 100), TW_UINT16(KVersionNumber % 100 / 10), KLanguageEnglish,
+                             KCountryUsa, SProductVersion, SMakerWebDomain, SProductFamily, SProductName);
+    } catch (...) {
+        // The program starts without it; the scanner commands say what is wrong when used.
+    }
 }
 
 void TScannerCommands::SelectSource()

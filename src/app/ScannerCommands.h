@@ -37,6 +37,11 @@ public:
 TScannerAccess& ScannerAccess();
 TScannerAccess* SetScannerAccess(TScannerAccess* access);
 
+// At program start, once the source manager loader is installed: when a scanner's source manager
+// is there, registers the program's identity with it (name, version, maker). Nothing here is
+// reported; the scanner commands report for themselves.
+void RegisterScannerIdentity();
+
 class TScannerCommands
 {
 public:

@@ -13,6 +13,7 @@
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
+#include "app/ScannerCommands.h"
 #include "codec/JPEGImage.h"
 #include "common/HandOver.h"
 #include "platform/MainThread.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
         TSaneManagerLoader scannerLoader(&scannerDialogs, mainForm.Settings.get());
         SetTwainWindowHost(&scannerWindows);
         SetTwainManagerLoader(&scannerLoader);
+        RegisterScannerIdentity();
         mainForm.show();
         rc = app.exec();
         SetTwainManagerLoader(nullptr);

@@ -3,6 +3,9 @@
 
 // Product name: the caption of the program's message boxes.
 inline constexpr const char* SProductName = "Quillmark";
+// The version shown in the caption and registered with the scanner, and the product family.
+inline constexpr const char* SProductVersion = "4.5";
+inline constexpr const char* SProductFamily = "Veltrane";
 
 // The per-user settings key. The settings store is rooted at this key; its subkeys become groups.
 inline constexpr const char* SSettingsKey = "Software\\Tarnwick\\QMK\\";
@@ -21,6 +24,7 @@ inline constexpr const char* SMailNoteText = "This e-mail created by Quillmark, 
 
 // The maker's addresses.
 inline constexpr const char* SMakerWebAddress = "https://www.example.com/quillmark/";
+inline constexpr const char* SMakerWebDomain = "www.example.com";
 inline constexpr const char* SMakerSupportAddress = "support@example.com";
 inline constexpr const char* SMakerFeedbackAddress = "feedback@example.com";
 

@@ -8,6 +8,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "platform/TempFolder.h"
+#include "twain/ScriptedManager.h"
 
 namespace {
 
@@ -67,6 +68,51 @@ TEST_F(ScannerCommandsTest, FirstAcquireSelectsSecondOpensAndLeavesNoFile)
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{SUnableToAcquire});
     EXPECT_EQ(TempFiles(), before);
     SetScannerAccess(previous);
+}
+
+// Without a source manager nothing is registered and nothing is said; the manager was looked for once.
+TEST_F(ScannerCommandsTest, NoIdentityWithoutAManager)
+{
+    TwainResetSession();
+    TScriptedLoader loader;
+    loader.Available = false;
+    SetTwainManagerLoader(&loader);
+    RegisterScannerIdentity();
+    EXPECT_STREQ(TwainAppIdentity().ProductName, "<?>");
+    EXPECT_EQ(TwainAppIdentity().Version.MajorNum, 1);
+    EXPECT_EQ(loader.Loads, 1);
+    EXPECT_TRUE(Box.Calls().empty());
+    SetTwainManagerLoader(nullptr);
+    TwainResetSession();
+}
+
+// A picture the bitmap writer refuses (a block of zeros is no DIB): the warning names the file,
+// no window is opened on what was left, and the file is gone.
+TEST_F(ScannerCommandsTest, AnUnwritablePictureOpensNothing)
+{
+    TwainResetSession();
+    TScriptedLoader loader;
+    SetTwainManagerLoader(&loader);
+    const size_t before = TempFiles();
+    TScannerCommands commands;
+    int opened = 0;
+    commands.OpenFile = [&](const std::string&) { ++opened; };
+    commands.SelectSource();
+    ASSERT_TRUE(commands.SourceSelected);
+    commands.Acquire();
+    EXPECT_EQ(opened, 0);
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    const std::string text = Box.Calls()[0].Text;
+    const std::string lead = std::string(SCannotWriteAcquiredImage) + "\r\n";
+    ASSERT_EQ(text.substr(0, lead.size()), lead);
+    const std::string file = text.substr(lead.size());
+    EXPECT_EQ(ExtractFilePath(file), IncludeBackslash(RunTempFolder().Path()));
+    EXPECT_EQ(ExtractFileExt(file), ".BMP");
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(TempFiles(), before);
+    EXPECT_EQ(TWAIN_State(), 1);
+    SetTwainManagerLoader(nullptr);
+    TwainResetSession();
 }
 
 } // namespace

@@ -4,31 +4,30 @@
 // Layout (the form at 60,60, 900 × 560, no window manager needed): the top dock holds "Standard"
 // and "Format" in row 0 and "Wide" in row 1, the left dock "Tools", the bottom dock "Status" with
 // its close button by the handle; "Palette" floats.
+//
+// With --toolbars the form holds toolbars of buttons instead (see ToolbarHostForm.h).
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <cstring>
 
 #include "controls/FlatEdit.h"
 #include "SampleToolWindow.h"
+#include "HostDocks.h"
+#include "ToolbarHostForm.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--toolbars") == 0) return RunToolbarHost(app);
     QWidget form;
     form.setObjectName("DockHost");
     form.setWindowTitle("Dock host");
-    auto* grid = new QGridLayout(&form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    auto* top = new TDock(&form, TDockPosition::dpTop);
-    auto* bottom = new TDock(&form, TDockPosition::dpBottom);
-    auto* left = new TDock(&form, TDockPosition::dpLeft);
-    auto* right = new TDock(&form, TDockPosition::dpRight);
-    top->setObjectName("TopDockBar");
-    bottom->setObjectName("BottomDockBar");
-    left->setObjectName("LeftDockBar");
-    right->setObjectName("RightDockBar");
-    top->SetBoundLines(blTop | blBottom | blLeft | blRight);
+    const THostDocks docks = MakeHostDocks(form);
+    TDock* top = docks.Top;
+    TDock* bottom = docks.Bottom;
+    TDock* left = docks.Left;
+    TDock* right = docks.Right;
 
     auto* centre = new QWidget(&form);
     centre->setAutoFillBackground(true);
@@ -45,13 +44,7 @@ int main(int argc, char** argv)
     centreLayout->addWidget(edit);
     centreLayout->addStretch(1);
 
-    grid->addWidget(top, 0, 0, 1, 3);
-    grid->addWidget(left, 1, 0);
-    grid->addWidget(centre, 1, 1);
-    grid->addWidget(right, 1, 2);
-    grid->addWidget(bottom, 2, 0, 1, 3);
-    grid->setRowStretch(1, 1);
-    grid->setColumnStretch(1, 1);
+    LayOutHostForm(form, docks, centre);
 
     auto add = [&](const char* name, int boxes, TDock* dock, int row, int pos) {
         auto* w = new TSampleToolWindow(&form, name, boxes);

@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include "SaneTestBench.h"
+#include "ScannerDialogDriver.h"
 #include "platform/Bitmap.h"
 #include "platform/BmpFile.h"
 #include "platform/SettingsStore.h"
@@ -24,35 +25,6 @@
 #include "twain/ui/QtTwainWindowHost.h"
 
 namespace {
-
-QWidget* TopLevel(const char* name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible()) return w;
-    return nullptr;
-}
-
-// Runs fn once a visible top-level widget of that name exists (polled from the event loop).
-void WhenShown(const char* name, std::function<void(QWidget*)> fn)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, name, fn] {
-        if (QWidget* w = TopLevel(name)) {
-            timer->stop();
-            timer->deleteLater();
-            fn(w);
-        }
-    });
-    timer->start(10);
-}
-
-void Click(QWidget* dialog, const char* button)
-{
-    auto* b = dialog->findChild<QPushButton*>(button);
-    ASSERT_NE(b, nullptr) << button;
-    ASSERT_TRUE(b->isEnabled()) << button;
-    b->click();
-}
 
 class ScannerDialogsTest : public ::testing::Test
 {
