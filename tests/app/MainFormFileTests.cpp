@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMenu>
 #include <QToolButton>
@@ -17,6 +18,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "formats/ui/PictureDialog.h"
 #include "platform/TempFolder.h"
 #include "workspace/ImageForm.h"
 
@@ -50,6 +52,26 @@ protected:
             r.FileName = QString::fromStdString(NextName);
             r.Directory = QString::fromStdString(NextDir);
             return r;
+        };
+        // Open and Save As run the picture dialogs: their prepared state is recorded the same way,
+        // and NextDir / NextName play the user's choice.
+        Form->PictureDialogRunner = [this](TOpenPictureDialog& d) {
+            QFileDialog* f = d.FileDialog();
+            TFileDialogSpec spec;
+            spec.Title = d.windowTitle();
+            spec.Start = QString::fromStdString(d.FileName());
+            spec.Filters = f->nameFilters();
+            spec.DefaultSuffix = f->defaultSuffix();
+            spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
+            for (const std::string& folder : d.RecentFolders()) spec.History << QString::fromStdString(folder);
+            Dialogs.push_back(spec);
+            if (!NextDir.empty()) {
+                std::filesystem::create_directories(NextDir);
+                d.SetInitialFolder(NextDir);
+            }
+            if (NextName.empty()) return false;
+            d.SetFileName(NextName);
+            return true;
         };
         Form->show();
     }
