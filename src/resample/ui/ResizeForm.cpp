@@ -208,6 +208,7 @@ void TResizeForm::ApplyHistoryItem(int item)
         if (o.Width == 0 && o.Height > 0) FUserSide = 1;
         if (FUserSide != KNoSide) FollowAspect(FUserSide);
     }
+    FEntrySide = FUserSide;
     PurposeChanged(PurposeCombo->currentIndex());
     UpdateMethodControls();
     UpdateSideLabels();
@@ -348,8 +349,10 @@ TResamplingOptions TResizeForm::GetOptions() const
         (side == 0 ? o.Width : o.Height) = stored;
     }
     // With the aspect kept, the side the user did not set follows from the other one; when the user
-    // set neither, the width leads (both 0 would ask for no resize at all).
-    if (o.Aspect && o.Purpose == 0) (FUserSide == 1 ? o.Width : o.Height) = 0;
+    // set neither, the side the chosen entry held leads, else the width (both 0 would ask for no
+    // resize at all).
+    const int lead = FUserSide != KNoSide ? FUserSide : FEntrySide;
+    if (o.Aspect && o.Purpose == 0) (lead == 1 ? o.Width : o.Height) = 0;
     o.HorzDPI = HorzDPI;
     o.VertDPI = VertDPI;
     return o;

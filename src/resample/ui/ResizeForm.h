@@ -91,6 +91,7 @@ private:
     double FAspectRatio = 1.0;
     int FUnits = 0;
     int FUserSide = 3;
+    int FEntrySide = 3; // the side the applied history entry holds alone (3: none)
     bool FThumbnailGuard = false;
     bool FUpdating = false;
 };

@@ -212,6 +212,16 @@ TEST_F(ResizeFormTest, OkRules)
     h.HistoryList->setCurrentRow(0);
     EXPECT_EQ(Text(h.WidthEdit), "400");
     EXPECT_EQ(h.MethodList->currentRow(), 0);
+
+    // An entry that holds the height alone keeps it so when taken again untouched.
+    Type(h.HeightEdit, "60");
+    h.accept();
+    TResizeForm& k = Show();
+    EXPECT_EQ(k.HistoryList->item(1)->text(), "Resized Image Height:60 pixels {Bicubic HQ VF}");
+    EXPECT_EQ(Text(k.WidthEdit), "80");
+    const TResamplingOptions again = k.GetOptions();
+    EXPECT_EQ(again.Width, 0);
+    EXPECT_EQ(again.Height, 60);
 }
 
 // The resolution: below 1 it counts as 96; the label opens the resolution dialog and takes its
