@@ -426,6 +426,8 @@ private:
     void* Owner() { return static_cast<QWidget*>(this); }
     TFileDialogResult RunDialog(const TFileDialogSpec& spec);
     bool RunPictureDialog(TOpenPictureDialog& dialog);
+    // The picture's resolution and whether its profile applies it (the resolution bit of the mask).
+    static void ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile);
     bool RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image);
 
     std::vector<std::string> FParams;

@@ -94,12 +94,7 @@ void TMainForm::EditResizeActionExecute()
     if (!ok) return;
     a->ResizeOptions = form.Options;
     a->StartResampling(true, [this](TImageForm* w) { OnResampleDone(w); });
-    a->Image->XDensity = form.HorzDPI;
-    a->Image->YDensity = form.VertDPI;
-    if (form.ResolutionFlag)
-        a->Image->MatchMask |= mmResolution;
-    else
-        a->Image->MatchMask &= uint16_t(~mmResolution);
+    ApplyResolution(*a->Image, form.HorzDPI, form.VertDPI, form.ResolutionFlag);
 }
 
 void TMainForm::OnResampleDone(TImageForm* window) { MakeImageWindow()->LoadSourceFromWindow(window, -1); }
