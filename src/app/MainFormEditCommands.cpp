@@ -97,7 +97,10 @@ void TMainForm::EditResizeActionExecute()
     ApplyResolution(*a->Image, form.HorzDPI, form.VertDPI, form.ResolutionFlag);
 }
 
-void TMainForm::OnResampleDone(TImageForm* window) { MakeImageWindow()->LoadSourceFromWindow(window, -1); }
+void TMainForm::OnResampleDone(TImageForm* window)
+{
+    MakeImageWindow()->LoadSourceFromWindow(window, -1);
+}
 
 void TMainForm::EditCropActionExecute()
 {

@@ -70,7 +70,8 @@ protected:
             spec.Filters = f->nameFilters();
             spec.DefaultSuffix = f->defaultSuffix();
             spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
-            for (const std::string& folder : d.RecentFolders()) spec.History << QString::fromStdString(folder);
+            for (const std::string& folder : d.RecentFolders())
+                spec.History << QString::fromStdString(folder);
             Dialogs.push_back(spec);
             if (!NextDir.empty()) {
                 std::filesystem::create_directories(NextDir);
@@ -285,7 +286,8 @@ TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
         EXPECT_EQ(d.windowTitle().toStdString(), "Open...");
         d.Loader = [](const TPictureRequest& r) {
             TPictureResult result = LoadDialogPicture(r);
-            if (result.Picture) result.Picture->SetGraphic(std::make_unique<TBitmapGraphic>(TestPattern(24, 18)));
+            if (result.Picture)
+                result.Picture->SetGraphic(std::make_unique<TBitmapGraphic>(TestPattern(24, 18)));
             return result;
         };
         d.SetInitialFolder(Dir.path().toStdString());

@@ -28,10 +28,19 @@ constexpr int KMinimumSide = 8;
 constexpr int KNoSide = 3;
 
 // Method list positions: the high-quality method first, then methods 0..2 in order.
-int MethodOfPosition(int position) { return position <= 0 ? 3 : position - 1; }
-int PositionOfMethod(int method) { return method >= 0 && method <= 2 ? method + 1 : 0; }
+int MethodOfPosition(int position)
+{
+    return position <= 0 ? 3 : position - 1;
+}
+int PositionOfMethod(int method)
+{
+    return method >= 0 && method <= 2 ? method + 1 : 0;
+}
 
-int ValidDPI(int dpi) { return dpi < 1 ? KDefaultDPI : dpi; }
+int ValidDPI(int dpi)
+{
+    return dpi < 1 ? KDefaultDPI : dpi;
+}
 
 } // namespace
 
@@ -51,7 +60,7 @@ TResizeForm::TResizeForm(QWidget* owner, TSettingsStore* settings, std::function
     auto* sizeGroup = new QGroupBox(" New Size ", this);
     auto* sizeGrid = new QGridLayout(sizeGroup);
     WidthLabel = new QLabel("&Width:", sizeGroup);
-    HeightLabel = new QLabel("&Height:", sizeGroup);
+    HeightLabel = new QLabel("Hei&ght:", sizeGroup);
     WidthEdit = new TSizeSpinBox(sizeGroup);
     WidthEdit->setObjectName("WidthEdit");
     HeightEdit = new TSizeSpinBox(sizeGroup);
@@ -102,7 +111,9 @@ TResizeForm::TResizeForm(QWidget* owner, TSettingsStore* settings, std::function
     for (int i = 0; i < 3; ++i) {
         FidelityLabels[i] = new QLabel(fidelityTexts[i], methodGroup);
         fidelityLabels->addWidget(FidelityLabels[i], i == 1 ? 1 : 0,
-                                  i == 0 ? Qt::AlignLeft : i == 1 ? Qt::AlignHCenter : Qt::AlignRight);
+                                  i == 0   ? Qt::AlignLeft
+                                  : i == 1 ? Qt::AlignHCenter
+                                           : Qt::AlignRight);
     }
     methodBox->addWidget(MethodList);
     methodBox->addWidget(FidelityTrackBar);
@@ -129,7 +140,8 @@ TResizeForm::TResizeForm(QWidget* owner, TSettingsStore* settings, std::function
     layout->addWidget(MakeDialogButtons(this, htResolution, FOnHelp));
     resize(560, 440);
 
-    connect(PurposeCombo, &QComboBox::currentIndexChanged, this, [this](int purpose) { PurposeChanged(purpose); });
+    connect(PurposeCombo, &QComboBox::currentIndexChanged, this,
+            [this](int purpose) { PurposeChanged(purpose); });
     connect(UnitsCombo, &QComboBox::currentIndexChanged, this, [this](int units) { UnitsChanged(units); });
     connect(WidthEdit, &TSizeSpinBox::Edited, this, [this] { SideEdited(0); });
     connect(HeightEdit, &TSizeSpinBox::Edited, this, [this] { SideEdited(1); });
@@ -159,7 +171,8 @@ void TResizeForm::showEvent(QShowEvent* event)
     FUpdating = true;
     HistoryList->clear();
     HistoryList->addItem("Original options");
-    for (const std::string& item : items) HistoryList->addItem(QString::fromStdString(item));
+    for (const std::string& item : items)
+        HistoryList->addItem(QString::fromStdString(item));
     const int first = items.empty() ? 0 : 1;
     HistoryList->setCurrentRow(first);
     FUpdating = false;
@@ -218,18 +231,27 @@ int TResizeForm::SidePixels(int side) const
 {
     const double v = Edit(side)->Value();
     switch (FUnits) {
-    case 1: return RoundInt(v * ImageSide(side) * 0.01);
-    case 2: return RoundInt(v * SideDPI(side));
-    default: return int(v);
+    case 1:
+        return RoundInt(v * ImageSide(side) * 0.01);
+    case 2:
+        return RoundInt(v * SideDPI(side));
+    default:
+        return int(v);
     }
 }
 
 void TResizeForm::WriteSidePixels(int side, int pixels)
 {
     switch (FUnits) {
-    case 1: Edit(side)->SetValue(double(RoundInt(pixels * 100.0 / std::max(1, ImageSide(side))))); break;
-    case 2: Edit(side)->SetValue(double(pixels) / SideDPI(side), 3); break;
-    default: Edit(side)->SetValue(pixels); break;
+    case 1:
+        Edit(side)->SetValue(double(RoundInt(pixels * 100.0 / std::max(1, ImageSide(side)))));
+        break;
+    case 2:
+        Edit(side)->SetValue(double(pixels) / SideDPI(side), 3);
+        break;
+    default:
+        Edit(side)->SetValue(pixels);
+        break;
     }
 }
 
@@ -262,7 +284,8 @@ void TResizeForm::UnitsChanged(int units)
     const int px[2] = {SidePixels(0), SidePixels(1)};
     FUnits = units;
     UpdateUnitControls();
-    for (int side = 0; side < 2; ++side) WriteSidePixels(side, px[side]);
+    for (int side = 0; side < 2; ++side)
+        WriteSidePixels(side, px[side]);
 }
 
 void TResizeForm::PurposeChanged(int purpose)
@@ -277,8 +300,7 @@ void TResizeForm::PurposeChanged(int purpose)
     UnitsCombo->setEnabled(!thumbnail);
     AspectCheckBox->setEnabled(!thumbnail);
     AspectLabel->setEnabled(!thumbnail);
-    if (!thumbnail && AspectCheckBox->isChecked() && !FThumbnailGuard)
-        FollowAspect(FUserSide == 1 ? 1 : 0);
+    if (!thumbnail && AspectCheckBox->isChecked() && !FThumbnailGuard) FollowAspect(FUserSide == 1 ? 1 : 0);
 }
 
 void TResizeForm::UpdateUnitControls()
@@ -293,7 +315,8 @@ void TResizeForm::UpdateMethodControls()
 {
     const bool fidelity = MethodList->currentRow() <= 0;
     FidelityTrackBar->setEnabled(fidelity);
-    for (QLabel* l : FidelityLabels) l->setEnabled(fidelity);
+    for (QLabel* l : FidelityLabels)
+        l->setEnabled(fidelity);
 }
 
 void TResizeForm::UpdateSideLabels()

@@ -25,7 +25,7 @@ class TSizeSpinBox;
 class TResizeForm : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     // settings: the resize history's group (may be null: no history); onHelp opens a help topic.
     TResizeForm(QWidget* owner, TSettingsStore* settings, std::function<void(int)> onHelp);
 
@@ -65,11 +65,11 @@ public:
     void EditResolution();
     void accept() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ApplyHistoryItem(int item);
     void WriteSidePixels(int side, int pixels);
     void SideEdited(int side);

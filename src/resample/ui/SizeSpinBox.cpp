@@ -18,7 +18,10 @@ TSizeSpinBox::TSizeSpinBox(QWidget* parent) : QAbstractSpinBox(parent)
     SetValue(0);
 }
 
-void TSizeSpinBox::SetInches(bool inches) { FInches = inches; }
+void TSizeSpinBox::SetInches(bool inches)
+{
+    FInches = inches;
+}
 
 double TSizeSpinBox::Value() const
 {

@@ -6,7 +6,7 @@
 class TSizeSpinBox : public QAbstractSpinBox
 {
     Q_OBJECT
-public:
+  public:
     explicit TSizeSpinBox(QWidget* parent = nullptr);
 
     // Inches: free text of digits and one decimal point; otherwise a whole number 0..10000.
@@ -24,14 +24,14 @@ public:
     // The next tenth of an inch up (steps > 0) or down, never below 0: 1.25 -> 1.30, 0.05 -> 0.00.
     static double StepInches(double value, int steps);
 
-signals:
+  signals:
     // The text changed by the user's typing or the arrows (not by SetValue).
     void Edited();
 
-protected:
+  protected:
     StepEnabled stepEnabled() const override;
 
-private:
+  private:
     bool FInches = false;
     bool FSetting = false;
 };

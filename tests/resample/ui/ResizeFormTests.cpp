@@ -22,7 +22,7 @@ namespace {
 
 class ResizeFormTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { EnsureGuiInvoker(); }
     void TearDown() override
     {
@@ -61,10 +61,11 @@ TEST_F(ResizeFormTest, InchArrowsStepToTheNextTenth)
         double value;
         int steps;
         double expected;
-    } rows[] = {{1.25, 1, 1.30}, {0.05, -1, 0.00}, {1.30, 1, 1.40}, {1.30, -1, 1.20},
+    } rows[] = {{1.25, 1, 1.30},  {0.05, -1, 0.00}, {1.30, 1, 1.40}, {1.30, -1, 1.20},
                 {0.00, -1, 0.00}, {2.99, -1, 2.80}, {7.00, 1, 7.10}};
     for (const auto& r : rows)
-        EXPECT_NEAR(TSizeSpinBox::StepInches(r.value, r.steps), r.expected, 1e-9) << r.value << " " << r.steps;
+        EXPECT_NEAR(TSizeSpinBox::StepInches(r.value, r.steps), r.expected, 1e-9)
+            << r.value << " " << r.steps;
 
     TSizeSpinBox box;
     box.SetInches(true);
