@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -252,15 +254,33 @@ TEST_F(ResizeFormTest, ResolutionLabel)
         r.DefaultForProfile = true;
         return true;
     };
-    g.EditResolution();
+    g.UnitsCombo->setCurrentIndex(2);
+    QTest::mouseClick(g.DPILabel, Qt::LeftButton); // the label is the way to the resolution dialog
     EXPECT_EQ(g.DPILabel->text(), "*at 150 DPI");
     EXPECT_EQ(g.HorzDPI, 150);
     EXPECT_TRUE(g.ResolutionFlag);
     // Inches now count at 150 dpi: 3 inches are 450 pixels.
-    g.UnitsCombo->setCurrentIndex(2);
     g.AspectCheckBox->setChecked(false);
     Type(g.WidthEdit, "3");
     EXPECT_EQ(g.SidePixels(0), 450);
+}
+
+// Help opens the topic the resize and resolution dialogs share.
+TEST_F(ResizeFormTest, HelpOpensItsTopic)
+{
+    std::vector<int> topics;
+    TResizeForm f(nullptr, &History, [&](int topic) { topics.push_back(topic); });
+    f.SetImage(400, 300, 96, 96, false);
+    f.show();
+    auto* buttons = f.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QAbstractButton* help = nullptr;
+    for (QAbstractButton* b : buttons->buttons())
+        if (b->text() == "&Help") help = b;
+    ASSERT_NE(help, nullptr);
+    help->click();
+    EXPECT_EQ(topics, std::vector<int>{91});
+    EXPECT_TRUE(f.isVisible());
 }
 
 } // namespace
