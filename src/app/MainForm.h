@@ -27,6 +27,9 @@ class QTabBar;
 class QToolBar;
 class QToolButton;
 class TJPEGImage;
+class TOpenPictureDialog;
+class TResizeForm;
+class TSavePictureDialog;
 struct TProfileEntry;
 class TLevelSpin;
 class TPaintedPanel;
@@ -375,6 +378,13 @@ public:
     // Stand-ins for the file dialogs and the profile editor (tests); empty: the real ones.
     std::function<TFileDialogResult(const TFileDialogSpec&)> FileDialogRunner;
     std::function<bool(TJPEGProfile&, const TJPEGImage&)> ProfileEditorRunner;
+    // Stand-ins that run the prepared picture dialogs (Open, Save As) and the resize dialog in place
+    // of showing them (tests); true = accepted. Empty: the dialogs are shown.
+    std::function<bool(TOpenPictureDialog&)> PictureDialogRunner;
+    std::function<bool(TResizeForm&)> ResizeDialogRunner;
+    void EditResizeActionExecute();
+    // The resize dialog's done callback: a new window takes the resampled picture.
+    void OnResampleDone(TImageForm* window);
     // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
     void CascadeImageWindows();
 
@@ -428,6 +438,9 @@ private:
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
     TFileDialogResult RunDialog(const TFileDialogSpec& spec);
+    bool RunPictureDialog(TOpenPictureDialog& dialog);
+    // The picture's resolution and whether its profile applies it (the resolution bit of the mask).
+    static void ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile);
     bool RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image);
 
     std::vector<std::string> FParams;
@@ -437,6 +450,9 @@ private:
     int NextCascadeStep = 0;
     bool FZoomTrackSetting = false; // the program moves the zoom slider
     std::vector<std::string> FProfileWarned; // default profiles already reported as unreadable
+    // The picture dialogs live as long as the window, so their last folder and size carry over.
+    TOpenPictureDialog* FOpenDialog = nullptr;
+    TSavePictureDialog* FSaveDialog = nullptr;
 };
 
 // The main window while it exists.

@@ -61,6 +61,7 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {ViewSrcAsResBtn, icBoth},
         {ZoomTrackBar, icBoth},
         {EditCropAction, icDisableWithoutImage},
+        {EditResizeAction, icBoth},
         {EditCommentAction, icBoth},
         {EditProfileAction, icBoth},
         {SelHideAction, icBoth},
@@ -265,6 +266,7 @@ void TMainForm::UpdateImageActions()
     SelDelAction->setEnabled(selections);
     SelDelAllAction->setEnabled(selections);
     EditCropAction->setEnabled(a->HasRectSelection() && a->SourceBitmap() != nullptr);
+    EditResizeAction->setEnabled(!a->Busy && a->SourceBitmap() != nullptr);
     ViewZoomFitAction->setEnabled(!a->IsZoomedToFit());
     ViewZoomInAction->setEnabled(a->CanZoomIn());
     ViewZoomOutAction->setEnabled(a->CanZoomOut());
