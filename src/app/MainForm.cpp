@@ -158,6 +158,9 @@ TMainForm::~TMainForm()
     FileQueue.clear();
     FIdleTimer->stop();
     FTimer.reset(); // terminates the timer thread and waits for it
+    // Batch jobs stop and end before anything they report to goes; none opens its log now.
+    Closing = true;
+    StopBatchJobs();
     // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
     StopImageWorkers();
     for (TImageForm* form : ImageWindows()) {
@@ -210,6 +213,8 @@ void TMainForm::CreateActions()
     make(FileSelSourceAction, "FileSelSourceAction", "Select So&urce...", {}, [this] { Scanner.SelectSource(); });
     make(FileAcquireAction, "FileAcquireAction", "&Acquire...", {}, [this] { Scanner.Acquire(); });
     make(FileMailAction, "FileMailAction", "&Mail Image", QKeySequence("Shift+M"), [this] { FileMailActionExecute(); });
+    make(FileBatchProcAction, "FileBatchProcAction", "Batch Processing...", QKeySequence("Ctrl+M"),
+         [this] { FileBatchProcActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
 
     auto compress = onActive([](TImageForm* a) {
@@ -304,6 +309,8 @@ void TMainForm::CreateMenus()
     }
     file->addAction(FileSaveProfileAction);
     file->addSeparator();
+    file->addAction(FileBatchProcAction);
+    file->addSeparator();
     file->addAction(FileSelSourceAction);
     file->addAction(FileAcquireAction);
     file->addSeparator();
@@ -354,6 +361,7 @@ void TMainForm::CreateMenus()
     fileBar->addAction(FileSaveAction);
     fileBar->addAction(FileAcquireAction);
     fileBar->addAction(FileMailAction);
+    fileBar->addAction(FileBatchProcAction);
     // The profile button runs Load Profile; its arrow drops the profile menu.
     ProfileBtn = new QToolButton(fileBar);
     ProfileBtn->setObjectName("ProfileBtn");
@@ -564,9 +572,7 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
 
 void TMainForm::OptPrefsActionExecute()
 {
-    QStringList names;
-    for (const std::string& n : ProfileNames) names << QString::fromStdString(n);
-    if (!EditPreferences(this, Prefs, names, OnHelp)) return;
+    if (!EditPreferences(this, Prefs, ToQStringList(ProfileNames), OnHelp)) return;
     SavePreferences(Settings.get(), Prefs, BatchOptions);
     ApplyPreferences();
 }
@@ -611,6 +617,8 @@ bool TMainForm::FormCloseQuery()
         HelpOfferShown = true;
         canClose = false;
     }
+    // Every running batch job is asked about, also when the help offer kept the program open.
+    if (!CloseBatchWindows()) canClose = false;
     if (canClose) {
         for (TImageForm* form : ImageWindows())
             if (!form->close()) {
@@ -619,6 +627,8 @@ bool TMainForm::FormCloseQuery()
             }
     }
     Closing = canClose;
+    // The jobs the user agreed to stop end now; each leaves the list when it ends.
+    if (canClose) WaitForBatchJobs();
     return canClose;
 }
 
@@ -635,6 +645,7 @@ void TMainForm::EndSession()
 {
     FSessionEnding = true;
     Closing = true;
+    StopBatchJobs();
     QCoreApplication::quit();
 }
 

@@ -35,6 +35,9 @@ class QTimer;
 class QWidget;
 class TExtTimer;
 class TImageForm;
+class TBatchOptionsForm;
+class TBatchProcess;
+class TBatchProgressForm;
 class TSettingsStore;
 class TTextCmd;
 
@@ -153,8 +156,9 @@ public:
     void ApplyPreferences();
 
     // ---- closing ----
-    // The close query: the help offer, then every image window's own query. True when the
-    // program may close.
+    // The close query: the help offer, the running batch jobs (each window asks whether to stop its
+    // job), then every image window's own query. True when the program may close; the jobs have
+    // then ended.
     bool FormCloseQuery();
     // The desktop session ends: agree at once and leave the event loop without close queries (the
     // settings are still saved when the window is destroyed).
@@ -274,6 +278,27 @@ public:
     std::function<bool(TJPEGProfile&, const TJPEGImage&)> ProfileEditorRunner;
     // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
     void CascadeImageWindows();
+    // The profile open dialog at folder; empty when cancelled.
+    std::string ChooseProfileFile(const std::string& folder);
+
+    // ---- batch jobs (MainFormBatch.cpp) ----
+    struct TBatchJobEntry
+    {
+        TBatchProcess* Job;
+        QPointer<TBatchProgressForm> Window; // gone once the user closed it
+        Qt::WindowStates MainState;          // the main window's state when the job started
+    };
+    // The running jobs, in start order; a job leaves the list when it ends.
+    std::vector<TBatchJobEntry> BatchJobList;
+    QAction* FileBatchProcAction;
+    void FileBatchProcActionExecute();
+    void BatchJobProgress(TBatchProcess* job);
+    void BatchJobDone(TBatchProcess* job);
+    // Asks every job to stop and waits, serving events, until each has ended and been freed.
+    void StopBatchJobs();
+    // Stand-ins for the batch options dialog (true: accepted) and the log window (tests); empty: the real ones.
+    std::function<bool(TBatchOptionsForm&)> BatchOptionsRunner;
+    std::function<void(const TBatchProcess&)> BatchLogRunner;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -319,6 +344,15 @@ private:
     int NextCascadeStep = 0;
     bool FZoomTrackSetting = false; // the program moves the zoom slider
     std::vector<std::string> FProfileWarned; // default profiles already reported as unreadable
+    int FLiveBatchJobs = 0; // jobs started and not yet freed
+    // Serves events until every job has been freed.
+    void WaitForBatchJobs();
+    // Asks every job's progress window to close; false when the user keeps a running job.
+    bool CloseBatchWindows();
+    // What the status bar shows of the jobs: the last job's total percent (-1: no job), and whether
+    // its progress window is visible.
+    int LastBatchPercent() const;
+    bool LastBatchWindowVisible() const;
 };
 
 // The main window while it exists.

@@ -22,13 +22,6 @@ namespace {
 
 const QStringList KProfileFilters = {"QMK Compression Profiles (*.qmp)", "All files (*)"};
 
-QStringList Folders(const std::vector<std::string>& folders)
-{
-    QStringList list;
-    for (const std::string& f : folders) list << QString::fromStdString(f);
-    return list;
-}
-
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
@@ -54,7 +47,7 @@ void TMainForm::FileOpenActionExecute()
 {
     const TFileDialogResult r =
         RunDialog({"Open...", QString::fromStdString(DialogFolders.OpenDir), OpenPictureFilters(FileFormatList()), "",
-                   false, Folders(DialogFolders.RecentOpenDirs)});
+                   false, ToQStringList(DialogFolders.RecentOpenDirs)});
     if (!r.FileName.isEmpty())
         NewImageWindow({r.FileName.toStdString()})->HasFileName = true; // a file chosen here saves in place
     // Cancelled or not, the folder the dialog was in is remembered.
@@ -69,7 +62,7 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
     // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
     const TFileDialogResult r =
         RunDialog({"Save As...", QString::fromStdString(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a)),
-                   {"JPEG Image File (*.jpg)"}, "jpg", true, Folders(DialogFolders.RecentSaveDirs)});
+                   {"JPEG Image File (*.jpg)"}, "jpg", true, ToQStringList(DialogFolders.RecentSaveDirs)});
     if (r.FileName.isEmpty()) return false;
     const std::string file = r.FileName.toStdString();
     const bool saved = a->SaveResult(file, false);
@@ -92,12 +85,17 @@ void TMainForm::FileExportBMPActionExecute()
 
 // ---- profiles ----
 
+std::string TMainForm::ChooseProfileFile(const std::string& folder)
+{
+    return RunDialog({"Open Profile...", QString::fromStdString(folder), KProfileFilters, "qmp", false})
+        .FileName.toStdString();
+}
+
 void TMainForm::FileLoadProfileActionExecute()
 {
     QDir().mkpath(QString::fromStdString(ProfileDir()));
-    const TFileDialogResult r =
-        RunDialog({"Open Profile...", QString::fromStdString(ProfileDir()), KProfileFilters, "qmp", false});
-    if (!r.FileName.isEmpty()) LoadProfileFile(r.FileName.toStdString());
+    const std::string file = ChooseProfileFile(ProfileDir());
+    if (!file.empty()) LoadProfileFile(file);
 }
 
 void TMainForm::LoadProfileFile(const std::string& fileName)
