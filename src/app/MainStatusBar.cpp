@@ -155,10 +155,15 @@ void TMainForm::DrawStatusProgress(QPainter& p, int percent, int extra, int kind
     p.fillRect(filled, KNavy);
     const QString text = ProgressText(percent, kind);
     p.save();
-    // The text fits the bar it stands in (the lower part only, with a second bar above).
-    if (p.fontMetrics().height() > main.height()) {
+    // The text fits the bar it stands in: its height (the lower part only, with a second bar above)
+    // and its width ("Batch Processing..100%" is wider than the panel in most fonts).
+    const int room = main.width() - 8;
+    if (p.fontMetrics().height() > main.height() || p.fontMetrics().horizontalAdvance(text) > room) {
         QFont small = p.font();
-        small.setPixelSize(std::max(6, main.height() - 1));
+        int px = std::min(QFontInfo(small).pixelSize(), main.height() - 1);
+        do {
+            small.setPixelSize(std::max(6, px--));
+        } while (px >= 6 && QFontMetrics(small).horizontalAdvance(text) > room);
         p.setFont(small);
     }
     p.setClipRect(filled);

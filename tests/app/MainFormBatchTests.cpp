@@ -172,6 +172,14 @@ TEST_F(MainFormBatchTest, TwoJobsBothRunAndTheStatusBarShowsTheOneStartedLast)
     EXPECT_EQ(Job(1)->FileCount(), 3);
     EXPECT_EQ(Job(0)->Progress().TotalPercent, first);
     EXPECT_EQ(Form->StatusPanelText(2), "Batch Processing..  0%");
+    {
+        // The text fits the panel: nothing is drawn at its left and right edges (inside the frame).
+        const QImage bar = Form->StatusPanels[1]->grab().toImage();
+        const QRgb ground = bar.pixel(bar.width() / 2, 1);
+        for (int y = 1; y < bar.height() - 2; ++y)
+            for (int x : {1, 2, 3, bar.width() - 5, bar.width() - 4, bar.width() - 3}) // the frame: 0 and width - 2
+                ASSERT_EQ(bar.pixel(x, y), ground) << x << "," << y;
+    }
     // The last job's window is shown: the activity panel's second lamp is orange.
     EXPECT_EQ(qRed(SecondLamp()), 0xF0);
     EXPECT_EQ(qGreen(SecondLamp()), 0x90);
