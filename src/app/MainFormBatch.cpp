@@ -43,6 +43,7 @@ private:
 
 void TMainForm::FileBatchProcActionExecute()
 {
+    if (Closing) return; // the program is waiting for its jobs to end
     // The open dialog in its several-files mode. Its description is made for this call alone, so the
     // Open command's dialog keeps its own title and single-file mode whatever happens here.
     TFileDialogSpec spec{"Select multiple images...", QString::fromStdString(DialogFolders.OpenDir),
