@@ -298,7 +298,7 @@ public:
     void StopBatchJobs();
     // Stand-ins for the batch options dialog (true: accepted) and the log window (tests); empty: the real ones.
     std::function<bool(TBatchOptionsForm&)> BatchOptionsRunner;
-    std::function<void(const TBatchProcess&)> BatchLogRunner;
+    std::function<void(QWidget* owner, const TBatchProcess&)> BatchLogRunner;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

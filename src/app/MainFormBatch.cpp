@@ -101,10 +101,13 @@ void TMainForm::BatchJobDone(TBatchProcess* job)
     // the window may be closed by the user from now on.
     if (entry.Window) entry.Window->ReleaseJob();
     if (!Closing && job->ErrorCount() > 0) {
+        // The log comes before the main window is restored: owned by a minimised window, it could be
+        // hidden with it while it waits for its OK.
+        QWidget* owner = isMinimized() ? nullptr : this;
         if (BatchLogRunner)
-            BatchLogRunner(*job);
+            BatchLogRunner(owner, *job);
         else
-            TLogForm::ShowLog(this, *job);
+            TLogForm::ShowLog(owner, *job);
     }
     setWindowState(entry.MainState);
     repaint();

@@ -65,7 +65,7 @@ protected:
             dialog.OKBtnClick();
             return dialog.result() == QDialog::Accepted;
         };
-        Form->BatchLogRunner = [this](const TBatchProcess& job) {
+        Form->BatchLogRunner = [this](QWidget*, const TBatchProcess& job) {
             Logs.push_back({job.ErrorCount(), job.FileCount()});
         };
     }
@@ -203,13 +203,16 @@ TEST_F(MainFormBatchTest, AForegroundJobWithErrorsShowsItsLogAndBringsTheMinimis
     Chosen = Pictures("c", 4, 64, 48, 1);
     Foreground = Minimize = true;
     bool minimisedWhileRunning = false;
-    Form->BatchLogRunner = [&](const TBatchProcess& job) {
+    QWidget* logOwner = Form.get();
+    Form->BatchLogRunner = [&](QWidget* owner, const TBatchProcess& job) {
         minimisedWhileRunning = Form->isMinimized();
+        logOwner = owner; // not the minimised main window, which could hide it
         Logs.push_back({job.ErrorCount(), job.FileCount()});
     };
     Form->FileBatchProcActionExecute(); // returns when the job's window has closed
     EXPECT_TRUE(Form->BatchJobList.empty());
     EXPECT_TRUE(minimisedWhileRunning);
+    EXPECT_EQ(logOwner, nullptr);
     EXPECT_EQ(Logs, (std::vector<std::pair<int, int>>{{1, 4}}));
     EXPECT_EQ(Form->windowState(), Qt::WindowMaximized);
     EXPECT_EQ(Outputs(), (QStringList{"c1.jpg", "c3.jpg", "c4.jpg"}));
