@@ -10,29 +10,12 @@
 #include <jpeglib.h>
 
 #include "BenchPhoto.h"
+#include "PlainDecode.h"
 #include "codec/JPEGImage.h"
 #include "codec/JpegDecode.h"
 #include "codec/JpegGlue.h"
 
 namespace {
-
-// The reference: the library alone, blue-green-red rows into one buffer (kept between rounds, as
-// the image keeps its bitmap when the size stays).
-void PlainDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& pixels)
-{
-    TJpegDecompressor d;
-    JpegMemorySource(d.Get(), file.data(), file.size());
-    jpeg_read_header(d.Get(), TRUE);
-    d->out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(d.Get());
-    const size_t stride = (size_t(d->output_width) * 3 + 3) & ~size_t(3);
-    if (pixels.size() != stride * d->output_height) pixels.resize(stride * d->output_height);
-    while (d->output_scanline < d->output_height) {
-        JSAMPROW row = &pixels[stride * d->output_scanline];
-        jpeg_read_scanlines(d.Get(), &row, 1);
-    }
-    jpeg_finish_decompress(d.Get());
-}
 
 template <class F> double Seconds(F&& f)
 {

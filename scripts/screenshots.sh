@@ -22,7 +22,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-cmake --build "$BUILD" -j3 --target dock_host menu_host quillmark >/dev/null
+cmake --build "$BUILD" -j3 --target dock_host menu_host quillmark picture_dialog_host >/dev/null
 
 PIDS=()
 cleanup() {
@@ -145,3 +145,19 @@ kill "${PIDS[-1]}" 2>/dev/null || true
 PIDS+=($!)
 wait_for "Menu host" && sleep 1
 shot angle-labels
+
+# ---- Picture dialogs on a folder of photographs (mate-backgrounds), a file selected ----
+kill "${PIDS[-1]}" 2>/dev/null || true
+PHOTOS=/usr/share/backgrounds/mate/nature
+if [ -d "$PHOTOS" ]; then
+  for mode in open save; do
+    "$BUILD/tests/picture_dialog_host" "$mode" "$PHOTOS" LadyBird.jpg 12 "$PHOTOS" /usr/share/backgrounds/mate/abstract \
+      >/dev/null 2>&1 &
+    PIDS+=($!)
+    sleep 3
+    shot "picture-$mode-dialog"
+    kill "${PIDS[-1]}" 2>/dev/null || true
+  done
+else
+  echo "no $PHOTOS: the picture dialogs are not shot" >&2
+fi

@@ -55,22 +55,6 @@ std::string ProgramFolder()
     return ec ? std::string() : IncludeBackslash(exe.parent_path().string());
 }
 
-int ZoomInStep(int z)
-{
-    if (z < 100) {
-        int n = std::max(1, RoundInt(100.0 / z) - 1);
-        return RoundInt(100.0 / n);
-    }
-    return (RoundInt(z * 0.01) + 1) * 100;
-}
-
-int ZoomOutStep(int z)
-{
-    if (z > 100) return std::max(1, RoundInt(z * 0.01) - 1) * 100;
-    int n = std::max(1, RoundInt(100.0 / z) + 1);
-    return RoundInt(100.0 / n);
-}
-
 } // namespace
 
 TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSettingsStore> settings,
@@ -106,6 +90,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateMenus();
     CreateImageMenu();
     CreateParamToolbars();
+    CreateToolbarMenu();
     CreateStatusBar();
     SetUpMenuLook(*this);
     // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
@@ -189,12 +174,7 @@ TMainForm::~TMainForm()
 void TMainForm::CreateActions()
 {
     auto make = [this](QAction*& action, const char* name, const char* caption, QKeySequence keys,
-                       std::function<void()> run) {
-        action = new QAction(QString::fromUtf8(caption), this);
-        action->setObjectName(name);
-        if (!keys.isEmpty()) action->setShortcut(keys);
-        connect(action, &QAction::triggered, this, [run] { run(); });
-    };
+                       std::function<void()> run) { action = MakeAction(name, caption, keys, std::move(run)); };
     auto onActive = [this](std::function<void(TImageForm*)> fn) {
         return [this, fn] {
             if (TImageForm* a = ActiveImage()) fn(a);
@@ -217,73 +197,11 @@ void TMainForm::CreateActions()
          [this] { FileBatchProcActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
 
-    auto compress = onActive([](TImageForm* a) {
-        if (a->Busy)
-            a->StopProcessing();
-        else
-            a->StartCompression();
-    });
-    make(EditCompressAction, "EditCompressAction", "Com&press", QKeySequence("Ctrl+P"), compress);
-    make(EditStopAction, "EditStopAction", "Stop", QKeySequence("Shift+P"), compress);
-    make(EditCopyAction, "EditCopyAction", "&Copy", QKeySequence("Ctrl+C"),
-         onActive([](TImageForm* a) { a->CopyToClipboard(); }));
-    make(EditPasteAction, "EditPasteAction", "&Paste as New Image", QKeySequence("Ctrl+V"),
-         [this] { MakeImageWindow()->LoadSourceFromClipboard(UntitledCounter++); });
-
-    make(SelRectAction, "SelRectAction", "&Rectangular", {}, onActive([](TImageForm* a) { a->SetSelectionShape(0); }));
-    make(SelElliptAction, "SelElliptAction", "&Elliptic", {}, onActive([](TImageForm* a) { a->SetSelectionShape(1); }));
-    make(SelPolyAction, "SelPolyAction", "&Polygonal", {}, onActive([](TImageForm* a) { a->SetSelectionShape(2); }));
-    auto* shapes = new QActionGroup(this);
-    for (QAction* a : {SelRectAction, SelElliptAction, SelPolyAction}) {
-        a->setCheckable(true);
-        shapes->addAction(a);
-    }
-    SelRectAction->setChecked(true);
-    make(SelDelAction, "SelDelAction", "&Delete", QKeySequence("Ctrl+D"),
-         onActive([](TImageForm* a) { a->DeleteLastSelection(); }));
-    make(SelDelAllAction, "SelDelAllAction", "Delele &All", QKeySequence("Ctrl+Alt+D"),
-         onActive([](TImageForm* a) { a->DeleteAllSelections(); }));
-
-    make(OptCompAutAction, "OptCompAutAction", "&Options change (automatically)", {}, [this] { AutoCompress = true; });
-    make(OptCompCmdAction, "OptCompCmdAction", "&Command", {}, [this] { AutoCompress = false; });
-    auto* compressOn = new QActionGroup(this);
-    for (QAction* a : {OptCompAutAction, OptCompCmdAction}) {
-        a->setCheckable(true);
-        compressOn->addAction(a);
-    }
-    OptCompAutAction->setChecked(true);
-    make(OptKeepDateAction, "OptKeepDateAction", "Keep original file date", {}, [this] {
-        Prefs.KeepOrigDatetime = OptKeepDateAction->isChecked();
-        ImageWindowPrefs().KeepOrigDatetime = Prefs.KeepOrigDatetime;
-        for (TImageForm* f : ImageWindows()) f->KeepOrigDatetime = Prefs.KeepOrigDatetime;
-    });
-    OptKeepDateAction->setCheckable(true);
-    make(OptMaxOptAction, "OptMaxOptAction", "Maximum optimization", {}, [this] {
-        Prefs.ExtraOptimization = OptMaxOptAction->isChecked();
-        ImageWindowPrefs().ExtraOptimization = Prefs.ExtraOptimization;
-        for (TImageForm* f : ImageWindows()) f->Image->OptimizeCoding = Prefs.ExtraOptimization;
-    });
-    OptMaxOptAction->setCheckable(true);
-    make(OptPrefsAction, "OptPrefsAction", "Program Preferences...", QKeySequence("Alt+A"), [this] { OptPrefsActionExecute(); });
-
-    // The zoom commands move the zoom slider with them.
-    auto zoomed = [this, onActive](std::function<void(TImageForm*)> zoom) {
-        return onActive([this, zoom](TImageForm* a) {
-            zoom(a);
-            SetZoomTrack(a->Zoom);
-        });
-    };
-    make(ViewZoomInAction, "ViewZoomInAction", "Zoom &In", QKeySequence("Ctrl+Up"),
-         zoomed([](TImageForm* a) { a->SetZoom(ZoomInStep(a->Zoom)); }));
-    make(ViewZoomOutAction, "ViewZoomOutAction", "Zoom &Out", QKeySequence("Ctrl+Down"),
-         zoomed([](TImageForm* a) { a->SetZoom(ZoomOutStep(a->Zoom)); }));
-    make(ViewZoomFitAction, "ViewZoomFitAction", "Zoom to &Fit", QKeySequence("Ctrl+Ins"),
-         zoomed([](TImageForm* a) { a->ZoomToFit(); }));
-    make(ViewActSizeAction, "ViewActSizeAction", "&Actual size", QKeySequence("Ctrl+1"),
-         zoomed([](TImageForm* a) { a->SetZoom(100); }));
-
-    make(WindowCascadeAction, "WindowCascadeAction", "&Cascade", {}, [this] { CascadeImageWindows(); });
-    make(WindowTileAction, "WindowTileAction", "&Tile", {}, [this] { MdiArea->tileSubWindows(); });
+    CreateEditActions();
+    CreateOptionActions();
+    CreateViewActions();
+    CreateWindowActions();
+    CreateHelpActions();
 }
 
 void TMainForm::CreateMenus()
@@ -318,157 +236,8 @@ void TMainForm::CreateMenus()
     file->addSeparator();
     file->addAction(FileExitAction);
 
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    edit->addAction(EditCompressAction);
-    edit->addAction(EditStopAction);
-    edit->addSeparator();
-    edit->addAction(EditCopyAction);
-    edit->addAction(EditPasteAction);
-
-    QMenu* sel = menuBar()->addMenu("&Selection");
-    sel->addAction(SelRectAction);
-    sel->addAction(SelElliptAction);
-    sel->addAction(SelPolyAction);
-    sel->addSeparator();
-    sel->addAction(SelDelAction);
-    sel->addAction(SelDelAllAction);
-
-    QMenu* opt = menuBar()->addMenu("&Options");
-    QMenu* advanced = opt->addMenu("Advanced");
-    advanced->addAction(OptKeepDateAction);
-    advanced->addAction(OptMaxOptAction);
-    opt->addSeparator();
-    QMenu* compressOn = opt->addMenu("Co&mpress on");
-    compressOn->addAction(OptCompAutAction);
-    compressOn->addAction(OptCompCmdAction);
-    opt->addSeparator();
-    opt->addAction(OptPrefsAction);
-
-    QMenu* view = menuBar()->addMenu("&View");
-    view->addAction(ViewZoomInAction);
-    view->addAction(ViewZoomOutAction);
-    view->addAction(ViewZoomFitAction);
-    view->addAction(ViewActSizeAction);
-
-    QMenu* window = menuBar()->addMenu("&Window");
-    window->addAction(WindowCascadeAction);
-    window->addAction(WindowTileAction);
-
-    QToolBar* fileBar = addToolBar("File");
-    fileBar->setObjectName("FileToolbar");
-    fileBar->addAction(FileOpenAction);
-    fileBar->addAction(FileSaveAsAction);
-    fileBar->addAction(FileSaveAction);
-    fileBar->addAction(FileAcquireAction);
-    fileBar->addAction(FileMailAction);
-    fileBar->addAction(FileBatchProcAction);
-    // The profile button runs Load Profile; its arrow drops the profile menu.
-    ProfileBtn = new QToolButton(fileBar);
-    ProfileBtn->setObjectName("ProfileBtn");
-    ProfileBtn->setText("Load Profile");
-    ProfileBtn->setToolTip("Loads a compression profile");
-    connect(ProfileBtn, &QToolButton::clicked, FileLoadProfileAction, &QAction::trigger);
-    connect(FileLoadProfileAction, &QAction::enabledChanged, ProfileBtn, &QWidget::setEnabled);
-    ProfileBtn->setMenu(LoadProfileMenu);
-    ProfileBtn->setPopupMode(QToolButton::MenuButtonPopup);
-    fileBar->addWidget(ProfileBtn);
-    QToolBar* editBar = addToolBar("Edit");
-    editBar->setObjectName("EditToolbar");
-    // One button carries Compress, or Stop while the active window works.
-    CompressBtn = new QToolButton(editBar);
-    CompressBtn->setObjectName("CompressBtn");
-    CompressBtn->setDefaultAction(EditCompressAction);
-    editBar->addWidget(CompressBtn);
-    editBar->addAction(EditCopyAction);
-    editBar->addAction(EditPasteAction);
-    // The zoom slider and the view button on a row of their own, where nothing hides them.
-    addToolBarBreak(Qt::TopToolBarArea);
-    ZoomToolbar = addToolBar("Zoom");
-    ZoomToolbar->setObjectName("ZoomToolbar");
-    ZoomToolbar->addAction(ViewZoomInAction);
-    ZoomToolbar->addAction(ViewZoomOutAction);
-    ZoomToolbar->addAction(ViewZoomFitAction);
-    ZoomToolbar->addAction(ViewActSizeAction);
-    ZoomTrackBar = new QSlider(Qt::Horizontal, ZoomToolbar);
-    ZoomTrackBar->setObjectName("ZoomTrackBar");
-    ZoomTrackBar->setRange(0, 100);
-    ZoomTrackBar->setValue(50);
-    ZoomTrackBar->setToolTip("Zoom");
-    ZoomTrackBar->setFixedWidth(110);
-    ZoomToolbar->addWidget(ZoomTrackBar);
-    connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });
-    // Vertical while the toolbar stands at the left or right.
-    connect(ZoomToolbar, &QToolBar::orientationChanged, this, [this](Qt::Orientation o) {
-        ZoomTrackBar->setOrientation(o);
-        ZoomTrackBar->setMinimumSize(0, 0);
-        ZoomTrackBar->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        if (o == Qt::Vertical)
-            ZoomTrackBar->setFixedHeight(110);
-        else
-            ZoomTrackBar->setFixedWidth(110);
-    });
-
-    ViewToolbar = addToolBar("View");
-    ViewToolbar->setObjectName("ViewToolbar");
-    ViewSrcAsResBtn = new QToolButton(ViewToolbar);
-    ViewSrcAsResBtn->setObjectName("ViewSrcAsResBtn");
-    ViewSrcAsResBtn->setText("Compare");
-    ViewSrcAsResBtn->setToolTip("Displays the source image instead of the result image (while pressed)");
-    ViewSrcAsResBtn->setStatusTip(ViewSrcAsResBtn->toolTip());
-    ViewToolbar->addWidget(ViewSrcAsResBtn);
-    // The left button only: pressed and released are the left button's.
-    connect(ViewSrcAsResBtn, &QToolButton::pressed, this, [this] {
-        if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(true);
-    });
-    connect(ViewSrcAsResBtn, &QToolButton::released, this, [this] {
-        if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(false);
-    });
-}
-
-void TMainForm::CreateImageMenu()
-{
-    ImageMenu = new QMenu(this);
-    ImageMenu->setObjectName("ImageMenu");
-    for (QAction* a : {EditCompressAction, EditStopAction, FileSaveAsAction, FileCloseAction, FileMailAction})
-        ImageMenu->addAction(a);
-    ImageMenu->addSeparator();
-    ImageMenu->addAction(EditCopyAction);
-    QMenu* selection = ImageMenu->addMenu("&Selection");
-    for (QAction* a : {SelRectAction, SelElliptAction, SelPolyAction}) selection->addAction(a);
-    ImageMenu->addSeparator();
-    ImageMenu->addAction(ViewZoomFitAction);
-    ImageMenu->addAction(ViewActSizeAction);
-    ImageMenu->addSeparator();
-
-    // The units of the status figures: bit 4 sizes in KBytes, 8 and 16 the download times.
-    QMenu* units = ImageMenu->addMenu("&File Size Units");
-    QAction* bytes = units->addAction("&Bytes");
-    QAction* kbytes = units->addAction("&KBytes");
-    units->addSeparator();
-    QAction* slow = units->addAction("Download Time at &28.8 Kbit");
-    QAction* fast = units->addAction("Download Time at &56 KBit");
-    for (QAction* a : {bytes, kbytes, slow, fast}) a->setCheckable(true);
-    auto change = [this](int set, int clear) {
-        Prefs.ImageInfoOptions = (Prefs.ImageInfoOptions | set) & ~clear;
-        ImageWindowPrefs().ImageInfoOptions = Prefs.ImageInfoOptions;
-        for (TImageForm* f : ImageWindows()) f->StatusBar->update();
-    };
-    connect(bytes, &QAction::triggered, this, [change] { change(0, 4); });
-    connect(kbytes, &QAction::triggered, this, [change] { change(4, 0); });
-    connect(slow, &QAction::triggered, this, [this, change] {
-        if (Prefs.ImageInfoOptions & 8) change(0, 8);
-        else change(8, 16);
-    });
-    connect(fast, &QAction::triggered, this, [this, change] {
-        if (Prefs.ImageInfoOptions & 16) change(0, 16);
-        else change(16, 8);
-    });
-    connect(units, &QMenu::aboutToShow, this, [this, bytes, kbytes, slow, fast] {
-        bytes->setChecked(!(Prefs.ImageInfoOptions & 4));
-        kbytes->setChecked(Prefs.ImageInfoOptions & 4);
-        slow->setChecked(Prefs.ImageInfoOptions & 8);
-        fast->setChecked(Prefs.ImageInfoOptions & 16);
-    });
+    CreateCommandMenus();
+    CreateToolbars();
 }
 
 // ---- the file queue and the idle pass ----
@@ -481,7 +250,9 @@ void TMainForm::AppIdle()
     }
     if (FirstIdle) FirstIdle = false;
     if (Splash) {
+        // A splash that was never shown is closed all the same, and freed.
         Splash->close();
+        Splash->deleteLater();
         Splash = nullptr;
         repaint();
     }
@@ -572,7 +343,8 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
 
 void TMainForm::OptPrefsActionExecute()
 {
-    if (!EditPreferences(this, Prefs, ToQStringList(ProfileNames), OnHelp)) return;
+    const QStringList names = ToQStringList(ProfileNames);
+    if (!EditPreferences(this, Prefs, names, OnHelp)) return;
     SavePreferences(Settings.get(), Prefs, BatchOptions);
     ApplyPreferences();
 }
@@ -590,6 +362,7 @@ void TMainForm::ApplyPreferences()
     p.WarnToSave = Prefs.WarnToSave;
     p.ImageInfoOptions = Prefs.ImageInfoOptions;
     p.Settings = Settings.get();
+    ApplyButtonStyles();
     for (TImageForm* f : ImageWindows()) {
         f->Image->ComprRatioMaxNumAppr = Prefs.ComprRatioMaxNumAppr;
         f->Image->ComprRatioMaxDiff = Prefs.ComprRatioMaxDiff;

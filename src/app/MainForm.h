@@ -16,6 +16,8 @@
 #include "codec/JPEGProfile.h"
 
 class QAction;
+class QActionGroup;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -197,14 +199,104 @@ public:
     QAction* ViewZoomOutAction;
     QAction* ViewZoomFitAction;
     QAction* ViewActSizeAction;
+    QAction* EditCropAction = nullptr;
+    QAction* EditResizeAction = nullptr;
+    QAction* EditCommentAction = nullptr;
+    QAction* EditProfileAction = nullptr;
+    QAction* SelHideAction = nullptr;
+    QAction* OptToolMoveAction = nullptr;
+    QAction* OptToolZoomAction = nullptr;
+    QAction* OptToolSelAction = nullptr;
+    QAction* OptPlainAction = nullptr;
+    QAction* OptSelAction = nullptr;
+    QAction* OptOptAction = nullptr;
+    QAction* OptProgAction = nullptr;
+    QAction* OptColorAction = nullptr;
+    QAction* OptGrayAction = nullptr;
+    QAction* OptEqAdjAction = nullptr;
+    QAction* OptEqFullAction = nullptr;
+    QAction* OptPrecNormAction = nullptr;
+    QAction* OptPrecHighAction = nullptr;
+    QAction* OptPrecLowAction = nullptr;
+    QAction* OptIntMarksAction = nullptr;
+    QAction* OptDPIAction = nullptr;
+    QAction* OptResetAction = nullptr;
+    QAction* ViewCenterAction = nullptr;
+    QAction* ViewArrHorzAction = nullptr;
+    QAction* ViewArrVertAction = nullptr;
+    QAction* ViewArrResAction = nullptr;
+    QAction* ViewInfoAction = nullptr;
     QAction* WindowCascadeAction;
-    QAction* WindowTileAction;
+    QAction* WindowTileHorzAction = nullptr;
+    QAction* WindowTileVertAction = nullptr;
+    QAction* WindowMinimizeAllAction = nullptr;
+    QAction* WindowArrangeAllAction = nullptr;
+    QAction* WindowFitAction = nullptr;
+    QAction* WindowDuplAction = nullptr;
+    QAction* HelpContentsAction = nullptr;
+    QAction* HelpTopicsAction = nullptr;
+    QAction* HelpSupportAction = nullptr;
+    QAction* HelpFeedbackAction = nullptr;
+    QAction* HelpTellFriendsAction = nullptr;
+    QAction* HelpWebSiteAction = nullptr;
+    QAction* HelpAboutAction = nullptr;
+    // View > Toolbars: one checkable item per toolbar, in the menu's order.
+    QMenu* ToolbarsMenu = nullptr;
+    std::vector<std::pair<QAction*, QToolBar*>> ToolbarItems;
+    // The menu of every toolbar, and the toolbar it was opened on.
+    QMenu* ToolbarMenu = nullptr;
+    QPointer<QToolBar> ToolbarMenuTarget;
+    QAction* ShowTipsItem = nullptr;
+    QAction* FlatButtonsItem = nullptr;
+    QAction* HiliteButtonsItem = nullptr;
+    QAction* DockedItem = nullptr;
+    QAction* HideToolbarItem = nullptr;
+    QMenu* WindowMenu = nullptr;
+
+    // ---- edit, selection, option, view, window and help commands ----
+    void EditCropActionExecute();
+    void EditCommentActionExecute();
+    void EditProfileActionExecute();
+    // byUser: run from a menu, a button or a key (it then runs its partner command too).
+    void OptToolActionExecute(uint8_t tool, bool byUser);
+    void OptSelectiveExecute(bool selective, bool byUser);
+    void OptProgressiveExecute(bool progressive);
+    void OptColorActionExecute();
+    void OptGrayActionExecute();
+    void OptEqualizerExecute(bool fullControl);
+    void OptPrecisionExecute(int mode);
+    void OptCompressOnExecute(bool automatic);
+    void OptIntMarksActionExecute();
+    void OptDPIActionExecute();
+    void OptResetActionExecute();
+    void ViewZoomExecute(const std::function<void(TImageForm*)>& zoom);
+    void ViewLayoutExecute(uint8_t layout);
+    void ViewInfoActionExecute();
+    void WindowTileExecute(bool rows);
+    void WindowMinimizeAllExecute();
+    void WindowArrangeAllExecute();
+    void WindowFitActionExecute();
+    void WindowDuplActionExecute();
+    void HelpAboutActionExecute();
+    // The window list at the end of the Window menu, rebuilt each time the menu opens.
+    void RebuildWindowList();
+    // Toolbar menu: the states of its items for the toolbar it opens on.
+    void ToolbarMenuPopup(QToolBar* bar, const QPoint& globalPos);
+    void ApplyButtonStyles();
+    void SyncToolbarItems();
     // The compress button carries Compress or Stop.
     QToolButton* CompressBtn = nullptr;
 
     // ---- toolbars and panel controls (object names as the field names) ----
     QToolBar* ComprToolbar = nullptr;
     QToolBar* PrefiltToolbar = nullptr;
+    QToolBar* FileToolbar = nullptr;
+    QToolBar* EditToolbar = nullptr;
+    QToolBar* SelToolbar = nullptr;
+    QToolBar* ToolsToolbar = nullptr;
+    QToolBar* WindowToolbar = nullptr;
+    QToolBar* OptionsToolbar = nullptr;
+    QToolBar* ControlsToolbar = nullptr;
     QToolBar* ZoomToolbar = nullptr;
     QToolBar* ViewToolbar = nullptr;
     QWidget* ComprPanel = nullptr;
@@ -307,7 +399,20 @@ protected:
 
 private:
     void CreateActions();
+    void CreateEditActions();
+    void CreateOptionActions();
+    void CreateViewActions();
+    void CreateWindowActions();
+    void CreateHelpActions();
     void CreateMenus();
+    // The menus after File, the eleven toolbars and the toolbar menu.
+    void CreateCommandMenus();
+    void CreateToolbars();
+    void CreateToolbarMenu();
+    // A checkable action in a group of its own kind (radio group).
+    QActionGroup* RadioGroup(std::initializer_list<QAction*> actions);
+    QAction* MakeAction(const char* name, const char* caption, const QKeySequence& keys,
+                        std::function<void()> run);
     void CreateImageMenu();
     void CreateParamToolbars();
     // A parameter toolbar: the area tabs beside two panels.

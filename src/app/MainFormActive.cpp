@@ -59,6 +59,39 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {ViewActSizeAction, icDisableWithoutImage},
         {ViewSrcAsResBtn, icBoth},
         {ZoomTrackBar, icBoth},
+        {EditCropAction, icDisableWithoutImage},
+        {EditCommentAction, icBoth},
+        {EditProfileAction, icBoth},
+        {SelHideAction, icBoth},
+        {OptToolMoveAction, icBoth},
+        {OptToolSelAction, icBoth},
+        {OptToolZoomAction, icBoth},
+        {OptPlainAction, icBoth},
+        {OptSelAction, icBoth},
+        {OptOptAction, icBoth},
+        {OptProgAction, icBoth},
+        {OptColorAction, icBoth},
+        {OptGrayAction, icBoth},
+        {OptEqAdjAction, icBoth},
+        {OptEqFullAction, icBoth},
+        {OptPrecNormAction, icDisableWithoutImage},
+        {OptPrecHighAction, icDisableWithoutImage},
+        {OptPrecLowAction, icDisableWithoutImage},
+        {OptIntMarksAction, icBoth},
+        {OptDPIAction, icBoth},
+        {OptResetAction, icBoth},
+        {ViewCenterAction, icBoth},
+        {ViewArrHorzAction, icBoth},
+        {ViewArrVertAction, icBoth},
+        {ViewArrResAction, icBoth},
+        {ViewInfoAction, icBoth},
+        {WindowCascadeAction, icBoth},
+        {WindowTileHorzAction, icBoth},
+        {WindowTileVertAction, icBoth},
+        {WindowMinimizeAllAction, icBoth},
+        {WindowArrangeAllAction, icBoth},
+        {WindowFitAction, icBoth},
+        {WindowDuplAction, icBoth},
     };
 }
 
@@ -171,6 +204,22 @@ void TMainForm::PullWindowState(TImageForm* a)
     ViewZoomInAction->setEnabled(a->CanZoomIn());
     ViewZoomOutAction->setEnabled(a->CanZoomOut());
     ViewActSizeAction->setEnabled(!a->IsActualSize());
+    // The checks of the window's tool, options and layout.
+    QAction* tools[] = {OptToolMoveAction, OptToolZoomAction, OptToolSelAction};
+    if (a->Tool <= 2) tools[a->Tool]->setChecked(true);
+    SelHideAction->setChecked(a->SelectionsHidden);
+    const TJPEGImage& image = *a->Image;
+    (image.SelectiveCompression ? OptSelAction : OptPlainAction)->setChecked(true);
+    (image.ProgressiveEncoding ? OptProgAction : OptOptAction)->setChecked(true);
+    (image.Grayscale ? OptGrayAction : OptColorAction)->setChecked(true);
+    (image.EqualizerFullControl ? OptEqFullAction : OptEqAdjAction)->setChecked(true);
+    QAction* precision[] = {OptPrecNormAction, OptPrecHighAction, OptPrecLowAction};
+    const int mode = image.Grayscale ? a->SavedPrecision : image.GetSubsampling();
+    if (mode >= 0 && mode <= 2) precision[mode]->setChecked(true);
+    // A grey picture has no chroma: the precision keeps its check but cannot be chosen.
+    for (QAction* p : precision) p->setEnabled(!image.Grayscale);
+    QAction* layouts[] = {ViewArrHorzAction, ViewArrVertAction, ViewArrResAction};
+    if (a->ViewLayout <= 2) layouts[a->ViewLayout]->setChecked(true);
 }
 
 // ---- command states ----
@@ -213,6 +262,7 @@ void TMainForm::UpdateImageActions()
     const bool selections = a->SelectionCount() > 0;
     SelDelAction->setEnabled(selections);
     SelDelAllAction->setEnabled(selections);
+    EditCropAction->setEnabled(a->HasRectSelection() && a->SourceBitmap() != nullptr);
     ViewZoomFitAction->setEnabled(!a->IsZoomedToFit());
     ViewZoomInAction->setEnabled(a->CanZoomIn());
     ViewZoomOutAction->setEnabled(a->CanZoomOut());

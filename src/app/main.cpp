@@ -5,14 +5,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/AboutBox.h"
 #include "app/EngineSetup.h"
+#include "app/HelpWindow.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "app/QuillmarkApplication.h"
 #include "app/ScannerCommands.h"
-#include "app/Splash.h"
 #include "codec/JPEGImage.h"
 #include "common/HandOver.h"
 #include "platform/MainThread.h"
@@ -43,11 +44,12 @@ int main(int argc, char** argv)
         QWidget* splash = nullptr;
         {
             TQtSettingsStore settings;
-            CheckColorDepth(&settings);
-            splash = ShowSplash(&settings);
+            QScreen* screen = QGuiApplication::primaryScreen();
+            splash = CreateSplash(&settings, screen ? screen->depth() : 0);
         }
         TMainForm mainForm(params);
         mainForm.Splash = splash;
+        mainForm.OnHelp = [&mainForm](int topic) { ShowHelpTopic(&mainForm, topic); };
         // Scanners: SANE devices served as sources, with the program's dialogs; the default source
         // is kept with the other settings.
         TQtTwainWindowHost scannerWindows;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "codec/CommentLimit.h"
 #include "codec/JPEGImage.h"
 #include "codec/RegionMask.h"
 #include "common/SettingsAccess.h"
@@ -257,6 +258,11 @@ void ProfileFromList(const TStringList& list, TJPEGProfile& rec)
     rec.RestartInterval = r.Int("RestartInterval", 0);
     rec.EqualizerFullControl = r.Bool("EqualizerFullControl", false);
     const std::string comment = r.Str("Comments");
+    // A longer line could never be written as a comment of the file: every run would fail.
+    if (comment.size() > MaxCommentLineBytes)
+        throw EReadError("The profile's comment is " + std::to_string(comment.size()) +
+                         " bytes long; a comment line can hold at most " + std::to_string(MaxCommentLineBytes) +
+                         " bytes");
     rec.Comments = comment.empty() ? std::string() : comment + "\r\n";
 
     TResamplingOptions& rs = rec.Resampling;

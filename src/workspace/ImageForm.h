@@ -86,6 +86,8 @@ public:
     static std::string WithReason(const std::string& message, const char* reason);
     // The source picture, or the rectangle of the last rectangular selection, to the clipboard.
     void CopyToClipboard();
+    // What CopyToClipboard puts there, as a 24-bit bitmap; empty when there is nothing to copy.
+    TBitmap ClipboardPicture() const;
     // The source bitmap as a Windows bitmap file; false (after a warning) on failure.
     bool ExportSourceBitmap(const std::string& fileName);
     // The percentages, ratio and panel colours after a run.

@@ -122,20 +122,17 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly, std::str
 
 // ---- clipboard and export ----
 
-void TImageForm::CopyToClipboard()
+TBitmap TImageForm::ClipboardPicture() const
 {
     const TBitmap* source = SourceBitmap();
-    if (!source) return;
-    if (!HasRectSelection()) {
-        SetClipboardBitmap(source->PixelFormat() == TPixelFormat::pf24bit ? *source : source->To24());
-        return;
-    }
+    if (!source) return TBitmap();
+    if (!HasRectSelection()) return source->PixelFormat() == TPixelFormat::pf24bit ? *source : source->To24();
     const TSelUnit& unit = Image->SelUnits.Item<TSelUnit>(Image->SelUnits.Count() - 1);
     const TZoomScales s = CalcZoomScales(100, FPicture.Width(), FPicture.Height());
     int x1 = RoundInt(double(unit.BegX) * s.MillionthToPixelX), x2 = RoundInt(double(unit.EndX) * s.MillionthToPixelX);
     int y1 = RoundInt(double(unit.BegY) * s.MillionthToPixelY), y2 = RoundInt(double(unit.EndY) * s.MillionthToPixelY);
     int w = std::abs(x1 - x2), h = std::abs(y1 - y2);
-    if (w < 1 || h < 1) return;
+    if (w < 1 || h < 1) return TBitmap();
     int left = std::min(x1, x2), top = std::min(y1, y2);
     TBitmap src24 = source->PixelFormat() == TPixelFormat::pf24bit ? TBitmap() : source->To24();
     const TBitmap& from = src24.Empty() ? *source : src24;
@@ -148,7 +145,13 @@ void TImageForm::CopyToClipboard()
         std::copy_n(from.ScanLine(sy) + size_t(sx0) * 3, size_t(sx1 - sx0) * 3, cut.ScanLine(y) + size_t(sx0 - left) * 3);
     }
     cut.Modified();
-    SetClipboardBitmap(cut);
+    return cut;
+}
+
+void TImageForm::CopyToClipboard()
+{
+    TBitmap picture = ClipboardPicture();
+    if (!picture.Empty()) SetClipboardBitmap(picture);
 }
 
 bool TImageForm::ExportSourceBitmap(const std::string& fileName)

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ImageTestKit.h"
+#include "RecordingLauncher.h"
 #include "app/MailImage.h"
 #include "common/CommLib.h"
 #include "common/StrRes.h"
@@ -16,34 +17,6 @@
 namespace {
 
 using namespace testkit;
-
-// Records what the mail module asks of the desktop instead of doing it.
-class TRecordingLauncher : public TMailLauncher
-{
-public:
-    std::string Composer = "/usr/bin/xdg-email"; // "" = not installed
-    bool StartSucceeds = true;
-    bool OpenSucceeds = true;
-    std::string Program;
-    std::vector<std::string> Args;
-    std::vector<std::string> Urls;
-    std::function<void(int)> OnExit;
-
-    std::string FindProgram(const std::string& name) override { return name == "xdg-email" ? Composer : ""; }
-    bool StartProcess(const std::string& program, const std::vector<std::string>& args,
-                      std::function<void(int)> onExit) override
-    {
-        Program = program;
-        Args = args;
-        OnExit = std::move(onExit);
-        return StartSucceeds;
-    }
-    bool OpenUrl(const std::string& url) override
-    {
-        Urls.push_back(url);
-        return OpenSucceeds;
-    }
-};
 
 class MailImageTest : public TFolderTest
 {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "ImageTestKit.h"
+#include "RecordingLauncher.h"
 #include "ScannerStub.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
@@ -22,19 +23,6 @@
 namespace {
 
 using namespace testkit;
-
-class TRecordingLauncher : public TMailLauncher
-{
-public:
-    std::vector<std::string> Args;
-    std::string FindProgram(const std::string&) override { return "/usr/bin/xdg-email"; }
-    bool StartProcess(const std::string&, const std::vector<std::string>& args, std::function<void(int)>) override
-    {
-        Args = args;
-        return true;
-    }
-    bool OpenUrl(const std::string&) override { return true; }
-};
 
 class MainFormFileTest : public TFolderTest
 {

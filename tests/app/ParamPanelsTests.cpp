@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ImageTestKit.h"
+#include "MainFormTestKit.h"
 #include "app/MainForm.h"
 #include "app/ParamWidgets.h"
 #include "app/QtSettingsStore.h"
@@ -23,27 +23,9 @@ namespace {
 
 using namespace testkit;
 
-class ParamPanelsTest : public TFolderTest
+class ParamPanelsTest : public TMainFormTest
 {
 protected:
-    void SetUp() override
-    {
-        TFolderTest::SetUp();
-        // The profiles (and the settings) of this test live in its own folder.
-        setenv("QM_SETTINGS_DIR", Dir.path().toLocal8Bit().constData(), 1);
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{},
-                                           std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
-        Form->resize(1100, 900);
-        Form->Prefs.ComprDelay = 0;
-        Form->ApplyPreferences();
-        Form->show();
-    }
-    void TearDown() override
-    {
-        for (TImageForm* f : Form->ImageWindows()) f->SetSaved(true);
-        Form.reset();
-        unsetenv("QM_SETTINGS_DIR");
-    }
     // A window on a picture of its own, compressed once and idle, with nothing pending.
     TImageForm* OpenIdle(const char* name, int w = 64, int h = 48)
     {
@@ -65,7 +47,6 @@ protected:
     // The slider moved as a user moves it: through the widget.
     static void Move(QSlider* bar, int position) { bar->setValue(position); }
 
-    std::unique_ptr<TMainForm> Form;
 };
 
 TEST_F(ParamPanelsTest, SlidersWriteIntoTheActiveWindowOnlyAndActivationShowsEachWindowsOwnValues)

@@ -169,3 +169,27 @@ TEST_F(ProfileFile, HostileAreasDamagedFilesAndFailedWrites)
     fs::permissions(Dir, fs::perms::owner_all);
     EXPECT_EQ(Get(kept), "MatchMask=1\r\n");
 }
+
+TEST_F(ProfileFile, ACommentLineTooLongForTheFileIsRefusedAndNothingApplied)
+{
+    TJPEGImage image;
+    image.LumQuality = 37;
+    // MatchMask 257: the comments and the qualities.
+    auto profile = [](size_t commentBytes) {
+        return "MatchMask=257\r\nComments=" + std::string(commentBytes, 'c') + "\r\nLumCompressionLevel=1\r\n";
+    };
+    const std::string fits = Put(profile(65533), "fits.qmp");
+    ReadProfileFile(image, fits);
+    EXPECT_EQ(image.Comments.Text().size(), 65533u + 2);
+    EXPECT_EQ(image.LumQuality, 100);
+
+    image.LumQuality = 37;
+    const std::string longer = Put(profile(65534), "long.qmp");
+    try {
+        ReadProfileFile(image, longer);
+        FAIL() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_NE(std::string(e.what()).find("65533"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(image.LumQuality, 37);
+}

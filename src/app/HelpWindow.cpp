@@ -1,0 +1,132 @@
+#include "app/HelpWindow.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+// The pages live in a library: their resource must be registered before the first use.
+static void InitHelpResource()
+{
+    Q_INIT_RESOURCE(help);
+}
+
+QString HelpPageFor(int topic)
+{
+    const char* page = "contents.html";
+    switch (topic) {
+    case htIndex:
+        page = "index.html";
+        break;
+    case htToolbars:
+        page = "toolbars.html";
+        break;
+    case htResolution:
+        page = "resolution.html";
+        break;
+    case htComments:
+        page = "comments.html";
+        break;
+    case htIntegrityMarks:
+        page = "intmarks.html";
+        break;
+    case htPreferences:
+        page = "preferences.html";
+        break;
+    case htProfiles:
+        page = "profiles.html";
+        break;
+    case htPictureDialogs:
+        page = "picturedialogs.html";
+        break;
+    case htBatchOptions:
+        page = "batch.html";
+        break;
+    case htHelpOffer:
+        page = "faq.html";
+        break;
+    default:
+        break;
+    }
+    return QString("qrc:/help/") + page;
+}
+
+THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
+{
+    static bool registered = (InitHelpResource(), true);
+    (void)registered;
+    setObjectName("HelpWindow");
+    setWindowTitle("Quillmark Help");
+    resize(620, 520);
+    auto* buttons = new QHBoxLayout;
+    auto button = [&](QToolButton*& b, const char* name, const char* text) {
+        b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setText(text);
+        buttons->addWidget(b);
+    };
+    button(ContentsBtn, "ContentsBtn", "&Contents");
+    button(IndexBtn, "IndexBtn", "&Index");
+    button(BackBtn, "BackBtn", "< &Back");
+    button(ForwardBtn, "ForwardBtn", "&Forward >");
+    buttons->addStretch();
+    Browser = new QTextBrowser(this);
+    Browser->setObjectName("HelpBrowser");
+    Browser->setOpenLinks(true);
+    Browser->setOpenExternalLinks(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(Browser);
+    BackBtn->setEnabled(false);
+    ForwardBtn->setEnabled(false);
+    connect(BackBtn, &QToolButton::clicked, Browser, &QTextBrowser::backward);
+    connect(ForwardBtn, &QToolButton::clicked, Browser, &QTextBrowser::forward);
+    connect(ContentsBtn, &QToolButton::clicked, this,
+            [this] { Browser->setSource(QUrl(HelpPageFor(htContents))); });
+    connect(IndexBtn, &QToolButton::clicked, this,
+            [this] { Browser->setSource(QUrl(HelpPageFor(htIndex))); });
+    connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QToolButton::setEnabled);
+    connect(Browser, &QTextBrowser::forwardAvailable, ForwardBtn, &QToolButton::setEnabled);
+    connect(Browser, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle("Quillmark Help - " + Browser->documentTitle()); });
+    // Closes when the main window closes.
+    if (owner) owner->installEventFilter(this);
+}
+
+bool THelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The main window hiding on its own (not minimised by the system) means it closed.
+    if (watched == parent() && event->type() == QEvent::Hide && !event->spontaneous()) close();
+    return QWidget::eventFilter(watched, event);
+}
+
+void THelpWindow::ShowTopic(int topic)
+{
+    Browser->setSource(QUrl(HelpPageFor(topic)));
+    // Qt refuses input to other windows under a modal dialog: asked from one, help is modal itself.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality wanted = modal && modal != this ? Qt::ApplicationModal : Qt::NonModal;
+    if (windowModality() != wanted) {
+        hide();
+        setWindowModality(wanted);
+    }
+    if (!FPlaced) {
+        // First shown beside the middle of the window that asked, not at a corner of the screen.
+        FPlaced = true;
+        if (QWidget* asker = modal ? modal : parentWidget())
+            move(asker->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+THelpWindow* ShowHelpTopic(QWidget* owner, int topic)
+{
+    auto* window = owner ? owner->findChild<THelpWindow*>("HelpWindow", Qt::FindDirectChildrenOnly) : nullptr;
+    if (!window) window = new THelpWindow(owner);
+    window->ShowTopic(topic);
+    return window;
+}
