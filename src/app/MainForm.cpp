@@ -28,6 +28,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "controls/DropTarget.h"
 #include "controls/FileDialog.h"
 #include "controls/TextCmd.h"
 #include "controls/ThrTimer.h"
@@ -132,11 +133,13 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     OptMaxOptAction->setChecked(Prefs.ExtraOptimization);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
+    CreateDropTarget();
     qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm()
 {
+    DropTarget->Unregister(); // no drop arrives while the window goes
     // Nothing new may start while the workers are waited for (the waits serve events): no second
     // start's names, no idle pass opening queued files, no timer tick starting a compression.
     CommandWindow->Close();
@@ -195,6 +198,8 @@ void TMainForm::CreateActions()
     make(FileMailAction, "FileMailAction", "&Mail Image", QKeySequence("Shift+M"), [this] { FileMailActionExecute(); });
     make(FileBatchProcAction, "FileBatchProcAction", "Batch Processing...", QKeySequence("Ctrl+M"),
          [this] { FileBatchProcActionExecute(); });
+    make(FileSysMenuAction, "FileSysMenuAction", "System Menu", QKeySequence("Ctrl+Alt+S"),
+         [this] { FileSysMenuActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
 
     CreateEditActions();
@@ -234,6 +239,8 @@ void TMainForm::CreateMenus()
     file->addSeparator();
     file->addAction(FileMailAction);
     file->addSeparator();
+    file->addAction(FileSysMenuAction);
+    file->addSeparator();
     file->addAction(FileExitAction);
 
     CreateCommandMenus();
@@ -248,7 +255,10 @@ void TMainForm::AppIdle()
         EndSession();
         return;
     }
-    if (FirstIdle) FirstIdle = false;
+    if (FirstIdle) {
+        DropTarget->Register(this);
+        FirstIdle = false;
+    }
     if (Splash) {
         // A splash that was never shown is closed all the same, and freed.
         Splash->close();

@@ -35,6 +35,8 @@ class QMdiSubWindow;
 class QMenu;
 class QTimer;
 class QWidget;
+class TDropFileTarget;
+class TDropTarget;
 class TExtTimer;
 class TImageForm;
 class TBatchOptionsForm;
@@ -84,6 +86,12 @@ public:
     void OpenQueuedFiles();
     void ReceiveInstanceCommand(const std::vector<std::string>& lines);
     TImageForm* NewImageWindow(const std::vector<std::string>& names);
+
+    // ---- files dropped on the window ----
+    // Accepts copy drops of files; registered with the window on the first idle pass.
+    TDropFileTarget* DropTarget = nullptr;
+    // Queues the dropped names; they open on the next idle pass.
+    void DropFileTargetDrop(TDropTarget* sender, Qt::KeyboardModifiers shiftState, QPoint point, uint32_t& effect);
 
     // ---- the timer ----
     void TimerTimer();
@@ -180,6 +188,7 @@ public:
     QAction* FileSelSourceAction;
     QAction* FileAcquireAction;
     QAction* FileMailAction;
+    QAction* FileSysMenuAction;
     QAction* FileExitAction;
     QAction* EditCompressAction;
     QAction* EditStopAction;
@@ -357,6 +366,8 @@ public:
     void FileLoadProfileActionExecute();
     void FileSaveProfileActionExecute();
     void FileMailActionExecute();
+    // The file-actions menu of a copy of the active window's result.
+    void FileSysMenuActionExecute();
     // Reads the profile into the active window, refreshes the controls and marks a change that
     // runs at the next tick; a file that does not exist does nothing.
     void LoadProfileFile(const std::string& fileName);
@@ -414,6 +425,8 @@ private:
     QAction* MakeAction(const char* name, const char* caption, const QKeySequence& keys,
                         std::function<void()> run);
     void CreateImageMenu();
+    // The drop target, and the edits of the panels passing file drags on to the window.
+    void CreateDropTarget();
     void CreateParamToolbars();
     // A parameter toolbar: the area tabs beside two panels.
     QToolBar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);

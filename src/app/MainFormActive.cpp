@@ -45,6 +45,7 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {FileLoadProfileAction, icBoth},
         {FileSaveProfileAction, icBoth},
         {FileMailAction, icDisableWithoutImage},
+        {FileSysMenuAction, icDisableWithoutImage},
         {EditCompressAction, icDisableWithoutImage},
         {EditStopAction, icDisableWithoutImage},
         {EditCopyAction, icBoth},
@@ -254,6 +255,7 @@ void TMainForm::UpdateImageActions()
     FileSaveAction->setEnabled(savable);
     FileSaveAsAction->setEnabled(savable);
     FileMailAction->setEnabled(savable);
+    FileSysMenuAction->setEnabled(savable);
     ViewSrcAsResBtn->setEnabled(savable);
     EditCompressAction->setEnabled(!a->Busy);
     EditStopAction->setEnabled(a->Busy && (a->ProgressOperation == 0 || a->ProgressOperation == 2));

@@ -366,7 +366,7 @@ void TMainForm::CreateImageMenu()
     ImageMenu->setObjectName("ImageMenu");
     ImageMenu->addActions({EditCompressAction, EditStopAction});
     ImageMenu->addSeparator();
-    ImageMenu->addActions({FileSaveAsAction, FileCloseAction, FileMailAction});
+    ImageMenu->addActions({FileSaveAsAction, FileCloseAction, FileMailAction, FileSysMenuAction});
     ImageMenu->addSeparator();
     ImageMenu->addActions({EditCopyAction, EditCropAction, EditResizeAction});
     ImageMenu->addSeparator();
