@@ -146,6 +146,9 @@ TMainForm::~TMainForm()
     FileQueue.clear();
     FIdleTimer->stop();
     FTimer.reset(); // terminates the timer thread and waits for it
+    // Batch jobs stop and end before anything they report to goes; none opens its log now.
+    Closing = true;
+    StopBatchJobs();
     // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
     StopImageWorkers();
     for (TImageForm* form : ImageWindows()) {
@@ -193,6 +196,8 @@ void TMainForm::CreateActions()
     make(FileSelSourceAction, "FileSelSourceAction", "Select So&urce...", {}, [this] { Scanner.SelectSource(); });
     make(FileAcquireAction, "FileAcquireAction", "&Acquire...", {}, [this] { Scanner.Acquire(); });
     make(FileMailAction, "FileMailAction", "&Mail Image", QKeySequence("Shift+M"), [this] { FileMailActionExecute(); });
+    make(FileBatchProcAction, "FileBatchProcAction", "Batch Processing...", QKeySequence("Ctrl+M"),
+         [this] { FileBatchProcActionExecute(); });
     make(FileSysMenuAction, "FileSysMenuAction", "System Menu", QKeySequence("Ctrl+Alt+S"),
          [this] { FileSysMenuActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
@@ -226,6 +231,8 @@ void TMainForm::CreateMenus()
         connect(m, &QMenu::aboutToShow, this, [this] { FillProfileMenu(); });
     }
     file->addAction(FileSaveProfileAction);
+    file->addSeparator();
+    file->addAction(FileBatchProcAction);
     file->addSeparator();
     file->addAction(FileSelSourceAction);
     file->addAction(FileAcquireAction);
@@ -346,8 +353,7 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
 
 void TMainForm::OptPrefsActionExecute()
 {
-    QStringList names;
-    for (const std::string& n : ProfileNames) names << QString::fromStdString(n);
+    const QStringList names = ToQStringList(ProfileNames);
     if (!EditPreferences(this, Prefs, names, OnHelp)) return;
     SavePreferences(Settings.get(), Prefs, BatchOptions);
     ApplyPreferences();
@@ -394,6 +400,8 @@ bool TMainForm::FormCloseQuery()
         HelpOfferShown = true;
         canClose = false;
     }
+    // Every running batch job is asked about, also when the help offer kept the program open.
+    if (!CloseBatchWindows()) canClose = false;
     if (canClose) {
         for (TImageForm* form : ImageWindows())
             if (!form->close()) {
@@ -402,6 +410,8 @@ bool TMainForm::FormCloseQuery()
             }
     }
     Closing = canClose;
+    // The jobs the user agreed to stop end now; each leaves the list when it ends.
+    if (canClose) WaitForBatchJobs();
     return canClose;
 }
 
@@ -418,6 +428,7 @@ void TMainForm::EndSession()
 {
     FSessionEnding = true;
     Closing = true;
+    StopBatchJobs();
     QCoreApplication::quit();
 }
 

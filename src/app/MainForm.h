@@ -42,6 +42,9 @@ class TDropFileTarget;
 class TDropTarget;
 class TExtTimer;
 class TImageForm;
+class TBatchOptionsForm;
+class TBatchProcess;
+class TBatchProgressForm;
 class TSettingsStore;
 class TTextCmd;
 
@@ -166,8 +169,9 @@ public:
     void ApplyPreferences();
 
     // ---- closing ----
-    // The close query: the help offer, then every image window's own query. True when the
-    // program may close.
+    // The close query: the help offer, the running batch jobs (each window asks whether to stop its
+    // job), then every image window's own query. True when the program may close; the jobs have
+    // then ended.
     bool FormCloseQuery();
     // The desktop session ends: agree at once and leave the event loop without close queries (the
     // settings are still saved when the window is destroyed).
@@ -387,6 +391,27 @@ public:
     void OnResampleDone(TImageForm* window);
     // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
     void CascadeImageWindows();
+    // The profile open dialog at folder; empty when cancelled.
+    std::string ChooseProfileFile(const std::string& folder);
+
+    // ---- batch jobs (MainFormBatch.cpp) ----
+    struct TBatchJobEntry
+    {
+        TBatchProcess* Job;
+        QPointer<TBatchProgressForm> Window; // gone once the user closed it
+        Qt::WindowStates MainState;          // the main window's state when the job started
+    };
+    // The running jobs, in start order; a job leaves the list when it ends.
+    std::vector<TBatchJobEntry> BatchJobList;
+    QAction* FileBatchProcAction;
+    void FileBatchProcActionExecute();
+    void BatchJobProgress(TBatchProcess* job);
+    void BatchJobDone(TBatchProcess* job);
+    // Asks every job to stop and waits, serving events, until each has ended and been freed.
+    void StopBatchJobs();
+    // Stand-ins for the batch options dialog (true: accepted) and the log window (tests); empty: the real ones.
+    std::function<bool(TBatchOptionsForm&)> BatchOptionsRunner;
+    std::function<void(QWidget* owner, const TBatchProcess&)> BatchLogRunner;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -453,6 +478,15 @@ private:
     // The picture dialogs live as long as the window, so their last folder and size carry over.
     TOpenPictureDialog* FOpenDialog = nullptr;
     TSavePictureDialog* FSaveDialog = nullptr;
+    int FLiveBatchJobs = 0; // jobs started and not yet freed
+    // Serves events until every job has been freed.
+    void WaitForBatchJobs();
+    // Asks every job's progress window to close; false when the user keeps a running job.
+    bool CloseBatchWindows();
+    // What the status bar shows of the jobs: the last job's total percent (-1: no job), and whether
+    // its progress window is visible.
+    int LastBatchPercent() const;
+    bool LastBatchWindowVisible() const;
 };
 
 // The main window while it exists.

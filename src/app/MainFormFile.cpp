@@ -116,12 +116,17 @@ void TMainForm::FileExportBMPActionExecute()
 
 // ---- profiles ----
 
+std::string TMainForm::ChooseProfileFile(const std::string& folder)
+{
+    return RunDialog({"Open Profile...", QString::fromStdString(folder), KProfileFilters, "qmp", false})
+        .FileName.toStdString();
+}
+
 void TMainForm::FileLoadProfileActionExecute()
 {
     QDir().mkpath(QString::fromStdString(ProfileDir()));
-    const TFileDialogResult r =
-        RunDialog({"Open Profile...", QString::fromStdString(ProfileDir()), KProfileFilters, "qmp", false});
-    if (!r.FileName.isEmpty()) LoadProfileFile(r.FileName.toStdString());
+    const std::string file = ChooseProfileFile(ProfileDir());
+    if (!file.empty()) LoadProfileFile(file);
 }
 
 void TMainForm::LoadProfileFile(const std::string& fileName)

@@ -34,6 +34,7 @@ const TGlyph KGlyphs[] = {
     {"EditCompressAction", "Go", KFile},
     {"FileAcquireAction", "Sc", KFile},
     {"FileMailAction", "@", KFile},
+    {"FileBatchProcAction", "Bt", KFile},
     {"EditStopAction", "St", KFile},
     {"ViewInfoAction", "i", KFile},
     {"HelpContentsAction", "?", KFile},
@@ -189,7 +190,7 @@ void TMainForm::CreateToolbars()
         addToolBar(area, toolbar);
     };
     bar(FileToolbar, "File", "FileToolbar", Qt::TopToolBarArea,
-        {FileOpenAction, FileSaveAsAction, FileSaveAction, FileAcquireAction, FileMailAction});
+        {FileOpenAction, FileSaveAsAction, FileSaveAction, FileAcquireAction, FileMailAction, FileBatchProcAction});
     // One button carries Compress, or Stop while the active window works.
     CompressBtn = new QToolButton(FileToolbar);
     CompressBtn->setObjectName("CompressBtn");
