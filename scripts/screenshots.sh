@@ -132,6 +132,11 @@ if [ -n "$photo" ]; then
   xdotool mousemove $((X + 42)) $((Y + 52))
   shot menus-file-open-over-photo
   xdotool key Escape
+  # Edit > Resize (Shift+S) on the photograph: the resize dialog with its history below.
+  xdotool search --onlyvisible --name "^Quillmark" windowfocus 2>/dev/null || true
+  xdotool key shift+s
+  wait_for "Resize/Resample Image" && shot resize-dialog
+  xdotool key Escape
   kill "${PIDS[-1]}" 2>/dev/null || true
   rm -rf "$home"
 else

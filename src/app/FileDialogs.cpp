@@ -13,13 +13,17 @@ TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec)
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     ListByNamesOnly(dialog);
     dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(spec.Save       ? QFileDialog::AnyFile
+                       : spec.Multiple ? QFileDialog::ExistingFiles
+                                       : QFileDialog::ExistingFile);
     dialog.setNameFilters(spec.Filters);
     if (!spec.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(spec.DefaultSuffix);
     if (!spec.History.isEmpty()) dialog.setHistory(spec.History);
     TFileDialogResult result;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        result.FileName = dialog.selectedFiles().first();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        result.FileNames = dialog.selectedFiles();
+        result.FileName = result.FileNames.first();
+    }
     result.Directory = dialog.directory().absolutePath();
     return result;
 }
@@ -43,4 +47,12 @@ QStringList OpenPictureFilters(const TFileFormatList& formats)
     for (const TClassEntry* c : order)
         filters << QString::fromStdString(c->Description) + " (" + patterns[c].join(' ') + ")";
     return filters;
+}
+
+QStringList ToQStringList(const std::vector<std::string>& items)
+{
+    QStringList list;
+    list.reserve(qsizetype(items.size()));
+    for (const std::string& item : items) list << QString::fromStdString(item);
+    return list;
 }

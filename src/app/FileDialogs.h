@@ -6,6 +6,8 @@
 // edit here.
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 class QWidget;
 class TFileFormatList;
@@ -18,11 +20,13 @@ struct TFileDialogSpec
     QString DefaultSuffix; // without the dot; empty: none
     bool Save = false;     // a save dialog (with the overwrite prompt) or an open one
     QStringList History;   // recently used folders, offered in the dialog
+    bool Multiple = false; // an open dialog that takes several files
 };
 
 struct TFileDialogResult
 {
     QString FileName;  // empty when cancelled
+    QStringList FileNames; // every chosen file (FileName is the first)
     QString Directory; // the folder the dialog was in when it closed, accepted or not
 };
 
@@ -31,3 +35,6 @@ TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec);
 // "All supported formats (*.jpg *.jpeg ...)" and one entry per format family ("JPEG Image File
 // (*.jpg *.jpeg ...)"), in registration order.
 QStringList OpenPictureFilters(const TFileFormatList& formats);
+
+// Folder histories, profile names and the like as the dialogs take them.
+QStringList ToQStringList(const std::vector<std::string>& items);

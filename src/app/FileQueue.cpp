@@ -1,6 +1,7 @@
 #include "app/FileQueue.h"
 
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "common/CommLib.h"
@@ -22,7 +23,7 @@ std::vector<std::string> CommandLineFileNames(const std::vector<std::string>& pa
 {
     std::vector<std::string> names;
     for (const std::string& p : params) {
-        if (Starts5(p, "http:") || Starts5(p, "file:")) {
+        if (Starts5(p, "http:") || Starts5(p, "file:") || IsSchemeAddress(p)) {
             names.push_back(p);
             continue;
         }
@@ -48,17 +49,28 @@ std::string FileUrlToPath(const std::string& url)
 
 void QueueFiles(const std::vector<std::string>& names, std::vector<std::string>& queue, TWindowHandle owner)
 {
+    // One box per address: a drop of the same address twice says it once.
+    std::set<std::string> reported;
+    const auto notCached = [&](const std::string& address) {
+        if (reported.insert(address).second) ShowError(owner, SImageNotCached);
+    };
     for (std::string name : names) {
         try {
             if (Starts5(name, "http:")) {
                 std::string cached = GetUrlCacheFileName(name);
                 if (!IsFile(cached)) {
-                    ShowError(owner, SImageNotCached);
+                    notCached(name);
                     continue;
                 }
                 name = cached;
             }
-            if (Starts5(name, "file:")) name = FileUrlToPath(name);
+            if (Starts5(name, "file:")) {
+                name = FileUrlToPath(name);
+            } else if (IsSchemeAddress(name) && !IsFile(name)) {
+                // Any other address (https, ftp...) is not downloaded either.
+                notCached(name);
+                continue;
+            }
             if (IsFile(name)) queue.push_back(name);
         } catch (const std::exception&) {
             // A name that cannot be understood opens nothing.

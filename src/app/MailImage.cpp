@@ -52,21 +52,13 @@ void WatchChild(pid_t pid, std::function<void(int)> onExit)
     timer->start(KExitPollMs);
 }
 
-// A new folder inside the run's private folder, for one mail's copy.
-std::string NewCopyFolder()
-{
-    std::string pattern = RunTempFolder().Path() + "/mailXXXXXX";
-    if (!mkdtemp(pattern.data())) throw EFCreateError("Cannot create a folder for the mail copy");
-    return pattern;
-}
-
 // Saves the copy into a fresh folder; the written path, or "" after the warning. made receives
 // what was created.
 std::string SaveMailCopy(const TMailJob& job, std::vector<std::string>& made)
 {
     std::string written;
     try {
-        const std::string folder = NewCopyFolder();
+        const std::string folder = NewCopyFolder("mail");
         made.push_back(folder);
         if (job.SaveCopy) written = job.SaveCopy(folder + "/" + job.Name);
     } catch (const std::exception&) {
@@ -101,6 +93,13 @@ void MailMessageFile(const TMailJob& job, const char* ext, std::vector<std::stri
 }
 
 } // namespace
+
+std::string NewCopyFolder(const std::string& prefix)
+{
+    std::string pattern = RunTempFolder().Path() + "/" + prefix + "XXXXXX";
+    if (!mkdtemp(pattern.data())) throw EFCreateError("Cannot create a folder for a copy of the result");
+    return pattern;
+}
 
 std::string TMailLauncher::FindProgram(const std::string& name)
 {

@@ -53,5 +53,9 @@ struct TMailJob
 // that hold them, for the caller to delete at exit.
 std::vector<std::string> MailImage(const TMailJob& job);
 
+// A new folder inside the run's private temporary folder ("<prefix>XXXXXX"), for one copy of a
+// result under its plain name. Raises EFCreateError when it cannot be made.
+std::string NewCopyFolder(const std::string& prefix);
+
 // The "mailto:" address: subject and the quoted body, both percent-encoded.
 std::string MailtoAddress(const std::string& subject, const std::string& body);

@@ -27,6 +27,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "controls/DropTarget.h"
 #include "controls/FileDialog.h"
 #include "controls/TextCmd.h"
 #include "controls/ThrTimer.h"
@@ -132,17 +133,22 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     OptMaxOptAction->setChecked(Prefs.ExtraOptimization);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
+    CreateDropTarget();
     qApp->installEventFilter(this);
 }
 
 TMainForm::~TMainForm()
 {
+    DropTarget->Unregister(); // no drop arrives while the window goes
     // Nothing new may start while the workers are waited for (the waits serve events): no second
     // start's names, no idle pass opening queued files, no timer tick starting a compression.
     CommandWindow->Close();
     FileQueue.clear();
     FIdleTimer->stop();
     FTimer.reset(); // terminates the timer thread and waits for it
+    // Batch jobs stop and end before anything they report to goes; none opens its log now.
+    Closing = true;
+    StopBatchJobs();
     // Every worker is stopped and waited for (serving its calls) before anything it uses goes.
     StopImageWorkers();
     for (TImageForm* form : ImageWindows()) {
@@ -190,6 +196,10 @@ void TMainForm::CreateActions()
     make(FileSelSourceAction, "FileSelSourceAction", "Select So&urce...", {}, [this] { Scanner.SelectSource(); });
     make(FileAcquireAction, "FileAcquireAction", "&Acquire...", {}, [this] { Scanner.Acquire(); });
     make(FileMailAction, "FileMailAction", "&Mail Image", QKeySequence("Shift+M"), [this] { FileMailActionExecute(); });
+    make(FileBatchProcAction, "FileBatchProcAction", "Batch Processing...", QKeySequence("Ctrl+M"),
+         [this] { FileBatchProcActionExecute(); });
+    make(FileSysMenuAction, "FileSysMenuAction", "System Menu", QKeySequence("Ctrl+Alt+S"),
+         [this] { FileSysMenuActionExecute(); });
     make(FileExitAction, "FileExitAction", "E&xit", {}, [this] { close(); });
 
     CreateEditActions();
@@ -222,10 +232,14 @@ void TMainForm::CreateMenus()
     }
     file->addAction(FileSaveProfileAction);
     file->addSeparator();
+    file->addAction(FileBatchProcAction);
+    file->addSeparator();
     file->addAction(FileSelSourceAction);
     file->addAction(FileAcquireAction);
     file->addSeparator();
     file->addAction(FileMailAction);
+    file->addSeparator();
+    file->addAction(FileSysMenuAction);
     file->addSeparator();
     file->addAction(FileExitAction);
 
@@ -241,7 +255,10 @@ void TMainForm::AppIdle()
         EndSession();
         return;
     }
-    if (FirstIdle) FirstIdle = false;
+    if (FirstIdle) {
+        DropTarget->Register(this);
+        FirstIdle = false;
+    }
     if (Splash) {
         // A splash that was never shown is closed all the same, and freed.
         Splash->close();
@@ -336,8 +353,7 @@ void TMainForm::FileSaveActionExecute(TImageForm* window)
 
 void TMainForm::OptPrefsActionExecute()
 {
-    QStringList names;
-    for (const std::string& n : ProfileNames) names << QString::fromStdString(n);
+    const QStringList names = ToQStringList(ProfileNames);
     if (!EditPreferences(this, Prefs, names, OnHelp)) return;
     SavePreferences(Settings.get(), Prefs, BatchOptions);
     ApplyPreferences();
@@ -384,6 +400,8 @@ bool TMainForm::FormCloseQuery()
         HelpOfferShown = true;
         canClose = false;
     }
+    // Every running batch job is asked about, also when the help offer kept the program open.
+    if (!CloseBatchWindows()) canClose = false;
     if (canClose) {
         for (TImageForm* form : ImageWindows())
             if (!form->close()) {
@@ -392,6 +410,8 @@ bool TMainForm::FormCloseQuery()
             }
     }
     Closing = canClose;
+    // The jobs the user agreed to stop end now; each leaves the list when it ends.
+    if (canClose) WaitForBatchJobs();
     return canClose;
 }
 
@@ -408,6 +428,7 @@ void TMainForm::EndSession()
 {
     FSessionEnding = true;
     Closing = true;
+    StopBatchJobs();
     QCoreApplication::quit();
 }
 

@@ -31,6 +31,9 @@ class TToolbar;
 class TToolbarButton;
 class QToolButton;
 class TJPEGImage;
+class TOpenPictureDialog;
+class TResizeForm;
+class TSavePictureDialog;
 struct TProfileEntry;
 class TLevelSpin;
 class TPaintedPanel;
@@ -39,8 +42,13 @@ class QMdiSubWindow;
 class QMenu;
 class QTimer;
 class QWidget;
+class TDropFileTarget;
+class TDropTarget;
 class TExtTimer;
 class TImageForm;
+class TBatchOptionsForm;
+class TBatchProcess;
+class TBatchProgressForm;
 class TSettingsStore;
 class TTextCmd;
 
@@ -85,6 +93,12 @@ public:
     void OpenQueuedFiles();
     void ReceiveInstanceCommand(const std::vector<std::string>& lines);
     TImageForm* NewImageWindow(const std::vector<std::string>& names);
+
+    // ---- files dropped on the window ----
+    // Accepts copy drops of files; registered with the window on the first idle pass.
+    TDropFileTarget* DropTarget = nullptr;
+    // Queues the dropped names; they open on the next idle pass.
+    void DropFileTargetDrop(TDropTarget* sender, Qt::KeyboardModifiers shiftState, QPoint point, uint32_t& effect);
 
     // ---- the timer ----
     void TimerTimer();
@@ -159,8 +173,9 @@ public:
     void ApplyPreferences();
 
     // ---- closing ----
-    // The close query: the help offer, then every image window's own query. True when the
-    // program may close.
+    // The close query: the help offer, the running batch jobs (each window asks whether to stop its
+    // job), then every image window's own query. True when the program may close; the jobs have
+    // then ended.
     bool FormCloseQuery();
     // The desktop session ends: agree at once and leave the event loop without close queries (the
     // settings are still saved when the window is destroyed).
@@ -180,6 +195,7 @@ public:
     QAction* FileSelSourceAction;
     QAction* FileAcquireAction;
     QAction* FileMailAction;
+    QAction* FileSysMenuAction;
     QAction* FileExitAction;
     QAction* EditCompressAction;
     QAction* EditStopAction;
@@ -367,6 +383,8 @@ public:
     void FileLoadProfileActionExecute();
     void FileSaveProfileActionExecute();
     void FileMailActionExecute();
+    // The file-actions menu of a copy of the active window's result.
+    void FileSysMenuActionExecute();
     // Reads the profile into the active window, refreshes the controls and marks a change that
     // runs at the next tick; a file that does not exist does nothing.
     void LoadProfileFile(const std::string& fileName);
@@ -378,8 +396,36 @@ public:
     // Stand-ins for the file dialogs and the profile editor (tests); empty: the real ones.
     std::function<TFileDialogResult(const TFileDialogSpec&)> FileDialogRunner;
     std::function<bool(TJPEGProfile&, const TJPEGImage&)> ProfileEditorRunner;
+    // Stand-ins that run the prepared picture dialogs (Open, Save As) and the resize dialog in place
+    // of showing them (tests); true = accepted. Empty: the dialogs are shown.
+    std::function<bool(TOpenPictureDialog&)> PictureDialogRunner;
+    std::function<bool(TResizeForm&)> ResizeDialogRunner;
+    void EditResizeActionExecute();
+    // The resize dialog's done callback: a new window takes the resampled picture.
+    void OnResampleDone(TImageForm* window);
     // Window > Cascade: every image window at its cascade step (CascadeRect), in creation order.
     void CascadeImageWindows();
+    // The profile open dialog at folder; empty when cancelled.
+    std::string ChooseProfileFile(const std::string& folder);
+
+    // ---- batch jobs (MainFormBatch.cpp) ----
+    struct TBatchJobEntry
+    {
+        TBatchProcess* Job;
+        QPointer<TBatchProgressForm> Window; // gone once the user closed it
+        Qt::WindowStates MainState;          // the main window's state when the job started
+    };
+    // The running jobs, in start order; a job leaves the list when it ends.
+    std::vector<TBatchJobEntry> BatchJobList;
+    QAction* FileBatchProcAction;
+    void FileBatchProcActionExecute();
+    void BatchJobProgress(TBatchProcess* job);
+    void BatchJobDone(TBatchProcess* job);
+    // Asks every job to stop and waits, serving events, until each has ended and been freed.
+    void StopBatchJobs();
+    // Stand-ins for the batch options dialog (true: accepted) and the log window (tests); empty: the real ones.
+    std::function<bool(TBatchOptionsForm&)> BatchOptionsRunner;
+    std::function<void(QWidget* owner, const TBatchProcess&)> BatchLogRunner;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -403,6 +449,8 @@ private:
     QAction* MakeAction(const char* name, const char* caption, const QKeySequence& keys,
                         std::function<void()> run);
     void CreateImageMenu();
+    // The drop target, and the edits of the panels passing file drags on to the window.
+    void CreateDropTarget();
     void CreateParamToolbars();
     // A parameter toolbar: the area tabs beside two panels.
     TToolbar* ParamToolbar(const char* title, const char* name, QTabBar* tabs, QWidget* left, QWidget* right);
@@ -433,6 +481,9 @@ private:
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
     TFileDialogResult RunDialog(const TFileDialogSpec& spec);
+    bool RunPictureDialog(TOpenPictureDialog& dialog);
+    // The picture's resolution and whether its profile applies it (the resolution bit of the mask).
+    static void ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile);
     bool RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image);
 
     std::vector<std::string> FParams;
@@ -442,6 +493,18 @@ private:
     int NextCascadeStep = 0;
     bool FZoomTrackSetting = false; // the program moves the zoom slider
     std::vector<std::string> FProfileWarned; // default profiles already reported as unreadable
+    // The picture dialogs live as long as the window, so their last folder and size carry over.
+    TOpenPictureDialog* FOpenDialog = nullptr;
+    TSavePictureDialog* FSaveDialog = nullptr;
+    int FLiveBatchJobs = 0; // jobs started and not yet freed
+    // Serves events until every job has been freed.
+    void WaitForBatchJobs();
+    // Asks every job's progress window to close; false when the user keeps a running job.
+    bool CloseBatchWindows();
+    // What the status bar shows of the jobs: the last job's total percent (-1: no job), and whether
+    // its progress window is visible.
+    int LastBatchPercent() const;
+    bool LastBatchWindowVisible() const;
 };
 
 // The main window while it exists.

@@ -46,6 +46,7 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {FileLoadProfileAction, icBoth},
         {FileSaveProfileAction, icBoth},
         {FileMailAction, icDisableWithoutImage},
+        {FileSysMenuAction, icDisableWithoutImage},
         {EditCompressAction, icDisableWithoutImage},
         {EditStopAction, icDisableWithoutImage},
         {EditCopyAction, icBoth},
@@ -61,6 +62,7 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {ViewSrcAsResBtn, icBoth},
         {ZoomTrackBar, icBoth},
         {EditCropAction, icDisableWithoutImage},
+        {EditResizeAction, icBoth},
         {EditCommentAction, icBoth},
         {EditProfileAction, icBoth},
         {SelHideAction, icBoth},
@@ -255,6 +257,7 @@ void TMainForm::UpdateImageActions()
     FileSaveAction->setEnabled(savable);
     FileSaveAsAction->setEnabled(savable);
     FileMailAction->setEnabled(savable);
+    FileSysMenuAction->setEnabled(savable);
     ViewSrcAsResBtn->setEnabled(savable);
     EditCompressAction->setEnabled(!a->Busy);
     EditStopAction->setEnabled(a->Busy && (a->ProgressOperation == 0 || a->ProgressOperation == 2));
@@ -264,6 +267,7 @@ void TMainForm::UpdateImageActions()
     SelDelAction->setEnabled(selections);
     SelDelAllAction->setEnabled(selections);
     EditCropAction->setEnabled(a->HasRectSelection() && a->SourceBitmap() != nullptr);
+    EditResizeAction->setEnabled(!a->Busy && a->SourceBitmap() != nullptr);
     ViewZoomFitAction->setEnabled(!a->IsZoomedToFit());
     ViewZoomInAction->setEnabled(a->CanZoomIn());
     ViewZoomOutAction->setEnabled(a->CanZoomOut());

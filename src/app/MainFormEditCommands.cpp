@@ -7,6 +7,9 @@
 #include "app/MainForm.h"
 #include "codec/JPEGImage.h"
 #include "codec/JPEGProfile.h"
+#include "common/StrRes.h"
+#include "platform/SettingsStore.h"
+#include "resample/ui/ResizeForm.h"
 #include "controls/ClipboardBitmap.h"
 #include "workspace/ImageForm.h"
 
@@ -52,9 +55,8 @@ void TMainForm::CreateEditActions()
                                  [this] { MakeImageWindow()->LoadSourceFromClipboard(UntitledCounter++); });
     EditCropAction =
         MakeAction("EditCropAction", "C&rop", QKeySequence("Ctrl+X"), [this] { EditCropActionExecute(); });
-    // The resize dialog is not part of the program yet: the command stays disabled until it is.
-    EditResizeAction = MakeAction("EditResizeAction", "Re&size...", QKeySequence("Shift+S"), [] {});
-    EditResizeAction->setEnabled(false);
+    EditResizeAction = MakeAction("EditResizeAction", "Re&size...", QKeySequence("Shift+S"),
+                                  [this] { EditResizeActionExecute(); });
     EditCommentAction = MakeAction("EditCommentAction", "Co&mment...", QKeySequence("Alt+T"),
                                    [this] { EditCommentActionExecute(); });
     EditProfileAction = MakeAction("EditProfileAction", "&Edit Profile...", QKeySequence("Alt+P"),
@@ -76,6 +78,28 @@ void TMainForm::CreateEditActions()
                                    SelHideAction->setChecked(a->SelectionsHidden);
                                }));
     SelHideAction->setCheckable(true);
+}
+
+void TMainForm::EditResizeActionExecute()
+{
+    TImageForm* a = ActiveImage();
+    if (!a || a->Busy) return;
+    const TBitmap* source = a->SourceBitmap();
+    if (!source) return;
+    std::unique_ptr<TSettingsStore> history = Settings ? Settings->OpenGroup(SResamplingSubKey) : nullptr;
+    TResizeForm form(this, history.get(), OnHelp);
+    form.SetImage(source->Width(), source->Height(), a->Image->XDensity, a->Image->YDensity,
+                  a->Image->MatchMask & mmResolution);
+    const bool ok = ResizeDialogRunner ? ResizeDialogRunner(form) : form.exec() == QDialog::Accepted;
+    if (!ok) return;
+    a->ResizeOptions = form.Options;
+    a->StartResampling(true, [this](TImageForm* w) { OnResampleDone(w); });
+    ApplyResolution(*a->Image, form.HorzDPI, form.VertDPI, form.ResolutionFlag);
+}
+
+void TMainForm::OnResampleDone(TImageForm* window)
+{
+    MakeImageWindow()->LoadSourceFromWindow(window, -1);
 }
 
 void TMainForm::EditCropActionExecute()

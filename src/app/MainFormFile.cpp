@@ -15,19 +15,13 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "formats/FileFormatList.h"
+#include "formats/ui/PictureDialog.h"
 #include "platform/SettingsStore.h"
 #include "workspace/ImageForm.h"
 
 namespace {
 
 const QStringList KProfileFilters = {"QMK Compression Profiles (*.qmp)", "All files (*)"};
-
-QStringList Folders(const std::vector<std::string>& folders)
-{
-    QStringList list;
-    for (const std::string& f : folders) list << QString::fromStdString(f);
-    return list;
-}
 
 bool FileExists(const std::string& path)
 {
@@ -50,31 +44,61 @@ TFileDialogResult TMainForm::RunDialog(const TFileDialogSpec& spec)
     return FileDialogRunner ? FileDialogRunner(spec) : RunFileDialog(this, spec);
 }
 
+bool TMainForm::RunPictureDialog(TOpenPictureDialog& dialog)
+{
+    dialog.OnHelp = OnHelp;
+    const bool accepted = PictureDialogRunner ? PictureDialogRunner(dialog) : dialog.Execute();
+    DialogFolders.FileDialogOptions = dialog.DisplayOptions();
+    return accepted;
+}
+
+namespace {
+
+// The folder the dialog was in when it closed, with its trailing separator.
+std::string DialogFolder(const TOpenPictureDialog& dialog)
+{
+    return IncludeBackslash(dialog.FileDialog()->directory().absolutePath().toStdString());
+}
+
+} // namespace
+
 void TMainForm::FileOpenActionExecute()
 {
-    const TFileDialogResult r =
-        RunDialog({"Open...", QString::fromStdString(DialogFolders.OpenDir), OpenPictureFilters(FileFormatList()), "",
-                   false, Folders(DialogFolders.RecentOpenDirs)});
-    if (!r.FileName.isEmpty())
-        NewImageWindow({r.FileName.toStdString()})->HasFileName = true; // a file chosen here saves in place
-    // Cancelled or not, the folder the dialog was in is remembered.
-    RememberDialogFolder(DialogFolders, TPictureDialog::Open, IncludeBackslash(r.Directory.toStdString()));
+    if (!FOpenDialog) FOpenDialog = new TOpenPictureDialog(this);
+    TOpenPictureDialog& d = *FOpenDialog;
+    d.setWindowTitle("Open...");
+    d.SetFilters(OpenPictureFilters(FileFormatList()));
+    d.SetInitialFolder(DialogFolders.OpenDir);
+    d.SetDisplayOptions(DialogFolders.FileDialogOptions);
+    d.SetRecentFolders(DialogFolders.RecentOpenDirs);
+    if (RunPictureDialog(d)) {
+        // The dialog has usually loaded the file already: the window takes that picture.
+        if (auto picture = d.TakePicture())
+            MakeImageWindow()->LoadSourceFromDialog(std::move(picture), d.FileInfo());
+        else
+            NewImageWindow({d.FileName()})->HasFileName = true; // a file chosen here saves in place
+    }
+    // Accepted or not, the folder the dialog was in is remembered.
+    RememberDialogFolder(DialogFolders, TPictureDialog::Open, DialogFolder(d));
 }
 
 bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
 {
     TImageForm* a = window ? window : ActiveImage();
     if (!a) return false;
+    if (!FSaveDialog) FSaveDialog = new TSavePictureDialog(this);
+    TSavePictureDialog& d = *FSaveDialog;
+    d.setWindowTitle("Save As...");
+    d.SetFilters({"JPEG Image File (*.jpg)"});
+    d.SetDisplayOptions(DialogFolders.FileDialogOptions);
+    d.SetRecentFolders(DialogFolders.RecentSaveDirs);
     // The dialog starts with the name that will be written, so its overwrite prompt asks about the
     // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
-    const TFileDialogResult r =
-        RunDialog({"Save As...", QString::fromStdString(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a)),
-                   {"JPEG Image File (*.jpg)"}, "jpg", true, Folders(DialogFolders.RecentSaveDirs)});
-    if (r.FileName.isEmpty()) return false;
-    const std::string file = r.FileName.toStdString();
-    const bool saved = a->SaveResult(file, false);
-    RememberDialogFolder(DialogFolders, TPictureDialog::Save, ExtractFilePath(file));
-    return saved;
+    d.SetFileName(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a));
+    const bool accepted = RunPictureDialog(d);
+    const std::string file = accepted ? d.FileName() : std::string();
+    RememberDialogFolder(DialogFolders, TPictureDialog::Save, DialogFolder(d));
+    return !file.empty() && a->SaveResult(file, false);
 }
 
 void TMainForm::FileExportBMPActionExecute()
@@ -92,12 +116,17 @@ void TMainForm::FileExportBMPActionExecute()
 
 // ---- profiles ----
 
+std::string TMainForm::ChooseProfileFile(const std::string& folder)
+{
+    return RunDialog({"Open Profile...", QString::fromStdString(folder), KProfileFilters, "qmp", false})
+        .FileName.toStdString();
+}
+
 void TMainForm::FileLoadProfileActionExecute()
 {
     QDir().mkpath(QString::fromStdString(ProfileDir()));
-    const TFileDialogResult r =
-        RunDialog({"Open Profile...", QString::fromStdString(ProfileDir()), KProfileFilters, "qmp", false});
-    if (!r.FileName.isEmpty()) LoadProfileFile(r.FileName.toStdString());
+    const std::string file = ChooseProfileFile(ProfileDir());
+    if (!file.empty()) LoadProfileFile(file);
 }
 
 void TMainForm::LoadProfileFile(const std::string& fileName)

@@ -37,6 +37,7 @@ const TGlyph KGlyphs[] = {
     {"EditCompressAction", "Go", KFile},
     {"FileAcquireAction", "Sc", KFile},
     {"FileMailAction", "@", KFile},
+    {"FileBatchProcAction", "Bt", KFile},
     {"EditStopAction", "St", KFile},
     {"ViewInfoAction", "i", KFile},
     {"HelpContentsAction", "?", KFile},
@@ -300,7 +301,7 @@ void TMainForm::CreateToolbars()
     ProfileBtn->SetDropdownArrowWidth(12);
     ProfileBtn->SetAction(FileLoadProfileAction);
     ProfileBtn->setToolTip("Loads a compression profile");
-    FileToolbar->ArrangeControls();
+    fill(FileToolbar, {KSep, {FileBatchProcAction}});
 
     SelectionToolbar = MakeToolbar("Selection", "SelectionToolbar", TopDockBar, 0, 330);
     fill(SelectionToolbar, {{SelRectAction, 7}, {SelElliptAction, 7}, {SelPolyAction, 7}, KSep, {SelHideAction},
@@ -469,7 +470,7 @@ void TMainForm::CreateImageMenu()
     ImageMenu->setObjectName("ImageMenu");
     ImageMenu->addActions({EditCompressAction, EditStopAction});
     ImageMenu->addSeparator();
-    ImageMenu->addActions({FileSaveAsAction, FileCloseAction, FileMailAction});
+    ImageMenu->addActions({FileSaveAsAction, FileCloseAction, FileMailAction, FileSysMenuAction});
     ImageMenu->addSeparator();
     ImageMenu->addActions({EditCopyAction, EditCropAction, EditResizeAction});
     ImageMenu->addSeparator();

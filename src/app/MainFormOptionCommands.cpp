@@ -179,13 +179,18 @@ void TMainForm::OptDPIActionExecute()
     form.VertDPI = a->Image->YDensity;
     form.DefaultForProfile = a->Image->MatchMask & mmResolution;
     if (form.exec() != QDialog::Accepted) return;
-    a->Image->XDensity = form.HorzDPI;
-    a->Image->YDensity = form.VertDPI;
-    if (form.DefaultForProfile)
-        a->Image->MatchMask |= mmResolution;
-    else
-        a->Image->MatchMask &= uint16_t(~mmResolution);
+    ApplyResolution(*a->Image, form.HorzDPI, form.VertDPI, form.DefaultForProfile);
     a->MarkParamsChanged(true);
+}
+
+void TMainForm::ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile)
+{
+    image.XDensity = horzDPI;
+    image.YDensity = vertDPI;
+    if (forProfile)
+        image.MatchMask |= mmResolution;
+    else
+        image.MatchMask &= uint16_t(~mmResolution);
 }
 
 void TMainForm::OptResetActionExecute()

@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "app/ParamWidgets.h"
+#include "batch/BatchProcess.h"
 #include "platform/Round.h"
 #include "workspace/ImageForm.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int KProgressWidth = 120;
 constexpr int KActivityWidth = 60;
+constexpr int KBatchKind = 5; // the progress kind of a batch job
 const QColor KNavy(0x00, 0x00, 0x80);
 
 const char* OperationName(int kind)
@@ -94,10 +96,11 @@ void TMainForm::RepaintStatusBar()
 QString TMainForm::StatusPanelText(int panel) const
 {
     TImageForm* a = ActiveImage();
-    if (!a) return QString();
-    if (panel == 1) return QString::fromStdString(a->GetSourceInfoText());
+    if (panel == 1) return a ? QString::fromStdString(a->GetSourceInfoText()) : QString();
     if (panel != 2) return QString();
-    if (a->Busy) return ProgressText(a->ProgressPercent, a->ProgressOperation);
+    if (a && a->Busy) return ProgressText(a->ProgressPercent, a->ProgressOperation);
+    if (LastBatchPercent() >= 0) return ProgressText(LastBatchPercent(), KBatchKind);
+    if (!a) return QString();
     return a->HasPendingChanges() ? "Changed" : "Done.";
 }
 
@@ -117,6 +120,9 @@ void TMainForm::StatusBarDrawPanel(QPainter& p, int panel, const QRect& rect)
             const bool search = a->ProgressOperation == 0 && a->ProgressTrialPercent >= 0;
             DrawStatusProgress(p, a->ProgressPercent, search ? a->ProgressTrialPercent : -1, a->ProgressOperation,
                                rect);
+        } else if (LastBatchPercent() >= 0) {
+            // The job started last; an idle window's state word would fall on the bar's text.
+            DrawStatusProgress(p, LastBatchPercent(), -1, KBatchKind, rect);
         } else if (a) {
             p.setPen(a->HasPendingChanges() ? KNavy : palette().color(QPalette::WindowText));
             p.drawText(rect, Qt::AlignCenter, StatusPanelText(2));
@@ -125,10 +131,14 @@ void TMainForm::StatusBarDrawPanel(QPainter& p, int panel, const QRect& rect)
             SunkenFrame(p, rect.adjusted(0, 0, -1, -1));
         }
     } else if (panel == 3) {
-        const bool busy = a && a->Busy;
+        // Ready (green, grey); working in view (grey, orange): the active window, or the last job
+        // with its progress window shown; a job working out of view (green, blue).
+        const QColor grey(0xA0, 0xA0, 0xA0), green(0x20, 0xC0, 0x20), orange(0xF0, 0x90, 0x10), blue(0x30, 0x60, 0xE0);
+        const bool busy = (a && a->Busy) || LastBatchWindowVisible();
+        const bool background = !busy && !BatchJobList.empty();
         const int y = rect.center().y();
-        Lamp(p, QPoint(rect.left() + 4 + 7, y), busy ? QColor(0xA0, 0xA0, 0xA0) : QColor(0x20, 0xC0, 0x20));
-        Lamp(p, QPoint(rect.left() + 4 + 23, y), busy ? QColor(0xF0, 0x90, 0x10) : QColor(0xA0, 0xA0, 0xA0));
+        Lamp(p, QPoint(rect.left() + 4 + 7, y), busy ? grey : green);
+        Lamp(p, QPoint(rect.left() + 4 + 23, y), busy ? orange : background ? blue : grey);
     }
 }
 
@@ -145,10 +155,15 @@ void TMainForm::DrawStatusProgress(QPainter& p, int percent, int extra, int kind
     p.fillRect(filled, KNavy);
     const QString text = ProgressText(percent, kind);
     p.save();
-    // The text fits the bar it stands in (the lower part only, with a second bar above).
-    if (p.fontMetrics().height() > main.height()) {
+    // The text fits the bar it stands in: its height (the lower part only, with a second bar above)
+    // and its width ("Batch Processing..100%" is wider than the panel in most fonts).
+    const int room = main.width() - 8;
+    if (p.fontMetrics().height() > main.height() || p.fontMetrics().horizontalAdvance(text) > room) {
         QFont small = p.font();
-        small.setPixelSize(std::max(6, main.height() - 1));
+        int px = std::min(QFontInfo(small).pixelSize(), main.height() - 1);
+        do {
+            small.setPixelSize(std::max(6, px--));
+        } while (px >= 6 && QFontMetrics(small).horizontalAdvance(text) > room);
         p.setFont(small);
     }
     p.setClipRect(filled);

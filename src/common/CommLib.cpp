@@ -153,6 +153,17 @@ std::string GetLongPathNameStr(const std::string& path)
     return result;
 }
 
+bool IsSchemeAddress(const std::string& name)
+{
+    const auto alpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (name.empty() || !alpha(name[0])) return false;
+    size_t i = 1;
+    while (i < name.size() && (alpha(name[i]) || (name[i] >= '0' && name[i] <= '9') || name[i] == '+' ||
+                               name[i] == '-' || name[i] == '.'))
+        ++i;
+    return name.compare(i, 3, "://") == 0;
+}
+
 std::string UrlDecode(const std::string& text)
 {
     std::string out;

@@ -48,6 +48,9 @@ std::string GetLongPathNameStr(const std::string& path);
 // "'$xy' is not a valid integer value". A "%" with fewer than two characters after it (other than
 // a final "%%") is copied unchanged together with what follows it.
 std::string UrlDecode(const std::string& text);
+// The name begins with a URL scheme and "://" ("https://...", "ftp://..."): an address, not a
+// file name.
+bool IsSchemeAddress(const std::string& name);
 // The local copy of a web address in the browser's cache. There is no browser cache to ask on this
 // platform, so the result is always "" (a cache miss); callers show their own message.
 std::string GetUrlCacheFileName(const std::string& url);

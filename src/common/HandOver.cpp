@@ -1,5 +1,7 @@
 #include "common/HandOver.h"
 
+#include "common/CommLib.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -114,7 +116,7 @@ std::string BuildHandOverText(const std::vector<std::string>& params, const std:
 {
     std::string text;
     for (const std::string& p : params) {
-        if (p.empty() || p[0] == '/' || StartsWith5(p, "http:") || StartsWith5(p, "file:"))
+        if (p.empty() || p[0] == '/' || StartsWith5(p, "http:") || StartsWith5(p, "file:") || IsSchemeAddress(p))
             text += p;
         else
             text += folder + (folder.empty() || folder.back() == '/' ? "" : "/") + p;

@@ -17,6 +17,10 @@ inline constexpr const char* SYes = "Yes";
 inline constexpr const char* SCancel = "Cancel";
 inline constexpr const char* SDontShowAgain = "  Don't show this message again";
 
+// The file-actions menu.
+inline constexpr const char* SCannotStartProgram = "Cannot start ";
+inline constexpr const char* SCannotOpenFile = "Cannot open ";
+
 // Mail.
 inline constexpr const char* SUnableToSendMail = "Unable to send mail";
 inline constexpr const char* SCannotCreateMailTempFile = "Cannot create a temporary file to mail image";

@@ -4,6 +4,7 @@
 
 #include "ImageTestKit.h"
 #include "app/FileQueue.h"
+#include "common/StrRes.h"
 #include "platform/Exceptions.h"
 
 namespace {
@@ -38,14 +39,45 @@ TEST_F(FileQueueTest, OnlyExistingFilesAreQueuedInOrderAndABadNameDoesNotStopThe
     EXPECT_NE(Box.Calls()[0].Text.find("not cached"), std::string::npos);
 }
 
+// Addresses are never downloaded: each one shows the not-cached box once per call, and nothing opens.
+TEST_F(FileQueueTest, WebAddressesShowOneBoxEachAndOpenNothing)
+{
+    const std::string local = Path("p.jpg");
+    std::ofstream(local) << "x";
+    const struct
+    {
+        std::vector<std::string> Names;
+        size_t Boxes;
+        std::vector<std::string> Queued;
+    } cases[] = {
+        {{"https://example.invalid/p.jpg"}, 1, {}},
+        {{"https://a.invalid/p.jpg", "https://a.invalid/p.jpg", local}, 1, {local}},
+        {{"https://a.invalid/1.jpg", "ftp://a.invalid/2.jpg", "http://a.invalid/3.jpg", "http://a.invalid/3.jpg"}, 3, {}},
+        {{"file://" + local, "file:///no/such/file.jpg"}, 0, {local}}, // a missing local file stays silent
+        {{"ftp:/one-slash.jpg", Path("missing.jpg")}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        const size_t before = Box.Calls().size();
+        std::vector<std::string> queue;
+        QueueFiles(c.Names, queue);
+        EXPECT_EQ(queue, c.Queued) << c.Names[0];
+        ASSERT_EQ(Box.Calls().size() - before, c.Boxes) << c.Names[0];
+        for (size_t i = before; i < Box.Calls().size(); ++i) EXPECT_EQ(Box.Calls()[i].Text, SImageNotCached);
+    }
+    // The next call (a new drop) reports the same address again.
+    std::vector<std::string> queue;
+    QueueFiles({"https://example.invalid/p.jpg"}, queue);
+    EXPECT_EQ(Box.Calls().back().Text, SImageNotCached);
+}
+
 TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
 {
     std::ofstream(Path("Photo.JPG")) << "x";
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(Dir.path().toStdString());
-    auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg"});
+    auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg"});
     std::filesystem::current_path(old);
-    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", ""}));
+    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "", "https://h/p.jpg"}));
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
 #include <QMdiArea>
 #include <QMenu>
 #include <QToolButton>
@@ -18,6 +23,10 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
+#include "formats/BitmapGraphic.h"
+#include "formats/ui/PictureDialog.h"
+#include "resample/ui/ResizeForm.h"
+#include "resample/ui/SizeSpinBox.h"
 #include "platform/TempFolder.h"
 #include "workspace/ImageForm.h"
 
@@ -51,6 +60,27 @@ protected:
             r.FileName = QString::fromStdString(NextName);
             r.Directory = QString::fromStdString(NextDir);
             return r;
+        };
+        // Open and Save As run the picture dialogs: their prepared state is recorded the same way,
+        // and NextDir / NextName play the user's choice.
+        Form->PictureDialogRunner = [this](TOpenPictureDialog& d) {
+            QFileDialog* f = d.FileDialog();
+            TFileDialogSpec spec;
+            spec.Title = d.windowTitle();
+            spec.Start = QString::fromStdString(d.FileName());
+            spec.Filters = f->nameFilters();
+            spec.DefaultSuffix = f->defaultSuffix();
+            spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
+            for (const std::string& folder : d.RecentFolders())
+                spec.History << QString::fromStdString(folder);
+            Dialogs.push_back(spec);
+            if (!NextDir.empty()) {
+                std::filesystem::create_directories(NextDir);
+                d.SetInitialFolder(NextDir);
+            }
+            if (NextName.empty()) return false;
+            d.SetFileName(NextName);
+            return true;
         };
         Form->show();
     }
@@ -243,6 +273,89 @@ TEST_F(MainFormFileTest, AcquireSelectsFirstThenOpensAWindow)
     EXPECT_EQ(Form->ImageWindows()[0]->SourceBitmap()->Width(), 32);
     EXPECT_EQ(files(), before);
     SetScannerAccess(previous);
+}
+
+// A file accepted in the open dialog opens with the picture the dialog loaded: a stand-in loader
+// hands over a 24 x 18 picture for a 64 x 48 file, and the window shows 24 x 18. The new window
+// keeps the file's name and takes no untitled number.
+TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
+{
+    Start();
+    WriteJpeg(Path("photo.jpeg"), 64, 48);
+    const QString path = QString::fromStdString(Path("photo.jpeg"));
+    const int untitled = Form->UntitledCounter;
+    Form->PictureDialogRunner = [&](TOpenPictureDialog& d) {
+        EXPECT_EQ(d.windowTitle().toStdString(), "Open...");
+        d.Loader = [](const TPictureRequest& r) {
+            TPictureResult result = LoadDialogPicture(r);
+            if (result.Picture)
+                result.Picture->SetGraphic(std::make_unique<TBitmapGraphic>(TestPattern(24, 18)));
+            return result;
+        };
+        d.SetInitialFolder(Dir.path().toStdString());
+        d.show();
+        auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+        auto* view = d.FileDialog()->findChild<QListView*>("listView");
+        if (!model || !view || !PumpUntil([&] { return model->index(path).isValid(); }, 5000)) return false;
+        view->setCurrentIndex(model->index(path));
+        if (!PumpUntil([&] { return d.FileInfo().PictureInfoValid; }, 5000)) return false;
+        d.accept();
+        return true;
+    };
+    Form->FileOpenAction->trigger();
+    ASSERT_EQ(Form->ImageWindows().size(), 1u);
+    TImageForm* w = Form->ImageWindows()[0];
+    ASSERT_NE(w->SourceBitmap(), nullptr);
+    EXPECT_EQ(w->SourceBitmap()->Width(), 24);
+    EXPECT_EQ(w->SourceBitmap()->Height(), 18);
+    EXPECT_EQ(w->FileInfo.FileName, path.toStdString());
+    EXPECT_TRUE(w->HasFileName);
+    EXPECT_EQ(Form->UntitledCounter, untitled);
+    EXPECT_EQ(Form->DialogFolders.OpenDir, Dir.path().toStdString() + "/");
+}
+
+// Edit > Resize: the dialog's options resample the active picture into a new window; its
+// resolution and the profile's resolution bit take the dialog's values. 40 x 30 to a width of
+// 20 with the aspect kept gives 20 x 15.
+TEST_F(MainFormFileTest, ResizeOpensTheResampledPictureInANewWindow)
+{
+    Start();
+    WriteBmp(Path("photo.bmp"), 40, 30);
+    TImageForm* a = OpenCompressed(Path("photo.bmp"));
+    a->Image->XDensity = 0; // a resolution of 0 is shown as 96
+    a->Image->YDensity = 72;
+    ASSERT_TRUE(PumpUntil([&] { return Form->EditResizeAction->isEnabled(); }));
+    Form->ResizeDialogRunner = [](TResizeForm& f) {
+        f.show();
+        EXPECT_EQ(f.HorzDPI, 96);
+        EXPECT_EQ(f.VertDPI, 72);
+        EXPECT_EQ(f.WidthEdit->text(), "40");
+        f.WidthEdit->findChild<QLineEdit*>()->selectAll();
+        QTest::keyClicks(f.WidthEdit, "20");
+        f.HorzDPI = 200;
+        f.VertDPI = 200;
+        f.ResolutionFlag = true;
+        f.accept();
+        return f.result() == QDialog::Accepted;
+    };
+    Form->EditResizeAction->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 2 && !a->Busy; }));
+    TImageForm* r = Form->ImageWindows()[1];
+    ASSERT_TRUE(PumpUntil([&] { return r->SourceBitmap() != nullptr; }));
+    EXPECT_EQ(r->SourceBitmap()->Width(), 20);
+    EXPECT_EQ(r->SourceBitmap()->Height(), 15);
+    EXPECT_EQ(a->ResizeOptions.Width, 20);
+    EXPECT_EQ(a->ResizeOptions.Height, 0);
+    EXPECT_EQ(a->Image->XDensity, 200);
+    EXPECT_EQ(a->Image->YDensity, 200);
+    EXPECT_TRUE(a->Image->MatchMask & mmResolution);
+    EXPECT_EQ(r->FileInfo.FileName, "photo");
+
+    // Cancelled: nothing starts.
+    Form->MdiArea->setActiveSubWindow(a);
+    Form->ResizeDialogRunner = [](TResizeForm&) { return false; };
+    Form->EditResizeAction->trigger();
+    EXPECT_EQ(Form->ImageWindows().size(), 2u);
 }
 
 } // namespace

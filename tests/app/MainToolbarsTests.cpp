@@ -74,7 +74,7 @@ TEST_F(MainToolbarsTest, EveryToolbarStandsOnItsDockWithItsButtonsBound)
         QAction* First;   // the action of the first button
     };
     const TRow rows[] = {
-        {Form->FileToolbar, Form->TopDockBar, 9, Form->FileOpenAction},
+        {Form->FileToolbar, Form->TopDockBar, 10, Form->FileOpenAction},
         {Form->SelectionToolbar, Form->TopDockBar, 6, Form->SelRectAction},
         {Form->EditToolbar, Form->TopDockBar, 6, Form->EditPasteAction},
         {Form->ToolsToolbar, Form->TopDockBar, 3, Form->OptToolMoveAction},
@@ -110,6 +110,9 @@ TEST_F(MainToolbarsTest, EveryToolbarStandsOnItsDockWithItsButtonsBound)
     QApplication::processEvents();
     for (const TRow& r : rows)
         EXPECT_TRUE(r.Dock->rect().contains(r.Bar->geometry())) << r.Bar->objectName().toStdString();
+    // Batch Processing ends the File toolbar, after the profile button.
+    EXPECT_EQ(Buttons(Form->FileToolbar).back()->Action(), Form->FileBatchProcAction);
+    EXPECT_EQ(Buttons(Form->FileToolbar).end()[-2], Form->ProfileBtn);
     // The menus show the same pictures.
     EXPECT_FALSE(Form->FileOpenAction->icon().isNull());
     EXPECT_EQ(Form->FileOpenAction->property("ImageIndex").toInt(), ButtonOf(Form->FileToolbar, Form->FileOpenAction)->ImageIndex());

@@ -44,6 +44,16 @@ TEST(FileNames, TextHelpers)
 
 // GetExactFileName gives the case on disk of the file name only and skips folders; GetLongPathNameStr
 // fixes every part that exists, folders too ("" stands for no result).
+TEST(FileNames, SchemeAddressesAreTold)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"https://example.com/p.jpg", true}, {"ftp://h/x", true}, {"svn+ssh://h/x", true}, {"a1.b-c://x", true},
+        {"file:///tmp/x.jpg", true}, {"http:/one-slash", false}, {"https:", false}, {"://x", false},
+        {"1http://x", false}, {"/tmp/https://x", false}, {"my file://x", false}, {"", false}, {"C:\\x", false},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(IsSchemeAddress(name), expected) << name;
+}
+
 TEST(FileNames, NamesOnDiskTakeTheirCaseFromTheDisk)
 {
     TTempFolder folder;

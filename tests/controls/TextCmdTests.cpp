@@ -24,6 +24,8 @@ TEST(HandOverText, FileNamesBecomeAbsoluteAndAddressesPassUnchanged)
         {{"/abs/x.bmp", "file:///tmp/a%20b.jpg", "http://host/p.jpg"}, "/w",
          "/abs/x.bmp\r\nfile:///tmp/a%20b.jpg\r\nhttp://host/p.jpg\r\n"},
         {{"File:x.jpg"}, "/w", "/w/File:x.jpg\r\n"}, // only the exact prefix marks an address
+        {{"https://host/p.jpg", "ftp://h/q.jpg", "c:x.jpg"}, "/w",
+         "https://host/p.jpg\r\nftp://h/q.jpg\r\n/w/c:x.jpg\r\n"}, // any scheme with "://" is an address
     };
     for (const auto& c : cases) EXPECT_EQ(BuildHandOverText(c.Params, c.Folder), c.Text);
 }
