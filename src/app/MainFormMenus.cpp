@@ -94,7 +94,10 @@ constexpr int KZoomSliderBreadth = 22;
 // Slots of the one image list that hold the numbered pictures (status panel layouts 89-96, profile
 // items 102 and 106, area tabs 109 and 110); the action pictures take the others.
 constexpr int KImageCount = 111;
-constexpr bool IsNumberedSlot(int i) { return (i >= 89 && i <= 96) || i == 102 || i == 106 || i == 109 || i == 110; }
+constexpr bool IsNumberedSlot(int i)
+{
+    return (i >= 89 && i <= 96) || i == 102 || i == 106 || i == 109 || i == 110;
+}
 // The first group index handed to a lone checkable button (the designed groups use 1..6).
 constexpr int KLoneGroupBase = 100;
 
@@ -205,8 +208,10 @@ void TMainForm::CreateImages()
     Images.reserve(KImageCount);
     int next = 0;
     for (const TGlyph& g : KGlyphs) {
-        while (IsNumberedSlot(next)) ++next;
-        while (Images.size() <= next) Images.append(QPixmap());
+        while (IsNumberedSlot(next))
+            ++next;
+        while (Images.size() <= next)
+            Images.append(QPixmap());
         Images[next] = GlyphPixmap(g);
         if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly))
             SetActionImage(action, Images, next);
@@ -214,7 +219,8 @@ void TMainForm::CreateImages()
             QuickCompareImage = next; // the one button without an action
         ++next;
     }
-    while (Images.size() < KImageCount) Images.append(QPixmap());
+    while (Images.size() < KImageCount)
+        Images.append(QPixmap());
 }
 
 void TMainForm::CreateDocks()
@@ -284,8 +290,13 @@ void TMainForm::CreateToolbars()
     // Designed places for the 900 x 650 window: two lines at the top, a column each on the left and
     // the right, the parameter toolbars at the bottom.
     FileToolbar = MakeToolbar("File", "FileToolbar", TopDockBar, 0, 0);
-    fill(FileToolbar, {{FileOpenAction}, {FileSaveAsAction}, {FileSaveAction}, KSep, {FileAcquireAction},
-                       {FileMailAction}, KSep});
+    fill(FileToolbar, {{FileOpenAction},
+                       {FileSaveAsAction},
+                       {FileSaveAction},
+                       KSep,
+                       {FileAcquireAction},
+                       {FileMailAction},
+                       KSep});
     // One button carries Compress, or Stop while the active window works.
     CompressBtn = new TToolbarButton(FileToolbar);
     CompressBtn->setObjectName("CompressBtn");
@@ -304,28 +315,63 @@ void TMainForm::CreateToolbars()
     fill(FileToolbar, {KSep, {FileBatchProcAction}});
 
     SelectionToolbar = MakeToolbar("Selection", "SelectionToolbar", TopDockBar, 0, 330);
-    fill(SelectionToolbar, {{SelRectAction, 7}, {SelElliptAction, 7}, {SelPolyAction, 7}, KSep, {SelHideAction},
-                            KSep, {SelDelAction}, {SelDelAllAction}});
+    fill(SelectionToolbar, {{SelRectAction, 7},
+                            {SelElliptAction, 7},
+                            {SelPolyAction, 7},
+                            KSep,
+                            {SelHideAction},
+                            KSep,
+                            {SelDelAction},
+                            {SelDelAllAction}});
     EditToolbar = MakeToolbar("Edit", "EditToolbar", TopDockBar, 1, 0);
-    fill(EditToolbar, {{EditPasteAction}, {EditCommentAction}, {EditCopyAction}, KSep, {EditResizeAction},
-                       {EditCropAction}, KSep, {EditProfileAction}});
+    fill(EditToolbar, {{EditPasteAction},
+                       {EditCommentAction},
+                       {EditCopyAction},
+                       KSep,
+                       {EditResizeAction},
+                       {EditCropAction},
+                       KSep,
+                       {EditProfileAction}});
     ToolsToolbar = MakeToolbar("Tools", "ToolsToolbar", TopDockBar, 1, 180);
     fill(ToolsToolbar, {{OptToolMoveAction, 8}, {OptToolSelAction, 8}, {OptToolZoomAction, 8}});
     WindowToolbar = MakeToolbar("Window", "WindowToolbar", TopDockBar, 1, 270);
-    fill(WindowToolbar, {{WindowCascadeAction}, {WindowTileHorzAction}, {WindowTileVertAction},
-                         {WindowMinimizeAllAction}, KSep, {WindowFitAction}, {WindowDuplAction}});
+    fill(WindowToolbar, {{WindowCascadeAction},
+                         {WindowTileHorzAction},
+                         {WindowTileVertAction},
+                         {WindowMinimizeAllAction},
+                         KSep,
+                         {WindowFitAction},
+                         {WindowDuplAction}});
 
     OptionsToolbar = MakeToolbar("Options", "OptionsToolbar", LeftDockBar, 0, 0);
-    fill(OptionsToolbar, {{OptPlainAction, 1}, {OptSelAction, 1}, KSep, {OptGrayAction, 3}, {OptColorAction, 3},
-                          KSep, {OptProgAction, 2}, {OptOptAction, 2}, KSep, {OptPrecHighAction, 4},
-                          {OptPrecNormAction, 4}, {OptPrecLowAction, 4}});
+    fill(OptionsToolbar, {{OptPlainAction, 1},
+                          {OptSelAction, 1},
+                          KSep,
+                          {OptGrayAction, 3},
+                          {OptColorAction, 3},
+                          KSep,
+                          {OptProgAction, 2},
+                          {OptOptAction, 2},
+                          KSep,
+                          {OptPrecHighAction, 4},
+                          {OptPrecNormAction, 4},
+                          {OptPrecLowAction, 4}});
     ControlsToolbar = MakeToolbar("Controls", "ControlsToolbar", LeftDockBar, 1, 0);
-    fill(ControlsToolbar, {{OptEqAdjAction, 5}, {OptEqFullAction, 5}, KSep, {OptCompAutAction, 6},
-                           {OptCompCmdAction, 6}, KSep, {OptResetAction}});
+    fill(ControlsToolbar, {{OptEqAdjAction, 5},
+                           {OptEqFullAction, 5},
+                           KSep,
+                           {OptCompAutAction, 6},
+                           {OptCompCmdAction, 6},
+                           KSep,
+                           {OptResetAction}});
 
     ZoomToolbar = MakeToolbar("Zoom", "ZoomToolbar", RightDockBar, 0, 0);
-    fill(ZoomToolbar, {{ViewZoomInAction}, {ViewZoomOutAction}, {ViewActSizeAction}, {ViewZoomFitAction},
-                       {ViewCenterAction}, KSep});
+    fill(ZoomToolbar, {{ViewZoomInAction},
+                       {ViewZoomOutAction},
+                       {ViewActSizeAction},
+                       {ViewZoomFitAction},
+                       {ViewCenterAction},
+                       KSep});
     ZoomTrackBar = new QSlider(Qt::Vertical, ZoomToolbar);
     ZoomTrackBar->setObjectName("ZoomTrackBar");
     ZoomTrackBar->setRange(0, 100);
@@ -351,11 +397,13 @@ void TMainForm::CreateToolbars()
     ViewSrcAsResBtn->setToolTip("Displays the source image instead of the result image (while pressed)");
     ViewSrcAsResBtn->setStatusTip(ViewSrcAsResBtn->toolTip());
     // The left button only: the source shows while it is held.
-    ViewSrcAsResBtn->OnMouseDown = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+    ViewSrcAsResBtn->OnMouseDown = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int,
+                                          int) {
         if (button != Qt::LeftButton) return;
         if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(true);
     };
-    ViewSrcAsResBtn->OnMouseUp = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+    ViewSrcAsResBtn->OnMouseUp = [this](TToolbarButton*, Qt::MouseButton button, Qt::KeyboardModifiers, int,
+                                        int) {
         if (button != Qt::LeftButton) return;
         if (TImageForm* a = ActiveImage()) a->ShowSourceAsResult(false);
     };

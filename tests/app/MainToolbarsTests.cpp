@@ -52,8 +52,8 @@ class MainToolbarsTest : public TMainFormTest
             }
             store.Flush();
         }
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")),
-                                           Path("sock"));
+        Form = std::make_unique<TMainForm>(
+            std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
         Form->resize(Width, 900);
         Form->show();
     }
@@ -70,8 +70,8 @@ TEST_F(MainToolbarsTest, EveryToolbarStandsOnItsDockWithItsButtonsBound)
     {
         TToolbar* Bar;
         TDock* Dock;
-        int Buttons;      // buttons counted by hand from the designed contents
-        QAction* First;   // the action of the first button
+        int Buttons;    // buttons counted by hand from the designed contents
+        QAction* First; // the action of the first button
     };
     const TRow rows[] = {
         {Form->FileToolbar, Form->TopDockBar, 10, Form->FileOpenAction},
@@ -115,7 +115,8 @@ TEST_F(MainToolbarsTest, EveryToolbarStandsOnItsDockWithItsButtonsBound)
     EXPECT_EQ(Buttons(Form->FileToolbar).end()[-2], Form->ProfileBtn);
     // The menus show the same pictures.
     EXPECT_FALSE(Form->FileOpenAction->icon().isNull());
-    EXPECT_EQ(Form->FileOpenAction->property("ImageIndex").toInt(), ButtonOf(Form->FileToolbar, Form->FileOpenAction)->ImageIndex());
+    EXPECT_EQ(Form->FileOpenAction->property("ImageIndex").toInt(),
+              ButtonOf(Form->FileToolbar, Form->FileOpenAction)->ImageIndex());
 }
 
 TEST_F(MainToolbarsTest, CheckingAnActionLatchesItsButtonAndGroupsKeepOneDown)
