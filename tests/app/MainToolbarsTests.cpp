@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSlider>
@@ -184,6 +185,17 @@ TEST_F(MainToolbarsTest, FlatButtonsOffGivesEveryButtonABorder)
     Form->FlatButtonsItem->trigger();
     for (TToolbarButton* b : Form->findChildren<TToolbarButton*>())
         EXPECT_FALSE(b->NoBorder()) << b->objectName().toStdString();
+}
+
+TEST_F(MainToolbarsTest, ARightClickOnAButtonOpensTheToolbarMenuForItsToolbar)
+{
+    TToolbarButton* button = ButtonOf(Form->ZoomToolbar, Form->ViewCenterAction);
+    ASSERT_TRUE(button);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(button, &event);
+    EXPECT_TRUE(Form->ToolbarMenu->isVisible());
+    EXPECT_EQ(Form->ToolbarMenuTarget.data(), Form->ZoomToolbar);
+    Form->ToolbarMenu->hide();
 }
 
 TEST_F(MainToolbarsTest, DockedFloatsAndDocksBackAndHideHides)
