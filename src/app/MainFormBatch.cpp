@@ -14,6 +14,7 @@
 #include "common/CommLib.h"
 #include "controls/FileDialog.h"
 #include "formats/FileFormatList.h"
+#include "formats/ui/PictureDialog.h"
 #include "platform/MainThread.h"
 #include "workspace/CompressionWorker.h"
 
@@ -44,20 +45,19 @@ private:
 void TMainForm::FileBatchProcActionExecute()
 {
     if (Closing) return; // the program is waiting for its jobs to end
-    // The open dialog in its several-files mode. Its description is made for this call alone, so the
-    // Open command's dialog keeps its own title and single-file mode whatever happens here.
-    TFileDialogSpec spec{"Select multiple images...", QString::fromStdString(DialogFolders.OpenDir),
-                         OpenPictureFilters(FileFormatList()), "", false, ToQStringList(DialogFolders.RecentOpenDirs)};
-    spec.Multiple = true;
-    const TFileDialogResult chosen = RunDialog(spec);
-    QStringList names = chosen.FileNames;
-    if (names.isEmpty() && !chosen.FileName.isEmpty()) names << chosen.FileName;
-    if (names.isEmpty()) return;
-    RememberDialogFolder(DialogFolders, TPictureDialog::Open, IncludeBackslash(chosen.Directory.toStdString()));
-
-    std::vector<std::string> files;
-    files.reserve(size_t(names.size()));
-    for (const QString& name : names) files.push_back(name.toStdString());
+    // The picture open dialog in its several-files mode: a dialog of its own, so File > Open keeps its
+    // title, single-file mode and last folder whatever happens here.
+    TOpenPictureDialog dialog(this);
+    dialog.setWindowTitle("Select multiple images...");
+    dialog.SetFilters(OpenPictureFilters(FileFormatList()));
+    dialog.SetInitialFolder(DialogFolders.OpenDir);
+    dialog.SetDisplayOptions(DialogFolders.FileDialogOptions);
+    dialog.SetRecentFolders(DialogFolders.RecentOpenDirs);
+    dialog.SetMultipleSelection(true);
+    if (!RunPictureDialog(dialog)) return;
+    const std::vector<std::string> files = dialog.FileNames();
+    if (files.empty()) return;
+    RememberDialogFolder(DialogFolders, TPictureDialog::Open, ExtractFilePath(files.front()));
 
     TBatchOptionsForm options(this, ToQStringList(ProfileNames), ProfileDir(), files.front(), Settings.get());
     options.ChooseProfile = [this](const std::string& folder) { return ChooseProfileFile(folder); };

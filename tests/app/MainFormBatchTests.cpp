@@ -1,10 +1,11 @@
 // Batch jobs started from the main window: the file and options dialogs, the job list the status bar
 // shows, the end of a job (log, window state) and closing or ending the program while jobs run.
-#include <QFileDialog>
-#include "formats/ui/PictureDialog.h"
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QStatusBar>
 
@@ -48,22 +49,21 @@ protected:
                                            std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
         Form->HelpOfferShown = true;
         Form->show();
-        Form->FileDialogRunner = [this](const TFileDialogSpec& spec) {
-            Specs.push_back(spec);
-            TFileDialogResult r;
-            for (const std::string& f : Chosen) r.FileNames << QString::fromStdString(f);
-            if (!r.FileNames.isEmpty()) r.FileName = r.FileNames.first();
-            r.Directory = QString::fromStdString(Path("src"));
-            return r;
-        };
-        // File > Open's picture dialog, recorded the same way and cancelled.
+        // The picture dialogs (the batch's several-files choice and File > Open) are recorded; the
+        // batch's takes the files of Chosen as a user would type them, File > Open is cancelled.
         Form->PictureDialogRunner = [this](TOpenPictureDialog& d) {
+            QFileDialog* f = d.FileDialog();
             TFileDialogSpec spec;
             spec.Title = d.windowTitle();
-            spec.Multiple = d.FileDialog()->fileMode() == QFileDialog::ExistingFiles;
-            spec.Save = d.FileDialog()->acceptMode() == QFileDialog::AcceptSave;
+            spec.Multiple = f->fileMode() == QFileDialog::ExistingFiles;
+            spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
             Specs.push_back(spec);
-            return false;
+            if (!spec.Multiple || Chosen.empty()) return false;
+            f->setDirectory(QString::fromStdString(Path("src")));
+            QStringList typed;
+            for (const std::string& c : Chosen) typed << '"' + QFileInfo(QString::fromStdString(c)).fileName() + '"';
+            f->selectFile(typed.join(' '));
+            return true;
         };
         Form->BatchOptionsRunner = [this](TBatchOptionsForm& dialog) {
             ++OptionsShown;
@@ -213,6 +213,8 @@ TEST_F(MainFormBatchTest, AForegroundJobWithErrorsShowsItsLogAndBringsTheMinimis
     Start();
     Form->showMaximized();
     Chosen = Pictures("c", 4, 64, 48, 1);
+    // The second is there to be chosen but is no picture: it fails to load.
+    { std::ofstream(Chosen[1]) << "not a picture"; }
     Foreground = Minimize = true;
     bool minimisedWhileRunning = false;
     QWidget* logOwner = Form.get();
