@@ -1,4 +1,5 @@
-// Linked into the test programs that scan from SANE's test device.
+// Linked into the test programs that scan from SANE's test device, and preloaded into the
+// scanimage they run for reference pictures.
 //
 // That device makes its picture in a reader thread which switches itself to asynchronous
 // cancellation, and sane_cancel (or the end of sane_read) stops it with pthread_cancel and joins
@@ -9,7 +10,7 @@
 // reaches the reader just as it starts. The scan then never ends and the test hangs.
 //
 // This definition takes the place of the C library's for the dynamically loaded backend (the
-// programs export it) and keeps every thread on deferred cancellation: the reader then stops at
+// test programs export it) and keeps every thread on deferred cancellation: the reader then stops at
 // its next write to the pipe or sleep, which the test device reaches at once.
 #include <dlfcn.h>
 #include <pthread.h>
