@@ -90,6 +90,7 @@ private:
     void ScanBody(const TScanRequest& request);
     std::string ApplyScanOptions(const TScanRequest& request);
     void ReportProgress(int percent);
+    void PostScanEnd(); // MSG_XFERREADY, from the manager's thread
     void DropResult();
 
     std::unique_ptr<TSaneLibrary> FLib;
@@ -744,7 +745,22 @@ void TSaneSourceManager::ScanBody(const TScanRequest& request)
         FResult = result;
     }
     FScanning = false;
-    TwainPostEvent({this, MSG_XFERREADY});
+    PostScanEnd();
+}
+
+void TSaneSourceManager::PostScanEnd()
+{
+    IMainThreadInvoker* invoker = MainThreadInvoker();
+    if (invoker == nullptr) {
+        TwainPostEvent({this, MSG_XFERREADY});
+        return;
+    }
+    // Behind the progress this scan posted: the event loop takes MSG_XFERREADY ahead of queued
+    // calls, and the transfer it starts may close the dialog before they reach it.
+    std::weak_ptr<int> alive = FAlive;
+    invoker->Post([this, alive] {
+        if (alive.lock()) TwainPostEvent({this, MSG_XFERREADY});
+    });
 }
 
 } // namespace

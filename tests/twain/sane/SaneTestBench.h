@@ -54,10 +54,11 @@ struct TPnm
     std::vector<uint8_t> Data;
 };
 
-// scanimage's picture of the device with the options (as --name=value).
+// scanimage's picture of the device with the options (as --name=value). Its reader thread keeps
+// deferred cancellation too (see DeferredReaderCancel.cpp).
 inline TPnm ScanImage(const std::string& device, const TOptionList& options)
 {
-    std::string command = "scanimage --format=pnm -d " + device;
+    std::string command = std::string("LD_PRELOAD='") + QM_DEFERRED_CANCEL_LIB + "' scanimage --format=pnm -d " + device;
     for (const auto& [name, value] : options) command += " '--" + name + "=" + value + "'";
     TPnm pnm;
     FILE* p = ::popen(command.c_str(), "r");
