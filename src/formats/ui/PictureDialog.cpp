@@ -77,7 +77,14 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
     resize(1120, 600);
 }
 
-TOpenPictureDialog::~TOpenPictureDialog() { StopLoader(); }
+TOpenPictureDialog::~TOpenPictureDialog()
+{
+    StopLoader();
+    // A stopped loader may still be reading a file, and it reports to the main thread when it ends:
+    // the dialog goes only after it (at the program's end the event loop would otherwise be gone when
+    // it reports), serving events meanwhile. Closing the dialog never waits; only its end does.
+    while (TPictureLoadThread::LiveCount() > 0) MainThreadInvoker()->ProcessEvents(20);
+}
 
 void TOpenPictureDialog::SetInitialFolder(const std::string& folder)
 {
