@@ -7,22 +7,19 @@
 #include "controls/FileDialog.h"
 #include "formats/FileFormatList.h"
 
-TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec)
+TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogRequest& request)
 {
-    QFileDialog dialog(parent, spec.Title, spec.Start);
+    QFileDialog dialog(parent, request.Title, request.Start);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     ListByNamesOnly(dialog);
-    dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.Save       ? QFileDialog::AnyFile
-                       : spec.Multiple ? QFileDialog::ExistingFiles
-                                       : QFileDialog::ExistingFile);
-    dialog.setNameFilters(spec.Filters);
-    if (!spec.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(spec.DefaultSuffix);
-    if (!spec.History.isEmpty()) dialog.setHistory(spec.History);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.Filters);
+    if (!request.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.History.isEmpty()) dialog.setHistory(request.History);
     TFileDialogResult result;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        result.FileNames = dialog.selectedFiles();
-        result.FileName = result.FileNames.first();
+        result.FileName = dialog.selectedFiles().first();
     }
     result.Directory = dialog.directory().absolutePath();
     return result;

@@ -12,7 +12,7 @@
 class QWidget;
 class TFileFormatList;
 
-struct TFileDialogSpec
+struct TFileDialogRequest
 {
     QString Title;
     QString Start;         // folder, or folder and file name
@@ -20,17 +20,15 @@ struct TFileDialogSpec
     QString DefaultSuffix; // without the dot; empty: none
     bool Save = false;     // a save dialog (with the overwrite prompt) or an open one
     QStringList History;   // recently used folders, offered in the dialog
-    bool Multiple = false; // an open dialog that takes several files
 };
 
 struct TFileDialogResult
 {
     QString FileName;  // empty when cancelled
-    QStringList FileNames; // every chosen file (FileName is the first)
     QString Directory; // the folder the dialog was in when it closed, accepted or not
 };
 
-TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogSpec& spec);
+TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogRequest& request);
 
 // "All supported formats (*.jpg *.jpeg ...)" and one entry per format family ("JPEG Image File
 // (*.jpg *.jpeg ...)"), in registration order.

@@ -394,7 +394,7 @@ public:
     // Select Source and Acquire.
     TScannerCommands Scanner;
     // Stand-ins for the file dialogs and the profile editor (tests); empty: the real ones.
-    std::function<TFileDialogResult(const TFileDialogSpec&)> FileDialogRunner;
+    std::function<TFileDialogResult(const TFileDialogRequest&)> FileDialogRunner;
     std::function<bool(TJPEGProfile&, const TJPEGImage&)> ProfileEditorRunner;
     // Stand-ins that run the prepared picture dialogs (Open, Save As) and the resize dialog in place
     // of showing them (tests); true = accepted. Empty: the dialogs are shown.
@@ -480,7 +480,7 @@ private:
     void StopImageWorkers();
     // The owner handle of the boxes this window shows: its QWidget.
     void* Owner() { return static_cast<QWidget*>(this); }
-    TFileDialogResult RunDialog(const TFileDialogSpec& spec);
+    TFileDialogResult RunDialog(const TFileDialogRequest& request);
     bool RunPictureDialog(TOpenPictureDialog& dialog);
     // The picture's resolution and whether its profile applies it (the resolution bit of the mask).
     static void ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile);

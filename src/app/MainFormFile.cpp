@@ -39,9 +39,9 @@ std::string ResultFileName(const TImageForm& a)
 
 } // namespace
 
-TFileDialogResult TMainForm::RunDialog(const TFileDialogSpec& spec)
+TFileDialogResult TMainForm::RunDialog(const TFileDialogRequest& request)
 {
-    return FileDialogRunner ? FileDialogRunner(spec) : RunFileDialog(this, spec);
+    return FileDialogRunner ? FileDialogRunner(request) : RunFileDialog(this, request);
 }
 
 bool TMainForm::RunPictureDialog(TOpenPictureDialog& dialog)

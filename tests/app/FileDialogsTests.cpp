@@ -38,7 +38,7 @@ protected:
 TEST_F(FileDialogsTest, SaveDialogAsksAboutTheNameWithItsExtension)
 {
     std::ofstream(Path("photo.jpg")) << "x";
-    const TFileDialogSpec spec{"Save As...", Dir.path(), {"JPEG Image File (*.jpg)"}, "jpg", true};
+    const TFileDialogRequest request{"Save As...", Dir.path(), {"JPEG Image File (*.jpg)"}, "jpg", true};
     for (bool replace : {false, true}) {
         QString prompt;
         WhenShown<QFileDialog>([&](QFileDialog* d) {
@@ -50,7 +50,7 @@ TEST_F(FileDialogsTest, SaveDialogAsksAboutTheNameWithItsExtension)
             });
             QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
         });
-        const TFileDialogResult r = RunFileDialog(nullptr, spec);
+        const TFileDialogResult r = RunFileDialog(nullptr, request);
         EXPECT_TRUE(prompt.contains("photo.jpg")) << prompt.toStdString();
         EXPECT_EQ(r.FileName.toStdString(), replace ? Path("photo.jpg") : "");
         EXPECT_EQ(r.Directory, Dir.path());

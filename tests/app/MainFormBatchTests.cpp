@@ -53,12 +53,10 @@ protected:
         // batch's takes the files of Chosen as a user would type them, File > Open is cancelled.
         Form->PictureDialogRunner = [this](TOpenPictureDialog& d) {
             QFileDialog* f = d.FileDialog();
-            TFileDialogSpec spec;
-            spec.Title = d.windowTitle();
-            spec.Multiple = f->fileMode() == QFileDialog::ExistingFiles;
-            spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
-            Specs.push_back(spec);
-            if (!spec.Multiple || Chosen.empty()) return false;
+            const TDialogSeen seen{d.windowTitle(), f->fileMode() == QFileDialog::ExistingFiles,
+                                   f->acceptMode() == QFileDialog::AcceptSave};
+            Dialogs.push_back(seen);
+            if (!seen.Multiple || Chosen.empty()) return false;
             f->setDirectory(QString::fromStdString(Path("src")));
             QStringList typed;
             for (const std::string& c : Chosen) typed << '"' + QFileInfo(QString::fromStdString(c)).fileName() + '"';
@@ -127,7 +125,14 @@ protected:
 
     std::unique_ptr<TMainForm> Form;
     std::vector<std::string> Chosen;
-    std::vector<TFileDialogSpec> Specs;
+    // What each picture dialog was opened as.
+    struct TDialogSeen
+    {
+        QString Title;
+        bool Multiple;
+        bool Save;
+    };
+    std::vector<TDialogSeen> Dialogs;
     int OptionsShown = 0;
     bool AcceptOptions = true, Foreground = false, Minimize = false;
     std::vector<std::pair<int, int>> Logs; // errors, files of each log shown
@@ -148,14 +153,14 @@ TEST_F(MainFormBatchTest, CancelledDialogsStartNothingAndLeaveTheOpenDialogAsItW
     EXPECT_EQ(Form->BatchOptions.ProfileFile, before.ProfileFile);
     Chosen.clear();
     Form->FileOpenActionExecute();
-    ASSERT_EQ(Specs.size(), 3u);
+    ASSERT_EQ(Dialogs.size(), 3u);
     for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(Specs[i].Title, "Select multiple images...");
-        EXPECT_TRUE(Specs[i].Multiple);
-        EXPECT_FALSE(Specs[i].Save);
+        EXPECT_EQ(Dialogs[i].Title, "Select multiple images...");
+        EXPECT_TRUE(Dialogs[i].Multiple);
+        EXPECT_FALSE(Dialogs[i].Save);
     }
-    EXPECT_EQ(Specs[2].Title, "Open...");
-    EXPECT_FALSE(Specs[2].Multiple);
+    EXPECT_EQ(Dialogs[2].Title, "Open...");
+    EXPECT_FALSE(Dialogs[2].Multiple);
     EXPECT_TRUE(Form->ImageWindows().empty());
     PumpFor(200);
     EXPECT_TRUE(Outputs().isEmpty());

@@ -54,8 +54,8 @@ protected:
     {
         Form = std::make_unique<TMainForm>(std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")),
                                            Path("sock"));
-        Form->FileDialogRunner = [this](const TFileDialogSpec& spec) {
-            Dialogs.push_back(spec);
+        Form->FileDialogRunner = [this](const TFileDialogRequest& request) {
+            Dialogs.push_back(request);
             TFileDialogResult r;
             r.FileName = QString::fromStdString(NextName);
             r.Directory = QString::fromStdString(NextDir);
@@ -65,15 +65,15 @@ protected:
         // and NextDir / NextName play the user's choice.
         Form->PictureDialogRunner = [this](TOpenPictureDialog& d) {
             QFileDialog* f = d.FileDialog();
-            TFileDialogSpec spec;
-            spec.Title = d.windowTitle();
-            spec.Start = QString::fromStdString(d.FileName());
-            spec.Filters = f->nameFilters();
-            spec.DefaultSuffix = f->defaultSuffix();
-            spec.Save = f->acceptMode() == QFileDialog::AcceptSave;
+            TFileDialogRequest request;
+            request.Title = d.windowTitle();
+            request.Start = QString::fromStdString(d.FileName());
+            request.Filters = f->nameFilters();
+            request.DefaultSuffix = f->defaultSuffix();
+            request.Save = f->acceptMode() == QFileDialog::AcceptSave;
             for (const std::string& folder : d.RecentFolders())
-                spec.History << QString::fromStdString(folder);
-            Dialogs.push_back(spec);
+                request.History << QString::fromStdString(folder);
+            Dialogs.push_back(request);
             if (!NextDir.empty()) {
                 std::filesystem::create_directories(NextDir);
                 d.SetInitialFolder(NextDir);
@@ -95,7 +95,7 @@ protected:
     std::string ProfileFolder() const { return TMainForm::ProfileDir(); }
 
     std::unique_ptr<TMainForm> Form;
-    std::vector<TFileDialogSpec> Dialogs;
+    std::vector<TFileDialogRequest> Dialogs;
     std::string NextName, NextDir;
 };
 

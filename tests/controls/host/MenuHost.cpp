@@ -75,11 +75,11 @@ int main(int argc, char** argv)
     auto* centre = new QWidget;
     auto* row = new QHBoxLayout(centre);
     if (mode == "labels") {
-        struct TSpec { const char* text; int angle; TStyleLabel style; bool enabled; } specs[] = {
+        struct TLabelCase { const char* text; int angle; TStyleLabel style; bool enabled; } cases[] = {
             {"Max", 90, TStyleLabel::slNormal, true}, {"Large", 90, TStyleLabel::slLowered, true},
             {"Raised", 45, TStyleLabel::slRaised, true}, {"A&B 180", 180, TStyleLabel::slNormal, true},
             {"Disabled", 270, TStyleLabel::slRaised, false}};
-        for (const TSpec& s : specs) {
+        for (const TLabelCase& s : cases) {
             auto* l = new TAngleLabel(s.text);
             l->SetAngle(s.angle);
             l->SetStyle(s.style);
