@@ -98,7 +98,8 @@ void TTargaGraphic::LoadImageData(TStream& stream, TBitmap& target)
     PrepareTarget(target, format);
 
     // A colour map present is always read past; it becomes the palette of colour-mapped images,
-    // its entries placed from the first map index on (entries past 255 are dropped).
+    // its entries placed from the first map index on (entries past 255 are dropped). 15- and
+    // 16-bit entries widen as 15-bit pixels do.
     std::vector<TRGBQuad> palette;
     if (h[1] == 1) {
         const unsigned entryBytes = PixelBytes(entrySize);
@@ -109,7 +110,7 @@ void TTargaGraphic::LoadImageData(TStream& stream, TBitmap& target)
             TRGBQuad& q = palette[firstIndex + i];
             if (entryBytes == 2) {
                 const unsigned v = WordLE(e);
-                q = TRGBQuad{uint8_t((v & 31) << 3), uint8_t(((v >> 5) & 31) << 3), uint8_t(((v >> 10) & 31) << 3), 0};
+                q = TRGBQuad{Expand5(v & 31), Expand5((v >> 5) & 31), Expand5((v >> 10) & 31), 0};
             } else {
                 q = TRGBQuad{e[0], e[1], e[2], 0};
             }

@@ -11,10 +11,6 @@ std::atomic<int64_t> gPixelLimit{int64_t(1) << 28}; // 268 million pixels
 std::atomic<uint64_t> gGeneration{0};
 
 uint64_t NextGeneration() { return ++gGeneration; }
-
-// Expands an n-bit channel value to 8 bits by repeating its high bits.
-inline uint8_t Expand5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
-inline uint8_t Expand6(unsigned v) { return uint8_t((v << 2) | (v >> 4)); }
 } // namespace
 
 TBitmap::TBitmap(int width, int height, TPixelFormat format) : FFormat(format)

@@ -18,6 +18,11 @@ struct TRGBQuad
     bool operator==(const TRGBQuad&) const = default;
 };
 
+// Widens a 5- or 6-bit channel value of a 15- or 16-bit pixel to 8 bits by repeating its high
+// bits, so that the largest value gives 255.
+inline uint8_t Expand5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
+inline uint8_t Expand6(unsigned v) { return uint8_t((v << 2) | (v >> 4)); }
+
 class TBitmap
 {
 public:

@@ -115,13 +115,19 @@ TEST(LzwDecoders, DecodeHandWrittenCodes)
         {2, Codes(false, 3, {4, 1, 2, 6, 5}), 4, {1, 2, 1, 2}},
         {2, Codes(false, 3, {4, 1, 6, 5}), 3, {1, 1, 1}},
         {8, Codes(false, 9, {256, 65, 66, 258, 257}), 4, {65, 66, 65, 66}},
-        // A dropped code takes the whole codes after it in the buffer along: 4 1 | 7 2 3 | 5.
-        {2, Bytes{0xCC, 0xB5, 0x02}, 3, {1, 0xEE, 0xEE}},
-        // The same in a stream long enough to be read a word at a time: after the dropped 7 the
-        // codes 2 and 3 go, the 1 stays; after the end code the rest of its byte goes.
-        {2, dectest::Joined(Codes(false, 3, {4, 1, 7, 2, 3, 1, 5}), Bytes(8, 0)), 4, {1, 1, 0, 0}},
-        // A GIF end code ends only its byte: two streams one after the other.
-        {3, Bytes{0x18, 0x09, 0x28, 0x09}, 2, {1, 2}},
+        // A dropped code loses only its own bits: 4 1 | 7 | 2 3, then the entry 7 widens the
+        // codes to 4 bits and the 4-bit 5 ends it.
+        {2, Bytes{0xCC, 0xB5, 0x02}, 4, {1, 2, 3, 0xEE}},
+        // The same in a stream long enough to be read a word at a time: after the dropped 7 come
+        // 2 and 3; the rest, written at 3 bits, reads as the 4-bit codes 9 (dropped) and 2.
+        {2, dectest::Joined(Codes(false, 3, {4, 1, 7, 2, 3, 1, 5}), Bytes(8, 0)), 4, {1, 2, 3, 2}},
+        // A GIF end code is dropped like that: the 4-bit 0 after it in its byte is read, then the
+        // clear and the 2 (codes 8 1 | 9 0 | 8 2 | 9 0).
+        {3, Bytes{0x18, 0x09, 0x28, 0x09}, 3, {1, 0, 2}},
+        // The bits after a dropped code are read only once a next byte has come in: without one,
+        // the 1 after the end code stays unread.
+        {2, Codes(false, 3, {4, 1, 5, 1}), 2, {1, 0xEE}},
+        {2, dectest::Joined(Codes(false, 3, {4, 1, 5, 1}), Bytes{0}), 2, {1, 1}},
         {1, Codes(false, 2, {2, 1, 0, 1, 3}), 3, {1, 0, 1}}, // minimum code size 1 (the width stays 2)
         {12, Codes(false, 13, {4096, 1, 4097}), 1, {0xEE}},         // no such code size
     };

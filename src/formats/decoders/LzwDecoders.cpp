@@ -125,13 +125,11 @@ void DecodeStream(TLzwTable& table, int initialCodeSize, TDecoderInput& in, TDec
         } else if (code == endCode && MsbFirst) {
             return; // TIFF: the end of the strip
         } else {
-            // A GIF end code ends the codes of its byte; a code above the next free one, or at
-            // or above it right after a clear, is dropped. Either way the whole codes left in the
-            // rest of the byte go too, and only the bits short of a code stay. The buffer holds
-            // whole bytes, so the rest of the code's last byte is its last bits & 7.
-            const int whole = (bits & 7) / codeSize * codeSize;
-            data = MsbFirst ? data << whole : data >> whole;
-            bits -= whole;
+            // A GIF end code, or a code above the next free one (at or above it right after a
+            // clear), is dropped and the bits after it stay; they are read on once the next input
+            // byte has come in, so the stream ends here when the code's byte was the last. The
+            // buffer holds whole bytes: a next byte is in it once 8 bits or more are left.
+            if (bits < 8 && p == inEnd) return;
             continue;
         }
         if (oldOffset != NoCode && freeCode < TLzwTable::Size) {

@@ -9,12 +9,12 @@
 //   bit order         most significant bit first          least significant bit first
 //   width grows       when the next free code reaches     when the entry at 2^width - 1 has
 //                     2^width - 1 (one code early)        been filled
-//   end code          ends the call                       ends only the codes of its byte
+//   end code          ends the call                       is dropped; decoding goes on
 //
 // The table holds at most 4096 entries; once it is full no entry is added until a clear code. A
-// code above the next free one, or at or above it right after a clear, is dropped together with
-// the whole codes still in the bit buffer (the bits short of one code stay); so is everything
-// after a GIF end code in its byte.
+// code above the next free one, or at or above it right after a clear, is dropped, and so is a GIF
+// end code: the bits after it stay in the bit buffer and are read on once the next input byte has
+// come in, so when the dropped code ends in the last input byte, the call ends.
 #include <array>
 #include <cstdint>
 
