@@ -1,6 +1,7 @@
 #pragma once
 // Load messages of the format graphics. Each %s takes the format's short name, except the first %s
-// of UnsupportedFeatureText, which takes CompressionSchemeText.
+// of UnsupportedFeatureText, which takes what is not supported (CompressionSchemeText, or a text of
+// the same form), and the first of MissingDataText, which names the missing data.
 #include <string>
 
 #include "platform/Exceptions.h"
@@ -14,6 +15,7 @@ inline constexpr const char* CompressionErrorText = "Cannot load image. Compress
 inline constexpr const char* ExtraCompressedDataText =
     "Cannot load image. Extra compressed data found in %s file.";
 inline constexpr const char* InvalidPaletteText = "Cannot load image. Palette in %s file is invalid.";
+inline constexpr const char* MissingDataText = "Cannot load image. %s in %s file are missing.";
 inline constexpr const char* UnknownCriticalChunkText =
     "Cannot load PNG image. Unexpected but critical chunk detected.";
 inline constexpr const char* DuplicateRegistrationText = "Attempt to register %s twice.";

@@ -171,9 +171,6 @@ void TPSDGraphic::LoadImageData(TStream& stream, TBitmap& target)
     }
     if (p.ColorScheme == schCMYK)
         for (auto& b : pixels) b = uint8_t(255 - b);
-    // The CMYK and L*a*b* conversions take 16-bit samples in the machine's order.
-    if (depth == 16 && (p.ColorScheme == schCMYK || p.ColorScheme == schCIELab))
-        for (size_t i = 0; i + 1 < pixels.size(); i += 2) std::swap(pixels[i], pixels[i + 1]);
     ProgressEnding();
 
     ProgressStarting(TransferringStageText);

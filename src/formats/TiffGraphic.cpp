@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "formats/FormatErrors.h"
 #include "formats/FormatHelpers.h"
@@ -54,7 +55,10 @@ unsigned ElementSize(uint16_t type)
 }
 
 [[noreturn]] void InvalidColorFormat() { FormatError(InvalidColorFormatText, kShortName); }
-[[noreturn]] void NotSupported() { FormatError(UnsupportedFeatureText, CompressionSchemeText, kShortName); }
+[[noreturn]] void NotSupported(const std::string& what = CompressionSchemeText)
+{
+    FormatError(UnsupportedFeatureText, what.c_str(), kShortName);
+}
 
 bool IsLowDepth(uint32_t bits) { return bits == 1 || bits == 2 || bits == 4 || bits == 8; }
 bool IsSampleDepth(uint32_t bits) { return bits == 8 || bits == 16; }
@@ -361,9 +365,11 @@ void TTIFFGraphic::SetupColor(TLoadPlan& plan)
     if (jpeg && (bits != 8 || (samples != 1 && samples != 3))) InvalidColorFormat();
 
     if (jpeg && samples == 3 && plan.Planes == 1) source = schBGR; // the library hands out blue, green, red
+    // The reading of the directory leaves two valid factors, (2, 2) when the tag is absent.
     if (source == schYCbCr && !(jpeg && plan.Planes == 1) &&
-        (p.YCbCrSubsampling.size() < 2 || p.YCbCrSubsampling[0] != 1 || p.YCbCrSubsampling[1] != 1))
-        NotSupported();
+        (p.YCbCrSubsampling[0] != 1 || p.YCbCrSubsampling[1] != 1))
+        NotSupported("YCbCr subsampling " + std::to_string(p.YCbCrSubsampling[0]) + "x" +
+                     std::to_string(p.YCbCrSubsampling[1]) + " is");
 
     TColorSchemeCode target;
     switch (source) {
@@ -443,8 +449,7 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder(TStream& stream)
         p.JPEGTables = GetByteList(stream, tagJPEGTables);
         return std::make_unique<TTIFFJPEGDecoder>(p, LibraryWarnings);
     case TCompressionCode::ThunderScan:
-        // The decoder counts a row in bytes of two pixels each.
-        return std::make_unique<TThunderDecoder>((width + 1) / 2);
+        return std::make_unique<TThunderDecoder>(width);
     default: NotSupported();
     }
 }
@@ -509,6 +514,8 @@ void TTIFFGraphic::LoadStrips(TStream& stream, TLoadPlan& plan, TBitmap& target)
     plan.Offsets = GetValueList(stream, tagStripOffsets);
     plan.ByteCounts = GetValueList(stream, tagStripByteCounts);
     const size_t stripsPerPlane = plan.Planes == 1 ? plan.Offsets.size() : plan.Offsets.size() / plan.Planes;
+    // Without a strip for every plane there is nothing to read: a black picture would pass for the file's.
+    if (stripsPerPlane == 0) FormatError(MissingDataText, "Strip offsets", kShortName);
     p.StripCount = int32_t(std::min<size_t>(plan.Offsets.size(), INT32_MAX));
     std::vector<std::vector<uint8_t>> planes(plan.PlanesConverted);
     for (size_t s = 0; s < stripsPerPlane && p.CurrentRow < p.Height; ++s) {
@@ -525,7 +532,8 @@ void TTIFFGraphic::LoadTiles(TStream& stream, TLoadPlan& plan, TBitmap& target)
 {
     auto& p = ImageProperties;
     const unsigned planeBits = unsigned(FBits) * plan.SamplesPerPlane;
-    if ((uint64_t(p.TileWidth) * planeBits) % 8 != 0) NotSupported();
+    if ((uint64_t(p.TileWidth) * planeBits) % 8 != 0)
+        NotSupported("Tiles whose width is not a whole number of bytes are");
     TBitmap::CheckSize(p.TileWidth, p.TileLength, int(std::min(planeBits, 32u)));
     plan.Offsets = GetValueList(stream, tagTileOffsets);
     plan.ByteCounts = GetValueList(stream, tagTileByteCounts);
@@ -533,6 +541,7 @@ void TTIFFGraphic::LoadTiles(TStream& stream, TLoadPlan& plan, TBitmap& target)
         plan.Offsets = GetValueList(stream, tagStripOffsets);
         plan.ByteCounts = GetValueList(stream, tagStripByteCounts);
     }
+    if (plan.Offsets.empty()) FormatError(MissingDataText, "Tile offsets", kShortName);
     const int64_t tileBytes = int64_t(uint64_t(p.TileWidth) * planeBits / 8);
     const size_t across = size_t((int64_t(p.Width) + p.TileWidth - 1) / p.TileWidth);
     const size_t down = size_t((int64_t(p.Height) + p.TileLength - 1) / p.TileLength);
@@ -570,7 +579,7 @@ void TTIFFGraphic::LoadImageData(TStream& stream, TBitmap& target)
     plan.StreamSize = stream.Size();
     SetupColor(plan);
     if (p.Predictor == 2 && p.Compression != TCompressionCode::None) {
-        if (FBits < 8) NotSupported();
+        if (FBits < 8) NotSupported("A predictor on " + std::to_string(FBits) + "-bit samples is");
         plan.Predictor = IsSampleDepth(FBits);
     }
     plan.Decoder = CreateDecoder(stream);

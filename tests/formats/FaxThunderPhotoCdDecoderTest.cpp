@@ -60,21 +60,27 @@ TEST(FaxDecoders, DecodeHandCodedRows)
     EXPECT_EQ(std::tuple(copy, out[0]), std::tuple(in, 0x18));
 }
 
-// width, input, output bytes, expected (0xEE: left as it was)
+// width in pixels, input, output bytes, expected (0xEE: left as it was)
 TEST(ThunderDecoder, DecodesRunsDeltasAndRawPixels)
 {
     const std::tuple<uint32_t, Bytes, size_t, Bytes> cases[] = {
-        {1, {0xC5, 0xC3}, 1, {0x53}},
-        {2, {0xC7, 0x03}, 2, {0x77, 0x77}},            // the pending half, then a whole byte
-        {1, {0x58}, 1, {0x11}},                         // deltas 1, (none), 0
-        {1, {0x8F}, 1, {0x10}},                         // 3-bit deltas +1, -1
-        {2, {0xC2, 0x02, 0xC9}, 2, {0x22, 0x29}},      // an even run
-        {2, {0xC2, 0x00, 0xC9}, 2, {0x29, 0xEE}},      // a run of none
-        {1, {0xC5, 0x3F, 0xC9, 0xC8}, 2, {0x55, 0x98}}, // the run cut at the row's end; rows start afresh
-        {1, {0x7F, 0xC1}, 2, {0xFE, 0x10}},           // three deltas of -1 from 0 in a row of two
-        {1, {0xC4}, 1, {0x40}},                         // a row that stops halfway keeps its high half
+        {2, {0xC5, 0xC3}, 1, {0x53}},
+        {4, {0xC7, 0x03}, 2, {0x77, 0x77}},            // the pending half, then a whole byte
+        {2, {0x58}, 1, {0x11}},                         // deltas 1, (none), 0
+        {2, {0x8F}, 1, {0x10}},                         // 3-bit deltas +1, -1
+        {4, {0xC2, 0x02, 0xC9}, 2, {0x22, 0x29}},      // an even run
+        {4, {0xC2, 0x00, 0xC9}, 2, {0x29, 0xEE}},      // a run of none
+        {2, {0xC5, 0x3F, 0xC9, 0xC8}, 2, {0x55, 0x98}}, // the run cut at the row's end; rows start afresh
+        {2, {0x7F, 0xC1}, 2, {0xFE, 0x10}},           // three deltas of -1 from 0 in a row of two
+        {2, {0xC4}, 1, {0x40}},                         // a row that stops halfway keeps its high half
         {0, {0xC5, 0xC3}, 2, {0xEE, 0xEE}},             // width 0 decodes nothing
-        {3, {0xC1, 0x3F}, 2, {0x11, 0x11}},             // the output ends inside the row
+        {6, {0xC1, 0x3F}, 2, {0x11, 0x11}},             // the output ends inside the row
+        // Rows of 4: 1, 2 and a run of two; 9 and a run of three.
+        {4, {0xC1, 0xC2, 0x02, 0xC9, 0x03}, 4, {0x12, 0x22, 0x99, 0x99}},
+        // Rows of 5 end halfway through their third byte: the next row starts with the next code.
+        {5, {0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0x04}, 6, {0x12, 0x34, 0x50, 0x66, 0x66, 0x60}},
+        // A run cut at the fifth pixel; the next row: deltas 0, +1, +1 from 0, then 9 and 8.
+        {5, {0xC7, 0x3F, 0x45, 0xC9, 0xC8}, 6, {0x77, 0x77, 0x70, 0x01, 0x29, 0x80}},
     };
     for (const auto& [width, in, outBytes, expected] : cases) {
         SCOPED_TRACE("width " + std::to_string(width) + ", first byte " + std::to_string(in[0]));

@@ -334,6 +334,8 @@ TEST(RowConversion, ColourSpacePixels)
         // 255 - (C - C x K / 255 + K), truncated: 100 -> 136, 50 -> 180, 220 -> 30
         {"CMYK", schCMYK, 8, 8, 0, {100, 50, 220, 30}, {30, 180, 136}},
         {"CMYK 16 bits", schCMYK, 16, 16, 0, {0, 65535, 32768, 0}, {32767, 0, 65535}},
+        // Words stored high byte first: 0x0080 in memory is 0x8000 (32768).
+        {"CMYK 16 bits swapped", schCMYK, 16, 16, optSwapBytes, {0, 65535, 0x0080, 0}, {32767, 0, 65535}},
         // X = Y = Z = 1
         {"L*a*b* white", schCIELab, 8, 8, 0, {100, 0, 0}, {255, 255, 255}},
         // Below a lightness of 8 the linear branch gives 1.41 (the cube branch 1.51).
@@ -348,11 +350,14 @@ TEST(RowConversion, ColourSpacePixels)
         {"L*a*b* 16 bits", schCIELab, 16, 8, 0, {65535, 20 * 256, 65536 - 30 * 256}, {255, 233, 255}},
         {"L*a*b* 16 bits around 32768", schCIELab, 16, 8, optLabChromaOffset, {65535, 32768, 32768},
          {255, 255, 255}},
+        {"L*a*b* 16 bits swapped", schCIELab, 16, 8, optSwapBytes, {65535, 0x0014, 0x00E2}, {255, 233, 255}},
         {"YCbCr grey", schYCbCr, 8, 8, 0, {77, 128, 128}, {77, 77, 77}},
         {"PhotoYCC grey", schPhotoYCC, 8, 8, 0, {77, 156, 137}, {77, 77, 77}},
         // Y + 1.402 (Cr - 32768), Y - 0.71414 (Cr - 32768) - 0.34414 (Cb - 32768), Y + 1.772 (Cb - 32768)
         {"YCbCr 16 bits", schYCbCr, 16, 16, 0, {30000, 50000, 20000}, {60535, 33188, 12099}},
         {"YCbCr 16 bits, clamped", schYCbCr, 16, 16, 0, {65535, 0, 65535}, {7470, 53412, 65535}},
+        {"YCbCr 16 bits swapped", schYCbCr, 16, 16, optSwapBytes, {0x3075, 0x50C3, 0x204E},
+         {60535, 33188, 12099}},
         {"PhotoYCC 16 bits", schPhotoYCC, 16, 16, 0, {20000, 30000, 40000}, {4785, 27068, 35895}},
         // 1.3584 x 65535 is beyond the range: clamped, not wrapped to 23487.
         {"PhotoYCC 16 bits, clamped", schPhotoYCC, 16, 16, 0, {65535, 40092, 35209}, {65535, 65535, 65535}},

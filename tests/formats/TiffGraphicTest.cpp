@@ -14,13 +14,14 @@
 
 namespace {
 // A one-image TIFF: entries (tag -> type, values) and strips stored after them in order; tags 273
-// and 279 are filled in from the strips unless given.
+// and 279 are filled in from the strips unless given (or left out).
 struct TTiffRecipe
 {
     bool Big = false;
     std::map<uint16_t, std::pair<uint16_t, std::vector<uint32_t>>> Entries;
     std::vector<Bytes> Strips;
     bool ByteCounts = true;
+    bool Offsets = true;
 
     void Put(Bytes& b, uint32_t v, int n) const
     {
@@ -31,7 +32,7 @@ struct TTiffRecipe
         auto entries = Entries;
         std::vector<uint32_t> counts;
         for (const Bytes& s : Strips) counts.push_back(uint32_t(s.size()));
-        if (!entries.count(273)) entries[273] = {4, std::vector<uint32_t>(Strips.size(), 0)};
+        if (Offsets && !entries.count(273)) entries[273] = {4, std::vector<uint32_t>(Strips.size(), 0)};
         if (ByteCounts && !entries.count(279)) entries[279] = {4, counts};
         const uint32_t dirSize = 2 + 12 * uint32_t(entries.size()) + 4;
         // Values longer than 4 bytes, then the strips.
@@ -119,6 +120,9 @@ std::vector<uint8_t> Row(const TBitmap& bmp, int y, size_t bytes)
 
 const std::string kColorFormat = "Invalid color format in TIF/TIFF file.";
 const std::string kNotSupported = "Cannot load image. The compression scheme is not supported for TIF/TIFF files.";
+const std::string kSubsampling22 =
+    "Cannot load image. YCbCr subsampling 2x2 is not supported for TIF/TIFF files.";
+const std::string kNoStrips = "Cannot load image. Strip offsets in TIF/TIFF file are missing.";
 } // namespace
 
 TEST(TiffGraphic, DirectoryValuesAndDefaults)
@@ -159,6 +163,10 @@ TEST(TiffGraphic, RefusedLayoutsGiveTheirMessages)
         r.Entries[tag] = {type, std::move(v)};
         return r;
     };
+    auto withoutOffsets = [](TTiffRecipe r) {
+        r.Offsets = false;
+        return r;
+    };
     const TTiffRecipe grey = Plain(4, 2, 1, {8}, {Bytes(8, 7)});
     const std::pair<Bytes, std::string> cases[] = {
         {without(grey, 259).Build(), kNotSupported}, // no compression tag
@@ -173,9 +181,22 @@ TEST(TiffGraphic, RefusedLayoutsGiveTheirMessages)
         {Plain(4, 2, 3, {4}, {Bytes(4, 0)}).Build(), "Cannot load image. Palette in TIF/TIFF file is invalid."},
         {with(Plain(4, 2, 3, {4}, {Bytes(4, 0)}), 320, 3, std::vector<uint32_t>(47, 0)).Build(),
          "Cannot load image. Palette in TIF/TIFF file is invalid."}, // 3 x 16 values needed
-        {Plain(2, 2, 6, {8, 8, 8}, {Bytes(12, 0)}).Build(), kNotSupported}, // YCbCr subsampled by default
+        {Plain(2, 2, 6, {8, 8, 8}, {Bytes(12, 0)}).Build(), kSubsampling22}, // YCbCr subsampled by default
+        {with(Plain(2, 2, 6, {8, 8, 8}, {Bytes(12, 0)}), 530, 3, {2, 1}).Build(),
+         "Cannot load image. YCbCr subsampling 2x1 is not supported for TIF/TIFF files."},
         {with(with(grey, 259, 3, {5}), 317, 3, {2}).Build(), ""},           // predictor on LZW: fine
-        {with(with(Plain(8, 2, 1, {4}, {Bytes(8, 0)}), 259, 3, {32773}), 317, 3, {2}).Build(), kNotSupported},
+        {with(with(Plain(8, 2, 1, {4}, {Bytes(8, 0)}), 259, 3, {32773}), 317, 3, {2}).Build(),
+         "Cannot load image. A predictor on 4-bit samples is not supported for TIF/TIFF files."},
+        // Tiles of 12 one-bit pixels end inside a byte.
+        {with(with(Plain(12, 2, 1, {1}, {Bytes(4, 0)}), 322, 3, {12}), 323, 3, {2}).Build(),
+         "Cannot load image. Tiles whose width is not a whole number of bytes are not supported for "
+         "TIF/TIFF files."},
+        // No strip offsets, too few for the planes, no tile offsets: nothing to read.
+        {withoutOffsets(grey).Build(), kNoStrips},
+        {with(with(Plain(2, 1, 2, {8, 8, 8}, {Bytes(6, 9)}), 284, 3, {2}), 273, 4, {8, 8}).Build(),
+         kNoStrips},
+        {withoutOffsets(with(with(grey, 322, 3, {16}), 323, 3, {16})).Build(),
+         "Cannot load image. Tile offsets in TIF/TIFF file are missing."},
         {with(grey, 256, 3, {0}).Build(), "Cannot load image. Invalid or unexpected TIF/TIFF image format."},
         // Width given as a list of two: sizes come only from single values.
         {with(grey, 256, 3, {4, 4}).Build(), "Cannot load image. Invalid or unexpected TIF/TIFF image format."},
@@ -293,7 +314,7 @@ TEST(TiffGraphic, YCbCrValuesOutOfRangeTakeTheDefaults)
     TMemoryStream s(r.Build());
     ASSERT_TRUE(g.ReadImageProperties(s, 0));
     EXPECT_EQ(g.ImageProperties.YCbCrSubsampling, (std::vector<uint8_t>{2, 2}));
-    EXPECT_EQ(Load(r.Build()).Error, kNotSupported);
+    EXPECT_EQ(Load(r.Build()).Error, kSubsampling22);
     // With (1, 1) and grey chroma every pixel is its luma.
     r.Entries[530] = {3, {1, 1}};
     r.Strips = {{77, 128, 128, 200, 128, 128, 0, 128, 128, 255, 128, 128}};
@@ -306,8 +327,8 @@ TEST(TiffGraphic, YCbCrValuesOutOfRangeTakeTheDefaults)
 TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
 {
     const Bytes tiff = Plain(3, 1, 1, {8}, {{1, 2, 3}}).Build();
-    auto eps = [&](uint32_t offset, uint32_t length) {
-        Bytes f = {0xC5, 0xD0, 0xD3, 0xC6};
+    auto eps = [&](uint32_t offset, uint32_t length, Bytes magic = {0xC5, 0xD0, 0xD3, 0xC6}) {
+        Bytes f = magic;
         for (uint32_t v : {30u, 0u, 0u, 0u, offset, length})
             for (int k = 0; k < 4; ++k) f.push_back(uint8_t(v >> (8 * k)));
         f.resize(30, 0);
@@ -321,6 +342,15 @@ TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
         {eps(20, uint32_t(tiff.size())), false, "Cannot load image. Invalid or unexpected EPS image format."},
         {eps(40, uint32_t(tiff.size()) + 1), false, "Cannot load image. Invalid or unexpected EPS image format."},
         {eps(40, 0), false, "Cannot load image. Invalid or unexpected EPS image format."},
+        // One byte of the signature wrong, each in turn.
+        {eps(40, uint32_t(tiff.size()), {0xC4, 0xD0, 0xD3, 0xC6}), false,
+         "Cannot load image. Invalid or unexpected EPS image format."},
+        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD1, 0xD3, 0xC6}), false,
+         "Cannot load image. Invalid or unexpected EPS image format."},
+        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD0, 0xD2, 0xC6}), false,
+         "Cannot load image. Invalid or unexpected EPS image format."},
+        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD0, 0xD3, 0xC7}), false,
+         "Cannot load image. Invalid or unexpected EPS image format."},
     };
     for (const auto& [file, accepted, error] : cases) {
         TMemoryStream s(file);

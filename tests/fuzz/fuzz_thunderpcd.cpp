@@ -1,5 +1,5 @@
 // ThunderScan and Photo-CD on arbitrary data. Choice bit 0: ThunderScan with the width choice / 2
-// (0 decodes nothing) into the output size, or Photo-CD reading the data as its stream and
+// pixels (0 decodes nothing) into the output size, or Photo-CD reading the data as its stream and
 // correcting planes of the output size's width (1..2047) and 8 rows, cut by choice / 2 bytes.
 #include <array>
 

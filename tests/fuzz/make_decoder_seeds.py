@@ -56,7 +56,7 @@ def main():
     seed("fax", "g3lsb", 163, 203, fixture("tiffcp_g3_1d_lsb.packed"))
     seed("fax", "mh", 160, 203, fixture("pillow_mh.packed"))
     seed("fax", "mhwords", 164, 203, fixture("pillow_mh_words.packed"))
-    # thunderpcd: ThunderScan of width 8; Photo-CD of width 16 with a two-entry table and four
+    # thunderpcd: ThunderScan of width 8 pixels; Photo-CD of width 16 with a two-entry table and four
     # sync headers (the last one past the height)
     seed("thunderpcd", "thunder", 17, 64, bytes([0xC5, 0xC3, 0x03, 0x58, 0x8F, 0x47, 0x9A, 0xC0, 0x3F, 0xC7, 0x02,
                                                  0x6E] * 4))

@@ -1,6 +1,6 @@
 // Row conversions of CMYK, CIE L*a*b*, YCbCr and PhotoYCC data to RGB or BGR, 8 and 16 bits per
-// sample on each side. None of them applies gamma or swaps bytes. A target with alpha keeps its
-// alpha sample as it was.
+// sample on each side. None of them applies gamma; 16-bit source samples in the other byte order
+// (optSwapBytes) are swapped as they are read. A target with alpha keeps its alpha sample as it was.
 #include <cmath>
 
 #include "formats/conversions/ComponentConverters.h"
@@ -96,11 +96,13 @@ void TColorManager::ConvertCMYK(TPlanes source, std::span<uint8_t> target, uint3
         // Planar exactly when the row has four planes: cyan, magenta, yellow, black.
         const auto layout =
             MakeSourceLayout<4>(source, source.size() == 4, sizeof(TIn), 4, ConvertedPixels(count, mask));
-        ConvertPixels<SwapOrder, TIn, TOut, 4, 3>(layout, target, TargetStride(TargetOptions), count, mask,
-                                                  [](const TIn(&in)[4], TOut(&out)[3]) {
-                                                      for (size_t c = 0; c < 3; ++c)
-                                                          out[c] = CMYKValue<TIn, TOut>(in[c], in[3]);
-                                                  });
+        ConvertPixels<SwapOrder, TIn, TOut, 4, 3>(
+            layout, target, TargetStride(TargetOptions), count, mask,
+            [](const TIn(&in)[4], TOut(&out)[3]) {
+                for (size_t c = 0; c < 3; ++c)
+                    out[c] = CMYKValue<TIn, TOut>(in[c], in[3]);
+            },
+            (SourceOptions & optSwapBytes) != 0);
     });
 }
 
@@ -114,7 +116,8 @@ void TColorManager::ConvertLab(TPlanes source, std::span<uint8_t> target, uint32
     ForDepthPair(FSourceBPS, FTargetBPS, [&]<class TIn, class TOut>() {
         const auto layout = ThreeSampleLayout<TIn>(source, count, mask);
         ConvertPixels<SwapOrder, TIn, TOut, 3, 3>(
-            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn(&in)[3], TOut(&out)[3]) {
+            layout, target, TargetStride(TargetOptions), count, mask,
+            [&](const TIn(&in)[3], TOut(&out)[3]) {
                 double l, a, b;
                 if constexpr (sizeof(TIn) == 1) {
                     l = in[0] / lightnessDivisor;
@@ -133,7 +136,8 @@ void TColorManager::ConvertLab(TPlanes source, std::span<uint8_t> target, uint32
                     const unsigned v8 = ClampRound(255 * rgb[c], 255);
                     out[c] = sizeof(TOut) == 1 ? TOut(v8) : Widen(v8);
                 }
-            });
+            },
+            (SourceOptions & optSwapBytes) != 0);
     });
 }
 
@@ -147,7 +151,8 @@ void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint
     ForDepthPair(FSourceBPS, FTargetBPS, [&]<class TIn, class TOut>() {
         const auto layout = ThreeSampleLayout<TIn>(source, count, mask);
         ConvertPixels<SwapOrder, TIn, TOut, 3, 3>(
-            layout, target, TargetStride(TargetOptions), count, mask, [&](const TIn(&in)[3], TOut(&out)[3]) {
+            layout, target, TargetStride(TargetOptions), count, mask,
+            [&](const TIn(&in)[3], TOut(&out)[3]) {
                 if constexpr (sizeof(TIn) == 2 && sizeof(TOut) == 2) {
                     double r, g, b;
                     if constexpr (PhotoYCC) {
@@ -180,7 +185,8 @@ void TColorManager::ConvertYCbCr(TPlanes source, std::span<uint8_t> target, uint
                         out[c] = sizeof(TOut) == 1 ? TOut(v8) : Widen(v8);
                     }
                 }
-            });
+            },
+            (SourceOptions & optSwapBytes) != 0);
     });
 }
 

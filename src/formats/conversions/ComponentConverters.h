@@ -146,10 +146,11 @@ TSourceLayout<Inputs> MakeSourceLayout(TColorManager::TPlanes source, bool plana
 // `targetStride` samples of type TOut, after checking the target holds the row. pixel(in, out)
 // maps one pixel: its inputs in source order to Outputs samples, colours in red, green, blue
 // order, which SwapOrder writes as blue, green, red; samples after the third keep their places.
-// Target samples beyond Outputs are never written.
+// Target samples beyond Outputs are never written. swapWords: 16-bit source samples are stored in the
+// other byte order and are swapped as they are read.
 template <bool SwapOrder, class TIn, class TOut, size_t Inputs, size_t Outputs, class F>
 void ConvertPixels(const TSourceLayout<Inputs>& source, std::span<uint8_t> target, size_t targetStride,
-                   uint32_t count, uint8_t mask, F&& pixel)
+                   uint32_t count, uint8_t mask, F&& pixel, bool swapWords = false)
 {
     static_assert(Outputs >= 3 && Outputs <= 4);
     RequireTarget(target, uint64_t(count) * targetStride * sizeof(TOut));
@@ -159,6 +160,10 @@ void ConvertPixels(const TSourceLayout<Inputs>& source, std::span<uint8_t> targe
         TIn in[Inputs];
         for (size_t c = 0; c < Inputs; ++c)
             in[c] = LoadSample<TIn>(source.Plane[c], source.Start[c] + offset);
+        if constexpr (sizeof(TIn) == 2)
+            if (swapWords)
+                for (TIn& v : in)
+                    v = TColorManager::SwapWord(v);
         TOut out[Outputs];
         pixel(in, out);
         const size_t at = size_t(i) * advance;

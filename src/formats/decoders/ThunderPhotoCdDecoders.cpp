@@ -62,8 +62,9 @@ void TThunderDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pac
     if (FWidth == 0) return;
     TDecoderInput in(source, packedSize);
     TDecoderOutput out(dest, unpackedSize);
-    for (int64_t left = unpackedSize; left > 0 && !in.AtEnd(); left -= FWidth) {
-        TThunderRow row(out, uint64_t(FWidth) * 2);
+    const int64_t rowBytes = (int64_t(FWidth) + 1) / 2;
+    for (int64_t left = unpackedSize; left > 0 && !in.AtEnd(); left -= rowBytes) {
+        TThunderRow row(out, FWidth);
         uint8_t n;
         while (!row.Complete() && in.Next(n)) {
             switch (n >> 6) {

@@ -9,9 +9,10 @@
 #include "platform/Stream.h"
 
 // ThunderScan (TIFF compression 32809): UnpackedSize counts output bytes, taken in rows of Width
-// bytes of 2 x Width 4-bit pixels; each row starts with a last pixel of 0. Input bytes: 00 a run of
-// the last pixel (low six bits: its count), 01 three 2-bit deltas, 10 two 3-bit deltas, 11 a raw
-// pixel. Everything is cut at the row's end; Width 0 decodes nothing.
+// 4-bit pixels, two to a byte ((Width + 1) / 2 bytes; an odd row leaves the low half of its last
+// byte 0); each row starts with a last pixel of 0. Input bytes: 00 a run of the last pixel (low six
+// bits: its count), 01 three 2-bit deltas, 10 two 3-bit deltas, 11 a raw pixel. Everything is cut at
+// the row's end; Width 0 decodes nothing.
 class TThunderDecoder : public TDecodeOnlyDecoder
 {
 public:
