@@ -4,7 +4,7 @@
 #include <QActionGroup>
 
 #include "app/AboutBox.h"
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"

@@ -1,4 +1,4 @@
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 
 #include <QApplication>
 #include <QEvent>
