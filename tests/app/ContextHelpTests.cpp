@@ -123,6 +123,7 @@ TEST_F(ContextHelpTest, F1OverAPanelOpensItsPage)
 // Every page, every link between pages (the index's entries and their anchors) and every topic.
 TEST(HelpPages, EveryLinkAndEveryTopicLeadsToAPage)
 {
+    EnsureGuiTestApp();
     THelpWindow window(nullptr); // registers the pages
     auto read = [](const QString& page) {
         QFile file(":/help/" + page);
