@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "app/DialogButtons.h"
-#include "app/HelpWindow.h"
+#include "controls/DialogButtons.h"
+#include "controls/HelpWindow.h"
 #include "codec/CommentLimit.h"
 #include "common/CommLib.h"
 

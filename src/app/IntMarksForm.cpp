@@ -8,8 +8,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/DialogButtons.h"
-#include "app/HelpWindow.h"
+#include "controls/DialogButtons.h"
+#include "controls/HelpWindow.h"
 
 TIntMarksForm::TIntMarksForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {

@@ -92,6 +92,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateParamToolbars();
     CreateToolbarMenu();
     CreateStatusBar();
+    AssignHelpTopics();
     SetUpMenuLook(*this);
     // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
@@ -383,6 +384,7 @@ void TMainForm::ApplyPreferences()
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Prefs.ShowTips) return true;
+    if (event->type() == QEvent::Shortcut && watched == HelpContentsAction) FHelpByKey = true;
     if (event->type() == QEvent::Resize && StatusPanels[0] && watched == statusBar()) StatusBarResize();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -462,6 +462,9 @@ private:
     // icDisableWithoutImage); a command joins with one line.
     std::vector<std::pair<QObject*, uint8_t>> ImageCommands() const;
     void CreateStatusBar();
+    // The help pages F1 opens over the panels, toolbars and the status bar.
+    void AssignHelpTopics();
+    bool FHelpByKey = false; // Help > Contents is being run by its key, F1
     // Marks a change of the active window when changed; otherwise leaves its pending state as it is.
     void MarkIfChanged(TImageForm* a, bool changed);
     void LevelChange(bool selection, bool luma);

@@ -12,7 +12,7 @@
 #include "controls/Toolbar.h"
 #include "controls/ToolbarButton.h"
 
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 #include "app/MainForm.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"

@@ -6,7 +6,7 @@
 
 #include "app/IntMarksForm.h"
 #include "app/MainForm.h"
-#include "app/ResolutionForm.h"
+#include "resample/ui/ResolutionForm.h"
 #include "codec/JPEGImage.h"
 #include "codec/JPEGProfile.h"
 #include "workspace/ImageForm.h"

@@ -201,6 +201,10 @@ void TMainForm::CreateParamToolbars()
             const std::string name = "EqTrackBar" + std::to_string(i + 1);
             EqTrackBar[size_t(i)] = Named(new TRangeSlider(Qt::Vertical, 0, 100, 50), name.c_str(), hints[i]);
             EqTrackBar[size_t(i)]->setFixedHeight(62);
+            // Position 0 (the finest quantisation, the "Max" of the scale beside them) is at the top,
+            // and the up keys and the wheel move toward it.
+            EqTrackBar[size_t(i)]->setInvertedAppearance(true);
+            EqTrackBar[size_t(i)]->setInvertedControls(true);
             row->addWidget(EqTrackBar[size_t(i)]);
         }
         row->addWidget(ComprEqResetBtn, 0, Qt::AlignBottom);

@@ -2,12 +2,18 @@
 // the help pages, mail links and the about box.
 #include <QAction>
 #include <QActionGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
 
 #include "app/AboutBox.h"
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "controls/Toolbar.h"
 #include "workspace/ImageForm.h"
 #include "workspace/WindowCommandMath.h"
 
@@ -53,14 +59,33 @@ void TMainForm::CreateHelpActions()
         };
     };
     auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
-    HelpContentsAction =
-        MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
+    // The F1 key opens the page of the panel under the mouse; the menu item and the button the contents.
+    HelpContentsAction = MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), [this] {
+        const int topic = FHelpByKey ? ContextHelpTopic() : htContents;
+        FHelpByKey = false;
+        if (OnHelp) OnHelp(topic);
+    });
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
     HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {}, link(KSupportMail));
     HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {}, link(KFeedbackMail));
     HelpTellFriendsAction = MakeAction("HelpTellFriendsAction", "T&ell My Friends...", {}, link("mailto:"));
     HelpWebSiteAction = MakeAction("HelpWebSiteAction", "&Web Site...", {}, link(TAboutBox::MakerWeb));
     HelpAboutAction = MakeAction("HelpAboutAction", "&About...", {}, [this] { HelpAboutActionExecute(); });
+}
+
+void TMainForm::AssignHelpTopics()
+{
+    auto assign = [](int topic, std::initializer_list<QWidget*> widgets) {
+        for (QWidget* w : widgets)
+            SetHelpTopic(w, topic);
+    };
+    assign(htCompressionLevels, {ComprToolbar, ComprPanel});
+    assign(htHoldAndKeep, {HoldComprRatioBtn, ComprRatioLabel, ComprRatioEdit, GlobalProfileBtn});
+    assign(htEqualizer, {ComprEqPanel});
+    assign(htPrefilters, {PrefiltToolbar, PrefiltPanel1, PrefiltPanel2});
+    assign(htSelectiveCompression, {SComprPanel, ComprTabControl, PrefiltTabControl, SelectionToolbar});
+    assign(htImageWindows, {ToolsToolbar, ZoomToolbar, ViewToolbar});
+    assign(htStatusBars, {statusBar()});
 }
 
 void TMainForm::ViewZoomExecute(const std::function<void(TImageForm*)>& zoom)

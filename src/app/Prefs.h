@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 
 class TSettingsStore;
 

@@ -7,7 +7,7 @@
 
 #include "app/AboutBox.h"
 #include "app/EngineSetup.h"
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 #include "app/MainForm.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <map>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "common/CommLib.h"
 
 namespace {

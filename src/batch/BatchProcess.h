@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "batch/BatchProcProgress.h"
 #include "platform/Bitmap.h"
 #include "platform/Geometry.h"

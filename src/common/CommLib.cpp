@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "common/StrRes.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"

@@ -12,6 +12,7 @@
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
 #include "controls/EnhScrollBox.h"
+#include "controls/HelpWindow.h"
 #include "formats/BitmapGraphic.h"
 #include "formats/PictureLoader.h"
 #include "formats/TiffGraphic.h"
@@ -60,6 +61,8 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
     Spacer->setBackgroundRole(QPalette::Button);
     StatusBar = new TImageStatusBar(client, this);
     StatusBar->setStatusTip("File sizes of source and result (compressed) images and the compression ratio");
+    SetHelpTopic(this, htImageWindows);
+    SetHelpTopic(StatusBar, htStatusBars);
     setWidget(client);
     client->OnResize = [this] { LayoutViews(); };
 

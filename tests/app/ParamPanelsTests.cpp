@@ -138,6 +138,13 @@ TEST_F(ParamPanelsTest, EqualizerAndPrefiltersCountOnlyWhatChangesTheResult)
     EXPECT_EQ(a->PendingChanges, 1);
     Move(Form->EqTrackBar[2], 100);
     EXPECT_EQ(a->Image->QualityEqualizerBands[2], -50);
+    // The top of a band is its "Max": a click above the handle and the up key raise the band.
+    QSlider* band = Form->EqTrackBar[2];
+    Move(band, 50);
+    QTest::mouseClick(band, Qt::LeftButton, {}, QPoint(band->width() / 2, 2));
+    EXPECT_EQ(a->Image->QualityEqualizerBands[2], 10);
+    QTest::keyClick(band, Qt::Key_Up);
+    EXPECT_EQ(a->Image->QualityEqualizerBands[2], 11);
 
     a->MarkParamsChanged(false);
     QToolButton* noise = Form->FiltBtn[2]; // "Noise Removing"

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "batch/BatchFileOrder.h"
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "platform/TempFolder.h"
 
 // The options dialog asks before results are written where their sources stand: the same folder on

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "batch/BatchFileOrder.h"
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "batch/BatchThumbnail.h"
 #include "platform/BmpFile.h"
 #include "platform/TempFolder.h"

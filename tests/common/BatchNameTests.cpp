@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 #include "common/CommLib.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "batch/BatchProcOptions.h"
+#include "common/BatchProcOptions.h"
 
 class QCheckBox;
 class QComboBox;

@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/DialogButtons.h"
-#include "app/HelpWindow.h"
-#include "app/ResolutionForm.h"
+#include "controls/DialogButtons.h"
+#include "controls/HelpWindow.h"
+#include "resample/ui/ResolutionForm.h"
 #include "common/CommLib.h"
 #include "platform/Round.h"
 #include "resample/ui/SizeSpinBox.h"

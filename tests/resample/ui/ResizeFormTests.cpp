@@ -13,7 +13,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/ResolutionForm.h"
+#include "resample/ui/ResolutionForm.h"
 #include "platform/MessageBox.h"
 #include "platform/SettingsStore.h"
 #include "resample/ui/ResizeForm.h"

@@ -20,10 +20,26 @@ enum : int
     htPictureDialogs = 139,
     htBatchOptions = 140,
     htHelpOffer = 146,
+    // The main controls: the parameter panels, the image windows and the status bars.
+    htCompressionLevels = 150,
+    htHoldAndKeep = 151,
+    htEqualizer = 152,
+    htPrefilters = 153,
+    htSelectiveCompression = 154,
+    htImageWindows = 155,
+    htStatusBars = 156,
 };
 
 // The page of a topic ("qrc:/help/....html"); the contents for a topic without a page.
 QString HelpPageFor(int topic);
+
+// Context help: a widget's topic is its own or that of its nearest parent that has one; the
+// contents for a widget without one.
+void SetHelpTopic(QWidget* widget, int topic);
+int HelpTopicOf(const QWidget* widget);
+// The topic F1 asks for: that of the widget under the mouse; with the mouse outside the program's
+// windows, that of the widget with the keyboard focus.
+int ContextHelpTopic();
 
 class THelpWindow : public QWidget
 {

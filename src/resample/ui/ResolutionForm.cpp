@@ -1,4 +1,4 @@
-#include "app/ResolutionForm.h"
+#include "resample/ui/ResolutionForm.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/DialogButtons.h"
-#include "app/HelpWindow.h"
+#include "controls/DialogButtons.h"
+#include "controls/HelpWindow.h"
 
 TResolutionForm::TResolutionForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {

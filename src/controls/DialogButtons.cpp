@@ -1,4 +1,4 @@
-#include "app/DialogButtons.h"
+#include "controls/DialogButtons.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -1,6 +1,7 @@
-#include "app/HelpWindow.h"
+#include "controls/HelpWindow.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QTextBrowser>
@@ -47,10 +48,55 @@ QString HelpPageFor(int topic)
     case htHelpOffer:
         page = "faq.html";
         break;
+    case htCompressionLevels:
+        page = "levels.html";
+        break;
+    case htHoldAndKeep:
+        page = "holdkeep.html";
+        break;
+    case htEqualizer:
+        page = "equalizer.html";
+        break;
+    case htPrefilters:
+        page = "prefilters.html";
+        break;
+    case htSelectiveCompression:
+        page = "selective.html";
+        break;
+    case htImageWindows:
+        page = "imagewindows.html";
+        break;
+    case htStatusBars:
+        page = "statusbars.html";
+        break;
     default:
         break;
     }
     return QString("qrc:/help/") + page;
+}
+
+namespace {
+const char* const KTopicProperty = "helpTopic";
+}
+
+void SetHelpTopic(QWidget* widget, int topic)
+{
+    widget->setProperty(KTopicProperty, topic);
+}
+
+int HelpTopicOf(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const QVariant topic = w->property(KTopicProperty);
+        if (topic.isValid()) return topic.toInt();
+    }
+    return htContents;
+}
+
+int ContextHelpTopic()
+{
+    if (QWidget* under = QApplication::widgetAt(QCursor::pos())) return HelpTopicOf(under);
+    return HelpTopicOf(QApplication::focusWidget());
 }
 
 THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
