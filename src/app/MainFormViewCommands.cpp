@@ -8,15 +8,9 @@
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "common/StrRes.h"
 #include "workspace/ImageForm.h"
 #include "workspace/WindowCommandMath.h"
-
-namespace {
-
-const char* const KSupportMail = "mailto:support@tarnwick.example";
-const char* const KFeedbackMail = "mailto:feedback@tarnwick.example";
-
-} // namespace
 
 void TMainForm::CreateViewActions()
 {
@@ -52,14 +46,16 @@ void TMainForm::CreateHelpActions()
             if (OnHelp) OnHelp(topic);
         };
     };
-    auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
+    auto link = [](std::string url) { return [url] { MailLauncher().OpenUrl(url); }; };
     HelpContentsAction =
         MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
-    HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {}, link(KSupportMail));
-    HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {}, link(KFeedbackMail));
+    HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {},
+                                   link(std::string("mailto:") + SMakerSupportAddress));
+    HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {},
+                                    link(std::string("mailto:") + SMakerFeedbackAddress));
     HelpTellFriendsAction = MakeAction("HelpTellFriendsAction", "T&ell My Friends...", {}, link("mailto:"));
-    HelpWebSiteAction = MakeAction("HelpWebSiteAction", "&Web Site...", {}, link(TAboutBox::MakerWeb));
+    HelpWebSiteAction = MakeAction("HelpWebSiteAction", "&Web Site...", {}, link(SMakerWebAddress));
     HelpAboutAction = MakeAction("HelpAboutAction", "&About...", {}, [this] { HelpAboutActionExecute(); });
 }
 
