@@ -18,9 +18,6 @@
 #include "common/StrRes.h"
 #include "controls/BitmapImage.h"
 
-const char* const TAboutBox::MakerMail = "support@tarnwick.example";
-const char* const TAboutBox::MakerWeb = "https://tarnwick.example/quillmark";
-
 namespace {
 
 constexpr int KPictureW = 352, KPictureH = 270;
@@ -119,9 +116,9 @@ TAboutBox::TAboutBox(QWidget* owner, bool splash)
     label(AboutText1, "AboutText1", "Interactive JPEG compression with selective quality", false);
     label(AboutText2, "AboutText2", "Copyright (C) Tarnwick. All rights reserved.", false);
     label(AboutEmailText, "AboutEmailText", "Our E-mail: ", false);
-    label(AboutEmailLabel, "AboutEmailLabel", MakerMail, true);
+    label(AboutEmailLabel, "AboutEmailLabel", SMakerSupportAddress, true);
     label(AboutWebText, "AboutWebText", "Web site: ", false);
-    label(AboutWebLabel, "AboutWebLabel", MakerWeb, true);
+    label(AboutWebLabel, "AboutWebLabel", SMakerWebAddress, true);
     for (QLabel* l : {AboutText0, AboutText1, AboutText2, AboutEmailText, AboutWebText})
         l->move(8, -1000);
     ScrollTimer = new QTimer(this);
@@ -166,11 +163,11 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == AboutEmailLabel) {
-            MailLauncher().OpenUrl(std::string("mailto:") + MakerMail);
+            MailLauncher().OpenUrl(std::string("mailto:") + SMakerSupportAddress);
             return true;
         }
         if (watched == AboutWebLabel) {
-            MailLauncher().OpenUrl(MakerWeb);
+            MailLauncher().OpenUrl(SMakerWebAddress);
             return true;
         }
     }

@@ -21,10 +21,6 @@ class TAboutBox : public QDialog
     // Whether the last ShowSplash showed the form.
     bool SplashShown() const { return FShown; }
 
-    // The links open through the program's launcher (MailLauncher).
-    static const char* const MakerMail;
-    static const char* const MakerWeb;
-
     bool Splash;
     QLabel* SplashImage = nullptr;
     QWidget* AboutPanel = nullptr;
@@ -33,6 +29,8 @@ class TAboutBox : public QDialog
     QLabel* AboutText1 = nullptr;
     QLabel* AboutText2 = nullptr;
     QLabel* AboutEmailText = nullptr;
+    // The two links, the maker's addresses (common/StrRes.h), open through the program's launcher
+    // (MailLauncher).
     QLabel* AboutEmailLabel = nullptr;
     QLabel* AboutWebText = nullptr;
     QLabel* AboutWebLabel = nullptr;

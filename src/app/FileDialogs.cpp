@@ -9,7 +9,7 @@
 
 TFileDialogResult RunFileDialog(QWidget* parent, const TFileDialogRequest& request)
 {
-    QFileDialog dialog(parent, request.Title, request.Start);
+    TFileDialog dialog(parent, request.Title, request.Start);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     ListByNamesOnly(dialog);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

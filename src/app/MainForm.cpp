@@ -214,10 +214,13 @@ void TMainForm::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction(FileOpenAction);
+    file->addAction(FileBatchProcAction);
     file->addSeparator();
     file->addAction(FileSaveAction);
     file->addAction(FileSaveAsAction);
-    file->addMenu("&Export To")->addAction(FileExportBMPAction);
+    ExportSubMenu = file->addMenu("&Export To");
+    ExportSubMenu->setObjectName("ExportSubMenu");
+    ExportSubMenu->addAction(FileExportBMPAction);
     file->addAction(FileCloseAction);
     file->addSeparator();
     // Both profile menus: the profile items (FillProfileMenu) above a separator and Load From.
@@ -232,8 +235,6 @@ void TMainForm::CreateMenus()
         connect(m, &QMenu::aboutToShow, this, [this] { FillProfileMenu(); });
     }
     file->addAction(FileSaveProfileAction);
-    file->addSeparator();
-    file->addAction(FileBatchProcAction);
     file->addSeparator();
     file->addAction(FileSelSourceAction);
     file->addAction(FileAcquireAction);

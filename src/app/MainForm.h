@@ -115,6 +115,9 @@ public:
     QPointer<TImageForm> LastActiveImage;
     // Set while the panels are filled from an image: the handlers then do not count changes.
     bool SuppressPanelEvents = false;
+    // Set while the controls take up the active window's settings (activation, a profile applied):
+    // a slider enabled again then keeps the window's value instead of following its tied partner.
+    bool ShowingWindowSettings = false;
     // The settings carried from window to window while GlobalProfileBtn is down.
     TJPEGProfile GlobalProfile;
     // The folder of the profile files: "Profiles" in the user's data folder, or in the folder named
@@ -371,6 +374,7 @@ public:
     // The profiles: the drop-down of the File toolbar's profile button, and File > "&Load Profile".
     QMenu* LoadProfileMenu = nullptr;
     QMenu* LoadProfileSubMenu = nullptr;
+    QMenu* ExportSubMenu = nullptr;
     // Runs Load Profile; its arrow shows LoadProfileMenu.
     TToolbarButton* ProfileBtn = nullptr;
 
@@ -488,6 +492,9 @@ private:
     // The picture's resolution and whether its profile applies it (the resolution bit of the mask).
     static void ApplyResolution(TJPEGImage& image, int horzDPI, int vertDPI, bool forProfile);
     bool RunProfileEditor(TJPEGProfile& profile, const TJPEGImage& image);
+    // Applies a profile edited from the window's current settings; when it differs, the window
+    // recompresses at the next tick and the controls show it.
+    void ApplyEditedProfile(TImageForm* a, const TJPEGProfile& current, const TJPEGProfile& edited);
 
     std::vector<std::string> FParams;
     std::unique_ptr<TExtTimer> FTimer;

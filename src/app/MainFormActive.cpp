@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
@@ -15,6 +16,7 @@
 #include "app/MainForm.h"
 #include "controls/ToolbarButton.h"
 #include "app/ParamWidgets.h"
+#include "app/ProfileMenu.h"
 #include "codec/JPEGImage.h"
 #include "codec/ProfileFile.h"
 #include "common/CommLib.h"
@@ -42,7 +44,10 @@ std::vector<std::pair<QObject*, uint8_t>> TMainForm::ImageCommands() const
         {FileCloseAction, icBoth},
         {FileSaveAction, icDisableWithoutImage},
         {FileSaveAsAction, icDisableWithoutImage},
+        {ExportSubMenu->menuAction(), icBoth},
         {FileExportBMPAction, icBoth},
+        {LoadProfileSubMenu->menuAction(), icBoth},
+        {LoadProfileMenu, icBoth},
         {FileLoadProfileAction, icBoth},
         {FileSaveProfileAction, icBoth},
         {FileMailAction, icDisableWithoutImage},
@@ -131,9 +136,7 @@ void TMainForm::ApplyDefaultProfile(TImageForm* a)
 {
     a->DefaultProfileApplied = true;
     if (Prefs.NameDefProfile.empty()) return; // no profile chosen yet
-    const std::string file = QDir(QString::fromStdString(ProfileDir()))
-                                 .filePath(QString::fromStdString(Prefs.NameDefProfile + ".qmp"))
-                                 .toStdString();
+    const std::string file = ProfileFileName(ProfileDir(), Prefs.NameDefProfile);
     try {
         ReadProfileFile(*a->Image, file); // applies nothing unless the whole file was read
     } catch (const std::exception& e) {
@@ -180,6 +183,7 @@ void TMainForm::ImageStateChanged(TImageForm* sender, uint8_t kind)
             }
         }
         LastActiveImage = a;
+        const QScopedValueRollback<bool> showing(ShowingWindowSettings, true);
         EnableImageActions(); // at once, not only at the next idle pass
         PullWindowState(a);
         FillPanels(*a->Image, true, pgAll);
@@ -258,6 +262,7 @@ void TMainForm::UpdateImageActions()
     FileSaveAsAction->setEnabled(savable);
     FileMailAction->setEnabled(savable);
     FileSysMenuAction->setEnabled(savable);
+    ViewInfoAction->setEnabled(savable);
     ViewSrcAsResBtn->setEnabled(savable);
     EditCompressAction->setEnabled(!a->Busy);
     EditStopAction->setEnabled(a->Busy && (a->ProgressOperation == 0 || a->ProgressOperation == 2));
@@ -266,6 +271,7 @@ void TMainForm::UpdateImageActions()
     const bool selections = a->SelectionCount() > 0;
     SelDelAction->setEnabled(selections);
     SelDelAllAction->setEnabled(selections);
+    SelHideAction->setEnabled(selections);
     EditCropAction->setEnabled(a->HasRectSelection() && a->SourceBitmap() != nullptr);
     EditResizeAction->setEnabled(!a->Busy && a->SourceBitmap() != nullptr);
     ViewZoomFitAction->setEnabled(!a->IsZoomedToFit());

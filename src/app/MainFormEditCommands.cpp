@@ -122,11 +122,14 @@ void TMainForm::EditProfileActionExecute()
     GetSettingsRecord(*a->Image, current);
     TJPEGProfile edited = current;
     if (!RunProfileEditor(edited, *a->Image)) return;
-    if (ProfilesMatch(edited, current)) {
-        ApplySettingsRecord(*a->Image, edited);
-        return;
-    }
+    ApplyEditedProfile(a, current, edited);
+}
+
+void TMainForm::ApplyEditedProfile(TImageForm* a, const TJPEGProfile& current, const TJPEGProfile& edited)
+{
     ApplySettingsRecord(*a->Image, edited);
+    if (ProfilesMatch(edited, current)) return;
+    // Other settings: the result shown was not made with them, and the panels show them.
     a->MarkParamsChanged(true);
     a->ForceRun = true;
     ImageStateChanged(a, 0);

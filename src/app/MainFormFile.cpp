@@ -30,10 +30,11 @@ bool FileExists(const std::string& path)
 }
 
 // The name a window's result is written under by default: a JPEG source keeps its own
-// extension, any other picture gets ".jpg".
+// extension, any other picture gets ".jpg" (a resampled one's name has already lost its own).
 std::string ResultFileName(const TImageForm& a)
 {
     const std::string name = ExtractFileName(a.FileInfo.FileName);
+    if (a.Resampled) return name + ".jpg";
     return a.SourceIsJpeg() ? name : ReplaceFileExt(name, ".jpg");
 }
 
@@ -94,7 +95,11 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
     d.SetRecentFolders(DialogFolders.RecentSaveDirs);
     // The dialog starts with the name that will be written, so its overwrite prompt asks about the
     // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
-    d.SetFileName(IncludeBackslash(DialogFolders.SaveDir) + ResultFileName(*a));
+    // A resampled picture without a file of its own starts beside the picture it was made from.
+    std::string folder =
+        a->Resampled && !a->HasFileName ? ExtractFilePath(a->FileInfo.FileName) : std::string();
+    if (folder.empty()) folder = DialogFolders.SaveDir;
+    d.SetFileName(IncludeBackslash(folder) + ResultFileName(*a));
     const bool accepted = RunPictureDialog(d);
     const std::string file = accepted ? d.FileName() : std::string();
     RememberDialogFolder(DialogFolders, TPictureDialog::Save, DialogFolder(d));
@@ -148,8 +153,9 @@ void TMainForm::FileSaveProfileActionExecute()
 {
     TImageForm* a = ActiveImage();
     if (!a) return;
-    TJPEGProfile profile;
-    GetSettingsRecord(*a->Image, profile);
+    TJPEGProfile current;
+    GetSettingsRecord(*a->Image, current);
+    TJPEGProfile profile = current;
     if (!RunProfileEditor(profile, *a->Image)) return;
     const std::string folder = ProfileDir();
     QDir().mkpath(QString::fromStdString(folder));
@@ -158,7 +164,7 @@ void TMainForm::FileSaveProfileActionExecute()
         RunDialog({"Save Profile...", QString::fromStdString(start), KProfileFilters, "qmp", true});
     if (r.FileName.isEmpty()) return;
     const std::string file = r.FileName.toStdString();
-    ApplySettingsRecord(*a->Image, profile);
+    ApplyEditedProfile(a, current, profile);
     try {
         WriteProfileFile(*a->Image, file);
     } catch (const std::exception& e) {
@@ -187,6 +193,7 @@ void TMainForm::FillProfileMenu()
 
 void TMainForm::LoadProfileMenuItemClick(const TProfileEntry& profile)
 {
+    if (!ActiveImage()) return; // a profile is picked for a window, not as the default
     LoadProfileFile(profile.FileName);
     if (Prefs.InitComprParams == 1) Prefs.NameDefProfile = CutProfileName(profile.Name);
 }

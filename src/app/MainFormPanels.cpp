@@ -372,7 +372,7 @@ void TMainForm::SetChannelEnabled(bool luma, bool enabled)
         const bool was = OwnEnabled(bars[s]);
         bars[s]->setEnabled(enabled);
         spins[s]->setEnabled(enabled);
-        const bool tied = a && (s == 0 ? a->LumChromSync : a->SLumChromSync);
+        const bool tied = a && !ShowingWindowSettings && (s == 0 ? a->LumChromSync : a->SLumChromSync);
         if (enabled && !was && tied && OwnEnabled(others[s])) bars[s]->setValue(others[s]->value());
     }
 }
@@ -432,7 +432,8 @@ void TMainForm::LevelChange(bool selection, bool luma)
     const int value = LevelToQuality(bar->value());
     if (!SuppressPanelEvents) MarkIfChanged(a, value != quality);
     quality = uint8_t(value);
-    const bool tied = selection ? a->SLumChromSync : a->LumChromSync;
+    // The tie follows the user's moves; panels filled from the image show its values as they are.
+    const bool tied = !SuppressPanelEvents && (selection ? a->SLumChromSync : a->LumChromSync);
     if (tied && OwnEnabled(other) && other->value() != bar->value()) other->setValue(bar->value());
     spin->setValue(bar->value());
     UpdateLevelHighlights();

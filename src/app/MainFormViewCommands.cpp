@@ -13,16 +13,10 @@
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "common/StrRes.h"
 #include "controls/Toolbar.h"
 #include "workspace/ImageForm.h"
 #include "workspace/WindowCommandMath.h"
-
-namespace {
-
-const char* const KSupportMail = "mailto:support@tarnwick.example";
-const char* const KFeedbackMail = "mailto:feedback@tarnwick.example";
-
-} // namespace
 
 void TMainForm::CreateViewActions()
 {
@@ -58,7 +52,7 @@ void TMainForm::CreateHelpActions()
             if (OnHelp) OnHelp(topic);
         };
     };
-    auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
+    auto link = [](std::string url) { return [url] { MailLauncher().OpenUrl(url); }; };
     // The F1 key opens the page of the panel under the mouse; the menu item and the button the contents.
     HelpContentsAction = MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), [this] {
         const int topic = FHelpByKey ? ContextHelpTopic() : htContents;
@@ -66,10 +60,12 @@ void TMainForm::CreateHelpActions()
         if (OnHelp) OnHelp(topic);
     });
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
-    HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {}, link(KSupportMail));
-    HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {}, link(KFeedbackMail));
+    HelpSupportAction = MakeAction("HelpSupportAction", "&Support...", {},
+                                   link(std::string("mailto:") + SMakerSupportAddress));
+    HelpFeedbackAction = MakeAction("HelpFeedbackAction", "&Feedback...", {},
+                                    link(std::string("mailto:") + SMakerFeedbackAddress));
     HelpTellFriendsAction = MakeAction("HelpTellFriendsAction", "T&ell My Friends...", {}, link("mailto:"));
-    HelpWebSiteAction = MakeAction("HelpWebSiteAction", "&Web Site...", {}, link(TAboutBox::MakerWeb));
+    HelpWebSiteAction = MakeAction("HelpWebSiteAction", "&Web Site...", {}, link(SMakerWebAddress));
     HelpAboutAction = MakeAction("HelpAboutAction", "&About...", {}, [this] { HelpAboutActionExecute(); });
 }
 

@@ -40,6 +40,16 @@ std::vector<TProfileEntry> ListProfiles(const std::string& folder)
     return list;
 }
 
+std::string ProfileFileName(const std::string& folder, const std::string& name)
+{
+    const std::filesystem::path plain = std::filesystem::path(folder) / (name + ".qmp");
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(plain, ec)) return plain.string();
+    for (const TProfileEntry& p : ListProfiles(folder))
+        if (p.Name == name) return p.FileName;
+    return plain.string();
+}
+
 void FillProfileMenu(QMenu* menu, const std::vector<TProfileEntry>& profiles, const std::string& defaultName,
                      std::function<void(const TProfileEntry&)> onClick)
 {

@@ -18,6 +18,11 @@ struct TProfileEntry
 // name. A missing or unreadable folder gives none.
 std::vector<TProfileEntry> ListProfiles(const std::string& folder);
 
+// The file of the profile called name in folder as the list finds it: name + ".qmp" when that file
+// exists, else the listed file of that name whatever the letter case of its extension, else
+// name + ".qmp" (which then does not exist).
+std::string ProfileFileName(const std::string& folder, const std::string& name);
+
 // Removes the menu's leading profile items and puts one item per profile at its top, the last of
 // the list first (so the list shows in reverse). Captions show the name as it is ("&" included);
 // the item of defaultName (empty: none) is drawn bold as the default. A click calls onClick with

@@ -1,5 +1,6 @@
 #include "controls/FileDialog.h"
 
+#include <QMessageBox>
 #include <QMimeDatabase>
 
 namespace {
@@ -13,7 +14,7 @@ QMimeType TypeByName(const QFileInfo& info)
 QString AskFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
                     bool save)
 {
-    QFileDialog dialog(parent, caption, start, filter);
+    TFileDialog dialog(parent, caption, start, filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     ListByNamesOnly(dialog);
@@ -48,6 +49,23 @@ void ListByNamesOnly(QFileDialog& dialog)
     // The dialog keeps the provider and its model uses it from its own thread; it lives as long.
     static TNameOnlyIconProvider provider;
     dialog.setIconProvider(&provider);
+}
+
+void TFileDialog::accept()
+{
+    if (acceptMode() == AcceptSave) {
+        // The dialog's own question names the file only: this one asks instead.
+        setOption(DontConfirmOverwrite, true);
+        const QStringList files = selectedFiles();
+        const QFileInfo info(files.isEmpty() ? QString() : files.first());
+        if (!files.isEmpty() && info.exists() && !info.isDir() &&
+            QMessageBox::warning(
+                this, windowTitle(),
+                tr("%1 already exists.\nDo you want to replace it?").arg(info.absoluteFilePath()),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
+    QFileDialog::accept();
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)

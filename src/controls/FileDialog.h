@@ -18,6 +18,16 @@ public:
 // Makes dialog list folders by names and entry kinds only (see above). Call before it is shown.
 void ListByNamesOnly(QFileDialog& dialog);
 
+// A file dialog whose question before replacing a file names the file's whole path, so that the
+// user sees which folder the file is replaced in.
+class TFileDialog : public QFileDialog
+{
+    Q_OBJECT
+  public:
+    using QFileDialog::QFileDialog;
+    void accept() override;
+};
+
 // Modal dialogs returning the chosen file, or an empty text when cancelled. The save dialog asks
 // before a chosen file is replaced.
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder,

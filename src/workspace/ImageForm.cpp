@@ -151,7 +151,12 @@ void TImageForm::LoadSourceFromWindow(TImageForm* window, int)
         return;
     }
     LoadSource(TSourceKind::Resampled, [&] {
-        FileInfo.FileName = ExtractFileNameNoExt(window->FileInfo.FileName);
+        // A new picture, named after the one it was made from and kept in that one's folder: it has
+        // no file of its own, so Save asks for one instead of writing beside (or over) the source.
+        const std::string from = window->FileInfo.FileName;
+        FileInfo.FileName = ExtractFilePath(from) + ExtractFileNameNoExt(from);
+        HasFileName = false;
+        Resampled = true;
         Image->CopySettingsFrom(*window->Image, false);
         if (window != this) Image->ResamplingOptions = window->ResizeOptions;
         ProfileResizeDone = true;
@@ -290,6 +295,7 @@ void TImageForm::DuplicateFrom(TImageForm* other)
         rec.MatchMask = 0xFFFF;
         ApplySettingsRecord(*Image, rec);
         ProfileResizeDone = other->ProfileResizeDone;
+        Resampled = other->Resampled;
         ApplyInitialZoom();
         SetZoom(other->Zoom);
         MarkParamsChanged(true);

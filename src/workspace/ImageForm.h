@@ -185,6 +185,9 @@ public:
     int64_t ResultSize = 0;
     float ComprRatio = 0;
     bool HasFileName = false;
+    // The source is a resampled copy of the picture FileInfo names (folder included, extension
+    // dropped): Save As starts in that folder.
+    bool Resampled = false;
     bool LumChromSync = false, SLumChromSync = false;
     bool SelectionsHidden = false;
     uint8_t SavedPrecision = 0;

@@ -10,6 +10,7 @@
 #include "ImageTestKit.h"
 #include "app/FileDialogs.h"
 #include "formats/FileFormatList.h"
+#include "formats/ui/PictureDialog.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ protected:
     }
 };
 
-// Typing "photo" beside photo.jpg: the prompt names photo.jpg before anything is chosen; No keeps
-// the dialog open; Yes returns the name with its extension.
+// Typing "photo" beside photo.jpg: the prompt names photo.jpg, with its whole path, before anything
+// is chosen; No keeps the dialog open; Yes returns the name with its extension.
 TEST_F(FileDialogsTest, SaveDialogAsksAboutTheNameWithItsExtension)
 {
     std::ofstream(Path("photo.jpg")) << "x";
@@ -51,10 +52,28 @@ TEST_F(FileDialogsTest, SaveDialogAsksAboutTheNameWithItsExtension)
             QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
         });
         const TFileDialogResult r = RunFileDialog(nullptr, request);
-        EXPECT_TRUE(prompt.contains("photo.jpg")) << prompt.toStdString();
+        EXPECT_TRUE(prompt.contains(QString::fromStdString(Path("photo.jpg")))) << prompt.toStdString();
         EXPECT_EQ(r.FileName.toStdString(), replace ? Path("photo.jpg") : "");
         EXPECT_EQ(r.Directory, Dir.path());
     }
+}
+
+// The picture save dialog asks the same way: the whole path, and No keeps the file.
+TEST_F(FileDialogsTest, PictureSaveDialogNamesTheWholePath)
+{
+    std::ofstream(Path("photo.jpg")) << "x";
+    TSavePictureDialog dialog(nullptr);
+    dialog.SetFileName(Path("photo.jpg"));
+    dialog.show();
+    QString prompt;
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+        prompt = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    QMetaObject::invokeMethod(dialog.FileDialog(), "accept");
+    EXPECT_TRUE(prompt.contains(QString::fromStdString(Path("photo.jpg")))) << prompt.toStdString();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
 }
 
 // A cancelled dialog still reports the folder it ended in.

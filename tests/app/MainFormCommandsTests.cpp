@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTextBrowser>
 #include <QTimer>
+#include <filesystem>
 
 #include "MainFormTestKit.h"
 #include "RecordingLauncher.h"
@@ -26,6 +27,7 @@
 #include "app/ParamWidgets.h"
 #include "app/QtSettingsStore.h"
 #include "codec/JPEGImage.h"
+#include "codec/ProfileFile.h"
 #include "controls/ClipboardBitmap.h"
 #include "controls/Dock.h"
 #include "controls/Toolbar.h"
@@ -58,6 +60,13 @@ class MainFormCommandsTest : public TMainFormTest
     {
         ASSERT_TRUE(action->isEnabled()) << action->objectName().toStdString();
         action->trigger();
+    }
+    // An area drawn with the left button from (x1, y1) to (x2, y2) in the source view.
+    static void Drag(TImageForm* a, int x1, int y1, int x2, int y2)
+    {
+        a->ImageMouseDown(a->SrcImage, Qt::LeftButton, x1, y1);
+        a->ImageMouseMove(a->SrcImage, Qt::LeftButton, x2, y2);
+        a->ImageMouseUp(a->SrcImage, Qt::LeftButton, x2, y2);
     }
     static int CheckedCount(QAction* action)
     {
@@ -182,6 +191,9 @@ TEST_F(MainFormCommandsTest, SelectiveAndTheSelectionToolCallEachOtherOnlyFromTh
     Run(Form->OptResetAction);
     EXPECT_EQ(a->Tool, 2);
     // Hidden areas are shown again by the Selection tool.
+    a->SetZoom(100);
+    Drag(a, 10, 5, 30, 25);
+    Form->AppIdle();
     Run(Form->SelHideAction);
     EXPECT_TRUE(a->SelectionsHidden);
     EXPECT_TRUE(Form->SelHideAction->isChecked());
@@ -221,9 +233,7 @@ TEST_F(MainFormCommandsTest, CropOpensTheRectangleAndLeavesItOnTheClipboard)
     // An ellipse as the last area: nothing to crop.
     Form->MdiArea->setActiveSubWindow(a);
     Run(Form->SelElliptAction);
-    a->ImageMouseDown(a->SrcImage, Qt::LeftButton, 2, 2);
-    a->ImageMouseMove(a->SrcImage, Qt::LeftButton, 12, 12);
-    a->ImageMouseUp(a->SrcImage, Qt::LeftButton, 12, 12);
+    Drag(a, 2, 2, 12, 12);
     Form->AppIdle();
     EXPECT_FALSE(Form->EditCropAction->isEnabled());
     Run(Form->SelDelAllAction);
@@ -313,6 +323,12 @@ TEST_F(MainFormCommandsTest, MenusToolbarsAndHelpAreWhereAUserLooks)
     for (QAction* m : Form->menuBar()->actions())
         titles << m->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Selection", "&Options", "&View", "&Window", "&Help"}));
+    QStringList file;
+    for (QAction* item : Form->menuBar()->actions().first()->menu()->actions())
+        file << (item->isSeparator() ? "-" : item->text());
+    EXPECT_EQ(file, (QStringList{"&Open...", "Batch Processing...", "-", "&Save", "Save &As...", "&Export To",
+                                 "&Close", "-", "&Load Profile", "Save &Profile...", "-", "Select So&urce...",
+                                 "&Acquire...", "-", "&Mail Image", "-", "System Menu", "-", "E&xit"}));
     EXPECT_EQ(Form->SelDelAllAction->text(), "Delete &All");
     const char* bars[] = {"FileToolbar",   "EditToolbar",    "SelectionToolbar", "ToolsToolbar",
                           "WindowToolbar", "OptionsToolbar", "ControlsToolbar",  "ZoomToolbar",
@@ -365,15 +381,49 @@ TEST_F(MainFormCommandsTest, MenusToolbarsAndHelpAreWhereAUserLooks)
 
 TEST_F(MainFormCommandsTest, WithoutAWindowTheWindowCommandsRest)
 {
-    for (QAction* a :
-         {Form->EditCropAction, Form->OptToolSelAction, Form->OptGrayAction, Form->OptPrecLowAction,
-          Form->ViewInfoAction, Form->WindowFitAction, Form->WindowDuplAction, Form->OptDPIAction})
-        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    TImageForm* a = Open("a.bmp");
+    QAction* loadProfileMenu = Form->LoadProfileSubMenu->menuAction();
+    QAction* exportMenu = Form->ExportSubMenu->menuAction();
+    for (QAction* a : {Form->EditCropAction, Form->OptToolSelAction, Form->OptGrayAction,
+                       Form->OptPrecLowAction, Form->ViewInfoAction, Form->WindowFitAction,
+                       Form->WindowDuplAction, Form->OptDPIAction, Form->FileLoadProfileAction,
+                       loadProfileMenu, exportMenu, Form->FileExportBMPAction, Form->SelHideAction})
+        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    EXPECT_FALSE(Form->LoadProfileMenu->isEnabled());
+    // A profile item reached anyway loads nowhere and leaves the default profile alone.
+    {
+        TJPEGImage settings;
+        std::filesystem::create_directories(Form->ProfileDir());
+        WriteProfileFile(settings, Form->ProfileDir() + "/Web.qmp");
+    }
+    Form->Prefs.InitComprParams = 1;
+    Form->Prefs.NameDefProfile = "Mine";
+    Form->FillProfileMenu();
+    Form->LoadProfileSubMenu->actions().first()->trigger();
+    EXPECT_EQ(Form->Prefs.NameDefProfile, "Mine");
+
+    // A window without a result yet: no information, and no areas to hide.
+    Form->OptCompCmdAction->trigger();
+    WriteBmp(Path("a.bmp"), 64, 48);
+    TImageForm* a = Form->NewImageWindow({Path("a.bmp")});
     Form->AppIdle();
-    for (QAction* x :
-         {Form->OptToolSelAction, Form->OptGrayAction, Form->ViewInfoAction, Form->WindowDuplAction})
-        EXPECT_TRUE(x->isEnabled()) << x->objectName().toStdString();
+    EXPECT_FALSE(Form->ViewInfoAction->isEnabled());
+    EXPECT_FALSE(Form->SelHideAction->isEnabled());
+    for (QAction* x : {Form->OptToolSelAction, Form->OptGrayAction, Form->WindowDuplAction,
+                       Form->FileLoadProfileAction, loadProfileMenu, exportMenu})
+        EXPECT_TRUE(x->isEnabled()) << x->text().toStdString();
+    EXPECT_TRUE(Form->LoadProfileMenu->isEnabled());
+    Run(Form->EditCompressAction);
+    ASSERT_TRUE(PumpUntil([a] { return !a->Busy && a->ResultSize > 0; }));
+    Form->AppIdle();
+    EXPECT_TRUE(Form->ViewInfoAction->isEnabled());
+    Run(Form->OptToolSelAction);
+    a->SetZoom(100);
+    Drag(a, 10, 5, 30, 25);
+    Form->AppIdle();
+    EXPECT_TRUE(Form->SelHideAction->isEnabled());
+    Run(Form->SelDelAllAction);
+    Form->AppIdle();
+    EXPECT_FALSE(Form->SelHideAction->isEnabled());
     Run(Form->WindowDuplAction);
     EXPECT_EQ(Form->ImageWindows().size(), 2u);
     a->SetSaved(true);
@@ -414,11 +464,10 @@ TEST_F(MainFormCommandsTest, HelpMenuLinksGoThroughTheLauncher)
     for (QAction* a : {Form->HelpSupportAction, Form->HelpFeedbackAction, Form->HelpTellFriendsAction,
                        Form->HelpWebSiteAction})
         Run(a);
-    ASSERT_EQ(launcher.Urls.size(), 4u);
-    EXPECT_EQ(launcher.Urls[0].rfind("mailto:support@", 0), 0u);
-    EXPECT_EQ(launcher.Urls[1].rfind("mailto:feedback@", 0), 0u);
-    EXPECT_EQ(launcher.Urls[2], "mailto:");
-    EXPECT_EQ(launcher.Urls[3].rfind("http", 0), 0u);
+    // The maker's one set of addresses, the same as the about box and the mail body give.
+    EXPECT_EQ(launcher.Urls,
+              (std::vector<std::string>{"mailto:support@example.com", "mailto:feedback@example.com",
+                                        "mailto:", "https://www.example.com/quillmark/"}));
 }
 
 // Runs answer on the dialog the command opens, then the command.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
@@ -317,6 +318,49 @@ TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
 // Edit > Resize: the dialog's options resample the active picture into a new window; its
 // resolution and the profile's resolution bit take the dialog's values. 40 x 30 to a width of
 // 20 with the aspect kept gives 20 x 15.
+// A picture its profile resampled is a new picture: its name keeps the source's folder, and Save,
+// with the program started in that folder, asks for a name there instead of replacing the source.
+TEST_F(MainFormFileTest, AResampledPictureIsSavedThroughSaveAsBesideItsSource)
+{
+    Start();
+    const std::string folder = Path("photos");
+    std::filesystem::create_directories(folder);
+    const std::string source = folder + "/LadyBird.jpg";
+    WriteJpeg(source, 40, 30);
+    const std::string original = ReadAll(source);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder));
+    Form->DialogFolders.SaveDir = Path("elsewhere");
+    TImageForm* a = OpenCompressed(source); // saves in place, as when opened through the dialog
+    a->Image->ResamplingOptions.Width = 20;
+    a->Image->ResamplingOptions.Aspect = true;
+    a->MarkParamsChanged(true);
+    a->ForceRun = true;
+    EXPECT_TRUE(PumpUntil([&] {
+        return a->SourceBitmap() && a->SourceBitmap()->Width() == 20 && !a->Busy && a->ResultSize > 0 &&
+               !a->HasPendingChanges();
+    }));
+    EXPECT_EQ(a->FileInfo.FileName, folder + "/LadyBird");
+    EXPECT_FALSE(a->HasFileName);
+
+    Dialogs.clear();
+    Form->FileSaveActionExecute(); // Ctrl+S, cancelled
+    ASSERT_EQ(Dialogs.size(), 1u);
+    EXPECT_EQ(Dialogs[0].Title.toStdString(), "Save As...");
+    EXPECT_EQ(Dialogs[0].Start.toStdString(), source);
+    EXPECT_EQ(ReadAll(source), original);
+    EXPECT_TRUE(Box.Calls().empty());
+
+    // The name chosen there is the window's own from then on.
+    NextName = folder + "/LadyBird small.jpg";
+    Form->FileSaveActionExecute();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(std::filesystem::exists(NextName));
+    EXPECT_TRUE(a->HasFileName);
+    EXPECT_EQ(a->FileInfo.FileName, NextName);
+    EXPECT_EQ(ReadAll(source), original);
+}
+
 TEST_F(MainFormFileTest, ResizeOpensTheResampledPictureInANewWindow)
 {
     Start();
@@ -349,7 +393,12 @@ TEST_F(MainFormFileTest, ResizeOpensTheResampledPictureInANewWindow)
     EXPECT_EQ(a->Image->XDensity, 200);
     EXPECT_EQ(a->Image->YDensity, 200);
     EXPECT_TRUE(a->Image->MatchMask & mmResolution);
-    EXPECT_EQ(r->FileInfo.FileName, "photo");
+    EXPECT_EQ(r->FileInfo.FileName, Path("photo")) << "a new picture beside its source";
+    Form->DialogFolders.SaveDir = Path("elsewhere");
+    Dialogs.clear();
+    Form->FileSaveActionExecute(r); // cancelled
+    ASSERT_EQ(Dialogs.size(), 1u);
+    EXPECT_EQ(Dialogs[0].Start.toStdString(), Path("photo.jpg"));
 
     // Cancelled: nothing starts.
     Form->MdiArea->setActiveSubWindow(a);

@@ -2,8 +2,10 @@
 // active window, what counts as a change, the kept and the default profile, and when the timer runs.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
@@ -329,6 +331,25 @@ TEST_F(ParamPanelsTest, TheDefaultProfileGoesToTheNewWindowAndAnUnreadableOneIsR
     EXPECT_EQ(x->Image->LumQuality, 50) << "the window active before keeps its settings";
     EXPECT_EQ(Form->LumTrackBar->value(), 81);
 
+    // A profile listed with its extension in capitals, picked from the menu as the default: the
+    // next window opens that very file.
+    {
+        TJPEGImage settings;
+        settings.LumQuality = 10;
+        WriteProfileFile(settings, Form->ProfileDir() + "/Coarse.QMP");
+    }
+    Form->Prefs.InitComprParams = 1;
+    Form->FillProfileMenu();
+    QAction* coarse = nullptr;
+    for (QAction* item : Form->LoadProfileSubMenu->actions())
+        if (item->text() == "Coarse") coarse = item;
+    ASSERT_TRUE(coarse);
+    coarse->trigger();
+    EXPECT_EQ(Form->Prefs.NameDefProfile, "Coarse");
+    TImageForm* v = OpenIdle("v.bmp");
+    EXPECT_EQ(v->Image->LumQuality, 10);
+    EXPECT_TRUE(Box.Calls().empty());
+
     Form->Prefs.NameDefProfile = "Missing";
     TImageForm* z = OpenIdle("z.bmp");
     TImageForm* w = OpenIdle("w.bmp");
@@ -340,6 +361,55 @@ TEST_F(ParamPanelsTest, TheDefaultProfileGoesToTheNewWindowAndAnUnreadableOneIsR
     auto calls = Box.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_NE(calls[0].Text.find("Missing.qmp"), std::string::npos) << calls[0].Text;
+}
+
+// The tie follows the user's moves only: a profile of luma 70 and chroma 40 shows as written, also
+// when it brings back the chroma slider of a grey window, and Save Profile writes it as it was
+// loaded. Saving a profile that holds a ratio shows that at once and recompresses, as Edit Profile
+// does.
+TEST_F(ParamPanelsTest, ProfilesApplyAsWrittenAndSaveProfileRefreshesTheWindow)
+{
+    TImageForm* a = OpenIdle("a.bmp");
+    Form->OptCompCmdAction->trigger();
+    Form->LumChromSyncBtn->click();
+    ASSERT_TRUE(a->LumChromSync);
+    Form->OptGrayAction->trigger();
+    ASSERT_FALSE(Form->ChromTrackBar->isEnabled());
+    {
+        TJPEGImage settings;
+        settings.LumQuality = 70;
+        settings.ChromQuality = 40;
+        WriteProfileFile(settings, Path("levels.qmp"));
+    }
+    Form->LoadProfileFile(Path("levels.qmp"));
+    EXPECT_FALSE(a->Image->Grayscale);
+    EXPECT_EQ(std::tuple(int(a->Image->LumQuality), int(a->Image->ChromQuality)), std::tuple(70, 40));
+    EXPECT_EQ(std::tuple(Form->LumTrackBar->value(), Form->ChromTrackBar->value()), std::tuple(31, 61));
+    EXPECT_TRUE(Form->LumChromSyncBtn->isChecked());
+    Form->AppIdle();
+    Form->EditCompressAction->trigger();
+    ASSERT_TRUE(WaitIdle(a));
+
+    Form->ProfileEditorRunner = [](TJPEGProfile& p, const TJPEGImage&) {
+        p.ComprRatio = 30;
+        return true;
+    };
+    Form->FileDialogRunner = [this](const TFileDialogRequest&) {
+        TFileDialogResult r;
+        r.FileName = QString::fromStdString(Path("saved.qmp"));
+        return r;
+    };
+    Form->FileSaveProfileAction->trigger();
+    EXPECT_EQ(a->Image->ComprRatio, 30.0f);
+    EXPECT_TRUE(Form->HoldComprRatioBtn->isChecked());
+    EXPECT_TRUE(Form->ComprRatioEdit->isEnabled());
+    EXPECT_EQ(Form->ComprRatioEdit->text(), "30");
+    EXPECT_TRUE(a->HasPendingChanges());
+    EXPECT_TRUE(a->ForceRun);
+    TJPEGImage back;
+    ReadProfileFile(back, Path("saved.qmp"));
+    EXPECT_EQ(std::tuple(int(back.LumQuality), int(back.ChromQuality)), std::tuple(70, 40));
+    EXPECT_EQ(back.ComprRatio, 30.0f);
 }
 
 TEST_F(ParamPanelsTest, ARunInProgressKeepsTheSliderWhereTheUserPutItAndShowsItsProgress)

@@ -294,9 +294,9 @@ std::vector<std::string> ExpandExecLine(const TDesktopApp& app, const std::strin
             case 'c': out += app.Name; break;
             case 'k': out += app.FileName; break;
             case 'f': case 'F': case 'u': case 'U':
-                if (!fileGiven) out += path;
-                fileGiven = true;
-                break;
+                // Inside quotes or within a longer argument the path would become part of a text
+                // the program may read as a command ("sh -c \"viewer %f\""): such an entry is not used.
+                return {};
             default:
                 (void)code;
                 break;

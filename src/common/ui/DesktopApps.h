@@ -38,5 +38,7 @@ std::vector<TDesktopApp> AppsForMimeType(const std::string& mimeType, const TXdg
 // The program and its arguments for opening file with app: Exec split by its quoting rules, the
 // file field codes (%f %F %u %U) replaced by the path as one argument (the path added at the end
 // when Exec names none), %i by "--icon" and the icon, %c by the name, %k by the entry's path, %%
-// by "%"; other field codes dropped. Empty when Exec cannot be split (an open quote).
+// by "%"; other field codes dropped. Empty when Exec cannot be split (an open quote) or has a file
+// field code anywhere but as an unquoted argument of its own: the path is never part of a longer
+// argument. An empty result means the entry cannot open files.
 std::vector<std::string> ExpandExecLine(const TDesktopApp& app, const std::string& path);

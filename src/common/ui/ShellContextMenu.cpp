@@ -59,6 +59,7 @@ void AddOpenWith(QWidget* owner, QMenu* menu, const std::string& item)
     QMenu* sub = menu->addMenu("Open &With");
     const QString type = QMimeDatabase().mimeTypeForFile(QString::fromStdString(item)).name();
     for (const TDesktopApp& app : AppsForMimeType(type.toStdString(), ShellMenuHooks().Folders)) {
+        if (ExpandExecLine(app, item).empty()) continue; // no program that takes the file safely
         const std::string name = app.Name.empty() ? app.Id : app.Name;
         QAction* a = sub->addAction(QString::fromStdString(name));
         a->setData(QString::fromStdString(app.Id));

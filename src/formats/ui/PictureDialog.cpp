@@ -25,7 +25,7 @@ const char* const LoadingText = "Loading...";
 
 } // namespace
 
-TEmbeddedFileDialog::TEmbeddedFileDialog(QWidget* parent) : QFileDialog(parent)
+TEmbeddedFileDialog::TEmbeddedFileDialog(QWidget* parent) : TFileDialog(parent)
 {
     setWindowFlags(Qt::Widget);
     ListByNamesOnly(*this);

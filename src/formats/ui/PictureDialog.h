@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFileDialog>
 
+#include "controls/FileDialog.h"
 #include "formats/ImageFileInfo.h"
 #include "formats/Picture.h"
 #include "formats/ui/PictureLoadThread.h"
@@ -22,7 +23,7 @@ class TImageInfoForm;
 class TGraphic;
 
 // The embedded file dialog: its accept and reject reach the owner instead of closing it.
-class TEmbeddedFileDialog : public QFileDialog
+class TEmbeddedFileDialog : public TFileDialog
 {
     Q_OBJECT
 public:
