@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "ImageTestKit.h"
 #include "app/FileQueue.h"
@@ -35,8 +36,10 @@ TEST_F(FileQueueTest, OnlyExistingFilesAreQueuedInOrderAndABadNameDoesNotStopThe
                 "http://example.invalid/p.jpg", c},
                queue);
     EXPECT_EQ(queue, (std::vector<std::string>{"/already/queued.jpg", a, c}));
-    ASSERT_EQ(Box.Calls().size(), 1u); // the address that is not in a cache
-    EXPECT_NE(Box.Calls()[0].Text.find("not cached"), std::string::npos);
+    ASSERT_EQ(Box.Calls().size(), 2u); // the folder, and the address that is not in a cache
+    EXPECT_EQ(Box.Calls()[0].Text,
+              "Cannot open file \"" + folder + "\". It is a folder, not a regular file.");
+    EXPECT_NE(Box.Calls()[1].Text.find("not cached"), std::string::npos);
 }
 
 // Addresses are never downloaded: each one shows the not-cached box once per call, and nothing opens.
@@ -73,11 +76,33 @@ TEST_F(FileQueueTest, WebAddressesShowOneBoxEachAndOpenNothing)
 TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
 {
     std::ofstream(Path("Photo.JPG")) << "x";
+    std::filesystem::create_directory(Path("Folder"));
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(Dir.path().toStdString());
-    auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg"});
+    auto names = CommandLineFileNames(
+        {"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg", "Folder", "folder"});
     std::filesystem::current_path(old);
-    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "", "https://h/p.jpg"}));
+    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "",
+                                               "https://h/p.jpg", Path("Folder"),
+                                               ""})); // a folder keeps its name to be told about
+}
+
+// Pipes, devices and folders, named or as "file:" addresses: each says what it is and none is queued.
+TEST_F(FileQueueTest, SpecialFilesSayWhatTheyAre)
+{
+    const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg"), photo = Path("photo.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    std::ofstream(photo) << "x";
+    std::vector<std::string> queue;
+    QueueFiles({pipe, "file://" + folder, "/dev/null", photo}, queue);
+    EXPECT_EQ(queue, std::vector<std::string>{photo});
+    ASSERT_EQ(Box.Calls().size(), 3u);
+    EXPECT_EQ(Box.Calls()[0].Text,
+              "Cannot open file \"" + pipe + "\". It is a named pipe, not a regular file.");
+    EXPECT_EQ(Box.Calls()[1].Text,
+              "Cannot open file \"" + folder + "\". It is a folder, not a regular file.");
+    EXPECT_EQ(Box.Calls()[2].Text, "Cannot open file \"/dev/null\". It is a device, not a regular file.");
 }
 
 } // namespace
