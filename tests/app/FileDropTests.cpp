@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
-#include <sys/stat.h>
 
 #include "ImageTestKit.h"
 #include "app/MainForm.h"
@@ -189,22 +187,6 @@ TEST_F(FileDropTest, AWebAddressShowsTheBoxOnceAndOpensNothing)
     ASSERT_TRUE(OpensWindows(1));
     ASSERT_EQ(Box.Calls().size(), 1u);
     EXPECT_EQ(Box.Calls()[0].Text, SImageNotCached);
-    EXPECT_EQ(OpenNames(), std::vector<std::string>{Path("a.jpg")});
-}
-
-TEST_F(FileDropTest, APipeOrAFolderSaysWhatItIsAndTheRestOpens)
-{
-    WriteJpeg(Path("a.jpg"), 16, 16);
-    ASSERT_EQ(::mkfifo(Path("pipe.jpg").c_str(), 0600), 0);
-    QDir(Dir.path()).mkdir("folder");
-    const auto data = FileDrag({Path("pipe.jpg"), Path("folder"), Path("a.jpg")});
-    EXPECT_TRUE(DragOnto(Form->MdiArea->viewport(), *data, Qt::CopyAction).DropAccepted);
-    ASSERT_TRUE(OpensWindows(1));
-    ASSERT_EQ(Box.Calls().size(), 2u);
-    EXPECT_EQ(Box.Calls()[0].Text,
-              "Cannot open file \"" + Path("pipe.jpg") + "\". It is a named pipe, not a regular file.");
-    EXPECT_EQ(Box.Calls()[1].Text,
-              "Cannot open file \"" + Path("folder") + "\". It is a folder, not a regular file.");
     EXPECT_EQ(OpenNames(), std::vector<std::string>{Path("a.jpg")});
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "ImageTestKit.h"
 #include "app/FileQueue.h"
@@ -85,24 +84,6 @@ TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
     EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "",
                                                "https://h/p.jpg", Path("Folder"),
                                                ""})); // a folder keeps its name to be told about
-}
-
-// Pipes, devices and folders, named or as "file:" addresses: each says what it is and none is queued.
-TEST_F(FileQueueTest, SpecialFilesSayWhatTheyAre)
-{
-    const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg"), photo = Path("photo.jpg");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::filesystem::create_directory(folder);
-    std::ofstream(photo) << "x";
-    std::vector<std::string> queue;
-    QueueFiles({pipe, "file://" + folder, "/dev/null", photo}, queue);
-    EXPECT_EQ(queue, std::vector<std::string>{photo});
-    ASSERT_EQ(Box.Calls().size(), 3u);
-    EXPECT_EQ(Box.Calls()[0].Text,
-              "Cannot open file \"" + pipe + "\". It is a named pipe, not a regular file.");
-    EXPECT_EQ(Box.Calls()[1].Text,
-              "Cannot open file \"" + folder + "\". It is a folder, not a regular file.");
-    EXPECT_EQ(Box.Calls()[2].Text, "Cannot open file \"/dev/null\". It is a device, not a regular file.");
 }
 
 } // namespace

@@ -317,9 +317,9 @@ TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
     EXPECT_EQ(Form->DialogFolders.OpenDir, Dir.path().toStdString() + "/");
 }
 
-// A named pipe or a folder, however it is named to the program, says what it is at once and opens
-// nothing: on the command line, handed over by a second start, typed into the open dialog (whose
-// preview leaves it alone). Nothing waits for a writer to the pipe.
+// A named pipe, a folder or a device, however it is named to the program, says what it is at once
+// and opens nothing: on the command line, handed over by a second start (a drop takes the same way),
+// typed into the open dialog (whose preview leaves it alone). Nothing waits for a writer to the pipe.
 TEST_F(MainFormFileTest, PipesAndFoldersSayWhatTheyAreAtOnce)
 {
     const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg");
@@ -339,8 +339,11 @@ TEST_F(MainFormFileTest, PipesAndFoldersSayWhatTheyAreAtOnce)
     EXPECT_EQ(boxesSince(0), (std::vector<std::string>{pipeText, folderText}));
 
     size_t before = Box.Calls().size();
-    Form->ReceiveInstanceCommand({folder, "file://" + pipe});
-    EXPECT_EQ(boxesSince(before), (std::vector<std::string>{folderText, pipeText}));
+    Form->ReceiveInstanceCommand({folder, "file://" + pipe, "/dev/null"});
+    EXPECT_EQ(boxesSince(before),
+              (std::vector<std::string>{folderText, pipeText,
+                                        "Cannot open file \"/dev/null\". It is a device, not a "
+                                        "regular file."}));
 
     before = Box.Calls().size();
     Form->PictureDialogRunner = [&](TOpenPictureDialog& d) {

@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <sys/stat.h>
 
 #include "codec/JPEGImage.h"
 #include "formats/ui/ImageInfoForm.h"
@@ -190,17 +189,6 @@ TEST_F(PictureDialogTest, DamagedFileShowsItsNameAndTheLoadError)
     EXPECT_FALSE(d.InfoForm()->PopupMenu()->actions().first()->isEnabled()); // "&Open"
     EXPECT_EQ(d.TakePicture(), nullptr);
     d.reject();
-
-    // The preview's loader refuses a named pipe at once instead of waiting for a writer.
-    const std::string pipe = Dir.filePath("pipe.jpg").toStdString();
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    TPictureRequest request;
-    request.FileName = pipe;
-    request.FitToBox = true;
-    request.BoxWidth = request.BoxHeight = 100;
-    const TPictureResult result = LoadDialogPicture(request);
-    EXPECT_EQ(result.Error, "Cannot open file \"" + pipe + "\". It is a named pipe, not a regular file.");
-    EXPECT_EQ(std::tuple(result.Info.FileName, result.Info.PictureInfoValid), std::tuple(pipe, false));
 }
 
 TEST_F(PictureDialogTest, SlowLoadKeepsServingAndTheLatestSelectionWins)
