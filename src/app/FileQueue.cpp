@@ -6,6 +6,7 @@
 
 #include "common/CommLib.h"
 #include "common/StrRes.h"
+#include "platform/FileKind.h"
 
 namespace {
 
@@ -13,8 +14,7 @@ bool Starts5(const std::string& s, const char* prefix) { return s.compare(0, 5, 
 
 bool IsFile(const std::string& name)
 {
-    std::error_code ec;
-    return !name.empty() && std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec);
+    return FileKindOf(name) == TFileKind::Regular;
 }
 
 } // namespace
@@ -28,8 +28,10 @@ std::vector<std::string> CommandLineFileNames(const std::vector<std::string>& pa
             continue;
         }
         std::error_code ec;
-        std::string path = p.empty() ? p : std::filesystem::absolute(p, ec).string();
-        names.push_back(path.empty() ? path : GetExactFileName(path));
+        const std::string path = p.empty() ? p : std::filesystem::absolute(p, ec).string();
+        const std::string exact = path.empty() ? path : GetExactFileName(path);
+        // A folder (which has no exact file name) keeps its name, so that the queue can say what it is.
+        names.push_back(exact.empty() && FileKindOf(path) == TFileKind::Folder ? path : exact);
     }
     return names;
 }
@@ -71,7 +73,10 @@ void QueueFiles(const std::vector<std::string>& names, std::vector<std::string>&
                 notCached(name);
                 continue;
             }
-            if (IsFile(name)) queue.push_back(name);
+            if (const std::string refusal = NotRegularFileMessage(name); !refusal.empty())
+                ShowError(owner, refusal); // a folder, a pipe or a device says so at once
+            else if (IsFile(name))
+                queue.push_back(name);
         } catch (const std::exception&) {
             // A name that cannot be understood opens nothing.
         }

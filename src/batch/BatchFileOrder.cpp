@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <unistd.h>
 
 #include "common/BatchProcOptions.h"
 #include "common/CommLib.h"
+#include "formats/FileFormatList.h"
+#include "formats/JpegFormat.h"
+#include "platform/FileKind.h"
 
 namespace {
 
@@ -31,10 +36,10 @@ bool MatchesNamePart(const std::string& text, int mode, const std::string& fixed
 
 bool NameMayBeOutput(const std::string& earlier, const std::string& laterName, const TBatchProcOptions& options)
 {
-    // The extension: ".jpg" for a picture that is not a JPEG (or has none), else the source's own.
+    // The extension: ".jpg", or the source's own when a JPEG keeps it.
     const std::string laterExt = ExtractFileExt(laterName);
-    const std::string ownExt = ExtractFileExt(earlier);
-    if (laterExt != ".jpg" && laterExt != ownExt) return false;
+    if (laterExt != ".jpg" && (laterExt != ExtractFileExt(earlier) || !BatchKeepsJpegExtension(earlier)))
+        return false;
     const std::string stem = laterName.substr(0, laterName.size() - laterExt.size());
     const std::string base = options.KeepOriginalName ? ExtractFileNameNoExt(earlier) : std::string();
     for (size_t split = 0; split + base.size() <= stem.size(); ++split) {
@@ -52,6 +57,12 @@ std::string OutputFolder(const std::string& source, const TBatchProcOptions& opt
 }
 
 } // namespace
+
+bool BatchKeepsJpegExtension(const std::string& source)
+{
+    const std::string ext = ExtractFileExt(source);
+    return ext.size() > 1 && FileFormatList().FindPictureClass(ext.substr(1)) == &JpegGraphicClass();
+}
 
 bool BatchNamesIdentical(const std::string& firstFile, const TBatchProcOptions& options)
 {
@@ -90,8 +101,15 @@ namespace {
 // Width and height from a JPEG's frame header or a BMP's information header; 0 x 0 when unknown.
 std::pair<int64_t, int64_t> HeaderPictureSize(const std::string& fileName)
 {
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) return {0, 0};
+    // A named pipe or a device in the list is never opened: it would hold the job for good.
+    std::string refusal;
+    const int fd = OpenRegularFile(fileName, O_RDONLY, refusal);
+    if (fd < 0) return {0, 0};
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
+        return {0, 0};
+    }
     std::pair<int64_t, int64_t> size{0, 0};
     uint8_t b[26] = {};
     if (std::fread(b, 1, 2, f) == 2) {

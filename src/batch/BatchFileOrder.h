@@ -18,6 +18,11 @@ bool BatchOutputMayOverwrite(const std::string& earlier, const std::string& late
 // its first "." (so a.bmp giving a.jpg counts as the same). Case-sensitive.
 bool BatchNamesIdentical(const std::string& firstFile, const TBatchProcOptions& options);
 
+// Whether a JPEG source keeps its own extension in its output's name: only when that extension is
+// one the JPEG format registers, in any letter case (a.JPEG gives a.JPEG; a JPEG named a.bmp gives
+// a.jpg, never JPEG data under a bitmap's name).
+bool BatchKeepsJpegExtension(const std::string& source);
+
 // For each file of the list: whether some file before it may write it, so that it is read only
 // after those files are written.
 std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options);

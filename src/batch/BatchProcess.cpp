@@ -30,7 +30,7 @@ struct TBatchProcess::TFileSlot
     int Stage = 3;
     int Percent = 0;
     bool Loaded = false;   // the picture loaded: the file takes a number
-    bool IsJpeg = false;   // a JPEG source keeps its extension
+    bool KeepsExt = false; // a JPEG source with a JPEG extension keeps it
     bool Processed = false;
     bool Dropped = false;  // stopped while in flight
     bool Failed = false;
@@ -264,7 +264,7 @@ void TBatchProcess::ProcessFile(int index, TJPEGImage& image, TPicture& picture,
         LoadPicture(picture, src, false, 0, 0, info);
         if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic())) {
             image.Assign(*jpeg);
-            slot.IsJpeg = true;
+            slot.KeepsExt = BatchKeepsJpegExtension(src);
         } else {
             const TBitmap* bitmap = picture.Graphic() ? picture.Graphic()->GetBitmap() : nullptr;
             if (!bitmap || bitmap->Empty()) throw Exception(EmptyPictureText);
@@ -363,17 +363,26 @@ bool TBatchProcess::CommitFile(int index)
     if (slot.Dropped) return false;
     if (FWork.FileIndex != index + 1) SyncProgress(); // the windows see each file begin
     const std::string& src = FFiles[size_t(index)];
-    Options.ForceJpgExt = !slot.Loaded || !slot.IsJpeg;
+    Options.ForceJpgExt = !slot.Loaded || !slot.KeepsExt;
     const std::string dest = MakeBatchFileName(src, Options);
+    bool goOn = true;
+    if (slot.Failed)
+        AddLog(slot.ProfileFailed ? Options.ProfileFile : Format("%s  [ --> %s]", src.c_str(), dest.c_str()),
+               slot.Message);
+    else
+        goOn = SaveFile(index, dest);
+    // The numbers move on once the file's own name has been shown and written.
     if (slot.Loaded) {
         ++Options.PrefixN;
         ++Options.SuffixN;
     }
-    if (slot.Failed) {
-        AddLog(slot.ProfileFailed ? Options.ProfileFile : Format("%s  [ --> %s]", src.c_str(), dest.c_str()),
-               slot.Message);
-        return true;
-    }
+    return goOn;
+}
+
+bool TBatchProcess::SaveFile(int index, const std::string& dest)
+{
+    const TFileSlot& slot = *FSlots[size_t(index)];
+    const std::string& src = FFiles[size_t(index)];
     Report(index, 4, 0);
     SyncProgress();
     if (Terminated()) return false;
@@ -406,7 +415,7 @@ void TBatchProcess::SyncProgress()
         if (!slot) return;
         const std::string& src = FFiles[size_t(index)];
         TBatchProcOptions naming = Options;
-        naming.ForceJpgExt = !slot->Loaded || !slot->IsJpeg;
+        naming.ForceJpgExt = !slot->Loaded || !slot->KeepsExt;
         const std::string dest = MakeBatchFileName(src, naming);
         const int elapsed = int(std::clamp<double>(Round(Now() - FStartTime), 0, INT_MAX));
         // The windows learn of a new file by its loading stage (names, counter, the flight), so each

@@ -88,6 +88,7 @@ private:
     void Helper(bool carryImage);
     void ProcessFile(int index, TJPEGImage& image, TPicture& picture, int resampleThreads);
     bool CommitFile(int index);
+    bool SaveFile(int index, const std::string& dest);
     void Report(int index, int stage, int percent);
     void SyncProgress();
     void AddLog(const std::string& line, const std::string& message);

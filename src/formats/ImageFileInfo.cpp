@@ -12,6 +12,7 @@
 #include "formats/FileFormatList.h"
 #include "formats/FormatGraphic.h"
 #include "formats/Picture.h"
+#include "platform/FileKind.h"
 #include "platform/Round.h"
 
 namespace {
@@ -90,13 +91,15 @@ std::optional<time_t> UnixFromLocalDateTime(double dateTime)
 
 void ReadFileSizeAndTimes(TImageFileInfo& info)
 {
-    // Without waiting: a named pipe is no picture file and must not block the load.
-    int fd = ::open(info.FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Only a regular file has a size and dates here; a named pipe or a device is not even opened.
+    std::string refusal;
+    const int fd = OpenRegularFile(info.FileName, O_RDONLY, refusal);
     if (fd < 0) return;
     struct statx sx{};
-    bool ok = ::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_TYPE, &sx) == 0;
+    const bool ok =
+        ::statx(fd, "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_TYPE, &sx) == 0;
     ::close(fd);
-    if (!ok || !S_ISREG(sx.stx_mode)) return;
+    if (!ok) return;
     info.FileSize = int64_t(sx.stx_size);
     info.Modified = LocalDateTimeFromUnix(sx.stx_mtime.tv_sec);
     // Not every file system keeps a creation time; the last write stands in for it then.

@@ -6,6 +6,7 @@
 #include "formats/JpegFormat.h"
 #include "formats/Picture.h"
 #include "platform/Exceptions.h"
+#include "platform/FileKind.h"
 #include "platform/Stream.h"
 
 namespace {
@@ -80,6 +81,11 @@ void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, 
     info = TImageFileInfo{};
     info.FileName = fileName;
     ReadFileSizeAndTimes(info);
+    // A folder, a named pipe or a device is refused for what it is, before any format is tried.
+    if (const std::string refusal = NotRegularFileMessage(info.FileName); !refusal.empty()) {
+        picture.SetGraphic(nullptr);
+        throw Exception(refusal);
+    }
 
     std::string firstMessage;
     bool loaded = false;

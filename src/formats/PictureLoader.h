@@ -13,12 +13,13 @@ class TFileFormatList;
 // Message of a load that raised nothing but left no picture.
 inline constexpr const char* EmptyPictureText = "Cannot load image. The file holds no picture.";
 
-// Loads the file into the picture and fills info. When the load by extension fails (or leaves an
-// empty picture) the content decides: a BMP signature, a JPEG signature, then the registry's
-// content test. When nothing loads, the picture is emptied and a plain Exception carries the
-// message of the load by extension. With fitToBox, a JPEG is decoded at the reduced scale that
-// fits the box (boxWidth x boxHeight); when that decode fails, the picture is emptied as well and a
-// plain Exception carries the decoder's message.
+// Loads the file into the picture and fills info. A name that is no regular file (a folder, a
+// named pipe, a device) is refused at once with an Exception saying what it is. When the load by
+// extension fails (or leaves an empty picture) the content decides: a BMP signature, a JPEG
+// signature, then the registry's content test. When nothing loads, the picture is emptied and a
+// plain Exception carries the message of the load by extension. With fitToBox, a JPEG is decoded at
+// the reduced scale that fits the box (boxWidth x boxHeight); when that decode fails, the picture is
+// emptied as well and a plain Exception carries the decoder's message.
 void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, int boxWidth, int boxHeight,
                  TImageFileInfo& info);
 void LoadPicture(TPicture& picture, const std::string& fileName, bool fitToBox, int boxWidth, int boxHeight,

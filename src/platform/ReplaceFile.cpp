@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/Exceptions.h"
+#include "platform/FileKind.h"
 #include "platform/Format.h"
 
 void SaveFileReplacing(const std::string& fileName, const void* data, size_t size, std::optional<time_t> modified)
@@ -16,9 +17,13 @@ void SaveFileReplacing(const std::string& fileName, const void* data, size_t siz
     static std::atomic<unsigned> counter{0};
     // A device, pipe or folder under the name is never replaced by a regular file (as root, a rename
     // would swap out a device node such as /dev/null).
-    struct stat target{};
-    if (::stat(fileName.c_str(), &target) == 0 && !S_ISREG(target.st_mode))
-        throw EFCreateError(Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str()));
+    if (const std::string refusal = NotRegularTargetMessage(fileName); !refusal.empty())
+        throw EFCreateError(refusal);
+    // The mode of a file replaced goes to the new one.
+    struct stat target
+    {
+    };
+    ::stat(fileName.c_str(), &target);
     // The temporary name is the target's with a suffix, its name part cut (at a character) so that
     // it stays within the folder's name length limit when the target's name is close to it.
     const size_t slash = fileName.rfind('/');

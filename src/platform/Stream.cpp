@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/Exceptions.h"
+#include "platform/FileKind.h"
 #include "platform/Format.h"
 
 int64_t TStream::Size()
@@ -118,25 +119,19 @@ void TMemoryStream::SaveToFile(const std::string& fileName)
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName(fileName)
 {
     if ((mode & fmCreate) == fmCreate) {
+        if (const std::string refusal = NotRegularTargetMessage(fileName); !refusal.empty())
+            throw EFCreateError(refusal);
         FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (FHandle < 0)
             throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
         return;
     }
     int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-    // Opened without waiting, so that a named pipe without a writer cannot hang the caller; reads
-    // then block as usual (a pipe without a writer reads as empty).
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-    if (FHandle >= 0) {
-        struct stat st {};
-        if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
-            ::close(FHandle);
-            FHandle = -1;
-            errno = EISDIR;
-        } else {
-            ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
-        }
-    }
+    // Only a regular file is opened, and without waiting: a named pipe or a device could hold the
+    // caller for good.
+    std::string refusal;
+    FHandle = OpenRegularFile(fileName, flags, refusal);
+    if (!refusal.empty()) throw EFOpenError(refusal);
     if (FHandle < 0)
         throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
 }

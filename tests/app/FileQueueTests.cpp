@@ -35,8 +35,10 @@ TEST_F(FileQueueTest, OnlyExistingFilesAreQueuedInOrderAndABadNameDoesNotStopThe
                 "http://example.invalid/p.jpg", c},
                queue);
     EXPECT_EQ(queue, (std::vector<std::string>{"/already/queued.jpg", a, c}));
-    ASSERT_EQ(Box.Calls().size(), 1u); // the address that is not in a cache
-    EXPECT_NE(Box.Calls()[0].Text.find("not cached"), std::string::npos);
+    ASSERT_EQ(Box.Calls().size(), 2u); // the folder, and the address that is not in a cache
+    EXPECT_EQ(Box.Calls()[0].Text,
+              "Cannot open file \"" + folder + "\". It is a folder, not a regular file.");
+    EXPECT_NE(Box.Calls()[1].Text.find("not cached"), std::string::npos);
 }
 
 // Addresses are never downloaded: each one shows the not-cached box once per call, and nothing opens.
@@ -73,11 +75,15 @@ TEST_F(FileQueueTest, WebAddressesShowOneBoxEachAndOpenNothing)
 TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
 {
     std::ofstream(Path("Photo.JPG")) << "x";
+    std::filesystem::create_directory(Path("Folder"));
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(Dir.path().toStdString());
-    auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg"});
+    auto names = CommandLineFileNames(
+        {"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg", "Folder", "folder"});
     std::filesystem::current_path(old);
-    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "", "https://h/p.jpg"}));
+    EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "",
+                                               "https://h/p.jpg", Path("Folder"),
+                                               ""})); // a folder keeps its name to be told about
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -11,6 +13,7 @@
 #include <QMenu>
 #include <QToolButton>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "ImageTestKit.h"
 #include "RecordingLauncher.h"
@@ -51,9 +54,9 @@ protected:
         }
         unsetenv("QM_SETTINGS_DIR");
     }
-    void Start()
+    void Start(const std::vector<std::string>& params = {})
     {
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{}, std::make_unique<TQtSettingsStore>(Path("QMK.conf")),
+        Form = std::make_unique<TMainForm>(params, std::make_unique<TQtSettingsStore>(Path("QMK.conf")),
                                            Path("sock"));
         Form->FileDialogRunner = [this](const TFileDialogRequest& request) {
             Dialogs.push_back(request);
@@ -313,6 +316,54 @@ TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
     EXPECT_TRUE(w->HasFileName);
     EXPECT_EQ(Form->UntitledCounter, untitled);
     EXPECT_EQ(Form->DialogFolders.OpenDir, Dir.path().toStdString() + "/");
+}
+
+// A named pipe, a folder or a device, however it is named to the program, says what it is at once
+// and opens nothing: on the command line, handed over by a second start (a drop takes the same way),
+// typed into the open dialog (whose preview leaves it alone). Nothing waits for a writer to the pipe.
+TEST_F(MainFormFileTest, PipesAndFoldersSayWhatTheyAreAtOnce)
+{
+    const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    const std::string pipeText = "Cannot open file \"" + pipe + "\". It is a named pipe, not a regular file.";
+    const std::string folderText = "Cannot open file \"" + folder + "\". It is a folder, not a regular file.";
+    const auto boxesSince = [&](size_t from) {
+        std::vector<std::string> texts;
+        for (size_t i = from; i < Box.Calls().size(); ++i)
+            texts.push_back(Box.Calls()[i].Text);
+        return texts;
+    };
+
+    Start({pipe, folder});
+    ASSERT_TRUE(PumpUntil([&] { return !Form->CommandLinePending; }));
+    EXPECT_EQ(boxesSince(0), (std::vector<std::string>{pipeText, folderText}));
+
+    size_t before = Box.Calls().size();
+    Form->ReceiveInstanceCommand({folder, "file://" + pipe, "/dev/null"});
+    EXPECT_EQ(boxesSince(before),
+              (std::vector<std::string>{folderText, pipeText,
+                                        "Cannot open file \"/dev/null\". It is a device, not a "
+                                        "regular file."}));
+
+    before = Box.Calls().size();
+    Form->PictureDialogRunner = [&](TOpenPictureDialog& d) {
+        d.SetInitialFolder(Dir.path().toStdString());
+        d.show();
+        auto* edit = d.FileDialog()->findChild<QLineEdit*>("fileNameEdit");
+        if (!edit) return false;
+        edit->setText(QString::fromStdString(pipe));
+        auto* buttons = d.FileDialog()->findChild<QDialogButtonBox*>();
+        if (!buttons) return false;
+        for (QAbstractButton* b : buttons->buttons())
+            if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) b->click();
+        EXPECT_EQ(d.TakePicture(), nullptr); // the preview tried nothing
+        return d.result() == QDialog::Accepted;
+    };
+    Form->FileOpenAction->trigger();
+    EXPECT_EQ(boxesSince(before),
+              (std::vector<std::string>{std::string(SCannotLoadImageFrom) + pipe + "\n" + pipeText}));
+    EXPECT_TRUE(PumpUntil([&] { return Form->ImageWindows().empty() && Form->FileQueue.empty(); }));
 }
 
 // Edit > Resize: the dialog's options resample the active picture into a new window; its

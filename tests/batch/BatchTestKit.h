@@ -2,11 +2,16 @@
 // What the batch tests share: a scratch tree of generated pictures and profiles, and a job run to its
 // end on a queue the test pumps.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "batch/BatchProcess.h"
@@ -139,3 +144,35 @@ inline std::vector<std::string> TempLeftovers(const std::string& root)
         if (entry.path().filename().string().find(".tmp") != std::string::npos) left.push_back(entry.path().string());
     return left;
 }
+
+// While it lives, notices anyone opening the named pipe for reading and lets that open go on: it
+// opens the pipe for writing (which succeeds only while a reader is there) and closes it again, so
+// a reader that would wait for a writer for good reads an empty pipe instead.
+class TPipeWatch
+{
+  public:
+    explicit TPipeWatch(const std::string& pipe)
+        : FThread([this, pipe] {
+              while (!FStop.load()) {
+                  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (fd >= 0) {
+                      FOpened.store(true);
+                      ::close(fd);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+          })
+    {
+    }
+    ~TPipeWatch()
+    {
+        FStop.store(true);
+        FThread.join();
+    }
+    // Whether something opened the pipe for reading.
+    bool Opened() const { return FOpened.load(); }
+
+  private:
+    std::atomic<bool> FStop{false}, FOpened{false};
+    std::thread FThread;
+};

@@ -6,10 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "BmpTestFiles.h"
 #include "platform/Exceptions.h"
+#include "platform/FileKind.h"
 #include "platform/ReplaceFile.h"
 #include "platform/Stream.h"
 #include "platform/TempFolder.h"
@@ -168,6 +171,52 @@ TEST(FileStream, RoundTripShortReadsAndFailuresRaiseTheirOwnErrors)
     EXPECT_THROW(TFileStream(folder.Path(), fmOpenRead), EFOpenError); // a folder is not a file
     EXPECT_THROW(TFileStream(folder.Path() + "/no/such/dir.bin", fmCreate), EFCreateError);
     EXPECT_THROW(TFileStream(missing, fmOpenReadWrite), EFOpenError);
+}
+
+// Each kind of name is told apart (links followed) and only a regular file is opened: a pipe
+// without a writer would hold the open for good, a device might never end. The others are neither
+// read nor written into.
+TEST(FileKind, OnlyRegularFilesOpen)
+{
+    TTempFolder dir;
+    const std::string file = dir.Path() + "/a.bin", pipe = dir.Path() + "/pipe", link = dir.Path() + "/link";
+    TFileStream(file, fmCreate).WriteBuffer("abc", 3);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(pipe.c_str(), link.c_str()), 0);
+    const struct
+    {
+        std::string Name;
+        TFileKind Kind;
+        const char* What; // nullptr: no refusal
+    } cases[] = {
+        {file, TFileKind::Regular, nullptr},          {dir.Path() + "/missing", TFileKind::Missing, nullptr},
+        {dir.Path(), TFileKind::Folder, "a folder"},  {pipe, TFileKind::NamedPipe, "a named pipe"},
+        {link, TFileKind::NamedPipe, "a named pipe"}, {"/dev/null", TFileKind::Device, "a device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(FileKindOf(c.Name), c.Kind);
+        const std::string refusal =
+            c.What ? "Cannot open file \"" + c.Name + "\". It is " + c.What + ", not a regular file." : "";
+        EXPECT_EQ(NotRegularFileMessage(c.Name), refusal);
+        std::string message = "stale";
+        const int fd = OpenRegularFile(c.Name, O_RDONLY, message);
+        EXPECT_EQ(fd >= 0, c.Kind == TFileKind::Regular);
+        EXPECT_EQ(message, refusal);
+        if (fd >= 0) ::close(fd);
+        if (!c.What) continue;
+        try {
+            TFileStream stream(c.Name, fmOpenRead);
+            ADD_FAILURE() << "opened";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.what(), refusal);
+        }
+        EXPECT_THROW(TFileStream(c.Name, fmCreate), EFCreateError);
+        EXPECT_EQ(NotRegularTargetMessage(c.Name),
+                  "Cannot create file \"" + c.Name + "\". It is not a regular file.");
+    }
+    EXPECT_EQ(FileKindOf(pipe), TFileKind::NamedPipe); // still the pipe
+    EXPECT_EQ(NotRegularTargetMessage(file), "");
 }
 
 } // namespace

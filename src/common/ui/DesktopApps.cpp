@@ -10,6 +10,8 @@
 #include <map>
 #include <set>
 
+#include "platform/FileKind.h"
+
 namespace {
 
 std::string Env(const char* name)
@@ -61,6 +63,7 @@ std::string Unescape(const std::string& v)
 std::map<std::string, std::string> ReadGroup(const std::string& fileName, const std::string& group)
 {
     std::map<std::string, std::string> values;
+    if (FileKindOf(fileName) != TFileKind::Regular) return values; // a pipe there would hold the menu
     QFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return values;
     bool inGroup = false;

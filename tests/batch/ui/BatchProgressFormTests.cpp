@@ -259,9 +259,16 @@ struct TRealJob : ::testing::Test
         Files = {Root + "/a.jpg", Root + "/bad.bmp", Root + "/c.jpg"};
     }
 
-    TBatchProcess* Start(TBatchProgressForm* form)
+    // after, when given, runs after the window has taken each update.
+    TBatchProcess* Start(TBatchProgressForm* form, TBatchProcess::TJobEvent after = {})
     {
-        auto* job = new TBatchProcess(Files, TBatchProgressForm::UpdateHandler(form), {});
+        TBatchProcess::TJobEvent show = TBatchProgressForm::UpdateHandler(form);
+        if (after)
+            show = [show, after](TBatchProcess* j) {
+                show(j);
+                after(j);
+            };
+        auto* job = new TBatchProcess(Files, show, {});
         job->FreeOnTerminate = false;
         job->MaxParallel = 1;
         job->Options.ProfileFile = Root + "/q.qmp";
@@ -305,6 +312,36 @@ TEST_F(TRealJob, WindowFollowsTheJobToItsEnd)
     EXPECT_EQ(lines[0].toStdString(), Root + "/bad.bmp  [ --> " + Root + "/out/bad.jpg]");
     EXPECT_FALSE(lines[1].isEmpty());
     EXPECT_TRUE(log.LogMemo->isReadOnly());
+    delete job;
+}
+
+// While a file loads, the window flies a white patch in its place, not the picture before it: the
+// job hands over its thumbnail with the patch at (3, 8) to (28, 24), and the frame shows it where
+// every flight starts, 3 pixels right of the left folder's corner and level with it, white down to
+// the folder's cover (12 rows below the corner).
+TEST_F(TRealJob, AWhitePatchFliesWhileAFileLoads)
+{
+    auto* form = new TBatchProgressForm;
+    form->ShowForJob(false);
+    std::vector<int> loading; // the files shown loading
+    TBatchProcess* job = Start(form, [&](TBatchProcess* j) {
+        if (j->Progress().Stage != 3 || !form->isVisible()) return;
+        if (loading.empty() || loading.back() != j->Progress().FileIndex)
+            loading.push_back(j->Progress().FileIndex);
+        EXPECT_EQ(j->ThumbRect(), Rect(3, 8, 28, 24));
+        const QImage& frame = form->Animation().Frame();
+        const int top = form->Animation().BaseY();
+        for (const QPoint at :
+             {QPoint(6, top + 8), QPoint(30, top + 8), QPoint(6, top + 11), QPoint(30, top + 11)})
+            EXPECT_EQ(frame.pixel(at), qRgb(255, 255, 255))
+                << "file " << j->Progress().FileIndex << " at " << at.x() << ", " << at.y() - top;
+        EXPECT_NE(frame.pixel(31, top + 8), qRgb(255, 255, 255)); // the patch is 25 wide
+    });
+    ASSERT_TRUE(PumpUntil([&] { return job->Finished(); }));
+    form->ReleaseJob();
+    EXPECT_EQ(loading, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(form->close());
+    ServeDeferredDeletes();
     delete job;
 }
 
