@@ -1,10 +1,13 @@
 #include "twain/ui/QtTwainSaveDialog.h"
 
-#include <QFileDialog>
+#include "controls/FileDialog.h"
 
 std::optional<std::string> TQtTwainSaveDialog::AskFileName()
 {
-    QFileDialog dialog(nullptr, "Save As");
+    // The program's own save dialog: it lists folders without reading files and names the whole
+    // path when it asks before replacing one.
+    TFileDialog dialog(nullptr, "Save As");
+    ListByNamesOnly(dialog);
     dialog.setObjectName("bitmapSaveDialog");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
