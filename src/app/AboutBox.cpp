@@ -166,11 +166,11 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == AboutEmailLabel) {
-            MailLauncher().OpenUrl(std::string("mailto:") + MakerMail);
+            OpenAddress(this, std::string("mailto:") + MakerMail);
             return true;
         }
         if (watched == AboutWebLabel) {
-            MailLauncher().OpenUrl(MakerWeb);
+            OpenAddress(this, MakerWeb);
             return true;
         }
     }

@@ -52,7 +52,7 @@ void TMainForm::CreateHelpActions()
             if (OnHelp) OnHelp(topic);
         };
     };
-    auto link = [](const char* url) { return [url] { MailLauncher().OpenUrl(url); }; };
+    auto link = [this](const char* url) { return [this, url] { OpenAddress(Owner(), url); }; };
     HelpContentsAction =
         MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), help(htContents));
     HelpTopicsAction = MakeAction("HelpTopicsAction", "Help &Topics...", {}, help(htIndex));
