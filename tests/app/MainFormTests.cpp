@@ -2,7 +2,15 @@
 
 #include <QMdiArea>
 #include <QStatusBar>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <future>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "ImageTestKit.h"
 #include "app/MainForm.h"
@@ -10,6 +18,8 @@
 #include "common/CheckMessage.h"
 #include "common/HandOver.h"
 #include "workspace/ImageForm.h"
+
+extern char** environ;
 
 namespace {
 
@@ -118,6 +128,81 @@ TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSet
     EXPECT_TRUE(Box.Calls().empty());
     TQtSettingsStore saved(Path("QMK.conf"));
     EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");
+}
+
+// The program ends on the system's request to terminate, a terminal's interrupt and its hang-up
+// as at the session's end: it leaves its event loop and exits normally, and its private temporary
+// folder goes with it. An interrupt it was started to ignore stays ignored. A stand-in host makes
+// the main window and the folder as the program does.
+TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
+{
+    const struct
+    {
+        int Signal;
+        bool IgnoredAtStart;
+    } cases[] = {{SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGINT, true}};
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : ""));
+        const std::string dir = Path("run" + std::to_string(++run));
+        std::filesystem::create_directories(dir);
+        std::vector<std::string> env = {"TMPDIR=" + dir, "QT_QPA_PLATFORM=offscreen"};
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "TMPDIR=", 7) != 0 && std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+                env.push_back(*e);
+        std::vector<char*> envp;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string program = QM_END_SIGNAL_HOST, folderArg = dir;
+        char* argv[] = {program.data(), folderArg.data(), nullptr};
+
+        int out[2];
+        ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        struct sigaction ignore = {}, previous = {};
+        ignore.sa_handler = SIG_IGN;
+        if (c.IgnoredAtStart) sigaction(c.Signal, &ignore, &previous); // an ignored signal stays so over exec
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+        if (c.IgnoredAtStart) sigaction(c.Signal, &previous, nullptr);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        ASSERT_EQ(spawned, 0);
+
+        // The first line: the run's folder, made once the main window is up.
+        std::string line;
+        char ch;
+        pollfd p{out[0], POLLIN, 0};
+        while (::poll(&p, 1, 30000) > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
+        ::close(out[0]);
+        EXPECT_TRUE(!line.empty() && std::filesystem::is_directory(line)) << line;
+
+        const auto ended = [pid](int timeoutMs, int& status) {
+            for (int waited = 0; waited <= timeoutMs; waited += 20) {
+                if (::waitpid(pid, &status, WNOHANG) == pid) return true;
+                ::usleep(20000);
+            }
+            return false;
+        };
+        int status = 0;
+        ::kill(pid, c.Signal);
+        if (c.IgnoredAtStart) {
+            EXPECT_FALSE(ended(500, status));
+            EXPECT_TRUE(std::filesystem::is_directory(line));
+            ::kill(pid, SIGTERM);
+        }
+        if (!ended(30000, status)) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << "the program did not end";
+            continue;
+        }
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_FALSE(std::filesystem::exists(line)) << line;
+    }
 }
 
 } // namespace
