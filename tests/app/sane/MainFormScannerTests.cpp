@@ -208,15 +208,23 @@ TEST_F(MainFormScannerTest, WithoutAScannerTheSelectionSaysSo)
 }
 
 // The chosen scanner has gone by the time of Acquire: the selection comes up again (not another
-// device in its place), and the scanner chosen there is scanned from and kept.
+// device in its place); cancelled, nothing happens and nothing is said; the scanner chosen there
+// the next time is scanned from and kept.
 TEST_F(MainFormScannerTest, AGoneScannerIsChosenAgainBeforeTheScan)
 {
     AnswerSelection(1);
     Form->FileSelSourceAction->trigger();
     ASSERT_TRUE(Form->Scanner.SourceSelected);
-    NoneSaid = true;
 
     TSaneConfig oneScanner(true, 1);
+    AnswerSelection(-1);
+    Form->FileAcquireAction->trigger();
+    EXPECT_EQ(Selections, 2);
+    EXPECT_TRUE(Box.Calls().empty());
+    EXPECT_TRUE(Form->ImageWindows().empty());
+    EXPECT_EQ(TWAIN_State(), 1);
+
+    NoneSaid = true;
     AnswerSelection(0);
     QString title;
     WhenShown("sourceDialog", [&](QWidget* dialog) {
@@ -224,7 +232,7 @@ TEST_F(MainFormScannerTest, AGoneScannerIsChosenAgainBeforeTheScan)
         Click(dialog, "closeButton");
     });
     Form->FileAcquireAction->trigger();
-    EXPECT_EQ(Selections, 2);
+    EXPECT_EQ(Selections, 3);
     ASSERT_EQ(Rows.size(), 1);
     EXPECT_TRUE(Rows[0].startsWith("test:0"));
     EXPECT_FALSE(NoneSaid);
