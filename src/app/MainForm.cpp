@@ -445,7 +445,8 @@ void TMainForm::InstallEndSignals()
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction current = {};
-        if (sig != SIGTERM && sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        if (sig != SIGTERM && sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
         sigaction(sig, &action, nullptr);
     }
 }

@@ -117,8 +117,9 @@ TEST_F(MailImageTest, FailuresShowTheirBoxes)
     // whether the handler fails at once or once it has ended.
     Launcher.OpenSucceeds = false;
     Mail(Job(3));
-    EXPECT_EQ(BoxTexts().back().rfind("Unable to send mail\r\nCannot open mailto:?subject=photo.jpg&body=\"/", 0),
-              0u)
+    EXPECT_EQ(
+        BoxTexts().back().rfind("Unable to send mail\r\nCannot open mailto:?subject=photo.jpg&body=\"/", 0),
+        0u)
         << BoxTexts().back();
     auto made = Mail(Job(1));
     EXPECT_EQ(BoxTexts().size(), 5u);
@@ -255,7 +256,8 @@ TEST_F(MailImageTest, AnAddressNothingOpensIsReported)
         {"0", "https://www.example.com/quillmark/", ""},
         {"3", "mailto:support@example.com",
          "Cannot open mailto:support@example.com\r\nNo program on this system could open it."},
-        {"4", "file:///tmp/a%20b.eml", "Cannot open /tmp/a b.eml\r\nNo program on this system could open it."},
+        {"4", "file:///tmp/a%20b.eml",
+         "Cannot open /tmp/a b.eml\r\nNo program on this system could open it."},
     };
     std::string expectedLog;
     for (const auto& c : cases) {

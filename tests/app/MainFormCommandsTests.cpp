@@ -423,11 +423,13 @@ TEST_F(MainFormCommandsTest, HelpMenuLinksGoThroughTheLauncher)
     // Without a program for the address, now or once the desktop's handler has ended, a box says so.
     launcher.OnOpenFailed();
     ASSERT_EQ(Box.Calls().size(), 1u);
-    EXPECT_EQ(Box.Calls()[0].Text, "Cannot open " + launcher.Urls[3] + "\r\nNo program on this system could open it.");
+    EXPECT_EQ(Box.Calls()[0].Text,
+              "Cannot open " + launcher.Urls[3] + "\r\nNo program on this system could open it.");
     launcher.OpenSucceeds = false;
     Run(Form->HelpSupportAction);
     ASSERT_EQ(Box.Calls().size(), 2u);
-    EXPECT_EQ(Box.Calls()[1].Text, "Cannot open mailto:support@tarnwick.example\r\nNo program on this system could open it.");
+    EXPECT_EQ(Box.Calls()[1].Text,
+              "Cannot open mailto:support@tarnwick.example\r\nNo program on this system could open it.");
     EXPECT_EQ(Box.Calls()[1].Owner, static_cast<QWidget*>(Form.get()));
 }
 

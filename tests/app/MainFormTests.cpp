@@ -151,7 +151,8 @@ TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
             if (std::strncmp(*e, "TMPDIR=", 7) != 0 && std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
                 env.push_back(*e);
         std::vector<char*> envp;
-        for (std::string& e : env) envp.push_back(e.data());
+        for (std::string& e : env)
+            envp.push_back(e.data());
         envp.push_back(nullptr);
         std::string program = QM_END_SIGNAL_HOST, folderArg = dir;
         char* argv[] = {program.data(), folderArg.data(), nullptr};
@@ -175,7 +176,8 @@ TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
         std::string line;
         char ch;
         pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 30000) > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n') line += ch;
+        while (::poll(&p, 1, 30000) > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n')
+            line += ch;
         ::close(out[0]);
         EXPECT_TRUE(!line.empty() && std::filesystem::is_directory(line)) << line;
 

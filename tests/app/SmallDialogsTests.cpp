@@ -177,7 +177,8 @@ TEST_F(SmallDialogs, PreferencesNameTheMailMethodsAsTheyWorkHere)
     TPrefsForm form(nullptr, prefs, {});
     form.PrefsToForm();
     QStringList methods;
-    for (int i = 0; i < form.EmailCombo->count(); ++i) methods << form.EmailCombo->itemText(i);
+    for (int i = 0; i < form.EmailCombo->count(); ++i)
+        methods << form.EmailCombo->itemText(i);
     EXPECT_EQ(methods, (QStringList{"Desktop mail program (xdg-email)", "MIME EML", "MIME MSG", "MAILTO"}));
     EXPECT_EQ(form.EmailCombo->currentIndex(), 2);
     form.EmailCombo->setCurrentIndex(0);

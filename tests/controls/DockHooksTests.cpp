@@ -115,11 +115,11 @@ TEST(DockHooks, DesignTimeRegistrationsGetNoEventsAndApplicationActivityIsReplac
 // Counts the paint events a widget receives.
 class TPaintCounter : public QObject
 {
-public:
+  public:
     explicit TPaintCounter(QWidget* w) { w->installEventFilter(this); }
     int Count = 0;
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
         if (e->type() == QEvent::Paint) ++Count;

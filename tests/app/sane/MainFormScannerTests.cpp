@@ -89,7 +89,7 @@ protected:
     QStringList Rows;
     int Preselected = -2;
     int Selections = 0;
-    bool NoneSaid = false;     // the line that no scanner was found
+    bool NoneSaid = false; // the line that no scanner was found
     bool SelectEnabled = false;
 };
 

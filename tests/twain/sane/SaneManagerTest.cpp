@@ -401,7 +401,7 @@ TEST_F(SaneManagerTest, TheDefaultSourceIsFoundByItsWholeNameAndAGoneOneIsAskedF
 {
     const struct
     {
-        const char* Kept;              // nullptr: none kept
+        const char* Kept;             // nullptr: none kept
         std::optional<size_t> Choice; // the answer when asked
         int Asked;
         TW_UINT16 RC;
