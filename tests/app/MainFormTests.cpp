@@ -2,15 +2,12 @@
 
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QDir>
+#include <QProcess>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <future>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "ImageTestKit.h"
 #include "app/MainForm.h"
@@ -18,8 +15,6 @@
 #include "common/CheckMessage.h"
 #include "common/HandOver.h"
 #include "workspace/ImageForm.h"
-
-extern char** environ;
 
 namespace {
 
@@ -144,66 +139,36 @@ TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
     int run = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : ""));
-        const std::string dir = Path("run" + std::to_string(++run));
-        std::filesystem::create_directories(dir);
-        std::vector<std::string> env = {"TMPDIR=" + dir, "QT_QPA_PLATFORM=offscreen"};
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "TMPDIR=", 7) != 0 && std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
-                env.push_back(*e);
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::string program = QM_END_SIGNAL_HOST, folderArg = dir;
-        char* argv[] = {program.data(), folderArg.data(), nullptr};
-
-        int out[2];
-        ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        const QString dir = QString::fromStdString(Path("run" + std::to_string(++run)));
+        QDir().mkpath(dir);
+        QProcess host;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", dir);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        host.setProcessEnvironment(env);
         struct sigaction ignore = {}, previous = {};
         ignore.sa_handler = SIG_IGN;
         if (c.IgnoredAtStart) sigaction(c.Signal, &ignore, &previous); // an ignored signal stays so over exec
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+        host.start(QM_END_SIGNAL_HOST, {dir});
         if (c.IgnoredAtStart) sigaction(c.Signal, &previous, nullptr);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ASSERT_EQ(spawned, 0);
+        ASSERT_TRUE(host.waitForStarted(30000));
 
         // The first line: the run's folder, made once the main window is up.
-        std::string line;
-        char ch;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 30000) > 0 && ::read(out[0], &ch, 1) == 1 && ch != '\n')
-            line += ch;
-        ::close(out[0]);
-        EXPECT_TRUE(!line.empty() && std::filesystem::is_directory(line)) << line;
+        while (!host.canReadLine() && host.waitForReadyRead(30000)) {}
+        const std::string folder = host.readLine().trimmed().toStdString();
+        EXPECT_TRUE(!folder.empty() && std::filesystem::is_directory(folder)) << folder;
 
-        const auto ended = [pid](int timeoutMs, int& status) {
-            for (int waited = 0; waited <= timeoutMs; waited += 20) {
-                if (::waitpid(pid, &status, WNOHANG) == pid) return true;
-                ::usleep(20000);
-            }
-            return false;
-        };
-        int status = 0;
+        const pid_t pid = pid_t(host.processId());
         ::kill(pid, c.Signal);
         if (c.IgnoredAtStart) {
-            EXPECT_FALSE(ended(500, status));
-            EXPECT_TRUE(std::filesystem::is_directory(line));
+            EXPECT_FALSE(host.waitForFinished(500));
+            EXPECT_TRUE(std::filesystem::is_directory(folder));
             ::kill(pid, SIGTERM);
         }
-        if (!ended(30000, status)) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            ADD_FAILURE() << "the program did not end";
-            continue;
-        }
-        EXPECT_TRUE(WIFEXITED(status)) << status;
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-        EXPECT_FALSE(std::filesystem::exists(line)) << line;
+        ASSERT_TRUE(host.waitForFinished(30000));
+        EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(host.exitCode(), 0);
+        EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
     }
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +25,6 @@
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/IntMarksForm.h"
-#include "app/PrefsForm.h"
 #include "app/ResolutionForm.h"
 #include "common/CheckMessage.h"
 #include "platform/MessageBox.h"
@@ -167,23 +165,6 @@ TEST_F(SmallDialogs, DialogHelpButtonsAskForTheirTopics)
     for (QDialog* d : std::initializer_list<QDialog*>{&comments, &resolution, &marks})
         d->findChild<QPushButton*>("HelpBtn")->click();
     EXPECT_EQ(asked, (std::vector<int>{92, 91, 104}));
-}
-
-// The mail methods are named for what they do on this system; the choice goes both ways.
-TEST_F(SmallDialogs, PreferencesNameTheMailMethodsAsTheyWorkHere)
-{
-    TProgramPrefs prefs;
-    prefs.EmailMethod = 2;
-    TPrefsForm form(nullptr, prefs, {});
-    form.PrefsToForm();
-    QStringList methods;
-    for (int i = 0; i < form.EmailCombo->count(); ++i)
-        methods << form.EmailCombo->itemText(i);
-    EXPECT_EQ(methods, (QStringList{"Desktop mail program (xdg-email)", "MIME EML", "MIME MSG", "MAILTO"}));
-    EXPECT_EQ(form.EmailCombo->currentIndex(), 2);
-    form.EmailCombo->setCurrentIndex(0);
-    form.FormToPrefs();
-    EXPECT_EQ(form.Prefs.EmailMethod, 0);
 }
 
 TEST_F(SmallDialogs, SplashSwitchedOffIsNeverShownAndTheFirstCloseFreesIt)
