@@ -163,11 +163,11 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == AboutEmailLabel) {
-            MailLauncher().OpenUrl(std::string("mailto:") + SMakerSupportAddress);
+            OpenAddress(this, std::string("mailto:") + SMakerSupportAddress);
             return true;
         }
         if (watched == AboutWebLabel) {
-            MailLauncher().OpenUrl(SMakerWebAddress);
+            OpenAddress(this, SMakerWebAddress);
             return true;
         }
     }

@@ -88,8 +88,8 @@ void MailMessageFile(const TMailJob& job, const char* ext, std::vector<std::stri
         return;
     }
     made.push_back(path);
-    if (!MailLauncher().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString()))
-        ShowWarning(job.Owner, SUnableToSendMail);
+    OpenAddress(job.Owner, QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString(),
+                SUnableToSendMail);
 }
 
 } // namespace
@@ -129,9 +129,26 @@ bool TMailLauncher::StartProcess(const std::string& program, const std::vector<s
     return true;
 }
 
-bool TMailLauncher::OpenUrl(const std::string& url)
+bool TMailLauncher::OpenUrl(const std::string& url, std::function<void()> onFailed)
 {
-    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    // Qt's own way starts the same program but forgets it: a desktop without a browser or mail
+    // program would show nothing at all.
+    const std::string opener = FindProgram("xdg-open");
+    if (opener.empty()) return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    return StartProcess(opener, {url}, [onFailed](int exitCode) {
+        if (exitCode != 0 && onFailed) onFailed();
+    });
+}
+
+void OpenAddress(TWindowHandle owner, const std::string& url, const std::string& lead)
+{
+    // As a person reads it: a file as its path, an address without its percent escapes.
+    const QUrl address(QString::fromStdString(url));
+    const QString shown = address.isLocalFile() ? address.toLocalFile()
+                                                : QUrl::fromPercentEncoding(QByteArray::fromStdString(url));
+    const std::string text = (lead.empty() ? std::string() : lead + "\r\n") + SCannotOpenFile +
+                             shown.toStdString() + "\r\n" + SNoProgramCouldOpen;
+    if (!MailLauncher().OpenUrl(url, [text] { ShowWarning(nullptr, text); })) ShowWarning(owner, text);
 }
 
 TMailLauncher& MailLauncher() { return gLauncher ? *gLauncher : gDesktopLauncher; }
@@ -181,7 +198,7 @@ std::vector<std::string> MailImage(const TMailJob& job)
     case 3: {
         const std::string copy = SaveMailCopy(job, made);
         if (copy.empty()) break;
-        if (!launcher.OpenUrl(MailtoAddress(job.Name, copy))) ShowWarning(job.Owner, SUnableToSendMail);
+        OpenAddress(job.Owner, MailtoAddress(job.Name, copy), SUnableToSendMail);
         break;
     }
     default:

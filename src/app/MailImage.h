@@ -4,7 +4,8 @@
 //      that program, the message-file route of 1);
 //   1  a MIME message file ".eml", 2 the same as ".msg", opened with the desktop's handler;
 //   3  a "mailto:" address whose body names the copy, opened with the desktop's handler.
-// Starting a program and opening an address go through TMailLauncher, which tests replace.
+// Starting a program and opening an address go through TMailLauncher, which tests replace;
+// OpenAddress is how the program opens an address and says so when nothing could open it.
 //
 // Copies of the result go to a fresh subfolder of the run's private temporary folder under their
 // plain name, so that the recipient sees that name and two mails of one name never meet. The mail
@@ -29,8 +30,11 @@ public:
     // (-1 when it died of a signal). False when it could not be started.
     virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args,
                               std::function<void(int exitCode)> onExit);
-    // Opens the address with the desktop's handler; false when that failed.
-    virtual bool OpenUrl(const std::string& url);
+    // Opens the address (or a file's "file:" address) with the desktop's handler: the "xdg-open"
+    // program when there is one, watched until it ends, else Qt's own way. False when that failed
+    // at once; onFailed runs later on the main thread when the handler ends with a failure (no
+    // program for the address, or one that could not open it).
+    virtual bool OpenUrl(const std::string& url, std::function<void()> onFailed);
 };
 
 // The launcher in use (never nullptr); SetMailLauncher(nullptr) restores the desktop one and
@@ -56,6 +60,11 @@ std::vector<std::string> MailImage(const TMailJob& job);
 // A new folder inside the run's private temporary folder ("<prefix>XXXXXX"), for one copy of a
 // result under its plain name. Raises EFCreateError when it cannot be made.
 std::string NewCopyFolder(const std::string& prefix);
+
+// Opens the address through the launcher. A failure, found at once or when the handler has ended,
+// shows a warning: the lead line when there is one, "Cannot open " with the address (a file's as
+// its path) and the likely reason. A box that comes later has no owner: the window may be gone.
+void OpenAddress(TWindowHandle owner, const std::string& url, const std::string& lead = std::string());
 
 // The "mailto:" address: subject and the quoted body, both percent-encoded.
 std::string MailtoAddress(const std::string& subject, const std::string& body);

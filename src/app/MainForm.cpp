@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 
 #include "app/ActivateApp.h"
@@ -436,6 +437,22 @@ void TMainForm::EndSession()
 }
 
 void TMainForm::RequestSessionEnd() { gSessionEndRequested.store(true); }
+
+void TMainForm::InstallEndSignals()
+{
+    // The handler only sets the flag that the next idle pass reads.
+    static_assert(std::atomic<bool>::is_always_lock_free);
+    struct sigaction action = {};
+    action.sa_handler = [](int) { RequestSessionEnd(); };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction current = {};
+        if (sig != SIGTERM && sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
+        sigaction(sig, &action, nullptr);
+    }
+}
 
 void TMainForm::StopImageWorkers()
 {

@@ -52,7 +52,7 @@ void TMainForm::CreateHelpActions()
             if (OnHelp) OnHelp(topic);
         };
     };
-    auto link = [](std::string url) { return [url] { MailLauncher().OpenUrl(url); }; };
+    auto link = [this](std::string url) { return [this, url] { OpenAddress(Owner(), url); }; };
     // The F1 key opens the page of the panel under the mouse; the menu item and the button the contents.
     HelpContentsAction = MakeAction("HelpContentsAction", "&Contents...", QKeySequence("F1"), [this] {
         const int topic = FHelpByKey ? ContextHelpTopic() : htContents;

@@ -18,7 +18,7 @@ struct TProgramPrefs
     bool ShowTips = true;
     bool FlatButtons = true;
     bool HiliteButtons = true;
-    int EmailMethod = 0;        // 0 MAPI, 1 MIME ".eml", 2 MIME ".msg", 3 "mailto:"
+    int EmailMethod = 0;        // 0 the desktop's mail program, 1 MIME ".eml", 2 MIME ".msg", 3 "mailto:"
     int InitComprParams = 0;    // new windows: 0 program defaults, 1 last chosen profile, 2 NameDefProfile
     std::string NameDefProfile; // at most 63 characters
     int ComprPriority = 2;      // 0 lowest .. 4 highest; other values normal

@@ -65,7 +65,7 @@ TPrefsForm::TPrefsForm(QWidget* owner, const TProgramPrefs& prefs, const QString
     ml->addWidget(WrappedLabel("Determines the method to create e-mails with attached images."));
     auto* mailRow = new QFormLayout;
     EmailCombo = new QComboBox;
-    EmailCombo->addItems({"MAPI", "MIME EML", "MIME MSG", "MAILTO"});
+    EmailCombo->addItems({"Desktop mail program (xdg-email)", "MIME EML", "MIME MSG", "MAILTO"});
     mailRow->addRow("Method:", EmailCombo);
     ml->addLayout(mailRow);
     gl->addWidget(mailGroup);

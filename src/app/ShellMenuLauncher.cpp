@@ -27,7 +27,11 @@ void InstallShellMenuLauncher(TWindowHandle owner, std::vector<std::string>& tem
 {
     TShellMenuHooks& hooks = ShellMenuHooks();
     hooks.StartProgram = StartThroughLauncher;
-    hooks.OpenUrl = [](const QUrl& url) { return MailLauncher().OpenUrl(url.toString().toStdString()); };
+    // A failure is reported here, also one that comes once the desktop's handler has ended.
+    hooks.OpenUrl = [owner](const QUrl& url) {
+        OpenAddress(owner, url.toString().toStdString());
+        return true;
+    };
     hooks.SendToMail = [owner, &tempFiles](const std::string& path) {
         TMailJob job;
         job.Method = 0;

@@ -1,4 +1,3 @@
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -36,9 +35,9 @@ int main(int argc, char** argv)
     TQtMessageBox boxes;
     TScopedMessageBox useBoxes(&boxes);
     InstallCompressionEngine();
-    // The system asking the program to end (at logout or shutdown) ends it like the session's end.
-    std::signal(SIGTERM, [](int) { TMainForm::RequestSessionEnd(); });
-    std::signal(SIGHUP, [](int) { TMainForm::RequestSessionEnd(); });
+    // The system asking the program to end (at logout or shutdown), or a terminal's interrupt or
+    // hang-up, ends it like the session's end: its temporary files go as on a normal exit.
+    TMainForm::InstallEndSignals();
     int rc = 0;
     {
         QWidget* splash = nullptr;

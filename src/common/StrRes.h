@@ -20,6 +20,8 @@ inline constexpr const char* SDontShowAgain = "  Don't show this message again";
 // The file-actions menu.
 inline constexpr const char* SCannotStartProgram = "Cannot start ";
 inline constexpr const char* SCannotOpenFile = "Cannot open ";
+// The second line when the desktop had no program for an address, or its program failed.
+inline constexpr const char* SNoProgramCouldOpen = "No program on this system could open it.";
 
 // Mail.
 inline constexpr const char* SUnableToSendMail = "Unable to send mail";

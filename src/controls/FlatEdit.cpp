@@ -32,6 +32,8 @@ TFlatEdit::TFlatEdit(QWidget* parent) : QLineEdit(parent)
     setAttribute(Qt::WA_Hover);
     ApplyColours();
     FitHeight();
+    // A hovered edit's look depends on where the focus is, also when it moves between other controls.
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
 }
 
 TFlatEdit::~TFlatEdit()

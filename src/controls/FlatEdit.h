@@ -1,7 +1,7 @@
 #pragma once
 // TFlatEdit: a single-line edit for toolbars without a frame of its own, in a painted 3-pixel
 // border that lights up as a sunken frame while the edit has the focus, or while the mouse is over
-// it and no other flat edit has the focus.
+// it and no other flat edit has the focus. It is drawn again whenever the focus moves.
 #include <QLineEdit>
 
 class TFlatEdit : public QLineEdit

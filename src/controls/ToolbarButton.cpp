@@ -59,8 +59,12 @@ void ButtonHook(THookEvent event, QObject* window, intptr_t param)
 {
     switch (event) {
     case THookEvent::hpActivateApp:
-        if (param == 0)
+        if (param == 0) {
             for (TToolbarButton* b : QList<TToolbarButton*>(GButtons)) b->CancelMode();
+            // The application lost the focus with the mouse over a button: its hot border goes with
+            // it, unless the button keeps one while inactive.
+            if (GUnderMouse && !GUnderMouse->ShowBorderWhenInactive()) GUnderMouse->MouseLeave();
+        }
         break;
     case THookEvent::hpPosChanged:
         if (param == QEvent::Show && IsPopupOrModal(window))

@@ -61,6 +61,7 @@ class ISaneDialogs
 public:
     virtual ~ISaneDialogs() = default;
     // Modal list of the devices with one preselected; the chosen index or std::nullopt on cancel.
+    // An empty list is shown too, saying that no scanner was found.
     virtual std::optional<size_t> SelectSource(TWindowHandle parent, const std::vector<TSaneDevice>& devices,
                                                size_t preselected) = 0;
     // A top-level dialog, transient for the parent when there is one; nullptr when it cannot be made.

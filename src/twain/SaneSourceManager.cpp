@@ -61,7 +61,7 @@ private:
     TW_UINT16 Control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
     TW_UINT16 OpenManager();
     TW_UINT16 CloseManager();
-    TW_UINT16 UserSelect(TW_IDENTITY* identity, TWindowHandle parent);
+    TW_UINT16 UserSelect(TW_IDENTITY* identity);
     TW_UINT16 OpenSource(TW_IDENTITY* identity);
     TW_UINT16 CloseSource();
     TW_UINT16 Enable(TW_USERINTERFACE* ui);
@@ -75,6 +75,7 @@ private:
 
     bool ListDevices();
     std::string DefaultDevice();
+    std::optional<size_t> FindDevice(const std::string& name) const;
     void FillIdentity(TW_IDENTITY& identity, size_t index);
     std::vector<TW_UINT16> PixelTypes() const;
     std::string ModeOf(TW_UINT16 pixelType) const;
@@ -101,6 +102,7 @@ private:
 
     TW_UINT16 FLastCC = TWCC_SUCCESS;
     bool FManagerOpen = false;
+    TWindowHandle FParent = nullptr; // the window the manager was opened with, for its dialogs
     std::vector<TSaneDevice> FDevices;
     SANE_Handle FDevice = nullptr;
     std::string FDeviceName;
@@ -158,13 +160,16 @@ TW_UINT16 TSaneSourceManager::Control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF da
         FLastCC = TWCC_SUCCESS;
         return TWRC_SUCCESS;
     }
-    if (dat == DAT_PARENT && msg == MSG_OPENDSM) return OpenManager();
+    if (dat == DAT_PARENT && msg == MSG_OPENDSM) {
+        FParent = data != nullptr ? *static_cast<TWindowHandle*>(data) : nullptr;
+        return OpenManager();
+    }
     if (dat == DAT_PARENT && msg == MSG_CLOSEDSM) return CloseManager();
     if (dat == DAT_PARENT) return Fail(TWCC_BADPROTOCOL);
     if (data == nullptr) return Fail(TWCC_BADVALUE);
     switch (dat) {
     case DAT_IDENTITY:
-        if (msg == MSG_USERSELECT) return UserSelect(static_cast<TW_IDENTITY*>(data), nullptr);
+        if (msg == MSG_USERSELECT) return UserSelect(static_cast<TW_IDENTITY*>(data));
         if (msg == MSG_OPENDS) return OpenSource(static_cast<TW_IDENTITY*>(data));
         if (msg == MSG_CLOSEDS) return CloseSource();
         break;
@@ -251,16 +256,28 @@ void TSaneSourceManager::FillIdentity(TW_IDENTITY& identity, size_t index)
     TwainSetText(identity.ProductName, d.Name);
 }
 
-TW_UINT16 TSaneSourceManager::UserSelect(TW_IDENTITY* identity, TWindowHandle parent)
+// The device of the name; a name cut to an identity's 33 characters stands for every longer name
+// it begins (the first of them). A shorter name must match whole: "test:1" is not "test:10".
+std::optional<size_t> TSaneSourceManager::FindDevice(const std::string& name) const
+{
+    if (name.empty()) return std::nullopt;
+    for (size_t i = 0; i < FDevices.size(); ++i)
+        if (FDevices[i].Name == name) return i;
+    if (name.size() < sizeof(TW_STR32) - 1) return std::nullopt;
+    for (size_t i = 0; i < FDevices.size(); ++i)
+        if (FDevices[i].Name.compare(0, name.size(), name) == 0) return i;
+    return std::nullopt;
+}
+
+TW_UINT16 TSaneSourceManager::UserSelect(TW_IDENTITY* identity)
 {
     if (!FManagerOpen) return Fail(TWCC_SEQERROR);
-    if (!ListDevices()) return Fail(TWCC_NODS);
-    const std::string preferred = DefaultDevice();
-    size_t preselected = 0;
-    for (size_t i = 0; i < FDevices.size(); ++i)
-        if (FDevices[i].Name == preferred) preselected = i;
+    // Without a device the dialog still comes up, saying so: a selection that shows nothing at all
+    // would leave the user guessing.
+    if (!ListDevices() && FDialogs == nullptr) return Fail(TWCC_NODS);
+    const size_t preselected = FindDevice(DefaultDevice()).value_or(0);
     std::optional<size_t> chosen;
-    if (FDialogs != nullptr) chosen = FDialogs->SelectSource(parent, FDevices, preselected);
+    if (FDialogs != nullptr) chosen = FDialogs->SelectSource(FParent, FDevices, preselected);
     if (!chosen || *chosen >= FDevices.size()) return TWRC_CANCEL;
     if (FSettings != nullptr) {
         try {
@@ -277,15 +294,21 @@ TW_UINT16 TSaneSourceManager::OpenSource(TW_IDENTITY* identity)
 {
     if (!FManagerOpen || FDevice != nullptr) return Fail(TWCC_SEQERROR);
     if (!ListDevices()) return Fail(TWCC_NODS);
-    // A named source, else the default one, else the first.
+    // A named source, else the default one, else (none ever chosen) the first. A default that has
+    // gone is chosen again by the user, never silently replaced by another device.
     std::string wanted(identity->ProductName, strnlen(identity->ProductName, sizeof(TW_STR32)));
-    if (wanted.empty()) wanted = DefaultDevice();
-    size_t index = 0;
-    for (size_t i = 0; i < FDevices.size(); ++i)
-        if (!wanted.empty() && FDevices[i].Name.compare(0, wanted.size(), wanted) == 0) {
-            index = i;
-            break;
-        }
+    const bool named = !wanted.empty();
+    if (!named) wanted = DefaultDevice();
+    std::optional<size_t> found = wanted.empty() ? std::optional<size_t>(0) : FindDevice(wanted);
+    if (!found && named) return Fail(TWCC_NODS);
+    if (!found) {
+        if (FDialogs == nullptr) return Fail(TWCC_NODS);
+        TW_IDENTITY chosen{};
+        const TW_UINT16 rc = UserSelect(&chosen);
+        if (rc != TWRC_SUCCESS) return rc;
+        found = chosen.Id - 1;
+    }
+    const size_t index = *found;
     SANE_Status status = SANE_STATUS_GOOD;
     FThread->Run([&] {
         status = FLib->open(FDevices[index].Name.c_str(), &FDevice);

@@ -4,7 +4,8 @@
 // condition code for DAT_STATUS. Every SANE call except sane_cancel runs on the manager's own
 // thread; the main thread waits for one by serving its events.
 //
-// The default source is kept in the settings ("TWAIN" group, "DefaultSource"). Enabling with the
+// The default source is kept in the settings ("TWAIN" group, "DefaultSource") and found again by its
+// whole name; when it has gone, opening the default source asks for one. Enabling with the
 // user interface opens the source dialog; its Scan reads on the manager's thread and posts
 // MSG_XFERREADY when the scan has ended (a whole picture, a cancel or an error alike: the transfer
 // answers which), its Close posts MSG_CLOSEDSREQ. Without the user interface the scan starts at
@@ -19,7 +20,8 @@
 #include "twain/SourceManager.h"
 
 // Loads libsane.so.1 (Load answers nullptr without it). The dialogs and the settings are not
-// owned; without dialogs the first or default device is used and scans start without a dialog.
+// owned; without dialogs the default device (the first when none was chosen) is used and scans
+// start without a dialog.
 class TSaneManagerLoader : public ITwainManagerLoader
 {
 public:

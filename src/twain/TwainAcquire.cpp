@@ -460,9 +460,11 @@ TW_HANDLE TWAIN_AcquireNative(TWindowHandle parent, uint32_t pixelMask)
         TWAIN_ErrorBox("Unable to load Source Manager (TWAIN_32.DLL)");
     else if (!TWAIN_OpenSourceManager(parent))
         TWAIN_ErrorBox("Unable to open Source Manager (TWAIN_32.DLL)");
-    else if (!TWAIN_OpenDefaultSource())
-        TWAIN_ReportLastError("Unable to open default Data Source.");
-    else if (!TWAIN_NegotiatePixelTypes(pixelMask))
+    else if (!TWAIN_OpenDefaultSource()) {
+        // A manager that let the user choose the source again (the default one had gone) answers a
+        // cancel: the user's own choice, which needs no box.
+        if (s.Error.ErrorRC != TWRC_CANCEL) TWAIN_ReportLastError("Unable to open default Data Source.");
+    } else if (!TWAIN_NegotiatePixelTypes(pixelMask))
         TWAIN_ReportLastError("Failed to negotiate Pixel Type.");
     else if (!TWAIN_EnableSource(parent))
         TWAIN_ReportLastError("Failed to enable Data Source.");

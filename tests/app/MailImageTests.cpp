@@ -113,12 +113,28 @@ TEST_F(MailImageTest, FailuresShowTheirBoxes)
     EXPECT_EQ(BoxTexts().back(), SCannotCreateMailTempFile);
     EXPECT_TRUE(Launcher.Urls.empty());
 
+    // No program for the message file or the address: the box names what could not be opened,
+    // whether the handler fails at once or once it has ended.
     Launcher.OpenSucceeds = false;
     Mail(Job(3));
-    EXPECT_EQ(BoxTexts().back(), SUnableToSendMail);
-    Mail(Job(1));
+    EXPECT_EQ(
+        BoxTexts().back().rfind("Unable to send mail\r\nCannot open mailto:?subject=photo.jpg&body=\"/", 0),
+        0u)
+        << BoxTexts().back();
+    auto made = Mail(Job(1));
     EXPECT_EQ(BoxTexts().size(), 5u);
-    EXPECT_EQ(BoxTexts().back(), SUnableToSendMail);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(BoxTexts().back(), "Unable to send mail\r\nCannot open " + made[0] +
+                                     "\r\nNo program on this system could open it.");
+    Launcher.OpenSucceeds = true;
+    made = Mail(Job(2));
+    EXPECT_EQ(BoxTexts().size(), 5u);
+    ASSERT_TRUE(Launcher.OnOpenFailed);
+    Launcher.OnOpenFailed();
+    ASSERT_EQ(BoxTexts().size(), 6u);
+    EXPECT_EQ(BoxTexts().back(), "Unable to send mail\r\nCannot open " + made[0] +
+                                     "\r\nNo program on this system could open it.");
+    EXPECT_EQ(Box.Calls().back().Owner, nullptr); // the window may be gone by then
 }
 
 // mailto: keeps a name with "&" and "#" as one subject and the quoted path as the body.
@@ -210,6 +226,63 @@ TEST_F(MailImageTest, RealComposerProcessRunsDetached)
     EXPECT_TRUE(PumpUntil([&] { return !BoxTexts().empty(); }, 10000));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{SUnableToSendMail});
     unsetenv("FAKE_EXIT");
+    setenv("PATH", oldPath.c_str(), 1);
+}
+
+// Addresses open through the desktop's "xdg-open" (a stand-in first on PATH): the address is its
+// one argument, a zero exit says nothing, any other exit (3: no program for it) shows the box. With
+// no opener at all, the box comes at once.
+TEST_F(MailImageTest, AnAddressNothingOpensIsReported)
+{
+    SetMailLauncher(nullptr);
+    const std::string bin = Path("bin");
+    std::filesystem::create_directories(bin);
+    const std::string log = Path("opened.txt");
+    {
+        std::ofstream script(bin + "/xdg-open");
+        script << "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$1\" >> '" << log << "'\nexit ${FAKE_EXIT:-0}\n";
+    }
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    const auto lines = [&] { return std::filesystem::exists(log) ? ReadAll(log) : std::string(); };
+
+    const struct
+    {
+        const char* Exit;
+        const char* Url;
+        const char* Box; // "" for none
+    } cases[] = {
+        {"0", "https://www.example.com/quillmark/", ""},
+        {"3", "mailto:support@example.com",
+         "Cannot open mailto:support@example.com\r\nNo program on this system could open it."},
+        {"4", "file:///tmp/a%20b.eml",
+         "Cannot open /tmp/a b.eml\r\nNo program on this system could open it."},
+    };
+    std::string expectedLog;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Url);
+        setenv("FAKE_EXIT", c.Exit, 1);
+        const size_t before = BoxTexts().size();
+        OpenAddress(nullptr, c.Url);
+        expectedLog += std::string("1|") + c.Url + "\n";
+        ASSERT_TRUE(PumpUntil([&] { return lines() == expectedLog; }, 10000)) << lines();
+        if (*c.Box) {
+            EXPECT_TRUE(PumpUntil([&] { return BoxTexts().size() > before; }, 10000));
+            EXPECT_EQ(BoxTexts().back(), c.Box);
+        } else {
+            PumpUntil([] { return false; }, 600); // its exit is seen
+        }
+        EXPECT_EQ(BoxTexts().size(), before + (*c.Box ? 1 : 0));
+    }
+    unsetenv("FAKE_EXIT");
+
+    // Nothing on PATH opens anything: Qt's own way fails too, and says so at once.
+    std::filesystem::remove(bin + "/xdg-open");
+    const size_t before = BoxTexts().size();
+    OpenAddress(nullptr, "mailto:");
+    ASSERT_EQ(BoxTexts().size(), before + 1);
+    EXPECT_EQ(BoxTexts().back(), "Cannot open mailto:\r\nNo program on this system could open it.");
     setenv("PATH", oldPath.c_str(), 1);
 }
 

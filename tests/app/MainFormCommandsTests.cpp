@@ -468,6 +468,18 @@ TEST_F(MainFormCommandsTest, HelpMenuLinksGoThroughTheLauncher)
     EXPECT_EQ(launcher.Urls,
               (std::vector<std::string>{"mailto:support@example.com", "mailto:feedback@example.com",
                                         "mailto:", "https://www.example.com/quillmark/"}));
+    EXPECT_TRUE(Box.Calls().empty());
+    // Without a program for the address, now or once the desktop's handler has ended, a box says so.
+    launcher.OnOpenFailed();
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    EXPECT_EQ(Box.Calls()[0].Text,
+              "Cannot open " + launcher.Urls[3] + "\r\nNo program on this system could open it.");
+    launcher.OpenSucceeds = false;
+    Run(Form->HelpSupportAction);
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    EXPECT_EQ(Box.Calls()[1].Text,
+              "Cannot open mailto:support@example.com\r\nNo program on this system could open it.");
+    EXPECT_EQ(Box.Calls()[1].Owner, static_cast<QWidget*>(Form.get()));
 }
 
 // Runs answer on the dialog the command opens, then the command.

@@ -18,6 +18,7 @@ class TRecordingLauncher : public TMailLauncher
     std::vector<std::string> Args;
     std::vector<std::string> Urls;
     std::function<void(int)> OnExit;
+    std::function<void()> OnOpenFailed; // the last address's: what its handler's failure runs
 
     std::string FindProgram(const std::string& name) override { return name == "xdg-email" ? Composer : ""; }
     bool StartProcess(const std::string& program, const std::vector<std::string>& args,
@@ -28,9 +29,10 @@ class TRecordingLauncher : public TMailLauncher
         OnExit = std::move(onExit);
         return StartSucceeds;
     }
-    bool OpenUrl(const std::string& url) override
+    bool OpenUrl(const std::string& url, std::function<void()> onFailed) override
     {
         Urls.push_back(url);
+        OnOpenFailed = std::move(onFailed);
         return OpenSucceeds;
     }
 };

@@ -40,7 +40,7 @@ public:
         Started.back().insert(Started.back().end(), args.begin(), args.end());
         return true;
     }
-    bool OpenUrl(const std::string& url) override
+    bool OpenUrl(const std::string& url, std::function<void()>) override
     {
         Urls.push_back(url);
         return true;

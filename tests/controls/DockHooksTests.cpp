@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFocusEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
@@ -111,6 +112,21 @@ TEST(DockHooks, DesignTimeRegistrationsGetNoEventsAndApplicationActivityIsReplac
     SetApplicationIsActiveFn(nullptr);
 }
 
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject
+{
+  public:
+    explicit TPaintCounter(QWidget* w) { w->installEventFilter(this); }
+    int Count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+};
+
 TEST(FlatEdit, LitWhileFocusedOrHoveredButNotWhileAnotherFlatEditHasTheFocus)
 {
     EnsureGuiTestApp();
@@ -118,6 +134,8 @@ TEST(FlatEdit, LitWhileFocusedOrHoveredButNotWhileAnotherFlatEditHasTheFocus)
     auto* first = new TFlatEdit(&form);
     auto* second = new TFlatEdit(&form);
     second->move(0, 40);
+    auto* plain = new QLineEdit(&form);
+    plain->move(0, 80);
     form.show();
     form.activateWindow();
     EXPECT_EQ(TFlatEdit::EditCount(), 2);
@@ -133,6 +151,15 @@ TEST(FlatEdit, LitWhileFocusedOrHoveredButNotWhileAnotherFlatEditHasTheFocus)
     ASSERT_TRUE(PumpUntil([&] { return first->hasFocus(); }, 2000));
     EXPECT_TRUE(first->IsHot());
     EXPECT_FALSE(second->IsHot()); // hovered, but another flat edit holds the focus
+
+    // The focus moves on from that edit to a plain one: the hovered edit lights up, drawn again
+    // though its own focus never changed.
+    QCoreApplication::processEvents();
+    TPaintCounter paints(second);
+    plain->setFocus();
+    ASSERT_TRUE(PumpUntil([&] { return plain->hasFocus(); }, 2000));
+    EXPECT_TRUE(second->IsHot());
+    EXPECT_TRUE(PumpUntil([&] { return paints.Count > 0; }, 2000));
 
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(second, &leave);

@@ -334,6 +334,21 @@ TEST(ToolbarButton, HotTracking)
     a->MouseEnter();
     EXPECT_TRUE(a->MouseInControl());
     a->MouseLeave();
+
+    // Deactivated with the mouse over a button: the hot state goes, unless the button keeps its
+    // border while inactive.
+    SetApplicationIsActiveFn([] { return true; });
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        b->SetShowBorderWhenInactive(keep);
+        b->MouseEnter();
+        ASSERT_EQ(b->State(), TButtonState::bsMouseIn);
+        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+        EXPECT_EQ(b->MouseInControl(), keep);
+        EXPECT_EQ(b->State(), keep ? TButtonState::bsMouseIn : TButtonState::bsUp);
+        EXPECT_EQ(TToolbarButton::ButtonUnderMouse(), keep ? b : nullptr);
+        b->MouseLeave();
+    }
 }
 
 TEST(ToolbarButton, FlatBorderAndHighlightPatternInAGrab)

@@ -184,6 +184,10 @@ TEST_F(TwainAcquireTest, FailedStepsShowTheirBoxAndStillEndAtState1)
          "CC:   TWCC_NODS (No Data Source)",
          {{M, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, 2}, {M, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, 3},
           {M, DG_CONTROL, DAT_STATUS, MSG_GET, 3}, {M, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, 3}}},
+        // The manager asked the user for a source again and the user cancelled: no box.
+        {"source choice cancelled", {DAT_IDENTITY, MSG_OPENDS}, TWCC_SUCCESS, false, "",
+         {{M, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, 2}, {M, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, 3},
+          {M, DG_CONTROL, DAT_STATUS, MSG_GET, 3}, {M, DG_CONTROL, DAT_PARENT, MSG_CLOSEDSM, 3}}},
         {"enable fails", {DAT_USERINTERFACE, MSG_ENABLEDS}, TWCC_BUMMER, false,
          "Failed to enable Data Source.\nDataSource operation failed\nRC:   TWRC_FAILURE\n"
          "CC:   TWCC_BUMMER (Failure due to unknown causes)",
@@ -202,12 +206,14 @@ TEST_F(TwainAcquireTest, FailedStepsShowTheirBoxAndStillEndAtState1)
         TRecordingMessageBox boxes;
         TScopedMessageBox scoped(&boxes);
         Loader.Calls.clear();
-        Loader.Script.Answers = {{c.Triplet, {TWRC_FAILURE, c.CC}}};
+        Loader.Script.Answers = {{c.Triplet, {c.Box.empty() ? TWRC_CANCEL : TWRC_FAILURE, c.CC}}};
         Loader.Script.StatusFails = c.StatusFails;
         EXPECT_EQ(TWAIN_AcquireNative(nullptr, 0), nullptr);
-        ASSERT_EQ(boxes.Calls().size(), 1u);
-        EXPECT_EQ(boxes.Calls()[0].Text, c.Box);
-        EXPECT_EQ(boxes.Calls()[0].Caption, "TWAIN Error");
+        ASSERT_EQ(boxes.Calls().size(), c.Box.empty() ? 0u : 1u);
+        if (!c.Box.empty()) {
+            EXPECT_EQ(boxes.Calls()[0].Text, c.Box);
+            EXPECT_EQ(boxes.Calls()[0].Caption, "TWAIN Error");
+        }
         EXPECT_EQ(Loader.Calls, c.Calls);
         EXPECT_EQ(TWAIN_State(), 1);
     }

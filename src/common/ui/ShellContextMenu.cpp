@@ -93,12 +93,13 @@ QMenu* BuildShellContextMenu(QWidget* owner, const std::string& item)
     AddOpenWith(owner, menu, item);
     menu->addSeparator();
     QMenu* sendTo = menu->addMenu("Send &To");
-    sendTo->addAction("Mail Recipient", menu, [item] {
+    sendTo->addAction("Mail Recipient", menu, [owner, item] {
         const TShellMenuHooks& h = ShellMenuHooks();
         if (h.SendToMail) h.SendToMail(item);
         else {
             const QString composer = QStandardPaths::findExecutable("xdg-email");
-            if (!composer.isEmpty()) StartDetached({composer.toStdString(), "--attach", item});
+            if (composer.isEmpty() || !StartDetached({composer.toStdString(), "--attach", item}))
+                ShowWarning(owner, std::string(SCannotStartProgram) + "xdg-email");
         }
     });
     menu->addSeparator();

@@ -18,7 +18,8 @@ struct TShellMenuHooks
 {
     // Starts command[0] with the other elements as its arguments, detached, without a shell.
     std::function<bool(const std::vector<std::string>& command)> StartProgram;
-    // Opens the address with the desktop's handler.
+    // Opens the address with the desktop's handler; false when it could not (the menu then says so).
+    // A hook that reports failures itself answers true.
     std::function<bool(const QUrl& url)> OpenUrl;
     // Mails the file as an attachment.
     std::function<void(const std::string& path)> SendToMail;

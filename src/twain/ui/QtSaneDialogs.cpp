@@ -219,6 +219,14 @@ std::optional<size_t> TQtSaneDialogs::SelectSource(TWindowHandle parent,
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel("Sources:"));
     layout->addWidget(list);
+    if (devices.empty()) {
+        auto* none = new QLabel("No scanner was found. Check that it is connected and switched on, and that "
+                                "its SANE driver is installed.");
+        none->setObjectName("noSourceLabel");
+        none->setWordWrap(true);
+        layout->addWidget(none);
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+    }
     layout->addWidget(buttons);
     dialog.resize(420, 260);
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return std::nullopt;

@@ -1,0 +1,35 @@
+// A stand-in for the program in the test of its ending on a signal (tests/app/MainFormTests.cpp):
+// the main window made and shown as the program makes it, with its settings and instance socket in
+// the folder given as the one argument, the end signals taken as the program takes them, and the
+// run's private temporary folder made, its path written as the first line of standard output.
+// It ends as the program does, the folder going at the normal exit.
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/MainForm.h"
+#include "app/QtMainThreadInvoker.h"
+#include "app/QtSettingsStore.h"
+#include "platform/MainThread.h"
+#include "platform/TempFolder.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) return 2;
+    const std::string folder = argv[1];
+    QApplication app(argc, argv);
+    TQtMainThreadInvoker invoker;
+    SetMainThreadInvoker(&invoker);
+    TMainForm::InstallEndSignals();
+    int rc = 0;
+    {
+        TMainForm form({}, std::make_unique<TQtSettingsStore>(folder + "/QMK.conf"), folder + "/sock");
+        form.show();
+        std::printf("%s\n", RunTempFolder().Path().c_str());
+        std::fflush(stdout);
+        rc = app.exec();
+    }
+    SetMainThreadInvoker(nullptr);
+    return rc;
+}
