@@ -49,7 +49,7 @@ QToolButton* MakeButton(const char* name, const char* text, const char* hint, bo
 
 QTabBar* MakeAreaTabs(const char* name, const QList<QPixmap>& images)
 {
-    auto* tabs = Named(new QTabBar, name, "Parameters of the whole image or of its selected areas");
+    auto* tabs = Named(new TAreaTabBar, name, "Parameters of the whole image or of its selected areas");
     tabs->addTab(QIcon(images.value(nsAreaBase)), "Base");
     tabs->addTab(QIcon(images.value(nsAreaSelected)), "Selected");
     tabs->setDrawBase(false);
