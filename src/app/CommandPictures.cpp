@@ -5,11 +5,18 @@
 #include <QPainter>
 #include <QStandardPaths>
 
+// Outside any namespace: the resource's initializer is declared where it is called.
+static void InitPictureResources()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
 namespace {
 
 constexpr int KPictureSize = 16;
 
-// Theme names follow the freedesktop naming; the installed theme has every one of them.
+// Theme names: the freedesktop name where the naming has one, else the name the common themes
+// share; the installed theme has a picture for every entry.
 const QList<TCommandPicture> KPictures = {
     {"FileOpenAction", "document-open", nullptr},
     {"FileSaveAsAction", "document-save-as", nullptr},
@@ -115,6 +122,19 @@ QPixmap IconPixmap(const QIcon& icon, qreal pixelRatio)
     return pm;
 }
 
+QPixmap OwnPixmap(const char* own, qreal pixelRatio)
+{
+    InitPictureResources();
+    return IconPixmap(QIcon(QString(":/pictures/%1.svg").arg(own)), pixelRatio);
+}
+
+QPixmap CommandPixmap(const TCommandPicture& picture, qreal pixelRatio)
+{
+    for (const QString& name : QString(picture.Theme).split(' ', Qt::SkipEmptyParts))
+        if (QIcon::hasThemeIcon(name)) return IconPixmap(QIcon::fromTheme(name), pixelRatio);
+    return picture.Own ? OwnPixmap(picture.Own, pixelRatio) : QPixmap();
+}
+
 } // namespace
 
 const QList<TCommandPicture>& CommandPictures()
@@ -144,19 +164,6 @@ void PrepareIconTheme()
     // Offscreen, on a bare X server and on desktops that name no theme, Qt reports none or hicolor.
     const QString current = QIcon::themeName();
     if (current.isEmpty() || current == "hicolor") QIcon::setThemeName(KInstalledTheme);
-}
-
-QPixmap OwnPixmap(const char* own, qreal pixelRatio)
-{
-    Q_INIT_RESOURCE(pictures);
-    return IconPixmap(QIcon(QString(":/pictures/%1.svg").arg(own)), pixelRatio);
-}
-
-QPixmap CommandPixmap(const TCommandPicture& picture, qreal pixelRatio)
-{
-    for (const QString& name : QString(picture.Theme).split(' ', Qt::SkipEmptyParts))
-        if (QIcon::hasThemeIcon(name)) return IconPixmap(QIcon::fromTheme(name), pixelRatio);
-    return picture.Own ? OwnPixmap(picture.Own, pixelRatio) : QPixmap();
 }
 
 int PictureSlot(const QString& name)

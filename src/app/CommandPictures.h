@@ -28,10 +28,12 @@ enum TNumberedSlot : int
 
 struct TCommandPicture
 {
-    const char* Name; // object name of the main window's action, or of a button that has none
-    const char*
-        Theme;       // icon names of the theme, tried in order, separated by blanks; empty: own picture only
-    const char* Own; // own picture, when the theme has none of the names
+    // Object name of the main window's action, or of a button that has none.
+    const char* Name;
+    // Icon names of the theme, tried in order, separated by blanks; empty: the own picture only.
+    const char* Theme;
+    // The own picture (:/pictures/<Own>.svg), when the theme has none of the names.
+    const char* Own;
 };
 
 // The command pictures in slot order; the numbered slots are skipped when slots are handed out.
@@ -42,12 +44,8 @@ bool IsNumberedSlot(int slot);
 // the last resort of every lookup. Idempotent.
 void PrepareIconTheme();
 
-// One picture at 16 x 16 device-independent pixels, drawn for the given pixel ratio; null when
-// neither the theme nor the resources have it.
-QPixmap CommandPixmap(const TCommandPicture& picture, qreal pixelRatio);
-QPixmap OwnPixmap(const char* own, qreal pixelRatio);
-
 // The slot of a named command; -1 for a name the table does not hold.
 int PictureSlot(const QString& name);
-// The whole list, KImageCount slots; a slot nothing shows stays null.
+// The whole list, KImageCount slots of 16 x 16 device-independent pixels drawn for the pixel
+// ratio; a slot nothing shows stays null.
 QList<QPixmap> MakeImageList(qreal pixelRatio);
