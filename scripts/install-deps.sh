@@ -8,6 +8,9 @@ PACKAGES=(
   build-essential cmake pkg-config
   libjpeg62-turbo-dev zlib1g-dev
   qt6-base-dev
+  # the toolbar and menu pictures: the icon theme used when the desktop has none, and Qt's SVG
+  # library with its icon engine and image format plugins, which draw the theme and our own pictures
+  breeze-icon-theme libqt6svg6
   # the desktop mail composer the Mail command starts
   xdg-utils
   # the metrics of the angled labels' "Arial"

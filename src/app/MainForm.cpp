@@ -307,6 +307,7 @@ TImageForm* TMainForm::MakeImageWindow()
     form->OnSaveRequest = [this](TImageForm* w) { FileSaveActionExecute(w); };
     form->OnSaveAsRequest = [this](TImageForm* w) { return FileSaveAsActionExecute(w); };
     form->OnPopupMenu = [this](TImageForm*, const QPoint& at) { ImageMenu->popup(at); };
+    form->StatusImages = &Images;
     MdiArea->addSubWindow(form);
     form->show();
     PlaceAtCascadeStep(form, NextCascadeStep++);

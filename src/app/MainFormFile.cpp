@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <filesystem>
 
+#include "app/CommandPictures.h"
 #include "app/FileDialogs.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
@@ -187,8 +188,9 @@ void TMainForm::FillProfileMenu()
     for (const TProfileEntry& p : profiles) ProfileNames.push_back(p.Name);
     const std::string defaultName = Prefs.InitComprParams != 0 ? Prefs.NameDefProfile : std::string();
     auto click = [this](const TProfileEntry& p) { LoadProfileMenuItemClick(p); };
-    ::FillProfileMenu(LoadProfileMenu, profiles, defaultName, click);
-    ::FillProfileMenu(LoadProfileSubMenu, profiles, defaultName, click);
+    const QIcon item(Images.value(nsProfile)), byDefault(Images.value(nsDefaultProfile));
+    ::FillProfileMenu(LoadProfileMenu, profiles, defaultName, click, item, byDefault);
+    ::FillProfileMenu(LoadProfileSubMenu, profiles, defaultName, click, item, byDefault);
 }
 
 void TMainForm::LoadProfileMenuItemClick(const TProfileEntry& profile)

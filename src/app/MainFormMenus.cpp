@@ -1,10 +1,10 @@
 // The main menu after File, the eleven toolbars with their common menu, View > Toolbars, and the
 // image windows' pop-up menu.
 #include <QAction>
+#include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QSlider>
 #include <QGridLayout>
 
@@ -12,6 +12,7 @@
 #include "controls/Toolbar.h"
 #include "controls/ToolbarButton.h"
 
+#include "app/CommandPictures.h"
 #include "controls/HelpWindow.h"
 #include "app/MainForm.h"
 #include "workspace/ImageForm.h"
@@ -20,106 +21,10 @@
 
 namespace {
 
-// The toolbar pictures: a short mark on a tinted tile, one table for every button.
-struct TGlyph
-{
-    const char* Action;
-    const char* Mark;
-    QRgb Tint;
-};
-constexpr QRgb KFile = 0xff3a6ea5, KEdit = 0xff5a8f3c, KSel = 0xffa5653a, KTool = 0xff7a4fa0,
-               KWin = 0xff4f7f8f, KOpt = 0xff8f4f5f, KCtl = 0xff6f6f2f, KZoom = 0xff2f6f6f,
-               KView = 0xff4f4f8f;
-const TGlyph KGlyphs[] = {
-    {"FileOpenAction", "Op", KFile},
-    {"FileSaveAsAction", "S+", KFile},
-    {"FileSaveAction", "Sv", KFile},
-    {"EditCompressAction", "Go", KFile},
-    {"FileAcquireAction", "Sc", KFile},
-    {"FileMailAction", "@", KFile},
-    {"FileBatchProcAction", "Bt", KFile},
-    {"EditStopAction", "St", KFile},
-    {"ViewInfoAction", "i", KFile},
-    {"HelpContentsAction", "?", KFile},
-    {"SelRectAction", "\u25ad", KSel},
-    {"SelElliptAction", "\u25ef", KSel},
-    {"SelPolyAction", "\u25b3", KSel},
-    {"SelHideAction", "Hd", KSel},
-    {"SelDelAction", "X", KSel},
-    {"SelDelAllAction", "XX", KSel},
-    {"EditPasteAction", "Pa", KEdit},
-    {"EditCommentAction", "Tx", KEdit},
-    {"EditCopyAction", "Cp", KEdit},
-    {"EditResizeAction", "Rs", KEdit},
-    {"EditCropAction", "Cr", KEdit},
-    {"EditProfileAction", "Pf", KEdit},
-    {"OptToolMoveAction", "\u2725", KTool},
-    {"OptToolSelAction", "\u2b1a", KTool},
-    {"OptToolZoomAction", "\u2315", KTool},
-    {"WindowCascadeAction", "Cc", KWin},
-    {"WindowTileHorzAction", "\u2261", KWin},
-    {"WindowTileVertAction", "\u2016", KWin},
-    {"WindowMinimizeAllAction", "_", KWin},
-    {"WindowFitAction", "Ft", KWin},
-    {"WindowDuplAction", "Dp", KWin},
-    {"OptPlainAction", "Pl", KOpt},
-    {"OptSelAction", "Se", KOpt},
-    {"OptGrayAction", "Gr", KOpt},
-    {"OptColorAction", "Co", KOpt},
-    {"OptProgAction", "Pr", KOpt},
-    {"OptOptAction", "Op", KOpt},
-    {"OptPrecHighAction", "Hi", KOpt},
-    {"OptPrecNormAction", "No", KOpt},
-    {"OptPrecLowAction", "Lo", KOpt},
-    {"OptEqAdjAction", "Ad", KCtl},
-    {"OptEqFullAction", "Fc", KCtl},
-    {"OptCompAutAction", "Au", KCtl},
-    {"OptCompCmdAction", "Cm", KCtl},
-    {"OptResetAction", "Rt", KCtl},
-    {"ViewZoomInAction", "+", KZoom},
-    {"ViewZoomOutAction", "\u2212", KZoom},
-    {"ViewActSizeAction", "1:1", KZoom},
-    {"ViewZoomFitAction", "Fit", KZoom},
-    {"ViewCenterAction", "\u25ce", KZoom},
-    {"ViewArrHorzAction", "\u25eb", KView},
-    {"ViewArrResAction", "\u25a3", KView},
-    {"ViewArrVertAction", "\u229f", KView},
-    {"FileLoadProfileAction", "Ld", KFile},
-    {"QuickCompare", "\u21c4", KView},
-};
-
-constexpr int KGlyphSize = 16;
 constexpr int KZoomSliderLength = 90;
 constexpr int KZoomSliderBreadth = 22;
-// Slots of the one image list that hold the numbered pictures (status panel layouts 89-96, profile
-// items 102 and 106, area tabs 109 and 110); the action pictures take the others.
-constexpr int KImageCount = 111;
-constexpr bool IsNumberedSlot(int i)
-{
-    return (i >= 89 && i <= 96) || i == 102 || i == 106 || i == 109 || i == 110;
-}
 // The first group index handed to a lone checkable button (the designed groups use 1..6).
 constexpr int KLoneGroupBase = 100;
-
-QPixmap GlyphPixmap(const TGlyph& g)
-{
-    QPixmap pixmap(KGlyphSize, KGlyphSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor::fromRgba(g.Tint));
-    p.setPen(Qt::NoPen);
-    const QRect tile(0, 0, KGlyphSize, KGlyphSize);
-    p.drawRoundedRect(QRectF(tile), 3, 3);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPixelSize(QString::fromUtf8(g.Mark).size() > 2 ? 7 : 9);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(tile, Qt::AlignCenter, QString::fromUtf8(g.Mark));
-    p.end();
-    return pixmap;
-}
 
 // One entry of a toolbar's table: an action's button, or a separator (no action).
 struct TBarItem
@@ -204,23 +109,11 @@ void TMainForm::CreateCommandMenus()
 
 void TMainForm::CreateImages()
 {
-    Images.clear();
-    Images.reserve(KImageCount);
-    int next = 0;
-    for (const TGlyph& g : KGlyphs) {
-        while (IsNumberedSlot(next))
-            ++next;
-        while (Images.size() <= next)
-            Images.append(QPixmap());
-        Images[next] = GlyphPixmap(g);
-        if (auto* action = findChild<QAction*>(g.Action, Qt::FindDirectChildrenOnly))
-            SetActionImage(action, Images, next);
-        else
-            QuickCompareImage = next; // the one button without an action
-        ++next;
-    }
-    while (Images.size() < KImageCount)
-        Images.append(QPixmap());
+    Images = MakeImageList(qApp->devicePixelRatio());
+    for (const TCommandPicture& picture : CommandPictures())
+        if (auto* action = findChild<QAction*>(picture.Name, Qt::FindDirectChildrenOnly))
+            SetActionImage(action, Images, PictureSlot(picture.Name));
+    QuickCompareImage = PictureSlot("ViewSrcAsResBtn");
 }
 
 void TMainForm::CreateDocks()

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/CommandPictures.h"
 #include "app/MainForm.h"
 #include "app/PanelRules.h"
 #include "app/ParamWidgets.h"
@@ -46,11 +47,11 @@ QToolButton* MakeButton(const char* name, const char* text, const char* hint, bo
     return b;
 }
 
-QTabBar* MakeAreaTabs(const char* name)
+QTabBar* MakeAreaTabs(const char* name, const QList<QPixmap>& images)
 {
-    auto* tabs = Named(new QTabBar, name, "Parameters of the whole image or of its selected areas");
-    tabs->addTab("Base");
-    tabs->addTab("Selected");
+    auto* tabs = Named(new TAreaTabBar, name, "Parameters of the whole image or of its selected areas");
+    tabs->addTab(QIcon(images.value(nsAreaBase)), "Base");
+    tabs->addTab(QIcon(images.value(nsAreaSelected)), "Selected");
     tabs->setDrawBase(false);
     tabs->setExpanding(false);
     return tabs;
@@ -219,7 +220,16 @@ void TMainForm::CreateParamToolbars()
         grid->addWidget(ComprPanel, 0, 0);
         grid->addWidget(SComprPanel, 0, 0);
     }
-    ComprTabControl = MakeAreaTabs("ComprTabControl");
+    // The latching buttons show their pictures beside their texts; both tie buttons show the one of Tie.
+    auto picture = [this](QToolButton* button, const char* name) {
+        button->setIcon(QIcon(Images.value(PictureSlot(name))));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    };
+    picture(LumChromSyncBtn, "LumChromSyncBtn");
+    picture(SLumChromSyncBtn, "LumChromSyncBtn");
+    picture(HoldComprRatioBtn, "HoldComprRatioBtn");
+    picture(GlobalProfileBtn, "GlobalProfileBtn");
+    ComprTabControl = MakeAreaTabs("ComprTabControl", Images);
     ComprToolbar = ParamToolbar("Compression Parameters", "ComprToolbar", ComprTabControl, levels, ComprEqPanel);
 
     // ---- "Compression Oriented Image Prefiltering Parameters" ----
@@ -258,7 +268,9 @@ void TMainForm::CreateParamToolbars()
     };
     PrefiltPanel1 = filterPanel("PrefiltPanel1", {1, 2, 5}, false, Prefilt1ResetBtn);
     PrefiltPanel2 = filterPanel("PrefiltPanel2", {3, 4}, true, Prefilt2ResetBtn);
-    PrefiltTabControl = MakeAreaTabs("PrefiltTabControl");
+    for (QToolButton* button : FiltBtn)
+        picture(button, button->objectName().toUtf8().constData());
+    PrefiltTabControl = MakeAreaTabs("PrefiltTabControl", Images);
     PrefiltToolbar = ParamToolbar("Compression Oriented Image Prefiltering Parameters", "PrefiltToolbar",
                                   PrefiltTabControl, PrefiltPanel1, PrefiltPanel2);
 

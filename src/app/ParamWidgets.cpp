@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QStyleOptionTab>
 #include <QTabBar>
 
 #include "app/PanelRules.h"
@@ -67,6 +68,47 @@ TLevelSpin::TLevelSpin(int minimum, int maximum, int start, QWidget* parent) : Q
     setValue(start);
     lineEdit()->setReadOnly(true);
     setAlignment(Qt::AlignRight);
+}
+
+namespace {
+constexpr int KTabPicture = 16, KTabPad = 5, KTabGap = 3;
+} // namespace
+
+QSize TAreaTabBar::tabSizeHint(int index) const
+{
+    if (!Vertical()) return QTabBar::tabSizeHint(index);
+    const QFontMetrics fm = fontMetrics();
+    const int along = std::max(fm.horizontalAdvance(tabText(index)), KTabPicture) + 2 * KTabPad + 4;
+    const int across = KTabPicture + KTabGap + fm.height() + 2 * KTabPad;
+    return {across, along};
+}
+
+void TAreaTabBar::paintEvent(QPaintEvent* event)
+{
+    if (!Vertical()) {
+        QTabBar::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    for (int i = 0; i < count(); ++i) {
+        QStyleOptionTab opt;
+        initStyleOption(&opt, i);
+        style()->drawControl(QStyle::CE_TabBarTabShape, &opt, &p, this);
+        const QRect r = opt.rect.adjusted(KTabPad, KTabPad, -KTabPad, -KTabPad);
+        const QIcon::Mode mode = !isEnabled() ? QIcon::Disabled : QIcon::Normal;
+        tabIcon(i).paint(&p, QRect(r.left(), r.center().y() - KTabPicture / 2 + 1, KTabPicture, KTabPicture),
+                         Qt::AlignCenter, mode);
+        // The text reads upwards on the left, downwards on the right.
+        p.save();
+        const QRect text(r.left() + KTabPicture + KTabGap, r.top(), r.width() - KTabPicture - KTabGap,
+                         r.height());
+        p.translate(text.center());
+        p.rotate(shape() == RoundedWest ? -90 : 90);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        const QRect turned(-text.height() / 2, -text.width() / 2, text.height(), text.width());
+        p.drawText(turned, Qt::AlignCenter | Qt::TextShowMnemonic, tabText(i));
+        p.restore();
+    }
 }
 
 TTabbedPanel::TTabbedPanel(QTabBar* tabs, QWidget* panels, QWidget* parent) : QWidget(parent), FTabs(tabs)

@@ -5,13 +5,13 @@
 // toolbar's shape.
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QValidator>
 #include <QWidget>
 #include <functional>
 
 class QBoxLayout;
 class QPainter;
-class QTabBar;
 
 class TRangeSlider : public QSlider
 {
@@ -42,6 +42,23 @@ public:
     TLevelSpin(int minimum, int maximum, int start, QWidget* parent = nullptr);
     // The read-only edit showing the value.
     QLineEdit* Edit() const { return lineEdit(); }
+};
+
+// The area tabs. Standing on the left, a tab shows its picture upright beside its turned text, so
+// the picture makes the tabs wider, not longer; on top it shows them as any tab bar does.
+class TAreaTabBar : public QTabBar
+{
+    Q_OBJECT
+  public:
+    using QTabBar::QTabBar;
+
+  protected:
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    bool Vertical() const { return shape() == RoundedWest || shape() == RoundedEast; }
 };
 
 // The client of a parameter toolbar: the area tab bar and the panels beside (or below) it.

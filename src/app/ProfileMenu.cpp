@@ -51,7 +51,8 @@ std::string ProfileFileName(const std::string& folder, const std::string& name)
 }
 
 void FillProfileMenu(QMenu* menu, const std::vector<TProfileEntry>& profiles, const std::string& defaultName,
-                     std::function<void(const TProfileEntry&)> onClick)
+                     std::function<void(const TProfileEntry&)> onClick, const QIcon& itemIcon,
+                     const QIcon& defaultIcon)
 {
     while (!menu->actions().isEmpty() && menu->actions().first()->data().toInt() > 0)
         delete menu->actions().first();
@@ -61,7 +62,9 @@ void FillProfileMenu(QMenu* menu, const std::vector<TProfileEntry>& profiles, co
         item->setData(int(i + 1));
         item->setStatusTip("Opens this compression profile");
         item->setToolTip("Opens this compression profile");
-        if (!defaultName.empty() && entry.Name == defaultName) {
+        const bool isDefault = !defaultName.empty() && entry.Name == defaultName;
+        item->setIcon(isDefault ? defaultIcon : itemIcon);
+        if (isDefault) {
             QFont bold = item->font();
             bold.setBold(true);
             item->setFont(bold);

@@ -3,6 +3,7 @@
 // folder, above the menu's fixed items. Profile items carry their place in the list + 1 as their
 // data; fixed items carry none (0).
 #include <functional>
+#include <QIcon>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ std::string ProfileFileName(const std::string& folder, const std::string& name);
 
 // Removes the menu's leading profile items and puts one item per profile at its top, the last of
 // the list first (so the list shows in reverse). Captions show the name as it is ("&" included);
-// the item of defaultName (empty: none) is drawn bold as the default. A click calls onClick with
-// the item's entry.
+// the item of defaultName (empty: none) is drawn bold as the default. Items show itemIcon, the
+// default item defaultIcon. A click calls onClick with the item's entry.
 void FillProfileMenu(QMenu* menu, const std::vector<TProfileEntry>& profiles, const std::string& defaultName,
-                     std::function<void(const TProfileEntry&)> onClick);
+                     std::function<void(const TProfileEntry&)> onClick, const QIcon& itemIcon = QIcon(),
+                     const QIcon& defaultIcon = QIcon());

@@ -108,16 +108,20 @@ QImage DisabledGlyph(const QImage& prepared, const TDisabledColors& colors, bool
     if (prepared.isNull()) return {};
     const QImage src = prepared.convertToFormat(QImage::Format_ARGB32);
     QImage out(src.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(src.devicePixelRatio());
     out.fill(Qt::transparent);
     const auto visible = [&](int x, int y) { return qAlpha(src.pixel(x, y)) >= 128; };
     const auto white = [&](int x, int y) { return (src.pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu; };
+    // The embossed copy lies one device-independent pixel down and right.
+    const int shift = std::max(1, qRound(src.devicePixelRatio()));
     const QRgb highlight = colors.Highlight.rgb() | 0xFF000000u, shadow = colors.Shadow.rgb() | 0xFF000000u;
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
             if (!visible(x, y)) continue;
             if (oldStyle) {
                 if (white(x, y)) continue;
-                if (x + 1 < out.width() && y + 1 < out.height()) out.setPixel(x + 1, y + 1, highlight);
+                if (x + shift < out.width() && y + shift < out.height())
+                    out.setPixel(x + shift, y + shift, highlight);
             } else {
                 out.setPixel(x, y, white(x, y) ? highlight : shadow);
             }
@@ -215,7 +219,8 @@ QSize TButtonGlyph::GlyphSize() const
 {
     if (FImages) {
         if (FImageIndex < 0 || FImageIndex >= FImages->size()) return {};
-        return (*FImages)[FImageIndex].size();
+        // Pictures drawn for a higher pixel ratio lay out at their device-independent size.
+        return (*FImages)[FImageIndex].deviceIndependentSize().toSize();
     }
     if (FGlyph.isNull() || FGlyph.height() == 0) return {};
     const int w = FGlyph.width() / FNumGlyphs;
@@ -242,7 +247,7 @@ QImage TButtonGlyph::Image(TButtonState state)
     if (!FImages && cell < FNumGlyphs) image = Source(cell);
     else if (state == TButtonState::bsDisabled) image = DisabledGlyph(Source(0), FColors, FOldDisabledStyle);
     else image = Source(0);
-    TGlyphList* list = FList ? FList : TGlyphCache::Instance().GetList(s.width(), s.height());
+    TGlyphList* list = FList ? FList : TGlyphCache::Instance().GetList(image.width(), image.height());
     FSlots[k] = list->Add(image);
     FList = list;
     return image;

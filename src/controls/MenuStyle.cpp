@@ -45,11 +45,13 @@ bool ReachedFromMenuBar(const QMenu* menu, int depth = 0)
     return false;
 }
 
-// The picture of an icon at 16 x 16 with its shape in the alpha channel: an opaque picture takes
-// the colour of its bottom-left pixel as transparent.
-QImage IconShape(const QIcon& icon)
+// The picture of an icon at 16 x 16, drawn for the screen's pixel ratio, with its shape in the
+// alpha channel: an opaque picture takes the colour of its bottom-left pixel as transparent.
+QImage IconShape(const QIcon& icon, qreal pixelRatio)
 {
-    QImage img(KIconSize, KIconSize, QImage::Format_ARGB32);
+    const int side = qRound(KIconSize * pixelRatio);
+    QImage img(side, side, QImage::Format_ARGB32);
+    img.setDevicePixelRatio(pixelRatio);
     img.fill(Qt::transparent);
     {
         QPainter p(&img);
@@ -280,25 +282,26 @@ void TMenuStyle::DrawPopupPanel(const QRect& rect, const QPalette& palette, QPai
     p->restore();
 }
 
-QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected) const
+QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected, qreal pixelRatio) const
 {
     const TMenuColors& c = FPainter->WorkingColors();
-    const QString key = QStringLiteral("%1/%2%3/%4/%5/%6")
+    const QString key = QStringLiteral("%1@%7/%2%3/%4/%5/%6")
                             .arg(icon.cacheKey())
                             .arg(int(enabled))
                             .arg(int(selected))
                             .arg(FPainter->DimLevel())
                             .arg(FPainter->GrayLevel())
-                            .arg(int(c.HighColor));
+                            .arg(int(c.HighColor))
+                            .arg(pixelRatio);
     if (auto it = FIcons.constFind(key); it != FIcons.constEnd()) return *it;
 
-    QImage shape = IconShape(icon);
+    QImage shape = IconShape(icon, pixelRatio);
     if (c.HighColor && (!enabled || !selected)) {
         // Lightened when not selected, greyed and lightened when disabled.
-        TBitmap bmp(KIconSize, KIconSize, TPixelFormat::pf24bit);
-        for (int y = 0; y < KIconSize; ++y) {
+        TBitmap bmp(shape.width(), shape.height(), TPixelFormat::pf24bit);
+        for (int y = 0; y < shape.height(); ++y) {
             uint8_t* d = bmp.ScanLine(y);
-            for (int x = 0; x < KIconSize; ++x, d += 3) {
+            for (int x = 0; x < shape.width(); ++x, d += 3) {
                 const QRgb px = shape.pixel(x, y);
                 d[0] = uint8_t(qBlue(px));
                 d[1] = uint8_t(qGreen(px));
@@ -307,9 +310,9 @@ QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected) c
         }
         if (!enabled) GrayBitmap(bmp, FPainter->GrayLevel());
         DimBitmap(bmp, FPainter->DimLevel());
-        for (int y = 0; y < KIconSize; ++y) {
+        for (int y = 0; y < shape.height(); ++y) {
             const uint8_t* s = bmp.ScanLine(y);
-            for (int x = 0; x < KIconSize; ++x, s += 3)
+            for (int x = 0; x < shape.width(); ++x, s += 3)
                 shape.setPixel(x, y, qRgba(s[2], s[1], s[0], qAlpha(shape.pixel(x, y))));
         }
     }
@@ -317,11 +320,11 @@ QImage TMenuStyle::IconPicture(const QIcon& icon, bool enabled, bool selected) c
     return shape;
 }
 
-QImage TMenuStyle::IconShadow(const QIcon& icon, QRgb colour) const
+QImage TMenuStyle::IconShadow(const QIcon& icon, QRgb colour, qreal pixelRatio) const
 {
-    const QString key = QStringLiteral("%1/shadow/%2").arg(icon.cacheKey()).arg(colour);
+    const QString key = QStringLiteral("%1@%3/shadow/%2").arg(icon.cacheKey()).arg(colour).arg(pixelRatio);
     if (auto it = FIcons.constFind(key); it != FIcons.constEnd()) return *it;
-    QImage shape = IconShape(icon);
+    QImage shape = IconShape(icon, pixelRatio);
     for (int y = 0; y < shape.height(); ++y)
         for (int x = 0; x < shape.width(); ++x)
             shape.setPixel(x, y, qAlpha(shape.pixel(x, y)) ? (colour | 0xFF000000u) : 0u);
@@ -407,9 +410,11 @@ void TMenuStyle::DrawPopupItem(const QStyleOptionMenuItem* item, QPainter* p, co
     if (hasIcon) {
         // Drawn over the column, the check box or the selection, whichever lies under it.
         const QPoint at(col.left() + (column - KIconSize) / 2, r.top() + (r.height() - KIconSize) / 2);
+        const qreal ratio = p->device() ? p->device()->devicePixelRatio() : 1.0;
         if (boxed && c.HighColor && !checked)
-            p->drawImage(at + QPoint(2, 2), IconShadow(item->icon, Q(GetShadeColor(c.SelectFill, 60)).rgb()));
-        p->drawImage(at, IconPicture(item->icon, enabled, boxed));
+            p->drawImage(at + QPoint(2, 2),
+                         IconShadow(item->icon, Q(GetShadeColor(c.SelectFill, 60)).rgb(), ratio));
+        p->drawImage(at, IconPicture(item->icon, enabled, boxed, ratio));
     }
 
     const QFontMetrics fm(FPainter->Font());

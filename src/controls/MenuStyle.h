@@ -44,10 +44,10 @@ private:
     void DrawTopItem(const QStyleOptionMenuItem* item, QPainter* p, const QWidget* widget) const;
     void DrawPopupPanel(const QRect& rect, const QPalette& palette, QPainter* p) const;
     void DrawCheckMark(const QStyleOptionMenuItem* item, QPainter* p, const QRect& box, bool hasIcon) const;
-    // The action's picture at 16 x 16, its colours treated by state, its shape in the alpha channel;
-    // cached by icon, state and levels.
-    QImage IconPicture(const QIcon& icon, bool enabled, bool selected) const;
-    QImage IconShadow(const QIcon& icon, QRgb colour) const;
+    // The action's picture at 16 x 16 for the pixel ratio of the device painted on, its colours
+    // treated by state, its shape in the alpha channel; cached by icon, ratio, state and levels.
+    QImage IconPicture(const QIcon& icon, bool enabled, bool selected, qreal pixelRatio) const;
+    QImage IconShadow(const QIcon& icon, QRgb colour, qreal pixelRatio) const;
 
     QPointer<TMenuPainter> FPainter;
     mutable const QWidget* FNotedMenu = nullptr;

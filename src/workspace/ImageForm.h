@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <QMdiSubWindow>
+#include <QPixmap>
 
 #include "codec/JPEGImage.h"
 #include "formats/ImageFileInfo.h"
@@ -205,6 +206,8 @@ public:
     uint8_t ResPanelColor = 0;
     bool SrcPanelRaised = false;
     bool ResPanelRaised = false;
+    // The main window's image list, whose pictures the status panels show (not owned; may be null).
+    const QList<QPixmap>* StatusImages = nullptr;
     // The image pop-up menu may open for the press or release just handled (not for the right
     // button while an area is drawn or zoom is active); OnPopupMenu shows it at a screen position.
     bool PopupAllowed = true;

@@ -10,9 +10,9 @@
 
 namespace {
 
-// Pictures of the main window's image list are not part of this program's resources yet: the
-// place of an icon is kept free.
+// A picture of the main window's image list stands in the text; the text goes on this far right.
 constexpr int KIconGap = 19;
+constexpr int KIconSize = 16;
 constexpr int KTextLeft = 20;
 
 QColor ColorOf(uint8_t color, const QPalette& palette)
@@ -68,8 +68,14 @@ void TImageStatusBar::DrawPanel(QPainter& painter, const QRect& rect, int panel)
     int x = rect.left() + KTextLeft;
     painter.save();
     painter.setClipRect(rect.adjusted(2, 2, -2, -2));
+    const int iconTop = rect.top() + (rect.height() - KIconSize) / 2;
+    const int layout = FForm->ViewLayout;
+    DrawIcon(painter, QPoint(rect.left() + 1, iconTop),
+             panel == 0 ? SourcePanelIcon(layout, FForm->SourceAsResult)
+                        : ResultPanelIcon(layout, FForm->SourceAsResult));
     for (const TStatusPiece& p : pieces) {
         if (p.Icon >= 0) {
+            DrawIcon(painter, QPoint(x, iconTop), p.Icon);
             x += KIconGap;
             continue;
         }
@@ -82,4 +88,10 @@ void TImageStatusBar::DrawPanel(QPainter& painter, const QRect& rect, int panel)
         x += fm.horizontalAdvance(text);
     }
     painter.restore();
+}
+
+void TImageStatusBar::DrawIcon(QPainter& painter, const QPoint& at, int index) const
+{
+    const QList<QPixmap>* images = FForm->StatusImages;
+    if (images && index >= 0 && index < images->size()) painter.drawPixmap(at, (*images)[index]);
 }

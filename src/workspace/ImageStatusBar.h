@@ -16,5 +16,6 @@ protected:
 
 private:
     void DrawPanel(class QPainter& painter, const QRect& rect, int panel);
+    void DrawIcon(QPainter& painter, const QPoint& at, int index) const;
     TImageForm* FForm;
 };

@@ -87,3 +87,16 @@ std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOpt
     }
     return p;
 }
+
+int SourcePanelIcon(int layout, bool sourceAsResult)
+{
+    static const int normal[3] = {89, 91, 93}, shown[3] = {95, 96, 94};
+    const int k = layout >= 0 && layout <= 2 ? layout : 0;
+    return sourceAsResult ? shown[k] : normal[k];
+}
+
+int ResultPanelIcon(int layout, bool sourceAsResult)
+{
+    static const int normal[3] = {90, 92, 94};
+    return sourceAsResult ? 93 : normal[layout >= 0 && layout <= 2 ? layout : 0];
+}

@@ -38,3 +38,9 @@ void CalcStatusFigures(int64_t fileSize, int64_t resultSize, int64_t bytes24, TS
 // infoOptions: 4 sizes in KBytes, 8 transfer time at 28.8 kbit/s, 16 at 56 kbit/s.
 std::vector<TStatusPiece> SourcePanelPieces(const TStatusFigures& f, int infoOptions);
 std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOptions);
+
+// The picture (of the main window's image list) at the left of each panel: which view shows what
+// in the layout (0 side by side, 1 one above the other, 2 the result only), and whether the result
+// view shows the source for the time being.
+int SourcePanelIcon(int layout, bool sourceAsResult);
+int ResultPanelIcon(int layout, bool sourceAsResult);

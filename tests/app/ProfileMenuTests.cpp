@@ -65,11 +65,18 @@ TEST_F(ProfileMenuTest, DefaultIsBoldAndAClickGivesTheEntry)
     Touch("a.qmp");
     Touch("B.QMP");
     std::string clicked;
-    FillProfileMenu(Menu.get(), ListProfiles(Dir.path().toStdString()), "a",
-                    [&](const TProfileEntry& e) { clicked = e.FileName; });
+    QPixmap item(16, 16), byDefault(16, 16);
+    item.fill(Qt::blue);
+    byDefault.fill(Qt::yellow);
+    FillProfileMenu(
+        Menu.get(), ListProfiles(Dir.path().toStdString()), "a",
+        [&](const TProfileEntry& e) { clicked = e.FileName; }, QIcon(item), QIcon(byDefault));
     EXPECT_EQ(Captions()[1], "a");
     EXPECT_TRUE(Menu->actions()[1]->font().bold());
     EXPECT_FALSE(Menu->actions()[0]->font().bold());
+    // The default item shows its own picture.
+    EXPECT_EQ(Menu->actions()[1]->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::yellow).rgb());
+    EXPECT_EQ(Menu->actions()[0]->icon().pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::blue).rgb());
     Menu->actions()[0]->trigger();
     EXPECT_EQ(clicked, Path("B.QMP"));
 }

@@ -589,6 +589,34 @@ TEST(GlyphCache, SlotsAreReusedAndFreed)
     EXPECT_FALSE(TGlyphCache::Exists());
 }
 
+// A picture of the list drawn for a pixel ratio of 2: laid out at half its pixels, every state
+// keeps all of them, and the old-style disabled copy lies one layout pixel (two pixels) off.
+TEST(GlyphCache, PicturesOfADoubleDensityList)
+{
+    EnsureGuiTestApp();
+    QImage dark(32, 32, QImage::Format_ARGB32);
+    dark.fill(Qt::transparent);
+    dark.setPixel(4, 4, qRgb(10, 20, 30));
+    dark.setDevicePixelRatio(2.0);
+    const QList<QPixmap> images = {QPixmap::fromImage(dark)};
+    TButtonGlyph g;
+    g.SetImages(&images);
+    g.SetImageIndex(0);
+    EXPECT_EQ(g.GlyphSize(), QSize(16, 16));
+    for (TButtonState state : {TButtonState::bsUp, TButtonState::bsDisabled, TButtonState::bsDown}) {
+        const QImage img = g.Image(state);
+        EXPECT_EQ(img.size(), QSize(32, 32));
+        EXPECT_EQ(img.devicePixelRatio(), 2.0);
+    }
+    const TDisabledColors colors{QColor(192, 192, 192), QColor(250, 250, 250), QColor(90, 90, 90)};
+    const QImage old =
+        DisabledGlyph(TransparentGlyph(dark, QImage()), colors, true).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(old.devicePixelRatio(), 2.0);
+    EXPECT_EQ(old.pixel(4, 4), qRgb(90, 90, 90));
+    EXPECT_EQ(old.pixel(6, 6), qRgb(250, 250, 250));
+    EXPECT_EQ(qAlpha(old.pixel(5, 5)), 0);
+}
+
 TEST(GlyphCache, ListSizeAndReplaceErrors)
 {
     TGlyphList list(16, 16);
