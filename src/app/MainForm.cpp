@@ -20,6 +20,7 @@
 
 #include "app/ActivateApp.h"
 #include "app/FileQueue.h"
+#include "app/MenuBarKeys.h"
 #include "app/MenuLook.h"
 #include "app/PrefsForm.h"
 #include "app/QtSettingsStore.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(const std::vector<std::string>& params, std::unique_ptr<TSe
     CreateStatusBar();
     AssignHelpTopics();
     SetUpMenuLook(*this);
+    new TMenuBarKeys(this); // Alt+V arranges the views rather than opening View
     // A box or a floating toolbar taking the focus leaves the current window's panels as they are.
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (auto* form = qobject_cast<TImageForm*>(w)) ImageStateChanged(form, 0);

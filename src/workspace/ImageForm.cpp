@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 
 #include "codec/JPEGProfile.h"
 #include "common/CommLib.h"
@@ -64,6 +65,12 @@ TImageForm::TImageForm(QWidget* parent, TStateChangeEvent onStateChange)
     SetHelpTopic(this, htImageWindows);
     SetHelpTopic(StatusBar, htStatusBars);
     setWidget(client);
+    // Ctrl+W is the main window's Fit to image: the frame menu's Close keeps Ctrl+F4 alone.
+    const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    if (QMenu* frameMenu = systemMenu())
+        for (QAction* item : frameMenu->actions())
+            if (!item->shortcuts().isEmpty() && item->shortcuts() == closeKeys)
+                item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     client->OnResize = [this] { LayoutViews(); };
 
     // FormCreate
