@@ -1,5 +1,6 @@
 #include "batch/ui/BatchProgressForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "batch/ui/BatchAnimation.h"
 #include "common/CommLib.h"
@@ -70,6 +72,56 @@ QProgressBar* Bar()
 
 int Random(int bound) { return int(QRandomGenerator::global()->bounded(bound)); }
 
+// A box of the program (any dialog but a progress window) on the screen.
+bool IsBox(const QObject* object)
+{
+    const auto* dialog = qobject_cast<const QDialog*>(object);
+    return dialog && dialog->isWindow() && !qobject_cast<const TBatchProgressForm*>(dialog);
+}
+
+// The progress windows stay on top of other programs' windows, never of the program's own boxes:
+// while a box is on the screen (the error log at a job's end, a question) every progress window
+// steps down from the top, and it goes back up once the last box has gone. Only the native window's
+// flag changes; the widget is not re-created, so a modal progress window keeps running.
+class TBoxesAboveProgress : public QObject
+{
+public:
+    static void Watch()
+    {
+        static QPointer<TBoxesAboveProgress> watcher;
+        if (!watcher) watcher = new TBoxesAboveProgress;
+    }
+    // Puts a progress window on top or under the boxes, as they are now.
+    static void Place(TBatchProgressForm* form, const QWidget* leaving = nullptr)
+    {
+        QWindow* window = form->windowHandle();
+        if (!window) return;
+        bool boxShown = false;
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            boxShown |= w != leaving && IsBox(w) && w->isVisible();
+        Qt::WindowFlags flags = window->flags();
+        flags.setFlag(Qt::WindowStaysOnTopHint, !boxShown);
+        if (flags != window->flags()) window->setFlags(flags);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        // A box is told it shows before it reaches the screen, so it comes up above.
+        if ((type == QEvent::Show || type == QEvent::Hide) && IsBox(watched)) {
+            const auto* leaving = type == QEvent::Hide ? static_cast<const QWidget*>(watched) : nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* form = qobject_cast<TBatchProgressForm*>(w); form && form->isVisible())
+                    Place(form, leaving);
+        }
+        return false;
+    }
+
+private:
+    TBoxesAboveProgress() : QObject(qApp) { qApp->installEventFilter(this); }
+};
+
 } // namespace
 
 TBatchProgressForm::TBatchProgressForm(QWidget* owner)
@@ -121,6 +173,7 @@ TBatchProgressForm::TBatchProgressForm(QWidget* owner)
     top->addWidget(AnimationBox, 0, Qt::AlignHCenter);
     top->setSizeConstraint(QLayout::SetFixedSize);
     DrawAnimation();
+    TBoxesAboveProgress::Watch();
 }
 
 TBatchProgressForm::~TBatchProgressForm() = default;
@@ -140,6 +193,12 @@ void TBatchProgressForm::ShowForJob(bool foreground)
         exec();
     else
         show();
+}
+
+void TBatchProgressForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    TBoxesAboveProgress::Place(this); // a box may be open already
 }
 
 void TBatchProgressForm::UpdateBatchProgress(TBatchProcess* job)

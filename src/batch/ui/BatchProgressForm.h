@@ -3,6 +3,8 @@
 // job's stage, the current source and output file, the file and total progress, the counts, the
 // elapsed and estimated times and the flight of the current picture from folder to folder. It is
 // modal for a foreground job and modeless otherwise, and it asks before it stops a running job.
+// The program's own boxes (the error log, a question) come above it: while one is open, the progress
+// windows give up their place on top.
 //
 // The window does not own its job. The job reaches the window only through UpdateHandler, which
 // holds the window by a guarded pointer, so a window the user has closed is never called; the main
@@ -63,6 +65,8 @@ public slots:
 protected:
     // The close query: a running job is stopped only after the user agreed.
     void closeEvent(QCloseEvent* event) override;
+    // On top, unless one of the program's boxes is open: the boxes stay above it.
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool JobDone() const { return !FJob || FJob->GetDone(); }

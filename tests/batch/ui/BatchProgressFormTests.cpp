@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWindow>
 
 #include "batch/BatchTestKit.h"
 #include "batch/ui/BatchAnimation.h"
@@ -229,6 +232,52 @@ TEST_F(TProgressFixture, ForegroundWindowIsModalAndReturnsWhenClosed)
     EXPECT_TRUE(escRefused);
     EXPECT_TRUE(Guard.isNull()); // freed when it returned
     EXPECT_EQ(box.Calls().size(), 1u);
+}
+
+// The window stays on top of other programs' windows but under the program's own boxes, whoever
+// owns them: the error log at a job's end (over a modal window too), a question.
+TEST_F(TProgressFixture, TheProgramsBoxesComeAboveTheWindowWhileTheyAreOpen)
+{
+    auto onTop = [](QWidget* w) {
+        return w && w->windowHandle() && (w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    };
+    auto* form = NewForm();
+    form->ShowForJob(false);
+    EXPECT_TRUE(onTop(form));
+    {
+        QMessageBox question(QMessageBox::Question, "Quillmark", "Close?",
+                             QMessageBox::Yes | QMessageBox::No);
+        TLogForm log(nullptr, Job);
+        question.show();
+        EXPECT_FALSE(onTop(form));
+        log.show();
+        question.hide();
+        EXPECT_FALSE(onTop(form)); // the log is still open
+        log.hide();
+        EXPECT_TRUE(onTop(form));
+        log.show();
+    } // a box destroyed while open
+    EXPECT_TRUE(onTop(form));
+    form->ReleaseJob();
+    form->close();
+    ServeDeferredDeletes();
+
+    // A foreground job's modal window: its log comes at the end, before the window closes.
+    form = NewForm();
+    bool underLog = false, backOnTop = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            underLog = !onTop(form) && QApplication::activeModalWidget() != form;
+            if (QWidget* log = QApplication::activeModalWidget()) log->close();
+        });
+        TLogForm::ShowLog(nullptr, Job);
+        backOnTop = onTop(form);
+        form->ReleaseJob();
+        form->close();
+    });
+    form->ShowForJob(true);
+    EXPECT_TRUE(underLog);
+    EXPECT_TRUE(backOnTop);
 }
 
 TEST_F(TProgressFixture, HandlerOfAClosedWindowDoesNothing)
