@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -176,7 +178,15 @@ void TOpenPictureDialog::showEvent(QShowEvent* event)
     // A name set before showing selects that file: show it at once.
     const QStringList selected = FFileDialog->selectedFiles();
     if (!selected.isEmpty()) SelectionChanged(selected.first());
+    // The keyboard starts in the name field, its text selected: a name typed replaces it, and Enter
+    // opens what the field holds (the file chosen last time only while the field still names it).
+    if (QLineEdit* edit = NameEdit()) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
 }
+
+QLineEdit* TOpenPictureDialog::NameEdit() const { return FFileDialog->findChild<QLineEdit*>("fileNameEdit"); }
 
 void TOpenPictureDialog::StopLoader()
 {
@@ -189,6 +199,9 @@ void TOpenPictureDialog::StopLoader()
 void TOpenPictureDialog::done(int result)
 {
     StopLoader();
+    // The name field's completion list is a window of its own: it goes with the dialog.
+    if (QLineEdit* edit = NameEdit())
+        if (QCompleter* completer = edit->completer()) completer->popup()->hide();
     QDialog::done(result);
 }
 
@@ -281,7 +294,7 @@ void TOpenPictureDialog::ChooseRecentFolder(int index)
 {
     if (index < 0 || index >= int(FRecentFolders.size())) return;
     // The view moves to the folder; the name typed so far stays.
-    auto* edit = FFileDialog->findChild<QLineEdit*>("fileNameEdit");
+    QLineEdit* edit = NameEdit();
     const QString typed = edit ? edit->text() : QString();
     FFileDialog->setDirectory(QString::fromStdString(FRecentFolders[size_t(index)]));
     if (edit) edit->setText(typed);

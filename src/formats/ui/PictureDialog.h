@@ -19,6 +19,7 @@
 #include "formats/Picture.h"
 #include "formats/ui/PictureLoadThread.h"
 
+class QLineEdit;
 class TImageInfoForm;
 class TGraphic;
 
@@ -93,6 +94,7 @@ private:
     void ChooseRecentFolder(int index);
     void PressOk();
     void StopLoader();
+    QLineEdit* NameEdit() const;
 
     TEmbeddedFileDialog* FFileDialog;
     TImageInfoForm* FInfo;
