@@ -142,7 +142,12 @@ TEST(ToolWindowMouse, DoubleClickFloatsAndDocksBack)
     ASSERT_TRUE(a->Floating());
     EXPECT_EQ(a->WindowBounds().topLeft(), QPoint(150, 200));
     EXPECT_EQ(a->LastDock(), f.Top);
-    QTest::mouseDClick(a, Qt::LeftButton, {}, QPoint(20, 10));
+    // Docked back by a double click on the floating window's caption, away from its close button.
+    QWidget* frame = a->FloatParent();
+    ASSERT_TRUE(frame && frame->isVisible());
+    const QPoint caption(12, 10);
+    ASSERT_GT(a->mapTo(frame, QPoint(0, 0)).y(), caption.y()); // above the window's client area
+    QTest::mouseDClick(frame, Qt::LeftButton, {}, caption);
     EXPECT_EQ(a->DockedTo(), f.Top);
     EXPECT_EQ(a->DockPos(), 30);
 
