@@ -214,11 +214,16 @@ void TMainForm::CreateParamToolbars()
 
     auto* levels = new QWidget;
     {
-        // The base and the selection panel share one place.
+        // The base and the selection panel share one place, as large as the larger of them needs:
+        // the one hidden still counts, so neither is squeezed below its size when the tab changes.
         auto* grid = new QGridLayout(levels);
         grid->setContentsMargins(0, 0, 0, 0);
-        grid->addWidget(ComprPanel, 0, 0);
-        grid->addWidget(SComprPanel, 0, 0);
+        for (QWidget* panel : {ComprPanel, SComprPanel}) {
+            QSizePolicy policy = panel->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            panel->setSizePolicy(policy);
+            grid->addWidget(panel, 0, 0);
+        }
     }
     // The latching buttons show their pictures beside their texts; both tie buttons show the one of Tie.
     auto picture = [this](QToolButton* button, const char* name) {

@@ -116,6 +116,9 @@ TTabbedPanel::TTabbedPanel(QTabBar* tabs, QWidget* panels, QWidget* parent) : QW
     FLayout = new QBoxLayout(QBoxLayout::LeftToRight, this);
     FLayout->setContentsMargins(0, 0, 0, 0);
     FLayout->setSpacing(2);
+    // Always the size its controls ask for, as they are once shown in their font and style (the
+    // toolbar arranges itself around it whenever that changes): never squeezed below it.
+    FLayout->setSizeConstraint(QLayout::SetFixedSize);
     tabs->setShape(QTabBar::RoundedWest);
     FLayout->addWidget(tabs, 0, Qt::AlignTop);
     FLayout->addWidget(panels, 1);

@@ -519,6 +519,49 @@ TEST_F(ParamPanelsTest, TheAreaTabsGoOnTopOfANarrowToolbarAndBackBesideAWideOne)
     EXPECT_EQ(Form->ComprTabControl->shape(), QTabBar::RoundedWest);
 }
 
+// Both area tabs lay out without one control over another, at the window's designed size and at its
+// smallest: the selection's levels (Luma, Chroma, Threshold and their fields) need more room than the
+// base levels and get it although their panel is hidden when the toolbar is sized, and every panel
+// has the room its controls ask for once they are shown in their font and style.
+TEST_F(ParamPanelsTest, BothAreaTabsLayOutWithoutOverlapAtTheDesignedAndTheSmallestSize)
+{
+    OpenIdle("a.bmp");
+    Form->OptSelAction->trigger(); // the selection's controls enabled
+    // The controls of the parameter panels shown in a toolbar, where they stand in it.
+    auto controlsOf = [this](TToolbar* bar) {
+        std::vector<QWidget*> controls;
+        for (QWidget* panel : {Form->ComprPanel, Form->SComprPanel, Form->ComprEqPanel, Form->PrefiltPanel1,
+                               Form->PrefiltPanel2})
+            if (panel->isVisible() && bar->isAncestorOf(panel))
+                for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (w->isVisible()) controls.push_back(w);
+        return controls;
+    };
+    auto place = [](QWidget* w, QWidget* bar) { return QRect(w->mapTo(bar, QPoint()), w->size()); };
+    const QSize sizes[] = {QSize(900, 650), Form->minimumSizeHint().expandedTo(Form->minimumSize())};
+    for (const QSize& size : sizes) {
+        QSize selectedTabToolbar;
+        for (int tab : {1, 0}) {
+            Form->resize(size);
+            Form->ComprTabControl->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            ASSERT_EQ(Form->SComprPanel->isVisible(), tab == 1);
+            // The toolbar keeps its size from tab to tab.
+            if (tab == 1) selectedTabToolbar = Form->ComprToolbar->size();
+            EXPECT_EQ(Form->ComprToolbar->size(), selectedTabToolbar) << size.width();
+            for (TToolbar* bar : {Form->ComprToolbar, Form->PrefiltToolbar}) {
+                const std::vector<QWidget*> controls = controlsOf(bar);
+                ASSERT_GT(controls.size(), 6u);
+                for (size_t i = 0; i < controls.size(); ++i)
+                    for (size_t j = i + 1; j < controls.size(); ++j)
+                        EXPECT_FALSE(place(controls[i], bar).intersects(place(controls[j], bar)))
+                            << size.width() << ", tab " << tab << ": " << controls[i]->objectName().toStdString()
+                            << " over " << controls[j]->objectName().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(ParamPanelsTest, TheLastWindowClosingDisablesTheImageCommandsAndThePanels)
 {
     TImageForm* a = OpenIdle("a.bmp");
