@@ -61,31 +61,38 @@ void TImageStatusBar::DrawPanel(QPainter& painter, const QRect& rect, int panel)
     style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, this);
 
     const int options = ImageWindowPrefs().ImageInfoOptions;
-    std::vector<TStatusPiece> pieces = panel == 0 ? SourcePanelPieces(f, options) : ResultPanelPieces(f, options);
     QFont normal = font();
     QFont bold = normal;
     bold.setBold(true);
+    const QFontMetrics normalMetrics(normal), boldMetrics(bold);
+    auto measure = [&](const TStatusPiece& p) {
+        if (p.Icon >= 0) return KIconGap;
+        return (p.Bold ? boldMetrics : normalMetrics).horizontalAdvance(QString::fromStdString(p.Text));
+    };
+    const QRect inside = rect.adjusted(2, 2, -2, -2);
     int x = rect.left() + KTextLeft;
+    // A narrow panel keeps its figures whole: the texts around them give way.
+    const std::vector<TStatusPiece> pieces =
+        FitStatusPieces(panel == 0 ? SourcePanelPieces(f, options) : ResultPanelPieces(f, options),
+                        inside.right() + 1 - x, measure);
     painter.save();
-    painter.setClipRect(rect.adjusted(2, 2, -2, -2));
+    painter.setClipRect(inside);
     const int iconTop = rect.top() + (rect.height() - KIconSize) / 2;
     const int layout = FForm->ViewLayout;
     DrawIcon(painter, QPoint(rect.left() + 1, iconTop),
              panel == 0 ? SourcePanelIcon(layout, FForm->SourceAsResult)
                         : ResultPanelIcon(layout, FForm->SourceAsResult));
     for (const TStatusPiece& p : pieces) {
+        const int w = measure(p);
         if (p.Icon >= 0) {
             DrawIcon(painter, QPoint(x, iconTop), p.Icon);
-            x += KIconGap;
-            continue;
+        } else {
+            painter.setFont(p.Bold ? bold : normal);
+            painter.setPen(ColorOf(p.Color, palette()));
+            painter.drawText(QRect(x, rect.top(), w + 1, rect.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                             QString::fromStdString(p.Text));
         }
-        painter.setFont(p.Bold ? bold : normal);
-        painter.setPen(ColorOf(p.Color, palette()));
-        QString text = QString::fromStdString(p.Text);
-        QFontMetrics fm(painter.font());
-        painter.drawText(QRect(x, rect.top(), fm.horizontalAdvance(text) + 1, rect.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, text);
-        x += fm.horizontalAdvance(text);
+        x += w;
     }
     painter.restore();
 }

@@ -19,6 +19,21 @@ std::string SizeText(int64_t bytes, const TUnits& u)
 
 std::string UnitText(const TUnits& u) { return std::string(" ") + (u.KB ? "Kbytes" : "bytes") + (u.Time ? ", " : "  ["); }
 
+// The turns in which the pieces give way in a narrow panel: the texts first, the ratio's picture last.
+enum TGiveWay : int
+{
+    gwCaption = 1,
+    gwWords = 2,
+    gwUnits = 3,
+    gwPicture = 4
+};
+
+// The unit after a size, shortened to "K" (bytes need no word).
+TStatusPiece UnitPiece(const TUnits& u)
+{
+    return {UnitText(u), false, pcNormal, -1, gwUnits, std::string(u.KB ? "K" : "") + (u.Time ? ", " : " [")};
+}
+
 std::string PercentText(float percent) { return percent > 0 ? Format("%2.0f", double(percent)) : "?"; }
 
 } // namespace
@@ -51,15 +66,15 @@ std::vector<TStatusPiece> SourcePanelPieces(const TStatusFigures& f, int infoOpt
 {
     TUnits u = UnitsOf(infoOptions);
     std::vector<TStatusPiece> p;
-    p.push_back({"Source: "});
+    p.push_back({"Source: ", false, pcNormal, -1, gwCaption});
     p.push_back({SizeText(f.FileSize, u), true, pcBlack});
-    p.push_back({UnitText(u)});
+    p.push_back(UnitPiece(u));
     if (u.Time) {
         p.push_back({FormatModemTime(f.FileSize, u.Slow), true, pcBlack});
-        p.push_back({" sec  ["});
+        p.push_back({" sec  [", false, pcNormal, -1, gwUnits, "s ["});
     }
     p.push_back({PercentText(f.SrcPercent), true, f.SrcColor});
-    p.push_back({"%*Result]"});
+    p.push_back({"%*Result]", false, pcNormal, -1, gwWords, "%]"});
     return p;
 }
 
@@ -67,22 +82,22 @@ std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOpt
 {
     TUnits u = UnitsOf(infoOptions);
     std::vector<TStatusPiece> p;
-    p.push_back({"Result: "});
+    p.push_back({"Result: ", false, pcNormal, -1, gwCaption});
     if (f.ResultSize < 1) {
         p.push_back({"?", true, f.ResColor});
-        p.push_back({"  ["});
+        p.push_back({"  [", false, pcNormal, -1, gwUnits, " ["});
     } else {
         p.push_back({SizeText(f.ResultSize, u), true, f.ResColor});
-        p.push_back({UnitText(u)});
+        p.push_back(UnitPiece(u));
         if (u.Time) {
             p.push_back({FormatModemTime(f.ResultSize, u.Slow), true, pcBlack});
-            p.push_back({" sec  ["});
+            p.push_back({" sec  [", false, pcNormal, -1, gwUnits, "s ["});
         }
     }
     p.push_back({PercentText(f.ResPercent), true, f.ResColor});
-    p.push_back({"%*Source]   "});
+    p.push_back({"%*Source]   ", false, pcNormal, -1, gwWords, "%] "});
     if (f.ComprRatio > 0) {
-        p.push_back({"", false, pcNormal, 99});
+        p.push_back({"", false, pcNormal, 99, gwPicture});
         p.push_back({Format("1:%2.1f", double(f.ComprRatio)), true, pcBlack});
     }
     return p;
@@ -99,4 +114,25 @@ int ResultPanelIcon(int layout, bool sourceAsResult)
 {
     static const int normal[3] = {90, 92, 94};
     return sourceAsResult ? 93 : normal[layout >= 0 && layout <= 2 ? layout : 0];
+}
+
+std::vector<TStatusPiece> FitStatusPieces(std::vector<TStatusPiece> pieces, int width,
+                                          const std::function<int(const TStatusPiece&)>& measure)
+{
+    auto total = [&] {
+        int sum = 0;
+        for (const TStatusPiece& p : pieces)
+            sum += measure(p);
+        return sum;
+    };
+    for (int turn : {gwCaption, gwWords, gwUnits, gwPicture}) {
+        if (total() <= width) break;
+        for (TStatusPiece& p : pieces)
+            if (p.GiveWay == turn) {
+                p.Text = p.Short;
+                p.Icon = -1;
+            }
+    }
+    std::erase_if(pieces, [](const TStatusPiece& p) { return p.Icon < 0 && p.Text.empty(); });
+    return pieces;
 }

@@ -4,6 +4,7 @@
 // result panel the result's size, time and percentage of the source, and the compression ratio.
 // Pieces are drawn left to right, each starting where the previous one ended.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,15 @@ struct TStatusPiece
     bool Bold = false;
     uint8_t Color = pcNormal;
     int Icon = -1; // >= 0: a picture of the main window's image list takes the place of a text
-    bool operator==(const TStatusPiece&) const = default;
+    // In a panel too narrow for every piece: GiveWay is the turn in which this piece gives way (1
+    // first; 0 never: the figures), Short what it shows then (nothing when empty).
+    int GiveWay = 0;
+    std::string Short;
+    // The same look when the panel has room.
+    bool operator==(const TStatusPiece& o) const
+    {
+        return Text == o.Text && Bold == o.Bold && Color == o.Color && Icon == o.Icon;
+    }
 };
 
 struct TStatusFigures
@@ -44,3 +53,10 @@ std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOpt
 // view shows the source for the time being.
 int SourcePanelIcon(int layout, bool sourceAsResult);
 int ResultPanelIcon(int layout, bool sourceAsResult);
+
+// The pieces that fit into width, measure giving the width of a piece as drawn: while they are
+// wider, the pieces around the figures give way turn by turn (the captions, then the words of the
+// percentages, then the units, then the ratio's picture); the figures stay whole. Pieces left with
+// nothing to show are dropped.
+std::vector<TStatusPiece> FitStatusPieces(std::vector<TStatusPiece> pieces, int width,
+                                          const std::function<int(const TStatusPiece&)>& measure);
