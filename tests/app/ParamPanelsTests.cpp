@@ -555,8 +555,9 @@ TEST_F(ParamPanelsTest, BothAreaTabsLayOutWithoutOverlapAtTheDesignedAndTheSmall
                 for (size_t i = 0; i < controls.size(); ++i)
                     for (size_t j = i + 1; j < controls.size(); ++j)
                         EXPECT_FALSE(place(controls[i], bar).intersects(place(controls[j], bar)))
-                            << size.width() << ", tab " << tab << ": " << controls[i]->objectName().toStdString()
-                            << " over " << controls[j]->objectName().toStdString();
+                            << size.width() << ", tab " << tab << ": "
+                            << controls[i]->objectName().toStdString() << " over "
+                            << controls[j]->objectName().toStdString();
             }
         }
     }

@@ -186,7 +186,10 @@ void TOpenPictureDialog::showEvent(QShowEvent* event)
     }
 }
 
-QLineEdit* TOpenPictureDialog::NameEdit() const { return FFileDialog->findChild<QLineEdit*>("fileNameEdit"); }
+QLineEdit* TOpenPictureDialog::NameEdit() const
+{
+    return FFileDialog->findChild<QLineEdit*>("fileNameEdit");
+}
 
 void TOpenPictureDialog::StopLoader()
 {
