@@ -119,7 +119,7 @@ TToolbar* TMainForm::ParamToolbar(const char* title, const char* name, QTabBar* 
         panel->PlaceTabs(sender->width(), sender->height());
         if (panel->TabsLeft() == left) return;
         placing = true;
-        panel->resize(panel->sizeHint());
+        panel->layout()->activate(); // its layout gives it the size of the new arrangement
         sender->ArrangeControls();
         placing = false;
     };

@@ -517,6 +517,10 @@ TEST_F(ParamPanelsTest, TheAreaTabsGoOnTopOfANarrowToolbarAndBackBesideAWideOne)
     panel->PlaceTabs(130, 100);
     EXPECT_TRUE(panel->TabsLeft());
     EXPECT_EQ(Form->ComprTabControl->shape(), QTabBar::RoundedWest);
+    // The toolbar made narrow: the panel takes the size of its new arrangement at once.
+    Form->ComprToolbar->resize(80, 100);
+    EXPECT_FALSE(panel->TabsLeft());
+    EXPECT_EQ(panel->size(), panel->sizeHint());
 }
 
 // Both area tabs lay out without one control over another, at the window's designed size and at its
