@@ -271,8 +271,12 @@ void TMainForm::AppIdle()
         Splash = nullptr;
         repaint();
     }
-    if (CommandLinePending) OpenCommandLineFiles();
-    if (!FileQueue.empty()) OpenQueuedFiles();
+    // Files open into the shown frame: a window placed before the frame is laid out would get the
+    // size of an area that is not there yet.
+    if (isVisible()) {
+        if (CommandLinePending) OpenCommandLineFiles();
+        if (!FileQueue.empty()) OpenQueuedFiles();
+    }
     if (!ImageWindows().empty()) {
         EnableImageActions();
         UpdateImageActions();
