@@ -201,19 +201,4 @@ TEST_F(MainFormScannerTest, WithoutAScannerTheSelectionSaysSo)
     EXPECT_TRUE(Box.Calls().empty());
 }
 
-// The chosen scanner has gone by the time of Acquire: the selection comes up again (not another
-// device in its place); cancelled, nothing happens and nothing is said.
-TEST_F(MainFormScannerTest, AGoneScannerIsChosenAgainBeforeTheScan)
-{
-    AnswerSelection(1);
-    Form->FileSelSourceAction->trigger();
-    TSaneConfig oneScanner(true, 1);
-    AnswerSelection(-1);
-    Form->FileAcquireAction->trigger();
-    EXPECT_EQ(Selections, 2);
-    EXPECT_TRUE(Box.Calls().empty());
-    EXPECT_TRUE(Form->ImageWindows().empty());
-    EXPECT_EQ(TWAIN_State(), 1);
-}
-
 } // namespace
