@@ -296,14 +296,10 @@ struct TRealJob : ::testing::Test
         Files = {Root + "/a.jpg", Root + "/bad.bmp", Root + "/c.jpg"};
     }
 
-    // after runs once the window has taken each update.
-    TBatchProcess* Start(TBatchProgressForm* form, const std::function<void(TBatchProcess*)>& after)
+    // after runs as the main window's handler, once the window has taken each update.
+    TBatchProcess* Start(TBatchProgressForm* form, TBatchProcess::TJobEvent after)
     {
-        auto show = [show = TBatchProgressForm::UpdateHandler(form), after](TBatchProcess* j) {
-            show(j);
-            after(j);
-        };
-        auto* job = new TBatchProcess(Files, show, {});
+        auto* job = new TBatchProcess(Files, TBatchProgressForm::UpdateHandler(form), after);
         job->FreeOnTerminate = false;
         job->MaxParallel = 1;
         job->Options.ProfileFile = Root + "/q.qmp";

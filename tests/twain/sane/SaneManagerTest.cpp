@@ -398,38 +398,32 @@ TEST_F(SaneManagerTest, TripletsInOrderCapabilitiesAndTransfers)
 // chosen, the first device serves.
 TEST_F(SaneManagerTest, TheDefaultSourceIsFoundByItsWholeNameAndAGoneOneIsAskedFor)
 {
-    const struct
-    {
-        std::string Kept;             // "": none kept
-        std::optional<size_t> Choice; // the answer when asked
-        int Asked;
-        TW_UINT16 RC;
-        const char* Opened;
-        std::string KeptAfter;
-    } cases[] = {
+    // The kept name ("": none), the answer when asked, the times asked, the open's result, the source
+    // opened and the name kept after.
+    const std::tuple<std::string, std::optional<size_t>, int, TW_UINT16, std::string, std::string> cases[] = {
         {"test:1", std::nullopt, 0, TWRC_SUCCESS, "test:1", "test:1"},
         {"", std::nullopt, 0, TWRC_SUCCESS, "test:0", ""},
         {"test:", 1, 1, TWRC_SUCCESS, "test:1", "test:1"},
         {"test:7", 0, 1, TWRC_SUCCESS, "test:0", "test:0"},
         {"test:7", std::nullopt, 1, TWRC_CANCEL, "", "test:7"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Kept);
+    for (const auto& [kept, choice, asked, rc, opened, keptAfter] : cases) {
+        SCOPED_TRACE(kept);
         TMemorySettingsStore settings;
-        if (!c.Kept.empty()) settings.OpenGroup("TWAIN")->WriteValue("DefaultSource", c.Kept);
+        if (!kept.empty()) settings.OpenGroup("TWAIN")->WriteValue("DefaultSource", kept);
         TScriptedSaneDialogs dialogs;
-        dialogs.Choice = c.Choice;
+        dialogs.Choice = choice;
         TSaneManagerLoader loader(&dialogs, &settings);
         std::unique_ptr<ITwainSourceManager> manager = loader.Load();
         TEntryDriver d(*manager);
         TWindowHandle parent = &d;
         ASSERT_EQ(d.Manager(DAT_PARENT, MSG_OPENDSM, &parent), TWRC_SUCCESS);
-        EXPECT_EQ(d.Manager(DAT_IDENTITY, MSG_OPENDS, &d.Id), c.RC);
-        EXPECT_STREQ(d.Id.ProductName, c.Opened);
-        EXPECT_EQ(dialogs.Selections, c.Asked);
-        if (c.Asked) EXPECT_EQ(dialogs.SelectParent, parent); // the dialog over the program's window
-        EXPECT_EQ(settings.OpenGroup("TWAIN")->ReadValue("DefaultSource").value_or(""), c.KeptAfter);
-        if (c.RC == TWRC_SUCCESS) EXPECT_EQ(d.Manager(DAT_IDENTITY, MSG_CLOSEDS, &d.Id), TWRC_SUCCESS);
+        EXPECT_EQ(d.Manager(DAT_IDENTITY, MSG_OPENDS, &d.Id), rc);
+        EXPECT_EQ(std::string(d.Id.ProductName), opened);
+        EXPECT_EQ(dialogs.Selections, asked);
+        if (asked) EXPECT_EQ(dialogs.SelectParent, parent); // the dialog over the program's window
+        EXPECT_EQ(settings.OpenGroup("TWAIN")->ReadValue("DefaultSource").value_or(""), keptAfter);
+        if (rc == TWRC_SUCCESS) EXPECT_EQ(d.Manager(DAT_IDENTITY, MSG_CLOSEDS, &d.Id), TWRC_SUCCESS);
         EXPECT_EQ(d.Manager(DAT_PARENT, MSG_CLOSEDSM, &parent), TWRC_SUCCESS);
     }
 }
