@@ -186,22 +186,20 @@ TEST(FileKind, OnlyRegularFilesOpen)
     const std::tuple<std::string, TFileKind, std::string> cases[] = {
         {file, TFileKind::Regular, ""},
         {dir.Path() + "/missing", TFileKind::Missing, ""},
-        {dir.Path(), TFileKind::Folder, "a folder"},
-        {pipe, TFileKind::NamedPipe, "a named pipe"},
-        {link, TFileKind::NamedPipe, "a named pipe"},
-        {"/dev/null", TFileKind::Device, "a device"},
+        {dir.Path(), TFileKind::Folder, "It is a folder, not a regular file."},
+        {pipe, TFileKind::NamedPipe, "It is a named pipe, not a regular file."},
+        {link, TFileKind::NamedPipe, "It is a named pipe, not a regular file."},
+        {"/dev/null", TFileKind::Device, "It is a device, not a regular file."},
     };
-    for (const auto& [name, kind, what] : cases) {
+    for (const auto& [name, kind, refusal] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(FileKindOf(name), kind);
         std::string message = "stale";
         const int fd = OpenRegularFile(name, O_RDONLY, message);
         EXPECT_EQ(fd >= 0, kind == TFileKind::Regular);
-        EXPECT_EQ(message, what.empty() ? ""
-                                        : "Cannot open file \"" + name + "\". It is " + what +
-                                              ", not a regular file.");
+        EXPECT_EQ(message, refusal.empty() ? "" : "Cannot open file \"" + name + "\". " + refusal);
         if (fd >= 0) ::close(fd);
-        if (what.empty()) continue;
+        if (refusal.empty()) continue;
         EXPECT_THROW(TFileStream(name, fmOpenRead), EFOpenError);
         EXPECT_THROW(TFileStream(name, fmCreate), EFCreateError);
         EXPECT_EQ(NotRegularTargetMessage(name),
