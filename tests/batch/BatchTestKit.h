@@ -145,34 +145,24 @@ inline std::vector<std::string> TempLeftovers(const std::string& root)
     return left;
 }
 
-// While it lives, notices anyone opening the named pipe for reading and lets that open go on: it
-// opens the pipe for writing (which succeeds only while a reader is there) and closes it again, so
-// a reader that would wait for a writer for good reads an empty pipe instead.
+// While it lives, opens the named pipe for writing again and again, so a reader that would wait
+// for a writer for good reads an empty pipe instead; Opened tells whether a reader came.
 class TPipeWatch
 {
   public:
     explicit TPipeWatch(const std::string& pipe)
-        : FThread([this, pipe] {
-              while (!FStop.load()) {
-                  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-                  if (fd >= 0) {
-                      FOpened.store(true);
+        : FThread([this, pipe](std::stop_token stop) {
+              for (; !stop.stop_requested(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+                  if (const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0) {
+                      FOpened = true;
                       ::close(fd);
                   }
-                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              }
           })
     {
     }
-    ~TPipeWatch()
-    {
-        FStop.store(true);
-        FThread.join();
-    }
-    // Whether something opened the pipe for reading.
-    bool Opened() const { return FOpened.load(); }
+    bool Opened() const { return FOpened; }
 
   private:
-    std::atomic<bool> FStop{false}, FOpened{false};
-    std::thread FThread;
+    std::atomic<bool> FOpened{false};
+    std::jthread FThread;
 };

@@ -124,8 +124,7 @@ TEST(LzwDecoders, DecodeHandWrittenCodes)
         // A GIF end code is dropped like that: the 4-bit 0 after it in its byte is read, then the
         // clear and the 2 (codes 8 1 | 9 0 | 8 2 | 9 0).
         {3, Bytes{0x18, 0x09, 0x28, 0x09}, 3, {1, 0, 2}},
-        // The bits after a dropped code are read only once a next byte has come in: without one,
-        // the 1 after the end code stays unread.
+        // The bits after a dropped code wait for a next byte: without one, the 1 stays unread.
         {2, Codes(false, 3, {4, 1, 5, 1}), 2, {1, 0xEE}},
         {2, dectest::Joined(Codes(false, 3, {4, 1, 5, 1}), Bytes{0}), 2, {1, 1}},
         {1, Codes(false, 2, {2, 1, 0, 1, 3}), 3, {1, 0, 1}}, // minimum code size 1 (the width stays 2)

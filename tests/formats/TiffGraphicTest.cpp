@@ -163,11 +163,9 @@ TEST(TiffGraphic, RefusedLayoutsGiveTheirMessages)
         r.Entries[tag] = {type, std::move(v)};
         return r;
     };
-    auto withoutOffsets = [](TTiffRecipe r) {
-        r.Offsets = false;
-        return r;
-    };
     const TTiffRecipe grey = Plain(4, 2, 1, {8}, {Bytes(8, 7)});
+    TTiffRecipe noOffsets = grey;
+    noOffsets.Offsets = false;
     const std::pair<Bytes, std::string> cases[] = {
         {without(grey, 259).Build(), kNotSupported}, // no compression tag
         {with(grey, 259, 3, {4}).Build(), kNotSupported}, // group 4
@@ -192,10 +190,10 @@ TEST(TiffGraphic, RefusedLayoutsGiveTheirMessages)
          "Cannot load image. Tiles whose width is not a whole number of bytes are not supported for "
          "TIF/TIFF files."},
         // No strip offsets, too few for the planes, no tile offsets: nothing to read.
-        {withoutOffsets(grey).Build(), kNoStrips},
+        {noOffsets.Build(), kNoStrips},
         {with(with(Plain(2, 1, 2, {8, 8, 8}, {Bytes(6, 9)}), 284, 3, {2}), 273, 4, {8, 8}).Build(),
          kNoStrips},
-        {withoutOffsets(with(with(grey, 322, 3, {16}), 323, 3, {16})).Build(),
+        {with(with(noOffsets, 322, 3, {16}), 323, 3, {16}).Build(),
          "Cannot load image. Tile offsets in TIF/TIFF file are missing."},
         {with(grey, 256, 3, {0}).Build(), "Cannot load image. Invalid or unexpected TIF/TIFF image format."},
         // Width given as a list of two: sizes come only from single values.
@@ -327,8 +325,8 @@ TEST(TiffGraphic, YCbCrValuesOutOfRangeTakeTheDefaults)
 TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
 {
     const Bytes tiff = Plain(3, 1, 1, {8}, {{1, 2, 3}}).Build();
-    auto eps = [&](uint32_t offset, uint32_t length, Bytes magic = {0xC5, 0xD0, 0xD3, 0xC6}) {
-        Bytes f = magic;
+    auto eps = [&](uint32_t offset, uint32_t length) {
+        Bytes f = {0xC5, 0xD0, 0xD3, 0xC6};
         for (uint32_t v : {30u, 0u, 0u, 0u, offset, length})
             for (int k = 0; k < 4; ++k) f.push_back(uint8_t(v >> (8 * k)));
         f.resize(30, 0);
@@ -342,15 +340,6 @@ TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
         {eps(20, uint32_t(tiff.size())), false, "Cannot load image. Invalid or unexpected EPS image format."},
         {eps(40, uint32_t(tiff.size()) + 1), false, "Cannot load image. Invalid or unexpected EPS image format."},
         {eps(40, 0), false, "Cannot load image. Invalid or unexpected EPS image format."},
-        // One byte of the signature wrong, each in turn.
-        {eps(40, uint32_t(tiff.size()), {0xC4, 0xD0, 0xD3, 0xC6}), false,
-         "Cannot load image. Invalid or unexpected EPS image format."},
-        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD1, 0xD3, 0xC6}), false,
-         "Cannot load image. Invalid or unexpected EPS image format."},
-        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD0, 0xD2, 0xC6}), false,
-         "Cannot load image. Invalid or unexpected EPS image format."},
-        {eps(40, uint32_t(tiff.size()), {0xC5, 0xD0, 0xD3, 0xC7}), false,
-         "Cannot load image. Invalid or unexpected EPS image format."},
     };
     for (const auto& [file, accepted, error] : cases) {
         TMemoryStream s(file);
@@ -361,6 +350,12 @@ TEST(TiffGraphic, EpsPreviewMustLieInsideTheFile)
         if (accepted) {
             EXPECT_EQ(Row(l.Graphic->Bitmap(), 0, 3), (std::vector<uint8_t>{1, 2, 3}));
         }
+    }
+    for (size_t k = 0; k < 4; ++k) { // one byte of the signature wrong, each in turn
+        Bytes wrong = eps(40, uint32_t(tiff.size()));
+        ++wrong[k];
+        TMemoryStream s(wrong);
+        EXPECT_FALSE(TEPSGraphic::CanLoad(s)) << k;
     }
     // The preview's offsets are its own: a strip offset past the preview is not read from the file.
     Bytes f = eps(40, uint32_t(tiff.size()) - 3);
