@@ -24,13 +24,13 @@ using TOptionList = std::vector<std::pair<std::string, std::string>>;
 class TSaneConfig
 {
 public:
-    explicit TSaneConfig(bool withDevices = true, int devices = 2)
+    explicit TSaneConfig(bool withDevices = true)
     {
         std::ofstream(FFolder.Path() + "/dll.conf") << (withDevices ? "test\n" : "");
         // The defaults of the test device: two devices (test:0, test:1), a grey picture of 80 x 100 mm at
         // 50 dpi (157 x 196 pixels).
         std::ofstream(FFolder.Path() + "/test.conf")
-            << "number_of_devices " << devices << "\nmode Gray\ndepth 8\nhand-scanner false\nthree-pass false\n"
+            << "number_of_devices 2\nmode Gray\ndepth 8\nhand-scanner false\nthree-pass false\n"
                "three-pass-order RGB\nresolution_min 1.0\nresolution_max 1200.0\nresolution_quant 1.0\n"
                "resolution 50.0\ntest-picture \"Solid black\"\ninvert-endianess false\nread-limit false\n"
                "read-limit-size 1\nread-delay false\nread-delay-duration 1000\nread-status-code \"Default\"\n"
