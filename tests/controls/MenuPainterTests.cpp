@@ -262,14 +262,10 @@ TEST(MenuPainterPaint, IconsByStateWithTheSelectedOnesShadow)
     fine.setPixel(2, 2, qRgb(0, 0, 255));
     fine.setDevicePixelRatio(2.0);
     plain->setIcon(QIcon(QPixmap::fromImage(fine)));
-    QStyleOptionMenuItem opt;
+    QStyleOptionMenuItem opt; // a plain item with the picture
     opt.initFrom(menu);
-    opt.menuItemType = QStyleOptionMenuItem::Normal;
-    opt.checkType = QStyleOptionMenuItem::NotCheckable;
-    opt.text = plain->text();
     opt.icon = plain->icon();
     opt.rect = menu->actionGeometry(plain);
-    opt.state = QStyle::State_Enabled;
     QImage big(menu->size() * 2, QImage::Format_ARGB32);
     big.setDevicePixelRatio(2.0);
     big.fill(Qt::white);
