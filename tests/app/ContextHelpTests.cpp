@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <map>
 #include <set>
 
 #include "MainFormTestKit.h"
@@ -51,10 +52,8 @@ TEST_F(ContextHelpTest, F1OverAPanelOpensItsPage)
         {f.ComprRatioEdit, htHoldAndKeep}, // a topic of its own inside the levels' panel
         {f.EqTrackBar[2], htEqualizer},
         {f.FiltBtn[4], htPrefilters},
-        {f.FiltRadTrackBar, htPrefilters},
         {f.SelectionToolbar, htSelectiveCompression},
         {a->SrcScrollBox, htImageWindows},
-        {f.ViewToolbar, htImageWindows},
         {a->StatusBar, htStatusBars}, // inside the image window
         {f.StatusPanels[1], htStatusBars},
         {f.menuBar(), htContents},
@@ -82,28 +81,23 @@ TEST_F(ContextHelpTest, F1OverAPanelOpensItsPage)
 TEST(HelpPages, EveryLinkAndEveryTopicLeadsToAPage)
 {
     EnsureGuiTestApp();
-    THelpWindow window(nullptr); // registers the pages
-    auto read = [](const QString& page) {
-        QFile file(":/help/" + page);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    std::set<QString> pages;
-    for (QDirIterator it(":/help"); it.hasNext();)
-        pages.insert(QFileInfo(it.next()).fileName());
-    ASSERT_GE(pages.size(), 18u);
-
+    THelpWindow window(nullptr);      // registers the pages
+    std::map<QString, QString> pages; // name, text
+    for (QDirIterator it(":/help"); it.hasNext();) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        pages[QFileInfo(file).fileName()] = QString::fromUtf8(file.readAll());
+    }
     const QRegularExpression href("href=\"([^\"#]*)(#([^\"]*))?\"");
     int indexEntries = 0;
-    for (const QString& page : pages) {
-        const QString text = read(page);
-        EXPECT_TRUE(text.contains("<title>")) << page.toStdString();
+    for (const auto& [page, text] : pages) {
         for (auto m = href.globalMatch(text); m.hasNext();) {
             const auto link = m.next();
             const QString target = link.captured(1).isEmpty() ? page : link.captured(1);
             const QString where = page + " -> " + target + "#" + link.captured(3);
             ASSERT_TRUE(pages.count(target)) << where.toStdString();
             if (!link.captured(3).isEmpty()) {
-                EXPECT_TRUE(read(target).contains("name=\"" + link.captured(3) + "\""))
+                EXPECT_TRUE(pages[target].contains("name=\"" + link.captured(3) + "\""))
                     << where.toStdString();
             }
             indexEntries += page == "index.html";
