@@ -256,36 +256,24 @@ TEST(MenuPainterPaint, IconsByStateWithTheSelectedOnesShadow)
     EXPECT_EQ(img.pixelColor(p + QPoint(13, 13)), KIconBack) << "no shadow";
     EXPECT_EQ(img.pixelColor(o + QPoint(8, 8)), QColor(143, 143, 143)) << "grey 95, then lightened";
 
-    // On a double-density device the picture keeps every one of its pixels: a lone blue pixel of a
-    // 32 x 32 picture stays a lone pixel.
-    QPixmap fine(32, 32);
+    // On a double-density device a lone blue pixel of a 32 x 32 picture stays a lone pixel.
+    QImage fine(32, 32, QImage::Format_ARGB32);
     fine.fill(Qt::transparent);
-    {
-        QPainter pp(&fine);
-        pp.fillRect(8, 8, 16, 16, QColor(255, 0, 0));
-        pp.fillRect(2, 2, 1, 1, QColor(0, 0, 255));
-    }
+    fine.setPixel(2, 2, qRgb(0, 0, 255));
     fine.setDevicePixelRatio(2.0);
-    plain->setIcon(QIcon(fine));
-    QStyleOptionMenuItem opt;
+    plain->setIcon(QIcon(QPixmap::fromImage(fine)));
+    QStyleOptionMenuItem opt; // a plain item with the picture
     opt.initFrom(menu);
-    opt.menuItemType = QStyleOptionMenuItem::Normal;
-    opt.checkType = QStyleOptionMenuItem::NotCheckable;
-    opt.text = plain->text();
     opt.icon = plain->icon();
     opt.rect = menu->actionGeometry(plain);
-    opt.state = QStyle::State_Enabled;
     QImage big(menu->size() * 2, QImage::Format_ARGB32);
     big.setDevicePixelRatio(2.0);
     big.fill(Qt::white);
-    {
-        QPainter pp(&big);
-        menu->style()->drawControl(QStyle::CE_MenuItem, &opt, &pp, menu);
-    }
-    const QPoint d = p * 2;
-    EXPECT_EQ(big.pixelColor(d + QPoint(2, 2)), QColor(76, 76, 255)) << "lightened blue";
-    EXPECT_EQ(big.pixelColor(d + QPoint(3, 3)), KIconBack);
-    EXPECT_EQ(big.pixelColor(d + QPoint(16, 16)), QColor(255, 76, 76));
+    QPainter painter(&big);
+    menu->style()->drawControl(QStyle::CE_MenuItem, &opt, &painter, menu);
+    painter.end();
+    EXPECT_EQ(big.pixelColor(p * 2 + QPoint(2, 2)), QColor(76, 76, 255)) << "lightened blue";
+    EXPECT_EQ(big.pixelColor(p * 2 + QPoint(3, 3)), KIconBack);
 }
 
 TEST(MenuPainterPaint, TopItemOpenIsSelectedAndHoveredIsOutlined)
