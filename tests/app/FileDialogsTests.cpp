@@ -73,7 +73,6 @@ TEST_F(FileDialogsTest, PictureSaveDialogNamesTheWholePath)
     QMetaObject::invokeMethod(dialog.FileDialog(), "accept");
     EXPECT_TRUE(prompt.contains(QString::fromStdString(Path("photo.jpg")))) << prompt.toStdString();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
 }
 
 // A cancelled dialog still reports the folder it ended in.

@@ -43,18 +43,14 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
     EXPECT_EQ(std::tie(f.SrcColor, f.ResColor, srcRaised, resRaised), std::tuple(pcBlue, pcRed, false, true));
 
-    // The pictures at the left of the panels, by layout and with the source shown as the result.
-    const struct
-    {
-        int Layout;
-        bool SourceAsResult;
-        int Source, Result;
-    } icons[] = {{0, false, 89, 90}, {1, false, 91, 92}, {2, false, 93, 94},
-                 {0, true, 95, 93},  {1, true, 96, 93},  {2, true, 94, 93}};
-    for (const auto& r : icons) {
-        EXPECT_EQ(SourcePanelIcon(r.Layout, r.SourceAsResult), r.Source) << r.Layout << r.SourceAsResult;
-        EXPECT_EQ(ResultPanelIcon(r.Layout, r.SourceAsResult), r.Result) << r.Layout << r.SourceAsResult;
-    }
+    // The pictures at the left of the source and the result panel, by layout, then with the source
+    // shown as the result.
+    std::vector<int> icons;
+    for (bool sourceAsResult : {false, true})
+        for (int layout : {0, 1, 2})
+            icons.insert(icons.end(),
+                         {SourcePanelIcon(layout, sourceAsResult), ResultPanelIcon(layout, sourceAsResult)});
+    EXPECT_EQ(icons, (std::vector<int>{89, 90, 91, 92, 93, 94, 95, 93, 96, 93, 94, 93}));
 }
 
 // A narrow panel: the texts around the figures give way in turn, the figures never. Widths: one
