@@ -43,8 +43,7 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
     EXPECT_EQ(std::tie(f.SrcColor, f.ResColor, srcRaised, resRaised), std::tuple(pcBlue, pcRed, false, true));
 
-    // The pictures at the left of the source and the result panel, by layout, then with the source
-    // shown as the result.
+    // The source and the result panel's pictures by layout, then with the source shown as the result.
     std::vector<int> icons;
     for (bool sourceAsResult : {false, true})
         for (int layout : {0, 1, 2})

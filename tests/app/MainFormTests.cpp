@@ -140,11 +140,10 @@ TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
         SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : ""));
         QProcess host;
         host.setProcessEnvironment(env);
-        struct sigaction ignore = {}, previous = {};
-        ignore.sa_handler = SIG_IGN;
-        if (c.IgnoredAtStart) sigaction(c.Signal, &ignore, &previous); // an ignored signal stays so over exec
+        // An ignored signal stays ignored over exec.
+        const auto previous = c.IgnoredAtStart ? std::signal(c.Signal, SIG_IGN) : SIG_ERR;
         host.start(QM_END_SIGNAL_HOST, {Dir.path()});
-        if (c.IgnoredAtStart) sigaction(c.Signal, &previous, nullptr);
+        if (c.IgnoredAtStart) std::signal(c.Signal, previous);
         ASSERT_TRUE(host.waitForStarted(30000));
         while (!host.canReadLine() && host.waitForReadyRead(30000))
             continue;
