@@ -18,6 +18,7 @@
 #include "ScannerStub.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "app/ParamWidgets.h"
 #include "controls/ToolbarButton.h"
 #include "app/ProfileMenu.h"
 #include "app/QtSettingsStore.h"
@@ -157,7 +158,7 @@ TEST_F(MainFormFileTest, SaveDialogsStartWithTheWrittenName)
 }
 
 // A missing profile changes and marks nothing; Save Profile writes a file that reads back equal and
-// shows in both menus.
+// shows in both menus, and the window shows and recompresses what it applied (a held ratio of 30).
 TEST_F(MainFormFileTest, ProfilesLoadAndSave)
 {
     Start();
@@ -175,10 +176,14 @@ TEST_F(MainFormFileTest, ProfilesLoadAndSave)
     w->Image->ProgressiveEncoding = true;
     Form->ProfileEditorRunner = [](TJPEGProfile& p, const TJPEGImage&) {
         p.Name = "web";
+        p.ComprRatio = 30;
         return true;
     };
     NextName = ProfileFolder() + "/web.qmp";
     Form->FileSaveProfileAction->trigger();
+    EXPECT_TRUE(Form->ComprRatioEdit->isEnabled());
+    EXPECT_EQ(Form->ComprRatioEdit->text(), "30");
+    EXPECT_TRUE(w->HasPendingChanges() && w->ForceRun);
     EXPECT_EQ(Dialogs.back().Start.toStdString(), ProfileFolder() + "/web.qmp");
     EXPECT_EQ(Dialogs.back().DefaultSuffix.toStdString(), "qmp");
     ASSERT_TRUE(std::filesystem::exists(NextName));
@@ -191,13 +196,18 @@ TEST_F(MainFormFileTest, ProfilesLoadAndSave)
     EXPECT_EQ(back.LumQuality, 33);
     EXPECT_EQ(Form->LoadProfileMenu->actions().first()->text().toStdString(), "web");
 
-    // Loading it into another window marks a change and forces a run.
+    // Loading it into another window marks a change and forces a run. It goes in as written, the
+    // tie and the grey scale of the window aside (luma 33 at the slider's 68, chroma 50 at 51).
     WriteBmp(Path("other.bmp"), 40, 30);
     TImageForm* o = OpenCompressed(Path("other.bmp"));
+    Form->LumChromSyncBtn->click();
+    Form->OptGrayAction->trigger();
     o->MarkParamsChanged(false);
     o->ForceRun = false;
     Form->LoadProfileMenu->actions().first()->trigger();
     EXPECT_EQ(o->Image->LumQuality, 33);
+    EXPECT_EQ(o->Image->ChromQuality, 50);
+    EXPECT_EQ(std::tuple(Form->LumTrackBar->value(), Form->ChromTrackBar->value()), std::tuple(68, 51));
     EXPECT_TRUE(o->ForceRun);
 }
 
@@ -208,7 +218,8 @@ TEST_F(MainFormFileTest, MenuClickNamesTheDefault)
     std::filesystem::create_directories(ProfileFolder());
     TJPEGImage image;
     WriteProfileFile(image, ProfileFolder() + "/a.qmp");
-    WriteProfileFile(image, ProfileFolder() + "/b.qmp");
+    image.LumQuality = 10;
+    WriteProfileFile(image, ProfileFolder() + "/b.QMP"); // opened as listed once it is the default
     Start();
     Form->Prefs.InitComprParams = 1;
     WriteBmp(Path("photo.bmp"), 40, 30);
@@ -222,6 +233,8 @@ TEST_F(MainFormFileTest, MenuClickNamesTheDefault)
     EXPECT_EQ(items[3], Form->FileLoadProfileAction);
     items[0]->trigger();
     EXPECT_EQ(Form->Prefs.NameDefProfile, "b");
+    WriteBmp(Path("next.bmp"), 40, 30);
+    EXPECT_EQ(OpenCompressed(Path("next.bmp"))->Image->LumQuality, 10);
     emit Form->LoadProfileMenu->aboutToShow();
     EXPECT_TRUE(Form->LoadProfileMenu->actions()[0]->font().bold());
     EXPECT_EQ(Form->LoadProfileSubMenu->actions()[0]->text().toStdString(), "b");

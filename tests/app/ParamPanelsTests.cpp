@@ -2,10 +2,8 @@
 // active window, what counts as a change, the kept and the default profile, and when the timer runs.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMenu>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
@@ -331,16 +329,6 @@ TEST_F(ParamPanelsTest, TheDefaultProfileGoesToTheNewWindowAndAnUnreadableOneIsR
     EXPECT_EQ(x->Image->LumQuality, 50) << "the window active before keeps its settings";
     EXPECT_EQ(Form->LumTrackBar->value(), 81);
 
-    // A profile listed as "Coarse.QMP", picked from the menu as the default, opens as listed.
-    TJPEGImage coarse;
-    coarse.LumQuality = 10;
-    WriteProfileFile(coarse, Form->ProfileDir() + "/Coarse.QMP");
-    Form->Prefs.InitComprParams = 1;
-    Form->FillProfileMenu();
-    for (QAction* item : Form->LoadProfileSubMenu->actions())
-        if (item->text() == "Coarse") item->trigger();
-    EXPECT_EQ(OpenIdle("v.bmp")->Image->LumQuality, 10);
-
     Form->Prefs.NameDefProfile = "Missing";
     TImageForm* z = OpenIdle("z.bmp");
     TImageForm* w = OpenIdle("w.bmp");
@@ -352,36 +340,6 @@ TEST_F(ParamPanelsTest, TheDefaultProfileGoesToTheNewWindowAndAnUnreadableOneIsR
     auto calls = Box.Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_NE(calls[0].Text.find("Missing.qmp"), std::string::npos) << calls[0].Text;
-}
-
-// Profiles apply as written: the tie follows the user's moves only, also when a profile brings back
-// the chroma of a grey window. Save Profile shows a held ratio at once and recompresses.
-TEST_F(ParamPanelsTest, ProfilesApplyAsWrittenAndSaveProfileRefreshesTheWindow)
-{
-    TImageForm* a = OpenIdle("a.bmp");
-    Form->OptCompCmdAction->trigger();
-    Form->LumChromSyncBtn->click();
-    Form->OptGrayAction->trigger();
-    TJPEGImage levels;
-    levels.LumQuality = 70;
-    levels.ChromQuality = 40;
-    WriteProfileFile(levels, Path("levels.qmp"));
-    Form->LoadProfileFile(Path("levels.qmp"));
-    EXPECT_EQ(std::tuple(int(a->Image->LumQuality), int(a->Image->ChromQuality)), std::tuple(70, 40));
-    EXPECT_EQ(std::tuple(Form->LumTrackBar->value(), Form->ChromTrackBar->value()), std::tuple(31, 61));
-    a->MarkParamsChanged(false); // nothing due before the save
-    a->ForceRun = false;
-
-    Form->ProfileEditorRunner = [](TJPEGProfile& p, const TJPEGImage&) {
-        p.ComprRatio = 30;
-        return true;
-    };
-    const QString saved = QString::fromStdString(Path("saved.qmp"));
-    Form->FileDialogRunner = [saved](const TFileDialogRequest&) { return TFileDialogResult{saved, {}}; };
-    Form->FileSaveProfileAction->trigger();
-    EXPECT_TRUE(Form->ComprRatioEdit->isEnabled());
-    EXPECT_EQ(Form->ComprRatioEdit->text(), "30");
-    EXPECT_TRUE(a->HasPendingChanges() && a->ForceRun);
 }
 
 TEST_F(ParamPanelsTest, ARunInProgressKeepsTheSliderWhereTheUserPutItAndShowsItsProgress)

@@ -1,6 +1,5 @@
-// A stand-in for the program in the test of its ending on a signal: the main window made as the
-// program makes it (settings and socket in the folder given), the end signals taken as it takes them,
-// and the run's temporary folder made, its path the first line of standard output.
+// The program's main window and end signals as the program sets them up, settings and socket in the
+// folder given; the run's temporary folder is made and its path is the first line of standard output.
 #include <QApplication>
 #include <cstdio>
 #include <memory>
