@@ -113,13 +113,11 @@ TEST_F(MailImageTest, FailuresShowTheirBoxes)
     EXPECT_EQ(BoxTexts().back(), SCannotCreateMailTempFile);
     EXPECT_TRUE(Launcher.Urls.empty());
 
-    // No program for the message file or the address, at once or once the handler has ended: the
-    // box names what could not be opened.
+    // No program for the mail, at once or once the handler has ended: the box names what it was.
     const std::string lead = std::string(SUnableToSendMail) + "\r\n";
     Launcher.OpenSucceeds = false;
     Mail(Job(3));
-    EXPECT_EQ(BoxTexts().back().rfind(lead + "Cannot open mailto:?subject=photo.jpg&body=\"/", 0), 0u)
-        << BoxTexts().back();
+    EXPECT_EQ(BoxTexts().back().rfind(lead + "Cannot open mailto:?subject=photo.jpg&body=\"/", 0), 0u);
     auto made = Mail(Job(1));
     EXPECT_EQ(BoxTexts().size(), 5u);
     EXPECT_EQ(BoxTexts().back(), lead + NothingOpens(made.at(0)));
