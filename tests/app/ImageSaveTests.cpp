@@ -67,7 +67,7 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         return text;
     };
     // panel width, result panel (bytes and time at 56 kbit/s), source panel (KBytes and time at 28.8)
-    struct { int Width; const char* Result; const char* Source; } const rows[] = {
+    const std::tuple<int, const char*, const char*> rows[] = {
         // result 8 + 4 + 8 + 4 + 7 + 2 + 12 + 19 + 6 = 70; source 8 + 4 + 9 + 3 + 7 + 3 + 9 = 43
         {70, "Result: |2048| bytes, |0.29| sec  [|20|%*Source]   |<picture>|1:15.0",
          "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
@@ -75,7 +75,8 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         {69, "2048| bytes, |0.29| sec  [|20|%*Source]   |<picture>|1:15.0",
          "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the words of the percentages: 53 and 28
-        {55, "2048| bytes, |0.29| sec  [|20|%] |<picture>|1:15.0", "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
+        {55, "2048| bytes, |0.29| sec  [|20|%] |<picture>|1:15.0",
+         "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the units: 43 and 18
         {43, "2048|, |0.29|s [|20|%] |<picture>|1:15.0", "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the ratio's picture: 24; never the figures
@@ -83,9 +84,9 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         {30, "2048|, |0.29|s [|20|%] |1:15.0", "10.0| Kbytes, |2.8| sec  [|500|%]"},
         {5, "2048|, |0.29|s [|20|%] |1:15.0", "10.0|K, |2.8|s [|500|%]"},
     };
-    for (const auto& r : rows) {
-        EXPECT_EQ(shown(ResultPanelPieces(f, 16), r.Width), r.Result) << r.Width;
-        EXPECT_EQ(shown(SourcePanelPieces(f, 4 + 8), r.Width), r.Source) << r.Width;
+    for (const auto& [width, result, source] : rows) {
+        EXPECT_EQ(shown(ResultPanelPieces(f, 16), width), result) << width;
+        EXPECT_EQ(shown(SourcePanelPieces(f, 4 + 8), width), source) << width;
     }
 }
 
