@@ -34,8 +34,8 @@ protected:
     }
 };
 
-// Typing "photo" beside photo.jpg: the prompt names photo.jpg, with its whole path, before anything
-// is chosen; No keeps the dialog open; Yes returns the name with its extension.
+// Typing "photo" beside photo.jpg: the prompt names photo.jpg before anything is chosen; No keeps
+// the dialog open; Yes returns the name with its extension.
 TEST_F(FileDialogsTest, SaveDialogAsksAboutTheNameWithItsExtension)
 {
     std::ofstream(Path("photo.jpg")) << "x";
@@ -73,7 +73,6 @@ TEST_F(FileDialogsTest, PictureSaveDialogNamesTheWholePath)
     QMetaObject::invokeMethod(dialog.FileDialog(), "accept");
     EXPECT_TRUE(prompt.contains(QString::fromStdString(Path("photo.jpg")))) << prompt.toStdString();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
 }
 
 // A cancelled dialog still reports the folder it ended in.

@@ -43,18 +43,13 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
     CalcStatusFigures(1000, 4000, 3000, f, srcRaised, resRaised); // the result is larger
     EXPECT_EQ(std::tie(f.SrcColor, f.ResColor, srcRaised, resRaised), std::tuple(pcBlue, pcRed, false, true));
 
-    // The pictures at the left of the panels, by layout and with the source shown as the result.
-    const struct
-    {
-        int Layout;
-        bool SourceAsResult;
-        int Source, Result;
-    } icons[] = {{0, false, 89, 90}, {1, false, 91, 92}, {2, false, 93, 94},
-                 {0, true, 95, 93},  {1, true, 96, 93},  {2, true, 94, 93}};
-    for (const auto& r : icons) {
-        EXPECT_EQ(SourcePanelIcon(r.Layout, r.SourceAsResult), r.Source) << r.Layout << r.SourceAsResult;
-        EXPECT_EQ(ResultPanelIcon(r.Layout, r.SourceAsResult), r.Result) << r.Layout << r.SourceAsResult;
-    }
+    // The source and the result panel's pictures by layout, then with the source shown as the result.
+    std::vector<int> icons;
+    for (bool sourceAsResult : {false, true})
+        for (int layout : {0, 1, 2})
+            icons.insert(icons.end(),
+                         {SourcePanelIcon(layout, sourceAsResult), ResultPanelIcon(layout, sourceAsResult)});
+    EXPECT_EQ(icons, (std::vector<int>{89, 90, 91, 92, 93, 94, 95, 93, 96, 93, 94, 93}));
 }
 
 // A narrow panel: the texts around the figures give way in turn, the figures never. Widths: one
@@ -72,7 +67,7 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         return text;
     };
     // panel width, result panel (bytes and time at 56 kbit/s), source panel (KBytes and time at 28.8)
-    struct { int Width; const char* Result; const char* Source; } const rows[] = {
+    const std::tuple<int, const char*, const char*> rows[] = {
         // result 8 + 4 + 8 + 4 + 7 + 2 + 12 + 19 + 6 = 70; source 8 + 4 + 9 + 3 + 7 + 3 + 9 = 43
         {70, "Result: |2048| bytes, |0.29| sec  [|20|%*Source]   |<picture>|1:15.0",
          "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
@@ -80,7 +75,8 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         {69, "2048| bytes, |0.29| sec  [|20|%*Source]   |<picture>|1:15.0",
          "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the words of the percentages: 53 and 28
-        {55, "2048| bytes, |0.29| sec  [|20|%] |<picture>|1:15.0", "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
+        {55, "2048| bytes, |0.29| sec  [|20|%] |<picture>|1:15.0",
+         "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the units: 43 and 18
         {43, "2048|, |0.29|s [|20|%] |<picture>|1:15.0", "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the ratio's picture: 24; never the figures
@@ -88,9 +84,9 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
         {30, "2048|, |0.29|s [|20|%] |1:15.0", "10.0| Kbytes, |2.8| sec  [|500|%]"},
         {5, "2048|, |0.29|s [|20|%] |1:15.0", "10.0|K, |2.8|s [|500|%]"},
     };
-    for (const auto& r : rows) {
-        EXPECT_EQ(shown(ResultPanelPieces(f, 16), r.Width), r.Result) << r.Width;
-        EXPECT_EQ(shown(SourcePanelPieces(f, 4 + 8), r.Width), r.Source) << r.Width;
+    for (const auto& [width, result, source] : rows) {
+        EXPECT_EQ(shown(ResultPanelPieces(f, 16), width), result) << width;
+        EXPECT_EQ(shown(SourcePanelPieces(f, 4 + 8), width), source) << width;
     }
 }
 

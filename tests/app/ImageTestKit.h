@@ -34,6 +34,12 @@ inline std::string ReadAll(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
+// The box shown when no program could open an address or a file (shown as what).
+inline std::string NothingOpens(const std::string& what)
+{
+    return "Cannot open " + what + "\r\nNo program on this system could open it.";
+}
+
 // A test with the program's worker, a scratch folder and a box that records what is shown.
 class TFolderTest : public ::testing::Test
 {

@@ -2,7 +2,6 @@
 
 #include <QMdiArea>
 #include <QStatusBar>
-#include <QDir>
 #include <QProcess>
 #include <csignal>
 #include <cstring>
@@ -125,10 +124,9 @@ TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSet
     EXPECT_EQ(saved.ReadValue("ParamsSaved"), "1");
 }
 
-// The program ends on the system's request to terminate, a terminal's interrupt and its hang-up
-// as at the session's end: it leaves its event loop and exits normally, and its private temporary
-// folder goes with it. An interrupt it was started to ignore stays ignored. A stand-in host makes
-// the main window and the folder as the program does.
+// The end signals end the program as a session's end does: it leaves its event loop, exits normally
+// and its private temporary folder goes. An interrupt ignored from the start stays ignored. A stand-in
+// host makes the main window and the folder as the program does.
 TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
 {
     const struct
@@ -136,38 +134,29 @@ TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
         int Signal;
         bool IgnoredAtStart;
     } cases[] = {{SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGINT, true}};
-    int run = 0;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", Dir.path()); // the runs' folders are made there, the settings too
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : ""));
-        const QString dir = QString::fromStdString(Path("run" + std::to_string(++run)));
-        QDir().mkpath(dir);
         QProcess host;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TMPDIR", dir);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
         host.setProcessEnvironment(env);
-        struct sigaction ignore = {}, previous = {};
-        ignore.sa_handler = SIG_IGN;
-        if (c.IgnoredAtStart) sigaction(c.Signal, &ignore, &previous); // an ignored signal stays so over exec
-        host.start(QM_END_SIGNAL_HOST, {dir});
-        if (c.IgnoredAtStart) sigaction(c.Signal, &previous, nullptr);
+        // An ignored signal stays ignored over exec.
+        const auto previous = c.IgnoredAtStart ? std::signal(c.Signal, SIG_IGN) : SIG_ERR;
+        host.start(QM_END_SIGNAL_HOST, {Dir.path()});
+        if (c.IgnoredAtStart) std::signal(c.Signal, previous);
         ASSERT_TRUE(host.waitForStarted(30000));
-
-        // The first line: the run's folder, made once the main window is up.
-        while (!host.canReadLine() && host.waitForReadyRead(30000)) {}
-        const std::string folder = host.readLine().trimmed().toStdString();
+        while (!host.canReadLine() && host.waitForReadyRead(30000))
+            continue;
+        const std::string folder = host.readLine().trimmed().toStdString(); // made once the window is up
         EXPECT_TRUE(!folder.empty() && std::filesystem::is_directory(folder)) << folder;
 
-        const pid_t pid = pid_t(host.processId());
-        ::kill(pid, c.Signal);
+        ::kill(pid_t(host.processId()), c.Signal);
         if (c.IgnoredAtStart) {
             EXPECT_FALSE(host.waitForFinished(500));
-            EXPECT_TRUE(std::filesystem::is_directory(folder));
-            ::kill(pid, SIGTERM);
+            ::kill(pid_t(host.processId()), SIGTERM);
         }
         ASSERT_TRUE(host.waitForFinished(30000));
-        EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(host.exitCode(), 0);
+        EXPECT_EQ(std::tuple(host.exitStatus(), host.exitCode()), std::tuple(QProcess::NormalExit, 0));
         EXPECT_FALSE(std::filesystem::exists(folder)) << folder;
     }
 }

@@ -1,8 +1,5 @@
-// A stand-in for the program in the test of its ending on a signal (tests/app/MainFormTests.cpp):
-// the main window made and shown as the program makes it, with its settings and instance socket in
-// the folder given as the one argument, the end signals taken as the program takes them, and the
-// run's private temporary folder made, its path written as the first line of standard output.
-// It ends as the program does, the folder going at the normal exit.
+// The program's main window and end signals as the program sets them up, settings and socket in the
+// folder given; the run's temporary folder is made and its path is the first line of standard output.
 #include <QApplication>
 #include <cstdio>
 #include <memory>
