@@ -29,11 +29,11 @@ protected:
             Form.reset();
         }
     }
-    void Start(const std::vector<std::string>& params)
+    void Start(const std::vector<std::string>& params, bool show = true)
     {
         Form = std::make_unique<TMainForm>(params, std::make_unique<TQtSettingsStore>(Path("QMK.conf")), Path("sock"));
         Form->OnHelp = [this](int topic) { HelpTopics.push_back(topic); };
-        Form->show();
+        if (show) Form->show();
     }
 
     std::unique_ptr<TMainForm> Form;
@@ -44,8 +44,12 @@ TEST_F(MainFormTest, FilesOpenAtCascadeStepsInsideTheAreaAndClosingClearsTheStat
 {
     WriteJpeg(Path("a.jpg"), 64, 48);
     WriteBmp(Path("b.bmp"), 40, 30);
-    Start({Path("a.jpg"), Path("missing.jpg"), Path("b.bmp")});
+    Start({Path("a.jpg"), Path("missing.jpg"), Path("b.bmp")}, false);
     Form->resize(1000, 900); // room for three quarters of the area beside the parameter toolbars
+    // Idle passes before the frame is shown open nothing: the area has no size to place windows in.
+    PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(Form->ImageWindows().empty());
+    Form->show();
     ASSERT_TRUE(PumpUntil([&] { return Form->ImageWindows().size() == 2; }));
     for (TImageForm* w : Form->ImageWindows()) { // the timer compresses the active window
         Form->MdiArea->setActiveSubWindow(w);
