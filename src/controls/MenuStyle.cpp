@@ -147,7 +147,9 @@ int TMenuStyle::WidestShortcut(const QMenu* menu)
 
 QSize TMenuStyle::MeasureItem(const QStyleOptionMenuItem* item, const QWidget* /*widget*/, bool topItem) const
 {
-    const QFontMetrics fm(FPainter->Font());
+    QFont font = FPainter->Font();
+    font.setBold(item->font.bold()); // a bold item is measured as it is drawn
+    const QFontMetrics fm(font);
     const bool separator = item->menuItemType == QStyleOptionMenuItem::Separator;
     const QString caption = separator ? QString() : item->text.section(QLatin1Char('\t'), 0, 0);
     const QString shortcut = separator ? QString() : item->text.section(QLatin1Char('\t'), 1).trimmed();
@@ -384,7 +386,10 @@ void TMenuStyle::DrawPopupItem(const QStyleOptionMenuItem* item, QPainter* p, co
     const int textRight = rtl ? col.left() - 1 : r.right();
 
     p->save();
-    p->setFont(FPainter->Font());
+    // The painter's font, bold where the item's own font is (a menu's default item).
+    QFont font = FPainter->Font();
+    font.setBold(item->font.bold());
+    p->setFont(font);
     p->setRenderHint(QPainter::Antialiasing, false);
     p->fillRect(r, Q(c.ItemBack));
     p->fillRect(col, Q(c.IconBack));

@@ -231,6 +231,27 @@ TEST(MenuPainterPaint, SelectionIconColumnMarksDisabledTextAndSeparator)
 
 // The icon: full colour with a shadow 2 pixels right and below when selected, lightened by 30
 // otherwise, greyed and lightened when disabled; on the column's colour around its shape.
+TEST(MenuPainterPaint, AnItemWithABoldFontIsDrawnBold)
+{
+    // A menu's default item (the default profile) is marked by a bold font of its own.
+    TFixture f;
+    auto* menu = new TPaintedMenu(f.form.get());
+    QAction* plain = menu->addAction("Fine");
+    QAction* bold = menu->addAction("Fine");
+    QFont boldFont = bold->font();
+    boldFont.setBold(true);
+    bold->setFont(boldFont);
+    const QImage img = Grab(menu);
+    auto ink = [&](QAction* a) {
+        int n = 0;
+        const QRect r = menu->actionGeometry(a);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left() + 24; x <= r.right(); ++x) n += img.pixelColor(x, y) == QColor(Qt::black);
+        return n;
+    };
+    EXPECT_GT(ink(bold), ink(plain) + 5);
+}
+
 TEST(MenuPainterPaint, IconsByStateWithTheSelectedOnesShadow)
 {
     TFixture f;
