@@ -267,15 +267,23 @@ void TMainForm::CreateToolbars()
                        KSep});
     ZoomTrackBar = new QSlider(Qt::Vertical, ZoomToolbar);
     ZoomTrackBar->setObjectName("ZoomTrackBar");
+    // Position 0 (the largest zoom) stands at the top of the upright slider and at the left of the
+    // lying one; the arrow keys move toward where they point.
+    auto placeLargestZoom = [this](bool vertical) {
+        ZoomTrackBar->setInvertedAppearance(vertical);
+        ZoomTrackBar->setInvertedControls(vertical);
+    };
+    placeLargestZoom(true);
     ZoomTrackBar->setRange(0, 100);
     ZoomTrackBar->setValue(50);
     ZoomTrackBar->setToolTip("Zoom");
     ZoomTrackBar->resize(KZoomSliderBreadth, KZoomSliderLength);
     connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });
     // Vertical on a side dock, horizontal on the top or bottom one and floating.
-    ZoomToolbar->OnDockChangingHidden = [this](TCustomToolWindow*, TDock* dockingTo) {
+    ZoomToolbar->OnDockChangingHidden = [this, placeLargestZoom](TCustomToolWindow*, TDock* dockingTo) {
         const bool vertical = dockingTo && dockingTo->Orientation() == TDockOrientation::doVertical;
         ZoomTrackBar->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+        placeLargestZoom(vertical);
         ZoomTrackBar->resize(vertical ? QSize(KZoomSliderBreadth, KZoomSliderLength)
                                       : QSize(KZoomSliderLength, KZoomSliderBreadth));
     };

@@ -289,6 +289,7 @@ TEST_F(MainToolbarsTest, TheZoomToolbarDraggedToTheTopStaysThereAfterARestart)
 {
     TToolbar* zoom = Form->ZoomToolbar;
     ASSERT_EQ(Form->ZoomTrackBar->orientation(), Qt::Vertical);
+    EXPECT_TRUE(Form->ZoomTrackBar->invertedAppearance()); // 300 % at the top, as the zoom-in button above
     // The handle lies on top in a side dock.
     QTest::mousePress(zoom, Qt::LeftButton, {}, QPoint(10, 5));
     const QPoint target = Form->TopDockBar->mapToGlobal(QPoint(600, Form->TopDockBar->height() / 2));
@@ -296,6 +297,7 @@ TEST_F(MainToolbarsTest, TheZoomToolbarDraggedToTheTopStaysThereAfterARestart)
     QTest::mouseRelease(zoom, Qt::LeftButton, {}, zoom->mapFromGlobal(target));
     ASSERT_EQ(zoom->DockedTo(), Form->TopDockBar);
     EXPECT_EQ(Form->ZoomTrackBar->orientation(), Qt::Horizontal);
+    EXPECT_FALSE(Form->ZoomTrackBar->invertedAppearance()); // 300 % at the left
 
     Restart();
     EXPECT_EQ(Stored("Toolbars/ZoomToolbar", "DockedTo"), "TopDockBar");
