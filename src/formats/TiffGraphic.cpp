@@ -366,10 +366,10 @@ void TTIFFGraphic::SetupColor(TLoadPlan& plan)
 
     if (jpeg && samples == 3 && plan.Planes == 1) source = schBGR; // the library hands out blue, green, red
     // The reading of the directory leaves two valid factors, (2, 2) when the tag is absent.
-    if (source == schYCbCr && !(jpeg && plan.Planes == 1) &&
-        (p.YCbCrSubsampling[0] != 1 || p.YCbCrSubsampling[1] != 1))
-        NotSupported("YCbCr subsampling " + std::to_string(p.YCbCrSubsampling[0]) + "x" +
-                     std::to_string(p.YCbCrSubsampling[1]) + " is");
+    const auto& sub = p.YCbCrSubsampling;
+    const int across = sub.size() > 0 ? sub[0] : 2, down = sub.size() > 1 ? sub[1] : 2;
+    if (source == schYCbCr && !(jpeg && plan.Planes == 1) && (across != 1 || down != 1))
+        NotSupported("YCbCr subsampling " + std::to_string(across) + "x" + std::to_string(down) + " is");
 
     TColorSchemeCode target;
     switch (source) {
