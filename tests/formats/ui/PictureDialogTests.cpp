@@ -451,8 +451,13 @@ TEST_F(PictureDialogTest, KeyboardStartsInTheNameFieldAndEnterOpensWhatItHolds)
     auto* edit = d.FileDialog()->findChild<QLineEdit*>("fileNameEdit");
     ASSERT_EQ(QApplication::focusWidget(), edit);
     EXPECT_EQ(edit->selectedText(), "a.jpg");
-    QTest::keyClicks(edit, "b");
+    // The completer offers only what the folder listing holds when a key comes, and retries when
+    // the listing arrives only if its list window already exists: wait for both names, make the
+    // window first.
+    auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+    ASSERT_TRUE(PumpUntil([&] { return model->index(Dir.filePath("bb.jpg")).isValid(); }, 5000));
     QAbstractItemView* completions = edit->completer()->popup();
+    QTest::keyClicks(edit, "b");
     EXPECT_TRUE(PumpUntil([&] { return completions->isVisible(); })); // b.jpg and bb.jpg
     QTest::keyClicks(edit, ".jpg");
     QTest::keyClick(edit, Qt::Key_Return);
