@@ -124,7 +124,6 @@ QPixmap IconPixmap(const QIcon& icon, qreal pixelRatio)
 
 QPixmap OwnPixmap(const char* own, qreal pixelRatio)
 {
-    InitPictureResources();
     return IconPixmap(QIcon(QString(":/pictures/%1.svg").arg(own)), pixelRatio);
 }
 
@@ -180,6 +179,8 @@ int PictureSlot(const QString& name)
 
 QList<QPixmap> MakeImageList(qreal pixelRatio)
 {
+    static const bool registered = (InitPictureResources(), true);
+    (void)registered;
     PrepareIconTheme();
     QList<QPixmap> images(KImageCount);
     for (const TCommandPicture& picture : KPictures)
