@@ -6,7 +6,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 #include <unistd.h>
 
 #include "common/BatchProcOptions.h"
@@ -77,21 +78,157 @@ bool BatchOutputMayOverwrite(const std::string& earlier, const std::string& late
            NameMayBeOutput(earlier, ExtractFileName(later), options);
 }
 
-std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options)
+namespace {
+
+// An earlier file's output as the at-risk check finds it: a hash of its output folder (a number for
+// each canonical folder), its base name and, for a JPEG that keeps its extension, that extension;
+// the file's index; and whether it is the kept-extension form.
+struct TOutputEntry
 {
-    std::map<std::string, std::string> canonical; // folder as given -> canonical
-    const auto folderOf = [&](const std::string& folder) -> const std::string& {
-        auto it = canonical.find(folder);
-        if (it == canonical.end()) it = canonical.emplace(folder, CanonicalFolder(folder)).first;
-        return it->second;
+    size_t Hash;
+    uint32_t Index;
+    bool Kept;
+    bool operator<(const TOutputEntry& o) const { return Hash != o.Hash ? Hash < o.Hash : Index < o.Index; }
+};
+
+size_t OutputHash(uint32_t folder, std::string_view base, std::string_view ext)
+{
+    const std::hash<std::string_view> h;
+    return h(base) ^ (h(ext) * 31) ^ (size_t(folder) * 0x9E3779B97F4A7C15ull);
+}
+
+// A file name's parts as ExtractFilePath, ExtractFileName and ExtractFileExt give them, as views.
+struct TNameParts
+{
+    std::string_view Folder, Name, Stem, Ext;
+    explicit TNameParts(std::string_view path)
+    {
+        const size_t slash = path.rfind('/');
+        Folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+        Name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+        const size_t dot = Name.rfind('.');
+        Stem = dot == std::string_view::npos ? Name : Name.substr(0, dot);
+        Ext = dot == std::string_view::npos ? std::string_view() : Name.substr(dot);
+    }
+};
+
+size_t LeadingDigits(std::string_view text)
+{
+    size_t n = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
+    return n;
+}
+
+// Where the earlier file's base name may start in a later name's stem: after each prefix the prefix
+// mode can give.
+std::vector<size_t> BaseStarts(std::string_view stem, const TBatchProcOptions& options)
+{
+    if (options.PrefixMode == 1)
+        return stem.substr(0, options.PrefixText.size()) == options.PrefixText
+                   ? std::vector<size_t>{options.PrefixText.size()}
+                   : std::vector<size_t>{};
+    if (options.PrefixMode == 2) {
+        std::vector<size_t> starts;
+        for (size_t n = 1; n <= LeadingDigits(stem); ++n) starts.push_back(n);
+        return starts;
+    }
+    return {0};
+}
+
+// Where the base name may end: before each suffix the suffix mode can give.
+std::vector<size_t> BaseEnds(std::string_view stem, const TBatchProcOptions& options)
+{
+    const std::string& suffix = options.SuffixText;
+    if (options.SuffixMode == 1)
+        return stem.size() >= suffix.size() && stem.substr(stem.size() - suffix.size()) == suffix
+                   ? std::vector<size_t>{stem.size() - suffix.size()}
+                   : std::vector<size_t>{};
+    if (options.SuffixMode == 2) {
+        std::vector<size_t> ends;
+        size_t digits = 0;
+        while (digits < stem.size() && stem[stem.size() - 1 - digits] >= '0' && stem[stem.size() - 1 - digits] <= '9')
+            ++digits;
+        for (size_t n = 1; n <= digits; ++n) ends.push_back(stem.size() - n);
+        return ends;
+    }
+    return {stem.size()};
+}
+
+} // namespace
+
+std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options,
+                                     const std::function<bool()>& stopped)
+{
+    // Every file's output is entered once, under a hash of its folder and base name, in one sorted
+    // list; a later file is at risk when one of the few base names its own name can be read as is
+    // in the list with an earlier index. Linear in the list but for the sort, where comparing every
+    // pair was quadratic; a sorted list keeps it so for long lists, where a hash set's scattered
+    // nodes would not.
+    const size_t count = files.size();
+    const auto stop = [&stopped](size_t i) { return stopped && i % 1024 == 0 && stopped(); };
+    std::unordered_map<std::string, uint32_t> canonicalIds; // canonical folder -> its number
+    std::unordered_map<std::string, uint32_t> folderIds;    // folder as written -> its number
+    std::string lastFolder;
+    uint32_t lastId = 0;
+    const auto folderId = [&](std::string_view folder) {
+        if (folder == lastFolder && !folderIds.empty()) return lastId;
+        lastFolder = folder;
+        auto it = folderIds.find(lastFolder);
+        if (it == folderIds.end()) {
+            const uint32_t id =
+                canonicalIds.emplace(CanonicalFolder(lastFolder), uint32_t(canonicalIds.size())).first->second;
+            it = folderIds.emplace(lastFolder, id).first;
+        }
+        return lastId = it->second;
     };
-    std::vector<bool> risk(files.size(), false);
-    for (size_t j = 1; j < files.size(); ++j) {
-        const std::string& laterFolder = folderOf(ExtractFilePath(files[j]));
-        const std::string laterName = ExtractFileName(files[j]);
-        for (size_t i = 0; i < j && !risk[j]; ++i)
-            risk[j] = folderOf(OutputFolder(files[i], options)) == laterFolder &&
-                      NameMayBeOutput(files[i], laterName, options);
+    std::unordered_map<std::string_view, bool> keepsExt; // extension -> a JPEG keeps it
+    std::vector<uint32_t> outFolder(count);
+    std::vector<std::string_view> outBase(count);
+    std::vector<TOutputEntry> entries;
+    entries.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (stop(i)) return std::vector<bool>(count, false);
+        const TNameParts parts(files[i]);
+        outFolder[i] = folderId(options.DestFolder.empty() ? parts.Folder : std::string_view(options.DestFolder));
+        outBase[i] = options.KeepOriginalName ? parts.Stem : std::string_view();
+        entries.push_back({OutputHash(outFolder[i], outBase[i], {}), uint32_t(i), false});
+        if (parts.Ext.size() > 1) {
+            auto kept = keepsExt.find(parts.Ext);
+            if (kept == keepsExt.end()) kept = keepsExt.emplace(parts.Ext, BatchKeepsJpegExtension(files[i])).first;
+            if (kept->second) entries.push_back({OutputHash(outFolder[i], outBase[i], parts.Ext), uint32_t(i), true});
+        }
+    }
+    std::sort(entries.begin(), entries.end());
+
+    // Whether a file before `later` writes base in folder: with extension ext when it keeps its
+    // own, as ".jpg" (ext empty) when any file will do.
+    const auto writtenBefore = [&](size_t later, uint32_t folder, std::string_view base, std::string_view ext) {
+        const size_t hash = OutputHash(folder, base, ext);
+        for (auto it = std::lower_bound(entries.begin(), entries.end(), TOutputEntry{hash, 0, false});
+             it != entries.end() && it->Hash == hash && it->Index < later; ++it)
+            if (it->Kept == !ext.empty() && outFolder[it->Index] == folder && outBase[it->Index] == base &&
+                (ext.empty() || TNameParts(files[it->Index]).Ext == ext))
+                return true;
+        return false;
+    };
+    std::vector<bool> risk(count, false);
+    for (size_t j = 1; j < count; ++j) {
+        if (stop(j)) break;
+        const TNameParts later(files[j]);
+        if (later.Ext.empty()) continue;
+        const uint32_t folder = folderId(later.Folder);
+        // ".jpg" may come from any file; another extension only from a JPEG that keeps it.
+        const std::string_view ext = later.Ext == ".jpg" ? std::string_view() : later.Ext;
+        const std::vector<size_t> ends = BaseEnds(later.Stem, options);
+        for (size_t start : BaseStarts(later.Stem, options)) {
+            for (size_t end : ends)
+                if (end >= start && (options.KeepOriginalName || end == start) &&
+                    writtenBefore(j, folder, later.Stem.substr(start, end - start), ext)) {
+                    risk[j] = true;
+                    break;
+                }
+            if (risk[j]) break;
+        }
     }
     return risk;
 }

@@ -3,6 +3,7 @@
 // list order gives: which sources an earlier file of the list may overwrite before they are read,
 // and how much pixel memory a file will take while it is worked on.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,11 @@ bool BatchNamesIdentical(const std::string& firstFile, const TBatchProcOptions& 
 bool BatchKeepsJpegExtension(const std::string& source);
 
 // For each file of the list: whether some file before it may write it, so that it is read only
-// after those files are written.
-std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options);
+// after those files are written; gives what BatchOutputMayOverwrite gives for every pair, in time
+// linear in the list. When stopped() answers true (asked every thousand files or so) the work ends
+// early and the answers are incomplete.
+std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options,
+                                     const std::function<bool()>& stopped = {});
 
 // Bytes of pixel memory a file takes while it is loaded, decoded, resampled and compressed, from the
 // picture size in its header (JPEG and BMP); a file of another format is assumed to unpack to 16

@@ -99,17 +99,29 @@ double TBatchProcess::Now() const
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void TBatchProcess::CollectFileSizes()
+bool TBatchProcess::StartupGoesOn()
+{
+    if (Terminated()) return false;
+    if (Now() - FLastStartupTick >= StartupTickSeconds) {
+        FLastStartupTick = Now();
+        FWork.ElapsedSec = int(std::clamp<double>(Round(FLastStartupTick - FStartTime), 0, INT_MAX));
+        HandOverProgress();
+    }
+    return !Terminated();
+}
+
+bool TBatchProcess::CollectFileSizes()
 {
     FFileSizes.assign(FFiles.size(), 0);
-    FFileMemory.assign(FFiles.size(), 0);
+    FFileMemory.assign(FFiles.size(), -1); // read from the file's header when it is claimed
     FTotalBytes = 0;
     for (size_t i = 0; i < FFiles.size(); ++i) {
+        if (i % 64 == 0 && !StartupGoesOn()) return false;
         const int64_t size = std::max<int64_t>(0, FileSizeOf ? FileSizeOf(FFiles[i]) : FileSizeOnDisk(FFiles[i]));
         FFileSizes[i] = size;
         FTotalBytes += size;
-        FFileMemory[i] = EstimateBatchFileMemory(FFiles[i], size);
     }
+    return true;
 }
 
 int64_t TBatchProcess::BytesDoneThrough(int index)
@@ -154,12 +166,15 @@ void TBatchProcess::Execute()
             Job.FDone.store(true);
         }
     } endHelpers{*this, helpers};
-    FStartTime = Now();
-    CollectFileSizes();
-    FAtRisk = BatchSourcesAtRisk(FFiles, Options);
+    // Start-up: sizes and the files at risk, both stopping at once when asked to, while the
+    // windows see the elapsed time go on.
+    FStartTime = FLastStartupTick = Now();
+    if (!CollectFileSizes()) return;
+    FAtRisk = BatchSourcesAtRisk(FFiles, Options, [this] { return !StartupGoesOn(); });
+    if (Terminated()) return;
     FMemoryBudget = QuarterOfRam();
     FSlots.clear();
-    for (size_t i = 0; i < FFiles.size(); ++i) FSlots.push_back(std::make_unique<TFileSlot>());
+    FSlots.resize(FFiles.size()); // each file's slot is made when a helper claims it
     FParallel = FFiles.empty() ? 0 : ChooseParallelFiles();
 
     const bool oneImage = FParallel == 1;
@@ -167,13 +182,15 @@ void TBatchProcess::Execute()
 
     std::unique_lock lock(FMutex);
     while (FCommitted < FileCount() && !Terminated()) {
-        TFileSlot& slot = *FSlots[size_t(FCommitted)];
-        if (slot.Processed) {
+        const TFileSlot* slot = FSlots[size_t(FCommitted)].get(); // none until a helper claims the file
+        if (slot && slot->Processed) {
             lock.unlock();
             const bool goOn = CommitFile(FCommitted);
             lock.lock();
             if (!goOn) break;
             FSlots[size_t(FCommitted)].reset(); // its data are written
+            FMemoryInFlight -= FFileMemory[size_t(FCommitted)];
+            --FFilesAwaitingWrite;
             ++FCommitted;
             FProgressDirty = true;
             FChanged.notify_all();
@@ -208,14 +225,25 @@ void TBatchProcess::Helper(bool carryImage)
             for (;;) {
                 if (FStopping.load() || Terminated() || FNextClaim >= FileCount()) return;
                 const int i = FNextClaim;
+                if (FFileMemory[size_t(i)] < 0) { // its header is read once, outside the lock
+                    lock.unlock();
+                    const int64_t bytes = EstimateBatchFileMemory(FFiles[size_t(i)], FFileSizes[size_t(i)]);
+                    lock.lock();
+                    FFileMemory[size_t(i)] = bytes;
+                    continue;
+                }
+                // A file's memory counts until the file is written, and helpers run only a few files
+                // ahead of the writer: what waits to be written never grows with the list.
                 const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
+                const bool near = i < FCommitted + LookAheadFiles();
                 const bool fits =
                     FMemoryInFlight == 0 || FMemoryInFlight + FFileMemory[size_t(i)] <= FMemoryBudget;
-                if (readable && fits) break;
+                if (readable && near && fits) break;
                 FChanged.wait_for(lock, std::chrono::milliseconds(50));
             }
             index = FNextClaim++;
             FMemoryInFlight += FFileMemory[size_t(index)];
+            FSlots[size_t(index)] = std::make_unique<TFileSlot>();
         }
         try {
             if (!image || !carryImage) image = newImage();
@@ -226,8 +254,8 @@ void TBatchProcess::Helper(bool carryImage)
             FSlots[size_t(index)]->Message = ExceptionText(std::current_exception());
         }
         std::lock_guard lock(FMutex);
-        FMemoryInFlight -= FFileMemory[size_t(index)];
         FSlots[size_t(index)]->Processed = true;
+        FPeakFilesAwaitingWrite = std::max(FPeakFilesAwaitingWrite, ++FFilesAwaitingWrite);
         FProgressDirty = true;
         FChanged.notify_all();
     }
@@ -336,6 +364,8 @@ void TBatchProcess::ProcessFile(int index, TJPEGImage& image, TPicture& picture,
             throw EInvalidGraphicOperation(image.EncodeError.empty() ? std::string("The image could not be compressed")
                                                                      : image.EncodeError);
         slot.Data = image.Data;
+        // The encoder's stream grows in large steps: what waits for the writer holds only its bytes.
+        slot.Data->Data->Data().shrink_to_fit();
         image.FreeBitmap();
         std::lock_guard lock(FMutex);
         FCompressMs += std::max(1.0, (Now() - t0) * 1000.0);
@@ -450,6 +480,11 @@ void TBatchProcess::SyncProgress()
             FWorkThumbReady = true;
         }
     }
+    HandOverProgress();
+}
+
+void TBatchProcess::HandOverProgress()
+{
     const bool thumbReady = FWorkThumbReady;
     try {
         Synchronize([&] {

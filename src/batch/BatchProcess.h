@@ -3,8 +3,9 @@
 // the job's compression profile, resampled when the profile asks for it, compressed and saved under
 // the name the job's naming rules give; a file that fails is logged and counted and the job goes on.
 //
-// Several files are worked on at once (up to the cores, 8 at most, fewer while the pixel memory in
-// flight would pass a quarter of the RAM), yet the outputs, the log and the names are those of one
+// Several files are worked on at once (up to the cores, 8 at most, fewer while the pixel memory of
+// the files not yet written would pass a quarter of the RAM, and never more than a few files ahead
+// of the one being written, so a long list holds no more memory than a short one), yet the outputs, the log and the names are those of one
 // file at a time in list order: results are numbered, written and logged in list order, a source
 // that an earlier file may write is read only after that file is written, and a profile with a
 // target ratio (whose search starts from the previous file's settings) runs one file at a time on
@@ -13,7 +14,9 @@
 // The job reaches the main thread only through its synchronised call: there the shared progress
 // record and thumbnail are replaced from the job's private copies and the handlers run. A stop
 // request (Terminate) starts nothing more and writes nothing more; files in flight are dropped
-// without a log entry, and no partial output remains.
+// without a log entry, and no partial output remains. Before the first file, the job reads every
+// file's size and works out which sources are at risk; a stop ends that at once too, and the
+// windows meanwhile get records without a file (FileIndex 0) whose elapsed time goes on.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -76,13 +79,18 @@ public:
     std::string ErrorLogText() const;
     // How many files the job worked on at once.
     int ParallelFiles() const { return FParallel; }
+    // The most files that were done and waited to be written at one time.
+    int PeakFilesAwaitingWrite() const { return FPeakFilesAwaitingWrite; }
+    // How far the helpers run ahead of the writer, in files.
+    int LookAheadFiles() const { return 2 * FParallel; }
 
 protected:
     void Execute() override;
 
 private:
     struct TFileSlot;
-    void CollectFileSizes();
+    bool StartupGoesOn();
+    bool CollectFileSizes();
     int64_t BytesDoneThrough(int index);
     int ChooseParallelFiles();
     void Helper(bool carryImage);
@@ -91,6 +99,7 @@ private:
     bool SaveFile(int index, const std::string& dest);
     void Report(int index, int stage, int percent);
     void SyncProgress();
+    void HandOverProgress();
     void AddLog(const std::string& line, const std::string& message);
     double Now() const;
 
@@ -105,6 +114,8 @@ private:
     std::vector<int64_t> FFileMemory;
     std::vector<bool> FAtRisk;
     int64_t FTotalBytes = 0;
+    double FLastStartupTick = 0;
+    static constexpr double StartupTickSeconds = 0.5;
     int64_t FBytesDone = 0;
     int FCachedIndex = 0;
     double FStartTime = 0;
@@ -117,6 +128,8 @@ private:
     int FCommitted = 0;
     int64_t FMemoryInFlight = 0;
     int64_t FMemoryBudget = 0;
+    int FFilesAwaitingWrite = 0;
+    int FPeakFilesAwaitingWrite = 0;
     bool FProgressDirty = false;
     double FResampleMs = 0, FCompressMs = 0;
     int FResampleCount = 0, FCompressCount = 0;

@@ -153,3 +153,30 @@ TEST(BatchParallel, RandomStopsLeaveWholeOutputs)
         EXPECT_TRUE(TempLeftovers(r).empty());
     }
 }
+
+// A writer held up by its window does not let finished files pile up: the helpers stay a few files
+// ahead of it, whatever the length of the list.
+TEST(BatchParallel, FinishedFilesWaitingForTheWriterStayFew)
+{
+    TTempFolder root;
+    const std::string r = root.Path();
+    fs::create_directories(r + "/out");
+    std::vector<std::string> files;
+    for (int i = 0; i < 60; ++i) {
+        files.push_back(r + "/s" + std::to_string(i) + ".bmp");
+        SaveBmpToFile(TestPicture(24, 16, i), files.back());
+    }
+    WriteProfile(r + "/p.qmp", 60);
+    TBatchProcOptions o;
+    o.DestFolder = r + "/out/";
+    o.ProfileFile = r + "/p.qmp";
+    int peak = 0;
+    const auto job = RunJob(files, o, 4, {}, [&peak](TBatchProcess& j) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5)); // a slow window
+        peak = j.PeakFilesAwaitingWrite();
+    });
+    EXPECT_EQ(job.ErrorCount, 0);
+    EXPECT_GE(peak, 1);
+    EXPECT_LE(peak, 8); // two files for each helper
+    EXPECT_EQ(TreeContents(r + "/out").size(), 60u);
+}

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/BmpTestFiles.h"
 #include "batch/BatchFileOrder.h"
@@ -50,6 +51,57 @@ TEST(BatchFileOrder, SourcesAnEarlierFileMayWrite)
     TBatchProcOptions o;
     o.DestFolder = d + "../s/";
     EXPECT_EQ(BatchSourcesAtRisk({d + "a.bmp", s + "b.jpg", s + "a.jpg"}, o), (std::vector<bool>{false, false, true}));
+}
+
+// The at-risk list equals the plain comparison of every pair on random lists: every prefix and suffix
+// mode, kept and replaced names, mixed extensions and letter case, own folder and another, with
+// names made from earlier ones so that real risks are among them.
+TEST(BatchFileOrder, AtRiskEqualsEveryPairCompared)
+{
+    TTempFolder scratch;
+    const std::string s = scratch.Path() + "/s/", d = scratch.Path() + "/d/";
+    std::filesystem::create_directories(s);
+    std::filesystem::create_directories(d);
+    std::mt19937 rng(7);
+    const auto pick = [&rng](const auto& list) { return list[rng() % std::size(list)]; };
+    const std::string exts[] = {".jpg", ".JPG", ".jpeg", ".JPEG", ".bmp", ".png", "", ".Jpg"};
+    const std::string texts[] = {"", "x", "_1", "12"};
+    const std::string dests[] = {"", d, d + "../s/", "/nowhere/"};
+    const std::string bases[] = {"a", "b1", "1", "a_1", "A"};
+    int risks = 0;
+    for (int round = 0; round < 150; ++round) {
+        TBatchProcOptions o;
+        o.KeepOriginalName = rng() % 4 != 0;
+        o.PrefixMode = int(rng() % 3);
+        o.SuffixMode = int(rng() % 3);
+        o.PrefixText = pick(texts);
+        o.SuffixText = pick(texts);
+        o.DestFolder = pick(dests);
+        std::vector<std::string> files, stems;
+        for (int i = 0; i < 30; ++i) {
+            std::string stem = pick(bases);
+            if (!stems.empty() && rng() % 2) { // what a naming rule makes of an earlier name
+                const auto part = [&](int mode, const std::string& text) {
+                    return mode == 1 ? text : mode == 2 ? std::to_string(rng() % 120) : std::string();
+                };
+                stem = part(o.PrefixMode, o.PrefixText) + (o.KeepOriginalName ? pick(stems) : std::string()) +
+                       part(o.SuffixMode, o.SuffixText);
+            }
+            stems.push_back(stem);
+            files.push_back((rng() % 3 ? s : d) + stem + pick(exts));
+        }
+        std::vector<bool> pairwise(files.size(), false);
+        for (size_t j = 0; j < files.size(); ++j)
+            for (size_t i = 0; i < j; ++i)
+                pairwise[j] = pairwise[j] || BatchOutputMayOverwrite(files[i], files[j], o);
+        risks += int(std::count(pairwise.begin(), pairwise.end(), true));
+        ASSERT_EQ(BatchSourcesAtRisk(files, o), pairwise) << round;
+    }
+    EXPECT_GT(risks, 200);
+    // A stop asked for ends the work.
+    int asked = 0;
+    BatchSourcesAtRisk(std::vector<std::string>(100000, s + "a.jpg"), {}, [&asked] { return ++asked > 1; });
+    EXPECT_EQ(asked, 2);
 }
 
 // Pixel memory of a file in flight: 16 bytes a pixel of the header's size, else 16 per file byte.

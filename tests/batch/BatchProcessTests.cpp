@@ -191,6 +191,7 @@ TEST_F(BatchJob, SizesPastTwoGigabytes)
     bool sawFirst = false, sawSecond = false;
     for (const auto& r : job.Records) {
         EXPECT_EQ(r.ElapsedSec, 300);
+        if (r.FileIndex == 0) continue; // the start-up's record: no estimate yet
         sawFirst = sawFirst || r.FileIndex == 1;
         sawSecond = sawSecond || r.FileIndex == 2;
         EXPECT_EQ(r.EstimatedSec, r.FileIndex == 1 ? 400 : 300) << r.FileIndex;
@@ -199,4 +200,43 @@ TEST_F(BatchJob, SizesPastTwoGigabytes)
         }
     }
     EXPECT_TRUE(sawFirst && sawSecond);
+}
+
+// A stop while the job reads its list, at the sizes or at the at-risk check: the job ends at once
+// and writes nothing, and until then the windows see the time go on without a file.
+TEST_F(BatchJob, StopDuringStartUpEndsAtOnceAndWritesNothing)
+{
+    const std::string src = Dir("src");
+    SaveBmpToFile(TestPicture(16, 16, 1), src + "a.bmp");
+    WriteProfile(src + "p.qmp", 70);
+    std::vector<std::string> files(200000, src + "a.bmp"); // one real file, named over and over
+    for (const int stopAt : {5000, 200000}) { // among the sizes; at the last size, so in the at-risk check
+        SCOPED_TRACE(stopAt);
+        TBatchProcOptions o;
+        o.ProfileFile = src + "p.qmp";
+        o.SuffixMode = 1;
+        o.SuffixText = "_out";
+        auto sizes = std::make_shared<int>(0);
+        auto clock = std::make_shared<double>(0);
+        const auto job = RunJob(files, o, 4, [&](TBatchProcess& j) {
+            j.FileSizeOf = [&j, sizes, clock, stopAt](const std::string&) {
+                *clock += 0.001; // a second for each thousand files
+                if (++*sizes == stopAt) j.Terminate();
+                return int64_t(100);
+            };
+            j.SecondsNow = [clock] { return *clock; };
+        });
+        EXPECT_TRUE(job.Done);
+        EXPECT_LT(*sizes, stopAt + 100);
+        EXPECT_FALSE(fs::exists(src + "a_out.bmp"));
+        EXPECT_TRUE(job.Log.empty());
+        ASSERT_GE(job.Records.size(), 5u);
+        int lastElapsed = -1;
+        for (const TBatchProcProgress& r : job.Records) {
+            EXPECT_EQ(r.FileIndex, 0);
+            EXPECT_GE(r.ElapsedSec, lastElapsed);
+            lastElapsed = r.ElapsedSec;
+        }
+        EXPECT_EQ(lastElapsed, stopAt / 1000);
+    }
 }

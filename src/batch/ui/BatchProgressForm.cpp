@@ -205,6 +205,10 @@ void TBatchProgressForm::UpdateBatchProgress(TBatchProcess* job)
 {
     if (!job) return;
     const TBatchProcProgress& progress = job->Progress();
+    if (progress.FileIndex == 0) { // the job is still reading its list: only the time goes on
+        ElapsedLabel->setText(QString::fromStdString(FormatDuration(progress.ElapsedSec)));
+        return;
+    }
     TotalProgressBar->setValue(progress.TotalPercent);
     FileProgressBar->setValue(progress.FilePercent);
     const TRect& r = job->ThumbRect();

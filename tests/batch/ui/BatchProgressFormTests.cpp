@@ -272,8 +272,9 @@ TEST_F(TProgressFixture, HandlerOfAClosedWindowDoesNothing)
 {
     auto* form = new TBatchProgressForm;
     auto handler = TBatchProgressForm::UpdateHandler(form);
-    handler(&Job);
-    EXPECT_EQ(form->StageLabel->text().toStdString(), "Loading...");
+    handler(&Job); // a record before the first file: the time goes on, no count of -1 files
+    EXPECT_EQ(form->ElapsedLabel->text().toStdString(), "0 sec");
+    EXPECT_EQ(form->CounterLabel->text().toStdString(), "N file(s) of XX");
     delete form;
     handler(&Job); // must not reach the freed window
 }
