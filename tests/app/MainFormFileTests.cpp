@@ -371,7 +371,17 @@ TEST_F(MainFormFileTest, AResampledPictureIsSavedThroughSaveAsBesideItsSource)
     Form->FileSaveActionExecute(); // Ctrl+S, cancelled
     QDir::setCurrent(before);
     ASSERT_EQ(Dialogs.size(), 1u);
-    EXPECT_EQ(Dialogs[0].Start.toStdString(), source);
+    EXPECT_EQ(Dialogs[0].Start.toStdString(), folder + "/LadyBird 20x15.jpg");
+    std::ofstream(folder + "/LadyBird 20x15.jpg") << "x";
+    std::filesystem::create_directory(folder + "/LadyBird 20x15 (2).jpg");
+    Form->FileSaveAsActionExecute();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), folder + "/LadyBird 20x15 (3).jpg");
+
+    NextName = Path("small.jpg");
+    ASSERT_TRUE(Form->FileSaveAsActionExecute());
+    NextName.clear();
+    Form->FileSaveAsActionExecute();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), Path("small.jpg"));
 }
 
 // Edit > Resize: the dialog's options resample the active picture into a new window; its
