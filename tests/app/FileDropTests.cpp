@@ -8,8 +8,6 @@
 #include <QMdiArea>
 #include <QMimeData>
 #include <QUrl>
-#include <algorithm>
-#include <filesystem>
 
 #include "ImageTestKit.h"
 #include "app/MainForm.h"
@@ -190,25 +188,6 @@ TEST_F(FileDropTest, AWebAddressShowsTheBoxOnceAndOpensNothing)
     ASSERT_EQ(Box.Calls().size(), 1u);
     EXPECT_EQ(Box.Calls()[0].Text, SImageNotCached);
     EXPECT_EQ(OpenNames(), std::vector<std::string>{Path("a.jpg")});
-}
-
-// Thirty folders dropped with a picture: one box names the first fifteen and counts the rest.
-TEST_F(FileDropTest, DroppedFoldersShareOneBox)
-{
-    WriteJpeg(Path("a.jpg"), 16, 16);
-    std::vector<std::string> names{Path("a.jpg")};
-    for (int i = 1; i <= 30; ++i) {
-        names.push_back(Path("folder " + std::to_string(i)));
-        std::filesystem::create_directory(names.back());
-    }
-    EXPECT_TRUE(DragOnto(Form->MdiArea->viewport(), *FileDrag(names), Qt::CopyAction).DropAccepted);
-    ASSERT_TRUE(OpensWindows(1));
-    ASSERT_EQ(Box.Calls().size(), 1u);
-    const std::string& text = Box.Calls()[0].Text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15);
-    EXPECT_NE(text.find(Path("folder 15") + "\""), std::string::npos);
-    EXPECT_EQ(text.find(Path("folder 16") + "\""), std::string::npos);
-    EXPECT_TRUE(text.ends_with("\n15 more names are not regular files either.")) << text;
 }
 
 TEST_F(FileDropTest, TheWindowTakesNoDropsOnceItGoes)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ImageTestKit.h"
@@ -55,6 +56,15 @@ TEST_F(FileQueueTest, RefusedNamesOfOneCallShareOneBox)
     EXPECT_EQ(Box.Calls()[0].Text, "Cannot open file \"" + x + "\". It is a folder, not a regular file.\n"
                                    "Cannot open file \"/dev/null\". It is a device, not a regular file.\n"
                                    "Cannot open file \"" + y + "\". It is a folder, not a regular file.");
+    // Thirty folders: the box names fifteen and counts the rest.
+    std::vector<std::string> thirty;
+    for (int i = 1; i <= 30; ++i) std::filesystem::create_directory(thirty.emplace_back(Path(std::to_string(i))));
+    QueueFiles(thirty, queue);
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    const std::string text = Box.Calls()[1].Text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15);
+    EXPECT_TRUE(text.ends_with("\"" + Path("15") + "\". It is a folder, not a regular file.\n"
+                               "15 more names are not regular files either.")) << text;
 }
 
 // Addresses are never downloaded: each one shows the not-cached box once per call, and nothing opens.
