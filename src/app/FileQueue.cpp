@@ -1,5 +1,6 @@
 #include "app/FileQueue.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -7,6 +8,7 @@
 #include "common/CommLib.h"
 #include "common/StrRes.h"
 #include "platform/FileKind.h"
+#include "platform/Format.h"
 
 namespace {
 
@@ -15,6 +17,22 @@ bool Starts5(const std::string& s, const char* prefix) { return s.compare(0, 5, 
 bool IsFile(const std::string& name)
 {
     return FileKindOf(name) == TFileKind::Regular;
+}
+
+// The most refusals one box lists by name; a longer list ends with their count, so that the box
+// stays within the screen.
+constexpr size_t KListedRefusals = 15;
+
+// One box for all the names of one call that are folders or special files, each named once.
+void ShowRefusals(const std::vector<std::string>& refusals, TWindowHandle owner)
+{
+    if (refusals.empty()) return;
+    std::string text;
+    for (size_t i = 0; i < refusals.size() && i < KListedRefusals; ++i)
+        text += (i ? "\n" : "") + refusals[i];
+    if (refusals.size() > KListedRefusals)
+        text += Format("\n%d more names are not regular files either.", int(refusals.size() - KListedRefusals));
+    ShowError(owner, text);
 }
 
 } // namespace
@@ -29,9 +47,14 @@ std::vector<std::string> CommandLineFileNames(const std::vector<std::string>& pa
         }
         std::error_code ec;
         const std::string path = p.empty() ? p : std::filesystem::absolute(p, ec).string();
-        const std::string exact = path.empty() ? path : GetExactFileName(path);
-        // A folder (which has no exact file name) keeps its name, so that the queue can say what it is.
-        names.push_back(exact.empty() && FileKindOf(path) == TFileKind::Folder ? path : exact);
+        std::string exact = path.empty() ? path : GetExactFileName(path);
+        // A folder has no exact file name: it takes its name as on disk (in whatever letter case it
+        // was given), so that the queue can say what it is.
+        if (exact.empty() && !path.empty()) {
+            const std::string onDisk = GetLongPathNameStr(path);
+            if (FileKindOf(onDisk) == TFileKind::Folder) exact = onDisk;
+        }
+        names.push_back(exact);
     }
     return names;
 }
@@ -53,6 +76,7 @@ void QueueFiles(const std::vector<std::string>& names, std::vector<std::string>&
 {
     // One box per address: a drop of the same address twice says it once.
     std::set<std::string> reported;
+    std::vector<std::string> refusals;
     const auto notCached = [&](const std::string& address) {
         if (reported.insert(address).second) ShowError(owner, SImageNotCached);
     };
@@ -73,12 +97,15 @@ void QueueFiles(const std::vector<std::string>& names, std::vector<std::string>&
                 notCached(name);
                 continue;
             }
-            if (const std::string refusal = NotRegularFileMessage(name); !refusal.empty())
-                ShowError(owner, refusal); // a folder, a pipe or a device says so at once
-            else if (IsFile(name))
+            if (const std::string refusal = NotRegularFileMessage(name); !refusal.empty()) {
+                // A folder, a pipe or a device says what it is, all of them in one box at the end.
+                if (std::find(refusals.begin(), refusals.end(), refusal) == refusals.end()) refusals.push_back(refusal);
+            } else if (IsFile(name)) {
                 queue.push_back(name);
+            }
         } catch (const std::exception&) {
             // A name that cannot be understood opens nothing.
         }
     }
+    ShowRefusals(refusals, owner);
 }

@@ -17,6 +17,7 @@
 #include "common/StrRes.h"
 #include "formats/FileFormatList.h"
 #include "formats/ui/PictureDialog.h"
+#include "platform/Format.h"
 #include "platform/SettingsStore.h"
 #include "workspace/ImageForm.h"
 
@@ -30,12 +31,30 @@ bool FileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
+// Anything (a file, a folder, a link) stands under the name.
+bool NameTaken(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// The name a resampled picture is first offered under, one no file in folder has: its source's
+// name with the new size ("LadyBird 1280x960.jpg"), numbered from 2 when that is taken
+// ("LadyBird 1280x960 (2).jpg"). Accepting it never replaces the full-size original.
+std::string FreeResampledName(const TImageForm& a, const std::string& folder)
+{
+    const std::string stem =
+        Format("%s %dx%d", ExtractFileName(a.FileInfo.FileName).c_str(), a.FileInfo.Width, a.FileInfo.Height);
+    std::string name = stem + ".jpg";
+    for (int n = 2; NameTaken(IncludeBackslash(folder) + name); ++n) name = Format("%s (%d).jpg", stem.c_str(), n);
+    return name;
+}
+
 // The name a window's result is written under by default: a JPEG source keeps its own
-// extension, any other picture gets ".jpg" (a resampled one's name has already lost its own).
+// extension, any other picture gets ".jpg".
 std::string ResultFileName(const TImageForm& a)
 {
     const std::string name = ExtractFileName(a.FileInfo.FileName);
-    if (a.Resampled) return name + ".jpg";
     return a.SourceIsJpeg() ? name : ReplaceFileExt(name, ".jpg");
 }
 
@@ -96,11 +115,12 @@ bool TMainForm::FileSaveAsActionExecute(TImageForm* window)
     d.SetRecentFolders(DialogFolders.RecentSaveDirs);
     // The dialog starts with the name that will be written, so its overwrite prompt asks about the
     // real file (photo.jpg for photo.bmp), and adds ".jpg" to a name typed without extension.
-    // A resampled picture without a file of its own starts beside the picture it was made from.
-    std::string folder =
-        a->Resampled && !a->HasFileName ? ExtractFilePath(a->FileInfo.FileName) : std::string();
+    // A resampled picture without a file of its own starts beside the picture it was made from,
+    // under a name no file there has yet.
+    const bool resampled = a->Resampled && !a->HasFileName;
+    std::string folder = resampled ? ExtractFilePath(a->FileInfo.FileName) : std::string();
     if (folder.empty()) folder = DialogFolders.SaveDir;
-    d.SetFileName(IncludeBackslash(folder) + ResultFileName(*a));
+    d.SetFileName(IncludeBackslash(folder) + (resampled ? FreeResampledName(*a, folder) : ResultFileName(*a)));
     const bool accepted = RunPictureDialog(d);
     const std::string file = accepted ? d.FileName() : std::string();
     RememberDialogFolder(DialogFolders, TPictureDialog::Save, DialogFolder(d));

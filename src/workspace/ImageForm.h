@@ -187,7 +187,7 @@ public:
     float ComprRatio = 0;
     bool HasFileName = false;
     // The source is a resampled copy of the picture FileInfo names (folder included, extension
-    // dropped): Save As starts in that folder.
+    // dropped) and has not been saved under a name of its own yet: Save As starts in that folder.
     bool Resampled = false;
     bool LumChromSync = false, SLumChromSync = false;
     bool SelectionsHidden = false;

@@ -108,8 +108,13 @@ bool TImageForm::SaveResult(const std::string& fileName, bool copyOnly, std::str
         OverwriteConfirmed = true;
         if (copyOnly) return true;
         Saved = true;
-        // The whole name: a name cut short would send the next save to another file.
-        if (!fileName.empty()) FileInfo.FileName = target;
+        // The whole name: a name cut short would send the next save to another file. From here on
+        // the window belongs to that file, a resampled picture too (its name is no longer the
+        // source's without extension).
+        if (!fileName.empty()) {
+            FileInfo.FileName = target;
+            Resampled = false;
+        }
         HasFileName = true;
         UpdateCaption();
         return true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ImageTestKit.h"
@@ -35,10 +36,35 @@ TEST_F(FileQueueTest, OnlyExistingFilesAreQueuedInOrderAndABadNameDoesNotStopThe
                 "http://example.invalid/p.jpg", c},
                queue);
     EXPECT_EQ(queue, (std::vector<std::string>{"/already/queued.jpg", a, c}));
-    ASSERT_EQ(Box.Calls().size(), 2u); // the folder, and the address that is not in a cache
-    EXPECT_EQ(Box.Calls()[0].Text,
+    ASSERT_EQ(Box.Calls().size(), 2u); // the address that is not in a cache, then the folder
+    EXPECT_NE(Box.Calls()[0].Text.find("not cached"), std::string::npos);
+    EXPECT_EQ(Box.Calls()[1].Text,
               "Cannot open file \"" + folder + "\". It is a folder, not a regular file.");
-    EXPECT_NE(Box.Calls()[1].Text.find("not cached"), std::string::npos);
+}
+
+// The folders and special files of one call are told about in one box, each name once.
+TEST_F(FileQueueTest, RefusedNamesOfOneCallShareOneBox)
+{
+    const std::string x = Path("x"), y = Path("y"), file = Path("f.jpg");
+    std::filesystem::create_directory(x);
+    std::filesystem::create_directory(y);
+    std::ofstream(file) << "x";
+    std::vector<std::string> queue;
+    QueueFiles({x, "/dev/null", file, "file://" + x, y}, queue);
+    EXPECT_EQ(queue, std::vector<std::string>{file});
+    ASSERT_EQ(Box.Calls().size(), 1u);
+    EXPECT_EQ(Box.Calls()[0].Text, "Cannot open file \"" + x + "\". It is a folder, not a regular file.\n"
+                                   "Cannot open file \"/dev/null\". It is a device, not a regular file.\n"
+                                   "Cannot open file \"" + y + "\". It is a folder, not a regular file.");
+    // Thirty folders: the box names fifteen and counts the rest.
+    std::vector<std::string> thirty;
+    for (int i = 1; i <= 30; ++i) std::filesystem::create_directory(thirty.emplace_back(Path(std::to_string(i))));
+    QueueFiles(thirty, queue);
+    ASSERT_EQ(Box.Calls().size(), 2u);
+    const std::string text = Box.Calls()[1].Text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15);
+    EXPECT_TRUE(text.ends_with("\"" + Path("15") + "\". It is a folder, not a regular file.\n"
+                               "15 more names are not regular files either.")) << text;
 }
 
 // Addresses are never downloaded: each one shows the not-cached box once per call, and nothing opens.
@@ -79,10 +105,11 @@ TEST_F(FileQueueTest, CommandLineNamesAreAbsoluteWithTheCaseOnDisk)
     auto old = std::filesystem::current_path();
     std::filesystem::current_path(Dir.path().toStdString());
     auto names = CommandLineFileNames({"photo.jpg", "file:///x%20y.jpg", "http:/a", "gone.jpg", "https://h/p.jpg"});
-    auto folders = CommandLineFileNames({"Folder", "folder"}); // a folder keeps its name to be told about
+    // A folder, in any letter case, is named as on disk to be told about.
+    auto folders = CommandLineFileNames({"Folder", "folder", "FOLDER/"});
     std::filesystem::current_path(old);
     EXPECT_EQ(names, (std::vector<std::string>{Path("Photo.JPG"), "file:///x%20y.jpg", "http:/a", "", "https://h/p.jpg"}));
-    EXPECT_EQ(folders, (std::vector<std::string>{Path("Folder"), ""}));
+    EXPECT_EQ(folders, (std::vector<std::string>{Path("Folder"), Path("Folder"), Path("Folder/")}));
 }
 
 } // namespace

@@ -341,16 +341,15 @@ TEST_F(MainFormFileTest, PipesAndFoldersSayWhatTheyAreAtOnce)
     };
     Start();
     Form->ReceiveInstanceCommand({pipe, "file://" + folder, "/dev/null"});
-    std::vector<std::string> texts;
-    for (const auto& call : Box.Calls())
-        texts.push_back(call.Text);
-    EXPECT_EQ(texts, (std::vector<std::string>{refused(pipe, "a named pipe"), refused(folder, "a folder"),
-                                               refused("/dev/null", "a device")}));
+    ASSERT_EQ(Box.Calls().size(), 1u); // one box for the whole hand-over
+    EXPECT_EQ(Box.Calls()[0].Text, refused(pipe, "a named pipe") + "\n" + refused(folder, "a folder") + "\n" +
+                                       refused("/dev/null", "a device"));
     EXPECT_TRUE(PumpUntil([&] { return Form->ImageWindows().empty() && Form->FileQueue.empty(); }));
 }
 
 // A picture its profile resampled is a new picture named in its source's folder: Save, with the
-// program started in that folder, asks for a name there instead of replacing the source.
+// program started in that folder, asks for a name there that no file has (never the source's).
+// Once saved, the window belongs to the file written.
 TEST_F(MainFormFileTest, AResampledPictureIsSavedThroughSaveAsBesideItsSource)
 {
     Start();
@@ -372,7 +371,17 @@ TEST_F(MainFormFileTest, AResampledPictureIsSavedThroughSaveAsBesideItsSource)
     Form->FileSaveActionExecute(); // Ctrl+S, cancelled
     QDir::setCurrent(before);
     ASSERT_EQ(Dialogs.size(), 1u);
-    EXPECT_EQ(Dialogs[0].Start.toStdString(), source);
+    EXPECT_EQ(Dialogs[0].Start.toStdString(), folder + "/LadyBird 20x15.jpg");
+    std::ofstream(folder + "/LadyBird 20x15.jpg") << "x";
+    std::filesystem::create_directory(folder + "/LadyBird 20x15 (2).jpg");
+    Form->FileSaveAsActionExecute();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), folder + "/LadyBird 20x15 (3).jpg");
+
+    NextName = Path("small.jpg");
+    ASSERT_TRUE(Form->FileSaveAsActionExecute());
+    NextName.clear();
+    Form->FileSaveAsActionExecute();
+    EXPECT_EQ(Dialogs.back().Start.toStdString(), Path("small.jpg"));
 }
 
 // Edit > Resize: the dialog's options resample the active picture into a new window; its
