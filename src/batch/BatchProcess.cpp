@@ -116,7 +116,7 @@ bool TBatchProcess::CollectFileSizes()
     FFileMemory.assign(FFiles.size(), -1); // read from the file's header when it is claimed
     FTotalBytes = 0;
     for (size_t i = 0; i < FFiles.size(); ++i) {
-        if (i % 64 == 0 && !StartupGoesOn()) return false;
+        if (!StartupGoesOn()) return false; // a size may take long on a network share
         const int64_t size = std::max<int64_t>(0, FileSizeOf ? FileSizeOf(FFiles[i]) : FileSizeOnDisk(FFiles[i]));
         FFileSizes[i] = size;
         FTotalBytes += size;
