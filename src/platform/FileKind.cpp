@@ -1,5 +1,6 @@
 #include "platform/FileKind.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,20 +54,28 @@ std::string NotRegularTargetMessage(const std::string& fileName)
     return Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str());
 }
 
-int OpenRegularFile(const std::string& fileName, int accessMode, std::string& message)
+int OpenRegularFile(const std::string& fileName, int flags, std::string& message)
 {
     // Asked before the open, so that no device is opened at all (some act on being opened), and
     // again of the open file, in case the name changed meanwhile.
-    message = NotRegularFileMessage(fileName);
+    const bool create = (flags & O_CREAT) != 0;
+    message = create ? NotRegularTargetMessage(fileName) : NotRegularFileMessage(fileName);
     if (!message.empty()) return -1;
-    const int fd = ::open(fileName.c_str(), accessMode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(fileName.c_str(), (flags & ~O_TRUNC) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return -1;
     struct stat st
     {
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        message = MessageFor(fileName, st.st_mode ? KindOfMode(st.st_mode) : TFileKind::Other);
+        message = create ? Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str())
+                         : MessageFor(fileName, st.st_mode ? KindOfMode(st.st_mode) : TFileKind::Other);
         ::close(fd);
+        return -1;
+    }
+    if ((flags & O_TRUNC) && ::ftruncate(fd, 0) != 0) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
         return -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
