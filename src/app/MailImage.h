@@ -68,8 +68,9 @@ std::vector<std::string> MailImage(const TMailJob& job);
 std::string NewCopyFolder(const std::string& prefix);
 
 // Opens the address through the launcher. A failure, found at once or when the handler has ended
-// within the launcher's ExitReportMs, shows a warning: the lead line when there is one, "Cannot open " with the address (a file's as
-// its path) and the likely reason. A box that comes later has no owner: the window may be gone.
+// within the launcher's ExitReportMs, shows a warning: the lead line when there is one, "Cannot
+// open " with the address (a file's as its path) and the likely reason. A box that comes later has
+// no owner: the window may be gone.
 void OpenAddress(TWindowHandle owner, const std::string& url, const std::string& lead = std::string());
 
 // The "mailto:" address: subject and the quoted body, both percent-encoded.

@@ -31,6 +31,11 @@ std::string MessageFor(const std::string& fileName, TFileKind kind)
                 : Format("Cannot open file \"%s\". It is not a regular file.", fileName.c_str());
 }
 
+std::string CreateRefusal(const std::string& fileName)
+{
+    return Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str());
+}
+
 } // namespace
 
 TFileKind FileKindOf(const std::string& fileName)
@@ -50,8 +55,7 @@ std::string NotRegularFileMessage(const std::string& fileName)
 std::string NotRegularTargetMessage(const std::string& fileName)
 {
     const TFileKind kind = FileKindOf(fileName);
-    if (kind == TFileKind::Regular || kind == TFileKind::Missing) return std::string();
-    return Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str());
+    return kind == TFileKind::Regular || kind == TFileKind::Missing ? std::string() : CreateRefusal(fileName);
 }
 
 int OpenRegularFile(const std::string& fileName, int flags, std::string& message)
@@ -67,7 +71,7 @@ int OpenRegularFile(const std::string& fileName, int flags, std::string& message
     {
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        message = create ? Format("Cannot create file \"%s\". It is not a regular file.", fileName.c_str())
+        message = create ? CreateRefusal(fileName)
                          : MessageFor(fileName, st.st_mode ? KindOfMode(st.st_mode) : TFileKind::Other);
         ::close(fd);
         return -1;
