@@ -24,7 +24,7 @@ folder_of() {
 bad=0
 while IFS= read -r -d '' file; do
     rel=${file#"$src"/}
-    [[ $rel == */* ]] || continue # src/empty.cpp
+    [[ $rel == */* ]] || continue # a file right under src/ belongs to no folder
     folder_of "$rel"
     from=$folder
     if [[ -z ${rank[$from]+set} ]]; then

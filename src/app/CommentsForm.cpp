@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "controls/DialogButtons.h"
-#include "controls/HelpWindow.h"
 #include "codec/CommentLimit.h"
 #include "common/CommLib.h"
+#include "common/HelpTopics.h"
 
 TCommentsForm::TCommentsForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {

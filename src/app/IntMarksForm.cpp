@@ -8,8 +8,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "common/HelpTopics.h"
 #include "controls/DialogButtons.h"
-#include "controls/HelpWindow.h"
 
 TIntMarksForm::TIntMarksForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -34,21 +35,28 @@ bool FileExists(const std::string& path)
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-// Watches a started child until it ends, then reports its exit code. The watch stops with the
-// application; the child goes on.
-void WatchChild(pid_t pid, std::function<void(int)> onExit)
+// Watches a started child until it ends, then reports its exit code unless it was seen running
+// reportMs after its start: a main thread held for a while still reports an exit that came at once.
+// The watch stops with the application; the child goes on.
+void WatchChild(pid_t pid, int reportMs, std::function<void(int)> onExit)
 {
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, pid, onExit] {
+    QElapsedTimer started;
+    started.start();
+    auto poll = [timer, pid, onExit, started, reportMs, late = false]() mutable {
         int status = 0;
         const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == 0) return;
+        if (r == 0) {
+            late = late || started.elapsed() >= reportMs;
+            return;
+        }
         timer->stop();
         timer->deleteLater();
-        if (!onExit) return;
+        if (!onExit || late) return;
         if (r < 0) onExit(-1);
         else onExit(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    });
+    };
+    QObject::connect(timer, &QTimer::timeout, timer, poll);
     timer->start(KExitPollMs);
 }
 
@@ -125,7 +133,7 @@ bool TMailLauncher::StartProcess(const std::string& program, const std::vector<s
     const int rc = posix_spawn(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) return false;
-    WatchChild(pid, std::move(onExit));
+    WatchChild(pid, ExitReportMs, std::move(onExit));
     return true;
 }
 
@@ -182,7 +190,8 @@ std::vector<std::string> MailImage(const TMailJob& job)
         const std::string copy = SaveMailCopy(job, made);
         if (copy.empty()) break;
         const std::string note = std::string(SMailNoteText) + SMakerWebAddress;
-        // The composer may report long after this window has gone: its box has no owner.
+        // The composer reports a few seconds later at most; this window may be gone by then, so
+        // its box has no owner.
         const bool started = launcher.StartProcess(
             composer, {"--utf8", "--subject", job.Name, "--body", note, "--attach", copy},
             [](int exitCode) {

@@ -26,15 +26,21 @@ public:
     // The program's full path found on PATH; empty when there is none.
     virtual std::string FindProgram(const std::string& name);
     // Starts the program without waiting for it and without tying it to this process: closing the
-    // program does not end it. When it has ended, onExit runs on the main thread with its exit code
-    // (-1 when it died of a signal). False when it could not be started.
+    // program does not end it. When it ends within ExitReportMs of its start, onExit runs on the
+    // main thread with its exit code (-1 when it died of a signal); a later end is not reported.
+    // False when it could not be started.
     virtual bool StartProcess(const std::string& program, const std::vector<std::string>& args,
                               std::function<void(int exitCode)> onExit);
     // Opens the address (or a file's "file:" address) with the desktop's handler: the "xdg-open"
-    // program when there is one, watched until it ends, else Qt's own way. False when that failed
-    // at once; onFailed runs later on the main thread when the handler ends with a failure (no
-    // program for the address, or one that could not open it).
+    // program when there is one, else Qt's own way. False when that failed at once; onFailed runs
+    // later on the main thread when the handler ends with a failure within ExitReportMs (no program
+    // for the address, or one that could not open it).
     virtual bool OpenUrl(const std::string& url, std::function<void()> onFailed);
+
+    // How long a started program's exit answers for the start. The opener and the mail composer
+    // fail at once when nothing can do what was asked; where they run a browser or mail program in
+    // the foreground, that program's exit hours later says nothing about the start.
+    int ExitReportMs = 5000;
 };
 
 // The launcher in use (never nullptr); SetMailLauncher(nullptr) restores the desktop one and
@@ -61,9 +67,10 @@ std::vector<std::string> MailImage(const TMailJob& job);
 // result under its plain name. Raises EFCreateError when it cannot be made.
 std::string NewCopyFolder(const std::string& prefix);
 
-// Opens the address through the launcher. A failure, found at once or when the handler has ended,
-// shows a warning: the lead line when there is one, "Cannot open " with the address (a file's as
-// its path) and the likely reason. A box that comes later has no owner: the window may be gone.
+// Opens the address through the launcher. A failure, found at once or when the handler has ended
+// within the launcher's ExitReportMs, shows a warning: the lead line when there is one, "Cannot
+// open " with the address (a file's as its path) and the likely reason. A box that comes later has
+// no owner: the window may be gone.
 void OpenAddress(TWindowHandle owner, const std::string& url, const std::string& lead = std::string());
 
 // The "mailto:" address: subject and the quoted body, both percent-encoded.

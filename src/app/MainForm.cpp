@@ -44,6 +44,24 @@ TMainForm* MainForm = nullptr;
 namespace {
 
 std::atomic<bool> gSessionEndRequested{false};
+std::atomic<bool> gEndSignalled{false}; // an end signal came; never cleared
+
+// The first end signal asks for the session's end at the next idle pass, which cleans up as a
+// normal exit does. That pass can be held (a box opened from the idle pass runs until it is
+// answered), so a second end signal of any kind ends the program at once, as the signal's own
+// default does.
+void EndSignalHandler(int sig)
+{
+    if (!gEndSignalled.exchange(true)) {
+        TMainForm::RequestSessionEnd();
+        return;
+    }
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(sig, &byDefault, nullptr);
+    raise(sig); // delivered as this handler returns
+}
 
 constexpr int KTimerInterval = 100; // ms between the timer's firings
 constexpr int KIdleInterval = 30;   // ms between idle passes
@@ -447,10 +465,9 @@ void TMainForm::RequestSessionEnd() { gSessionEndRequested.store(true); }
 
 void TMainForm::InstallEndSignals()
 {
-    // The handler only sets the flag that the next idle pass reads.
     static_assert(std::atomic<bool>::is_always_lock_free);
     struct sigaction action = {};
-    action.sa_handler = [](int) { RequestSessionEnd(); };
+    action.sa_handler = EndSignalHandler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {

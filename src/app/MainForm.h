@@ -187,9 +187,9 @@ public:
     // call from a signal handler (the system's request to terminate).
     static void RequestSessionEnd();
     // The system's request to terminate, a terminal's interrupt and hang-up (SIGTERM, SIGINT,
-    // SIGHUP) request the session's end, so the program ends as on a normal exit. An interrupt or
-    // hang-up that the program was started to ignore (nohup, a script's background job) stays
-    // ignored.
+    // SIGHUP) request the session's end, so the program ends as on a normal exit. A second one ends
+    // it at once (its temporary folder stays). An interrupt or hang-up that the program was started
+    // to ignore (nohup, a script's background job) stays ignored.
     static void InstallEndSignals();
 
     // ---- actions (object names as the command names) ----

@@ -13,8 +13,8 @@
 #include "controls/ToolbarButton.h"
 
 #include "app/CommandPictures.h"
-#include "controls/HelpWindow.h"
 #include "app/MainForm.h"
+#include "common/HelpTopics.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
 #include "workspace/WindowCommandMath.h"

@@ -13,6 +13,7 @@
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
 #include "app/MainForm.h"
+#include "common/HelpTopics.h"
 #include "common/StrRes.h"
 #include "controls/Toolbar.h"
 #include "workspace/ImageForm.h"

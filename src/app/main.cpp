@@ -6,8 +6,8 @@
 
 #include "app/AboutBox.h"
 #include "app/EngineSetup.h"
-#include "controls/HelpWindow.h"
 #include "app/MainForm.h"
+#include "app/ProgramHelp.h"
 #include "app/QtMainThreadInvoker.h"
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         }
         TMainForm mainForm(params);
         mainForm.Splash = splash;
-        mainForm.OnHelp = [&mainForm](int topic) { ShowHelpTopic(&mainForm, topic); };
+        mainForm.OnHelp = [&mainForm](int topic) { ShowProgramHelp(&mainForm, topic); };
         // Scanners: SANE devices served as sources, with the program's dialogs; the default source
         // is kept with the other settings.
         TQtTwainWindowHost scannerWindows;

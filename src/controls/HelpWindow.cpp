@@ -8,73 +8,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-// The pages live in a library: their resource must be registered before the first use.
-static void InitHelpResource()
-{
-    Q_INIT_RESOURCE(help);
-}
-
-QString HelpPageFor(int topic)
-{
-    const char* page = "contents.html";
-    switch (topic) {
-    case htIndex:
-        page = "index.html";
-        break;
-    case htToolbars:
-        page = "toolbars.html";
-        break;
-    case htResolution:
-        page = "resolution.html";
-        break;
-    case htComments:
-        page = "comments.html";
-        break;
-    case htIntegrityMarks:
-        page = "intmarks.html";
-        break;
-    case htPreferences:
-        page = "preferences.html";
-        break;
-    case htProfiles:
-        page = "profiles.html";
-        break;
-    case htPictureDialogs:
-        page = "picturedialogs.html";
-        break;
-    case htBatchOptions:
-        page = "batch.html";
-        break;
-    case htHelpOffer:
-        page = "faq.html";
-        break;
-    case htCompressionLevels:
-        page = "levels.html";
-        break;
-    case htHoldAndKeep:
-        page = "holdkeep.html";
-        break;
-    case htEqualizer:
-        page = "equalizer.html";
-        break;
-    case htPrefilters:
-        page = "prefilters.html";
-        break;
-    case htSelectiveCompression:
-        page = "selective.html";
-        break;
-    case htImageWindows:
-        page = "imagewindows.html";
-        break;
-    case htStatusBars:
-        page = "statusbars.html";
-        break;
-    default:
-        break;
-    }
-    return QString("qrc:/help/") + page;
-}
-
 namespace {
 const char* const KTopicProperty = "helpTopic";
 }
@@ -90,7 +23,7 @@ int HelpTopicOf(const QWidget* widget)
         const QVariant topic = w->property(KTopicProperty);
         if (topic.isValid()) return topic.toInt();
     }
-    return htContents;
+    return 0;
 }
 
 int ContextHelpTopic()
@@ -99,12 +32,10 @@ int ContextHelpTopic()
     return HelpTopicOf(QApplication::focusWidget());
 }
 
-THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
+THelpWindow::THelpWindow(QWidget* owner, THelpBook book) : QWidget(owner, Qt::Window), FBook(std::move(book))
 {
-    static bool registered = (InitHelpResource(), true);
-    (void)registered;
     setObjectName("HelpWindow");
-    setWindowTitle("Quillmark Help");
+    setWindowTitle(FBook.Title);
     resize(620, 520);
     auto* buttons = new QHBoxLayout;
     auto button = [&](QToolButton*& b, const char* name, const char* text) {
@@ -129,14 +60,12 @@ THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     ForwardBtn->setEnabled(false);
     connect(BackBtn, &QToolButton::clicked, Browser, &QTextBrowser::backward);
     connect(ForwardBtn, &QToolButton::clicked, Browser, &QTextBrowser::forward);
-    connect(ContentsBtn, &QToolButton::clicked, this,
-            [this] { Browser->setSource(QUrl(HelpPageFor(htContents))); });
-    connect(IndexBtn, &QToolButton::clicked, this,
-            [this] { Browser->setSource(QUrl(HelpPageFor(htIndex))); });
+    connect(ContentsBtn, &QToolButton::clicked, this, [this] { Browser->setSource(FBook.Contents); });
+    connect(IndexBtn, &QToolButton::clicked, this, [this] { Browser->setSource(FBook.Index); });
     connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::forwardAvailable, ForwardBtn, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle("Quillmark Help - " + Browser->documentTitle()); });
+            [this] { setWindowTitle(FBook.Title + " - " + Browser->documentTitle()); });
     // Closes when the main window closes.
     if (owner) owner->installEventFilter(this);
 }
@@ -150,7 +79,7 @@ bool THelpWindow::eventFilter(QObject* watched, QEvent* event)
 
 void THelpWindow::ShowTopic(int topic)
 {
-    Browser->setSource(QUrl(HelpPageFor(topic)));
+    Browser->setSource(FBook.PageFor ? FBook.PageFor(topic) : FBook.Contents);
     // Qt refuses input to other windows under a modal dialog: asked from one, help is modal itself.
     QWidget* modal = QApplication::activeModalWidget();
     const Qt::WindowModality wanted = modal && modal != this ? Qt::ApplicationModal : Qt::NonModal;
@@ -169,10 +98,10 @@ void THelpWindow::ShowTopic(int topic)
     activateWindow();
 }
 
-THelpWindow* ShowHelpTopic(QWidget* owner, int topic)
+THelpWindow* ShowHelpTopic(QWidget* owner, const THelpBook& book, int topic)
 {
     auto* window = owner ? owner->findChild<THelpWindow*>("HelpWindow", Qt::FindDirectChildrenOnly) : nullptr;
-    if (!window) window = new THelpWindow(owner);
+    if (!window) window = new THelpWindow(owner, book);
     window->ShowTopic(topic);
     return window;
 }

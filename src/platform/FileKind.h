@@ -27,7 +27,9 @@ std::string NotRegularFileMessage(const std::string& fileName);
 std::string NotRegularTargetMessage(const std::string& fileName);
 
 // Opens a regular file without ever waiting: the name is opened without blocking and the open
-// file's own kind is checked. accessMode is O_RDONLY, O_WRONLY or O_RDWR. Returns the descriptor
-// (blocking reads and writes, close-on-exec), or -1 with errno set by the open (message empty), or
-// -1 with message set when the name is not a regular file.
-int OpenRegularFile(const std::string& fileName, int accessMode, std::string& message);
+// file's own kind is checked. flags is O_RDONLY, O_WRONLY or O_RDWR, to which O_CREAT (a missing
+// file is made, mode 0666 less the umask) and O_TRUNC may be added; the file is emptied only once it
+// is known to be regular. Returns the descriptor (blocking reads and writes, close-on-exec), or -1
+// with errno set by the system (message empty), or -1 with message set when the name is not a
+// regular file: NotRegularTargetMessage's text with O_CREAT, else NotRegularFileMessage's.
+int OpenRegularFile(const std::string& fileName, int flags, std::string& message);

@@ -118,18 +118,17 @@ void TMemoryStream::SaveToFile(const std::string& fileName)
 
 TFileStream::TFileStream(const std::string& fileName, unsigned mode) : FFileName(fileName)
 {
+    // Only a regular file is opened, read or written, and without waiting: a named pipe or a device
+    // could hold the caller for good, or take what was meant for a file.
+    std::string refusal;
     if ((mode & fmCreate) == fmCreate) {
-        if (const std::string refusal = NotRegularTargetMessage(fileName); !refusal.empty())
-            throw EFCreateError(refusal);
-        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        FHandle = OpenRegularFile(fileName, O_RDWR | O_CREAT | O_TRUNC, refusal);
+        if (!refusal.empty()) throw EFCreateError(refusal);
         if (FHandle < 0)
             throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
         return;
     }
     int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-    // Only a regular file is opened, and without waiting: a named pipe or a device could hold the
-    // caller for good.
-    std::string refusal;
     FHandle = OpenRegularFile(fileName, flags, refusal);
     if (!refusal.empty()) throw EFOpenError(refusal);
     if (FHandle < 0)

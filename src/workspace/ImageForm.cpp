@@ -10,6 +10,7 @@
 
 #include "codec/JPEGProfile.h"
 #include "common/CommLib.h"
+#include "common/HelpTopics.h"
 #include "common/StrRes.h"
 #include "controls/ClipboardBitmap.h"
 #include "controls/EnhScrollBox.h"

@@ -19,6 +19,7 @@
 #include "MainFormTestKit.h"
 #include "app/ParamWidgets.h"
 #include "controls/EnhScrollBox.h"
+#include "app/ProgramHelp.h"
 #include "controls/HelpWindow.h"
 #include "controls/Toolbar.h"
 
@@ -80,7 +81,7 @@ TEST_F(ContextHelpTest, F1OverAPanelOpensItsPage)
 TEST(HelpPages, EveryLinkAndEveryTopicLeadsToAPage)
 {
     EnsureGuiTestApp();
-    THelpWindow window(nullptr);      // registers the pages
+    THelpWindow window(nullptr, ProgramHelpBook()); // the pages are ready
     std::map<QString, QString> pages; // name, text
     for (QDirIterator it(":/help"); it.hasNext();) {
         QFile file(it.next());

@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <QUrlQuery>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -247,6 +248,41 @@ TEST_F(MailImageTest, AnAddressNothingOpensIsReported)
     std::filesystem::remove(bin + "/xdg-open");
     OpenAddress(nullptr, "mailto:");
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{NothingOpens("/tmp/a b.eml"), NothingOpens("mailto:")}));
+    setenv("PATH", oldPath.c_str(), 1);
+}
+
+// The opener or the composer running on, as it does when it starts a browser or mail program in the
+// foreground: its failure once the report time has gone says nothing about the start and shows no box.
+TEST_F(MailImageTest, AFailureAfterTheReportTimeShowsNothing)
+{
+    TMailLauncher launcher;
+    launcher.ExitReportMs = 200;
+    SetMailLauncher(&launcher);
+    const std::string bin = Path("bin"), pidFile = Path("pid"), go = Path("go");
+    std::filesystem::create_directories(bin);
+    for (const char* name : {"xdg-open", "xdg-email"}) {
+        std::ofstream(bin + "/" + name) << "#!/bin/sh\necho $$ > '" << pidFile << ".part'\nmv '" << pidFile
+                                        << ".part' '" << pidFile << "'\nwhile [ ! -e '" << go
+                                        << "' ]; do sleep 0.05; done\nexit 3\n";
+        std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
+    }
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
+    const std::function<void()> starts[] = {
+        [] { OpenAddress(nullptr, "https://www.example.com/quillmark/"); },
+        [this] { Mail(Job(0)); },
+    };
+    for (const auto& start : starts) {
+        std::filesystem::remove(pidFile);
+        std::filesystem::remove(go);
+        start();
+        ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(pidFile); }, 10000));
+        const pid_t pid = std::stoi(ReadAll(pidFile));
+        PumpUntil([] { return false; }, 600); // seen running after the report time
+        std::ofstream(go) << "";
+        EXPECT_TRUE(PumpUntil([&] { return ::kill(pid, 0) != 0; }, 10000)); // its exit has been seen
+        EXPECT_TRUE(BoxTexts().empty());
+    }
     setenv("PATH", oldPath.c_str(), 1);
 }
 

@@ -19,6 +19,7 @@
 #include "MainFormTestKit.h"
 #include "RecordingLauncher.h"
 #include "app/CommentsForm.h"
+#include "app/ProgramHelp.h"
 #include "controls/HelpWindow.h"
 #include "app/IntMarksForm.h"
 #include "app/MailImage.h"
@@ -521,7 +522,7 @@ namespace {
 
 TEST_F(MainFormCommandsTest, TheHelpWindowClosesWithTheMainWindow)
 {
-    Form->OnHelp = [this](int topic) { ShowHelpTopic(Form.get(), topic); };
+    Form->OnHelp = [this](int topic) { ShowProgramHelp(Form.get(), topic); };
     Form->HelpContentsAction->trigger();
     auto* help = Form->findChild<THelpWindow*>();
     ASSERT_TRUE(help);

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <future>
 
 #include "ImageTestKit.h"
@@ -129,35 +130,58 @@ TEST_F(MainFormTest, SessionEndAsksNothingStopsTheRunningWorkAndStillSavesTheSet
 }
 
 // The end signals end the program as a session's end does: it leaves its event loop, exits normally
-// and its private temporary folder goes. An interrupt ignored from the start stays ignored. A stand-in
-// host makes the main window and the folder as the program does.
+// and its private temporary folder goes. An interrupt ignored from the start stays ignored. While a
+// box opened from the idle pass holds the first signal, a second one, of any kind, ends the program
+// at once. A stand-in host makes the main window and the folder as the program does.
 TEST_F(MainFormTest, EndSignalsEndTheProgramAndItsTemporaryFolderGoes)
 {
+    std::ofstream(Path("broken.jpg")) << "not a picture"; // its load failure shows a box
     const struct
     {
         int Signal;
         bool IgnoredAtStart;
-    } cases[] = {{SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGINT, true}};
+        std::string Open;
+        int Second;
+    } cases[] = {{SIGTERM, false, "", 0},
+                 {SIGINT, false, "", 0},
+                 {SIGHUP, false, "", 0},
+                 {SIGINT, true, "", 0},
+                 {SIGTERM, false, Path("broken.jpg"), SIGINT}};
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", Dir.path()); // the runs' folders are made there, the settings too
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : ""));
+        SCOPED_TRACE(std::string(strsignal(c.Signal)) + (c.IgnoredAtStart ? ", ignored at start" : "") +
+                     (c.Second ? std::string(", then ") + strsignal(c.Second) : ""));
         QProcess host;
         host.setProcessEnvironment(env);
         // An ignored signal stays ignored over exec.
         const auto previous = c.IgnoredAtStart ? std::signal(c.Signal, SIG_IGN) : SIG_ERR;
-        host.start(QM_END_SIGNAL_HOST, {Dir.path()});
+        QStringList args = {Dir.path()};
+        if (!c.Open.empty()) args << QString::fromStdString(c.Open);
+        host.start(QM_END_SIGNAL_HOST, args);
         if (c.IgnoredAtStart) std::signal(c.Signal, previous);
         ASSERT_TRUE(host.waitForStarted(30000));
-        while (!host.canReadLine() && host.waitForReadyRead(30000))
-            continue;
-        const std::string folder = host.readLine().trimmed().toStdString(); // made once the window is up
+        const auto readLine = [&host] {
+            while (!host.canReadLine() && host.waitForReadyRead(30000))
+                continue;
+            return host.readLine().trimmed().toStdString();
+        };
+        const std::string folder = readLine(); // made once the window is up
         EXPECT_TRUE(!folder.empty() && std::filesystem::is_directory(folder)) << folder;
+        if (!c.Open.empty()) ASSERT_EQ(readLine(), "box");
 
         ::kill(pid_t(host.processId()), c.Signal);
         if (c.IgnoredAtStart) {
             EXPECT_FALSE(host.waitForFinished(500));
             ::kill(pid_t(host.processId()), SIGTERM);
+        }
+        if (c.Second) {
+            EXPECT_FALSE(host.waitForFinished(500)); // the box holds the first
+            ::kill(pid_t(host.processId()), c.Second);
+            ASSERT_TRUE(host.waitForFinished(30000));
+            EXPECT_EQ(std::tuple(host.exitStatus(), host.exitCode()), std::tuple(QProcess::CrashExit, c.Second));
+            std::filesystem::remove_all(folder); // ended at once: the folder stays
+            continue;
         }
         ASSERT_TRUE(host.waitForFinished(30000));
         EXPECT_EQ(std::tuple(host.exitStatus(), host.exitCode()), std::tuple(QProcess::NormalExit, 0));

@@ -21,6 +21,7 @@
 #include "app/MainForm.h"
 #include "app/QtSettingsStore.h"
 #include "app/CommentsForm.h"
+#include "app/ProgramHelp.h"
 #include "controls/HelpWindow.h"
 #include "app/InfoForm.h"
 #include "app/MailImage.h"
@@ -256,14 +257,14 @@ TEST_F(SmallDialogs, EveryHelpTopicHasATitledPageAndOneWindowServesThemAll)
         {-5, "Quillmark Help"},
     };
     for (const auto& r : rows) {
-        THelpWindow* w = ShowHelpTopic(&owner, r.topic);
+        THelpWindow* w = ShowProgramHelp(&owner, r.topic);
         if (!first) first = w;
         EXPECT_EQ(w, first);
         EXPECT_EQ(w->Browser->documentTitle(), r.title) << r.topic;
         EXPECT_FALSE(w->Browser->toPlainText().trimmed().isEmpty()) << r.topic;
     }
     // Every link of the contents leads to a page of its own.
-    ShowHelpTopic(&owner, htContents);
+    ShowProgramHelp(&owner, htContents);
     EXPECT_TRUE(first->BackBtn->isEnabled());
     first->BackBtn->click();
     EXPECT_EQ(first->Browser->documentTitle(), "Frequently Asked Questions");
@@ -278,7 +279,7 @@ TEST_F(SmallDialogs, HelpAskedFromAModalDialogIsModalItself)
 {
     QWidget owner;
     owner.show();
-    TIntMarksForm marks(&owner, [&](int topic) { ShowHelpTopic(&owner, topic); });
+    TIntMarksForm marks(&owner, [&](int topic) { ShowProgramHelp(&owner, topic); });
     THelpWindow* help = nullptr;
     QTimer::singleShot(0, &marks, [&] {
         marks.findChild<QPushButton*>("HelpBtn")->click();
@@ -290,7 +291,7 @@ TEST_F(SmallDialogs, HelpAskedFromAModalDialogIsModalItself)
     EXPECT_EQ(help->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(help->Browser->documentTitle(), "Integrity Marks");
     help->close();
-    ShowHelpTopic(&owner, htContents); // without a dialog it is an ordinary window again
+    ShowProgramHelp(&owner, htContents); // without a dialog it is an ordinary window again
     EXPECT_EQ(help->windowModality(), Qt::NonModal);
 }
 

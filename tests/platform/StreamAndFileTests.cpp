@@ -1,11 +1,14 @@
 // Memory and file streams, the private temporary folder and saving by replacing a file.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -206,6 +209,37 @@ TEST(FileKind, OnlyRegularFilesOpen)
                   "Cannot create file \"" + name + "\". It is not a regular file.");
     }
     EXPECT_EQ(FileKindOf(pipe), TFileKind::NamedPipe); // still the pipe
+}
+
+// A pipe put under the name between the check of the name and the open is refused all the same:
+// what is written is always a regular file (a pipe has no size), and no attempt waits.
+TEST(FileStream, APipeSwappedInUnderANameBeingCreatedIsRefused)
+{
+    TTempFolder dir;
+    const std::string target = dir.Path() + "/out.jpg", pipe = dir.Path() + "/pipe";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] { // the two names trade places, each time at once
+        while (!stop)
+            ASSERT_EQ(::renameat2(AT_FDCWD, pipe.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE), 0);
+    });
+    int regular = 0, notRegular = 0, refused = 0;
+    const std::string refusal = "Cannot create file \"" + target + "\". It is not a regular file.";
+    for (int i = 0; i < 3000; ++i) {
+        try {
+            TFileStream out(target, fmCreate);
+            ++(out.Size() == 0 ? regular : notRegular);
+        } catch (const EFCreateError& e) {
+            refused += e.what() == refusal;
+        }
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(notRegular, 0);
+    EXPECT_EQ(regular + refused, 3000);
+    EXPECT_GT(regular, 0);
+    EXPECT_GT(refused, 0);
 }
 
 } // namespace

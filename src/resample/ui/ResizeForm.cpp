@@ -15,9 +15,9 @@
 #include <algorithm>
 
 #include "controls/DialogButtons.h"
-#include "controls/HelpWindow.h"
 #include "resample/ui/ResolutionForm.h"
 #include "common/CommLib.h"
+#include "common/HelpTopics.h"
 #include "platform/Round.h"
 #include "resample/ui/SizeSpinBox.h"
 

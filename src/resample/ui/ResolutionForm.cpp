@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/HelpTopics.h"
 #include "controls/DialogButtons.h"
-#include "controls/HelpWindow.h"
 
 TResolutionForm::TResolutionForm(QWidget* owner, std::function<void(int)> onHelp) : QDialog(owner)
 {
