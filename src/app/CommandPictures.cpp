@@ -227,3 +227,9 @@ QList<QPixmap> MakeImageList(qreal pixelRatio)
         images[n.Slot] = OwnPixmap(n.Own, pixelRatio);
     return images;
 }
+
+QIcon ProgramIcon()
+{
+    RegisterPictures();
+    return QIcon(":/pictures/program.svg");
+}

@@ -2,6 +2,7 @@
 // The main window's image list: one 16 x 16 picture per slot. The common commands take their
 // pictures from the desktop's icon theme (or the theme installed with the program when the desktop
 // has none); the rest are the program's own drawings in the resources (:/pictures/*.svg).
+#include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <QString>
@@ -44,3 +45,6 @@ int PictureSlot(const QString& name);
 // The whole list, KImageCount slots of 16 x 16 device-independent pixels drawn for the pixel
 // ratio; a slot nothing shows stays null.
 QList<QPixmap> MakeImageList(qreal pixelRatio);
+
+// The program's own icon (:/pictures/program.svg), which its windows and dialogs show.
+QIcon ProgramIcon();
