@@ -65,12 +65,6 @@ private:
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPath(const QPainterPath&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
-        void drawRects(const QRectF*, int) override {}
-        void drawRects(const QRect*, int) override {}
-        void drawLines(const QLineF*, int) override {}
-        void drawLines(const QLine*, int) override {}
-        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
 
         std::vector<TDrawnText> Drawn;
 
