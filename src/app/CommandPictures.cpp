@@ -15,9 +15,16 @@ namespace {
 
 constexpr int KPictureSize = 16;
 
+// The pictures' resource is registered once, on first use.
+void RegisterPictures()
+{
+    static const bool registered = (InitPictureResources(), true);
+    (void)registered;
+}
+
 // Theme names: the freedesktop name where the naming has one, else the name the common themes
 // share; the installed theme has a picture for every entry.
-const QList<TCommandPicture> KPictures = {
+constexpr TCommandPicture KPictures[] = {
     {"FileOpenAction", "document-open", nullptr},
     {"FileSaveAsAction", "document-save-as", nullptr},
     {"FileSaveAction", "document-save", nullptr},
@@ -84,7 +91,13 @@ const QList<TCommandPicture> KPictures = {
     {"FiltBtn5", "", "filter-smooth"},
 };
 
-const std::pair<int, const char*> KNumbered[] = {
+struct TNumberedPicture
+{
+    int Slot;
+    const char* Own;
+};
+
+constexpr TNumberedPicture KNumbered[] = {
     {nsLayoutSideSource, "layout-lr-source"},
     {nsLayoutSideResult, "layout-lr-result"},
     {nsLayoutStackSource, "layout-tb-source"},
@@ -99,6 +112,39 @@ const std::pair<int, const char*> KNumbered[] = {
     {nsAreaBase, "area-base"},
     {nsAreaSelected, "area-selected"},
 };
+
+constexpr bool IsNumbered(int slot)
+{
+    for (const TNumberedPicture& n : KNumbered)
+        if (n.Slot == slot) return true;
+    return false;
+}
+
+// The slot of the command picture at index: the slots are handed out in order, the numbered ones
+// skipped.
+constexpr int SlotOfIndex(size_t index)
+{
+    int next = 0;
+    for (size_t i = 0;; ++i, ++next) {
+        while (IsNumbered(next))
+            ++next;
+        if (i == index) return next;
+    }
+}
+
+constexpr bool NumberedSlotsFit()
+{
+    for (size_t a = 0; a < std::size(KNumbered); ++a) {
+        if (KNumbered[a].Slot < 0 || KNumbered[a].Slot >= KImageCount) return false;
+        for (size_t b = a + 1; b < std::size(KNumbered); ++b)
+            if (KNumbered[a].Slot == KNumbered[b].Slot) return false;
+    }
+    return true;
+}
+
+static_assert(NumberedSlotsFit(), "a numbered slot lies outside the image list or is named twice");
+static_assert(SlotOfIndex(std::size(KPictures) - 1) < KImageCount,
+              "the command pictures overrun the image list");
 
 // The theme installed with the program (scripts/install-deps.sh).
 constexpr const char* KInstalledTheme = "breeze";
@@ -136,16 +182,14 @@ QPixmap CommandPixmap(const TCommandPicture& picture, qreal pixelRatio)
 
 } // namespace
 
-const QList<TCommandPicture>& CommandPictures()
+std::span<const TCommandPicture> CommandPictures()
 {
     return KPictures;
 }
 
 bool IsNumberedSlot(int slot)
 {
-    for (const auto& [number, own] : KNumbered)
-        if (number == slot) return true;
-    return false;
+    return IsNumbered(slot);
 }
 
 void PrepareIconTheme()
@@ -167,25 +211,25 @@ void PrepareIconTheme()
 
 int PictureSlot(const QString& name)
 {
-    int next = 0;
-    for (const TCommandPicture& picture : KPictures) {
-        while (IsNumberedSlot(next))
-            ++next;
-        if (name == picture.Name) return next;
-        ++next;
-    }
+    for (size_t i = 0; i < std::size(KPictures); ++i)
+        if (name == KPictures[i].Name) return SlotOfIndex(i);
     return -1;
 }
 
 QList<QPixmap> MakeImageList(qreal pixelRatio)
 {
-    static const bool registered = (InitPictureResources(), true);
-    (void)registered;
+    RegisterPictures();
     PrepareIconTheme();
     QList<QPixmap> images(KImageCount);
-    for (const TCommandPicture& picture : KPictures)
-        images[PictureSlot(picture.Name)] = CommandPixmap(picture, pixelRatio);
-    for (const auto& [slot, own] : KNumbered)
-        images[slot] = OwnPixmap(own, pixelRatio);
+    for (size_t i = 0; i < std::size(KPictures); ++i)
+        images[SlotOfIndex(i)] = CommandPixmap(KPictures[i], pixelRatio);
+    for (const TNumberedPicture& n : KNumbered)
+        images[n.Slot] = OwnPixmap(n.Own, pixelRatio);
     return images;
+}
+
+QIcon ProgramIcon()
+{
+    RegisterPictures();
+    return QIcon(":/pictures/program.svg");
 }

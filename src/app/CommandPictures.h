@@ -2,24 +2,20 @@
 // The main window's image list: one 16 x 16 picture per slot. The common commands take their
 // pictures from the desktop's icon theme (or the theme installed with the program when the desktop
 // has none); the rest are the program's own drawings in the resources (:/pictures/*.svg).
+#include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <QString>
+#include <span>
+
+#include "workspace/StatusPanels.h"
 
 constexpr int KImageCount = 111;
 
-// Slots that hold a picture of no command.
+// Slots that hold a picture of no command; those of the image windows' status panels are named
+// beside the panels (TStatusPicture).
 enum TNumberedSlot : int
 {
-    nsLayoutSideSource = 89, // status panels: which view shows what in each layout
-    nsLayoutSideResult = 90,
-    nsLayoutStackSource = 91,
-    nsLayoutStackResult = 92,
-    nsLayoutOneSource = 93,
-    nsLayoutOneResult = 94,
-    nsLayoutSideBothSource = 95,
-    nsLayoutStackBothSource = 96,
-    nsRatio = 99, // the compression ratio in the result panel
     nsProfile = 102,
     nsDefaultProfile = 106,
     nsAreaBase = 109,
@@ -37,7 +33,7 @@ struct TCommandPicture
 };
 
 // The command pictures in slot order; the numbered slots are skipped when slots are handed out.
-const QList<TCommandPicture>& CommandPictures();
+std::span<const TCommandPicture> CommandPictures();
 bool IsNumberedSlot(int slot);
 
 // Points the icon lookup at the installed theme when the desktop names none, and makes that theme
@@ -49,3 +45,6 @@ int PictureSlot(const QString& name);
 // The whole list, KImageCount slots of 16 x 16 device-independent pixels drawn for the pixel
 // ratio; a slot nothing shows stays null.
 QList<QPixmap> MakeImageList(qreal pixelRatio);
+
+// The program's own icon (:/pictures/program.svg), which its windows and dialogs show.
+QIcon ProgramIcon();

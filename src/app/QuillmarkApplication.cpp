@@ -2,11 +2,17 @@
 
 #include <exception>
 
+#include "app/CommandPictures.h"
 #include "common/StrRes.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 
-TQuillmarkApplication::TQuillmarkApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TQuillmarkApplication::TQuillmarkApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Every window without an icon of its own (the main window, the image windows, the dialogs)
+    // shows the program's.
+    setWindowIcon(ProgramIcon());
+}
 
 bool TQuillmarkApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -1,6 +1,7 @@
 #pragma once
-// The program's application object. An exception that escapes an event handler or a queued call is
-// shown in a standard box captioned with the product name; a silent abort (EAbort) is dropped.
+// The program's application object; it gives the program's icon to every window. An exception
+// that escapes an event handler or a queued call is shown in a standard box captioned with the
+// product name; a silent abort (EAbort) is dropped.
 #include <QApplication>
 
 class TQuillmarkApplication : public QApplication

@@ -1,5 +1,7 @@
 #include "workspace/ImageStatusBar.h"
 
+#include <cmath>
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -64,14 +66,17 @@ void TImageStatusBar::DrawPanel(QPainter& painter, const QRect& rect, int panel)
     QFont normal = font();
     QFont bold = normal;
     bold.setBold(true);
-    const QFontMetrics normalMetrics(normal), boldMetrics(bold);
+    const QFontMetricsF normalMetrics(normal), boldMetrics(bold);
+    // Whole pixels, rounded up: a piece never reaches into the next one or past the panel's edge.
     auto measure = [&](const TStatusPiece& p) {
         if (p.Icon >= 0) return KIconGap;
-        return (p.Bold ? boldMetrics : normalMetrics).horizontalAdvance(QString::fromStdString(p.Text));
+        const QFontMetricsF& metrics = p.Bold ? boldMetrics : normalMetrics;
+        return int(std::ceil(metrics.horizontalAdvance(QString::fromStdString(p.Text))));
     };
     const QRect inside = rect.adjusted(2, 2, -2, -2);
     int x = rect.left() + KTextLeft;
-    // A narrow panel keeps its figures whole: the texts around them give way.
+    // A narrow panel keeps its pieces whole: the texts around the figures give way, then the last
+    // pieces are left out; nothing is cut off at the panel's edge.
     const std::vector<TStatusPiece> pieces =
         FitStatusPieces(panel == 0 ? SourcePanelPieces(f, options) : ResultPanelPieces(f, options),
                         inside.right() + 1 - x, measure);

@@ -97,7 +97,7 @@ std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOpt
     p.push_back({PercentText(f.ResPercent), true, f.ResColor});
     p.push_back({"%*Source]   ", false, pcNormal, -1, gwWords, "%] "});
     if (f.ComprRatio > 0) {
-        p.push_back({"", false, pcNormal, 99, gwPicture});
+        p.push_back({"", false, pcNormal, nsRatio, gwPicture});
         p.push_back({Format("1:%2.1f", double(f.ComprRatio)), true, pcBlack});
     }
     return p;
@@ -105,15 +105,16 @@ std::vector<TStatusPiece> ResultPanelPieces(const TStatusFigures& f, int infoOpt
 
 int SourcePanelIcon(int layout, bool sourceAsResult)
 {
-    static const int normal[3] = {89, 91, 93}, shown[3] = {95, 96, 94};
+    static const int normal[3] = {nsLayoutSideSource, nsLayoutStackSource, nsLayoutOneSource};
+    static const int shown[3] = {nsLayoutSideBothSource, nsLayoutStackBothSource, nsLayoutOneResult};
     const int k = layout >= 0 && layout <= 2 ? layout : 0;
     return sourceAsResult ? shown[k] : normal[k];
 }
 
 int ResultPanelIcon(int layout, bool sourceAsResult)
 {
-    static const int normal[3] = {90, 92, 94};
-    return sourceAsResult ? 93 : normal[layout >= 0 && layout <= 2 ? layout : 0];
+    static const int normal[3] = {nsLayoutSideResult, nsLayoutStackResult, nsLayoutOneResult};
+    return sourceAsResult ? nsLayoutOneSource : normal[layout >= 0 && layout <= 2 ? layout : 0];
 }
 
 std::vector<TStatusPiece> FitStatusPieces(std::vector<TStatusPiece> pieces, int width,
@@ -134,5 +135,18 @@ std::vector<TStatusPiece> FitStatusPieces(std::vector<TStatusPiece> pieces, int 
             }
     }
     std::erase_if(pieces, [](const TStatusPiece& p) { return p.Icon < 0 && p.Text.empty(); });
+    // Still too wide: the last pieces go; a figure does not stay without the unit that followed it,
+    // and the unit that now ends the panel opens nothing more.
+    if (total() <= width) return pieces;
+    while (!pieces.empty() && total() > width) {
+        const bool unit = pieces.back().GiveWay != 0;
+        pieces.pop_back();
+        if (unit && !pieces.empty() && pieces.back().GiveWay == 0) pieces.pop_back();
+    }
+    if (!pieces.empty() && pieces.back().GiveWay != 0) {
+        std::string& text = pieces.back().Text;
+        text.erase(text.find_last_not_of(" ,[") + 1);
+        if (text.empty()) pieces.pop_back();
+    }
     return pieces;
 }

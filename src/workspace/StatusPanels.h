@@ -10,6 +10,21 @@
 
 enum TPanelColor : uint8_t { pcNormal, pcBlack, pcRed, pcBlue };
 
+// The slots of the main window's image list (app/CommandPictures.h) that the panels show: which
+// view shows what in each layout, and the compression ratio.
+enum TStatusPicture : int
+{
+    nsLayoutSideSource = 89,
+    nsLayoutSideResult = 90,
+    nsLayoutStackSource = 91,
+    nsLayoutStackResult = 92,
+    nsLayoutOneSource = 93,
+    nsLayoutOneResult = 94,
+    nsLayoutSideBothSource = 95,
+    nsLayoutStackBothSource = 96,
+    nsRatio = 99,
+};
+
 struct TStatusPiece
 {
     std::string Text;
@@ -56,7 +71,9 @@ int ResultPanelIcon(int layout, bool sourceAsResult);
 
 // The pieces that fit into width, measure giving the width of a piece as drawn: while they are
 // wider, the pieces around the figures give way turn by turn (the captions, then the words of the
-// percentages, then the units, then the ratio's picture); the figures stay whole. Pieces left with
-// nothing to show are dropped.
+// percentages, then the units, then the ratio's picture). Pieces left with nothing to show are
+// dropped. When even the figures with their short units are wider, the last pieces are left out
+// until the rest fits, a figure together with the unit after it, and a unit left at the end loses
+// its separator ("K [" shows "K"): every piece is shown whole or not at all.
 std::vector<TStatusPiece> FitStatusPieces(std::vector<TStatusPiece> pieces, int width,
                                           const std::function<int(const TStatusPiece&)>& measure);

@@ -52,9 +52,9 @@ TEST(StatusPanels, PiecesFollowTheUnitsAndShowTheLargerSizeRed)
     EXPECT_EQ(icons, (std::vector<int>{89, 90, 91, 92, 93, 94, 95, 93, 96, 93, 94, 93}));
 }
 
-// A narrow panel: the texts around the figures give way in turn, the figures never. Widths: one
-// per character, 19 for the ratio's picture.
-TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
+// A narrow panel: the texts around the figures give way in turn, then the last pieces whole.
+// Widths: one per character, 19 for the ratio's picture.
+TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndThenTheLastPiecesWhole)
 {
     TStatusFigures f;
     bool srcRaised = false, resRaised = false;
@@ -79,10 +79,16 @@ TEST(StatusPanels, InANarrowPanelTheTextsGiveWayAndTheFiguresStayWhole)
          "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         // then the units: 43 and 18
         {43, "2048|, |0.29|s [|20|%] |<picture>|1:15.0", "Source: |10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
-        // then the ratio's picture: 24; never the figures
+        // then the ratio's picture: 24
         {42, "2048|, |0.29|s [|20|%] |1:15.0", "10.0| Kbytes, |2.8| sec  [|500|%*Result]"},
         {30, "2048|, |0.29|s [|20|%] |1:15.0", "10.0| Kbytes, |2.8| sec  [|500|%]"},
-        {5, "2048|, |0.29|s [|20|%] |1:15.0", "10.0|K, |2.8|s [|500|%]"},
+        {24, "2048|, |0.29|s [|20|%] |1:15.0", "10.0|K, |2.8|s [|500|%]"},
+        // then the last pieces whole, a figure with the unit after it, the unit left at the end
+        // without its separator: 17 and 18, 11 and 11, 4 and 5, none
+        {23, "2048|, |0.29|s [|20|%]", "10.0|K, |2.8|s [|500|%]"},
+        {17, "2048|, |0.29|s", "10.0|K, |2.8|s"},
+        {10, "2048", "10.0|K"},
+        {3, "", ""},
     };
     for (const auto& [width, result, source] : rows) {
         EXPECT_EQ(shown(ResultPanelPieces(f, 16), width), result) << width;

@@ -160,6 +160,11 @@ TEST_F(MainToolbarsTest, EveryCommandShowsAPictureOfItsOwn)
     const QList<QPixmap> sharp = MakeImageList(2.0);
     for (int slot : {PictureSlot("FileOpenAction"), PictureSlot("SelRectAction"), 89, 110})
         EXPECT_TRUE(sharp[slot].size() == QSize(32, 32) && ShowsAPicture(sharp[slot])) << slot;
+    // The program's icon is a picture of its own (also when the list is made after it).
+    const QImage program = ProgramIcon().pixmap(16, 16).toImage();
+    EXPECT_TRUE(ShowsAPicture(QPixmap::fromImage(program)));
+    for (int slot = 0; slot < Form->Images.size(); ++slot)
+        EXPECT_NE(Form->Images[slot].toImage(), program) << slot;
 
     // The menus show the picture of the action's own slot (the 54 toolbar actions and Close).
     int pictured = 0;

@@ -1,10 +1,81 @@
 // The image window's zoom, layouts, tools and selection areas, driven through its mouse handlers.
+#include <set>
 #include <tuple>
+
+#include <QPaintDevice>
+#include <QPaintEngine>
 
 #include "ImageFormFixture.h"
 #include "codec/SelUnit.h"
 
 namespace {
+
+// A paint device that keeps the texts drawn on it, each with the place (in device pixels) and font
+// it was drawn at, and draws nothing.
+class TTextRecordingDevice : public QPaintDevice
+{
+public:
+    struct TDrawnText
+    {
+        QString Text;
+        QPointF At;
+        QFont Font;
+    };
+
+    TTextRecordingDevice(QSize size, int dpi) : FSize(size), FDpi(dpi) {}
+    QPaintEngine* paintEngine() const override { return &FEngine; }
+    const std::vector<TDrawnText>& Drawn() const { return FEngine.Drawn; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return FSize.width();
+        case PdmHeight: return FSize.height();
+        case PdmWidthMM: return FSize.width() * 254 / (10 * FDpi);
+        case PdmHeightMM: return FSize.height() * 254 / (10 * FDpi);
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return FDpi;
+        case PdmDepth: return 32;
+        case PdmNumColors: return 0;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class TEngine : public QPaintEngine
+    {
+    public:
+        TEngine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return User; }
+        void updateState(const QPaintEngineState& state) override
+        {
+            if (state.state() & DirtyTransform) FTransform = state.transform();
+        }
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            Drawn.push_back({item.text(), FTransform.map(p), item.font()});
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+
+        std::vector<TDrawnText> Drawn;
+
+    private:
+        QTransform FTransform;
+    };
+
+    mutable TEngine FEngine;
+    QSize FSize;
+    int FDpi;
+};
 
 // A window on a black 200 x 100 picture.
 class ImageFormViewTest : public ImageFormTest
@@ -183,6 +254,57 @@ TEST_F(ImageFormViewTest, DuplicateCopiesPictureSettingsAndAreas)
     EXPECT_EQ(b->SelectionCount(), 1);
     ASSERT_NE(b->SourceBitmap(), nullptr);
     EXPECT_NE(b->SourceBitmap(), Form->SourceBitmap());
+}
+
+// A 640 x 480 picture in a 100 KB file compressed to 7830 bytes: the ratio is 1:117.7. At every
+// window width from the smallest to beyond the default, each piece of the status bar is drawn whole
+// inside its panel (the source panel the left half, the result panel the right) or not at all.
+TEST_F(ImageFormViewTest, TheStatusBarDrawsEachPieceWholeOrNotAtAllAtEveryWidth)
+{
+    Form->FileInfo.FileSize = 102400;
+    Form->FileInfo.Bytes24 = 921600;
+    Form->ResultSize = 7830;
+    Form->UpdateSizeStats();
+    using TTexts = std::set<QString>;
+    // Sizes in KBytes; bytes with the time at 56 kbit/s: 14.6 s and 1.1 s. Each unit in its short
+    // forms: before the next figure and ending the panel.
+    const std::tuple<int, TTexts, TTexts> rows[] = {
+        {4, {"Source: ", "100.0", " Kbytes  [", "K [", "K", "1308", "%*Result]", "%]"},
+         {"Result: ", "7.65", " Kbytes  [", "K [", "K", " 8", "%*Source]   ", "%] ", "%]", "1:117.7"}},
+        {16, {"Source: ", "102400", " bytes, ", ", ", "14.6", " sec  [", "s [", "s", "1308", "%*Result]", "%]"},
+         {"Result: ", "7830", " bytes, ", ", ", "1.1", " sec  [", "s [", "s", " 8", "%*Source]   ", "%] ", "%]",
+          "1:117.7"}},
+    };
+    const QFontMetricsF metrics(Form->StatusBar->font());
+    QFont bold = Form->StatusBar->font();
+    bold.setBold(true);
+    const QFontMetricsF boldMetrics(bold);
+    const int smallest = Form->minimumSizeHint().width();
+    ASSERT_LT(smallest, 300);
+    for (const auto& [options, source, result] : rows) {
+        ImageWindowPrefs().ImageInfoOptions = options;
+        for (int w = smallest; w <= 900; ++w) {
+            Form->resize(w, 300);
+            QWidget* bar = Form->StatusBar;
+            TTextRecordingDevice device(bar->size(), bar->logicalDpiX());
+            bar->render(&device);
+            const int half = bar->width() / 2;
+            bool ratioShown = false;
+            for (const auto& [text, at, font] : device.Drawn()) {
+                const bool inSource = at.x() < half;
+                const double right = at.x() + (font.bold() ? boldMetrics : metrics).horizontalAdvance(text);
+                EXPECT_TRUE((inSource ? source : result).count(text))
+                    << "width " << w << ": \"" << text.toStdString() << "\" is no whole piece";
+                EXPECT_TRUE(at.x() >= (inSource ? 2 : half + 2) && right <= (inSource ? half : bar->width()) - 2)
+                    << "width " << w << ": \"" << text.toStdString() << "\" from " << at.x() << " to " << right
+                    << " leaves its panel";
+                ratioShown = ratioShown || text == "1:117.7";
+            }
+            if (w == 900) {
+                EXPECT_TRUE(ratioShown) << options;
+            }
+        }
+    }
 }
 
 } // namespace
