@@ -1,12 +1,7 @@
 // The program's file dialogs list a folder without opening the files in it.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCompleter>
 #include <QFileSystemModel>
-#include <QLineEdit>
-#include <QTest>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -97,35 +92,4 @@ TEST(FileDialog, ListsAFolderWithoutOpeningItsFiles)
     opened.erase(std::unique(opened.begin(), opened.end()), opened.end());
     EXPECT_EQ(opened, (std::vector<std::string>{"photo", "picture"}));
     ::close(fd);
-}
-
-// A folder's name typed in the name field, and Enter: the dialog enters the folder, and the
-// completion list that offered the name goes with the folder it listed. The listing is read in the
-// background: the test waits for it before the first key and again after Enter.
-TEST(FileDialog, EnteringAFolderFromTheNameFieldTakesTheCompletionListAway)
-{
-    EnsureGuiTestApp();
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
-    std::ofstream(dir.filePath("sub/inside.txt").toStdString()) << "x";
-    TFileDialog dialog(nullptr, "Open", dir.path(), "All files (*)");
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    ListByNamesOnly(dialog);
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_TRUE(model && edit);
-    edit->setFocus(Qt::OtherFocusReason);
-    ASSERT_TRUE(PumpUntil([&] { return model->index(dir.filePath("sub")).isValid(); }, 5000));
-    QAbstractItemView* completions = edit->completer()->popup();
-    QTest::keyClicks(edit, "su");
-    ASSERT_TRUE(PumpUntil([&] { return completions->isVisible(); }));
-    QTest::keyClicks(edit, "b");
-    QTest::keyClick(edit, Qt::Key_Return);
-    ASSERT_EQ(dialog.directory().absolutePath(), QDir(dir.filePath("sub")).absolutePath());
-    ASSERT_TRUE(PumpUntil([&] { return model->index(dir.filePath("sub/inside.txt")).isValid(); }, 5000));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(completions->isVisible());
-    EXPECT_TRUE(dialog.isVisible());
 }
