@@ -14,6 +14,7 @@
 
 #include "app/CommandPictures.h"
 #include "app/MainForm.h"
+#include "app/ParamWidgets.h"
 #include "common/HelpTopics.h"
 #include "workspace/ImageForm.h"
 #include "workspace/ImageWindowPrefs.h"
@@ -265,7 +266,7 @@ void TMainForm::CreateToolbars()
                        {ViewZoomFitAction},
                        {ViewCenterAction},
                        KSep});
-    ZoomTrackBar = new QSlider(Qt::Vertical, ZoomToolbar);
+    ZoomTrackBar = new TRangeSlider(Qt::Vertical, 0, 100, 50, ZoomToolbar);
     ZoomTrackBar->setObjectName("ZoomTrackBar");
     // Position 0 (the largest zoom) stands at the top of the upright slider and at the left of the
     // lying one; the arrow keys move toward where they point.
@@ -274,8 +275,6 @@ void TMainForm::CreateToolbars()
         ZoomTrackBar->setInvertedControls(vertical);
     };
     placeLargestZoom(true);
-    ZoomTrackBar->setRange(0, 100);
-    ZoomTrackBar->setValue(50);
     ZoomTrackBar->setToolTip("Zoom");
     ZoomTrackBar->resize(KZoomSliderBreadth, KZoomSliderLength);
     connect(ZoomTrackBar, &QSlider::valueChanged, this, [this] { ZoomTrackBarChange(); });

@@ -11,6 +11,11 @@
 
 #include "app/PanelRules.h"
 
+namespace {
+// The breadth of the slider's channel, at most.
+constexpr int KGrooveThickness = 5;
+} // namespace
+
 TRangeSlider::TRangeSlider(Qt::Orientation orientation, int minimum, int maximum, int start, QWidget* parent)
     : QSlider(orientation, parent)
 {
@@ -35,22 +40,38 @@ void TRangeSlider::ClearHighlight()
     update();
 }
 
-void TRangeSlider::paintEvent(QPaintEvent* event)
+void TRangeSlider::paintEvent(QPaintEvent*)
 {
-    QSlider::paintEvent(event);
-    if (!FShown || !isEnabled()) return;
+    QPainter p(this);
     QStyleOptionSlider opt;
     initStyleOption(&opt);
     const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
     const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
     const bool horizontal = orientation() == Qt::Horizontal;
+    // The groove is a plain channel: a style's own groove fills it from one end up to the handle,
+    // and the highlighted range is to be the bar's only marking. The style draws the handle and
+    // the ticks.
+    const int thickness = std::min(KGrooveThickness, horizontal ? groove.height() : groove.width());
+    QRect channel = horizontal ? QRect(groove.left(), 0, groove.width(), thickness)
+                               : QRect(0, groove.top(), thickness, groove.height());
+    channel.moveCenter(groove.center());
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(palette().color(QPalette::Window).darker(140));
+    p.setBrush(palette().color(QPalette::Button).darker(108));
+    p.drawRoundedRect(QRectF(channel).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+    p.restore();
+    opt.subControls = QStyle::SC_SliderHandle;
+    if (tickPosition() != NoTicks) opt.subControls |= QStyle::SC_SliderTickmarks;
+    style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+
+    if (!FShown || !isEnabled()) return;
     const int span = (horizontal ? groove.width() - handle.width() : groove.height() - handle.height());
     auto at = [&](int value) {
         return QStyle::sliderPositionFromValue(minimum(), maximum(), value, std::max(span, 0), opt.upsideDown);
     };
     const int a = at(FFrom), b = at(FTo);
     const int lo = std::min(a, b), hi = std::max(a, b);
-    QPainter p(this);
     const QColor colour = palette().color(QPalette::Highlight);
     // A band along the far side of the groove, from handle centre to handle centre.
     if (horizontal) {

@@ -1,6 +1,7 @@
 #pragma once
 // The small widgets the parameter toolbars are made of: a slider that shows a highlighted range
-// beside its groove, a read-only number edit whose arrows still step the value, and the panel of a
+// beside a plain groove (the range is its only marking; the zoom slider is one without a range),
+// a read-only number edit whose arrows still step the value, and the panel of a
 // parameter toolbar with its "Base"/"Selected" tabs, which stand on the left or on top by the
 // toolbar's shape.
 #include <QSlider>

@@ -1,5 +1,6 @@
 #include "app/QtMessageBox.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -26,12 +27,15 @@ int TQtMessageBox::Show(TWindowHandle owner, TMsgKind kind, const std::string& c
     QMessageBox box(icon, QString::fromUtf8(caption.c_str()), body, buttons, static_cast<QWidget*>(owner));
     box.setWindowModality(Qt::ApplicationModal);
     const bool withCancel = kind == TMsgKind::mkYesNoCancel;
-    if (kind == TMsgKind::mkYesNo || withCancel) {
+    const bool question = kind == TMsgKind::mkYesNo || withCancel;
+    if (question) {
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+        FQuestions.push_back({owner, &box});
     }
     int r = box.exec();
-    if (kind != TMsgKind::mkYesNo && !withCancel) return mrOk;
+    if (!question) return mrOk;
+    std::erase_if(FQuestions, [&box](const TOpenQuestion& q) { return q.Box == &box || !q.Box; });
     if (r == QMessageBox::Yes) return mrYes;
     return withCancel && r != QMessageBox::No ? mrCancel : mrNo;
 }
@@ -41,4 +45,18 @@ TCheckAnswer TQtMessageBox::ShowCheck(TWindowHandle owner, const TCheckMessage& 
     TInfoCBoxForm form(static_cast<QWidget*>(owner), message);
     form.exec();
     return form.Answer();
+}
+
+void TQtMessageBox::CloseQuestions(TWindowHandle owner)
+{
+    // Copied first: a click runs the box's handlers, which may open or close other boxes. The
+    // answer reaches the box's caller once control is back in the box's event loop.
+    const std::vector<TOpenQuestion> open = FQuestions;
+    for (const TOpenQuestion& q : open)
+        if (q.Owner == owner && q.Box && q.Box->isVisible()) {
+            if (QAbstractButton* escape = q.Box->escapeButton())
+                escape->click();
+            else
+                q.Box->reject();
+        }
 }

@@ -71,7 +71,7 @@ inline constexpr const char* SSizeTooSmall =
     "Size value is too small: the minimum value for the width or height is 8 pixels.";
 
 // Batch jobs.
-inline constexpr const char* SProfileNotSelected = "Compresssion profile is not selected";
+inline constexpr const char* SProfileNotSelected = "Compression profile is not selected";
 inline constexpr const char* SCannotLoadFile = "Cannot load file ";
 inline constexpr const char* SDestFolderNotSelected = "Destination folder is not selected";
 inline constexpr const char* SNamesWillNotDiffer = "Resulting file names will not differ";

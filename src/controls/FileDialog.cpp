@@ -1,5 +1,9 @@
 #include "controls/FileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeDatabase>
 
@@ -66,6 +70,20 @@ void TFileDialog::accept()
             return;
     }
     QFileDialog::accept();
+}
+
+void TFileDialog::showEvent(QShowEvent* event)
+{
+    QFileDialog::showEvent(event);
+    // The dialog's own widgets exist by now.
+    if (FWatchingFolders) return;
+    auto* listing = findChild<QFileSystemModel*>();
+    auto* edit = findChild<QLineEdit*>("fileNameEdit");
+    if (!listing || !edit) return;
+    FWatchingFolders = true;
+    connect(listing, &QFileSystemModel::rootPathChanged, this, [edit] {
+        if (QCompleter* completer = edit->completer()) completer->popup()->hide();
+    });
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)

@@ -19,13 +19,21 @@ public:
 void ListByNamesOnly(QFileDialog& dialog);
 
 // A file dialog whose question before replacing a file names the file's whole path, so that the
-// user sees which folder the file is replaced in.
+// user sees which folder the file is replaced in. When the view moves to another folder (a folder's
+// name typed in the name field and Enter, say), the name field's completion list goes: it offered
+// names of the folder left, and would stay on the screen, empty.
 class TFileDialog : public QFileDialog
 {
     Q_OBJECT
   public:
     using QFileDialog::QFileDialog;
     void accept() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool FWatchingFolders = false;
 };
 
 // Modal dialogs returning the chosen file, or an empty text when cancelled. The save dialog asks

@@ -43,6 +43,10 @@ public:
     // mrOk for the others.
     virtual int Show(TWindowHandle owner, TMsgKind kind, const std::string& caption, const std::string& text) = 0;
     virtual TCheckAnswer ShowCheck(TWindowHandle owner, const TCheckMessage& message) = 0;
+    // Closes the questions (mkYesNo, mkYesNoCancel) open now for owner, whose subject has gone: each
+    // returns the answer of its escape button (mrNo, or mrCancel where it has Cancel). Boxes that
+    // return at once have nothing to close.
+    virtual void CloseQuestions(TWindowHandle owner) { (void)owner; }
 };
 
 // The implementation in use (never nullptr).

@@ -435,6 +435,42 @@ TEST_F(ParamPanelsTest, ZoomSliderZoomCommandsAndTheCompareButtonFollowEachOther
     EXPECT_FALSE(a->SourceAsResult);
 }
 
+// A track bar's only marking is the highlighted range the panels set, in a band beside the groove:
+// the groove shows no fill from an end to the handle, at either end of the scale, on the level,
+// equalizer, prefilter and zoom sliders alike.
+TEST_F(ParamPanelsTest, TrackBarsAreMarkedByTheirHighlightedRangeAlone)
+{
+    OpenIdle("a.bmp");
+    // Where the bar shows colour (the highlight's; the groove and the handle are grey).
+    auto coloured = [](QSlider* bar) {
+        const QImage image = bar->grab().toImage();
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).hsvSaturation() > 80) box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    for (QSlider* bar : std::initializer_list<QSlider*>{Form->LumTrackBar, Form->ChromTrackBar, Form->EqTrackBar[0],
+                                                        Form->EqTrackBar[4], Form->FiltTrackBar[2],
+                                                        Form->FiltRadTrackBar, Form->ZoomTrackBar}) {
+        auto* ranged = qobject_cast<TRangeSlider*>(bar);
+        ASSERT_NE(ranged, nullptr) << bar->objectName().toStdString();
+        bar->resize(bar->orientation() == Qt::Horizontal ? QSize(120, 24) : QSize(24, 62));
+        for (int value : {bar->minimum(), bar->maximum()}) {
+            Move(bar, value);
+            ranged->ClearHighlight();
+            EXPECT_TRUE(coloured(bar).isEmpty()) << bar->objectName().toStdString() << " at " << value;
+            ranged->SetHighlight(bar->minimum(), bar->maximum());
+            const QRect band = coloured(bar);
+            EXPECT_FALSE(band.isEmpty()) << bar->objectName().toStdString() << " at " << value;
+            // The band runs along the bottom (or the right) edge, 3 pixels from it.
+            const bool lying = bar->orientation() == Qt::Horizontal;
+            EXPECT_EQ(lying ? band.top() : band.left(), (lying ? bar->height() : bar->width()) - 4)
+                << bar->objectName().toStdString() << " at " << value;
+        }
+    }
+}
+
 TEST_F(ParamPanelsTest, TheAreaTabsGoOnTopOfANarrowToolbarAndBackBesideAWideOne)
 {
     auto* panel = qobject_cast<TTabbedPanel*>(Form->ComprTabControl->parentWidget());

@@ -17,6 +17,7 @@
 #include "common/StrRes.h"
 #include "controls/BitmapImage.h"
 #include "platform/Format.h"
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -241,10 +242,16 @@ void TBatchProgressForm::DrawAnimation()
     AnimationBox->update();
 }
 
+void TBatchProgressForm::ReleaseJob()
+{
+    FJob = nullptr;
+    if (FAsking) CurrentMessageBox().CloseQuestions(static_cast<QWidget*>(this));
+}
+
 void TBatchProgressForm::closeEvent(QCloseEvent* event)
 {
-    // A close asked for while the stop question is open (the job's end, say) is no new close: the
-    // window closes after the answer, as the job is done by then.
+    // A close asked for while the stop question is open (the job's end, which has closed the
+    // question) is no new close: the window closes once the question has returned.
     if (JobDone()) {
         event->accept();
         return;
@@ -252,11 +259,14 @@ void TBatchProgressForm::closeEvent(QCloseEvent* event)
     event->ignore();
     if (FAsked) return;
     QPointer<TBatchProgressForm> self(this);
+    FAsking = true;
     const bool yes = AskYesNo(static_cast<QWidget*>(this), STerminateBatch);
     if (!self) return;
-    if (yes) {
+    FAsking = false;
+    // A job that ended meanwhile took its question with it: a late Yes stops nothing.
+    if (yes && FJob) {
         FAsked = true;
-        if (FJob) FJob->Terminate();
+        FJob->Terminate();
     }
     if (JobDone()) event->accept();
 }

@@ -28,8 +28,9 @@ public:
     // The job shown (not owned); nullptr once the job has ended.
     TBatchProcess* Job() const { return FJob; }
     void SetJob(TBatchProcess* job) { FJob = job; }
-    // The job is about to free itself: the window forgets it and may close.
-    void ReleaseJob() { FJob = nullptr; }
+    // The job is about to free itself: the window forgets it and may close. A stop question still
+    // open is closed (its answer no longer matters), so none stays over a finished job.
+    void ReleaseJob();
     // The main window's state when the job started, restored by the main window when it ends.
     Qt::WindowStates MainWindowState;
 
@@ -75,4 +76,5 @@ private:
     TBatchProcess* FJob = nullptr;
     std::unique_ptr<TBatchAnimation> FAnimation;
     bool FAsked = false;
+    bool FAsking = false; // the stop question is open
 };

@@ -6,6 +6,7 @@
 #include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -69,6 +70,11 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
 
     connect(FFileDialog, &QFileDialog::currentChanged, this, [this](const QString& path) { SelectionChanged(path); });
     connect(FFileDialog, &TEmbeddedFileDialog::Finished, this, [this](int result) { FileDialogFinished(result); });
+    // However the view moves to another folder (a folder's name entered in the name field, a
+    // double click, the recent folders), the listing's root path changes with it, and the file
+    // shown was one of the folder left.
+    if (auto* listing = FFileDialog->findChild<QFileSystemModel*>())
+        connect(listing, &QFileSystemModel::rootPathChanged, this, [this] { SelectionChanged(QString()); });
     connect(FInfo, &TImageInfoForm::OpenRequested, this, [this] { PressOk(); });
     connect(FInfo, &TImageInfoForm::PreviewSwitched, this, [this] { DrawCurrentPreview(); });
     connect(FInfo, &TImageInfoForm::UnitsChanged, this, [this] { FInfo->ShowInfo(FFileInfo); });

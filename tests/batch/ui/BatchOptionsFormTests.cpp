@@ -82,7 +82,7 @@ TEST_F(TFormFixture, OkChecksShowTheirBoxAndKeepTheDialogOpen)
     const std::string pics = Dir("pics") + "/";
     const std::vector<TCase> cases = {
         {"no profile", [](TBatchOptionsForm&) {}, pics + "a.jpg", Refuses,
-         {{TMsgKind::mkWarning, "Compresssion profile is not selected"}}, false},
+         {{TMsgKind::mkWarning, "Compression profile is not selected"}}, false},
         {"profile file missing",
          [&](TBatchOptionsForm& f) {
              TBatchProcOptions o;

@@ -13,6 +13,7 @@
 #include "batch/ui/BatchAnimation.h"
 #include "batch/ui/BatchProgressForm.h"
 #include "batch/ui/LogForm.h"
+#include "app/QtMessageBox.h"
 #include "common/StrRes.h"
 #include "platform/MessageBox.h"
 #include "support/GuiTestApp.h"
@@ -179,36 +180,84 @@ TEST_F(TProgressFixture, CloseQueryAsksUntilYesThenRefusesSilentlyUntilTheJobEnd
     EXPECT_EQ(box.Calls().size(), 3u);
 }
 
-// The job ends while the question is open (its end handler closes the window): that close waits for
-// the answer, and the window then closes whatever the answer was.
-TEST_F(TProgressFixture, JobEndingDuringTheQuestionClosesAfterTheAnswer)
+// The job ends while the question is open: its end handler releases the job, which closes the
+// question before anything else (the log) shows, and then closes the window. That close waits for
+// the question to return; a Yes that comes late stops nothing, and the window closes.
+TEST_F(TProgressFixture, JobEndingDuringTheQuestionClosesTheQuestion)
 {
     struct TEndsWhileAsking : IMessageBox
     {
         std::function<void()> During;
         int Asked = 0;
+        std::vector<TWindowHandle> Closed; // owners whose questions were closed
         int Show(TWindowHandle, TMsgKind, const std::string&, const std::string&) override
         {
             ++Asked;
             During();
-            return mrNo;
+            return mrYes;
         }
         TCheckAnswer ShowCheck(TWindowHandle, const TCheckMessage&) override { return {mrNo, false}; }
+        void CloseQuestions(TWindowHandle owner) override { Closed.push_back(owner); }
     } box;
     TScopedMessageBox scope(&box);
     auto* form = NewForm();
     form->ShowForJob(false);
-    bool visibleAfterNestedClose = false;
+    bool closedOnRelease = false, visibleAfterNestedClose = false;
     box.During = [&] {
         form->ReleaseJob();
+        closedOnRelease = box.Closed == std::vector<TWindowHandle>{static_cast<QWidget*>(form)};
         form->close();
         visibleAfterNestedClose = !Guard.isNull() && form->isVisible();
     };
     form->close();
     EXPECT_EQ(box.Asked, 1);
+    EXPECT_TRUE(closedOnRelease);
     EXPECT_TRUE(visibleAfterNestedClose);
+    EXPECT_FALSE(Job.Terminated());
+    EXPECT_FALSE(form->StopAsked());
     ASSERT_FALSE(Guard.isNull());
     EXPECT_FALSE(form->isVisible());
+    ServeDeferredDeletes();
+    EXPECT_TRUE(Guard.isNull());
+    // A job released with no question open closes none.
+    form = NewForm();
+    form->ReleaseJob();
+    EXPECT_EQ(box.Closed.size(), 1u);
+    delete form;
+}
+
+// The same on the screen: the question box is gone when the end handler goes on to the log, and
+// a question of another window stays.
+TEST_F(TProgressFixture, TheScreensQuestionGoesWithTheJob)
+{
+    TQtMessageBox qtBox;
+    TScopedMessageBox scope(&qtBox);
+    auto* form = NewForm();
+    form->ShowForJob(false);
+    auto openQuestions = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += qobject_cast<QMessageBox*>(w) && w->isVisible();
+        return n;
+    };
+    int openBefore = -1, openAfter = -1, otherAnswer = 0;
+    QTimer::singleShot(0, [&] {
+        // A question of another window, open over the stop question.
+        QTimer::singleShot(0, [&] {
+            openBefore = openQuestions();
+            form->ReleaseJob();
+            openAfter = openQuestions();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* other = qobject_cast<QMessageBox*>(w); other && other->isVisible()) other->reject();
+        });
+        QWidget elsewhere;
+        otherAnswer = qtBox.Show(&elsewhere, TMsgKind::mkYesNoCancel, "Quillmark", "Other?");
+    });
+    EXPECT_TRUE(form->close()); // the job has ended by the time the question returns
+    EXPECT_EQ(openBefore, 2);
+    EXPECT_EQ(openAfter, 1);
+    EXPECT_EQ(otherAnswer, mrCancel);
+    EXPECT_FALSE(Job.Terminated());
     ServeDeferredDeletes();
     EXPECT_TRUE(Guard.isNull());
 }

@@ -465,3 +465,38 @@ TEST_F(PictureDialogTest, KeyboardStartsInTheNameFieldAndEnterOpensWhatItHolds)
     EXPECT_EQ(d.FileName(), b.toStdString());
     EXPECT_FALSE(completions->isVisible());
 }
+
+// A folder's name typed in the name field, and Enter: the view enters the folder, the completion
+// list that offered the name goes (it has nothing left to offer there), and the panel no longer
+// shows the file it showed, here the one named in the field when the dialog opened.
+TEST_F(PictureDialogTest, EnteringAFolderFromTheNameFieldLeavesNoListAndDropsThePreviousFile)
+{
+    const QString a = MakeJpeg("a.jpg", 8, 8);
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("sub"));
+    const QString inSub = MakeJpeg("sub/c.jpg", 8, 8);
+    TOpenPictureDialog d;
+    d.SetFileName(a.toStdString());
+    d.show();
+    QApplication::setActiveWindow(&d);
+    ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "8"; }));
+    auto* edit = d.FileDialog()->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    // The completion list is made, and the listing awaited, before the first key (see above).
+    auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+    ASSERT_TRUE(PumpUntil([&] { return model->index(Dir.filePath("sub")).isValid(); }, 5000));
+    QAbstractItemView* completions = edit->completer()->popup();
+    QTest::keyClicks(edit, "su");
+    ASSERT_TRUE(PumpUntil([&] { return completions->isVisible(); }));
+    QTest::keyClicks(edit, "b");
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(d.FileDialog()->directory().absolutePath(), QDir(Dir.filePath("sub")).absolutePath());
+    EXPECT_TRUE(d.isVisible());
+    // Checked again once the new folder's listing has come.
+    ASSERT_TRUE(PumpUntil([&] { return model->index(inSub).isValid(); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(completions->isVisible());
+    EXPECT_EQ(Value(d, ilWidth).toStdString(), "-");
+    EXPECT_EQ(Value(d, ilFileName).toStdString(), "-");
+    EXPECT_TRUE(d.FileInfo().FileName.empty()) << d.FileInfo().FileName;
+    d.reject();
+}
