@@ -321,7 +321,9 @@ void TMainForm::OpenQueuedFiles()
 
 void TMainForm::ReceiveInstanceCommand(const std::vector<std::string>& lines)
 {
-    QueueFiles(lines, FileQueue, Owner());
+    // The names of a second start are read as this start's own command line: the letter case on
+    // disk, so that a folder named in another case is told about like any other.
+    QueueFiles(CommandLineFileNames(lines), FileQueue, Owner());
     ActivateAppWindow(this);
 }
 

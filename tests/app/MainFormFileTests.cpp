@@ -333,17 +333,18 @@ TEST_F(MainFormFileTest, OpenTakesTheDialogsPicture)
 // hand names over) says what it is at once and opens nothing. Nothing waits for a writer to the pipe.
 TEST_F(MainFormFileTest, PipesAndFoldersSayWhatTheyAreAtOnce)
 {
-    const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg");
+    const std::string pipe = Path("pipe.jpg"), folder = Path("folder.jpg"), other = Path("Other");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(other);
     const auto refused = [](const std::string& name, const char* kind) {
         return "Cannot open file \"" + name + "\". It is " + kind + ", not a regular file.";
     };
     Start();
-    Form->ReceiveInstanceCommand({pipe, "file://" + folder, "/dev/null"});
+    Form->ReceiveInstanceCommand({pipe, "file://" + folder, "/dev/null", Path("OTHER")}); // Other in another case
     ASSERT_EQ(Box.Calls().size(), 1u); // one box for the whole hand-over
     EXPECT_EQ(Box.Calls()[0].Text, refused(pipe, "a named pipe") + "\n" + refused(folder, "a folder") + "\n" +
-                                       refused("/dev/null", "a device"));
+                                       refused("/dev/null", "a device") + "\n" + refused(other, "a folder"));
     EXPECT_TRUE(PumpUntil([&] { return Form->ImageWindows().empty() && Form->FileQueue.empty(); }));
 }
 
