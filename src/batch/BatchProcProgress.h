@@ -11,7 +11,7 @@ struct TBatchProcProgress
     float FileProgress = 0;    // 0..1 within the current file
     int32_t TotalPercent = 0;  // 0..100 of the whole job; never falls
     int32_t FilePercent = 0;   // 0..100 of the current stage
-    int32_t FileIndex = 0;     // current file, from 1
+    int32_t FileIndex = 0;     // current file, from 1; 0 while the job reads its list
     int32_t FileCount = 0;
     int32_t ElapsedSec = 0;    // since the job started
     int32_t EstimatedSec = 0;  // estimated duration of the whole job
