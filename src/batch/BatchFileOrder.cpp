@@ -97,21 +97,6 @@ size_t OutputHash(uint32_t folder, std::string_view base, std::string_view ext)
     return h(base) ^ (h(ext) * 31) ^ (size_t(folder) * 0x9E3779B97F4A7C15ull);
 }
 
-// A file name's parts as ExtractFilePath, ExtractFileName and ExtractFileExt give them, as views.
-struct TNameParts
-{
-    std::string_view Folder, Name, Stem, Ext;
-    explicit TNameParts(std::string_view path)
-    {
-        const size_t slash = path.rfind('/');
-        Folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-        Name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-        const size_t dot = Name.rfind('.');
-        Stem = dot == std::string_view::npos ? Name : Name.substr(0, dot);
-        Ext = dot == std::string_view::npos ? std::string_view() : Name.substr(dot);
-    }
-};
-
 size_t LeadingDigits(std::string_view text)
 {
     size_t n = 0;
@@ -188,7 +173,7 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
     entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         if (stop(i)) return std::vector<bool>(count, false);
-        const TNameParts parts(files[i]);
+        const TPathParts parts(files[i]);
         outFolder[i] = folderId(options.DestFolder.empty() ? parts.Folder : std::string_view(options.DestFolder));
         outBase[i] = options.KeepOriginalName ? parts.Stem : std::string_view();
         entries.push_back({OutputHash(outFolder[i], outBase[i], {}), uint32_t(i), false});
@@ -207,14 +192,14 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
         for (auto it = std::lower_bound(entries.begin(), entries.end(), TOutputEntry{hash, 0, false});
              it != entries.end() && it->Hash == hash && it->Index < later; ++it)
             if (it->Kept == !ext.empty() && outFolder[it->Index] == folder && outBase[it->Index] == base &&
-                (ext.empty() || TNameParts(files[it->Index]).Ext == ext))
+                (ext.empty() || TPathParts(files[it->Index]).Ext == ext))
                 return true;
         return false;
     };
     std::vector<bool> risk(count, false);
     for (size_t j = 1; j < count; ++j) {
         if (stop(j)) break;
-        const TNameParts later(files[j]);
+        const TPathParts later(files[j]);
         if (later.Ext.empty()) continue;
         const uint32_t folder = folderId(later.Folder);
         // ".jpg" may come from any file; another extension only from a JPEG that keeps it.

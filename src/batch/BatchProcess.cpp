@@ -102,8 +102,8 @@ double TBatchProcess::Now() const
 bool TBatchProcess::StartupGoesOn()
 {
     if (Terminated()) return false;
-    if (Now() - FLastStartupTick >= StartupTickSeconds) {
-        FLastStartupTick = Now();
+    if (const double now = Now(); now - FLastStartupTick >= StartupTickSeconds) {
+        FLastStartupTick = now;
         FWork.ElapsedSec = int(std::clamp<double>(Round(FLastStartupTick - FStartTime), 0, INT_MAX));
         HandOverProgress();
     }

@@ -29,29 +29,21 @@ std::string IncludeRootBackslash(const std::string& path)
     return IncludeBackslash(path);
 }
 
-std::string ExtractFilePath(const std::string& path)
+TPathParts::TPathParts(std::string_view path)
 {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const size_t slash = path.rfind('/');
+    Folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+    Name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = Name.rfind('.');
+    Stem = dot == std::string_view::npos ? Name : Name.substr(0, dot);
+    Ext = dot == std::string_view::npos ? std::string_view() : Name.substr(dot);
 }
 
-std::string ExtractFileName(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string ExtractFilePath(const std::string& path) { return std::string(TPathParts(path).Folder); }
+
+std::string ExtractFileName(const std::string& path) { return std::string(TPathParts(path).Name); }
 
 namespace {
-
-// Position of the extension's dot in path, or npos: the last "." after the last "/".
-size_t ExtensionDot(const std::string& path)
-{
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return dot;
-    size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > dot) return std::string::npos;
-    return dot;
-}
 
 bool IsDirectory(const std::string& path, bool& exists)
 {
@@ -101,18 +93,9 @@ bool FindEntryOnDisk(const std::string& folder, const std::string& name, bool al
 
 } // namespace
 
-std::string ExtractFileExt(const std::string& path)
-{
-    size_t dot = ExtensionDot(path);
-    return dot == std::string::npos ? std::string() : path.substr(dot);
-}
+std::string ExtractFileExt(const std::string& path) { return std::string(TPathParts(path).Ext); }
 
-std::string ExtractFileNameNoExt(const std::string& path)
-{
-    std::string name = ExtractFileName(path);
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
+std::string ExtractFileNameNoExt(const std::string& path) { return std::string(TPathParts(path).Stem); }
 
 std::string CopyBeforeDot(const std::string& text)
 {
@@ -122,8 +105,7 @@ std::string CopyBeforeDot(const std::string& text)
 
 std::string ReplaceFileExt(const std::string& path, const std::string& ext)
 {
-    size_t dot = ExtensionDot(path);
-    std::string result = (dot == std::string::npos ? path : path.substr(0, dot)) + ext;
+    std::string result = path.substr(0, path.size() - TPathParts(path).Ext.size()) + ext;
     return result.empty() ? std::string("TEMP") : result;
 }
 

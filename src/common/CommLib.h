@@ -6,6 +6,7 @@
 // The screen colour depth and rotated fonts belong to the GUI layer.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Geometry.h"
 #include "platform/MessageBox.h"
@@ -20,6 +21,14 @@ std::string IncludeBackslash(const std::string& path);
 // The same rule for a path that may be a root: "/" (and any path ending with "/") stays as it is;
 // an empty path stays empty.
 std::string IncludeRootBackslash(const std::string& path);
+// A path's parts as views into it, as the functions below give them: the folder up to and
+// including its last "/", the file name after it, that name without its extension, and the
+// extension (from the name's last ".", dot included).
+struct TPathParts
+{
+    std::string_view Folder, Name, Stem, Ext;
+    explicit TPathParts(std::string_view path);
+};
 // The folder part of path, up to and including its last "/" (empty when there is none).
 std::string ExtractFilePath(const std::string& path);
 // The part after the last "/".
