@@ -64,8 +64,12 @@ THelpWindow::THelpWindow(QWidget* owner, THelpBook book) : QWidget(owner, Qt::Wi
     connect(IndexBtn, &QToolButton::clicked, this, [this] { Browser->setSource(FBook.Index); });
     connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QToolButton::setEnabled);
     connect(Browser, &QTextBrowser::forwardAvailable, ForwardBtn, &QToolButton::setEnabled);
-    connect(Browser, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle(FBook.Title + " - " + Browser->documentTitle()); });
+    // The book's title, then the page's own, unless the page is titled as the book (its contents
+    // and index are) or not at all: the book's title stands once.
+    connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
+        const QString page = Browser->documentTitle();
+        setWindowTitle(page.isEmpty() || page == FBook.Title ? FBook.Title : FBook.Title + " - " + page);
+    });
     // Closes when the main window closes.
     if (owner) owner->installEventFilter(this);
 }

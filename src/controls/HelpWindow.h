@@ -13,6 +13,7 @@ class QToolButton;
 struct THelpBook
 {
     QString Title;                          // the window's; " - " and the page's own title follow it
+                                            // when the page has one of its own
     std::function<QUrl(int topic)> PageFor; // the page of a topic
     QUrl Contents;                          // the pages of the Contents and Index buttons
     QUrl Index;

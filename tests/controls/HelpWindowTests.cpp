@@ -38,6 +38,11 @@ TEST(HelpWindow, ShowsTheBookItIsGiven)
     EXPECT_EQ(help->windowTitle(), "Sketch Help - Words");
     help->ContentsBtn->click();
     EXPECT_EQ(help->windowTitle(), "Sketch Help - Start");
+    // A page titled as the book, or not titled at all, shows the book's title once.
+    for (const char* title : {"Sketch Help", ""}) {
+        help->Browser->setSource(page(title[0] ? "book.html" : "untitled.html", title));
+        EXPECT_EQ(help->windowTitle(), "Sketch Help") << title;
+    }
     EXPECT_EQ(ShowHelpTopic(&owner, book, 3), help); // one window for every topic
     EXPECT_EQ(help->Browser->source(), book.Contents);
 }
