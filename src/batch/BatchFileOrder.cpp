@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -104,6 +105,35 @@ size_t LeadingDigits(std::string_view text)
     return n;
 }
 
+// Asks whether to stop about every 50 ms, however long a name takes (one of long digit runs may be
+// read in tens of thousands of ways): a step is a name or one way of reading it, the clock is read
+// every few hundred steps and the question asked when the time has come.
+class TStopPoll
+{
+  public:
+    explicit TStopPoll(const std::function<bool()>& stopped)
+        : FStopped(stopped), FLastAsked(std::chrono::steady_clock::now())
+    {
+    }
+    // One step of work done: true when the work is to end.
+    bool operator()()
+    {
+        if (!FStopped || ++FSteps < StepsPerClockRead) return false;
+        FSteps = 0;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - FLastAsked < AskEvery) return false;
+        FLastAsked = now;
+        return FStopped();
+    }
+
+  private:
+    static constexpr int StepsPerClockRead = 256;
+    static constexpr std::chrono::milliseconds AskEvery{50};
+    const std::function<bool()>& FStopped;
+    std::chrono::steady_clock::time_point FLastAsked;
+    int FSteps = 0;
+};
+
 // Where the earlier file's base name may start in a later name's stem: after each prefix the prefix
 // mode can give.
 std::vector<size_t> BaseStarts(std::string_view stem, const TBatchProcOptions& options)
@@ -150,7 +180,7 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
     // pair was quadratic; a sorted list keeps it so for long lists, where a hash set's scattered
     // nodes would not.
     const size_t count = files.size();
-    const auto stop = [&stopped](size_t i) { return stopped && i % 1024 == 0 && stopped(); };
+    TStopPoll stop(stopped);
     std::unordered_map<std::string, uint32_t> canonicalIds; // canonical folder -> its number
     std::unordered_map<std::string, uint32_t> folderIds;    // folder as written -> its number
     std::string lastFolder;
@@ -172,7 +202,7 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
     std::vector<TOutputEntry> entries;
     entries.reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        if (stop(i)) return std::vector<bool>(count, false);
+        if (stop()) return std::vector<bool>(count, false);
         const TPathParts parts(files[i]);
         outFolder[i] = folderId(options.DestFolder.empty() ? parts.Folder : std::string_view(options.DestFolder));
         outBase[i] = options.KeepOriginalName ? parts.Stem : std::string_view();
@@ -198,7 +228,7 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
     };
     std::vector<bool> risk(count, false);
     for (size_t j = 1; j < count; ++j) {
-        if (stop(j)) break;
+        if (stop()) return risk;
         const TPathParts later(files[j]);
         if (later.Ext.empty()) continue;
         const uint32_t folder = folderId(later.Folder);
@@ -206,12 +236,14 @@ std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, cons
         const std::string_view ext = later.Ext == ".jpg" ? std::string_view() : later.Ext;
         const std::vector<size_t> ends = BaseEnds(later.Stem, options);
         for (size_t start : BaseStarts(later.Stem, options)) {
-            for (size_t end : ends)
+            for (size_t end : ends) {
+                if (stop()) return risk;
                 if (end >= start && (options.KeepOriginalName || end == start) &&
                     writtenBefore(j, folder, later.Stem.substr(start, end - start), ext)) {
                     risk[j] = true;
                     break;
                 }
+            }
             if (risk[j]) break;
         }
     }

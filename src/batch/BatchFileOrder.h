@@ -26,8 +26,8 @@ bool BatchKeepsJpegExtension(const std::string& source);
 
 // For each file of the list: whether some file before it may write it, so that it is read only
 // after those files are written; gives what BatchOutputMayOverwrite gives for every pair, in time
-// linear in the list. When stopped() answers true (asked every thousand files or so) the work ends
-// early and the answers are incomplete.
+// linear in the list. When stopped() answers true (asked about every 50 ms, however long a name
+// takes) the work ends early and the answers are incomplete.
 std::vector<bool> BatchSourcesAtRisk(const std::vector<std::string>& files, const TBatchProcOptions& options,
                                      const std::function<bool()>& stopped = {});
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -54,20 +55,32 @@ TEST(BatchFileOrder, SourcesAnEarlierFileMayWrite)
 }
 
 // The at-risk list equals the plain comparison of every pair on random lists: every prefix and suffix
-// mode, kept and replaced names, mixed extensions and letter case, own folder and another, with
-// names made from earlier ones so that real risks are among them.
+// mode, kept and replaced names, mixed extensions and letter case, own folder and another (one with
+// dots in its name, one through a link, written with "..", "./", "//", with and without the last
+// slash), names without extension, with a trailing dot, hidden ones, "a..b", letters beyond ASCII in
+// both cases, texts holding digits and dots, numbers of 1 to 12 digits; names made from earlier ones
+// so that real risks are among them.
 TEST(BatchFileOrder, AtRiskEqualsEveryPairCompared)
 {
     TTempFolder scratch;
-    const std::string s = scratch.Path() + "/s/", d = scratch.Path() + "/d/";
+    const std::string root = scratch.Path(), s = root + "/s/", d = root + "/d.v1.2/";
     std::filesystem::create_directories(s);
     std::filesystem::create_directories(d);
+    std::filesystem::create_directory_symlink(s, root + "/link");
     std::mt19937 rng(7);
     const auto pick = [&rng](const auto& list) { return list[rng() % std::size(list)]; };
-    const std::string exts[] = {".jpg", ".JPG", ".jpeg", ".JPEG", ".bmp", ".png", "", ".Jpg"};
-    const std::string texts[] = {"", "x", "_1", "12"};
-    const std::string dests[] = {"", d, d + "../s/", "/nowhere/"};
-    const std::string bases[] = {"a", "b1", "1", "a_1", "A"};
+    const std::string exts[] = {".jpg", ".JPG", ".jpeg", ".JPEG", ".bmp", ".png", "", ".Jpg", "."};
+    const std::string texts[] = {"", "x", "_1", "12", "1.", ".", "x.2"};
+    const std::string folders[] = {s, s, d, root + "/link/", root + "//s/", root + "/./d.v1.2/", d + "../s/"};
+    const std::string dests[] = {"",          d,          d + "../s/",    "/nowhere/",    root + "/link/",
+                                 root + "/link", root + "//s", root + "/./s/", root + "/d.v1.2"};
+    const std::string bases[] = {"a", "b1", "1", "a_1", "A", ".hidden", "a..b", "a.", "\xc3\xa9t\xc3\xa9",
+                                 "\xc3\x89T\xc3\x89"};
+    const auto number = [&rng] { // 1 to 12 digits
+        std::string digits;
+        for (int n = 1 + int(rng() % 12); n > 0; --n) digits += char('0' + rng() % 10);
+        return digits;
+    };
     int risks = 0;
     for (int round = 0; round < 150; ++round) {
         TBatchProcOptions o;
@@ -82,13 +95,13 @@ TEST(BatchFileOrder, AtRiskEqualsEveryPairCompared)
             std::string stem = pick(bases);
             if (!stems.empty() && rng() % 2) { // what a naming rule makes of an earlier name
                 const auto part = [&](int mode, const std::string& text) {
-                    return mode == 1 ? text : mode == 2 ? std::to_string(rng() % 120) : std::string();
+                    return mode == 1 ? text : mode == 2 ? number() : std::string();
                 };
                 stem = part(o.PrefixMode, o.PrefixText) + (o.KeepOriginalName ? pick(stems) : std::string()) +
                        part(o.SuffixMode, o.SuffixText);
             }
             stems.push_back(stem);
-            files.push_back((rng() % 3 ? s : d) + stem + pick(exts));
+            files.push_back(pick(folders) + stem + pick(exts));
         }
         std::vector<bool> pairwise(files.size(), false);
         for (size_t j = 0; j < files.size(); ++j)
@@ -98,10 +111,23 @@ TEST(BatchFileOrder, AtRiskEqualsEveryPairCompared)
         ASSERT_EQ(BatchSourcesAtRisk(files, o), pairwise) << round;
     }
     EXPECT_GT(risks, 200);
-    // A stop asked for ends the work.
-    int asked = 0;
-    BatchSourcesAtRisk(std::vector<std::string>(100000, s + "a.jpg"), {}, [&asked] { return ++asked > 1; });
-    EXPECT_EQ(asked, 2);
+    // Stop is asked about every 50 ms however long a name takes (names of long digit runs in both
+    // numbered modes are read in tens of thousands of ways each), and a yes ends the work.
+    std::vector<std::string> digitNames(1100);
+    for (std::string& name : digitNames) {
+        name = s;
+        for (int k = 0; k < 240; ++k) name += char('0' + rng() % 10);
+        name += ".jpg";
+    }
+    TBatchProcOptions numbered;
+    numbered.PrefixMode = numbered.SuffixMode = 2;
+    std::vector<std::chrono::steady_clock::time_point> asks = {std::chrono::steady_clock::now()};
+    BatchSourcesAtRisk(digitNames, numbered, [&asks] {
+        asks.push_back(std::chrono::steady_clock::now());
+        return asks.size() > 3;
+    });
+    ASSERT_EQ(asks.size(), 4u);
+    for (size_t i = 1; i < asks.size(); ++i) EXPECT_LT(asks[i] - asks[i - 1], std::chrono::milliseconds(500)) << i;
 }
 
 // Pixel memory of a file in flight: 16 bytes a pixel of the header's size, else 16 per file byte.

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <utime.h>
 
 #include "BatchTestKit.h"
+#include "common/CommLib.h"
 #include "formats/ImageFileInfo.h"
 
 namespace {
@@ -202,41 +204,70 @@ TEST_F(BatchJob, SizesPastTwoGigabytes)
     EXPECT_TRUE(sawFirst && sawSecond);
 }
 
-// A stop while the job reads its list, at the sizes or at the at-risk check: the job ends at once
-// and writes nothing, and until then the windows see the time go on without a file.
+// A stop while the job reads its list: among the sizes, or some way into the at-risk check (names of
+// long digit runs in both numbered modes take it seconds; the stop comes 0.1 s in). The job ends at
+// once and writes nothing, and until then the windows see the time go on without a file.
 TEST_F(BatchJob, StopDuringStartUpEndsAtOnceAndWritesNothing)
 {
+    using Clock = std::chrono::steady_clock;
     const std::string src = Dir("src");
     SaveBmpToFile(TestPicture(16, 16, 1), src + "a.bmp");
     WriteProfile(src + "p.qmp", 70);
-    std::vector<std::string> files(200000, src + "a.bmp"); // one real file, named over and over
-    for (const int stopAt : {5000, 200000}) { // among the sizes; at the last size, so in the at-risk check
-        SCOPED_TRACE(stopAt);
+    std::mt19937 rng(3);
+    std::vector<std::string> digitNames(2000);
+    for (std::string& name : digitNames) {
+        name = src;
+        for (int k = 0; k < 240; ++k) name += char('0' + rng() % 10);
+        name += ".jpg";
+    }
+    struct TRow
+    {
+        std::vector<std::string> Files;
+        int StopAtSize; // 0: 0.1 s into the at-risk check
+        int LastElapsed;
+    };
+    const TRow rows[] = {{std::vector<std::string>(200000, src + "a.bmp"), 5000, 5}, {digitNames, 0, 2}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.StopAtSize);
         TBatchProcOptions o;
         o.ProfileFile = src + "p.qmp";
-        o.SuffixMode = 1;
+        o.PrefixMode = row.StopAtSize ? 0 : 2;
+        o.SuffixMode = row.StopAtSize ? 1 : 2;
         o.SuffixText = "_out";
+        const int count = int(row.Files.size());
         auto sizes = std::make_shared<int>(0);
         auto clock = std::make_shared<double>(0);
-        const auto job = RunJob(files, o, 4, [&](TBatchProcess& j) {
-            j.FileSizeOf = [&j, sizes, clock, stopAt](const std::string&) {
+        Clock::time_point sizesDone;
+        const auto job = RunJob(row.Files, o, 4, [&](TBatchProcess& j) {
+            j.FileSizeOf = [&, sizes, clock](const std::string&) {
                 *clock += 0.001; // a second for each thousand files
-                if (++*sizes == stopAt) j.Terminate();
+                if (++*sizes == row.StopAtSize) j.Terminate();
+                if (*sizes == count) sizesDone = Clock::now();
                 return int64_t(100);
             };
-            j.SecondsNow = [clock] { return *clock; };
+            // The at-risk check looks at Stop when it reads the clock.
+            j.SecondsNow = [&, sizes, clock] {
+                if (!row.StopAtSize && *sizes == count && Clock::now() - sizesDone >= std::chrono::milliseconds(100))
+                    j.Terminate();
+                return *clock;
+            };
         });
+        const auto ended = Clock::now();
         EXPECT_TRUE(job.Done);
-        EXPECT_EQ(*sizes, stopAt);
-        EXPECT_FALSE(fs::exists(src + "a_out.bmp"));
+        EXPECT_EQ(*sizes, row.StopAtSize ? row.StopAtSize : count);
+        if (!row.StopAtSize) EXPECT_LT(ended - sizesDone, std::chrono::milliseconds(600));
+        TBatchProcOptions naming = o;
+        naming.ForceJpgExt = true; // as for a source that is no JPEG
+        EXPECT_FALSE(fs::exists(MakeBatchFileName(row.Files[0], naming)));
+        EXPECT_EQ(TreeContents(src).size(), 2u); // the picture and the profile
         EXPECT_TRUE(job.Log.empty());
-        ASSERT_GE(job.Records.size(), 5u);
+        ASSERT_GE(job.Records.size(), 3u);
         int lastElapsed = -1;
         for (const TBatchProcProgress& r : job.Records) {
             EXPECT_EQ(r.FileIndex, 0);
             EXPECT_GE(r.ElapsedSec, lastElapsed);
             lastElapsed = r.ElapsedSec;
         }
-        EXPECT_EQ(lastElapsed, stopAt / 1000);
+        EXPECT_EQ(lastElapsed, row.LastElapsed);
     }
 }
