@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Peak memory of a batch job over 20,000 small pictures over that of a job over 2,000 (goal <= 1.5):
-# 64x48 crops of the bench's real photograph, as JPEGs and PNGs, converted into another folder with
-# the bench's batch profile (half size by Mitchell, quality 75). Each job runs in a process of its
-# own, whose peak resident memory is read. Prints "batch_memory_at_scale: VALUE" and the figures
-# behind it. Runs from the release build folder (see bench/run.sh).
+# Jobs over many small pictures: 64x48 crops of the bench's real photograph, as JPEGs and PNGs,
+# converted into another folder with the bench's batch profile (half size by Mitchell, quality 75),
+# each job in a process of its own. Prints two figures and what lies behind them:
+#   batch_memory_at_scale    peak resident memory of a job over 20,000 files over that of a job over
+#                            2,000 (goal <= 1.5)
+#   batch_switches_per_file  voluntary context switches of a job over 2,000 files with 8 helpers, per
+#                            file: the fewest of three runs (goal <= 15)
+# Runs from the release build folder (see bench/run.sh).
 source "$(dirname "$0")/common.sh"
-figures batch_memory_at_scale
+figures batch_memory_at_scale batch_switches_per_file
 BIN=${BENCH_BIN:-$PWD/bench}
 WORK=${BENCH_WORK:-/tmp}/batch_scale
 IM=/usr/bin/convert
@@ -27,19 +30,31 @@ if ! [ -s "$WORK/src/19999.png" ]; then
 fi
 "$BIN/bench_batch" --write-profile "$WORK/p.qmp"
 
-peak() { # peak N: the job's peak resident memory in kB over the first N files
+run_job() { # run_job N REPORT [HELPERS]: a job over the first N files, its report in REPORT
   for ((i = 0; i < $1; i++)); do
     ext=jpg; ((i % 2)) && ext=png
     echo "$WORK/src/$i.$ext"
   done > "$WORK/list"
   rm -rf "$WORK/out" && mkdir -p "$WORK/out"
-  "$BIN/bench_batch_scale" job "$WORK/p.qmp" "$WORK/out" "$WORK/list" > "$WORK/job$1.txt"
+  "$BIN/bench_batch_scale" job "$WORK/p.qmp" "$WORK/out" "$WORK/list" ${3:-} > "$2"
   local written
   written=$(ls "$WORK/out" | wc -l)
   [ "$written" -eq "$1" ] || { echo "the job over $1 files wrote $written" >&2; return 1; }
+}
+peak() { # peak N: the job's peak resident memory in kB over the first N files
+  run_job "$1" "$WORK/job$1.txt"
   sed -n 's/^peak_kb: //p' "$WORK/job$1.txt"
 }
 small=$(peak 2000)
 large=$(peak 20000)
 for n in 2000 20000; do echo "info batch_memory_at_scale: $n files: $(tr '\n' ' ' < "$WORK/job$n.txt")"; done
 figure batch_memory_at_scale "$large" "$small"
+
+switches=
+for run in 1 2 3; do
+  run_job 2000 "$WORK/switches$run.txt" 8
+  keep_best switches "$(sed -n 's/^switches: //p' "$WORK/switches$run.txt")"
+  echo "info batch_switches_per_file: run $run: $(sed -n 's/^switches: //p' "$WORK/switches$run.txt") switches," \
+    "$(awk '/^job_s: / { printf "%.3f ms a file", $2 * 1000 / 2000 }' "$WORK/switches$run.txt")"
+done
+figure batch_switches_per_file "$switches" 2000 1

@@ -4,14 +4,17 @@
 //                                        text suffix; prints "batch_start_at_scale: R", the time to
 //                                        the first file's progress at 100,000 over that at 10,000
 //                                        (linear is 10), with the seconds behind it
-//   bench_batch_scale job PROFILE OUTDIR LIST
-//                                        converts the files named in LIST (one a line) into OUTDIR;
+//   bench_batch_scale job PROFILE OUTDIR LIST [HELPERS]
+//                                        converts the files named in LIST (one a line) into OUTDIR,
+//                                        with HELPERS files at once (default: by cores and memory);
 //                                        prints "peak_kb: N" (the process's peak resident memory),
-//                                        "first_s: T" (time to the first file's progress) and the
-//                                        files written
+//                                        "first_s: T" (time to the first file's progress), "job_s: T"
+//                                        (the whole job), "switches: N" (the process's voluntary
+//                                        context switches) and the files written
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -33,12 +36,13 @@ using Clock = std::chrono::steady_clock;
 struct TRunResult
 {
     double FirstSeconds = -1; // to the first record of a file
+    double JobSeconds = 0;
     int Errors = 0;
 };
 
 // Runs a job over the files; stopAtFirst ends it as soon as the first file shows.
 TRunResult RunJob(std::vector<std::string> files, const TBatchProcOptions& options, bool stopAtFirst,
-                  bool standInSizes)
+                  bool standInSizes, int helpers = 0)
 {
     TQueueInvoker invoker;
     TRunResult result;
@@ -54,9 +58,11 @@ TRunResult RunJob(std::vector<std::string> files, const TBatchProcOptions& optio
         {}, &invoker);
     job->FreeOnTerminate = false;
     job->Options = options;
+    job->MaxParallel = helpers;
     if (standInSizes) job->FileSizeOf = [](const std::string&) { return int64_t(20000); };
     job->Start();
     job->WaitFor();
+    result.JobSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
     result.Errors = job->ErrorCount();
     delete job;
     return result;
@@ -92,7 +98,7 @@ int StartFigure(const std::string& dir)
     return 0;
 }
 
-int JobMemory(const std::string& profile, const std::string& outDir, const std::string& list)
+int RunListedJob(const std::string& profile, const std::string& outDir, const std::string& list, int helpers)
 {
     std::vector<std::string> files;
     std::ifstream in(list);
@@ -102,11 +108,13 @@ int JobMemory(const std::string& profile, const std::string& outDir, const std::
     options.ProfileFile = profile;
     options.DestFolder = outDir + "/";
     const size_t count = files.size();
-    const TRunResult result = RunJob(std::move(files), options, false, false);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    const TRunResult result = RunJob(std::move(files), options, false, false, helpers);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak_kb: %ld\nfirst_s: %.3f\nfiles: %zu\nfailed: %d\n", usage.ru_maxrss, result.FirstSeconds, count,
-                result.Errors);
+    std::printf("peak_kb: %ld\nfirst_s: %.3f\njob_s: %.3f\nswitches: %ld\nfiles: %zu\nfailed: %d\n", usage.ru_maxrss,
+                result.FirstSeconds, result.JobSeconds, usage.ru_nvcsw - before.ru_nvcsw, count, result.Errors);
     return result.Errors ? 1 : 0;
 }
 
@@ -116,8 +124,9 @@ int main(int argc, char** argv)
 {
     try {
         if (argc == 3 && !std::strcmp(argv[1], "start")) return StartFigure(argv[2]);
-        if (argc == 5 && !std::strcmp(argv[1], "job")) return JobMemory(argv[2], argv[3], argv[4]);
-        std::fprintf(stderr, "usage: %s start DIR | job PROFILE OUTDIR LIST\n", argv[0]);
+        if ((argc == 5 || argc == 6) && !std::strcmp(argv[1], "job"))
+            return RunListedJob(argv[2], argv[3], argv[4], argc == 6 ? std::atoi(argv[5]) : 0);
+        std::fprintf(stderr, "usage: %s start DIR | job PROFILE OUTDIR LIST [HELPERS]\n", argv[0]);
         return 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_batch_scale: %s\n", e.what());

@@ -27,6 +27,7 @@ const char* BatchStageName(int stage) { return stage >= 0 && stage < 5 ? SBatchS
 // What a helper thread made of one file, and the file's progress while it is worked on.
 struct TBatchProcess::TFileSlot
 {
+    int64_t Memory = 0; // the pixel memory counted for it at its claim, until it is written
     int Stage = 3;
     int Percent = 0;
     bool Loaded = false;   // the picture loaded: the file takes a number
@@ -160,8 +161,11 @@ void TBatchProcess::Execute()
         std::vector<std::thread>& Threads;
         ~TEndHelpers()
         {
-            Job.FStopping.store(true);
-            Job.FChanged.notify_all();
+            {
+                std::lock_guard lock(Job.FMutex); // a helper about to wait sees it, or is woken
+                Job.FStopping.store(true);
+            }
+            Job.FClaimWake.notify_all();
             for (std::thread& t : Threads) t.join();
             Job.FDone.store(true);
         }
@@ -172,7 +176,7 @@ void TBatchProcess::Execute()
     if (!CollectFileSizes()) return;
     FAtRisk = BatchSourcesAtRisk(FFiles, Options, [this] { return !StartupGoesOn(); });
     if (Terminated()) return;
-    FMemoryBudget = QuarterOfRam();
+    FMemoryBudget = MemoryBudget > 0 ? MemoryBudget : QuarterOfRam();
     FSlots.clear();
     FSlots.resize(FFiles.size()); // each file's slot is made when a helper claims it
     FParallel = FFiles.empty() ? 0 : ChooseParallelFiles();
@@ -188,19 +192,24 @@ void TBatchProcess::Execute()
             const bool goOn = CommitFile(FCommitted);
             lock.lock();
             if (!goOn) break;
+            FMemoryInFlight -= FSlots[size_t(FCommitted)]->Memory;
             FSlots[size_t(FCommitted)].reset(); // its data are written
-            FMemoryInFlight -= FFileMemory[size_t(FCommitted)];
             --FFilesAwaitingWrite;
             ++FCommitted;
             FProgressDirty = true;
-            FChanged.notify_all();
+            // The look-ahead moved on by one file and memory came free: one waiting helper may claim
+            // the next file, and passes the turn on when the file after it is claimable too. (Woken
+            // with the lock free, it does not wait for the lock at once.)
+            lock.unlock();
+            FClaimWake.notify_one();
+            lock.lock();
         } else if (FProgressDirty) {
             FProgressDirty = false;
             lock.unlock();
             SyncProgress();
             lock.lock();
         } else {
-            FChanged.wait_for(lock, std::chrono::milliseconds(100));
+            FWriterWake.wait_for(lock, std::chrono::milliseconds(100)); // a stop is looked at meanwhile
         }
     }
 }
@@ -219,32 +228,8 @@ void TBatchProcess::Helper(bool carryImage)
     };
     const int resampleThreads = carryImage ? 0 : 1;
     for (;;) {
-        int index;
-        {
-            std::unique_lock lock(FMutex);
-            for (;;) {
-                if (FStopping.load() || Terminated() || FNextClaim >= FileCount()) return;
-                const int i = FNextClaim;
-                if (FFileMemory[size_t(i)] < 0) { // its header is read once, outside the lock
-                    lock.unlock();
-                    const int64_t bytes = EstimateBatchFileMemory(FFiles[size_t(i)], FFileSizes[size_t(i)]);
-                    lock.lock();
-                    FFileMemory[size_t(i)] = bytes;
-                    continue;
-                }
-                // A file's memory counts until the file is written, and helpers run only a few files
-                // ahead of the writer: what waits to be written never grows with the list.
-                const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
-                const bool near = i < FCommitted + LookAheadFiles();
-                const bool fits =
-                    FMemoryInFlight == 0 || FMemoryInFlight + FFileMemory[size_t(i)] <= FMemoryBudget;
-                if (readable && near && fits) break;
-                FChanged.wait_for(lock, std::chrono::milliseconds(50));
-            }
-            index = FNextClaim++;
-            FMemoryInFlight += FFileMemory[size_t(index)];
-            FSlots[size_t(index)] = std::make_unique<TFileSlot>();
-        }
+        const int index = ClaimFile();
+        if (index < 0) return;
         try {
             if (!image || !carryImage) image = newImage();
             TPicture picture;
@@ -253,23 +238,73 @@ void TBatchProcess::Helper(bool carryImage)
             FSlots[size_t(index)]->Failed = true;
             FSlots[size_t(index)]->Message = ExceptionText(std::current_exception());
         }
-        std::lock_guard lock(FMutex);
+        std::unique_lock lock(FMutex);
         FSlots[size_t(index)]->Processed = true;
-        FPeakFilesAwaitingWrite = std::max(FPeakFilesAwaitingWrite, ++FFilesAwaitingWrite);
-        FProgressDirty = true;
-        FChanged.notify_all();
+        if (++FFilesAwaitingWrite > FPeakFilesAwaitingWrite.load()) FPeakFilesAwaitingWrite.store(FFilesAwaitingWrite);
+        if (index == FCommitted) { // the writer waits for this one; a later one it finds in its turn
+            FProgressDirty = true;
+            lock.unlock();
+            FWriterWake.notify_one();
+        }
     }
+}
+
+bool TBatchProcess::MayClaim(int i) const
+{
+    // A file's memory counts until the file is written, and helpers run only a few files ahead of
+    // the writer: what waits to be written never grows with the list.
+    const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
+    const bool near = i < FCommitted + LookAheadFiles();
+    const bool fits = FMemoryInFlight == 0 || FMemoryInFlight + FFileMemory[size_t(i)] <= FMemoryBudget;
+    return readable && near && fits;
+}
+
+int TBatchProcess::ClaimFile()
+{
+    std::unique_lock lock(FMutex);
+    for (;;) {
+        if (FStopping.load() || Terminated() || FNextClaim >= FileCount()) return -1;
+        const int i = FNextClaim;
+        if (FFileMemory[size_t(i)] < 0) { // its header is read outside the lock
+            lock.unlock();
+            const std::string& name = FFiles[size_t(i)];
+            const int64_t bytes = FileMemoryOf ? FileMemoryOf(name, FFileSizes[size_t(i)])
+                                               : EstimateBatchFileMemory(name, FFileSizes[size_t(i)]);
+            lock.lock();
+            // Two helpers may read it at once: the first value stands, as the file may have been
+            // claimed with it already (and a source may change between two reads).
+            if (FFileMemory[size_t(i)] < 0) FFileMemory[size_t(i)] = bytes;
+            continue;
+        }
+        if (MayClaim(i)) break;
+        FClaimWake.wait(lock);
+    }
+    const int index = FNextClaim++;
+    FSlots[size_t(index)] = std::make_unique<TFileSlot>();
+    FSlots[size_t(index)]->Memory = FFileMemory[size_t(index)];
+    FMemoryInFlight += FFileMemory[size_t(index)];
+    // Pass the turn on: at the end of the list every waiting helper leaves; otherwise one more is
+    // woken only when the next file can be claimed now (or its memory is still to be read).
+    const bool last = FNextClaim >= FileCount();
+    const bool next = !last && (FFileMemory[size_t(FNextClaim)] < 0 || MayClaim(FNextClaim));
+    lock.unlock();
+    if (last)
+        FClaimWake.notify_all();
+    else if (next)
+        FClaimWake.notify_one();
+    return index;
 }
 
 void TBatchProcess::Report(int index, int stage, int percent)
 {
-    std::lock_guard lock(FMutex);
+    std::unique_lock lock(FMutex);
     TFileSlot& slot = *FSlots[size_t(index)];
     slot.Stage = stage;
     slot.Percent = percent;
-    if (index == FCommitted) {
+    if (index == FCommitted) { // only the file being written is shown
         FProgressDirty = true;
-        FChanged.notify_all();
+        lock.unlock();
+        FWriterWake.notify_one();
     }
 }
 

@@ -60,9 +60,12 @@ public:
     TBatchPrefs Prefs;
     int MaxParallel = 0;                // files at once; 0 = by cores and memory
     uint32_t ThumbBackground = 0xF0F0F0; // 0xRRGGBB behind the thumbnail
-    // The size of a file (default: its size on disk) and the clock in seconds (default: a steady
-    // clock); tests replace them.
+    // The size of a file (default: its size on disk), its pixel memory while it is worked on (default:
+    // EstimateBatchFileMemory), the bytes of pixel memory that files in flight may hold (0: a quarter
+    // of the RAM) and the clock in seconds (default: a steady clock); tests replace them.
     std::function<int64_t(const std::string&)> FileSizeOf;
+    std::function<int64_t(const std::string& name, int64_t size)> FileMemoryOf;
+    int64_t MemoryBudget = 0;
     std::function<double()> SecondsNow;
 
     // ---- main thread: in the handlers, or once the job is done ----
@@ -79,8 +82,8 @@ public:
     std::string ErrorLogText() const;
     // How many files the job worked on at once.
     int ParallelFiles() const { return FParallel; }
-    // The most files that were done and waited to be written at one time.
-    int PeakFilesAwaitingWrite() const { return FPeakFilesAwaitingWrite; }
+    // The most files that were done and waited to be written at one time (any thread, any time).
+    int PeakFilesAwaitingWrite() const { return FPeakFilesAwaitingWrite.load(); }
     // How far the helpers run ahead of the writer, in files.
     int LookAheadFiles() const { return 2 * FParallel; }
 
@@ -94,6 +97,8 @@ private:
     int64_t BytesDoneThrough(int index);
     int ChooseParallelFiles();
     void Helper(bool carryImage);
+    int ClaimFile();
+    bool MayClaim(int index) const;
     void ProcessFile(int index, TJPEGImage& image, TPicture& picture, int resampleThreads);
     bool CommitFile(int index);
     bool SaveFile(int index, const std::string& dest);
@@ -120,16 +125,20 @@ private:
     int FCachedIndex = 0;
     double FStartTime = 0;
 
-    // Shared by the coordinating thread and the helpers, under FMutex.
+    // Shared by the coordinating thread and the helpers, under FMutex. Each side is woken only by
+    // news it can act on: the writer by the file it writes next (finished, or its progress), a helper
+    // waiting to claim a file by a file written (the look-ahead and the memory move on), by another
+    // helper's claim that leaves the next file claimable, or by the job's end.
     std::mutex FMutex;
-    std::condition_variable FChanged;
+    std::condition_variable FWriterWake;
+    std::condition_variable FClaimWake;
     std::vector<std::unique_ptr<TFileSlot>> FSlots;
     int FNextClaim = 0;
     int FCommitted = 0;
     int64_t FMemoryInFlight = 0;
     int64_t FMemoryBudget = 0;
     int FFilesAwaitingWrite = 0;
-    int FPeakFilesAwaitingWrite = 0;
+    std::atomic<int> FPeakFilesAwaitingWrite{0};
     bool FProgressDirty = false;
     double FResampleMs = 0, FCompressMs = 0;
     int FResampleCount = 0, FCompressCount = 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <random>
 
 #include "BatchTestKit.h"
@@ -179,4 +181,49 @@ TEST(BatchParallel, FinishedFilesWaitingForTheWriterStayFew)
     EXPECT_GE(peak, 1);
     EXPECT_LE(peak, 8); // two files for each helper
     EXPECT_EQ(TreeContents(r + "/out").size(), 60u);
+}
+
+// Two helpers may both read a file's memory, and the reads may differ (a source replaced between
+// them): the file counts with the value it was claimed with until it is written, so the memory in
+// flight comes back to nothing and a file larger than the whole budget still runs after the rest.
+TEST(BatchParallel, AFileCountsTheMemoryItWasClaimedWith)
+{
+    TTempFolder root;
+    const std::string r = root.Path();
+    fs::create_directories(r + "/out");
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back(r + "/s" + std::to_string(i) + ".bmp");
+        SaveBmpToFile(TestPicture(i == 1 ? 600 : 24, i == 1 ? 400 : 16, i), files.back());
+    }
+    WriteProfile(r + "/p.qmp", 60);
+    TBatchProcOptions o;
+    o.DestFolder = r + "/out/";
+    o.ProfileFile = r + "/p.qmp";
+    std::mutex m;
+    std::condition_variable cv;
+    int reads = 0;          // of s1's memory
+    bool nextAsked = false; // s2's memory: s1 has been claimed
+    const auto job = RunJob(
+        files, o, 4,
+        [&](TBatchProcess& j) {
+            j.MemoryBudget = 1000;
+            j.FileMemoryOf = [&](const std::string& name, int64_t) -> int64_t {
+                std::unique_lock lock(m);
+                if (name.ends_with("s4.bmp")) return 5000; // over the budget on its own
+                if (name.ends_with("s2.bmp")) nextAsked = true;
+                cv.notify_all();
+                if (!name.ends_with("s1.bmp")) return 100;
+                // The first read is used at once; a later one comes back once s1 has been claimed
+                // (and before it is written: s1 is the larger picture).
+                const bool first = ++reads == 1;
+                cv.wait_for(lock, std::chrono::seconds(2), [&] { return first ? reads >= 2 : nextAsked; });
+                return first ? 600 : 10;
+            };
+        },
+        {}, 20);
+    EXPECT_GE(reads, 2);
+    EXPECT_FALSE(job.TimedOut);
+    EXPECT_EQ(job.ErrorCount, 0);
+    EXPECT_EQ(TreeContents(r + "/out").size(), 6u);
 }

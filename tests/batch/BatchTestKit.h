@@ -102,14 +102,16 @@ struct TJobOutcome
     int ErrorCount = 0;
     int ParallelFiles = 0;
     bool Done = false;
+    bool TimedOut = false;     // stopped by the time limit
     TBatchProcOptions Options; // as the job left them
     std::vector<TBatchProcProgress> Records; // every record the windows were shown
 };
 
-// Runs a job on the files to its end, pumping the queue; onUpdate runs in the window handler.
+// Runs a job on the files to its end, pumping the queue; onUpdate runs in the window handler. A job
+// still going after the time limit is stopped, so that a job that hangs fails its test.
 inline TJobOutcome RunJob(const std::vector<std::string>& files, const TBatchProcOptions& options, int maxParallel,
                           const std::function<void(TBatchProcess&)>& setup = {},
-                          const std::function<void(TBatchProcess&)>& onUpdate = {})
+                          const std::function<void(TBatchProcess&)>& onUpdate = {}, double timeLimitSeconds = 300)
 {
     TQueueInvoker invoker;
     TJobOutcome outcome;
@@ -125,6 +127,12 @@ inline TJobOutcome RunJob(const std::vector<std::string>& files, const TBatchPro
     job->MaxParallel = maxParallel;
     if (setup) setup(*job);
     job->Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeLimitSeconds);
+    while (!job->GetDone() && std::chrono::steady_clock::now() < deadline) invoker.ProcessEvents(10);
+    if (!job->GetDone()) {
+        outcome.TimedOut = true;
+        job->Terminate();
+    }
     job->WaitFor();
     outcome.Log = job->ErrorLog();
     outcome.FileCount = job->FileCount();
