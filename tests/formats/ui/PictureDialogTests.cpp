@@ -393,24 +393,38 @@ TEST_F(PictureDialogTest, PopupOpenPressesOkAndHelpAsksForItsTopic)
     EXPECT_EQ(d.FileName(), a.toStdString());
 }
 
+// Both files picked one by one, or everything selected with Ctrl+A in a folder that also holds a
+// sub-folder: Open hands back the two files, the folder left out rather than entered.
 TEST_F(PictureDialogTest, MultipleSelectionHandsBackEveryName)
 {
     const QString a = MakeJpeg("a.jpg", 8, 8), b = MakeJpeg("b.jpg", 8, 8);
-    TOpenPictureDialog d;
-    d.SetMultipleSelection(true);
-    d.SetInitialFolder(Dir.path().toStdString());
-    d.show();
-    Select(d, a);
-    Select(d, b);
-    auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
-    auto* view = d.FileDialog()->findChild<QListView*>("listView");
-    view->selectionModel()->select(model->index(a), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    view->selectionModel()->select(model->index(b), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    PressOk(d);
-    ASSERT_EQ(d.result(), QDialog::Accepted);
-    std::vector<std::string> names = d.FileNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("edited"));
+    for (const bool selectAll : {false, true}) {
+        SCOPED_TRACE(selectAll ? "Ctrl+A" : "two files");
+        TOpenPictureDialog d;
+        d.SetMultipleSelection(true);
+        d.SetInitialFolder(Dir.path().toStdString());
+        d.show();
+        Select(d, a);
+        Select(d, b);
+        auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+        auto* view = d.FileDialog()->findChild<QListView*>("listView");
+        if (selectAll) {
+            ASSERT_TRUE(PumpUntil([&] { return model->index(Dir.filePath("edited")).isValid(); }, 5000));
+            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+            ASSERT_EQ(view->selectionModel()->selectedRows().size(), 3);
+        } else {
+            view->selectionModel()->select(model->index(a), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(model->index(b), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        PressOk(d);
+        ASSERT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_FALSE(d.isVisible());
+        std::vector<std::string> names = d.FileNames();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+        EXPECT_EQ(d.FileDialog()->directory().absolutePath(), QDir(Dir.path()).absolutePath());
+    }
 }
 
 TEST_F(PictureDialogTest, SecondRunStartsWithAnEmptyPanelAndLoadsAgain)
