@@ -4,6 +4,7 @@
 #include <QCompleter>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QMimeDatabase>
 
@@ -69,7 +70,26 @@ void TFileDialog::accept()
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
             return;
     }
+    if (acceptMode() == AcceptOpen && fileMode() == ExistingFiles) LeaveFoldersOut();
     QFileDialog::accept();
+}
+
+void TFileDialog::LeaveFoldersOut()
+{
+    auto* view = findChild<QListView*>("listView");
+    QItemSelectionModel* selection = view ? view->selectionModel() : nullptr;
+    if (!selection) return;
+    QModelIndexList folders;
+    bool files = false;
+    for (const QModelIndex& row : selection->selectedRows()) {
+        if (QFileInfo(row.data(QFileSystemModel::FilePathRole).toString()).isDir())
+            folders.append(row);
+        else
+            files = true;
+    }
+    if (!files) return; // a folder alone is entered
+    for (const QModelIndex& folder : folders)
+        selection->select(folder, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 
 void TFileDialog::showEvent(QShowEvent* event)

@@ -21,7 +21,10 @@ void ListByNamesOnly(QFileDialog& dialog);
 // A file dialog whose question before replacing a file names the file's whole path, so that the
 // user sees which folder the file is replaced in. When the view moves to another folder (a folder's
 // name typed in the name field and Enter, say), the name field's completion list goes: it offered
-// names of the folder left, and would stay on the screen, empty.
+// names of the folder left, and would stay on the screen, empty. Opening several files, a selection
+// holding files and folders (Select All in a folder with sub-folders) opens its files and leaves
+// the folders out, where the folder would be entered and the selection lost; a folder alone is
+// still entered.
 class TFileDialog : public QFileDialog
 {
     Q_OBJECT
@@ -33,6 +36,7 @@ class TFileDialog : public QFileDialog
     void showEvent(QShowEvent* event) override;
 
   private:
+    void LeaveFoldersOut();
     bool FWatchingFolders = false;
 };
 

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTreeView>
@@ -72,9 +73,15 @@ TOpenPictureDialog::TOpenPictureDialog(QWidget* parent) : QDialog(parent)
     connect(FFileDialog, &TEmbeddedFileDialog::Finished, this, [this](int result) { FileDialogFinished(result); });
     // However the view moves to another folder (a folder's name entered in the name field, a
     // double click, the recent folders), the listing's root path changes with it, and the file
-    // shown was one of the folder left.
-    if (auto* listing = FFileDialog->findChild<QFileSystemModel*>())
+    // shown was one of the folder left. The name field is looked at once the move is done (the
+    // file dialog clears the view's selection after the signal, the recent folders put the typed
+    // name back), and a file it names is selected when the new folder's listing shows it.
+    if (auto* listing = FFileDialog->findChild<QFileSystemModel*>()) {
         connect(listing, &QFileSystemModel::rootPathChanged, this, [this] { SelectionChanged(QString()); });
+        connect(listing, &QFileSystemModel::rootPathChanged, this, [this] { MatchNameToFolder(); },
+                Qt::QueuedConnection);
+        connect(listing, &QFileSystemModel::rowsInserted, this, [this] { SelectWaitingName(); });
+    }
     connect(FInfo, &TImageInfoForm::OpenRequested, this, [this] { PressOk(); });
     connect(FInfo, &TImageInfoForm::PreviewSwitched, this, [this] { DrawCurrentPreview(); });
     connect(FInfo, &TImageInfoForm::UnitsChanged, this, [this] { FInfo->ShowInfo(FFileInfo); });
@@ -208,6 +215,7 @@ void TOpenPictureDialog::StopLoader()
 void TOpenPictureDialog::done(int result)
 {
     StopLoader();
+    FWaitingName.clear();
     // The name field's completion list is a window of its own: it goes with the dialog.
     if (QLineEdit* edit = NameEdit())
         if (QCompleter* completer = edit->completer()) completer->popup()->hide();
@@ -299,10 +307,50 @@ void TOpenPictureDialog::FileDialogFinished(int result)
     if (isVisible()) accept();
 }
 
+void TOpenPictureDialog::MatchNameToFolder()
+{
+    FWaitingName.clear();
+    // The save dialog's name is usually of a file still to be written: it stays.
+    QLineEdit* edit = NameEdit();
+    if (!isVisible() || FFileDialog->acceptMode() != QFileDialog::AcceptOpen || !edit || edit->text().isEmpty())
+        return;
+    // Otherwise the name field, the panel and Open agree: a file of the folder now shown is
+    // selected and loaded as a click would; any other name goes.
+    const QDir folder = FFileDialog->directory();
+    const QFileInfo named(folder, edit->text());
+    if (!named.isFile() || named.absolutePath() != folder.absolutePath()) {
+        edit->clear();
+        SelectionChanged(QString());
+        return;
+    }
+    FWaitingName = named.absoluteFilePath();
+    SelectionChanged(FWaitingName);
+    SelectWaitingName();
+}
+
+void TOpenPictureDialog::SelectWaitingName()
+{
+    if (FWaitingName.isEmpty()) return;
+    auto* listing = FFileDialog->findChild<QFileSystemModel*>();
+    auto* view = FFileDialog->findChild<QListView*>("listView");
+    QLineEdit* edit = NameEdit();
+    // A name typed since then is the user's choice.
+    if (!listing || !view || !edit ||
+        QFileInfo(FFileDialog->directory(), edit->text()).absoluteFilePath() != FWaitingName) {
+        FWaitingName.clear();
+        return;
+    }
+    const QModelIndex index = listing->index(FWaitingName);
+    if (!index.isValid()) return; // not listed yet
+    FWaitingName.clear();
+    view->setCurrentIndex(index);
+}
+
 void TOpenPictureDialog::ChooseRecentFolder(int index)
 {
     if (index < 0 || index >= int(FRecentFolders.size())) return;
-    // The view moves to the folder; the name typed so far stays.
+    // The view moves to the folder; the name typed so far stays while it names a file there (see
+    // MatchNameToFolder).
     QLineEdit* edit = NameEdit();
     const QString typed = edit ? edit->text() : QString();
     FFileDialog->setDirectory(QString::fromStdString(FRecentFolders[size_t(index)]));

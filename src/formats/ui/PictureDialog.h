@@ -4,6 +4,9 @@
 // The selected file is loaded on a worker thread as the selection changes, so the caller takes the
 // accepted file's picture and its TImageFileInfo without loading it again (TakePicture).
 //
+// Whenever the open dialog's view moves to another folder, a name left in the name field stays only
+// when it names a file of that folder, which is then selected and loaded as a click would.
+//
 // The caller keeps the display options and the recent folders between runs: it sets them before
 // Execute and reads them back after it.
 #include <functional>
@@ -92,6 +95,8 @@ private:
     void DrawCurrentPreview();
     void FileDialogFinished(int result);
     void ChooseRecentFolder(int index);
+    void MatchNameToFolder();
+    void SelectWaitingName();
     void PressOk();
     void StopLoader();
     QLineEdit* NameEdit() const;
@@ -103,6 +108,7 @@ private:
     int FLastChosenFolder = -1;
     std::string FLastName;    // the selection last handled
     std::string FLoadingName; // requested and not yet back
+    QString FWaitingName;     // a file of the folder just shown, selected once its listing has it
     std::unique_ptr<TPicture> FPicture;
     TImageFileInfo FFileInfo;
     std::string FLoadError;

@@ -324,23 +324,43 @@ TEST_F(PictureDialogTest, SaveAddsTheSuffixBeforeAskingToReplace)
     EXPECT_EQ(d.FileName(), Dir.filePath("photo.jpg").toStdString());
 }
 
+// The typed name goes when it names no file of the recent folder chosen, and stays when it does: the
+// file is then selected and loaded as a click would, and Open opens it.
 TEST_F(PictureDialogTest, RecentFolderMovesTheViewAndKeepsTheTypedName)
 {
     QTemporaryDir other;
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("holding"));
+    const QString kept = MakeJpeg("holding/keep.jpg", 30, 20);
     TOpenPictureDialog d;
     d.SetInitialFolder(Dir.path().toStdString());
-    d.SetRecentFolders({"/nowhere/at/all", other.path().toStdString()});
+    d.SetRecentFolders({"/nowhere/at/all", other.path().toStdString(), Dir.filePath("holding").toStdString()});
     d.show();
     auto* edit = d.FileDialog()->findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(edit, nullptr);
-    edit->setText("keep.jpg");
     QListWidget* list = d.InfoForm()->RecentList();
-    ASSERT_EQ(list->count(), 2);
+    ASSERT_EQ(list->count(), 3);
+    QAction* open = d.InfoForm()->PopupMenu()->actions().first();
+
+    edit->setText("keep.jpg");
     emit list->itemClicked(list->item(1));
     EXPECT_EQ(d.FileDialog()->directory().absolutePath(), QDir(other.path()).absolutePath());
-    EXPECT_EQ(edit->text(), "keep.jpg");
+    EXPECT_TRUE(PumpUntil([&] { return edit->text().isEmpty(); }, 2000)) << edit->text().toStdString();
+    EXPECT_EQ(Value(d, ilFileName).toStdString(), "-");
+    EXPECT_FALSE(open->isEnabled());
     EXPECT_EQ(d.InfoForm()->RecentList()->item(1)->text().toStdString(), other.path().toStdString());
-    d.reject();
+
+    edit->setText("keep.jpg");
+    emit list->itemClicked(list->item(2));
+    EXPECT_EQ(d.FileDialog()->directory().absolutePath(), QDir(Dir.filePath("holding")).absolutePath());
+    ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "30"; }, 5000));
+    EXPECT_EQ(edit->text(), "keep.jpg");
+    EXPECT_TRUE(open->isEnabled());
+    QPushButton* ok = d.FileDialog()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+    ASSERT_TRUE(PumpUntil([&] { return ok->isEnabled(); }, 5000)); // once the folder is listed
+    PressOk(d);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.FileName(), kept.toStdString());
+    EXPECT_NE(d.TakePicture(), nullptr);
 }
 
 TEST_F(PictureDialogTest, MenuItemsSetTheDisplayOptions)
@@ -393,24 +413,38 @@ TEST_F(PictureDialogTest, PopupOpenPressesOkAndHelpAsksForItsTopic)
     EXPECT_EQ(d.FileName(), a.toStdString());
 }
 
+// Both files picked one by one, or everything selected with Ctrl+A in a folder that also holds a
+// sub-folder: Open hands back the two files, the folder left out rather than entered.
 TEST_F(PictureDialogTest, MultipleSelectionHandsBackEveryName)
 {
     const QString a = MakeJpeg("a.jpg", 8, 8), b = MakeJpeg("b.jpg", 8, 8);
-    TOpenPictureDialog d;
-    d.SetMultipleSelection(true);
-    d.SetInitialFolder(Dir.path().toStdString());
-    d.show();
-    Select(d, a);
-    Select(d, b);
-    auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
-    auto* view = d.FileDialog()->findChild<QListView*>("listView");
-    view->selectionModel()->select(model->index(a), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    view->selectionModel()->select(model->index(b), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    PressOk(d);
-    ASSERT_EQ(d.result(), QDialog::Accepted);
-    std::vector<std::string> names = d.FileNames();
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("edited"));
+    for (const bool selectAll : {false, true}) {
+        SCOPED_TRACE(selectAll ? "Ctrl+A" : "two files");
+        TOpenPictureDialog d;
+        d.SetMultipleSelection(true);
+        d.SetInitialFolder(Dir.path().toStdString());
+        d.show();
+        Select(d, a);
+        Select(d, b);
+        auto* model = d.FileDialog()->findChild<QFileSystemModel*>();
+        auto* view = d.FileDialog()->findChild<QListView*>("listView");
+        if (selectAll) {
+            ASSERT_TRUE(PumpUntil([&] { return model->index(Dir.filePath("edited")).isValid(); }, 5000));
+            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+            ASSERT_EQ(view->selectionModel()->selectedRows().size(), 3);
+        } else {
+            view->selectionModel()->select(model->index(a), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            view->selectionModel()->select(model->index(b), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        PressOk(d);
+        ASSERT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_FALSE(d.isVisible());
+        std::vector<std::string> names = d.FileNames();
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{a.toStdString(), b.toStdString()}));
+        EXPECT_EQ(d.FileDialog()->directory().absolutePath(), QDir(Dir.path()).absolutePath());
+    }
 }
 
 TEST_F(PictureDialogTest, SecondRunStartsWithAnEmptyPanelAndLoadsAgain)
@@ -427,6 +461,14 @@ TEST_F(PictureDialogTest, SecondRunStartsWithAnEmptyPanelAndLoadsAgain)
     EXPECT_TRUE(d.FileInfo().FileName.empty());
     Select(d, b);
     ASSERT_TRUE(PumpUntil([&] { return Value(d, ilWidth) == "14"; }));
+    d.reject();
+    // Shown in another folder, which has no file of the name left in the field: the name goes.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("sub"));
+    d.SetInitialFolder(Dir.filePath("sub").toStdString());
+    d.show();
+    auto* edit = d.FileDialog()->findChild<QLineEdit*>("fileNameEdit");
+    EXPECT_TRUE(PumpUntil([&] { return edit->text().isEmpty(); }, 2000)) << edit->text().toStdString();
+    EXPECT_EQ(Value(d, ilFileName).toStdString(), "-");
     d.reject();
 }
 
