@@ -195,13 +195,9 @@ void TBatchProcess::Execute()
             FMemoryInFlight -= FSlots[size_t(FCommitted)]->Memory;
             FSlots[size_t(FCommitted)].reset(); // its data are written
             --FFilesAwaitingWrite;
-            ++FCommitted;
+            FWriteStarted = ++FCommitted;
             FProgressDirty = true;
-            // The look-ahead moved on by one file and memory came free: one waiting helper may claim
-            // the next file, and passes the turn on when the file after it is claimable too. (Woken
-            // with the lock free, it does not wait for the lock at once.)
-            lock.unlock();
-            FClaimWake.notify_one();
+            WakeHelperIfClaimable(lock); // its memory came free, a file not saved moved the look-ahead
             lock.lock();
         } else if (FProgressDirty) {
             FProgressDirty = false;
@@ -253,8 +249,10 @@ bool TBatchProcess::MayClaim(int i) const
 {
     // A file's memory counts until the file is written, and helpers run only a few files ahead of
     // the writer: what waits to be written never grows with the list.
+    // The look-ahead moves on when the writer starts writing a file: the helper it lets go works
+    // while that file goes to disk, not while the writer hands its progress to the windows.
     const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
-    const bool near = i < FCommitted + LookAheadFiles();
+    const bool near = i < FWriteStarted + LookAheadFiles() - 1;
     const bool fits = FMemoryInFlight == 0 || FMemoryInFlight + FFileMemory[size_t(i)] <= FMemoryBudget;
     return readable && near && fits;
 }
@@ -284,15 +282,28 @@ int TBatchProcess::ClaimFile()
     FSlots[size_t(index)]->Memory = FFileMemory[size_t(index)];
     FMemoryInFlight += FFileMemory[size_t(index)];
     // Pass the turn on: at the end of the list every waiting helper leaves; otherwise one more is
-    // woken only when the next file can be claimed now (or its memory is still to be read).
-    const bool last = FNextClaim >= FileCount();
-    const bool next = !last && (FFileMemory[size_t(FNextClaim)] < 0 || MayClaim(FNextClaim));
-    lock.unlock();
-    if (last)
+    // woken when the next file can be claimed now.
+    if (FNextClaim >= FileCount()) {
+        lock.unlock();
         FClaimWake.notify_all();
-    else if (next)
-        FClaimWake.notify_one();
+    } else {
+        WakeHelperIfClaimable(lock);
+    }
     return index;
+}
+
+bool TBatchProcess::NextFileClaimable() const
+{
+    return FNextClaim < FileCount() && (FFileMemory[size_t(FNextClaim)] < 0 || MayClaim(FNextClaim));
+}
+
+void TBatchProcess::WakeHelperIfClaimable(std::unique_lock<std::mutex>& lock)
+{
+    // Every waiting helper waits for the same file, so one is enough; woken with the lock free, it
+    // does not wait for the lock at once.
+    const bool wake = NextFileClaimable();
+    lock.unlock();
+    if (wake) FClaimWake.notify_one();
 }
 
 void TBatchProcess::Report(int index, int stage, int percent)
@@ -455,6 +466,11 @@ bool TBatchProcess::SaveFile(int index, const std::string& dest)
         TMemoryStream* data = slot.Data->Data.get();
         std::optional<time_t> date;
         if (Prefs.KeepOrigDatetime) date = UnixFromLocalDateTime(slot.Modified);
+        {
+            std::unique_lock lock(FMutex);
+            FWriteStarted = index + 1;
+            WakeHelperIfClaimable(lock);
+        }
         SaveFileReplacing(dest, data->Memory(), size_t(data->Size()), date);
     } catch (...) {
         AddLog(Format("[%s --> ]  %s", src.c_str(), dest.c_str()), ExceptionText(std::current_exception()));

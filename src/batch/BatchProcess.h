@@ -84,7 +84,7 @@ public:
     int ParallelFiles() const { return FParallel; }
     // The most files that were done and waited to be written at one time (any thread, any time).
     int PeakFilesAwaitingWrite() const { return FPeakFilesAwaitingWrite.load(); }
-    // How far the helpers run ahead of the writer, in files.
+    // How far the helpers run ahead of the writer: files claimed and not yet written, at most.
     int LookAheadFiles() const { return 2 * FParallel; }
 
 protected:
@@ -99,6 +99,8 @@ private:
     void Helper(bool carryImage);
     int ClaimFile();
     bool MayClaim(int index) const;
+    bool NextFileClaimable() const;
+    void WakeHelperIfClaimable(std::unique_lock<std::mutex>& lock); // leaves the lock free
     void ProcessFile(int index, TJPEGImage& image, TPicture& picture, int resampleThreads);
     bool CommitFile(int index);
     bool SaveFile(int index, const std::string& dest);
@@ -127,14 +129,15 @@ private:
 
     // Shared by the coordinating thread and the helpers, under FMutex. Each side is woken only by
     // news it can act on: the writer by the file it writes next (finished, or its progress), a helper
-    // waiting to claim a file by a file written (the look-ahead and the memory move on), by another
-    // helper's claim that leaves the next file claimable, or by the job's end.
+    // waiting to claim a file only when it can claim one (the writer began or ended writing a file,
+    // another helper's claim left the next file claimable) or by the job's end.
     std::mutex FMutex;
     std::condition_variable FWriterWake;
     std::condition_variable FClaimWake;
     std::vector<std::unique_ptr<TFileSlot>> FSlots;
     int FNextClaim = 0;
     int FCommitted = 0;
+    int FWriteStarted = 0; // FCommitted, or one more while the writer writes that file to disk
     int64_t FMemoryInFlight = 0;
     int64_t FMemoryBudget = 0;
     int FFilesAwaitingWrite = 0;
