@@ -248,9 +248,9 @@ void TBatchProcess::Helper(bool carryImage)
 bool TBatchProcess::MayClaim(int i) const
 {
     // A file's memory counts until the file is written, and helpers run only a few files ahead of
-    // the writer: what waits to be written never grows with the list.
-    // The look-ahead moves on when the writer starts writing a file: the helper it lets go works
-    // while that file goes to disk, not while the writer hands its progress to the windows.
+    // the writer: what waits to be written never grows with the list. The look-ahead moves on when
+    // the writer starts writing a file, so the helper it lets go works while that file goes to disk,
+    // not while the writer hands its progress to the windows.
     const bool readable = !FAtRisk[size_t(i)] || FCommitted >= i;
     const bool near = i < FWriteStarted + LookAheadFiles() - 1;
     const bool fits = FMemoryInFlight == 0 || FMemoryInFlight + FFileMemory[size_t(i)] <= FMemoryBudget;
