@@ -98,10 +98,19 @@ size_t OutputHash(uint32_t folder, std::string_view base, std::string_view ext)
     return h(base) ^ (h(ext) * 31) ^ (size_t(folder) * 0x9E3779B97F4A7C15ull);
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 size_t LeadingDigits(std::string_view text)
 {
     size_t n = 0;
-    while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
+    while (n < text.size() && IsDigit(text[n])) ++n;
+    return n;
+}
+
+size_t TrailingDigits(std::string_view text)
+{
+    size_t n = 0;
+    while (n < text.size() && IsDigit(text[text.size() - 1 - n])) ++n;
     return n;
 }
 
@@ -143,8 +152,8 @@ std::vector<size_t> BaseStarts(std::string_view stem, const TBatchProcOptions& o
                    ? std::vector<size_t>{options.PrefixText.size()}
                    : std::vector<size_t>{};
     if (options.PrefixMode == 2) {
-        std::vector<size_t> starts;
-        for (size_t n = 1; n <= LeadingDigits(stem); ++n) starts.push_back(n);
+        std::vector<size_t> starts(LeadingDigits(stem));
+        for (size_t n = 0; n < starts.size(); ++n) starts[n] = n + 1;
         return starts;
     }
     return {0};
@@ -159,11 +168,8 @@ std::vector<size_t> BaseEnds(std::string_view stem, const TBatchProcOptions& opt
                    ? std::vector<size_t>{stem.size() - suffix.size()}
                    : std::vector<size_t>{};
     if (options.SuffixMode == 2) {
-        std::vector<size_t> ends;
-        size_t digits = 0;
-        while (digits < stem.size() && stem[stem.size() - 1 - digits] >= '0' && stem[stem.size() - 1 - digits] <= '9')
-            ++digits;
-        for (size_t n = 1; n <= digits; ++n) ends.push_back(stem.size() - n);
+        std::vector<size_t> ends(TrailingDigits(stem));
+        for (size_t n = 0; n < ends.size(); ++n) ends[n] = stem.size() - n - 1;
         return ends;
     }
     return {stem.size()};

@@ -27,7 +27,6 @@ const char* BatchStageName(int stage) { return stage >= 0 && stage < 5 ? SBatchS
 // What a helper thread made of one file, and the file's progress while it is worked on.
 struct TBatchProcess::TFileSlot
 {
-    int64_t Memory = 0; // the pixel memory counted for it at its claim, until it is written
     int Stage = 3;
     int Percent = 0;
     bool Loaded = false;   // the picture loaded: the file takes a number
@@ -192,7 +191,7 @@ void TBatchProcess::Execute()
             const bool goOn = CommitFile(FCommitted);
             lock.lock();
             if (!goOn) break;
-            FMemoryInFlight -= FSlots[size_t(FCommitted)]->Memory;
+            FMemoryInFlight -= FFileMemory[size_t(FCommitted)]; // as counted at its claim: it is set once
             FSlots[size_t(FCommitted)].reset(); // its data are written
             --FFilesAwaitingWrite;
             FWriteStarted = ++FCommitted;
@@ -270,7 +269,8 @@ int TBatchProcess::ClaimFile()
                                                : EstimateBatchFileMemory(name, FFileSizes[size_t(i)]);
             lock.lock();
             // Two helpers may read it at once: the first value stands, as the file may have been
-            // claimed with it already (and a source may change between two reads).
+            // claimed with it already (and a source may change between two reads); the writer takes
+            // away what the claim added.
             if (FFileMemory[size_t(i)] < 0) FFileMemory[size_t(i)] = bytes;
             continue;
         }
@@ -279,7 +279,6 @@ int TBatchProcess::ClaimFile()
     }
     const int index = FNextClaim++;
     FSlots[size_t(index)] = std::make_unique<TFileSlot>();
-    FSlots[size_t(index)]->Memory = FFileMemory[size_t(index)];
     FMemoryInFlight += FFileMemory[size_t(index)];
     // Pass the turn on: at the end of the list every waiting helper leaves; otherwise one more is
     // woken when the next file can be claimed now.
